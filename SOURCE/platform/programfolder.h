@@ -1,0 +1,23 @@
+// The program's folder: where the data files, the "backup" and "data"
+// folders, the error log and the help live. Names may be written with
+// backslashes ("backup\tolva.rd0"); they become path separators.
+#pragma once
+
+#include <QString>
+#include <string>
+
+namespace ProgramFolder {
+
+// $XDG_DATA_HOME/Tolva, created on first use.
+QString Path();
+// The folder joined with a relative name; an empty name gives the folder
+// with a trailing separator.
+QString FilePath(const QString& name);
+std::string FilePathUtf8(const char* name);
+// Read-only files that ship with the program (share/tolva beside the binary).
+QString SharedPath(const QString& name);
+
+// Tests point the folder at a temporary one; an empty path restores the default.
+void SetPathForTesting(const QString& path);
+
+}  // namespace ProgramFolder

@@ -1,0 +1,97 @@
+#include "platform/messages.h"
+#include "platform/oledate.h"
+#include "platform/profile.h"
+#include "platform/programfolder.h"
+#include "platform/textcodec.h"
+#include "support/testenv.h"
+
+#include <QFile>
+#include <QSettings>
+
+using ProfileTest = TolvaTest;
+
+TEST_F(ProfileTest, ValuesSurviveANewSettingsObject)
+{
+    LOGFONT font;
+    font.lfHeight = -13;
+    std::strcpy(font.lfFaceName, "DejaVu Sans");
+    EXPECT_TRUE(Profile::WriteInt("UserMan\\MainWnd", "Flags", -5));
+    EXPECT_TRUE(Profile::WriteString("DataMan", "ImportPath", "/home/x/ä.csv"));
+    EXPECT_TRUE(Profile::WriteStruct("UserMan\\ContList", "Font", font));
+    Profile::Reopen();
+
+    EXPECT_EQ(Profile::GetInt("UserMan\\MainWnd", "Flags", 0), -5);
+    EXPECT_EQ(Profile::GetString("DataMan", "ImportPath"), "/home/x/ä.csv");
+    LOGFONT back;
+    ASSERT_TRUE(Profile::GetStruct("UserMan\\ContList", "Font", back));
+    EXPECT_EQ(back, font);
+
+    // The backslash section is a group path in the file itself.
+    QSettings raw(Profile::FilePath(), QSettings::IniFormat);
+    EXPECT_EQ(raw.value("UserMan/MainWnd/Flags").toInt(), -5);
+}
+
+TEST_F(ProfileTest, BinaryOfAnotherSizeIsIgnored)
+{
+    const char shortFont[59] = {};
+    Profile::WriteBinary("UserMan\\ContList", "Font", shortFont, sizeof shortFont);
+    Profile::Reopen();
+    LOGFONT font;
+    font.lfHeight = 7;
+    EXPECT_FALSE(Profile::GetStruct("UserMan\\ContList", "Font", font));
+    EXPECT_EQ(font.lfHeight, 7);
+    EXPECT_TRUE(Profile::GetBinaryAnySize("UserMan\\ContList", "Font").has_value());
+    // A string where a binary value is expected is not a binary value.
+    Profile::WriteString("X", "Y", "abc");
+    EXPECT_FALSE(Profile::GetBinary("X", "Y", 3).has_value());
+    EXPECT_EQ(Profile::GetInt("X", "Missing", 42), 42);
+    EXPECT_EQ(Profile::GetInt("X", "Y", 42), 42);
+}
+
+TEST_F(ProfileTest, ProgramFolderIsMadeUnderTheDataHome)
+{
+    const QString path = ProgramFolder::FilePath("backup\\tolva.rd0");
+    EXPECT_TRUE(path.endsWith("/Tolva/backup/tolva.rd0"));
+    EXPECT_TRUE(path.startsWith(qEnvironmentVariable("XDG_DATA_HOME")));
+}
+
+TEST(TextCodec, Utf8IsKeptAndOtherBytesAreWindows1252)
+{
+    EXPECT_TRUE(TextCodec::IsValidUtf8("Müller"));
+    EXPECT_FALSE(TextCodec::IsValidUtf8("M\xFCller"));
+    EXPECT_FALSE(TextCodec::IsValidUtf8("\xC0\x80"));          // overlong NUL
+    EXPECT_FALSE(TextCodec::IsValidUtf8("\xED\xA0\x80"));      // surrogate
+    EXPECT_FALSE(TextCodec::IsValidUtf8("\xE2\x82"));          // cut short
+    EXPECT_EQ(TextCodec::ToUtf8("M\xFCller \x80 \x9F"), "Müller € Ÿ");
+    EXPECT_EQ(TextCodec::ToUtf8("Müller"), "Müller");
+}
+
+TEST(RegisteredMessages, SameNameSameNumber)
+{
+    const u32 a = RegisterWindowMessage("WM_DIAL_PHONE");
+    const u32 b = RegisterWindowMessage("WM_SEND_MAIL");
+    EXPECT_GE(a, kFirstRegisteredId);
+    EXPECT_NE(a, b);
+    EXPECT_EQ(RegisterWindowMessage("WM_DIAL_PHONE"), a);
+    EXPECT_EQ(RegisterClipboardFormat("WM_DIAL_PHONE"), a);
+    EXPECT_EQ(RegisteredName(b), "WM_SEND_MAIL");
+    EXPECT_EQ(RegisterWindowMessage(""), 0u);
+}
+
+TEST(DateValue, AutomationDayCounts)
+{
+    EXPECT_DOUBLE_EQ(DateFromQDateTime(QDateTime(QDate(1899, 12, 30), QTime(0, 0))).m_dt, 0.0);
+    EXPECT_DOUBLE_EQ(DateFromQDateTime(QDateTime(QDate(1900, 1, 1), QTime(6, 0))).m_dt, 2.25);
+    // Before the epoch the fraction still counts forwards within the day.
+    EXPECT_DOUBLE_EQ(DateFromQDateTime(QDateTime(QDate(1899, 12, 29), QTime(18, 0))).m_dt, -1.75);
+    EXPECT_EQ(DateToQDateTime({-1.75, DateStatus::Valid}), QDateTime(QDate(1899, 12, 29), QTime(18, 0)));
+    EXPECT_FALSE(DateToQDateTime(DateValue::Null()).isValid());
+    EXPECT_FALSE(DateToQDateTime({1e300, DateStatus::Valid}).isValid());
+
+    SYSTEMTIME st{2026, 12, 0, 6, 17, 30, 0, 0};
+    SYSTEMTIME back;
+    ASSERT_TRUE(DateToSystemTime(DateFromSystemTime(st), back));
+    EXPECT_EQ(back.wDayOfWeek, 0);  // a Sunday
+    back.wDayOfWeek = 0;
+    EXPECT_EQ(back, st);
+}

@@ -1,0 +1,35 @@
+#include "support/testenv.h"
+
+#include "platform/profile.h"
+#include "platform/programfolder.h"
+
+#include <QDir>
+
+void TolvaTest::SetUp()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    ASSERT_TRUE(m_dir->isValid());
+    const QString data = m_dir->filePath(QStringLiteral("data"));
+    const QString config = m_dir->filePath(QStringLiteral("config"));
+    QDir().mkpath(data);
+    QDir().mkpath(config);
+    qputenv("XDG_DATA_HOME", data.toUtf8());
+    qputenv("XDG_CONFIG_HOME", config.toUtf8());
+    ProgramFolder::SetPathForTesting(QString());
+    Profile::Reopen();
+    m_previousSink = SetMessageSink(&m_messages);
+}
+
+void TolvaTest::TearDown()
+{
+    SetMessageSink(m_previousSink);
+    Profile::Reopen();
+    m_dir.reset();
+}
+
+QString TolvaTest::ProgramPath(const QString& name) const { return ProgramFolder::FilePath(name); }
+
+QString TestDataPath(const QString& name)
+{
+    return qEnvironmentVariable("TOLVA_TEST_DATA") + QLatin1Char('/') + name;
+}
