@@ -16,10 +16,10 @@ class Book;
 class Contact;
 
 enum DataFileKind : u32 {
-    DFK_DATA = 1,     // "tolva.rdf": books and contacts
+    DFK_DATA = 1,  // "tolva.rdf": books and contacts
     DFK_NONDATA = 2,  // "tolva.ndf": the side tables
-    DFK_EXPORT = 4,   // an export file being written or read
-    DFK_MEMORY = 5,   // the memory channel of the clipboard and drag and drop
+    DFK_EXPORT = 4,  // an export file being written or read
+    DFK_MEMORY = 5,  // the memory channel of the clipboard and drag and drop
 };
 
 // Record flags.
@@ -130,7 +130,7 @@ using IdArray = std::vector<u32>;
 
 // Id lists hold each id once.
 bool IdListContains(const IdArray& ids, u32 id);
-bool IdListAdd(IdArray& ids, u32 id);     // false when already there
+bool IdListAdd(IdArray& ids, u32 id);  // false when already there
 bool IdListRemove(IdArray& ids, u32 id);  // removes the first occurrence
 bool IdListReplace(IdArray& ids, u32 oldId, u32 newId);
 

@@ -70,19 +70,34 @@ std::string FormatResString(u32 id, const std::string& arg)
     return out;
 }
 
-int MsgStop(u32 id, QObject* owner) { return MsgStopText(LoadResString(id), owner); }
+int MsgStop(u32 id, QObject* owner)
+{
+    return MsgStopText(LoadResString(id), owner);
+}
 int MsgStopText(const std::string& text, QObject* owner)
 {
     return Show(text, owner, MB_OK | MB_ICONHAND | MB_TASKMODAL | MB_TOPMOST);
 }
-int MsgQuestion(u32 id, QObject* owner, u32 buttons) { return MsgQuestionText(LoadResString(id), owner, buttons); }
+int MsgQuestion(u32 id, QObject* owner, u32 buttons)
+{
+    return MsgQuestionText(LoadResString(id), owner, buttons);
+}
 int MsgQuestionText(const std::string& text, QObject* owner, u32 buttons)
 {
     return Show(text, owner, buttons | MB_ICONQUESTION);
 }
-int MsgInfo(u32 id, QObject* owner) { return MsgInfoText(LoadResString(id), owner); }
-int MsgInfoText(const std::string& text, QObject* owner) { return Show(text, owner, MB_OK | MB_ICONINFORMATION); }
-int MsgWarning(u32 id, QObject* owner) { return MsgWarningText(LoadResString(id), owner); }
+int MsgInfo(u32 id, QObject* owner)
+{
+    return MsgInfoText(LoadResString(id), owner);
+}
+int MsgInfoText(const std::string& text, QObject* owner)
+{
+    return Show(text, owner, MB_OK | MB_ICONINFORMATION);
+}
+int MsgWarning(u32 id, QObject* owner)
+{
+    return MsgWarningText(LoadResString(id), owner);
+}
 int MsgWarningText(const std::string& text, QObject* owner)
 {
     return Show(text, owner, MB_OK | MB_ICONEXCLAMATION);
@@ -150,9 +165,15 @@ std::string IncrementTrailingNumber(const std::string& name)
     return name.substr(0, digits) + number;
 }
 
-bool IsMetricLocale() { return QLocale().measurementSystem() == QLocale::MetricSystem; }
+bool IsMetricLocale()
+{
+    return QLocale().measurementSystem() == QLocale::MetricSystem;
+}
 
-std::string GetDecimalSeparator() { return QLocale().decimalPoint().trimmed().toStdString(); }
+std::string GetDecimalSeparator()
+{
+    return QLocale().decimalPoint().trimmed().toStdString();
+}
 
 namespace {
 bool g_rightToLeft = false;
@@ -164,7 +185,10 @@ bool IsRightToLeftLocale()
     return g_rightToLeft;
 }
 
-bool GetRightToLeftFlag() { return g_rightToLeft; }
+bool GetRightToLeftFlag()
+{
+    return g_rightToLeft;
+}
 
 const RegisteredIds& Registered()
 {

@@ -34,8 +34,14 @@ u32 Register(const char* name)
 
 }  // namespace
 
-u32 RegisterWindowMessage(const char* name) { return Register(name); }
-u32 RegisterClipboardFormat(const char* name) { return Register(name); }
+u32 RegisterWindowMessage(const char* name)
+{
+    return Register(name);
+}
+u32 RegisterClipboardFormat(const char* name)
+{
+    return Register(name);
+}
 
 std::string RegisteredName(u32 id)
 {

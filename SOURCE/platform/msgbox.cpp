@@ -19,7 +19,7 @@ public:
             return IDOK;
         }
     }
-    void ShowHelpPopup(QObject*, const std::string&, const HelpPairs&) override {}
+    void ShowHelpPopup(QObject*, const std::string&, const HelpPairs&) override { }
 };
 
 StderrSink g_stderrSink;
@@ -27,7 +27,10 @@ MessageSink* g_sink = nullptr;
 
 }  // namespace
 
-MessageSink& CurrentMessageSink() { return g_sink ? *g_sink : g_stderrSink; }
+MessageSink& CurrentMessageSink()
+{
+    return g_sink ? *g_sink : g_stderrSink;
+}
 
 MessageSink* SetMessageSink(MessageSink* sink)
 {

@@ -74,7 +74,10 @@ public:
 // Installs a sink for the life of a scope.
 class ScopedMessageSink {
 public:
-    explicit ScopedMessageSink(MessageSink& sink) : m_previous(SetMessageSink(&sink)) {}
+    explicit ScopedMessageSink(MessageSink& sink)
+        : m_previous(SetMessageSink(&sink))
+    {
+    }
     ~ScopedMessageSink() { SetMessageSink(m_previous); }
     ScopedMessageSink(const ScopedMessageSink&) = delete;
     ScopedMessageSink& operator=(const ScopedMessageSink&) = delete;

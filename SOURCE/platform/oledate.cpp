@@ -10,7 +10,10 @@ constexpr double kMsPerDay = 86400000.0;
 constexpr double kMinDay = -657434.0;
 constexpr double kMaxDay = 2958465.99999999;
 
-QDateTime SystemClock() { return QDateTime::currentDateTime(); }
+QDateTime SystemClock()
+{
+    return QDateTime::currentDateTime();
+}
 ClockFunction g_clock = &SystemClock;
 
 }  // namespace
@@ -65,6 +68,12 @@ bool DateToSystemTime(const DateValue& date, SYSTEMTIME& st)
     return true;
 }
 
-DateValue DateNow() { return DateFromQDateTime(g_clock()); }
+DateValue DateNow()
+{
+    return DateFromQDateTime(g_clock());
+}
 
-void SetClockForTesting(ClockFunction clock) { g_clock = clock ? clock : &SystemClock; }
+void SetClockForTesting(ClockFunction clock)
+{
+    g_clock = clock ? clock : &SystemClock;
+}

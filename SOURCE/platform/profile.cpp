@@ -18,14 +18,17 @@ std::unique_ptr<QSettings> g_settings;
 QSettings& Settings()
 {
     if (!g_settings) {
-        g_settings = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                                 QStringLiteral("Vexa+"), QStringLiteral("Tolva"));
+        g_settings = std::make_unique<QSettings>(
+            QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Vexa+"), QStringLiteral("Tolva"));
         g_settings->setFallbacksEnabled(false);
     }
     return *g_settings;
 }
 
-bool Ok() { return Settings().status() == QSettings::NoError; }
+bool Ok()
+{
+    return Settings().status() == QSettings::NoError;
+}
 
 }  // namespace
 
@@ -92,9 +95,15 @@ bool Remove(const char* section, const char* entry)
     return Ok();
 }
 
-bool Exists(const char* section, const char* entry) { return Settings().contains(Key(section, entry)); }
+bool Exists(const char* section, const char* entry)
+{
+    return Settings().contains(Key(section, entry));
+}
 
-void Sync() { Settings().sync(); }
+void Sync()
+{
+    Settings().sync();
+}
 
 void Reopen()
 {
@@ -103,6 +112,9 @@ void Reopen()
     g_settings.reset();
 }
 
-QString FilePath() { return Settings().fileName(); }
+QString FilePath()
+{
+    return Settings().fileName();
+}
 
 }  // namespace Profile

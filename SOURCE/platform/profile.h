@@ -25,8 +25,7 @@ std::optional<QByteArray> GetBinary(const char* section, const char* entry, qsiz
 std::optional<QByteArray> GetBinaryAnySize(const char* section, const char* entry);
 bool WriteBinary(const char* section, const char* entry, const void* data, qsizetype size);
 
-template <typename T>
-bool GetStruct(const char* section, const char* entry, T& out)
+template <typename T> bool GetStruct(const char* section, const char* entry, T& out)
 {
     const auto bytes = GetBinary(section, entry, qsizetype(sizeof(T)));
     if (!bytes)
@@ -34,8 +33,7 @@ bool GetStruct(const char* section, const char* entry, T& out)
     std::memcpy(&out, bytes->constData(), sizeof(T));
     return true;
 }
-template <typename T>
-bool WriteStruct(const char* section, const char* entry, const T& value)
+template <typename T> bool WriteStruct(const char* section, const char* entry, const T& value)
 {
     return WriteBinary(section, entry, &value, qsizetype(sizeof(T)));
 }

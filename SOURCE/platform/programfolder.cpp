@@ -39,9 +39,10 @@ QString SharedPath(const QString& name)
 {
     QString relative = name;
     relative.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    const QString appDir =
-        QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath();
-    for (const QString& candidate : {appDir + QStringLiteral("/../share/tolva/"), appDir + QStringLiteral("/share/tolva/")}) {
+    const QString appDir
+        = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath();
+    for (const QString& candidate :
+        {appDir + QStringLiteral("/../share/tolva/"), appDir + QStringLiteral("/share/tolva/")}) {
         const QString path = QDir::cleanPath(candidate + relative);
         if (QFile::exists(path))
             return path;
@@ -49,6 +50,9 @@ QString SharedPath(const QString& name)
     return QDir::cleanPath(appDir + QStringLiteral("/../share/tolva/") + relative);
 }
 
-void SetPathForTesting(const QString& path) { g_override = path; }
+void SetPathForTesting(const QString& path)
+{
+    g_override = path;
+}
 
 }  // namespace ProgramFolder

@@ -16,7 +16,13 @@ QString Decode(std::string_view bytes);
 // The same, back to the program's UTF-8 form.
 std::string ToUtf8(std::string_view bytes);
 
-inline QString ToQString(const std::string& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
-inline std::string FromQString(const QString& s) { return s.toStdString(); }
+inline QString ToQString(const std::string& s)
+{
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+inline std::string FromQString(const QString& s)
+{
+    return s.toStdString();
+}
 
 }  // namespace TextCodec

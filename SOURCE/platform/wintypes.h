@@ -17,9 +17,18 @@ constexpr COLORREF RGB(unsigned r, unsigned g, unsigned b)
 {
     return COLORREF((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }
-constexpr unsigned GetRValue(COLORREF c) { return c & 0xFF; }
-constexpr unsigned GetGValue(COLORREF c) { return (c >> 8) & 0xFF; }
-constexpr unsigned GetBValue(COLORREF c) { return (c >> 16) & 0xFF; }
+constexpr unsigned GetRValue(COLORREF c)
+{
+    return c & 0xFF;
+}
+constexpr unsigned GetGValue(COLORREF c)
+{
+    return (c >> 8) & 0xFF;
+}
+constexpr unsigned GetBValue(COLORREF c)
+{
+    return (c >> 16) & 0xFF;
+}
 
 constexpr int LF_FACESIZE = 32;
 
@@ -90,6 +99,6 @@ inline i32 MulDiv(i32 number, i32 numerator, i32 denominator)
     const std::int64_t product = std::int64_t(number) * numerator;
     const std::int64_t half = (denominator < 0 ? -denominator : denominator) / 2;
     const std::int64_t rounded = ((product < 0) != (denominator < 0)) ? (product - half) / denominator
-                                                                       : (product + half) / denominator;
+                                                                      : (product + half) / denominator;
     return i32(rounded);
 }

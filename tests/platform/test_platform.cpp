@@ -59,9 +59,9 @@ TEST(TextCodec, Utf8IsKeptAndOtherBytesAreWindows1252)
 {
     EXPECT_TRUE(TextCodec::IsValidUtf8("Müller"));
     EXPECT_FALSE(TextCodec::IsValidUtf8("M\xFCller"));
-    EXPECT_FALSE(TextCodec::IsValidUtf8("\xC0\x80"));          // overlong NUL
-    EXPECT_FALSE(TextCodec::IsValidUtf8("\xED\xA0\x80"));      // surrogate
-    EXPECT_FALSE(TextCodec::IsValidUtf8("\xE2\x82"));          // cut short
+    EXPECT_FALSE(TextCodec::IsValidUtf8("\xC0\x80"));  // overlong NUL
+    EXPECT_FALSE(TextCodec::IsValidUtf8("\xED\xA0\x80"));  // surrogate
+    EXPECT_FALSE(TextCodec::IsValidUtf8("\xE2\x82"));  // cut short
     EXPECT_EQ(TextCodec::ToUtf8("M\xFCller \x80 \x9F"), "Müller € Ÿ");
     EXPECT_EQ(TextCodec::ToUtf8("Müller"), "Müller");
 }

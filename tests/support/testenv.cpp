@@ -27,7 +27,10 @@ void TolvaTest::TearDown()
     m_dir.reset();
 }
 
-QString TolvaTest::ProgramPath(const QString& name) const { return ProgramFolder::FilePath(name); }
+QString TolvaTest::ProgramPath(const QString& name) const
+{
+    return ProgramFolder::FilePath(name);
+}
 
 QString TestDataPath(const QString& name)
 {

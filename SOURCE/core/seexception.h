@@ -1,0 +1,105 @@
+// Processor faults (bad memory accesses, integer division by zero, illegal
+// instructions) turned into thrown CSeException pointers, so that the
+// program's handlers can report them and go on. The code is compiled with
+// -fnon-call-exceptions so a faulting instruction may throw.
+#pragma once
+
+#include "platform/wintypes.h"
+
+#include <string>
+
+// Exception codes, as the report names them.
+constexpr u32 EXCEPTION_ACCESS_VIOLATION = 0xC0000005;
+constexpr u32 EXCEPTION_DATATYPE_MISALIGNMENT = 0x80000002;
+constexpr u32 EXCEPTION_BREAKPOINT = 0x80000003;
+constexpr u32 EXCEPTION_SINGLE_STEP = 0x80000004;
+constexpr u32 EXCEPTION_GUARD_PAGE = 0x80000001;
+constexpr u32 EXCEPTION_IN_PAGE_ERROR = 0xC0000006;
+constexpr u32 EXCEPTION_INVALID_HANDLE = 0xC0000008;
+constexpr u32 EXCEPTION_ILLEGAL_INSTRUCTION = 0xC000001D;
+constexpr u32 EXCEPTION_NONCONTINUABLE_EXCEPTION = 0xC0000025;
+constexpr u32 EXCEPTION_INVALID_DISPOSITION = 0xC0000026;
+constexpr u32 EXCEPTION_ARRAY_BOUNDS_EXCEEDED = 0xC000008C;
+constexpr u32 EXCEPTION_FLT_DENORMAL_OPERAND = 0xC000008D;
+constexpr u32 EXCEPTION_FLT_DIVIDE_BY_ZERO = 0xC000008E;
+constexpr u32 EXCEPTION_FLT_INEXACT_RESULT = 0xC000008F;
+constexpr u32 EXCEPTION_FLT_INVALID_OPERATION = 0xC0000090;
+constexpr u32 EXCEPTION_FLT_OVERFLOW = 0xC0000091;
+constexpr u32 EXCEPTION_FLT_STACK_CHECK = 0xC0000092;
+constexpr u32 EXCEPTION_FLT_UNDERFLOW = 0xC0000093;
+constexpr u32 EXCEPTION_INT_DIVIDE_BY_ZERO = 0xC0000094;
+constexpr u32 EXCEPTION_INT_OVERFLOW = 0xC0000095;
+constexpr u32 EXCEPTION_PRIV_INSTRUCTION = 0xC0000096;
+constexpr u32 EXCEPTION_STACK_OVERFLOW = 0xC00000FD;
+
+constexpr int kStackDepth = 32;
+// The exit code of a run ended by a stack overflow.
+constexpr int kStackOverflowExitCode = 3;
+
+// What the fault left behind: the record and the processor's registers,
+// copied when the fault is translated, since the signal frame is gone by the
+// time the report is written.
+struct SeRecord {
+    u32 code = 0;
+    u32 flags = 0;
+    u64 address = 0;
+    u64 info[2] = {0, 0};  // for access violations: 1 write / 0 read, and the address touched
+};
+
+struct SeContext {
+    u64 rax = 0, rbx = 0, rcx = 0, rdx = 0, rsi = 0, rdi = 0, rbp = 0, rsp = 0;
+    u64 r8 = 0, r9 = 0, r10 = 0, r11 = 0, r12 = 0, r13 = 0, r14 = 0, r15 = 0;
+    u64 rip = 0, eflags = 0;
+    u16 cs = 0, ss = 0, ds = 0, es = 0, fs = 0, gs = 0;
+};
+
+struct SePointers {
+    SeRecord record;
+    SeContext context;
+};
+
+class CSeException {
+public:
+    CSeException(u32 code, const SePointers* pointers);
+    CSeException(const CSeException&) = default;
+    virtual ~CSeException() = default;
+
+    u32 GetSeCode() const { return m_code; }
+    const SePointers* GetSePointers() const { return m_hasPointers ? &m_pointers : nullptr; }
+    u64 GetExceptionAddress() const { return m_hasPointers ? m_pointers.record.address : 0; }
+    const u64* GetStack() const { return m_stack; }
+
+    // Heap objects thrown by the translator delete themselves.
+    void Delete() { delete this; }
+
+    // The exception line; false for unknown codes and without pointers
+    // (the text is then left as it was).
+    bool FormatMessage(std::string& text, u32* helpContext = nullptr) const;
+    bool GetErrorMessage(char* buffer, u32 maxChars, u32* helpContext = nullptr) const;
+    // Shows the line in a message box; returns its result.
+    int ReportError(u32 type, u32 helpId = 0) const;
+
+    void FormatRecord(std::string& text) const;
+    void FormatRegisters(std::string& text) const;
+    void FormatStack(std::string& text) const;
+
+    // Walks the frame-pointer chain from a frame, keeping up to 32 return
+    // addresses; entries after the walk stops are 0.
+    void WalkStack(u64 framePointer);
+
+private:
+    u32 m_code;
+    bool m_hasPointers;
+    SePointers m_pointers;
+    u64 m_stack[kStackDepth] = {};
+};
+
+// "Filename:\t%s\r\nVersion:\t%d.%d.%d.%d\r\n"; false when the program's
+// path cannot be had.
+bool FormatModuleVersion(std::string& text);
+
+// Installs the fault handlers for the process (once; later calls do nothing).
+// A stack overflow cannot be unwound: the handler given here is called with
+// the exception on the alternate stack, then the program ends with exit code 3.
+using StackOverflowHandler = void (*)(const CSeException&);
+void InstallSeTranslator(StackOverflowHandler onStackOverflow = nullptr);
