@@ -1,0 +1,75 @@
+#include "core/errorreport.h"
+
+#include "core/seexception.h"
+#include "platform/programfolder.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QLocale>
+#include <QSysInfo>
+#include <cstdio>
+
+namespace {
+
+const std::string kRule(49, '-');
+
+}  // namespace
+
+bool GetWindowsVersionText(std::string& text)
+{
+    const QString name = QSysInfo::prettyProductName();
+    const QString kernel = QSysInfo::kernelType() + QLatin1Char(' ') + QSysInfo::kernelVersion();
+    if (name.isEmpty() && QSysInfo::kernelVersion().isEmpty())
+        return false;
+    text = (name + QStringLiteral(" (") + kernel + QStringLiteral(")\r\n")).toStdString();
+    return true;
+}
+
+std::string BuildErrorReport(const CSeException& e, const ErrorReportState& state)
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    const QLocale locale;
+    std::string report = (locale.toString(now.date(), QLocale::LongFormat) + QLatin1Char(' ')
+                             + locale.toString(now.time(), QLocale::ShortFormat))
+                             .toStdString()
+        + "\r\n";
+    std::string block;
+    if (FormatModuleVersion(block))
+        report += block;
+    report += kRule + "\r\n";
+
+    e.FormatRecord(block);
+    report += block + "\r\n";
+    e.FormatRegisters(block);
+    report += block + "\r\n";
+    e.FormatStack(block);
+    report += block;
+    report += kRule + "\r\n";
+
+    char line[64];
+    std::snprintf(line, sizeof line, "DATAMAN\r\nLastErr = %x\r\n", state.dataManLastError);
+    report += line;
+    report += state.tapiStateText;
+    report += kRule + "\r\n\r\n\r\n";
+
+    if (!GetWindowsVersionText(block))
+        block = "Windows ver. unknown\r\n";
+    report += block + "\r\n";
+    report += std::string(49, '=') + "\r\n\r\n\r\n";
+    return report;
+}
+
+bool AppendErrorLog(const std::string& report)
+{
+    QFile log(ProgramFolder::FilePath(QString::fromLatin1(kErrorLogName)));
+    if (!log.open(QIODevice::ReadWrite))
+        return false;
+    if (log.size() >= kErrorLogLimit) {
+        if (!log.resize(0))
+            return false;
+    }
+    if (!log.seek(log.size()))
+        return false;
+    const qint64 n = qint64(report.size());
+    return log.write(report.data(), n) == n && log.flush();
+}

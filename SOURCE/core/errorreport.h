@@ -1,0 +1,28 @@
+// The error report written after a processor fault: the time and the
+// program's version, the fault itself, the state of the store and the
+// telephony line, and the system's version; appended to "tolva_error.log"
+// in the program's folder.
+#pragma once
+
+#include "platform/wintypes.h"
+
+#include <string>
+
+class CSeException;
+
+constexpr long long kErrorLogLimit = 65536;
+constexpr const char* kErrorLogName = "tolva_error.log";
+
+// The state blocks of the report come from the services that own them.
+struct ErrorReportState {
+    u32 dataManLastError = 0;
+    std::string tapiStateText;
+};
+
+std::string BuildErrorReport(const CSeException& e, const ErrorReportState& state);
+// Appends the report to the log, emptying it first when it has reached the
+// limit. A log that cannot be written is skipped: reporting must never stop
+// the handling of the fault being reported. Returns whether it was written.
+bool AppendErrorLog(const std::string& report);
+// The system's name and version, ending in CR LF; false when unknown.
+bool GetWindowsVersionText(std::string& text);
