@@ -29,7 +29,8 @@ constexpr u32 DIF_CURRENT_BOOK = 0x00010000;
 constexpr u32 DIF_ROOT_BOOK = 0x10000000;
 constexpr u32 DIF_DELETED_ITEMS = 0x20000000;
 
-// Framing words around every book and contact record.
+// Framing words around every book and contact record. A record read with
+// another word in either place gives RC_BAD_RECORD (core/utilities.h).
 constexpr u32 kRecordOpening = 16;
 constexpr u32 kRecordClosing = 32;
 
@@ -152,8 +153,6 @@ public:
 protected:
     DataItem(const DataItem&) = default;
     DataItem& operator=(const DataItem&) = default;
-    u32 WriteBase(const RecordIo& io) const;
-    u32 ReadBase(const RecordIo& io);
 };
 
 class Book : public DataItem {
@@ -200,6 +199,8 @@ public:
     u32 GetNextBookId(size_t& position) const;
 
     u32 Write(const RecordIo& io) const;
+    // Read from the memory channel (clipboard, drag and drop), a contact
+    // arrives as a new one: id 0, no books, modified now.
     u32 Read(const RecordIo& io);
 
     IdArray m_books;

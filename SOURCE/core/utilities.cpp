@@ -30,6 +30,8 @@ std::string ProgramErrorText(u32 code)
         return "No output file is open.";
     case RC_CANNOT_OPEN:
         return "The file cannot be opened.";
+    case RC_BAD_RECORD:
+        return "The file is damaged: a record in it is not where it should be.";
     default:
         return {};
     }

@@ -19,6 +19,9 @@ constexpr u32 RC_NOTHING_LOADED = 13;
 constexpr u32 RC_MISSING = 14;  // a missing record, no data, no memory or no channel
 constexpr u32 RC_NO_OUTPUT_FILE = 26;
 constexpr u32 RC_CANNOT_OPEN = 36;
+// A record in a file is not framed as records are: the file is damaged.
+// The number is the system's own for a corrupt file.
+constexpr u32 RC_BAD_RECORD = 1392;
 
 // The string table text of an id; id 0 (or an unknown id) gives "".
 std::string LoadResString(u32 id);

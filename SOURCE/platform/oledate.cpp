@@ -70,7 +70,29 @@ bool DateToSystemTime(const DateValue& date, SYSTEMTIME& st)
 
 DateValue DateNow()
 {
-    return DateFromQDateTime(g_clock());
+    if (g_clock != &SystemClock)
+        return DateFromQDateTime(g_clock());
+    // Every new record asks for the time, so the local offset is worked out
+    // at most once a second rather than for each record.
+    static bool offsetKnown = false;
+    static qint64 offsetCheckedAt = 0;
+    static qint64 offsetMs = 0;
+    const qint64 utcMs = QDateTime::currentMSecsSinceEpoch();
+    if (!offsetKnown || utcMs - offsetCheckedAt >= 1000 || utcMs < offsetCheckedAt) {
+        offsetKnown = true;
+        offsetMs = qint64(QDateTime::fromMSecsSinceEpoch(utcMs).offsetFromUtc()) * 1000;
+        offsetCheckedAt = utcMs;
+    }
+    // Local milliseconds since the automation epoch, 30 December 1899.
+    constexpr qint64 kEpochToUnixMs = 25569LL * 86400000LL;
+    const qint64 localMs = utcMs + offsetMs + kEpochToUnixMs;
+    const qint64 days = localMs / qint64(kMsPerDay);
+    return {double(days) + double(localMs % qint64(kMsPerDay)) / kMsPerDay, DateStatus::Valid};
+}
+
+QDateTime ClockNow()
+{
+    return g_clock();
 }
 
 void SetClockForTesting(ClockFunction clock)

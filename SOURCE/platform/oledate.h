@@ -28,5 +28,8 @@ bool DateToSystemTime(const DateValue& date, SYSTEMTIME& st);
 
 // The local now; tests replace the clock.
 DateValue DateNow();
+// The clock's now with its own zone, for code that needs the UTC time or the
+// offset as well.
+QDateTime ClockNow();
 using ClockFunction = QDateTime (*)();
 void SetClockForTesting(ClockFunction clock);

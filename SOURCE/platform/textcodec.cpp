@@ -1,5 +1,9 @@
 #include "platform/textcodec.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
 namespace {
 
 // 0x80-0x9F of Windows-1252; the five unassigned bytes keep their C1 value.
@@ -82,6 +86,22 @@ bool IsValidUtf8(std::string_view bytes)
     return true;
 }
 
+bool IsAscii(std::string_view bytes)
+{
+    // Eight bytes at a time: most text read from files is plain ASCII.
+    const char* p = bytes.data();
+    const char* end = p + bytes.size();
+    std::uint64_t high = 0;
+    for (; end - p >= 8; p += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, 8);
+        high |= word;
+    }
+    for (; p < end; ++p)
+        high |= static_cast<unsigned char>(*p);
+    return (high & 0x8080808080808080ull) == 0;
+}
+
 QString DecodeWindows1252(std::string_view bytes)
 {
     QString out;
@@ -106,6 +126,23 @@ std::string ToUtf8(std::string_view bytes)
     if (IsValidUtf8(bytes))
         return std::string(bytes);
     return DecodeWindows1252(bytes).toStdString();
+}
+
+std::string FromFixedField(const char* field, size_t size)
+{
+    return std::string(field, strnlen(field, size));
+}
+
+void ToFixedField(std::string_view text, char* field, size_t size)
+{
+    if (size == 0)
+        return;
+    size_t n = std::min(text.size(), size - 1);
+    while (n > 0 && n < text.size() && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80)
+        --n;
+    std::memset(field, 0, size);
+    if (n > 0)
+        std::memcpy(field, text.data(), n);
 }
 
 }  // namespace TextCodec

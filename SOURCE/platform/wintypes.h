@@ -85,6 +85,15 @@ struct POINT {
     bool operator==(const POINT&) const = default;
 };
 
+// A pen as it is stored: style, width (x and y) and colour.
+struct LOGPEN {
+    u32 lopnStyle = 0;
+    POINT lopnWidth;
+    COLORREF lopnColor = 0;
+    bool operator==(const LOGPEN&) const = default;
+};
+static_assert(sizeof(LOGPEN) == 16);
+
 struct SIZE {
     i32 cx = 0;
     i32 cy = 0;

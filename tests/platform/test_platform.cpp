@@ -95,3 +95,13 @@ TEST(DateValue, AutomationDayCounts)
     back.wDayOfWeek = 0;
     EXPECT_EQ(back, st);
 }
+
+TEST(DateValue, NowMatchesTheLocalClock)
+{
+    const QDateTime before = QDateTime::currentDateTime();
+    const DateValue now = DateNow();
+    const QDateTime after = QDateTime::currentDateTime();
+    EXPECT_TRUE(now.IsValid());
+    EXPECT_GE(now.m_dt + 1e-6, DateFromQDateTime(before).m_dt);
+    EXPECT_LE(now.m_dt - 1e-6, DateFromQDateTime(after).m_dt);
+}

@@ -4,6 +4,7 @@
 #include "platform/programfolder.h"
 
 #include <QDir>
+#include <QSettings>
 
 void TolvaTest::SetUp()
 {
@@ -16,6 +17,9 @@ void TolvaTest::SetUp()
     qputenv("XDG_DATA_HOME", data.toUtf8());
     qputenv("XDG_CONFIG_HOME", config.toUtf8());
     ProgramFolder::SetPathForTesting(QString());
+    // QSettings reads XDG_CONFIG_HOME once per process; later tests would
+    // share the first one's profile.
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config);
     Profile::Reopen();
     m_previousSink = SetMessageSink(&m_messages);
 }

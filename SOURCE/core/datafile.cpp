@@ -1,0 +1,684 @@
+#include "core/datafile.h"
+
+#include "core/utilities.h"
+#include "platform/programfolder.h"
+#include "platform/syserror.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// Reads and writes go through buffers of this size: records move a few bytes
+// at a time.
+constexpr size_t kBufferSize = 256 * 1024;
+
+u32 LastError()
+{
+    return ErrorFromErrno(errno);
+}
+
+u32 WriteAll(int fd, const char* data, size_t n)
+{
+    while (n > 0) {
+        const ssize_t done = ::write(fd, data, n);
+        if (done < 0) {
+            if (errno == EINTR)
+                continue;
+            return LastError();
+        }
+        if (done == 0)
+            return RC_SHORT_WRITE;
+        data += done;
+        n -= size_t(done);
+    }
+    return 0;
+}
+
+// Reads up to n bytes at an offset; the count read, or -1 with errno set.
+ssize_t ReadAt(int fd, char* data, size_t n, u64 offset)
+{
+    ssize_t done;
+    do
+        done = ::pread(fd, data, n, off_t(offset));
+    while (done < 0 && errno == EINTR);
+    return done;
+}
+
+bool IsFileWithData(const std::string& path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
+}
+
+std::string FolderOf(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+}
+
+// A new version of a file, written into a temporary file beside it and
+// renamed over it once it is complete and on the disk.
+class PendingFile {
+public:
+    explicit PendingFile(std::string target)
+        : m_target(std::move(target))
+    {
+        m_error = Create();
+    }
+    ~PendingFile() { Discard(); }
+    PendingFile(const PendingFile&) = delete;
+    PendingFile& operator=(const PendingFile&) = delete;
+
+    u32 Error() const { return m_error; }
+
+    u32 Write(const void* data, size_t n)
+    {
+        if (m_error)
+            return m_error;
+        if (m_used + n > kBufferSize)
+            m_error = FlushBuffer();
+        if (!m_error && n >= kBufferSize) {
+            m_error = WriteAll(m_fd, static_cast<const char*>(data), n);
+        } else if (!m_error) {
+            std::memcpy(m_buffer.get() + m_used, data, n);
+            m_used += n;
+        }
+        if (m_error)
+            Discard();  // the version can no longer be finished; keep no half file
+        else
+            m_size += n;
+        return m_error;
+    }
+
+    // Back to an empty version; a failure so far is forgotten.
+    void Restart()
+    {
+        m_used = 0;
+        m_size = 0;
+        if (m_fd < 0)
+            m_error = Create();
+        else if (::ftruncate(m_fd, 0) != 0 || ::lseek(m_fd, 0, SEEK_SET) != 0)
+            m_error = LastError();
+        else
+            m_error = 0;
+        if (m_error)
+            Discard();
+    }
+
+    // Puts the version in the target's place; on success hands over the
+    // descriptor of the new file, else the target is as it was.
+    u32 Commit(int& fd, u64& size)
+    {
+        if (!m_error)
+            m_error = FlushBuffer();
+        if (!m_error && ::fsync(m_fd) != 0)
+            m_error = LastError();
+        if (!m_error && ::rename(m_temp.c_str(), m_target.c_str()) != 0)
+            m_error = LastError();
+        if (m_error) {
+            const u32 error = m_error;
+            Discard();
+            return error;
+        }
+        // The rename itself must reach the disk before the old file is gone
+        // for good.
+        const int folder = ::open(FolderOf(m_target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (folder >= 0) {
+            ::fsync(folder);
+            ::close(folder);
+        }
+        m_temp.clear();
+        fd = m_fd;
+        size = m_size;
+        m_fd = -1;
+        return 0;
+    }
+
+private:
+    u32 Create()
+    {
+        static unsigned counter = 0;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            m_temp = m_target + '.' + std::to_string(::getpid()) + '-' + std::to_string(++counter) + ".tmp";
+            m_fd = ::open(m_temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (m_fd >= 0)
+                break;
+            if (errno != EEXIST) {
+                m_temp.clear();
+                return LastError();
+            }
+        }
+        if (m_fd < 0) {
+            m_temp.clear();
+            return ERROR_FILE_EXISTS;
+        }
+        struct stat st;
+        if (::stat(m_target.c_str(), &st) == 0)
+            ::fchmod(m_fd, st.st_mode & 07777);
+        return 0;
+    }
+
+    u32 FlushBuffer()
+    {
+        const u32 error = WriteAll(m_fd, m_buffer.get(), m_used);
+        m_used = 0;
+        return error;
+    }
+
+    void Discard()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+        if (!m_temp.empty())
+            ::unlink(m_temp.c_str());
+        m_temp.clear();
+    }
+
+    std::string m_target;
+    std::string m_temp;
+    int m_fd = -1;
+    std::unique_ptr<char[]> m_buffer = std::make_unique_for_overwrite<char[]>(kBufferSize);
+    size_t m_used = 0;
+    u64 m_size = 0;
+    u32 m_error = 0;
+};
+
+u32 CopyFileAtomic(const std::string& source, const std::string& target)
+{
+    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return LastError();
+    PendingFile out(target);
+    std::vector<char> buffer(kBufferSize);
+    u64 offset = 0;
+    u32 error = out.Error();
+    while (!error) {
+        const ssize_t done = ReadAt(in, buffer.data(), buffer.size(), offset);
+        if (done < 0)
+            error = LastError();
+        else if (done == 0)
+            break;
+        else
+            error = out.Write(buffer.data(), size_t(done));
+        offset += u64(std::max<ssize_t>(done, 0));
+    }
+    ::close(in);
+    int fd = -1;
+    u64 size = 0;
+    if (!error)
+        error = out.Commit(fd, size);
+    if (fd >= 0)
+        ::close(fd);
+    return error;
+}
+
+}  // namespace
+
+// Reads come from the file as it was opened (or last saved); writes build
+// its next version (PendingFile) until SetEnd or Flush finish the save.
+class DataFileHandle {
+public:
+    DataFileHandle(std::string path, int fd)
+        : m_path(std::move(path))
+        , m_fd(fd)
+    {
+        struct stat st;
+        if (m_fd >= 0 && ::fstat(m_fd, &st) == 0)
+            m_size = u64(st.st_size);
+    }
+    ~DataFileHandle()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    DataFileHandle(const DataFileHandle&) = delete;
+    DataFileHandle& operator=(const DataFileHandle&) = delete;
+
+    const std::string& Path() const { return m_path; }
+    u64 Remaining() const { return m_size > m_pos ? m_size - m_pos : 0; }
+    // The last save was finished and none has been started since.
+    bool SavedClean() const { return m_saved && !m_pending; }
+
+    u32 Read(void* data, u32 n)
+    {
+        if (m_fd < 0)
+            return ERROR_ACCESS_DENIED;
+        char* out = static_cast<char*>(data);
+        while (n > 0) {
+            if (m_pos >= m_bufferStart && m_pos < m_bufferStart + m_buffer.size()) {
+                const size_t offset = size_t(m_pos - m_bufferStart);
+                const size_t take = std::min<size_t>(n, m_buffer.size() - offset);
+                std::memcpy(out, m_buffer.data() + offset, take);
+                out += take;
+                n -= u32(take);
+                m_pos += take;
+                continue;
+            }
+            const bool direct = n >= kBufferSize;
+            if (!direct)
+                m_buffer.resize(kBufferSize);
+            const ssize_t done
+                = ReadAt(m_fd, direct ? out : m_buffer.data(), direct ? n : kBufferSize, m_pos);
+            if (!direct) {
+                m_bufferStart = m_pos;
+                m_buffer.resize(size_t(std::max<ssize_t>(done, 0)));
+            }
+            if (done < 0)
+                return LastError();
+            if (done == 0)
+                return RC_SHORT_READ;
+            if (direct) {
+                out += done;
+                n -= u32(done);
+                m_pos += u64(done);
+            }
+        }
+        return 0;
+    }
+
+    u32 Write(const void* data, u32 n)
+    {
+        if (!m_pending)
+            StartSave();
+        return m_pending->Write(data, n);
+    }
+
+    u32 StartSave()
+    {
+        m_pending = std::make_unique<PendingFile>(m_path);
+        return m_pending->Error();
+    }
+
+    u32 Rewind()
+    {
+        m_pos = 0;
+        if (m_pending)
+            m_pending->Restart();
+        return 0;
+    }
+
+    u32 Finish()
+    {
+        if (!m_pending)
+            return 0;
+        int fd = -1;
+        u64 size = 0;
+        const u32 error = m_pending->Commit(fd, size);
+        m_pending.reset();
+        m_saved = error == 0;
+        if (error)
+            return error;
+        // The saved version is now the file: later reads come from it, and
+        // its position is at its end as after writing in place.
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = fd;
+        m_size = size;
+        m_pos = size;
+        m_buffer.clear();
+        return 0;
+    }
+
+    u32 Flush()
+    {
+        if (m_pending)
+            return Finish();
+        if (m_fd >= 0 && ::fsync(m_fd) != 0)
+            return LastError();
+        return 0;
+    }
+
+private:
+    std::string m_path;
+    int m_fd = -1;
+    u64 m_size = 0;
+    u64 m_pos = 0;
+    std::vector<char> m_buffer;
+    u64 m_bufferStart = 0;
+    std::unique_ptr<PendingFile> m_pending;
+    bool m_saved = false;
+};
+
+struct CDataFile::MemoryChannel {
+    QByteArray block;
+    qsizetype pos = 0;
+
+    u64 Remaining() const { return u64(block.size() - pos); }
+
+    u32 Read(void* data, u32 n)
+    {
+        if (Remaining() < n)
+            return RC_SHORT_READ;
+        if (n == 0)
+            return 0;
+        std::memcpy(data, block.constData() + pos, n);
+        pos += n;
+        return 0;
+    }
+
+    u32 Write(const void* data, u32 n)
+    {
+        if (n == 0)
+            return 0;
+        const qsizetype end = pos + qsizetype(n);
+        if (end > block.size()) {
+            if (end > block.capacity())
+                block.reserve(std::max(end, 2 * block.capacity()));
+            block.resize(end);
+        }
+        std::memcpy(block.data() + pos, data, n);
+        pos = end;
+        return 0;
+    }
+};
+
+CDataFile::CDataFile() = default;
+
+CDataFile::~CDataFile()
+{
+    Close();
+}
+
+u32 CDataFile::GetFullPath(std::string& path, const char* name)
+{
+    path = ProgramFolder::FilePathUtf8(name);
+    return 0;
+}
+
+DataFileHandle* CDataFile::HandleOf(DataFileKind kind) const
+{
+    switch (kind) {
+    case DFK_DATA:
+        return m_hDataFile.get();
+    case DFK_NONDATA:
+        return m_hNonDataFile.get();
+    case DFK_EXPORT:
+        return m_hExtraFile.get();
+    default:
+        return nullptr;
+    }
+}
+
+u32 CDataFile::Open()
+{
+    std::string dataPath;
+    GetFullPath(dataPath, kDataFileName);
+    if (m_folderLock < 0) {
+        std::string folder;
+        GetFullPath(folder, nullptr);
+        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) {
+            const u32 error = LastError();
+            ShowFileError(error, folder);
+            return error;
+        }
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            ::close(fd);
+            ShowFileError(ERROR_SHARING_VIOLATION, dataPath);
+            return ERROR_SHARING_VIOLATION;
+        }
+        m_folderLock = fd;
+    }
+    if (const u32 error
+        = OpenDataFile(kDataFileName, kDataCopyName, m_hDataFile, DFF_DATA_EXISTED, DFF_DATA_CREATED))
+        return error;
+    return OpenDataFile(kNonDataFileName, nullptr, m_hNonDataFile, DFF_NONDATA_EXISTED, DFF_NONDATA_CREATED);
+}
+
+u32 CDataFile::OpenDataFile(const char* name, const char* copyName, std::unique_ptr<DataFileHandle>& handle,
+    u32 existedFlag, u32 createdFlag)
+{
+    std::string path;
+    GetFullPath(path, name);
+    bool copyExists = false;
+    if (copyName) {
+        std::string copyPath;
+        GetFullPath(copyPath, copyName);
+        copyExists = IsFileWithData(copyPath);
+        // A data file left empty by a crash holds nothing the copy lacks.
+        // Whether the restore worked shows in the open below.
+        if (copyExists && !IsFileWithData(path))
+            CopyFileAtomic(copyPath, path);
+    }
+    int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT)
+        fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        const u32 error = LastError();
+        ShowFileError(error, path);
+        return error;
+    }
+    handle = std::make_unique<DataFileHandle>(path, fd);
+    if (handle->Remaining() > 0) {
+        m_dwFlags |= existedFlag;
+    } else {
+        m_dwFlags |= createdFlag;
+        m_keepCopy = m_keepCopy || copyExists;
+    }
+    return 0;
+}
+
+u32 CDataFile::Close()
+{
+    m_dwFlags = 0;
+    if (m_hDataFile) {
+        const bool saved = m_hDataFile->SavedClean();
+        const std::string dataPath = m_hDataFile->Path();
+        m_hDataFile.reset();
+        std::string copyPath;
+        GetFullPath(copyPath, kDataCopyName);
+        if (m_dataLoaded && saved && !m_keepCopy) {
+            if (const u32 error = CopyFileAtomic(dataPath, copyPath))
+                ShowErrorText(dataPath.c_str(), error);
+        } else if (IsFileWithData(copyPath)) {
+            std::string backupPath;
+            GetFullPath(backupPath, kBackupFolder);
+            ::mkdir(backupPath.c_str(), 0777);
+            if (const u32 error = CopyFileAtomic(copyPath, backupPath + '/' + kDataCopyName))
+                ShowErrorText(copyPath.c_str(), error);
+        }
+    }
+    m_hExtraFile.reset();
+    m_hNonDataFile.reset();
+    m_memory.reset();
+    if (m_folderLock >= 0)
+        ::close(m_folderLock);
+    m_folderLock = -1;
+    m_keepCopy = false;
+    m_dataLoaded = false;
+    return 0;
+}
+
+u32 CDataFile::Read(DataFileKind kind, void* buffer, u32 n, DataFileHandle* handle)
+{
+    if (!handle && kind == DFK_MEMORY)
+        return m_memory ? m_memory->Read(buffer, n) : RC_MISSING;
+    return ReadRaw(handle ? handle : HandleOf(kind), buffer, n);
+}
+
+u32 CDataFile::Write(DataFileKind kind, const void* buffer, u32 n, DataFileHandle* handle)
+{
+    if (!handle && kind == DFK_MEMORY)
+        return m_memory ? m_memory->Write(buffer, n) : RC_MISSING;
+    return WriteRaw(handle ? handle : HandleOf(kind), buffer, n);
+}
+
+u32 CDataFile::ReadRaw(DataFileHandle* handle, void* buffer, u32 n)
+{
+    if (n == 0)
+        return 0;
+    return handle ? handle->Read(buffer, n) : ERROR_INVALID_HANDLE;
+}
+
+u32 CDataFile::WriteRaw(DataFileHandle* handle, const void* buffer, u32 n)
+{
+    if (n == 0)
+        return 0;
+    return handle ? handle->Write(buffer, n) : ERROR_INVALID_HANDLE;
+}
+
+u32 CDataFile::CheckAvailable(DataFileKind kind, u64 n, DataFileHandle* handle)
+{
+    u64 remaining = 0;
+    if (!handle && kind == DFK_MEMORY) {
+        if (!m_memory)
+            return RC_MISSING;
+        remaining = m_memory->Remaining();
+    } else if (DataFileHandle* file = handle ? handle : HandleOf(kind)) {
+        remaining = file->Remaining();
+    } else {
+        return ERROR_INVALID_HANDLE;
+    }
+    return remaining >= n ? 0 : RC_SHORT_READ;
+}
+
+u32 CDataFile::ReadString(DataFileKind kind, std::string& text, DataFileHandle* handle)
+{
+    u32 n = 0;
+    u32 error = Read(kind, &n, sizeof n, handle);
+    if (!error)
+        error = CheckAvailable(kind, n, handle);
+    if (error)
+        return error;
+    text.resize(n);
+    if (const u32 readError = Read(kind, text.data(), n, handle))
+        return readError;
+    const void* nul = std::memchr(text.data(), 0, n);
+    if (nul)
+        text.resize(size_t(static_cast<const char*>(nul) - text.data()));
+    return 0;
+}
+
+u32 CDataFile::WriteString(DataFileKind kind, const std::string& text, DataFileHandle* handle)
+{
+    if (text.size() >= 0xFFFFFFFFu)
+        return ERROR_INVALID_PARAMETER;
+    const u32 n = u32(text.size() + 1);
+    const u32 error = Write(kind, &n, sizeof n, handle);
+    return error ? error : Write(kind, text.c_str(), n, handle);
+}
+
+u32 CDataFile::Rewind(DataFileKind kind, DataFileHandle* handle)
+{
+    if (!handle && kind == DFK_MEMORY) {
+        if (!m_memory)
+            return RC_MISSING;
+        m_memory->pos = 0;
+        return 0;
+    }
+    DataFileHandle* file = handle ? handle : HandleOf(kind);
+    return file ? file->Rewind() : ERROR_INVALID_HANDLE;
+}
+
+u32 CDataFile::SetEnd(DataFileKind kind, DataFileHandle* handle)
+{
+    if (!handle && kind == DFK_MEMORY) {
+        if (!m_memory)
+            return RC_MISSING;
+        m_memory->block.truncate(m_memory->pos);
+        return 0;
+    }
+    DataFileHandle* file = handle ? handle : HandleOf(kind);
+    return file ? file->Finish() : ERROR_INVALID_HANDLE;
+}
+
+u32 CDataFile::Flush(DataFileKind kind, DataFileHandle* handle)
+{
+    if (!handle && kind == DFK_MEMORY)
+        return m_memory ? 0 : RC_MISSING;
+    DataFileHandle* file = handle ? handle : HandleOf(kind);
+    return file ? file->Flush() : ERROR_INVALID_HANDLE;
+}
+
+u32 CDataFile::OpenExtra(const std::string& path, bool forReading)
+{
+    if (m_hExtraFile)
+        CloseExtra();
+    u32 error = 0;
+    if (forReading) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        struct stat st;
+        if (fd < 0)
+            error = LastError();
+        else if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode))
+            error = ERROR_ACCESS_DENIED;
+        if (!error)
+            m_hExtraFile = std::make_unique<DataFileHandle>(path, fd);
+        else if (fd >= 0)
+            ::close(fd);
+    } else {
+        auto handle = std::make_unique<DataFileHandle>(path, -1);
+        error = handle->StartSave();
+        if (!error)
+            m_hExtraFile = std::move(handle);
+    }
+    if (error)
+        ShowFileError(error, path);
+    return error;
+}
+
+u32 CDataFile::CloseExtra()
+{
+    if (!m_hExtraFile)
+        return 0;
+    const u32 error = m_hExtraFile->Finish();
+    m_hExtraFile.reset();
+    if (error)
+        ShowFileError(error, "");
+    return error;
+}
+
+void CDataFile::DiscardExtra()
+{
+    m_hExtraFile.reset();
+}
+
+int CDataFile::TestOpen(const std::string& path, u32 access, u32 disposition)
+{
+    int flags = O_CLOEXEC;
+    if ((access & GENERIC_READ) && (access & GENERIC_WRITE))
+        flags |= O_RDWR;
+    else if (access & GENERIC_WRITE)
+        flags |= O_WRONLY;
+    if (disposition == CREATE_NEW)
+        flags |= O_CREAT | O_EXCL;
+    else if (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS)
+        flags |= O_CREAT;
+    const int fd = ::open(path.c_str(), flags, 0666);
+    if (fd < 0) {
+        ShowFileError(LastError(), path);
+        return 0;
+    }
+    ::close(fd);
+    return 1;
+}
+
+u32 CDataFile::ResetMemory()
+{
+    m_memory = std::make_unique<MemoryChannel>();
+    return 0;
+}
+
+u32 CDataFile::AttachMemory(const QByteArray& block)
+{
+    ResetMemory();
+    m_memory->block = block;
+    return 0;
+}
+
+QByteArray CDataFile::DetachMemory()
+{
+    if (!m_memory)
+        return {};
+    QByteArray block = std::move(m_memory->block);
+    m_memory.reset();
+    return block;
+}

@@ -1,0 +1,131 @@
+// The file layer: the open files of the program (data file, second data
+// file, an export file) and the memory channel of the clipboard, and the
+// moving of bytes, words and strings between records and them.
+//
+// Saving is atomic. A data file is never rewritten in place: the first Write
+// after Open, Rewind or a finished save starts a new version of the file in
+// a temporary file beside it, while reads still come from the file as it was
+// loaded. SetEnd finishes the save: the new version is flushed to the disk
+// and renamed over the old file. Flush finishes a save still pending the same
+// way (and otherwise only flushes). Once any write of a save has failed, the
+// save cannot be finished: SetEnd and Flush return that error, drop the
+// temporary file and leave the old file as it was. Rewind starts the pending
+// version over from its first byte. An export file written through
+// OpenExtra is saved the same way and finished by CloseExtra.
+//
+// Every length and count read is checked against the bytes that remain
+// (CheckAvailable), so no read allocates more than the input holds.
+#pragma once
+
+#include "core/records.h"
+
+#include <QByteArray>
+#include <memory>
+#include <string>
+
+// An open file of the data-file layer. Opaque outside the layer; records pass
+// one through RecordIo to read or write a file other than the one of a kind.
+class DataFileHandle;
+
+// CDataFile flags.
+constexpr u32 DFF_DATA_EXISTED = 0x1;
+constexpr u32 DFF_NONDATA_EXISTED = 0x2;
+constexpr u32 DFF_DATA_CREATED = 0x4;
+constexpr u32 DFF_NONDATA_CREATED = 0x8;
+constexpr u32 DFF_CONDLIB_LOADED = 0x10;  // never set: no condition library is loaded
+
+// TestOpen's access and disposition, numbered as the callers know them.
+constexpr u32 GENERIC_READ = 0x80000000;
+constexpr u32 GENERIC_WRITE = 0x40000000;
+constexpr u32 CREATE_NEW = 1;
+constexpr u32 CREATE_ALWAYS = 2;
+constexpr u32 OPEN_EXISTING = 3;
+constexpr u32 OPEN_ALWAYS = 4;
+constexpr u32 TRUNCATE_EXISTING = 5;
+
+constexpr const char* kDataFileName = "tolva.rdf";
+constexpr const char* kNonDataFileName = "tolva.ndf";
+constexpr const char* kDataCopyName = "tolva.rd0";
+constexpr const char* kBackupFolder = "backup";
+
+class CDataFile {
+public:
+    CDataFile();
+    ~CDataFile();
+    CDataFile(const CDataFile&) = delete;
+    CDataFile& operator=(const CDataFile&) = delete;
+
+    // The program's folder followed by the name (the folder alone, with a
+    // trailing separator, for null). Returns 0.
+    static u32 GetFullPath(std::string& path, const char* name);
+
+    // Opens "tolva.rdf" (restored from "tolva.rd0" when missing or left empty
+    // by a crash) and "tolva.ndf", creating them empty when there is nothing
+    // to open, and holds them for the run. Returns 0 or the error, shown.
+    u32 Open();
+    // Closes every file. "tolva.rd0" is refreshed from the data file only
+    // when the data loaded (SetDataLoaded) and its last save was finished
+    // cleanly; otherwise the copy is kept and also saved into "backup".
+    // Returns 0; a failed copy is shown.
+    u32 Close();
+    // DataMan reports whether its data loaded; Close decides by it.
+    void SetDataLoaded(bool loaded) { m_dataLoaded = loaded; }
+    u32 GetFlags() const { return m_dwFlags; }
+
+    // Kind 5 goes to the memory channel (14 without one); the other kinds to
+    // their file unless an explicit handle is given. A kind with no open file
+    // gives ERROR_INVALID_HANDLE. 7 for a short read, 8 for a short write.
+    u32 Read(DataFileKind kind, void* buffer, u32 n, DataFileHandle* handle = nullptr);
+    u32 Write(DataFileKind kind, const void* buffer, u32 n, DataFileHandle* handle = nullptr);
+    static u32 ReadRaw(DataFileHandle* handle, void* buffer, u32 n);
+    static u32 WriteRaw(DataFileHandle* handle, const void* buffer, u32 n);
+
+    // A string is its length + 1 as a word, then its bytes and a NUL; on
+    // reading, the text ends at its first NUL.
+    u32 ReadString(DataFileKind kind, std::string& text, DataFileHandle* handle = nullptr);
+    u32 WriteString(DataFileKind kind, const std::string& text, DataFileHandle* handle = nullptr);
+    // 0 when at least n bytes remain to be read, else 7 (or the error of a
+    // missing file or channel).
+    u32 CheckAvailable(DataFileKind kind, u64 n, DataFileHandle* handle = nullptr);
+
+    u32 Rewind(DataFileKind kind, DataFileHandle* handle = nullptr);
+    u32 SetEnd(DataFileKind kind, DataFileHandle* handle = nullptr);
+    u32 Flush(DataFileKind kind, DataFileHandle* handle = nullptr);
+
+    // The extra file (kind 4): an export file read, or written and saved by
+    // CloseExtra. Failures are shown and returned.
+    u32 OpenExtra(const std::string& path, bool forReading);
+    u32 CloseExtra();
+    // Drops the extra file unfinished: an export being written is not saved.
+    void DiscardExtra();
+    // 1 when the file can be opened that way (an existing file is never
+    // emptied by the test), else the error is shown and 0 returned.
+    static int TestOpen(const std::string& path, u32 access, u32 disposition);
+
+    // The memory channel (kind 5): a growable block written by the sender
+    // and handed over by DetachMemory, or read from the block AttachMemory
+    // was given. DetachMemory without a channel gives an empty block.
+    u32 ResetMemory();
+    u32 AttachMemory(const QByteArray& block);
+    QByteArray DetachMemory();
+
+private:
+    struct MemoryChannel;
+
+    DataFileHandle* HandleOf(DataFileKind kind) const;
+    u32 OpenDataFile(const char* name, const char* copyName, std::unique_ptr<DataFileHandle>& handle,
+        u32 existedFlag, u32 createdFlag);
+
+    std::unique_ptr<DataFileHandle> m_hDataFile;
+    std::unique_ptr<DataFileHandle> m_hExtraFile;
+    std::unique_ptr<DataFileHandle> m_hNonDataFile;
+    u32 m_dwFlags = 0;
+    std::unique_ptr<MemoryChannel> m_memory;
+    // The program folder stays locked while the files are open, so that no
+    // other instance writes them.
+    int m_folderLock = -1;
+    bool m_dataLoaded = false;
+    // The data file had to be created although "tolva.rd0" exists: this
+    // run's data must not replace the copy.
+    bool m_keepCopy = false;
+};

@@ -1,0 +1,86 @@
+// The text of any contact field by its field id: what the grid, the
+// information pane, printing, export and search show. A field id is also the
+// string id of the field's caption.
+#pragma once
+
+#include "core/records.h"
+
+#include <string>
+#include <string_view>
+
+class CAddressFormatArray;
+
+enum ContactFieldId : u32 {
+    FID_NAME = 59441,
+    FID_COMPANY = 59442,
+    FID_DEPARTMENT = 59443,
+    FID_OFFICE = 59444,
+    FID_JOB_TITLE = 59445,
+    FID_BUSINESS_ADDRESS = 59446,
+    FID_HOME_ADDRESS = 59447,
+    FID_FIRST_PHONE = 59448,  // one id per phone type 1-20: "Home phone 1" ... "Business ISDN"
+    FID_LAST_PHONE = 59467,
+    FID_FIRST_EMAIL = 59468,  // one id per e-mail type 1-10: "Home email 1" ... "Business email 5"
+    FID_LAST_EMAIL = 59477,
+    FID_HOME_WEBPAGE = 59478,
+    FID_BUSINESS_WEBPAGE = 59479,
+    FID_ICQ = 59480,
+    FID_GENDER = 59481,
+    FID_CHILDREN = 59482,
+    FID_SPOUSE = 59483,
+    FID_BIRTHDAY = 59484,
+    FID_ANNIVERSARY = 59485,
+    FID_NOTES = 59486,
+    FID_DEFAULT_ADDRESS = 59487,
+    FID_HOME_EMAIL = 59488,
+    FID_BUSINESS_EMAIL = 59489,
+    FID_HOME_PHONE = 59490,
+    FID_BUSINESS_PHONE = 59491,
+    FID_FIRST_NAME = 59492,
+    FID_MIDDLE_NAME = 59493,
+    FID_LAST_NAME = 59494,
+    FID_TITLE = 59495,
+    FID_SUFFIX = 59496,
+    FID_NICK_NAME = 59497,
+    FID_HOME_STREET = 59498,  // street, city, state, zip, country
+    FID_BUSINESS_STREET = 59503,
+    FID_DEFAULT_STREET = 59508,
+    FID_ICON = 59513,
+    FID_CREATED = 59671,
+    FID_MODIFIED = 59672,
+};
+constexpr u32 kAddressPartCount = 5;
+
+// Date and time text flags, with the numbers callers pass.
+constexpr u32 DATE_SHORTDATE = 0x1;
+constexpr u32 DATE_LONGDATE = 0x2;
+constexpr u32 LOCALE_NOUSEROVERRIDE = 0x80000000;
+
+// Unknown ids give "". Whole addresses take their format from the
+// application's UserMan.
+std::string FormatFieldText(const Contact& contact, u32 fieldId);
+// The contact's icon index for "Icon", else -1; 0 whenever flag is set.
+int GetFieldNumber(const Contact& contact, u32 fieldId, int flag);
+
+// Fills a template of bracketed captions for a contact. A null contact
+// leaves the text as it was.
+void ExpandAddressFormat(
+    std::string_view format, std::string& text, const Contact* contact, bool keepLineBreaks);
+// The text of a whole address through the format it names, on one line;
+// "" when no format serves.
+std::string FormatAddressText(
+    const Contact& contact, const ContactAddress& address, const CAddressFormatArray& formats);
+
+// In the user's locale; "" for a date that is not valid.
+std::string FormatDate(const DateValue& date, u32 flags);
+std::string FormatTime(const DateValue& date, u32 flags);
+
+// Whether daylight saving time holds now at the location.
+bool IsDaylightSavingNow(const TimeZoneEntry& entry);
+// The location's current time: mode 1 the time, 2 the long date, 3 both
+// joined by the separator; another mode leaves the text as it was.
+void FormatZoneTime(
+    const TimeZoneEntry& entry, std::string& text, int mode, const std::string& separator = " ");
+// Minutes to add to the local time to get UTC, daylight saving included.
+i32 GetLocalBias();
+DateValue GetLocalNow();

@@ -1,0 +1,555 @@
+#include "core/records.h"
+
+#include "core/datafile.h"
+#include "core/utilities.h"
+
+#include <algorithm>
+#include <bit>
+#include <concepts>
+#include <type_traits>
+
+// Records are stored as they stand in memory, which is the file's order.
+static_assert(std::endian::native == std::endian::little);
+
+namespace {
+
+RecordDefaults g_defaults;
+
+// The smallest size in a file of a list's element: a count that promises
+// more elements than the remaining bytes can hold is refused before any of
+// them is made.
+constexpr u32 kMinValueSize = 8;  // code, empty string
+constexpr u32 kMinConditionSize = 24;  // type, field, word and three empty strings
+constexpr u32 kMinAddressSize = 32;  // type, five empty strings, format, word
+constexpr u32 kMinOldAddressSize = 24;  // without format and word
+
+// Writes a record's fields in the file's order. The same field routines
+// drive FieldReader, so writing and reading cannot drift apart.
+class FieldWriter {
+public:
+    static constexpr bool kReading = false;
+    explicit FieldWriter(const RecordIo& io)
+        : m_io(io)
+    {
+    }
+    const RecordIo& Io() const { return m_io; }
+    u32 Result() const { return m_error; }
+
+    void Bytes(const void* data, u32 n)
+    {
+        if (!m_error)
+            m_error = m_io.file.Write(m_io.kind, data, n, m_io.handle);
+    }
+    void Word(u32 value) { Bytes(&value, sizeof value); }
+    void Int(i32 value) { Bytes(&value, sizeof value); }
+    void Real(double value) { Bytes(&value, sizeof value); }
+    void Str(const std::string& text)
+    {
+        if (!m_error)
+            m_error = m_io.file.WriteString(m_io.kind, text, m_io.handle);
+    }
+    void Date(const DateValue& date)
+    {
+        Word(u32(date.m_status));
+        Real(date.m_dt);
+    }
+    void Opening() { Word(kRecordOpening); }
+    void Closing() { Word(kRecordClosing); }
+    void Ids(const IdArray& ids)
+    {
+        Word(u32(ids.size()));
+        Bytes(ids.data(), u32(ids.size() * sizeof(u32)));
+    }
+    template <class T> void List(const std::vector<T>& items, u32)
+    {
+        Word(u32(items.size()));
+        for (const T& item : items)
+            Fields(*this, item);
+    }
+
+private:
+    const RecordIo& m_io;
+    u32 m_error = 0;
+};
+
+class FieldReader {
+public:
+    static constexpr bool kReading = true;
+    explicit FieldReader(const RecordIo& io)
+        : m_io(io)
+    {
+    }
+    const RecordIo& Io() const { return m_io; }
+    u32 Result() const { return m_error; }
+
+    void Bytes(void* data, u32 n)
+    {
+        if (!m_error)
+            m_error = m_io.file.Read(m_io.kind, data, n, m_io.handle);
+    }
+    void Word(u32& value) { Bytes(&value, sizeof value); }
+    void Int(i32& value) { Bytes(&value, sizeof value); }
+    void Real(double& value) { Bytes(&value, sizeof value); }
+    void Str(std::string& text)
+    {
+        if (!m_error)
+            m_error = m_io.file.ReadString(m_io.kind, text, m_io.handle);
+    }
+    void Date(DateValue& date)
+    {
+        u32 status = 0;
+        Word(status);
+        Real(date.m_dt);
+        date.m_status = DateStatus(status);
+    }
+    void Opening() { Expect(kRecordOpening); }
+    void Closing() { Expect(kRecordClosing); }
+    void Ids(IdArray& ids)
+    {
+        u32 count = 0;
+        if (!Count(count, sizeof(u32)))
+            return;
+        if (count > 0xFFFFFFFFu / sizeof(u32)) {
+            m_error = RC_SHORT_READ;
+            return;
+        }
+        ids.resize(count);
+        Bytes(ids.data(), u32(count * sizeof(u32)));
+    }
+    template <class T> void List(std::vector<T>& items, u32 minSize)
+    {
+        u32 count = 0;
+        if (!Count(count, minSize))
+            return;
+        items.clear();
+        items.resize(count);
+        for (T& item : items)
+            Fields(*this, item);
+    }
+
+private:
+    void Expect(u32 framing)
+    {
+        u32 word = 0;
+        Word(word);
+        if (!m_error && word != framing)
+            m_error = RC_BAD_RECORD;
+    }
+
+    bool Count(u32& count, u32 minSize)
+    {
+        Word(count);
+        if (!m_error && count > 0)
+            m_error = m_io.file.CheckAvailable(m_io.kind, u64(count) * minSize, m_io.handle);
+        return m_error == 0;
+    }
+
+    const RecordIo& m_io;
+    u32 m_error = 0;
+};
+
+template <class R, class T>
+concept RecordOf = std::same_as<std::remove_const_t<R>, T>;
+
+// An address from a file older than 0x2500 carries no format: home
+// addresses take the home format, business ones the business format and
+// any other the postal one.
+u32 OldAddressFormat(u32 type)
+{
+    switch (type & CV_TYPE_MASK) {
+    case ADDR_HOME:
+        return 2;
+    case ADDR_BUSINESS:
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+template <class S, RecordOf<ContactValue> R> void Fields(S& s, R& value)
+{
+    s.Word(value.m_dwCode);
+    s.Str(value.m_strText);
+}
+
+template <class S, RecordOf<ContactAddress> R> void Fields(S& s, R& address)
+{
+    s.Word(address.m_dwType);
+    s.Str(address.m_strStreet);
+    s.Str(address.m_strCity);
+    s.Str(address.m_strState);
+    s.Str(address.m_strZip);
+    s.Str(address.m_strCountry);
+    if (s.Io().version >= kFormatVersion) {
+        s.Word(address.m_dwFormat);
+        s.Word(address.m_dwWord);
+    } else if constexpr (S::kReading) {
+        address.m_dwFormat = OldAddressFormat(address.m_dwType);
+        address.m_dwWord = 0;
+    }
+}
+
+template <class S, RecordOf<BookCondition> R> void Fields(S& s, R& condition)
+{
+    s.Word(condition.m_dwType);
+    s.Word(condition.m_dwField);
+    s.Str(condition.m_strText);
+    s.Bytes(condition.m_value, BookCondition::ValueSize(condition.m_dwType));
+    s.Str(condition.m_strText2);
+    s.Str(condition.m_strText3);
+    s.Word(condition.m_dwWord);
+}
+
+template <class S, class R> void BaseFields(S& s, R& item)
+{
+    s.Word(item.m_dwFlags);
+    s.Word(item.m_dwReserved);
+    s.Date(item.m_dtCreated);
+    s.Date(item.m_dtModified);
+    s.Word(item.m_duID);
+}
+
+template <class S, RecordOf<Book> R> void Fields(S& s, R& book)
+{
+    s.Opening();
+    BaseFields(s, book);
+    s.Word(book.m_duParentID);
+    s.Ids(book.m_members);
+    s.List(book.m_conditions, kMinConditionSize);
+    s.Word(book.m_dwWord);
+    s.Str(book.m_strName);
+    s.Str(book.m_strDescription);
+    s.Bytes(&book.m_font, sizeof book.m_font);
+    s.Word(book.m_crText);
+    s.Word(book.m_crBack);
+    s.Word(book.m_dwWord2);
+    s.Word(book.m_dwWord1);
+    s.Word(book.m_dwImage);
+    s.Closing();
+}
+
+template <class S, RecordOf<Contact> R> void Fields(S& s, R& contact)
+{
+    s.Opening();
+    BaseFields(s, contact);
+    s.Ids(contact.m_books);
+    if constexpr (S::kReading) {
+        if (s.Io().kind == DFK_MEMORY) {
+            contact.SetModified();
+            contact.m_duID = 0;
+            contact.m_books.clear();
+        }
+    }
+    s.Str(contact.m_strName);
+    s.Str(contact.m_strTitle);
+    s.Str(contact.m_strFirstName);
+    s.Str(contact.m_strMiddleName);
+    s.Str(contact.m_strLastName);
+    s.Str(contact.m_strNickName);
+    s.Str(contact.m_strSuffix);
+    s.Word(contact.m_dwGender);
+    Fields(s, contact.m_picture);
+    s.Int(contact.m_nPictureType);
+    s.Real(contact.m_dValue1);
+    s.Real(contact.m_dValue2);
+    s.List(contact.m_phones, kMinValueSize);
+    s.List(contact.m_emails, kMinValueSize);
+    s.List(contact.m_web, kMinValueSize);
+    s.List(contact.m_addresses, s.Io().version >= kFormatVersion ? kMinAddressSize : kMinOldAddressSize);
+    s.List(contact.m_custom, kMinConditionSize);
+    s.Str(contact.m_strCompany);
+    s.Str(contact.m_strDepartment);
+    s.Str(contact.m_strOffice);
+    s.Str(contact.m_strJobTitle);
+    s.Str(contact.m_strExtra1);
+    s.Str(contact.m_strExtra2);
+    s.Str(contact.m_strChildren);
+    s.Date(contact.m_dtBirthday);
+    s.Date(contact.m_dtAnniversary);
+    s.Str(contact.m_strNotes);
+    s.Str(contact.m_strSpouse);
+    s.Word(contact.m_dwWord);
+    s.Word(contact.m_crText);
+    s.Word(contact.m_crBack);
+    s.Bytes(&contact.m_font, sizeof contact.m_font);
+    s.Word(contact.m_dwWord1);
+    s.Word(contact.m_dwWord2);
+    s.Word(contact.m_dwDisplayFlags);
+    s.Word(contact.m_dwIcon);
+    s.Closing();
+}
+
+template <class S, RecordOf<Alphabet> R> void Fields(S& s, R& alphabet)
+{
+    s.Word(alphabet.m_dwFlags);
+    s.Str(alphabet.m_strName);
+    s.Str(alphabet.m_strLetters);
+}
+
+template <class S, RecordOf<CallLogEntry> R> void Fields(S& s, R& entry)
+{
+    s.Word(entry.m_duContactID);
+    s.Word(entry.m_dwKind);
+    s.Str(entry.m_strName);
+    s.Str(entry.m_strNumber);
+    s.Date(entry.m_dtStart);
+    s.Date(entry.m_dtDuration);
+    s.Word(entry.m_dwWord);
+}
+
+template <class S, RecordOf<SpeedDialSlot> R> void Fields(S& s, R& slot)
+{
+    s.Word(slot.m_dwWord);
+    s.Word(slot.m_dwIndex);
+    s.Str(slot.m_strName);
+    s.Str(slot.m_strNumber);
+}
+
+template <class S, RecordOf<TimeZoneEntry> R> void Fields(S& s, R& zone)
+{
+    s.Word(zone.m_dwFlags);
+    s.Str(zone.m_strName);
+    s.Str(zone.m_strText2);
+    s.Str(zone.m_strText3);
+    s.Int(zone.m_lBias);
+    s.Int(zone.m_lStandardBias);
+    s.Int(zone.m_lDaylightBias);
+    s.Bytes(&zone.m_standardDate, sizeof zone.m_standardDate);
+    s.Bytes(&zone.m_daylightDate, sizeof zone.m_daylightDate);
+}
+
+template <class S, RecordOf<FurtherEntry1> R> void Fields(S& s, R& entry)
+{
+    s.Word(entry.m_dwWord);
+    s.Str(entry.m_str1);
+    s.Str(entry.m_str2);
+    s.Str(entry.m_str3);
+}
+
+template <class S, RecordOf<FurtherEntry2> R> void Fields(S& s, R& entry)
+{
+    s.Word(entry.m_dwWord1);
+    s.Word(entry.m_dwWord2);
+    s.Str(entry.m_str1);
+    s.Str(entry.m_str2);
+    Fields(s, entry.m_contact);
+}
+
+template <class R> u32 WriteRecord(const RecordIo& io, const R& record)
+{
+    FieldWriter writer(io);
+    Fields(writer, record);
+    return writer.Result();
+}
+
+template <class R> u32 ReadRecord(const RecordIo& io, R& record)
+{
+    FieldReader reader(io);
+    Fields(reader, record);
+    return reader.Result();
+}
+
+}  // namespace
+
+const RecordDefaults& GetRecordDefaults()
+{
+    return g_defaults;
+}
+void SetRecordDefaults(const RecordDefaults& defaults)
+{
+    g_defaults = defaults;
+}
+
+u32 BookCondition::ValueSize(u32 type)
+{
+    switch (type) {
+    case 1:
+    case 2:
+        return 4;
+    case 3:
+        return 16;
+    case 4:
+        return 8;
+    default:
+        return 0;
+    }
+}
+
+bool IdListContains(const IdArray& ids, u32 id)
+{
+    return std::find(ids.begin(), ids.end(), id) != ids.end();
+}
+
+bool IdListAdd(IdArray& ids, u32 id)
+{
+    if (IdListContains(ids, id))
+        return false;
+    ids.push_back(id);
+    return true;
+}
+
+bool IdListRemove(IdArray& ids, u32 id)
+{
+    const auto it = std::find(ids.begin(), ids.end(), id);
+    if (it == ids.end())
+        return false;
+    ids.erase(it);
+    return true;
+}
+
+bool IdListReplace(IdArray& ids, u32 oldId, u32 newId)
+{
+    const auto it = std::find(ids.begin(), ids.end(), oldId);
+    if (it == ids.end())
+        return false;
+    *it = newId;
+    return true;
+}
+
+DataItem::DataItem()
+    : m_dtCreated(DateNow())
+    , m_dtModified(m_dtCreated)
+{
+}
+
+Book::Book()
+    : m_font(g_defaults.bookFont)
+    , m_crText(g_defaults.bookText)
+    , m_crBack(g_defaults.bookBack)
+{
+    m_dwFlags = DIF_BOOK;
+}
+
+int Book::CopyFrom(const Book& other, u32 parentId)
+{
+    *this = other;
+    m_duParentID = parentId;
+    return 1;
+}
+
+Contact* Book::GetNextContact(const RecordMap& map, size_t& position) const
+{
+    while (position < m_members.size()) {
+        if (Contact* contact = map.FindContact(m_members[position++]))
+            return contact;
+    }
+    return nullptr;
+}
+
+Book* Book::GetNextBook(const RecordMap& map, size_t& position) const
+{
+    while (position < m_members.size()) {
+        if (Book* book = map.FindBook(m_members[position++]))
+            return book;
+    }
+    return nullptr;
+}
+
+void Book::CountMembers(const RecordMap& map, u32& contacts, u32& books) const
+{
+    contacts = 0;
+    books = 0;
+    for (u32 id : m_members) {
+        const DataItem* item = map.FindContact(id);
+        if (!item)
+            item = map.FindBook(id);
+        if (item && item->IsBook())
+            ++books;
+        else if (item && item->IsContact())
+            ++contacts;
+    }
+}
+
+u32 Book::Write(const RecordIo& io) const
+{
+    return WriteRecord(io, *this);
+}
+u32 Book::Read(const RecordIo& io)
+{
+    return ReadRecord(io, *this);
+}
+
+Contact::Contact()
+    : m_crText(g_defaults.contactText)
+    , m_crBack(g_defaults.contactBack)
+    , m_font(g_defaults.contactFont)
+{
+    m_dwFlags = DIF_CONTACT;
+}
+
+void Contact::UpdateFrom(const Contact& other)
+{
+    if (&other == this)
+        return;
+    const u32 id = m_duID;
+    IdArray books = std::move(m_books);
+    *this = other;
+    m_duID = id;
+    m_books = std::move(books);
+}
+
+u32 Contact::GetNextBookId(size_t& position) const
+{
+    if (position < m_books.size())
+        return m_books[position++];
+    position = 0;
+    return 0xFFFFFFFF;
+}
+
+u32 Contact::Write(const RecordIo& io) const
+{
+    return WriteRecord(io, *this);
+}
+u32 Contact::Read(const RecordIo& io)
+{
+    return ReadRecord(io, *this);
+}
+
+u32 Alphabet::Write(const RecordIo& io) const
+{
+    return WriteRecord(io, *this);
+}
+u32 Alphabet::Read(const RecordIo& io)
+{
+    return ReadRecord(io, *this);
+}
+u32 CallLogEntry::Write(const RecordIo& io) const
+{
+    return WriteRecord(io, *this);
+}
+u32 CallLogEntry::Read(const RecordIo& io)
+{
+    return ReadRecord(io, *this);
+}
+u32 SpeedDialSlot::Write(const RecordIo& io) const
+{
+    return WriteRecord(io, *this);
+}
+u32 SpeedDialSlot::Read(const RecordIo& io)
+{
+    return ReadRecord(io, *this);
+}
+u32 TimeZoneEntry::Write(const RecordIo& io) const
+{
+    return WriteRecord(io, *this);
+}
+u32 TimeZoneEntry::Read(const RecordIo& io)
+{
+    return ReadRecord(io, *this);
+}
+u32 FurtherEntry1::Write(const RecordIo& io) const
+{
+    return WriteRecord(io, *this);
+}
+u32 FurtherEntry1::Read(const RecordIo& io)
+{
+    return ReadRecord(io, *this);
+}
+u32 FurtherEntry2::Write(const RecordIo& io) const
+{
+    return WriteRecord(io, *this);
+}
+u32 FurtherEntry2::Read(const RecordIo& io)
+{
+    return ReadRecord(io, *this);
+}

@@ -1,0 +1,111 @@
+#include "telephony/tapiman.h"
+
+#include "core/seexception.h"
+#include "core/utilities.h"
+#include "platform/profile.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+constexpr const char* kCurDeviceEntry = "CurDevice";
+constexpr const char* kManualPhonesEntry = "ManualPhones";
+
+}  // namespace
+
+TapiMan::TapiMan(SeReporter reportError)
+    : m_reportError(std::move(reportError))
+{
+}
+
+TapiMan::~TapiMan()
+{
+    Shutdown();
+}
+
+u32 TapiMan::Init()
+{
+    try {
+        m_line = std::make_unique<TapiLine>();
+        if (m_line->Initialize())
+            m_flags |= TAPIMAN_INITIALIZED;
+        else
+            MsgStopText("Failed to Initialize TAPI !");
+        return LoadSettings();
+    } catch (CSeException* e) {
+        if (m_reportError)
+            m_reportError(*e);
+        e->Delete();
+        return RC_MISSING;
+    }
+}
+
+void TapiMan::Shutdown()
+{
+    if (m_loaded)
+        SaveSettings();
+    m_loaded = false;
+    m_line.reset();
+    m_flags = 0;
+}
+
+u32 TapiMan::LoadSettings()
+{
+    const std::optional<i32> fallback
+        = m_line ? m_line->LoadDeviceConfigs() : std::optional<i32>(kNoTapiDevice);
+    // After the devices changed the stored choice may name another modem;
+    // the fallback the line chose then stands.
+    if (fallback) {
+        m_curDevice = *fallback;
+    } else {
+        m_curDevice = Profile::GetInt(kTapiSection, kCurDeviceEntry, kNoTapiDevice);
+        // Any index the line has no record for, negative ones too, means no device.
+        if (m_curDevice < 0 || m_curDevice >= m_line->GetConfigCount())
+            m_curDevice = kNoTapiDevice;
+    }
+    m_loaded = true;
+    return 0;
+}
+
+void TapiMan::SaveSettings()
+{
+    if (m_line)
+        m_line->SaveDeviceConfigs();
+    Profile::WriteInt(kTapiSection, kCurDeviceEntry, m_curDevice);
+}
+
+void TapiMan::Dump(std::string& text) const
+{
+    if (!m_line) {
+        text = "\r\nTAPIMAN = No connects\r\n";
+        return;
+    }
+    char buffer[160];
+    std::snprintf(buffer, sizeof buffer,
+        "\r\nTAPIMAN\r\nDevices:\t%d\r\nVersion:\t%x\r\nOldTapi:\t%d\r\nCurDevice:\t%d\r\n",
+        int(m_line->GetDeviceCount()), m_line->GetApiVersion(), int(m_line->IsOldTapi()),
+        m_line->GetCurrentDevice());
+    text = buffer;
+}
+
+std::vector<std::string> TapiMan::LoadManualPhones()
+{
+    const std::string stored = Profile::GetString(kTapiSection, kManualPhonesEntry);
+    std::vector<std::string> numbers;
+    // Every number is followed by "\n"; whatever follows the last one is not a number.
+    std::size_t start = 0;
+    for (std::size_t end; (end = stored.find('\n', start)) != std::string::npos; start = end + 1)
+        numbers.push_back(stored.substr(start, end - start));
+    return numbers;
+}
+
+void TapiMan::SaveManualPhones(const std::vector<std::string>& numbers)
+{
+    std::string joined;
+    for (auto it = numbers.begin(); it != numbers.end(); ++it) {
+        if (!it->empty() && std::find(numbers.begin(), it, *it) == it)
+            joined += *it + '\n';
+    }
+    Profile::WriteString(kTapiSection, kManualPhonesEntry, joined);
+}

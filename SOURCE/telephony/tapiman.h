@@ -1,0 +1,71 @@
+// The application's telephony service: the chosen line device, the dialing
+// options and the one telephony line, started with the program and shut
+// down at its exit. Its settings live in the profile section "TapiMan".
+#pragma once
+
+#include "platform/wintypes.h"
+#include "telephony/tapiline.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CSeException;
+
+// TapiMan's flag bits.
+constexpr u32 TAPIMAN_INITIALIZED = 0x1;
+constexpr u32 TAPIMAN_IN_CALL = 0x2;
+
+// The dialing options of the preferences. They are not stored: every run
+// starts with these values.
+struct TapiDialOptions {
+    bool autoRedial = true;
+    bool logCalls = true;
+    u32 redialInterval = 5;  // seconds
+};
+
+class TapiMan {
+public:
+    // How a processor fault caught here reaches the error report (log and
+    // dialog); the application passes its own ReportError.
+    using SeReporter = std::function<void(const CSeException&)>;
+
+    explicit TapiMan(SeReporter reportError = {});
+    ~TapiMan();
+    TapiMan(const TapiMan&) = delete;
+    TapiMan& operator=(const TapiMan&) = delete;
+
+    // Start-up: the line, then the settings. 0, so that the program starts
+    // without telephony when the line fails; 14 after a processor fault.
+    u32 Init();
+    // Exit: saves the settings and releases the line.
+    void Shutdown();
+    u32 LoadSettings();
+    void SaveSettings();
+
+    // The state block of the error report.
+    void Dump(std::string& text) const;
+
+    bool IsInitialized() const { return (m_flags & TAPIMAN_INITIALIZED) != 0; }
+    u32 GetFlags() const { return m_flags; }
+    i32 GetCurDevice() const { return m_curDevice; }
+    void SetCurDevice(i32 device) { m_curDevice = device; }
+    TapiLine* GetLine() const { return m_line.get(); }
+    TapiDialOptions& Options() { return m_options; }
+
+    // The Manual Dial history, oldest first.
+    static std::vector<std::string> LoadManualPhones();
+    // Repeated numbers are kept once, at their first place.
+    static void SaveManualPhones(const std::vector<std::string>& numbers);
+
+private:
+    SeReporter m_reportError;
+    std::unique_ptr<TapiLine> m_line;
+    i32 m_curDevice = kNoTapiDevice;
+    u32 m_flags = 0;
+    // Only settings that were loaded are written back, so a start that
+    // stopped early leaves the stored ones alone.
+    bool m_loaded = false;
+    TapiDialOptions m_options;
+};
