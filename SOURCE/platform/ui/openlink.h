@@ -1,0 +1,15 @@
+// Opening a link in the desktop's browser or mail program. Only web and
+// mail addresses are opened: a link text never starts a program or opens a
+// local file.
+#pragma once
+
+#include <QUrl>
+#include <string>
+
+// The address a link text stands for, or an invalid URL when it is not an
+// http, https or mailto address. Text without a scheme is read as a web
+// address, as a browser's address bar would.
+QUrl LinkUrl(const std::string& target);
+
+// Opens the link; false when it was refused or nothing could open it.
+bool OpenLink(const std::string& target);
