@@ -19,22 +19,27 @@ function(tolva_library name)
 endfunction()
 
 # One test program per tests/ folder. WIDGETS gives it a QApplication on the
-# offscreen platform; otherwise it runs with plain gtest_main.
+# offscreen platform; OWN_MAIN programs bring their own main().
 function(tolva_tests name)
-  cmake_parse_arguments(ARG "WIDGETS" "" "DEPENDS" ${ARGN})
+  cmake_parse_arguments(ARG "WIDGETS;OWN_MAIN" "" "DEPENDS" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(NOT srcs)
     return()
   endif()
   add_executable(test_${name} ${srcs})
   target_link_libraries(test_${name} PRIVATE ${ARG_DEPENDS} tolva_testsupport GTest::gtest GTest::gmock)
-  if(ARG_WIDGETS)
+  if(ARG_OWN_MAIN)
+    target_link_libraries(test_${name} PRIVATE Qt6::Test)
+  elseif(ARG_WIDGETS)
     target_link_libraries(test_${name} PRIVATE tolva_testmain_widgets Qt6::Test)
   else()
     target_link_libraries(test_${name} PRIVATE tolva_testmain)
   endif()
   gtest_discover_tests(test_${name}
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TOLVA_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data"
+    # One variable per property: a list in ENVIRONMENT would be split into
+    # property names on its way to the test.
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+               ENVIRONMENT_MODIFICATION "TOLVA_TEST_DATA=set:${PROJECT_SOURCE_DIR}/tests/data"
     TEST_PREFIX "${name}.")
 endfunction()
