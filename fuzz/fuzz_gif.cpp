@@ -1,0 +1,8 @@
+#include "image/gifimage.h"
+#include "imagefuzz.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
+{
+    FuzzImageFormat<CGifImage>(data, size, true);
+    return 0;
+}

@@ -1,0 +1,274 @@
+#include "image/gifcodec.h"
+#include "image/gifimage.h"
+#include "imagetestutil.h"
+#include "support/testenv.h"
+
+#include <QBuffer>
+#include <bit>
+#include <vector>
+
+namespace {
+
+struct Frame {
+    int width = 0;
+    int height = 0;
+    std::vector<u8> pixels;  // top row first
+    bool interlaced = false;
+    QByteArray localTable;
+    int transparent = -1;
+    int extraRows = 0;  // rows of data beyond the picture
+};
+
+QByteArray Le16(int v)
+{
+    return QByteArray(1, char(v & 0xFF)) + char(v >> 8);
+}
+
+// The image data of a frame: code size 8, sub-blocks, the zero-length block.
+QByteArray FrameData(const Frame& f)
+{
+    std::vector<int> order;
+    for (int start : f.interlaced ? std::vector<int>{0, 4, 2, 1} : std::vector<int>{0})
+        for (int y = start; y < f.height; y += !f.interlaced ? 1 : start == 0 ? 8 : start * 2)
+            order.push_back(y);
+    for (int i = 0; i < f.extraRows; ++i)
+        order.push_back(i % f.height);
+    QByteArray data(1, 8);
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly | QIODevice::Append);
+    const auto rows = [&](int row, u8* out) {
+        std::copy_n(f.pixels.begin() + order[std::size_t(row)] * f.width, f.width, out);
+    };
+    EXPECT_TRUE(GifEncoder().Compress(rows, f.width, int(order.size()), buffer));
+    return data + '\0';
+}
+
+// The size bits of a colour table in a packed byte.
+int TableBits(const QByteArray& table)
+{
+    return table.isEmpty() ? 0 : 0x80 | (std::countr_zero(unsigned(table.size() / 3)) - 1);
+}
+
+QByteArray BuildGif(const char* version, const QByteArray& globalTable, const std::vector<Frame>& frames,
+    const QByteArray& extensions = {})
+{
+    QByteArray gif = QByteArray("GIF") + version + Le16(frames[0].width) + Le16(frames[0].height);
+    gif += char(TableBits(globalTable) | (globalTable.isEmpty() ? 0 : 0x70)) + QByteArray(2, '\0')
+        + globalTable;
+    gif += extensions;
+    for (const Frame& f : frames) {
+        if (f.transparent >= 0)
+            gif += QByteArray::fromHex("21f904010000") + char(f.transparent) + '\0';
+        gif += ',' + Le16(0) + Le16(0) + Le16(f.width) + Le16(f.height);
+        gif += char(TableBits(f.localTable) | (f.interlaced ? 0x40 : 0)) + f.localTable;
+        gif += f.width && f.height ? FrameData(f) : QByteArray::fromHex("08010000");
+    }
+    return gif + ';';
+}
+
+QByteArray Table(int count, int seed)
+{
+    QByteArray t;
+    for (int i = 0; i < 3 * count; ++i)
+        t += char(i * 7 + seed);
+    return t;
+}
+
+Frame Picture(int width, int height, int colors)
+{
+    Frame f;
+    f.width = width;
+    f.height = height;
+    for (int i = 0; i < width * height; ++i)
+        f.pixels.push_back(u8((i * 5 + i / width) % colors));
+    return f;
+}
+
+// The index of each pixel, top row first.
+std::vector<u8> Indexes(const CImageImpl& image)
+{
+    std::vector<u8> out;
+    for (int y = image.GetHeight() - 1; y >= 0; --y)
+        for (int x = 0; x < image.GetWidth(); ++x)
+            out.push_back(u8(image.GetPixelIndex(x, y)));
+    return out;
+}
+
+// An image of code size 2 (clear 4, end 5, first free 6) with these 3-bit
+// codes in one sub-block.
+QByteArray CodedImage(int width, int height, const std::vector<int>& codes)
+{
+    QByteArray bytes;
+    u32 acc = 0;
+    int bits = 0;
+    for (int code : codes) {
+        acc |= u32(code) << bits;
+        for (bits += 3; bits >= 8; bits -= 8, acc >>= 8)
+            bytes += char(acc & 0xFF);
+    }
+    if (bits > 0)
+        bytes += char(acc & 0xFF);
+    return ',' + Le16(0) + Le16(0) + Le16(width) + Le16(height) + '\0' + char(2) + char(bytes.size()) + bytes
+        + '\0';
+}
+
+}  // namespace
+
+using GifTest = TolvaTest;
+
+TEST(GifReadTest, VersionsInterlaceAndCommentsReadAlike)
+{
+    const QByteArray table = Table(16, 1);
+    Frame plain = Picture(9, 10, 16);
+    Frame interlaced = plain;
+    interlaced.interlaced = true;
+    for (const QByteArray& gif : {BuildGif("87a", table, {plain}), BuildGif("89a", table, {interlaced}),
+             BuildGif("89a", table, {plain}, QByteArray::fromHex("21fe0568656c6c6f00"))}) {
+        CGifImage image("");
+        ASSERT_TRUE(image.ReadBytes(Bytes(gif)));
+        EXPECT_EQ(image.GetBpp(), 8);
+        EXPECT_EQ(image.GetColorType(), 3);
+        EXPECT_EQ(image.GetPalette()->GetEntryCount(), 16);
+        EXPECT_EQ(image.GetTransparentIndex(), -1);
+        EXPECT_EQ(Indexes(image), plain.pixels);
+        ExpectSamePixels(image, QImage::fromData(gif, "GIF"));
+    }
+}
+
+TEST(GifReadTest, TransparentIndexBuildsAFullPalette)
+{
+    Frame f = Picture(4, 4, 16);
+    f.transparent = 3;
+    CGifImage image("");
+    ASSERT_TRUE(image.ReadBytes(Bytes(BuildGif("89a", Table(16, 2), {f}))));
+    const CImagePalette& palette = *image.GetPalette();
+    ASSERT_EQ(palette.GetEntryCount(), 256);
+    EXPECT_EQ(image.GetTransparentIndex(), 3);
+    u8 r, g, b;
+    palette.GetEntry(3, &r, &g, &b);
+    EXPECT_EQ(r + g + b, 0);
+    for (int i = 16; i < 256; ++i) {
+        palette.GetEntry(i, &r, &g, &b);
+        EXPECT_EQ(r & g & b, 255) << i;
+    }
+}
+
+TEST(GifReadTest, LocalTableAndTransparencyBelongToTheirImage)
+{
+    // Several images: the last one is kept, with the global table and no
+    // transparency, since the first image's local table and control block
+    // were its own.
+    Frame first = Picture(3, 2, 4);
+    first.localTable = Table(4, 50);
+    first.transparent = 1;
+    Frame zeroWide;
+    zeroWide.height = 5;
+    Frame last = Picture(3, 2, 4);
+    CGifImage image("");
+    ASSERT_TRUE(image.ReadBytes(Bytes(BuildGif("89a", Table(4, 9), {first, zeroWide, last}))));
+    EXPECT_EQ(image.GetTransparentIndex(), -1);
+    ASSERT_EQ(image.GetPalette()->GetEntryCount(), 4);
+    u8 r, g, b;
+    image.GetPalette()->GetEntry(0, &r, &g, &b);
+    EXPECT_EQ(r, 9);
+
+    // An image of width 0 alone: read, and nothing to show.
+    CGifImage empty("");
+    EXPECT_TRUE(empty.ReadBytes(Bytes(BuildGif("89a", Table(4, 9), {zeroWide}))));
+    EXPECT_FALSE(empty.IsValid());
+}
+
+TEST(GifReadTest, DamagedDataEndsDecodingButNotReading)
+{
+    const QByteArray table = Table(4, 3);
+    const QByteArray head = BuildGif("87a", table, {Picture(4, 2, 4)}).left(13 + 12);
+    const QByteArray next = CodedImage(2, 1, {4, 2, 3, 5}) + ';';
+
+    // Code 7 is beyond the next free one and ends this image's data; the
+    // following image still reads.
+    const QByteArray badData = CodedImage(4, 2, {4, 1, 7, 1, 1});
+    CGifImage bad("");
+    ASSERT_TRUE(bad.ReadBytes(Bytes(head + badData + ';')));
+    EXPECT_EQ(Indexes(bad), std::vector<u8>({1, 0, 0, 0, 0, 0, 0, 0}));
+    ASSERT_TRUE(bad.ReadBytes(Bytes(head + badData + next)));
+    EXPECT_EQ(Indexes(bad), std::vector<u8>({2, 3}));
+
+    // A zero-length sub-block ends the data even without an end code.
+    ASSERT_TRUE(bad.ReadBytes(Bytes(head + CodedImage(4, 2, {4, 1}) + next)));
+    EXPECT_EQ(Indexes(bad), std::vector<u8>({2, 3}));
+
+    // A code size the format does not have.
+    const QByteArray codeSize12 = QByteArray::fromHex("0c0100");
+    GifInput input(Bytes(codeSize12));
+    EXPECT_EQ(GifDecoder().Decode(input, 4, [](const u8*, int) { return 0; }), kGifBadCodeSize);
+
+    // A file cut in the middle of the data keeps the rows decoded so far.
+    Frame big = Picture(64, 64, 4);
+    const QByteArray whole = BuildGif("87a", table, {big});
+    CGifImage cut("");
+    ASSERT_TRUE(cut.ReadBytes(Bytes(whole.left(whole.size() / 2))));
+    ASSERT_TRUE(cut.IsValid());
+    const std::vector<u8> got = Indexes(cut);
+    EXPECT_TRUE(std::equal(got.begin(), got.begin() + 64, big.pixels.begin()));
+    EXPECT_EQ(got.back(), 0);
+
+    // Rows beyond the last row or interlace pass are dropped.
+    for (bool interlaced : {false, true}) {
+        Frame extra = Picture(5, 10, 4);
+        extra.interlaced = interlaced;
+        extra.extraRows = 7;
+        CGifImage image("");
+        ASSERT_TRUE(image.ReadBytes(Bytes(BuildGif("89a", table, {extra}))));
+        EXPECT_EQ(Indexes(image), extra.pixels);
+        const Frame following = Picture(5, 10, 3);
+        ASSERT_TRUE(image.ReadBytes(Bytes(BuildGif("89a", table, {extra, following}))));
+        EXPECT_EQ(Indexes(image), following.pixels);
+    }
+
+    // A picture bigger than the program holds is refused.
+    EXPECT_FALSE(bad.ReadBytes(Bytes(head + CodedImage(65535, 65535, {4, 5}) + ';')));
+    EXPECT_FALSE(bad.IsValid());
+
+    CGifImage notGif("");
+    EXPECT_FALSE(notGif.ReadBytes(Bytes("GIF7a")));
+    EXPECT_FALSE(notGif.ReadBytes(Bytes("PNG89a1234567890")));
+}
+
+TEST_F(GifTest, WrittenGifDecodesInQtToTheSamePixels)
+{
+    for (int bpp : {1, 4, 8}) {
+        for (int size : {2, 61, 300}) {
+            CGifImage image("");
+            MakePatternImage(image, size, size / 2 + 1, bpp);
+            // Plenty of codes, so the table fills and is cleared.
+            if (size == 300)
+                for (int y = 0; y < image.GetHeight(); ++y)
+                    for (int x = 0; x < size; ++x)
+                        image.SetPixelIndex(x, y, (x * x * 31 + y * 17 + (x ^ y)) % (1 << bpp));
+            const QByteArray gif = WriteToBytes(image);
+            ASSERT_TRUE(gif.startsWith("GIF87a"));
+            ExpectSamePixels(image, QImage::fromData(gif, "GIF"));
+            CGifImage back("");
+            ASSERT_TRUE(back.ReadBytes(Bytes(gif)));
+            EXPECT_EQ(Indexes(back), Indexes(image)) << bpp << " " << size;
+        }
+    }
+}
+
+TEST_F(GifTest, WriterRefusesAndReportsFailures)
+{
+    CGifImage colour("");
+    colour.Create(4, 4, 24, -1);
+    EXPECT_FALSE(colour.Write(ProgramPath("c.gif").toStdString()));
+    CGifImage image("");
+    MakePatternImage(image, 40, 40, 8);
+    EXPECT_FALSE(image.Write(ProgramPath("no/such/folder/a.gif").toStdString()));
+    ASSERT_EQ(m_messages.shown.size(), 2u);
+    EXPECT_EQ(m_messages.shown[0].text, "GIF Images must be 8 bit or less");
+    EXPECT_EQ(m_messages.shown[1].text, "Can't open GIF for writing");
+
+    CGifImage wide("");
+    wide.Create(70000, 1, 8, -1);
+    EXPECT_TRUE(WriteToBytes(wide).isEmpty());
+    EXPECT_TRUE(image.Write(ProgramPath("a.gif").toStdString()));
+}
