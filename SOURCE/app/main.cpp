@@ -1,12 +1,10 @@
-#include <QApplication>
-#include <QMainWindow>
+#include "app/addressbookapp.h"
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
-    QMainWindow frame;
-    frame.setWindowTitle(QStringLiteral("Tolva"));
-    frame.resize(800, 600);
-    frame.show();
-    return app.exec();
+    CAddressBookApp app(argc, argv);
+    int code = 1;
+    if (app.InitInstance())
+        code = app.exec();
+    return app.ExitInstance(code);
 }

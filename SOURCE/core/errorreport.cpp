@@ -38,6 +38,11 @@ std::string BuildErrorReport(const CSeException& e, const ErrorReportState& stat
         report += block;
     report += kRule + "\r\n";
 
+    // The exception line first, so the log reads like the message the user saw.
+    if (e.GetSePointers()) {
+        e.FormatMessage(block);
+        report += block + "\r\n";
+    }
     e.FormatRecord(block);
     report += block + "\r\n";
     e.FormatRegisters(block);

@@ -201,8 +201,17 @@ std::string SqueezeBlanks(const std::string& text)
 
 void ReplaceLineBreaks(std::string& text)
 {
-    for (size_t pos = text.find(kCrLf); pos != std::string::npos; pos = text.find(kCrLf, pos + 1))
-        text.replace(pos, kCrLf.size(), " ");
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (std::string_view(text).substr(i).starts_with(kCrLf)) {
+            out += ' ';
+            i += kCrLf.size() - 1;
+        } else {
+            out += text[i];
+        }
+    }
+    text.swap(out);
 }
 
 QLocale LocaleFor(u32 flags)

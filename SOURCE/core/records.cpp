@@ -103,7 +103,13 @@ public:
         date.m_status = DateStatus(status);
     }
     void Opening() { Expect(kRecordOpening); }
-    void Closing() { Expect(kRecordClosing); }
+    // The closing word is read but not compared: files written by others
+    // that put another word there have always loaded.
+    void Closing()
+    {
+        u32 closing = 0;
+        Word(closing);
+    }
     void Ids(IdArray& ids)
     {
         u32 count = 0;

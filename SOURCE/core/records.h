@@ -30,7 +30,7 @@ constexpr u32 DIF_ROOT_BOOK = 0x10000000;
 constexpr u32 DIF_DELETED_ITEMS = 0x20000000;
 
 // Framing words around every book and contact record. A record read with
-// another word in either place gives RC_BAD_RECORD (core/utilities.h).
+// another opening word gives RC_BAD_RECORD (core/utilities.h).
 constexpr u32 kRecordOpening = 16;
 constexpr u32 kRecordClosing = 32;
 

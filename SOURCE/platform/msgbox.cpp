@@ -32,6 +32,11 @@ MessageSink& CurrentMessageSink()
     return g_sink ? *g_sink : g_stderrSink;
 }
 
+bool CurrentMessageSinkIs(const MessageSink* sink)
+{
+    return g_sink == sink;
+}
+
 MessageSink* SetMessageSink(MessageSink* sink)
 {
     MessageSink* previous = g_sink;

@@ -47,6 +47,7 @@ public:
 MessageSink& CurrentMessageSink();
 // Installs a sink (not owned); null restores the default. Returns the previous one.
 MessageSink* SetMessageSink(MessageSink* sink);
+bool CurrentMessageSinkIs(const MessageSink* sink);
 
 // Records every message instead of showing it; answers with a set reply.
 class RecordingMessageSink : public MessageSink {

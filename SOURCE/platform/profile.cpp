@@ -95,6 +95,14 @@ bool Remove(const char* section, const char* entry)
     return Ok();
 }
 
+bool RemoveSection(const char* section)
+{
+    QString path = QString::fromUtf8(section);
+    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    Settings().remove(path);
+    return Ok();
+}
+
 bool Exists(const char* section, const char* entry)
 {
     return Settings().contains(Key(section, entry));

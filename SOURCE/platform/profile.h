@@ -39,6 +39,8 @@ template <typename T> bool WriteStruct(const char* section, const char* entry, c
 }
 
 bool Remove(const char* section, const char* entry);
+// Removes a whole section with everything under it.
+bool RemoveSection(const char* section);
 bool Exists(const char* section, const char* entry);
 
 // Writes pending changes to disk.

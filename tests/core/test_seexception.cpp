@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -117,4 +119,40 @@ TEST(SeException, ShortFrameChainEndsInZeros)
     ASSERT_TRUE(FormatModuleVersion(version));
     EXPECT_EQ(version.rfind("Filename:\t/", 0), 0u);
     EXPECT_NE(version.find("\r\nVersion:\t"), std::string::npos);
+}
+
+namespace {
+
+bool g_overflowReported = false;
+volatile int g_depthLimit = -1;  // never reached: the stack runs out first
+
+__attribute__((noinline, no_sanitize("address", "undefined"))) int Recurse(int depth)
+{
+    volatile char frame[256];
+    frame[0] = char(depth);
+    if (depth == g_depthLimit)
+        return 0;
+    return Recurse(depth + 1) + frame[0];
+}
+
+}  // namespace
+
+TEST(SeException, StackOverflowIsReportedAndEndsTheProgram)
+{
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        InstallSeTranslator([](const CSeException& e) {
+            g_overflowReported = e.GetSeCode() == EXCEPTION_STACK_OVERFLOW;
+            // Tell the parent through the exit code: 3 only when reported.
+            if (!g_overflowReported)
+                _exit(1);
+        });
+        Recurse(0);
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), kStackOverflowExitCode);
 }

@@ -1,0 +1,219 @@
+#include "app/addressbookapp.h"
+
+#include "controls/flatctrlman.h"
+#include "core/errorreport.h"
+#include "core/seexception.h"
+#include "core/utilities.h"
+#include "mainwnd/mainframe.h"
+#include "platform/profile.h"
+#include "platform/ui/msgboxsink.h"
+
+#include <QSocketNotifier>
+#include <QStandardPaths>
+#include <csignal>
+#include <cstdio>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr u32 IDS_ALREADY_RUNNING = 59561;
+constexpr const char* kMainWindowFailed = "Couldn't create application main window.";
+
+CAddressBookApp* g_app = nullptr;
+int g_signalPipe[2] = {-1, -1};
+WidgetMessageSink g_widgetSink;
+
+void OnTerminationSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = write(g_signalPipe[1], &byte, 1);
+}
+
+// Called on the alternate stack after the thread's stack ran out; only the
+// log is written before the program ends.
+void OnStackOverflow(const CSeException& e)
+{
+    if (!g_app)
+        return;
+    ErrorReportState state{g_app->GetDataMan().GetLastError(), {}};
+    g_app->GetTapiMan().Dump(state.tapiStateText);
+    AppendErrorLog(BuildErrorReport(e, state));
+}
+
+QString InstanceLockPath()
+{
+    QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (dir.isEmpty())
+        dir = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
+    return dir + QStringLiteral("/Tolva.lock");
+}
+
+}  // namespace
+
+CAddressBookApp* TheApp()
+{
+    return g_app;
+}
+
+CAddressBookApp::CAddressBookApp(int& argc, char** argv)
+    : QApplication(argc, argv)
+    , m_dataMan(m_dataFile, &m_userMan, [this](const CSeException& e) { ReportError(e, true, true); })
+    , m_tapiMan([this](const CSeException& e) { ReportError(e, true, true); })
+    , m_printMan(nullptr, &m_userMan.m_addressFormats)
+{
+    g_app = this;
+    setApplicationName(QStringLiteral("Tolva"));
+    setOrganizationName(QStringLiteral("Vexa+"));
+    // The frame decides when the run ends: it may close while hidden.
+    setQuitOnLastWindowClosed(false);
+    // Tests and scripted runs answer every message box with its default
+    // button and read the texts from standard error.
+    if (qEnvironmentVariableIsEmpty("TOLVA_NO_MESSAGE_BOXES"))
+        SetMessageSink(&g_widgetSink);
+}
+
+CAddressBookApp::~CAddressBookApp()
+{
+    m_mainFrame.reset();
+    if (CurrentMessageSinkIs(&g_widgetSink))
+        SetMessageSink(nullptr);
+    g_app = nullptr;
+}
+
+bool CAddressBookApp::InitInstance()
+{
+    m_dwVersion = kProgramVersion;
+    m_bServicesStarted = false;
+
+    if (!AcquireSingleInstance()) {
+        CurrentMessageSink().ShowMessage(nullptr, LoadResString(IDS_ALREADY_RUNNING), kProductName, MB_OK);
+        return false;
+    }
+
+    InstallSeTranslator(&OnStackOverflow);
+    Profile::RemoveSection("Tolva");
+
+    const QStringList args = arguments();
+    if (args.size() > 1 && args[1].startsWith(QLatin1Char('-')) && args[1] == QLatin1String("-regrun"))
+        m_bShow = false;
+
+    m_dwRunCounter = u32(Profile::GetInt("Settings", "RuverOvi", 0));
+
+    SetAppUserMan(&m_userMan);
+    u32 rc = m_dataFile.Open();
+    if (rc == 0)
+        rc = m_tapiMan.Init();
+    if (rc == 0)
+        rc = m_printMan.Load();
+    if (rc == 0)
+        rc = u32(m_userMan.Init(m_dwRunCounter));
+    if (rc == 0)
+        rc = m_dataMan.Init();
+    if (rc != 0) {
+        ShowErrorText(nullptr, rc);
+        return false;
+    }
+
+    GetFlatCtrlMan().InstallHook();
+    IsRightToLeftLocale();
+
+    m_mainFrame = std::make_unique<CMainFrame>(m_userMan);
+    if (!m_mainFrame) {
+        CurrentMessageSink().ShowMessage(
+            nullptr, kMainWindowFailed, kProductName, MB_ICONHAND | MB_TASKMODAL | MB_TOPMOST);
+        m_bServicesStarted = true;
+        return false;
+    }
+
+    m_dataMan.UpgradeOldContacts();
+    m_userMan.ApplyToMainWindow(*m_mainFrame, !m_bShow);
+    m_bServicesStarted = true;
+    WatchTerminationSignals();
+
+    if (!qEnvironmentVariableIsEmpty("TOLVA_REPORT_STARTUP")) {
+        std::printf("started shown=%d contacts=%d run=%u\n", m_mainFrame->isVisible() ? 1 : 0,
+            m_dataMan.GetContactCount(), m_dwRunCounter);
+        std::fflush(stdout);
+    }
+    return true;
+}
+
+int CAddressBookApp::ExitInstance(int code)
+{
+    Profile::WriteInt("Settings", "RuverOvi", int(m_dwRunCounter + 1));
+    if (m_bServicesStarted) {
+        m_printMan.Save();
+        m_tapiMan.Shutdown();
+        m_dataMan.Close();
+        m_dataFile.Close();
+    }
+    Profile::Sync();
+    // Held until the data files are closed, so a second instance can never
+    // open them while this one is still saving.
+    m_instanceLock.reset();
+    return code;
+}
+
+bool CAddressBookApp::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (CSeException* e) {
+        // The fault is reported and the event dropped; the run goes on, so
+        // the user keeps the window and nothing of the session is lost.
+        ReportError(*e, true, true);
+        e->Delete();
+        return false;
+    }
+}
+
+void CAddressBookApp::ReportError(const CSeException& e, bool writeLog, bool showDialog)
+{
+    ErrorReportState state{m_dataMan.GetLastError(), {}};
+    m_tapiMan.Dump(state.tapiStateText);
+    const std::string report = BuildErrorReport(e, state);
+    if (writeLog)
+        AppendErrorLog(report);
+    if (showDialog) {
+        std::string line;
+        e.FormatMessage(line);
+        MsgStopText(line + "\n\nThe details were written to \"" + kErrorLogName + "\".");
+    }
+}
+
+bool CAddressBookApp::AcquireSingleInstance()
+{
+    m_instanceLock = std::make_unique<QLockFile>(InstanceLockPath());
+    // A lock left by a crashed run is taken over: QLockFile checks whether
+    // the process that holds it still lives.
+    if (m_instanceLock->tryLock(0))
+        return true;
+    m_instanceLock.reset();
+    return false;
+}
+
+void CAddressBookApp::WatchTerminationSignals()
+{
+    if (g_signalPipe[0] < 0 && socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0)
+        return;
+    m_signalNotifier = new QSocketNotifier(qintptr(g_signalPipe[0]), QSocketNotifier::Read, this);
+    connect(m_signalNotifier, &QSocketNotifier::activated, this, &CAddressBookApp::OnTerminationSignal);
+    struct sigaction sa { };
+    sa.sa_handler = &::OnTerminationSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGINT, &sa, nullptr);
+}
+
+void CAddressBookApp::OnTerminationSignal()
+{
+    char byte;
+    [[maybe_unused]] const ssize_t n = read(g_signalPipe[0], &byte, 1);
+    // A logout closes the program as Exit does: settings and data saved.
+    if (m_mainFrame)
+        m_mainFrame->close();
+    else
+        quit();
+}

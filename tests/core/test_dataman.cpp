@@ -1,0 +1,345 @@
+#include "core/utilities.h"
+#include "dataman_support.h"
+#include "platform/profile.h"
+#include "platform/syserror.h"
+
+#include <QDir>
+
+namespace {
+
+using DataManStoreTest = DataManTest;
+
+TEST_F(DataManStoreTest, FirstStartHoldsTheBuiltInRecords)
+{
+    ASSERT_EQ(0u, Start());
+    EXPECT_EQ(2, m_dm->GetBookCount());
+    EXPECT_EQ(0u, Root()->m_duID);
+    EXPECT_EQ(1u, Deleted()->m_duID);
+    EXPECT_EQ(Root(), m_dm->GetCurrentBook());
+    EXPECT_EQ(kFirstFreeId, m_dm->GetNextFreeId());
+    EXPECT_EQ(DMF_LOADED, m_dm->GetFlags());
+    EXPECT_EQ("A", m_dm->GetFilterLetterText());
+    EXPECT_EQ(1, m_dm->GetCount(DMK_ALPHABET));
+    EXPECT_EQ(10, m_dm->GetCount(DMK_SPEED_DIAL));
+    EXPECT_EQ(9u, m_dm->GetAt<SpeedDialSlot>(9)->m_dwIndex);
+    EXPECT_EQ(nullptr, m_dm->GetAt<SpeedDialSlot>(10));
+    EXPECT_EQ(1, m_dm->GetCount(DMK_TIME_ZONE));
+    EXPECT_EQ(-100, m_dm->GetCount(5));
+    EXPECT_EQ(1, m_dm->Add(std::make_unique<Alphabet>()));
+    m_dm->RemoveAt(DMK_ALPHABET, 2);
+    m_dm->RemoveAt(DMK_ALPHABET, 0);
+    EXPECT_EQ(1, m_dm->GetCount(DMK_ALPHABET));
+}
+
+TEST_F(DataManStoreTest, ADataFileThatDoesNotReadReplacesNothingAndIsNeverSavedOver)
+{
+    const QByteArray ann = ContactBytes(40, {0}, "Ann");
+    const QByteArray good = DataFile(BuiltInBooks({40}), 2, ann, 1);
+    QByteArray badFraming = good;
+    badFraming[good.size() - ann.size()] = 17;  // the contact's opening word
+    const QByteArray bad[] = {
+        good.left(good.size() - 3),
+        Bytes().Head("TOLVANONDATFILE").Data() + good.mid(57),
+        DataFile(BuiltInBooks({40, 99}), 2, ann, 1),  // member 99 is nowhere
+        DataFile(BuiltInBooks({40}), 2, ContactBytes(40, {7}, "Ann"), 1),  // book 7 is nowhere
+        DataFile(
+            BuiltInBooks({}) + BookBytes(20, 21, {21}, "A") + BookBytes(21, 20, {20}, "B"), 4),  // a cycle
+        DataFile(
+            BuiltInBooks({20}) + BookBytes(20, 0, {}, "A") + BookBytes(21, 1, {20}, "B"), 4),  // two parents
+        DataFile(BookBytes(0, 0, {1}, "No root")
+                + RecordBytes(*MakeBook(1, 0, {}, "D", DIF_BOOK | DIF_DELETED_ITEMS)),
+            2),
+        DataFile(RecordBytes(*MakeBook(0, 0, {}, "No Deleted Items", DIF_BOOK | DIF_ROOT_BOOK)), 1),
+        DataFile(BuiltInBooks({kNoId}), 2, ContactBytes(kNoId, {0}, "Ann"), 1),
+        DataFile(BuiltInBooks({40}), 2, ann + ContactBytes(40, {0}, "Same id"), 2),
+        badFraming,
+    };
+    for (const QByteArray& bytes : bad) {
+        SCOPED_TRACE(bytes.toHex().right(60).toStdString());
+        QDir(ProgramPath("backup")).removeRecursively();
+        Put("tolva.rdf", bytes);
+        Put("tolva.rd0", "the copy");
+        Put("tolva.ndf", EmptyTables());
+        m_messages.shown.clear();
+        EXPECT_NE(0u, Start());
+        ASSERT_EQ(1u, m_messages.shown.size());
+        EXPECT_EQ(LoadResString(59535), m_messages.shown[0].text);
+        EXPECT_EQ(2, m_dm->GetBookCount());
+        EXPECT_EQ(0, m_dm->GetContactCount());
+        EXPECT_EQ(1, m_dm->GetCount(DMK_ALPHABET));
+        EXPECT_EQ(RC_NOTHING_LOADED, m_dm->Save(DFK_DATA));
+        EXPECT_EQ(RC_NOTHING_LOADED, Stop());
+        EXPECT_EQ(bytes, Contents("tolva.rdf"));
+        EXPECT_EQ(EmptyTables(), Contents("tolva.ndf"));
+        EXPECT_EQ("the copy", Contents("tolva.rd0"));
+        EXPECT_EQ("the copy", Contents("backup/tolva.rd0"));
+    }
+
+    // A second data file that does not read is not saved over either.
+    Put("tolva.rdf", good);
+    Put("tolva.ndf", EmptyTables().chopped(2));
+    m_messages.shown.clear();
+    EXPECT_EQ(RC_SHORT_READ, Start());
+    EXPECT_TRUE(m_messages.shown.empty());
+    EXPECT_EQ(1, m_dm->GetContactCount());
+    Stop();
+    EXPECT_EQ(EmptyTables().chopped(2), Contents("tolva.ndf"));
+    EXPECT_EQ("the copy", Contents("tolva.rd0"));
+}
+
+TEST_F(DataManStoreTest, LinksListedOnOneSideAreCompleted)
+{
+    // Found by fuzzing: Ann is listed by Book but does not list it, so her
+    // deletion left a dead member and the next run refused the file.
+    Put("tolva.rdf",
+        DataFile(BuiltInBooks({20}, {40}) + BookBytes(20, 0, {40}, "Book"), 3,
+            ContactBytes(40, {1}, "Ann") + ContactBytes(41, {20}, "Bob"), 2));
+    ASSERT_EQ(0u, Start());
+    EXPECT_EQ((IdArray{1, 20}), m_dm->FindContact(40)->m_books);
+    EXPECT_EQ((IdArray{40, 41}), m_dm->FindBook(20)->m_members);
+    // Emptying "Deleted Items" keeps her: Book still holds her.
+    EXPECT_EQ(0u, m_dm->EmptyDeletedItems());
+    EXPECT_EQ((IdArray{40, 41}), m_dm->FindBook(20)->m_members);
+    EXPECT_EQ((IdArray{20}), m_dm->FindContact(40)->m_books);
+    EXPECT_TRUE(m_dm->GetDeletedItemsBook()->m_members.empty());
+    EXPECT_EQ(0u, Restart());
+}
+
+TEST_F(DataManStoreTest, CloseNeverRefreshesTheCopyAfterAFailedSave)
+{
+    ASSERT_EQ(0u, Start());
+    NewContact("Ann", Root());
+    ASSERT_EQ(0u, Restart());
+    const QByteArray copy = Contents("tolva.rd0");
+    ASSERT_TRUE(copy.contains("Ann"));
+    NewContact("Bob", Root());
+    // The data file's place is taken by a folder: no save can finish.
+    QFile::remove(ProgramPath("tolva.rdf"));
+    QDir().mkpath(ProgramPath("tolva.rdf/blocked"));
+    EXPECT_NE(0u, m_dm->Save(DFK_DATA));
+    EXPECT_NE(0u, Stop());
+    EXPECT_EQ(copy, Contents("tolva.rd0"));
+}
+
+TEST_F(DataManStoreTest, IdThresholds)
+{
+    // Up to 0xCCCCCC00 the counter counts; above it the lowest unused id from
+    // 15 is given and the counter stays.
+    Put("tolva.rdf", DataFile(BuiltInBooks({0xCCCCCBFF}), 2, ContactBytes(0xCCCCCBFF, {0}, "A"), 1));
+    ASSERT_EQ(0u, Start());
+    EXPECT_EQ(0xCCCCCC00u, NewContact("B", Root())->m_duID);
+    EXPECT_EQ(15u, NewContact("C", Root())->m_duID);
+    EXPECT_EQ(16u, NewBook("D", Root())->m_duID);
+    EXPECT_EQ(0xCCCCCC01u, m_dm->GetNextFreeId());
+    m_dm->DeleteContact(m_dm->FindContact(15), false);
+    EXPECT_EQ(15u, NewContact("E", Root())->m_duID);
+
+    // At 0xFFFFFF00 the store is first renumbered densely in id order, with
+    // every reference.
+    Stop();
+    Put("tolva.rdf",
+        DataFile(BuiltInBooks({20}) + BookBytes(20, 0, {0x80000000, 0xFFFFFEFF}, "Book")
+                + BookBytes(0x80000000, 20, {0xFFFFFEFF}, "Sub"),
+            4, ContactBytes(0xFFFFFEFF, {20, 0x80000000}, "Far"), 1));
+    CallLogEntry call;
+    call.m_duContactID = 0xFFFFFEFF;
+    Put("tolva.ndf",
+        Bytes().Head(kNonDataFileTag).Word(1).Raw(RecordBytes(call)).Raw(EmptyTables().mid(64)).Data());
+    ASSERT_EQ(0u, Start());
+    ASSERT_EQ(0xFFFFFF00u, m_dm->GetNextFreeId());
+    Book* book = m_dm->FindBook(20);
+    m_dm->SetCurrentBook(book);
+    EXPECT_EQ(18u, m_dm->NewId());
+    EXPECT_EQ(19u, m_dm->GetNextFreeId());
+    EXPECT_EQ(book, m_dm->FindBook(15));
+    EXPECT_EQ(15u, m_dm->GetCurrentBookId());
+    EXPECT_EQ(nullptr, m_dm->FindItem(0xFFFFFEFF));
+    EXPECT_EQ((IdArray{1, 15}), Root()->m_members);
+    EXPECT_EQ((IdArray{16, 17}), book->m_members);
+    EXPECT_EQ(15u, m_dm->FindBook(16)->m_duParentID);
+    EXPECT_EQ((IdArray{15, 16}), m_dm->FindContact(17)->m_books);
+    EXPECT_TRUE(m_dm->IsMember(m_dm->FindBook(16), 17));
+    EXPECT_EQ(17u, m_dm->GetAt<CallLogEntry>(0)->m_duContactID);
+}
+
+TEST_F(DataManStoreTest, ContactsAndDeletedItems)
+{
+    ASSERT_EQ(0u, Start());
+    Book* friends = NewBook("Friends", Root());
+    Contact* ann = NewContact("Ann", friends);
+    EXPECT_EQ(DME_NULL_ARGUMENT, m_dm->AddContact(nullptr, friends));
+    m_dm->AddContactToBook(ann, friends);
+    EXPECT_EQ((IdArray{ann->m_duID}), friends->m_members);
+    EXPECT_EQ((IdArray{friends->m_duID}), ann->m_books);
+
+    // In two books, removing one link only unlinks, without a question.
+    m_dm->AddContactToBook(ann, Root());
+    int permanent = 0;
+    EXPECT_EQ(0u, m_dm->RemoveContactFromBook(friends, ann, permanent));
+    EXPECT_EQ(1, permanent);
+    EXPECT_EQ((IdArray{0}), ann->m_books);
+    m_dm->MoveContact(Root(), friends, ann);
+    EXPECT_EQ((IdArray{friends->m_duID}), ann->m_books);
+    EXPECT_FALSE(m_dm->IsMember(Root(), ann->m_duID));
+    EXPECT_TRUE(m_messages.shown.empty());
+
+    // The last link: asked first; Cancel does nothing, OK moves it to
+    // "Deleted Items"; with the permanent flag it goes for good.
+    m_messages.reply = IDCANCEL;
+    m_dm->RemoveContactFromBook(friends, ann, permanent = 0);
+    EXPECT_EQ(0, permanent);
+    ASSERT_EQ(1u, m_messages.shown.size());
+    EXPECT_EQ("Are you sure you want to delete \"Ann\" ?", m_messages.shown[0].text);
+    EXPECT_EQ(u32(MB_OKCANCEL | MB_ICONQUESTION), m_messages.shown[0].type);
+    m_messages.reply = IDOK;
+    m_dm->RemoveContactFromBook(friends, ann, permanent = 0);
+    EXPECT_EQ(1, permanent);
+    EXPECT_EQ((IdArray{1}), ann->m_books);
+    EXPECT_EQ((IdArray{ann->m_duID}), Deleted()->m_members);
+    m_dm->RemoveContactFromBook(Deleted(), ann, permanent = 1);
+    EXPECT_EQ("Are you sure you want to permanently delete \"Ann\" ?", m_messages.shown.back().text);
+    EXPECT_EQ(0, m_dm->GetContactCount());
+
+    // Emptying "Deleted Items" destroys its books with their sub-books and
+    // the contacts left in no book; a contact still in another book stays.
+    Book* sub = NewBook("Sub", friends);
+    const u32 cid = NewContact("Cid", sub)->m_duID;
+    Contact* dan = NewContact("Dan", sub);
+    m_dm->AddContactToBook(dan, Root());
+    m_dm->SetCurrentBook(sub);
+    EXPECT_EQ(0u, m_dm->DeleteBook(friends, false));
+    EXPECT_EQ(Deleted()->m_duID, friends->m_duParentID);
+    EXPECT_EQ(0u, m_dm->EmptyDeletedItems());
+    EXPECT_EQ(2, m_dm->GetBookCount());
+    EXPECT_EQ(IdArray{}, Deleted()->m_members);
+    EXPECT_EQ(Root(), m_dm->GetCurrentBook());
+    EXPECT_EQ(nullptr, m_dm->FindItem(cid));
+    ASSERT_EQ(1, m_dm->GetContactCount());
+    EXPECT_EQ((IdArray{0}), dan->m_books);
+}
+
+TEST_F(DataManStoreTest, BookTreeStaysATree)
+{
+    ASSERT_EQ(0u, Start());
+    Book* a = NewBook("beta", Root());
+    Book* b = NewBook("Alpha", a);
+    Contact* c = NewContact("C", b);
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, m_dm->MoveBook(a, b));
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, m_dm->MoveBook(Root(), a));
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, m_dm->DeleteBook(Root(), true));
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, m_dm->DeleteBook(Deleted(), false));
+
+    // A copy into its own subtree copies the subtree as it was; contacts are
+    // linked, not copied; the top copy becomes current.
+    ASSERT_EQ(0u, m_dm->CopyBook(a, b));
+    EXPECT_EQ(6, m_dm->GetBookCount());
+    Book* copyA = m_dm->GetCurrentBook();
+    EXPECT_EQ(b->m_duID, copyA->m_duParentID);
+    ASSERT_EQ(1u, copyA->m_members.size());
+    Book* copyB = m_dm->FindBook(copyA->m_members[0]);
+    EXPECT_EQ((IdArray{c->m_duID}), copyB->m_members);
+    EXPECT_EQ((IdArray{b->m_duID, copyB->m_duID}), c->m_books);
+    ASSERT_EQ(0u, m_dm->CopyBook(Root(), a));
+    EXPECT_EQ(DIF_BOOK | DIF_CURRENT_BOOK, m_dm->GetCurrentBook()->m_dwFlags);
+    EXPECT_EQ(DIF_BOOK, m_dm->FindChildBook(m_dm->GetCurrentBook(), "deleted items")->m_dwFlags);
+
+    // Sorted as a tree control sorts, ignoring case; one level leaves the
+    // children to be filled later.
+    const u32 alpha2 = NewBook("alpha2", Root())->m_duID;
+    std::vector<BookTreeItem> tree;
+    m_dm->FillBookTree(tree, 0, true);
+    EXPECT_TRUE(tree.at(0).hasChildren && tree[0].children.empty());
+    tree.clear();
+    m_dm->FillBookTree(tree, 0, false);
+    const auto& level = tree.at(0).children;
+    ASSERT_EQ(3u, level.size());
+    EXPECT_EQ("alpha2 beta Deleted Items", level[0].name + ' ' + level[1].name + ' ' + level[2].name);
+    EXPECT_EQ(kDeletedItemsImage, level[2].image);
+    EXPECT_EQ("Alpha", level[1].children.at(0).name);
+    m_dm->FillBookTree(tree, 999, false);
+    EXPECT_EQ(DME_NOT_FOUND, m_dm->GetLastError());
+
+    // Destroyed for good, a book takes its sub-books and the contacts that
+    // were only there; the current book inside gives way to the root.
+    m_dm->SetCurrentBook(copyB);
+    EXPECT_EQ(0u, m_dm->DeleteBook(a, true));
+    EXPECT_EQ(Root(), m_dm->GetCurrentBook());
+    EXPECT_EQ(3, m_dm->GetBookCount());
+    EXPECT_EQ(0, m_dm->GetContactCount());
+    EXPECT_EQ((IdArray{1, alpha2}), Root()->m_members);
+}
+
+TEST_F(DataManStoreTest, AlphabetFilter)
+{
+    Profile::WriteInt("DataMan", "CurrentChar", 40000);
+    ASSERT_EQ(0u, Start());
+    EXPECT_EQ(kFilterAll, m_dm->GetAlphabetFilter());
+    Contact* brown = NewContact("Zed Brown", Root());
+    brown->m_strFirstName = "Zed";
+    brown->m_strLastName = "brown";
+    brown->m_strCompany = "Acme";
+    Contact* bare = NewContact("  bob", Root());
+    Contact* empty = NewContact("", Root());
+    EXPECT_TRUE(m_dm->IsContactShown(empty));
+    EXPECT_FALSE(m_dm->IsContactShown(NewContact("Bea", NewBook("Other", Root()))));
+
+    m_dm->SetAlphabetFilter(kFilterFirstLetter + 1);
+    EXPECT_TRUE(m_dm->IsContactShown(brown));
+    EXPECT_TRUE(m_dm->IsContactShown(bare));
+    EXPECT_FALSE(m_dm->IsContactShown(empty));
+    m_user.m_dwFilterFlags = 0;
+    EXPECT_FALSE(m_dm->IsContactShown(brown));
+    m_user.m_dwFilterFlags = 2;
+    m_dm->SetAlphabetFilter(kFilterFirstLetter);
+    EXPECT_TRUE(m_dm->IsContactShown(brown));
+    EXPECT_FALSE(m_dm->IsContactShown(bare));
+
+    // Past the letters of the alphabet nothing is shown.
+    m_dm->SetAlphabetFilter(kFilterLastLetter);
+    EXPECT_EQ("", m_dm->GetFilterLetterText());
+    EXPECT_FALSE(m_dm->IsContactShown(brown));
+    m_user.m_dwFilterFlags = 1;
+    m_dm->GetAt<Alphabet>(0)->m_strLetters = "\xd0\x90\xd0\x91";  // Cyrillic A, Be
+    m_dm->SetAlphabetFilter(kFilterFirstLetter + 1);
+    EXPECT_EQ("\xd0\x91", m_dm->GetFilterLetterText());
+    brown->m_strLastName = "\xd0\xb1\xd0\xbe";  // be, o
+    EXPECT_TRUE(m_dm->IsContactShown(brown));
+
+    Stop();
+    EXPECT_EQ(int(kFilterFirstLetter + 1), Profile::GetInt("DataMan", "CurrentChar", 0));
+}
+
+TEST_F(DataManStoreTest, SameNameComparesThePartsOneByOne)
+{
+    ASSERT_EQ(0u, Start());
+    Contact* mary = NewContact("M", Root());
+    mary->m_strFirstName = "Mary";
+    mary->m_strMiddleName = "Ann";
+    const auto probe = [this](const char* name, const char* first, const char* middle) {
+        auto contact = MakeContact(0, {}, name);
+        contact->m_strFirstName = first;
+        contact->m_strMiddleName = middle;
+        return m_dm->FindSameNameContact(Root(), contact.get());
+    };
+    EXPECT_EQ(mary, probe("m", "MARY", "ann"));
+    EXPECT_EQ(nullptr, probe("M", "MaryAnn", ""));
+    EXPECT_EQ(nullptr, probe("M", "Mar", "yAnn"));
+    EXPECT_TRUE(EqualsIgnoringCase("\xc3\x84RGER", "\xc3\xa4rger"));  // Ä, ä
+}
+
+TEST_F(DataManStoreTest, FlagContactsByPrintRange)
+{
+    ASSERT_EQ(0u, Start());
+    Book* book = NewBook("Book", Root());
+    NewContact("A", Root());
+    Contact* b = NewContact("B", book);
+    m_dm->SetCurrentBook(book);
+    // Modes 1 and 2 take the first range, 3 the second.
+    EXPECT_EQ(1u, m_dm->FlagContacts(1, 2, 1));
+    EXPECT_EQ(CDF_PRINT, b->m_dwDisplayFlags & CDF_PRINT);
+    EXPECT_EQ(0u, m_dm->GetContactAt(0)->m_dwDisplayFlags & CDF_PRINT);
+    EXPECT_EQ(2u, m_dm->FlagContacts(3, 2, 1));
+    EXPECT_EQ(0u, m_dm->FlagContacts(2, 4, 1));
+}
+
+}  // namespace
