@@ -6,7 +6,7 @@
 #include "core/datafile.h"
 #include "core/dataman.h"
 #include "core/userman.h"
-#include "platform/msgbox.h"
+#include "fuzzsupport.h"
 #include "platform/programfolder.h"
 
 #include <QByteArray>
@@ -16,12 +16,6 @@
 #include <memory>
 
 namespace fuzzstore {
-
-class SilentSink : public MessageSink {
-public:
-    int ShowMessage(QObject*, const std::string&, const std::string&, u32) override { return IDOK; }
-    void ShowHelpPopup(QObject*, const std::string&, const HelpPairs&) override { }
-};
 
 inline const QTemporaryDir& Folder()
 {

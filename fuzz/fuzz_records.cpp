@@ -2,7 +2,7 @@
 // memory channel, the data file, the second data file and an export file.
 #include "core/datafile.h"
 #include "core/records.h"
-#include "platform/msgbox.h"
+#include "fuzzsupport.h"
 #include "platform/programfolder.h"
 
 #include <QByteArray>
@@ -10,12 +10,6 @@
 #include <QTemporaryDir>
 
 namespace {
-
-class SilentSink : public MessageSink {
-public:
-    int ShowMessage(QObject*, const std::string&, const std::string&, u32) override { return IDOK; }
-    void ShowHelpPopup(QObject*, const std::string&, const HelpPairs&) override { }
-};
 
 // Reads records of one type one after the other until the bytes give out.
 template <class R> void ReadRun(CDataFile& file, const RecordIo& io)

@@ -84,21 +84,6 @@ const BuiltInFormat kBuiltInFormats[] = {{59700, 59680}, {59701, 59681}, {59702,
 
 UserMan* g_appUserMan = nullptr;
 
-COLORREF ColorRef(const QColor& color)
-{
-    return RGB(color.red(), color.green(), color.blue());
-}
-
-COLORREF DesktopColor(QPalette::ColorRole role, COLORREF fallback)
-{
-    return HasDesktop() ? ColorRef(QGuiApplication::palette().color(role)) : fallback;
-}
-
-LOGFONT DesktopFont()
-{
-    return LogFontFromQFont(QFontDatabase::systemFont(QFontDatabase::GeneralFont));
-}
-
 // The stock interface font, for when the desktop gives none.
 LOGFONT StockGuiFont()
 {

@@ -128,3 +128,16 @@ LOGFONT LogFontFromQFont(const QFont& font, int dpi)
     TextCodec::ToFixedField(font.family().toStdString(), lf.lfFaceName, LF_FACESIZE);
     return lf;
 }
+
+COLORREF DesktopColor(QPalette::ColorRole role, COLORREF fallback)
+{
+    if (!HasDesktop())
+        return fallback;
+    const QColor c = QGuiApplication::palette().color(role);
+    return RGB(unsigned(c.red()), unsigned(c.green()), unsigned(c.blue()));
+}
+
+LOGFONT DesktopFont()
+{
+    return LogFontFromQFont(QFontDatabase::systemFont(QFontDatabase::GeneralFont));
+}

@@ -6,6 +6,7 @@
 #include "platform/wintypes.h"
 
 #include <QFont>
+#include <QPalette>
 
 constexpr u8 DEFAULT_CHARSET = 1;
 constexpr u8 NONANTIALIASED_QUALITY = 3;
@@ -22,6 +23,11 @@ constexpr u8 FF_DECORATIVE = 0x50;
 // Whether a GUI application runs, so that the desktop's fonts, colours and
 // screens can be asked for.
 bool HasDesktop();
+
+// The desktop's colour for a palette role, or the fallback without a desktop.
+COLORREF DesktopColor(QPalette::ColorRole role, COLORREF fallback);
+// The desktop's general font.
+LOGFONT DesktopFont();
 
 // The vertical logical resolution of the primary screen; 96 without one.
 int ScreenLogicalDpi();

@@ -15,17 +15,14 @@ namespace {
 // The desktop's window-text colour; black before there is a desktop.
 COLORREF WindowTextColor()
 {
-    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        return RGB(0, 0, 0);
-    const QColor c = QGuiApplication::palette().color(QPalette::WindowText);
-    return RGB(unsigned(c.red()), unsigned(c.green()), unsigned(c.blue()));
+    return DesktopColor(QPalette::WindowText, RGB(0, 0, 0));
 }
 
 // The desktop's message font at normal weight, which every text element
 // starts with.
 LOGFONT MessageFont()
 {
-    LOGFONT font = LogFontFromQFont(QFontDatabase::systemFont(QFontDatabase::GeneralFont));
+    LOGFONT font = DesktopFont();
     font.lfWeight = FW_NORMAL;
     return font;
 }
