@@ -12,6 +12,8 @@
 #include <QStandardPaths>
 #include <csignal>
 #include <cstdio>
+#include <exception>
+#include <new>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -164,6 +166,14 @@ bool CAddressBookApp::notify(QObject* receiver, QEvent* event)
         // the user keeps the window and nothing of the session is lost.
         ReportError(*e, true, true);
         e->Delete();
+        return false;
+    } catch (const std::bad_alloc&) {
+        CurrentMessageSink().ShowMessage(nullptr, "Out of memory.", kProductName, MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    } catch (const std::exception&) {
+        // Events of the program's commands come as posted events; whatever
+        // failed in one, the next is handled.
+        MsgStopText("Internal application error.");
         return false;
     }
 }

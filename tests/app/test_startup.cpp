@@ -179,6 +179,8 @@ public:
     {
         if (e->type() == QEvent::User)
             return Fault();
+        if (e->type() == QEvent::User + 2)
+            throw std::bad_alloc();
         ++handled;
         return QObject::event(e);
     }
@@ -208,6 +210,12 @@ TEST_F(StartupTest, FaultInAnEventHandlerIsLoggedAndTheRunGoesOn)
     EXPECT_TRUE(log.contains("trying to read address 0x00000000."));
     ASSERT_EQ(m_messages.shown.size(), 1u);
     EXPECT_NE(m_messages.shown[0].text.find("ACCESS_VIOLATION"), std::string::npos);
+
+    // Running out of memory in a handler is reported the same way.
+    QEvent noMemory(QEvent::Type(QEvent::User + 2));
+    EXPECT_FALSE(QCoreApplication::sendEvent(&target, &noMemory));
+    ASSERT_EQ(m_messages.shown.size(), 2u);
+    EXPECT_EQ(m_messages.shown[1].text, "Out of memory.");
 }
 
 int main(int argc, char** argv)
