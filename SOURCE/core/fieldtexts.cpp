@@ -15,11 +15,7 @@ constexpr std::string_view kCrLf = "\r\n";
 constexpr std::string_view kWhiteSpace = " \t\r\n\v\f";
 constexpr const char* kIconText = "Icon";
 
-struct StringField {
-    u32 id;
-    std::string Contact::*member;
-};
-const StringField kStringFields[] = {
+const ContactTextField kStringFields[] = {
     {FID_NAME, &Contact::m_strName},
     {FID_FIRST_NAME, &Contact::m_strFirstName},
     {FID_MIDDLE_NAME, &Contact::m_strMiddleName},
@@ -38,7 +34,7 @@ const StringField kStringFields[] = {
 
 const std::string* ContactString(const Contact& contact, u32 id)
 {
-    for (const StringField& field : kStringFields) {
+    for (const ContactTextField& field : kStringFields) {
         if (field.id == id)
             return &(contact.*field.member);
     }
@@ -280,6 +276,11 @@ QDateTime AbsoluteDate(const SYSTEMTIME& st)
 }
 
 }  // namespace
+
+std::span<const ContactTextField> ContactTextFields()
+{
+    return kStringFields;
+}
 
 std::string FormatFieldText(const Contact& contact, u32 fieldId)
 {

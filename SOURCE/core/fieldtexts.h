@@ -5,6 +5,7 @@
 
 #include "core/records.h"
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -55,6 +56,14 @@ constexpr u32 kAddressPartCount = 5;
 constexpr u32 DATE_SHORTDATE = 0x1;
 constexpr u32 DATE_LONGDATE = 0x2;
 constexpr u32 LOCALE_NOUSEROVERRIDE = 0x80000000;
+
+// The fields that are one text of the contact as it stands (names,
+// company, notes...), by field id.
+struct ContactTextField {
+    u32 id;
+    std::string Contact::*member;
+};
+std::span<const ContactTextField> ContactTextFields();
 
 // Unknown ids give "". Whole addresses take their format from the
 // application's UserMan.

@@ -87,11 +87,12 @@ public:
             if (m_slots[h] == 0)
                 m_slots[h] = std::uint8_t(i + 1);
         }
-        for (int i = 0; i < kCardPropertyRows; ++i) {
+        for (int i = 0; i < kCardPropertyRows; ++i)
             m_target[i] = kRows[i].alias.empty() ? i : Find(kRows[i].alias, false);
+        // Only once every alias is known: a field's row may come later.
+        for (int i = 0; i < kCardPropertyRows; ++i)
             for (size_t f = 0; f < kRows[i].subFields.size(); ++f)
                 m_subFieldRows[i][f] = Find(kRows[i].subFields[f], true);
-        }
     }
 
     constexpr int Find(std::string_view name, bool followAlias) const

@@ -1,0 +1,145 @@
+// The flat record between a card's tree and a contact: what a card says,
+// sorted into the places a contact has. Import fills it property by
+// property and then makes a contact of it; export copies a contact into it
+// and builds a card from it.
+#pragma once
+
+#include "platform/oledate.h"
+#include "platform/wintypes.h"
+
+#include <array>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Parameter flags, set from what a parameter says ("WORK", "TYPE=WORK").
+constexpr u32 CPF_WORK = 0x1;
+constexpr u32 CPF_HOME = 0x2;
+constexpr u32 CPF_POSTAL = 0x4;
+constexpr u32 CPF_PREF = 0x8;
+constexpr u32 CPF_CELL = 0x10;
+constexpr u32 CPF_MSG = 0x20;
+constexpr u32 CPF_FAX = 0x40;
+constexpr u32 CPF_PARCEL = 0x80;
+constexpr u32 CPF_QUOTED_PRINTABLE = 0x100;
+constexpr u32 CPF_CAR = 0x200;
+constexpr u32 CPF_PAGER = 0x400;
+constexpr u32 CPF_ISDN = 0x800;
+constexpr u32 CPF_VOICE = 0x1000;
+
+struct CardFlagWord {
+    std::string_view word;
+    u32 flag;
+};
+// In the order a card carries them: "TEL;HOME;VOICE", "TEL;CELL;VOICE".
+std::span<const CardFlagWord> CardParamFlagWords();
+// A parameter word's flag, 0 for words that set none.
+u32 CardParamFlagOf(std::string_view word);
+
+// E-mail types a card may name; an exported e-mail is an INTERNET one.
+constexpr std::string_view kCardEmailTypes[] = {"AOL", "APPLELINK", "ATTMAIL", "CIS", "EWORLD", "IBMMail",
+    "INTERNET", "MCIMAIL", "MSN", "POWERSHARE", "PRODIGY", "TLX", "X400"};
+constexpr int kCardEmailInternet = 6;
+// The index of a parameter word in the list, or -1.
+int CardEmailTypeOf(std::string_view word);
+
+// The record's phone and e-mail slots follow the contact's value types:
+// slot i holds type i + 1, the home types first.
+constexpr size_t kCardPhoneSlots = 20;
+constexpr size_t kCardEmailSlots = 10;
+constexpr size_t kCardUrlSlots = 3;
+// URL slots: the business page, the home page, another page.
+constexpr size_t kCardUrlBusiness = 0;
+constexpr size_t kCardUrlHome = 1;
+
+struct CardAddress {
+    // WORK, HOME or POSTAL says the kind; PREF marks the default address;
+    // QUOTED-PRINTABLE asks the writer to encode the line.
+    u32 flags = 0;
+    std::string postOfficeBox;
+    std::string extended;
+    std::string street;
+    std::string locality;
+    std::string region;
+    std::string postalCode;
+    std::string country;
+    std::string domesticLabel;
+    std::string label;
+    // An ADR line was read into the block; without one it holds a label only.
+    bool adrRead = false;
+
+    bool HasParts() const
+    {
+        return !(postOfficeBox.empty() && extended.empty() && street.empty() && locality.empty()
+            && region.empty() && postalCode.empty() && country.empty());
+    }
+};
+
+struct CardEmail {
+    std::string address;
+    u32 flags = 0;
+    int type = kCardEmailInternet;
+};
+
+enum class CardKind { None = -1, Card = 0, Calendar = 1, Event = 2, ToDo = 3 };
+
+inline bool IsFreeSlot(const std::string& text)
+{
+    return text.empty();
+}
+inline bool IsFreeSlot(const CardEmail& email)
+{
+    return email.address.empty();
+}
+
+// The slot for a value of the kind whose slots are [first, first + count):
+// the preferred one when it is free, else the first free one of the kind;
+// -1 when every slot of the kind is taken.
+template <class Slots> int FindFreeSlot(const Slots& values, size_t preferred, size_t first, size_t count)
+{
+    if (IsFreeSlot(values[preferred]))
+        return int(preferred);
+    for (size_t i = first; i < first + count; ++i)
+        if (IsFreeSlot(values[i]))
+            return int(i);
+    return -1;
+}
+
+struct CardRecord {
+    // Empties every field; the texts keep their room for the next card.
+    void Clear();
+
+    CardKind kind = CardKind::None;
+
+    std::string formattedName;  // FN
+    std::string givenName;  // G
+    std::string familyName;  // F
+    std::string additionalNames;  // ADDN
+    std::string namePrefix;  // NPRE
+    std::string nameSuffix;  // NSUF
+    std::string nickname;
+    std::string title;  // TITLE
+    std::string orgName;  // ORGNAME
+    std::string orgUnit;  // OUN
+    std::string office;  // OUN2
+    std::string role;  // ROLE
+
+    // In the order read; written business, home, postal.
+    std::vector<CardAddress> addresses;
+    DateValue birthday = DateValue::Null();
+    std::array<std::string, kCardUrlSlots> urls;
+    std::array<std::string, kCardPhoneSlots> phones;
+    std::array<CardEmail, kCardEmailSlots> emails;
+    // The first e-mail of the card, whatever its slot: a name of last resort.
+    std::string firstEmail;
+
+    std::string note;
+    std::string soundText;  // SOUND without WAVE
+    std::string timeZone;  // TZ
+    std::string position;  // GEO
+    // Decoded BASE64 data.
+    std::string sound;
+    std::string logo;
+    std::string photo;
+};

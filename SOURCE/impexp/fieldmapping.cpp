@@ -1,0 +1,298 @@
+#include "impexp/fieldmapping.h"
+
+#include "core/fieldtexts.h"
+#include "platform/profile.h"
+
+#include <QDate>
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr const char* kSection = "DataMan";
+constexpr const char* kImportEntry = "ImportFields";
+constexpr const char* kExportEntry = "ExportFields";
+
+const QDate kDayZero(1899, 12, 30);
+constexpr int kFirstYear = 100;
+constexpr int kLastYear = 9999;
+
+// The types of one kind of value: [first, last], the default flag of the
+// kind, and the type a value of the kind gets when the column names no type.
+struct ValueKind {
+    u32 first;
+    u32 last;
+    u32 defaultFlag;
+};
+constexpr ValueKind kHomePhones = {1, 10, CV_DEFAULT_HOME_PHONE};
+constexpr ValueKind kBusinessPhones = {11, 20, CV_DEFAULT_BUSINESS_PHONE};
+constexpr ValueKind kHomeEmails = {1, 5, CV_DEFAULT_HOME_EMAIL};
+constexpr ValueKind kBusinessEmails = {6, 10, CV_DEFAULT_BUSINESS_EMAIL};
+
+bool HasFlag(const std::vector<ContactValue>& values, u32 flag)
+{
+    return std::any_of(
+        values.begin(), values.end(), [flag](const ContactValue& v) { return v.m_dwCode & flag; });
+}
+
+// A value of one type; the kind's default flag when no value has it yet.
+void AddValue(std::vector<ContactValue>& values, u32 type, std::string_view text, u32 defaultFlag)
+{
+    const bool there = std::any_of(values.begin(), values.end(),
+        [&](const ContactValue& v) { return v.Type() == type && v.m_strText == text; });
+    if (there)
+        return;
+    values.push_back({type | (HasFlag(values, defaultFlag) ? 0 : defaultFlag), std::string(text)});
+}
+
+// The kind's default value ("Home phone"): the value of the kind with that
+// text takes the default flag, or a new one of the kind's first type does.
+void SetDefaultValue(std::vector<ContactValue>& values, const ValueKind& kind, std::string_view text)
+{
+    auto it = std::find_if(values.begin(), values.end(), [&](const ContactValue& v) {
+        return v.Type() >= kind.first && v.Type() <= kind.last && v.m_strText == text;
+    });
+    if (it == values.end())
+        it = values.insert(values.end(), {kind.first, std::string(text)});
+    for (ContactValue& value : values)
+        value.m_dwCode &= ~kind.defaultFlag;
+    it->m_dwCode |= kind.defaultFlag;
+}
+
+std::string& AddressPart(ContactAddress& address, u32 part)
+{
+    std::string* parts[] = {&address.m_strStreet, &address.m_strCity, &address.m_strState, &address.m_strZip,
+        &address.m_strCountry};
+    return *parts[part];
+}
+
+void SetAddressPart(Contact& contact, u32 type, u32 part, std::string_view text)
+{
+    auto it = std::find_if(contact.m_addresses.begin(), contact.m_addresses.end(),
+        [type](const ContactAddress& a) { return a.Type() == type; });
+    if (it == contact.m_addresses.end()) {
+        ContactAddress address;
+        address.m_dwType = type | (contact.m_addresses.empty() ? ADDR_DEFAULT : 0);
+        it = contact.m_addresses.insert(contact.m_addresses.end(), address);
+    }
+    AddressPart(*it, part) = text;
+}
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+std::vector<u32> FieldRange(bool importable)
+{
+    std::vector<u32> fields;
+    for (u32 id = kFirstMappedField; id <= kLastMappedField; ++id)
+        fields.push_back(!importable || IsImportableField(id) ? id : 0);
+    return fields;
+}
+
+}  // namespace
+
+bool IsImportableField(u32 fieldId)
+{
+    return fieldId >= kFirstMappedField && fieldId <= kLastMappedField && fieldId != FID_BUSINESS_ADDRESS
+        && fieldId != FID_HOME_ADDRESS && fieldId != FID_DEFAULT_ADDRESS;
+}
+
+std::vector<u32> DefaultImportFields()
+{
+    return FieldRange(true);
+}
+
+std::vector<u32> DefaultExportFields()
+{
+    return FieldRange(false);
+}
+
+std::vector<u32> LoadFieldList(bool import)
+{
+    const auto bytes = Profile::GetBinaryAnySize(kSection, import ? kImportEntry : kExportEntry);
+    if (!bytes || bytes->size() % qsizetype(sizeof(u32)) != 0)
+        return import ? DefaultImportFields() : DefaultExportFields();
+    std::vector<u32> fields(size_t(bytes->size()) / sizeof(u32));
+    if (!fields.empty())
+        std::memcpy(fields.data(), bytes->constData(), size_t(bytes->size()));
+    return fields;
+}
+
+void SaveFieldList(bool import, const std::vector<u32>& fields)
+{
+    Profile::WriteBinary(kSection, import ? kImportEntry : kExportEntry, fields.data(),
+        qsizetype(fields.size() * sizeof(u32)));
+}
+
+void SetContactFieldFromText(Contact& contact, u32 fieldId, std::string_view text, int dateFormat)
+{
+    for (const ContactTextField& field : ContactTextFields()) {
+        if (field.id == fieldId) {
+            contact.*field.member = text;
+            return;
+        }
+    }
+    if (fieldId == FID_GENDER) {
+        contact.m_dwGender = text == "Male" ? GENDER_MALE : text == "Female" ? GENDER_FEMALE : 0;
+        return;
+    }
+    if (text.empty())
+        return;
+    if (fieldId >= FID_FIRST_PHONE && fieldId <= FID_LAST_PHONE) {
+        const u32 type = fieldId - FID_FIRST_PHONE + 1;
+        AddValue(contact.m_phones, type, text,
+            type <= kHomePhones.last ? kHomePhones.defaultFlag : kBusinessPhones.defaultFlag);
+    } else if (fieldId >= FID_FIRST_EMAIL && fieldId <= FID_LAST_EMAIL) {
+        const u32 type = fieldId - FID_FIRST_EMAIL + 1;
+        AddValue(contact.m_emails, type, text,
+            type <= kHomeEmails.last ? kHomeEmails.defaultFlag : kBusinessEmails.defaultFlag);
+    } else if (fieldId >= FID_HOME_STREET && fieldId < FID_HOME_STREET + kAddressPartCount) {
+        SetAddressPart(contact, ADDR_HOME, fieldId - FID_HOME_STREET, text);
+    } else if (fieldId >= FID_BUSINESS_STREET && fieldId < FID_BUSINESS_STREET + kAddressPartCount) {
+        SetAddressPart(contact, ADDR_BUSINESS, fieldId - FID_BUSINESS_STREET, text);
+    } else {
+        switch (fieldId) {
+        case FID_HOME_PHONE:
+            SetDefaultValue(contact.m_phones, kHomePhones, text);
+            break;
+        case FID_BUSINESS_PHONE:
+            SetDefaultValue(contact.m_phones, kBusinessPhones, text);
+            break;
+        case FID_HOME_EMAIL:
+            SetDefaultValue(contact.m_emails, kHomeEmails, text);
+            break;
+        case FID_BUSINESS_EMAIL:
+            SetDefaultValue(contact.m_emails, kBusinessEmails, text);
+            break;
+        case FID_HOME_WEBPAGE:
+            contact.m_web.push_back({WEB_HOME_PAGE | CV_WEB_HOME_PAGE_SHOWN, std::string(text)});
+            break;
+        case FID_BUSINESS_WEBPAGE:
+            contact.m_web.push_back({WEB_BUSINESS_PAGE | CV_WEB_BUSINESS_PAGE_SHOWN, std::string(text)});
+            break;
+        case FID_ICQ:
+            contact.m_web.push_back({WEB_ICQ, std::string(text)});
+            break;
+        case FID_BIRTHDAY:
+        case FID_ANNIVERSARY: {
+            DateValue date;
+            if (ParseDate(text, dateFormat, date) == 0)
+                (fieldId == FID_BIRTHDAY ? contact.m_dtBirthday : contact.m_dtAnniversary) = date;
+            break;
+        }
+        default:
+            break;
+        }
+    }
+}
+
+bool DateFromParts(int year, int month, int day, DateValue& date)
+{
+    const QDate calendar(year, month, day);
+    if (year < kFirstYear || year > kLastYear || !calendar.isValid())
+        return false;
+    date = {double(kDayZero.daysTo(calendar)), DateStatus::Valid};
+    return true;
+}
+
+int ParseDate(std::string_view text, int dateFormat, DateValue& date)
+{
+    constexpr int kFailed = 1;
+    size_t i = 0;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    int numbers[3];
+    int digits[3];
+    for (int n = 0; n < 3; ++n) {
+        if (n > 0) {
+            if (i == text.size() || (text[i] != '.' && text[i] != '/'))
+                return kFailed;
+            ++i;
+        }
+        numbers[n] = digits[n] = 0;
+        for (; i < text.size() && IsDigit(text[i]); ++i) {
+            if (++digits[n] > 4)
+                return kFailed;
+            numbers[n] = numbers[n] * 10 + (text[i] - '0');
+        }
+        if (digits[n] == 0)
+            return kFailed;
+    }
+    if (i < text.size() && text[i] != ' ')
+        return kFailed;
+
+    int year, month, day;
+    switch (dateFormat) {
+    case IDF_MONTH_DAY_YEAR:
+        month = 0, day = 1, year = 2;
+        break;
+    case IDF_DAY_MONTH_YEAR:
+        day = 0, month = 1, year = 2;
+        break;
+    case IDF_YEAR_MONTH_DAY:
+        year = 0, month = 1, day = 2;
+        break;
+    default:
+        return kFailed;
+    }
+    const int fullYear = digits[year] <= 2 ? numbers[year] + 1900 : numbers[year];
+    return DateFromParts(fullYear, numbers[month], numbers[day], date) ? 0 : kFailed;
+}
+
+std::string FormatDateNumbers(const DateValue& date, int dateFormat)
+{
+    const QDateTime value = DateToQDateTime(date);
+    if (!value.isValid())
+        return {};
+    const QDate d = value.date();
+    char text[16];
+    if (dateFormat == IDF_DAY_MONTH_YEAR)
+        std::snprintf(text, sizeof text, "%02d/%02d/%04d", d.day(), d.month(), d.year());
+    else if (dateFormat == IDF_YEAR_MONTH_DAY)
+        std::snprintf(text, sizeof text, "%04d/%02d/%02d", d.year(), d.month(), d.day());
+    else
+        std::snprintf(text, sizeof text, "%02d/%02d/%04d", d.month(), d.day(), d.year());
+    return text;
+}
+
+bool HasContactData(const Contact& contact)
+{
+    const auto texts = ContactTextFields();
+    const bool anyText = std::any_of(texts.begin(), texts.end(),
+        [&](const ContactTextField& field) { return !(contact.*field.member).empty(); });
+    return anyText || !contact.m_phones.empty() || !contact.m_emails.empty() || !contact.m_web.empty()
+        || !contact.m_addresses.empty() || contact.m_dwGender != 0 || contact.m_dtBirthday.IsValid()
+        || contact.m_dtAnniversary.IsValid();
+}
+
+std::string JoinNonEmpty(std::initializer_list<std::string_view> parts, std::string_view separator)
+{
+    std::string joined;
+    for (const std::string_view part : parts) {
+        if (part.empty())
+            continue;
+        if (!joined.empty())
+            joined += separator;
+        joined += part;
+    }
+    return joined;
+}
+
+std::string JoinNameParts(std::string_view first, std::string_view middle, std::string_view last)
+{
+    return JoinNonEmpty({first, middle, last}, " ");
+}
+
+void NameUnnamedContact(Contact& contact)
+{
+    if (!contact.m_strName.empty())
+        return;
+    contact.m_strName = JoinNameParts(contact.m_strFirstName, contact.m_strMiddleName, contact.m_strLastName);
+    if (contact.m_strName.empty())
+        contact.m_strName = contact.m_strCompany;
+    if (contact.m_strName.empty() && !contact.m_emails.empty())
+        contact.m_strName = contact.m_emails.front().m_strText;
+}
