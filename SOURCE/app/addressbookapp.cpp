@@ -20,7 +20,6 @@
 namespace {
 
 constexpr u32 IDS_ALREADY_RUNNING = 59561;
-constexpr const char* kMainWindowFailed = "Couldn't create application main window.";
 
 CAddressBookApp* g_app = nullptr;
 int g_signalPipe[2] = {-1, -1};
@@ -120,13 +119,9 @@ bool CAddressBookApp::InitInstance()
     GetFlatCtrlMan().InstallHook();
     IsRightToLeftLocale();
 
+    // Making a Qt window cannot fail short of running out of memory, which
+    // ends the start like any other.
     m_mainFrame = std::make_unique<CMainFrame>(m_userMan);
-    if (!m_mainFrame) {
-        CurrentMessageSink().ShowMessage(
-            nullptr, kMainWindowFailed, kProductName, MB_ICONHAND | MB_TASKMODAL | MB_TOPMOST);
-        m_bServicesStarted = true;
-        return false;
-    }
 
     m_dataMan.UpgradeOldContacts();
     m_userMan.ApplyToMainWindow(*m_mainFrame, !m_bShow);
