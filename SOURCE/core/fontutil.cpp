@@ -7,10 +7,13 @@
 #include <QFontMetrics>
 #include <QStringList>
 #include <algorithm>
+#include <cstdint>
 
 std::string FormatFontName(const LOGFONT& font, int logicalDpi)
 {
-    return std::to_string(-MulDiv(font.lfHeight, 72, logicalDpi)) + "pt. "
+    // Widened before negating: a damaged stored height can scale to the
+    // most negative 32-bit value.
+    return std::to_string(-std::int64_t(MulDiv(font.lfHeight, 72, logicalDpi))) + "pt. "
         + TextCodec::FromFixedField(font.lfFaceName, LF_FACESIZE);
 }
 

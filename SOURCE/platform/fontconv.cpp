@@ -86,7 +86,7 @@ int ScreenLogicalDpi()
 QFont QFontFromLogFont(const LOGFONT& lf, int dpi)
 {
     QFont font(FaceOrFallback(lf));
-    double characterHeight = -lf.lfHeight;
+    double characterHeight = -double(lf.lfHeight);
     if (lf.lfHeight > 0 && HasDesktop()) {
         // A cell height holds the leading too; Qt sizes fonts by the characters.
         font.setPixelSize(lf.lfHeight);

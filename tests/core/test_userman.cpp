@@ -284,6 +284,7 @@ TEST_F(UserManTest, WindowStateIsSavedAndApplied)
 TEST_F(UserManTest, FontNameAndTextExtent)
 {
     EXPECT_EQ(FormatFontName(Font("DejaVu Sans", -13), 96), "10pt. DejaVu Sans");
+    EXPECT_EQ(FormatFontName(Font("X", INT32_MIN), 72), "2147483648pt. X");
     const QFont font(QStringLiteral("DejaVu Sans"), 10);
     EXPECT_EQ(GetWindowTextExtent(font, "Tolva").cy, QFontMetrics(font).height());
     EXPECT_GT(GetWindowTextExtent(font, "a\tb").cx, GetWindowTextExtent(font, "ab").cx);

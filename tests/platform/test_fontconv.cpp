@@ -41,3 +41,13 @@ TEST(FontConversion, RoundTripSizesMissingFacesAndLongNames)
     // 15 two-byte characters fit beside the terminating zero, not 15 and a half.
     EXPECT_EQ(QString::fromUtf8(stored.lfFaceName), QString(15, QChar(0x00C4)));
 }
+
+TEST(FontConversion, DamagedStoredHeightGivesAFont)
+{
+    // A stored record can hold any height; the most negative one has no
+    // positive counterpart in 32 bits.
+    LOGFONT font;
+    font.lfHeight = INT32_MIN;
+    std::strcpy(font.lfFaceName, "DejaVu Sans");
+    EXPECT_GT(QFontFromLogFont(font, 96).pointSizeF(), 0.0);
+}
