@@ -770,6 +770,10 @@ u32 DataMan::CopyBook(Book* book, Book* newParent)
         return m_dwLastError = DME_NULL_ARGUMENT;
     if (book == newParent)
         return 0;
+    // The member lists below are walked by id: a renumbering set off by the
+    // copy's first new id must happen before they are taken.
+    if (m_duNextID >= kRenumberFrom)
+        Renumber();
     // The subtree is copied as it stands now: a copy placed inside it is not
     // copied again.
     std::unordered_map<const Book*, IdArray> members;
@@ -839,8 +843,9 @@ u32 DataMan::DeleteBook(Book* book, bool permanent)
     m_dwLastError = 0;
     if (!book)
         return m_dwLastError = DME_NULL_ARGUMENT;
-    // The built-in books stay: every other book hangs under them.
-    if (book == m_pRoot || book == m_pDeletedItems)
+    // The built-in books stay: every other book hangs under them. "Deleted
+    // Items" may have been moved under the book destroyed here.
+    if (book == m_pRoot || book == m_pDeletedItems || (permanent && IsInSubtree(m_pDeletedItems, book)))
         return m_dwLastError = ERROR_INVALID_PARAMETER;
     if (!permanent) {
         if (!m_pDeletedItems)

@@ -162,6 +162,26 @@ TEST_F(DataManStoreTest, IdThresholds)
     EXPECT_EQ(17u, m_dm->GetAt<CallLogEntry>(0)->m_duContactID);
 }
 
+TEST_F(DataManStoreTest, CopyAtTheRenumberingThresholdLinksTheSameContacts)
+{
+    // The copy's first new id renumbers the store (16 -> 15, 17 -> 16, ...):
+    // the members copied must still be A and B, not whoever takes their ids.
+    Put("tolva.rdf",
+        DataFile(BuiltInBooks({16, 19, 0xFFFFFEFF}) + BookBytes(16, 0, {17, 18}, "Source"), 3,
+            ContactBytes(17, {16}, "A") + ContactBytes(18, {16}, "B") + ContactBytes(19, {0}, "Z")
+                + ContactBytes(0xFFFFFEFF, {0}, "Far"),
+            4));
+    ASSERT_EQ(0u, Start());
+    Book* source = m_dm->FindBook(16);
+    ASSERT_EQ(0u, m_dm->CopyBook(source, Root()));
+    const Book* copy = m_dm->GetCurrentBook();
+    ASSERT_NE(source, copy);
+    ASSERT_EQ(2u, copy->m_members.size());
+    EXPECT_EQ("A", m_dm->FindContact(copy->m_members[0])->m_strName);
+    EXPECT_EQ("B", m_dm->FindContact(copy->m_members[1])->m_strName);
+    EXPECT_EQ(source->m_members, copy->m_members);
+}
+
 TEST_F(DataManStoreTest, ContactsAndDeletedItems)
 {
     ASSERT_EQ(0u, Start());
@@ -228,6 +248,13 @@ TEST_F(DataManStoreTest, BookTreeStaysATree)
     EXPECT_EQ(ERROR_INVALID_PARAMETER, m_dm->MoveBook(Root(), a));
     EXPECT_EQ(ERROR_INVALID_PARAMETER, m_dm->DeleteBook(Root(), true));
     EXPECT_EQ(ERROR_INVALID_PARAMETER, m_dm->DeleteBook(Deleted(), false));
+    // Nor is "Deleted Items" destroyed with a book that it was moved into.
+    Book* holder = NewBook("Holder", Root());
+    ASSERT_EQ(0u, m_dm->MoveBook(Deleted(), holder));
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, m_dm->DeleteBook(holder, true));
+    ASSERT_TRUE(Deleted());
+    ASSERT_EQ(0u, m_dm->MoveBook(Deleted(), Root()));
+    ASSERT_EQ(0u, m_dm->DeleteBook(holder, true));
 
     // A copy into its own subtree copies the subtree as it was; contacts are
     // linked, not copied; the top copy becomes current.
