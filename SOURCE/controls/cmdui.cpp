@@ -26,8 +26,11 @@ void CCmdUI::SetText(const QString& text)
 void CCmdUI::DoUpdate(CCmdTarget* target, bool disableIfNoHandler)
 {
     m_bEnableChanged = false;
-    if (!target || target->OnUpdateCommandUI(*this))
+    if (!target)
         return;
+    // An update handler that only checks or renames the item leaves the
+    // enabling to the rule below.
+    target->OnUpdateCommandUI(*this);
     if (disableIfNoHandler && !m_bEnableChanged)
         Enable(target->HasCommandHandler(m_nID));
 }

@@ -116,6 +116,11 @@ CColorPopup::CColorPopup(CColorButton* button, QWidget* parent)
     m_other->setGeometry(x(2), y(58), x(32), y(12));
     SetDlgCtrlID(m_other, kOtherId);
     m_other->setMouseTracking(true);
+    // The mouse is handled in the event filter; a click from the keyboard
+    // (Enter, Space or the mnemonic on the focused control) is its command.
+    connect(m_other, &QPushButton::clicked, this, &CColorPopup::OnOther);
+    for (QAbstractButton* swatch : m_swatches)
+        connect(swatch, &QAbstractButton::clicked, this, [this, swatch] { Choose(GetDlgCtrlID(swatch)); });
     setMouseTracking(true);
     installEventFilter(this);
     for (QWidget* child : findChildren<QWidget*>())

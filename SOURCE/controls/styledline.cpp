@@ -2,12 +2,20 @@
 
 #include <QPaintDevice>
 #include <QPainter>
+#include <QScreen>
+#include <QWidget>
 #include <algorithm>
 #include <utility>
 
 void StyledLine::SetDC(const QPaintDevice* device)
 {
     m_nHorzRes = device ? device->width() : 0;
+    // Drawing on a window goes by the width of its screen, not of the window,
+    // so a narrow window on a wide screen draws the same dashes as the rest.
+    if (device && device->devType() == QInternal::Widget) {
+        if (const QScreen* screen = static_cast<const QWidget*>(device)->screen())
+            m_nHorzRes = screen->geometry().width();
+    }
 }
 
 std::vector<int> StyledLine::Runs(int style) const

@@ -13,7 +13,8 @@ public:
     // Devices wider than this draw the short runs two pixels long.
     static constexpr int kWideDevice = 800;
 
-    // Takes the device's width in pixels, which sets the unit of the short runs.
+    // Takes the device's width in pixels (for a window, its screen's), which
+    // sets the unit of the short runs.
     void SetDC(const QPaintDevice* device);
 
     void DrawLine(QPainter& p, int x1, int y1, int x2, int y2, int style);

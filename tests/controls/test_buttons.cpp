@@ -322,3 +322,30 @@ TEST_F(ColorPopupTest, OtherColourCancelledKeepsTheColour)
     EXPECT_EQ(CColorPopup::s_currentColor, 0x445566u);
     EXPECT_EQ(CColorPopup::s_customColors[0], 0x445566u);
 }
+
+TEST_F(ColorPopupTest, KeysOnTheFocusedControlActAsItsCommand)
+{
+    CColorPopup::SetColorDialogRunner([&](QWidget*, COLORREF& colour, std::array<COLORREF, 16>&) {
+        colour = 0x445566;
+        return true;
+    });
+    CColorPopup other(m_button);
+    EXPECT_EQ(RunPopup(other,
+                  [&] {
+                      QWidget* button = other.Swatch(CColorPopup::kOtherId);
+                      button->setFocus();
+                      QTest::keyClick(button, Qt::Key_Return);
+                  }),
+        IDOK);
+    EXPECT_EQ(CColorPopup::s_currentColor, 0x445566u);
+
+    CColorPopup swatch(m_button);
+    EXPECT_EQ(RunPopup(swatch,
+                  [&] {
+                      QWidget* black = swatch.Swatch(CColorPopup::kFirstSwatchId + 1);
+                      black->setFocus();
+                      QTest::keyClick(black, Qt::Key_Space);
+                  }),
+        IDOK);
+    EXPECT_EQ(CColorPopup::s_currentColor, 0u);
+}

@@ -182,6 +182,8 @@ TEST(IconMenu, UpdateCommandUiAsksTheTargetForEveryCommand)
     icons.ConvertMenu(&sample.menu);
     icons.UpdateCmdUI(&sample.menu, &target);
     EXPECT_TRUE(sample.newContact->isChecked());
+    // Its update handler only checks it, and it has no command handler.
+    EXPECT_FALSE(sample.newContact->isEnabled());
     EXPECT_TRUE(sample.print->isEnabled());
     EXPECT_TRUE(sample.help->actions().front()->isEnabled());
     EXPECT_FALSE(sample.exit->isEnabled());

@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QPainter>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -75,6 +76,19 @@ TEST(StyledLine, RunsFollowTheStyleAndTheDeviceWidth)
     EXPECT_EQ(Pixel(image, 2, 3), 0u);
     EXPECT_EQ(Pixel(image, 2, 4), 0xFFFFFFu);
     EXPECT_EQ(Pixel(image, 2, 9), 0u);
+
+    // On a window the unit follows the screen, whatever the window's width.
+    QWidget narrow;
+    const int screenWidth = narrow.screen()->geometry().width();
+    const std::vector<int> screenRuns
+        = screenWidth > StyledLine::kWideDevice ? std::vector{2, 2} : std::vector{1, 1};
+    narrow.resize(100, 10);
+    QWidget wide;
+    wide.resize(screenWidth + 200, 10);
+    for (QWidget* window : {&narrow, &wide}) {
+        line.SetDC(window);
+        EXPECT_EQ(line.Runs(2), screenRuns) << window->width();
+    }
 }
 
 TEST(LinkStatic, OpensItsOwnTextOrItsTargetButOnlyWebAndMailAddresses)
