@@ -70,8 +70,7 @@ int CImageFile::StretchDIB(
         // Nearest pixel, as colour-on-colour stretching keeps palette colours unmixed.
         dc->save();
         dc->setRenderHint(QPainter::SmoothPixmapTransform, false);
-        dc->drawImage(
-            QRect(x, y, width, height), ImageToQImage(*m_impl, true), QRect(srcX, srcY, srcWidth, srcHeight));
+        dc->drawImage(target, ImageToQImage(*m_impl, true), source);
         dc->restore();
     }
     return 1;

@@ -283,6 +283,17 @@ TEST(ImageDrawTest, DrawAndStretchWithTransparency)
     EXPECT_EQ(canvas.pixel(8, 2), qRgb(9, 9, 9));
     EXPECT_EQ(canvas.pixel(9, 5), qRgb(0, 255, 0));
 
+    // A destination of -1 is the picture's own size, whatever the source.
+    canvas.fill(qRgb(9, 9, 9));
+    {
+        QPainter painter(&canvas);
+        EXPECT_EQ(file.StretchDIB(&painter, 2, 3, -1, -1, 0, 0, 1, 1), 1);
+    }
+    EXPECT_EQ(canvas.pixel(2, 3), qRgb(255, 0, 0));
+    EXPECT_EQ(canvas.pixel(4, 4), qRgb(255, 0, 0));
+    EXPECT_EQ(canvas.pixel(5, 3), qRgb(9, 9, 9));
+    EXPECT_EQ(canvas.pixel(2, 5), qRgb(9, 9, 9));
+
     CImageFile empty;
     QPainter painter(&canvas);
     EXPECT_EQ(empty.StretchDIB(&painter, 0, 0), 0);
