@@ -194,7 +194,11 @@ void MapPhone(CardRecord& record, const CardNode& property)
         return;
     const size_t preferred = PreferredPhoneSlot(ParamFlags(property));
     const size_t kindFirst = preferred < 10 ? 0 : 10;
-    const int slot = FindFreeSlot(record.phones, preferred, kindFirst, 10);
+    int slot = FindFreeSlot(record.phones, preferred, kindFirst, 10);
+    // With every slot of its kind taken, a number still has a place among
+    // the other kind's rather than being lost.
+    if (slot < 0)
+        slot = FindFreeSlot(record.phones, 10 - kindFirst, 10 - kindFirst, 10);
     if (slot >= 0)
         record.phones[size_t(slot)] = number;
 }
@@ -206,7 +210,9 @@ void MapEmail(CardRecord& record, const CardNode& property)
         return;
     const u32 flags = ParamFlags(property);
     const size_t kindFirst = (flags & CPF_HOME) ? 0 : 5;
-    const int slot = FindFreeSlot(record.emails, kindFirst, kindFirst, 5);
+    int slot = FindFreeSlot(record.emails, kindFirst, kindFirst, 5);
+    if (slot < 0)
+        slot = FindFreeSlot(record.emails, 5 - kindFirst, 5 - kindFirst, 5);
     if (slot < 0)
         return;
     CardEmail& email = record.emails[size_t(slot)];
