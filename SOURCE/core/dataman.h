@@ -10,6 +10,7 @@
 #pragma once
 
 #include "core/records.h"
+#include "core/seexception.h"
 
 #include <functional>
 #include <memory>
@@ -94,9 +95,6 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 
 class DataMan : public RecordMap {
 public:
-    // How a processor fault caught here reaches the error report.
-    using SeReporter = std::function<void(const CSeException&)>;
-
     // The settings come from the user manager given, else the application's.
     explicit DataMan(CDataFile& file, UserMan* userMan = nullptr, SeReporter reportError = {});
     ~DataMan() override;

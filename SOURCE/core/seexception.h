@@ -6,6 +6,7 @@
 
 #include "platform/wintypes.h"
 
+#include <functional>
 #include <string>
 
 // Exception codes, as the report names them.
@@ -93,6 +94,10 @@ private:
     SePointers m_pointers;
     u64 m_stack[kStackDepth] = {};
 };
+
+// How a service hands a fault it caught to the application's error report
+// (log and dialog).
+using SeReporter = std::function<void(const CSeException&)>;
 
 // "Filename:\t%s\r\nVersion:\t%d.%d.%d.%d\r\n"; false when the program's
 // path cannot be had.

@@ -3,6 +3,7 @@
 // down at its exit. Its settings live in the profile section "TapiMan".
 #pragma once
 
+#include "core/seexception.h"
 #include "platform/wintypes.h"
 #include "telephony/tapiline.h"
 
@@ -27,10 +28,7 @@ struct TapiDialOptions {
 
 class TapiMan {
 public:
-    // How a processor fault caught here reaches the error report (log and
-    // dialog); the application passes its own ReportError.
-    using SeReporter = std::function<void(const CSeException&)>;
-
+    // The application passes its own ReportError for faults caught here.
     explicit TapiMan(SeReporter reportError = {});
     ~TapiMan();
     TapiMan(const TapiMan&) = delete;

@@ -14,12 +14,6 @@
 
 namespace {
 
-QByteArray FileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
 class StartupTest : public TolvaTest {
 protected:
     void SetUp() override
@@ -64,8 +58,6 @@ protected:
         EXPECT_TRUE(p.waitForFinished(20000));
         return {p.exitCode(), p.readAllStandardError()};
     }
-
-    QString Path(const char* name) const { return ProgramPath(QString::fromLatin1(name)); }
 };
 
 }  // namespace
@@ -74,17 +66,17 @@ TEST_F(StartupTest, FirstStartMakesTheFilesAndSigtermSavesEverything)
 {
     Run run = Start();
     EXPECT_EQ(run.firstLine, "started shown=1 contacts=0 run=0");
-    EXPECT_TRUE(QFile::exists(Path("tolva.rdf")));
-    EXPECT_TRUE(QFile::exists(Path("tolva.ndf")));
+    EXPECT_TRUE(QFile::exists(ProgramPath("tolva.rdf")));
+    EXPECT_TRUE(QFile::exists(ProgramPath("tolva.ndf")));
     EXPECT_EQ(Stop(run), 0);
 
     // Closed as Exit closes: the data saved, the copy refreshed from it, the
     // settings written.
-    const QByteArray data = FileBytes(Path("tolva.rdf"));
+    const QByteArray data = Contents("tolva.rdf");
     EXPECT_TRUE(data.contains("TOLVADATFILE"));
     EXPECT_TRUE(data.contains("Deleted Items"));
-    EXPECT_EQ(FileBytes(Path("tolva.rd0")), data);
-    EXPECT_TRUE(FileBytes(Path("tolva.ndf")).contains("Undefined time zone"));
+    EXPECT_EQ(Contents("tolva.rd0"), data);
+    EXPECT_TRUE(Contents("tolva.ndf").contains("Undefined time zone"));
     Profile::Reopen();
     EXPECT_EQ(Profile::GetInt("Settings", "RuverOvi", -1), 1);
     EXPECT_TRUE(Profile::Exists("UserMan\\MainWnd", "Flags1"));
@@ -99,14 +91,14 @@ TEST_F(StartupTest, SecondInstanceLeavesTheFilesAlone)
 {
     Run first = Start();
     ASSERT_TRUE(first.firstLine.startsWith("started"));
-    const QByteArray data = FileBytes(Path("tolva.rdf"));
-    const QByteArray side = FileBytes(Path("tolva.ndf"));
+    const QByteArray data = Contents("tolva.rdf");
+    const QByteArray side = Contents("tolva.ndf");
 
     const auto [code, errors] = RunToEnd();
     EXPECT_NE(code, 0);
     EXPECT_TRUE(errors.contains("Tolva is already running")) << errors.toStdString();
-    EXPECT_EQ(FileBytes(Path("tolva.rdf")), data);
-    EXPECT_EQ(FileBytes(Path("tolva.ndf")), side);
+    EXPECT_EQ(Contents("tolva.rdf"), data);
+    EXPECT_EQ(Contents("tolva.ndf"), side);
     EXPECT_EQ(Stop(first), 0);
 }
 
@@ -139,35 +131,31 @@ TEST_F(StartupTest, MissingDataFileIsRestoredFromTheCopy)
         dataMan.Close();
         file.Close();
     }
-    ASSERT_TRUE(FileBytes(Path("tolva.rd0")).contains("Contact 2"));
-    ASSERT_TRUE(QFile::remove(Path("tolva.rdf")));
+    ASSERT_TRUE(Contents("tolva.rd0").contains("Contact 2"));
+    ASSERT_TRUE(QFile::remove(ProgramPath("tolva.rdf")));
 
     Run run = Start();
     EXPECT_EQ(run.firstLine, "started shown=1 contacts=3 run=0");
     Stop(run);
-    EXPECT_TRUE(FileBytes(Path("tolva.rdf")).contains("Contact 2"));
+    EXPECT_TRUE(Contents("tolva.rdf").contains("Contact 2"));
 }
 
 TEST_F(StartupTest, UnreadableDataFileIsReportedAndLeftAsItWas)
 {
     Run first = Start();
     Stop(first);
-    QByteArray damaged = FileBytes(Path("tolva.rdf"));
+    QByteArray damaged = Contents("tolva.rdf");
     damaged.truncate(damaged.size() - 9);
-    {
-        QFile f(Path("tolva.rdf"));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(damaged);
-    }
-    const QByteArray copy = FileBytes(Path("tolva.rd0"));
-    const QByteArray side = FileBytes(Path("tolva.ndf"));
+    Put("tolva.rdf", damaged);
+    const QByteArray copy = Contents("tolva.rd0");
+    const QByteArray side = Contents("tolva.ndf");
 
     const auto [code, errors] = RunToEnd();
     EXPECT_NE(code, 0);
     EXPECT_TRUE(errors.contains("There was an error while reading data file")) << errors.toStdString();
-    EXPECT_EQ(FileBytes(Path("tolva.rdf")), damaged);
-    EXPECT_EQ(FileBytes(Path("tolva.rd0")), copy);
-    EXPECT_EQ(FileBytes(Path("tolva.ndf")), side);
+    EXPECT_EQ(Contents("tolva.rdf"), damaged);
+    EXPECT_EQ(Contents("tolva.rd0"), copy);
+    EXPECT_EQ(Contents("tolva.ndf"), side);
 }
 
 namespace {
@@ -205,7 +193,7 @@ TEST_F(StartupTest, FaultInAnEventHandlerIsLoggedAndTheRunGoesOn)
     QCoreApplication::sendEvent(&target, &after);
     EXPECT_EQ(target.handled, 1);
 
-    const QByteArray log = FileBytes(ProgramFolder::FilePath(kErrorLogName));
+    const QByteArray log = Contents(kErrorLogName);
     EXPECT_TRUE(log.contains("Exception ACCESS_VIOLATION (0xc0000005)")) << log.toStdString();
     EXPECT_TRUE(log.contains("trying to read address 0x00000000."));
     ASSERT_EQ(m_messages.shown.size(), 1u);

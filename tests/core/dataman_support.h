@@ -151,17 +151,6 @@ protected:
         return Start();
     }
 
-    QByteArray Contents(const char* name) const
-    {
-        QFile file(ProgramPath(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
-    void Put(const char* name, const QByteArray& bytes) const
-    {
-        QFile file(ProgramPath(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
     std::string Path(const char* name) const { return ProgramPath(name).toStdString(); }
     // Imports a file into the store; the counts go to m_books and m_contacts.
     u32 Import(const char* name, u32 mode, Book* target)

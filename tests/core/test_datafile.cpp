@@ -31,17 +31,6 @@ private:
 
 class DataFileTest : public TolvaTest {
 protected:
-    QByteArray Contents(const char* name) const
-    {
-        QFile file(ProgramPath(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
-    void Put(const char* name, const QByteArray& bytes) const
-    {
-        QFile file(ProgramPath(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
     // A save as DataMan makes it.
     u32 Save(CDataFile& file, const QByteArray& bytes, DataFileKind kind = DFK_DATA)
     {

@@ -27,17 +27,6 @@ protected:
     }
 
     std::string Path(const char* name) const { return ProgramPath(name).toStdString(); }
-    void Put(const char* name, const QByteArray& bytes) const
-    {
-        QFile file(ProgramPath(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
-    QByteArray Contents(const char* name) const
-    {
-        QFile file(ProgramPath(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
     Book* NewBook(const char* name, Book* parent)
     {
         auto book = std::make_unique<Book>();

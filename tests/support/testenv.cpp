@@ -4,6 +4,7 @@
 #include "platform/programfolder.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSettings>
 
 void TolvaTest::SetUp()
@@ -34,6 +35,19 @@ void TolvaTest::TearDown()
 QString TolvaTest::ProgramPath(const QString& name) const
 {
     return ProgramFolder::FilePath(name);
+}
+
+QByteArray TolvaTest::Contents(const char* name) const
+{
+    QFile file(ProgramPath(QString::fromUtf8(name)));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void TolvaTest::Put(const char* name, const QByteArray& bytes) const
+{
+    QFile file(ProgramPath(QString::fromUtf8(name)));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(bytes), bytes.size());
 }
 
 QString TestDataPath(const QString& name)

@@ -17,6 +17,9 @@ protected:
     void TearDown() override;
 
     QString ProgramPath(const QString& name) const;
+    // The bytes of a file in the program folder, "<missing>" when it has none.
+    QByteArray Contents(const char* name) const;
+    void Put(const char* name, const QByteArray& bytes) const;
 
     std::unique_ptr<QTemporaryDir> m_dir;
     RecordingMessageSink m_messages;
