@@ -1,48 +1,7 @@
-// What the control tests share: pictures saved for review, the two desktop
-// palettes, and pixel checks.
+// What the control tests share besides the pictures: the flat look.
 #pragma once
 
-#include <QColor>
-#include <QImage>
-#include <QList>
-#include <QPalette>
-#include <QString>
-
-class QWidget;
-
-// Shows the widget, lets it settle, and takes its picture.
-QImage Grab(QWidget* widget);
-// Saves the picture as <name>.png in the build folder's pictures folder.
-void SavePicture(const QImage& picture, const QString& name);
-// Whether a real font is there, so text in pictures means something.
-bool FontsAvailable();
-
-// The pictures side by side, for one file a reviewer can look at.
-QImage Montage(const QList<QImage>& pictures);
-
-QPalette LightPalette();
-QPalette DarkPalette();
-
-// Makes a palette the application's (and so every widget's) for a scope.
-class ScopedPalette {
-public:
-    explicit ScopedPalette(const QPalette& palette);
-    ~ScopedPalette();
-    ScopedPalette(const ScopedPalette&) = delete;
-    ScopedPalette& operator=(const ScopedPalette&) = delete;
-
-private:
-    QPalette m_previous;
-};
+#include "support/pictures.h"
 
 // The flat look on for the whole test program.
 void EnsureFlatLook();
-
-inline QRgb Pixel(const QImage& image, int x, int y)
-{
-    return image.pixel(x, y) & 0xFFFFFF;
-}
-inline QRgb Rgb(const QColor& colour)
-{
-    return colour.rgb() & 0xFFFFFF;
-}
