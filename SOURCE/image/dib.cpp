@@ -25,36 +25,10 @@ RGBQUAD StandardColor(int i)
     return {u8(c), u8(c >> 8), u8(c >> 16), 0};
 }
 
-u16 Le16(std::span<const u8> b, std::size_t at)
-{
-    return u16(b[at] | (b[at + 1] << 8));
-}
-u32 Le32(std::span<const u8> b, std::size_t at)
-{
-    return u32(b[at]) | (u32(b[at + 1]) << 8) | (u32(b[at + 2]) << 16) | (u32(b[at + 3]) << 24);
-}
-
 void PutLe32(u8* out, u32 v)
 {
     for (int i = 0; i < 4; ++i)
         out[i] = u8(v >> (8 * i));
-}
-
-bool IsKnownHeaderSize(u32 size)
-{
-    // Info header, its two mask-extended forms, the OS/2 2.x header and the
-    // version 4 and 5 headers: all begin with the 40-byte fields.
-    switch (size) {
-    case 40:
-    case 52:
-    case 56:
-    case 64:
-    case 108:
-    case 124:
-        return true;
-    default:
-        return false;
-    }
 }
 
 bool WriteDIBChunks(QIODevice& out, const u8* data, std::size_t size)
@@ -163,105 +137,6 @@ DibBlock CreateDIB(int bpp, int width, int height)
     for (int i = 0; i < colors; ++i)
         table[i] = StandardColor(i);
     return dib;
-}
-
-DibBlock ReadDIB(std::span<const u8> file)
-{
-    std::size_t pos = 0;
-    u64 bitsOffset = 0;
-    if (file.size() >= kFileHeaderSize && file[0] == 'B' && file[1] == 'M') {
-        bitsOffset = Le32(file, 10);
-        pos = kFileHeaderSize;
-    }
-    if (file.size() - pos < 4)
-        return {};
-    const u32 headerSize = Le32(file, pos);
-    if (file.size() - pos < headerSize)
-        return {};
-
-    i64 width = 0;
-    i64 height = 0;
-    int bpp = 0;
-    u32 compression = BI_RGB;
-    u32 colorsUsed = 0;
-    i32 xPels = 0;
-    i32 yPels = 0;
-    std::size_t entrySize = 4;
-    if (headerSize == 12) {
-        // The OS/2 core header: 16-bit sizes and 3-byte colour entries.
-        width = Le16(file, pos + 4);
-        height = Le16(file, pos + 6);
-        bpp = Le16(file, pos + 10);
-        entrySize = 3;
-    } else if (IsKnownHeaderSize(headerSize)) {
-        width = i32(Le32(file, pos + 4));
-        height = i32(Le32(file, pos + 8));
-        bpp = Le16(file, pos + 14);
-        compression = Le32(file, pos + 16);
-        xPels = i32(Le32(file, pos + 24));
-        yPels = i32(Le32(file, pos + 28));
-        colorsUsed = Le32(file, pos + 32);
-    } else {
-        return {};
-    }
-    const bool topDown = height < 0;
-    height = topDown ? -height : height;
-    if ((bpp != 1 && bpp != 4 && bpp != 8 && bpp != 24) || compression != BI_RGB || width <= 0 || height <= 0
-        || u64(width) * u64(height) > kMaxImagePixels)
-        return {};
-
-    // A table may list more colours than the depth can address; only those
-    // the pixels can reach are kept.
-    const u64 fileColors = colorsUsed != 0 ? colorsUsed : (bpp <= 8 ? 1u << bpp : 0);
-    if (bpp <= 8 && fileColors > 256)
-        return {};
-    const int colors = bpp <= 8 ? int(std::min<u64>(fileColors, 1u << bpp)) : 0;
-    const u64 tablePos = pos + headerSize;
-    if (tablePos + u64(colors) * entrySize > file.size())
-        return {};
-    if (bitsOffset == 0)
-        bitsOffset = tablePos + fileColors * entrySize;
-    const u64 rowBytes = DibRowBytes(bpp, width);
-    const u64 imageSize = rowBytes * u64(height);
-    if (bitsOffset > file.size() || file.size() - bitsOffset < imageSize)
-        return {};
-
-    DibBlock dib(kInfoHeaderSize + std::size_t(colors) * 4 + imageSize);
-    if (dib.IsNull())
-        return {};
-    BITMAPINFOHEADER& h = dib.Header();
-    h.biSize = kInfoHeaderSize;
-    h.biWidth = i32(width);
-    h.biHeight = i32(height);
-    h.biPlanes = 1;
-    h.biBitCount = u16(bpp);
-    h.biCompression = BI_RGB;
-    h.biSizeImage = u32(imageSize);
-    h.biXPelsPerMeter = xPels;
-    h.biYPelsPerMeter = yPels;
-    h.biClrUsed = u32(colors);
-    RGBQUAD* table = dib.ColorTable();
-    for (int i = 0; i < colors; ++i) {
-        const std::size_t at = tablePos + std::size_t(i) * entrySize;
-        table[i] = {file[at], file[at + 1], file[at + 2], 0};
-    }
-    const u8* src = file.data() + bitsOffset;
-    u8* bits = dib.Bits();
-    if (topDown) {
-        for (i64 y = 0; y < height; ++y)
-            std::memcpy(bits + (height - 1 - y) * rowBytes, src + y * rowBytes, rowBytes);
-    } else {
-        std::memcpy(bits, src, imageSize);
-    }
-    return dib;
-}
-
-DibBlock ReadDIBFile(const std::string& path)
-{
-    QByteArray bytes;
-    if (!ReadImageFileBytes(path, bytes))
-        return {};
-    return ReadDIB({reinterpret_cast<const u8*>(bytes.constData()), std::size_t(bytes.size())});
 }
 
 bool SaveDIB(QIODevice& out, const DibBlock& dib)

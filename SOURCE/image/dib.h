@@ -126,8 +126,9 @@ void DibExpandRow(const u8* row, int bpp, int width, u8* indexes);
 DibBlock CreateDIB(int bpp, int width, int height);
 
 // A BMP file (or a bare DIB without the file header) as a DIB with a
-// 40-byte header and bottom-up rows. Empty for a damaged, truncated or
-// unsupported file.
+// 40-byte header and bottom-up rows: 16- and 32-bit pixels (with or without
+// bit-field masks) become 24-bit, run-length pictures are expanded. Empty
+// for a damaged, truncated or unsupported file.
 DibBlock ReadDIB(std::span<const u8> file);
 DibBlock ReadDIBFile(const std::string& path);
 

@@ -167,18 +167,13 @@ void CGifImage::MakePalette(const u8* table, int count, int transparent)
         blue[i] = table[3 * i + 2];
     }
     if (transparent >= 0) {
-        // Drawing masks with the palette's black and white, so both must exist.
+        // Masks are drawn with black and white: the transparent entry becomes
+        // black and the entries past the table white. A full table has no
+        // entry to spare, and none of its colours is given up for white.
         std::fill(red + count, red + 256, 0xFF);
         std::fill(green + count, green + 256, 0xFF);
         std::fill(blue + count, blue + 256, 0xFF);
         red[transparent] = green[transparent] = blue[transparent] = 0;
-        bool hasWhite = false;
-        for (int i = 0; i < 256 && !hasWhite; ++i)
-            hasWhite = red[i] == 0xFF && green[i] == 0xFF && blue[i] == 0xFF;
-        if (!hasWhite) {
-            const int white = transparent == 255 ? 254 : 255;
-            red[white] = green[white] = blue[white] = 0xFF;
-        }
         count = 256;
     }
     SetPaletteRGB(count, red, green, blue);

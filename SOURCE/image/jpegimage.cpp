@@ -81,6 +81,22 @@ void TermDestination(j_compress_ptr cinfo)
         ERREXIT(cinfo, JERR_FILE_WRITE);
 }
 
+// A colour map of cyan, magenta, yellow and black as RGB. Files with the
+// Adobe marker hold the inks inverted (0 is full ink).
+void SetInkPalette(CImageImpl& image, int count, JSAMPARRAY colormap, bool inverted)
+{
+    u8 rgb[3][256];
+    count = std::clamp(count, 0, 256);
+    for (int i = 0; i < count; ++i) {
+        const int k = inverted ? colormap[3][i] : 255 - colormap[3][i];
+        for (int c = 0; c < 3; ++c) {
+            const int ink = inverted ? colormap[c][i] : 255 - colormap[c][i];
+            rgb[c][i] = u8((ink * k + 127) / 255);
+        }
+    }
+    image.SetPaletteRGB(count, rgb[0], rgb[1], rgb[2]);
+}
+
 struct JpegReadJob {
     jpeg_decompress_struct cinfo;
     JpegErrorManager err;
@@ -97,11 +113,14 @@ bool DecodeJpeg(JpegReadJob& job, std::span<const u8> data, CImageImpl& image)
     jpeg_create_decompress(cinfo);
     jpeg_mem_src(cinfo, data.data(), static_cast<unsigned long>(data.size()));
     jpeg_read_header(cinfo, TRUE);
-    const bool grey = cinfo->jpeg_color_space == JCS_GRAYSCALE;
-    // Four-component pictures (CMYK, YCCK) give no colour map to make a palette of.
-    bool ok = grey || cinfo->jpeg_color_space == JCS_YCbCr || cinfo->jpeg_color_space == JCS_RGB;
+    const J_COLOR_SPACE space = cinfo->jpeg_color_space;
+    const bool grey = space == JCS_GRAYSCALE;
+    // The library turns YCCK into CMYK but neither into RGB: ink pictures are
+    // quantised as CMYK and their colour map turned into RGB.
+    const bool ink = space == JCS_CMYK || space == JCS_YCCK;
+    bool ok = grey || ink || space == JCS_YCbCr || space == JCS_RGB;
     if (ok) {
-        cinfo->out_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
+        cinfo->out_color_space = grey ? JCS_GRAYSCALE : ink ? JCS_CMYK : JCS_RGB;
         if (!grey) {
             cinfo->quantize_colors = TRUE;
             cinfo->desired_number_of_colors = kQuantizedColors;
@@ -121,6 +140,8 @@ bool DecodeJpeg(JpegReadJob& job, std::span<const u8> data, CImageImpl& image)
         u8 levels[256];
         std::iota(levels, levels + 256, 0);
         image.SetPaletteRGB(256, levels, nullptr, nullptr);
+    } else if (ink) {
+        SetInkPalette(image, cinfo->actual_number_of_colors, cinfo->colormap, cinfo->saw_Adobe_marker);
     } else {
         image.SetPaletteRGB(
             cinfo->actual_number_of_colors, cinfo->colormap[0], cinfo->colormap[1], cinfo->colormap[2]);

@@ -1,6 +1,8 @@
 #include "image/pngimage.h"
 
 #include <QIODevice>
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -71,8 +73,22 @@ void FlattenRow(const u8* bgra, u8* bgr, int width)
 // How the library's rows reach the DIB.
 enum class PngRows { Indexed, Grey, Bgr, Bgra };
 
+// Chunks are read into memory whole: none may claim more than the file
+// holds, or unpack to more than that, beyond this floor.
+constexpr std::size_t kMinChunkLimit = 64 * 1024;
+// Wider or taller pictures than libpng's usual limits are refused before
+// any row buffer is made.
+constexpr png_uint_32 kMaxPngSide = 1000000;
+// Text and other ancillary chunks kept in the info structure.
+constexpr png_uint_32 kMaxCachedChunks = 100;
+
 struct PngReadJob {
     PngSource source{};
+    // The largest single allocation the library may make: the file's size
+    // until the header is known, then also one row of the widest pixels.
+    std::size_t allocLimit = 0;
+    // Every row was read; damage in the chunks after them is then ignored.
+    bool rowsRead = false;
     png_structp png = nullptr;
     png_infop info = nullptr;
     std::vector<png_bytep> rows;
@@ -82,6 +98,18 @@ struct PngReadJob {
 
     ~PngReadJob() { png_destroy_read_struct(&png, &info, nullptr); }
 };
+
+// The library reads a chunk into a buffer of the length the chunk claims
+// before it learns that the file is shorter; such claims are refused here.
+png_voidp PngAlloc(png_structp png, png_alloc_size_t size)
+{
+    const auto* job = static_cast<const PngReadJob*>(png_get_mem_ptr(png));
+    return size > job->allocLimit ? nullptr : std::malloc(size);
+}
+void PngFree(png_structp, png_voidp p)
+{
+    std::free(p);
+}
 
 void SetPngPalette(png_structp png, png_infop info, CImageImpl& image)
 {
@@ -106,8 +134,11 @@ bool DecodePng(PngReadJob& job, CImageImpl& image)
     png_structp png = job.png;
     png_infop info = job.info;
     if (setjmp(png_jmpbuf(job.png)))
-        return false;
+        return job.rowsRead;
     png_set_read_fn(png, &job.source, PngReadData);
+    png_set_user_limits(png, kMaxPngSide, kMaxPngSide);
+    png_set_chunk_cache_max(png, kMaxCachedChunks);
+    png_set_chunk_malloc_max(png, std::max(job.source.size, kMinChunkLimit));
     png_read_info(png, info);
     const png_uint_32 width = png_get_image_width(png, info);
     const png_uint_32 height = png_get_image_height(png, info);
@@ -116,6 +147,8 @@ bool DecodePng(PngReadJob& job, CImageImpl& image)
     const bool hasTrns = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
     if (u64(width) * height > kMaxImagePixels)
         return false;
+    // Row buffers hold up to 8 bytes a pixel, plus the filter byte.
+    job.allocLimit = std::max(job.allocLimit, std::size_t(width) * 8 + 64);
 
     PngRows kind = PngRows::Bgr;
     int bpp = 24;
@@ -180,6 +213,7 @@ bool DecodePng(PngReadJob& job, CImageImpl& image)
         for (int y = 0; y < h; ++y)
             FlattenRow(job.rows[std::size_t(y)], image.RowBits(h - 1 - y), int(width));
     }
+    job.rowsRead = true;
     png_read_end(png, nullptr);
     return true;
 }
@@ -223,7 +257,9 @@ bool CPngImage::ReadBytes(std::span<const u8> data)
     Clear();
     PngReadJob job;
     job.source = {data.data(), data.size(), 0};
-    job.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
+    job.allocLimit = std::max(data.size(), kMinChunkLimit);
+    job.png = png_create_read_struct_2(
+        PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning, &job, PngAlloc, PngFree);
     if (job.png)
         job.info = png_create_info_struct(job.png);
     if (job.info && DecodePng(job, *this))

@@ -3,6 +3,7 @@
 #include "image/pngimage.h"
 
 #include <QBuffer>
+#include <algorithm>
 #include <cstdlib>
 
 QByteArray WriteToBytes(CFileImageImpl& image)
@@ -67,3 +68,49 @@ void MakePatternImage(CImageImpl& image, int width, int height, int bpp)
         }
     }
 }
+
+#ifdef __SANITIZE_ADDRESS__
+extern "C" int __sanitizer_install_malloc_and_free_hooks(
+    void (*onMalloc)(const volatile void*, std::size_t), void (*onFree)(const volatile void*));
+extern "C" std::size_t __sanitizer_get_allocated_size(const volatile void* p);
+
+namespace {
+
+bool g_tracking = false;
+i64 g_held = 0;
+i64 g_peak = 0;
+
+void OnMalloc(const volatile void*, std::size_t size)
+{
+    if (!g_tracking)
+        return;
+    g_held += i64(size);
+    g_peak = std::max(g_peak, g_held);
+}
+
+void OnFree(const volatile void* p)
+{
+    if (g_tracking)
+        g_held -= i64(__sanitizer_get_allocated_size(p));
+}
+
+}  // namespace
+
+i64 PeakHeapDuring(const std::function<void()>& call)
+{
+    static const bool installed = __sanitizer_install_malloc_and_free_hooks(OnMalloc, OnFree) != 0;
+    if (!installed)
+        return -1;
+    g_held = g_peak = 0;
+    g_tracking = true;
+    call();
+    g_tracking = false;
+    return g_peak;
+}
+#else
+i64 PeakHeapDuring(const std::function<void()>& call)
+{
+    call();
+    return -1;
+}
+#endif

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QIODevice>
 #include <QImage>
+#include <functional>
 #include <gtest/gtest.h>
 #include <span>
 #include <vector>
@@ -62,3 +63,7 @@ void ExpectBadFilesLeaveNothing(const QByteArray& good, const std::vector<QByteA
         EXPECT_EQ(image.GetPalette(), nullptr);
     }
 }
+
+// The most heap memory held at once while a call runs, in bytes; -1 in a
+// build without the address sanitizer, which supplies the allocation hooks.
+i64 PeakHeapDuring(const std::function<void()>& call);

@@ -153,6 +153,24 @@ TEST(GifReadTest, TransparentIndexBuildsAFullPalette)
     }
 }
 
+TEST(GifReadTest, FullTableWithTransparencyKeepsEveryColour)
+{
+    // 256 colours, none of them white: no entry the pixels use turns white.
+    Frame f = Picture(16, 16, 256);
+    f.transparent = 0;
+    const QByteArray table = Table(256, 1);
+    CGifImage image("");
+    ASSERT_TRUE(image.ReadBytes(Bytes(BuildGif("89a", table, {f}))));
+    ASSERT_EQ(image.GetPalette()->GetEntryCount(), 256);
+    for (int i = 1; i < 256; ++i) {
+        u8 r, g, b;
+        image.GetPalette()->GetEntry(i, &r, &g, &b);
+        EXPECT_EQ((r << 16) | (g << 8) | b,
+            (u8(table[3 * i]) << 16) | (u8(table[3 * i + 1]) << 8) | u8(table[3 * i + 2]))
+            << i;
+    }
+}
+
 TEST(GifReadTest, LocalTableAndTransparencyBelongToTheirImage)
 {
     // Several images: the last one is kept, with the global table and no

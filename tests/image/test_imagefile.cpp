@@ -203,8 +203,9 @@ TEST(BmpTest, DamagedHeadersAreRefused)
     } damages[] = {
         {"header length", 14, 4, 20},
         {"bit depth 3", 28, 2, 3},
-        {"bit depth 32", 28, 2, 32},
-        {"RLE", 30, 4, 1},
+        {"bit depth 12", 28, 2, 12},
+        {"runs of 4 bits in an 8-bit picture", 30, 4, 2},
+        {"embedded JPEG", 30, 4, 4},
         {"300 colours", 46, 4, 300},
         {"width 0", 18, 4, 0},
         {"negative width", 18, 4, u32(-4)},

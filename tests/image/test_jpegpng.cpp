@@ -85,7 +85,11 @@ QByteArray MakePng(const PngCase& p)
     return out;
 }
 
-QByteArray CmykJpeg()
+enum class InkForm { Plain, Adobe, Ycck };
+
+// 16 x 8 pixels in inks, the left half red, the right half blue. Adobe's
+// files hold the inks inverted; YCCK is made from them by the library.
+QByteArray CmykJpeg(InkForm form)
 {
     jpeg_compress_struct cinfo;
     jpeg_error_mgr err;
@@ -94,12 +98,22 @@ QByteArray CmykJpeg()
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
     jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = cinfo.image_height = 8;
+    cinfo.image_width = 16;
+    cinfo.image_height = 8;
     cinfo.input_components = 4;
     cinfo.in_color_space = JCS_CMYK;
     jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, 95, TRUE);
+    if (form == InkForm::Ycck)
+        jpeg_set_colorspace(&cinfo, JCS_YCCK);
+    cinfo.write_Adobe_marker = form != InkForm::Plain;
     jpeg_start_compress(&cinfo, TRUE);
-    u8 row[32] = {};
+    u8 row[16 * 4];
+    for (int x = 0; x < 16; ++x) {
+        const u8 cmyk[4] = {u8(x < 8 ? 0 : 255), 255, u8(x < 8 ? 255 : 0), 0};
+        for (int c = 0; c < 4; ++c)
+            row[4 * x + c] = form == InkForm::Plain ? cmyk[c] : u8(255 - cmyk[c]);
+    }
     JSAMPROW rows[1] = {row};
     while (cinfo.next_scanline < 8)
         jpeg_write_scanlines(&cinfo, rows, 1);
@@ -190,6 +204,51 @@ TEST(PngTest, FailureLeavesNothingHalfMade)
             QByteArray("\x89PNG\r\n\x1a\nrubbish")});
 }
 
+namespace {
+
+QByteArray Chunk(const char* type, const QByteArray& data, u32 length)
+{
+    QByteArray chunk(4, '\0');
+    qToBigEndian(length, chunk.data());
+    chunk += QByteArray(type, 4) + data;
+    QByteArray crc(4, '\0');
+    qToBigEndian(u32(crc32(0, reinterpret_cast<const Bytef*>(chunk.constData()) + 4, uInt(chunk.size() - 4))),
+        crc.data());
+    return chunk + crc;
+}
+
+}  // namespace
+
+TEST(PngTest, AChunkCannotClaimMoreMemoryThanTheFileHolds)
+{
+    // The header of a small picture and chunks claiming up to 2 GB, in
+    // files of 52 bytes.
+    const QByteArray good = MakePng({PNG_COLOR_TYPE_RGB, 8});
+    for (const char* type : {"tEXt", "zTXt", "iTXt", "sPLT"}) {
+        for (u32 length : {0x7FFFFFF0u, 0x10000000u, 7999999u}) {
+            const QByteArray file = good.left(33) + Chunk(type, "Comment", length).left(19);
+            CPngImage image("");
+            const i64 peak = PeakHeapDuring([&] { EXPECT_FALSE(image.ReadBytes(Bytes(file))); });
+            EXPECT_LT(peak, 1 << 20) << type << " " << length;
+        }
+    }
+}
+
+TEST(PngTest, DamageAfterTheLastRowKeepsThePicture)
+{
+    const QByteArray good = MakePng({PNG_COLOR_TYPE_RGB, 8});
+    const QImage qt = QImage::fromData(good, "PNG");
+    QByteArray badCrc = good;
+    badCrc[badCrc.size() - 1] = char(badCrc[badCrc.size() - 1] ^ 0x55);
+    const QByteArray noEnd = good.left(good.size() - 12);
+    const QByteArray badText = noEnd + Chunk("tEXt", "x", 0x7FFFFFF0u).left(12);
+    for (const QByteArray& file : {badCrc, noEnd, badText}) {
+        CPngImage image("");
+        ASSERT_TRUE(image.ReadBytes(Bytes(file)));
+        ExpectSamePixels(image, qt);
+    }
+}
+
 TEST(JpegTest, ColourAndGreyPicturesReadAndWriteByKind)
 {
     CJpegImage colour("");
@@ -244,5 +303,26 @@ TEST(JpegTest, FailureLeavesNothingHalfMade)
     qToBigEndian<u16>(9000, huge.data() + sof + 7);
 
     ExpectBadFilesLeaveNothing<CJpegImage>(
-        good, {QByteArray(), good.left(20), QByteArray("\xFF\xD8garbage"), huge, CmykJpeg()});
+        good, {QByteArray(), good.left(20), QByteArray("\xFF\xD8garbage"), huge});
+}
+
+TEST(JpegTest, InkPicturesReadIntoTheColourPalette)
+{
+    for (InkForm form : {InkForm::Plain, InkForm::Adobe, InkForm::Ycck}) {
+        CJpegImage image("");
+        ASSERT_TRUE(image.ReadBytes(Bytes(CmykJpeg(form)))) << int(form);
+        EXPECT_EQ(image.GetBpp(), 8);
+        EXPECT_EQ(image.GetColorType(), 3);
+        EXPECT_LE(image.GetPalette()->GetEntryCount(), 128);
+        // Away from the edge between the halves the colours are plain.
+        for (int y = 0; y < 8; ++y) {
+            for (int x : {1, 4, 11, 14}) {
+                const u32 want = x < 8 ? 0xFF0000 : 0x0000FF;
+                const u32 got = PixelAt(image, x, y);
+                for (int shift : {0, 8, 16})
+                    EXPECT_NEAR(int((got >> shift) & 0xFF), int((want >> shift) & 0xFF), 40)
+                        << int(form) << " at " << x << "," << y;
+            }
+        }
+    }
 }
