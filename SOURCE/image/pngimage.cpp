@@ -147,8 +147,9 @@ bool DecodePng(PngReadJob& job, CImageImpl& image)
     const bool hasTrns = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
     if (u64(width) * height > kMaxImagePixels)
         return false;
-    // Row buffers hold up to 8 bytes a pixel, plus the filter byte.
-    job.allocLimit = std::max(job.allocLimit, std::size_t(width) * 8 + 64);
+    // Row buffers hold up to 8 bytes a pixel for a width rounded up to 8
+    // pixels, plus the filter byte and some alignment.
+    job.allocLimit = std::max(job.allocLimit, (std::size_t(width) + 16) * 8 + 256);
 
     PngRows kind = PngRows::Bgr;
     int bpp = 24;

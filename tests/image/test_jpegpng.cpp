@@ -2,6 +2,7 @@
 #include "image/pngimage.h"
 #include "imagetestutil.h"
 
+#include <QBuffer>
 #include <QtEndian>
 #include <cstdio>
 #include <cstdlib>
@@ -232,6 +233,16 @@ TEST(PngTest, AChunkCannotClaimMoreMemoryThanTheFileHolds)
             EXPECT_LT(peak, 1 << 20) << type << " " << length;
         }
     }
+
+    // Row buffers of a wide picture are not such claims.
+    QImage wide(20001, 2, QImage::Format_RGBA64);
+    wide.fill(QColor(10, 200, 30));
+    QByteArray widePng;
+    QBuffer buffer(&widePng);
+    ASSERT_TRUE(buffer.open(QIODevice::WriteOnly) && wide.save(&buffer, "PNG"));
+    CPngImage image("");
+    ASSERT_TRUE(image.ReadBytes(Bytes(widePng)));
+    EXPECT_EQ(PixelAt(image, 20000, 1), 0x0AC81Eu);
 }
 
 TEST(PngTest, DamageAfterTheLastRowKeepsThePicture)
