@@ -14,6 +14,15 @@ QByteArray WriteToBytes(CFileImageImpl& image)
     return image.WriteTo(buffer) ? bytes : QByteArray();
 }
 
+std::vector<u8> Indexes(const CImageImpl& image)
+{
+    std::vector<u8> out;
+    for (int y = image.GetHeight() - 1; y >= 0; --y)
+        for (int x = 0; x < image.GetWidth(); ++x)
+            out.push_back(u8(image.GetPixelIndex(x, y)));
+    return out;
+}
+
 qint64 FailingDevice::writeData(const char*, qint64 len)
 {
     if (m_written + len > m_limit)

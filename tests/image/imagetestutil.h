@@ -38,6 +38,9 @@ private:
     qint64 m_written = 0;
 };
 
+// The index of each pixel, top row first.
+std::vector<u8> Indexes(const CImageImpl& image);
+
 // The colour of a pixel counted from the top, as 0xRRGGBB.
 u32 PixelAt(const CImageImpl& image, int x, int yFromTop);
 // Every pixel of the image has the colour Qt decodes at the same place, up

@@ -62,26 +62,6 @@ template <class Pack> QByteArray TrueColourBits(int bytesPerPixel, bool topDown,
     return bits;
 }
 
-void ExpectColours(const CImageImpl& image, const char* what)
-{
-    ASSERT_TRUE(image.IsValid()) << what;
-    EXPECT_EQ(image.GetBpp(), 24) << what;
-    EXPECT_EQ(image.GetPalette(), nullptr) << what;
-    for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 3; ++x)
-            EXPECT_EQ(PixelAt(image, x, y), kColours[y][x]) << what << " at " << x << "," << y;
-}
-
-// Indexes of a palette image, top row first.
-std::vector<int> Indexes(const CImageImpl& image)
-{
-    std::vector<int> out;
-    for (int y = image.GetHeight() - 1; y >= 0; --y)
-        for (int x = 0; x < image.GetWidth(); ++x)
-            out.push_back(image.GetPixelIndex(x, y));
-    return out;
-}
-
 }  // namespace
 
 TEST(BmpTest, TrueColourFormsReadAs24Bits)
@@ -107,8 +87,12 @@ TEST(BmpTest, TrueColourFormsReadAs24Bits)
     };
     for (const auto& f : forms) {
         CBmpImage image("");
-        EXPECT_TRUE(image.ReadBytes(Bytes(Bmp(f.spec, f.bits)))) << f.what;
-        ExpectColours(image, f.what);
+        ASSERT_TRUE(image.ReadBytes(Bytes(Bmp(f.spec, f.bits)))) << f.what;
+        EXPECT_EQ(image.GetBpp(), 24);
+        EXPECT_EQ(image.GetPalette(), nullptr);
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 3; ++x)
+                EXPECT_EQ(PixelAt(image, x, y), kColours[y][x]) << f.what << " at " << x << "," << y;
     }
 }
 
@@ -129,7 +113,7 @@ TEST(BmpTest, RunLengthPicturesExpandIntoThePalette)
     EXPECT_EQ(eight.GetBpp(), 8);
     EXPECT_EQ(eight.GetColorType(), 3);
     EXPECT_EQ(eight.GetDib().Header().biCompression, 0u);
-    EXPECT_EQ(Indexes(eight), (std::vector<int>{9, 9, 9, 9, 9, 0, 0, 5, 0, 0, 0, 0, 0, 0, 0, 7, 7, 1, 2, 3}));
+    EXPECT_EQ(Indexes(eight), (std::vector<u8>{9, 9, 9, 9, 9, 0, 0, 5, 0, 0, 0, 0, 0, 0, 0, 7, 7, 1, 2, 3}));
     EXPECT_EQ(PixelAt(eight, 2, 1), 0x326496u) << "index 5 from the table";
 
     // 4 bits, top-down: runs alternate the two nibbles; a copy of 3 pixels
@@ -141,7 +125,7 @@ TEST(BmpTest, RunLengthPicturesExpandIntoThePalette)
     CBmpImage four("");
     ASSERT_TRUE(four.ReadBytes(Bytes(Bmp({40, 6, -2, 4, kRle4, {}, 16}, rle4))));
     EXPECT_EQ(four.GetBpp(), 4);
-    EXPECT_EQ(Indexes(four), (std::vector<int>{1, 2, 1, 2, 1, 0, 10, 11, 12, 15, 0, 15}));
+    EXPECT_EQ(Indexes(four), (std::vector<u8>{1, 2, 1, 2, 1, 0, 10, 11, 12, 15, 0, 15}));
     EXPECT_EQ(four.GetPalette()->GetEntryCount(), 16);
 
     // Data ending without the end code keeps what it gave; a delta below the
@@ -149,7 +133,7 @@ TEST(BmpTest, RunLengthPicturesExpandIntoThePalette)
     CBmpImage cut("");
     ASSERT_TRUE(
         cut.ReadBytes(Bytes(Bmp({40, 2, 2, 8, kRle8, {}, 4}, QByteArray::fromHex("0203000200ff0101")))));
-    EXPECT_EQ(Indexes(cut), (std::vector<int>{0, 0, 3, 3}));
+    EXPECT_EQ(Indexes(cut), (std::vector<u8>{0, 0, 3, 3}));
 }
 
 TEST(BmpTest, DamagedMasksAndRunsAreRefused)

@@ -84,16 +84,6 @@ Frame Picture(int width, int height, int colors)
     return f;
 }
 
-// The index of each pixel, top row first.
-std::vector<u8> Indexes(const CImageImpl& image)
-{
-    std::vector<u8> out;
-    for (int y = image.GetHeight() - 1; y >= 0; --y)
-        for (int x = 0; x < image.GetWidth(); ++x)
-            out.push_back(u8(image.GetPixelIndex(x, y)));
-    return out;
-}
-
 // An image of code size 2 (clear 4, end 5, first free 6) with these 3-bit
 // codes in one sub-block.
 QByteArray CodedImage(int width, int height, const std::vector<int>& codes)
