@@ -237,8 +237,8 @@ bool CopyRows(std::span<const u8> file, const BmpLayout& l, DibBlock& dib)
 }
 
 // Run-length rows into the palette image. Runs and copies are clipped to
-// the picture; data that ends before the end-of-picture code leaves the
-// rest at index 0, as the rows a run skips over.
+// the picture. Pixels that deltas and line ends skip keep index 0, as does
+// the rest of a picture whose data ends before its end code.
 void ExpandRuns(std::span<const u8> file, const BmpLayout& l, DibBlock& dib)
 {
     const u64 rowBytes = DibRowBytes(l.bpp, l.width);
@@ -257,8 +257,11 @@ void ExpandRuns(std::span<const u8> file, const BmpLayout& l, DibBlock& dib)
         const int value = file[p + 1];
         p += 2;
         if (count > 0) {
-            for (int i = 0; i < count; ++i)
+            // Only the pixels inside the row are drawn, so long runs cost nothing.
+            const int shown = int(std::clamp<i64>(l.width - x, 0, count));
+            for (int i = 0; i < shown; ++i)
                 put(four ? (i & 1 ? value & 0xF : value >> 4) : value);
+            x += count - shown;
         } else if (value == 0) {
             x = 0;
             ++r;
