@@ -220,11 +220,16 @@ TEST(OwnerDrawCombo, ItemsAreAsHighAsTheFontWithItsLeading)
     const QRect first = view->visualRect(combo.model()->index(0, 0));
     EXPECT_EQ(Pixel(Grab(view), first.x() + first.width() / 2, first.y() + 1),
         Rgb(GetSysColor(COLOR_HIGHLIGHT, view)));
+    combo.hidePopup();
     if (FontsAvailable()) {
         ScopedPalette dark(DarkPalette());
-        SavePicture(Grab(view), "ownerdrawcombo_list_dark");
+        COwnerDrawCombo onDark;
+        onDark.addItems({"Memo Style", "Report Style"});
+        onDark.resize(160, 24);
+        onDark.showPopup();
+        SavePicture(Grab(onDark.view()), "ownerdrawcombo_list_dark");
+        onDark.hidePopup();
     }
-    combo.hidePopup();
 }
 
 TEST(BorderReBar, InnerEdgeFollowsTheRebarFlags)
@@ -255,11 +260,11 @@ TEST(FontColorDialog, ColourButtonPicksTheTextColourThatOnlyOkCommits)
     for (const auto& [name, palette] :
         {std::pair{"light", LightPalette()}, std::pair{"dark", DarkPalette()}}) {
         ScopedPalette scoped(palette);
-        dialog.show();
-        (void)QTest::qWaitForWindowExposed(&dialog);
+        CFontColorDialog shown(nullptr, RGB(0, 0, 128));
+        shown.show();
+        (void)QTest::qWaitForWindowExposed(&shown);
         if (FontsAvailable())
-            SavePicture(Grab(&dialog), QStringLiteral("fontcolordialog_%1").arg(name));
-        dialog.hide();
+            SavePicture(Grab(&shown), QStringLiteral("fontcolordialog_%1").arg(name));
     }
 
     const auto pickRed = [&] {
