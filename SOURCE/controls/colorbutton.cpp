@@ -71,12 +71,16 @@ void CColorButton::paintEvent(QPaintEvent*)
         if (enabled)
             p.fillRect(swatch.adjusted(1, 1, -1, -1), ColorFromRef(m_color));
     }
-    const int arrowX = swatch.x() + swatch.width() + 8;
+    // The arrow (5 pixels, and its relief one more when disabled) ends a
+    // pixel short of the separator.
+    const int arrowX = separator - 7;
     const int arrowY = content.top() + (content.height() - 3) / 2;
     if (enabled) {
         DrawDropArrow(p, arrowX, arrowY, c(COLOR_WINDOWFRAME));
     } else {
-        DrawDropArrow(p, arrowX + 1, arrowY + 1, c(COLOR_3DHILIGHT));
-        DrawDropArrow(p, arrowX, arrowY, c(COLOR_3DSHADOW));
+        const QColor shape = DisabledColor(pal, c(COLOR_3DFACE));
+        if (ReliefReads(c(COLOR_3DHILIGHT), shape))
+            DrawDropArrow(p, arrowX + 1, arrowY + 1, c(COLOR_3DHILIGHT));
+        DrawDropArrow(p, arrowX, arrowY, shape);
     }
 }

@@ -10,12 +10,18 @@
 
 namespace {
 
-// Text that a disabled control shows: embossed in highlight and shadow.
-void DrawDisabledText(QPainter& p, const QRect& r, int flags, const QString& text, const QPalette& palette)
+// Text that a disabled control shows: embossed in highlight and shadow
+// where those read on the face.
+void DrawDisabledText(
+    QPainter& p, const QRect& r, int flags, const QString& text, const QPalette& palette, const QColor& face)
 {
-    p.setPen(GetSysColor(COLOR_3DHILIGHT, palette));
-    p.drawText(r.translated(1, 1), flags, text);
-    p.setPen(GetSysColor(COLOR_3DSHADOW, palette));
+    const QColor shape = DisabledColor(palette, face);
+    const QColor relief = GetSysColor(COLOR_3DHILIGHT, palette);
+    if (ReliefReads(relief, shape)) {
+        p.setPen(relief);
+        p.drawText(r.translated(1, 1), flags, text);
+    }
+    p.setPen(shape);
     p.drawText(r, flags, text);
 }
 
@@ -194,6 +200,6 @@ void CFlatButton::paintEvent(QPaintEvent*)
         p.setPen(c(lit ? m_hotText : m_text));
         p.drawText(textRect, flags, text());
     } else {
-        DrawDisabledText(p, textRect, flags, text(), pal);
+        DrawDisabledText(p, textRect, flags, text(), pal, c(lit ? m_hotFace : m_face));
     }
 }

@@ -13,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QShowEvent>
 
 namespace {
 
@@ -24,6 +25,7 @@ constexpr QRect kFallbackPlace(20, 237, 80, 26);
 CFontColorDialog::CFontColorDialog(const LOGFONT* font, COLORREF colour, QWidget* parent)
     : QFontDialog(parent)
     , m_color(colour & 0xFFFFFF)
+    , m_shown(m_color)
 {
     setOption(QFontDialog::DontUseNativeDialog);
     setCurrentFont(font ? QFontFromLogFont(*font) : QApplication::font());
@@ -40,7 +42,7 @@ void CFontColorDialog::OnInitDialog()
     m_button = new CColorButton(this);
     SetDlgCtrlID(m_button, kColorButtonId);
     m_button->setFocusPolicy(Qt::StrongFocus);
-    m_button->SetColor(m_color);
+    m_button->SetColor(m_shown);
     connect(m_button, &QPushButton::clicked, this, &CFontColorDialog::OnColorButton);
 
     QGroupBox* effects = nullptr;
@@ -70,16 +72,26 @@ void CFontColorDialog::OnInitDialog()
 
 void CFontColorDialog::showEvent(QShowEvent* event)
 {
+    // Opened again after Cancel, the dialog starts from the colour in use.
+    if (!event->spontaneous())
+        m_shown = m_color;
     ShowColor();
     QFontDialog::showEvent(event);
 }
 
+void CFontColorDialog::done(int result)
+{
+    if (result == QDialog::Accepted)
+        m_color = m_shown;
+    QFontDialog::done(result);
+}
+
 void CFontColorDialog::ShowColor()
 {
-    m_button->SetColor(m_color);
+    m_button->SetColor(m_shown);
     if (m_sample) {
         QPalette pal = m_sample->palette();
-        pal.setColor(QPalette::Text, ColorFromRef(m_color));
+        pal.setColor(QPalette::Text, ColorFromRef(m_shown));
         pal.setColor(QPalette::Base, GetSysColor(COLOR_3DFACE, this));
         m_sample->setPalette(pal);
     }
@@ -87,10 +99,10 @@ void CFontColorDialog::ShowColor()
 
 void CFontColorDialog::OnColorButton()
 {
-    CColorPopup::s_currentColor = m_color;
+    CColorPopup::s_currentColor = m_shown;
     CColorPopup popup(m_button, m_button);
     if (popup.DoModal() == IDOK) {
-        m_color = CColorPopup::s_currentColor;
+        m_shown = CColorPopup::s_currentColor;
         ShowColor();
     }
 }

@@ -17,13 +17,16 @@ public:
     // The font and colour the dialog starts with (a null font: the default).
     CFontColorDialog(const LOGFONT* font, COLORREF colour, QWidget* parent = nullptr);
 
-    // The chosen colour; after OK, the colour to use.
+    // The colour to use: the one the dialog started with until OK takes
+    // the one the button shows.
     COLORREF GetColor() const { return m_color; }
     LOGFONT GetLogFont() const;
     CColorButton* ColorButton() const { return m_button; }
 
     // Opens the colour pop-up under the colour button.
     void OnColorButton();
+
+    void done(int result) override;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -33,6 +36,7 @@ private:
     void ShowColor();
 
     COLORREF m_color;
+    COLORREF m_shown;  // on the button and the sample
     CColorButton* m_button = nullptr;
     QLineEdit* m_sample = nullptr;
 };

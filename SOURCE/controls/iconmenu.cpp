@@ -339,8 +339,10 @@ bool CIconMenu::DrawItem(QPainter* p, const QStyleOptionMenuItem* option, const 
             p->drawText(at, flags | Qt::AlignRight, split.accel);
     };
     if (!enabled && !selected) {
-        p->setPen(c(COLOR_3DHILIGHT));
-        drawText(textRect.translated(1, 1));
+        if (ReliefReads(c(COLOR_3DHILIGHT), c(COLOR_GRAYTEXT))) {
+            p->setPen(c(COLOR_3DHILIGHT));
+            drawText(textRect.translated(1, 1));
+        }
         p->setPen(c(COLOR_GRAYTEXT));
     } else if (!enabled) {
         p->setPen(c(COLOR_MENU));

@@ -10,6 +10,22 @@ namespace {
 
 constexpr COLORREF kLinkColour = RGB(0, 0, 255);
 
+// Blue where it reads on the face; on a dark face, blue lightened until it
+// reads as text does, so it still looks like a link.
+QColor LinkColorOn(const QColor& face)
+{
+    constexpr double kReads = 4.5;
+    constexpr int kSteps = 16;
+    const QColor blue = ColorFromRef(kLinkColour);
+    for (int step = 0; step <= kSteps; ++step) {
+        const auto toWhite = [step](int v) { return v + (255 - v) * step / kSteps; };
+        const QColor colour(toWhite(blue.red()), toWhite(blue.green()), toWhite(blue.blue()));
+        if (ContrastRatio(colour, face) >= kReads)
+            return colour;
+    }
+    return blue;
+}
+
 }  // namespace
 
 void CLinkStatic::SetLink(const char* target)
@@ -18,8 +34,9 @@ void CLinkStatic::SetLink(const char* target)
     f.setUnderline(true);
     setFont(f);
     QPalette pal = palette();
-    pal.setColor(QPalette::WindowText, ColorFromRef(kLinkColour));
-    pal.setColor(QPalette::Window, GetSysColor(COLOR_3DFACE, this));
+    const QColor face = GetSysColor(COLOR_3DFACE, this);
+    pal.setColor(QPalette::WindowText, LinkColorOn(face));
+    pal.setColor(QPalette::Window, face);
     setPalette(pal);
     setAutoFillBackground(true);
     QCursor hand;

@@ -192,13 +192,28 @@ void MapPhone(CardRecord& record, const CardNode& property)
     const std::string_view number = TextOf(property);
     if (number.empty())
         return;
-    const size_t preferred = PreferredPhoneSlot(ParamFlags(property));
+    size_t preferred = PreferredPhoneSlot(ParamFlags(property));
     const size_t kindFirst = preferred < 10 ? 0 : 10;
-    int slot = FindFreeSlot(record.phones, preferred, kindFirst, 10);
-    // With every slot of its kind taken, a number still has a place among
-    // the other kind's rather than being lost.
+    if (property.HasParam(kCardRadioParam))
+        preferred = kindFirst + kCardRadioSlot;
+    else if (property.HasParam(kCardTelexParam))
+        preferred = kindFirst + kCardTelexSlot;
+    const size_t otherFirst = 10 - kindFirst;
+    // The three phones of a kind are one type; every other slot is a type
+    // of its own.
+    const size_t typeFirst = preferred - kindFirst < 3 ? kindFirst : preferred;
+    const size_t typeCount = preferred - kindFirst < 3 ? 3 : 1;
+    // A number whose slot is taken keeps its type in the other kind before
+    // it takes a slot of another type (a voice number is no fax), and with
+    // every slot of both kinds taken it is dropped.
+    int slot = FindFreeSlot(record.phones, preferred, typeFirst, typeCount);
     if (slot < 0)
-        slot = FindFreeSlot(record.phones, 10 - kindFirst, 10 - kindFirst, 10);
+        slot = FindFreeSlot(
+            record.phones, typeFirst + otherFirst - kindFirst, typeFirst + otherFirst - kindFirst, typeCount);
+    if (slot < 0)
+        slot = FindFreeSlot(record.phones, preferred, kindFirst, 10);
+    if (slot < 0)
+        slot = FindFreeSlot(record.phones, otherFirst, otherFirst, 10);
     if (slot >= 0)
         record.phones[size_t(slot)] = number;
 }

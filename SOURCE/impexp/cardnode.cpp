@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 const CardNode* CardNode::Find(std::string_view childName) const
 {
@@ -90,4 +91,14 @@ void CardTree::Clear()
     // A card with many nodes should not keep them all for every later card.
     if (m_nodeBlocks.size() > 64)
         m_nodeBlocks.resize(64);
+}
+
+void CardTree::Swap(CardTree& other) noexcept
+{
+    std::swap(m_nodeBlocks, other.m_nodeBlocks);
+    std::swap(m_nodeCount, other.m_nodeCount);
+    std::swap(m_byteBlocks, other.m_byteBlocks);
+    std::swap(m_block, other.m_block);
+    std::swap(m_used, other.m_used);
+    std::swap(m_byteCount, other.m_byteCount);
 }

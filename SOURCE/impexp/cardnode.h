@@ -85,6 +85,7 @@ public:
     // Drops every node and value; memory is kept for the next card, except
     // blocks made for single large values.
     void Clear();
+    void Swap(CardTree& other) noexcept;
     size_t NodeCount() const { return m_nodeCount; }
     size_t ByteCount() const { return m_byteCount; }
 

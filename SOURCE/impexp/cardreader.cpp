@@ -60,16 +60,22 @@ const char* FindLineEnd(const char* p, const char* end)
     return FindFirstOf(p, end, '\r', '\n', '\r', '\n');
 }
 
-// CR LF, LF and a lone CR each end a line.
+// CR LF, LF and a lone CR each end a line, and so does CR CR LF: what a
+// CR LF file becomes when it passes once more through a text-mode copy.
+size_t LineEndSize(const char* p, const char* end)
+{
+    if (p == end || (*p != '\r' && *p != '\n'))
+        return 0;
+    if (*p == '\n' || end - p == 1)
+        return 1;
+    if (p[1] == '\n')
+        return 2;
+    return end - p >= 3 && p[1] == '\r' && p[2] == '\n' ? 3 : 1;
+}
+
 const char* SkipLineEnd(const char* p, const char* end)
 {
-    if (p < end && *p == '\r')
-        ++p;
-    else if (p < end && *p == '\n')
-        return p + 1;
-    if (p < end && *p == '\n')
-        ++p;
-    return p;
+    return p + LineEndSize(p, end);
 }
 
 const char* SkipBlanks(const char* p, const char* end)
@@ -184,6 +190,27 @@ const char* FindColon(const char* p, const char* end, bool quotes, bool& folded,
     return nullptr;
 }
 
+// Whether the line at p can go on a value whose line ended in a backslash:
+// it is text, not the next property or a block line.
+bool ContinuesValue(const char* p, const char* end)
+{
+    const char* lineEnd = FindLineEnd(p, end);
+    bool begin;
+    int row;
+    const char* next;
+    if (p == lineEnd || IsBlank(*p) || ParseBlockLine(p, end, begin, row, next))
+        return false;
+    if (!IsLetter(*p) || !std::memchr(p, ':', size_t(lineEnd - p)))
+        return true;
+    const char* q = p;
+    while (q < lineEnd && (IsLetter(*q) || (*q >= '0' && *q <= '9') || *q == '-' || *q == '_' || *q == '.'))
+        ++q;
+    const std::string_view name(p, size_t(q - p));
+    q = SkipBlanks(q, lineEnd);
+    const bool head = q < lineEnd && (*q == ':' || *q == ';');
+    return !head && FindCardProperty(name.substr(name.rfind('.') + 1)) < 0;
+}
+
 std::string LineText(const char* what, int line)
 {
     return std::string(what) + " at line " + std::to_string(line);
@@ -245,10 +272,12 @@ void CardReader::ClearIssues()
 // issues of a whole file cost one pass over it.
 int CardReader::LineOf(const char* p)
 {
+    // Line ends are whole between the places asked about: both stand at
+    // the start of a line or inside one.
     auto lineEnds = [this](const char* from, const char* to) {
         int n = 0;
-        for (const char* q = from; q < to; ++q)
-            n += *q == '\n' || (*q == '\r' && (q + 1 == m_end || q[1] != '\n'));
+        for (const char* q = from; (q = FindLineEnd(q, to)) < to; ++n)
+            q += LineEndSize(q, m_end);
         return n;
     };
     if (p >= m_lineMark)
@@ -266,6 +295,11 @@ int CardReader::Parse(std::string_view text, const ObjectHandler& handler)
     m_lineAtMark = 1;
     m_stack.clear();
     m_tree.Clear();
+    for (Suspended& outer : m_suspended) {
+        outer.tree->Clear();
+        m_spareTrees.push_back(std::move(outer.tree));
+    }
+    m_suspended.clear();
     m_handler = &handler;
     m_failed = m_modern = m_outsideNoted = false;
     m_count = 0;
@@ -285,7 +319,7 @@ int CardReader::Parse(std::string_view text, const ObjectHandler& handler)
             break;
         ReadLine();
     }
-    if (!m_stack.empty()) {
+    while (!m_stack.empty()) {
         Issue(m_objectStart, "the block has no END line");
         FinishObject();
     }
@@ -349,6 +383,15 @@ void CardReader::Begin(int row, const char* lineStart)
     const bool agent = row == kVCardRow && top->last && top->last->row == kAgentRow
         && top->last->type == CardValueType::None;
     if ((row == kVCardRow || row == kVCalendarRow) && !agent) {
+        // Cards written inside a card are cards of their own, and the outer
+        // card goes on after them. A card that never ended reads the same
+        // way: the cards after it are handed over as they end, and it at
+        // the end of the file.
+        if (row == kVCardRow && m_stack.front()->row == kVCardRow && m_suspended.size() + 1 < kMaxDepth) {
+            SuspendObject();
+            StartObject(row, lineStart);
+            return;
+        }
         // A card that never ended: keep what it had and read the next one.
         Issue(m_objectStart, "the block has no END line");
         FinishObject();
@@ -403,6 +446,38 @@ void CardReader::FinishObject()
     m_tree.Clear();
     m_failed = false;
     m_outsideNoted = false;
+    if (!m_suspended.empty())
+        ResumeObject();
+}
+
+void CardReader::SuspendObject()
+{
+    Suspended outer;
+    if (m_spareTrees.empty()) {
+        outer.tree = std::make_unique<CardTree>();
+    } else {
+        outer.tree = std::move(m_spareTrees.back());
+        m_spareTrees.pop_back();
+    }
+    outer.tree->Swap(m_tree);
+    outer.stack = std::move(m_stack);
+    outer.objectStart = m_objectStart;
+    outer.failed = m_failed;
+    outer.modern = m_modern;
+    m_suspended.push_back(std::move(outer));
+}
+
+void CardReader::ResumeObject()
+{
+    Suspended& outer = m_suspended.back();
+    m_tree.Swap(*outer.tree);
+    outer.tree->Clear();
+    m_spareTrees.push_back(std::move(outer.tree));
+    m_stack = std::move(outer.stack);
+    m_objectStart = outer.objectStart;
+    m_failed = outer.failed;
+    m_modern = outer.modern;
+    m_suspended.pop_back();
 }
 
 void CardReader::FailObject(const std::string& reason)
@@ -551,8 +626,7 @@ std::string_view CardReader::Unfold(std::string_view text)
     size_t n = 0;
     for (size_t i = 0; i < text.size(); ++i) {
         if (IsLineEnd(text[i])) {
-            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
+            i += LineEndSize(text.data() + i, text.data() + text.size()) - 1;
             if (m_modern && i + 1 < text.size() && IsBlank(text[i + 1]))
                 ++i;
             continue;
@@ -569,6 +643,7 @@ std::string_view CardReader::Unfold(std::string_view text)
 bool CardReader::ReadValueText(Encoding encoding, std::string_view& text)
 {
     const bool qp = encoding == Encoding::QuotedPrintable;
+    const bool escapedBreaks = encoding == Encoding::Plain && !m_modern;
     const char* start = m_pos;
     const char* p = start;
     const char* e;
@@ -584,6 +659,14 @@ bool CardReader::ReadValueText(Encoding encoding, std::string_view& text)
         // A soft break joins the next line whatever it holds, except the end
         // of the card: a stray '=' must not swallow END:VCARD.
         if (qp && e > start && e[-1] == '=' && !ParseBlockLine(q, m_end, begin, row, next)) {
+            joined = true;
+            p = q;
+            continue;
+        }
+        // Phones end a line of a 2.1 value with a backslash when the value
+        // goes on, as a multi-line street does; the next property is never
+        // taken in.
+        if (escapedBreaks && e > p && e[-1] == '\\' && ContinuesValue(q, m_end)) {
             joined = true;
             p = q;
             continue;
@@ -609,10 +692,15 @@ bool CardReader::ReadValueText(Encoding encoding, std::string_view& text)
             if (le == e)
                 break;
             p = SkipLineEnd(le, e);
-            if (qp && n > 0 && out[n - 1] == '=')
+            if (qp && n > 0 && out[n - 1] == '=') {
                 --n;
-            else if (m_modern && p < e && IsBlank(*p))
+            } else if (m_modern && p < e && IsBlank(*p)) {
                 ++p;
+            } else if (escapedBreaks && n > 0 && out[n - 1] == '\\' && p < e && !IsBlank(*p)) {
+                // The backslash and the line end it escapes are a line break.
+                out[n - 1] = '\r';
+                out[n++] = '\n';
+            }
         }
         m_tree.Shrink(out, size, n);
         text = std::string_view(out, n);

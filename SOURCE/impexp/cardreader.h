@@ -7,6 +7,7 @@
 #include "impexp/cardnode.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -93,6 +94,10 @@ private:
     void StartObject(int row, const char* lineStart);
     void FinishObject();
     void FailObject(const std::string& reason);
+    // Puts the open top-level block aside while a card written inside it is
+    // read, and takes it up again.
+    void SuspendObject();
+    void ResumeObject();
 
     int LineOf(const char* p);
     void Issue(const char* at, std::string text) { AddIssue(LineOf(at), std::move(text)); }
@@ -105,6 +110,16 @@ private:
 
     CardTree m_tree;
     std::vector<CardNode*> m_stack;  // open blocks, the top-level one first
+    struct Suspended {
+        std::unique_ptr<CardTree> tree;
+        std::vector<CardNode*> stack;
+        const char* objectStart = nullptr;
+        bool failed = false;
+        bool modern = false;
+    };
+    // Cards that hold the card being read, the outermost first.
+    std::vector<Suspended> m_suspended;
+    std::vector<std::unique_ptr<CardTree>> m_spareTrees;
     std::vector<Param> m_params;  // of the line being read
     // Heads repeat from card to card ("TEL;WORK;VOICE"): each distinct
     // one is taken apart once.

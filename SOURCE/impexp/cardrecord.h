@@ -48,6 +48,12 @@ int CardEmailTypeOf(std::string_view word);
 // slot i holds type i + 1, the home types first.
 constexpr size_t kCardPhoneSlots = 20;
 constexpr size_t kCardEmailSlots = 10;
+// Radio and telex slots within a kind, and the parameters that mark their
+// numbers: cards have no type for them.
+constexpr size_t kCardRadioSlot = 5;
+constexpr size_t kCardTelexSlot = 8;
+constexpr std::string_view kCardRadioParam = "X-RADIO";
+constexpr std::string_view kCardTelexParam = "X-TELEX";
 constexpr size_t kCardUrlSlots = 3;
 // URL slots: the business page, the home page, another page.
 constexpr size_t kCardUrlBusiness = 0;

@@ -405,7 +405,8 @@ const CardNode* CCardExchange::BuildCard()
         b.Encoding(node);
     }
     // Each slot's types read back into the same slot; radio and telex
-    // numbers, which cards have no type for, are voice numbers of their kind.
+    // numbers, which cards have no type for, are voice numbers of their kind
+    // with a mark of this program's own.
     constexpr u32 kVoice = CPF_VOICE;
     constexpr u32 kPhoneFlags[kCardPhoneSlots] = {CPF_HOME | kVoice, CPF_HOME, CPF_PREF, CPF_HOME | CPF_FAX,
         CPF_CELL | kVoice, CPF_HOME | kVoice, CPF_CAR | kVoice, CPF_PAGER | kVoice, CPF_HOME | kVoice,
@@ -417,6 +418,10 @@ const CardNode* CCardExchange::BuildCard()
             continue;
         CardNode* node = b.Property(card, "TEL", r.phones[i]);
         b.Flags(node, kPhoneFlags[i]);
+        if (i % 10 == kCardRadioSlot)
+            b.Param(node, kCardRadioParam);
+        else if (i % 10 == kCardTelexSlot)
+            b.Param(node, kCardTelexParam);
         b.Encoding(node);
     }
     for (const u32 kind : {CPF_WORK, CPF_HOME, CPF_POSTAL}) {

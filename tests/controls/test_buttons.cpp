@@ -133,6 +133,12 @@ TEST(FlatButton, PicturesOfItsStatesAndAnIconWithoutText)
         EXPECT_EQ(Pixel(states[0], 99, 14), Rgb(shadow));
         EXPECT_EQ(Pixel(states[1], 99, 14), Rgb(GetSysColor(COLOR_3DDKSHADOW, palette)));
         EXPECT_EQ(Pixel(states[2], 0, 14), Rgb(Qt::black));
+        // Disabled text and icon still read on the face: the light look keeps
+        // its shadow colour, the dark one takes its grey text.
+        const QColor face = GetSysColor(COLOR_3DFACE, palette);
+        const double wanted = name == std::string_view("dark") ? 3.0 : 2.0;
+        EXPECT_GE(ContrastRatio(QColor(Pixel(states[3], 11, 14)), face), wanted) << name;
+        EXPECT_GE(StrongestContrast(states[3], QRect(22, 3, 75, 22), face), wanted) << name;
     }
 
     QWidget window;
@@ -201,6 +207,15 @@ TEST(ColorButton, PicturesShowTheColourAndTheArrow)
         states << Grab(button);
         EXPECT_NE(Pixel(states[2], 15, 12), Rgb(QColor(0, 128, 0)));
         SavePicture(Montage(states), QStringLiteral("colorbutton_normal_pressed_disabled_%1").arg(name));
+        // The arrow stops a pixel short of the separator, relief included.
+        const int separator = 70 - 8;
+        const QRgb face = Rgb(GetSysColor(COLOR_3DFACE, palette));
+        for (const int state : {0, 2}) {
+            EXPECT_EQ(Pixel(states[state], separator, 12), Rgb(GetSysColor(COLOR_3DSHADOW, palette)));
+            for (int y = 6; y < 18; ++y)
+                EXPECT_EQ(Pixel(states[state], separator - 1, y), face) << name << " " << state << " " << y;
+        }
+        EXPECT_EQ(Pixel(states[0], separator - 7, 10), Rgb(GetSysColor(COLOR_WINDOWFRAME, palette)));
     }
 }
 
@@ -236,10 +251,17 @@ TEST_F(ColorPopupTest, OpensBelowTheButtonOrAboveItAtTheScreenEdge)
     RunPopup(above, [&] {
         placed = above.frameGeometry();
         if (FontsAvailable())
-            SavePicture(Grab(&above), QStringLiteral("colorpopup"));
+            SavePicture(Grab(&above), QStringLiteral("colorpopup_light"));
     });
     EXPECT_EQ(placed.bottom() + 1, m_button->mapToGlobal(QPoint(0, 0)).y());
     EXPECT_EQ(placed.right(), screen.right());
+
+    ScopedPalette dark(DarkPalette());
+    CColorPopup onDark(m_button);
+    RunPopup(onDark, [&] {
+        if (FontsAvailable())
+            SavePicture(Grab(&onDark), QStringLiteral("colorpopup_dark"));
+    });
 }
 
 TEST_F(ColorPopupTest, FocusesThePaletteSwatchOrShowsTheCurrentColour)

@@ -170,6 +170,27 @@ TEST(IconMenu, DrawsImagesTicksAndTextsOnBothPalettes)
             Pixel(picture, separator.x() + 20, separator.y() + 2), Rgb(GetSysColor(COLOR_3DSHADOW, palette)));
         EXPECT_EQ(Pixel(picture, separator.x() + 20, separator.y() + 3),
             Rgb(GetSysColor(COLOR_3DHILIGHT, palette)));
+        // A disabled command's text: grey with a light relief on the light
+        // menu, which inks more pixels than the same text enabled; on the
+        // dark menu the relief would smear the text, so there is none.
+        if (FontsAvailable()) {
+            const QRect text = box(sample.remove).adjusted(box(sample.remove).height(), 0, 0, 0);
+            const QRgb menuColour = Rgb(GetSysColor(COLOR_MENU, palette));
+            const auto inked = [&](const QImage& image) {
+                int n = 0;
+                for (int y = text.top(); y <= text.bottom(); ++y)
+                    for (int x = text.left(); x <= text.right(); ++x)
+                        n += Pixel(image, x, y) != menuColour;
+                return double(n);
+            };
+            const double disabled = inked(picture);
+            sample.remove->setEnabled(true);
+            const double ratio = disabled / inked(Grab(&sample.menu));
+            if (name == std::string_view("dark"))
+                EXPECT_LT(ratio, 1.1);
+            else
+                EXPECT_GT(ratio, 1.2);
+        }
         sample.menu.close();
     }
 }

@@ -21,6 +21,7 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 
@@ -97,13 +98,26 @@ TEST(LinkStatic, OpensItsOwnTextOrItsTargetButOnlyWebAndMailAddresses)
     QDesktopServices::setUrlHandler("http", &catcher, "Open");
     QDesktopServices::setUrlHandler("https", &catcher, "Open");
     QDesktopServices::setUrlHandler("mailto", &catcher, "Open");
-    QWidget window;
-    auto* link = new CLinkStatic("www.example.com/tolva", &window);
-    link->SetLink();
-    link->resize(180, 20);
-    const QImage picture = Grab(link);
-    if (FontsAvailable())
-        SavePicture(picture, "linkstatic");
+    // Blue where it reads; lightened on the dark face, where blue would not.
+    std::unique_ptr<QWidget> window;
+    CLinkStatic* link = nullptr;
+    for (const auto& [name, palette] :
+        {std::pair{"dark", DarkPalette()}, std::pair{"light", LightPalette()}}) {
+        ScopedPalette scoped(palette);
+        window = std::make_unique<QWidget>();
+        link = new CLinkStatic("www.example.com/tolva", window.get());
+        link->SetLink();
+        link->resize(180, 20);
+        const QImage picture = Grab(link);
+        if (FontsAvailable())
+            SavePicture(picture, QStringLiteral("linkstatic_%1").arg(name));
+        const QColor face = GetSysColor(COLOR_3DFACE, palette);
+        EXPECT_GE(ContrastRatio(link->palette().color(QPalette::WindowText), face), 4.5) << name;
+        if (FontsAvailable()) {
+            EXPECT_GE(StrongestContrast(picture, picture.rect(), face), 4.5) << name;
+        }
+    }
+    EXPECT_EQ(Rgb(link->palette().color(QPalette::WindowText)), Rgb(Qt::blue));
     EXPECT_TRUE(link->font().underline());
     EXPECT_EQ(link->cursor().shape(), Qt::PointingHandCursor);
     QTest::mouseClick(link, Qt::LeftButton);
@@ -139,7 +153,7 @@ TEST(ListPreviewStatic, PaintsTheSampleInTheChosenColoursAndLines)
         header, list, CListPreviewStatic::kSolidLines, RGB(255, 0, 0), RGB(0xE4, 0xE4, 0xCB), 0x800000, 0);
     const QImage solid = Grab(&preview);
     if (FontsAvailable())
-        SavePicture(solid, "listpreview");
+        SavePicture(solid, "listpreview_light");
     const int dpi = preview.logicalDpiY();
     const int rowsTop = 2 + 10 + MulDiv(13, 72, dpi);
     const int lineY = rowsTop + 10 + MulDiv(13, 72, dpi);
@@ -156,6 +170,12 @@ TEST(ListPreviewStatic, PaintsTheSampleInTheChosenColoursAndLines)
     const QImage dashed = Grab(&preview);
     EXPECT_EQ(Pixel(dashed, 23, rowsTop), Rgb(Qt::red));
     EXPECT_EQ(Pixel(dashed, 23, rowsTop + 4), Rgb(QColor(0xE4, 0xE4, 0xCB)));
+    if (FontsAvailable()) {
+        ScopedPalette dark(DarkPalette());
+        preview.SetSample(header, list, CListPreviewStatic::kSolidLines, RGB(255, 0, 0),
+            RGB(0xE4, 0xE4, 0xCB), 0x800000, 0);
+        SavePicture(Grab(&preview), "listpreview_dark");
+    }
 }
 
 TEST(ColorListCtrl, HeaderItemsGetThinFramesSunkenWhilePressed)
@@ -176,8 +196,11 @@ TEST(ColorListCtrl, HeaderItemsGetThinFramesSunkenWhilePressed)
     EXPECT_EQ(Pixel(pressed, 0, 3), Rgb(GetSysColor(COLOR_3DDKSHADOW, header)));
     QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_EQ(Pixel(Grab(header), 0, 3), Rgb(GetSysColor(COLOR_3DHILIGHT, header)));
-    if (FontsAvailable())
-        SavePicture(Grab(&list), "colorlistctrl");
+    if (FontsAvailable()) {
+        SavePicture(Grab(&list), "colorlistctrl_light");
+        ScopedPalette dark(DarkPalette());
+        SavePicture(Grab(&list), "colorlistctrl_dark");
+    }
 }
 
 TEST(OwnerDrawCombo, ItemsAreAsHighAsTheFontWithItsLeading)
@@ -193,11 +216,20 @@ TEST(OwnerDrawCombo, ItemsAreAsHighAsTheFontWithItsLeading)
     combo.showPopup();
     QAbstractItemView* view = combo.view();
     if (FontsAvailable())
-        SavePicture(Grab(view), "ownerdrawcombo_list");
+        SavePicture(Grab(view), "ownerdrawcombo_list_light");
     const QRect first = view->visualRect(combo.model()->index(0, 0));
     EXPECT_EQ(Pixel(Grab(view), first.x() + first.width() / 2, first.y() + 1),
         Rgb(GetSysColor(COLOR_HIGHLIGHT, view)));
     combo.hidePopup();
+    if (FontsAvailable()) {
+        ScopedPalette dark(DarkPalette());
+        COwnerDrawCombo onDark;
+        onDark.addItems({"Memo Style", "Report Style"});
+        onDark.resize(160, 24);
+        onDark.showPopup();
+        SavePicture(Grab(onDark.view()), "ownerdrawcombo_list_dark");
+        onDark.hidePopup();
+    }
 }
 
 TEST(BorderReBar, InnerEdgeFollowsTheRebarFlags)
@@ -219,33 +251,48 @@ TEST(BorderReBar, InnerEdgeFollowsTheRebarFlags)
     SetAppUserMan(nullptr);
 }
 
-TEST(FontColorDialog, ColourButtonPicksTheTextColour)
+TEST(FontColorDialog, ColourButtonPicksTheTextColourThatOnlyOkCommits)
 {
     CFontColorDialog dialog(nullptr, RGB(0, 0, 128));
     auto* button = qobject_cast<CColorButton*>(GetDlgItem(&dialog, CFontColorDialog::kColorButtonId));
     ASSERT_TRUE(button);
     EXPECT_EQ(button->GetColor(), RGB(0, 0, 128));
+    for (const auto& [name, palette] :
+        {std::pair{"light", LightPalette()}, std::pair{"dark", DarkPalette()}}) {
+        ScopedPalette scoped(palette);
+        CFontColorDialog shown(nullptr, RGB(0, 0, 128));
+        shown.show();
+        (void)QTest::qWaitForWindowExposed(&shown);
+        if (FontsAvailable())
+            SavePicture(Grab(&shown), QStringLiteral("fontcolordialog_%1").arg(name));
+    }
+
+    const auto pickRed = [&] {
+        QTimer::singleShot(0, [] {
+            auto* popup = qobject_cast<CColorPopup*>(QApplication::activePopupWidget());
+            ASSERT_TRUE(popup);
+            QWidget* red = popup->Swatch(CColorPopup::kFirstSwatchId + 4);
+            QTest::mousePress(red, Qt::LeftButton);
+            QTest::mouseRelease(red, Qt::LeftButton);
+        });
+        dialog.OnColorButton();
+    };
     dialog.show();
-    (void)QTest::qWaitForWindowExposed(&dialog);
-    if (FontsAvailable())
-        SavePicture(Grab(&dialog), "fontcolordialog");
-
-    QTimer::singleShot(0, [] {
-        auto* popup = qobject_cast<CColorPopup*>(QApplication::activePopupWidget());
-        ASSERT_TRUE(popup);
-        QWidget* red = popup->Swatch(CColorPopup::kFirstSwatchId + 4);
-        QTest::mousePress(red, Qt::LeftButton);
-        QTest::mouseRelease(red, Qt::LeftButton);
-    });
-    dialog.OnColorButton();
-    EXPECT_EQ(dialog.GetColor(), RGB(255, 0, 0));
+    pickRed();
     EXPECT_EQ(button->GetColor(), RGB(255, 0, 0));
-
     QTimer::singleShot(0, [] {
         if (QWidget* popup = QApplication::activePopupWidget())
             QTest::keyClick(popup, Qt::Key_Escape);
     });
     dialog.OnColorButton();
+    EXPECT_EQ(button->GetColor(), RGB(255, 0, 0));
+    // Cancel keeps the colour the dialog came with, and shows it next time.
+    dialog.reject();
+    EXPECT_EQ(dialog.GetColor(), RGB(0, 0, 128));
+    dialog.show();
+    EXPECT_EQ(button->GetColor(), RGB(0, 0, 128));
+    pickRed();
+    dialog.accept();
     EXPECT_EQ(dialog.GetColor(), RGB(255, 0, 0));
 }
 

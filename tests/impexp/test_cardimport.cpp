@@ -122,9 +122,9 @@ TEST(CardImport, MixedSourcesAndNoCalendarContact)
     EXPECT_EQ(contacts[1],
         "name Johnny Appleseed [Johnny|Appleseed]\n"
         "org Orchard Co.||\n"
-        "tel 1 (555) 010-0002\n"
-        "tel 2 (555) 010-0003\n"
+        "tel 1 (555) 010-0003\n"
         "tel 5 (555) 010-0001\n"
+        "tel 15 (555) 010-0002\n"
         "email 1 johnny@orchard.example\n"
         "web 8 http://orchard.example\n"
         "adr 1* 1 Orchard Way\r\nUnit 5|Cupertino|CA|95014|USA\n");

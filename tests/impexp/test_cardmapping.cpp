@@ -66,22 +66,25 @@ TEST(CardMapping, EveryTelephoneFindsASlot)
         const auto contact = ImportCard(Card(std::string(line) + ":555\r\n"));
         EXPECT_EQ(Types(contact->m_phones), (std::map<u32, std::string>{{type, "555"}})) << line;
     }
-    // A slot taken sends the number to the first free slot of its kind.
+    // A slot taken sends the number to a free slot of its type, in its kind
+    // and then in the other.
     const auto crowded = ImportCard(Card("TEL;WORK;VOICE:a\r\nTEL;WORK;VOICE:b\r\nTEL;WORK;VOICE:c\r\n"
-                                         "TEL;CELL:d\r\nTEL;CELL:e\r\nTEL:f\r\n"));
+                                         "TEL;CELL:d\r\nTEL;CELL:e\r\nTEL:f\r\nTEL;WORK;VOICE:g\r\n"));
     EXPECT_EQ(Types(crowded->m_phones),
-        (std::map<u32, std::string>{{1, "e"}, {2, "f"}, {5, "d"}, {11, "a"}, {12, "b"}, {13, "c"}}));
+        (std::map<u32, std::string>{
+            {1, "f"}, {2, "g"}, {5, "d"}, {11, "a"}, {12, "b"}, {13, "c"}, {15, "e"}}));
     // The slots the dialogs show carry their flags.
     EXPECT_EQ(Values(crowded->m_phones),
-        (std::map<u32, std::string>{{0x10000001, "e"}, {0x20000002, "f"}, {0x80000005, "d"}, {0x100000b, "a"},
-            {0x200000c, "b"}, {13, "c"}}));
+        (std::map<u32, std::string>{{0x10000001, "f"}, {0x20000002, "g"}, {0x80000005, "d"}, {0x100000b, "a"},
+            {0x200000c, "b"}, {13, "c"}, {15, "e"}}));
+    // Only with every phone slot taken does a number go to one of another type.
     std::string eleven;
     for (int i = 0; i < 11; ++i)
         eleven += "TEL:" + std::to_string(i) + "\r\n";
-    // Past the ten slots of a kind, numbers go to the other kind's.
-    const auto many = ImportCard(Card(eleven));
-    ASSERT_EQ(many->m_phones.size(), 11u);
-    EXPECT_EQ(Types(many->m_phones).at(11), "10");
+    const auto many = Types(ImportCard(Card(eleven))->m_phones);
+    EXPECT_EQ(many,
+        (std::map<u32, std::string>{{1, "0"}, {2, "1"}, {3, "2"}, {11, "3"}, {12, "4"}, {13, "5"}, {4, "6"},
+            {5, "7"}, {6, "8"}, {7, "9"}, {8, "10"}}));
 }
 
 TEST(CardMapping, EmailsByKindWithADefaultEach)

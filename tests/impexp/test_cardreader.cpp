@@ -147,25 +147,47 @@ TEST(CardReader, LineEndsOfEveryKind)
 {
     EXPECT_EQ(One("BEGIN:VCARD\rFN:a\r NOTE:b\rEND:VCARD\r"), "VCARD\n  FN: a NOTE:b\n");
     EXPECT_EQ(One("BEGIN:VCARD\nFN:a\nEND:VCARD"), "VCARD\n  FN: a\n");
+    // CR CR LF is one line end: data and soft breaks go on over it, and
+    // lines are counted once.
+    CCardExchange exchange;
+    EXPECT_EQ(One("BEGIN:VCARD\r\r\nPHOTO;BASE64:\r\r\n SGVs\r\r\n bG8h\r\r\n\r\r\n"
+                  "NOTE;QUOTED-PRINTABLE:a=\r\r\nb\r\r\nno colon\r\r\nEND:VCARD\r\r\n",
+                  &exchange),
+        "VCARD\n  PHOTO <6 bytes>\n    BASE64\n  NOTE: ab\n    QUOTED-PRINTABLE\n");
+    ASSERT_EQ(exchange.IssueCount(), 1);
+    EXPECT_EQ(exchange.Issues()[0].line, 8);
+}
+
+TEST(CardReader, ABackslashEndingA21LineCarriesTheValueOn)
+{
+    EXPECT_EQ(One(Card("ADR;HOME:;;12 High St\\\r\nFlat 3\\\r\nRear;Leeds;;LS1 1AA;UK\r\n"
+                       "NOTE:C:\\\r\nTEL;CELL:5\r\nNOTE:see\\\r\nEND:VCARD\r\n")),
+        "VCARD\n  ADR\n    HOME\n    STREET: 12 High St\r\nFlat 3\r\nRear\n    L: Leeds\n    PC: LS1 1AA\n   "
+        " C: UK\n"
+        "  NOTE: C:\\\n  TEL: 5\n    CELL\n  NOTE: see\\\n");
+    // Version 3.0 escapes its line breaks instead.
+    CCardExchange exchange;
+    EXPECT_EQ(
+        One(Card("VERSION:3.0\r\nNOTE:a\\\r\nb\r\n"), &exchange), "VCARD\n  VERSION: 3.0\n  NOTE: a\\\n");
+    EXPECT_EQ(exchange.IssueCount(), 1);
 }
 
 TEST(CardReader, BadSpotsCostOnlyTheirLineOrCard)
 {
     CCardExchange exchange;
     const auto cards = ParseCards("junk before\r\n" + Card("no colon here\r\n1TEL:5\r\nFN:a\r\nEND:VTODO\r\n")
-            + "BEGIN:VCARD\r\nFN:cut short\r\n" + Card("FN:b\r\n") + "END:VCARD\r\nBEGIN:VCARD\r\nFN:c\r\n",
+            + "BEGIN:VCARD\r\nFN:cut short\r\n" + Card("FN:b\r\n") + "BEGIN:VCARD\r\nFN:c\r\n",
         &exchange);
     ASSERT_EQ(cards.size(), 4u);
     EXPECT_EQ(cards[0], "VCARD\n  FN: a\n");
-    EXPECT_EQ(cards[1], "VCARD\n  FN: cut short\n");
-    EXPECT_EQ(cards[2], "VCARD\n  FN: b\n");
-    EXPECT_EQ(cards[3], "VCARD\n  FN: c\n");
+    EXPECT_EQ(cards[1], "VCARD\n  FN: b\n");
+    EXPECT_EQ(cards[2], "VCARD\n  FN: c\n");
+    EXPECT_EQ(cards[3], "VCARD\n  FN: cut short\n");
     std::vector<int> lines;
     for (const CardIssue& issue : exchange.Issues())
         lines.push_back(issue.line);
-    // Junk, no colon, no name, stray END:VTODO, a card with no end, a stray
-    // END:VCARD, the last card with no end.
-    EXPECT_EQ(lines, (std::vector<int>{1, 3, 4, 6, 8, 13, 14}));
+    // Junk, no colon, no name, stray END:VTODO, the two cards with no end.
+    EXPECT_EQ(lines, (std::vector<int>{1, 3, 4, 6, 13, 8}));
 }
 
 TEST(CardReader, OversizedPartsAreSkippedWithAnIssue)
@@ -195,10 +217,20 @@ TEST(CardReader, CalendarsHoldEventsAndToDos)
         "      SNOOZETIME: PT5M\n      DISPLAYSTRING: Wake\n  VTODO\n    DUE: 20240102\n");
 }
 
-TEST(CardReader, AnAgentCardStaysInsideItsCard)
+TEST(CardReader, AnAgentCardStaysInsideItsCardAndOtherCardsStandAlone)
 {
     EXPECT_EQ(One(Card("FN:Boss\r\nAGENT:\r\nBEGIN:VCARD\r\nFN:Assistant\r\nEND:VCARD\r\nTEL:1\r\n")),
         "VCARD\n  FN: Boss\n  AGENT\n    VCARD\n      FN: Assistant\n  TEL: 1\n");
+    // The outer card keeps what follows the cards written inside it.
+    CCardExchange exchange;
+    const auto cards = ParseCards(Card("VERSION:3.0\r\nFN:Team\r\n" + Card("FN:Ann\r\n" + Card("FN:Bob\r\n"))
+                                      + "TEL:1\r\n" + Card("VERSION:2.1\r\nFN:Cy\r\n") + "NOTE:a\\nb\r\n"),
+        &exchange);
+    EXPECT_EQ(cards,
+        (std::vector<std::string>{"VCARD\n  FN: Bob\n", "VCARD\n  FN: Ann\n",
+            "VCARD\n  VERSION: 2.1\n  FN: Cy\n",
+            "VCARD\n  VERSION: 3.0\n  FN: Team\n  TEL: 1\n  NOTE: a\r\nb\n"}));
+    EXPECT_EQ(exchange.IssueCount(), 0);
 }
 
 TEST(CardReader, ReadsFromADevice)

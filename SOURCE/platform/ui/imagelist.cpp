@@ -60,6 +60,9 @@ void DrawDisabledPixmap(QPainter& painter, QPoint at, const QPixmap& pixmap, con
         }
         return shape;
     };
-    painter.drawImage(at + QPoint(1, 1), tinted(GetSysColor(COLOR_3DHILIGHT, palette)));
-    painter.drawImage(at, tinted(GetSysColor(COLOR_3DSHADOW, palette)));
+    const QColor shape = DisabledColor(palette, GetSysColor(COLOR_3DFACE, palette));
+    const QColor relief = GetSysColor(COLOR_3DHILIGHT, palette);
+    if (ReliefReads(relief, shape))
+        painter.drawImage(at + QPoint(1, 1), tinted(relief));
+    painter.drawImage(at, tinted(shape));
 }

@@ -39,5 +39,6 @@ private:
     std::vector<QPixmap> m_images;
 };
 
-// Draws the pixmap's shape embossed in the highlight and shadow colours.
+// Draws the pixmap's shape in the disabled colour, embossed with the
+// highlight where that reads (see DisabledColor and ReliefReads).
 void DrawDisabledPixmap(QPainter& painter, QPoint at, const QPixmap& pixmap, const QPalette& palette);

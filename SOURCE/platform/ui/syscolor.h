@@ -31,6 +31,19 @@ QColor GetSysColor(int index, const QPalette& palette);
 // was given its own), or the application palette when there is no widget.
 QColor GetSysColor(int index, const QWidget* widget = nullptr);
 
+// How well two colours read as text on ground: 1 (not at all) to 21 (black
+// on white), from their relative luminance.
+double ContrastRatio(const QColor& a, const QColor& b);
+// What disabled text and images are drawn in on background: the shadow
+// colour, as the classic look has it, where that still reads; else the
+// palette's grey text, else its text colour. On a dark palette the shadow
+// is darker than the face and all but vanishes.
+QColor DisabledColor(const QPalette& palette, const QColor& background);
+// Whether the highlight drawn one pixel off under disabled text or images
+// reads as relief: only when it is clearly lighter than what is drawn over
+// it. Under light grey text on a dark palette it is a smear.
+bool ReliefReads(const QColor& relief, const QColor& shape);
+
 inline QColor ColorFromRef(COLORREF c)
 {
     return QColor(int(GetRValue(c)), int(GetGValue(c)), int(GetBValue(c)));
