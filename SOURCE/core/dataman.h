@@ -118,15 +118,17 @@ public:
     u32 WriteHeader(DataFileKind kind);
     u32 ReadHeader(DataFileKind kind);
     u32 WriteDataFile(DataFileKind kind);
-    // Reads the body whole, checks it (ids, members, the tree, the built-in
-    // books) and only then replaces the store's records.
+    // Reads the body whole, mends its links (ids, members, the tree, the
+    // built-in books; noted in the error log) and only then replaces the
+    // store's records. Refused: bytes that do not read, no root or "Deleted
+    // Items", a cycle of books.
     u32 ReadDataFile(DataFileKind kind);
     u32 WriteNonDataFile();
     u32 ReadNonDataFile();
     u32 ExportBook(const std::string& path, const Book* book);
     // Adds the books and contacts of an export file under the target (the
     // current book when null). Nothing is added unless the whole file reads
-    // and holds a sound tree; the counts are what was really added.
+    // and its links can be mended into a tree; the counts are those read.
     u32 ImportFile(const std::string& path, u32* booksAdded, u32* contactsAdded, u32 mode, Book* target);
 
     // Ids.
@@ -279,8 +281,8 @@ private:
 
     // The file format.
     u32 ReadBody(DataFileKind kind, bool countsFirst, Body& body);
-    u32 ImportCurrent(u32 mode, Book* target, u32& booksAdded, u32& contactsAdded);
-    u32 ImportOldFormat(u32& booksAdded, u32& contactsAdded);
+    u32 ImportCurrent(const std::string& path, u32 mode, Book* target, u32& booksAdded, u32& contactsAdded);
+    u32 ImportOldFormat(const std::string& path, u32& booksAdded, u32& contactsAdded);
 
     CDataFile& m_file;
     UserMan* m_pUserMan;
