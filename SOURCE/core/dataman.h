@@ -107,7 +107,8 @@ public:
     // and sound replaces nothing, gives message 59535, and is never saved
     // over in this run.
     u32 Load();
-    // 0 or the first error; a failed save leaves the file as it was.
+    // 0 or the first error; a failed save leaves the file as it was and
+    // says so.
     u32 Save(DataFileKind kind);
     // Decided by the version of the data file that was read.
     void UpgradeOldContacts();
@@ -259,6 +260,9 @@ private:
     RecordIo ReadIo(DataFileKind kind) const;
     RecordIo WriteIo(DataFileKind kind) const;
     void ReportFault(CSeException* e);
+    // Tells the user, and the error log, that a data file kept its old
+    // contents because the save failed.
+    void ReportFailedSave(DataFileKind kind, u32 error);
 
     // The store's arrays, maps and link index.
     Book* InsertBook(std::unique_ptr<Book> book);

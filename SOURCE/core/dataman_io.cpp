@@ -3,6 +3,7 @@
 // checked whole before it replaces or joins anything in the store.
 #include "core/datafile.h"
 #include "core/dataman.h"
+#include "core/errorreport.h"
 #include "core/seexception.h"
 #include "core/storerepair.h"
 #include "core/utilities.h"
@@ -361,7 +362,22 @@ u32 DataMan::Save(DataFileKind kind)
     if (!error)
         error = m_file.Flush(kind);
     m_dwLastError = error;
+    if (error && (kind == DFK_DATA || kind == DFK_NONDATA))
+        ReportFailedSave(kind, error);
     return error;
+}
+
+void DataMan::ReportFailedSave(DataFileKind kind, u32 error)
+{
+    std::string path;
+    CDataFile::GetFullPath(path, kind == DFK_DATA ? kDataFileName : kNonDataFileName);
+    const std::string text
+        = std::string(kind == DFK_DATA ? "The contacts and books"
+                                       : "The call log, speed dial, alphabets and time zones")
+        + " could not be saved to \"" + path + "\":\n" + ErrorText(error)
+        + "\nThe file on the disk is as it was before this save.";
+    AppendErrorLogNote(text + "\n");
+    MsgStopText(text);
 }
 
 u32 DataMan::WriteHeader(DataFileKind kind)

@@ -87,7 +87,15 @@ std::string BuildErrorReport(const CSeException& e, const ErrorReportState& stat
 
 bool AppendErrorLogNote(const std::string& text)
 {
-    return AppendErrorLog(NowLine() + text + kRule + "\r\n\r\n");
+    // The log's lines end in CR LF like the rest of it.
+    std::string lines;
+    lines.reserve(text.size() + 16);
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r'))
+            lines += '\r';
+        lines += text[i];
+    }
+    return AppendErrorLog(NowLine() + lines + kRule + "\r\n\r\n");
 }
 
 bool AppendErrorLog(const std::string& report)

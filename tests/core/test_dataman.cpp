@@ -1,5 +1,6 @@
 #include "core/utilities.h"
 #include "dataman_support.h"
+#include "filelimit.h"
 #include "platform/profile.h"
 #include "platform/syserror.h"
 
@@ -162,6 +163,28 @@ TEST_F(DataManStoreTest, CloseNeverRefreshesTheCopyAfterAFailedSave)
     EXPECT_NE(0u, m_dm->Save(DFK_DATA));
     EXPECT_NE(0u, Stop());
     EXPECT_EQ(copy, Contents("tolva.rd0"));
+}
+
+TEST_F(DataManStoreTest, AFailedSaveSaysWhatWasNotSavedAndIsLogged)
+{
+    ASSERT_EQ(0u, Start());
+    NewContact("Ann", Root());
+    ASSERT_EQ(0u, m_dm->Save(DFK_DATA));
+    const QByteArray saved = Contents("tolva.rdf");
+    NewContact("Bob", Root());
+    {
+        FileSizeLimit full(rlim_t(saved.size()) + 8);  // Bob does not fit; the log does
+        EXPECT_NE(0u, m_dm->Save(DFK_DATA));
+    }
+    EXPECT_EQ(saved, Contents("tolva.rdf"));
+    ASSERT_EQ(1u, m_messages.shown.size());
+    const std::string& text = m_messages.shown[0].text;
+    EXPECT_NE(std::string::npos, text.find("The contacts and books could not be saved to")) << text;
+    EXPECT_NE(std::string::npos, text.find(Path("tolva.rdf"))) << text;
+    EXPECT_NE(std::string::npos, text.find("There is not enough space on the disk.")) << text;
+    EXPECT_NE(std::string::npos, text.find("as it was before")) << text;
+    EXPECT_TRUE(ErrorLog().contains("could not be saved to")) << ErrorLog().toStdString();
+    EXPECT_TRUE(ErrorLog().contains("There is not enough space on the disk.\r\n"));
 }
 
 TEST_F(DataManStoreTest, IdThresholds)
