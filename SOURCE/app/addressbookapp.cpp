@@ -6,6 +6,7 @@
 #include "core/utilities.h"
 #include "mainwnd/mainframe.h"
 #include "platform/profile.h"
+#include "platform/syserror.h"
 #include "platform/ui/msgboxsink.h"
 
 #include <QMenu>
@@ -95,6 +96,15 @@ bool CAddressBookApp::InitInstance()
         return false;
     }
 
+    // Settings behind a link that leads nowhere would be lost, and behind a
+    // loop of links would replace the link: the user mends it first.
+    const std::string settingsPath = Profile::FilePath().toStdString();
+    if (const u32 error = BrokenLinkError(settingsPath)) {
+        m_bSettingsUsable = false;
+        ShowFileError(error, settingsPath);
+        return false;
+    }
+
     InstallSeTranslator(&OnStackOverflow);
     Profile::RemoveSection("Tolva");
 
@@ -143,7 +153,7 @@ int CAddressBookApp::ExitInstance(int code)
 {
     // An instance that left because another runs writes nothing at all: the
     // settings are the running one's.
-    if (!m_instanceLock)
+    if (!m_instanceLock || !m_bSettingsUsable)
         return code;
     Profile::WriteInt("Settings", "RuverOvi", int(m_dwRunCounter + 1));
     if (m_bServicesStarted) {

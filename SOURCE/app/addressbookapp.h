@@ -67,6 +67,7 @@ private:
     u32 m_dwRunCounter = 0;
     u32 m_dwVersion = kProgramVersion;
     bool m_bServicesStarted = false;
+    bool m_bSettingsUsable = true;
     std::unique_ptr<QLockFile> m_instanceLock;
     std::unique_ptr<CMainFrame> m_mainFrame;
     QSocketNotifier* m_signalNotifier = nullptr;

@@ -113,9 +113,11 @@ u32 SaveTargetOf(const std::string& path, std::string& target)
         target = path;
         return 0;
     }
+    if (const u32 error = BrokenLinkError(path))
+        return error;
     char* resolved = ::realpath(path.c_str(), nullptr);
     if (!resolved)
-        return errno == ENOENT ? ERROR_CANT_ACCESS_FILE : LastError();
+        return LastError();
     target = resolved;
     std::free(resolved);
     return 0;

@@ -1,6 +1,7 @@
 #include "platform/syserror.h"
 
 #include <cerrno>
+#include <sys/stat.h>
 
 u32 ErrorFromErrno(int err)
 {
@@ -43,6 +44,14 @@ u32 ErrorFromErrno(int err)
     default:
         return ERROR_INVALID_FUNCTION;
     }
+}
+
+u32 BrokenLinkError(const std::string& path)
+{
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode) || ::stat(path.c_str(), &st) == 0)
+        return 0;
+    return errno == ENOENT ? ERROR_CANT_ACCESS_FILE : ErrorFromErrno(errno);
 }
 
 u32 ErrorFromFileDevice(QFileDevice::FileError err, int fallbackErrno)

@@ -33,5 +33,8 @@ constexpr u32 ERROR_CANT_RESOLVE_FILENAME = 1921;
 // The code of the last failed C library call (errno).
 u32 ErrorFromErrno(int err);
 u32 ErrorFromFileDevice(QFileDevice::FileError err, int fallbackErrno);
+// For a path that is a symbolic link that leads nowhere or round in a
+// loop, the code that says so; 0 for any other path.
+u32 BrokenLinkError(const std::string& path);
 // The system's text for a code, empty when the system has none.
 std::string SystemErrorText(u32 code);

@@ -8,7 +8,9 @@
 #include "platform/programfolder.h"
 #include "support/testenv.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QShortcutEvent>
 #include <csignal>
@@ -116,6 +118,23 @@ TEST_F(StartupTest, SecondInstanceLeavesTheFilesAlone)
     // Not even the run counter is written under the running instance.
     EXPECT_EQ(FileBytes(Profile::FilePath()), settings);
     EXPECT_EQ(Stop(first), 0);
+}
+
+TEST_F(StartupTest, SettingsBehindABrokenLinkAreReportedAndTheLinkKept)
+{
+    const QString path = Profile::FilePath();
+    QDir().mkpath(QFileInfo(path).path());
+    const QString nowhere = m_dir->filePath(QStringLiteral("unplugged/Tolva.ini"));
+    for (const QString& target : {nowhere, path}) {
+        SCOPED_TRACE(target.toStdString());
+        QFile::remove(path);
+        ASSERT_TRUE(QFile::link(target, path));
+        const auto [code, errors] = RunToEnd();
+        EXPECT_NE(code, 0);
+        EXPECT_TRUE(errors.contains(target == path ? "loop" : "does not exist")) << errors.toStdString();
+        EXPECT_EQ(QFileInfo(path).symLinkTarget(), QFileInfo(target).absoluteFilePath());
+        EXPECT_FALSE(QFile::exists(nowhere));
+    }
 }
 
 TEST_F(StartupTest, RegrunStartsHiddenButOnlyInItsOwnSpelling)
