@@ -496,7 +496,7 @@ u32 DataMan::ReadDataFile(DataFileKind kind)
     if (!RepairTree(books, contacts, TreeShape{root, {}, false}, maps, log))
         return m_dwLastError = RC_BAD_RECORD;
     std::string path;
-    CDataFile::GetFullPath(path, kind == DFK_DATA ? kDataFileName : "");
+    CDataFile::GetFullPath(path, kDataFileName);
     log.Write("Mended while reading \"" + path + "\":");
 
     u32 next = m_duNextID;
