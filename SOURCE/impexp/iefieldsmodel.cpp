@@ -84,6 +84,10 @@ void IEFieldsModel::ChangeMapping(size_t row, u32 fieldId)
     }
     m_rows[row].fieldId = fieldId;
     m_rows[row].checked = fieldId != 0;
+    // The list follows, so that reading the file again keeps the choice.
+    m_fields.resize(std::max(m_fields.size(), m_rows.size()), 0);
+    for (size_t i = 0; i < m_rows.size(); ++i)
+        m_fields[i] = m_rows[i].fieldId;
 }
 
 void IEFieldsModel::SetChecked(size_t row, bool checked)
