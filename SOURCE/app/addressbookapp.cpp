@@ -4,6 +4,10 @@
 #include "core/errorreport.h"
 #include "core/seexception.h"
 #include "core/utilities.h"
+#include "impexp/ui/iesheet.h"
+#include "mainwnd/bookpane.h"
+#include "mainwnd/commands.h"
+#include "mainwnd/containerwnd.h"
 #include "mainwnd/mainframe.h"
 #include "platform/profile.h"
 #include "platform/ui/msgboxsink.h"
@@ -48,6 +52,22 @@ QString InstanceLockPath()
     if (dir.isEmpty())
         dir = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
     return dir + QStringLiteral("/Tolva.lock");
+}
+
+// The wizard runs the command, reports what happened and saves the data
+// file when the store changed; the views then show what came in.
+void InstallImportExport(CMainFrame& frame, DataMan& dataMan)
+{
+    const auto run = [&frame, &dataMan](u32) {
+        const IEOutcome outcome = RunImportExportCommand(dataMan, &frame);
+        CContainerWnd* container = frame.GetContainer();
+        if (!container || !outcome.changed)
+            return;
+        container->RefreshGrid();
+        if (outcome.books)
+            container->BookPane()->ReloadTree();
+    };
+    frame.Hooks().Install(ID_IMPORT_EXPORT, {run, {}});
 }
 
 }  // namespace
@@ -122,6 +142,7 @@ bool CAddressBookApp::InitInstance()
     // Making a Qt window cannot fail short of running out of memory, which
     // ends the start like any other.
     m_mainFrame = std::make_unique<CMainFrame>(m_userMan, m_dataMan, m_tapiMan, !m_bShow);
+    InstallImportExport(*m_mainFrame, m_dataMan);
 
     m_dataMan.UpgradeOldContacts();
     m_userMan.ApplyToMainWindow(*m_mainFrame, !m_bShow);
