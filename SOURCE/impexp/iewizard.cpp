@@ -137,16 +137,10 @@ bool IEWizard::CanGoNext() const
     return ShowsNext();
 }
 
-const char* IEWizard::PathEntry(bool import, int format)
+std::string IEWizard::PathEntry(bool import, int format)
 {
-    static std::string names[2][9];
     const FormatInfo* info = Info(format);
-    if (!info)
-        return "";
-    std::string& name = names[import][format];
-    if (name.empty())
-        name = std::string(import ? "ImportPath" : "ExportPath") + info->pathKind;
-    return name.c_str();
+    return info ? std::string(import ? "ImportPath" : "ExportPath") + info->pathKind : std::string();
 }
 
 IEFileFilter IEWizard::FileFilter(int format)
@@ -157,7 +151,7 @@ IEFileFilter IEWizard::FileFilter(int format)
 
 void IEWizard::LoadPath()
 {
-    Path() = Profile::GetString(kSection, PathEntry(IsImport(), m_nFormat));
+    Path() = Profile::GetString(kSection, PathEntry(IsImport(), m_nFormat).c_str());
 }
 
 bool IEWizard::Next(QObject* owner)
@@ -218,7 +212,7 @@ bool IEWizard::LeaveFilePage(QObject* owner)
         if (answer != IDYES)
             return false;
     }
-    Profile::WriteString(kSection, PathEntry(IsImport(), m_nFormat), path);
+    Profile::WriteString(kSection, PathEntry(IsImport(), m_nFormat).c_str(), path);
     return true;
 }
 

@@ -89,7 +89,7 @@ public:
     std::string& Path() { return IsImport() ? m_state.m_strImportPath : m_state.m_strExportPath; }
     const std::string& Path() const { return IsImport() ? m_state.m_strImportPath : m_state.m_strExportPath; }
     // "DataMan" value names of the remembered paths.
-    static const char* PathEntry(bool import, int format);
+    static std::string PathEntry(bool import, int format);
     static IEFileFilter FileFilter(int format);
     // The format's own and the default address book.
     bool ShowsDefaultAddressBook() const { return IsImport() && m_nFormat == IEF_ADDRESS_BOOK; }
