@@ -285,6 +285,29 @@ TEST_F(SheetTest, CancelledCommandChangesNothing)
     EXPECT_TRUE(m_messages.shown.empty());
 }
 
+TEST_F(SheetTest, CommandSavesTheStoreOnlyWhenSomethingCameIn)
+{
+    const auto run = [this](const char* file) {
+        QTimer::singleShot(0, [this, file] {
+            auto* sheet = qobject_cast<CIESheet*>(QApplication::activeModalWidget());
+            ASSERT_NE(sheet, nullptr);
+            ToFilePage(*sheet, true, IEF_VCARD);
+            Item<QLineEdit>(*sheet, IDC_IE_PATH)->setText(ProgramPath(file));
+            sheet->PressFinish();
+        });
+        return RunImportExportCommand(m_dm, nullptr);
+    };
+    Put("empty.vcf", "nothing");
+    Put("one.vcf", "BEGIN:VCARD\r\nFN:Ann\r\nEND:VCARD\r\n");
+    const QByteArray before = Contents("tolva.rdf");
+    EXPECT_EQ(run("empty.vcf").result, RC_MISSING);
+    EXPECT_EQ(Contents("tolva.rdf"), before);
+    EXPECT_EQ(m_messages.shown.back().text.find("Error in import/export operation"), 0u);
+    EXPECT_TRUE(run("one.vcf").changed);
+    EXPECT_NE(Contents("tolva.rdf"), before);
+    EXPECT_EQ(m_messages.shown.back().text, "Successfully imported 0 book(s) and 1 contact(s).");
+}
+
 TEST_F(SheetTest, Pictures)
 {
     if (!FontsAvailable())
