@@ -4,6 +4,10 @@
 #include "core/errorreport.h"
 #include "core/seexception.h"
 #include "core/utilities.h"
+#include "impexp/ui/iesheet.h"
+#include "mainwnd/bookpane.h"
+#include "mainwnd/commands.h"
+#include "mainwnd/containerwnd.h"
 #include "mainwnd/mainframe.h"
 #include "platform/profile.h"
 #include "platform/syserror.h"
@@ -52,6 +56,22 @@ QString InstanceLockPath()
     if (dir.isEmpty())
         dir = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
     return dir + QStringLiteral("/Tolva.lock");
+}
+
+// The wizard runs the command, reports what happened and saves the data
+// file when the store changed; the views then show what came in.
+void InstallImportExport(CMainFrame& frame, DataMan& dataMan)
+{
+    const auto run = [&frame, &dataMan](u32) {
+        const IEOutcome outcome = RunImportExportCommand(dataMan, &frame);
+        CContainerWnd* container = frame.GetContainer();
+        if (!container || !outcome.changed)
+            return;
+        container->RefreshGrid();
+        if (outcome.books)
+            container->BookPane()->ReloadTree();
+    };
+    frame.Hooks().Install(ID_IMPORT_EXPORT, {run, {}});
 }
 
 }  // namespace
@@ -134,7 +154,8 @@ bool CAddressBookApp::InitInstance()
 
     // Making a Qt window cannot fail short of running out of memory, which
     // ends the start like any other.
-    m_mainFrame = std::make_unique<CMainFrame>(m_userMan);
+    m_mainFrame = std::make_unique<CMainFrame>(m_userMan, m_dataMan, m_tapiMan, !m_bShow);
+    InstallImportExport(*m_mainFrame, m_dataMan);
 
     m_dataMan.UpgradeOldContacts();
     m_userMan.ApplyToMainWindow(*m_mainFrame, !m_bShow);
@@ -142,8 +163,10 @@ bool CAddressBookApp::InitInstance()
     WatchTerminationSignals();
 
     if (!qEnvironmentVariableIsEmpty("TOLVA_REPORT_STARTUP")) {
-        std::printf("started shown=%d contacts=%d run=%u\n", m_mainFrame->isVisible() ? 1 : 0,
-            m_dataMan.GetContactCount(), m_dwRunCounter);
+        // Minimised where no tray can hold the window: not shown to the user.
+        std::printf("started shown=%d contacts=%d run=%u\n",
+            m_mainFrame->isVisible() && !m_mainFrame->isMinimized() ? 1 : 0, m_dataMan.GetContactCount(),
+            m_dwRunCounter);
         std::fflush(stdout);
     }
     return true;
@@ -255,7 +278,7 @@ void CAddressBookApp::OnTerminationSignal()
     [[maybe_unused]] const ssize_t n = read(g_signalPipe[0], &byte, 1);
     // A logout closes the program as Exit does: settings and data saved.
     if (m_mainFrame)
-        m_mainFrame->close();
+        m_mainFrame->SaveStateAndClose();
     else
         quit();
 }

@@ -2,25 +2,10 @@
 
 #include "core/dataman.h"
 #include "impexp/cardexchange.h"
+#include "impexp/importtransaction.h"
 
 #include <QIODevice>
 #include <unordered_map>
-
-namespace {
-
-// The name parts DataMan::FindSameNameContact compares, as one key.
-std::string NameKey(const Contact& contact)
-{
-    std::string key;
-    for (const std::string* part :
-        {&contact.m_strName, &contact.m_strFirstName, &contact.m_strMiddleName, &contact.m_strLastName}) {
-        key += FoldCase(*part);
-        key += '\0';
-    }
-    return key;
-}
-
-}  // namespace
 
 u32 ImportVCardContacts(DataMan& dataMan, QIODevice* file, bool merge, Book* book, u32& count)
 {
@@ -33,7 +18,7 @@ u32 ImportVCardContacts(DataMan& dataMan, QIODevice* file, bool merge, Book* boo
     if (merge && book) {
         size_t position = 0;
         while (Contact* member = book->GetNextContact(dataMan, position))
-            byName.emplace(NameKey(*member), member);
+            byName.emplace(SameNameKey(*member), member);
     }
     u32 error = 0;
     CCardExchange exchange;
@@ -41,7 +26,7 @@ u32 ImportVCardContacts(DataMan& dataMan, QIODevice* file, bool merge, Book* boo
         if (error)
             return;
         if (merge) {
-            const auto same = byName.find(NameKey(*contact));
+            const auto same = byName.find(SameNameKey(*contact));
             if (same != byName.end()) {
                 same->second->UpdateFrom(*contact);
                 same->second->SetModified();
@@ -55,7 +40,7 @@ u32 ImportVCardContacts(DataMan& dataMan, QIODevice* file, bool merge, Book* boo
         if (error)
             return;
         if (merge)
-            byName.emplace(NameKey(*added), added);
+            byName.emplace(SameNameKey(*added), added);
         ++count;
     });
     return error ? error : result;

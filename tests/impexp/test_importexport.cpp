@@ -6,33 +6,14 @@
 #include "core/utilities.h"
 #include "impexp/iesheetstate.h"
 #include "impexp/vcardimport.h"
-#include "support/testenv.h"
+#include "wizardtesting.h"
 
 #include <QFile>
 
 namespace {
 
-class ImportExportTest : public TolvaTest {
+class ImportExportTest : public WizardStoreTest {
 protected:
-    void SetUp() override
-    {
-        TolvaTest::SetUp();
-        ASSERT_EQ(m_file.Open(), 0u);
-        ASSERT_EQ(m_dm.Init(), 0u);
-    }
-    void TearDown() override
-    {
-        m_file.Close();
-        TolvaTest::TearDown();
-    }
-
-    std::string Path(const char* name) const { return ProgramPath(name).toStdString(); }
-    Book* NewBook(const char* name, Book* parent)
-    {
-        auto book = std::make_unique<Book>();
-        book->m_strName = name;
-        return m_dm.AddBook(std::move(book), parent);
-    }
     Contact* Add(const Contact& contact, Book* book)
     {
         int index = -1;
@@ -63,9 +44,6 @@ protected:
         return into;
     }
 
-    UserMan m_user;
-    CDataFile m_file;
-    DataMan m_dm{m_file, &m_user};
     IESheetState m_sheet;
 };
 

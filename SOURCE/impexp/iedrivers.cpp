@@ -1,0 +1,255 @@
+#include "impexp/iedrivers.h"
+
+#include "core/dataman.h"
+#include "core/utilities.h"
+#include "impexp/addressbook.h"
+#include "impexp/cardexchange.h"
+#include "impexp/delimitedtext.h"
+#include "impexp/iewizard.h"
+#include "impexp/importtransaction.h"
+#include "platform/syserror.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <cerrno>
+#include <cstdio>
+
+namespace {
+
+constexpr const char* kNothingImported = "Nothing was imported.";
+constexpr const char* kKeptBefore = "%u contact(s) from the files before it were imported.";
+constexpr const char* kLeftOut = "%u of the %u entries of the file gave no contact and were left out.";
+constexpr const char* kNoCards = "The file holds no card that gives a contact.";
+constexpr const char* kAddressBookError = "MAPI import error %x";
+constexpr const char* kNoAddressBooks = "Windows address books cannot be read on this system.";
+constexpr const char* kNoBook = "There is no book to export.";
+
+template <class... Args> std::string Printf(const char* format, Args... args)
+{
+    char text[512];
+    std::snprintf(text, sizeof text, format, args...);
+    return text;
+}
+
+void ReportOpenFailure(QObject* owner, u32 stringId, const std::string& path, const QFileDevice& file)
+{
+    ReportFileException(owner, stringId, path, FileCauseFromError(ErrorFromFileDevice(file.error(), errno)));
+}
+
+// Why a card file gave nothing: the reader's first note.
+std::string CardProblem(const CCardExchange& exchange)
+{
+    if (exchange.Issues().empty())
+        return kNoCards;
+    const CardIssue& issue = exchange.Issues().front();
+    return issue.line > 0 ? Printf("%s (line %d)", issue.text.c_str(), issue.line) : issue.text;
+}
+
+// The cards of one file into the book. The outcome's counts grow by what
+// the file gave.
+u32 ImportCardFile(const std::string& path, bool merge, Book* book, ImportTransaction& transaction,
+    IEOutcome& outcome, QObject* owner)
+{
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly)) {
+        ReportOpenFailure(owner, IDS_IMPORT_FILE_ERROR, path, file);
+        outcome.detail = path + ": " + file.errorString().toStdString();
+        return RC_CANNOT_OPEN;
+    }
+    CCardExchange exchange;
+    u32 error = 0;
+    u32 made = 0;
+    const int objects = exchange.Parse(file, [&](const CardNode& object) {
+        if (error)
+            return;
+        exchange.Classify(object);
+        if (!exchange.MakeContact())
+            return;
+        auto contact = std::move(exchange.Contacts().back());
+        exchange.Contacts().pop_back();
+        error = transaction.AddContact(std::move(contact), book, merge);
+        ++made;
+    });
+    if (error) {
+        outcome.detail = ErrorText(error);
+        return error;
+    }
+    if (objects < 0 || made == 0) {
+        outcome.detail = path + ": " + CardProblem(exchange);
+        return RC_MISSING;
+    }
+    outcome.contacts += made;
+    outcome.offered += u32(objects);
+    return 0;
+}
+
+Book* TargetBook(IESheetState& state, DataMan& dataMan)
+{
+    return state.m_pTargetBook ? state.m_pTargetBook : dataMan.GetCurrentBook();
+}
+
+u32 ExportCards(IESheetState& state, DataMan& dataMan, IEOutcome& outcome, QObject* owner)
+{
+    const Book* book = TargetBook(state, dataMan);
+    if (!book) {
+        outcome.detail = kNoBook;
+        return RC_MISSING;
+    }
+    QSaveFile file(QString::fromStdString(state.m_strExportPath));
+    if (!file.open(QIODevice::WriteOnly)) {
+        ReportOpenFailure(owner, IDS_EXPORT_FILE_ERROR, state.m_strExportPath, file);
+        return RC_CANNOT_OPEN;
+    }
+    DelimitedTextFile out(file);
+    state.m_pOutput = &out;
+    const u32 result = IESheetState::ForEachBookContact(dataMan, *book, state.m_nDuplicatesFlag == 0,
+        [&state](const Contact& contact) { return state.WriteContactVCard(contact); });
+    state.m_pOutput = nullptr;
+    if (result == 0 && out.Flush() && file.commit())
+        return 0;
+    ReportOpenFailure(owner, IDS_EXPORT_FILE_ERROR, state.m_strExportPath, file);
+    outcome.detail = out.Error();
+    return result ? result : RC_SHORT_WRITE;
+}
+
+u32 ImportFromAddressBook(
+    IEWizard& wizard, DataMan& dataMan, ImportTransaction& transaction, IEOutcome& outcome)
+{
+    IESheetState& state = wizard.m_state;
+    const u32 result = ImportAddressBook(
+        dataMan, state.m_strImportPath, state.m_nDuplicatesFlag != 0, state.m_pTargetBook, transaction);
+    if (result == kAddressBookLibraryMissing && !AddressBookReaderInstalled())
+        outcome.detail = kNoAddressBooks;
+    else if (result)
+        outcome.detail = Printf(kAddressBookError, result);
+    return result;
+}
+
+u32 RunImport(IEWizard& wizard, DataMan& dataMan, IEOutcome& outcome, QObject* owner)
+{
+    IESheetState& state = wizard.m_state;
+    state.m_pOwner = owner;
+    if (wizard.m_nFormat == IEF_DATA_FILE) {
+        // The store's own import adds nothing unless the whole file reads.
+        u32 books = 0;
+        u32 contacts = 0;
+        const u32 result = dataMan.ImportFile(state.m_strImportPath, &books, &contacts,
+            state.m_nDuplicatesFlag ? IMPORT_MERGE : IMPORT_ATTACH, state.m_pTargetBook);
+        if (result == 0) {
+            outcome.books = books;
+            outcome.contacts = contacts;
+            outcome.changed = books != 0 || contacts != 0;
+        }
+        return result;
+    }
+    ImportTransaction transaction(dataMan);
+    u32 result = 0;
+    switch (wizard.m_nFormat) {
+    case IEF_VCARD:
+        result = ImportCardFile(state.m_strImportPath, state.m_nDuplicatesFlag != 0,
+            TargetBook(state, dataMan), transaction, outcome, owner);
+        break;
+    case IEF_ADDRESS_BOOK:
+        result = ImportFromAddressBook(wizard, dataMan, transaction, outcome);
+        break;
+    default:
+        result = state.ImportDelimitedText(dataMan);
+        outcome.detail = state.m_strError;
+        break;
+    }
+    if (result) {
+        transaction.Rollback();
+        outcome.contacts = 0;
+        outcome.offered = 0;
+        return result;
+    }
+    outcome.books = transaction.BooksAdded();
+    outcome.contacts = transaction.ContactsImported();
+    outcome.changed = transaction.Changed();
+    transaction.Commit();
+    return 0;
+}
+
+u32 RunExport(IEWizard& wizard, DataMan& dataMan, IEOutcome& outcome, QObject* owner)
+{
+    IESheetState& state = wizard.m_state;
+    state.m_pOwner = owner;
+    switch (wizard.m_nFormat) {
+    case IEF_DATA_FILE:
+        return dataMan.ExportBook(state.m_strExportPath, TargetBook(state, dataMan));
+    case IEF_VCARD:
+        return ExportCards(state, dataMan, outcome, owner);
+    default: {
+        const u32 result = state.ExportDelimitedText(dataMan);
+        if (result == RC_SHORT_WRITE)
+            outcome.detail = "The file could not be written whole; it was left as it was.";
+        return result;
+    }
+    }
+}
+
+}  // namespace
+
+IEOutcome RunImportExport(IEWizard& wizard, DataMan& dataMan, QObject* owner)
+{
+    IEOutcome outcome;
+    outcome.import = wizard.IsImport();
+    outcome.result = outcome.import ? RunImport(wizard, dataMan, outcome, owner)
+                                    : RunExport(wizard, dataMan, outcome, owner);
+    wizard.m_nBooksImported = outcome.books;
+    wizard.m_state.m_nContactsImported = outcome.contacts;
+    return outcome;
+}
+
+IEOutcome ImportVCardFiles(
+    DataMan& dataMan, const std::vector<std::string>& paths, Book* book, QObject* owner)
+{
+    IEOutcome outcome;
+    for (const std::string& path : paths) {
+        ImportTransaction transaction(dataMan);
+        IEOutcome file;
+        outcome.result = ImportCardFile(path, false, book, transaction, file, owner);
+        if (outcome.result) {
+            outcome.detail = file.detail;
+            transaction.Rollback();
+            break;
+        }
+        transaction.Commit();
+        outcome.contacts += file.contacts;
+        outcome.offered += file.offered;
+        outcome.changed = true;
+    }
+    return outcome;
+}
+
+std::string OutcomeText(const IEOutcome& outcome)
+{
+    if (outcome.result) {
+        std::string text = LoadResString(IDS_IE_FAILED);
+        if (!outcome.detail.empty())
+            text += "\n\n" + outcome.detail;
+        if (outcome.import)
+            text += "\n\n" + (outcome.contacts ? Printf(kKeptBefore, outcome.contacts) : kNothingImported);
+        return text;
+    }
+    if (!outcome.import)
+        return {};
+    std::string text
+        = Printf(LoadResString(IDS_IE_IMPORTED).c_str(), int(outcome.books), int(outcome.contacts));
+    if (outcome.offered > outcome.contacts)
+        text += "\n\n" + Printf(kLeftOut, outcome.offered - outcome.contacts, outcome.offered);
+    else if (!outcome.detail.empty())
+        text += "\n\n" + outcome.detail;
+    return text;
+}
+
+void ReportOutcome(const IEOutcome& outcome, QObject* owner)
+{
+    const std::string text = OutcomeText(outcome);
+    if (text.empty())
+        return;
+    if (outcome.result)
+        MsgStopText(text, owner);
+    else
+        MsgWarningText(text, owner);
+}
