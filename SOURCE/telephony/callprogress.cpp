@@ -39,8 +39,9 @@ CallProgress::CallProgress(
     connect(&m_dialTimer, &QTimer::timeout, this, &CallProgress::DialNow);
     connect(&m_graceTimer, &QTimer::timeout, this, [this] {
         m_bGrace = false;
-        emit GraceOver();
+        // OK is enabled first, so that it can take the focus.
         emit Changed();
+        emit GraceOver();
     });
     connect(&m_redialTimer, &QTimer::timeout, this, &CallProgress::OnRedialTick);
     connect(&m_closeTimer, &QTimer::timeout, this, [this] { End(IDCANCEL); });

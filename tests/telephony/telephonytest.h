@@ -38,9 +38,15 @@ public:
     std::function<void(CallProgress&)> onChange;
     std::vector<std::string> countdowns;
     std::vector<std::string> statuses;
+    std::vector<CallRequest> requests;
+    // Only notes what was asked for, as a user who cancels at once.
+    bool cancelAtOnce = false;
 
     int RunCallStatus(CallProgress& progress) override
     {
+        requests.push_back(progress.Request());
+        if (cancelAtOnce)
+            return IDCANCEL;
         QObject::connect(&progress, &CallProgress::Changed, [this, &progress] {
             const std::string& countdown = progress.CountdownText();
             if (progress.Countdown() > 0 || countdown == "0 sec") {
