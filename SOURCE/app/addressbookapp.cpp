@@ -8,10 +8,13 @@
 #include "platform/profile.h"
 #include "platform/ui/msgboxsink.h"
 
+#include <QMenu>
+#include <QMenuBar>
 #include <QSocketNotifier>
 #include <QStandardPaths>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <new>
 #include <sys/socket.h>
@@ -138,6 +141,10 @@ bool CAddressBookApp::InitInstance()
 
 int CAddressBookApp::ExitInstance(int code)
 {
+    // An instance that left because another runs writes nothing at all: the
+    // settings are the running one's.
+    if (!m_instanceLock)
+        return code;
     Profile::WriteInt("Settings", "RuverOvi", int(m_dwRunCounter + 1));
     if (m_bServicesStarted) {
         m_printMan.Save();
@@ -157,20 +164,40 @@ bool CAddressBookApp::notify(QObject* receiver, QEvent* event)
     try {
         return QApplication::notify(receiver, event);
     } catch (CSeException* e) {
-        // The fault is reported and the event dropped; the run goes on, so
-        // the user keeps the window and nothing of the session is lost.
-        ReportError(*e, true, true);
-        e->Delete();
-        return false;
+        EndAfterFault(e);
     } catch (const std::bad_alloc&) {
         CurrentMessageSink().ShowMessage(nullptr, "Out of memory.", kProductName, MB_OK | MB_ICONEXCLAMATION);
         return false;
     } catch (const std::exception&) {
-        // Events of the program's commands come as posted events; whatever
-        // failed in one, the next is handled.
-        MsgStopText("Internal application error.");
+        // Whatever failed in one event, the next is handled.
+        MsgStopText(IsMenuCommand(receiver, event) ? "Command failed." : "Internal application error.");
         return false;
     }
+}
+
+bool CAddressBookApp::IsMenuCommand(const QObject* receiver, const QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::Shortcut:
+        return true;
+    case QEvent::MouseButtonRelease:
+    case QEvent::KeyPress:
+        return qobject_cast<const QMenu*>(receiver) || qobject_cast<const QMenuBar*>(receiver);
+    default:
+        return false;
+    }
+}
+
+void CAddressBookApp::EndAfterFault(CSeException* e)
+{
+    // After a processor fault nobody can vouch for the store in memory:
+    // nothing is saved and the copy is left alone, so neither can be
+    // damaged. Every command that changes data has saved it already; at
+    // most the change in progress is lost.
+    ReportError(*e, true, true);
+    e->Delete();
+    std::fflush(nullptr);
+    std::_Exit(kFaultExitCode);
 }
 
 void CAddressBookApp::ReportError(const CSeException& e, bool writeLog, bool showDialog)
