@@ -1,5 +1,6 @@
 #include "app/addressbookapp.h"
 
+#include "app/bugreportdlg.h"
 #include "controls/flatctrlman.h"
 #include "core/errorreport.h"
 #include "core/seexception.h"
@@ -7,6 +8,7 @@
 #include "mainwnd/mainframe.h"
 #include "platform/profile.h"
 #include "platform/ui/msgboxsink.h"
+#include "telephony/ui/telephonyui.h"
 
 #include <QMenu>
 #include <QMenuBar>
@@ -125,6 +127,8 @@ bool CAddressBookApp::InitInstance()
     // Making a Qt window cannot fail short of running out of memory, which
     // ends the start like any other.
     m_mainFrame = std::make_unique<CMainFrame>(m_userMan);
+    // Calls show their status over the main window and are logged in the store.
+    InstallTelephonyUi(m_tapiMan, m_dataMan, m_mainFrame.get());
 
     m_dataMan.UpgradeOldContacts();
     m_userMan.ApplyToMainWindow(*m_mainFrame, !m_bShow);
@@ -207,11 +211,19 @@ void CAddressBookApp::ReportError(const CSeException& e, bool writeLog, bool sho
     const std::string report = BuildErrorReport(e, state);
     if (writeLog)
         AppendErrorLog(report);
-    if (showDialog) {
-        std::string line;
-        e.FormatMessage(line);
-        MsgStopText(line + "\n\nThe details were written to \"" + kErrorLogName + "\".");
+    if (!showDialog)
+        return;
+    if (CurrentMessageSinkIs(&g_widgetSink)) {
+        CDialogBugReport dialog(m_mainFrame ? static_cast<QWidget*>(m_mainFrame.get()) : nullptr);
+        dialog.SetReportText(report);
+        dialog.DoModal();
+        return;
     }
+    // Without windows to answer (tests, scripted runs) the report's first
+    // line goes to the message sink instead.
+    std::string line;
+    e.FormatMessage(line);
+    MsgStopText(line + "\n\nThe details were written to \"" + kErrorLogName + "\".");
 }
 
 bool CAddressBookApp::AcquireSingleInstance()

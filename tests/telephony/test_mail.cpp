@@ -1,4 +1,5 @@
 #include "platform/desktopmail.h"
+#include "support/mailstandin.h"
 #include "telephony/mailsession.h"
 #include "telephonytest.h"
 
@@ -19,16 +20,7 @@ protected:
     void SetUp() override
     {
         TolvaTest::SetUp();
-        m_record = m_dir->filePath(QStringLiteral("arguments"));
-        // A stand-in "xdg-email" that writes each argument on a line of its own.
-        m_program = m_dir->filePath(QStringLiteral("xdg-email"));
-        QFile script(m_program);
-        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-        script.write("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"" + m_record.toUtf8()
-            + ".tmp\"\nmv \"" + m_record.toUtf8() + ".tmp\" \"" + m_record.toUtf8() + "\"\n");
-        script.close();
-        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        SetMailProgramForTesting(&m_program);
+        m_standIn = std::make_unique<MailProgramStandIn>(m_dir->path());
         SetMailUrlOpenerForTesting(&RecordUrl);
         g_opened.clear();
         m_attachment = m_dir->filePath(QStringLiteral("tolva_error.log")).toStdString();
@@ -37,24 +29,14 @@ protected:
     }
     void TearDown() override
     {
-        SetMailProgramForTesting(nullptr);
+        m_standIn.reset();
         SetMailUrlOpenerForTesting(nullptr);
         TolvaTest::TearDown();
     }
 
-    QStringList Recorded()
-    {
-        if (!WaitUntil([this] { return QFile::exists(m_record); }))
-            return {};
-        QFile file(m_record);
-        file.open(QIODevice::ReadOnly);
-        QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
-        lines.removeLast();
-        return lines;
-    }
+    QStringList Recorded() { return m_standIn->Arguments(); }
 
-    QString m_program;
-    QString m_record;
+    std::unique_ptr<MailProgramStandIn> m_standIn;
     std::string m_attachment;
 };
 
@@ -82,7 +64,7 @@ TEST_F(MailTest, TheMailProgramGetsEveryFieldAsItsOwnArgument)
             "support@example.org", "ann@example.org"}));
 
     // Only copies: the mail still goes to them.
-    QFile::remove(m_record);
+    m_standIn->Forget();
     CMailMessage copies;
     copies.m_cc = {"bob@example.org"};
     ASSERT_EQ(session.Send(copies, true), 1);
@@ -105,8 +87,7 @@ TEST_F(MailTest, UnsafeRecipientsAndMissingAttachmentsSendNothing)
     message.m_attachmentPaths = {m_attachment + ".gone"};
     EXPECT_EQ(session.Send(message, true), 0);
     EXPECT_EQ(session.GetLastError(), MAPI_E_ATTACHMENT_NOT_FOUND);
-    WaitUntil([] { return false; }, 50);
-    EXPECT_FALSE(QFile::exists(m_record));
+    EXPECT_TRUE(m_standIn->Arguments(50).isEmpty());
 }
 
 TEST_F(MailTest, WithoutTheMailProgramAMailtoAddressIsOpened)
