@@ -150,13 +150,15 @@ void CFieldListBox::Dragging(QPoint globalPos)
     m_bMoved = true;
     if (m_dragWnd)
         m_dragWnd->CentreOn(globalPos);
-    if (rect().contains(mapFromGlobal(globalPos))) {
-        setCursor(Qt::ArrowCursor);
-        return;
-    }
     CFlatHeaderCtrl* header = m_grid ? m_grid->Header() : nullptr;
     if (!header)
         return;
+    // Back over the list, the field goes nowhere.
+    if (rect().contains(mapFromGlobal(globalPos))) {
+        m_nInsertPos = header->SetHotDivider(-1);
+        setCursor(Qt::ArrowCursor);
+        return;
+    }
     m_nInsertPos = header->SetHotDividerAt(globalPos);
     setCursor(m_nInsertPos >= 0 ? Qt::ArrowCursor : Qt::ForbiddenCursor);
 }
@@ -189,8 +191,9 @@ void CFieldListBox::Dropped(QPoint globalPos)
     EndDrag();
     m_nInsertPos = -1;
     // Only a drop on the header inserts the field and takes it off the list.
-    if (position >= 0 && m_grid && m_grid->InsertColumn(column, position) >= 0)
-        m_grid->RefillFieldChooser();
+    // (The grid refills this list when the column is inserted.)
+    if (position >= 0 && m_grid)
+        m_grid->InsertColumn(column, position);
 }
 
 void CFieldListBox::mousePressEvent(QMouseEvent* event)

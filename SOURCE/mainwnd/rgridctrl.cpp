@@ -290,7 +290,12 @@ int CRGridCtrl::Refill(bool resetLayout, bool fill)
         if (m_nSortColumn > 0)
             Sort(m_nSortColumn, m_nSortDirection);
         verticalScrollBar()->setValue(0);
-        SetSortArrow();
+        // Rows are not sorted by the icon column on a refill, so no arrow
+        // claims they are.
+        if (m_nSortColumn > 0)
+            SetSortArrow();
+        else
+            m_header->SetSortItem(-1, m_nSortDirection);
         if (!m_rows.empty()) {
             m_rows[0].state = GRS_FOCUS | GRS_SELECTED;
             m_nFocusRow = 0;
@@ -399,6 +404,7 @@ int CRGridCtrl::InsertColumn(int column, int position)
     const int index = m_header->InsertItem(position, item);
     m_header->SetItemLimits(index, info.LimitFlags(), info.m_nMinWidth, info.m_nMaxWidth);
     info.m_nWidth = m_header->GetItemWidth(index);
+    RefillFieldChooser();
     RemeasureAll();
     UpdateScrollRanges();
     viewport()->update();
@@ -414,6 +420,7 @@ bool CRGridCtrl::RemoveColumnAt(int item)
     for (GridRow& r : m_rows) {
         std::erase_if(r.cells, [column](const GridCell& c) { return c.column == column; });
     }
+    RefillFieldChooser();
     RemeasureAll();
     UpdateScrollRanges();
     viewport()->update();
@@ -517,7 +524,6 @@ void CRGridCtrl::RemoveColumn()
     if (int(m_header->GetItemData(item)) == m_nSortColumn)
         m_nSortColumn = -1;
     RemoveColumnAt(item);
-    RefillFieldChooser();
     SetSortArrow();
     SaveLayout();
 }

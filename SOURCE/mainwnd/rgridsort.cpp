@@ -179,9 +179,11 @@ void CRGridCtrl::OnHeaderDividerDblClick(int item)
     if (m_columns[size_t(column)].m_dwFlags & HDF_STRING) {
         for (int row = 0; row < GetRowCount(); ++row) {
             const QString text = GetCellText(row, column);
-            if (!text.isEmpty())
+            if (text.contains(QLatin1Char('\t')))
                 widest = std::max(
                     widest, fm.boundingRect(QRect(0, 0, 1 << 20, 1 << 20), Qt::TextExpandTabs, text).width());
+            else if (!text.isEmpty())
+                widest = std::max(widest, fm.horizontalAdvance(text));
         }
     }
     const HeaderItem* it = m_header->GetItem(item);
@@ -196,7 +198,6 @@ bool CRGridCtrl::OnHeaderEndDrag(int item, int dropMode)
             if (int(m_header->GetItemData(item)) == m_nSortColumn)
                 m_nSortColumn = -1;
             RemoveColumnAt(item);
-            RefillFieldChooser();
             SetSortArrow();
         }
         return true;
