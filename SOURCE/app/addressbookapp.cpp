@@ -1,6 +1,7 @@
 #include "app/addressbookapp.h"
 
 #include "app/bugreportdlg.h"
+#include "app/commandhooks.h"
 #include "controls/flatctrlman.h"
 #include "core/errorreport.h"
 #include "core/seexception.h"
@@ -8,7 +9,6 @@
 #include "mainwnd/mainframe.h"
 #include "platform/profile.h"
 #include "platform/ui/msgboxsink.h"
-#include "telephony/ui/telephonyui.h"
 
 #include <QMenu>
 #include <QMenuBar>
@@ -127,8 +127,8 @@ bool CAddressBookApp::InitInstance()
     // Making a Qt window cannot fail short of running out of memory, which
     // ends the start like any other.
     m_mainFrame = std::make_unique<CMainFrame>(m_userMan, m_dataMan, m_tapiMan, !m_bShow);
-    // Calls show their status over the main window and are logged in the store.
-    InstallTelephonyUi(m_tapiMan, m_dataMan, m_mainFrame.get());
+    // The commands of telephony, mail and the data dump.
+    InstallCommandHooks(*m_mainFrame, m_tapiMan, m_dataMan, m_userMan);
 
     m_dataMan.UpgradeOldContacts();
     m_userMan.ApplyToMainWindow(*m_mainFrame, !m_bShow);

@@ -1,5 +1,6 @@
 #define QTEST_QPA_MOUSE_HANDLING
 #include "controls/flatbutton.h"
+#include "support/modal.h"
 #include "support/pictures.h"
 #include "telephony/calllog.h"
 #include "telephony/ui/calllogdlg.h"
@@ -20,21 +21,6 @@
 #include <QTreeWidget>
 
 namespace {
-
-// Runs the action on the next modal dialog of the type once it shows.
-template <class Dialog> void OnModal(std::function<void(Dialog*)> action)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            action(dialog);
-        }
-    });
-    timer->start();
-}
 
 const std::pair<const char*, QPalette> kPalettes[] = {{"light", LightPalette()}, {"dark", DarkPalette()}};
 

@@ -47,6 +47,12 @@ void RunSpeedDial(TapiMan& tapiMan, DataMan& dataMan, QWidget* owner)
     dialog.DoModal();
 }
 
+void RunSpeedDialList(DataMan& dataMan, QWidget* owner)
+{
+    CDialogSpeedDialPrefs dialog(dataMan, owner);
+    dialog.DoModal();
+}
+
 void RunCallLog(TapiMan& tapiMan, DataMan& dataMan, QWidget* owner, u32 contactId, const std::string& title)
 {
     CDialogCallLog dialog(tapiMan, dataMan, owner);

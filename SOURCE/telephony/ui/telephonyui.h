@@ -19,4 +19,6 @@ void InstallTelephonyUi(TapiMan& tapiMan, DataMan& dataMan, QWidget* owner);
 void RunManualDial(
     TapiMan& tapiMan, QWidget* owner, std::function<void(const std::string& phone)> createContact);
 void RunSpeedDial(TapiMan& tapiMan, DataMan& dataMan, QWidget* owner);
+// The ten slots to edit.
+void RunSpeedDialList(DataMan& dataMan, QWidget* owner);
 void RunCallLog(TapiMan& tapiMan, DataMan& dataMan, QWidget* owner, u32 contactId, const std::string& title);
