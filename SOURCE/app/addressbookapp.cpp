@@ -1,5 +1,7 @@
 #include "app/addressbookapp.h"
 
+#include "app/bugreportdlg.h"
+#include "app/commandhooks.h"
 #include "controls/flatctrlman.h"
 #include "core/errorreport.h"
 #include "core/seexception.h"
@@ -156,6 +158,8 @@ bool CAddressBookApp::InitInstance()
     // ends the start like any other.
     m_mainFrame = std::make_unique<CMainFrame>(m_userMan, m_dataMan, m_tapiMan, !m_bShow);
     InstallImportExport(*m_mainFrame, m_dataMan);
+    // The commands of telephony, mail and the data dump.
+    InstallCommandHooks(*m_mainFrame, m_tapiMan, m_dataMan, m_userMan);
 
     m_dataMan.UpgradeOldContacts();
     m_userMan.ApplyToMainWindow(*m_mainFrame, !m_bShow);
@@ -240,11 +244,19 @@ void CAddressBookApp::ReportError(const CSeException& e, bool writeLog, bool sho
     const std::string report = BuildErrorReport(e, state);
     if (writeLog)
         AppendErrorLog(report);
-    if (showDialog) {
-        std::string line;
-        e.FormatMessage(line);
-        MsgStopText(line + "\n\nThe details were written to \"" + kErrorLogName + "\".");
+    if (!showDialog)
+        return;
+    if (CurrentMessageSinkIs(&g_widgetSink)) {
+        CDialogBugReport dialog(m_mainFrame ? static_cast<QWidget*>(m_mainFrame.get()) : nullptr);
+        dialog.SetReportText(report);
+        dialog.DoModal();
+        return;
     }
+    // Without windows to answer (tests, scripted runs) the report's first
+    // line goes to the message sink instead.
+    std::string line;
+    e.FormatMessage(line);
+    MsgStopText(line + "\n\nThe details were written to \"" + kErrorLogName + "\".");
 }
 
 bool CAddressBookApp::AcquireSingleInstance()

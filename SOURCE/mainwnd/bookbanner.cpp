@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
+#include <cstdlib>
 
 namespace {
 
@@ -151,7 +152,12 @@ void CBookBanner::paintEvent(QPaintEvent*)
         return;
     }
     p.fillRect(rect(), shadow);
-    p.setPen(GetSysColor(COLOR_WINDOW, this));
+    // The window colour on the shadow reads well in light palettes; in dark
+    // ones both are dark, and the window's text colour is taken instead.
+    QColor text = GetSysColor(COLOR_WINDOW, this);
+    if (std::abs(text.lightness() - shadow.lightness()) < 96)
+        text = GetSysColor(COLOR_WINDOWTEXT, this);
+    p.setPen(text);
     QFont large = font();
     large.setBold(true);
     large.setPixelSize(std::max(12, height() * 17 / 25));

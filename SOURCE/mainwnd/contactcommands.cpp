@@ -101,7 +101,7 @@ void CContainerWnd::MapCommands()
 
     auto& map = m_commands;
     map.On(
-        ID_CONTACT_NEW,
+        ID_NEW_CONTACT,
         [this](u32) {
             if (m_bFindMode)
                 return;
@@ -112,7 +112,7 @@ void CContainerWnd::MapCommands()
         rule([](const Facts& f) { return f.editing && !f.inDeletedItems && !f.findMode && !f.dialogOpen; }));
     const auto modify = rule([](const Facts& f) { return f.editing && f.selected == 1; });
     map.On(
-        ID_CONTACT_PROPERTIES, [this](u32) { OnModifyContact(); }, modify);
+        ID_CONTACT_PROPS, [this](u32) { OnModifyContact(); }, modify);
     map.On(
         ID_CONTACT_MODIFY, [this](u32) { OnModifyContact(); }, modify);
     map.On(

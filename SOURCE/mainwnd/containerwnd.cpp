@@ -80,7 +80,7 @@ void CContainerWnd::CreatePanes()
     m_grid.reset(list);
     m_grid->Widget()->installEventFilter(this);
     m_grid->onSelectionChanged = [this] { OnSelectionChanged(); };
-    m_grid->onRowActivated = [this] { OnCmdMsg(ID_CONTACT_PROPERTIES); };
+    m_grid->onRowActivated = [this] { OnCmdMsg(ID_CONTACT_PROPS); };
     m_pager = new CPagerWnd(this);
     m_alphabetBar = new CLetterToolBar(m_pager);
     m_pager->SetBar(m_alphabetBar);
@@ -355,7 +355,7 @@ bool CContainerWnd::eventFilter(QObject* watched, QEvent* event)
         }
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && watched == m_grid->Widget()
             && !(key->modifiers() & Qt::AltModifier)) {
-            m_frame.OnCommand(ID_CONTACT_PROPERTIES);
+            m_frame.OnCommand(ID_CONTACT_PROPS);
             return true;
         }
     } else if (event->type() == QEvent::ContextMenu) {
