@@ -91,7 +91,14 @@ void CRGridCtrl::LoadFonts()
     const LOGFONT* header = m_userMan.GetFont(UFK_HEADER);
     m_headerFont = header ? QFontFromLogFont(*header) : QApplication::font();
     SyncHeaderFont();
-    m_nEmptyBoxHeight = QFontMetrics(m_font).lineSpacing() + 2;
+    GridFontChanged();
+}
+
+void CRGridCtrl::GridFontChanged()
+{
+    const int line = QFontMetrics(m_font).lineSpacing();
+    m_nEmptyBoxHeight = line + 2;
+    m_nSpacingLow = m_nSpacingHigh = line;
     RemeasureAll();
 }
 
@@ -321,7 +328,7 @@ const GridCell& CRGridCtrl::Cell(GridRow& row, int column)
     if (info.m_dwFlags & HDF_IMAGE)
         cell.image = GetFieldNumber(*row.contact, u32(info.m_nFieldId), 0);
     if (info.m_dwFlags & HDF_STRING)
-        cell.text = QString::fromStdString(FormatFieldText(*row.contact, u32(info.m_nFieldId)));
+        cell.text = FormatFieldText(*row.contact, u32(info.m_nFieldId));
     row.cells.push_back(std::move(cell));
     return row.cells.back();
 }
@@ -330,7 +337,7 @@ QString CRGridCtrl::GetCellText(int row, int column)
 {
     if (row < 0 || row >= GetRowCount() || column < 0 || column >= kGridColumnCount)
         return QString();
-    return Cell(m_rows[size_t(row)], column).text;
+    return QString::fromStdString(Cell(m_rows[size_t(row)], column).text);
 }
 
 int CRGridCtrl::GetCellImage(int row, int column)

@@ -14,6 +14,7 @@
 
 #include <QAbstractScrollArea>
 #include <QPointer>
+#include <QUrl>
 #include <array>
 #include <functional>
 #include <string>
@@ -63,6 +64,11 @@ constexpr int DRAG_SOURCE_CONTACTS = 2;
 int GetDragSourceKind();
 void SetDragSourceKind(int kind);
 
+// The address a web-page cell opens: an http or https address ("http://"
+// added when the text names no scheme); invalid for anything else, so that
+// a contact's text never runs a program or opens a local file.
+QUrl WebPageUrl(const QString& text);
+
 struct GridHitTest {
     QPoint point;
     u32 flags = 0;
@@ -74,7 +80,7 @@ struct GridCell {
     int column = -1;
     int image = -1;
     int check = -1;  // -1 none, 0 clear, 1 set
-    QString text;
+    std::string text;  // UTF-8, as the store keeps it
 };
 
 struct GridRow {
@@ -183,6 +189,8 @@ public:
     void SetScrollPosition(int bar, int position, bool redraw);
     int GetFirstVisibleRow() const;
     int GetLastFullRow();
+    // The first row of the screen whose last whole row is the one given.
+    int TopRowEndingAt(int last);
     int GetRowHeight(int row);
     QFont RowFont(const Contact& contact) const;
     const QFont& GridFont() const { return m_font; }
@@ -227,7 +235,8 @@ private:
     void OnHeaderContextMenu(int item, QPoint globalPos) override;
 
     const GridCell& Cell(GridRow& row, int column);
-    QString SortText(int row, int column);
+    // The text a row sorts by in a column, case folded.
+    std::string SortKey(int row, int column);
     int MeasureRow(GridRow& row);
     void RemeasureAll() { ++m_nLayoutGen; }
     void RemoveAllColumns();
@@ -247,6 +256,7 @@ private:
     void ScrollPage(bool down);
     void MoveFocus(int row, Qt::KeyboardModifiers modifiers);
     void LoadFonts();
+    void GridFontChanged();
     void SyncHeaderFont();
 
     DataMan& m_dataMan;

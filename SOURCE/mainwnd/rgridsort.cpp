@@ -45,7 +45,9 @@ const DateValue* ContactDate(const Contact& c, u32 fieldId)
 struct SortKeys {
     std::vector<bool> empty;
     std::vector<double> numbers;
-    std::vector<QCollatorSortKey> texts;
+    // Collation keys; in the C locale the folded texts themselves.
+    std::vector<QCollatorSortKey> collated;
+    std::vector<std::string> folded;  // UTF-8, whose bytes sort as code points
 
     int Compare(size_t a, size_t b) const
     {
@@ -53,24 +55,27 @@ struct SortKeys {
             return int(empty[b]) - int(empty[a]);
         if (!numbers.empty())
             return numbers[a] < numbers[b] ? -1 : numbers[b] < numbers[a] ? 1 : 0;
-        return texts[a].compare(texts[b]);
+        if (!folded.empty())
+            return folded[a].compare(folded[b]);
+        return collated[a].compare(collated[b]);
     }
 };
 
 }  // namespace
 
-QString CRGridCtrl::SortText(int row, int column)
+std::string CRGridCtrl::SortKey(int row, int column)
 {
-    const Contact& c = *m_rows[size_t(row)].contact;
+    GridRow& r = m_rows[size_t(row)];
+    const Contact& c = *r.contact;
     if (m_columns[size_t(column)].m_nFieldId != i32(FID_NAME))
-        return GetCellText(row, column);
+        return FoldCase(Cell(r, column).text);
     switch (m_userMan.m_dwNameColumnFlags) {
     case 0:
-        return QString::fromStdString(c.m_strFirstName);
+        return FoldCase(c.m_strFirstName);
     case 1:
-        return QString::fromStdString(c.m_strLastName);
+        return FoldCase(c.m_strLastName);
     default:
-        return QString::fromStdString(c.m_strName);
+        return FoldCase(c.m_strName);
     }
 }
 
@@ -93,13 +98,20 @@ void CRGridCtrl::Sort(int column, int ascending)
     } else {
         QCollator collator;
         collator.setCaseSensitivity(Qt::CaseInsensitive);
-        keys.texts.reserve(count);
+        const bool codePoints = collator.locale().language() == QLocale::C;
+        if (codePoints)
+            keys.folded.reserve(count);
+        else
+            keys.collated.reserve(count);
         for (size_t i = 0; i < count; ++i) {
             // Folded first, so that case never orders texts, whatever the
             // collation of the locale does with it.
-            const QString text = SortText(int(i), column).toCaseFolded();
-            keys.empty[i] = text.isEmpty();
-            keys.texts.push_back(collator.sortKey(text));
+            std::string text = SortKey(int(i), column);
+            keys.empty[i] = text.empty();
+            if (codePoints)
+                keys.folded.push_back(std::move(text));
+            else
+                keys.collated.push_back(collator.sortKey(QString::fromStdString(text)));
         }
     }
     std::vector<int> order(count);
