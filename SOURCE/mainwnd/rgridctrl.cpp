@@ -289,11 +289,12 @@ int CRGridCtrl::Refill(bool resetLayout, bool fill)
         RefillFieldChooser();
     }
     if (fill && book) {
+        // The contact map is built when first asked for.
+        m_bRowMapValid = false;
         m_rows.reserve(book->m_members.size());
         size_t position = 0;
         while (Contact* contact = book->GetNextContact(m_dataMan, position))
             AddContactRow(contact, false, false);
-        m_bRowMapValid = false;
         if (m_nSortColumn > 0)
             Sort(m_nSortColumn, m_nSortDirection);
         verticalScrollBar()->setValue(0);

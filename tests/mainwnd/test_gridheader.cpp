@@ -89,6 +89,29 @@ TEST_F(GridHeaderTest, LimitsAndDividers)
     EXPECT_EQ(m_header->HeaderFont(), before);
 }
 
+TEST_F(GridHeaderTest, ClicksSortAndFlipTheDirection)
+{
+    const auto click = [&](int column) {
+        Mouse(m_header, QEvent::MouseButtonPress, ItemPoint(column));
+        Mouse(m_header, QEvent::MouseButtonRelease, ItemPoint(column), Qt::NoButton);
+    };
+    click(kName);
+    EXPECT_EQ(m_grid->GetSortDirection(), 0);
+    click(kName);
+    EXPECT_EQ(m_grid->GetSortDirection(), 1);
+    click(3);
+    int ascending = 0;
+    EXPECT_EQ(m_header->GetSortItem(&ascending), m_grid->HeaderItemOfColumn(3));
+    EXPECT_EQ(ascending, 1);
+    EXPECT_EQ(m_grid->GetSortColumn(), 3);
+
+    // Rows are sorted by the icon column only on a click, never on a refill.
+    click(0);
+    EXPECT_EQ(m_grid->GetSortColumn(), 0);
+    m_grid->Refill(false, true);
+    EXPECT_EQ(m_header->GetSortItem(), -1);
+}
+
 TEST_F(GridHeaderTest, DraggingItemsMovesThemAndTheArrowFollows)
 {
     EXPECT_EQ(m_header->GetSortItem(), m_grid->HeaderItemOfColumn(kName));
@@ -142,8 +165,12 @@ TEST_F(GridHeaderTest, DroppingOffTheHeaderRemovesOnlyWhileTheChooserIsOpen)
     chooser->Groups()->setCurrentIndex(7);
     EXPECT_EQ(chooser->List()->count(), 71);
     EXPECT_EQ(chooser->List()->Columns().front(), 0);
+    m_grid->SetMenuItem(m_grid->HeaderItemOfColumn(kName));
+    m_grid->SortDescending();
     chooser->RestoreButton()->click();
     EXPECT_EQ(m_grid->GetShownColumns(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(m_grid->GetSortColumn(), kName);
+    EXPECT_EQ(m_grid->GetSortDirection(), 1);
     EXPECT_EQ(chooser->List()->count(), 65);
 }
 

@@ -58,6 +58,8 @@ TEST_F(GridPictureTest, Pictures)
         CFieldChooserDlg* chooser = m_grid->GetFieldChooser();
         SavePicture(Grab(chooser), QStringLiteral("fieldchooser-") + look);
         chooser->close();
+        CDialogChooseFields choose(m_user);
+        SavePicture(Grab(&choose), QStringLiteral("choosefields-") + look);
         QCoreApplication::processEvents();
         EXPECT_EQ(m_grid->GetFieldChooser(), nullptr);
     }
