@@ -25,6 +25,7 @@ class Book;
 class CFieldChooserDlg;
 class Contact;
 class DataMan;
+class QMenu;
 class QMimeData;
 class UserMan;
 
@@ -157,6 +158,8 @@ public:
     int GetMenuItem() const { return m_nMenuItem; }
     void SetMenuItem(int item) { m_nMenuItem = item; }
     bool OnHeaderCommand(u32 id);
+    // The header's pop-up menu: the four commands, in the menu's order.
+    static void AppendHeaderMenu(QMenu* menu);
     void SortAscending();
     void SortDescending();
     void ShowFieldChooser();
@@ -207,7 +210,8 @@ public:
 
 signals:
     // A right click on the header; the container shows the header's menu
-    // and hands its command to OnHeaderCommand.
+    // and hands its command to OnHeaderCommand. While nothing listens, the
+    // grid shows the menu and carries the command out itself.
     void headerMenuRequested(int item, QPoint globalPos);
 
 protected:

@@ -4,9 +4,12 @@
 #include "core/userman.h"
 #include "mainwnd/fieldchooser.h"
 #include "mainwnd/rgridctrl.h"
+#include "platform/ui/menu.h"
 
 #include <QCollator>
 #include <QFontMetrics>
+#include <QMenu>
+#include <QMetaMethod>
 #include <QScrollBar>
 #include <algorithm>
 #include <cmath>
@@ -227,5 +230,21 @@ void CRGridCtrl::OnHeaderOrderChanged()
 void CRGridCtrl::OnHeaderContextMenu(int item, QPoint globalPos)
 {
     m_nMenuItem = item;
-    emit headerMenuRequested(item, globalPos);
+    if (isSignalConnected(QMetaMethod::fromSignal(&CRGridCtrl::headerMenuRequested))) {
+        emit headerMenuRequested(item, globalPos);
+        return;
+    }
+    QMenu menu(this);
+    AppendHeaderMenu(&menu);
+    if (const QAction* chosen = menu.exec(globalPos))
+        OnHeaderCommand(GetCommandId(chosen));
+}
+
+void CRGridCtrl::AppendHeaderMenu(QMenu* menu)
+{
+    AppendMenuItem(menu, ID_HEADER_SORT_ASCENDING, QStringLiteral("Sort &Ascending"));
+    AppendMenuItem(menu, ID_HEADER_SORT_DESCENDING, QStringLiteral("Sort &Descending"));
+    menu->addSeparator();
+    AppendMenuItem(menu, ID_HEADER_FIELDS, QStringLiteral("&Contact List Fields"));
+    AppendMenuItem(menu, ID_HEADER_REMOVE_COLUMN, QStringLiteral("&Remove Column"));
 }

@@ -4,6 +4,7 @@
 #include "mainwnd/fieldchooser.h"
 
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QMouseEvent>
 
 namespace {
@@ -104,6 +105,19 @@ TEST_F(GridHeaderTest, ClicksSortAndFlipTheDirection)
     EXPECT_EQ(m_header->GetSortItem(&ascending), m_grid->HeaderItemOfColumn(3));
     EXPECT_EQ(ascending, 1);
     EXPECT_EQ(m_grid->GetSortColumn(), 3);
+
+    // The header's menu acts on the item it was opened over.
+    int menuItem = -2;
+    QObject::connect(
+        m_grid, &CRGridCtrl::headerMenuRequested, m_grid, [&](int item, QPoint) { menuItem = item; });
+    QContextMenuEvent menu(
+        QContextMenuEvent::Mouse, ItemPoint(kName), m_header->mapToGlobal(ItemPoint(kName)));
+    QCoreApplication::sendEvent(m_header, &menu);
+    EXPECT_EQ(menuItem, m_grid->HeaderItemOfColumn(kName));
+    EXPECT_TRUE(m_grid->OnHeaderCommand(ID_HEADER_SORT_DESCENDING));
+    EXPECT_EQ(m_grid->GetSortColumn(), kName);
+    EXPECT_EQ(m_grid->GetSortDirection(), 0);
+    EXPECT_FALSE(m_grid->OnHeaderCommand(ID_CONTACT_NEW));
 
     // Rows are sorted by the icon column only on a click, never on a refill.
     click(0);
