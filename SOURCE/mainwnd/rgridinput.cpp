@@ -470,8 +470,10 @@ u32 CRGridCtrl::DropFiles(const QMimeData* data)
     for (const QUrl& url : data->urls()) {
         if (!url.isLocalFile())
             continue;
+        // A file that cannot be opened ends the drop; one without cards
+        // does not keep the files after it out.
         result = ImportVCardFile(url.toLocalFile());
-        if (result)
+        if (result == RC_CANNOT_OPEN)
             break;
     }
     return result;

@@ -1,9 +1,13 @@
+#include "core/utilities.h"
 #include "gridtest.h"
 #include "mainwnd/dragwnd.h"
 #include "mainwnd/gridlayout.h"
 #include "platform/ui/syscolor.h"
 
+#include <QFile>
+#include <QMimeData>
 #include <QScrollBar>
+#include <QUrl>
 
 namespace {
 
@@ -127,4 +131,34 @@ TEST_F(GridTest, HeaderLimitsWidthsAndDropArrows)
     EXPECT_EQ(drop.size(), QSize(12, 40));
     drop.MoveTo(100, 50);
     EXPECT_EQ(drop.pos(), QPoint(94, 30));
+}
+
+TEST_F(GridTest, DroppedFilesAreImportedWhenOneIsACard)
+{
+    m_grid->Refill(false, true);
+    const QString card = m_dir->filePath(QStringLiteral("ann.vcf"));
+    const QString text = m_dir->filePath(QStringLiteral("notes.txt"));
+    for (const auto& [path, bytes] : {std::pair{card,
+                                          QByteArray("BEGIN:VCARD\r\nVERSION:2.1\r\nN:Lee;Ann\r\nFN:Ann "
+                                                     "Lee\r\nEND:VCARD\r\n")},
+             std::pair{text, QByteArray("just text")}}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    QMimeData onlyText;
+    onlyText.setUrls({QUrl::fromLocalFile(text)});
+    EXPECT_FALSE(m_grid->CanAcceptDrop(&onlyText));
+    QMimeData both;
+    both.setUrls({QUrl::fromLocalFile(text), QUrl::fromLocalFile(card)});
+    ASSERT_TRUE(m_grid->CanAcceptDrop(&both));
+    EXPECT_EQ(m_grid->DropFiles(&both), 0u);
+    ASSERT_EQ(m_grid->GetRowCount(), 1);
+    EXPECT_EQ(m_grid->GetRowContact(0)->m_strLastName, "Lee");
+
+    QMimeData missing;
+    missing.setUrls(
+        {QUrl::fromLocalFile(m_dir->filePath(QStringLiteral("gone.vcf"))), QUrl::fromLocalFile(card)});
+    EXPECT_EQ(m_grid->DropFiles(&missing), RC_CANNOT_OPEN);
+    EXPECT_EQ(m_grid->GetRowCount(), 1);
 }
