@@ -472,23 +472,26 @@ bool CRGridCtrl::OnHeaderCommand(u32 id)
 
 void CRGridCtrl::SortAscending()
 {
-    const int column = int(m_header->GetItemData(m_nMenuItem));
-    if (m_nMenuItem < 0 || (column == m_nSortColumn && m_nSortDirection == 1))
-        return;
-    m_nSortColumn = column;
-    m_nSortDirection = 1;
-    Sort(column, 1);
-    SetSortArrow();
+    SortMenuItem(1);
 }
 
 void CRGridCtrl::SortDescending()
 {
+    SortMenuItem(0);
+}
+
+void CRGridCtrl::SortMenuItem(int ascending)
+{
     const int column = int(m_header->GetItemData(m_nMenuItem));
-    if (m_nMenuItem < 0 || (column == m_nSortColumn && m_nSortDirection == 0))
-        return;
+    if (m_nMenuItem >= 0 && (column != m_nSortColumn || m_nSortDirection != ascending))
+        SortBy(column, ascending);
+}
+
+void CRGridCtrl::SortBy(int column, int ascending)
+{
     m_nSortColumn = column;
-    m_nSortDirection = 0;
-    Sort(column, 0);
+    m_nSortDirection = ascending;
+    Sort(column, ascending);
     SetSortArrow();
 }
 

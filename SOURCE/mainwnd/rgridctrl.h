@@ -239,6 +239,9 @@ private:
     void OnHeaderContextMenu(int item, QPoint globalPos) override;
 
     const GridCell& Cell(GridRow& row, int column);
+    void SortMenuItem(int ascending);
+    // Makes the column and direction the grid's, sorts and sets the arrow.
+    void SortBy(int column, int ascending);
     // The text a row sorts by in a column, case folded.
     std::string SortKey(int row, int column);
     int MeasureRow(GridRow& row);

@@ -154,13 +154,7 @@ void CRGridCtrl::ApplyOrder(const std::vector<int>& order)
 void CRGridCtrl::OnHeaderItemClick(int item)
 {
     const int column = int(m_header->GetItemData(item));
-    if (column == m_nSortColumn)
-        m_nSortDirection = m_nSortDirection ? 0 : 1;
-    else
-        m_nSortDirection = 1;
-    m_nSortColumn = column;
-    Sort(column, m_nSortDirection);
-    SetSortArrow();
+    SortBy(column, column == m_nSortColumn ? !m_nSortDirection : 1);
 }
 
 void CRGridCtrl::OnHeaderItemWidthChanged(int item, int)
