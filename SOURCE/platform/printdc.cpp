@@ -3,32 +3,26 @@
 #include "platform/fontconv.h"
 
 #include <QFontMetricsF>
-#include <QHash>
 #include <QPainter>
 #include <cmath>
 
 namespace {
 
-// Fonts made for drawing, by the bytes of their LOGFONT: pagination asks
-// for the same few fonts many thousand times.
-const QFont& CachedFont(const LOGFONT& lf)
+// The font that draws a LOGFONT whose height is in logical units.
+QFont MakeFont(const LOGFONT& lf)
 {
-    static QHash<QByteArray, QFont> cache;
-    const QByteArray key(reinterpret_cast<const char*>(&lf), sizeof lf);
-    auto it = cache.find(key);
-    if (it == cache.end()) {
-        LOGFONT face = lf;
-        face.lfHeight = 0;
-        QFont font = QFontFromLogFont(face);
-        font.setPixelSize(std::max(1, std::abs(lf.lfHeight)));
-        // Metrics must not depend on the device's hinting, or a page measured
-        // on one device would break differently on another.
-        font.setHintingPreference(QFont::PreferNoHinting);
-        font.setKerning(false);
-        it = cache.insert(key, font);
-    }
-    return *it;
+    LOGFONT face = lf;
+    face.lfHeight = 0;
+    QFont font = QFontFromLogFont(face);
+    font.setPixelSize(std::max(1, std::abs(lf.lfHeight)));
+    // Measures must not depend on the device's hinting, or a page measured
+    // on one device would break differently on another.
+    font.setHintingPreference(QFont::PreferNoHinting);
+    font.setKerning(false);
+    return font;
 }
+
+constexpr size_t kKeptFonts = 16;
 
 }  // namespace
 
@@ -99,27 +93,77 @@ void CPrintDC::IntersectClipRect(const RECT& rect)
     ClipChanged();
 }
 
+const CPrintDC::FontEntry& CPrintDC::Entry(const LOGFONT& font) const
+{
+    if (m_lastFont && m_lastFont->logFont == font)
+        return *m_lastFont;
+    for (const auto& entry : m_fonts)
+        if (entry->logFont == font)
+            return *(m_lastFont = entry.get());
+    if (m_fonts.size() >= kKeptFonts)
+        m_fonts.erase(m_fonts.begin());
+    const QFont qfont = MakeFont(font);
+    const QFontMetricsF fm(qfont);
+    TEXTMETRIC tm;
+    tm.tmAscent = i32(std::lround(fm.ascent()));
+    tm.tmDescent = i32(std::lround(fm.descent()));
+    tm.tmHeight = tm.tmAscent + tm.tmDescent;
+    tm.tmExternalLeading = std::max(0, i32(std::lround(fm.leading())));
+    tm.tmAveCharWidth = std::max(1, i32(std::lround(fm.averageCharWidth())));
+    m_fonts.push_back(std::make_unique<FontEntry>(FontEntry{font, qfont, fm, tm, {}, {}}));
+    m_fonts.back()->latin1.fill(-1.0f);
+    m_painterFontsStale = true;
+    return *(m_lastFont = m_fonts.back().get());
+}
+
 TEXTMETRIC CPrintDC::Metrics(const LOGFONT& font) const
 {
-    static QHash<QByteArray, TEXTMETRIC> cache;
-    const QByteArray key(reinterpret_cast<const char*>(&font), sizeof font);
-    auto it = cache.find(key);
-    if (it == cache.end()) {
-        const QFontMetricsF fm(CachedFont(font));
-        TEXTMETRIC tm;
-        tm.tmAscent = i32(std::lround(fm.ascent()));
-        tm.tmDescent = i32(std::lround(fm.descent()));
-        tm.tmHeight = tm.tmAscent + tm.tmDescent;
-        tm.tmExternalLeading = std::max(0, i32(std::lround(fm.leading())));
-        tm.tmAveCharWidth = std::max(1, i32(std::lround(fm.averageCharWidth())));
-        it = cache.insert(key, tm);
+    return Entry(font).textMetric;
+}
+
+double CPrintDC::CharWidth(const LOGFONT& font, char16_t c) const
+{
+    const FontEntry& entry = Entry(font);
+    if (c < 256) {
+        float& w = const_cast<FontEntry&>(entry).latin1[c];
+        if (w < 0)
+            w = float(entry.metrics.horizontalAdvance(QChar(c)));
+        return w;
     }
+    // A character outside the basic plane is measured by its first half.
+    if (QChar::isLowSurrogate(c))
+        return 0;
+    if (QChar::isHighSurrogate(c))
+        return entry.textMetric.tmAveCharWidth;
+    auto& others = const_cast<FontEntry&>(entry).others;
+    auto it = others.find(c);
+    if (it == others.end())
+        it = others.insert(c, float(entry.metrics.horizontalAdvance(QChar(c))));
     return *it;
 }
 
 double CPrintDC::Width(const LOGFONT& font, QStringView text) const
 {
-    return QFontMetricsF(CachedFont(font)).horizontalAdvance(text.toString());
+    double width = 0;
+    for (const QChar c : text)
+        width += CharWidth(font, c.unicode());
+    return width;
+}
+
+qsizetype CPrintDC::FitTabbedText(QStringView text, i32 width, i32 tabStop) const
+{
+    tabStop = std::max(1, tabStop);
+    double x = 0;  // up to the last tab, already whole
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('\t')) {
+            x = double((i32(std::lround(x)) / tabStop + 1) * tabStop);
+        } else {
+            x += CharWidth(m_state.font, text[i].unicode());
+        }
+        if (std::lround(x) > width)
+            return i;
+    }
+    return text.size();
 }
 
 TEXTMETRIC CPrintDC::GetTextMetrics() const
@@ -226,15 +270,25 @@ CPainterDC::CPainterDC(QPainter& painter, const PageCaps& caps, double scale, QP
 void CPainterDC::DrawText(i32 x, i32 y, const QString& text)
 {
     const State& s = CurrentState();
-    const QFont& font = CachedFont(s.font);
-    m_painter.save();
-    m_painter.setFont(font);
-    m_painter.setPen(QColor(GetRValue(s.color), GetGValue(s.color), GetBValue(s.color)));
+    const FontEntry& entry = Entry(s.font);
+    if (m_painterFont != &entry.font || m_painterFontsStale) {
+        m_painter.setFont(entry.font);
+        m_painterFont = &entry.font;
+        m_painterFontsStale = false;
+    }
+    if (m_painterColor != s.color) {
+        m_painter.setPen(QColor(GetRValue(s.color), GetGValue(s.color), GetBValue(s.color)));
+        m_painterColor = s.color;
+    }
     // Logical y grows upwards, the painter's downwards.
+    if (s.font.lfEscapement == 0) {
+        m_painter.drawText(QPointF(x, -y + entry.textMetric.tmAscent), text);
+        return;
+    }
+    m_painter.save();
     m_painter.translate(x, -y);
-    if (s.font.lfEscapement != 0)
-        m_painter.rotate(-s.font.lfEscapement / 10.0);
-    m_painter.drawText(QPointF(0, Metrics(s.font).tmAscent), text);
+    m_painter.rotate(-s.font.lfEscapement / 10.0);
+    m_painter.drawText(QPointF(0, entry.textMetric.tmAscent), text);
     m_painter.restore();
 }
 
@@ -253,6 +307,7 @@ void CPainterDC::ApplyPen()
     pen.setStyle(lp.lopnStyle == PS_DOT ? Qt::DotLine : Qt::SolidLine);
     pen.setCapStyle(Qt::FlatCap);
     m_painter.setPen(pen);
+    m_painterColor = 0xFFFFFFFF;  // text sets its own pen again
     m_painter.setBrush(Qt::NoBrush);
 }
 

@@ -8,10 +8,15 @@
 
 #include "platform/wintypes.h"
 
+#include <QFont>
+#include <QFontMetricsF>
+#include <QHash>
 #include <QPainterPath>
 #include <QPointF>
 #include <QString>
 #include <QStringView>
+#include <array>
+#include <memory>
 #include <vector>
 
 class QPainter;
@@ -83,6 +88,8 @@ public:
     SIZE GetTextExtent(QStringView text) const;
     // The width with each tab advancing to the next multiple of the stop.
     i32 GetTabbedTextExtent(QStringView text, i32 tabStop) const;
+    // How many characters from the start fit the width, tabs expanded.
+    qsizetype FitTabbedText(QStringView text, i32 width, i32 tabStop) const;
 
     void TextOut(i32 x, i32 y, QStringView text);
     void TabbedTextOut(i32 x, i32 y, QStringView text, i32 tabStop);
@@ -105,7 +112,24 @@ protected:
 
     // Measures of a font; the device's own way may differ (tests use fixed ones).
     virtual TEXTMETRIC Metrics(const LOGFONT& font) const;
-    virtual double Width(const LOGFONT& font, QStringView text) const;
+    // Text is measured character by character: the advance of each one,
+    // without kerning, so that a line's width is the sum of its characters'.
+    virtual double CharWidth(const LOGFONT& font, char16_t c) const;
+    double Width(const LOGFONT& font, QStringView text) const;
+
+    // A font made for drawing and measuring, with its measures. The few
+    // fonts of a job are kept, since pagination asks for them all the time.
+    struct FontEntry {
+        LOGFONT logFont;
+        QFont font;
+        QFontMetricsF metrics;
+        TEXTMETRIC textMetric;
+        std::array<float, 256> latin1;  // negative until measured
+        QHash<char16_t, float> others;
+    };
+    const FontEntry& Entry(const LOGFONT& font) const;
+    // Set when a kept font was dropped, so a font remembered by address may be gone.
+    mutable bool m_painterFontsStale = false;
 
     // The text's cell starts at (x, y) in the direction of the font's escapement.
     virtual void DrawText(i32 x, i32 y, const QString& text) = 0;
@@ -116,6 +140,8 @@ protected:
 
 private:
     PageCaps m_caps;
+    mutable std::vector<std::unique_ptr<FontEntry>> m_fonts;
+    mutable const FontEntry* m_lastFont = nullptr;
     State m_state;
     std::vector<State> m_saved;
     POINT m_pos;
@@ -150,6 +176,8 @@ private:
 
     QPainter& m_painter;
     double m_scale;
+    const QFont* m_painterFont = nullptr;
+    COLORREF m_painterColor = 0xFFFFFFFF;
     bool m_baseClipped = false;
     QPainterPath m_baseClip;  // in the painter's coordinates before ours
 };

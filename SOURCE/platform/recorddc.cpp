@@ -13,9 +13,9 @@ TEXTMETRIC CRecordDC::Metrics(const LOGFONT& font) const
     return tm;
 }
 
-double CRecordDC::Width(const LOGFONT& font, QStringView text) const
+double CRecordDC::CharWidth(const LOGFONT& font, char16_t) const
 {
-    return double(std::abs(font.lfHeight) / 2) * double(text.size());
+    return double(std::abs(font.lfHeight) / 2);
 }
 
 CRecordDC::Item CRecordDC::Make(Kind kind) const

@@ -38,7 +38,7 @@ public:
 
 protected:
     TEXTMETRIC Metrics(const LOGFONT& font) const override;
-    double Width(const LOGFONT& font, QStringView text) const override;
+    double CharWidth(const LOGFONT& font, char16_t c) const override;
     void DrawText(i32 x, i32 y, const QString& text) override;
     void DrawLine(POINT from, POINT to) override;
     void DrawRoundRect(const RECT& rect, i32 radius) override;

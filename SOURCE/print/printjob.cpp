@@ -15,6 +15,7 @@ namespace {
 constexpr i32 kTrueTypeOnly = 7;  // OUT_TT_ONLY_PRECIS
 constexpr i32 kLogicalPerInch = 2540;
 constexpr i32 kTwipsPerInch = 1440;
+constexpr i32 kDefaultFontHeight = -13;  // 10 points on a screen of 96 dots per inch
 
 i32 TwipsToLogical(i32 twips)
 {
@@ -44,6 +45,9 @@ int CompareNoCase(const std::string& a, const std::string& b)
 LOGFONT PrintFontFromScreenFont(const LOGFONT& font)
 {
     LOGFONT lf = font;
+    // A height of 0 asks for the usual size.
+    if (lf.lfHeight == 0)
+        lf.lfHeight = kDefaultFontHeight;
     if (lf.lfOutPrecision < 2)
         lf.lfOutPrecision = kTrueTypeOnly;
     const i32 points = -MulDiv(lf.lfHeight, 72, ScreenLogicalDpi());
@@ -266,7 +270,7 @@ i32 PrintMan::PrintHeader(bool draw, const RECT& rect, CPrintDC& dc, const CPrin
     if (!(m_Flags1 & (memo ? PF_MEMO_HEADER : PF_REPORT_HEADER)))
         return rect.top;
     const LOGFONT font = dc.SelectFont(m_jobFonts[JF_HEADER]);
-    const i32 h = dc.GetTextExtent(u"gM").cy;
+    const i32 h = dc.GetTextMetrics().tmHeight;
     if (draw) {
         const COLORREF color = dc.SetTextColor(GetColor(memo ? PTE_MEMO_HEADER : PTE_REPORT_HEADER));
         const PrintTextParts& parts = memo ? m_memoHead : m_reportHead;
@@ -294,7 +298,7 @@ i32 PrintMan::PrintFooter(bool draw, const RECT& rect, CPrintDC& dc, const CPrin
     if (!(m_Flags1 & (memo ? PF_MEMO_FOOTER : PF_REPORT_FOOTER)))
         return rect.bottom;
     const LOGFONT font = dc.SelectFont(m_jobFonts[JF_FOOTER]);
-    const i32 h = dc.GetTextExtent(u"gM").cy;
+    const i32 h = dc.GetTextMetrics().tmHeight;
     if (draw) {
         const COLORREF color = dc.SetTextColor(GetColor(memo ? PTE_MEMO_FOOTER : PTE_REPORT_FOOTER));
         const PrintTextParts& parts = memo ? m_memoFoot : m_reportFoot;

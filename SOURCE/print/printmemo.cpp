@@ -56,11 +56,16 @@ bool HasWideGap(u32 n)
     }
 }
 
-QString Caption(u32 n)
+const QString& Caption(u32 n)
 {
-    if (n == MF_FULL_NAME)
-        return QStringLiteral("Full name");
-    return QString::fromUtf8(LoadResString(IDS_FIRST_FIELD_CAPTION + n));
+    static const std::array<QString, kPrintFieldCount + 1> captions = [] {
+        std::array<QString, kPrintFieldCount + 1> texts;
+        texts[MF_FULL_NAME] = QStringLiteral("Full name");
+        for (u32 i = MF_FULL_NAME + 1; i <= kPrintFieldCount; ++i)
+            texts[i] = QString::fromUtf8(LoadResString(IDS_FIRST_FIELD_CAPTION + i));
+        return texts;
+    }();
+    return captions[n];
 }
 
 QString DateText(const DateValue& date)
@@ -189,7 +194,7 @@ int PrintMan::PrintMemoRecord(bool draw, RECT& rect, CPrintDC& dc, const Contact
         }
     }
     const LOGFONT font = dc.SelectFont(m_jobFonts[JF_BODY]);
-    const i32 h = dc.GetTextExtent(u"g").cy;
+    const i32 h = dc.GetTextMetrics().tmHeight;
     dc.SelectFont(font);
     rect.top -= h;
     if (draw) {
@@ -210,7 +215,7 @@ int PrintMan::PrintMemoLine(
         return 1;
     const LOGFONT font = dc.SelectFont(m_jobFonts[JF_BOLD]);
     const i32 w = TabWidth(dc);
-    const i32 h = dc.GetTextExtent(u"\t").cy;
+    const i32 h = dc.GetTextMetrics().tmHeight;
     const i32 lineHeight = wideGap ? i32(h * 1.5) : h;
     if (rect.top - lineHeight < rect.bottom && !m_pageEmpty) {
         dc.SelectFont(font);
@@ -234,7 +239,7 @@ int PrintMan::PrintMemoText(
         return 1;
     const LOGFONT font = dc.SelectFont(m_jobFonts[JF_BOLD]);
     const i32 w = TabWidth(dc);
-    const i32 h = dc.GetTextExtent(u"\t").cy;
+    const i32 h = dc.GetTextMetrics().tmHeight;
     const i32 lineHeight = wideGap ? i32(h * 1.5) : h;
     if (rect.top - lineHeight < rect.bottom && !m_pageEmpty) {
         dc.SelectFont(font);

@@ -12,23 +12,6 @@ bool IsLineBreak(QChar c)
     return c == QLatin1Char('\r') || c == QLatin1Char('\n');
 }
 
-// The end of the longest run from start that fits the width.
-qsizetype FittingEnd(
-    const CPrintDC& dc, QStringView text, qsizetype start, qsizetype end, i32 width, i32 tabStop)
-{
-    if (dc.GetTabbedTextExtent(text.mid(start, end - start), tabStop) <= width)
-        return end;
-    qsizetype lo = start, hi = end;  // text[start, lo) fits, text[start, hi) does not
-    while (hi - lo > 1) {
-        const qsizetype mid = lo + (hi - lo) / 2;
-        if (dc.GetTabbedTextExtent(text.mid(start, mid - start), tabStop) <= width)
-            lo = mid;
-        else
-            hi = mid;
-    }
-    return lo;
-}
-
 }  // namespace
 
 i32 TabWidth(const CPrintDC& dc)
@@ -61,7 +44,7 @@ qsizetype PrintTextInRect(bool draw, CPrintDC& dc, RECT& rect, QStringView text,
         qsizetype paragraphEnd = pos;
         while (paragraphEnd < text.size() && !IsLineBreak(text[paragraphEnd]))
             ++paragraphEnd;
-        qsizetype end = FittingEnd(dc, text, pos, paragraphEnd, width, tabStop);
+        qsizetype end = pos + dc.FitTabbedText(text.mid(pos, paragraphEnd - pos), width, tabStop);
         if (end == pos && paragraphEnd > pos)
             end = pos + 1;  // not even one character fits: it goes on a line of its own
         if (end < paragraphEnd) {
