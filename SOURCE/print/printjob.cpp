@@ -195,6 +195,7 @@ u32 PrintMan::CountPages(CPrintDC& dc, CPrintInfo& info)
     }
     const u32 pages = u32(m_pageContact.size() - 1);
     m_curContact = m_curField = m_textOffset = 0;
+    info.m_nCurPage = info.GetMinPage();
     return pages;
 }
 
