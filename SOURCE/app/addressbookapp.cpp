@@ -5,6 +5,7 @@
 #include "core/seexception.h"
 #include "core/utilities.h"
 #include "mainwnd/mainframe.h"
+#include "mainwnd/printcommands.h"
 #include "platform/profile.h"
 #include "platform/ui/msgboxsink.h"
 
@@ -122,6 +123,8 @@ bool CAddressBookApp::InitInstance()
     // Making a Qt window cannot fail short of running out of memory, which
     // ends the start like any other.
     m_mainFrame = std::make_unique<CMainFrame>(m_userMan, m_dataMan, m_tapiMan, !m_bShow);
+    m_printMan.SetSources(&m_dataMan, &m_userMan);
+    new CPrintCommands(*m_mainFrame, m_printMan, m_dataMan);  // owned by the frame
 
     m_dataMan.UpgradeOldContacts();
     m_userMan.ApplyToMainWindow(*m_mainFrame, !m_bShow);

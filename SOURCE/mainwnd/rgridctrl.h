@@ -8,8 +8,8 @@
 // or filter.
 #pragma once
 
-#include "mainwnd/flatheader.h"
 #include "mainwnd/commands.h"
+#include "mainwnd/flatheader.h"
 #include "mainwnd/gridcolumns.h"
 #include "platform/ui/imagelist.h"
 #include "print/printinfo.h"

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QSaveFile>
 #include <QtEndian>
+#include <cstdint>
 #include <cstdlib>
 
 namespace {
@@ -148,4 +149,22 @@ QByteArray MakeStandardLabelFile(const std::vector<std::vector<std::string>>& ro
     for (size_t i = 1; i < rows.size(); ++i)
         file += LabelFromTableRow(rows[i]).ToBytes();
     return file;
+}
+
+bool LabelSheetFits(const LabelDefinition& l, i32 pageWidth, i32 pageHeight)
+{
+    using i64 = std::int64_t;
+    const i64 rows = l.m_wRows, columns = l.m_wColumns;
+    const i64 height = (rows - 1) * l.m_wRowSpacing + rows * l.m_wHeight + l.m_wTopMargin;
+    const i64 width = (columns - 1) * l.m_wColumnSpacing + columns * l.m_wWidth + l.m_wLeftMargin;
+    return height <= pageHeight && width <= pageWidth;
+}
+
+std::string LabelListText(const LabelDefinition& label)
+{
+    if (label.m_wMaker == LABEL_CUSTOM)
+        return label.Name() + " - Custom " + LabelGroupText(label.m_wGroup);
+    // Sheets of no named maker are listed by their name alone.
+    const std::string maker = LabelMakerText(label.m_wMaker);
+    return (maker.empty() ? "" : maker + " - ") + label.Name() + " - " + LabelGroupText(label.m_wGroup);
 }

@@ -49,3 +49,10 @@ bool SaveCustomLabels(const LabelDefinitionArray& labels);
 // two scale words, orientation).
 LabelDefinition LabelFromTableRow(const std::vector<std::string>& columns);
 QByteArray MakeStandardLabelFile(const std::vector<std::vector<std::string>>& rows);
+
+// Whether the sheet's labels, spacings and top and left margins fit the
+// page (twips).
+bool LabelSheetFits(const LabelDefinition& label, i32 pageWidth, i32 pageHeight);
+// The text a label sheet is listed with: maker, name and group; custom
+// sheets say "Custom" in place of a maker.
+std::string LabelListText(const LabelDefinition& label);

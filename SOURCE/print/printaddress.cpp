@@ -49,14 +49,14 @@ RECT Intersect(const RECT& a, const RECT& b)
 
 }  // namespace
 
-std::string PrintMan::AddressTextFor(const Contact& contact, bool envelope)
+std::string AddressTextForContact(
+    const Contact& contact, bool useContactFormat, u32& formatSetting, const CAddressFormatArray* formats)
 {
-    const CAddressFormatArray* formats = Formats();
     if (!formats || formats->IsEmpty())
         return {};
     const size_t count = formats->GetSize();
     int index = -1;
-    if (m_Flags1 & (envelope ? PF_ENVELOPE_CONTACT_FORMAT : PF_LABEL_CONTACT_FORMAT)) {
+    if (useContactFormat) {
         for (const ContactAddress& address : contact.m_addresses)
             if (address.m_dwType & ADDR_DEFAULT) {
                 index = GetAddressFormatIndex(address.m_dwType, address.m_dwFormat, count);
@@ -65,14 +65,20 @@ std::string PrintMan::AddressTextFor(const Contact& contact, bool envelope)
         if (index < 0)
             return {};
     } else {
-        u32& setting = envelope ? m_EnvelopeAddressFormat : m_LabelFields;
-        if (setting > count - 1)
-            setting = 0;
-        index = int(setting);
+        if (formatSetting > count - 1)
+            formatSetting = 0;
+        index = int(formatSetting);
     }
     std::string text;
     ExpandAddressFormat((*formats)[size_t(index)].Format(), text, &contact, true);
     return text;
+}
+
+std::string PrintMan::AddressTextFor(const Contact& contact, bool envelope)
+{
+    return AddressTextForContact(contact,
+        (m_Flags1 & (envelope ? PF_ENVELOPE_CONTACT_FORMAT : PF_LABEL_CONTACT_FORMAT)) != 0,
+        envelope ? m_EnvelopeAddressFormat : m_LabelFields, Formats());
 }
 
 RECT PrintMan::EnvelopeRect(const RECT& paper, i32 paperWidth) const

@@ -203,13 +203,23 @@ private:
     void PrintBody(bool draw, RECT body, CPrintDC& dc, CPrintInfo& info);
     // The body of a memo or report page: the page rectangle less header and footer.
     RECT BodyRect(bool draw, const RECT& page, CPrintDC& dc, const CPrintInfo& info);
+
+public:
     const CAddressFormatArray* Formats() const;
+
+private:
     // Memo field values; the slots are filled once per contact.
     QString MemoValue(const Contact& contact, u32 field) const;
     std::array<std::string, 21> m_phoneSlots;
     std::array<std::string, 11> m_emailSlots;
     std::array<std::string, 16> m_webSlots;
 };
+
+// The address text of a contact (lines joined by CR LF): through its
+// default address's own format, or through the format setting, which is
+// reset to 0 first when it lies beyond the formats.
+std::string AddressTextForContact(
+    const Contact& contact, bool useContactFormat, u32& formatSetting, const CAddressFormatArray* formats);
 
 // A stored font (height in screen pixels) as printing uses it: height in
 // logical units, TrueType output precision.
