@@ -5,6 +5,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -35,30 +36,22 @@ CPrintDC::~CPrintDC() = default;
 
 LOGFONT CPrintDC::SelectFont(const LOGFONT& font)
 {
-    const LOGFONT old = m_state.font;
-    m_state.font = font;
-    return old;
+    return std::exchange(m_state.font, font);
 }
 
 COLORREF CPrintDC::SetTextColor(COLORREF color)
 {
-    const COLORREF old = m_state.color;
-    m_state.color = color;
-    return old;
+    return std::exchange(m_state.color, color);
 }
 
 LOGPEN CPrintDC::SelectPen(const LOGPEN& pen)
 {
-    const LOGPEN old = m_state.pen;
-    m_state.pen = pen;
-    return old;
+    return std::exchange(m_state.pen, pen);
 }
 
 u32 CPrintDC::SetTextAlign(u32 align)
 {
-    const u32 old = m_state.align;
-    m_state.align = align;
-    return old;
+    return std::exchange(m_state.align, align);
 }
 
 void CPrintDC::SaveDC()

@@ -265,6 +265,30 @@ void PrintMan::EndPrinting()
     m_pageOffset.clear();
 }
 
+void PrintMan::DrawTextLine(
+    const RECT& rect, i32 y, i32 ruleY, CPrintDC& dc, const CPrintInfo& info, bool header)
+{
+    const bool memo = m_Printmode == PM_MEMO;
+    const int element = header ? (memo ? PTE_MEMO_HEADER : PTE_REPORT_HEADER)
+                               : (memo ? PTE_MEMO_FOOTER : PTE_REPORT_FOOTER);
+    const PrintTextParts& parts
+        = header ? (memo ? m_memoHead : m_reportHead) : (memo ? m_memoFoot : m_reportFoot);
+    const COLORREF color = dc.SetTextColor(GetColor(element));
+    const QString left = ExpandPlaceholders(parts[0], info);
+    const QString centre = ExpandPlaceholders(parts[1], info);
+    const QString right = ExpandPlaceholders(parts[2], info);
+    dc.TextOut(rect.left, y, left);
+    dc.TextOut(rect.left + (rect.right - dc.GetTextExtent(centre).cx - rect.left) / 2, y, centre);
+    dc.TextOut(rect.right - dc.GetTextExtent(right).cx, y, right);
+    if (memo) {
+        const LOGPEN pen = dc.SelectPen(m_jobPens[JP_WIDE]);
+        dc.MoveTo(rect.left, ruleY);
+        dc.LineTo(rect.right, ruleY);
+        dc.SelectPen(pen);
+    }
+    dc.SetTextColor(color);
+}
+
 i32 PrintMan::PrintHeader(bool draw, const RECT& rect, CPrintDC& dc, const CPrintInfo& info)
 {
     const bool memo = m_Printmode == PM_MEMO;
@@ -272,23 +296,8 @@ i32 PrintMan::PrintHeader(bool draw, const RECT& rect, CPrintDC& dc, const CPrin
         return rect.top;
     const LOGFONT font = dc.SelectFont(m_jobFonts[JF_HEADER]);
     const i32 h = dc.GetTextMetrics().tmHeight;
-    if (draw) {
-        const COLORREF color = dc.SetTextColor(GetColor(memo ? PTE_MEMO_HEADER : PTE_REPORT_HEADER));
-        const PrintTextParts& parts = memo ? m_memoHead : m_reportHead;
-        const QString left = ExpandPlaceholders(parts[0], info);
-        const QString centre = ExpandPlaceholders(parts[1], info);
-        const QString right = ExpandPlaceholders(parts[2], info);
-        dc.TextOut(rect.left, rect.top, left);
-        dc.TextOut(rect.left + (rect.right - dc.GetTextExtent(centre).cx - rect.left) / 2, rect.top, centre);
-        dc.TextOut(rect.right - dc.GetTextExtent(right).cx, rect.top, right);
-        if (memo) {
-            const LOGPEN pen = dc.SelectPen(m_jobPens[JP_WIDE]);
-            dc.MoveTo(rect.left, rect.top - h - h / 4);
-            dc.LineTo(rect.right, rect.top - h - h / 4);
-            dc.SelectPen(pen);
-        }
-        dc.SetTextColor(color);
-    }
+    if (draw)
+        DrawTextLine(rect, rect.top, rect.top - h - h / 4, dc, info, true);
     dc.SelectFont(font);
     return memo ? rect.top - h - h : rect.top - h - h / 4;
 }
@@ -300,24 +309,8 @@ i32 PrintMan::PrintFooter(bool draw, const RECT& rect, CPrintDC& dc, const CPrin
         return rect.bottom;
     const LOGFONT font = dc.SelectFont(m_jobFonts[JF_FOOTER]);
     const i32 h = dc.GetTextMetrics().tmHeight;
-    if (draw) {
-        const COLORREF color = dc.SetTextColor(GetColor(memo ? PTE_MEMO_FOOTER : PTE_REPORT_FOOTER));
-        const PrintTextParts& parts = memo ? m_memoFoot : m_reportFoot;
-        const QString left = ExpandPlaceholders(parts[0], info);
-        const QString centre = ExpandPlaceholders(parts[1], info);
-        const QString right = ExpandPlaceholders(parts[2], info);
-        const i32 y = rect.bottom + h;
-        dc.TextOut(rect.left, y, left);
-        dc.TextOut(rect.left + (rect.right - dc.GetTextExtent(centre).cx - rect.left) / 2, y, centre);
-        dc.TextOut(rect.right - dc.GetTextExtent(right).cx, y, right);
-        if (memo) {
-            const LOGPEN pen = dc.SelectPen(m_jobPens[JP_WIDE]);
-            dc.MoveTo(rect.left, y + h / 4);
-            dc.LineTo(rect.right, y + h / 4);
-            dc.SelectPen(pen);
-        }
-        dc.SetTextColor(color);
-    }
+    if (draw)
+        DrawTextLine(rect, rect.bottom + h, rect.bottom + h + h / 4, dc, info, false);
     dc.SelectFont(font);
     return rect.bottom + 2 * h;
 }

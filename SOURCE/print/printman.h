@@ -199,6 +199,16 @@ private:
     void ComputeMargins(const PageCaps& caps);
     void CollectContacts();
     u32 CountPages(CPrintDC& dc, CPrintInfo& info);
+    // The three parts of the header or footer line at y, the memo's rule at ruleY.
+    void DrawTextLine(const RECT& rect, i32 y, i32 ruleY, CPrintDC& dc, const CPrintInfo& info, bool header);
+    // The start of a memo field: 0 when its first line does not fit, else its
+    // line height, with the bold font selected and the caption drawn; the
+    // tab width goes to tab and the font to restore to old.
+    i32 BeginMemoField(
+        bool draw, RECT& rect, CPrintDC& dc, const QString& caption, bool wideGap, i32& tab, LOGFONT& old);
+    // A field on one line, or wrapped within the body's width.
+    int PrintMemoField(bool draw, RECT& rect, CPrintDC& dc, const QString& caption, const QString& value,
+        bool wideGap, bool wrapped);
     // Fills the page between header and footer from the current position.
     void PrintBody(bool draw, RECT body, CPrintDC& dc, CPrintInfo& info);
     // The body of a memo or report page: the page rectangle less header and footer.

@@ -208,49 +208,55 @@ int PrintMan::PrintMemoRecord(bool draw, RECT& rect, CPrintDC& dc, const Contact
     return 0;
 }
 
-int PrintMan::PrintMemoLine(
-    bool draw, RECT& rect, CPrintDC& dc, const QString& caption, const QString& value, bool wideGap)
+i32 PrintMan::BeginMemoField(
+    bool draw, RECT& rect, CPrintDC& dc, const QString& caption, bool wideGap, i32& tab, LOGFONT& old)
 {
-    if (value.isEmpty() && !(m_Flags1 & PF_MEMO_EMPTY_FIELDS))
-        return 1;
-    const LOGFONT font = dc.SelectFont(m_jobFonts[JF_BOLD]);
-    const i32 w = TabWidth(dc);
+    old = dc.SelectFont(m_jobFonts[JF_BOLD]);
+    tab = TabWidth(dc);
     const i32 h = dc.GetTextMetrics().tmHeight;
     const i32 lineHeight = wideGap ? i32(h * 1.5) : h;
     if (rect.top - lineHeight < rect.bottom && !m_pageEmpty) {
-        dc.SelectFont(font);
+        dc.SelectFont(old);
         return 0;
     }
     if (draw && !caption.isEmpty())
         dc.TextOut(rect.left, rect.top, caption + QStringLiteral(" :"));
     dc.SelectFont(m_jobFonts[JF_BODY]);
-    if (draw && !value.isEmpty())
-        dc.TextOut(rect.left + 3 * w, rect.top, value);
-    dc.SelectFont(font);
-    rect.top -= lineHeight;
-    m_pageEmpty = false;
-    return 1;
+    return lineHeight;
+}
+
+int PrintMan::PrintMemoLine(
+    bool draw, RECT& rect, CPrintDC& dc, const QString& caption, const QString& value, bool wideGap)
+{
+    return PrintMemoField(draw, rect, dc, caption, value, wideGap, false);
 }
 
 int PrintMan::PrintMemoText(
     bool draw, RECT& rect, CPrintDC& dc, const QString& caption, const QString& value, bool wideGap)
 {
+    return PrintMemoField(draw, rect, dc, caption, value, wideGap, true);
+}
+
+int PrintMan::PrintMemoField(bool draw, RECT& rect, CPrintDC& dc, const QString& caption,
+    const QString& value, bool wideGap, bool wrapped)
+{
     if (value.isEmpty() && !(m_Flags1 & PF_MEMO_EMPTY_FIELDS))
         return 1;
-    const LOGFONT font = dc.SelectFont(m_jobFonts[JF_BOLD]);
-    const i32 w = TabWidth(dc);
-    const i32 h = dc.GetTextMetrics().tmHeight;
-    const i32 lineHeight = wideGap ? i32(h * 1.5) : h;
-    if (rect.top - lineHeight < rect.bottom && !m_pageEmpty) {
-        dc.SelectFont(font);
+    i32 tab = 0;
+    LOGFONT font;
+    const i32 lineHeight = BeginMemoField(draw, rect, dc, caption, wideGap, tab, font);
+    if (!lineHeight)
         return 0;
-    }
-    if (draw && !caption.isEmpty())
-        dc.TextOut(rect.left, rect.top, caption + QStringLiteral(" :"));
-    dc.SelectFont(m_jobFonts[JF_BODY]);
     int result = 1;
-    if (!value.isEmpty()) {
-        RECT text{rect.left + 3 * w, rect.top, rect.right, rect.bottom};
+    if (value.isEmpty()) {
+        rect.top -= lineHeight;
+    } else if (!wrapped) {
+        if (draw)
+            dc.TextOut(rect.left + 3 * tab, rect.top, value);
+        rect.top -= lineHeight;
+    } else {
+        // The text goes on from where the previous page left it.
+        RECT text{rect.left + 3 * tab, rect.top, rect.right, rect.bottom};
         const qsizetype offset = std::min<qsizetype>(m_textOffset, value.size());
         m_textOffset
             = u32(offset + PrintTextInRect(draw, dc, text, QStringView(value).mid(offset), m_pageEmpty));
@@ -259,8 +265,6 @@ int PrintMan::PrintMemoText(
         else
             result = 0;
         rect.top = text.bottom;
-    } else {
-        rect.top -= lineHeight;
     }
     dc.SelectFont(font);
     m_pageEmpty = false;

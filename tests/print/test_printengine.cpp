@@ -256,3 +256,47 @@ TEST_F(ReportTest, ColumnsWithoutWidthPrintNothingAndNeverDivideByZero)
     Add("Bea");
     EXPECT_EQ(Paginate(), 1u);
 }
+
+TEST_F(ReportTest, RowsInTheContactsOwnFontWhenAsked)
+{
+    CColumnReport report = TwoColumns();
+    m_info.m_pReport = &report;
+    m_pm.m_Printmode = PM_REPORT;
+    m_pm.m_Flags1 |= PF_REPORT_CONTACT_FONT;
+    LOGFONT listFont;
+    listFont.lfHeight = -20;
+    m_userMan.SetFont(2, listFont);
+    Contact& listed = Add("Listed");
+    listed.m_dwDisplayFlags |= CDF_DEFAULT_FONT;
+    Contact& own = Add("Own");
+    own.m_dwDisplayFlags &= ~(CDF_DEFAULT_FONT | CDF_DEFAULT_TEXT_COLOR);
+    own.m_font.lfHeight = -32;
+    own.m_crText = RGB(200, 0, 0);
+    Paginate();
+    const auto dc = Page(1);
+    ASSERT_NE(dc->FindText("Listed"), nullptr);
+    EXPECT_EQ(dc->FindText("Listed")->font.lfHeight, PrintFontFromScreenFont(listFont).lfHeight);
+    ASSERT_NE(dc->FindText("Own"), nullptr);
+    EXPECT_EQ(dc->FindText("Own")->font.lfHeight, PrintFontFromScreenFont(own.m_font).lfHeight);
+    EXPECT_EQ(dc->FindText("Own")->color, RGB(200, 0, 0));
+}
+
+TEST_F(PaginationTest, TheChosenLabelSheetIsKeptWithTheSettings)
+{
+    m_pm.m_Label.SetName("Kept");
+    m_pm.m_Label.m_wColumns = 3;
+    m_pm.m_Label.m_wRows = 7;
+    m_pm.Save();
+    PrintMan loaded;
+    loaded.Load();
+    EXPECT_EQ(loaded.m_Label.Name(), "Kept");
+    EXPECT_EQ(loaded.m_Label.m_wRows, 7);
+
+    // A stored sheet without rows is not taken: it could not be laid out.
+    m_pm.m_Label.m_wRows = 0;
+    m_pm.Save();
+    PrintMan refused;
+    refused.Load();
+    EXPECT_EQ(refused.m_Label.m_wRows, 1);
+    EXPECT_FALSE(m_pm.IsLabelSheetUsable());
+}

@@ -55,21 +55,14 @@ constexpr double kMaxInch = 22.0;
 
 CDialogEnvelopeOptions::CDialogEnvelopeOptions(
     PrintMan& printMan, const Contact* contact, bool optionsOnly, const MeasureUnit& unit, QWidget* parent)
-    : CFramedDialog(kTemplateId, parent)
+    : CPrintOptionsDialog(kTemplateId, optionsOnly, QStringLiteral("Previe&w"), parent)
     , m_pm(printMan)
     , m_contact(contact)
-    , m_optionsOnly(optionsOnly)
     , m_unit(unit)
 {
     setWindowTitle(QStringLiteral("Envelope options"));
     Caption()->setText(QStringLiteral("Enter delivery and return addresses to be printed on the envelope."));
     QWidget* f = Frame();
-    auto button = [f](const QString& text, int id) {
-        auto* b = new QPushButton(text, f);
-        b->setObjectName(QStringLiteral("ctl%1").arg(id));
-        b->setAutoDefault(false);
-        return b;
-    };
     const int ids[MEASURE_COUNT][2]
         = {{1571, 1565}, {1572, 1566}, {1569, 1563}, {1570, 1564}, {1573, 1567}, {1574, 1568}};
     for (int i = 0; i < MEASURE_COUNT; ++i) {
@@ -89,20 +82,14 @@ CDialogEnvelopeOptions::CDialogEnvelopeOptions(
     m_noReturn->setObjectName(QStringLiteral("ctl1558"));
     m_contactFormat = new QCheckBox(QStringLiteral("Use contact's\nad&dress format"), f);
     m_contactFormat->setObjectName(QStringLiteral("ctl1645"));
-    m_returnFontButton = button(QStringLiteral("F&ont"), 1562);
-    auto* deliveryFont = button(QStringLiteral("&Font"), 1561);
-    m_format = button(QStringLiteral("Address form&at"), 1577);
+    m_returnFontButton = MakeButton(QStringLiteral("F&ont"), 1562);
+    auto* deliveryFont = MakeButton(QStringLiteral("&Font"), 1561);
+    m_format = MakeButton(QStringLiteral("Address form&at"), 1577);
     m_sizes = new QComboBox(f);
     m_sizes->setObjectName(QStringLiteral("ctl1560"));
     for (const EnvelopeSize& size : kEnvelopeSizeTable)
         m_sizes->addItem(QString::fromStdString(size.Name())
                              .replace(QRegularExpression(QStringLiteral("\t+")), QStringLiteral("  ")));
-    m_print = new QPushButton(optionsOnly ? QStringLiteral("&OK") : QStringLiteral("&Print"), f);
-    m_print->setObjectName(QStringLiteral("ctl1"));
-    m_print->setDefault(true);
-    auto* preview = button(QStringLiteral("Previe&w"), 1575);
-    auto* cancel = button(QStringLiteral("Cancel"), 2);
-    preview->setVisible(!optionsOnly);
 
     auto margins = [this, f](Measure left, Measure top, const QString& leftText, const QString& topText) {
         auto* box = new QGroupBox(QStringLiteral("Margins"), f);
@@ -157,11 +144,6 @@ CDialogEnvelopeOptions::CDialogEnvelopeOptions(
     }
     auto* sizeLabel = new QLabel(QStringLiteral("Envelope si&ze"), f);
     sizeLabel->setBuddy(m_sizes);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_print);
-    buttons->addWidget(preview);
-    buttons->addWidget(cancel);
     auto* layout = new QGridLayout(f);
     layout->addWidget(returnGroup, 0, 0);
     layout->addWidget(deliveryGroup, 0, 1);
@@ -169,7 +151,7 @@ CDialogEnvelopeOptions::CDialogEnvelopeOptions(
     layout->addWidget(m_sizes, 1, 1);
     layout->addWidget(m_custom, 2, 0);
     layout->addWidget(feedGroup, 2, 1);
-    layout->addLayout(buttons, 3, 0, 1, 2);
+    layout->addLayout(EndButtons(), 3, 0, 1, 2);
 
     connect(m_noReturn, &QCheckBox::toggled, this, &CDialogEnvelopeOptions::UpdateEnables);
     connect(m_contactFormat, &QCheckBox::toggled, this, [this] {
@@ -181,25 +163,11 @@ CDialogEnvelopeOptions::CDialogEnvelopeOptions(
         if (m_chooseFormat && m_chooseFormat(m_formatIndex, this))
             UpdatePreview();
     });
-    auto chooseFont = [this](LOGFONT& font, COLORREF& color, QPlainTextEdit* edit) {
-        CFontColorDialog dialog(&font, color, this);
-        if (dialog.exec() != QDialog::Accepted)
-            return;
-        font = dialog.GetLogFont();
-        color = dialog.GetColor();
-        edit->setFont(QFontFromLogFont(font));
-        QPalette p = edit->palette();
-        p.setColor(QPalette::Text, QColor(GetRValue(color), GetGValue(color), GetBValue(color)));
-        edit->setPalette(p);
-    };
     connect(m_returnFontButton, &QPushButton::clicked, this,
-        [this, chooseFont] { chooseFont(m_returnFont, m_returnColor, m_return); });
+        [this] { ChooseFont(m_returnFont, m_returnColor, m_return); });
     connect(deliveryFont, &QPushButton::clicked, this,
-        [this, chooseFont] { chooseFont(m_deliveryFont, m_deliveryColor, m_delivery); });
-    connect(m_print, &QPushButton::clicked, this, &CDialogEnvelopeOptions::accept);
-    connect(preview, &QPushButton::clicked, this, &CDialogEnvelopeOptions::OnPreview);
-    connect(cancel, &QPushButton::clicked, this, &CDialogEnvelopeOptions::reject);
-    preview->setFocus();
+        [this] { ChooseFont(m_deliveryFont, m_deliveryColor, m_delivery); });
+    m_preview->setFocus();
 }
 
 QAbstractButton* CDialogEnvelopeOptions::FeedButton(int feed) const
@@ -214,8 +182,8 @@ bool CDialogEnvelopeOptions::OnInitDialog()
     m_returnFont = *m_pm.GetFont(PTE_RETURN_ADDRESS);
     m_deliveryColor = m_pm.GetColor(PTE_DELIVERY_ADDRESS);
     m_returnColor = m_pm.GetColor(PTE_RETURN_ADDRESS);
-    m_delivery->setFont(QFontFromLogFont(m_deliveryFont));
-    m_return->setFont(QFontFromLogFont(m_returnFont));
+    ShowFont(m_delivery, m_deliveryFont, m_deliveryColor);
+    ShowFont(m_return, m_returnFont, m_returnColor);
     m_noReturn->setChecked(m_pm.m_Flags1 & PF_NO_RETURN_ADDRESS);
     m_return->setPlainText(
         QString::fromStdString(m_pm.m_AddrRet).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
@@ -260,7 +228,7 @@ void CDialogEnvelopeOptions::UpdatePreview()
         QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 
-bool CDialogEnvelopeOptions::CheckAll()
+bool CDialogEnvelopeOptions::CheckChoices()
 {
     for (CMeasureEdit* m : m_measures)
         if (m->isVisibleTo(this) && m->isEnabled() && !m->Check())
@@ -268,7 +236,7 @@ bool CDialogEnvelopeOptions::CheckAll()
     return true;
 }
 
-void CDialogEnvelopeOptions::Save()
+void CDialogEnvelopeOptions::SaveChoices()
 {
     m_pm.SetFont(PTE_DELIVERY_ADDRESS, m_deliveryFont);
     m_pm.SetFont(PTE_RETURN_ADDRESS, m_returnFont);
@@ -293,32 +261,4 @@ void CDialogEnvelopeOptions::Save()
     setBit(PF_ENVELOPE_CONTACT_FORMAT, m_contactFormat->isChecked());
     setBit(PF_NO_RETURN_ADDRESS, m_noReturn->isChecked());
     m_pm.m_EnvelopeAddressFormat = m_formatIndex;
-}
-
-void CDialogEnvelopeOptions::OnOK()
-{
-    if (auto* focused = qobject_cast<QPushButton*>(focusWidget()); focused && focused != m_print) {
-        focused->click();
-        return;
-    }
-    if (!CheckAll())
-        return;
-    Save();
-    m_nResult = kResultPrint;
-    EndDialog(IDOK);
-}
-
-void CDialogEnvelopeOptions::OnPreview()
-{
-    if (!CheckAll())
-        return;
-    Save();
-    m_nResult = kResultPreview;
-    EndDialog(kResultPreview);
-}
-
-void CDialogEnvelopeOptions::OnCancel()
-{
-    m_nResult = kResultCancel;
-    EndDialog(IDCANCEL);
 }

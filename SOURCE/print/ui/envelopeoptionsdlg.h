@@ -3,8 +3,8 @@
 // in the printer.
 #pragma once
 
-#include "controls/framedialog.h"
 #include "print/measure.h"
+#include "print/ui/optionsdialog.h"
 
 #include <array>
 #include <functional>
@@ -20,7 +20,7 @@ class QGroupBox;
 class QPlainTextEdit;
 class QPushButton;
 
-class CDialogEnvelopeOptions : public CFramedDialog {
+class CDialogEnvelopeOptions : public CPrintOptionsDialog {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 151;
@@ -30,8 +30,6 @@ public:
     CDialogEnvelopeOptions(PrintMan& printMan, const Contact* contact, bool optionsOnly,
         const MeasureUnit& unit, QWidget* parent = nullptr);
 
-    // 2 cancel, 1 print, 1000 preview.
-    int Result() const { return m_nResult; }
     // Chooses an address format (in and out); true on OK. Without it the
     // "Address format" button stays disabled.
     std::function<bool(u32& index, QWidget* parent)> m_chooseFormat;
@@ -45,24 +43,19 @@ public:
     QPlainTextEdit* Delivery() const { return m_delivery; }
     // The feed button of a feed method (1-6).
     QAbstractButton* FeedButton(int feed) const;
-    void OnPreview();
 
 protected:
     bool OnInitDialog() override;
-    void OnOK() override;
-    void OnCancel() override;
+    bool CheckChoices() override;
+    void SaveChoices() override;
 
 private:
     void UpdateEnables();
     void UpdatePreview();
-    bool CheckAll();
-    void Save();
 
     PrintMan& m_pm;
     const Contact* m_contact;
-    bool m_optionsOnly;
     MeasureUnit m_unit;
-    int m_nResult = 2;
     u32 m_formatIndex = 0;
     LOGFONT m_deliveryFont, m_returnFont;
     COLORREF m_deliveryColor = 0, m_returnColor = 0;
@@ -76,5 +69,4 @@ private:
     QGroupBox* m_custom;
     QButtonGroup* m_feeds;
     std::array<CMeasureEdit*, MEASURE_COUNT> m_measures{};
-    QPushButton* m_print;
 };

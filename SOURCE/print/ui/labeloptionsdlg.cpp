@@ -46,21 +46,14 @@ void CDialogLabelOptions::ApplySavedLabel(PrintMan& pm)
 
 CDialogLabelOptions::CDialogLabelOptions(
     PrintMan& printMan, const Contact* contact, bool optionsOnly, const MeasureUnit& unit, QWidget* parent)
-    : CFramedDialog(kTemplateId, parent)
+    : CPrintOptionsDialog(kTemplateId, optionsOnly, QStringLiteral("Previe&w"), parent)
     , m_pm(printMan)
     , m_contact(contact)
-    , m_optionsOnly(optionsOnly)
     , m_unit(unit)
 {
     setWindowTitle(QStringLiteral("Label options"));
     Caption()->setText(QStringLiteral("Select lable size and enter address to be printed on the label"));
     QWidget* f = Frame();
-    auto button = [f](const QString& text, int id) {
-        auto* b = new QPushButton(text, f);
-        b->setObjectName(QStringLiteral("ctl%1").arg(id));
-        b->setAutoDefault(false);
-        return b;
-    };
     auto info = [f](int id) {
         auto* label = new QLabel(f);
         label->setObjectName(QStringLiteral("ctl%1").arg(id));
@@ -73,19 +66,13 @@ CDialogLabelOptions::CDialogLabelOptions(
     m_address->setObjectName(QStringLiteral("ctl1013"));
     m_address->setReadOnly(true);
     m_address->setTabChangesFocus(true);
-    m_new = button(QStringLiteral("&New"), 1612);
-    m_details = button(QStringLiteral("&Details"), 1613);
-    m_delete = button(QStringLiteral("Del&ete"), 1614);
-    auto* font = button(QStringLiteral("&Font"), 1561);
-    m_format = button(QStringLiteral("Address for&mat"), 1577);
+    m_new = MakeButton(QStringLiteral("&New"), 1612);
+    m_details = MakeButton(QStringLiteral("&Details"), 1613);
+    m_delete = MakeButton(QStringLiteral("Del&ete"), 1614);
+    auto* font = MakeButton(QStringLiteral("&Font"), 1561);
+    m_format = MakeButton(QStringLiteral("Address for&mat"), 1577);
     m_contactFormat = new QCheckBox(QStringLiteral("&Use contact's\naddress format"), f);
     m_contactFormat->setObjectName(QStringLiteral("ctl1645"));
-    m_print = new QPushButton(optionsOnly ? QStringLiteral("&OK") : QStringLiteral("&Print"), f);
-    m_print->setObjectName(QStringLiteral("ctl1"));
-    m_print->setDefault(true);
-    auto* preview = button(QStringLiteral("Previe&w"), 1575);
-    auto* cancel = button(QStringLiteral("Cancel"), 2);
-    preview->setVisible(!optionsOnly);
     m_new->setEnabled(!optionsOnly);
     m_details->setEnabled(!optionsOnly);
     m_height = info(1626);
@@ -113,18 +100,13 @@ CDialogLabelOptions::CDialogLabelOptions(
     addressButtons->addWidget(font);
     addressButtons->addWidget(m_format);
     addressButtons->addWidget(m_contactFormat);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_print);
-    buttons->addWidget(preview);
-    buttons->addWidget(cancel);
     auto* layout = new QGridLayout(f);
     layout->addWidget(m_list, 0, 0, 2, 1);
     layout->addWidget(infoGroup, 0, 1);
     layout->addWidget(m_address, 1, 1);
     layout->addLayout(sheetButtons, 2, 0);
     layout->addLayout(addressButtons, 2, 1);
-    layout->addLayout(buttons, 3, 0, 1, 2);
+    layout->addLayout(EndButtons(), 3, 0, 1, 2);
 
     m_editLabel = [this](LabelDefinition& label, bool isNew) {
         CDialogLabelDef dialog(label, isNew, m_unit, this);
@@ -149,20 +131,7 @@ CDialogLabelOptions::CDialogLabelOptions(
         if (m_contact && m_chooseFormat && m_chooseFormat(m_formatIndex, this))
             UpdatePreview();
     });
-    connect(font, &QPushButton::clicked, this, [this] {
-        CFontColorDialog dialog(&m_font, m_color, this);
-        if (dialog.exec() != QDialog::Accepted)
-            return;
-        m_font = dialog.GetLogFont();
-        m_color = dialog.GetColor();
-        m_address->setFont(QFontFromLogFont(m_font));
-        QPalette p = m_address->palette();
-        p.setColor(QPalette::Text, QColor(GetRValue(m_color), GetGValue(m_color), GetBValue(m_color)));
-        m_address->setPalette(p);
-    });
-    connect(m_print, &QPushButton::clicked, this, &CDialogLabelOptions::accept);
-    connect(preview, &QPushButton::clicked, this, &CDialogLabelOptions::OnPreview);
-    connect(cancel, &QPushButton::clicked, this, &CDialogLabelOptions::reject);
+    connect(font, &QPushButton::clicked, this, [this] { ChooseFont(m_font, m_color, m_address); });
 }
 
 QLabel* CDialogLabelOptions::Info(int id) const
@@ -178,7 +147,7 @@ bool CDialogLabelOptions::OnInitDialog()
     m_pm.m_Printmode = PM_LABELS;
     m_font = *m_pm.GetFont(PTE_LABEL);
     m_color = m_pm.GetColor(PTE_LABEL);
-    m_address->setFont(QFontFromLogFont(m_font));
+    ShowFont(m_address, m_font, m_color);
     // What a file held before it failed stays listed, and the user's own
     // sheets are there even without the standard ones.
     LoadStandardLabels(m_labels);
@@ -303,7 +272,7 @@ void CDialogLabelOptions::OnDelete()
     ShowSelected();
 }
 
-void CDialogLabelOptions::Save()
+void CDialogLabelOptions::SaveChoices()
 {
     m_pm.SetFont(PTE_LABEL, m_font);
     m_pm.SetColor(PTE_LABEL, m_color);
@@ -312,31 +281,6 @@ void CDialogLabelOptions::Save()
         Profile::WriteInt(kPrintManSection, kLabelListPosEntry, index);
         m_pm.m_Label.CopyFrom(m_labels[size_t(index)]);
     }
-    m_pm.m_Flags1 = m_contactFormat->isChecked() ? (m_pm.m_Flags1 | PF_LABEL_CONTACT_FORMAT)
-                                                 : (m_pm.m_Flags1 & ~PF_LABEL_CONTACT_FORMAT);
+    SetFlag(m_pm.m_Flags1, PF_LABEL_CONTACT_FORMAT, m_contactFormat->isChecked());
     m_pm.m_LabelFields = m_formatIndex;
-}
-
-void CDialogLabelOptions::OnOK()
-{
-    if (auto* focused = qobject_cast<QPushButton*>(focusWidget()); focused && focused != m_print) {
-        focused->click();
-        return;
-    }
-    Save();
-    m_nResult = kResultPrint;
-    EndDialog(IDOK);
-}
-
-void CDialogLabelOptions::OnPreview()
-{
-    Save();
-    m_nResult = kResultPreview;
-    EndDialog(kResultPreview);
-}
-
-void CDialogLabelOptions::OnCancel()
-{
-    m_nResult = kResultCancel;
-    EndDialog(IDCANCEL);
 }

@@ -3,9 +3,9 @@
 // user's own sheets made, changed and deleted here.
 #pragma once
 
-#include "controls/framedialog.h"
 #include "print/measure.h"
 #include "print/printrecords.h"
+#include "print/ui/optionsdialog.h"
 
 #include <functional>
 
@@ -19,7 +19,7 @@ class QPushButton;
 
 constexpr const char* kLabelListPosEntry = "LabelListPos";
 
-class CDialogLabelOptions : public CFramedDialog {
+class CDialogLabelOptions : public CPrintOptionsDialog {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 155;
@@ -31,8 +31,6 @@ public:
     // PrintMan's current sheet, without a window.
     static void ApplySavedLabel(PrintMan& printMan);
 
-    // 2 cancel, 1 print, 1000 preview.
-    int Result() const { return m_nResult; }
     std::function<bool(u32& index, QWidget* parent)> m_chooseFormat;
     // Edits a sheet (the definition dialog by default); true on OK with the result in label.
     std::function<bool(LabelDefinition& label, bool isNew)> m_editLabel;
@@ -45,12 +43,10 @@ public:
     void OnNew();
     void OnDetails();
     void OnDelete();
-    void OnPreview();
 
 protected:
     bool OnInitDialog() override;
-    void OnOK() override;
-    void OnCancel() override;
+    void SaveChoices() override;
 
 private:
     void AddEntry(size_t index);
@@ -58,13 +54,10 @@ private:
     void SelectIndex(size_t index);
     void ShowSelected();
     void UpdatePreview();
-    void Save();
 
     PrintMan& m_pm;
     const Contact* m_contact;
-    bool m_optionsOnly;
     MeasureUnit m_unit;
-    int m_nResult = 2;
     u32 m_formatIndex = 0;
     LOGFONT m_font;
     COLORREF m_color = 0;
@@ -75,7 +68,6 @@ private:
     QPushButton* m_details;
     QPushButton* m_delete;
     QPushButton* m_format;
-    QPushButton* m_print;
     QCheckBox* m_contactFormat;
     QLabel* m_height;
     QLabel* m_width;

@@ -21,14 +21,6 @@ namespace {
 
 enum { FONT_HEADER, FONT_FOOTER, FONT_TEXT };
 
-QPushButton* Button(const QString& text, int id, QWidget* parent)
-{
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(QStringLiteral("ctl%1").arg(id));
-    button->setAutoDefault(false);
-    return button;
-}
-
 QLineEdit* Edit(int id, QWidget* parent)
 {
     auto* edit = new QLineEdit(parent);
@@ -39,10 +31,9 @@ QLineEdit* Edit(int id, QWidget* parent)
 }  // namespace
 
 CDialogMemoOptions::CDialogMemoOptions(PrintMan& printMan, u32 style, bool optionsOnly, QWidget* parent)
-    : CFramedDialog(kTemplateId, parent)
+    : CPrintOptionsDialog(kTemplateId, optionsOnly, QStringLiteral("&Preview"), parent)
     , m_pm(printMan)
     , m_style(style == PM_REPORT ? PM_REPORT : PM_MEMO)
-    , m_optionsOnly(optionsOnly)
 {
     const bool report = m_style == PM_REPORT;
     setWindowTitle(report ? QStringLiteral("Report options") : QStringLiteral("Memo options"));
@@ -65,9 +56,9 @@ CDialogMemoOptions::CDialogMemoOptions(PrintMan& printMan, u32 style, bool optio
         report ? QStringLiteral("Use contact font") : QStringLiteral("Print &empty fields"), f);
     m_third->setObjectName(QStringLiteral("ctl1263"));
 
-    auto* headFont = Button(QStringLiteral("Hea&der font"), 1245, f);
-    m_textFont = Button(QStringLiteral("&Text font"), 1246, f);
-    auto* footFont = Button(QStringLiteral("F&ooter font"), 1247, f);
+    auto* headFont = MakeButton(QStringLiteral("Hea&der font"), 1245);
+    m_textFont = MakeButton(QStringLiteral("&Text font"), 1246);
+    auto* footFont = MakeButton(QStringLiteral("F&ooter font"), 1247);
     const int sampleIds[3] = {1252, 1253, 1254};
     for (int i = 0; i < 3; ++i) {
         m_fonts[size_t(i)].sample = new QLabel(f);
@@ -75,21 +66,15 @@ CDialogMemoOptions::CDialogMemoOptions(PrintMan& printMan, u32 style, bool optio
         m_fonts[size_t(i)].sample->setAutoFillBackground(true);
         m_fonts[size_t(i)].sample->setFrameShape(QFrame::StyledPanel);
     }
-    auto* time = Button(QStringLiteral("Ti&me"), 1248, f);
+    auto* time = MakeButton(QStringLiteral("Ti&me"), 1248);
     time->setToolTip(QStringLiteral("[Current time]"));
-    auto* date = Button(QStringLiteral("D&ate"), 1249, f);
+    auto* date = MakeButton(QStringLiteral("D&ate"), 1249);
     date->setToolTip(QStringLiteral("[Current date]"));
-    auto* page = Button(QStringLiteral("Pa&ge #"), 1251, f);
+    auto* page = MakeButton(QStringLiteral("Pa&ge #"), 1251);
     page->setToolTip(QStringLiteral("[Page #]"));
-    auto* fields = Button(QStringLiteral("Define &fields"), 1533, f);
-    auto* pageSettings = Button(QStringLiteral("Page &settings"), 1534, f);
-    m_print = new QPushButton(optionsOnly ? QStringLiteral("&OK") : QStringLiteral("&Print"), f);
-    m_print->setObjectName(QStringLiteral("ctl1"));
-    m_print->setDefault(true);
-    auto* preview = Button(QStringLiteral("&Preview"), 1575, f);
-    auto* cancel = Button(QStringLiteral("Cancel"), 2, f);
+    auto* fields = MakeButton(QStringLiteral("Define &fields"), 1533);
+    auto* pageSettings = MakeButton(QStringLiteral("Page &settings"), 1534);
     fields->setVisible(!report);
-    preview->setVisible(!optionsOnly);
 
     auto* layout = new QGridLayout(f);
     auto* header = new QGroupBox(QStringLiteral("Header"), f);
@@ -119,20 +104,15 @@ CDialogMemoOptions::CDialogMemoOptions(PrintMan& printMan, u32 style, bool optio
     placeholders->addStretch();
     placeholders->addWidget(fields);
     placeholders->addWidget(pageSettings);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_print);
-    buttons->addWidget(preview);
-    buttons->addWidget(cancel);
     layout->addWidget(header, 0, 0);
     layout->addWidget(text, 1, 0);
     layout->addWidget(footer, 2, 0);
     layout->addLayout(placeholders, 3, 0);
-    layout->addLayout(buttons, 4, 0);
+    layout->addLayout(EndButtons(), 4, 0);
 
-    connect(headFont, &QPushButton::clicked, this, [this] { ChooseFont(m_fonts[FONT_HEADER]); });
-    connect(footFont, &QPushButton::clicked, this, [this] { ChooseFont(m_fonts[FONT_FOOTER]); });
-    connect(m_textFont, &QPushButton::clicked, this, [this] { ChooseFont(m_fonts[FONT_TEXT]); });
+    connect(headFont, &QPushButton::clicked, this, [this] { ChooseElementFont(m_fonts[FONT_HEADER]); });
+    connect(footFont, &QPushButton::clicked, this, [this] { ChooseElementFont(m_fonts[FONT_FOOTER]); });
+    connect(m_textFont, &QPushButton::clicked, this, [this] { ChooseElementFont(m_fonts[FONT_TEXT]); });
     connect(
         time, &QPushButton::clicked, this, [this] { InsertPlaceholder(QStringLiteral("[Current time]")); });
     connect(
@@ -143,9 +123,6 @@ CDialogMemoOptions::CDialogMemoOptions(PrintMan& printMan, u32 style, bool optio
         if (m_pageSetup)
             m_pageSetup();
     });
-    connect(m_print, &QPushButton::clicked, this, &CDialogMemoOptions::accept);
-    connect(preview, &QPushButton::clicked, this, &CDialogMemoOptions::OnPreview);
-    connect(cancel, &QPushButton::clicked, this, &CDialogMemoOptions::reject);
     connect(m_third, &QCheckBox::toggled, this, &CDialogMemoOptions::UpdateTextFont);
 }
 
@@ -193,14 +170,10 @@ void CDialogMemoOptions::ShowSample(FontChoice& choice)
     sample->setPalette(palette);
 }
 
-void CDialogMemoOptions::ChooseFont(FontChoice& choice)
+void CDialogMemoOptions::ChooseElementFont(FontChoice& choice)
 {
-    CFontColorDialog dialog(&choice.font, choice.color, this);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    choice.font = dialog.GetLogFont();
-    choice.color = dialog.GetColor();
-    ShowSample(choice);
+    if (ChooseFont(choice.font, choice.color, choice.sample))
+        ShowSample(choice);
 }
 
 bool CDialogMemoOptions::eventFilter(QObject* watched, QEvent* event)
@@ -217,7 +190,7 @@ void CDialogMemoOptions::InsertPlaceholder(const QString& placeholder)
         m_lastEdit->setText(m_lastEdit->text() + placeholder);
 }
 
-void CDialogMemoOptions::Save()
+void CDialogMemoOptions::SaveChoices()
 {
     const bool report = m_style == PM_REPORT;
     auto setBit
@@ -237,29 +210,4 @@ void CDialogMemoOptions::Save()
         foot[i] = m_foot[i]->text().toStdString();
     }
     m_pm.m_Printmode = m_style;
-}
-
-void CDialogMemoOptions::OnOK()
-{
-    // Enter on a font or placeholder button acts as that button.
-    if (auto* focused = qobject_cast<QPushButton*>(focusWidget()); focused && focused != m_print) {
-        focused->click();
-        return;
-    }
-    Save();
-    m_nResult = kResultPrint;
-    EndDialog(IDOK);
-}
-
-void CDialogMemoOptions::OnPreview()
-{
-    Save();
-    m_nResult = kResultPreview;
-    EndDialog(kResultPreview);
-}
-
-void CDialogMemoOptions::OnCancel()
-{
-    m_nResult = kResultCancel;
-    EndDialog(IDCANCEL);
 }
