@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         buffer.open(QIODevice::ReadOnly);
         LabelDefinitionArray labels;
         ReadLabelRecords(buffer, magic, labels);
-        if (labels.size() * LabelDefinition::kSize + 4 > size)
+        if (!labels.empty() && labels.size() * LabelDefinition::kSize + 4 > size)
             std::abort();
         for (const LabelDefinition& label : labels)
             if (label.m_wRows < 1 || label.m_wRows > kMaxLabelCount || label.m_wColumns < 1
