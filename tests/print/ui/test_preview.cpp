@@ -170,6 +170,12 @@ TEST_F(PreviewTest, FirstPagesOfEveryStyleAndThePreviewWindow)
     m_pm.m_AddrDelivMargins = {1000, 500, 0, 0};
     styles << FirstPage(a4);
     SavePicture(styles.back(), "print-envelope");
+    choose();
+    m_pm.m_EnvelopeFeed = 2;  // turned: the text runs down the page
+    const QImage turned = FirstPage(a4);
+    SavePicture(turned, "print-envelope-turned");
+    EXPECT_TRUE(Inked(turned, QRect(turned.width() / 2, 0, turned.width() / 2, turned.height() / 3)));
+    m_pm.m_EnvelopeFeed = 5;
 
     choose();
     m_pm.m_Printmode = PM_LABELS;
