@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(g++ clang libclang-rt-14-dev cmake ninja-build ccache pkg-config
           qt6-base-dev libgl-dev libxkbcommon-dev libgtest-dev libgmock-dev libbenchmark-dev
-          libjpeg-dev libpng-dev zlib1g-dev libgif-dev fonts-dejavu-core)
+          libjpeg-dev libpng-dev zlib1g-dev libgif-dev fonts-dejavu-core poppler-utils)
 
 missing=()
 for p in "${packages[@]}"; do

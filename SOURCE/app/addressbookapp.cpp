@@ -11,6 +11,7 @@
 #include "mainwnd/commands.h"
 #include "mainwnd/containerwnd.h"
 #include "mainwnd/mainframe.h"
+#include "mainwnd/printcommands.h"
 #include "platform/profile.h"
 #include "platform/syserror.h"
 #include "platform/ui/msgboxsink.h"
@@ -160,6 +161,8 @@ bool CAddressBookApp::InitInstance()
     InstallImportExport(*m_mainFrame, m_dataMan);
     // The commands of telephony, mail and the data dump.
     InstallCommandHooks(*m_mainFrame, m_tapiMan, m_dataMan, m_userMan);
+    m_printMan.SetSources(&m_dataMan, &m_userMan);
+    new CPrintCommands(*m_mainFrame, m_printMan, m_dataMan);  // owned by the frame
 
     m_dataMan.UpgradeOldContacts();
     m_userMan.ApplyToMainWindow(*m_mainFrame, !m_bShow);

@@ -8,9 +8,11 @@
 // or filter.
 #pragma once
 
+#include "mainwnd/commands.h"
 #include "mainwnd/flatheader.h"
 #include "mainwnd/gridcolumns.h"
 #include "platform/ui/imagelist.h"
+#include "print/printinfo.h"
 
 #include <QAbstractScrollArea>
 #include <QPointer>
@@ -34,8 +36,6 @@ constexpr int kGridCtrlId = 1007;
 constexpr int GN_SELCHANGED = -2052;
 
 // Commands the grid posts or carries out.
-constexpr u32 ID_CONTACT_NEW = 32770;
-constexpr u32 ID_CONTACT_PROPERTIES = 32771;
 constexpr u32 ID_HEADER_FIELDS = 32929;
 constexpr u32 ID_HEADER_SORT_ASCENDING = 32931;
 constexpr u32 ID_HEADER_SORT_DESCENDING = 32932;
@@ -94,7 +94,7 @@ struct GridRow {
     std::vector<GridCell> cells;
 };
 
-class CRGridCtrl : public QAbstractScrollArea, private CFlatHeaderOwner {
+class CRGridCtrl : public QAbstractScrollArea, private CFlatHeaderOwner, public CReportPrinter {
     Q_OBJECT
 public:
     static constexpr int kInset = 4;
@@ -146,6 +146,10 @@ public:
     u32 GetColumnAlignment(int column) const;
     int GetColumnWidth(int column) const;
     std::vector<int> GetShownColumns() const;
+
+    // The report style prints the shown columns, scaled to the page (gridprint.cpp).
+    void PrintHeader(bool draw, RECT& rect, CPrintDC& dc) override;
+    int PrintRow(bool draw, RECT& rect, CPrintDC& dc, const Contact& contact, bool force) override;
     int GetTotalWidth() const;
     int InsertColumn(int column, int position);
     bool RemoveColumnAt(int item);

@@ -39,6 +39,9 @@ struct ProfileValue {
 };
 
 constexpr const char* kFieldsEntry = "Fields";
+// The chosen label sheet, kept with the other settings so that a label job
+// prints on it without the label options being opened first.
+constexpr const char* kLabelEntry = "Label";
 
 // The stored names of the two centre header parts are spelled with a
 // Cyrillic capital Es where the footers have a Latin C; stored settings
@@ -190,6 +193,15 @@ u32 PrintMan::Load()
         m_Fields.shrink_to_fit();
     }
     LoadValues(LabelValues(*this));
+    // The chosen label sheet; one that cannot be laid out is not taken.
+    if (const auto bytes
+        = Profile::GetBinary(kPrintManSection, kLabelEntry, qsizetype(LabelDefinition::kSize))) {
+        LabelDefinition label;
+        label.FromBytes(*bytes);
+        label.m_szName[sizeof label.m_szName - 1] = 0;
+        if (label.m_wRows >= 1 && label.m_wRows <= 256 && label.m_wColumns >= 1 && label.m_wColumns <= 256)
+            m_Label = label;
+    }
     return 0;
 }
 
@@ -208,6 +220,7 @@ u32 PrintMan::Save()
     if (m_LabelFields > formats - 1)
         m_LabelFields = 0;
     SaveValues(LabelValues(*this));
+    Profile::WriteBinary(kPrintManSection, kLabelEntry, &m_Label, qsizetype(LabelDefinition::kSize));
     return haveFields ? 0 : RC_MISSING;
 }
 

@@ -5,17 +5,21 @@
 #pragma once
 
 #include "platform/oledate.h"
+#include "platform/printdc.h"
 #include "platform/wintypes.h"
 #include "print/printrecords.h"
 
-#include <QFont>
-#include <QPen>
+#include <QString>
 #include <array>
 #include <string>
 #include <vector>
 
 class CAddressBookApp;
+class CPrintDC;
+class CPrintInfo;
 class Contact;
+class DataMan;
+class UserMan;
 
 constexpr const char* kPrintManSection = "PrintMan";
 
@@ -101,6 +105,45 @@ public:
     // envelopes and labels have their own.
     u32 GetPrintRange() const;
 
+    // Where a job takes its contacts and the contact list's settings from.
+    void SetSources(DataMan* dataMan, UserMan* userMan);
+
+    // The passes of a job (printjob.cpp).
+    void PrepareDC(CPrintDC& dc) const;
+    void BeginPrinting(CPrintDC& dc, CPrintInfo& info);
+    void PrintPage(CPrintDC& dc, CPrintInfo& info);
+    void EndPrinting();
+    // The y where the body begins (header) or ends (footer); draw false only measures.
+    i32 PrintHeader(bool draw, const RECT& rect, CPrintDC& dc, const CPrintInfo& info);
+    i32 PrintFooter(bool draw, const RECT& rect, CPrintDC& dc, const CPrintInfo& info);
+    QString ExpandPlaceholders(const std::string& text, const CPrintInfo& info) const;
+    // 1 when a must move behind b.
+    int CompareContacts(const Contact& a, const Contact& b) const;
+    // How many pages the current job has; 0 before a begin pass.
+    u32 GetPageCount() const { return m_pageContact.empty() ? 0 : u32(m_pageContact.size() - 1); }
+
+    // One record of the memo or report style (printmemo.cpp): 0 when the
+    // contact is finished and the page takes more, 1 when the page is full.
+    // The rectangle's top is the current y and moves down.
+    int PrintRecord(bool draw, RECT& rect, CPrintDC& dc, const Contact& contact, CPrintInfo& info);
+    int PrintMemoRecord(bool draw, RECT& rect, CPrintDC& dc, const Contact& contact);
+    int PrintMemoLine(
+        bool draw, RECT& rect, CPrintDC& dc, const QString& caption, const QString& value, bool wideGap);
+    int PrintMemoText(
+        bool draw, RECT& rect, CPrintDC& dc, const QString& caption, const QString& value, bool wideGap);
+    int PrintReportRow(bool draw, RECT& rect, CPrintDC& dc, const Contact& contact, CPrintInfo& info);
+
+    // The address styles (printaddress.cpp).
+    void PrintEnvelope(CPrintDC& dc, const RECT& envelope, const Contact& contact, bool preview);
+    // Where the envelope lies on the paper for the feed.
+    RECT EnvelopeRect(const RECT& paper, i32 paperWidth) const;
+    void PrintLabels(CPrintDC& dc, const RECT& sheet, const RECT& drawRect, u32 page, bool preview);
+    // The contact's address text (lines joined by CR LF) for envelopes or
+    // labels; an out-of-range format setting is reset to 0 first.
+    std::string AddressTextFor(const Contact& contact, bool envelope);
+    // Whether the current label sheet can be printed: at least one row and column.
+    bool IsLabelSheetUsable() const { return m_Label.m_wRows > 0 && m_Label.m_wColumns > 0; }
+
     // The settings, changed directly by the print and option dialogs.
     CAddressBookApp* m_pApp;
     const CAddressFormatArray* m_addressFormats;
@@ -140,8 +183,54 @@ public:
     bool m_firstOnPage = false;
     RECT m_printMargins;  // logical units
     DateValue m_printStart;
-    // Made anew at each begin pass: header, bold body, body and footer font;
-    // the solid, the wide and the dotted pen.
-    std::array<QFont, 4> m_jobFonts;
-    std::array<QPen, 3> m_jobPens;
+    // Made anew at each begin pass, heights in logical units.
+    enum JobFont { JF_HEADER, JF_BOLD, JF_BODY, JF_FOOTER };
+    std::array<LOGFONT, 4> m_jobFonts;
+    enum JobPen { JP_THIN, JP_WIDE, JP_DOTTED };
+    std::array<LOGPEN, 3> m_jobPens;
+    // Nothing has been placed on the page yet: its first line or row is
+    // placed even when it does not fit, so that every page makes progress.
+    bool m_pageEmpty = false;
+    DataMan* m_pDataMan = nullptr;
+    UserMan* m_pUserMan = nullptr;
+
+private:
+    void CreateGdiObjects();
+    void ComputeMargins(const PageCaps& caps);
+    void CollectContacts();
+    u32 CountPages(CPrintDC& dc, CPrintInfo& info);
+    // The three parts of the header or footer line at y, the memo's rule at ruleY.
+    void DrawTextLine(const RECT& rect, i32 y, i32 ruleY, CPrintDC& dc, const CPrintInfo& info, bool header);
+    // The start of a memo field: 0 when its first line does not fit, else its
+    // line height, with the bold font selected and the caption drawn; the
+    // tab width goes to tab and the font to restore to old.
+    i32 BeginMemoField(
+        bool draw, RECT& rect, CPrintDC& dc, const QString& caption, bool wideGap, i32& tab, LOGFONT& old);
+    // A field on one line, or wrapped within the body's width.
+    int PrintMemoField(bool draw, RECT& rect, CPrintDC& dc, const QString& caption, const QString& value,
+        bool wideGap, bool wrapped);
+    // Fills the page between header and footer from the current position.
+    void PrintBody(bool draw, RECT body, CPrintDC& dc, CPrintInfo& info);
+    // The body of a memo or report page: the page rectangle less header and footer.
+    RECT BodyRect(bool draw, const RECT& page, CPrintDC& dc, const CPrintInfo& info);
+
+public:
+    const CAddressFormatArray* Formats() const;
+
+private:
+    // Memo field values; the slots are filled once per contact.
+    QString MemoValue(const Contact& contact, u32 field) const;
+    std::array<std::string, 21> m_phoneSlots;
+    std::array<std::string, 11> m_emailSlots;
+    std::array<std::string, 16> m_webSlots;
 };
+
+// The address text of a contact (lines joined by CR LF): through its
+// default address's own format, or through the format setting, which is
+// reset to 0 first when it lies beyond the formats.
+std::string AddressTextForContact(
+    const Contact& contact, bool useContactFormat, u32& formatSetting, const CAddressFormatArray* formats);
+
+// A stored font (height in screen pixels) as printing uses it: height in
+// logical units, TrueType output precision.
+LOGFONT PrintFontFromScreenFont(const LOGFONT& font);

@@ -1,0 +1,237 @@
+#include "mainwnd/printcommands.h"
+
+#include "core/dataman.h"
+#include "core/fieldtexts.h"
+#include "core/utilities.h"
+#include "mainwnd/commands.h"
+#include "mainwnd/contactview.h"
+#include "mainwnd/containerwnd.h"
+#include "mainwnd/gridcolumns.h"
+#include "mainwnd/mainframe.h"
+#include "print/columnreport.h"
+#include "print/labelfile.h"
+#include "print/printman.h"
+#include "print/printoutput.h"
+#include "print/ui/envelopeoptionsdlg.h"
+#include "print/ui/labeloptionsdlg.h"
+#include "print/ui/memooptionsdlg.h"
+#include "print/ui/printdlg.h"
+#include "print/ui/printpreview.h"
+#include "print/ui/printsetup.h"
+
+#include <QPrinter>
+#include <QStatusBar>
+
+namespace {
+
+// The columns a book without a layout of its own shows.
+constexpr u32 kDefaultReportFields[]
+    = {FID_NAME, FID_DEFAULT_ADDRESS, FID_HOME_EMAIL, FID_BUSINESS_EMAIL, FID_HOME_PHONE, FID_BUSINESS_PHONE};
+
+u32 StyleOfCommand(u32 id)
+{
+    return id - ID_PAGESETUP_MEMO + PM_MEMO;
+}
+
+}  // namespace
+
+CPrintCommands::CPrintCommands(CMainFrame& frame, PrintMan& printMan, DataMan& dataMan)
+    : QObject(&frame)
+    , m_frame(frame)
+    , m_pm(printMan)
+    , m_dm(dataMan)
+{
+    CommandHooks& hooks = frame.Hooks();
+    hooks.Install(ID_PRINT, {.run = [this](u32) { OnPrint(); }, .enabled = {}});
+    hooks.Install(ID_FILE_PRINT, {.run = [this](u32) { OnPrint(); }, .enabled = {}});
+    hooks.Install(ID_FILE_PRINT_PREVIEW,
+        {.run = [this](u32) { OnPrintPreview(); }, .enabled = [this](u32) { return !InPreview(); }});
+    for (u32 id = ID_PAGESETUP_MEMO; id <= ID_PAGESETUP_LABELS; ++id)
+        hooks.Install(id, {.run = [this](u32 cmd) { OnStyleCommand(cmd); }, .enabled = {}});
+}
+
+CPrintCommands::~CPrintCommands() = default;
+
+CReportPrinter* CPrintCommands::ReportPrinter()
+{
+    if (auto* grid = dynamic_cast<CReportPrinter*>(m_frame.GetContainer()->Grid().Widget()))
+        return grid;
+    // A list that cannot lay a report out prints the usual columns.
+    if (!m_defaultReport) {
+        std::vector<ReportColumn> columns;
+        for (const u32 field : kDefaultReportFields) {
+            const GridColumnInfo* info = GetGridColumn(FindFieldColumn(field));
+            columns.push_back({field, QString::fromUtf8(LoadResString(field)), info ? info->m_nWidth : 100,
+                info ? info->Format() : 0, false});
+        }
+        m_defaultReport = std::make_unique<CColumnReport>(std::move(columns));
+    }
+    return m_defaultReport.get();
+}
+
+void CPrintCommands::FlagContacts()
+{
+    ContactListView& list = m_frame.GetContainer()->Grid();
+    auto flag = [](const std::vector<Contact*>& contacts) {
+        for (Contact* contact : contacts)
+            contact->m_dwDisplayFlags |= CDF_PRINT;
+    };
+    const u32 range = m_pm.GetPrintRange();
+    switch (range) {
+    case PR_ALL:
+    case PR_BOOK:
+        m_dm.FlagContacts(m_pm.m_Printmode, m_pm.m_Printtype, m_pm.m_PrinttypeEnv);
+        break;
+    case PR_LIST:
+        flag(list.ShownContacts());
+        break;
+    case PR_LABEL_SHEET:
+    case PR_LABEL_SINGLE:
+        if (Contact* first = list.FirstSelectedContact())
+            first->m_dwDisplayFlags |= CDF_PRINT;
+        break;
+    default:  // the selected contacts
+        flag(list.SelectedContacts());
+        break;
+    }
+}
+
+int CPrintCommands::RunStyleOptions(u32 style, bool optionsOnly)
+{
+    const Contact* contact = m_frame.GetContainer()->Grid().FirstSelectedContact();
+    switch (style) {
+    case PM_ENVELOPE: {
+        CDialogEnvelopeOptions dialog(m_pm, contact, optionsOnly, MeasureUnit::User(), &m_frame);
+        dialog.DoModal();
+        return dialog.Result();
+    }
+    case PM_LABELS: {
+        CDialogLabelOptions dialog(m_pm, contact, optionsOnly, MeasureUnit::User(), &m_frame);
+        dialog.DoModal();
+        return dialog.Result();
+    }
+    default: {
+        CDialogMemoOptions dialog(m_pm, style, optionsOnly, &m_frame);
+        dialog.DoModal();
+        return dialog.Result();
+    }
+    }
+}
+
+void CPrintCommands::OnStyleCommand(u32 id)
+{
+    switch (RunStyleOptions(StyleOfCommand(id), false)) {
+    case kResultPrint:
+        PrintNow(1);
+        break;
+    case kResultPreview:
+        OnPrintPreview();
+        break;
+    default:
+        break;
+    }
+}
+
+void CPrintCommands::OnPrint()
+{
+    if (InPreview())
+        ClosePreview();
+    for (;;) {
+        CDialogLabelOptions::ApplySavedLabel(m_pm);
+        const bool selection = m_frame.GetContainer()->Grid().SelectedCount() > 0;
+        CRPrintDialog dialog(m_pm, AppPrinter(), selection, &m_frame);
+        dialog.exec();
+        switch (dialog.Result()) {
+        case kResultPrint:
+            PrintNow(1);
+            return;
+        case kResultPreview:
+            OnPrintPreview();
+            return;
+        case kResultPageSetup:
+            switch (RunStyleOptions(m_pm.m_Printmode, false)) {
+            case kResultPrint:
+                continue;  // the print dialog again
+            case kResultPreview:
+                OnPrintPreview();
+                return;
+            default:
+                return;
+            }
+        default:
+            return;
+        }
+    }
+}
+
+void CPrintCommands::PrintNow(u32 fromPage)
+{
+    // A sheet without rows or columns cannot be laid out.
+    if (m_pm.m_Printmode == PM_LABELS && !m_pm.IsLabelSheetUsable()) {
+        MsgStop(IDS_LABEL_PAGE_TOO_SMALL, &m_frame);
+        return;
+    }
+    FlagContacts();
+    CPrintInfo info;
+    info.m_bContactsFlagged = true;
+    info.m_pReport = ReportPrinter();
+    info.m_nFromPage = fromPage;
+    m_frame.setEnabled(false);
+    PrintOnPrinter(m_pm, info, AppPrinter());
+    m_frame.setEnabled(true);
+}
+
+void CPrintCommands::OnPrintPreview()
+{
+    if (InPreview())
+        return;
+    if (m_pm.m_Printmode == PM_LABELS && !m_pm.IsLabelSheetUsable()) {
+        MsgStop(IDS_LABEL_PAGE_TOO_SMALL, &m_frame);
+        return;
+    }
+    FlagContacts();
+    auto* preview = new CPrintPreview(m_pm);
+    const PageCaps caps = PageCapsOf(JobPageLayout(m_pm, AppPrinter().pageLayout()));
+    preview->Pages()->SetPrintView(caps, ReportPrinter(), true);
+    connect(
+        preview, &CPrintPreview::closeRequested, this, &CPrintCommands::ClosePreview, Qt::QueuedConnection);
+    connect(
+        preview, &CPrintPreview::printRequested, this,
+        [this] {
+            ClosePreview();
+            OnPrint();
+        },
+        Qt::QueuedConnection);
+    connect(preview, &CPrintPreview::pageSetupRequested, this, &CPrintCommands::OnPreviewPageSetup);
+    connect(preview->Pages(), &CPrintPreviewWnd::statusText, &m_frame,
+        [this](const QString& text) { m_frame.statusBar()->showMessage(text); });
+    m_savedCentral = m_frame.takeCentralWidget();
+    m_frame.setCentralWidget(preview);
+    m_preview = preview;
+    preview->setFocus();
+    m_frame.statusBar()->showMessage(preview->Pages()->PageNumberText());
+}
+
+void CPrintCommands::OnPreviewPageSetup()
+{
+    if (!m_preview || RunStyleOptions(m_pm.m_Printmode, true) != kResultPrint)
+        return;
+    FlagContacts();
+    const PageCaps caps = PageCapsOf(JobPageLayout(m_pm, AppPrinter().pageLayout()));
+    m_preview->Pages()->SetPrintView(caps, ReportPrinter(), true);
+}
+
+void CPrintCommands::ClosePreview()
+{
+    if (!m_preview)
+        return;
+    // The preview goes with the widget the frame hands back.
+    QWidget* preview = m_frame.takeCentralWidget();
+    delete preview;
+    m_preview = nullptr;
+    if (m_savedCentral)
+        m_frame.setCentralWidget(m_savedCentral);
+    m_savedCentral = nullptr;
+    m_frame.statusBar()->showMessage(QString::fromUtf8(LoadResString(IDS_READY)));
+    m_frame.RequestIdleUpdate();
+}

@@ -1,0 +1,50 @@
+// Printing from the main window: the Print command with its print dialog,
+// the print preview shown in place of the window's panes, and the option
+// dialogs of the four print styles.
+#pragma once
+
+#include "platform/wintypes.h"
+#include "print/ui/printpreview.h"
+
+#include <QObject>
+#include <QPointer>
+#include <memory>
+
+class CColumnReport;
+class CMainFrame;
+class CReportPrinter;
+class DataMan;
+class PrintMan;
+class QWidget;
+
+class CPrintCommands : public QObject {
+    Q_OBJECT
+public:
+    // Installs the commands on the frame; the object lives as long as the frame.
+    CPrintCommands(CMainFrame& frame, PrintMan& printMan, DataMan& dataMan);
+    ~CPrintCommands() override;
+
+    void OnPrint();
+    void OnPrintPreview();
+    // The options dialog of a style; in options-only mode it only takes the
+    // settings. Its result: 1 print, 1000 preview, 2 cancel.
+    int RunStyleOptions(u32 style, bool optionsOnly);
+    void ClosePreview();
+    bool InPreview() const { return m_preview != nullptr; }
+    CPrintPreview* Preview() const { return m_preview; }
+
+private:
+    // Marks the contacts of the style's range for the next job.
+    void FlagContacts();
+    CReportPrinter* ReportPrinter();
+    void PrintNow(u32 fromPage);
+    void OnStyleCommand(u32 id);
+    void OnPreviewPageSetup();
+
+    CMainFrame& m_frame;
+    PrintMan& m_pm;
+    DataMan& m_dm;
+    QPointer<CPrintPreview> m_preview;
+    QWidget* m_savedCentral = nullptr;
+    std::unique_ptr<CColumnReport> m_defaultReport;
+};

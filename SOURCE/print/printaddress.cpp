@@ -1,0 +1,213 @@
+// The address styles: one envelope per contact, and sheets of labels.
+#include "core/addressformat.h"
+#include "core/fieldtexts.h"
+#include "print/printinfo.h"
+#include "print/printman.h"
+#include "print/textout.h"
+
+namespace {
+
+constexpr i32 kTwipsPerInch = 1440;
+constexpr i32 kLogicalPerInch = 2540;
+constexpr i32 kLabelCornerTwips = 400;
+constexpr LOGPEN kLabelOutlinePen{PS_DOT, {1, 0}, RGB(142, 142, 142)};
+
+i32 Twips(i32 twips)
+{
+    return MulDiv(twips, kLogicalPerInch, kTwipsPerInch);
+}
+
+// Writes CR LF separated lines from the start, each next line one cell
+// further down the text's own direction.
+void WriteLines(CPrintDC& dc, POINT start, const QString& text, bool turned)
+{
+    const i32 h = dc.GetTextExtent(u"g").cy;
+    const i32 tabStop = std::max(1, TabWidth(dc));
+    POINT at = start;
+    for (const QString& line : text.split(QStringLiteral("\r\n"))) {
+        dc.TabbedTextOut(at.x, at.y, line, tabStop);
+        if (turned)
+            at.x -= h;
+        else
+            at.y -= h;
+    }
+}
+
+RECT Inset(const RECT& r, i32 left, i32 top, i32 right, i32 bottom)
+{
+    return {r.left + left, r.top - top, r.right - right, r.bottom + bottom};
+}
+
+RECT Intersect(const RECT& a, const RECT& b)
+{
+    RECT r{std::max(a.left, b.left), std::min(a.top, b.top), std::min(a.right, b.right),
+        std::max(a.bottom, b.bottom)};
+    r.right = std::max(r.left, r.right);
+    r.bottom = std::min(r.top, r.bottom);
+    return r;
+}
+
+}  // namespace
+
+std::string AddressTextForContact(
+    const Contact& contact, bool useContactFormat, u32& formatSetting, const CAddressFormatArray* formats)
+{
+    if (!formats || formats->IsEmpty())
+        return {};
+    const size_t count = formats->GetSize();
+    int index = -1;
+    if (useContactFormat) {
+        for (const ContactAddress& address : contact.m_addresses)
+            if (address.m_dwType & ADDR_DEFAULT) {
+                index = GetAddressFormatIndex(address.m_dwType, address.m_dwFormat, count);
+                break;
+            }
+        if (index < 0)
+            return {};
+    } else {
+        if (formatSetting > count - 1)
+            formatSetting = 0;
+        index = int(formatSetting);
+    }
+    std::string text;
+    ExpandAddressFormat((*formats)[size_t(index)].Format(), text, &contact, true);
+    return text;
+}
+
+std::string PrintMan::AddressTextFor(const Contact& contact, bool envelope)
+{
+    return AddressTextForContact(contact,
+        (m_Flags1 & (envelope ? PF_ENVELOPE_CONTACT_FORMAT : PF_LABEL_CONTACT_FORMAT)) != 0,
+        envelope ? m_EnvelopeAddressFormat : m_LabelFields, Formats());
+}
+
+RECT PrintMan::EnvelopeRect(const RECT& paper, i32 paperWidth) const
+{
+    const i32 length = i32(m_EnvelopeData.m_wWidth) * 10;
+    const i32 width = i32(m_EnvelopeData.m_wHeight) * 10;
+    const bool turned = m_EnvelopeFeed >= 1 && m_EnvelopeFeed <= 3;
+    const i32 across = turned ? width : length;
+    const i32 down = turned ? length : width;
+    i32 left = 0;
+    switch (m_EnvelopeFeed) {
+    case 1:
+    case 4:
+        left = 0;
+        break;
+    case 2:
+    case 5:
+        left = (paperWidth - across) / 2;
+        break;
+    case 3:
+    case 6:
+        left = paperWidth - across;
+        break;
+    default:
+        return paper;
+    }
+    return {paper.left + left, paper.top, paper.left + left + across, paper.top - down};
+}
+
+void PrintMan::PrintEnvelope(CPrintDC& dc, const RECT& envelope, const Contact& contact, bool preview)
+{
+    const bool turned = m_EnvelopeFeed >= 1 && m_EnvelopeFeed <= 3;
+    const POINT ret{std::abs(m_AddrRetMargins.left * 10), std::abs(m_AddrRetMargins.top * 10)};
+    const POINT deliv{std::abs(m_AddrDelivMargins.left * 10), std::abs(m_AddrDelivMargins.top * 10)};
+
+    if (preview) {
+        const LOGPEN pen = dc.SelectPen(m_jobPens[JP_DOTTED]);
+        dc.FrameRect(envelope);
+        const i32 e = envelope.right - envelope.left;
+        const i32 f = envelope.top - envelope.bottom;
+        const i32 k = turned ? 7 : 2;
+        dc.FrameRect({envelope.left + e * 6 / 8, envelope.top - f * (k - 1) / 8, envelope.left + e * 7 / 8,
+            envelope.top - f * k / 8});
+        dc.SelectPen(pen);
+    }
+
+    // On a turned envelope the text runs down the page, its lines stepping
+    // to the left, so it reads in order with the envelope turned upright.
+    auto place = [&](const LOGFONT& font, COLORREF color, POINT margin, const std::string& text) {
+        LOGFONT lf = font;
+        lf.lfEscapement = turned ? kEscapementDown : 0;
+        const LOGFONT old = dc.SelectFont(lf);
+        const COLORREF oldColor = dc.SetTextColor(color);
+        const POINT start = turned ? POINT{envelope.right - margin.y, envelope.top - margin.x}
+                                   : POINT{envelope.left + margin.x, envelope.top - margin.y};
+        WriteLines(dc, start, QString::fromUtf8(text), turned);
+        dc.SetTextColor(oldColor);
+        dc.SelectFont(old);
+    };
+    if (!m_AddrRet.empty() && !(m_Flags1 & PF_NO_RETURN_ADDRESS))
+        place(m_jobFonts[JF_HEADER], GetColor(PTE_RETURN_ADDRESS), ret, m_AddrRet);
+    const std::string delivery = AddressTextFor(contact, true);
+    if (!delivery.empty())
+        place(m_jobFonts[JF_FOOTER], GetColor(PTE_DELIVERY_ADDRESS), deliv, delivery);
+}
+
+void PrintMan::PrintLabels(CPrintDC& dc, const RECT& sheet, const RECT& drawRect, u32 page, bool preview)
+{
+    const LabelDefinition& l = m_Label;
+    const u32 columns = l.m_wColumns, rows = l.m_wRows;
+    const u32 perSheet = columns * rows;
+    if (perSheet == 0 || page < 1)
+        return;
+    const size_t first = size_t(page - 1) * perSheet;
+    const LOGFONT font = dc.SelectFont(PrintFontFromScreenFont(*GetFont(PTE_LABEL)));
+    const COLORREF color = dc.SetTextColor(GetColor(PTE_LABEL));
+    const i32 width = Twips(l.m_wWidth), height = Twips(l.m_wHeight);
+    const i32 stepX = width + Twips(l.m_wColumnSpacing), stepY = height + Twips(l.m_wRowSpacing);
+    auto labelRect = [&](u32 c, u32 r) {
+        const i32 left = sheet.left + i32(c) * stepX, top = sheet.top - i32(r) * stepY;
+        return RECT{left, top, left + width, top - height};
+    };
+    auto textRect = [&](u32 c, u32 r) {
+        return Inset(labelRect(c, r), Twips(i32(l.m_dwTextMarginLeft)), Twips(i32(l.m_dwTextMarginTop)),
+            Twips(i32(l.m_dwTextMarginRight)), Twips(i32(l.m_dwTextMarginBottom)));
+    };
+    auto write = [&](RECT rect, const std::string& text) {
+        if (!text.empty())
+            PrintTextInRect(true, dc, rect, QString::fromUtf8(text));
+    };
+
+    if (preview || (m_Flags1 & PF_LABEL_OUTLINES)) {
+        const LOGPEN pen = dc.SelectPen(kLabelOutlinePen);
+        for (u32 r = 0; r < rows; ++r)
+            for (u32 c = 0; c < columns; ++c)
+                dc.RoundRect(labelRect(c, r), Twips(kLabelCornerTwips));
+        dc.SelectPen(pen);
+    }
+
+    if (first < m_contacts.size()) {
+        switch (m_LabelPrintRange) {
+        case PR_LABEL_SELECTION: {
+            const size_t last = std::min(first + perSheet, m_contacts.size());
+            for (size_t i = first; i < last; ++i) {
+                const u32 n = u32(i - first);
+                write(textRect(n % columns, n / columns), AddressTextFor(*m_contacts[i], false));
+            }
+            break;
+        }
+        case PR_LABEL_SINGLE: {
+            // The start label is kept within the sheet, whatever was stored.
+            const u32 column = std::clamp<u32>(m_LabelItem & 0xFFFF, 1, columns);
+            const u32 row = std::clamp<u32>(m_LabelItem >> 16, 1, rows);
+            write(textRect(column - 1, row - 1), AddressTextFor(*m_contacts[first], false));
+            break;
+        }
+        default: {
+            const std::string text = AddressTextFor(*m_contacts[first], false);
+            for (u32 r = 0; r < rows; ++r)
+                for (u32 c = 0; c < columns; ++c) {
+                    RECT rect = textRect(c, r);
+                    if (r == 0 || c == 0 || r == rows - 1 || c == columns - 1)
+                        rect = Intersect(rect, drawRect);
+                    write(rect, text);
+                }
+            break;
+        }
+        }
+    }
+    dc.SetTextColor(color);
+    dc.SelectFont(font);
+}

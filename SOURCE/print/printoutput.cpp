@@ -1,0 +1,118 @@
+#include "print/printoutput.h"
+
+#include "core/utilities.h"
+#include "print/printinfo.h"
+#include "print/printman.h"
+
+#include <QFile>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPdfWriter>
+
+namespace {
+
+// Label papers: code, length and width in 0.1 mm, landscape.
+struct LabelPaperSize {
+    u16 code;
+    int length;
+    int width;
+    bool landscape;
+};
+constexpr LabelPaperSize kLabelPaperSizes[] = {
+    {1, 2794, 2159, false},
+    {75, 2794, 2159, true},
+    {9, 2970, 2100, false},
+    {77, 2970, 2100, true},
+    {11, 2100, 1480, false},
+    {78, 2100, 1480, true},
+    {12, 3640, 2570, false},
+    {13, 2570, 1820, false},
+    {43, 1480, 1000, false},
+    {81, 1480, 1000, true},
+    {200, 1270, 1080, false},
+    {201, 2540, 1080, false},
+    {202, 2540, 1080, true},
+};
+
+}  // namespace
+
+PageCaps PageCapsOf(const QPageLayout& layout)
+{
+    const QSizeF mm = layout.fullRectPoints().size() * (25.4 / 72.0);
+    return PageCaps::FullPage(i32(std::lround(mm.width() * 100)), i32(std::lround(mm.height() * 100)));
+}
+
+QPageLayout LabelPaperLayout(u16 paperCode, const QPageLayout& base)
+{
+    QPageLayout layout = base;
+    layout.setOrientation(QPageLayout::Portrait);
+    for (const LabelPaperSize& paper : kLabelPaperSizes)
+        if (paper.code == paperCode) {
+            layout.setPageSize(QPageSize(QSizeF(paper.width / 10.0, paper.length / 10.0),
+                                   QPageSize::Millimeter, QString(), QPageSize::ExactMatch),
+                QMarginsF());
+            layout.setOrientation(paper.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+        }
+    layout.setMargins(QMarginsF());
+    return layout;
+}
+
+QPageLayout JobPageLayout(const PrintMan& pm, const QPageLayout& base)
+{
+    if (pm.m_Printmode == PM_LABELS)
+        return LabelPaperLayout(pm.m_Label.m_wPaper, base);
+    QPageLayout layout = base;
+    if (pm.m_Printmode == PM_ENVELOPE)
+        layout.setOrientation(QPageLayout::Portrait);
+    layout.setMargins(QMarginsF());
+    return layout;
+}
+
+QPageLayout DefaultPageLayout()
+{
+    return QPageLayout(QPageSize(IsMetricLocale() ? QPageSize::A4 : QPageSize::Letter), QPageLayout::Portrait,
+        QMarginsF(), QPageLayout::Millimeter);
+}
+
+u32 DrawJobPages(PrintMan& pm, CPrintInfo& info, QPagedPaintDevice& device, QPainter& painter,
+    const PageCaps& caps, double scale)
+{
+    u32 drawn = 0;
+    for (u32 page = info.GetFromPage(); page <= info.GetToPage() && info.m_bContinuePrinting; ++page) {
+        if (drawn > 0 && !device.newPage())
+            break;
+        CPainterDC dc(painter, caps, scale, QPointF(caps.offsetX * scale, caps.offsetY * scale));
+        pm.PrepareDC(dc);
+        info.m_nCurPage = page;
+        info.m_rectDraw = caps.DrawRect();
+        pm.PrintPage(dc, info);
+        ++drawn;
+    }
+    return drawn;
+}
+
+int PrintToPdf(PrintMan& pm, CPrintInfo& info, const QString& path, const QPageLayout& base)
+{
+    const QPageLayout layout = JobPageLayout(pm, base);
+    const PageCaps caps = PageCapsOf(layout);
+    CMeasureDC measure(caps);
+    pm.PrepareDC(measure);
+    pm.BeginPrinting(measure, info);
+    int written = 0;
+    if (info.GetMaxPage() > 0 && info.GetFromPage() <= info.GetToPage()) {
+        QPdfWriter writer(path);
+        writer.setResolution(kPdfResolution);
+        writer.setPageLayout(layout);
+        writer.setPageMargins(QMarginsF());
+        writer.setCreator(QString::fromUtf8(kProductName));
+        QPainter painter;
+        if (!painter.begin(&writer)) {
+            written = -1;
+        } else {
+            written = int(DrawJobPages(pm, info, writer, painter, caps, 1.0));
+            painter.end();
+        }
+    }
+    pm.EndPrinting();
+    return written;
+}

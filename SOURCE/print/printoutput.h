@@ -1,0 +1,37 @@
+// Running a job onto a paged device (a PDF file or, from the windows, a
+// printer), and the paper each print style wants.
+#pragma once
+
+#include "platform/printdc.h"
+
+#include <QPageLayout>
+#include <QString>
+
+class CPrintInfo;
+class PrintMan;
+class QPagedPaintDevice;
+
+constexpr int kPdfResolution = 2540;  // one device unit is 0.01 mm
+
+// A whole sheet of the layout's paper, printable to its edges, in 0.01 mm.
+PageCaps PageCapsOf(const QPageLayout& layout);
+
+// The paper of a label sheet's paper code (portrait size and orientation);
+// other codes keep the given layout, in portrait.
+QPageLayout LabelPaperLayout(u16 paperCode, const QPageLayout& base);
+// The layout the current style prints on, given the user's paper.
+QPageLayout JobPageLayout(const PrintMan& pm, const QPageLayout& base);
+
+// Draws the job's pages from the first to the last page onto a device that
+// is already open; the begin pass has run. Stops when the job's continue flag
+// is cleared. The number of pages drawn.
+u32 DrawJobPages(PrintMan& pm, CPrintInfo& info, QPagedPaintDevice& device, QPainter& painter,
+    const PageCaps& caps, double scale);
+
+// The whole job as a PDF file: begin pass, pages, end pass. A job without
+// pages writes no file. The number of pages written, or -1 when the file
+// could not be written.
+int PrintToPdf(PrintMan& pm, CPrintInfo& info, const QString& path, const QPageLayout& base);
+
+// The user's usual paper: A4 where the locale is metric, else Letter.
+QPageLayout DefaultPageLayout();

@@ -1,0 +1,95 @@
+#include "print/ui/optionsdialog.h"
+
+#include "controls/fontcolordialog.h"
+#include "controls/gradientcaption.h"
+#include "platform/fontconv.h"
+#include "print/ui/printsetup.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+
+CPrintOptionsDialog::CPrintOptionsDialog(
+    int templateId, bool optionsOnly, const QString& previewText, QWidget* parent)
+    : CFramedDialog(templateId, parent)
+    , m_optionsOnly(optionsOnly)
+    , m_print(new QPushButton(optionsOnly ? QStringLiteral("&OK") : QStringLiteral("&Print"), Frame()))
+    , m_preview(MakeButton(previewText, 1575))
+    , m_cancel(MakeButton(QStringLiteral("Cancel"), 2))
+{
+    m_print->setObjectName(QStringLiteral("ctl1"));
+    m_print->setDefault(true);
+    m_preview->setVisible(!optionsOnly);
+    connect(m_print, &QPushButton::clicked, this, &CPrintOptionsDialog::accept);
+    connect(m_preview, &QPushButton::clicked, this, &CPrintOptionsDialog::OnPreview);
+    connect(m_cancel, &QPushButton::clicked, this, &CPrintOptionsDialog::reject);
+}
+
+QPushButton* CPrintOptionsDialog::MakeButton(const QString& text, int id)
+{
+    auto* button = new QPushButton(text, Frame());
+    button->setObjectName(QStringLiteral("ctl%1").arg(id));
+    button->setAutoDefault(false);
+    return button;
+}
+
+QHBoxLayout* CPrintOptionsDialog::EndButtons()
+{
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(m_print);
+    row->addWidget(m_preview);
+    row->addWidget(m_cancel);
+    return row;
+}
+
+void CPrintOptionsDialog::OnOK()
+{
+    // Enter on another button acts as that button.
+    if (auto* focused = qobject_cast<QPushButton*>(focusWidget()); focused && focused != m_print) {
+        focused->click();
+        return;
+    }
+    if (!CheckChoices())
+        return;
+    SaveChoices();
+    m_nResult = kResultPrint;
+    EndDialog(IDOK);
+}
+
+void CPrintOptionsDialog::OnPreview()
+{
+    if (!CheckChoices())
+        return;
+    SaveChoices();
+    m_nResult = kResultPreview;
+    EndDialog(kResultPreview);
+}
+
+void CPrintOptionsDialog::OnCancel()
+{
+    m_nResult = kResultCancel;
+    EndDialog(IDCANCEL);
+}
+
+bool CPrintOptionsDialog::ChooseFont(LOGFONT& font, COLORREF& color, QWidget* shownIn)
+{
+    CFontColorDialog dialog(&font, color, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    font = dialog.GetLogFont();
+    color = dialog.GetColor();
+    ShowFont(shownIn, font, color);
+    return true;
+}
+
+void CPrintOptionsDialog::ShowFont(QWidget* widget, const LOGFONT& font, COLORREF color)
+{
+    widget->setFont(QFontFromLogFont(font));
+    QPalette palette = widget->palette();
+    const QColor text = LegibleOn(
+        QColor(GetRValue(color), GetGValue(color), GetBValue(color)), palette.color(QPalette::Base), palette);
+    palette.setColor(QPalette::Text, text);
+    palette.setColor(QPalette::WindowText, text);
+    palette.setColor(QPalette::Window, palette.color(QPalette::Base));
+    widget->setPalette(palette);
+}

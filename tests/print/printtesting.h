@@ -1,0 +1,76 @@
+// A store with contacts chosen for printing, and a print manager over it
+// with known fonts, for the print tests.
+#pragma once
+
+#include "core/datafile.h"
+#include "core/dataman.h"
+#include "core/userman.h"
+#include "platform/recorddc.h"
+#include "print/printinfo.h"
+#include "print/printman.h"
+#include "support/testenv.h"
+
+#include <memory>
+
+// A5 portrait, printable to its edges.
+inline PageCaps A5Page()
+{
+    return PageCaps::FullPage(14800, 21000);
+}
+
+class PrintFixture : public TolvaTest {
+protected:
+    void SetUp() override
+    {
+        TolvaTest::SetUp();
+        m_userMan.Init(1);
+        m_dataMan.Init();
+        m_pm.SetSources(&m_dataMan, &m_userMan);
+        LOGFONT font;
+        font.lfHeight = -16;
+        font.lfWeight = FW_NORMAL;
+        for (int element = 1; element <= 9; ++element)
+            m_pm.SetFont(element, font);
+        m_pm.m_memoHead = {"", "", ""};
+        m_pm.m_memoFoot = {"", "", ""};
+    }
+
+    // The height of a cell of every print font on the recording context.
+    i32 FontHeight() const { return -PrintFontFromScreenFont(*m_pm.GetFont(1)).lfHeight; }
+
+    Contact& Add(const std::string& name, bool chosen = true)
+    {
+        auto contact = std::make_unique<Contact>();
+        contact->m_strName = name;
+        if (chosen)
+            contact->m_dwDisplayFlags |= CDF_PRINT;
+        int index = -1;
+        m_dataMan.AddContact(std::move(contact), m_dataMan.GetRootBook(), &index);
+        return *m_dataMan.GetContactAt(index);
+    }
+
+    // Runs the begin pass on a measuring context of the page.
+    u32 Paginate(const PageCaps& caps = A5Page())
+    {
+        CRecordDC dc(caps);
+        m_pm.BeginPrinting(dc, m_info);
+        return m_info.GetMaxPage();
+    }
+
+    // Draws a page of the paginated job.
+    std::unique_ptr<CRecordDC> Page(u32 page, const PageCaps& caps = A5Page())
+    {
+        auto dc = std::make_unique<CRecordDC>(caps);
+        m_info.m_nCurPage = page;
+        m_info.m_rectDraw = caps.DrawRect();
+        m_pm.PrepareDC(*dc);
+        m_pm.PrintPage(*dc, m_info);
+        return dc;
+    }
+
+    CDataFile m_file;
+    UserMan m_userMan;
+    DataMan m_dataMan{m_file, &m_userMan};
+    PrintMan m_pm;
+    CPrintInfo m_info;
+};

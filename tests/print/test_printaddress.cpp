@@ -1,0 +1,239 @@
+#include "print/printoutput.h"
+#include "printtesting.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+namespace {
+
+class EnvelopeTest : public PrintFixture {
+protected:
+    void SetUp() override
+    {
+        PrintFixture::SetUp();
+        m_pm.m_Printmode = PM_ENVELOPE;
+        m_pm.m_EnvelopeData = kEnvelopeSizeTable[13];  // C6: 162 x 114 mm
+        m_pm.m_AddrRet = "Me\r\nHere";
+        m_pm.m_AddrRetMargins = {100, 100, 0, 0};
+        Contact& c = Add("Ann Lee");
+        c.m_strFirstName = "Ann";
+        c.m_strLastName = "Lee";
+        ContactAddress home;
+        home.m_dwType = ADDR_HOME;
+        home.m_strStreet = "Main St 1";
+        c.m_addresses.push_back(home);
+    }
+    static PageCaps A4() { return PageCaps::FullPage(21000, 29700); }
+    std::unique_ptr<CRecordDC> Envelope(bool preview = false)
+    {
+        m_info.m_bPreview = preview;
+        Paginate(A4());
+        return Page(1, A4());
+    }
+};
+
+class LabelTest : public PrintFixture {
+protected:
+    void SetUp() override
+    {
+        PrintFixture::SetUp();
+        m_pm.m_Printmode = PM_LABELS;
+        LabelDefinition& l = m_pm.m_Label;
+        l.m_wColumns = 2;
+        l.m_wRows = 3;
+        l.m_wWidth = 2880;  // 2 in
+        l.m_wHeight = 1440;  // 1 in
+        l.m_wLeftMargin = l.m_wTopMargin = 720;
+        m_pm.m_LabelFields = 2;  // home address: the street alone
+        for (int i = 0; i < 7; ++i) {
+            Contact& c = Add("L" + std::to_string(i));
+            ContactAddress home;
+            home.m_dwType = ADDR_HOME;
+            home.m_strStreet = "Street " + std::to_string(i);
+            c.m_addresses.push_back(home);
+        }
+    }
+};
+
+// 1 mm and 1 twip in logical units.
+constexpr i32 kMm = 100;
+constexpr i32 kTextMargin = 265;  // 150 twips
+
+}  // namespace
+
+TEST_F(EnvelopeTest, AnUnturnedEnvelopeIsCentredAtTheTopWithBothAddresses)
+{
+    m_pm.m_EnvelopeFeed = 5;
+    const auto dc = Envelope();
+    const i32 h = FontHeight();
+    const i32 left = (21000 - 16200) / 2;
+    ASSERT_NE(dc->FindText("Me"), nullptr);
+    EXPECT_EQ(dc->FindText("Me")->at, (POINT{left + 10 * kMm, -10 * kMm}));
+    EXPECT_EQ(dc->FindText("Here")->at, (POINT{left + 10 * kMm, -10 * kMm - h}));
+    ASSERT_NE(dc->FindText("Ann Lee"), nullptr);
+    EXPECT_EQ(dc->FindText("Ann Lee")->at, (POINT{left + 30 * kMm, -30 * kMm}));
+    EXPECT_EQ(dc->FindText("Main St 1")->at, (POINT{left + 30 * kMm, -30 * kMm - h}));
+    EXPECT_EQ(dc->FindText("Ann Lee")->font.lfEscapement, 0);
+    // Paper shows no outline and no stamp box.
+    EXPECT_TRUE(dc->Frames().empty());
+}
+
+TEST_F(EnvelopeTest, ATurnedEnvelopeRunsItsTextDownThePageBesideTheStampBox)
+{
+    m_pm.m_EnvelopeFeed = 2;
+    const auto dc = Envelope(true);
+    const i32 h = FontHeight();
+    const i32 left = (21000 - 11400) / 2, right = left + 11400, bottom = -16200;
+    const auto* me = dc->FindText("Me");
+    ASSERT_NE(me, nullptr);
+    EXPECT_EQ(me->font.lfEscapement, kEscapementDown);
+    EXPECT_EQ(me->at, (POINT{right - 10 * kMm, -10 * kMm}));
+    EXPECT_EQ(dc->FindText("Here")->at, (POINT{right - 10 * kMm - h, -10 * kMm}));
+    EXPECT_EQ(dc->FindText("Ann Lee")->at, (POINT{right - 30 * kMm, -30 * kMm}));
+    // The preview outlines the envelope and its stamp box.
+    const auto frames = dc->Frames();
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0].at, (POINT{left, 0}));
+    EXPECT_EQ(frames[0].to, (POINT{right, bottom}));
+    EXPECT_EQ(frames[1].at, (POINT{left + 11400 * 6 / 8, -16200 * 6 / 8}));
+    EXPECT_EQ(frames[1].to, (POINT{left + 11400 * 7 / 8, -16200 * 7 / 8}));
+    EXPECT_EQ(frames[0].pen.lopnStyle, PS_DOT);
+}
+
+TEST_F(EnvelopeTest, FlagsAndFormatChoiceDecideWhatIsPrinted)
+{
+    m_pm.m_Flags1 |= PF_NO_RETURN_ADDRESS;
+    m_pm.m_EnvelopeAddressFormat = 9;
+    auto dc = Envelope();
+    EXPECT_EQ(dc->FindText("Me"), nullptr);
+    EXPECT_NE(dc->FindText("Ann Lee"), nullptr);
+    EXPECT_EQ(m_pm.m_EnvelopeAddressFormat, 0u);
+
+    // The contact's own format, but no address is its default one.
+    m_pm.m_Flags1 = (m_pm.m_Flags1 & ~PF_NO_RETURN_ADDRESS) | PF_ENVELOPE_CONTACT_FORMAT;
+    m_pm.EndPrinting();
+    m_dataMan.GetContactAt(0)->m_dwDisplayFlags |= CDF_PRINT;
+    dc = Envelope();
+    EXPECT_NE(dc->FindText("Me"), nullptr);
+    EXPECT_EQ(dc->FindText("Ann Lee"), nullptr);
+    EXPECT_EQ(dc->FindText("Main St 1"), nullptr);
+}
+
+TEST_F(LabelTest, ASheetPerSixContactsFilledRowByRow)
+{
+    m_pm.m_LabelPrintRange = PR_LABEL_SELECTION;
+    const PageCaps page = PageCaps::FullPage(21000, 29700);
+    ASSERT_EQ(Paginate(page), 2u);
+    auto dc = Page(1, page);
+    const i32 labelLeft = 1270, labelTop = -1270, width = 5080, height = 2540;
+    ASSERT_EQ(dc->Texts().size(), 6u);
+    EXPECT_EQ(dc->FindText("Street 0")->at, (POINT{labelLeft + kTextMargin, labelTop - kTextMargin}));
+    EXPECT_EQ(dc->FindText("Street 1")->at, (POINT{labelLeft + width + kTextMargin, labelTop - kTextMargin}));
+    EXPECT_EQ(
+        dc->FindText("Street 2")->at, (POINT{labelLeft + kTextMargin, labelTop - height - kTextMargin}));
+    EXPECT_TRUE(dc->Frames().empty());  // outlines on paper only when asked for
+
+    dc = Page(2, page);
+    ASSERT_EQ(dc->Texts().size(), 1u);
+    EXPECT_EQ(dc->Texts()[0].at, (POINT{labelLeft + kTextMargin, labelTop - kTextMargin}));
+
+    m_pm.m_Flags1 |= PF_LABEL_OUTLINES;
+    dc = Page(2, page);
+    const auto frames = dc->Frames();
+    ASSERT_EQ(frames.size(), 6u);
+    EXPECT_EQ(frames[5].at, (POINT{labelLeft + width, labelTop - 2 * height}));
+    EXPECT_EQ(frames[5].radius, 706);
+}
+
+TEST_F(LabelTest, ASingleLabelLiesAtItsRowAndColumnAndAFullSheetRepeatsTheFirst)
+{
+    m_pm.m_LabelPrintRange = PR_LABEL_SINGLE;
+    m_pm.m_LabelItem = (3 << 16) | 2;
+    const PageCaps page = PageCaps::FullPage(21000, 29700);
+    ASSERT_EQ(Paginate(page), 1u);
+    m_info.m_bPreview = true;
+    auto dc = Page(1, page);
+    ASSERT_EQ(dc->Texts().size(), 1u);
+    EXPECT_EQ(dc->Texts()[0].text, "Street 0");
+    EXPECT_EQ(dc->Texts()[0].at, (POINT{1270 + 5080 + kTextMargin, -1270 - 2 * 2540 - kTextMargin}));
+    EXPECT_EQ(dc->Frames().size(), 6u);  // the preview shows every outline
+
+    for (int i = 0; i < 7; ++i)
+        m_dataMan.GetContactAt(i)->m_dwDisplayFlags |= CDF_PRINT;
+    m_pm.m_LabelPrintRange = PR_LABEL_SHEET;
+    Paginate(page);
+    dc = Page(1, page);
+    ASSERT_EQ(dc->Texts().size(), 6u);
+    for (const auto& text : dc->Texts())
+        EXPECT_EQ(text.text, "Street 0");
+}
+
+namespace {
+
+// pdfinfo's page count, -1 when it cannot read the file.
+int PdfPages(const QString& path)
+{
+    QProcess p;
+    p.start("pdfinfo", {path});
+    p.waitForFinished();
+    const auto match
+        = QRegularExpression("Pages:\\s+(\\d+)").match(QString::fromUtf8(p.readAllStandardOutput()));
+    return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+// The first word's box on the page, in points: xMin, yMin (from the top).
+QPointF WordAt(const QString& path, const QString& word, int page = 1)
+{
+    QProcess p;
+    p.start("pdftotext", {"-bbox", "-f", QString::number(page), "-l", QString::number(page), path, "-"});
+    p.waitForFinished();
+    const QString html = QString::fromUtf8(p.readAllStandardOutput());
+    const QRegularExpression re(
+        "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\"[^>]*>" + QRegularExpression::escape(word) + "</word>");
+    const auto m = re.match(html);
+    return m.hasMatch() ? QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()) : QPointF(-1, -1);
+}
+
+constexpr double kPointsPerLogical = 72.0 / 2540.0;
+
+}  // namespace
+
+TEST_F(EnvelopeTest, PdfFilesHoldThePagesAndTheirText)
+{
+    if (QStandardPaths::findExecutable("pdfinfo").isEmpty())
+        GTEST_SKIP() << "poppler-utils are not installed";
+    const QString path = m_dir->filePath("job.pdf");
+    const QPageLayout a4(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF());
+
+    // Memo: two contacts, 20 mm margins.
+    m_pm.m_Printmode = PM_MEMO;
+    m_pm.m_Margins = {2000, 2000, 2000, 2000};
+    m_pm.m_Flags1 &= ~(PF_MEMO_HEADER | PF_MEMO_FOOTER);
+    Add("Zed Zulu");
+    m_dataMan.GetContactAt(0)->m_dwDisplayFlags |= CDF_PRINT;
+    EXPECT_EQ(PrintToPdf(m_pm, m_info, path, a4), 1);
+    EXPECT_EQ(PdfPages(path), 1);
+    const QPointF full = WordAt(path, "Full");
+    EXPECT_NEAR(full.x(), 2000 * kPointsPerLogical, 1.0);
+    EXPECT_NEAR(full.y(), 2000 * kPointsPerLogical, 1.5);
+    EXPECT_GT(WordAt(path, "Zulu").x(), full.x());
+
+    // Envelopes: one page per contact, the delivery address where it belongs.
+    m_pm.m_Printmode = PM_ENVELOPE;
+    m_pm.m_EnvelopeFeed = 4;
+    m_userMan.m_dwNameColumnFlags = 2;  // by the full name: Ann first
+    for (int i = 0; i < 2; ++i)
+        m_dataMan.GetContactAt(i)->m_dwDisplayFlags |= CDF_PRINT;
+    EXPECT_EQ(PrintToPdf(m_pm, m_info, path, a4), 2);
+    EXPECT_EQ(PdfPages(path), 2);
+    const QPointF ann = WordAt(path, "Ann", 1);
+    EXPECT_NEAR(ann.x(), 3000 * kPointsPerLogical, 1.0);
+    EXPECT_NEAR(ann.y(), 3000 * kPointsPerLogical, 1.5);
+
+    // No pages: no file.
+    QFile::remove(path);
+    EXPECT_EQ(PrintToPdf(m_pm, m_info, path, a4), 0);
+    EXPECT_FALSE(QFile::exists(path));
+}
