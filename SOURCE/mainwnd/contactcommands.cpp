@@ -12,6 +12,7 @@
 #include "mainwnd/editinghooks.h"
 #include "mainwnd/infopane.h"
 #include "mainwnd/mainframe.h"
+#include "mainwnd/rgridctrl.h"
 #include "mainwnd/vcardfiles.h"
 #include "platform/ui/openlink.h"
 #include "platform/ui/syscolor.h"
@@ -164,10 +165,15 @@ void CContainerWnd::MapCommands()
         rule([](const Facts& f) { return f.deletedItemsHoldSomething; }));
     map.OnRange(ID_ALPHABET_FIRST, ID_ALPHABET_ALL, [this](u32 id) { OnAlphabetLetter(id); });
     map.On(ID_ALPHABET_NEXT, [this](u32) { OnAlphabet(); });
-    // The header's commands and the clipboard come with the grid and the
-    // clipboard code; until then they are slots.
-    for (u32 id : {ID_LIST_FIELDS, ID_SORT_ASCENDING, ID_SORT_DESCENDING, ID_REMOVE_COLUMN, ID_EDIT_COPY,
-             ID_EDIT_PASTE, ID_DATA_DUMP})
+    // The header's commands act on the column under the header's menu;
+    // "Contact List Fields" from the main menu opens the chooser.
+    for (u32 id : {ID_SORT_ASCENDING, ID_SORT_DESCENDING, ID_REMOVE_COLUMN})
+        map.On(
+            id, [this](u32 id) { m_gridCtrl->OnHeaderCommand(id); },
+            [this](CCmdUI& ui) { ui.Enable(m_gridCtrl->GetMenuItem() >= 0); });
+    map.On(ID_LIST_FIELDS, [this](u32) { m_gridCtrl->ShowFieldChooser(); });
+    // The clipboard and the data dump come from other code; until then slots.
+    for (u32 id : {ID_EDIT_COPY, ID_EDIT_PASTE, ID_DATA_DUMP})
         map.On(id, runHook, hooked(always));
     map.On(ID_SELECT_ALL, [this](u32) {
         if (m_grid->Widget()->hasFocus())

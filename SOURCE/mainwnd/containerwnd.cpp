@@ -8,15 +8,17 @@
 #include "mainwnd/bookbanner.h"
 #include "mainwnd/bookpane.h"
 #include "mainwnd/contactview.h"
+#include "mainwnd/gridcontactview.h"
 #include "mainwnd/infopane.h"
 #include "mainwnd/mainframe.h"
 #include "mainwnd/menus.h"
-#include "mainwnd/simplecontactlist.h"
+#include "mainwnd/rgridctrl.h"
 #include "platform/fontconv.h"
 #include "platform/ui/resources.h"
 #include "platform/ui/syscolor.h"
 #include "platform/ui/window.h"
 #include "platform/ui/wndmessage.h"
+#include "telephony/tapiman.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>
@@ -74,13 +76,18 @@ CContainerWnd::~CContainerWnd()
 void CContainerWnd::CreatePanes()
 {
     m_banner = new CBookBanner(this);
-    auto* list = new CSimpleContactList(m_dataMan, this);
-    SetDlgCtrlID(list, kGridId);
-    list->setObjectName(QStringLiteral("ContactList"));
-    m_grid.reset(list);
-    m_grid->Widget()->installEventFilter(this);
+    m_gridCtrl = new CRGridCtrl(m_dataMan, m_userMan, this);
+    m_gridCtrl->setObjectName(QStringLiteral("ContactList"));
+    m_gridCtrl->SetCallInProgress([this] { return (m_tapiMan.GetFlags() & TAPIMAN_IN_CALL) != 0; });
+    m_grid = std::make_unique<CGridContactView>(m_gridCtrl);
+    m_gridCtrl->installEventFilter(this);
+    m_gridCtrl->viewport()->installEventFilter(this);
     m_grid->onSelectionChanged = [this] { OnSelectionChanged(); };
-    m_grid->onRowActivated = [this] { OnCmdMsg(ID_CONTACT_PROPS); };
+    connect(m_gridCtrl, &CRGridCtrl::headerMenuRequested, this, [this](int, QPoint at) {
+        m_contextMenu = m_frame.MakePopupMenu(kMenuHeaderPopup);
+        m_contextMenu->exec(at);
+        m_contextMenu.reset();
+    });
     m_pager = new CPagerWnd(this);
     m_alphabetBar = new CLetterToolBar(m_pager);
     m_pager->SetBar(m_alphabetBar);
@@ -344,7 +351,7 @@ bool CContainerWnd::eventFilter(QObject* watched, QEvent* event)
                 m_frame.OnCommand(ID_BOOK_DELETE);
                 return true;
             }
-            if (watched == m_grid->Widget()) {
+            if (watched == m_gridCtrl || watched == m_gridCtrl->viewport()) {
                 m_frame.OnCommand(ID_CONTACT_DELETE);
                 return true;
             }
@@ -353,7 +360,7 @@ bool CContainerWnd::eventFilter(QObject* watched, QEvent* event)
             m_frame.OnCommand(ID_BOOK_RENAME);
             return true;
         }
-        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && watched == m_grid->Widget()
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && watched == m_gridCtrl
             && !(key->modifiers() & Qt::AltModifier)) {
             m_frame.OnCommand(ID_CONTACT_PROPS);
             return true;
@@ -382,8 +389,12 @@ void CContainerWnd::OpenContextMenu(QWidget* source, QPoint globalPos, bool from
     QWidget* grid = m_grid->Widget();
     if (source == grid || grid->isAncestorOf(source)) {
         name = kMenuContactPopup;
-        if (fromKeyboard)
-            globalPos = grid->mapToGlobal(QPoint(8, 8));
+        if (fromKeyboard) {
+            const int row = m_gridCtrl->GetNextSelectedRow(-1);
+            const QPoint corner
+                = row >= 0 ? m_gridCtrl->GetCellRect(row, -1).topLeft() + QPoint(7, 7) : QPoint(1, 1);
+            globalPos = m_gridCtrl->viewport()->mapToGlobal(corner);
+        }
     } else if (source == m_bookPane->Tree() || m_bookPane->isAncestorOf(source)) {
         name = kMenuBookPopup;
         if (fromKeyboard && m_bookPane->Tree()->currentItem())
@@ -410,9 +421,17 @@ bool CContainerWnd::event(QEvent* event)
             OnDialHotPhone(int(message->LParam()));
         else if (msg == ids.WM_SEND_HOTMAIL)
             OnSendHotMail(int(message->LParam()));
+        else if (msg == ids.WM_DIAL_PHONE)
+            OnDialPhone(message->Text().toStdString());
+        else if (msg == ids.WM_SEND_MAIL)
+            OnSendMail(message->Text().toStdString());
         else if (msg == WM_COMMAND)
-            OnCmdMsg(LOWORD(message->WParam()));
-        else
+            m_frame.OnCommand(LOWORD(message->WParam()));
+        else if (msg == WM_NOTIFY) {
+            const auto* head = reinterpret_cast<const NMHDR*>(message->LParam());
+            if (head && head->code == GN_SELCHANGED)
+                OnSelectionChanged();
+        } else
             return QWidget::event(event);
         return true;
     }

@@ -22,6 +22,7 @@ class CEditingHooks;
 class CLetterToolBar;
 class CMainFrame;
 class CPagerWnd;
+class CRGridCtrl;
 class Contact;
 class ContactListView;
 class DataMan;
@@ -62,6 +63,7 @@ public:
 
     // The panes.
     ContactListView& Grid() const { return *m_grid; }
+    CRGridCtrl* GridCtrl() const { return m_gridCtrl; }
     CDockWnd* BookPane() const { return m_bookPane; }
     CBookBanner* Banner() const { return m_banner; }
     CLetterToolBar* AlphabetBar() const { return m_alphabetBar; }
@@ -170,6 +172,7 @@ private:
     CBookBanner* m_banner = nullptr;
     CLetterToolBar* m_alphabetBar = nullptr;
     CPagerWnd* m_pager = nullptr;
+    CRGridCtrl* m_gridCtrl = nullptr;
     std::unique_ptr<ContactListView> m_grid;
     CDockWnd* m_bookPane = nullptr;
     CContactInfoPane* m_infoPane = nullptr;

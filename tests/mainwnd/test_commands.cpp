@@ -69,6 +69,7 @@ TEST_F(FrameTest, EveryCommandIsOneNamedActionSharedByMenuBarAndToolbar)
         inMenuBar = inMenuBar || menu->actions().contains(del);
     EXPECT_TRUE(inMenuBar);
     // The toolbar's button follows the action's state.
+    SelectNone();
     Frame().UpdateAllCommands();
     auto* button = Frame().findChild<QWidget*>(QStringLiteral("tb%1").arg(ID_CONTACT_DELETE));
     ASSERT_NE(button, nullptr);
@@ -81,6 +82,7 @@ TEST_F(FrameTest, EveryCommandIsOneNamedActionSharedByMenuBarAndToolbar)
 TEST_F(FrameTest, ContactRulesFollowSelectionBookAndFindMode)
 {
     Frame();
+    SelectNone();
     // Nothing selected.
     EXPECT_FALSE(Enabled(ID_CONTACT_DELETE));
     EXPECT_FALSE(Enabled(ID_CONTACT_PROPS));
@@ -129,6 +131,7 @@ TEST_F(FrameTest, SlotsOfOtherAreasStayDisabledUntilHookedAndKeepTheFramesRule)
         {ID_PRINT, ID_FILE_PRINT_PREVIEW, ID_PAGESETUP_LABELS, ID_IMPORT_EXPORT, ID_SPEED_DIAL,
             ID_MANUAL_DIAL, ID_APP_ABOUT, ID_HELP_FEEDBACK, ID_CONTACT_DIAL, ID_VCARD_FORWARD, ID_EDIT_PASTE})
         EXPECT_FALSE(Enabled(id)) << id;
+    SelectNone();
     int printed = 0;
     Frame().Hooks().Install(ID_PRINT, {[&](u32) { ++printed; }, {}});
     // Printing needs something to print.

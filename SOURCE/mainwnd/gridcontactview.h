@@ -1,22 +1,17 @@
-// A plain list of the contacts' names: the contact list of the container
-// until the contact grid takes its place.
+// The contact grid as the container speaks to it: contacts, not rows.
 #pragma once
 
 #include "mainwnd/contactview.h"
 
-#include <QListView>
-#include <memory>
+class CRGridCtrl;
 
-class DataMan;
-class SimpleContactModel;
-
-class CSimpleContactList : public QListView, public ContactListView {
-    Q_OBJECT
+class CGridContactView : public ContactListView {
 public:
-    CSimpleContactList(DataMan& dataMan, QWidget* parent = nullptr);
-    ~CSimpleContactList() override;
+    explicit CGridContactView(CRGridCtrl* grid);
 
-    QWidget* Widget() override { return this; }
+    CRGridCtrl* Ctrl() const { return m_grid; }
+
+    QWidget* Widget() override;
     int RowCount() const override;
     int SelectedCount() const override;
     std::vector<Contact*> SelectedContacts() const override;
@@ -31,12 +26,11 @@ public:
     void SelectContacts(std::span<Contact* const> contacts) override;
     void SelectAllRows() override;
     void SelectEverySecond() override;
-    void SaveLayout() override { }
-    void Repaint() override { viewport()->update(); }
+    void SaveLayout() override;
+    void Repaint() override;
 
 private:
-    std::vector<int> SelectedRows() const;
+    void Notify();
 
-    DataMan& m_dataMan;
-    std::unique_ptr<SimpleContactModel> m_model;
+    CRGridCtrl* m_grid;
 };
