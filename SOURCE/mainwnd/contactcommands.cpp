@@ -12,7 +12,6 @@
 #include "mainwnd/editinghooks.h"
 #include "mainwnd/infopane.h"
 #include "mainwnd/mainframe.h"
-#include "mainwnd/rgridctrl.h"
 #include "mainwnd/vcardfiles.h"
 #include "platform/ui/openlink.h"
 #include "platform/ui/syscolor.h"
@@ -102,7 +101,7 @@ void CContainerWnd::MapCommands()
 
     auto& map = m_commands;
     map.On(
-        ID_NEW_CONTACT,
+        ID_CONTACT_NEW,
         [this](u32) {
             if (m_bFindMode)
                 return;
@@ -113,7 +112,7 @@ void CContainerWnd::MapCommands()
         rule([](const Facts& f) { return f.editing && !f.inDeletedItems && !f.findMode && !f.dialogOpen; }));
     const auto modify = rule([](const Facts& f) { return f.editing && f.selected == 1; });
     map.On(
-        ID_CONTACT_PROPS, [this](u32) { OnModifyContact(); }, modify);
+        ID_CONTACT_PROPERTIES, [this](u32) { OnModifyContact(); }, modify);
     map.On(
         ID_CONTACT_MODIFY, [this](u32) { OnModifyContact(); }, modify);
     map.On(
@@ -169,9 +168,9 @@ void CContainerWnd::MapCommands()
     // "Contact List Fields" from the main menu opens the chooser.
     for (u32 id : {ID_SORT_ASCENDING, ID_SORT_DESCENDING, ID_REMOVE_COLUMN})
         map.On(
-            id, [this](u32 id) { m_gridCtrl->OnHeaderCommand(id); },
-            [this](CCmdUI& ui) { ui.Enable(m_gridCtrl->GetMenuItem() >= 0); });
-    map.On(ID_LIST_FIELDS, [this](u32) { m_gridCtrl->ShowFieldChooser(); });
+            id, [this](u32 id) { m_grid->HeaderCommand(id); },
+            [this](CCmdUI& ui) { ui.Enable(m_grid->HeaderMenuColumn()); });
+    map.On(ID_LIST_FIELDS, [this](u32) { m_grid->ShowFieldChooser(); });
     // The clipboard and the data dump come from other code; until then slots.
     for (u32 id : {ID_EDIT_COPY, ID_EDIT_PASTE, ID_DATA_DUMP})
         map.On(id, runHook, hooked(always));

@@ -76,18 +76,16 @@ CContainerWnd::~CContainerWnd()
 void CContainerWnd::CreatePanes()
 {
     m_banner = new CBookBanner(this);
-    m_gridCtrl = new CRGridCtrl(m_dataMan, m_userMan, this);
-    m_gridCtrl->setObjectName(QStringLiteral("ContactList"));
-    m_gridCtrl->SetCallInProgress([this] { return (m_tapiMan.GetFlags() & TAPIMAN_IN_CALL) != 0; });
-    m_grid = std::make_unique<CGridContactView>(m_gridCtrl);
-    m_gridCtrl->installEventFilter(this);
-    m_gridCtrl->viewport()->installEventFilter(this);
+    m_grid = std::make_unique<CGridContactView>(m_dataMan, m_userMan, this);
+    m_grid->SetCallInProgress([this] { return (m_tapiMan.GetFlags() & TAPIMAN_IN_CALL) != 0; });
+    m_grid->Widget()->installEventFilter(this);
+    m_grid->Viewport()->installEventFilter(this);
     m_grid->onSelectionChanged = [this] { OnSelectionChanged(); };
-    connect(m_gridCtrl, &CRGridCtrl::headerMenuRequested, this, [this](int, QPoint at) {
+    m_grid->onHeaderMenu = [this](QPoint at) {
         m_contextMenu = m_frame.MakePopupMenu(kMenuHeaderPopup);
         m_contextMenu->exec(at);
         m_contextMenu.reset();
-    });
+    };
     m_pager = new CPagerWnd(this);
     m_alphabetBar = new CLetterToolBar(m_pager);
     m_pager->SetBar(m_alphabetBar);
@@ -351,7 +349,7 @@ bool CContainerWnd::eventFilter(QObject* watched, QEvent* event)
                 m_frame.OnCommand(ID_BOOK_DELETE);
                 return true;
             }
-            if (watched == m_gridCtrl || watched == m_gridCtrl->viewport()) {
+            if (watched == m_grid->Widget() || watched == m_grid->Viewport()) {
                 m_frame.OnCommand(ID_CONTACT_DELETE);
                 return true;
             }
@@ -360,9 +358,9 @@ bool CContainerWnd::eventFilter(QObject* watched, QEvent* event)
             m_frame.OnCommand(ID_BOOK_RENAME);
             return true;
         }
-        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && watched == m_gridCtrl
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && watched == m_grid->Widget()
             && !(key->modifiers() & Qt::AltModifier)) {
-            m_frame.OnCommand(ID_CONTACT_PROPS);
+            m_frame.OnCommand(ID_CONTACT_PROPERTIES);
             return true;
         }
     } else if (event->type() == QEvent::ContextMenu) {
@@ -389,12 +387,8 @@ void CContainerWnd::OpenContextMenu(QWidget* source, QPoint globalPos, bool from
     QWidget* grid = m_grid->Widget();
     if (source == grid || grid->isAncestorOf(source)) {
         name = kMenuContactPopup;
-        if (fromKeyboard) {
-            const int row = m_gridCtrl->GetNextSelectedRow(-1);
-            const QPoint corner
-                = row >= 0 ? m_gridCtrl->GetCellRect(row, -1).topLeft() + QPoint(7, 7) : QPoint(1, 1);
-            globalPos = m_gridCtrl->viewport()->mapToGlobal(corner);
-        }
+        if (fromKeyboard)
+            globalPos = m_grid->KeyboardMenuPoint();
     } else if (source == m_bookPane->Tree() || m_bookPane->isAncestorOf(source)) {
         name = kMenuBookPopup;
         if (fromKeyboard && m_bookPane->Tree()->currentItem())
@@ -428,8 +422,7 @@ bool CContainerWnd::event(QEvent* event)
         else if (msg == WM_COMMAND)
             m_frame.OnCommand(LOWORD(message->WParam()));
         else if (msg == WM_NOTIFY) {
-            const auto* head = reinterpret_cast<const NMHDR*>(message->LParam());
-            if (head && head->code == GN_SELCHANGED)
+            if (CGridContactView::IsSelectionNotice(message->LParam()))
                 OnSelectionChanged();
         } else
             return QWidget::event(event);

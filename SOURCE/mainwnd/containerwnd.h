@@ -4,6 +4,7 @@
 #pragma once
 
 #include "mainwnd/commands.h"
+#include "mainwnd/gridcontactview.h"
 
 #include <QMenu>
 #include <QPointer>
@@ -22,7 +23,6 @@ class CEditingHooks;
 class CLetterToolBar;
 class CMainFrame;
 class CPagerWnd;
-class CRGridCtrl;
 class Contact;
 class ContactListView;
 class DataMan;
@@ -63,7 +63,6 @@ public:
 
     // The panes.
     ContactListView& Grid() const { return *m_grid; }
-    CRGridCtrl* GridCtrl() const { return m_gridCtrl; }
     CDockWnd* BookPane() const { return m_bookPane; }
     CBookBanner* Banner() const { return m_banner; }
     CLetterToolBar* AlphabetBar() const { return m_alphabetBar; }
@@ -172,8 +171,7 @@ private:
     CBookBanner* m_banner = nullptr;
     CLetterToolBar* m_alphabetBar = nullptr;
     CPagerWnd* m_pager = nullptr;
-    CRGridCtrl* m_gridCtrl = nullptr;
-    std::unique_ptr<ContactListView> m_grid;
+    std::unique_ptr<CGridContactView> m_grid;
     CDockWnd* m_bookPane = nullptr;
     CContactInfoPane* m_infoPane = nullptr;
     std::unique_ptr<QMenu> m_contextMenu;

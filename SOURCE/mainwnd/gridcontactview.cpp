@@ -2,10 +2,54 @@
 
 #include "core/records.h"
 #include "mainwnd/rgridctrl.h"
+#include "platform/ui/wndmessage.h"
 
-CGridContactView::CGridContactView(CRGridCtrl* grid)
-    : m_grid(grid)
+CGridContactView::CGridContactView(DataMan& dataMan, UserMan& userMan, QWidget* parent)
+    : m_grid(new CRGridCtrl(dataMan, userMan, parent))
 {
+    m_grid->setObjectName(QStringLiteral("ContactList"));
+    QObject::connect(m_grid, &CRGridCtrl::headerMenuRequested, m_grid, [this](int, QPoint at) {
+        if (onHeaderMenu)
+            onHeaderMenu(at);
+    });
+}
+
+QWidget* CGridContactView::Viewport() const
+{
+    return m_grid->viewport();
+}
+
+void CGridContactView::SetCallInProgress(std::function<bool()> query)
+{
+    m_grid->SetCallInProgress(std::move(query));
+}
+
+bool CGridContactView::IsSelectionNotice(qintptr lParam)
+{
+    const auto* head = reinterpret_cast<const NMHDR*>(lParam);
+    return head && head->code == GN_SELCHANGED;
+}
+
+bool CGridContactView::HeaderCommand(u32 id)
+{
+    return m_grid->OnHeaderCommand(id);
+}
+
+bool CGridContactView::HeaderMenuColumn() const
+{
+    return m_grid->GetMenuItem() >= 0;
+}
+
+void CGridContactView::ShowFieldChooser()
+{
+    m_grid->ShowFieldChooser();
+}
+
+QPoint CGridContactView::KeyboardMenuPoint() const
+{
+    const int row = m_grid->GetNextSelectedRow(-1);
+    const QPoint corner = row >= 0 ? m_grid->GetCellRect(row, -1).topLeft() + QPoint(7, 7) : QPoint(1, 1);
+    return m_grid->viewport()->mapToGlobal(corner);
 }
 
 QWidget* CGridContactView::Widget()

@@ -1,15 +1,35 @@
 // The contact grid as the container speaks to it: contacts, not rows.
+// Only this file's code sees the grid's own header.
 #pragma once
 
 #include "mainwnd/contactview.h"
+#include "platform/wintypes.h"
+
+#include <QPoint>
+#include <QtGlobal>
 
 class CRGridCtrl;
+class DataMan;
+class UserMan;
 
 class CGridContactView : public ContactListView {
 public:
-    explicit CGridContactView(CRGridCtrl* grid);
+    // Makes the grid as a child of the parent.
+    CGridContactView(DataMan& dataMan, UserMan& userMan, QWidget* parent);
 
     CRGridCtrl* Ctrl() const { return m_grid; }
+    QWidget* Viewport() const;
+    void SetCallInProgress(std::function<bool()> query);
+    // Whether a WM_NOTIFY's head says that the selection changed.
+    static bool IsSelectionNotice(qintptr lParam);
+    // The header's menu: asked for at a screen point; its commands act on
+    // the column under it.
+    std::function<void(QPoint globalPos)> onHeaderMenu;
+    bool HeaderCommand(u32 id);
+    bool HeaderMenuColumn() const;
+    void ShowFieldChooser();
+    // Where a menu opened from the keyboard appears, on the screen.
+    QPoint KeyboardMenuPoint() const;
 
     QWidget* Widget() override;
     int RowCount() const override;
