@@ -101,8 +101,11 @@ void CContainerWnd::CreatePanes()
     connect(m_banner, &CBookBanner::bookButtonClicked, this, [this] { OnCmdMsg(ID_BANNER_BOOK_BUTTON); });
     connect(m_banner, &CBookBanner::findRequested, this,
         [this](const QString& text, bool all) { Find(text, all, m_userMan.m_dwFindFlags); });
+    // Tab and Shift+Tab walk the panes in the container's order from each of them.
     for (QWidget* w : m_banner->FindControls())
         w->installEventFilter(this);
+    m_banner->BookButton()->installEventFilter(this);
+    m_alphabetBar->installEventFilter(this);
 
     if (m_userMan.GetFont(UFK_ALPHABET))
         ApplyAlphabetBarFont();
