@@ -353,7 +353,7 @@ void CContainerWnd::OnDelete()
     const std::vector<Contact*> contacts = m_grid->SelectedContacts();
     if (contacts.empty())
         return;
-    const bool forGood = (QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier)
+    const bool forGood = (QApplication::keyboardModifiers() & Qt::ShiftModifier)
         || (m_userMan.m_dwListFlags & CLF_DELETE_FOR_GOOD)
         || m_dataMan.GetCurrentBook() == m_dataMan.GetDeletedItemsBook();
     if (m_userMan.m_dwListFlags & CLF_CONFIRM_DELETE) {
