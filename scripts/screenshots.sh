@@ -8,27 +8,14 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-needed=(xvfb xauth imagemagick openbox)
-missing=()
-for p in "${needed[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  echo "Installing: ${missing[*]}"
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
-
-scripts/setup.sh
+scripts/setup.sh xvfb xauth imagemagick openbox
 scripts/build.sh test
 build=build/test
 out=$PWD/build/screenshots
 rm -rf "$out"
 mkdir -p "$out"
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/tolva-pictures.XXXXXX")
+work=$(mktemp -d "$PWD/build/pictures-run.XXXXXX")
 xvfb_pid=""
 wm_pid=""
 cleanup() {

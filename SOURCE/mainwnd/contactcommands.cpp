@@ -45,6 +45,17 @@ bool HasNonEmpty(const std::vector<ContactValue>& values)
         values.begin(), values.end(), [](const ContactValue& v) { return !v.m_strText.empty(); });
 }
 
+// The entry at a position of a drop-down list, which lists the non-empty
+// entries only.
+const ContactValue* NthListed(const std::vector<ContactValue>& values, int position)
+{
+    for (const ContactValue& value : values) {
+        if (!value.m_strText.empty() && position-- == 0)
+            return &value;
+    }
+    return nullptr;
+}
+
 // The contact's default home e-mail, else its last address.
 std::string DefaultMail(const Contact& contact)
 {
@@ -420,34 +431,15 @@ void CContainerWnd::OnSendMail(const std::string& address)
 void CContainerWnd::OnSendHotMail(int position)
 {
     const Contact* contact = GetFocusedContact();
-    if (!contact || position < 0)
-        return;
-    // Positions count the addresses the menu listed: the non-empty ones.
-    int at = 0;
-    for (const ContactValue& mail : contact->m_emails) {
-        if (mail.m_strText.empty())
-            continue;
-        if (at++ == position) {
-            OpenLink("mailto:" + mail.m_strText);
-            return;
-        }
-    }
+    if (const ContactValue* mail = contact ? NthListed(contact->m_emails, position) : nullptr)
+        OpenLink("mailto:" + mail->m_strText);
 }
 
 void CContainerWnd::OnDialHotPhone(int position)
 {
     const Contact* contact = GetFocusedContact();
-    if (!contact || position < 0)
-        return;
-    int at = 0;
-    for (const ContactValue& phone : contact->m_phones) {
-        if (phone.m_strText.empty())
-            continue;
-        if (at++ == position) {
-            Dial(phone.m_strText);
-            return;
-        }
-    }
+    if (const ContactValue* phone = contact ? NthListed(contact->m_phones, position) : nullptr)
+        Dial(phone->m_strText);
 }
 
 void CContainerWnd::OnDialPhone(const std::string& number)
