@@ -270,6 +270,13 @@ bool CMainFrame::event(QEvent* event)
 {
     if (event->type() == QEvent::WindowActivate && m_container && m_container->isVisible())
         RequestIdleUpdate();
+    // The desktop's colours changed: the menus and the rebar take them anew.
+    if (event->type() == QEvent::ApplicationPaletteChange || event->type() == QEvent::PaletteChange) {
+        if (m_mainMenu)
+            m_mainMenu->OnSysColorChange();
+        if (m_rebar)
+            m_rebar->update();
+    }
     return QMainWindow::event(event);
 }
 
