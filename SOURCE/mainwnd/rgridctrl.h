@@ -10,6 +10,7 @@
 
 #include "mainwnd/commands.h"
 #include "mainwnd/flatheader.h"
+#include "mainwnd/commands.h"
 #include "mainwnd/gridcolumns.h"
 #include "platform/ui/imagelist.h"
 #include "print/printinfo.h"
