@@ -116,6 +116,11 @@ CMainFrame::~CMainFrame()
 {
     qApp->removeEventFilter(this);
     m_openMenu.reset();
+    m_idleTimer.stop();
+    // The panes call back into the frame while they go: they go first,
+    // while the frame's members still stand.
+    delete takeCentralWidget();
+    m_container = nullptr;
 }
 
 void CMainFrame::CreateToolbar()
@@ -255,7 +260,7 @@ void CMainFrame::UpdateAllCommands()
 
 void CMainFrame::RequestIdleUpdate()
 {
-    if (!m_idleTimer.isActive())
+    if (m_container && !m_idleTimer.isActive())
         m_idleTimer.start();
 }
 
