@@ -27,8 +27,8 @@ void ShowDataDump(CMainFrame& frame, DataMan& dataMan)
         g_dataDump = new CDialogDataDump(dataMan, &frame);
         g_dataDump->Create();
     }
-    const Contact* contact = frame.GetContainer()->GetFocusedContact();
-    g_dataDump->DumpRecord(contact ? static_cast<const DataItem*>(contact) : dataMan.GetCurrentBook());
+    // The window is about books; a contact selected later empties it.
+    g_dataDump->DumpRecord(dataMan.GetCurrentBook());
     g_dataDump->raise();
 }
 
