@@ -95,7 +95,7 @@ shoot mainwindow-light-x2 QT_SCALE_FACTOR=2
 export QT_QPA_PLATFORM=offscreen
 export TOLVA_PICTURE_DIR=$out
 export TOLVA_TEST_DATA=$PWD/tests/data
-for program in "$build"/tests/*/test_*; do
+for program in "$build"/tests/*/test_* "$build"/tests/*/*/test_*; do
   [ -f "$program" ] && [ -x "$program" ] || continue
   "$program" --gtest_brief=1 >/dev/null 2>&1 || echo "warning: $program failed" >&2
 done

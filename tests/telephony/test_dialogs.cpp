@@ -232,10 +232,14 @@ TEST_F(DialogTest, CallLogExportsTheRowsShownAndRemembersWidths)
     AddCall(40, "Ann, Jr.", "555 \"0100\"");
     const QByteArray twenty(20, '\x40');
     Profile::WriteBinary("UserMan\\Miscellaneous", "LogListColumns", twenty.constData(), twenty.size());
+    int firstWidth = 0;
     {
         CDialogCallLog dialog(tapi, *m_dm);
         dialog.show();
-        EXPECT_EQ(dialog.List()->columnWidth(1), 150);
+        // A value of another size is ignored: the widths follow the font.
+        const int average = dialog.List()->fontMetrics().averageCharWidth();
+        EXPECT_EQ(dialog.List()->columnWidth(1), 20 * average);
+        firstWidth = dialog.List()->columnWidth(0);
         const QString path = m_dir->filePath(QStringLiteral("log.txt"));
         ASSERT_TRUE(dialog.Export(path.toStdString()));
         QFile file(path);
@@ -255,7 +259,7 @@ TEST_F(DialogTest, CallLogExportsTheRowsShownAndRemembersWidths)
     }
     i32 widths[6] = {};
     ASSERT_TRUE(Profile::GetStruct("UserMan\\Miscellaneous", "LogListColumns", widths));
-    EXPECT_EQ(widths[0], 30);
+    EXPECT_EQ(widths[0], firstWidth);
     EXPECT_EQ(widths[1], 222);
 }
 

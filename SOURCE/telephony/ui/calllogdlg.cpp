@@ -24,7 +24,9 @@ constexpr const char* kExportPathEntry = "LogListExpPath";
 constexpr u32 IDS_TXT = 59110;
 constexpr u32 IDS_TEXT_FILTER = 59664;
 constexpr u32 IDS_WRITE_FILE_ERROR = 59102;
-constexpr i32 kDefaultWidths[CLC_COUNT] = {30, 150, 100, 100, 100, 100};
+// Widths before the user has sized the columns, in average characters of the
+// list's font, so that a long date fits at any font size.
+constexpr i32 kDefaultChars[CLC_COUNT] = {4, 20, 20, 38, 11, 11};
 
 QString Text(const std::string& text)
 {
@@ -138,8 +140,11 @@ bool CDialogCallLog::OnInitDialog()
 {
     CFramedDialog::OnInitDialog();
     i32 widths[CLC_COUNT];
-    if (!Profile::GetStruct(kMiscSection, kColumnsEntry, widths))
-        std::copy(std::begin(kDefaultWidths), std::end(kDefaultWidths), widths);
+    if (!Profile::GetStruct(kMiscSection, kColumnsEntry, widths)) {
+        const int average = m_list->fontMetrics().averageCharWidth();
+        for (int i = 0; i < CLC_COUNT; ++i)
+            widths[i] = kDefaultChars[i] * average;
+    }
     int total = 0;
     for (int i = 0; i < CLC_COUNT; ++i) {
         m_list->setColumnWidth(i, std::max(widths[i], 8));
