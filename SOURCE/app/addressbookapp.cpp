@@ -6,7 +6,6 @@
 #include "core/utilities.h"
 #include "editing/bookhooks.h"
 #include "mainwnd/containerwnd.h"
-#include "mainwnd/editinghooks.h"
 #include "mainwnd/mainframe.h"
 #include "platform/profile.h"
 #include "platform/ui/msgboxsink.h"
@@ -27,31 +26,6 @@ constexpr u32 IDS_ALREADY_RUNNING = 59561;
 CAddressBookApp* g_app = nullptr;
 int g_signalPipe[2] = {-1, -1};
 WidgetMessageSink g_widgetSink;
-
-// The editing dialogs the main window reaches. The contact dialogs and
-// Preferences are not joined here yet: they answer as cancelled.
-class CAppEditingHooks : public CEditingHooks {
-public:
-    explicit CAppEditingHooks(DataMan& dataMan)
-        : m_books(dataMan)
-    {
-    }
-
-    int NewContact(QWidget*, bool, const std::string&, const std::string&, bool&) override { return -1; }
-    bool EditContact(QWidget*, Contact&, bool, int&, bool&) override { return false; }
-    bool Preferences(QWidget*, int) override { return false; }
-    bool ChooseBooks(QWidget* parent, int mode, std::vector<Book*>& books, std::string& name) override
-    {
-        return m_books.ChooseBooks(parent, mode, books, name);
-    }
-    bool BookProperties(QWidget* parent, Book& book, bool readOnly) override
-    {
-        return m_books.BookProperties(parent, book, readOnly);
-    }
-
-private:
-    CBookHooks m_books;
-};
 
 void OnTerminationSignal(int)
 {
@@ -150,7 +124,7 @@ bool CAddressBookApp::InitInstance()
     // Making a Qt window cannot fail short of running out of memory, which
     // ends the start like any other.
     m_mainFrame = std::make_unique<CMainFrame>(m_userMan, m_dataMan, m_tapiMan, !m_bShow);
-    m_editingHooks = std::make_unique<CAppEditingHooks>(m_dataMan);
+    m_editingHooks = std::make_unique<CBookHooks>(m_dataMan);
     m_mainFrame->GetContainer()->SetEditingHooks(m_editingHooks.get());
 
     m_dataMan.UpgradeOldContacts();

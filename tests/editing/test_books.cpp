@@ -1,4 +1,3 @@
-#include "controls/flatbutton.h"
 #include "core/datafile.h"
 #include "core/dataman.h"
 #include "core/userman.h"
@@ -6,11 +5,16 @@
 #include "editing/bookchooser.h"
 #include "editing/bookhooks.h"
 #include "editing/bookprops.h"
+#include "mainwnd/commands.h"
+#include "mainwnd/containerwnd.h"
+#include "mainwnd/mainframe.h"
 #include "platform/programfolder.h"
 #include "platform/ui/window.h"
 #include "support/pictures.h"
 #include "support/testenv.h"
+#include "telephony/tapiman.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -24,6 +28,7 @@
 
 namespace {
 
+using Names = std::vector<std::string>;
 constexpr const char* kNameMissing = "You must specify a name";
 
 class BookDialogTest : public TolvaTest {
@@ -31,11 +36,9 @@ protected:
     void SetUp() override
     {
         TolvaTest::SetUp();
-        m_userMan = std::make_unique<UserMan>();
-        ASSERT_EQ(m_userMan->Init(1), 0);
-        m_file = std::make_unique<CDataFile>();
-        ASSERT_EQ(m_file->Open(), 0u);
-        m_dataMan = std::make_unique<DataMan>(*m_file, m_userMan.get());
+        ASSERT_EQ(m_userMan.Init(1), 0);
+        ASSERT_EQ(m_file.Open(), 0u);
+        m_dataMan = std::make_unique<DataMan>(m_file, &m_userMan);
         ASSERT_EQ(m_dataMan->Init(), 0u);
         m_root = m_dataMan->GetRootBook();
         m_deleted = m_dataMan->GetDeletedItemsBook();
@@ -47,8 +50,7 @@ protected:
     void TearDown() override
     {
         m_dataMan->Close();
-        m_file->Close();
-        m_dataMan.reset();
+        m_file.Close();
         TolvaTest::TearDown();
     }
 
@@ -59,10 +61,16 @@ protected:
         return m_dataMan->AddBook(std::move(book), parent);
     }
 
-    static void Show(QWidget& dialog)
+    // A chooser shown in a mode.
+    std::unique_ptr<CDialogBookChooser> Chooser(int mode, const std::string& name = {})
     {
-        dialog.show();
+        auto dialog = std::make_unique<CDialogBookChooser>(*m_dataMan);
+        dialog->m_nMode = mode;
+        dialog->m_strName = name;
+        dialog->m_books = {m_family, m_deleted};
+        dialog->show();
         QApplication::processEvents();
+        return dialog;
     }
 
     // Ticks or unticks a book as the space bar on its item does.
@@ -72,9 +80,9 @@ protected:
         QTest::keyClick(dialog.Tree(), Qt::Key_Space);
     }
 
-    std::vector<std::string> Ticked(const CDialogBookChooser& dialog)
+    static Names Ticked(const CDialogBookChooser& dialog)
     {
-        std::vector<std::string> names;
+        Names names;
         for (QTreeWidgetItemIterator it(dialog.Tree()); *it; ++it) {
             if (dialog.GetCheckState(*it) == CDialogBookChooser::kTicked)
                 names.push_back(dialog.BookOf(*it)->m_strName);
@@ -91,21 +99,21 @@ protected:
             QFile::copy(ProgramPath(QStringLiteral("tolva.rdf")), copy + QStringLiteral("/tolva.rdf")));
         ProgramFolder::SetPathForTesting(copy);
         std::map<std::string, std::string> descriptions;
+        CDataFile file;
+        EXPECT_EQ(file.Open(), 0u);
         {
-            CDataFile file;
-            EXPECT_EQ(file.Open(), 0u);
-            DataMan second(file, m_userMan.get());
+            DataMan second(file, &m_userMan);
             EXPECT_EQ(second.Init(), 0u);
             for (int i = 0; i < second.GetBookCount(); ++i)
                 descriptions[second.GetBookAt(i)->m_strName] = second.GetBookAt(i)->m_strDescription;
-            file.Close();
         }
+        file.Close();
         ProgramFolder::SetPathForTesting(QString());
         return descriptions;
     }
 
-    std::unique_ptr<UserMan> m_userMan;
-    std::unique_ptr<CDataFile> m_file;
+    UserMan m_userMan;
+    CDataFile m_file;
     std::unique_ptr<DataMan> m_dataMan;
     Book* m_root = nullptr;
     Book* m_deleted = nullptr;
@@ -115,188 +123,132 @@ protected:
     Book* m_family = nullptr;
 };
 
-using Names = std::vector<std::string>;
-
 }  // namespace
 
 TEST_F(BookDialogTest, ContactBooksAreTickedWithSubbooksButNeverDeletedItems)
 {
-    CDialogBookChooser dialog(*m_dataMan);
-    dialog.m_nMode = CDialogBookChooser::kModeContactBooks;
-    // A contact that sits in "Deleted Items" as well does not bring its tick.
-    dialog.m_books = {m_family, m_deleted};
-    Show(dialog);
-    auto* subbooks = dialog.findChild<QCheckBox*>();
-    ASSERT_TRUE(subbooks);
+    auto dialog = Chooser(CDialogBookChooser::kModeContactBooks);
+    auto* subbooks = dialog->findChild<QCheckBox*>();
     EXPECT_TRUE(subbooks->isVisible());
-    EXPECT_FALSE(GetDlgItem(&dialog, CDialogBookChooser::kNameId)->isVisible());
-    EXPECT_EQ(Ticked(dialog), Names{"Family"});
+    EXPECT_FALSE(GetDlgItem(dialog.get(), CDialogBookChooser::kNameId)->isVisible());
+    // A contact in "Deleted Items" as well does not bring that tick along.
+    EXPECT_EQ(Ticked(*dialog), Names{"Family"});
 
-    // Checking "Select subbooks" over an unticked selection changes nothing.
+    // "Select subbooks" over an unticked selection changes nothing.
     subbooks->setChecked(true);
-    EXPECT_EQ(Ticked(dialog), Names{"Family"});
-    PressSpace(dialog, m_work);
-    EXPECT_EQ(Ticked(dialog), (Names{"Family", "Work", "Clients", "Team"}));
-    PressSpace(dialog, m_deleted);
-    EXPECT_EQ(dialog.GetCheckState(dialog.ItemOf(m_deleted)), CDialogBookChooser::kNotTicked);
+    EXPECT_EQ(Ticked(*dialog), Names{"Family"});
+    PressSpace(*dialog, m_work);
+    EXPECT_EQ(Ticked(*dialog), (Names{"Family", "Work", "Clients", "Team"}));
+    PressSpace(*dialog, m_deleted);
+    EXPECT_EQ(dialog->GetCheckState(dialog->ItemOf(m_deleted)), CDialogBookChooser::kNotTicked);
     // Unchecking it over a ticked selection unticks the books below.
-    dialog.Tree()->setCurrentItem(dialog.ItemOf(m_work));
+    dialog->Tree()->setCurrentItem(dialog->ItemOf(m_work));
     subbooks->setChecked(false);
-    EXPECT_EQ(Ticked(dialog), (Names{"Family", "Work"}));
+    EXPECT_EQ(Ticked(*dialog), (Names{"Family", "Work"}));
 
-    dialog.OnCheckAll();
-    EXPECT_EQ(Ticked(dialog), (Names{"Contacts", "Family", "Work", "Clients", "Team"}));
-    dialog.OnClearAll();
-    EXPECT_TRUE(Ticked(dialog).empty());
-    // With no book ticked there is nothing to add the contact to.
-    auto* ok = qobject_cast<QPushButton*>(GetDlgItem(&dialog, IDOK));
-    EXPECT_FALSE(ok->isEnabled());
-    dialog.accept();
-    EXPECT_TRUE(dialog.isVisible());
+    dialog->OnCheckAll();
+    EXPECT_EQ(Ticked(*dialog), (Names{"Contacts", "Family", "Work", "Clients", "Team"}));
+    dialog->OnClearAll();
+    // With no book ticked the contact would be in none: OK waits.
+    EXPECT_FALSE(GetDlgItem(dialog.get(), IDOK)->isEnabled());
+    dialog->accept();
+    EXPECT_TRUE(dialog->isVisible());
 
-    PressSpace(dialog, m_team);
-    PressSpace(dialog, m_family);
-    PressSpace(dialog, m_root);
-    EXPECT_TRUE(ok->isEnabled());
-    dialog.accept();
-    EXPECT_EQ(dialog.result(), IDOK);
-    EXPECT_EQ(dialog.m_books, (std::vector<Book*>{m_root, m_family, m_team}));
+    for (Book* book : {m_team, m_family, m_root})
+        PressSpace(*dialog, book);
+    dialog->accept();
+    EXPECT_EQ(dialog->result(), IDOK);
+    EXPECT_EQ(dialog->m_books, (std::vector<Book*>{m_root, m_family, m_team}));
 }
 
-TEST_F(BookDialogTest, MoveAndCopyTakeTheSelectedBookAndCancelWithoutOne)
+TEST_F(BookDialogTest, MoveTakesTheSelectedBookAndCancelsWithoutOne)
 {
-    for (int mode : {CDialogBookChooser::kModeMoveTo, CDialogBookChooser::kModeCopyTo}) {
-        CDialogBookChooser dialog(*m_dataMan);
-        dialog.m_nMode = mode;
-        Show(dialog);
-        EXPECT_FALSE(GetDlgItem(&dialog, CDialogBookChooser::kSubbooksId)->isVisible());
-        EXPECT_FALSE(GetDlgItem(&dialog, CDialogBookChooser::kCheckAllId)->isVisible());
-        EXPECT_FALSE(dialog.ItemOf(m_family)->flags() & Qt::ItemIsUserCheckable);
-        // The current book is selected at the start.
-        EXPECT_EQ(dialog.BookOf(dialog.Tree()->currentItem()), m_root);
-        dialog.Tree()->setCurrentItem(dialog.ItemOf(m_clients));
-        dialog.accept();
-        EXPECT_EQ(dialog.result(), IDOK);
-        EXPECT_EQ(dialog.m_pChosenBook, m_clients);
-    }
-    CDialogBookChooser dialog(*m_dataMan);
-    dialog.m_nMode = CDialogBookChooser::kModeMoveTo;
-    Show(dialog);
-    dialog.Tree()->clearSelection();
-    dialog.accept();
-    EXPECT_EQ(dialog.result(), IDCANCEL);
-    EXPECT_EQ(dialog.m_pChosenBook, nullptr);
+    auto dialog = Chooser(CDialogBookChooser::kModeMoveTo);
+    EXPECT_FALSE(GetDlgItem(dialog.get(), CDialogBookChooser::kSubbooksId)->isVisible());
+    EXPECT_FALSE(dialog->ItemOf(m_family)->flags() & Qt::ItemIsUserCheckable);
+    EXPECT_EQ(dialog->BookOf(dialog->Tree()->currentItem()), m_root);
+    dialog->Tree()->clearSelection();
+    dialog->accept();
+    EXPECT_EQ(dialog->result(), IDCANCEL);
 }
 
 TEST_F(BookDialogTest, NewAndRenamedBooksNeedAName)
 {
-    CDialogBookChooser rename(*m_dataMan);
-    rename.m_nMode = CDialogBookChooser::kModeRename;
-    rename.m_strName = "Work";
-    Show(rename);
-    EXPECT_FALSE(rename.Tree()->isVisible());
-    auto* name = rename.findChild<QLineEdit*>();
+    auto rename = Chooser(CDialogBookChooser::kModeRename, "Work");
+    EXPECT_FALSE(rename->Tree()->isVisible());
+    auto* name = rename->findChild<QLineEdit*>();
     EXPECT_EQ(name->text(), "Work");
     name->setText("   ");
-    rename.accept();
+    rename->accept();
     ASSERT_EQ(m_messages.shown.size(), 1u);
     EXPECT_EQ(m_messages.shown[0].text, kNameMissing);
-    EXPECT_TRUE(rename.isVisible());
+    EXPECT_TRUE(rename->isVisible());
     name->setText("Office");
-    rename.accept();
-    EXPECT_EQ(rename.result(), IDOK);
-    EXPECT_EQ(rename.m_strName, "Office");
+    rename->accept();
+    EXPECT_EQ(rename->m_strName, "Office");
 
-    CDialogBookChooser create(*m_dataMan);
-    create.m_nMode = CDialogBookChooser::kModeNewBook;
-    Show(create);
+    auto create = Chooser(CDialogBookChooser::kModeNewBook);
     // Without the tree the renaming dialog ends below its buttons.
-    EXPECT_LT(rename.height(), create.height());
-    create.accept();
+    EXPECT_LT(rename->height(), create->height());
+    create->accept();
     EXPECT_EQ(m_messages.shown.size(), 2u);
-    EXPECT_TRUE(create.isVisible());
-    create.findChild<QLineEdit*>()->setText("Projects");
-    create.Tree()->setCurrentItem(create.ItemOf(m_work));
-    create.accept();
-    EXPECT_EQ(create.result(), IDOK);
-    EXPECT_EQ(create.m_strName, "Projects");
-    EXPECT_EQ(create.m_pChosenBook, m_work);
+    EXPECT_TRUE(create->isVisible());
+    create->findChild<QLineEdit*>()->setText("Projects");
+    create->Tree()->setCurrentItem(create->ItemOf(m_work));
+    create->accept();
+    EXPECT_EQ(create->result(), IDOK);
+    EXPECT_EQ(create->m_pChosenBook, m_work);
 }
 
-TEST_F(BookDialogTest, ChooserHooksHandBackWhatEachModeChose)
+TEST_F(BookDialogTest, PropertiesRefuseAnEmptyName)
 {
     CBookHooks hooks(*m_dataMan);
-    std::vector<Book*> books{m_root};
-    std::string name;
-    DialogDriver<CDialogBookChooser> newBook([this](CDialogBookChooser& dialog) {
-        dialog.findChild<QLineEdit*>()->setText("Projects");
-        dialog.Tree()->setCurrentItem(dialog.ItemOf(m_family));
-        dialog.accept();
-    });
-    ASSERT_TRUE(hooks.ChooseBooks(nullptr, CDialogBookChooser::kModeNewBook, books, name));
-    EXPECT_TRUE(newBook.Came());
-    EXPECT_EQ(name, "Projects");
-    EXPECT_EQ(books, std::vector<Book*>{m_family});
-
-    books = {m_team};
-    DialogDriver<CDialogBookChooser> addTo([](CDialogBookChooser& dialog) {
-        EXPECT_EQ(dialog.GetCheckState(dialog.Tree()->topLevelItem(0)), CDialogBookChooser::kNotTicked);
-        dialog.OnCheckAll();
-        dialog.accept();
-    });
-    ASSERT_TRUE(hooks.ChooseBooks(nullptr, CDialogBookChooser::kModeContactBooks, books, name));
-    EXPECT_EQ(books.size(), 5u);
-
-    DialogDriver<CDialogBookChooser> cancelled([](CDialogBookChooser& dialog) { dialog.reject(); });
-    EXPECT_FALSE(hooks.ChooseBooks(nullptr, CDialogBookChooser::kModeMoveTo, books, name));
-    EXPECT_EQ(books.size(), 5u);
-}
-
-TEST_F(BookDialogTest, PropertiesOfTheRootKeepItsNameAndSaveTheDescription)
-{
-    CBookHooks hooks(*m_dataMan);
-    DialogDriver<CDialogBookProps> driver([](CDialogBookProps& dialog) {
-        EXPECT_EQ(dialog.windowTitle(), "Contacts Properties");
-        EXPECT_TRUE(dialog.NameEdit()->isReadOnly());
-        EXPECT_EQ(dialog.InfoLine()->text(), "This book contains 3 books and 0 contacts");
-        dialog.NameEdit()->setText("");
-        dialog.DescriptionEdit()->setPlainText("Everyone I know");
-        dialog.accept();
-    });
-    // The root's name cannot change, but its description does, and is kept.
-    ASSERT_TRUE(hooks.BookProperties(nullptr, *m_root, true));
-    EXPECT_TRUE(m_messages.shown.empty());
-    EXPECT_EQ(m_root->m_strName, "Contacts");
-    EXPECT_EQ(m_root->m_strDescription, "Everyone I know");
-    EXPECT_EQ(StoredDescriptions()["Contacts"], "Everyone I know");
-}
-
-TEST_F(BookDialogTest, PropertiesRefuseAnEmptyNameAndKeepTheBookOnCancel)
-{
-    CBookHooks hooks(*m_dataMan);
-    DialogDriver<CDialogBookProps> driver([this](CDialogBookProps& dialog) {
-        EXPECT_FALSE(dialog.NameEdit()->isReadOnly());
+    DialogDriver<CDialogBookProps> empty([this](CDialogBookProps& dialog) {
         EXPECT_EQ(dialog.NameEdit()->text(), "Work");
         dialog.NameEdit()->setText(" ");
-        dialog.DescriptionEdit()->setPlainText("changed");
         dialog.accept();
         EXPECT_TRUE(dialog.isVisible());
-        EXPECT_EQ(m_messages.shown.size(), 1u);
+        EXPECT_EQ(m_messages.shown.at(0).text, kNameMissing);
         dialog.reject();
     });
     EXPECT_FALSE(hooks.BookProperties(nullptr, *m_work, false));
-    ASSERT_EQ(m_messages.shown.size(), 1u);
-    EXPECT_EQ(m_messages.shown[0].text, kNameMissing);
     EXPECT_EQ(m_work->m_strName, "Work");
-    EXPECT_EQ(m_work->m_strDescription, "");
+}
 
-    DialogDriver<CDialogBookProps> rename([](CDialogBookProps& dialog) {
-        dialog.NameEdit()->setText("Office");
+TEST_F(BookDialogTest, BookCommandsOfTheMainWindowKeepTheirWorkForTheNextRun)
+{
+    TapiMan tapiMan;
+    CBookHooks editing(*m_dataMan);
+    CMainFrame frame(m_userMan, *m_dataMan, tapiMan);
+    frame.GetContainer()->SetEditingHooks(&editing);
+    frame.show();
+    const auto trigger = [&frame](u32 id) {
+        frame.UpdateAllCommands();
+        auto* action = frame.findChild<QAction*>(QStringLiteral("cmd%1").arg(id));
+        ASSERT_TRUE(action && action->isEnabled()) << id;
+        action->trigger();
+    };
+
+    DialogDriver<CDialogBookChooser> create([](CDialogBookChooser& dialog) {
+        dialog.findChild<QLineEdit*>()->setText("Projects");
         dialog.accept();
     });
-    ASSERT_TRUE(hooks.BookProperties(nullptr, *m_work, false));
-    EXPECT_EQ(m_work->m_strName, "Office");
-    EXPECT_EQ(StoredDescriptions().count("Office"), 1u);
+    trigger(ID_BOOK_NEW);
+    ASSERT_NE(m_dataMan->FindChildBook(m_root, "Projects"), nullptr);
+    // The root's description changes although its name cannot, and is kept.
+    DialogDriver<CDialogBookProps> describe([](CDialogBookProps& dialog) {
+        EXPECT_TRUE(dialog.NameEdit()->isReadOnly());
+        EXPECT_EQ(dialog.InfoLine()->text(), "This book contains 4 books and 0 contacts");
+        dialog.NameEdit()->setText("");
+        dialog.DescriptionEdit()->setPlainText("Everyone");
+        dialog.accept();
+    });
+    trigger(ID_BOOK_PROPERTIES);
+    ASSERT_TRUE(describe.Came());
+    EXPECT_EQ(m_root->m_strName, "Contacts");
+    const auto stored = StoredDescriptions();
+    EXPECT_EQ(stored.count("Projects"), 1u);
+    EXPECT_EQ(stored.at("Contacts"), "Everyone");
 }
 
 TEST_F(BookDialogTest, PicturesOfTheBookDialogs)
@@ -306,22 +258,14 @@ TEST_F(BookDialogTest, PicturesOfTheBookDialogs)
     for (const bool dark : {false, true}) {
         ScopedPalette palette(dark ? DarkPalette() : LightPalette());
         const QString look = dark ? QStringLiteral("-dark") : QStringLiteral("-light");
-        CDialogBookChooser chooser(*m_dataMan);
-        chooser.m_nMode = CDialogBookChooser::kModeContactBooks;
-        chooser.m_books = {m_family, m_team};
-        SavePicture(Grab(&chooser), QStringLiteral("bookchooser") + look);
-        CDialogBookChooser create(*m_dataMan);
-        create.m_nMode = CDialogBookChooser::kModeNewBook;
-        create.m_strName = "New book";
-        SavePicture(Grab(&create), QStringLiteral("bookchooser-new") + look);
-        CDialogBookChooser rename(*m_dataMan);
-        rename.m_nMode = CDialogBookChooser::kModeRename;
-        rename.m_strName = "Work";
-        SavePicture(Grab(&rename), QStringLiteral("bookchooser-rename") + look);
+        for (const auto& [mode, name] : {std::pair{CDialogBookChooser::kModeContactBooks, ""},
+                 std::pair{CDialogBookChooser::kModeNewBook, "-new"},
+                 std::pair{CDialogBookChooser::kModeRename, "-rename"}})
+            SavePicture(Grab(Chooser(mode, "Work").get()), "bookchooser" + QString::fromLatin1(name) + look);
         CDialogBookProps props;
-        props.m_strTitle = props.m_strName = "Work";
+        props.m_strTitle = "Work";
         props.m_strDescription = "Colleagues and clients";
         props.m_strInfo = "This book contains 2 books and 14 contacts";
-        SavePicture(Grab(&props), QStringLiteral("bookprops") + look);
+        SavePicture(Grab(&props), "bookprops" + look);
     }
 }
