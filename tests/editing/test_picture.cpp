@@ -105,10 +105,7 @@ TEST_F(PictureTest, ViewKeepsOnlyPicturesThatDecodedAndFitsThem)
 
 TEST_F(PictureTest, PreviewFollowsTheSelectionWhileSwitchedOnAndZooms)
 {
-    EXPECT_EQ(CImageOpenDialog::ImageTypeOf("/photos/Holiday.JPEG"), IMAGE_TYPE_JPEG);
-    EXPECT_EQ(CImageOpenDialog::ImageTypeOf("a.Gif"), IMAGE_TYPE_GIF);
-    EXPECT_EQ(CImageOpenDialog::ImageTypeOf("a.tiff"), IMAGE_TYPE_UNKNOWN);
-    EXPECT_EQ(CImageOpenDialog::ImageTypeOf("png"), IMAGE_TYPE_UNKNOWN);
+    // A JPEG whose extension is in capitals is previewed as one.
     CImageFile jpeg;
     ASSERT_TRUE(jpeg.MakeImpl(StdPath("Holiday.JPEG"), IMAGE_TYPE_JPEG));
     ASSERT_GT(jpeg.Create(16, 8, 24, COLOR_TYPE_COLOR), 0);
