@@ -6,6 +6,7 @@
 #include "core/errorreport.h"
 #include "core/seexception.h"
 #include "core/utilities.h"
+#include "editing/bookhooks.h"
 #include "impexp/ui/iesheet.h"
 #include "mainwnd/bookpane.h"
 #include "mainwnd/commands.h"
@@ -163,6 +164,8 @@ bool CAddressBookApp::InitInstance()
     InstallCommandHooks(*m_mainFrame, m_tapiMan, m_dataMan, m_userMan);
     m_printMan.SetSources(&m_dataMan, &m_userMan);
     new CPrintCommands(*m_mainFrame, m_printMan, m_dataMan);  // owned by the frame
+    m_editingHooks = std::make_unique<CBookHooks>(m_dataMan);
+    m_mainFrame->GetContainer()->SetEditingHooks(m_editingHooks.get());
 
     m_dataMan.UpgradeOldContacts();
     m_userMan.ApplyToMainWindow(*m_mainFrame, !m_bShow);

@@ -1,0 +1,200 @@
+#include "dialogdriver.h"
+#include "editing/imageopendialog.h"
+#include "editing/imageviewwnd.h"
+#include "platform/profile.h"
+#include "platform/ui/syscolor.h"
+#include "support/pictures.h"
+#include "support/testenv.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPainter>
+#include <QVBoxLayout>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr QRgb kRed = 0xFF0000;
+
+// As the user types a file name into the dialog.
+void TypeName(QFileDialog& dialog, const QString& path)
+{
+    dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
+}
+
+class PictureTest : public TolvaTest {
+protected:
+    void SetUp() override
+    {
+        TolvaTest::SetUp();
+        QImage wide(40, 20, QImage::Format_RGB32);
+        wide.fill(QColor(kRed));
+        ASSERT_TRUE(wide.save(Path("wide.png")));
+        QImage portrait(60, 90, QImage::Format_RGB32);
+        portrait.fill(QColor(40, 90, 160));
+        QPainter(&portrait).fillRect(10, 10, 40, 40, QColor(250, 200, 40));
+        ASSERT_TRUE(portrait.save(Path("portrait.bmp")));
+        Write("broken.png", QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(40, 'x'));
+        Write("notes.txt", "not a picture");
+    }
+
+    QString Path(const char* name) const { return m_dir->filePath(QString::fromLatin1(name)); }
+    std::string StdPath(const char* name) const { return Path(name).toStdString(); }
+    void Write(const char* name, const QByteArray& bytes) const
+    {
+        QFile file(Path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    // A dialog showing the test folder, with the preview setting given.
+    std::unique_ptr<CImageOpenDialog> OpenDialog(bool preview)
+    {
+        Profile::WriteInt("UserMan", "ImageDlg", preview ? 1 : 0);
+        auto dialog = std::make_unique<CImageOpenDialog>();
+        dialog->setDirectory(m_dir->path());
+        dialog->show();
+        QApplication::processEvents();
+        return dialog;
+    }
+};
+
+}  // namespace
+
+TEST_F(PictureTest, ViewKeepsOnlyPicturesThatDecodedAndFitsThem)
+{
+    QWidget parent;
+    auto* view = new CImageViewWnd(&parent);
+    view->Create(&parent, QRect(0, 0, 104, 104));
+    view->SetFile(StdPath("broken.png"), IMAGE_TYPE_PNG);
+    EXPECT_EQ(view->GetImage(), nullptr);
+    EXPECT_EQ(view->GetImageType(), IMAGE_TYPE_UNKNOWN);
+    view->SetFile(StdPath("wide.png"), -1);
+    view->SetImage(nullptr);
+    ASSERT_NE(view->GetImage(), nullptr);
+    EXPECT_EQ(view->GetFileName(), StdPath("wide.png"));
+    EXPECT_EQ(view->GetImageType(), IMAGE_TYPE_PNG);
+    parent.show();
+
+    // The wider side fills the window, the other keeps the proportions and
+    // is centred.
+    const QRectF client = view->contentsRect();
+    const QRectF fit = view->PictureRect();
+    EXPECT_DOUBLE_EQ(fit.width(), client.width());
+    EXPECT_DOUBLE_EQ(fit.height(), client.width() / 2);
+    EXPECT_DOUBLE_EQ(fit.center().y(), client.center().y());
+    const QPoint middle = client.center().toPoint();
+    const QImage shot = view->grab().toImage();
+    EXPECT_EQ(Pixel(shot, middle.x(), middle.y()), kRed);
+    EXPECT_EQ(Pixel(shot, middle.x(), int(client.top()) + 5), Rgb(GetSysColor(COLOR_3DFACE, view)));
+
+    view->SetZoom(2.0f);
+    EXPECT_DOUBLE_EQ(view->PictureRect().width(), 2 * client.width());
+    EXPECT_EQ(view->PictureRect().center(), fit.center());
+    EXPECT_EQ(Pixel(view->grab().toImage(), middle.x(), int(client.top()) + 5), kRed);
+    // Zoomed as far as it goes, the middle pixel fills the window.
+    view->SetZoom(1e30f);
+    EXPECT_EQ(view->GetZoom(), CImageViewWnd::kMaxZoom);
+    EXPECT_EQ(Pixel(view->grab().toImage(), int(client.left()) + 1, int(client.top()) + 1), kRed);
+
+    auto image = view->DetachImage();
+    EXPECT_EQ(image->GetWidth(), 40);
+    EXPECT_EQ(view->GetImage(), nullptr);
+}
+
+TEST_F(PictureTest, PreviewFollowsTheSelectionWhileSwitchedOnAndZooms)
+{
+    // A JPEG whose extension is in capitals is previewed as one.
+    CImageFile jpeg;
+    ASSERT_TRUE(jpeg.MakeImpl(StdPath("Holiday.JPEG"), IMAGE_TYPE_JPEG));
+    ASSERT_GT(jpeg.Create(16, 8, 24, COLOR_TYPE_COLOR), 0);
+    ASSERT_TRUE(jpeg.GetImpl()->Write(StdPath("Holiday.JPEG")));
+
+    auto dialog = OpenDialog(false);
+    EXPECT_FALSE(dialog->ShowPreviewBox()->isChecked());
+    emit dialog->currentChanged(Path("wide.png"));
+    dialog->ShowFile(StdPath("wide.png"), IMAGE_TYPE_PNG);
+    emit dialog->currentChanged(Path("Holiday.JPEG"));
+    EXPECT_EQ(dialog->Preview()->GetImage(), nullptr);
+    // Switched on, the selected file shows at once.
+    dialog->ShowPreviewBox()->setChecked(true);
+    EXPECT_EQ(dialog->Preview()->GetImageType(), IMAGE_TYPE_JPEG);
+    // A broken file or another kind leaves the preview as it was.
+    emit dialog->currentChanged(Path("broken.png"));
+    emit dialog->currentChanged(Path("notes.txt"));
+    EXPECT_EQ(dialog->Preview()->GetImageType(), IMAGE_TYPE_JPEG);
+
+    for (int i = 0; i < 3; ++i)
+        dialog->OnZoomIn();
+    EXPECT_EQ(dialog->GetZoom(), 1.953125f);
+    EXPECT_EQ(dialog->Preview()->GetZoom(), 1.953125f);
+    dialog->OnZoomOut();
+    dialog->OnPan();
+    EXPECT_FLOAT_EQ(dialog->GetZoom(), 1.5625f);
+    dialog->OnRestore();
+    EXPECT_EQ(dialog->GetZoom(), 1.0f);
+
+    dialog->ShowPreviewBox()->setChecked(false);
+    EXPECT_EQ(dialog->Preview()->GetImage(), nullptr);
+    // The setting is kept for the next run.
+    dialog.reset();
+    Profile::Reopen();
+    EXPECT_FALSE(CImageOpenDialog().ShowPreviewBox()->isChecked());
+}
+
+TEST_F(PictureTest, OnlyAPictureThatDecodedIsChosen)
+{
+    auto dialog = OpenDialog(true);
+    for (const char* name : {"broken.png", "notes.txt", "missing.png"}) {
+        TypeName(*dialog, Path(name));
+        dialog->accept();
+        EXPECT_TRUE(dialog->isVisible()) << name;
+    }
+    ASSERT_EQ(m_messages.shown.size(), 3u);
+    EXPECT_NE(m_messages.shown[0].text.find("damaged"), std::string::npos);
+    EXPECT_NE(m_messages.shown[1].text.find("not a picture file"), std::string::npos);
+    EXPECT_NE(m_messages.shown[2].text.find("does not exist"), std::string::npos);
+
+    // The modal run hands over nothing for a broken file, and the picture
+    // that was read for a good one.
+    dialog->hide();
+    DialogDriver<CImageOpenDialog> broken([this](CImageOpenDialog& d) {
+        TypeName(d, Path("broken.png"));
+        d.accept();
+        d.reject();
+    });
+    EXPECT_EQ(dialog->DoModal(), IDCANCEL);
+    EXPECT_EQ(dialog->DetachImage(), nullptr);
+    DialogDriver<CImageOpenDialog> good([this](CImageOpenDialog& d) {
+        TypeName(d, Path("portrait.bmp"));
+        d.accept();
+    });
+    ASSERT_EQ(dialog->DoModal(), IDOK);
+    auto image = dialog->DetachImage();
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->GetFileName(), StdPath("portrait.bmp"));
+    EXPECT_EQ(image->GetType(), IMAGE_TYPE_BMP);
+    EXPECT_EQ(image->GetWidth(), 60);
+}
+
+TEST_F(PictureTest, PicturesOfThePictureViewAndTheImageDialog)
+{
+    if (!FontsAvailable())
+        GTEST_SKIP() << "no fonts";
+    for (const bool dark : {false, true}) {
+        ScopedPalette palette(dark ? DarkPalette() : LightPalette());
+        const QString look = dark ? QStringLiteral("-dark") : QStringLiteral("-light");
+        QWidget frame;
+        auto* view = new CImageViewWnd(&frame);
+        (new QVBoxLayout(&frame))->addWidget(view);
+        view->SetFile(StdPath("portrait.bmp"), IMAGE_TYPE_BMP);
+        frame.resize(180, 140);
+        SavePicture(Grab(&frame), "imageview" + look);
+
+        auto dialog = OpenDialog(true);
+        emit dialog->currentChanged(Path("portrait.bmp"));
+        dialog->resize(dialog->sizeHint().expandedTo(QSize(760, 420)));
+        SavePicture(Grab(dialog.get()), "imageopendialog" + look);
+    }
+}
