@@ -6,6 +6,7 @@
 #include "core/errorreport.h"
 #include "core/seexception.h"
 #include "core/utilities.h"
+#include "editing/addressformatsdlg.h"
 #include "editing/bookhooks.h"
 #include "impexp/ui/iesheet.h"
 #include "mainwnd/bookpane.h"
@@ -163,7 +164,15 @@ bool CAddressBookApp::InitInstance()
     // The commands of telephony, mail and the data dump.
     InstallCommandHooks(*m_mainFrame, m_tapiMan, m_dataMan, m_userMan);
     m_printMan.SetSources(&m_dataMan, &m_userMan);
-    new CPrintCommands(*m_mainFrame, m_printMan, m_dataMan);  // owned by the frame
+    auto* printCommands = new CPrintCommands(*m_mainFrame, m_printMan, m_dataMan);  // owned by the frame
+    printCommands->SetAddressFormatChooser([](u32& index, QWidget* parent) {
+        CDialogAddressFormats dialog(parent);
+        dialog.m_nSelected = int(index);
+        if (dialog.DoModal() != IDOK || dialog.m_nSelected < 0)
+            return false;
+        index = u32(dialog.m_nSelected);
+        return true;
+    });
     m_editingHooks = std::make_unique<CBookHooks>(m_dataMan);
     m_mainFrame->GetContainer()->SetEditingHooks(m_editingHooks.get());
 

@@ -102,11 +102,13 @@ int CPrintCommands::RunStyleOptions(u32 style, bool optionsOnly)
     switch (style) {
     case PM_ENVELOPE: {
         CDialogEnvelopeOptions dialog(m_pm, contact, optionsOnly, MeasureUnit::User(), &m_frame);
+        dialog.m_chooseFormat = m_chooseFormat;
         dialog.DoModal();
         return dialog.Result();
     }
     case PM_LABELS: {
         CDialogLabelOptions dialog(m_pm, contact, optionsOnly, MeasureUnit::User(), &m_frame);
+        dialog.m_chooseFormat = m_chooseFormat;
         dialog.DoModal();
         return dialog.Result();
     }

@@ -8,6 +8,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <functional>
 #include <memory>
 
 class CColumnReport;
@@ -30,6 +31,13 @@ public:
     // settings. Its result: 1 print, 1000 preview, 2 cancel.
     int RunStyleOptions(u32 style, bool optionsOnly);
     void ClosePreview();
+    // The address-format list dialog lives with the editing dialogs, above
+    // this library; the program hands it in. Without it the envelope and
+    // label dialogs keep their "Address format" buttons disabled.
+    void SetAddressFormatChooser(std::function<bool(u32& index, QWidget* parent)> chooser)
+    {
+        m_chooseFormat = std::move(chooser);
+    }
     bool InPreview() const { return m_preview != nullptr; }
     CPrintPreview* Preview() const { return m_preview; }
 
@@ -47,4 +55,5 @@ private:
     QPointer<CPrintPreview> m_preview;
     QWidget* m_savedCentral = nullptr;
     std::unique_ptr<CColumnReport> m_defaultReport;
+    std::function<bool(u32& index, QWidget* parent)> m_chooseFormat;
 };
