@@ -156,9 +156,13 @@ void CContainerWnd::MapCommands()
             id, [this](u32 id) { m_grid->HeaderCommand(id); },
             [this](CCmdUI& ui) { ui.Enable(m_grid->HeaderMenuColumn()); });
     map.On(ID_LIST_FIELDS, [this](u32) { m_grid->ShowFieldChooser(); });
-    // The clipboard and the data dump come from other code; until then slots.
-    for (u32 id : {ID_EDIT_COPY, ID_EDIT_PASTE, ID_DATA_DUMP})
-        map.On(id, runHook, hooked(always));
+    map.On(
+        ID_EDIT_COPY, [this](u32) { OnCopy(); }, rule(anyRow));
+    map.On(
+        ID_EDIT_PASTE, [this](u32) { OnPaste(); },
+        [this](CCmdUI& ui) { ui.Enable(CanPaste(QGuiApplication::clipboard()->mimeData())); });
+    // The data dump comes from other code; until then a slot.
+    map.On(ID_DATA_DUMP, runHook, hooked(always));
     map.On(ID_SELECT_ALL, [this](u32) {
         if (m_grid->Widget()->hasFocus())
             m_grid->SelectAllRows();

@@ -8,6 +8,7 @@
 #include "mainwnd/bookbanner.h"
 #include "mainwnd/bookpane.h"
 #include "mainwnd/contactview.h"
+#include "mainwnd/fieldchooser.h"
 #include "mainwnd/gridcontactview.h"
 #include "mainwnd/infopane.h"
 #include "mainwnd/mainframe.h"
@@ -101,6 +102,8 @@ void CContainerWnd::CreatePanes()
     connect(m_banner, &CBookBanner::bookButtonClicked, this, [this] { OnCmdMsg(ID_BANNER_BOOK_BUTTON); });
     connect(m_banner, &CBookBanner::findRequested, this,
         [this](const QString& text, bool all) { Find(text, all, m_userMan.m_dwFindFlags); });
+    connect(m_banner, &CBookBanner::selectFieldsRequested, this,
+        [this] { CDialogChooseFields(m_userMan, window()).DoModal(); });
     // Tab and Shift+Tab walk the panes in the container's order from each of them.
     for (QWidget* w : m_banner->FindControls())
         w->installEventFilter(this);

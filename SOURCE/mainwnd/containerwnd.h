@@ -28,6 +28,8 @@ class Contact;
 class ContactListView;
 class DataMan;
 class QMenu;
+class QMimeData;
+class QUrl;
 class TapiMan;
 class UserMan;
 
@@ -125,6 +127,17 @@ public:
     using FileMailer = std::function<bool(const QString& path, const QString& name)>;
     void SetFileMailer(FileMailer mailer) { m_fileMailer = std::move(mailer); }
 
+    // The clipboard (clipboard.cpp). The data source is null when no row
+    // is selected; the own format is left out when it cannot be written.
+    static QString ContactsMimeType();
+    QMimeData* BuildDataSource() const;
+    QByteArray BuildClipboardText() const;
+    QByteArray BuildClipboardContacts() const;
+    bool CanPaste(const QMimeData* data) const;
+    // Adds what the data (the clipboard's when null) carries to the
+    // current book.
+    void DoPaste(const QMimeData* data);
+
     // Before the frame closes: find mode ends so the letter in force is kept.
     void PrepareClose();
 
@@ -158,6 +171,11 @@ private:
     void OnInfoTimer();
     void MoveFocus(bool forward);
     QList<QWidget*> FocusChain() const;
+
+    void OnCopy();
+    void OnPaste();
+    bool PasteContacts(const QByteArray& payload);
+    bool PasteVCardFiles(const QList<QUrl>& urls);
 
     // contactcommands.cpp: the command map and the handlers.
     void MapCommands();

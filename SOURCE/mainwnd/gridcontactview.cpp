@@ -72,6 +72,21 @@ std::vector<Contact*> CGridContactView::SelectedContacts() const
     return m_grid->SelectedContacts();
 }
 
+QByteArray CGridContactView::SelectedRowsText() const
+{
+    const std::vector<int> columns = m_grid->GetShownColumns();
+    QByteArray text;
+    for (int row = m_grid->GetNextSelectedRow(-1); row >= 0; row = m_grid->GetNextSelectedRow(row)) {
+        for (int column : columns) {
+            const QByteArray cell = m_grid->GetCellText(row, column).trimmed().toUtf8();
+            if (!cell.isEmpty())
+                text += cell + '\t';
+        }
+        text += "\r\n";
+    }
+    return text;
+}
+
 std::vector<Contact*> CGridContactView::ShownContacts() const
 {
     std::vector<Contact*> contacts;
