@@ -14,8 +14,8 @@ constexpr int kTooltipLength = 80;
 
 // Menu texts, accelerators and menu images of every command.
 constexpr CommandInfo kCommands[] = {
-    {ID_NEW_CONTACT, "&New Contact", "Ctrl+N", "", false, 1},
-    {ID_CONTACT_PROPS, "P&roperties", "Alt+Return", "", false, 2},
+    {ID_CONTACT_NEW, "&New Contact", "Ctrl+N", "", false, 1},
+    {ID_CONTACT_PROPERTIES, "P&roperties", "Alt+Return", "", false, 2},
     {ID_CONTACT_MODIFY, "&Edit Contact", "Ctrl+M", "", false, 3},
     {ID_CONTACT_DELETE, "&Delete", "Del", "Shift+Del", true, 4},
     {ID_CONTACT_SENDMAIL, "&Send Mail", "", "", false, 15},

@@ -32,8 +32,8 @@ class QObject;
 class CCmdUI;
 
 // Contact commands.
-constexpr u32 ID_NEW_CONTACT = 32770;
-constexpr u32 ID_CONTACT_PROPS = 32771;
+constexpr u32 ID_CONTACT_NEW = 32770;
+constexpr u32 ID_CONTACT_PROPERTIES = 32771;
 constexpr u32 ID_CONTACT_MODIFY = 32772;
 constexpr u32 ID_CONTACT_DELETE = 32773;
 constexpr u32 ID_CONTACT_SENDMAIL = 32775;

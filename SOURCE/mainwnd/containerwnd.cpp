@@ -8,15 +8,17 @@
 #include "mainwnd/bookbanner.h"
 #include "mainwnd/bookpane.h"
 #include "mainwnd/contactview.h"
+#include "mainwnd/gridcontactview.h"
 #include "mainwnd/infopane.h"
 #include "mainwnd/mainframe.h"
 #include "mainwnd/menus.h"
-#include "mainwnd/simplecontactlist.h"
+#include "mainwnd/rgridctrl.h"
 #include "platform/fontconv.h"
 #include "platform/ui/resources.h"
 #include "platform/ui/syscolor.h"
 #include "platform/ui/window.h"
 #include "platform/ui/wndmessage.h"
+#include "telephony/tapiman.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>
@@ -74,13 +76,16 @@ CContainerWnd::~CContainerWnd()
 void CContainerWnd::CreatePanes()
 {
     m_banner = new CBookBanner(this);
-    auto* list = new CSimpleContactList(m_dataMan, this);
-    SetDlgCtrlID(list, kGridId);
-    list->setObjectName(QStringLiteral("ContactList"));
-    m_grid.reset(list);
+    m_grid = std::make_unique<CGridContactView>(m_dataMan, m_userMan, this);
+    m_grid->SetCallInProgress([this] { return (m_tapiMan.GetFlags() & TAPIMAN_IN_CALL) != 0; });
     m_grid->Widget()->installEventFilter(this);
+    m_grid->Viewport()->installEventFilter(this);
     m_grid->onSelectionChanged = [this] { OnSelectionChanged(); };
-    m_grid->onRowActivated = [this] { OnCmdMsg(ID_CONTACT_PROPS); };
+    m_grid->onHeaderMenu = [this](QPoint at) {
+        m_contextMenu = m_frame.MakePopupMenu(kMenuHeaderPopup);
+        m_contextMenu->exec(at);
+        m_contextMenu.reset();
+    };
     m_pager = new CPagerWnd(this);
     m_alphabetBar = new CLetterToolBar(m_pager);
     m_pager->SetBar(m_alphabetBar);
@@ -96,8 +101,11 @@ void CContainerWnd::CreatePanes()
     connect(m_banner, &CBookBanner::bookButtonClicked, this, [this] { OnCmdMsg(ID_BANNER_BOOK_BUTTON); });
     connect(m_banner, &CBookBanner::findRequested, this,
         [this](const QString& text, bool all) { Find(text, all, m_userMan.m_dwFindFlags); });
+    // Tab and Shift+Tab walk the panes in the container's order from each of them.
     for (QWidget* w : m_banner->FindControls())
         w->installEventFilter(this);
+    m_banner->BookButton()->installEventFilter(this);
+    m_alphabetBar->installEventFilter(this);
 
     if (m_userMan.GetFont(UFK_ALPHABET))
         ApplyAlphabetBarFont();
@@ -344,7 +352,7 @@ bool CContainerWnd::eventFilter(QObject* watched, QEvent* event)
                 m_frame.OnCommand(ID_BOOK_DELETE);
                 return true;
             }
-            if (watched == m_grid->Widget()) {
+            if (watched == m_grid->Widget() || watched == m_grid->Viewport()) {
                 m_frame.OnCommand(ID_CONTACT_DELETE);
                 return true;
             }
@@ -355,7 +363,7 @@ bool CContainerWnd::eventFilter(QObject* watched, QEvent* event)
         }
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && watched == m_grid->Widget()
             && !(key->modifiers() & Qt::AltModifier)) {
-            m_frame.OnCommand(ID_CONTACT_PROPS);
+            m_frame.OnCommand(ID_CONTACT_PROPERTIES);
             return true;
         }
     } else if (event->type() == QEvent::ContextMenu) {
@@ -383,7 +391,7 @@ void CContainerWnd::OpenContextMenu(QWidget* source, QPoint globalPos, bool from
     if (source == grid || grid->isAncestorOf(source)) {
         name = kMenuContactPopup;
         if (fromKeyboard)
-            globalPos = grid->mapToGlobal(QPoint(8, 8));
+            globalPos = m_grid->KeyboardMenuPoint();
     } else if (source == m_bookPane->Tree() || m_bookPane->isAncestorOf(source)) {
         name = kMenuBookPopup;
         if (fromKeyboard && m_bookPane->Tree()->currentItem())
@@ -410,9 +418,16 @@ bool CContainerWnd::event(QEvent* event)
             OnDialHotPhone(int(message->LParam()));
         else if (msg == ids.WM_SEND_HOTMAIL)
             OnSendHotMail(int(message->LParam()));
+        else if (msg == ids.WM_DIAL_PHONE)
+            OnDialPhone(message->Text().toStdString());
+        else if (msg == ids.WM_SEND_MAIL)
+            OnSendMail(message->Text().toStdString());
         else if (msg == WM_COMMAND)
-            OnCmdMsg(LOWORD(message->WParam()));
-        else
+            m_frame.OnCommand(LOWORD(message->WParam()));
+        else if (msg == WM_NOTIFY) {
+            if (CGridContactView::IsSelectionNotice(message->LParam()))
+                OnSelectionChanged();
+        } else
             return QWidget::event(event);
         return true;
     }

@@ -235,11 +235,14 @@ bool CMainFrame::HasCommandHandler(u32 id)
 
 void CMainFrame::UpdateMenu(QMenu* menu)
 {
+    m_container->BeginCommandUpdate();
     m_mainMenu->UpdateCmdUI(menu, this);
+    m_container->EndCommandUpdate();
 }
 
 void CMainFrame::UpdateAllCommands()
 {
+    m_container->BeginCommandUpdate();
     for (QAction* action : findChildren<QAction*>(Qt::FindDirectChildrenOnly)) {
         const u32 id = GetCommandId(action);
         if (id == 0)
@@ -247,6 +250,7 @@ void CMainFrame::UpdateAllCommands()
         CCmdUI ui(id, action);
         ui.DoUpdate(this, true);
     }
+    m_container->EndCommandUpdate();
 }
 
 void CMainFrame::RequestIdleUpdate()

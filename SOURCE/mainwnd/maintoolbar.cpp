@@ -21,8 +21,8 @@ constexpr u32 kLayoutMagic = 0x544C4231;  // "TLB1"
 constexpr int kSeparatorWidth = 4;
 
 constexpr ToolbarButtonInfo kButtons[] = {
-    {0, ID_NEW_CONTACT, false, "New cont."},
-    {1, ID_CONTACT_PROPS, false, "Propert."},
+    {0, ID_CONTACT_NEW, false, "New cont."},
+    {1, ID_CONTACT_PROPERTIES, false, "Propert."},
     {3, ID_CONTACT_DELETE, false, "Delete"},
     {4, ID_FIND_CONTACT, false, "Find"},
     {5, ID_CONTACT_SENDMAIL, true, "Send mail"},

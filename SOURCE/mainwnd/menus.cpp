@@ -32,7 +32,7 @@ constexpr Entry kEnd{End};
 
 constexpr Entry kMainMenu[] = {
     Sub("&File"),
-    Cmd(ID_NEW_CONTACT),
+    Cmd(ID_CONTACT_NEW),
     Cmd(ID_BOOK_NEW),
     kSep,
     Cmd(ID_IMPORT_EXPORT),
@@ -77,8 +77,8 @@ constexpr Entry kMainMenu[] = {
     Cmd(ID_ALPHABET_NEXT),
     kEnd,
     Sub("&Contact"),
-    Cmd(ID_NEW_CONTACT),
-    Cmd(ID_CONTACT_PROPS),
+    Cmd(ID_CONTACT_NEW),
+    Cmd(ID_CONTACT_PROPERTIES),
     kSep,
     Cmd(ID_CONTACT_SENDMAIL),
     Cmd(ID_CONTACT_DIAL),
@@ -131,8 +131,8 @@ constexpr Entry kMainMenu[] = {
 };
 
 constexpr Entry kContactPopup[] = {
-    Cmd(ID_NEW_CONTACT),
-    Cmd(ID_CONTACT_PROPS),
+    Cmd(ID_CONTACT_NEW),
+    Cmd(ID_CONTACT_PROPERTIES),
     kSep,
     Cmd(ID_CONTACT_SENDMAIL),
     Cmd(ID_CONTACT_DIAL),
@@ -170,7 +170,7 @@ constexpr Entry kToolbarStyle[] = {
 constexpr Entry kTrayMenu[] = {
     Cmd(ID_TRAY_RESTORE),
     kSep,
-    Cmd(ID_NEW_CONTACT),
+    Cmd(ID_CONTACT_NEW),
     Cmd(ID_SPEED_DIAL),
     Cmd(ID_PREFERENCES),
     kSep,

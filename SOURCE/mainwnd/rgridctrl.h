@@ -9,6 +9,7 @@
 #pragma once
 
 #include "mainwnd/flatheader.h"
+#include "mainwnd/commands.h"
 #include "mainwnd/gridcolumns.h"
 #include "platform/ui/imagelist.h"
 
@@ -34,8 +35,6 @@ constexpr int kGridCtrlId = 1007;
 constexpr int GN_SELCHANGED = -2052;
 
 // Commands the grid posts or carries out.
-constexpr u32 ID_CONTACT_NEW = 32770;
-constexpr u32 ID_CONTACT_PROPERTIES = 32771;
 constexpr u32 ID_HEADER_FIELDS = 32929;
 constexpr u32 ID_HEADER_SORT_ASCENDING = 32931;
 constexpr u32 ID_HEADER_SORT_DESCENDING = 32932;

@@ -111,6 +111,12 @@ protected:
         QApplication::processEvents();
     }
 
+    void SelectNone()
+    {
+        Grid().SelectContacts({});
+        QApplication::processEvents();
+    }
+
     // The names of the contacts of a book as a second run would read them
     // from the data file now.
     std::vector<std::string> StoredNames(const std::string& bookName);

@@ -69,6 +69,7 @@ TEST_F(FrameTest, EveryCommandIsOneNamedActionSharedByMenuBarAndToolbar)
         inMenuBar = inMenuBar || menu->actions().contains(del);
     EXPECT_TRUE(inMenuBar);
     // The toolbar's button follows the action's state.
+    SelectNone();
     Frame().UpdateAllCommands();
     auto* button = Frame().findChild<QWidget*>(QStringLiteral("tb%1").arg(ID_CONTACT_DELETE));
     ASSERT_NE(button, nullptr);
@@ -81,36 +82,37 @@ TEST_F(FrameTest, EveryCommandIsOneNamedActionSharedByMenuBarAndToolbar)
 TEST_F(FrameTest, ContactRulesFollowSelectionBookAndFindMode)
 {
     Frame();
+    SelectNone();
     // Nothing selected.
     EXPECT_FALSE(Enabled(ID_CONTACT_DELETE));
-    EXPECT_FALSE(Enabled(ID_CONTACT_PROPS));
+    EXPECT_FALSE(Enabled(ID_CONTACT_PROPERTIES));
     EXPECT_FALSE(Enabled(ID_VCARD_EXPORT));
     EXPECT_TRUE(Enabled(ID_FIND_CONTACT));
     // Without the editing dialogs nothing that needs one is offered.
-    EXPECT_FALSE(Enabled(ID_NEW_CONTACT));
+    EXPECT_FALSE(Enabled(ID_CONTACT_NEW));
     Container().SetEditingHooks(&m_editing);
-    EXPECT_TRUE(Enabled(ID_NEW_CONTACT));
+    EXPECT_TRUE(Enabled(ID_CONTACT_NEW));
 
     Select({0, 2});
     EXPECT_TRUE(Enabled(ID_CONTACT_DELETE));
-    EXPECT_FALSE(Enabled(ID_CONTACT_PROPS));
+    EXPECT_FALSE(Enabled(ID_CONTACT_PROPERTIES));
     EXPECT_FALSE(Enabled(ID_VCARD_EXPORT));
     EXPECT_TRUE(Enabled(ID_CONTACT_MOVETOBOOK));
     Select({1});
-    EXPECT_TRUE(Enabled(ID_CONTACT_PROPS));
+    EXPECT_TRUE(Enabled(ID_CONTACT_PROPERTIES));
     EXPECT_TRUE(Enabled(ID_VCARD_EXPORT));
 
     // Find mode: no new contacts, no book membership; Find is ticked.
     Trigger(ID_FIND_CONTACT);
     EXPECT_TRUE(Container().InFindMode());
     EXPECT_TRUE(Command(ID_FIND_CONTACT)->isChecked());
-    EXPECT_FALSE(Enabled(ID_NEW_CONTACT));
+    EXPECT_FALSE(Enabled(ID_CONTACT_NEW));
     Trigger(ID_FIND_CONTACT);
     EXPECT_FALSE(Command(ID_FIND_CONTACT)->isChecked());
 
     // A dialog that excludes others is open.
     m_userMan->m_dwDialogOpen = 1;
-    EXPECT_FALSE(Enabled(ID_NEW_CONTACT));
+    EXPECT_FALSE(Enabled(ID_CONTACT_NEW));
     EXPECT_FALSE(Enabled(ID_PREFERENCES));
     EXPECT_FALSE(Enabled(ID_TRAY_EXIT));
     m_userMan->m_dwDialogOpen = 0;
@@ -118,7 +120,7 @@ TEST_F(FrameTest, ContactRulesFollowSelectionBookAndFindMode)
     // No new contacts in "Deleted Items".
     m_dataMan->SetCurrentBook(m_dataMan->GetDeletedItemsBook());
     Container().RefreshForBook();
-    EXPECT_FALSE(Enabled(ID_NEW_CONTACT));
+    EXPECT_FALSE(Enabled(ID_CONTACT_NEW));
     EXPECT_FALSE(Enabled(ID_EMPTY_DELETED));
 }
 
@@ -129,6 +131,7 @@ TEST_F(FrameTest, SlotsOfOtherAreasStayDisabledUntilHookedAndKeepTheFramesRule)
         {ID_PRINT, ID_FILE_PRINT_PREVIEW, ID_PAGESETUP_LABELS, ID_IMPORT_EXPORT, ID_SPEED_DIAL,
             ID_MANUAL_DIAL, ID_APP_ABOUT, ID_HELP_FEEDBACK, ID_CONTACT_DIAL, ID_VCARD_FORWARD, ID_EDIT_PASTE})
         EXPECT_FALSE(Enabled(id)) << id;
+    SelectNone();
     int printed = 0;
     Frame().Hooks().Install(ID_PRINT, {[&](u32) { ++printed; }, {}});
     // Printing needs something to print.

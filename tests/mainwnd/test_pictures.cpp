@@ -1,6 +1,5 @@
 // Pictures of the main window for review, in both palettes.
 #include "framefixture.h"
-
 #include "support/pictures.h"
 
 TEST_F(FrameTest, PicturesOfTheMainWindow)
