@@ -7,6 +7,7 @@
 #include "mainwnd/alphabetbar.h"
 #include "mainwnd/bookbanner.h"
 #include "mainwnd/bookpane.h"
+#include "mainwnd/booktree.h"
 #include "mainwnd/contactview.h"
 #include "mainwnd/containerwnd.h"
 #include "mainwnd/editinghooks.h"
@@ -216,10 +217,7 @@ void CContainerWnd::MapCommands()
             ui.Enable(true);
             ui.SetCheck(m_bookPane->DockState() == BOOKPANE_DOCKED);
         });
-    map.On(ID_BANNER_BOOK_BUTTON, [this](u32) {
-        if (m_bookPane->DockState() != BOOKPANE_DOCKED)
-            OnViewBookTree();
-    });
+    map.On(ID_BANNER_BOOK_BUTTON, [this](u32) { OpenBookPopup(); });
     map.On(
         ID_VIEW_CONTACTINFO, [this](u32) { OnViewContactInfo(); },
         [this](CCmdUI& ui) {
@@ -365,7 +363,11 @@ void CContainerWnd::OnModifyContact()
 
 void CContainerWnd::OnDelete()
 {
-    const std::vector<Contact*> contacts = m_grid->SelectedContacts();
+    DeleteContacts(m_grid->SelectedContacts());
+}
+
+void CContainerWnd::DeleteContacts(const std::vector<Contact*>& contacts)
+{
     if (contacts.empty())
         return;
     const bool forGood = (QApplication::keyboardModifiers() & Qt::ShiftModifier)
@@ -662,18 +664,6 @@ void CContainerWnd::OnInfoDock(u32 id)
         return;
     m_userMan.m_dwInfoDockState = state;
     RecalcLayout();
-}
-
-void CContainerWnd::OnViewBookTree()
-{
-    if (m_bookPane->DockState() == BOOKPANE_DOCKED) {
-        m_bookPane->SetClosed();
-        m_userMan.m_dwMainFlags &= ~MWF_BOOKPANE;
-    } else {
-        m_bookPane->SetDocked();
-        m_userMan.m_dwMainFlags |= MWF_BOOKPANE;
-        m_bookPane->Tree()->setFocus();
-    }
 }
 
 void CContainerWnd::OnViewContactInfo()

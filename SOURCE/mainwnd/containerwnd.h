@@ -190,6 +190,10 @@ private:
     void OnVCard(u32 id);
     void OnInfoDock(u32 id);
     void OnViewBookTree();
+    // containerbooks.cpp: the book pane's pop-up, drag and drop wiring.
+    void WireDragAndDrop();
+    void OpenBookPopup();
+    void DeleteContacts(const std::vector<Contact*>& contacts);
     void OnViewContactInfo();
     void OnBookMembership(u32 id);
     void OnCallLogDelete(bool all);
