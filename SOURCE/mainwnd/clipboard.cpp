@@ -1,21 +1,19 @@
 // Copy and paste of contacts: the selected rows go out as tab-separated
 // text for other programs and in the program's own contact format; a
-// paste takes the own format or a list of vCard files.
-#include "core/dataman.h"
-#include "core/utilities.h"
-#include "impexp/iedrivers.h"
+// paste takes the own format or a list of vCard files, the way a drop on
+// the grid does.
+#include "mainwnd/contactpayload.h"
 #include "mainwnd/containerwnd.h"
 #include "mainwnd/mainframe.h"
-#include "platform/messages.h"
+#include "mainwnd/rgridctrl.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QMimeData>
-#include <QUrl>
 
 namespace {
 
-// RAII wait cursor for a paste that may read many files.
+// For a paste that may read many files.
 class WaitCursor {
 public:
     WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
@@ -24,21 +22,17 @@ public:
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
-bool IsVCardFile(const QUrl& url)
-{
-    return url.isLocalFile() && url.toLocalFile().endsWith(QLatin1String(".vcf"), Qt::CaseInsensitive);
-}
-
 }  // namespace
-
-QString CContainerWnd::ContactsMimeType()
-{
-    return QString::fromStdString(RegisteredName(Registered().CF_TOLVA_CONTACTS));
-}
 
 QByteArray CContainerWnd::BuildClipboardText() const
 {
     return m_grid->SelectedRowsText();
+}
+
+QByteArray CContainerWnd::BuildClipboardContacts() const
+{
+    const std::vector<Contact*> contacts = m_grid->SelectedContacts();
+    return contacts.empty() ? QByteArray() : WriteContactPayload(contacts);
 }
 
 QMimeData* CContainerWnd::BuildDataSource() const
@@ -47,9 +41,11 @@ QMimeData* CContainerWnd::BuildDataSource() const
         return nullptr;
     auto* data = new QMimeData;
     data->setText(QString::fromUtf8(BuildClipboardText()));
+    // A contact that cannot be written leaves the own format out; the text
+    // still goes.
     const QByteArray contacts = BuildClipboardContacts();
     if (!contacts.isEmpty())
-        data->setData(ContactsMimeType(), contacts);
+        data->setData(ContactFormatMime(), contacts);
     return data;
 }
 
@@ -61,12 +57,7 @@ void CContainerWnd::OnCopy()
 
 bool CContainerWnd::CanPaste(const QMimeData* data) const
 {
-    if (!data)
-        return false;
-    if (data->hasFormat(ContactsMimeType()))
-        return true;
-    const QList<QUrl> urls = data->hasUrls() ? data->urls() : QList<QUrl>();
-    return std::any_of(urls.begin(), urls.end(), IsVCardFile);
+    return data && (data->hasFormat(ContactFormatMime()) || m_grid->Ctrl()->CanAcceptDrop(data));
 }
 
 void CContainerWnd::OnPaste()
@@ -82,42 +73,14 @@ void CContainerWnd::DoPaste(const QMimeData* data)
         data = QGuiApplication::clipboard()->mimeData();
     if (!data)
         return;
-    bool changed = false;
     {
+        // The grid's drops report their own failures and save what came in.
         WaitCursor wait;
-        if (data->hasFormat(ContactsMimeType()))
-            changed = PasteContacts(data->data(ContactsMimeType()));
+        if (data->hasFormat(ContactFormatMime()))
+            m_grid->Ctrl()->DropContacts(data);
         else
-            changed = PasteVCardFiles(data->urls());
+            m_grid->Ctrl()->DropFiles(data);
     }
-    if (changed) {
-        SaveData();
-        RefreshGrid();
-    }
-}
-
-bool CContainerWnd::PasteVCardFiles(const QList<QUrl>& urls)
-{
-    // One file at a time, so that a file that cannot be read neither stops
-    // the files after it nor takes back the ones before; each is reported.
-    bool changed = false;
-    for (const QUrl& url : urls) {
-        if (!IsVCardFile(url))
-            continue;
-        const IEOutcome outcome = ImportVCardFiles(
-            m_dataMan, {url.toLocalFile().toStdString()}, m_dataMan.GetCurrentBook(), window());
-        changed = changed || outcome.changed;
-        ReportOutcome(outcome, window());
-    }
-    return changed;
-}
-
-QByteArray CContainerWnd::BuildClipboardContacts() const
-{
-    return {};
-}
-
-bool CContainerWnd::PasteContacts(const QByteArray&)
-{
-    return false;
+    UpdateCount();
+    m_frame.RequestIdleUpdate();
 }

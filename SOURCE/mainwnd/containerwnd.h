@@ -29,7 +29,6 @@ class ContactListView;
 class DataMan;
 class QMenu;
 class QMimeData;
-class QUrl;
 class TapiMan;
 class UserMan;
 
@@ -129,7 +128,6 @@ public:
 
     // The clipboard (clipboard.cpp). The data source is null when no row
     // is selected; the own format is left out when it cannot be written.
-    static QString ContactsMimeType();
     QMimeData* BuildDataSource() const;
     QByteArray BuildClipboardText() const;
     QByteArray BuildClipboardContacts() const;
@@ -174,8 +172,6 @@ private:
 
     void OnCopy();
     void OnPaste();
-    bool PasteContacts(const QByteArray& payload);
-    bool PasteVCardFiles(const QList<QUrl>& urls);
 
     // contactcommands.cpp: the command map and the handlers.
     void MapCommands();

@@ -2,6 +2,7 @@
 // program's own format, and pasted vCard files.
 #include "framefixture.h"
 #include "mainwnd/commands.h"
+#include "mainwnd/contactpayload.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -112,4 +113,52 @@ TEST_F(ClipboardTest, PastedVCardFilesAreEachImportedReportedAndSaved)
     const std::vector<std::string> stored = StoredNames("Contacts");
     EXPECT_EQ(stored.size(), 5u);
     EXPECT_NE(std::find(stored.begin(), stored.end(), "Bea Eve"), stored.end());
+}
+
+TEST_F(ClipboardTest, OwnFormatPastesCopiesIntoTheCurrentBookAndSavesThem)
+{
+    auto work = std::make_unique<Book>();
+    work->m_strName = "Work";
+    Book* book = m_dataMan->AddBook(std::move(work), m_dataMan->GetRootBook());
+    m_dataMan->GetContactAt(0)->m_strNotes = "tab\there";
+    Frame();
+    Select({0, 2});
+    const std::vector<Contact*> copied = Grid().SelectedContacts();
+    Trigger(ID_EDIT_COPY);
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    ASSERT_TRUE(data->hasFormat(ContactFormatMime()));
+    EXPECT_TRUE(data->hasText());
+
+    m_dataMan->SetCurrentBook(book);
+    Container().RefreshForBook();
+    Trigger(ID_EDIT_PASTE);
+    const std::vector<Contact*> pasted = Grid().ShownContacts();
+    ASSERT_EQ(pasted.size(), 2u);
+    for (size_t i = 0; i < pasted.size(); ++i) {
+        EXPECT_NE(pasted[i], copied[i]);
+        EXPECT_NE(pasted[i]->m_duID, copied[i]->m_duID);
+        EXPECT_EQ(pasted[i]->m_strName, copied[i]->m_strName);
+        EXPECT_EQ(pasted[i]->m_strNotes, copied[i]->m_strNotes);
+    }
+    EXPECT_EQ(m_dataMan->GetContactCount(), 5);
+    EXPECT_EQ(StoredNames("Work"), (std::vector<std::string>{"Anna Berg", "Carla Dean"}));
+}
+
+TEST_F(ClipboardTest, ADamagedPayloadAddsNothingAndSaysSo)
+{
+    Frame();
+    Select({0, 1});
+    QByteArray payload = Container().BuildClipboardContacts();
+    ASSERT_FALSE(payload.isEmpty());
+    for (const QByteArray& bad :
+        {payload.left(payload.size() - 3), payload + "x", QByteArray("\xff\xff\xff\x7f")}) {
+        auto* data = new QMimeData;
+        data->setData(ContactFormatMime(), bad);
+        QGuiApplication::clipboard()->setMimeData(data);
+        m_messages.shown.clear();
+        Trigger(ID_EDIT_PASTE);
+        EXPECT_EQ(m_messages.shown.size(), 1u);
+        EXPECT_EQ(m_dataMan->GetContactCount(), 3);
+        EXPECT_EQ(Grid().RowCount(), 3);
+    }
 }
