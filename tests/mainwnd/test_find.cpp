@@ -71,9 +71,9 @@ TEST_F(FindTest, LooksInThisBookOrAllBooksAndLeavingRestoresTheLetter)
     book->m_strName = "Work";
     Book* work = m_dataMan->AddBook(std::move(book), m_dataMan->GetRootBook());
     AddContact("Dora Ennis", work);
+    Frame();
     m_dataMan->SetCurrentBook(work);
     m_dataMan->SetAlphabetFilter(kFilterFirstLetter + 3);
-    Frame();
     Container().RefreshForBook();
     Trigger(ID_FIND_CONTACT);
     EXPECT_EQ(Found("o", kNames), Names{"Dora Ennis"});
