@@ -119,6 +119,12 @@ void CGridContactView::AddContact(Contact* contact, bool skipFilter)
         m_grid->AddContactRow(contact, skipFilter, true);
 }
 
+void CGridContactView::AddContacts(std::span<Contact* const> contacts)
+{
+    for (size_t i = 0; i < contacts.size(); ++i)
+        m_grid->AddContactRow(contacts[i], true, i + 1 == contacts.size());
+}
+
 void CGridContactView::RemoveContacts(std::span<Contact* const> contacts)
 {
     std::vector<u32> ids;

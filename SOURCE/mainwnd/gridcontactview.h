@@ -31,6 +31,8 @@ public:
     // row the shown cells in header order, trimmed, each non-empty one
     // followed by a tab; every row ends with CR LF.
     QByteArray SelectedRowsText() const;
+    // Rows for many contacts at once, past the filter, shown once at the end.
+    void AddContacts(std::span<Contact* const> contacts);
     bool HeaderMenuColumn() const;
     void ShowFieldChooser();
     // Where a menu opened from the keyboard appears, on the screen.

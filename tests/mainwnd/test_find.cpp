@@ -63,6 +63,10 @@ TEST_F(FindTest, SearchesTheChosenFieldsJoinedAndIgnoresCase)
     EXPECT_TRUE(Found("berg ", kNames).empty());
     EXPECT_EQ(Found("anna ", kNames), Names{"Anna Berg"});
     EXPECT_EQ(m_messages.shown.back().text, "Could not find the string \"berg \"");
+    // Letters beyond ASCII match whatever their case.
+    AddContact("Zoë Åberg");
+    EXPECT_EQ(Found("zoË åB", kNames), Names{"Zoë Åberg"});
+    EXPECT_TRUE(Found("Åbergzoë", kNames).empty());
 }
 
 TEST_F(FindTest, LooksInThisBookOrAllBooksAndLeavingRestoresTheLetter)
