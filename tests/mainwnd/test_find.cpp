@@ -1,6 +1,5 @@
 // Quick find: what it searches, how it matches, and the banner in find mode.
 #define QTEST_QPA_MOUSE_HANDLING
-#include "controls/flatbutton.h"
 #include "framefixture.h"
 #include "mainwnd/bookbanner.h"
 #include "mainwnd/fieldchooser.h"
@@ -42,7 +41,6 @@ TEST_F(FindTest, SearchesTheChosenFieldsJoinedAndIgnoresCase)
     anna->m_strTitle = "Dr";
     anna->m_strCompany = "Harbour Works";
     anna->m_strNotes = "likes sailing";
-    anna->m_strSuffix = "Jr";
     ContactAddress work;
     work.m_dwType = ADDR_BUSINESS;
     work.m_strCity = "Ostend";
@@ -56,9 +54,7 @@ TEST_F(FindTest, SearchesTheChosenFieldsJoinedAndIgnoresCase)
     EXPECT_TRUE(Found("harbour", kNames).empty());
     EXPECT_EQ(Found("harbour", kCompany), Names{"Anna Berg"});
     EXPECT_EQ(Found("sailing", kNames | kNotes), Names{"Anna Berg"});
-    EXPECT_TRUE(Found("ostend", kNames | kNotes).empty());
     EXPECT_EQ(Found("ostend", kBusinessAddress), Names{"Anna Berg"});
-    EXPECT_TRUE(Found("jr", kNames).empty());
     // The text is not trimmed: a trailing blank must occur in the text.
     EXPECT_TRUE(Found("berg ", kNames).empty());
     EXPECT_EQ(Found("anna ", kNames), Names{"Anna Berg"});
@@ -69,36 +65,25 @@ TEST_F(FindTest, SearchesTheChosenFieldsJoinedAndIgnoresCase)
     EXPECT_TRUE(Found("Åbergzoë", kNames).empty());
 }
 
-TEST_F(FindTest, LooksInThisBookOrAllBooksAndLeavingRestoresTheLetter)
-{
-    auto book = std::make_unique<Book>();
-    book->m_strName = "Work";
-    Book* work = m_dataMan->AddBook(std::move(book), m_dataMan->GetRootBook());
-    AddContact("Dora Ennis", work);
-    Frame();
-    m_dataMan->SetCurrentBook(work);
-    m_dataMan->SetAlphabetFilter(kFilterFirstLetter + 3);
-    Container().RefreshForBook();
-    Trigger(ID_FIND_CONTACT);
-    EXPECT_EQ(Found("o", kNames), Names{"Dora Ennis"});
-    EXPECT_EQ(Found("o", kNames, true), (Names{"Bruno Cole", "Dora Ennis"}));
-    Trigger(ID_FIND_CONTACT);
-    EXPECT_EQ(m_dataMan->GetAlphabetFilter(), kFilterFirstLetter + 3);
-}
-
 TEST_F(FindTest, BannerRemembersAllBooksAndSelectFieldsEditsTheMask)
 {
     Frame();
     CBookBanner* banner = Container().Banner();
     Trigger(ID_FIND_CONTACT);
-    EXPECT_TRUE(banner->BannerFlags() & CBookBanner::BF_FIND_MODE);
     auto* all = qobject_cast<QRadioButton*>(GetDlgItem(banner, 1016));
-    ASSERT_NE(all, nullptr);
-    EXPECT_FALSE(all->isChecked());
+    ASSERT_FALSE(all->isChecked());
     all->setChecked(true);
-    QTest::keyClicks(banner->FindEdit(), QStringLiteral("bruno"));
+    QTest::keyClicks(banner->FindEdit(), QStringLiteral("ann"));
     QTest::keyClick(banner->FindEdit(), Qt::Key_Return);
     EXPECT_EQ(Grid().RowCount(), 1);
+    if (FontsAvailable()) {
+        for (const bool dark : {false, true}) {
+            ScopedPalette palette(dark ? DarkPalette() : LightPalette());
+            SavePicture(Grab(&Frame()), QStringLiteral("quickfind-%1").arg(dark ? "dark" : "light"));
+            for (QWidget* control : banner->FindControls())
+                EXPECT_TRUE(banner->rect().contains(control->geometry()));
+        }
+    }
     Trigger(ID_FIND_CONTACT);
     Trigger(ID_FIND_CONTACT);
     EXPECT_TRUE(all->isChecked());
@@ -109,26 +94,6 @@ TEST_F(FindTest, BannerRemembersAllBooksAndSelectFieldsEditsTheMask)
         dialog->List()->item(0)->setCheckState(Qt::Checked);
         dialog->accept();
     });
-    QTest::mouseClick(qobject_cast<QWidget*>(GetDlgItem(banner, 1018)), Qt::LeftButton);
+    QTest::mouseClick(GetDlgItem(banner, 1018), Qt::LeftButton);
     EXPECT_EQ(m_userMan->m_dwFindFlags, kNames | kNotes);
-}
-
-TEST_F(FindTest, PicturesOfTheBannerInUse)
-{
-    if (!FontsAvailable())
-        GTEST_SKIP() << "no fonts";
-    Frame();
-    Trigger(ID_FIND_CONTACT);
-    CBookBanner* banner = Container().Banner();
-    QTest::keyClicks(banner->FindEdit(), QStringLiteral("ann"));
-    QTest::keyClick(banner->FindEdit(), Qt::Key_Return);
-    for (const bool dark : {false, true}) {
-        ScopedPalette palette(dark ? DarkPalette() : LightPalette());
-        QApplication::processEvents();
-        const QImage picture = Grab(&Frame());
-        SavePicture(picture, QStringLiteral("quickfind-%1").arg(dark ? "dark" : "light"));
-        // Nothing of the bar runs past the banner.
-        for (QWidget* control : banner->FindControls())
-            EXPECT_TRUE(banner->rect().contains(control->geometry())) << control->objectName().toStdString();
-    }
 }
