@@ -32,6 +32,7 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void FocusButton(int index);
@@ -39,6 +40,8 @@ private:
     std::vector<std::pair<u32, QToolButton*>> m_buttons;
     u32 m_nCurrent = 0;
     int m_hot = -1;
+    QColor m_textColor;
+    bool m_bSettingPalette = false;
     int m_nButtonHeight = 20;
 };
 

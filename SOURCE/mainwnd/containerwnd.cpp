@@ -67,10 +67,12 @@ CContainerWnd::CContainerWnd(
 
 CContainerWnd::~CContainerWnd()
 {
-    // The list's callbacks point back here.
+    // The grid's notices come back here: it goes while the members that
+    // answer them still stand.
+    m_infoTimer.stop();
     if (m_grid) {
         m_grid->onSelectionChanged = nullptr;
-        m_grid->onRowActivated = nullptr;
+        delete m_grid->Widget();
     }
 }
 

@@ -116,6 +116,11 @@ CMainFrame::~CMainFrame()
 {
     qApp->removeEventFilter(this);
     m_openMenu.reset();
+    m_idleTimer.stop();
+    // The panes call back into the frame while they go: they go first,
+    // while the frame's members still stand.
+    delete takeCentralWidget();
+    m_container = nullptr;
 }
 
 void CMainFrame::CreateToolbar()
@@ -255,7 +260,7 @@ void CMainFrame::UpdateAllCommands()
 
 void CMainFrame::RequestIdleUpdate()
 {
-    if (!m_idleTimer.isActive())
+    if (m_container && !m_idleTimer.isActive())
         m_idleTimer.start();
 }
 
@@ -270,6 +275,13 @@ bool CMainFrame::event(QEvent* event)
 {
     if (event->type() == QEvent::WindowActivate && m_container && m_container->isVisible())
         RequestIdleUpdate();
+    // The desktop's colours changed: the menus and the rebar take them anew.
+    if (event->type() == QEvent::ApplicationPaletteChange || event->type() == QEvent::PaletteChange) {
+        if (m_mainMenu)
+            m_mainMenu->OnSysColorChange();
+        if (m_rebar)
+            m_rebar->update();
+    }
     return QMainWindow::event(event);
 }
 

@@ -222,6 +222,24 @@ TEST_F(FrameTest, PrintRangesFlagTheirContacts)
     EXPECT_TRUE(flagged().empty());
 }
 
+TEST_F(FrameTest, DeleteAndEnterInTheGrid)
+{
+    m_userMan->m_dwListFlags &= ~CLF_CONFIRM_DELETE;
+    Frame();
+    Container().SetEditingHooks(&m_editing);
+    Select({1});
+    QTest::keyClick(Grid().Widget(), Qt::Key_Return);
+    EXPECT_EQ(Grid().FirstSelectedContact()->m_strName, "Edited");
+    QTest::keyClick(Grid().Widget(), Qt::Key_Delete);
+    EXPECT_EQ(Grid().RowCount(), 2);
+    EXPECT_EQ(StoredNames("Deleted Items"), Names{"Edited"});
+    // Shift+Delete deletes for good anywhere.
+    Select({0});
+    QTest::keyClick(Grid().Widget(), Qt::Key_Delete, Qt::ShiftModifier);
+    EXPECT_EQ(m_dataMan->GetContactCount(), 2);
+    EXPECT_EQ(StoredNames("Deleted Items"), Names{"Edited"});
+}
+
 TEST_F(FrameTest, EverySecondRowFromTheFirstSelected)
 {
     for (const char* name : {"Dora Eck", "Emil Falk", "Fritz Gans"})
