@@ -42,35 +42,24 @@ void CDockWnd::MapCommands()
                    CCmdUI& ui) { ui.Enable((m_editing || !needsEditing) && SelectedBook() && test()); };
     };
     // Every book command first takes the book a keyboard walk rests on.
-    const auto run = [this](void (CDockWnd::*handler)()) {
-        return [this, handler](u32) {
+    const auto run = [this](auto handler) {
+        return [this, handler](u32 id) {
             SettleSelection();
             FocusKeeper keep(this);
-            (this->*handler)();
+            handler(id);
         };
     };
     const auto notBuiltIn = [this] { return !BuiltInSelected(); };
     const auto plainBook = [this] { return !BuiltInSelected() && !TestSelection(2); };
-    m_commands.On(ID_BOOK_NEW, run(&CDockWnd::OnNewBook), rule(true, [this] { return !TestSelection(2); }));
-    m_commands.On(ID_BOOK_RENAME, run(&CDockWnd::OnRenameBook), rule(true, plainBook));
+    const auto moveOrCopy = [this](u32 id) { OnMoveCopyBook(id); };
     m_commands.On(
-        ID_BOOK_MOVE,
-        [this](u32 id) {
-            SettleSelection();
-            FocusKeeper keep(this);
-            OnMoveCopyBook(id);
-        },
-        rule(true, notBuiltIn));
+        ID_BOOK_NEW, run([this](u32) { OnNewBook(); }), rule(true, [this] { return !TestSelection(2); }));
+    m_commands.On(ID_BOOK_RENAME, run([this](u32) { OnRenameBook(); }), rule(true, plainBook));
+    m_commands.On(ID_BOOK_MOVE, run(moveOrCopy), rule(true, notBuiltIn));
+    m_commands.On(ID_BOOK_COPY, run(moveOrCopy), rule(true, plainBook));
+    m_commands.On(ID_BOOK_DELETE, run([this](u32) { OnDeleteBook(); }), rule(false, notBuiltIn));
     m_commands.On(
-        ID_BOOK_COPY,
-        [this](u32 id) {
-            SettleSelection();
-            FocusKeeper keep(this);
-            OnMoveCopyBook(id);
-        },
-        rule(true, plainBook));
-    m_commands.On(ID_BOOK_DELETE, run(&CDockWnd::OnDeleteBook), rule(false, notBuiltIn));
-    m_commands.On(ID_BOOK_PROPERTIES, run(&CDockWnd::OnBookProperties), rule(true, [] { return true; }));
+        ID_BOOK_PROPERTIES, run([this](u32) { OnBookProperties(); }), rule(true, [] { return true; }));
     m_commands.On(
         ID_BOOKPANE_CAPTION, [this](u32) { OnCaptionButton(); }, [](CCmdUI& ui) { ui.Enable(true); });
 }

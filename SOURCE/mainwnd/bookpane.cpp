@@ -226,8 +226,7 @@ CPopupWnd* CDockWnd::OpenPopup(const QRect& screenRect)
 {
     if (m_nDockState == BOOKPANE_DOCKED)
         return nullptr;
-    if (m_popup)
-        m_popup->ReturnPane(true);
+    ClosePopup();
     QWidget* owner = m_container ? m_container->window() : nullptr;
     m_popup = new CPopupWnd(owner, this, screenRect);
     return m_popup;
@@ -235,8 +234,11 @@ CPopupWnd* CDockWnd::OpenPopup(const QRect& screenRect)
 
 void CDockWnd::ClosePopup()
 {
-    if (m_popup && m_nDockState == BOOKPANE_POPUP)
-        m_popup->ReturnPane(true);
+    // The window goes later; the pane is back and no longer in it now.
+    if (CPopupWnd* popup = m_popup) {
+        m_popup = nullptr;
+        popup->ReturnPane(true);
+    }
 }
 
 void CDockWnd::OnCaptionButton()
@@ -247,7 +249,9 @@ void CDockWnd::OnCaptionButton()
     } else if (m_nDockState == BOOKPANE_POPUP && m_popup) {
         m_userMan.m_nTreeDimX = width();
         hide();
-        m_popup->ReturnPane(false);
+        CPopupWnd* popup = m_popup;
+        m_popup = nullptr;
+        popup->ReturnPane(false);
         m_userMan.m_dwMainFlags |= MWF_BOOKPANE;
         SetDocked();
         m_tree->setFocus();

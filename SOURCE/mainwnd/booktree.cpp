@@ -41,6 +41,7 @@ QIcon BookIcon(u32 image)
                 p.drawRect(QRectF(8.5, 3.5, 3, 2));
                 for (double x : {8.0, 10.0, 12.0})
                     p.drawLine(QPointF(x, 8.5), QPointF(x, 15.5));
+                made[i] = QIcon(pixmap);
                 continue;
             }
             const QColor cover = i == kRootImage ? QColor(0x2E, 0x6C, 0xB5) : QColor(0xC0, 0x6A, 0x2B);
@@ -93,6 +94,8 @@ void CBookTreeCtrl::ApplySettings()
         pal.setColor(group, QPalette::Base, back);
         pal.setColor(group, QPalette::Window, back);
         pal.setColor(group, QPalette::Text, text);
+        pal.setColor(group, QPalette::WindowText, text);
+        pal.setColor(group, QPalette::ButtonText, text);
         pal.setColor(group, QPalette::HighlightedText, back);
     }
     pal.setColor(QPalette::Active, QPalette::Highlight, text);
