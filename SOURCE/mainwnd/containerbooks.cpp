@@ -10,6 +10,7 @@
 #include "mainwnd/gridcontactview.h"
 #include "mainwnd/infopane.h"
 #include "mainwnd/mainframe.h"
+#include "mainwnd/popupwnd.h"
 #include "mainwnd/rgridctrl.h"
 #include "mainwnd/treedroptarget.h"
 
@@ -45,7 +46,13 @@ void CContainerWnd::OpenBookPopup()
     const int maxWidth = std::max(CDockWnd::kMinWidth, width() - 95);
     const int paneWidth = std::clamp(int(m_userMan.m_nTreeDimX), CDockWnd::kMinWidth, maxWidth);
     const QPoint topLeft = mapToGlobal(QPoint(0, 30));
-    m_bookPane->OpenPopup(QRect(topLeft, QSize(paneWidth + 2 * frame, std::max(1, height() - 30))));
+    CPopupWnd* popup
+        = m_bookPane->OpenPopup(QRect(topLeft, QSize(paneWidth + 2 * frame, std::max(1, height() - 30))));
+    // The book button stays held down while its pop-up is open.
+    if (popup) {
+        m_banner->HoldBookButton();
+        connect(popup, &QObject::destroyed, m_banner, &CBookBanner::ReleaseBookButton);
+    }
 }
 
 void CContainerWnd::OnViewBookTree()

@@ -2,6 +2,7 @@
 #define QTEST_QPA_MOUSE_HANDLING
 #include "framefixture.h"
 #include "mainwnd/bookbanner.h"
+#include "mainwnd/bookpane.h"
 #include "mainwnd/fieldchooser.h"
 #include "platform/ui/window.h"
 #include "support/modal.h"
@@ -11,6 +12,7 @@
 #include <QListWidget>
 #include <QRadioButton>
 #include <QTest>
+#include <QToolButton>
 
 namespace {
 
@@ -96,4 +98,18 @@ TEST_F(FindTest, BannerRemembersAllBooksAndSelectFieldsEditsTheMask)
     });
     QTest::mouseClick(GetDlgItem(banner, 1018), Qt::LeftButton);
     EXPECT_EQ(m_userMan->m_dwFindFlags, kNames | kNotes);
+}
+
+TEST_F(FindTest, BookButtonIsHeldDownWhileItsPopupIsOpen)
+{
+    Frame();
+    Trigger(ID_VIEW_BOOKTREE);
+    CBookBanner* banner = Container().Banner();
+    ASSERT_TRUE(banner->BannerFlags() & CBookBanner::BF_UNDOCKED);
+    Frame().OnCommand(ID_BANNER_BOOK_BUTTON);
+    EXPECT_TRUE(banner->BookButton()->isDown());
+    Container().BookPane()->ClosePopup();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(banner->BannerFlags() & CBookBanner::BF_BUTTON_DOWN);
+    EXPECT_FALSE(banner->BookButton()->isDown());
 }
