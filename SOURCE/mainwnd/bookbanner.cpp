@@ -1,5 +1,6 @@
 #include "mainwnd/bookbanner.h"
 
+#include "controls/flatbutton.h"
 #include "core/utilities.h"
 #include "mainwnd/readablecolor.h"
 #include "platform/ui/syscolor.h"
@@ -8,7 +9,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
 
@@ -18,12 +18,21 @@ constexpr int IDS_LOOK_FOR = 59164;
 constexpr int IDS_IN_ALL_BOOKS = 59167;
 constexpr int IDS_IN_THIS_BOOK = 59402;
 constexpr int IDS_FIND_NOW = 59403;
+constexpr int IDS_SELECT_FIELDS = 59555;
+constexpr u32 ID_BOOK_BUTTON = 32861;
 constexpr int kLetterArea = 70;
 constexpr int kGap = 15;
 
 QString Res(u32 id)
 {
     return QString::fromStdString(LoadResString(id));
+}
+
+// The tool tip of a command: its prompt after the last newline.
+QString ToolTipOf(u32 id)
+{
+    const QString prompt = Res(id);
+    return prompt.mid(prompt.lastIndexOf(QLatin1Char('\n')) + 1);
 }
 
 }  // namespace
@@ -35,7 +44,8 @@ CBookBanner::CBookBanner(QWidget* parent)
     , m_edit(new QLineEdit(this))
     , m_thisBook(new QRadioButton(Res(IDS_IN_THIS_BOOK), this))
     , m_allBooks(new QRadioButton(Res(IDS_IN_ALL_BOOKS), this))
-    , m_findNow(new QPushButton(Res(IDS_FIND_NOW), this))
+    , m_selectFields(new CFlatButton(Res(IDS_SELECT_FIELDS), this))
+    , m_findNow(new CFlatButton(Res(IDS_FIND_NOW), this))
 {
     setObjectName(QStringLiteral("BOOK_BANNER"));
     SetDlgCtrlID(this, kControlId);
@@ -43,19 +53,23 @@ CBookBanner::CBookBanner(QWidget* parent)
     SetDlgCtrlID(m_findNow, 1014);
     SetDlgCtrlID(m_allBooks, 1016);
     SetDlgCtrlID(m_thisBook, 1017);
+    SetDlgCtrlID(m_selectFields, 1018);
     m_bookButton->setAutoRaise(true);
     m_bookButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
     m_bookButton->setFocusPolicy(Qt::TabFocus);
+    m_bookButton->setToolTip(ToolTipOf(ID_BOOK_BUTTON));
     QFont heavy = font();
     heavy.setBold(true);
     m_bookButton->setFont(heavy);
     QFont bold = font();
     bold.setBold(true);
     m_lookFor->setFont(bold);
+    m_lookFor->setBuddy(m_edit);
     connect(m_bookButton, &QToolButton::clicked, this, &CBookBanner::bookButtonClicked);
     const auto find = [this] { emit findRequested(m_edit->text(), m_allBooks->isChecked()); };
     connect(m_findNow, &QPushButton::clicked, this, find);
     connect(m_edit, &QLineEdit::returnPressed, this, find);
+    connect(m_selectFields, &QPushButton::clicked, this, &CBookBanner::selectFieldsRequested);
     for (QWidget* w : FindControls())
         w->hide();
     m_lookFor->hide();
@@ -63,7 +77,7 @@ CBookBanner::CBookBanner(QWidget* parent)
 
 QList<QWidget*> CBookBanner::FindControls() const
 {
-    return {m_edit, m_thisBook, m_allBooks, m_findNow};
+    return {m_edit, m_thisBook, m_allBooks, m_selectFields, m_findNow};
 }
 
 void CBookBanner::SetBookName(const QString& name)
@@ -86,14 +100,33 @@ void CBookBanner::SetLetterText(const QString& text)
 
 void CBookBanner::SetDocked(bool docked)
 {
-    m_bDocked = docked;
-    m_bookButton->setVisible(!docked && !m_bFindMode);
+    ReleaseBookButton();
+    m_nBannerFlags &= ~(BF_DOCKED | BF_UNDOCKED);
+    m_nBannerFlags |= docked ? BF_DOCKED : BF_UNDOCKED;
+    m_bookButton->setVisible(!docked && !InFindMode());
     update();
+}
+
+void CBookBanner::HoldBookButton()
+{
+    if (!(m_nBannerFlags & BF_UNDOCKED))
+        return;
+    m_nBannerFlags |= BF_BUTTON_DOWN;
+    m_bookButton->setDown(true);
+}
+
+void CBookBanner::ReleaseBookButton()
+{
+    if (!(m_nBannerFlags & BF_BUTTON_DOWN))
+        return;
+    m_nBannerFlags &= ~BF_BUTTON_DOWN;
+    m_bookButton->setDown(false);
+    LayoutControls();
 }
 
 void CBookBanner::EnterFindMode()
 {
-    m_bFindMode = true;
+    m_nBannerFlags |= BF_FIND_MODE;
     m_bookButton->hide();
     (m_bAllBooks ? m_allBooks : m_thisBook)->setChecked(true);
     m_lookFor->show();
@@ -106,12 +139,12 @@ void CBookBanner::EnterFindMode()
 
 void CBookBanner::LeaveFindMode()
 {
-    m_bFindMode = false;
+    m_nBannerFlags &= ~BF_FIND_MODE;
     m_bAllBooks = m_allBooks->isChecked();
     m_lookFor->hide();
     for (QWidget* w : FindControls())
         w->hide();
-    m_bookButton->setVisible(!m_bDocked);
+    m_bookButton->setVisible(!(m_nBannerFlags & BF_DOCKED));
     update();
 }
 
@@ -124,7 +157,7 @@ void CBookBanner::LayoutControls()
 {
     const int buttonWidth = std::min(m_bookButton->sizeHint().width(), std::max(0, width() - kLetterArea));
     m_bookButton->setGeometry(1, 1, buttonWidth, std::max(0, height() - 1));
-    if (!m_bFindMode)
+    if (!InFindMode())
         return;
     const int lineHeight = m_edit->sizeHint().height();
     const int top = (height() - 2 * lineHeight) / 2;
@@ -138,14 +171,21 @@ void CBookBanner::LayoutControls()
     m_thisBook->setGeometry(x, top, radioWidth, lineHeight);
     m_allBooks->setGeometry(x, top + lineHeight, radioWidth, lineHeight);
     x += radioWidth + kGap;
-    m_findNow->setGeometry(x, top, m_findNow->sizeHint().width(), m_findNow->sizeHint().height());
+    // The two buttons share one size, a little taller than the edit.
+    const int buttonHeight = lineHeight + 2;
+    const int textPad = fontMetrics().averageCharWidth() * 2;
+    for (CFlatButton* button : {m_selectFields, m_findNow}) {
+        const int w = fontMetrics().horizontalAdvance(button->text()) + textPad;
+        button->setGeometry(x, top, w, buttonHeight);
+        x += w + kGap;
+    }
 }
 
 void CBookBanner::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     const QColor shadow = GetSysColor(COLOR_3DSHADOW, this);
-    if (m_bFindMode) {
+    if (InFindMode()) {
         p.fillRect(rect(), GetSysColor(COLOR_3DFACE, this));
         p.setPen(QPen(shadow, 3));
         p.drawRect(rect().adjusted(1, 1, -2, -2));
@@ -159,7 +199,7 @@ void CBookBanner::paintEvent(QPaintEvent*)
     p.setFont(large);
     p.drawText(QRect(kLetterArea, 0, std::max(0, width() - kLetterArea - 10), height()),
         Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, m_letter);
-    if (m_bDocked) {
+    if (m_nBannerFlags & BF_DOCKED) {
         QFont heavy = font();
         heavy.setBold(true);
         heavy.setPixelSize(std::max(12, height() * 15 / 25));

@@ -3,114 +3,181 @@
 #include "controls/cmdui.h"
 #include "core/dataman.h"
 #include "core/userman.h"
+#include "core/utilities.h"
+#include "mainwnd/booktree.h"
 #include "mainwnd/editinghooks.h"
+#include "mainwnd/popupwnd.h"
+#include "mainwnd/rgridctrl.h"
 #include "platform/ui/syscolor.h"
 
 #include <QApplication>
-#include <QHeaderView>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QToolButton>
-#include <QTreeWidget>
 
 namespace {
 
 constexpr int kCaptionHeight = 24;
-constexpr int kBookIdRole = Qt::UserRole + 1;
-constexpr u32 kListDeleteForGood = 0x2;
+constexpr int kCaptionLineY = 20;
+constexpr int kGlyphSize = 12;
+
+// The caption button's glyph: a cross while docked (close), a pin in the
+// pop-up (dock), pressed a little lower.
+QIcon CaptionGlyph(bool docked, QColor color)
+{
+    QPixmap pixmap(kGlyphSize * 2, kGlyphSize * 2);
+    pixmap.setDevicePixelRatio(2);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(color, 1.5));
+    if (docked) {
+        p.drawLine(QPointF(3, 3), QPointF(9, 9));
+        p.drawLine(QPointF(9, 3), QPointF(3, 9));
+    } else {
+        p.drawRect(QRectF(4, 1.5, 4, 5));
+        p.drawLine(QPointF(2, 6.5), QPointF(10, 6.5));
+        p.drawLine(QPointF(6, 6.5), QPointF(6, 11));
+    }
+    return QIcon(pixmap);
+}
 
 }  // namespace
 
-CDockWnd::CDockWnd(DataMan& dataMan, UserMan& userMan, QWidget* parent)
-    : QWidget(parent)
+CDockWnd::CDockWnd(DataMan& dataMan, UserMan& userMan, QWidget* container)
+    : QWidget(container)
     , m_dataMan(dataMan)
     , m_userMan(userMan)
+    , m_container(container)
     , m_captionButton(new QToolButton(this))
-    , m_tree(new QTreeWidget(this))
+    , m_tree(new CBookTreeCtrl(dataMan, userMan, this))
 {
     setObjectName(QStringLiteral("BOOK_WINDOW"));
+    setFocusPolicy(Qt::StrongFocus);
+    m_captionButton->setObjectName(QStringLiteral("cmd%1").arg(ID_BOOKPANE_CAPTION));
     m_captionButton->setAutoRaise(true);
-    m_captionButton->setText(QStringLiteral("\u00D7"));
-    m_captionButton->setToolTip(CommandTooltip(ID_VIEW_BOOKTREE));
     m_captionButton->setFocusPolicy(Qt::NoFocus);
-    m_tree->setHeaderHidden(true);
-    m_tree->setObjectName(QStringLiteral("BookTree"));
-    connect(m_captionButton, &QToolButton::clicked, this, [this] {
-        SetClosed();
-        m_userMan.m_dwMainFlags &= ~MWF_BOOKPANE;
+    m_captionButton->setIconSize(QSize(kGlyphSize, kGlyphSize));
+    connect(m_captionButton, &QToolButton::clicked, this, &CDockWnd::OnCaptionButton);
+    connect(m_tree, &QTreeWidget::currentItemChanged, this, &CDockWnd::OnSelectionChanged);
+    m_tree->installEventFilter(this);
+    m_tree->booksChanged = [this] { AfterBooksChanged(); };
+    m_hoverTimer.setSingleShot(true);
+    m_hoverTimer.setInterval(kHoverMs);
+    connect(&m_hoverTimer, &QTimer::timeout, this, [this] {
+        m_dwPaneFlags &= ~DPF_SELECTION_WAITING;
+        MakeCurrent(m_tree->currentItem());
+        if (m_nDockState == BOOKPANE_POPUP)
+            ClosePopup();
     });
-    connect(m_tree, &QTreeWidget::itemSelectionChanged, this, &CDockWnd::OnSelectionChanged);
-    m_nDockState = m_userMan.m_dwTreeDockState == BOOKPANE_CLOSED ? BOOKPANE_CLOSED : BOOKPANE_DOCKED;
     MapCommands();
-    ReloadTree();
+
+    // The book to start in: the last one, unless the root is asked for.
+    m_bFilling = true;
+    FillTree();
+    QTreeWidgetItem* start = nullptr;
+    if (m_userMan.m_dwTreeState != BTS_START_IN_ROOT)
+        start = FindBookItem(m_dataMan.GetCurrentBookId());
+    if (!start)
+        start = m_tree->topLevelItem(0);
+    if (start) {
+        m_tree->setCurrentItem(start);
+        m_tree->scrollToItem(start);
+        start->setExpanded(true);
+        if (Book* book = m_tree->BookOf(start))
+            m_dataMan.SetCurrentBook(book);
+    }
+    m_bFilling = false;
+    // The pop-up is never reopened by itself at start.
+    m_nDockState = m_userMan.m_dwTreeDockState == BOOKPANE_DOCKED ? BOOKPANE_DOCKED : BOOKPANE_CLOSED;
+    m_userMan.m_dwTreeDockState = m_nDockState;
+    m_captionButton->setIcon(CaptionGlyph(true, ColorFromRef(m_userMan.m_crTreeText)));
 }
 
-void CDockWnd::FillItems(QTreeWidgetItem* parent, const std::vector<BookTreeItem>& items)
+CDockWnd::~CDockWnd()
 {
-    for (const BookTreeItem& item : items) {
-        auto* node = new QTreeWidgetItem(parent, {QString::fromStdString(item.name)});
-        node->setData(0, kBookIdRole, item.book->m_duID);
-        FillItems(node, item.children);
-    }
+    m_hoverTimer.stop();
+}
+
+u32 CDockWnd::FillTree()
+{
+    return m_tree->Fill() ? 0 : RC_MISSING;
 }
 
 bool CDockWnd::ReloadTree()
 {
     m_bFilling = true;
-    m_tree->clear();
-    std::vector<BookTreeItem> items;
-    Book* root = m_dataMan.GetRootBook();
-    if (root)
-        m_dataMan.FillBookTree(items, root->m_duID, false);
-    for (const BookTreeItem& item : items) {
-        auto* node = new QTreeWidgetItem(m_tree, {QString::fromStdString(item.name)});
-        node->setData(0, kBookIdRole, item.book->m_duID);
-        FillItems(node, item.children);
-    }
-    m_tree->expandAll();
-    const u32 current = m_dataMan.GetCurrentBookId();
-    for (QTreeWidgetItemIterator it(m_tree); *it; ++it) {
-        if ((*it)->data(0, kBookIdRole).toUInt() == current) {
-            m_tree->setCurrentItem(*it);
-            m_tree->scrollToItem(*it);
-            break;
-        }
-    }
+    const bool filled = FillTree() == 0;
+    m_tree->SelectCurrentBook();
     m_bFilling = false;
-    return !items.empty();
+    return filled;
+}
+
+void CDockWnd::ApplySettings()
+{
+    m_tree->ApplySettings();
+    update();
+}
+
+QTreeWidgetItem* CDockWnd::FindBookItem(u32 bookId, QTreeWidgetItem* start) const
+{
+    return m_tree->FindBookItem(bookId, start);
 }
 
 Book* CDockWnd::SelectedBook() const
 {
-    const QTreeWidgetItem* item = m_tree->currentItem();
-    return item ? m_dataMan.FindBook(item->data(0, kBookIdRole).toUInt()) : nullptr;
+    return m_tree->BookOf(m_tree->currentItem());
 }
 
-bool CDockWnd::TestSelection(int what) const
+int CDockWnd::TestSelection(int what) const
 {
-    const Book* book = SelectedBook();
-    if (!book)
-        return false;
+    const QTreeWidgetItem* item = m_tree->currentItem();
+    if (what < 0 || what > 2)
+        return -1;
+    if (!item)
+        return 0;
+    const u32 id = m_tree->BookIdOf(item);
+    const Book* root = m_dataMan.GetRootBook();
     const Book* deleted = m_dataMan.GetDeletedItemsBook();
     switch (what) {
     case 0:
-        return book == m_dataMan.GetRootBook();
+        return root && id == root->m_duID;
     case 1:
-        return book == deleted;
+        return deleted && id == deleted->m_duID;
     default:
-        for (const Book* b = book; b;
-             b = b == m_dataMan.GetRootBook() ? nullptr : m_dataMan.FindBook(b->m_duParentID)) {
-            if (b == deleted)
-                return true;
-        }
-        return false;
+        return m_tree->InDeletedItems(item);
     }
+}
+
+bool CDockWnd::BuiltInSelected() const
+{
+    return TestSelection(0) || TestSelection(1);
 }
 
 void CDockWnd::OnSelectionChanged()
 {
-    if (m_bFilling)
+    if (m_bFilling || m_tree->Filling())
         return;
-    Book* book = SelectedBook();
+    // A drag shows its target as the selection; that is not a choice.
+    if (m_tree->Hovering() || m_tree->DraggingBook() || GetDragSourceKind() != DRAG_SOURCE_NONE
+        || (gridDragging && gridDragging()))
+        return;
+    if (m_tree->InKeyMove()) {
+        // Walking the tree by keys chooses the book only once the keys rest.
+        m_dwPaneFlags |= DPF_SELECTION_WAITING;
+        m_hoverTimer.start();
+        return;
+    }
+    m_hoverTimer.stop();
+    m_dwPaneFlags &= ~DPF_SELECTION_WAITING;
+    MakeCurrent(m_tree->currentItem());
+    if (m_nDockState == BOOKPANE_POPUP && (QApplication::mouseButtons() & Qt::LeftButton))
+        ClosePopup();
+}
+
+void CDockWnd::MakeCurrent(QTreeWidgetItem* item)
+{
+    Book* book = m_tree->BookOf(item);
     if (!book || book == m_dataMan.GetCurrentBook())
         return;
     m_dataMan.SetCurrentBook(book);
@@ -118,10 +185,20 @@ void CDockWnd::OnSelectionChanged()
         currentBookChanged();
 }
 
+void CDockWnd::SettleSelection()
+{
+    if (!(m_dwPaneFlags & DPF_SELECTION_WAITING))
+        return;
+    m_hoverTimer.stop();
+    m_dwPaneFlags &= ~DPF_SELECTION_WAITING;
+    MakeCurrent(m_tree->currentItem());
+}
+
 void CDockWnd::SetDocked()
 {
     m_nDockState = BOOKPANE_DOCKED;
     m_userMan.m_dwTreeDockState = BOOKPANE_DOCKED;
+    m_captionButton->setIcon(CaptionGlyph(true, ColorFromRef(m_userMan.m_crTreeText)));
     show();
     if (dockChanged)
         dockChanged();
@@ -136,164 +213,133 @@ void CDockWnd::SetClosed()
         dockChanged();
 }
 
+void CDockWnd::SetPopupState()
+{
+    m_nDockState = BOOKPANE_POPUP;
+    m_userMan.m_dwTreeDockState = BOOKPANE_POPUP;
+    m_captionButton->setIcon(CaptionGlyph(false, ColorFromRef(m_userMan.m_crTreeText)));
+    show();
+    m_tree->setFocus();
+}
+
+CPopupWnd* CDockWnd::OpenPopup(const QRect& screenRect)
+{
+    if (m_nDockState == BOOKPANE_DOCKED)
+        return nullptr;
+    ClosePopup();
+    QWidget* owner = m_container ? m_container->window() : nullptr;
+    m_popup = new CPopupWnd(owner, this, screenRect);
+    return m_popup;
+}
+
+void CDockWnd::ClosePopup()
+{
+    // The window goes later; the pane is back and no longer in it now.
+    if (CPopupWnd* popup = m_popup) {
+        m_popup = nullptr;
+        popup->ReturnPane(true);
+    }
+}
+
+void CDockWnd::OnCaptionButton()
+{
+    if (m_nDockState == BOOKPANE_DOCKED) {
+        SetClosed();
+        m_userMan.m_dwMainFlags &= ~MWF_BOOKPANE;
+    } else if (m_nDockState == BOOKPANE_POPUP && m_popup) {
+        m_userMan.m_nTreeDimX = width();
+        hide();
+        CPopupWnd* popup = m_popup;
+        m_popup = nullptr;
+        popup->ReturnPane(false);
+        m_userMan.m_dwMainFlags |= MWF_BOOKPANE;
+        SetDocked();
+        m_tree->setFocus();
+    }
+}
+
 void CDockWnd::resizeEvent(QResizeEvent*)
 {
-    const int button = kCaptionHeight - 4;
-    m_captionButton->setGeometry(width() - button - 2, 2, button, button);
+    m_captionButton->setGeometry(width() - 20, 1, 19, 18);
     m_tree->setGeometry(0, kCaptionHeight, width(), std::max(0, height() - kCaptionHeight));
 }
 
 void CDockWnd::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    p.fillRect(rect(), GetSysColor(COLOR_WINDOW, this));
-    p.setPen(GetSysColor(COLOR_WINDOWTEXT, this));
-    p.drawLine(2, kCaptionHeight - 4, width() - 3, kCaptionHeight - 4);
-    p.drawText(QRect(5, 2, std::max(0, width() - 30), kCaptionHeight - 6), Qt::AlignLeft | Qt::AlignVCenter,
+    const QColor text = ColorFromRef(m_userMan.m_crTreeText);
+    p.fillRect(rect(), ColorFromRef(m_userMan.m_crTreeBack));
+    p.setPen(text);
+    p.drawLine(2, kCaptionLineY, width() - 3, kCaptionLineY);
+    QFont caption = font();
+    caption.setPixelSize(11);
+    p.setFont(caption);
+    p.drawText(QRect(QPoint(5, 2), QPoint(width() - 26, kCaptionLineY - 3)), Qt::AlignLeft | Qt::AlignVCenter,
         tr("Address books"));
 }
 
-void CDockWnd::MapCommands()
+void CDockWnd::focusInEvent(QFocusEvent*)
 {
-    const auto selected
-        = [this](auto rule) { return [this, rule](CCmdUI& ui) { ui.Enable(SelectedBook() && rule()); }; };
-    const auto withEditing = [this](auto rule) {
-        return [this, rule](CCmdUI& ui) { ui.Enable(m_editing && SelectedBook() && rule()); };
-    };
-    m_commands.On(
-        ID_BOOK_NEW, [this](u32) { OnNewBook(); }, withEditing([this] { return !TestSelection(2); }));
-    const auto notBuiltIn = [this] { return !TestSelection(0) && !TestSelection(2); };
-    m_commands.On(
-        ID_BOOK_RENAME, [this](u32) { OnRenameBook(); }, withEditing(notBuiltIn));
-    m_commands.On(
-        ID_BOOK_COPY, [this](u32 id) { OnMoveCopyBook(id); }, withEditing(notBuiltIn));
-    const auto notRootOrDeleted = [this] { return !TestSelection(0) && !TestSelection(1); };
-    m_commands.On(
-        ID_BOOK_MOVE, [this](u32 id) { OnMoveCopyBook(id); }, withEditing(notRootOrDeleted));
-    m_commands.On(
-        ID_BOOK_DELETE, [this](u32) { OnDeleteBook(); }, selected(notRootOrDeleted));
-    m_commands.On(
-        ID_BOOK_PROPERTIES, [this](u32) { OnBookProperties(); }, withEditing([] { return true; }));
+    m_tree->setFocus();
 }
 
-void CDockWnd::SaveBooks()
+bool CDockWnd::eventFilter(QObject* watched, QEvent* event)
 {
-    m_dataMan.Save(DFK_DATA);
+    if (watched != m_tree)
+        return QWidget::eventFilter(watched, event);
+    if (event->type() == QEvent::FocusOut) {
+        // Clicking anywhere outside the pop-up closes it.
+        auto* focus = static_cast<QFocusEvent*>(event);
+        if (m_nDockState == BOOKPANE_POPUP && focus->reason() != Qt::PopupFocusReason)
+            QTimer::singleShot(0, this, [this] {
+                if (m_nDockState == BOOKPANE_POPUP && !m_tree->hasFocus())
+                    ClosePopup();
+            });
+        return false;
+    }
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
+        return false;
+    switch (key->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        SettleSelection();
+        ClosePopup();
+        return true;
+    case Qt::Key_Escape:
+        if (m_nDockState != BOOKPANE_POPUP)
+            return false;
+        ClosePopup();
+        return true;
+    case Qt::Key_Insert:
+        ClosePopup();
+        RunCommand(ID_BOOK_NEW);
+        return true;
+    case Qt::Key_Delete:
+        ClosePopup();
+        RunCommand(ID_BOOK_DELETE);
+        return true;
+    case Qt::Key_F2:
+        ClosePopup();
+        RunCommand(ID_BOOK_RENAME);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CDockWnd::RunCommand(u32 command)
+{
+    if (runCommand)
+        runCommand(command);
+    else
+        m_commands.Execute(command);
+}
+
+void CDockWnd::AfterBooksChanged()
+{
     if (booksChanged)
         booksChanged();
-}
-
-void CDockWnd::OnDeleteBook()
-{
-    Book* book = SelectedBook();
-    if (!book || TestSelection(0) || TestSelection(1))
-        return;
-    const bool forGood = (QApplication::keyboardModifiers() & Qt::ShiftModifier)
-        || (m_userMan.m_dwListFlags & kListDeleteForGood);
-    const bool wasCurrent = book == m_dataMan.GetCurrentBook();
-    Book* parent = m_dataMan.FindBook(book->m_duParentID);
-    if (m_dataMan.DeleteBook(book, forGood) != 0)
-        return;
-    if (wasCurrent || !m_dataMan.FindBook(m_dataMan.GetCurrentBookId()))
-        m_dataMan.SetCurrentBook(parent ? parent : m_dataMan.GetRootBook());
-    SaveBooks();
-    ReloadTree();
-    if (currentBookChanged)
-        currentBookChanged();
-}
-
-void CDockWnd::OnNewBook()
-{
-    Book* parent = SelectedBook();
-    std::vector<Book*> books{parent};
-    std::string name;
-    if (!m_editing || !m_editing->ChooseBooks(window(), BOOKCHOOSER_NEW, books, name) || name.empty())
-        return;
-    auto book = std::make_unique<Book>();
-    book->m_strName = name;
-    if (!m_dataMan.AddBook(std::move(book), books.empty() || !books.front() ? parent : books.front()))
-        return;
-    SaveBooks();
-    ReloadTree();
-}
-
-void CDockWnd::OnRenameBook()
-{
-    Book* book = SelectedBook();
-    std::vector<Book*> books{book};
-    std::string name = book ? book->m_strName : std::string();
-    if (!book || !m_editing || !m_editing->ChooseBooks(window(), BOOKCHOOSER_RENAME, books, name)
-        || name.empty() || name == book->m_strName)
-        return;
-    book->m_strName = name;
-    book->SetModified();
-    SaveBooks();
-    ReloadTree();
-    if (currentBookChanged)
-        currentBookChanged();
-}
-
-void CDockWnd::OnMoveCopyBook(u32 id)
-{
-    Book* book = SelectedBook();
-    std::vector<Book*> books;
-    std::string name;
-    const int mode = id == ID_BOOK_MOVE ? BOOKCHOOSER_MOVE : BOOKCHOOSER_COPY;
-    if (!book || !m_editing || !m_editing->ChooseBooks(window(), mode, books, name) || books.empty())
-        return;
-    const u32 error = id == ID_BOOK_MOVE ? m_dataMan.MoveBook(book, books.front())
-                                         : m_dataMan.CopyBook(book, books.front());
-    if (error != 0)
-        return;
-    SaveBooks();
-    ReloadTree();
-}
-
-void CDockWnd::OnBookProperties()
-{
-    Book* book = SelectedBook();
-    if (!book || !m_editing)
-        return;
-    const bool readOnly = TestSelection(0) || TestSelection(1);
-    if (!m_editing->BookProperties(window(), *book, readOnly) || readOnly)
-        return;
-    SaveBooks();
-    ReloadTree();
-    if (currentBookChanged)
-        currentBookChanged();
-}
-
-std::vector<Contact*> CDockWnd::AddToBook(u32 command, const std::vector<Contact*>& contacts)
-{
-    std::vector<Contact*> gone;
-    Book* current = m_dataMan.GetCurrentBook();
-    if (contacts.empty() || !current)
-        return gone;
-    if (command == ID_CONTACT_REMOVEFROMBOOK) {
-        for (Contact* contact : contacts) {
-            int permanent = 0;
-            if (m_dataMan.RemoveContactFromBook(current, contact, permanent) == 0 && permanent)
-                gone.push_back(contact);
-        }
-        m_dataMan.Save(DFK_DATA);
-        return gone;
-    }
-    std::vector<Book*> books;
-    std::string name;
-    const int mode = command == ID_CONTACT_ADDTOBOOK ? BOOKCHOOSER_ADD : BOOKCHOOSER_MOVE;
-    if (!m_editing || !m_editing->ChooseBooks(window(), mode, books, name) || books.empty())
-        return gone;
-    if (command == ID_CONTACT_ADDTOBOOK) {
-        for (Contact* contact : contacts) {
-            for (Book* book : books)
-                m_dataMan.AddContactToBook(contact, book);
-        }
-    } else if (books.front() != current) {
-        for (Contact* contact : contacts) {
-            if (m_dataMan.MoveContact(current, books.front(), contact) == 0)
-                gone.push_back(contact);
-        }
-    }
-    m_dataMan.Save(DFK_DATA);
-    return gone;
 }

@@ -7,6 +7,7 @@
 #include "mainwnd/alphabetbar.h"
 #include "mainwnd/bookbanner.h"
 #include "mainwnd/bookpane.h"
+#include "mainwnd/booktree.h"
 #include "mainwnd/contactview.h"
 #include "mainwnd/containerwnd.h"
 #include "mainwnd/editinghooks.h"
@@ -156,9 +157,13 @@ void CContainerWnd::MapCommands()
             id, [this](u32 id) { m_grid->HeaderCommand(id); },
             [this](CCmdUI& ui) { ui.Enable(m_grid->HeaderMenuColumn()); });
     map.On(ID_LIST_FIELDS, [this](u32) { m_grid->ShowFieldChooser(); });
-    // The clipboard and the data dump come from other code; until then slots.
-    for (u32 id : {ID_EDIT_COPY, ID_EDIT_PASTE, ID_DATA_DUMP})
-        map.On(id, runHook, hooked(always));
+    map.On(
+        ID_EDIT_COPY, [this](u32) { OnCopy(); }, rule(anyRow));
+    map.On(
+        ID_EDIT_PASTE, [this](u32) { OnPaste(); },
+        [this](CCmdUI& ui) { ui.Enable(CanPaste(QGuiApplication::clipboard()->mimeData())); });
+    // The data dump comes from other code; until then a slot.
+    map.On(ID_DATA_DUMP, runHook, hooked(always));
     map.On(ID_SELECT_ALL, [this](u32) {
         if (m_grid->Widget()->hasFocus())
             m_grid->SelectAllRows();
@@ -212,10 +217,7 @@ void CContainerWnd::MapCommands()
             ui.Enable(true);
             ui.SetCheck(m_bookPane->DockState() == BOOKPANE_DOCKED);
         });
-    map.On(ID_BANNER_BOOK_BUTTON, [this](u32) {
-        if (m_bookPane->DockState() != BOOKPANE_DOCKED)
-            OnViewBookTree();
-    });
+    map.On(ID_BANNER_BOOK_BUTTON, [this](u32) { OpenBookPopup(); });
     map.On(
         ID_VIEW_CONTACTINFO, [this](u32) { OnViewContactInfo(); },
         [this](CCmdUI& ui) {
@@ -361,7 +363,11 @@ void CContainerWnd::OnModifyContact()
 
 void CContainerWnd::OnDelete()
 {
-    const std::vector<Contact*> contacts = m_grid->SelectedContacts();
+    DeleteContacts(m_grid->SelectedContacts());
+}
+
+void CContainerWnd::DeleteContacts(const std::vector<Contact*>& contacts)
+{
     if (contacts.empty())
         return;
     const bool forGood = (QApplication::keyboardModifiers() & Qt::ShiftModifier)
@@ -544,27 +550,71 @@ void CContainerWnd::PrepareClose()
 std::string CContainerWnd::BuildSearchText(const Contact& contact, u32 mask)
 {
     std::string text;
-    if (mask & 0x1)
-        text += contact.m_strName + contact.m_strFirstName + contact.m_strTitle + contact.m_strMiddleName
-            + contact.m_strNickName + contact.m_strLastName;
+    const auto add = [&text](const std::string& field) { text += field; };
+    if (mask & 0x1) {
+        for (const std::string* field : {&contact.m_strName, &contact.m_strFirstName, &contact.m_strTitle,
+                 &contact.m_strMiddleName, &contact.m_strNickName, &contact.m_strLastName})
+            add(*field);
+    }
     if (mask & 0x2)
-        text += contact.m_strCompany;
+        add(contact.m_strCompany);
     if (mask & 0x4)
-        text += contact.m_strDepartment;
+        add(contact.m_strDepartment);
     if (mask & 0x8)
-        text += contact.m_strOffice;
+        add(contact.m_strOffice);
     if (mask & 0x10)
-        text += contact.m_strJobTitle;
+        add(contact.m_strJobTitle);
     for (const ContactAddress& address : contact.m_addresses) {
         const u32 type = address.Type();
-        if ((type == ADDR_BUSINESS && (mask & 0x20)) || (type == ADDR_HOME && (mask & 0x40)))
-            text += address.m_strStreet + address.m_strCity + address.m_strState + address.m_strZip
-                + address.m_strCountry;
+        if ((type == ADDR_BUSINESS && (mask & 0x20)) || (type == ADDR_HOME && (mask & 0x40))) {
+            for (const std::string* field : {&address.m_strStreet, &address.m_strCity, &address.m_strState,
+                     &address.m_strZip, &address.m_strCountry})
+                add(*field);
+        }
     }
     if (mask & 0x80)
-        text += contact.m_strNotes;
+        add(contact.m_strNotes);
     return text;
 }
+
+namespace {
+
+// Whether a contact's search text, trimmed and upper-cased, holds the
+// wanted text (already upper-cased). Most texts are plain ASCII: they are
+// upper-cased in place, which gives what the full mapping would, and only
+// other texts go through it, so that a search over many contacts stays
+// quick.
+class SearchMatcher {
+public:
+    explicit SearchMatcher(const QString& wanted)
+        : m_wanted(wanted)
+        , m_wantedBytes(wanted.toUtf8().toStdString())
+    {
+    }
+    bool Matches(std::string text) const
+    {
+        if (!std::all_of(
+                text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+            return QString::fromStdString(text).trimmed().toUpper().contains(m_wanted);
+        constexpr const char* kBlanks = " \t\n\v\f\r";
+        const size_t first = text.find_first_not_of(kBlanks);
+        if (first == std::string::npos)
+            return m_wantedBytes.empty();
+        const size_t last = text.find_last_not_of(kBlanks);
+        std::string_view trimmed(text.data() + first, last - first + 1);
+        for (char& c : text) {
+            if (c >= 'a' && c <= 'z')
+                c = char(c - 'a' + 'A');
+        }
+        return trimmed.find(m_wantedBytes) != std::string_view::npos;
+    }
+
+private:
+    QString m_wanted;
+    std::string m_wantedBytes;
+};
+
+}  // namespace
 
 void CContainerWnd::Find(const QString& text, bool allBooks, u32 fieldMask)
 {
@@ -572,22 +622,19 @@ void CContainerWnd::Find(const QString& text, bool allBooks, u32 fieldMask)
         MsgWarning(IDS_SEARCH_EMPTY, window());
         return;
     }
-    const QString wanted = text.toUpper();
+    const SearchMatcher matcher(text.toUpper());
     m_grid->Clear();
     const Book* book = m_dataMan.GetCurrentBook();
-    int found = 0;
+    std::vector<Contact*> found;
     for (int i = 0; i < m_dataMan.GetContactCount(); ++i) {
         Contact* contact = m_dataMan.GetContactAt(i);
         if (!contact || (!allBooks && !m_dataMan.IsContactInBook(contact, book)))
             continue;
-        const QString searched
-            = QString::fromStdString(BuildSearchText(*contact, fieldMask)).trimmed().toUpper();
-        if (searched.contains(wanted)) {
-            m_grid->AddContact(contact, true);
-            ++found;
-        }
+        if (matcher.Matches(BuildSearchText(*contact, fieldMask)))
+            found.push_back(contact);
     }
-    if (found == 0)
+    m_grid->AddContacts(found);
+    if (found.empty())
         MsgInfoText(FormatResString(IDS_NOT_FOUND, text.toStdString()), window());
     m_grid->Repaint();
     UpdateCount();
@@ -658,18 +705,6 @@ void CContainerWnd::OnInfoDock(u32 id)
         return;
     m_userMan.m_dwInfoDockState = state;
     RecalcLayout();
-}
-
-void CContainerWnd::OnViewBookTree()
-{
-    if (m_bookPane->DockState() == BOOKPANE_DOCKED) {
-        m_bookPane->SetClosed();
-        m_userMan.m_dwMainFlags &= ~MWF_BOOKPANE;
-    } else {
-        m_bookPane->SetDocked();
-        m_userMan.m_dwMainFlags |= MWF_BOOKPANE;
-        m_bookPane->Tree()->setFocus();
-    }
 }
 
 void CContainerWnd::OnViewContactInfo()

@@ -7,7 +7,9 @@
 #include "mainwnd/alphabetbar.h"
 #include "mainwnd/bookbanner.h"
 #include "mainwnd/bookpane.h"
+#include "mainwnd/booktree.h"
 #include "mainwnd/contactview.h"
+#include "mainwnd/fieldchooser.h"
 #include "mainwnd/gridcontactview.h"
 #include "mainwnd/infopane.h"
 #include "mainwnd/mainframe.h"
@@ -100,9 +102,13 @@ void CContainerWnd::CreatePanes()
         RecalcLayout();
     };
     m_bookPane->booksChanged = [this] { m_frame.RequestIdleUpdate(); };
+    m_bookPane->runCommand = [this](u32 id) { m_frame.OnCommand(id); };
+    WireDragAndDrop();
     connect(m_banner, &CBookBanner::bookButtonClicked, this, [this] { OnCmdMsg(ID_BANNER_BOOK_BUTTON); });
     connect(m_banner, &CBookBanner::findRequested, this,
         [this](const QString& text, bool all) { Find(text, all, m_userMan.m_dwFindFlags); });
+    connect(m_banner, &CBookBanner::selectFieldsRequested, this,
+        [this] { CDialogChooseFields(m_userMan, window()).DoModal(); });
     // Tab and Shift+Tab walk the panes in the container's order from each of them.
     for (QWidget* w : m_banner->FindControls())
         w->installEventFilter(this);
@@ -349,18 +355,9 @@ bool CContainerWnd::eventFilter(QObject* watched, QEvent* event)
             MoveFocus(key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier));
             return true;
         }
-        if (key->key() == Qt::Key_Delete) {
-            if (watched == m_bookPane->Tree()) {
-                m_frame.OnCommand(ID_BOOK_DELETE);
-                return true;
-            }
-            if (watched == m_grid->Widget() || watched == m_grid->Viewport()) {
-                m_frame.OnCommand(ID_CONTACT_DELETE);
-                return true;
-            }
-        }
-        if (key->key() == Qt::Key_F2 && watched == m_bookPane->Tree()) {
-            m_frame.OnCommand(ID_BOOK_RENAME);
+        // The book tree's own keys are the book pane's.
+        if (key->key() == Qt::Key_Delete && (watched == m_grid->Widget() || watched == m_grid->Viewport())) {
+            m_frame.OnCommand(ID_CONTACT_DELETE);
             return true;
         }
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && watched == m_grid->Widget()

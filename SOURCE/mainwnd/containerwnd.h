@@ -28,6 +28,7 @@ class Contact;
 class ContactListView;
 class DataMan;
 class QMenu;
+class QMimeData;
 class TapiMan;
 class UserMan;
 
@@ -125,6 +126,16 @@ public:
     using FileMailer = std::function<bool(const QString& path, const QString& name)>;
     void SetFileMailer(FileMailer mailer) { m_fileMailer = std::move(mailer); }
 
+    // The clipboard (clipboard.cpp). The data source is null when no row
+    // is selected; the own format is left out when it cannot be written.
+    QMimeData* BuildDataSource() const;
+    QByteArray BuildClipboardText() const;
+    QByteArray BuildClipboardContacts() const;
+    bool CanPaste(const QMimeData* data) const;
+    // Adds what the data (the clipboard's when null) carries to the
+    // current book.
+    void DoPaste(const QMimeData* data);
+
     // Before the frame closes: find mode ends so the letter in force is kept.
     void PrepareClose();
 
@@ -159,6 +170,9 @@ private:
     void MoveFocus(bool forward);
     QList<QWidget*> FocusChain() const;
 
+    void OnCopy();
+    void OnPaste();
+
     // contactcommands.cpp: the command map and the handlers.
     void MapCommands();
     void OnModifyContact();
@@ -172,6 +186,10 @@ private:
     void OnVCard(u32 id);
     void OnInfoDock(u32 id);
     void OnViewBookTree();
+    // containerbooks.cpp: the book pane's pop-up, drag and drop wiring.
+    void WireDragAndDrop();
+    void OpenBookPopup();
+    void DeleteContacts(const std::vector<Contact*>& contacts);
     void OnViewContactInfo();
     void OnBookMembership(u32 id);
     void OnCallLogDelete(bool all);

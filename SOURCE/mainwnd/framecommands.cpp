@@ -3,6 +3,7 @@
 #include "core/dataman.h"
 #include "core/fieldtexts.h"
 #include "core/utilities.h"
+#include "mainwnd/aboutdlg.h"
 #include "mainwnd/containerwnd.h"
 #include "mainwnd/mainframe.h"
 #include "mainwnd/maintoolbar.h"
@@ -69,10 +70,11 @@ void CMainFrame::MapCommands()
     map.On(ID_HELP_FINDER, [this](u32) { OnHelp(QString::fromLatin1(kWelcomePage)); });
     map.On(ID_HELP, [this](u32) { OnHelp(QString::fromLatin1(kWelcomePage)); });
     map.On(ID_HELP_HOMEPAGE, [](u32) { OpenLink(kHomePage); });
-    // Mail, the About box, printing and its preview come from other areas.
+    map.On(ID_APP_ABOUT, [this](u32) { CDialogAbout(this).exec(); });
+    // Mail, printing and its preview come from other areas.
     const auto runHook = [this](u32 id) { m_hooks.Run(id); };
     const auto hooked = [this](CCmdUI& ui) { ui.Enable(m_hooks.IsEnabled(ui.m_nID)); };
-    for (u32 id : {ID_HELP_NEWSLETTER, ID_HELP_FEEDBACK, ID_APP_ABOUT})
+    for (u32 id : {ID_HELP_NEWSLETTER, ID_HELP_FEEDBACK})
         map.On(id, runHook, hooked);
     for (u32 id = ID_PAGESETUP_MEMO; id <= ID_PAGESETUP_LABELS; ++id)
         map.On(id, runHook, hooked);

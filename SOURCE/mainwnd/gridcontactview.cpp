@@ -98,6 +98,21 @@ std::vector<Contact*> CGridContactView::SelectedContacts() const
     return m_grid->SelectedContacts();
 }
 
+QByteArray CGridContactView::SelectedRowsText() const
+{
+    const std::vector<int> columns = m_grid->GetShownColumns();
+    QByteArray text;
+    for (int row = m_grid->GetNextSelectedRow(-1); row >= 0; row = m_grid->GetNextSelectedRow(row)) {
+        for (int column : columns) {
+            const QByteArray cell = m_grid->GetCellText(row, column).trimmed().toUtf8();
+            if (!cell.isEmpty())
+                text += cell + '\t';
+        }
+        text += "\r\n";
+    }
+    return text;
+}
+
 std::vector<Contact*> CGridContactView::ShownContacts() const
 {
     std::vector<Contact*> contacts;
@@ -128,6 +143,12 @@ void CGridContactView::AddContact(Contact* contact, bool skipFilter)
 {
     if (contact)
         m_grid->AddContactRow(contact, skipFilter, true);
+}
+
+void CGridContactView::AddContacts(std::span<Contact* const> contacts)
+{
+    for (size_t i = 0; i < contacts.size(); ++i)
+        m_grid->AddContactRow(contacts[i], true, i + 1 == contacts.size());
 }
 
 void CGridContactView::RemoveContacts(std::span<Contact* const> contacts)

@@ -5,6 +5,7 @@
 #include "mainwnd/contactview.h"
 #include "platform/wintypes.h"
 
+#include <QByteArray>
 #include <QPoint>
 #include <QtGlobal>
 
@@ -26,6 +27,12 @@ public:
     // the column under it.
     std::function<void(QPoint globalPos)> onHeaderMenu;
     bool HeaderCommand(u32 id);
+    // The selected rows as other programs take them from the clipboard: per
+    // row the shown cells in header order, trimmed, each non-empty one
+    // followed by a tab; every row ends with CR LF.
+    QByteArray SelectedRowsText() const;
+    // Rows for many contacts at once, past the filter, shown once at the end.
+    void AddContacts(std::span<Contact* const> contacts);
     bool HeaderMenuColumn() const;
     void ShowFieldChooser();
     // Where a menu opened from the keyboard appears, on the screen.

@@ -3,6 +3,8 @@
 #include "controls/borderrebar.h"
 #include "controls/iconmenu.h"
 #include "core/dataman.h"
+#include "core/errorreport.h"
+#include "core/seexception.h"
 #include "core/utilities.h"
 #include "mainwnd/containerwnd.h"
 #include "mainwnd/maintoolbar.h"
@@ -347,12 +349,17 @@ void CMainFrame::ApplyPreferences(u32 oldMainFlags)
 void CMainFrame::SetUpTray()
 {
     m_tray = std::make_unique<CTrayIcon>();
+    m_tray->SetNotificationWnd(this, Registered().WM_TRAY_NOTIFICATION);
     if (SystemTray* tray = m_tray->Tray()) {
+        // The desktop's clicks arrive as the mouse messages of a notification.
         tray->activated = [this](SystemTray::Event e, QPoint at) {
-            if (e == SystemTray::Event::DoubleClick)
-                OnRestore();
-            else
-                OnTrayMenu(at);
+            m_trayPoint = at;
+            if (e == SystemTray::Event::DoubleClick) {
+                OnTrayNotification(CTrayIcon::kIconId, WM_LBUTTONDBLCLK);
+            } else {
+                OnTrayNotification(CTrayIcon::kIconId, WM_RBUTTONDOWN);
+                OnTrayNotification(CTrayIcon::kIconId, WM_RBUTTONUP);
+            }
         };
     }
     m_tray->SetIcon(windowIcon().isNull() ? QApplication::windowIcon() : windowIcon());
@@ -361,6 +368,32 @@ void CMainFrame::SetUpTray()
 bool CMainFrame::HasTray() const
 {
     return m_tray && m_tray->IsShown();
+}
+
+int CMainFrame::OnTrayNotification(u32 iconId, u32 mouseMessage)
+{
+    if (iconId != CTrayIcon::kIconId)
+        return 0;
+    switch (mouseMessage) {
+    case WM_RBUTTONDOWN:
+        raise();
+        break;
+    case WM_RBUTTONUP:
+        // A fault while the menu is up is logged and the program goes on.
+        try {
+            OnTrayMenu(m_trayPoint);
+        } catch (const CSeException& e) {
+            m_openMenu.reset();
+            AppendErrorLog(BuildErrorReport(e, {m_dataMan.GetLastError(), {}}));
+        }
+        break;
+    case WM_LBUTTONDBLCLK:
+        OnRestore();
+        break;
+    default:
+        break;
+    }
+    return 1;
 }
 
 void CMainFrame::OnTrayMenu(QPoint at)

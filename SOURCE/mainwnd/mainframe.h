@@ -76,6 +76,8 @@ public:
     void OnRestore();
     void SaveStateAndClose();
     void OnTrayMenu(QPoint at);
+    // A notification of the tray icon: 0 when it is for another icon.
+    int OnTrayNotification(u32 iconId, u32 mouseMessage);
 
     // The help pages that ship with the program.
     static QString HelpFilePath(const QString& page);
@@ -126,6 +128,7 @@ private:
     std::unique_ptr<CIconMenu> m_mainMenu;
     std::unique_ptr<QMenu> m_openMenu;
     std::unique_ptr<CTrayIcon> m_tray;
+    QPoint m_trayPoint;
     QLabel* m_readyPane = nullptr;
     QLabel* m_countPane = nullptr;
     QLabel* m_clockPane = nullptr;

@@ -4,7 +4,8 @@
 #include "core/fieldtexts.h"
 #include "core/userman.h"
 #include "core/utilities.h"
-#include "impexp/vcardimport.h"
+#include "impexp/iedrivers.h"
+#include "mainwnd/contactpayload.h"
 #include "mainwnd/rgridctrl.h"
 #include "platform/fontconv.h"
 #include "platform/ui/openlink.h"
@@ -436,6 +437,15 @@ void CRGridCtrl::SetSpacing(int kind, int value)
 
 // ---- drag and drop ----------------------------------------------------------------
 
+namespace {
+
+bool IsCardFile(const QUrl& url)
+{
+    return url.isLocalFile() && url.toLocalFile().endsWith(QLatin1String(".vcf"), Qt::CaseInsensitive);
+}
+
+}  // namespace
+
 void CRGridCtrl::BeginDrag(QPoint)
 {
     if (!m_makeDragData)
@@ -457,41 +467,57 @@ bool CRGridCtrl::CanAcceptDrop(const QMimeData* data) const
     if (!data || !data->hasUrls())
         return false;
     const QList<QUrl> urls = data->urls();
-    return std::any_of(urls.begin(), urls.end(), [](const QUrl& url) {
-        return url.isLocalFile() && url.toLocalFile().contains(QLatin1String(".vcf"), Qt::CaseInsensitive);
-    });
+    return std::any_of(urls.begin(), urls.end(), IsCardFile);
 }
 
 u32 CRGridCtrl::DropFiles(const QMimeData* data)
 {
     if (!data)
         return RC_MISSING;
+    // Only card files are taken; each one comes in or fails on its own and
+    // is reported, so a bad file neither stops nor hides the others.
     u32 result = 0;
+    bool changed = false;
     for (const QUrl& url : data->urls()) {
-        if (!url.isLocalFile())
+        if (!IsCardFile(url))
             continue;
-        // A file that cannot be opened ends the drop; one without cards
-        // does not keep the files after it out.
-        result = ImportVCardFile(url.toLocalFile());
-        if (result == RC_CANNOT_OPEN)
-            break;
+        const u32 error = ImportVCardFile(url.toLocalFile());
+        if (error == 0)
+            changed = true;
+        else if (result == 0)
+            result = error;
+    }
+    if (changed) {
+        m_dataMan.Save(DFK_DATA);
+        Refill(false, true);
     }
     return result;
 }
 
 u32 CRGridCtrl::ImportVCardFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return RC_CANNOT_OPEN;
-    u32 count = 0;
-    const u32 result = ImportVCardContacts(m_dataMan, &file, false, nullptr, count);
-    Refill(false, true);
-    return result;
+    const IEOutcome outcome = ImportVCardFiles(m_dataMan, {path.toStdString()}, nullptr, this);
+    ReportOutcome(outcome, this);
+    return outcome.result;
 }
 
-u32 CRGridCtrl::DropContacts(const QMimeData*)
+u32 CRGridCtrl::DropContacts(const QMimeData* data)
 {
-    // The contacts' own format is read by the drop side of drag and drop.
-    return RC_MISSING;
+    // A payload that does not read adds nothing and says so.
+    std::vector<std::unique_ptr<Contact>> contacts;
+    if (const u32 error = ReadContactPayload(data, contacts)) {
+        ShowErrorText(nullptr, error);
+        return error;
+    }
+    u32 result = 0;
+    Book* book = m_dataMan.GetCurrentBook();
+    for (auto& contact : contacts) {
+        if ((result = m_dataMan.AddContact(std::move(contact), book)) != 0) {
+            ShowErrorText(nullptr, result);
+            break;
+        }
+    }
+    m_dataMan.Save(DFK_DATA);
+    Refill(false, true);
+    return result;
 }

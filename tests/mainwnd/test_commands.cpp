@@ -127,9 +127,8 @@ TEST_F(FrameTest, ContactRulesFollowSelectionBookAndFindMode)
 TEST_F(FrameTest, SlotsOfOtherAreasStayDisabledUntilHookedAndKeepTheFramesRule)
 {
     Frame();
-    for (u32 id :
-        {ID_PRINT, ID_FILE_PRINT_PREVIEW, ID_PAGESETUP_LABELS, ID_IMPORT_EXPORT, ID_SPEED_DIAL,
-            ID_MANUAL_DIAL, ID_APP_ABOUT, ID_HELP_FEEDBACK, ID_CONTACT_DIAL, ID_VCARD_FORWARD, ID_EDIT_PASTE})
+    for (u32 id : {ID_PRINT, ID_FILE_PRINT_PREVIEW, ID_PAGESETUP_LABELS, ID_IMPORT_EXPORT, ID_SPEED_DIAL,
+             ID_MANUAL_DIAL, ID_HELP_FEEDBACK, ID_CONTACT_DIAL, ID_VCARD_FORWARD, ID_EDIT_PASTE})
         EXPECT_FALSE(Enabled(id)) << id;
     SelectNone();
     int printed = 0;

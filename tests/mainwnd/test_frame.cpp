@@ -4,6 +4,7 @@
 #include "framefixture.h"
 #include "mainwnd/alphabetbar.h"
 #include "mainwnd/bookpane.h"
+#include "mainwnd/booktree.h"
 #include "mainwnd/maintoolbar.h"
 #include "mainwnd/toolbarcustomize.h"
 #include "platform/oledate.h"

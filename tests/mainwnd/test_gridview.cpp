@@ -156,9 +156,20 @@ TEST_F(GridTest, DroppedFilesAreImportedWhenOneIsACard)
     ASSERT_EQ(m_grid->GetRowCount(), 1);
     EXPECT_EQ(m_grid->GetRowContact(0)->m_strLastName, "Lee");
 
+    // Only names ending in ".vcf" count as cards.
+    QMimeData almost;
+    almost.setUrls({QUrl::fromLocalFile(m_dir->filePath(QStringLiteral("ann.vcf.txt")))});
+    EXPECT_FALSE(m_grid->CanAcceptDrop(&almost));
+
+    // A file that cannot be read is reported and the card after it still
+    // comes in, reported too.
+    m_messages.shown.clear();
     QMimeData missing;
     missing.setUrls(
-        {QUrl::fromLocalFile(m_dir->filePath(QStringLiteral("gone.vcf"))), QUrl::fromLocalFile(card)});
-    EXPECT_EQ(m_grid->DropFiles(&missing), RC_CANNOT_OPEN);
-    EXPECT_EQ(m_grid->GetRowCount(), 1);
+        {QUrl::fromLocalFile(m_dir->filePath(QStringLiteral("gone.VCF"))), QUrl::fromLocalFile(card)});
+    EXPECT_NE(m_grid->DropFiles(&missing), 0u);
+    EXPECT_EQ(m_grid->GetRowCount(), 2);
+    ASSERT_GE(m_messages.shown.size(), 2u);
+    EXPECT_NE(m_messages.shown.front().text.find("gone.VCF"), std::string::npos);
+    EXPECT_NE(m_messages.shown.back().text.find("1 contact"), std::string::npos);
 }

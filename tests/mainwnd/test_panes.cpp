@@ -5,6 +5,7 @@
 #include "framefixture.h"
 #include "mainwnd/bookbanner.h"
 #include "mainwnd/bookpane.h"
+#include "mainwnd/booktree.h"
 #include "mainwnd/infopane.h"
 #include "mainwnd/menus.h"
 
