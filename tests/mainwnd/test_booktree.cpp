@@ -408,6 +408,12 @@ TEST_F(BookTreeTest, ThePanePopsUpDocksAndCloses)
     EXPECT_EQ(m_userMan->m_nTreeDimX, width);
     EXPECT_EQ(Pane()->parentWidget(), &Container());
     EXPECT_EQ(Pane()->Popup(), nullptr);
+
+    // The main window may close while the pane is dropped down.
+    Trigger(ID_VIEW_BOOKTREE);
+    Frame().OnCommand(ID_BANNER_BOOK_BUTTON);
+    ASSERT_NE(Pane()->Popup(), nullptr);
+    m_frame.reset();
 }
 
 TEST_F(BookTreeTest, PicturesOfTheBookPane)
