@@ -757,7 +757,7 @@ void CContainerWnd::DoPreferences(int startPage)
     m_userMan.m_dwDialogOpen = 0;
     if (ok) {
         ApplyAlphabetBarFont();
-        m_bookPane->update();
+        m_bookPane->ApplySettings();
         m_frame.ApplyPreferences(mainFlags);
         if (m_userMan.m_dwTreeDockState == BOOKPANE_CLOSED) {
             if (m_userMan.m_dwMainFlags & MWF_BOOKPANE)

@@ -26,8 +26,9 @@ CPopupWnd::CPopupWnd(QWidget* owner, CDockWnd* pane, const QRect& screenRect)
 
 CPopupWnd::~CPopupWnd()
 {
-    // A pop-up that goes with its owner still gives the pane back.
-    if (m_pane && m_pane->parentWidget() == this)
+    // A pop-up that goes alone gives the pane back; one that goes with the
+    // main window after the container takes the pane with it.
+    if (m_pane && m_pane->parentWidget() == this && m_prevParent)
         ReturnPane(true);
 }
 

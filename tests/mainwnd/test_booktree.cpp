@@ -107,6 +107,8 @@ TEST_F(BookTreeTest, CopiedBooksGetUniqueNamesAndRefuseImpossibleTargets)
     NewBook("Lot9", club);
     Book* room = NewBook("Room 5 A");
     NewBook("Room 5 A", club);
+    Book* year = NewBook("Y99999999999999999999");
+    NewBook("Y99999999999999999999", club);
     Frame();
     const u32 current = m_dataMan->GetCurrentBookId();
 
@@ -120,7 +122,10 @@ TEST_F(BookTreeTest, CopiedBooksGetUniqueNamesAndRefuseImpossibleTargets)
     // The trailing number counts on; a number inside the name stays.
     EXPECT_TRUE(Tree()->CopyBook(Item(lot), club->m_duID));
     EXPECT_TRUE(Tree()->CopyBook(Item(room), club->m_duID));
-    EXPECT_EQ(Children(club), (Names{"Inner", "Lot10", "Lot9", "Room 5 A", "Room 5 A1"}));
+    EXPECT_TRUE(Tree()->CopyBook(Item(year), club->m_duID));
+    EXPECT_EQ(Children(club),
+        (Names{"Inner", "Lot10", "Lot9", "Room 5 A", "Room 5 A1", "Y100000000000000000000",
+            "Y99999999999999999999"}));
     EXPECT_EQ(StoredNames("Lot10"), Names{});
 
     const size_t books = size_t(m_dataMan->GetBookCount());
@@ -408,6 +413,12 @@ TEST_F(BookTreeTest, ThePanePopsUpDocksAndCloses)
     EXPECT_EQ(m_userMan->m_nTreeDimX, width);
     EXPECT_EQ(Pane()->parentWidget(), &Container());
     EXPECT_EQ(Pane()->Popup(), nullptr);
+
+    // The main window may close while the pane is dropped down.
+    Trigger(ID_VIEW_BOOKTREE);
+    Frame().OnCommand(ID_BANNER_BOOK_BUTTON);
+    ASSERT_NE(Pane()->Popup(), nullptr);
+    m_frame.reset();
 }
 
 TEST_F(BookTreeTest, PicturesOfTheBookPane)
