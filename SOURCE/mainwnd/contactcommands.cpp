@@ -7,10 +7,10 @@
 #include "mainwnd/alphabetbar.h"
 #include "mainwnd/bookbanner.h"
 #include "mainwnd/bookpane.h"
+#include "mainwnd/contactinfopane.h"
 #include "mainwnd/contactview.h"
 #include "mainwnd/containerwnd.h"
 #include "mainwnd/editinghooks.h"
-#include "mainwnd/infopane.h"
 #include "mainwnd/mainframe.h"
 #include "mainwnd/vcardfiles.h"
 #include "platform/ui/openlink.h"
@@ -343,7 +343,7 @@ void CContainerWnd::OnModifyContact()
     m_grid->Refill();
     m_grid->SelectContact(contact);
     if (m_infoPane && m_infoPane->Shown() == contact)
-        m_infoPane->ShowContact(m_dataMan.IsContactShown(contact) ? contact : nullptr);
+        m_infoPane->FillHtml(m_dataMan.IsContactShown(contact) ? contact : nullptr);
     m_grid->Widget()->setFocus();
 }
 
@@ -367,7 +367,7 @@ void CContainerWnd::OnDelete()
     m_grid->RemoveContacts(contacts);
     if (m_infoPane && m_infoPane->Shown()
         && std::find(contacts.begin(), contacts.end(), m_infoPane->Shown()) != contacts.end())
-        m_infoPane->Clear();
+        m_infoPane->FillHtml(nullptr);
     m_pInfoContact = nullptr;
     for (Contact* contact : contacts)
         m_dataMan.DeleteContact(contact, !forGood);
@@ -386,7 +386,7 @@ void CContainerWnd::OnEmptyDeletedItems()
     if (shown) {
         m_grid->Clear();
         if (m_infoPane)
-            m_infoPane->Clear();
+            m_infoPane->FillHtml(nullptr);
         m_pInfoContact = nullptr;
     }
     m_dataMan.EmptyDeletedItems();
@@ -480,7 +480,7 @@ void CContainerWnd::RefreshGrid()
 {
     m_grid->Refill();
     if (m_infoPane)
-        m_infoPane->Clear();
+        m_infoPane->FillHtml(nullptr);
     m_pInfoContact = nullptr;
     UpdateCount();
     m_frame.RequestIdleUpdate();
@@ -522,7 +522,7 @@ void CContainerWnd::OnFindContact()
 {
     if (!m_bFindMode) {
         if (m_infoPane)
-            m_infoPane->Clear();
+            m_infoPane->FillHtml(nullptr);
         m_pInfoContact = nullptr;
         m_nSavedLetter = m_dataMan.GetAlphabetFilter();
         m_grid->Clear();
@@ -695,7 +695,7 @@ void CContainerWnd::OnBookMembership(u32 id)
         return;
     m_grid->RemoveContacts(gone);
     if (m_infoPane)
-        m_infoPane->Clear();
+        m_infoPane->FillHtml(nullptr);
     m_pInfoContact = nullptr;
     UpdateCount();
 }
