@@ -121,7 +121,7 @@ bool CAddressBookApp::InitInstance()
 
     // Making a Qt window cannot fail short of running out of memory, which
     // ends the start like any other.
-    m_mainFrame = std::make_unique<CMainFrame>(m_userMan);
+    m_mainFrame = std::make_unique<CMainFrame>(m_userMan, m_dataMan, m_tapiMan, !m_bShow);
 
     m_dataMan.UpgradeOldContacts();
     m_userMan.ApplyToMainWindow(*m_mainFrame, !m_bShow);
@@ -129,8 +129,10 @@ bool CAddressBookApp::InitInstance()
     WatchTerminationSignals();
 
     if (!qEnvironmentVariableIsEmpty("TOLVA_REPORT_STARTUP")) {
-        std::printf("started shown=%d contacts=%d run=%u\n", m_mainFrame->isVisible() ? 1 : 0,
-            m_dataMan.GetContactCount(), m_dwRunCounter);
+        // Minimised where no tray can hold the window: not shown to the user.
+        std::printf("started shown=%d contacts=%d run=%u\n",
+            m_mainFrame->isVisible() && !m_mainFrame->isMinimized() ? 1 : 0, m_dataMan.GetContactCount(),
+            m_dwRunCounter);
         std::fflush(stdout);
     }
     return true;
@@ -218,7 +220,7 @@ void CAddressBookApp::OnTerminationSignal()
     [[maybe_unused]] const ssize_t n = read(g_signalPipe[0], &byte, 1);
     // A logout closes the program as Exit does: settings and data saved.
     if (m_mainFrame)
-        m_mainFrame->close();
+        m_mainFrame->SaveStateAndClose();
     else
         quit();
 }

@@ -1,6 +1,7 @@
 #include "platform/ui/openlink.h"
 
 #include <QDesktopServices>
+#include <QFileInfo>
 
 QUrl LinkUrl(const std::string& target)
 {
@@ -17,5 +18,23 @@ QUrl LinkUrl(const std::string& target)
 bool OpenLink(const std::string& target)
 {
     const QUrl url = LinkUrl(target);
+    return url.isValid() && QDesktopServices::openUrl(url);
+}
+
+QUrl LocalPageUrl(const QString& path, const QString& folder)
+{
+    const QFileInfo page(path);
+    const QString root = QFileInfo(folder).canonicalFilePath();
+    const QString canonical = page.canonicalFilePath();
+    const QString suffix = page.suffix().toLower();
+    if (root.isEmpty() || canonical.isEmpty() || !page.isFile() || (suffix != u"htm" && suffix != u"html")
+        || !canonical.startsWith(root + QLatin1Char('/')))
+        return {};
+    return QUrl::fromLocalFile(canonical);
+}
+
+bool OpenLocalPage(const QString& path, const QString& folder)
+{
+    const QUrl url = LocalPageUrl(path, folder);
     return url.isValid() && QDesktopServices::openUrl(url);
 }

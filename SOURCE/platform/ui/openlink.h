@@ -13,3 +13,10 @@ QUrl LinkUrl(const std::string& target);
 
 // Opens the link; false when it was refused or nothing could open it.
 bool OpenLink(const std::string& target);
+
+class QString;
+
+// One of the program's own installed pages: an existing HTML file inside
+// the folder, named by its own path. Anything else gives an invalid URL.
+QUrl LocalPageUrl(const QString& path, const QString& folder);
+bool OpenLocalPage(const QString& path, const QString& folder);

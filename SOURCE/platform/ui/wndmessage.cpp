@@ -24,3 +24,12 @@ qintptr SendMessage(QObject* target, u32 message, quintptr wParam, qintptr lPara
     QCoreApplication::sendEvent(target, &event);
     return event.Result();
 }
+
+void PostMessage(QObject* target, u32 message, quintptr wParam, qintptr lParam, const QString& text)
+{
+    if (!target)
+        return;
+    auto* event = new WindowMessageEvent(message, wParam, lParam);
+    event->SetText(text);
+    QCoreApplication::postEvent(target, event);
+}

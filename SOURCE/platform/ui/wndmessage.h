@@ -2,16 +2,26 @@
 // event carrying the message number (a standard one such as WM_COMMAND, or
 // one from RegisterWindowMessage), wParam and lParam; it is delivered at once
 // to the receiver's event(), which may set a result. A pointer in lParam
-// is valid only for the length of the send.
+// is valid only for the length of the send. A posted message is delivered
+// later from the event loop; text it carries travels as its own copy.
 #pragma once
 
 #include "platform/wintypes.h"
 
 #include <QEvent>
+#include <QString>
 
 class QObject;
 
+constexpr u32 WM_NOTIFY = 0x004E;
 constexpr u32 WM_COMMAND = 0x0111;
+
+// The head of a WM_NOTIFY message; lParam points at it for the send.
+struct NMHDR {
+    QObject* hwndFrom = nullptr;
+    quintptr idFrom = 0;
+    int code = 0;
+};
 
 constexpr quintptr MAKEWPARAM(unsigned low, unsigned high)
 {
@@ -37,14 +47,20 @@ public:
     qintptr LParam() const { return m_lParam; }
     qintptr Result() const { return m_result; }
     void SetResult(qintptr result) { m_result = result; }
+    const QString& Text() const { return m_text; }
+    void SetText(const QString& text) { m_text = text; }
 
 private:
     u32 m_message;
     quintptr m_wParam;
     qintptr m_lParam;
     qintptr m_result = 0;
+    QString m_text;
 };
 
 // Delivers the message now and returns what the receiver set (0 when it was
 // not handled or there is no receiver).
 qintptr SendMessage(QObject* target, u32 message, quintptr wParam = 0, qintptr lParam = 0);
+// Queues the message for the receiver; nothing when there is none.
+void PostMessage(
+    QObject* target, u32 message, quintptr wParam = 0, qintptr lParam = 0, const QString& text = {});

@@ -1,0 +1,154 @@
+#include "mainwnd/alphabetbar.h"
+
+#include "core/dataman.h"
+#include "platform/ui/window.h"
+
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+CLetterToolBar::CLetterToolBar(QWidget* parent)
+    : QWidget(parent)
+{
+    SetDlgCtrlID(this, kControlId);
+    setObjectName(QStringLiteral("AlphabetBar"));
+    setFocusPolicy(Qt::TabFocus);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+}
+
+void CLetterToolBar::SetLetters(const QStringList& letters, int buttonHeight)
+{
+    for (auto& [command, button] : m_buttons)
+        delete button;
+    m_buttons.clear();
+    m_nButtonHeight = buttonHeight;
+    auto* column = static_cast<QVBoxLayout*>(layout());
+    while (QLayoutItem* item = column->takeAt(0))
+        delete item;
+    const auto add = [&](u32 command, const QString& text) {
+        auto* button = new QToolButton(this);
+        button->setObjectName(QStringLiteral("letter%1").arg(command));
+        button->setText(text);
+        button->setAutoRaise(true);
+        button->setCheckable(true);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setFixedSize(kButtonWidth, buttonHeight);
+        connect(button, &QToolButton::clicked, this, [this, command] {
+            if (letterChosen)
+                letterChosen(command);
+            SetCurrent(m_nCurrent);
+        });
+        column->addWidget(button);
+        m_buttons.emplace_back(command, button);
+    };
+    // The commands of the letters stop before that of "All": a longer
+    // alphabet shows its first letters only.
+    const int count = std::min<int>(int(letters.size()), int(kFilterLastLetter - kFilterFirstLetter + 1));
+    for (int i = 0; i < count; ++i)
+        add(kFilterFirstLetter + u32(i), letters[i]);
+    column->addSpacing(4);
+    add(kFilterAll, tr("All"));
+    column->addStretch(1);
+    setFixedWidth(kButtonWidth);
+    setMinimumHeight(int(m_buttons.size()) * buttonHeight + 4);
+    SetCurrent(m_nCurrent);
+}
+
+void CLetterToolBar::SetCurrent(u32 command)
+{
+    m_nCurrent = command;
+    for (auto& [id, button] : m_buttons)
+        button->setChecked(id == command);
+}
+
+QToolButton* CLetterToolBar::Button(u32 command) const
+{
+    for (const auto& [id, button] : m_buttons) {
+        if (id == command)
+            return button;
+    }
+    return nullptr;
+}
+
+void CLetterToolBar::SetTextColor(const QColor& colour)
+{
+    QPalette pal = palette();
+    pal.setColor(QPalette::ButtonText, colour);
+    setPalette(pal);
+}
+
+void CLetterToolBar::FocusButton(int index)
+{
+    if (m_buttons.empty())
+        return;
+    index = std::clamp(index, 0, int(m_buttons.size()) - 1);
+    QToolButton* button = m_buttons[size_t(index)].second;
+    for (auto& [id, b] : m_buttons)
+        b->setDown(b == button);
+    if (auto* pager = qobject_cast<CPagerWnd*>(parentWidget() ? parentWidget()->parentWidget() : nullptr))
+        pager->EnsureVisible(button);
+    m_hot = index;
+}
+
+void CLetterToolBar::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    for (size_t i = 0; i < m_buttons.size(); ++i) {
+        if (m_buttons[i].first == m_nCurrent)
+            FocusButton(int(i));
+    }
+}
+
+void CLetterToolBar::keyPressEvent(QKeyEvent* event)
+{
+    const int last = int(m_buttons.size()) - 1;
+    switch (event->key()) {
+    case Qt::Key_Home:
+        FocusButton(0);
+        break;
+    case Qt::Key_End:
+        FocusButton(last);
+        break;
+    case Qt::Key_Up:
+    case Qt::Key_Left:
+        FocusButton(m_hot - 1);
+        break;
+    case Qt::Key_Down:
+    case Qt::Key_Right:
+        FocusButton(m_hot + 1);
+        break;
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (m_hot >= 0 && m_hot <= last)
+            m_buttons[size_t(m_hot)].second->click();
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+CPagerWnd::CPagerWnd(QWidget* parent)
+    : QScrollArea(parent)
+{
+    SetDlgCtrlID(this, kControlId);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setFrameShape(QFrame::StyledPanel);
+    setWidgetResizable(true);
+    setFocusPolicy(Qt::NoFocus);
+    verticalScrollBar()->setSingleStep(20);
+}
+
+void CPagerWnd::SetBar(CLetterToolBar* bar)
+{
+    setWidget(bar);
+}
+
+void CPagerWnd::EnsureVisible(QWidget* button)
+{
+    ensureWidgetVisible(button, 0, 1);
+}

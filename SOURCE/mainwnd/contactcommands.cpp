@@ -1,0 +1,803 @@
+// The contact commands of the container and the rules that enable them.
+#include "controls/cmdui.h"
+#include "core/dataman.h"
+#include "core/userman.h"
+#include "core/utilities.h"
+#include "impexp/cardexchange.h"
+#include "mainwnd/alphabetbar.h"
+#include "mainwnd/bookbanner.h"
+#include "mainwnd/bookpane.h"
+#include "mainwnd/contactview.h"
+#include "mainwnd/containerwnd.h"
+#include "mainwnd/editinghooks.h"
+#include "mainwnd/infopane.h"
+#include "mainwnd/mainframe.h"
+#include "mainwnd/vcardfiles.h"
+#include "platform/ui/openlink.h"
+#include "platform/ui/syscolor.h"
+#include "telephony/tapiman.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QTreeWidget>
+#include <unordered_set>
+
+namespace {
+
+constexpr const char* kErrorReadingContact = "Error reading existing contact data";
+constexpr u32 IDS_CONFIRM_DELETE_FOR_GOOD = 59524;
+constexpr u32 IDS_CONFIRM_DELETE = 59525;
+constexpr u32 IDS_NO_TELEPHONY = 59534;
+constexpr u32 IDS_IMPEXP_ERROR = 59158;
+constexpr u32 IDS_IMPORTED = 59159;
+constexpr u32 IDS_CONFIRM_EMPTY = 59580;
+constexpr u32 IDS_SEARCH_EMPTY = 59526;
+constexpr u32 IDS_NOT_FOUND = 59527;
+constexpr u32 IDS_VCARD_FILTER = 59549;
+constexpr const char* kAllSelected = " all selected contacts";
+
+// What the update rules are made of, worked out once per update.
+struct Facts {
+    int selected = 0;
+    bool findMode = false;
+    bool inDeletedItems = false;
+    bool dialogOpen = false;
+    bool editing = false;
+    bool firstHasMail = false;
+    bool firstHasPhone = false;
+    bool hasDefaultPhone = false;
+    bool deletedItemsHoldSomething = false;
+};
+
+bool HasNonEmpty(const std::vector<ContactValue>& values)
+{
+    return std::any_of(
+        values.begin(), values.end(), [](const ContactValue& v) { return !v.m_strText.empty(); });
+}
+
+// The contact's default home e-mail, else its last address.
+std::string DefaultMail(const Contact& contact)
+{
+    for (const ContactValue& mail : contact.m_emails) {
+        if (mail.m_dwCode & CV_DEFAULT_HOME_EMAIL)
+            return mail.m_strText;
+    }
+    return contact.m_emails.empty() ? std::string() : contact.m_emails.back().m_strText;
+}
+
+}  // namespace
+
+void CContainerWnd::MapCommands()
+{
+    // Every rule reads the facts worked out for this update.
+    const auto facts = [this] {
+        Facts f;
+        f.selected = m_grid->SelectedCount();
+        f.findMode = m_bFindMode;
+        const Book* deleted = m_dataMan.GetDeletedItemsBook();
+        f.inDeletedItems = deleted && m_dataMan.GetCurrentBook() == deleted;
+        f.dialogOpen = m_userMan.m_dwDialogOpen != 0;
+        f.editing = m_editing != nullptr;
+        if (const Contact* first = GetFocusedContact()) {
+            f.firstHasMail = HasNonEmpty(first->m_emails);
+            f.firstHasPhone = HasNonEmpty(first->m_phones);
+            f.hasDefaultPhone = !GetDefaultPhone().empty();
+        }
+        f.deletedItemsHoldSomething = deleted && !deleted->m_members.empty();
+        return f;
+    };
+    const auto rule = [facts](auto test) { return [facts, test](CCmdUI& ui) { ui.Enable(test(facts())); }; };
+    const auto hooked = [this, facts](auto test) {
+        return [this, facts, test](
+                   CCmdUI& ui) { ui.Enable(m_frame.Hooks().IsEnabled(ui.m_nID) && test(facts())); };
+    };
+    const auto runHook = [this](u32 id) { m_frame.Hooks().Run(id); };
+    const auto always = [](const Facts&) { return true; };
+    const auto oneRow = [](const Facts& f) { return f.selected == 1; };
+    const auto anyRow = [](const Facts& f) { return f.selected > 0; };
+
+    auto& map = m_commands;
+    map.On(
+        ID_CONTACT_NEW,
+        [this](u32) {
+            if (m_bFindMode)
+                return;
+            m_userMan.m_dwDialogOpen = 1;
+            NewContact({}, {});
+            m_userMan.m_dwDialogOpen = 0;
+        },
+        rule([](const Facts& f) { return f.editing && !f.inDeletedItems && !f.findMode && !f.dialogOpen; }));
+    const auto modify = rule([](const Facts& f) { return f.editing && f.selected == 1; });
+    map.On(
+        ID_CONTACT_PROPERTIES, [this](u32) { OnModifyContact(); }, modify);
+    map.On(
+        ID_CONTACT_MODIFY, [this](u32) { OnModifyContact(); }, modify);
+    map.On(
+        ID_CONTACT_DELETE, [this](u32) { OnDelete(); }, rule(anyRow));
+    map.On(
+        ID_CONTACT_SENDMAIL, [this](u32) { OnSendMailCommand(); },
+        rule([](const Facts& f) { return f.firstHasMail; }));
+    // Enabled only when there is a default phone to dial and someone to dial it.
+    map.On(
+        ID_CONTACT_DIAL, [this](u32) { Dial(GetDefaultPhone()); },
+        [this, facts](CCmdUI& ui) { ui.Enable(m_dialer && facts().hasDefaultPhone); });
+    map.On(
+        ID_CONTACT_ADDTOBOOK, [this](u32 id) { OnBookMembership(id); },
+        rule([](const Facts& f) { return f.editing && f.selected > 0 && !f.findMode; }));
+    map.On(
+        ID_CONTACT_MOVETOBOOK, [this](u32 id) { OnBookMembership(id); },
+        rule([](const Facts& f) { return f.editing && f.selected > 0 && !f.findMode; }));
+    map.On(
+        ID_CONTACT_REMOVEFROMBOOK, [this](u32 id) { OnBookMembership(id); },
+        rule([](const Facts& f) { return f.selected > 0 && !f.findMode; }));
+    map.On(ID_DIALING_PROPERTIES, runHook, hooked(anyRow));
+    map.On(
+        ID_FIND_CONTACT, [this](u32) { OnFindContact(); },
+        [this](CCmdUI& ui) {
+            ui.Enable(true);
+            ui.SetCheck(m_bFindMode ? 1 : 0);
+        });
+    const auto noDialog = [](const Facts& f) { return !f.dialogOpen; };
+    map.On(
+        ID_PREFERENCES, [this](u32) { DoPreferences(-1); },
+        rule([](const Facts& f) { return f.editing && !f.dialogOpen; }));
+    map.On(
+        ID_ADJUST_TIMEZONES, [this](u32) { DoPreferences(int(ID_PREFS_TIMEZONES_PAGE)); },
+        rule([](const Facts& f) { return f.editing && !f.dialogOpen; }));
+    map.On(ID_SPEED_DIAL, runHook, hooked(noDialog));
+    // Restore and Exit belong to the frame; only their rule is here.
+    map.On(ID_TRAY_RESTORE, {}, rule(noDialog));
+    map.On(ID_TRAY_EXIT, {}, rule(noDialog));
+    map.On(ID_SPEED_DIAL_LIST, runHook, hooked(always));
+    map.On(ID_MANUAL_DIAL, runHook, hooked(always));
+    map.On(ID_IMPORT_EXPORT, runHook, hooked(always));
+    map.On(ID_CALLLOG_SHOW, runHook, hooked(always));
+    map.On(ID_CALLLOG_SHOW_CONTACT, runHook, hooked(anyRow));
+    map.On(
+        ID_CALLLOG_DELETE_CONTACT, [this](u32) { OnCallLogDelete(false); }, rule(anyRow));
+    map.On(ID_CALLLOG_CLEAR, [this](u32) { OnCallLogDelete(true); });
+    map.On(
+        ID_EMPTY_DELETED, [this](u32) { OnEmptyDeletedItems(); },
+        rule([](const Facts& f) { return f.deletedItemsHoldSomething; }));
+    map.OnRange(ID_ALPHABET_FIRST, ID_ALPHABET_ALL, [this](u32 id) { OnAlphabetLetter(id); });
+    map.On(ID_ALPHABET_NEXT, [this](u32) { OnAlphabet(); });
+    // The header's commands act on the column under the header's menu;
+    // "Contact List Fields" from the main menu opens the chooser.
+    for (u32 id : {ID_SORT_ASCENDING, ID_SORT_DESCENDING, ID_REMOVE_COLUMN})
+        map.On(
+            id, [this](u32 id) { m_grid->HeaderCommand(id); },
+            [this](CCmdUI& ui) { ui.Enable(m_grid->HeaderMenuColumn()); });
+    map.On(ID_LIST_FIELDS, [this](u32) { m_grid->ShowFieldChooser(); });
+    // The clipboard and the data dump come from other code; until then slots.
+    for (u32 id : {ID_EDIT_COPY, ID_EDIT_PASTE, ID_DATA_DUMP})
+        map.On(id, runHook, hooked(always));
+    map.On(ID_SELECT_ALL, [this](u32) {
+        if (m_grid->Widget()->hasFocus())
+            m_grid->SelectAllRows();
+    });
+    map.On(ID_SELECT_EVERY_SECOND, [this](u32) {
+        if (m_grid->Widget()->hasFocus() && m_grid->SelectedCount() > 0)
+            m_grid->SelectEverySecond();
+    });
+    map.On(
+        ID_VCARD_EXPORT, [this](u32 id) { OnVCard(id); }, rule(oneRow));
+    map.On(
+        ID_VCARD_FORWARD, [this](u32 id) { OnVCard(id); },
+        [this, facts](CCmdUI& ui) { ui.Enable(m_fileMailer && facts().selected == 1); });
+    for (u32 id : {ID_COLOR_TEXT, ID_COLOR_BACK, ID_COLOR_DEFAULT})
+        map.On(
+            id, [this](u32 id) { OnSetColors(id); }, rule(anyRow));
+    map.OnRange(ID_INFO_TOP, ID_INFO_RIGHT2, [this](u32 id) { OnInfoDock(id); });
+    map.On(
+        ID_VIEW_TOOLBAR,
+        [this](u32) {
+            bool toolbar = false;
+            bool statusBar = false;
+            m_frame.GetBarsVisible(toolbar, statusBar);
+            m_frame.SetBarsVisible(!toolbar, statusBar);
+        },
+        [this](CCmdUI& ui) {
+            bool toolbar = false;
+            bool statusBar = false;
+            m_frame.GetBarsVisible(toolbar, statusBar);
+            ui.Enable(true);
+            ui.SetCheck(toolbar);
+        });
+    map.On(
+        ID_VIEW_STATUSBAR,
+        [this](u32) {
+            bool toolbar = false;
+            bool statusBar = false;
+            m_frame.GetBarsVisible(toolbar, statusBar);
+            m_frame.SetBarsVisible(toolbar, !statusBar);
+        },
+        [this](CCmdUI& ui) {
+            bool toolbar = false;
+            bool statusBar = false;
+            m_frame.GetBarsVisible(toolbar, statusBar);
+            ui.Enable(true);
+            ui.SetCheck(statusBar);
+        });
+    map.On(
+        ID_VIEW_BOOKTREE, [this](u32) { OnViewBookTree(); },
+        [this](CCmdUI& ui) {
+            ui.Enable(true);
+            ui.SetCheck(m_bookPane->DockState() == BOOKPANE_DOCKED);
+        });
+    map.On(ID_BANNER_BOOK_BUTTON, [this](u32) {
+        if (m_bookPane->DockState() != BOOKPANE_DOCKED)
+            OnViewBookTree();
+    });
+    map.On(
+        ID_VIEW_CONTACTINFO, [this](u32) { OnViewContactInfo(); },
+        [this](CCmdUI& ui) {
+            ui.Enable(true);
+            ui.SetCheck((m_userMan.m_dwMainFlags & MWF_INFOPANE) != 0);
+        });
+    // Printing is the frame's; the rule that something is chosen is here.
+    for (u32 id = ID_PAGESETUP_MEMO; id <= ID_PRINT; ++id)
+        map.On(id, {}, hooked(anyRow));
+    map.On(ID_FILE_PRINT, {}, hooked(anyRow));
+    map.On(ID_FILE_PRINT_PREVIEW, {}, hooked(anyRow));
+}
+
+bool CContainerWnd::OnCmdMsg(u32 id) const
+{
+    return m_bookPane->Commands().Execute(id) || m_commands.Execute(id);
+}
+
+bool CContainerWnd::OnUpdateCmdMsg(CCmdUI& ui) const
+{
+    return m_bookPane->Commands().Update(ui) || m_commands.Update(ui);
+}
+
+void CContainerWnd::SetEditingHooks(CEditingHooks* hooks)
+{
+    m_editing = hooks;
+    m_bookPane->SetEditingHooks(hooks);
+    m_frame.RequestIdleUpdate();
+}
+
+void CContainerWnd::SaveData()
+{
+    m_dataMan.Save(DFK_DATA);
+}
+
+void CContainerWnd::UpdateCount()
+{
+    if (m_userMan.m_dwMainFlags & MWF_CONTACT_COUNT)
+        m_frame.UpdateStatusPanes(true, true);
+}
+
+std::string CContainerWnd::GetDefaultPhone() const
+{
+    const Contact* contact = GetFocusedContact();
+    if (!contact)
+        return {};
+    for (const ContactValue& phone : contact->m_phones) {
+        if ((phone.m_dwCode & CV_DEFAULT_HOME_PHONE) && !phone.m_strText.empty())
+            return phone.m_strText;
+    }
+    return {};
+}
+
+void CContainerWnd::NewContact(const std::string& phone, const std::string& mail)
+{
+    if (!m_editing)
+        return;
+    const bool simple = m_userMan.m_dwListFlags & CLF_SIMPLE_DIALOG;
+    bool switchMode = false;
+    const int index = m_editing->NewContact(window(), simple, phone, mail, switchMode);
+    Contact* contact = index >= 0 ? m_dataMan.GetContactAt(index) : nullptr;
+    if (!contact)
+        return;
+    if (switchMode) {
+        m_userMan.m_dwListFlags ^= CLF_SIMPLE_DIALOG;
+        const bool kept = EditContact(*contact, -1);
+        m_userMan.m_dwListFlags ^= CLF_SIMPLE_DIALOG;
+        if (!kept) {
+            m_dataMan.DeleteContact(contact, false);
+            SaveData();
+            return;
+        }
+    }
+    SaveData();
+    m_grid->AddContact(contact, false);
+    UpdateCount();
+}
+
+bool CContainerWnd::EditContact(Contact& contact, int startPage)
+{
+    if (!m_editing)
+        return false;
+    const Contact saved = contact;
+    int page = startPage;
+    bool simple = m_userMan.m_dwListFlags & CLF_SIMPLE_DIALOG;
+    for (;;) {
+        bool switchMode = false;
+        const bool ok = m_editing->EditContact(window(), contact, simple, page, switchMode);
+        if (!ok) {
+            contact = saved;
+            return false;
+        }
+        if (!switchMode)
+            break;
+        simple = !simple;
+    }
+    SaveData();
+    return true;
+}
+
+void CContainerWnd::OnModifyContact()
+{
+    Contact* contact = GetFocusedContact();
+    if (!contact) {
+        MsgStopText(kErrorReadingContact);
+        return;
+    }
+    if (!EditContact(*contact, -1))
+        return;
+    m_grid->Refill();
+    m_grid->SelectContact(contact);
+    if (m_infoPane && m_infoPane->Shown() == contact)
+        m_infoPane->ShowContact(m_dataMan.IsContactShown(contact) ? contact : nullptr);
+    m_grid->Widget()->setFocus();
+}
+
+void CContainerWnd::OnDelete()
+{
+    const std::vector<Contact*> contacts = m_grid->SelectedContacts();
+    if (contacts.empty())
+        return;
+    const bool forGood = (QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier)
+        || (m_userMan.m_dwListFlags & CLF_DELETE_FOR_GOOD)
+        || m_dataMan.GetCurrentBook() == m_dataMan.GetDeletedItemsBook();
+    if (m_userMan.m_dwListFlags & CLF_CONFIRM_DELETE) {
+        const std::string name = contacts.size() == 1 ? contacts.front()->m_strName : kAllSelected;
+        const std::string text
+            = FormatResString(forGood ? IDS_CONFIRM_DELETE_FOR_GOOD : IDS_CONFIRM_DELETE, name);
+        if (MsgQuestionText(text, window(), MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+            return;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    // The rows go first: the records may be freed by the delete.
+    m_grid->RemoveContacts(contacts);
+    if (m_infoPane && m_infoPane->Shown()
+        && std::find(contacts.begin(), contacts.end(), m_infoPane->Shown()) != contacts.end())
+        m_infoPane->Clear();
+    m_pInfoContact = nullptr;
+    for (Contact* contact : contacts)
+        m_dataMan.DeleteContact(contact, !forGood);
+    SaveData();
+    QApplication::restoreOverrideCursor();
+    m_grid->Repaint();
+    UpdateCount();
+}
+
+void CContainerWnd::OnEmptyDeletedItems()
+{
+    if (MsgQuestionText(LoadResString(IDS_CONFIRM_EMPTY), window(), MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+        return;
+    const bool shown = m_dataMan.GetCurrentBook() == m_dataMan.GetDeletedItemsBook();
+    // The list lets go of the records before they are freed.
+    if (shown) {
+        m_grid->Clear();
+        if (m_infoPane)
+            m_infoPane->Clear();
+        m_pInfoContact = nullptr;
+    }
+    m_dataMan.EmptyDeletedItems();
+    SaveData();
+    m_bookPane->ReloadTree();
+    if (shown) {
+        m_grid->Refill();
+        UpdateCount();
+    }
+}
+
+void CContainerWnd::OnSendMailCommand()
+{
+    std::string text = "mailto:";
+    for (const Contact* contact : m_grid->SelectedContacts())
+        text += DefaultMail(*contact) + "; ";
+    while (!text.empty() && (text.back() == ' ' || text.back() == ';'))
+        text.pop_back();
+    QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+    OpenLink(text);
+}
+
+void CContainerWnd::OnSendMail(const std::string& address)
+{
+    const std::string text = "mailto:" + address;
+    QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+    OpenLink(text);
+}
+
+void CContainerWnd::OnSendHotMail(int position)
+{
+    const Contact* contact = GetFocusedContact();
+    if (!contact || position < 0)
+        return;
+    // Positions count the addresses the menu listed: the non-empty ones.
+    int at = 0;
+    for (const ContactValue& mail : contact->m_emails) {
+        if (mail.m_strText.empty())
+            continue;
+        if (at++ == position) {
+            OpenLink("mailto:" + mail.m_strText);
+            return;
+        }
+    }
+}
+
+void CContainerWnd::OnDialHotPhone(int position)
+{
+    const Contact* contact = GetFocusedContact();
+    if (!contact || position < 0)
+        return;
+    int at = 0;
+    for (const ContactValue& phone : contact->m_phones) {
+        if (phone.m_strText.empty())
+            continue;
+        if (at++ == position) {
+            Dial(phone.m_strText);
+            return;
+        }
+    }
+}
+
+void CContainerWnd::OnDialPhone(const std::string& number)
+{
+    if (!number.empty())
+        Dial(number);
+}
+
+void CContainerWnd::Dial(const std::string& number)
+{
+    if (number.empty())
+        return;
+    if (!m_tapiMan.IsInitialized()) {
+        MsgStop(IDS_NO_TELEPHONY, window());
+        return;
+    }
+    Contact* contact = GetFocusedContact();
+    if (contact && m_dialer && !(m_tapiMan.GetFlags() & TAPIMAN_IN_CALL))
+        m_dialer(number, contact);
+}
+
+void CContainerWnd::SetCurrentLetterCommand(u32 command)
+{
+    m_dataMan.SetAlphabetFilter(command);
+    m_alphabetBar->SetCurrent(m_dataMan.GetAlphabetFilter());
+    m_banner->SetLetterText(QString::fromStdString(m_dataMan.GetFilterLetterText()));
+    RefreshGrid();
+}
+
+void CContainerWnd::RefreshGrid()
+{
+    m_grid->Refill();
+    if (m_infoPane)
+        m_infoPane->Clear();
+    m_pInfoContact = nullptr;
+    UpdateCount();
+    m_frame.RequestIdleUpdate();
+}
+
+void CContainerWnd::OnAlphabetLetter(u32 command)
+{
+    if (m_bFindMode) {
+        m_nSavedLetter = command;
+        OnFindContact();
+        return;
+    }
+    if (command == m_dataMan.GetAlphabetFilter())
+        return;
+    m_grid->SaveLayout();
+    SetCurrentLetterCommand(command);
+}
+
+void CContainerWnd::OnAlphabet()
+{
+    const int count = m_dataMan.GetCount(DMK_ALPHABET);
+    const int current = m_dataMan.GetCurrentAlphabetIndex();
+    if (count <= 0)
+        return;
+    m_frame.SetCurrentAlphabet((current + 1) % count);
+}
+
+void CContainerWnd::RefreshForBook()
+{
+    if (m_bFindMode) {
+        OnFindContact();
+        return;
+    }
+    m_banner->SetBookName(QString::fromStdString(m_dataMan.GetCurrentBookName()));
+    SetCurrentLetterCommand(m_dataMan.GetAlphabetFilter());
+}
+
+void CContainerWnd::OnFindContact()
+{
+    if (!m_bFindMode) {
+        if (m_infoPane)
+            m_infoPane->Clear();
+        m_pInfoContact = nullptr;
+        m_nSavedLetter = m_dataMan.GetAlphabetFilter();
+        m_grid->Clear();
+        m_banner->EnterFindMode();
+        m_bFindMode = true;
+        RecalcLayout();
+    } else {
+        m_bFindMode = false;
+        m_banner->LeaveFindMode();
+        m_banner->SetBookName(QString::fromStdString(m_dataMan.GetCurrentBookName()));
+        SetCurrentLetterCommand(u32(m_nSavedLetter));
+        m_nSavedLetter = -1;
+        RecalcLayout();
+    }
+    UpdateCount();
+    m_frame.RequestIdleUpdate();
+}
+
+void CContainerWnd::PrepareClose()
+{
+    if (m_bFindMode)
+        OnFindContact();
+    m_grid->SaveLayout();
+}
+
+std::string CContainerWnd::BuildSearchText(const Contact& contact, u32 mask)
+{
+    std::string text;
+    if (mask & 0x1)
+        text += contact.m_strName + contact.m_strFirstName + contact.m_strTitle + contact.m_strMiddleName
+            + contact.m_strNickName + contact.m_strLastName;
+    if (mask & 0x2)
+        text += contact.m_strCompany;
+    if (mask & 0x4)
+        text += contact.m_strDepartment;
+    if (mask & 0x8)
+        text += contact.m_strOffice;
+    if (mask & 0x10)
+        text += contact.m_strJobTitle;
+    for (const ContactAddress& address : contact.m_addresses) {
+        const u32 type = address.Type();
+        if ((type == ADDR_BUSINESS && (mask & 0x20)) || (type == ADDR_HOME && (mask & 0x40)))
+            text += address.m_strStreet + address.m_strCity + address.m_strState + address.m_strZip
+                + address.m_strCountry;
+    }
+    if (mask & 0x80)
+        text += contact.m_strNotes;
+    return text;
+}
+
+void CContainerWnd::Find(const QString& text, bool allBooks, u32 fieldMask)
+{
+    if (text.isEmpty()) {
+        MsgWarning(IDS_SEARCH_EMPTY, window());
+        return;
+    }
+    const QString wanted = text.toUpper();
+    m_grid->Clear();
+    const Book* book = m_dataMan.GetCurrentBook();
+    int found = 0;
+    for (int i = 0; i < m_dataMan.GetContactCount(); ++i) {
+        Contact* contact = m_dataMan.GetContactAt(i);
+        if (!contact || (!allBooks && !m_dataMan.IsContactInBook(contact, book)))
+            continue;
+        const QString searched
+            = QString::fromStdString(BuildSearchText(*contact, fieldMask)).trimmed().toUpper();
+        if (searched.contains(wanted)) {
+            m_grid->AddContact(contact, true);
+            ++found;
+        }
+    }
+    if (found == 0)
+        MsgInfoText(FormatResString(IDS_NOT_FOUND, text.toStdString()), window());
+    m_grid->Repaint();
+    UpdateCount();
+}
+
+void CContainerWnd::OnSetColors(u32 id)
+{
+    const std::vector<Contact*> contacts = m_grid->SelectedContacts();
+    if (contacts.empty())
+        return;
+    if (id == ID_COLOR_DEFAULT) {
+        for (Contact* contact : contacts) {
+            contact->m_crText = m_userMan.GetColor(UC_LIST_TEXT);
+            contact->m_crBack = m_userMan.GetColor(UC_LIST_BACK);
+            contact->m_dwDisplayFlags |= CDF_DEFAULT_TEXT_COLOR | CDF_DEFAULT_BK_COLOR;
+        }
+    } else {
+        const bool text = id == ID_COLOR_TEXT;
+        const u32 flag = text ? CDF_DEFAULT_TEXT_COLOR : CDF_DEFAULT_BK_COLOR;
+        const auto colourOf = [&](const Contact* c) {
+            if (c->m_dwDisplayFlags & flag)
+                return m_userMan.GetColor(text ? UC_LIST_TEXT : UC_LIST_BACK);
+            return text ? c->m_crText : c->m_crBack;
+        };
+        COLORREF start = colourOf(contacts.front());
+        for (const Contact* c : contacts) {
+            if (colourOf(c) != start)
+                start = 0;
+        }
+        const QColor chosen = QColorDialog::getColor(ColorFromRef(start), window());
+        if (!chosen.isValid())
+            return;
+        for (Contact* contact : contacts) {
+            (text ? contact->m_crText : contact->m_crBack) = RefFromColor(chosen);
+            contact->m_dwDisplayFlags &= ~flag;
+        }
+    }
+    for (Contact* contact : contacts)
+        m_grid->ContactChanged(contact);
+    SaveData();
+    m_grid->Repaint();
+}
+
+void CContainerWnd::OnVCard(u32 id)
+{
+    const Contact* contact = GetFocusedContact();
+    if (!contact)
+        return;
+    if (id == ID_VCARD_EXPORT) {
+        const QString filter = QString::fromStdString(LoadResString(IDS_VCARD_FILTER));
+        const QString path
+            = QFileDialog::getSaveFileName(window(), {}, VCardFileName(*contact), VCardDialogFilter(filter));
+        if (!path.isEmpty())
+            WriteVCardFile(*contact, path);
+        return;
+    }
+    ForwardVCard(*contact, m_fileMailer);
+}
+
+void CContainerWnd::OnInfoDock(u32 id)
+{
+    if (!(m_userMan.m_dwMainFlags & MWF_INFOPANE))
+        return;
+    const u32 state = id == ID_INFO_TOP ? INFO_DOCK_TOP
+        : id == ID_INFO_BOTTOM          ? INFO_DOCK_BOTTOM
+                                        : INFO_DOCK_RIGHT;
+    if (state == m_userMan.m_dwInfoDockState)
+        return;
+    m_userMan.m_dwInfoDockState = state;
+    RecalcLayout();
+}
+
+void CContainerWnd::OnViewBookTree()
+{
+    if (m_bookPane->DockState() == BOOKPANE_DOCKED) {
+        m_bookPane->SetClosed();
+        m_userMan.m_dwMainFlags &= ~MWF_BOOKPANE;
+    } else {
+        m_bookPane->SetDocked();
+        m_userMan.m_dwMainFlags |= MWF_BOOKPANE;
+        m_bookPane->Tree()->setFocus();
+    }
+}
+
+void CContainerWnd::OnViewContactInfo()
+{
+    m_userMan.m_dwMainFlags ^= MWF_INFOPANE;
+    if (m_userMan.m_dwMainFlags & MWF_INFOPANE)
+        CreateInfoPane();
+    else
+        DestroyInfoPane();
+}
+
+void CContainerWnd::OnBookMembership(u32 id)
+{
+    const std::vector<Contact*> gone = m_bookPane->AddToBook(id, m_grid->SelectedContacts());
+    if (gone.empty())
+        return;
+    m_grid->RemoveContacts(gone);
+    if (m_infoPane)
+        m_infoPane->Clear();
+    m_pInfoContact = nullptr;
+    UpdateCount();
+}
+
+void CContainerWnd::OnCallLogDelete(bool all)
+{
+    std::unordered_set<u32> ids;
+    for (const Contact* contact : m_grid->SelectedContacts())
+        ids.insert(contact->m_duID);
+    // From the end, so that removing an entry never skips its neighbour.
+    for (int i = m_dataMan.GetCount(DMK_CALL_LOG) - 1; i >= 0; --i) {
+        const CallLogEntry* entry = m_dataMan.GetAt<CallLogEntry>(i);
+        if (all || (entry && ids.count(entry->m_duContactID)))
+            m_dataMan.RemoveAt(DMK_CALL_LOG, i);
+    }
+    m_dataMan.Save(DFK_NONDATA);
+}
+
+void CContainerWnd::DoPreferences(int startPage)
+{
+    if (!m_editing)
+        return;
+    const u32 mainFlags = m_userMan.m_dwMainFlags;
+    const u32 filterFlags = m_userMan.m_dwFilterFlags;
+    const u32 nameFlags = m_userMan.m_dwNameColumnFlags;
+    std::string letters;
+    m_dataMan.GetCurrentAlphabetLetters(letters);
+    const int alphabet = m_dataMan.GetCurrentAlphabetIndex();
+    m_userMan.m_dwDialogOpen = 1;
+    const bool ok = m_editing->Preferences(window(), startPage);
+    m_userMan.m_dwDialogOpen = 0;
+    if (ok) {
+        ApplyAlphabetBarFont();
+        m_bookPane->update();
+        m_frame.ApplyPreferences(mainFlags);
+        if (m_userMan.m_dwTreeDockState == BOOKPANE_CLOSED) {
+            if (m_userMan.m_dwMainFlags & MWF_BOOKPANE)
+                m_bookPane->SetDocked();
+        } else if (!(m_userMan.m_dwMainFlags & MWF_BOOKPANE)) {
+            m_bookPane->SetClosed();
+        }
+        m_dataMan.Save(DFK_NONDATA);
+        m_userMan.SaveWindowState(m_frame);
+        m_userMan.Save();
+        if (filterFlags != m_userMan.m_dwFilterFlags || nameFlags != m_userMan.m_dwNameColumnFlags)
+            RefreshForBook();
+        m_grid->Repaint();
+    }
+    std::string lettersAfter;
+    m_dataMan.GetCurrentAlphabetLetters(lettersAfter);
+    if (lettersAfter != letters || alphabet != m_dataMan.GetCurrentAlphabetIndex())
+        m_frame.SetCurrentAlphabet(m_dataMan.GetCurrentAlphabetIndex());
+}
+
+void CContainerWnd::AfterImportExport(const ImportExportOutcome& outcome)
+{
+    if (outcome.wizardResult == -1 || outcome.wizardResult == 3) {
+        MsgStop(IDS_IMPEXP_ERROR, window());
+        return;
+    }
+    if (outcome.wizardResult != 1)
+        return;
+    if (outcome.result != 0) {
+        // A failed run reports only the failure, whatever came in before it.
+        MsgStop(IDS_IMPEXP_ERROR, window());
+    } else if (outcome.import) {
+        char text[160];
+        std::snprintf(text, sizeof text, LoadResString(IDS_IMPORTED).c_str(), int(outcome.booksAdded),
+            int(outcome.contactsAdded));
+        MsgWarningText(text, window());
+    }
+    if (outcome.import && (outcome.contactsAdded || outcome.booksAdded)) {
+        if (outcome.contactsAdded)
+            RefreshGrid();
+        if (outcome.booksAdded)
+            m_bookPane->ReloadTree();
+        SaveData();
+    }
+}
+
+void CContainerWnd::FlagContactsForPrint(u32 printRange)
+{
+    switch (printRange) {
+    case 1:
+    case 2:
+        m_dataMan.FlagContacts(1, printRange, printRange);
+        break;
+    case 3:
+        for (Contact* contact : m_grid->ShownContacts())
+            contact->m_dwDisplayFlags |= CDF_PRINT;
+        break;
+    case 4:
+    case 100:
+        for (Contact* contact : m_grid->SelectedContacts())
+            contact->m_dwDisplayFlags |= CDF_PRINT;
+        break;
+    case 101:
+    case 102:
+        if (Contact* contact = GetFocusedContact())
+            contact->m_dwDisplayFlags |= CDF_PRINT;
+        break;
+    default:
+        break;
+    }
+}

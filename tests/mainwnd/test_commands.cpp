@@ -1,0 +1,189 @@
+// The command table, routing through menus and accelerators, and the rules
+// that enable the contact commands.
+#define QTEST_QPA_MOUSE_HANDLING
+#include "framefixture.h"
+#include "mainwnd/bookbanner.h"
+#include "mainwnd/commands.h"
+#include "platform/profile.h"
+
+#include <QFile>
+#include <QMenuBar>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTextDocumentFragment>
+#include <set>
+
+TEST(CommandTableTest, IdsAndKeysAreUniqueAndEveryKeyIsInTheShortcutsPage)
+{
+    std::set<u32> ids;
+    std::set<QString> keys;
+    QFile page(QStringLiteral(TOLVA_HELP_DIR "/keyboard.htm"));
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(page.readAll());
+    for (const CommandInfo& info : CommandTable()) {
+        EXPECT_TRUE(ids.insert(info.id).second) << info.id;
+        for (const char* k : {info.keys, info.keys2}) {
+            if (!*k)
+                continue;
+            const QString text = QKeySequence(QString::fromLatin1(k)).toString(QKeySequence::PortableText);
+            EXPECT_FALSE(text.isEmpty()) << k;
+            EXPECT_TRUE(keys.insert(text).second) << "twice: " << k;
+            EXPECT_TRUE(html.contains(QStringLiteral("<kbd>%1</kbd>").arg(text.toHtmlEscaped()))) << k;
+        }
+    }
+    // Every tool tip fits, and the page names no key the program lacks.
+    const QRegularExpression kbd(QStringLiteral("<kbd>([^<]+)</kbd>"));
+    for (auto it = kbd.globalMatch(html); it.hasNext();) {
+        const QString key = it.next().captured(1);
+        EXPECT_TRUE(keys.count(QTextDocumentFragment::fromHtml(key).toPlainText()) || key == u"Tab"
+            || key == u"Shift+Tab" || key == u"Return" || key == u"Home" || key == u"End")
+            << key.toStdString();
+    }
+}
+
+TEST(CommandTableTest, HooksRunOnlyWhileInstalledAndEnabled)
+{
+    CommandHooks hooks;
+    int runs = 0;
+    bool allowed = false;
+    EXPECT_FALSE(hooks.IsEnabled(ID_PRINT));
+    EXPECT_FALSE(hooks.Run(ID_PRINT));
+    hooks.Install(ID_PRINT, {[&](u32) { ++runs; }, [&](u32) { return allowed; }});
+    EXPECT_FALSE(hooks.IsEnabled(ID_PRINT));
+    allowed = true;
+    EXPECT_TRUE(hooks.IsEnabled(ID_PRINT));
+    EXPECT_TRUE(hooks.Run(ID_PRINT));
+    hooks.Uninstall(ID_PRINT);
+    EXPECT_FALSE(hooks.Run(ID_PRINT));
+    EXPECT_EQ(runs, 1);
+}
+
+TEST_F(FrameTest, EveryCommandIsOneNamedActionSharedByMenuBarAndToolbar)
+{
+    Frame();
+    for (const CommandInfo& info : CommandTable())
+        EXPECT_EQ(Frame().findChildren<QAction*>(QStringLiteral("cmd%1").arg(info.id)).size(), 1) << info.id;
+    QAction* del = Command(ID_CONTACT_DELETE);
+    bool inMenuBar = false;
+    for (QMenu* menu : Frame().menuBar()->findChildren<QMenu*>())
+        inMenuBar = inMenuBar || menu->actions().contains(del);
+    EXPECT_TRUE(inMenuBar);
+    // The toolbar's button follows the action's state.
+    SelectNone();
+    Frame().UpdateAllCommands();
+    auto* button = Frame().findChild<QWidget*>(QStringLiteral("tb%1").arg(ID_CONTACT_DELETE));
+    ASSERT_NE(button, nullptr);
+    EXPECT_FALSE(button->isEnabled());
+    Select({0});
+    Frame().UpdateAllCommands();
+    EXPECT_TRUE(button->isEnabled());
+}
+
+TEST_F(FrameTest, ContactRulesFollowSelectionBookAndFindMode)
+{
+    Frame();
+    SelectNone();
+    // Nothing selected.
+    EXPECT_FALSE(Enabled(ID_CONTACT_DELETE));
+    EXPECT_FALSE(Enabled(ID_CONTACT_PROPERTIES));
+    EXPECT_FALSE(Enabled(ID_VCARD_EXPORT));
+    EXPECT_TRUE(Enabled(ID_FIND_CONTACT));
+    // Without the editing dialogs nothing that needs one is offered.
+    EXPECT_FALSE(Enabled(ID_CONTACT_NEW));
+    Container().SetEditingHooks(&m_editing);
+    EXPECT_TRUE(Enabled(ID_CONTACT_NEW));
+
+    Select({0, 2});
+    EXPECT_TRUE(Enabled(ID_CONTACT_DELETE));
+    EXPECT_FALSE(Enabled(ID_CONTACT_PROPERTIES));
+    EXPECT_FALSE(Enabled(ID_VCARD_EXPORT));
+    EXPECT_TRUE(Enabled(ID_CONTACT_MOVETOBOOK));
+    Select({1});
+    EXPECT_TRUE(Enabled(ID_CONTACT_PROPERTIES));
+    EXPECT_TRUE(Enabled(ID_VCARD_EXPORT));
+
+    // Find mode: no new contacts, no book membership; Find is ticked.
+    Trigger(ID_FIND_CONTACT);
+    EXPECT_TRUE(Container().InFindMode());
+    EXPECT_TRUE(Command(ID_FIND_CONTACT)->isChecked());
+    EXPECT_FALSE(Enabled(ID_CONTACT_NEW));
+    Trigger(ID_FIND_CONTACT);
+    EXPECT_FALSE(Command(ID_FIND_CONTACT)->isChecked());
+
+    // A dialog that excludes others is open.
+    m_userMan->m_dwDialogOpen = 1;
+    EXPECT_FALSE(Enabled(ID_CONTACT_NEW));
+    EXPECT_FALSE(Enabled(ID_PREFERENCES));
+    EXPECT_FALSE(Enabled(ID_TRAY_EXIT));
+    m_userMan->m_dwDialogOpen = 0;
+
+    // No new contacts in "Deleted Items".
+    m_dataMan->SetCurrentBook(m_dataMan->GetDeletedItemsBook());
+    Container().RefreshForBook();
+    EXPECT_FALSE(Enabled(ID_CONTACT_NEW));
+    EXPECT_FALSE(Enabled(ID_EMPTY_DELETED));
+}
+
+TEST_F(FrameTest, SlotsOfOtherAreasStayDisabledUntilHookedAndKeepTheFramesRule)
+{
+    Frame();
+    for (u32 id :
+        {ID_PRINT, ID_FILE_PRINT_PREVIEW, ID_PAGESETUP_LABELS, ID_IMPORT_EXPORT, ID_SPEED_DIAL,
+            ID_MANUAL_DIAL, ID_APP_ABOUT, ID_HELP_FEEDBACK, ID_CONTACT_DIAL, ID_VCARD_FORWARD, ID_EDIT_PASTE})
+        EXPECT_FALSE(Enabled(id)) << id;
+    SelectNone();
+    int printed = 0;
+    Frame().Hooks().Install(ID_PRINT, {[&](u32) { ++printed; }, {}});
+    // Printing needs something to print.
+    EXPECT_FALSE(Enabled(ID_PRINT));
+    Select({0});
+    EXPECT_TRUE(Enabled(ID_PRINT));
+    QTest::keyClick(&Frame(), Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(printed, 1);
+    Frame().Hooks().Install(ID_IMPORT_EXPORT, {[](u32) {}, {}});
+    EXPECT_TRUE(Enabled(ID_IMPORT_EXPORT));
+}
+
+TEST_F(FrameTest, DialDefaultPhoneNeedsADefaultPhoneAndADialer)
+{
+    Contact* anna = m_dataMan->GetContactAt(0);
+    anna->m_phones = {{1, "555 0100"}};
+    Frame();
+    std::vector<std::string> dialed;
+    Container().SetDialer([&](const std::string& number, Contact*) { dialed.push_back(number); });
+    Select({0});
+    // A phone, but not the default one: nothing to dial.
+    EXPECT_FALSE(Enabled(ID_CONTACT_DIAL));
+    anna->m_phones = {{1, "555 0100"}, {2 | CV_DEFAULT_HOME_PHONE, "555 0199"}};
+    EXPECT_TRUE(Enabled(ID_CONTACT_DIAL));
+    Container().SetDialer({});
+    EXPECT_FALSE(Enabled(ID_CONTACT_DIAL));
+}
+
+TEST_F(FrameTest, AcceleratorsAndMenusReachTheContainer)
+{
+    Frame();
+    Grid().Widget()->setFocus();
+    QTest::keyClick(&Frame(), Qt::Key_F, Qt::ControlModifier);
+    EXPECT_TRUE(Container().InFindMode());
+    EXPECT_EQ(Container().Banner()->height(), CBookBanner::kFindHeight);
+    QTest::keyClick(&Frame(), Qt::Key_F, Qt::ControlModifier);
+    EXPECT_FALSE(Container().InFindMode());
+    EXPECT_EQ(Container().Banner()->height(), CBookBanner::kHeight);
+
+    Grid().Widget()->setFocus();
+    QTest::keyClick(&Frame(), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(Grid().SelectedCount(), 3);
+    Select({0});
+    QTest::keyClick(&Frame(), Qt::Key_A, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(Grid().SelectedCount(), 2);
+
+    // The View menu ticks what is shown.
+    Trigger(ID_VIEW_STATUSBAR);
+    bool toolbar = false;
+    bool statusBar = true;
+    Frame().GetBarsVisible(toolbar, statusBar);
+    EXPECT_FALSE(statusBar);
+    EXPECT_FALSE(Command(ID_VIEW_STATUSBAR)->isChecked());
+    EXPECT_TRUE(Command(ID_VIEW_TOOLBAR)->isChecked());
+}

@@ -1,0 +1,301 @@
+// What the contact commands do to the store, and the sound behaviour where
+// a plain reading of the design would lose data or mislead.
+#define QTEST_QPA_MOUSE_HANDLING
+#include "core/utilities.h"
+#include "framefixture.h"
+#include "mainwnd/alphabetbar.h"
+#include "mainwnd/bookpane.h"
+#include "mainwnd/infopane.h"
+#include "mainwnd/maintoolbar.h"
+#include "mainwnd/vcardfiles.h"
+#include "platform/profile.h"
+
+#include <QDesktopServices>
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+#include <QToolButton>
+#include <QUrl>
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+std::string Name(const Contact* contact)
+{
+    return contact ? contact->m_strName : std::string("<none>");
+}
+
+}  // namespace
+
+// Mail links are recorded, never opened.
+class LinkRecorder : public QObject {
+    Q_OBJECT
+public:
+    LinkRecorder() { QDesktopServices::setUrlHandler(QStringLiteral("mailto"), this, "Open"); }
+    ~LinkRecorder() override { QDesktopServices::unsetUrlHandler(QStringLiteral("mailto")); }
+    Q_INVOKABLE void Open(const QUrl& url) { opened << url.toString(QUrl::FullyDecoded); }
+    QStringList opened;
+};
+
+TEST_F(FrameTest, DeleteMovesToDeletedItemsThenForGoodAndSavesEachTime)
+{
+    m_userMan->m_dwListFlags |= CLF_CONFIRM_DELETE;
+    Frame();
+    Select({0});
+    Trigger(ID_CONTACT_DELETE);
+    ASSERT_EQ(m_messages.shown.size(), 1u);
+    EXPECT_EQ(m_messages.shown[0].text, "Are you sure you want to delete \"Anna Berg\" ?");
+    EXPECT_EQ(Grid().RowCount(), 2);
+    EXPECT_EQ(StoredNames("Deleted Items"), Names{"Anna Berg"});
+    EXPECT_EQ(StoredNames("Contacts"), (Names{"Bruno Cole", "Carla Dean"}));
+
+    // The user says no: nothing happens.
+    m_messages.reply = IDCANCEL;
+    Select({0, 1});
+    Trigger(ID_CONTACT_DELETE);
+    EXPECT_EQ(m_messages.shown.back().text, "Are you sure you want to delete \" all selected contacts\" ?");
+    EXPECT_EQ(Grid().RowCount(), 2);
+
+    // In "Deleted Items" a delete is for good.
+    m_messages.reply = IDOK;
+    m_dataMan->SetCurrentBook(m_dataMan->GetDeletedItemsBook());
+    Container().RefreshForBook();
+    Select({0});
+    Trigger(ID_CONTACT_DELETE);
+    EXPECT_EQ(m_messages.shown.back().text, "Are you sure you want to permanently delete \"Anna Berg\" ?");
+    EXPECT_EQ(m_dataMan->GetContactCount(), 2);
+    EXPECT_TRUE(StoredNames("Deleted Items").empty());
+}
+
+TEST_F(FrameTest, EmptyingDeletedItemsWhileShownLetsTheGridGoFirst)
+{
+    Frame();
+    Select({0, 1});
+    Trigger(ID_CONTACT_DELETE);
+    m_dataMan->SetCurrentBook(m_dataMan->GetDeletedItemsBook());
+    Container().RefreshForBook();
+    ASSERT_EQ(Grid().RowCount(), 2);
+    Select({0});
+    Trigger(ID_EMPTY_DELETED);
+    // The records are gone and no row points at them (the sanitizers watch).
+    EXPECT_EQ(Grid().RowCount(), 0);
+    EXPECT_EQ(Grid().FirstSelectedContact(), nullptr);
+    QApplication::processEvents();
+    Grid().Widget()->repaint();
+    EXPECT_EQ(m_dataMan->GetContactCount(), 1);
+    EXPECT_TRUE(StoredNames("Deleted Items").empty());
+    EXPECT_FALSE(Enabled(ID_EMPTY_DELETED));
+}
+
+TEST_F(FrameTest, BookMembershipAndColoursAreSaved)
+{
+    auto book = std::make_unique<Book>();
+    book->m_strName = "Friends";
+    Book* friends = m_dataMan->AddBook(std::move(book), m_dataMan->GetRootBook());
+    Frame();
+    Container().SetEditingHooks(&m_editing);
+    m_editing.chosen = {friends};
+    Select({0});
+    Trigger(ID_CONTACT_ADDTOBOOK);
+    EXPECT_EQ(StoredNames("Friends"), Names{"Anna Berg"});
+    EXPECT_EQ(Grid().RowCount(), 3);
+
+    // Restoring from "Deleted Items" is a move to a book.
+    Select({1});
+    Trigger(ID_CONTACT_DELETE);
+    m_dataMan->SetCurrentBook(m_dataMan->GetDeletedItemsBook());
+    Container().RefreshForBook();
+    Select({0});
+    Trigger(ID_CONTACT_MOVETOBOOK);
+    EXPECT_EQ(Grid().RowCount(), 0);
+    EXPECT_EQ(StoredNames("Friends"), (Names{"Anna Berg", "Bruno Cole"}));
+    EXPECT_TRUE(StoredNames("Deleted Items").empty());
+
+    m_dataMan->SetCurrentBook(friends);
+    Container().RefreshForBook();
+    Select({0});
+    const QByteArray before = Contents("tolva.rdf");
+    Trigger(ID_COLOR_DEFAULT);
+    EXPECT_NE(Contents("tolva.rdf"), before);
+    Trigger(ID_CONTACT_REMOVEFROMBOOK);
+    EXPECT_EQ(StoredNames("Friends"), Names{"Bruno Cole"});
+}
+
+TEST_F(FrameTest, LettersFilterAndAnotherAlphabetStartsFromAll)
+{
+    auto greek = std::make_unique<Alphabet>();
+    greek->m_strName = "Greek";
+    greek->m_strLetters = "ΑΒΓΔ";
+    m_dataMan->Add(std::move(greek));
+    // Longer than the commands allow: its letters stop before "All".
+    auto longOne = std::make_unique<Alphabet>();
+    longOne->m_strName = "Long";
+    longOne->m_strLetters = std::string(60, 'X');
+    m_dataMan->Add(std::move(longOne));
+    Frame();
+    QToolButton* b = Container().AlphabetBar()->Button(kFilterFirstLetter + 1);
+    ASSERT_NE(b, nullptr);
+    QTest::mouseClick(b, Qt::LeftButton);
+    EXPECT_EQ(m_dataMan->GetAlphabetFilter(), kFilterFirstLetter + 1);
+    ASSERT_EQ(Grid().RowCount(), 1);
+    EXPECT_EQ(Name(Grid().ShownContacts()[0]), "Anna Berg");
+
+    // "Alphabet" cycles 0, 1, 2, 0; each change shows every contact.
+    for (int expected : {1, 2, 0}) {
+        Trigger(ID_ALPHABET_NEXT);
+        EXPECT_EQ(m_dataMan->GetCurrentAlphabetIndex(), expected);
+        EXPECT_EQ(m_dataMan->GetAlphabetFilter(), kFilterAll);
+        EXPECT_EQ(Grid().RowCount(), 3);
+        if (expected == 2) {
+            EXPECT_EQ(Container().AlphabetBar()->ButtonCount(), 52);
+            EXPECT_NE(Container().AlphabetBar()->Button(kFilterLastLetter), nullptr);
+        }
+    }
+}
+
+TEST_F(FrameTest, ClosingInFindModeKeepsTheLetterInForce)
+{
+    Frame();
+    m_dataMan->SetAlphabetFilter(kFilterFirstLetter + 2);
+    Container().RefreshForBook();
+    Trigger(ID_FIND_CONTACT);
+    Container().Find(QStringLiteral("ann"), false, m_userMan->m_dwFindFlags);
+    ASSERT_EQ(Grid().RowCount(), 1);
+    EXPECT_EQ(Name(Grid().ShownContacts()[0]), "Anna Berg");
+    Container().Find(QString(), false, m_userMan->m_dwFindFlags);
+    EXPECT_EQ(m_messages.shown.back().text.substr(0, 28), "You cannot search if the fie");
+    Frame().SaveStateAndClose();
+    m_dataMan->Close();
+    Profile::Reopen();
+    EXPECT_EQ(Profile::GetInt("DataMan", "CurrentChar", 0), int(kFilterFirstLetter + 2));
+}
+
+TEST_F(FrameTest, MailToSeveralKeepsAnEmptyPlaceAndPicksCountListedAddresses)
+{
+    LinkRecorder links;
+    m_dataMan->GetContactAt(0)->m_emails = {{1, "anna@example.org"}};
+    m_dataMan->GetContactAt(2)->m_emails = {{1, ""}, {2, "carla@example.org"}, {3, "c2@example.org"}};
+    Frame();
+    Select({0, 1, 2});
+    Trigger(ID_CONTACT_SENDMAIL);
+    ASSERT_EQ(links.opened.size(), 1);
+    EXPECT_EQ(links.opened[0], u"mailto:anna@example.org; ; c2@example.org");
+
+    // The drop-down lists the non-empty addresses; the second pick is the
+    // second listed one.
+    Select({2});
+    CToolbarButton* button = Frame().Toolbar()->ButtonOf(ID_CONTACT_SENDMAIL);
+    ASSERT_NE(button, nullptr);
+    auto menu = button->dropMenu(button);
+    ASSERT_EQ(menu->actions().size(), 2);
+    menu->actions()[1]->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(links.opened.back(), u"mailto:c2@example.org");
+
+    // A pick from a list made for another contact does nothing.
+    menu = button->dropMenu(button);
+    Select({0});
+    menu->actions()[1]->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(links.opened.size(), 2);
+
+    // Without a focused contact no list opens.
+    SelectNone();
+    EXPECT_EQ(button->dropMenu(button), nullptr);
+}
+
+TEST_F(FrameTest, PhoneListShowsNumbersWithTheirCaptions)
+{
+    m_dataMan->GetContactAt(0)->m_phones = {{1, "555 1"}, {5, ""}, {15, "555 2"}};
+    Frame();
+    Select({0});
+    CToolbarButton* button = Frame().Toolbar()->ButtonOf(ID_CONTACT_DIAL);
+    auto menu = button->dropMenu(button);
+    ASSERT_EQ(menu->actions().size(), 2);
+    EXPECT_EQ(menu->actions()[0]->text(), u"555 1\tHome 1");
+    EXPECT_EQ(menu->actions()[1]->text(), u"555 2\tBiz. Mobile");
+    // Without telephony a pick says so instead of dialling.
+    menu->actions()[1]->trigger();
+    QApplication::processEvents();
+    ASSERT_FALSE(m_messages.shown.empty());
+    EXPECT_EQ(m_messages.shown.back().type & MB_ICONMASK, MB_ICONHAND);
+}
+
+TEST_F(FrameTest, ImportResultsNeverFollowAFailureWithSuccess)
+{
+    Frame();
+    Container().AfterImportExport({1, true, RC_MISSING, 2, 5});
+    ASSERT_EQ(m_messages.shown.size(), 1u);
+    EXPECT_EQ(m_messages.shown[0].text, "Error in import/export operation");
+    Container().AfterImportExport({3, true, 0, 0, 0});
+    EXPECT_EQ(m_messages.shown.back().text, "Error in import/export operation");
+    Container().AfterImportExport({1, true, 0, 1, 2});
+    EXPECT_EQ(m_messages.shown.back().text, "Successfully imported 1 book(s) and 2 contact(s).");
+    Container().AfterImportExport({1, false, 0, 0, 0});
+    EXPECT_EQ(m_messages.shown.size(), 3u);
+}
+
+TEST_F(FrameTest, SplittersKeepThePanesAtLeast100Wide)
+{
+    m_userMan->m_dwMainFlags |= MWF_INFOPANE;
+    m_userMan->m_dwInfoDockState = INFO_DOCK_RIGHT;
+    m_userMan->m_nInfoRight = 300;
+    Frame().resize(640, 480);
+    QApplication::processEvents();
+    QWidget* tree = Container().BookPane();
+    const QPoint edge(tree->geometry().right() + 2, tree->geometry().center().y());
+    QTest::mousePress(&Container(), Qt::LeftButton, {}, edge);
+    QTest::mouseMove(&Container(), edge - QPoint(400, 0));
+    QTest::mouseRelease(&Container(), Qt::LeftButton, {}, edge - QPoint(400, 0));
+    EXPECT_EQ(m_userMan->m_nTreeDimX, 100);
+    // Too small a window for both bounds: the lower one holds.
+    QTest::mousePress(&Container(), Qt::LeftButton, {}, QPoint(104, edge.y()));
+    QTest::mouseRelease(&Container(), Qt::LeftButton, {}, QPoint(504, edge.y()));
+    EXPECT_EQ(m_userMan->m_nTreeDimX, 100);
+    EXPECT_GE(Grid().Widget()->width(), 0);
+}
+
+TEST_F(FrameTest, InformationPaneFollowsTheSelectionAfterAPause)
+{
+    Frame();
+    Trigger(ID_VIEW_CONTACTINFO);
+    ASSERT_NE(Container().InfoPane(), nullptr);
+    EXPECT_TRUE(Command(ID_VIEW_CONTACTINFO)->isChecked());
+    Select({1});
+    QTRY_COMPARE(Container().InfoPane()->Shown(), Grid().FirstSelectedContact());
+    Trigger(ID_VIEW_CONTACTINFO);
+    EXPECT_EQ(Container().InfoPane(), nullptr);
+}
+
+TEST(VCardFilesTest, FileNamesAreSafeAndForwardedCardsAreRemovedAfterTheMail)
+{
+    Contact contact;
+    contact.m_strName = "../../etc/pass:wd";
+    EXPECT_EQ(VCardFileName(contact), u"_.._etc_pass_wd.vcf");
+    contact.m_strName.clear();
+    contact.m_strFirstName = "Ann";
+    contact.m_strLastName = "Lee";
+    EXPECT_EQ(VCardFileName(contact), u"Ann Lee.vcf");
+    contact.m_strFirstName.clear();
+    contact.m_strLastName.clear();
+    EXPECT_EQ(VCardFileName(contact), u"contact.vcf");
+
+    contact.m_strName = "Ann Lee";
+    QString seen;
+    QByteArray body;
+    QFileDevice::Permissions folder;
+    EXPECT_TRUE(ForwardVCard(contact, [&](const QString& path, const QString& name) {
+        seen = path;
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        body = file.readAll();
+        folder = QFileInfo(QFileInfo(path).path()).permissions();
+        return name == u"Ann Lee.vcf";
+    }));
+    EXPECT_TRUE(body.startsWith("BEGIN:VCARD"));
+    EXPECT_FALSE(folder & (QFileDevice::ReadOther | QFileDevice::ReadGroup));
+    EXPECT_FALSE(QFile::exists(seen));
+}
+
+#include "test_container.moc"

@@ -1,0 +1,66 @@
+#include "gridtest.h"
+#include "mainwnd/fieldchooser.h"
+
+#include <QScrollBar>
+
+namespace {
+
+class GridPictureTest : public GridTest {
+protected:
+    void Fill()
+    {
+        const char* names[][3] = {{"Ann Baker", "Baker", "555 0101"}, {"Carl Diaz", "Diaz", "555 0102"},
+            {"Eve Fischer", "Fischer", ""}, {"Gus Hall", "Hall", "555 0104"},
+            {"Ida Jones", "Jones", "555 0105"}, {"Kim Lopez", "Lopez", ""},
+            {"Max Novak", "Novak", "555 0107"}};
+        u32 icon = 0;
+        for (const auto& n : names) {
+            Contact* c = Add(n[0], n[1]);
+            c->m_dwIcon = icon++;
+            if (*n[2])
+                c->m_phones = {{1 | CV_DEFAULT_HOME_PHONE, n[2]}};
+            c->m_emails = {{1 | CV_DEFAULT_HOME_EMAIL, std::string(n[1]) + "@example.org"}};
+            c->m_addresses = {{ADDR_HOME | ADDR_DEFAULT, "1 Main Street", "Springfield", "", "", "", 0, 0}};
+        }
+        m_grid->Refill(false, true);
+        m_host->resize(720, 220);
+        m_grid->setGeometry(m_host->rect());
+    }
+};
+
+}  // namespace
+
+TEST_F(GridPictureTest, Pictures)
+{
+    if (!FontsAvailable())
+        GTEST_SKIP() << "no font";
+    Fill();
+    for (bool dark : {false, true}) {
+        ScopedPalette palette(dark ? DarkPalette() : LightPalette());
+        const QString look = dark ? QStringLiteral("dark") : QStringLiteral("light");
+        m_user.m_dwListFlags |= CLF_GRID_LINES;
+        m_grid->SelectRange(1, 3, true, false, false);
+        m_grid->setFocus();
+        SavePicture(Grab(m_host.get()), QStringLiteral("grid-lines-") + look);
+        m_user.m_dwListFlags &= ~CLF_GRID_LINES;
+        m_grid->Header()->SetSortItem(m_grid->Header()->GetSortItem(), 0);
+        m_host->update();
+        const QImage plain = Grab(m_host.get());
+        SavePicture(plain, QStringLiteral("grid-nolines-") + look);
+        m_grid->Header()->SetSortItem(m_grid->Header()->GetSortItem(), 1);
+        // Selected rows show in the highlight colour while the grid has the
+        // focus, else in the face colour.
+        const QRect second = m_grid->GetCellRect(2, 1);
+        const auto role = m_grid->hasFocus() ? QPalette::Highlight : QPalette::Button;
+        EXPECT_EQ(Pixel(plain, second.right() - 2, second.center().y()), Rgb(m_grid->palette().color(role)));
+
+        m_grid->ShowFieldChooser();
+        CFieldChooserDlg* chooser = m_grid->GetFieldChooser();
+        SavePicture(Grab(chooser), QStringLiteral("fieldchooser-") + look);
+        chooser->close();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(m_grid->GetFieldChooser(), nullptr);
+    }
+    m_grid->DeleteAllRows();
+    SavePicture(Grab(m_host.get()), QStringLiteral("grid-empty-light"));
+}
