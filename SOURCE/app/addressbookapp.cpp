@@ -1,5 +1,7 @@
 #include "app/addressbookapp.h"
 
+#include "app/bugreportdlg.h"
+#include "app/commandhooks.h"
 #include "controls/flatctrlman.h"
 #include "core/errorreport.h"
 #include "core/seexception.h"
@@ -8,10 +10,13 @@
 #include "platform/profile.h"
 #include "platform/ui/msgboxsink.h"
 
+#include <QMenu>
+#include <QMenuBar>
 #include <QSocketNotifier>
 #include <QStandardPaths>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <new>
 #include <sys/socket.h>
@@ -122,6 +127,8 @@ bool CAddressBookApp::InitInstance()
     // Making a Qt window cannot fail short of running out of memory, which
     // ends the start like any other.
     m_mainFrame = std::make_unique<CMainFrame>(m_userMan, m_dataMan, m_tapiMan, !m_bShow);
+    // The commands of telephony, mail and the data dump.
+    InstallCommandHooks(*m_mainFrame, m_tapiMan, m_dataMan, m_userMan);
 
     m_dataMan.UpgradeOldContacts();
     m_userMan.ApplyToMainWindow(*m_mainFrame, !m_bShow);
@@ -140,6 +147,10 @@ bool CAddressBookApp::InitInstance()
 
 int CAddressBookApp::ExitInstance(int code)
 {
+    // An instance that left because another runs writes nothing at all: the
+    // settings are the running one's.
+    if (!m_instanceLock)
+        return code;
     Profile::WriteInt("Settings", "RuverOvi", int(m_dwRunCounter + 1));
     if (m_bServicesStarted) {
         m_printMan.Save();
@@ -159,20 +170,40 @@ bool CAddressBookApp::notify(QObject* receiver, QEvent* event)
     try {
         return QApplication::notify(receiver, event);
     } catch (CSeException* e) {
-        // The fault is reported and the event dropped; the run goes on, so
-        // the user keeps the window and nothing of the session is lost.
-        ReportError(*e, true, true);
-        e->Delete();
-        return false;
+        EndAfterFault(e);
     } catch (const std::bad_alloc&) {
         CurrentMessageSink().ShowMessage(nullptr, "Out of memory.", kProductName, MB_OK | MB_ICONEXCLAMATION);
         return false;
     } catch (const std::exception&) {
-        // Events of the program's commands come as posted events; whatever
-        // failed in one, the next is handled.
-        MsgStopText("Internal application error.");
+        // Whatever failed in one event, the next is handled.
+        MsgStopText(IsMenuCommand(receiver, event) ? "Command failed." : "Internal application error.");
         return false;
     }
+}
+
+bool CAddressBookApp::IsMenuCommand(const QObject* receiver, const QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::Shortcut:
+        return true;
+    case QEvent::MouseButtonRelease:
+    case QEvent::KeyPress:
+        return qobject_cast<const QMenu*>(receiver) || qobject_cast<const QMenuBar*>(receiver);
+    default:
+        return false;
+    }
+}
+
+void CAddressBookApp::EndAfterFault(CSeException* e)
+{
+    // After a processor fault nobody can vouch for the store in memory:
+    // nothing is saved and the copy is left alone, so neither can be
+    // damaged. Every command that changes data has saved it already; at
+    // most the change in progress is lost.
+    ReportError(*e, true, true);
+    e->Delete();
+    std::fflush(nullptr);
+    std::_Exit(kFaultExitCode);
 }
 
 void CAddressBookApp::ReportError(const CSeException& e, bool writeLog, bool showDialog)
@@ -182,11 +213,19 @@ void CAddressBookApp::ReportError(const CSeException& e, bool writeLog, bool sho
     const std::string report = BuildErrorReport(e, state);
     if (writeLog)
         AppendErrorLog(report);
-    if (showDialog) {
-        std::string line;
-        e.FormatMessage(line);
-        MsgStopText(line + "\n\nThe details were written to \"" + kErrorLogName + "\".");
+    if (!showDialog)
+        return;
+    if (CurrentMessageSinkIs(&g_widgetSink)) {
+        CDialogBugReport dialog(m_mainFrame ? static_cast<QWidget*>(m_mainFrame.get()) : nullptr);
+        dialog.SetReportText(report);
+        dialog.DoModal();
+        return;
     }
+    // Without windows to answer (tests, scripted runs) the report's first
+    // line goes to the message sink instead.
+    std::string line;
+    e.FormatMessage(line);
+    MsgStopText(line + "\n\nThe details were written to \"" + kErrorLogName + "\".");
 }
 
 bool CAddressBookApp::AcquireSingleInstance()

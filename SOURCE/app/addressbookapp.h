@@ -1,7 +1,8 @@
 // The application object: owns the services for the whole run, starts them
 // in their order, creates the main window, and saves and closes them in
-// their order at the end. Processor faults in event handlers are caught
-// here, reported and survived.
+// their order at the end. Exceptions in event handlers are caught here:
+// a processor fault is reported and ends the run without saving; other
+// exceptions are reported and the run goes on.
 #pragma once
 
 #include "core/datafile.h"
@@ -19,6 +20,8 @@ class CSeException;
 class QSocketNotifier;
 
 constexpr u32 kProgramVersion = 0x2550;
+// The exit code of a run ended by a processor fault.
+constexpr int kFaultExitCode = 3;
 
 class CAddressBookApp : public QApplication {
     Q_OBJECT
@@ -33,8 +36,11 @@ public:
 
     bool notify(QObject* receiver, QEvent* event) override;
 
-    // Writes the report of a fault to the error log and shows it.
+    // Writes the report of a fault to the error log and shows it. The one
+    // place that tells the user of a fault.
     void ReportError(const CSeException& e, bool writeLog, bool showDialog);
+    // A menu or accelerator command was being handled.
+    static bool IsMenuCommand(const QObject* receiver, const QEvent* event);
 
     DataMan& GetDataMan() { return m_dataMan; }
     CDataFile& GetDataFile() { return m_dataFile; }
@@ -46,6 +52,7 @@ public:
     u32 GetRunCounter() const { return m_dwRunCounter; }
 
 private:
+    [[noreturn]] void EndAfterFault(CSeException* e);
     bool AcquireSingleInstance();
     void WatchTerminationSignals();
     void OnTerminationSignal();

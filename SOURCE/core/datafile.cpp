@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -63,14 +65,70 @@ std::string FolderOf(const std::string& path)
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
 }
 
+// The temporary files of a save are named after their target with this
+// between the name and the process and save numbers, so that the ones a
+// killed run left behind can be told from any other file.
+constexpr const char* kSaveMarker = ".tolva-save-";
+constexpr const char* kSaveSuffix = ".tmp";
+
+bool IsSaveLeftover(const std::string& name)
+{
+    const size_t marker = name.find(kSaveMarker);
+    const size_t suffix = std::strlen(kSaveSuffix);
+    if (marker == std::string::npos || marker == 0 || name.size() < suffix
+        || name.compare(name.size() - suffix, suffix, kSaveSuffix) != 0)
+        return false;
+    const std::string numbers = name.substr(
+        marker + std::strlen(kSaveMarker), name.size() - suffix - marker - std::strlen(kSaveMarker));
+    return !numbers.empty() && numbers.find_first_not_of("0123456789-") == std::string::npos;
+}
+
+// Removes the temporary files of saves that never finished from a folder.
+// Only while the program folder is locked: then no other run is saving.
+void RemoveSaveLeftovers(const std::string& folder)
+{
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (!IsSaveLeftover(name))
+            continue;
+        const std::string path = folder + '/' + name;
+        struct stat st;
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            ::unlink(path.c_str());
+    }
+    ::closedir(dir);
+}
+
+// The file a save of the path replaces: the path itself, or for a symbolic
+// link the file it leads to, so that the link stays and the file it names
+// is saved. A link that leads nowhere or round in a loop cannot be saved
+// through.
+u32 SaveTargetOf(const std::string& path, std::string& target)
+{
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+        target = path;
+        return 0;
+    }
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (!resolved)
+        return errno == ENOENT ? ERROR_CANT_ACCESS_FILE : LastError();
+    target = resolved;
+    std::free(resolved);
+    return 0;
+}
+
 // A new version of a file, written into a temporary file beside it and
 // renamed over it once it is complete and on the disk.
 class PendingFile {
 public:
-    explicit PendingFile(std::string target)
-        : m_target(std::move(target))
+    explicit PendingFile(std::string path)
+        : m_path(std::move(path))
     {
-        m_error = Create();
+        m_error = Begin();
     }
     ~PendingFile() { Discard(); }
     PendingFile(const PendingFile&) = delete;
@@ -103,7 +161,7 @@ public:
         m_used = 0;
         m_size = 0;
         if (m_fd < 0)
-            m_error = Create();
+            m_error = Begin();
         else if (::ftruncate(m_fd, 0) != 0 || ::lseek(m_fd, 0, SEEK_SET) != 0)
             m_error = LastError();
         else
@@ -142,11 +200,19 @@ public:
     }
 
 private:
+    // The link, if the path is one, is followed anew at each start.
+    u32 Begin()
+    {
+        const u32 error = SaveTargetOf(m_path, m_target);
+        return error ? error : Create();
+    }
+
     u32 Create()
     {
         static unsigned counter = 0;
         for (int attempt = 0; attempt < 100; ++attempt) {
-            m_temp = m_target + '.' + std::to_string(::getpid()) + '-' + std::to_string(++counter) + ".tmp";
+            m_temp = m_target + kSaveMarker + std::to_string(::getpid()) + '-' + std::to_string(++counter)
+                + kSaveSuffix;
             m_fd = ::open(m_temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (m_fd >= 0)
                 break;
@@ -182,6 +248,7 @@ private:
         m_temp.clear();
     }
 
+    std::string m_path;
     std::string m_target;
     std::string m_temp;
     int m_fd = -1;
@@ -426,6 +493,10 @@ u32 CDataFile::Open()
             return ERROR_SHARING_VIOLATION;
         }
         m_folderLock = fd;
+        RemoveSaveLeftovers(folder);
+        std::string backup;
+        GetFullPath(backup, kBackupFolder);
+        RemoveSaveLeftovers(backup);
     }
     if (const u32 error
         = OpenDataFile(kDataFileName, kDataCopyName, m_hDataFile, DFF_DATA_EXISTED, DFF_DATA_CREATED))
@@ -438,6 +509,13 @@ u32 CDataFile::OpenDataFile(const char* name, const char* copyName, std::unique_
 {
     std::string path;
     GetFullPath(path, name);
+    // A link that leads nowhere is the user's to mend: a restored copy or a
+    // new empty file must not take its place unannounced.
+    std::string target;
+    if (const u32 error = SaveTargetOf(path, target)) {
+        ShowFileError(error, path);
+        return error;
+    }
     bool copyExists = false;
     if (copyName) {
         std::string copyPath;
@@ -608,8 +686,10 @@ u32 CDataFile::OpenExtra(const std::string& path, bool forReading)
         struct stat st;
         if (fd < 0)
             error = LastError();
-        else if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode))
-            error = ERROR_ACCESS_DENIED;
+        else if (::fstat(fd, &st) != 0)
+            error = LastError();
+        else if (S_ISDIR(st.st_mode))
+            error = ERROR_DIRECTORY;
         if (!error)
             m_hExtraFile = std::make_unique<DataFileHandle>(path, fd);
         else if (fd >= 0)

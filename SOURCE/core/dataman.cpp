@@ -2,6 +2,7 @@
 
 #include "core/datafile.h"
 #include "core/seexception.h"
+#include "core/storerepair.h"
 #include "core/userman.h"
 #include "core/utilities.h"
 #include "platform/profile.h"
@@ -36,11 +37,6 @@ constexpr u32 kInitBooks = 5;
 constexpr u32 kInitTables = 6;
 constexpr u32 kInitLoad = 7;
 constexpr u32 kInitSettings = 8;
-
-u64 LinkKey(u32 book, u32 member)
-{
-    return (u64(book) << 32) | member;
-}
 
 bool IsAscii(std::string_view text)
 {
@@ -638,8 +634,11 @@ u32 DataMan::RemoveContactFromBook(Book* book, Contact* contact, int& permanent)
     m_dwLastError = 0;
     if (!book || !contact)
         return m_dwLastError = DME_NULL_ARGUMENT;
-    const bool onlyHere = std::all_of(
-        contact->m_books.begin(), contact->m_books.end(), [book](u32 id) { return id == book->m_duID; });
+    // A contact in no book is in no book only here: removing it from a book
+    // that does not hold it deletes nothing.
+    const bool onlyHere = !contact->m_books.empty()
+        && std::all_of(
+            contact->m_books.begin(), contact->m_books.end(), [book](u32 id) { return id == book->m_duID; });
     if (!onlyHere) {
         RemoveMember(*book, contact->m_duID);
         IdListRemove(contact->m_books, book->m_duID);

@@ -107,7 +107,8 @@ public:
     // and sound replaces nothing, gives message 59535, and is never saved
     // over in this run.
     u32 Load();
-    // 0 or the first error; a failed save leaves the file as it was.
+    // 0 or the first error; a failed save leaves the file as it was and
+    // says so.
     u32 Save(DataFileKind kind);
     // Decided by the version of the data file that was read.
     void UpgradeOldContacts();
@@ -118,15 +119,17 @@ public:
     u32 WriteHeader(DataFileKind kind);
     u32 ReadHeader(DataFileKind kind);
     u32 WriteDataFile(DataFileKind kind);
-    // Reads the body whole, checks it (ids, members, the tree, the built-in
-    // books) and only then replaces the store's records.
+    // Reads the body whole, mends its links (ids, members, the tree, the
+    // built-in books; noted in the error log) and only then replaces the
+    // store's records. Refused: bytes that do not read, no root or "Deleted
+    // Items", a cycle of books.
     u32 ReadDataFile(DataFileKind kind);
     u32 WriteNonDataFile();
     u32 ReadNonDataFile();
     u32 ExportBook(const std::string& path, const Book* book);
     // Adds the books and contacts of an export file under the target (the
     // current book when null). Nothing is added unless the whole file reads
-    // and holds a sound tree; the counts are what was really added.
+    // and its links can be mended into a tree; the counts are those read.
     u32 ImportFile(const std::string& path, u32* booksAdded, u32* contactsAdded, u32 mode, Book* target);
 
     // Ids.
@@ -257,6 +260,9 @@ private:
     RecordIo ReadIo(DataFileKind kind) const;
     RecordIo WriteIo(DataFileKind kind) const;
     void ReportFault(CSeException* e);
+    // Tells the user, and the error log, that a data file kept its old
+    // contents because the save failed.
+    void ReportFailedSave(DataFileKind kind, u32 error);
 
     // The store's arrays, maps and link index.
     Book* InsertBook(std::unique_ptr<Book> book);
@@ -279,8 +285,8 @@ private:
 
     // The file format.
     u32 ReadBody(DataFileKind kind, bool countsFirst, Body& body);
-    u32 ImportCurrent(u32 mode, Book* target, u32& booksAdded, u32& contactsAdded);
-    u32 ImportOldFormat(u32& booksAdded, u32& contactsAdded);
+    u32 ImportCurrent(const std::string& path, u32 mode, Book* target, u32& booksAdded, u32& contactsAdded);
+    u32 ImportOldFormat(const std::string& path, u32& booksAdded, u32& contactsAdded);
 
     CDataFile& m_file;
     UserMan* m_pUserMan;

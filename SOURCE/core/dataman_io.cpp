@@ -3,7 +3,9 @@
 // checked whole before it replaces or joins anything in the store.
 #include "core/datafile.h"
 #include "core/dataman.h"
+#include "core/errorreport.h"
 #include "core/seexception.h"
+#include "core/storerepair.h"
 #include "core/utilities.h"
 
 #include <algorithm>
@@ -45,21 +47,6 @@ u32 TagErrorOf(DataFileKind kind)
     default:
         return DME_EXPORT_TAG;
     }
-}
-
-u64 LinkKey(u32 book, u32 member)
-{
-    return (u64(book) << 32) | member;
-}
-
-// Keeps the first of repeated ids.
-void DropRepeats(IdArray& ids)
-{
-    if (ids.size() < 2)
-        return;
-    std::unordered_set<u32> seen;
-    seen.reserve(ids.size());
-    std::erase_if(ids, [&seen](u32 id) { return !seen.insert(id).second; });
 }
 
 template <class T> std::vector<T*> Pointers(const std::vector<std::unique_ptr<T>>& records)
@@ -104,137 +91,6 @@ template <class T> u32 ReadList(const RecordIo& io, std::vector<std::unique_ptr<
             list.push_back(std::move(entry));
     }
     return error;
-}
-
-// What a set of books and contacts must be to join the store: unique ids,
-// none of them 0xFFFFFFFF; member ids and book ids that name records of the
-// set; a tree in which each book but the top is listed by its parent alone
-// and every chain of parents ends at the top (or at a parent outside the
-// set that the caller names) without a cycle.
-struct TreeShape {
-    const Book* top = nullptr;
-    std::vector<u32> outside;
-    // Every contact is in a book, and each link is listed on both sides;
-    // else a link listed on one side is completed on the other.
-    bool bothWays = false;
-};
-
-// The maps of a set that passed the check, ready for the store.
-struct CheckedMaps {
-    std::unordered_map<u32, Book*> books;
-    std::unordered_map<u32, Contact*> contacts;
-    std::unordered_set<u64> links;
-};
-
-// A link listed on one side only is completed on the other: a contact that
-// is deleted leaves only the books it lists, so a book listing it alone would
-// keep a dead id.
-void CompleteLinks(const std::vector<Book*>& books, const std::vector<Contact*>& contacts, CheckedMaps& maps)
-{
-    for (Contact* contact : contacts) {
-        for (u32 id : contact->m_books) {
-            const auto book = maps.books.find(id);
-            if (book != maps.books.end() && maps.links.insert(LinkKey(id, contact->m_duID)).second)
-                book->second->m_members.push_back(contact->m_duID);
-        }
-    }
-    for (const Book* book : books) {
-        for (u32 id : book->m_members) {
-            if (const auto contact = maps.contacts.find(id); contact != maps.contacts.end())
-                IdListAdd(contact->second->m_books, book->m_duID);
-        }
-    }
-}
-
-bool CheckRecords(const std::vector<Book*>& books, const std::vector<Contact*>& contacts,
-    const TreeShape& shape, CheckedMaps& maps)
-{
-    const auto isOutside = [&shape](u32 id) {
-        return std::find(shape.outside.begin(), shape.outside.end(), id) != shape.outside.end();
-    };
-    maps.books.reserve(books.size());
-    maps.contacts.reserve(contacts.size());
-    for (Book* book : books) {
-        if (book->m_duID == kNoId || isOutside(book->m_duID)
-            || !maps.books.emplace(book->m_duID, book).second)
-            return false;
-    }
-    for (Contact* contact : contacts) {
-        if (contact->m_duID == kNoId || isOutside(contact->m_duID) || maps.books.count(contact->m_duID)
-            || !maps.contacts.emplace(contact->m_duID, contact).second)
-            return false;
-    }
-
-    std::unordered_map<const Book*, const Book*> listedBy;
-    size_t contactLinks = 0;
-    for (Book* book : books) {
-        DropRepeats(book->m_members);
-        for (u32 id : book->m_members) {
-            maps.links.insert(LinkKey(book->m_duID, id));
-            if (const auto member = maps.books.find(id); member != maps.books.end()) {
-                if (member->second == shape.top || !listedBy.emplace(member->second, book).second)
-                    return false;
-            } else if (maps.contacts.count(id)) {
-                ++contactLinks;
-            } else {
-                return false;
-            }
-        }
-    }
-    size_t bookLinks = 0;
-    for (Contact* contact : contacts) {
-        DropRepeats(contact->m_books);
-        if (shape.bothWays && contact->m_books.empty())
-            return false;
-        for (u32 id : contact->m_books) {
-            if (maps.books.count(id)) {
-                if (shape.bothWays && !maps.links.count(LinkKey(id, contact->m_duID)))
-                    return false;
-                ++bookLinks;
-            } else if (!isOutside(id)) {
-                return false;
-            }
-        }
-    }
-    if (shape.bothWays && bookLinks != contactLinks)
-        return false;
-
-    for (const Book* book : books) {
-        if (book == shape.top)
-            continue;
-        const auto lister = listedBy.find(book);
-        if (isOutside(book->m_duParentID)) {
-            if (lister != listedBy.end())
-                return false;
-        } else if (lister == listedBy.end() || lister->second->m_duID != book->m_duParentID) {
-            return false;
-        }
-    }
-    // Each book has at most one lister, so the listers of a book form a
-    // chain; a chain that comes back to a book on it is a cycle.
-    enum { OnPath = 1, EndsWell = 2 };
-    std::unordered_map<const Book*, int> state;
-    std::vector<const Book*> path;
-    for (const Book* book : books) {
-        path.clear();
-        for (const Book* at = book; at;) {
-            const auto known = state.find(at);
-            if (known != state.end()) {
-                if (known->second == OnPath)
-                    return false;
-                break;
-            }
-            state.emplace(at, OnPath);
-            path.push_back(at);
-            const auto lister = listedBy.find(at);
-            at = lister == listedBy.end() ? nullptr : lister->second;
-        }
-        for (const Book* on : path)
-            state[on] = EndsWell;
-    }
-    if (!shape.bothWays)
-        CompleteLinks(books, contacts, maps);
-    return true;
 }
 
 // The last book with a flag, preferring one that passes a test.
@@ -359,12 +215,8 @@ public:
             }
         }
         m_dm.DropBook(imported);
-        ++droppedBooks;
         return 0;
     }
-
-    u32 droppedBooks = 0;
-    u32 droppedContacts = 0;
 
 private:
     using NameIndex = std::unordered_map<std::string, Contact*>;
@@ -441,7 +293,6 @@ private:
         imported->m_books.clear();
         m_absorbed.emplace(imported->m_duID, existing->m_duID);
         m_dm.DropContact(imported);
-        ++droppedContacts;
     }
 
     DataMan& m_dm;
@@ -511,7 +362,22 @@ u32 DataMan::Save(DataFileKind kind)
     if (!error)
         error = m_file.Flush(kind);
     m_dwLastError = error;
+    if (error && (kind == DFK_DATA || kind == DFK_NONDATA))
+        ReportFailedSave(kind, error);
     return error;
+}
+
+void DataMan::ReportFailedSave(DataFileKind kind, u32 error)
+{
+    std::string path;
+    CDataFile::GetFullPath(path, kind == DFK_DATA ? kDataFileName : kNonDataFileName);
+    const std::string text
+        = std::string(kind == DFK_DATA ? "The contacts and books"
+                                       : "The call log, speed dial, alphabets and time zones")
+        + " could not be saved to \"" + path + "\":\n" + ErrorText(error)
+        + "\nThe file on the disk is as it was before this save.";
+    AppendErrorLogNote(text + "\n");
+    MsgStopText(text);
 }
 
 u32 DataMan::WriteHeader(DataFileKind kind)
@@ -535,15 +401,18 @@ u32 DataMan::ReadHeader(DataFileKind kind)
     u32 error = m_file.Rewind(kind);
     if (!error)
         error = m_file.ReadString(kind, tag);
-    if (!error)
-        error = m_file.Read(kind, &head, sizeof head);
     if (error)
         return error;
-    m_dwFileVersion = head.version;
+    // A file of another kind is told by its tag, however short the rest; an
+    // old export file's body still follows its head.
     if (!EqualsIgnoringCase(tag, TagOf(kind))) {
+        m_file.Read(kind, &head, sizeof head);
         m_dwLastError = TagErrorOf(kind);
         return 1;
     }
+    if (const u32 readError = m_file.Read(kind, &head, sizeof head))
+        return readError;
+    m_dwFileVersion = head.version;
     if (head.version > kFormatVersion && head.compatibility != kReadableByOlder) {
         MsgStop(kMsgNewerFile);
         m_dwLastError = DME_NEWER_FILE;
@@ -604,19 +473,31 @@ u32 DataMan::ReadDataFile(DataFileKind kind)
         return error;
 
     // What the store will hold: a part the file leaves empty keeps what is there.
+    RepairLog log;
+    Owned<Contact> noContacts;
+    KeepOnePerId(
+        body.bookCount ? body.books : m_books, body.contactCount ? body.contacts : noContacts, {}, log);
     const std::vector<Book*> books = Pointers(body.bookCount ? body.books : m_books);
     const std::vector<Contact*> contacts = Pointers(body.contactCount ? body.contacts : m_contacts);
-    const auto unlisted = [&books](const Book* candidate) {
-        return std::none_of(books.begin(), books.end(),
-            [candidate](const Book* b) { return IdListContains(b->m_members, candidate->m_duID); });
-    };
-    Book* root = LastFlagged(books, DIF_ROOT_BOOK, unlisted);
+    std::unordered_set<u32> listed;
+    for (const Book* book : books)
+        listed.insert(book->m_members.begin(), book->m_members.end());
+    Book* root
+        = LastFlagged(books, DIF_ROOT_BOOK, [&listed](const Book* b) { return !listed.count(b->m_duID); });
     Book* deleted = LastFlagged(books, DIF_DELETED_ITEMS,
         [root](const Book* b) { return root && IdListContains(root->m_members, b->m_duID); });
-    CheckedMaps maps;
-    if (!root || !deleted || deleted == root
-        || !CheckRecords(books, contacts, TreeShape{root, {}, false}, maps))
+    if (!root || !deleted || deleted == root)
         return m_dwLastError = RC_BAD_RECORD;
+    if (deleted->m_duParentID != root->m_duID) {
+        log.Note("\"" + deleted->m_strName + "\" moved under the root");
+        deleted->m_duParentID = root->m_duID;
+    }
+    CheckedMaps maps;
+    if (!RepairTree(books, contacts, TreeShape{root, {}, false}, maps, log))
+        return m_dwLastError = RC_BAD_RECORD;
+    std::string path;
+    CDataFile::GetFullPath(path, kind == DFK_DATA ? kDataFileName : "");
+    log.Write("Mended while reading \"" + path + "\":");
 
     u32 next = m_duNextID;
     for (const Book* book : books)
@@ -759,9 +640,9 @@ u32 DataMan::ImportFile(const std::string& path, u32* booksAdded, u32* contactsA
     u32 result = ReadHeader(DFK_EXPORT);
     const u32 headError = m_dwLastError;
     if (result == 0)
-        result = ImportCurrent(mode, target, books, contacts);
+        result = ImportCurrent(path, mode, target, books, contacts);
     else if (result == 1 && headError == DME_EXPORT_TAG)
-        result = ImportOldFormat(books, contacts);
+        result = ImportOldFormat(path, books, contacts);
     m_file.CloseExtra();
     if (result == 0) {
         if (booksAdded)
@@ -772,7 +653,8 @@ u32 DataMan::ImportFile(const std::string& path, u32* booksAdded, u32* contactsA
     return result;
 }
 
-u32 DataMan::ImportCurrent(u32 mode, Book* target, u32& booksAdded, u32& contactsAdded)
+u32 DataMan::ImportCurrent(
+    const std::string& path, u32 mode, Book* target, u32& booksAdded, u32& contactsAdded)
 {
     Book* into = target ? target : GetCurrentBook();
     if (!into)
@@ -783,12 +665,22 @@ u32 DataMan::ImportCurrent(u32 mode, Book* target, u32& booksAdded, u32& contact
     if (body.books.empty())
         return m_dwLastError = body.contacts.empty() ? 0 : RC_BAD_RECORD;
 
-    Book* top = body.books.front().get();
+    // The exported book comes first; when a later record repeats its id,
+    // that one stands for it.
+    const u32 topId = body.books.front()->m_duID;
+    RepairLog log;
+    KeepOnePerId(body.books, body.contacts, {}, log);
+    if (body.books.empty())
+        return m_dwLastError = RC_BAD_RECORD;
+    const auto topAt = std::find_if(
+        body.books.begin(), body.books.end(), [topId](const auto& book) { return book->m_duID == topId; });
+    Book* top = (topAt == body.books.end() ? body.books.front() : *topAt).get();
     const bool holdsRoot = top->m_dwFlags & DIF_ROOT_BOOK;
     MakePlain(body.books);
     CheckedMaps maps;
-    if (!CheckRecords(Pointers(body.books), Pointers(body.contacts), TreeShape{top, {}, true}, maps))
+    if (!RepairTree(Pointers(body.books), Pointers(body.contacts), TreeShape{top, {}, true}, maps, log))
         return m_dwLastError = RC_BAD_RECORD;
+    log.Write("Mended while importing \"" + path + "\":");
     IdPlan plan;
     if (!plan.Make(m_duNextID, body))
         return m_dwLastError = DME_NO_ID_LEFT;
@@ -808,8 +700,6 @@ u32 DataMan::ImportCurrent(u32 mode, Book* target, u32& booksAdded, u32& contact
     m_duNextID = plan.NextFree();
 
     Batch batch(*this);
-    const u32 bookCount = u32(body.books.size());
-    const u32 contactCount = u32(body.contacts.size());
     for (auto& book : body.books)
         InsertBook(std::move(book));
     for (auto& contact : body.contacts)
@@ -829,7 +719,6 @@ u32 DataMan::ImportCurrent(u32 mode, Book* target, u32& booksAdded, u32& contact
             }
         }
         DropBook(top);
-        ++merge.droppedBooks;
     } else if (holdsRoot && into == m_pRoot) {
         result = merge.Into(top, into);
     } else if (Book* same = mode == IMPORT_MERGE ? FindChildBook(into, top->m_strName) : nullptr) {
@@ -837,13 +726,15 @@ u32 DataMan::ImportCurrent(u32 mode, Book* target, u32& booksAdded, u32& contact
     } else {
         Attach(*top, *into);
     }
-    booksAdded = bookCount - merge.droppedBooks;
-    contactsAdded = contactCount - merge.droppedContacts;
+    // The counts read, merged records included: the user is told what the
+    // file held.
+    booksAdded = body.bookCount;
+    contactsAdded = body.contactCount;
     m_dwLastError = result;
     return result;
 }
 
-u32 DataMan::ImportOldFormat(u32& booksAdded, u32& contactsAdded)
+u32 DataMan::ImportOldFormat(const std::string& path, u32& booksAdded, u32& contactsAdded)
 {
     if (!m_pRoot || !m_pDeletedItems)
         return m_dwLastError = DME_NOT_FOUND;
@@ -860,10 +751,14 @@ u32 DataMan::ImportOldFormat(u32& booksAdded, u32& contactsAdded)
     const auto isBuiltIn = [&builtIn](u32 id) { return id == builtIn[0] || id == builtIn[1]; };
     std::erase_if(body.books, [&isBuiltIn](const auto& book) { return isBuiltIn(book->m_duID); });
     MakePlain(body.books);
+    RepairLog log;
+    const std::vector<u32> outside{builtIn[0], builtIn[1]};
+    KeepOnePerId(body.books, body.contacts, outside, log);
     CheckedMaps maps;
-    if (!CheckRecords(Pointers(body.books), Pointers(body.contacts),
-            TreeShape{nullptr, {builtIn[0], builtIn[1]}, false}, maps))
+    if (!RepairTree(
+            Pointers(body.books), Pointers(body.contacts), TreeShape{nullptr, outside, false}, maps, log))
         return m_dwLastError = RC_BAD_RECORD;
+    log.Write("Mended while importing \"" + path + "\":");
 
     const auto renumber = [&](u32 id) { return isBuiltIn(id) ? id : plan(id); };
     {

@@ -13,6 +13,32 @@ namespace {
 
 const std::string kRule(49, '-');
 
+// The locale's long time form (hours, minutes and seconds) without its time
+// zone: the report's time must tell faults of the same minute apart.
+QString TimeText(const QLocale& locale, const QTime& time)
+{
+    const QString format = locale.timeFormat(QLocale::LongFormat);
+    QString kept;
+    bool quoted = false;
+    for (const QChar c : format) {
+        if (c == QLatin1Char('\''))
+            quoted = !quoted;
+        if (quoted || c != QLatin1Char('t'))
+            kept += c;
+    }
+    return locale.toString(time, kept.simplified());
+}
+
+std::string NowLine()
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    const QLocale locale;
+    return (locale.toString(now.date(), QLocale::LongFormat) + QLatin1Char(' ')
+               + TimeText(locale, now.time()))
+               .toStdString()
+        + "\r\n";
+}
+
 }  // namespace
 
 bool GetWindowsVersionText(std::string& text)
@@ -27,12 +53,7 @@ bool GetWindowsVersionText(std::string& text)
 
 std::string BuildErrorReport(const CSeException& e, const ErrorReportState& state)
 {
-    const QDateTime now = QDateTime::currentDateTime();
-    const QLocale locale;
-    std::string report = (locale.toString(now.date(), QLocale::LongFormat) + QLatin1Char(' ')
-                             + locale.toString(now.time(), QLocale::ShortFormat))
-                             .toStdString()
-        + "\r\n";
+    std::string report = NowLine();
     std::string block;
     if (FormatModuleVersion(block))
         report += block;
@@ -62,6 +83,19 @@ std::string BuildErrorReport(const CSeException& e, const ErrorReportState& stat
     report += block + "\r\n";
     report += std::string(49, '=') + "\r\n\r\n\r\n";
     return report;
+}
+
+bool AppendErrorLogNote(const std::string& text)
+{
+    // The log's lines end in CR LF like the rest of it.
+    std::string lines;
+    lines.reserve(text.size() + 16);
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r'))
+            lines += '\r';
+        lines += text[i];
+    }
+    return AppendErrorLog(NowLine() + lines + kRule + "\r\n\r\n");
 }
 
 bool AppendErrorLog(const std::string& report)

@@ -24,5 +24,9 @@ std::string BuildErrorReport(const CSeException& e, const ErrorReportState& stat
 // limit. A log that cannot be written is skipped: reporting must never stop
 // the handling of the fault being reported. Returns whether it was written.
 bool AppendErrorLog(const std::string& report);
+// Appends a note (lines ending in LF or CR LF) under the current date and time,
+// closed by a rule: what the program mended or could not do, for a later
+// look at what happened to the user's data.
+bool AppendErrorLogNote(const std::string& text);
 // The system's name and version, ending in CR LF; false when unknown.
 bool GetWindowsVersionText(std::string& text);

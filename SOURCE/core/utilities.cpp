@@ -6,6 +6,7 @@
 #include "res/strings.h"
 
 #include <QLocale>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -150,8 +151,10 @@ std::string IncrementTrailingNumber(const std::string& name)
         --digits;
     if (digits == name.size())
         return name + '1';
-    // Add one in decimal on the text itself, so any run of digits works.
+    // Add one in decimal on the text itself, so any run of digits works; the
+    // value counts, not the way it was written ("Book007" gives "Book8").
     std::string number = name.substr(digits);
+    number.erase(0, std::min(number.find_first_not_of('0'), number.size() - 1));
     size_t i = number.size();
     while (i > 0) {
         --i;

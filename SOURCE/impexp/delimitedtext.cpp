@@ -222,6 +222,7 @@ int FileCauseFromError(u32 error)
     case ERROR_TOO_MANY_OPEN_FILES:
         return kFileTooManyOpen;
     case ERROR_ACCESS_DENIED:
+    case ERROR_DIRECTORY:
     case ERROR_WRITE_PROTECT:
         return kFileAccessDenied;
     case ERROR_INVALID_HANDLE:

@@ -16,8 +16,11 @@ u32 ErrorFromErrno(int err)
         return ERROR_TOO_MANY_OPEN_FILES;
     case EACCES:
     case EPERM:
-    case EISDIR:
         return ERROR_ACCESS_DENIED;
+    case EISDIR:
+        return ERROR_DIRECTORY;
+    case ELOOP:
+        return ERROR_CANT_RESOLVE_FILENAME;
     case EBADF:
         return ERROR_INVALID_HANDLE;
     case ENOMEM:
@@ -33,6 +36,7 @@ u32 ErrorFromErrno(int err)
         return ERROR_INVALID_PARAMETER;
     case ENOSPC:
     case EDQUOT:
+    case EFBIG:
         return ERROR_DISK_FULL;
     case ENAMETOOLONG:
         return ERROR_FILENAME_EXCED_RANGE;
@@ -94,6 +98,12 @@ std::string SystemErrorText(u32 code)
         return "Cannot create a file when that file already exists.";
     case ERROR_FILENAME_EXCED_RANGE:
         return "The filename or extension is too long.";
+    case ERROR_DIRECTORY:
+        return "The name is that of a folder, not of a file.";
+    case ERROR_CANT_ACCESS_FILE:
+        return "The name is a symbolic link to a file that does not exist.";
+    case ERROR_CANT_RESOLVE_FILENAME:
+        return "The name cannot be followed: its symbolic links lead round in a loop.";
     default:
         return {};
     }

@@ -24,6 +24,11 @@ constexpr u32 ERROR_DISK_FULL = 112;
 constexpr u32 ERROR_INVALID_NAME = 123;
 constexpr u32 ERROR_ALREADY_EXISTS = 183;
 constexpr u32 ERROR_FILENAME_EXCED_RANGE = 206;
+constexpr u32 ERROR_DIRECTORY = 267;
+// A symbolic link whose target does not exist.
+constexpr u32 ERROR_CANT_ACCESS_FILE = 1920;
+// Symbolic links that lead round in a loop.
+constexpr u32 ERROR_CANT_RESOLVE_FILENAME = 1921;
 
 // The code of the last failed C library call (errno).
 u32 ErrorFromErrno(int err);

@@ -3,19 +3,75 @@
 #include "core/utilities.h"
 #include "platform/profile.h"
 
+#include <QEventLoop>
+#include <QMetaObject>
+#include <QTimer>
+#include <cstdio>
+
 namespace {
 
+constexpr const char* kAppName = "Tolva";
+constexpr const char* kDeviceClass = "comm/datamodem";
 constexpr const char* kNumDevsEntry = "NumDevs";
 // "NumDevs" when nothing was ever stored: the provider's own configurations stay.
 constexpr int kNothingStored = -1234;
 constexpr u32 IDS_DEVICE_COUNT_CHANGED = 59574;
+constexpr u32 IDS_OUT_OF_MEMORY = 59439;
+// Every line-device state except the changed dialing location, and every
+// address state.
+constexpr u32 kLineStateMessages = 0x00BFFFFF;
+constexpr u32 kAddressStateMessages = 0x000001FF;
 
 std::string DeviceEntry(std::size_t index)
 {
     return "Device_" + std::to_string(index);
 }
 
+std::string Hex(u32 value)
+{
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%x", value);
+    return buffer;
+}
+
+struct DisconnectText {
+    u32 mode;
+    const char* text;
+};
+
+constexpr DisconnectText kDisconnectTexts[] = {
+    {LINEDISCONNECTMODE_NORMAL, "Remote Party disconnected."},
+    {LINEDISCONNECTMODE_UNKNOWN, "Disconnected: Unknown reason."},
+    {LINEDISCONNECTMODE_REJECT, "Remote Party rejected call."},
+    {LINEDISCONNECTMODE_PICKUP, "Local phone picked up."},
+    {LINEDISCONNECTMODE_BUSY, "Disconnected: Busy."},
+    {LINEDISCONNECTMODE_NOANSWER, "Disconnected: No Answer."},
+    {LINEDISCONNECTMODE_BADADDRESS, "Disconnected: Bad Address."},
+    {LINEDISCONNECTMODE_UNREACHABLE, "Disconnected: Unreachable."},
+    {LINEDISCONNECTMODE_CONGESTION, "Disconnected: Congestion."},
+    {LINEDISCONNECTMODE_INCOMPATIBLE, "Disconnected: Incompatible."},
+    {LINEDISCONNECTMODE_UNAVAIL, "Disconnected: Unavail."},
+    {LINEDISCONNECTMODE_NODIALTONE, "Disconnected: No Dial Tone."},
+};
+
+// Lets the event loop run for a while, as a wait that lets messages through.
+void PumpFor(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
 }  // namespace
+
+// One wait for the answer to a request. Waits nest (a hang-up during a
+// dial waits for the drop), so each keeps its own request and result.
+struct TapiLine::Wait {
+    i32 request = 0;
+    i32 result = LINEERR_OPERATIONFAILED;
+    bool arrived = false;
+    QEventLoop* loop = nullptr;
+};
 
 void TapiDeviceConfig::SetBlob(const void* data, std::size_t size)
 {
@@ -23,29 +79,484 @@ void TapiDeviceConfig::SetBlob(const void* data, std::size_t size)
     blob.assign(bytes, bytes + size);
 }
 
+TapiLine::TapiLine(std::unique_ptr<LineProvider> provider, SeReporter reportError)
+    : m_provider(provider ? std::move(provider) : MakeConfiguredLineProvider())
+    , m_reportError(std::move(reportError))
+{
+}
+
 TapiLine::~TapiLine()
 {
+    m_receiver = nullptr;
+    m_deliver = nullptr;
     Shutdown();
+}
+
+void TapiLine::SetWaitTimesForTesting(int replyTimeoutMs, int reinitWaitMs)
+{
+    m_replyTimeoutMs = replyTimeoutMs;
+    m_reinitWaitMs = reinitWaitMs;
+}
+
+int TapiLine::CheckError(i32 code)
+{
+    switch (code) {
+    case 0:
+        return 1;
+    case LINEERR_NODRIVER:
+        MsgStopText("There is a problem with your Telephony device driver.\n");
+        break;
+    case LINEERR_NOMEM:
+        MsgStop(IDS_OUT_OF_MEMORY);
+        break;
+    case LINEERR_RESOURCEUNAVAIL:
+        MsgStopText("A Telephony resource is unavailable at this time.\n");
+        break;
+    case LINEERR_NOMULTIPLEINSTANCE:
+        MsgStopText("Remove one of your copies of your Telephony driver.\n");
+        break;
+    case LINEERR_REINIT:
+        Shutdown();
+        break;
+    default:
+        break;
+    }
+    return 0;
 }
 
 int TapiLine::Initialize()
 {
-    if (m_initialized)
+    if (m_hLineApp)
         return 1;
-    // No provider is configured, so the line application comes up with no
-    // devices to dial through.
-    m_apiVersion = kTapiVersion21;
-    m_oldTapi = false;
-    m_numDevs = 0;
+    if (m_bInitializing)
+        return 0;
+    m_bInitializing = true;
+    bool reinitWaited = false;
+    for (;;) {
+        m_apiVersion = kTapiVersion21;
+        m_oldTapi = false;
+        i32 result = m_provider->InitializeEx(this, kAppName, m_hLineApp, m_numDevs, m_apiVersion);
+        if (result == LINEERR_OPERATIONUNAVAIL || result == LINEERR_INCOMPATIBLEAPIVERSION) {
+            m_apiVersion = kTapiVersion14;
+            m_oldTapi = true;
+            result = m_provider->Initialize(this, kAppName, m_hLineApp, m_numDevs);
+        }
+        if (result == LINEERR_REINIT) {
+            if (!reinitWaited) {
+                // Other programs are still letting go of telephony: give them time.
+                reinitWaited = true;
+                PumpFor(m_reinitWaitMs);
+                continue;
+            }
+            MsgStopText("A change to the system configuration requires that all Telephony applications "
+                        "relinquish their use of Telephony before any can progress.  Some have not yet "
+                        "done so.");
+            m_hLineApp = 0;
+            m_bInitializing = false;
+            return 0;
+        }
+        if (result != 0) {
+            CheckError(result);
+            m_hLineApp = 0;
+            m_bInitializing = false;
+            return 0;
+        }
+        break;
+    }
+
     m_configs.clear();
-    m_initialized = true;
+    if (m_numDevs == 0) {
+        m_bInitializing = false;
+        return 1;
+    }
+    for (u32 device = 0; device < m_numDevs; ++device) {
+        if (const u32 version = NegotiateVersion(device)) {
+            if (m_configs.size() <= device)
+                m_configs.resize(device + 1);
+            m_configs[device] = {i32(device), version, {}};
+        }
+    }
+    m_bInitializing = false;
+    try {
+        ReadDeviceConfigs();
+    } catch (CSeException* e) {
+        if (m_reportError)
+            m_reportError(*e);
+        e->Delete();
+    }
+    return 1;
+}
+
+void TapiLine::ReadDeviceConfigs()
+{
+    for (TapiDeviceConfig& config : m_configs) {
+        if (config.deviceId == kNoTapiDevice)
+            continue;
+        std::vector<u8> bytes;
+        if (m_provider->GetDevConfig(u32(config.deviceId), kDeviceClass, bytes) == 0)
+            config.blob = std::move(bytes);
+    }
+}
+
+u32 TapiLine::NegotiateVersion(u32 device)
+{
+    u32 version = 0;
+    const i32 result
+        = m_provider->NegotiateAPIVersion(m_hLineApp, device, kTapiVersion13, kTapiVersion21, version);
+    return result == 0 ? version : 0;
+}
+
+int TapiLine::FailDial(const char* message)
+{
+    HangUp();
+    if (message)
+        MsgStopText(message);
+    return 0;
+}
+
+int TapiLine::Dial(const std::string& number, i32 device)
+{
+    // A negative index names no device; the provider's numbers start at 0.
+    if (number.empty() || device < 0 || device >= GetConfigCount())
+        return 0;
+    m_number = number;
+    m_device = device;
+    if (m_bInCall) {
+        MsgStopText("A call is already being handled.");
+        return 0;
+    }
+    if (!m_hLineApp && !Initialize())
+        return 0;
+    if (m_numDevs == 0) {
+        // No modem control panel exists here to add a driver with, so the
+        // offer ends in the message that says it cannot be started.
+        if (MsgQuestionText("There are no devices configured for Telephony use.\nWould you like to run the "
+                            "Modem Control Panel to add a modem driver?",
+                nullptr, MB_OKCANCEL)
+            == IDOK)
+            MsgStopText("Unable to launch the Modem Control Panel");
+        return 0;
+    }
+    // The records may have been rebuilt by the initialisation above.
+    if (device >= GetConfigCount())
+        return 0;
+
+    m_bInCall = true;
+    const TapiDeviceConfig& config = m_configs[std::size_t(device)];
+    const u32 version = config.apiVersion;
+    if (version == 0 || config.deviceId < 0)
+        return FailDial("Unable to Use Line");
+    const u32 deviceId = u32(config.deviceId);
+
+    LineDevCaps caps;
+    if (m_provider->GetDevCaps(m_hLineApp, deviceId, version, caps) != 0)
+        return FailDial(nullptr);
+    if (!(caps.mediaModes & (LINEMEDIAMODE_INTERACTIVEVOICE | LINEMEDIAMODE_DATAMODEM)))
+        return FailDial("The selected line doesn't support \n LINEMEDIAMODE_DATAMODEM and "
+                        "LINEMEDIAMODE_INTERACTIVEVOICE \n capabilities");
+
+    const i32 opened = m_provider->Open(m_hLineApp, deviceId, m_hLine, version, LINECALLPRIVILEGE_MONITOR);
+    if (opened == LINEERR_ALLOCATED || opened == LINEERR_RESOURCEUNAVAIL)
+        return FailDial("Line is already in use.");
+    if (opened != 0) {
+        m_hLine = 0;
+        CheckError(opened);
+        return FailDial("Unable to Use Line.");
+    }
+    CheckError(m_provider->SetStatusMessages(m_hLine, kLineStateMessages, kAddressStateMessages));
+
+    u32 features = 0;
+    if (m_provider->GetAddressStatus(m_hLine, 0, features) != 0 || !(features & LINEADDRFEATURE_MAKECALL))
+        return FailDial("Unable to Use Line");
+
+    std::string dialable;
+    const i32 translated = m_provider->TranslateAddress(m_hLineApp, deviceId, version, number, dialable);
+    if (translated != 0) {
+        CheckError(translated);
+        return FailDial(nullptr);
+    }
+
+    LineCallParams params;
+    params.origAddress = dialable;
+    HCALL call = 0;
+    const i32 request = m_provider->MakeCall(m_hLine, call, dialable, params);
+    if (request > 0)
+        m_hCall = call;
+    const i32 result = WaitForReply(request);
+    if (result == 0)
+        return 1;
+    CheckError(result);
+    MsgStopText("Dial failed.");
+    HangUp();
+    return 0;
+}
+
+i32 TapiLine::WaitForReply(i32 request)
+{
+    if (request <= 0)
+        return request;
+    Wait wait;
+    wait.request = request;
+    const u64 hangUps = m_hangUps;
+    const bool hadCall = m_hCall != 0;
+    m_waits.push_back(&wait);
+    QEventLoop loop;
+    wait.loop = &loop;
+    // An answer that never comes ends the wait as a failure.
+    QTimer timeout;
+    timeout.setSingleShot(true);
+    QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
+    timeout.start(m_replyTimeoutMs);
+    while (!wait.arrived && timeout.isActive()) {
+        // The call was hung up meanwhile: this answer no longer matters.
+        if (hadCall && m_hangUps != hangUps) {
+            wait.result = 1;
+            break;
+        }
+        loop.exec();
+    }
+    std::erase(m_waits, &wait);
+    return wait.result;
+}
+
+void TapiLine::WakeWaits()
+{
+    for (Wait* wait : m_waits)
+        wait->loop->quit();
+}
+
+int TapiLine::HangUp()
+{
+    if (!m_bInCall || m_bHangingUp)
+        return 1;
+    m_bHangingUp = true;
+    if (m_hCall) {
+        u32 state = 0;
+        if (m_provider->GetCallState(m_hCall, state) != 0 || state != LINECALLSTATE_IDLE)
+            WaitForReply(m_provider->Drop(m_hCall));
+        CheckError(m_provider->DeallocateCall(m_hCall));
+    }
+    if (m_hLine)
+        CheckError(m_provider->Close(m_hLine));
+    m_hCall = 0;
+    m_hLine = 0;
+    m_bInCall = false;
+    m_bHangingUp = false;
+    m_statusText = "Call stopped.";
+    ++m_hangUps;
+    WakeWaits();
     return 1;
 }
 
 int TapiLine::Shutdown()
 {
-    m_initialized = false;
+    if (!m_hLineApp || m_bShuttingDown)
+        return 1;
+    m_bShuttingDown = true;
+    HangUp();
+    CheckError(m_provider->Shutdown(m_hLineApp));
+    m_bInCall = false;
+    m_hCall = 0;
+    m_hLine = 0;
+    m_hLineApp = 0;
+    m_bShuttingDown = false;
     return 1;
+}
+
+int TapiLine::ConfigDialog(QObject*, i32 device)
+{
+    const TapiDeviceConfig* config = GetConfig(device);
+    if (!config || config->deviceId == kNoTapiDevice)
+        return -1;
+    const u32 deviceId = u32(config->deviceId);
+    ApplyDeviceConfig(device);
+    std::vector<u8> current;
+    if (!CheckError(m_provider->GetDevConfig(deviceId, kDeviceClass, current)))
+        return -1;
+    std::vector<u8> edited;
+    if (!CheckError(m_provider->ConfigDialogEdit(deviceId, kDeviceClass, current, edited)))
+        return -1;
+    m_configs[std::size_t(device)].blob = std::move(edited);
+    return 1;
+}
+
+void TapiLine::TranslateDialog(const std::string& address)
+{
+    CheckError(m_provider->TranslateDialog(m_hLineApp, u32(std::max(m_device, 0)), kTapiVersion21, address));
+}
+
+std::string TapiLine::GetDeviceName(i32 device, bool& available)
+{
+    available = false;
+    const std::string unavailable = "Device unavail. - TAPI v.";
+    if (device < 0 || u32(device) >= m_numDevs)
+        return unavailable;
+    const TapiDeviceConfig* config = GetConfig(device);
+    if (!config || config->apiVersion == 0 || config->deviceId < 0)
+        return unavailable;
+    LineDevCaps caps;
+    if (m_provider->GetDevCaps(m_hLineApp, u32(config->deviceId), config->apiVersion, caps) != 0)
+        return unavailable + Hex(config->apiVersion);
+    if (config->blob.empty())
+        return caps.lineName + " - Device unavail. TAPI v." + Hex(config->apiVersion);
+    available = true;
+    return caps.lineName;
+}
+
+void TapiLine::ApplyDeviceConfig(i32 device)
+{
+    const TapiDeviceConfig* config = GetConfig(device);
+    if (!config || config->deviceId == kNoTapiDevice)
+        return;
+    CheckError(m_provider->SetDevConfig(u32(config->deviceId), config->blob, kDeviceClass));
+}
+
+void TapiLine::SetStatusReceiver(QObject* receiver, std::function<void(const LineStatus&)> deliver)
+{
+    m_receiver = receiver;
+    m_deliver = receiver ? std::move(deliver) : nullptr;
+}
+
+void TapiLine::SetStatus(const std::string& text, u32 status)
+{
+    m_statusText = text;
+    m_status = status;
+    m_redialable = true;
+}
+
+void TapiLine::PostStatus()
+{
+    if (m_receiver && m_deliver && m_status != TCS_NONE) {
+        // Queued like a posted message; the report is a copy, so later
+        // changes of the line's own text cannot reach it.
+        QMetaObject::invokeMethod(
+            m_receiver.data(),
+            [deliver = m_deliver, report = LineStatus{m_status, m_statusText, m_redialable}] {
+                deliver(report);
+            },
+            Qt::QueuedConnection);
+    }
+    m_status = TCS_NONE;
+}
+
+void TapiLine::LineCallback(u32 device, u32 message, u64 param1, u64 param2, u64 param3)
+{
+    if (message < LINE_CALLSTATE || message > LINE_CREATE)
+        return;
+    switch (message) {
+    case LINE_CALLSTATE:
+        OnCallState(device, u32(param1), u32(param2));
+        break;
+    case LINE_CLOSE:
+        m_hCall = 0;
+        m_hLine = 0;
+        HangUp();
+        break;
+    case LINE_LINEDEVSTATE:
+        OnLineDevState(u32(param1), param2, param3);
+        break;
+    case LINE_REPLY:
+        if (param2 != 0) {
+            SetStatus("Call aborted.", TCS_ABORTED);
+            PostStatus();
+        }
+        for (Wait* wait : m_waits) {
+            if (u64(u32(wait->request)) == param1) {
+                wait->result = i32(u32(param2));
+                wait->arrived = true;
+            }
+        }
+        break;
+    case LINE_CREATE:
+        if (m_numDevs <= param1)
+            m_numDevs = u32(param1) + 1;
+        break;
+    default:
+        break;
+    }
+    WakeWaits();
+}
+
+void TapiLine::OnLineDevState(u32 state, u64 param2, u64 param3)
+{
+    switch (state) {
+    case LINEDEVSTATE_MAINTENANCE:
+        MsgStopText("Line selected is now out for maintenance.");
+        HangUp();
+        break;
+    case LINEDEVSTATE_DISCONNECTED:
+        MsgStopText("Line selected is now disconnected.");
+        HangUp();
+        break;
+    case LINEDEVSTATE_OUTOFSERVICE:
+        MsgStopText("Line selected is now Out of Service.");
+        HangUp();
+        break;
+    case LINEDEVSTATE_REINIT:
+        if (param2 == 0)
+            Shutdown();
+        else if (param2 == LINE_LINEDEVSTATE && param3 != LINEDEVSTATE_REINIT)
+            OnLineDevState(u32(param3), 0, 0);
+        else if (param2 == LINE_CREATE && m_numDevs <= param3)
+            m_numDevs = u32(param3) + 1;
+        break;
+    default:
+        break;
+    }
+}
+
+void TapiLine::OnCallState(u32 call, u32 state, u32 mode)
+{
+    if (call != m_hCall || !m_hCall)
+        return;
+    const std::string dialing = "Dialing " + m_number + "...";
+    bool hangUp = false;
+    switch (state) {
+    case LINECALLSTATE_IDLE:
+        SetStatus("Line idle. Shutting down...", TCS_IDLE);
+        hangUp = true;
+        break;
+    case LINECALLSTATE_DIALTONE:
+        SetStatus("Dial Tone...", TCS_DIALING);
+        PostStatus();
+        SetStatus(dialing, TCS_DIALING);
+        break;
+    case LINECALLSTATE_DIALING:
+    case LINECALLSTATE_PROCEEDING:
+        SetStatus(dialing, TCS_DIALING);
+        break;
+    case LINECALLSTATE_RINGBACK:
+        SetStatus("Ring back", TCS_RINGBACK);
+        break;
+    case LINECALLSTATE_BUSY:
+        SetStatus("Line busy. Shutting down...", TCS_BUSY);
+        hangUp = true;
+        break;
+    case LINECALLSTATE_SPECIALINFO:
+        SetStatus("Couldn't dial number...", TCS_BUSY);
+        // The exchange says the number cannot be reached as dialed.
+        m_redialable = false;
+        hangUp = true;
+        break;
+    case LINECALLSTATE_CONNECTED:
+        SetStatus("Connected to " + m_number, TCS_CONNECTED);
+        break;
+    case LINECALLSTATE_DISCONNECTED: {
+        for (const DisconnectText& entry : kDisconnectTexts) {
+            if (entry.mode == mode)
+                m_statusText = entry.text;
+        }
+        m_status = mode == LINEDISCONNECTMODE_BUSY ? TCS_BUSY : TCS_DISCONNECTED;
+        m_redialable = true;
+        hangUp = true;
+        break;
+    }
+    default:
+        return;
+    }
+    PostStatus();
+    if (hangUp)
+        HangUp();
 }
 
 const TapiDeviceConfig* TapiLine::GetConfig(i32 device) const

@@ -1,8 +1,11 @@
 #include "telephony/tapiman.h"
 
+#include "core/dataman.h"
 #include "core/seexception.h"
 #include "core/utilities.h"
 #include "platform/profile.h"
+#include "telephony/calllog.h"
+#include "telephony/callprogress.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -11,6 +14,7 @@ namespace {
 
 constexpr const char* kCurDeviceEntry = "CurDevice";
 constexpr const char* kManualPhonesEntry = "ManualPhones";
+constexpr u32 IDS_NO_DEVICES = 59534;
 
 }  // namespace
 
@@ -27,7 +31,7 @@ TapiMan::~TapiMan()
 u32 TapiMan::Init()
 {
     try {
-        m_line = std::make_unique<TapiLine>();
+        m_line = std::make_unique<TapiLine>(nullptr, m_reportError);
         if (m_line->Initialize())
             m_flags |= TAPIMAN_INITIALIZED;
         else
@@ -75,6 +79,46 @@ void TapiMan::SaveSettings()
     Profile::WriteInt(kTapiSection, kCurDeviceEntry, m_curDevice);
 }
 
+u32 TapiMan::Dial(u32 contactId, u32 dialKind, const std::string& number, const std::string& name)
+{
+    if (m_curDevice == kNoTapiDevice || !m_line) {
+        MsgStop(IDS_NO_DEVICES);
+        return 0;
+    }
+    // One call at a time: a request while a call runs changes nothing.
+    if (m_flags & TAPIMAN_IN_CALL)
+        return 0;
+    m_flags |= TAPIMAN_IN_CALL;
+    int result = IDCANCEL;
+    {
+        CallProgress progress(*m_line, {contactId, dialKind, number, name, m_curDevice},
+            m_options.redialInterval, m_options.autoRedial, m_options.logCalls);
+        if (m_pCallUi)
+            result = m_pCallUi->RunCallStatus(progress);
+        if (result == IDOK && progress.LogThisCall() && m_pDataMan) {
+            auto entry = std::make_unique<CallLogEntry>();
+            entry->m_duContactID = contactId;
+            entry->m_dwKind = dialKind;
+            entry->m_strName = progress.LogName();
+            entry->m_strNumber = number;
+            entry->m_dtStart = progress.StartTime();
+            entry->m_dtDuration = {progress.Elapsed(), DateStatus::Valid};
+            entry->m_dwWord = u32(progress.Attempt());
+            AddCallLogEntry(*m_pDataMan, std::move(entry));
+        }
+    }
+    if (result != IDOK && m_line)
+        m_line->HangUp();
+    m_flags &= ~TAPIMAN_IN_CALL;
+    return 1;
+}
+
+void TapiMan::TranslateDialog(const std::string& address)
+{
+    if (m_line)
+        m_line->TranslateDialog(address);
+}
+
 void TapiMan::Dump(std::string& text) const
 {
     if (!m_line) {
@@ -97,6 +141,9 @@ std::vector<std::string> TapiMan::LoadManualPhones()
     std::size_t start = 0;
     for (std::size_t end; (end = stored.find('\n', start)) != std::string::npos; start = end + 1)
         numbers.push_back(stored.substr(start, end - start));
+    // The history never holds more; a longer stored list keeps its newest.
+    if (numbers.size() > kManualPhonesLimit)
+        numbers.erase(numbers.begin(), numbers.end() - std::ptrdiff_t(kManualPhonesLimit));
     return numbers;
 }
 

@@ -13,6 +13,8 @@
 #include <vector>
 
 class CSeException;
+class CallStatusUi;
+class DataMan;
 
 // TapiMan's flag bits.
 constexpr u32 TAPIMAN_INITIALIZED = 0x1;
@@ -42,6 +44,16 @@ public:
     u32 LoadSettings();
     void SaveSettings();
 
+    // Dials through the call status dialog: 1 when it ran, 0 when there is
+    // no device. A call the user confirms with logging on goes into the
+    // call log.
+    u32 Dial(u32 contactId, u32 dialKind, const std::string& number, const std::string& name);
+    void TranslateDialog(const std::string& address);
+
+    // Where logged calls go, and what shows a call; set at start-up.
+    void SetDataMan(DataMan* dataMan) { m_pDataMan = dataMan; }
+    void SetCallStatusUi(CallStatusUi* ui) { m_pCallUi = ui; }
+
     // The state block of the error report.
     void Dump(std::string& text) const;
 
@@ -52,7 +64,8 @@ public:
     TapiLine* GetLine() const { return m_line.get(); }
     TapiDialOptions& Options() { return m_options; }
 
-    // The Manual Dial history, oldest first.
+    // The Manual Dial history, oldest first, at most kManualPhonesLimit.
+    static constexpr std::size_t kManualPhonesLimit = 51;
     static std::vector<std::string> LoadManualPhones();
     // Repeated numbers are kept once, at their first place.
     static void SaveManualPhones(const std::vector<std::string>& numbers);
@@ -66,4 +79,6 @@ private:
     // stopped early leaves the stored ones alone.
     bool m_loaded = false;
     TapiDialOptions m_options;
+    DataMan* m_pDataMan = nullptr;
+    CallStatusUi* m_pCallUi = nullptr;
 };

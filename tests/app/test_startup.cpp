@@ -10,7 +10,12 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QShortcutEvent>
 #include <csignal>
+#include <cstdlib>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -41,6 +46,12 @@ protected:
             run.process->waitForReadyRead(200);
         run.firstLine = run.process->readLine().trimmed();
         return run;
+    }
+
+    static QByteArray FileBytes(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
 
     static int Stop(Run& run)
@@ -94,11 +105,16 @@ TEST_F(StartupTest, SecondInstanceLeavesTheFilesAlone)
     const QByteArray data = Contents("tolva.rdf");
     const QByteArray side = Contents("tolva.ndf");
 
+    Profile::Reopen();
+    const QByteArray settings = FileBytes(Profile::FilePath());
+
     const auto [code, errors] = RunToEnd();
     EXPECT_NE(code, 0);
     EXPECT_TRUE(errors.contains("Tolva is already running")) << errors.toStdString();
     EXPECT_EQ(Contents("tolva.rdf"), data);
     EXPECT_EQ(Contents("tolva.ndf"), side);
+    // Not even the run counter is written under the running instance.
+    EXPECT_EQ(FileBytes(Profile::FilePath()), settings);
     EXPECT_EQ(Stop(first), 0);
 }
 
@@ -160,6 +176,8 @@ TEST_F(StartupTest, UnreadableDataFileIsReportedAndLeftAsItWas)
 
 namespace {
 
+int* volatile g_nowhere = nullptr;
+
 class Faulty : public QObject {
 public:
     int handled = 0;
@@ -169,41 +187,85 @@ public:
             return Fault();
         if (e->type() == QEvent::User + 2)
             throw std::bad_alloc();
+        if (e->type() == QEvent::User + 3 || e->type() == QEvent::Shortcut)
+            throw std::runtime_error("failed");
         ++handled;
         return QObject::event(e);
     }
 
 private:
-    __attribute__((noinline, no_sanitize("address", "undefined"))) bool Fault()
-    {
-        volatile int* nowhere = nullptr;
-        return *nowhere != 0;
-    }
+    __attribute__((noinline, no_sanitize("address", "undefined"))) bool Fault() { return *g_nowhere != 0; }
 };
 
 }  // namespace
 
-TEST_F(StartupTest, FaultInAnEventHandlerIsLoggedAndTheRunGoesOn)
+TEST_F(StartupTest, ProcessorFaultEndsTheRunWithoutSaving)
 {
-    InstallSeTranslator();
-    Faulty target;
-    QEvent fault(QEvent::User);
-    EXPECT_FALSE(QCoreApplication::sendEvent(&target, &fault));
-    QEvent after(QEvent::Type(QEvent::User + 1));
-    QCoreApplication::sendEvent(&target, &after);
-    EXPECT_EQ(target.handled, 1);
+    Run earlier = Start();
+    Stop(earlier);
+    const QByteArray data = Contents("tolva.rdf");
+    const QByteArray copy = Contents("tolva.rd0");
+    const QByteArray side = Contents("tolva.ndf");
+    Profile::Reopen();
+    const QByteArray settings = FileBytes(Profile::FilePath());
+
+    // The program starts in a child of this process, changes its store in
+    // memory and meets a fault in an event handler.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        int code = 10;
+        if (TheApp()->InitInstance()) {
+            auto contact = std::make_unique<Contact>();
+            contact->m_strName = "Unsaved";
+            DataMan& dm = TheApp()->GetDataMan();
+            dm.AddContact(std::move(contact), dm.GetRootBook());
+            Faulty target;
+            QEvent fault(QEvent::User);
+            QCoreApplication::sendEvent(&target, &fault);
+            code = 11;
+        }
+        std::_Exit(code);
+    }
+    int status = 0;
+    ASSERT_EQ(child, ::waitpid(child, &status, 0));
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(kFaultExitCode, WEXITSTATUS(status));
 
     const QByteArray log = Contents(kErrorLogName);
     EXPECT_TRUE(log.contains("Exception ACCESS_VIOLATION (0xc0000005)")) << log.toStdString();
     EXPECT_TRUE(log.contains("trying to read address 0x00000000."));
-    ASSERT_EQ(m_messages.shown.size(), 1u);
-    EXPECT_NE(m_messages.shown[0].text.find("ACCESS_VIOLATION"), std::string::npos);
+    // Nothing saved, the copy left alone, no setting written.
+    EXPECT_EQ(Contents("tolva.rdf"), data);
+    EXPECT_EQ(Contents("tolva.rd0"), copy);
+    EXPECT_EQ(Contents("tolva.ndf"), side);
+    EXPECT_EQ(FileBytes(Profile::FilePath()), settings);
+    // The next run starts from what was saved.
+    Run next = Start();
+    EXPECT_EQ(next.firstLine, "started shown=1 contacts=0 run=1");
+    Stop(next);
+}
 
-    // Running out of memory in a handler is reported the same way.
+TEST_F(StartupTest, OtherExceptionsInHandlersAreReportedAndTheRunGoesOn)
+{
+    Faulty target;
     QEvent noMemory(QEvent::Type(QEvent::User + 2));
     EXPECT_FALSE(QCoreApplication::sendEvent(&target, &noMemory));
-    ASSERT_EQ(m_messages.shown.size(), 2u);
-    EXPECT_EQ(m_messages.shown[1].text, "Out of memory.");
+    ASSERT_EQ(m_messages.shown.size(), 1u);
+    EXPECT_EQ(m_messages.shown[0].text, "Out of memory.");
+
+    // A menu or accelerator command failed; any other handler failed.
+    QShortcutEvent accelerator(QKeySequence(Qt::CTRL | Qt::Key_N), 1);
+    EXPECT_FALSE(QCoreApplication::sendEvent(&target, &accelerator));
+    QEvent other(QEvent::Type(QEvent::User + 3));
+    EXPECT_FALSE(QCoreApplication::sendEvent(&target, &other));
+    ASSERT_EQ(m_messages.shown.size(), 3u);
+    EXPECT_EQ(m_messages.shown[1].text, "Command failed.");
+    EXPECT_EQ(m_messages.shown[2].text, "Internal application error.");
+
+    QEvent after(QEvent::Type(QEvent::User + 1));
+    QCoreApplication::sendEvent(&target, &after);
+    EXPECT_EQ(target.handled, 1);
 }
 
 int main(int argc, char** argv)

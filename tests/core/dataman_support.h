@@ -4,6 +4,7 @@
 
 #include "core/datafile.h"
 #include "core/dataman.h"
+#include "core/errorreport.h"
 #include "core/userman.h"
 #include "platform/oledate.h"
 #include "samples.h"
@@ -158,6 +159,7 @@ protected:
         return m_dm->ImportFile(Path(name), &m_books, &m_contacts, mode, target);
     }
 
+    QByteArray ErrorLog() const { return Contents(kErrorLogName); }
     Book* Root() const { return m_dm->GetRootBook(); }
     Book* Deleted() const { return m_dm->GetDeletedItemsBook(); }
     Book* NewBook(const std::string& name, Book* parent)

@@ -1,33 +1,16 @@
 #include "core/datafile.h"
 #include "core/utilities.h"
+#include "filelimit.h"
 #include "platform/syserror.h"
 #include "samples.h"
 #include "support/testenv.h"
 
 #include <QDir>
 #include <QFile>
-#include <csignal>
-#include <sys/resource.h>
+#include <QFileInfo>
+#include <unistd.h>
 
 namespace {
-
-// Makes every file write past the limit fail, as on a full disk; works for
-// any user, where a read-only folder does not stop root.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_previous);
-        rlimit limit = m_previous;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_previous); }
-
-private:
-    rlimit m_previous{};
-};
 
 class DataFileTest : public TolvaTest {
 protected:
@@ -167,10 +150,83 @@ TEST_F(DataFileTest, OpenReportsFilesItCannotHave)
     EXPECT_NE(std::string::npos, m_messages.shown[0].text.find("tolva.rdf"));
     first.Close();
 
+    // Each reason in its own words.
     QFile::remove(ProgramPath("tolva.ndf"));
     QDir().mkpath(ProgramPath("tolva.ndf"));
-    EXPECT_EQ(ERROR_ACCESS_DENIED, second.Open());
-    EXPECT_EQ(2u, m_messages.shown.size());
+    EXPECT_EQ(ERROR_DIRECTORY, second.Open());
+    ASSERT_EQ(2u, m_messages.shown.size());
+    EXPECT_NE(std::string::npos, m_messages.shown[1].text.find("a folder, not of a file"))
+        << m_messages.shown[1].text;
+    QDir(ProgramPath("tolva.ndf")).removeRecursively();
+    ASSERT_EQ(0, ::symlink("tolva.ndf", ProgramPath("tolva.ndf").toLocal8Bit().constData()));
+    EXPECT_EQ(ERROR_CANT_RESOLVE_FILENAME, second.Open());
+    ASSERT_EQ(3u, m_messages.shown.size());
+    EXPECT_NE(std::string::npos, m_messages.shown[2].text.find("loop")) << m_messages.shown[2].text;
+
+    // A link that leads nowhere is reported and kept, not replaced by the copy.
+    second.Close();
+    QFile::remove(ProgramPath("tolva.ndf"));
+    QFile::remove(ProgramPath("tolva.rdf"));
+    Put("tolva.rd0", "copy");
+    ASSERT_EQ(0, ::symlink("gone/tolva.rdf", ProgramPath("tolva.rdf").toLocal8Bit().constData()));
+    EXPECT_EQ(ERROR_CANT_ACCESS_FILE, second.Open());
+    ASSERT_EQ(4u, m_messages.shown.size());
+    EXPECT_NE(std::string::npos, m_messages.shown[3].text.find("does not exist")) << m_messages.shown[3].text;
+    EXPECT_EQ("gone/tolva.rdf", QFile::symLinkTarget(ProgramPath("tolva.rdf")).section('/', -2));
+}
+
+TEST_F(DataFileTest, SymbolicLinksAreSavedThroughAndKept)
+{
+    // The data file and its copy live in a folder the user synchronises.
+    const QString synced = m_dir->filePath(QStringLiteral("synced"));
+    QDir().mkpath(synced);
+    for (const char* name : {"tolva.rdf", "tolva.rd0"}) {
+        QFile::remove(ProgramPath(name));
+        QFile target(synced + '/' + name);
+        ASSERT_TRUE(target.open(QIODevice::WriteOnly));
+        target.write("old");
+        target.close();
+        ASSERT_TRUE(QFile::link(target.fileName(), ProgramPath(name)));
+    }
+    CDataFile file;
+    ASSERT_EQ(0u, file.Open());
+    ASSERT_EQ(0u, Save(file, "new version"));
+    file.SetDataLoaded(true);
+    file.Close();
+    for (const char* name : {"tolva.rdf", "tolva.rd0"}) {
+        EXPECT_TRUE(QFileInfo(ProgramPath(name)).isSymLink()) << name;
+        QFile target(synced + '/' + name);
+        ASSERT_TRUE(target.open(QIODevice::ReadOnly));
+        EXPECT_EQ("new version", target.readAll()) << name;
+    }
+    EXPECT_TRUE(Leftovers().isEmpty());
+    EXPECT_TRUE(QDir(synced).entryList({"*.tmp"}, QDir::Files).isEmpty());
+    EXPECT_TRUE(m_messages.shown.empty());
+}
+
+TEST_F(DataFileTest, LeftoversOfKilledSavesAreRemovedOnceTheFolderIsLocked)
+{
+    QDir().mkpath(ProgramPath("backup"));
+    const char* leftovers[] = {"tolva.rdf.tolva-save-4711-3.tmp", "backup/tolva.rd0.tolva-save-12-1.tmp"};
+    const char* others[] = {"notes.tmp", "tolva.rdf.tolva-save-.tmp", "tolva.rdf.tolva-save-1-2.tmp.keep"};
+    for (const char* name : leftovers)
+        Put(name, "half a save");
+    for (const char* name : others)
+        Put(name, "not ours");
+
+    CDataFile first;
+    ASSERT_EQ(0u, first.Open());
+    for (const char* name : leftovers)
+        EXPECT_FALSE(QFile::exists(ProgramPath(name))) << name;
+    for (const char* name : others)
+        EXPECT_TRUE(QFile::exists(ProgramPath(name))) << name;
+
+    // A run that finds the folder locked touches none: the running one may
+    // be writing it.
+    Put(leftovers[0], "a save in progress");
+    CDataFile second;
+    EXPECT_EQ(ERROR_SHARING_VIOLATION, second.Open());
+    EXPECT_TRUE(QFile::exists(ProgramPath(leftovers[0])));
 }
 
 TEST_F(DataFileTest, ExportFileIsReplacedOnlyWhenComplete)

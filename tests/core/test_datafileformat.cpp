@@ -104,6 +104,8 @@ TEST_F(DataFileFormatTest, HeadChecks)
         {DFK_EXPORT, Bytes().Head("TOLVAEXPFILE", 0x2501, 0, 0x2000).Data(), 1, 20, 59546},
         {DFK_DATA, Bytes().Head("TOLVADATFILE").Data().left(30), RC_SHORT_READ, 0, 0},
         {DFK_DATA, Bytes().Word(0xFFFFFFF0).Data(), RC_SHORT_READ, 0, 0},
+        // A short file of another kind: the tag says so before the head is read.
+        {DFK_DATA, Bytes().Str("TOLVAEXPFILE").Word(0x2500).Data(), 1, 16, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.bytes.left(20).toStdString());
@@ -235,10 +237,7 @@ TEST_F(DataFileFormatTest, ImportOfAFileThatDoesNotReadAddsNothing)
     const QByteArray top = BookBytes(50, 0, {51}, "Top");
     const QByteArray bad[] = {
         good.left(good.size() - 1),
-        ExportFile(top, 1, ContactBytes(52, {50}, "Member 51 is nowhere"), 1),
-        ExportFile(top + BookBytes(51, 50, {50}, "A cycle"), 2),
-        ExportFile(top + BookBytes(51, 50, {}, "In two books") + BookBytes(53, 51, {51}, "Two"), 3),
-        ExportFile(BookBytes(50, 0, {}, "Top"), 1, ContactBytes(51, {50}, "Not listed back"), 1),
+        ExportFile(top + BookBytes(51, 52, {}, "A cycle") + BookBytes(52, 51, {}, "B"), 3),
         ExportFile({}, 0, ContactBytes(51, {}, "In no book"), 1),
         ExportFile(RecordBytes(*MakeBook(kNoId, 9, {}, "Id 0xFFFFFFFF")), 1),
         Bytes().Head(kExportFileTag, 0x2600, 0, kExportFlag).Word(0).Word(0).Data(),
@@ -252,6 +251,52 @@ TEST_F(DataFileFormatTest, ImportOfAFileThatDoesNotReadAddsNothing)
         EXPECT_EQ(3, m_dm->GetContactCount());
         EXPECT_EQ((IdArray{m_work->m_duID, m_ann->m_duID, m_bob->m_duID}), m_friends->m_members);
     }
+}
+
+TEST_F(DataFileFormatTest, ExportFilesWithLinksThatDisagreeAreMended)
+{
+    Populate();
+    const QByteArray top = BookBytes(50, 0, {51}, "Top");
+    struct Case {
+        QByteArray bytes;
+        u32 books, contacts;  // read
+        int booksKept;
+    };
+    const Case cases[] = {
+        {ExportFile(top, 1, ContactBytes(52, {50}, "Member 51 is nowhere"), 1), 1, 1, 1},
+        {ExportFile(top + BookBytes(51, 50, {50}, "Lists the top"), 2), 2, 0, 2},
+        {ExportFile(top + BookBytes(51, 50, {}, "In two books") + BookBytes(53, 51, {51}, "Two"), 3), 3, 0,
+            3},
+        {ExportFile(BookBytes(50, 0, {}, "Top"), 1, ContactBytes(51, {50}, "Not listed back"), 1), 1, 1, 1},
+        {ExportFile(top + BookBytes(51, 77, {}, "Parent nowhere"), 2, ContactBytes(52, {}, "In no book"), 1),
+            2, 1, 2},
+        {ExportFile(top + BookBytes(51, 50, {}, "Old") + BookBytes(51, 50, {}, "New"), 3), 3, 0, 2},
+    };
+    const u32 workId = m_work->m_duID;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes.toHex().right(60).toStdString());
+        ASSERT_EQ(0u, Restart());
+        Book* work = m_dm->FindBook(workId);
+        const int books = m_dm->GetBookCount();
+        const int contacts = m_dm->GetContactCount();
+        Put("mended.dtv", c.bytes);
+        ASSERT_EQ(0u, Import("mended.dtv", IMPORT_ATTACH, work));
+        EXPECT_EQ(c.books, m_books);
+        EXPECT_EQ(c.contacts, m_contacts);
+        // Every record the file holds once came in, in the tree below the target.
+        ASSERT_TRUE(m_dm->FindChildBook(work, "Top"));
+        EXPECT_EQ(books + c.booksKept, m_dm->GetBookCount());
+        EXPECT_EQ(contacts + int(c.contacts), m_dm->GetContactCount());
+        for (int i = contacts; i < m_dm->GetContactCount(); ++i)
+            EXPECT_FALSE(m_dm->GetContactAt(i)->m_books.empty());
+        for (int i = books; i < m_dm->GetBookCount(); ++i)
+            EXPECT_TRUE(
+                m_dm->IsMember(m_dm->FindBook(m_dm->GetBookAt(i)->m_duParentID), m_dm->GetBookAt(i)->m_duID));
+        ASSERT_EQ(0u, Restart());
+        EXPECT_EQ(books + c.booksKept, m_dm->GetBookCount());
+        EXPECT_EQ(contacts + int(c.contacts), m_dm->GetContactCount());
+    }
+    EXPECT_TRUE(ErrorLog().contains("Mended while importing"));
 }
 
 TEST_F(DataFileFormatTest, MergeByName)
@@ -270,9 +315,10 @@ TEST_F(DataFileFormatTest, MergeByName)
     mary->m_strFirstName = "Mary";
 
     ASSERT_EQ(0u, Import("changed.dtv", IMPORT_MERGE, Root()));
-    // Both books met a book of their name; only Dan was really added.
-    EXPECT_EQ(0u, m_books);
-    EXPECT_EQ(1u, m_contacts);
+    // Both books met a book of their name and only Dan was really added; the
+    // counts say what the file held.
+    EXPECT_EQ(2u, m_books);
+    EXPECT_EQ(3u, m_contacts);
     EXPECT_EQ(4, m_dm->GetBookCount());
     EXPECT_EQ(5, m_dm->GetContactCount());
     EXPECT_EQ("changed", m_ann->m_strNotes);
@@ -298,7 +344,7 @@ TEST_F(DataFileFormatTest, MergeKeepsBothLinksOfAContactInTwoImportedBooks)
     };
     Put("two.dtv", file("B"));
     ASSERT_EQ(0u, Import("two.dtv", IMPORT_MERGE, Root()));
-    EXPECT_EQ(0u, m_contacts);
+    EXPECT_EQ(1u, m_contacts);  // matched, yet read
     EXPECT_EQ(1, m_dm->GetContactCount());
     EXPECT_EQ((IdArray{a->m_duID, b->m_duID}), mary->m_books);
     EXPECT_TRUE(m_dm->IsMember(b, mary->m_duID));
@@ -307,8 +353,8 @@ TEST_F(DataFileFormatTest, MergeKeepsBothLinksOfAContactInTwoImportedBooks)
     // dead id.
     Put("new.dtv", file("C"));
     ASSERT_EQ(0u, Import("new.dtv", IMPORT_MERGE, Root()));
-    EXPECT_EQ(1u, m_books);
-    EXPECT_EQ(0u, m_contacts);
+    EXPECT_EQ(3u, m_books);
+    EXPECT_EQ(1u, m_contacts);
     Book* c = m_dm->FindChildBook(top, "C");
     ASSERT_TRUE(c);
     EXPECT_EQ((IdArray{mary->m_duID}), c->m_members);
@@ -322,7 +368,7 @@ TEST_F(DataFileFormatTest, RootIntoRoot)
     ASSERT_EQ(0u, Restart());
     // Mode 0: the file's root gives way; its "Deleted Items" is a plain book.
     ASSERT_EQ(0u, Import("root.dtv", IMPORT_ATTACH, Root()));
-    EXPECT_EQ(3u, m_books);
+    EXPECT_EQ(4u, m_books);
     EXPECT_EQ(3u, m_contacts);
     ASSERT_EQ(7, m_dm->GetBookCount());
     for (int i = 0; i < m_dm->GetBookCount(); ++i) {
@@ -342,7 +388,7 @@ TEST_F(DataFileFormatTest, RootIntoRoot)
 
     // Merged, everything finds its own.
     ASSERT_EQ(0u, Import("root.dtv", IMPORT_MERGE, Root()));
-    EXPECT_EQ(0u, m_books + m_contacts);
+    EXPECT_EQ(7u, m_books + m_contacts);
     EXPECT_EQ(7, m_dm->GetBookCount());
     EXPECT_EQ(6, m_dm->GetContactCount());
 }

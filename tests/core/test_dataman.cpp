@@ -1,5 +1,6 @@
 #include "core/utilities.h"
 #include "dataman_support.h"
+#include "filelimit.h"
 #include "platform/profile.h"
 #include "platform/syserror.h"
 
@@ -40,18 +41,12 @@ TEST_F(DataManStoreTest, ADataFileThatDoesNotReadReplacesNothingAndIsNeverSavedO
     const QByteArray bad[] = {
         good.left(good.size() - 3),
         Bytes().Head("TOLVANONDATFILE").Data() + good.mid(57),
-        DataFile(BuiltInBooks({40, 99}), 2, ann, 1),  // member 99 is nowhere
-        DataFile(BuiltInBooks({40}), 2, ContactBytes(40, {7}, "Ann"), 1),  // book 7 is nowhere
         DataFile(
             BuiltInBooks({}) + BookBytes(20, 21, {21}, "A") + BookBytes(21, 20, {20}, "B"), 4),  // a cycle
-        DataFile(
-            BuiltInBooks({20}) + BookBytes(20, 0, {}, "A") + BookBytes(21, 1, {20}, "B"), 4),  // two parents
         DataFile(BookBytes(0, 0, {1}, "No root")
                 + RecordBytes(*MakeBook(1, 0, {}, "D", DIF_BOOK | DIF_DELETED_ITEMS)),
             2),
         DataFile(RecordBytes(*MakeBook(0, 0, {}, "No Deleted Items", DIF_BOOK | DIF_ROOT_BOOK)), 1),
-        DataFile(BuiltInBooks({kNoId}), 2, ContactBytes(kNoId, {0}, "Ann"), 1),
-        DataFile(BuiltInBooks({40}), 2, ann + ContactBytes(40, {0}, "Same id"), 2),
         badFraming,
     };
     for (const QByteArray& bytes : bad) {
@@ -87,6 +82,55 @@ TEST_F(DataManStoreTest, ADataFileThatDoesNotReadReplacesNothingAndIsNeverSavedO
     EXPECT_EQ("the copy", Contents("tolva.rd0"));
 }
 
+TEST_F(DataManStoreTest, ADataFileWhoseLinksDisagreeIsMendedAndLoads)
+{
+    // The root does not list "Deleted Items" and lists 99 (nothing); B is
+    // listed by the root and by A, its parent; C's parent is nowhere; book
+    // 24 and contact 42 come twice; Ann lists book 7 (nothing); a contact
+    // has the id 0xFFFFFFFF, another the id of a book.
+    auto root = MakeBook(0, 0, {20, 99, 21, 24, 42}, "Contacts", DIF_BOOK | DIF_CURRENT_BOOK | DIF_ROOT_BOOK);
+    const QByteArray books = RecordBytes(*root)
+        + RecordBytes(*MakeBook(1, 5, {}, "Deleted Items", DIF_BOOK | DIF_DELETED_ITEMS))
+        + BookBytes(20, 0, {21, 40, 41}, "A") + BookBytes(21, 20, {}, "B") + BookBytes(22, 77, {}, "C")
+        + BookBytes(24, 0, {}, "Old") + BookBytes(24, 0, {}, "New");
+    const QByteArray contacts = ContactBytes(40, {20, 7}, "Ann") + ContactBytes(41, {20}, "Bob")
+        + ContactBytes(42, {0}, "First") + ContactBytes(42, {0}, "Second") + ContactBytes(kNoId, {0}, "No id")
+        + ContactBytes(22, {0}, "Book's id");
+    Put("tolva.rdf", DataFile(books, 7, contacts, 6));
+    ASSERT_EQ(0u, Start());
+    EXPECT_TRUE(m_messages.shown.empty());
+
+    const auto check = [this] {
+        ASSERT_EQ(6, m_dm->GetBookCount());
+        ASSERT_EQ(3, m_dm->GetContactCount());
+        for (u32 id : {1u, 20u, 22u, 24u}) {
+            EXPECT_EQ(0u, m_dm->FindBook(id)->m_duParentID) << id;
+            EXPECT_TRUE(m_dm->IsMember(Root(), id)) << id;
+        }
+        EXPECT_EQ(Deleted(), m_dm->FindBook(1));
+        EXPECT_EQ(20u, m_dm->FindBook(21)->m_duParentID);
+        EXPECT_FALSE(m_dm->IsMember(Root(), 21));
+        EXPECT_TRUE(m_dm->IsMember(m_dm->FindBook(20), 21));
+        EXPECT_FALSE(m_dm->IsMember(Root(), 99));
+        EXPECT_EQ("New", m_dm->FindBook(24)->m_strName);
+        EXPECT_EQ("Second", m_dm->FindContact(42)->m_strName);
+        EXPECT_EQ((IdArray{20}), m_dm->FindContact(40)->m_books);
+        EXPECT_EQ((IdArray{20}), m_dm->FindContact(41)->m_books);
+        std::vector<BookTreeItem> tree;
+        EXPECT_EQ(0u, m_dm->FillBookTree(tree, 0, false));
+    };
+    check();
+    const QByteArray log = ErrorLog();
+    EXPECT_TRUE(log.contains("Mended while reading")) << log.toStdString();
+    EXPECT_TRUE(log.contains("Member 99 of book 0 dropped")) << log.toStdString();
+    // Saved back sound: the next run reads it with nothing left to mend.
+    ASSERT_EQ(0u, Restart());
+    check();
+    QFile::remove(ProgramPath(kErrorLogName));
+    ASSERT_EQ(0u, Restart());
+    EXPECT_FALSE(ErrorLog().contains("Mended")) << ErrorLog().toStdString();
+}
+
 TEST_F(DataManStoreTest, LinksListedOnOneSideAreCompleted)
 {
     // Found by fuzzing: Ann is listed by Book but does not list it, so her
@@ -119,6 +163,28 @@ TEST_F(DataManStoreTest, CloseNeverRefreshesTheCopyAfterAFailedSave)
     EXPECT_NE(0u, m_dm->Save(DFK_DATA));
     EXPECT_NE(0u, Stop());
     EXPECT_EQ(copy, Contents("tolva.rd0"));
+}
+
+TEST_F(DataManStoreTest, AFailedSaveSaysWhatWasNotSavedAndIsLogged)
+{
+    ASSERT_EQ(0u, Start());
+    NewContact("Ann", Root());
+    ASSERT_EQ(0u, m_dm->Save(DFK_DATA));
+    const QByteArray saved = Contents("tolva.rdf");
+    NewContact("Bob", Root());
+    {
+        FileSizeLimit full(rlim_t(saved.size()) + 8);  // Bob does not fit; the log does
+        EXPECT_NE(0u, m_dm->Save(DFK_DATA));
+    }
+    EXPECT_EQ(saved, Contents("tolva.rdf"));
+    ASSERT_EQ(1u, m_messages.shown.size());
+    const std::string& text = m_messages.shown[0].text;
+    EXPECT_NE(std::string::npos, text.find("The contacts and books could not be saved to")) << text;
+    EXPECT_NE(std::string::npos, text.find(Path("tolva.rdf"))) << text;
+    EXPECT_NE(std::string::npos, text.find("There is not enough space on the disk.")) << text;
+    EXPECT_NE(std::string::npos, text.find("as it was before")) << text;
+    EXPECT_TRUE(ErrorLog().contains("could not be saved to")) << ErrorLog().toStdString();
+    EXPECT_TRUE(ErrorLog().contains("There is not enough space on the disk.\r\n"));
 }
 
 TEST_F(DataManStoreTest, IdThresholds)
@@ -202,6 +268,14 @@ TEST_F(DataManStoreTest, ContactsAndDeletedItems)
     EXPECT_EQ((IdArray{friends->m_duID}), ann->m_books);
     EXPECT_FALSE(m_dm->IsMember(Root(), ann->m_duID));
     EXPECT_TRUE(m_messages.shown.empty());
+
+    // A contact in no book is not deleted by removing it from some book.
+    Contact* loose = NewContact("Loose", friends);
+    m_dm->UnlinkContact(loose);
+    EXPECT_EQ(0u, m_dm->RemoveContactFromBook(friends, loose, permanent = 0));
+    EXPECT_EQ(IdArray{}, loose->m_books);
+    EXPECT_EQ(IdArray{}, Deleted()->m_members);
+    m_dm->DeleteContact(loose, false);
 
     // The last link: asked first; Cancel does nothing, OK moves it to
     // "Deleted Items"; with the permanent flag it goes for good.

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 
 using ErrorReportTest = TolvaTest;
 
@@ -33,6 +34,9 @@ TEST_F(ErrorReportTest, ReportHasItsBlocksInOrder)
     EXPECT_NE(at((std::string(49, '-') + "\r\n\r\n\r\n").c_str()), std::string::npos);
     const std::string ending = std::string(49, '=') + "\r\n\r\n\r\n";
     EXPECT_EQ(report.substr(report.size() - ending.size()), ending);
+    // The time carries seconds, so that two faults of one minute are told apart.
+    const QString first = QString::fromStdString(report.substr(0, report.find('\r')));
+    EXPECT_TRUE(first.contains(QRegularExpression(QStringLiteral("\\d:\\d\\d:\\d\\d")))) << report;
     for (size_t i = report.find('\n'); i != std::string::npos; i = report.find('\n', i + 1))
         ASSERT_EQ(report[i - 1], '\r') << "line ending at " << i;
 }

@@ -5,7 +5,9 @@
 #include "platform/textcodec.h"
 #include "support/testenv.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 
 using ProfileTest = TolvaTest;
@@ -46,6 +48,28 @@ TEST_F(ProfileTest, BinaryOfAnotherSizeIsIgnored)
     EXPECT_FALSE(Profile::GetBinary("X", "Y", 3).has_value());
     EXPECT_EQ(Profile::GetInt("X", "Missing", 42), 42);
     EXPECT_EQ(Profile::GetInt("X", "Y", 42), 42);
+}
+
+TEST_F(ProfileTest, SettingsFileThatIsALinkIsSavedThroughIt)
+{
+    const QString synced = m_dir->filePath(QStringLiteral("synced.ini"));
+    {
+        QFile target(synced);
+        ASSERT_TRUE(target.open(QIODevice::WriteOnly));
+        target.write("[Settings]\nRuverOvi=4\n");
+    }
+    const QString path = Profile::FilePath();
+    QDir().mkpath(QFileInfo(path).path());
+    QFile::remove(path);
+    ASSERT_TRUE(QFile::link(synced, path));
+    Profile::Reopen();
+    EXPECT_EQ(Profile::GetInt("Settings", "RuverOvi", 0), 4);
+    Profile::WriteInt("Settings", "RuverOvi", 5);
+    Profile::Reopen();
+    EXPECT_TRUE(QFileInfo(path).isSymLink());
+    QFile target(synced);
+    ASSERT_TRUE(target.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(target.readAll().contains("RuverOvi=5"));
 }
 
 TEST_F(ProfileTest, ProgramFolderIsMadeUnderTheDataHome)

@@ -1,0 +1,65 @@
+// Repair of books and contacts read from a data or export file before they
+// join the store. Other programs and older versions wrote files whose links
+// do not all agree: such a file is read whole and mended the way a reader
+// of the format sees it (the last record of an id counts, ids that name
+// nothing are skipped) so that the store is sound again. Only a tree that
+// turns back on itself is refused. What was mended is noted for the error
+// log.
+#pragma once
+
+#include "core/records.h"
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+// What the repaired records hang from.
+struct TreeShape {
+    // The top of the tree (the root, or the exported book); it has no parent
+    // in the set. Null when every book hangs from outside the set.
+    const Book* top = nullptr;
+    // Ids of books outside the set that records may name as parent or book;
+    // the first takes a book whose parent names nothing when there is no top.
+    std::vector<u32> outside;
+    // A contact left in no book joins the top.
+    bool placeLooseContacts = false;
+};
+
+// The maps of a repaired set, ready for the store.
+struct CheckedMaps {
+    std::unordered_map<u32, Book*> books;
+    std::unordered_map<u32, Contact*> contacts;
+    std::unordered_set<u64> links;
+};
+
+class RepairLog {
+public:
+    void Note(std::string line);
+    bool Empty() const { return m_count == 0; }
+    // Appends the notes under a title to the error log; nothing when empty.
+    void Write(const std::string& title) const;
+
+private:
+    std::vector<std::string> m_lines;
+    size_t m_count = 0;
+};
+
+inline u64 LinkKey(u32 book, u32 member)
+{
+    return (u64(book) << 32) | member;
+}
+
+// Keeps the last record of each id, as the id maps of a reader do; records
+// with the id 0xFFFFFFFF, an outside id, or (contacts) the id of a book are
+// dropped.
+void KeepOnePerId(std::vector<std::unique_ptr<Book>>& books, std::vector<std::unique_ptr<Contact>>& contacts,
+    const std::vector<u32>& outside, RepairLog& log);
+
+// Makes the set a tree under the shape: each book below the one its parent
+// id names (else the top, or the first outside id) and listed by it alone,
+// every member and book id naming a record, each link listed on both sides.
+// False, with the records' lists partly mended, only for a cycle of parents.
+bool RepairTree(const std::vector<Book*>& books, const std::vector<Contact*>& contacts,
+    const TreeShape& shape, CheckedMaps& maps, RepairLog& log);

@@ -1,0 +1,82 @@
+#include "telephony/mailsession.h"
+
+#include "platform/desktopmail.h"
+
+#include <QFileInfo>
+#include <algorithm>
+
+CMailSession::CMailSession()
+{
+    Load();
+}
+
+CMailSession::~CMailSession()
+{
+    Logoff();
+    Unload();
+}
+
+bool CMailSession::Load()
+{
+    m_bHasProgram = !MailProgram().isEmpty();
+    m_bLoaded = true;
+    return true;
+}
+
+void CMailSession::Unload()
+{
+    m_bLoaded = false;
+    m_bHasProgram = false;
+}
+
+int CMailSession::Logon(const std::string&, const std::string&, QObject*)
+{
+    Logoff();
+    if (!m_bLoaded)
+        return 0;
+    m_session = 1;
+    m_dwLastError = SUCCESS_SUCCESS;
+    return 1;
+}
+
+int CMailSession::Logoff()
+{
+    if (!m_session)
+        return 0;
+    m_session = 0;
+    m_dwLastError = SUCCESS_SUCCESS;
+    return 1;
+}
+
+int CMailSession::Send(CMailMessage& message, bool)
+{
+    if (!m_bLoaded)
+        return 0;
+    const auto safe = [](const std::vector<std::string>& names) {
+        return std::all_of(
+            names.begin(), names.end(), [](const std::string& n) { return IsSafeMailAddress(n); });
+    };
+    if (!safe(message.m_to) || !safe(message.m_cc) || !safe(message.m_bcc)) {
+        m_dwLastError = MAPI_E_INVALID_RECIPS;
+        return 0;
+    }
+    for (const std::string& path : message.m_attachmentPaths) {
+        if (!QFileInfo(QString::fromStdString(path)).isFile()) {
+            m_dwLastError = MAPI_E_ATTACHMENT_NOT_FOUND;
+            return 0;
+        }
+    }
+    const DesktopMail mail{message.m_to, message.m_cc, message.m_bcc, message.m_strSubject, message.m_strBody,
+        message.m_attachmentPaths};
+    bool sent = false;
+    if (m_bHasProgram) {
+        sent = StartMailProgram(MailProgram(), XdgEmailArguments(mail));
+    } else if (!mail.attachments.empty()) {
+        m_dwLastError = MAPI_E_NOT_SUPPORTED;
+        return 0;
+    } else {
+        sent = OpenMailtoUrl(MailtoUrl(mail));
+    }
+    m_dwLastError = sent ? SUCCESS_SUCCESS : MAPI_E_FAILURE;
+    return sent ? 1 : 0;
+}

@@ -1,0 +1,262 @@
+#include "telephony/ui/calllogdlg.h"
+
+#include "controls/flatbutton.h"
+#include "core/dataman.h"
+#include "core/utilities.h"
+#include "impexp/delimitedtext.h"
+#include "platform/profile.h"
+#include "platform/syserror.h"
+#include "telephony/tapiman.h"
+
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QSaveFile>
+#include <QTreeView>
+#include <QVBoxLayout>
+#include <cerrno>
+
+namespace {
+
+constexpr const char* kMiscSection = "UserMan\\Miscellaneous";
+constexpr const char* kColumnsEntry = "LogListColumns";
+constexpr const char* kExportPathEntry = "LogListExpPath";
+constexpr u32 IDS_TXT = 59110;
+constexpr u32 IDS_TEXT_FILTER = 59664;
+constexpr u32 IDS_WRITE_FILE_ERROR = 59102;
+constexpr i32 kDefaultWidths[CLC_COUNT] = {30, 150, 100, 100, 100, 100};
+
+QString Text(const std::string& text)
+{
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+// "Text Files (*.txt)|*.txt|All Files(*.*)|*.*||" as a file dialog filter.
+QString FileFilter(const std::string& table)
+{
+    const QStringList parts = Text(table).split(u'|', Qt::SkipEmptyParts);
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+        filters << parts[i] + QStringLiteral(" (") + parts[i + 1].split(u';').join(u' ') + u')';
+    return filters.join(QStringLiteral(";;"));
+}
+
+}  // namespace
+
+void CallLogModel::SetRows(std::vector<CallLogRow> rows)
+{
+    beginResetModel();
+    m_rows = std::move(rows);
+    endResetModel();
+}
+
+int CallLogModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int CallLogModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : CLC_COUNT;
+}
+
+QVariant CallLogModel::data(const QModelIndex& index, int role) const
+{
+    if (role != Qt::DisplayRole || !index.isValid() || std::size_t(index.row()) >= m_rows.size())
+        return {};
+    return Text(m_rows[std::size_t(index.row())].cells[std::size_t(index.column())]);
+}
+
+QVariant CallLogModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= CLC_COUNT)
+        return {};
+    if (role == Qt::DisplayRole)
+        return QString::fromLatin1(CallLogCaptions()[std::size_t(section)]);
+    if (role == Qt::TextAlignmentRole)
+        return int(Qt::AlignLeft | Qt::AlignVCenter);
+    return {};
+}
+
+CDialogCallLog::CDialogCallLog(TapiMan& tapiMan, DataMan& dataMan, QWidget* parent)
+    : CFramedDialog(kTemplateId, parent)
+    , m_tapiMan(tapiMan)
+    , m_dataMan(dataMan)
+    , m_list(new QTreeView)
+    , m_dial(new CFlatButton(QStringLiteral("Dia&l")))
+    , m_export(new CFlatButton(QStringLiteral("E&xport")))
+    , m_delete(new CFlatButton(QStringLiteral("&Delete")))
+    , m_clear(new CFlatButton(QStringLiteral("Clea&r")))
+    , m_close(new CFlatButton(QStringLiteral("&Close")))
+{
+    setWindowTitle(QStringLiteral("Call log"));
+    Caption()->setText(QStringLiteral("Select and manage call log entries"));
+
+    m_list->setModel(&m_model);
+    m_list->setRootIsDecorated(false);
+    m_list->setUniformRowHeights(true);
+    m_list->setAllColumnsShowFocus(true);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_list->header()->setStretchLastSection(false);
+    m_list->setMinimumHeight(m_list->fontMetrics().height() * 12);
+
+    auto* buttons = new QHBoxLayout;
+    for (CFlatButton* button : {m_dial, m_export, m_delete, m_clear})
+        buttons->addWidget(button);
+    buttons->addStretch(1);
+    buttons->addWidget(m_close);
+    auto* layout = new QVBoxLayout(Frame());
+    layout->addWidget(m_list, 1);
+    layout->addLayout(buttons);
+
+    connect(m_dial, &QPushButton::clicked, this, &CDialogCallLog::OnDial);
+    connect(m_export, &QPushButton::clicked, this, &CDialogCallLog::OnExport);
+    connect(m_delete, &QPushButton::clicked, this, &CDialogCallLog::OnDelete);
+    connect(m_clear, &QPushButton::clicked, this, &CDialogCallLog::OnClear);
+    connect(m_close, &QPushButton::clicked, this, &CDialogCallLog::reject);
+    connect(m_list, &QAbstractItemView::doubleClicked, this, &CDialogCallLog::OnDial);
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+        &CDialogCallLog::UpdateButtons);
+}
+
+void CDialogCallLog::SetTitle(const std::string& title)
+{
+    setWindowTitle(Text(title));
+}
+
+CFlatButton* CDialogCallLog::Button(const QString& text) const
+{
+    for (CFlatButton* button : {m_dial, m_export, m_delete, m_clear, m_close}) {
+        if (button->text() == text)
+            return button;
+    }
+    return nullptr;
+}
+
+bool CDialogCallLog::OnInitDialog()
+{
+    CFramedDialog::OnInitDialog();
+    i32 widths[CLC_COUNT];
+    if (!Profile::GetStruct(kMiscSection, kColumnsEntry, widths))
+        std::copy(std::begin(kDefaultWidths), std::end(kDefaultWidths), widths);
+    int total = 0;
+    for (int i = 0; i < CLC_COUNT; ++i) {
+        m_list->setColumnWidth(i, std::max(widths[i], 8));
+        total += std::max(widths[i], 8);
+    }
+    m_list->setMinimumWidth(total + m_list->frameWidth() * 2);
+    Refill();
+    m_list->setFocus();
+    return true;
+}
+
+void CDialogCallLog::done(int result)
+{
+    i32 widths[CLC_COUNT];
+    for (int i = 0; i < CLC_COUNT; ++i)
+        widths[i] = m_list->columnWidth(i);
+    Profile::WriteStruct(kMiscSection, kColumnsEntry, widths);
+    CFramedDialog::done(result);
+}
+
+void CDialogCallLog::Refill()
+{
+    m_model.SetRows(CallLogRows(m_dataMan, m_filter));
+    UpdateButtons();
+}
+
+void CDialogCallLog::UpdateButtons()
+{
+    const bool selected = m_list->selectionModel()->hasSelection();
+    const bool rows = m_model.rowCount() > 0;
+    m_delete->setEnabled(selected);
+    m_dial->setEnabled(selected);
+    m_clear->setEnabled(rows);
+    m_export->setEnabled(rows);
+}
+
+std::vector<int> CDialogCallLog::SelectedRows() const
+{
+    std::vector<int> rows;
+    for (const QModelIndex& index : m_list->selectionModel()->selectedRows())
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void CDialogCallLog::OnDial()
+{
+    const std::vector<int> rows = SelectedRows();
+    if (rows.size() != 1 || (m_tapiMan.GetFlags() & TAPIMAN_IN_CALL))
+        return;
+    const CallLogRow& row = m_model.Rows()[std::size_t(rows[0])];
+    const CallLogEntry* entry = m_dataMan.GetAt<CallLogEntry>(row.position);
+    if (!entry)
+        return;
+    const u32 contactId = entry->m_duContactID;
+    const u32 kind = entry->m_dwKind;
+    const std::string number = row.cells[CLC_PHONE];
+    const std::string name = row.cells[CLC_NAME];
+    m_tapiMan.Dial(contactId, kind, number, name);
+    Refill();
+}
+
+void CDialogCallLog::OnDelete()
+{
+    std::vector<int> positions;
+    for (int row : SelectedRows())
+        positions.push_back(m_model.Rows()[std::size_t(row)].position);
+    if (positions.empty())
+        return;
+    RemoveCallLogEntries(m_dataMan, positions);
+    Refill();
+}
+
+void CDialogCallLog::OnClear()
+{
+    std::vector<int> positions;
+    for (const CallLogRow& row : m_model.Rows())
+        positions.push_back(row.position);
+    if (positions.empty())
+        return;
+    RemoveCallLogEntries(m_dataMan, positions);
+    Refill();
+}
+
+void CDialogCallLog::OnExport()
+{
+    QFileDialog dialog(this);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(Text(LoadResString(IDS_TXT)));
+    dialog.setNameFilter(FileFilter(LoadResString(IDS_TEXT_FILTER)));
+    dialog.selectFile(Text(Profile::GetString(kMiscSection, kExportPathEntry)));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    Export(dialog.selectedFiles().front().toStdString());
+}
+
+bool CDialogCallLog::Export(const std::string& path)
+{
+    QSaveFile file(Text(path));
+    bool written = file.open(QIODevice::WriteOnly);
+    if (written) {
+        DelimitedTextFile out(file);
+        std::vector<std::string> header(CallLogCaptions().begin(), CallLogCaptions().end());
+        written = out.WriteRecord(',', header, false);
+        for (const CallLogRow& row : m_model.Rows()) {
+            if (!written)
+                break;
+            written = out.WriteRecord(',', row.cells, false);
+        }
+        written = written && out.Flush();
+    }
+    if (!written || !file.commit()) {
+        ReportFileException(
+            this, IDS_WRITE_FILE_ERROR, path, FileCauseFromError(ErrorFromFileDevice(file.error(), errno)));
+        return false;
+    }
+    Profile::WriteString(kMiscSection, kExportPathEntry, path);
+    return true;
+}

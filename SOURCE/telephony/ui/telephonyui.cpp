@@ -1,0 +1,62 @@
+#include "telephony/ui/telephonyui.h"
+
+#include "telephony/callprogress.h"
+#include "telephony/tapiman.h"
+#include "telephony/ui/calllogdlg.h"
+#include "telephony/ui/callstatusdlg.h"
+#include "telephony/ui/manualdialdlg.h"
+#include "telephony/ui/speeddialdlg.h"
+
+#include <QPointer>
+
+namespace {
+
+class CallStatusDialogUi : public CallStatusUi {
+public:
+    QPointer<QWidget> owner;
+
+    int RunCallStatus(CallProgress& progress) override
+    {
+        CDialogCallStatus dialog(progress, owner);
+        return dialog.DoModal();
+    }
+};
+
+CallStatusDialogUi g_callStatusUi;
+
+}  // namespace
+
+void InstallTelephonyUi(TapiMan& tapiMan, DataMan& dataMan, QWidget* owner)
+{
+    g_callStatusUi.owner = owner;
+    tapiMan.SetCallStatusUi(&g_callStatusUi);
+    tapiMan.SetDataMan(&dataMan);
+}
+
+void RunManualDial(
+    TapiMan& tapiMan, QWidget* owner, std::function<void(const std::string& phone)> createContact)
+{
+    CDialogManualDial dialog(tapiMan, owner);
+    dialog.SetCreateContact(std::move(createContact));
+    dialog.DoModal();
+}
+
+void RunSpeedDial(TapiMan& tapiMan, DataMan& dataMan, QWidget* owner)
+{
+    CDialogSpeedDial dialog(tapiMan, dataMan, owner);
+    dialog.DoModal();
+}
+
+void RunSpeedDialList(DataMan& dataMan, QWidget* owner)
+{
+    CDialogSpeedDialPrefs dialog(dataMan, owner);
+    dialog.DoModal();
+}
+
+void RunCallLog(TapiMan& tapiMan, DataMan& dataMan, QWidget* owner, u32 contactId, const std::string& title)
+{
+    CDialogCallLog dialog(tapiMan, dataMan, owner);
+    dialog.SetFilter(contactId);
+    dialog.SetTitle(title);
+    dialog.DoModal();
+}

@@ -1,0 +1,125 @@
+#include "app/commandhooks.h"
+#include "app/datadumpdlg.h"
+#include "core/datafile.h"
+#include "core/dataman.h"
+#include "core/userman.h"
+#include "mainwnd/commands.h"
+#include "mainwnd/contactview.h"
+#include "mainwnd/containerwnd.h"
+#include "mainwnd/mainframe.h"
+#include "platform/profile.h"
+#include "support/modal.h"
+#include "support/testenv.h"
+#include "telephony/calllog.h"
+#include "telephony/tapiman.h"
+#include "telephony/ui/calllogdlg.h"
+#include "telephony/ui/callstatusdlg.h"
+#include "telephony/ui/manualdialdlg.h"
+#include "telephony/ui/speeddialdlg.h"
+
+#include <QAction>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QTest>
+
+namespace {
+
+class CommandHooksTest : public TolvaTest {
+protected:
+    void SetUp() override
+    {
+        TolvaTest::SetUp();
+        const QString script = m_dir->filePath(QStringLiteral("line.script"));
+        QFile file(script);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("device - Modem\ncall *\n50 ringback\n");
+        file.close();
+        Profile::WriteString("TapiMan", "LineScript", script.toStdString());
+        ASSERT_EQ(m_userMan.Init(1), 0);
+        ASSERT_EQ(m_file.Open(), 0u);
+        m_dataMan = std::make_unique<DataMan>(m_file, &m_userMan);
+        ASSERT_EQ(m_dataMan->Init(), 0u);
+        m_dataMan->SetAlphabetFilter(kFilterAll);
+        auto contact = std::make_unique<Contact>();
+        contact->m_strName = "Anna Berg";
+        contact->m_phones.push_back({1 | CV_DEFAULT_HOME_PHONE, "555-0100"});
+        m_dataMan->AddContact(std::move(contact), m_dataMan->GetRootBook());
+        m_tapiMan.Init();
+        m_tapiMan.SetCurDevice(0);
+        m_frame = std::make_unique<CMainFrame>(m_userMan, *m_dataMan, m_tapiMan);
+        InstallCommandHooks(*m_frame, m_tapiMan, *m_dataMan, m_userMan);
+        m_frame->show();
+        QApplication::processEvents();
+    }
+    void TearDown() override
+    {
+        m_frame.reset();
+        m_tapiMan.Shutdown();
+        m_dataMan->Close();
+        m_file.Close();
+        m_dataMan.reset();
+        TolvaTest::TearDown();
+    }
+
+    // Triggers the command and closes the dialog it opens; false when the
+    // dialog never came.
+    template <class Dialog> bool OpensDialog(u32 id)
+    {
+        bool opened = false;
+        OnModal<Dialog>([&opened](Dialog* dialog) {
+            opened = true;
+            dialog->reject();
+        });
+        m_frame->UpdateAllCommands();
+        QAction* action = m_frame->findChild<QAction*>(CommandObjectName(id));
+        if (!action || !action->isEnabled())
+            return false;
+        action->trigger();
+        QApplication::processEvents();
+        return opened;
+    }
+
+    UserMan m_userMan;
+    CDataFile m_file;
+    std::unique_ptr<DataMan> m_dataMan;
+    TapiMan m_tapiMan;
+    std::unique_ptr<CMainFrame> m_frame;
+};
+
+}  // namespace
+
+TEST_F(CommandHooksTest, TelephonyCommandsOpenTheirDialogs)
+{
+    EXPECT_TRUE(OpensDialog<CDialogManualDial>(ID_MANUAL_DIAL));
+    EXPECT_TRUE(OpensDialog<CDialogSpeedDial>(ID_SPEED_DIAL));
+    EXPECT_EQ(m_userMan.m_dwDialogOpen, 0u);
+    EXPECT_TRUE(OpensDialog<CDialogSpeedDialPrefs>(ID_SPEED_DIAL_LIST));
+    EXPECT_TRUE(OpensDialog<CDialogCallLog>(ID_CALLLOG_SHOW));
+
+    const std::vector<Contact*> anna{m_dataMan->GetContactAt(0)};
+    m_frame->GetContainer()->Grid().SelectContacts(anna);
+    QApplication::processEvents();
+    EXPECT_TRUE(OpensDialog<CDialogCallLog>(ID_CALLLOG_SHOW_CONTACT));
+    // Dialing the contact's default phone runs the call under its name.
+    EXPECT_TRUE(OpensDialog<CDialogCallStatus>(ID_CONTACT_DIAL));
+    EXPECT_FALSE(m_tapiMan.GetLine()->IsInCall());
+    EXPECT_TRUE(m_messages.shown.empty());
+}
+
+TEST_F(CommandHooksTest, SpeedDialNeedsTelephonyAndTheDataDumpIsOneWindow)
+{
+    m_tapiMan.GetLine()->Shutdown();
+    m_tapiMan.Shutdown();
+    m_frame->UpdateAllCommands();
+    m_frame->findChild<QAction*>(CommandObjectName(ID_SPEED_DIAL))->trigger();
+    ASSERT_EQ(m_messages.shown.size(), 1u);
+    EXPECT_EQ(m_messages.shown[0].text, "Can't dial. Please verify your modem settings");
+
+    // The command has no menu item: it reaches the container's map directly.
+    EXPECT_TRUE(m_frame->GetContainer()->OnCmdMsg(ID_DATA_DUMP));
+    EXPECT_TRUE(m_frame->GetContainer()->OnCmdMsg(ID_DATA_DUMP));
+    const auto windows = m_frame->findChildren<CDialogDataDump*>();
+    ASSERT_EQ(windows.size(), 1);
+    EXPECT_TRUE(windows[0]->Text()->toPlainText().contains("Name:\tContacts"));
+    windows[0]->close();
+}
