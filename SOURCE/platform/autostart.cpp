@@ -45,6 +45,18 @@ QByteArray ExecValue(const QString& programPath)
     return "Exec=" + arg.toUtf8() + kArgument;
 }
 
+// A key whose name (without a language suffix) the entry sets itself.
+bool IsOwnKey(const QByteArray& line)
+{
+    QByteArray key = line;
+    for (const char end : {'=', '['}) {
+        if (const qsizetype at = key.indexOf(end); at >= 0)
+            key.truncate(at);
+    }
+    key = key.trimmed();
+    return key == "Exec" || key == "TryExec" || key == "Hidden";
+}
+
 QByteArray InstalledEntry()
 {
     QStringList candidates;
@@ -81,7 +93,10 @@ QByteArray MakeEntry(const QByteArray& installed, const QString& programPath)
     QByteArray entry;
     bool inMain = false;
     bool sawMain = false;
-    for (const QByteArray& raw : installed.split('\n')) {
+    // A lone carriage return ends a line too, for readers that take it so.
+    QByteArray text = installed;
+    text.replace('\r', '\n');
+    for (const QByteArray& raw : text.split('\n')) {
         const QByteArray line = raw.trimmed();
         if (line.startsWith('[')) {
             inMain = line == "[Desktop Entry]" && !sawMain;
@@ -92,8 +107,7 @@ QByteArray MakeEntry(const QByteArray& installed, const QString& programPath)
         }
         // The command and the keys that would keep the entry from running
         // are the program's own.
-        if (!inMain || line.startsWith("Exec=") || line.startsWith("TryExec=") || line.startsWith("Hidden=")
-            || line.startsWith("Exec ") || line.startsWith("TryExec ") || line.startsWith("Hidden "))
+        if (!inMain || IsOwnKey(line))
             continue;
         entry += line + '\n';
     }

@@ -37,7 +37,7 @@ TEST_F(AutostartTest, EntryIsMadeFromTheInstalledOne)
                                  "[Desktop Action New]\nExec=tolva --new\n";
     EXPECT_EQ("[Desktop Entry]\nType=Application\nName=Tolva\nName[de]=Tolva\nIcon=tolva\n\n"
               "Exec=/usr/bin/tolva -regrun\n",
-        Autostart::MakeEntry(installed, QStringLiteral("/usr/bin/tolva")));
+        Autostart::MakeEntry(installed, QStringLiteral("/usr/bin/tolva")).toStdString());
 
     const QByteArray minimal = Autostart::MakeEntry({}, QStringLiteral("/usr/bin/tolva"));
     EXPECT_TRUE(minimal.startsWith("[Desktop Entry]\nType=Application\nName=Tolva\n"));
