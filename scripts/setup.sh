@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Installs what Tolva needs to build and test on Debian 12. Quick when all is there.
+# Installs what Tolva needs to build and test on Debian 12, and the further
+# packages named as arguments. Quick when all is there.
 set -euo pipefail
 
 packages=(g++ clang libclang-rt-14-dev cmake ninja-build ccache pkg-config
           qt6-base-dev libgl-dev libxkbcommon-dev libgtest-dev libgmock-dev libbenchmark-dev
-          libjpeg-dev libpng-dev zlib1g-dev libgif-dev fonts-dejavu-core)
+          libjpeg-dev libpng-dev zlib1g-dev libgif-dev fonts-dejavu-core "$@")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,10 +1,13 @@
 #include "mainwnd/alphabetbar.h"
 
 #include "core/dataman.h"
+#include "mainwnd/readablecolor.h"
 #include "platform/ui/window.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QScrollBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -79,9 +82,26 @@ QToolButton* CLetterToolBar::Button(u32 command) const
 
 void CLetterToolBar::SetTextColor(const QColor& colour)
 {
-    QPalette pal = palette();
-    pal.setColor(QPalette::ButtonText, colour);
-    setPalette(pal);
+    m_textColor = colour;
+    // Only the text colour is the bar's own; the rest follows the desktop.
+    const QPalette desktop = QApplication::palette();
+    QPalette own;
+    own.setResolveMask(0);
+    own.setColor(QPalette::ButtonText,
+        ReadableColor(colour, desktop.color(QPalette::Button), desktop.color(QPalette::ButtonText)));
+    m_bSettingPalette = true;
+    setPalette(own);
+    m_bSettingPalette = false;
+}
+
+bool CLetterToolBar::event(QEvent* event)
+{
+    const bool result = QWidget::event(event);
+    // The desktop's palette changed (the bar hears of it as a change of its
+    // own): once the change is through, the text colour is checked again.
+    if (event->type() == QEvent::PaletteChange && !m_bSettingPalette && m_textColor.isValid())
+        QTimer::singleShot(0, this, [this] { SetTextColor(m_textColor); });
+    return result;
 }
 
 void CLetterToolBar::FocusButton(int index)

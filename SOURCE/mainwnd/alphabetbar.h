@@ -35,6 +35,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void FocusButton(int index);
@@ -45,6 +46,8 @@ private:
     // The button the user was on when the bar last lost the focus or was
     // clicked; coming back with the keyboard starts there.
     u32 m_nLastHot = 0;
+    QColor m_textColor;
+    bool m_bSettingPalette = false;
     int m_nButtonHeight = 20;
 };
 

@@ -1,6 +1,7 @@
 #include "mainwnd/bookbanner.h"
 
 #include "core/utilities.h"
+#include "mainwnd/readablecolor.h"
 #include "platform/ui/syscolor.h"
 #include "platform/ui/window.h"
 
@@ -10,7 +11,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
-#include <cstdlib>
 
 namespace {
 
@@ -152,12 +152,7 @@ void CBookBanner::paintEvent(QPaintEvent*)
         return;
     }
     p.fillRect(rect(), shadow);
-    // The window colour on the shadow reads well in light palettes; in dark
-    // ones both are dark, and the window's text colour is taken instead.
-    QColor text = GetSysColor(COLOR_WINDOW, this);
-    if (std::abs(text.lightness() - shadow.lightness()) < 96)
-        text = GetSysColor(COLOR_WINDOWTEXT, this);
-    p.setPen(text);
+    p.setPen(ReadableColor(GetSysColor(COLOR_WINDOW, this), shadow, GetSysColor(COLOR_WINDOWTEXT, this)));
     QFont large = font();
     large.setBold(true);
     large.setPixelSize(std::max(12, height() * 17 / 25));

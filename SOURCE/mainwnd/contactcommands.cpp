@@ -39,23 +39,21 @@ constexpr u32 IDS_NOT_FOUND = 59527;
 constexpr u32 IDS_VCARD_FILTER = 59549;
 constexpr const char* kAllSelected = " all selected contacts";
 
-// What the update rules are made of, worked out once per update.
-struct Facts {
-    int selected = 0;
-    bool findMode = false;
-    bool inDeletedItems = false;
-    bool dialogOpen = false;
-    bool editing = false;
-    bool firstHasMail = false;
-    bool firstHasPhone = false;
-    bool hasDefaultPhone = false;
-    bool deletedItemsHoldSomething = false;
-};
-
 bool HasNonEmpty(const std::vector<ContactValue>& values)
 {
     return std::any_of(
         values.begin(), values.end(), [](const ContactValue& v) { return !v.m_strText.empty(); });
+}
+
+// The entry at a position of a drop-down list, which lists the non-empty
+// entries only.
+const ContactValue* NthListed(const std::vector<ContactValue>& values, int position)
+{
+    for (const ContactValue& value : values) {
+        if (!value.m_strText.empty() && position-- == 0)
+            return &value;
+    }
+    return nullptr;
 }
 
 // The contact's default home e-mail, else its last address.
@@ -72,32 +70,17 @@ std::string DefaultMail(const Contact& contact)
 
 void CContainerWnd::MapCommands()
 {
-    // Every rule reads the facts worked out for this update.
-    const auto facts = [this] {
-        Facts f;
-        f.selected = m_grid->SelectedCount();
-        f.findMode = m_bFindMode;
-        const Book* deleted = m_dataMan.GetDeletedItemsBook();
-        f.inDeletedItems = deleted && m_dataMan.GetCurrentBook() == deleted;
-        f.dialogOpen = m_userMan.m_dwDialogOpen != 0;
-        f.editing = m_editing != nullptr;
-        if (const Contact* first = GetFocusedContact()) {
-            f.firstHasMail = HasNonEmpty(first->m_emails);
-            f.firstHasPhone = HasNonEmpty(first->m_phones);
-            f.hasDefaultPhone = !GetDefaultPhone().empty();
-        }
-        f.deletedItemsHoldSomething = deleted && !deleted->m_members.empty();
-        return f;
-    };
+    // Every rule reads the facts worked out once for this update.
+    const auto facts = [this] { return m_pFacts ? *m_pFacts : WorkOutFacts(); };
     const auto rule = [facts](auto test) { return [facts, test](CCmdUI& ui) { ui.Enable(test(facts())); }; };
     const auto hooked = [this, facts](auto test) {
         return [this, facts, test](
                    CCmdUI& ui) { ui.Enable(m_frame.Hooks().IsEnabled(ui.m_nID) && test(facts())); };
     };
     const auto runHook = [this](u32 id) { m_frame.Hooks().Run(id); };
-    const auto always = [](const Facts&) { return true; };
-    const auto oneRow = [](const Facts& f) { return f.selected == 1; };
-    const auto anyRow = [](const Facts& f) { return f.selected > 0; };
+    const auto always = [](const ContactFacts&) { return true; };
+    const auto oneRow = [](const ContactFacts& f) { return f.selected == 1; };
+    const auto anyRow = [](const ContactFacts& f) { return f.selected > 0; };
 
     auto& map = m_commands;
     map.On(
@@ -109,8 +92,10 @@ void CContainerWnd::MapCommands()
             NewContact({}, {});
             m_userMan.m_dwDialogOpen = 0;
         },
-        rule([](const Facts& f) { return f.editing && !f.inDeletedItems && !f.findMode && !f.dialogOpen; }));
-    const auto modify = rule([](const Facts& f) { return f.editing && f.selected == 1; });
+        rule([](const ContactFacts& f) {
+            return f.editing && !f.inDeletedItems && !f.findMode && !f.dialogOpen;
+        }));
+    const auto modify = rule([](const ContactFacts& f) { return f.editing && f.selected == 1; });
     map.On(
         ID_CONTACT_PROPERTIES, [this](u32) { OnModifyContact(); }, modify);
     map.On(
@@ -119,20 +104,20 @@ void CContainerWnd::MapCommands()
         ID_CONTACT_DELETE, [this](u32) { OnDelete(); }, rule(anyRow));
     map.On(
         ID_CONTACT_SENDMAIL, [this](u32) { OnSendMailCommand(); },
-        rule([](const Facts& f) { return f.firstHasMail; }));
+        rule([](const ContactFacts& f) { return f.firstHasMail; }));
     // Enabled only when there is a default phone to dial and someone to dial it.
     map.On(
         ID_CONTACT_DIAL, [this](u32) { Dial(GetDefaultPhone()); },
         [this, facts](CCmdUI& ui) { ui.Enable(m_dialer && facts().hasDefaultPhone); });
     map.On(
         ID_CONTACT_ADDTOBOOK, [this](u32 id) { OnBookMembership(id); },
-        rule([](const Facts& f) { return f.editing && f.selected > 0 && !f.findMode; }));
+        rule([](const ContactFacts& f) { return f.editing && f.selected > 0 && !f.findMode; }));
     map.On(
         ID_CONTACT_MOVETOBOOK, [this](u32 id) { OnBookMembership(id); },
-        rule([](const Facts& f) { return f.editing && f.selected > 0 && !f.findMode; }));
+        rule([](const ContactFacts& f) { return f.editing && f.selected > 0 && !f.findMode; }));
     map.On(
         ID_CONTACT_REMOVEFROMBOOK, [this](u32 id) { OnBookMembership(id); },
-        rule([](const Facts& f) { return f.selected > 0 && !f.findMode; }));
+        rule([](const ContactFacts& f) { return f.selected > 0 && !f.findMode; }));
     map.On(ID_DIALING_PROPERTIES, runHook, hooked(anyRow));
     map.On(
         ID_FIND_CONTACT, [this](u32) { OnFindContact(); },
@@ -140,13 +125,13 @@ void CContainerWnd::MapCommands()
             ui.Enable(true);
             ui.SetCheck(m_bFindMode ? 1 : 0);
         });
-    const auto noDialog = [](const Facts& f) { return !f.dialogOpen; };
+    const auto noDialog = [](const ContactFacts& f) { return !f.dialogOpen; };
     map.On(
         ID_PREFERENCES, [this](u32) { DoPreferences(-1); },
-        rule([](const Facts& f) { return f.editing && !f.dialogOpen; }));
+        rule([](const ContactFacts& f) { return f.editing && !f.dialogOpen; }));
     map.On(
         ID_ADJUST_TIMEZONES, [this](u32) { DoPreferences(int(ID_PREFS_TIMEZONES_PAGE)); },
-        rule([](const Facts& f) { return f.editing && !f.dialogOpen; }));
+        rule([](const ContactFacts& f) { return f.editing && !f.dialogOpen; }));
     map.On(ID_SPEED_DIAL, runHook, hooked(noDialog));
     // Restore and Exit belong to the frame; only their rule is here.
     map.On(ID_TRAY_RESTORE, {}, rule(noDialog));
@@ -161,7 +146,7 @@ void CContainerWnd::MapCommands()
     map.On(ID_CALLLOG_CLEAR, [this](u32) { OnCallLogDelete(true); });
     map.On(
         ID_EMPTY_DELETED, [this](u32) { OnEmptyDeletedItems(); },
-        rule([](const Facts& f) { return f.deletedItemsHoldSomething; }));
+        rule([](const ContactFacts& f) { return f.deletedItemsHoldSomething; }));
     map.OnRange(ID_ALPHABET_FIRST, ID_ALPHABET_ALL, [this](u32 id) { OnAlphabetLetter(id); });
     map.On(ID_ALPHABET_NEXT, [this](u32) { OnAlphabet(); });
     // The header's commands act on the column under the header's menu;
@@ -242,6 +227,33 @@ void CContainerWnd::MapCommands()
         map.On(id, {}, hooked(anyRow));
     map.On(ID_FILE_PRINT, {}, hooked(anyRow));
     map.On(ID_FILE_PRINT_PREVIEW, {}, hooked(anyRow));
+}
+
+ContactFacts CContainerWnd::WorkOutFacts() const
+{
+    ContactFacts f;
+    f.selected = m_grid->SelectedCount();
+    f.findMode = m_bFindMode;
+    const Book* deleted = m_dataMan.GetDeletedItemsBook();
+    f.inDeletedItems = deleted && m_dataMan.GetCurrentBook() == deleted;
+    f.dialogOpen = m_userMan.m_dwDialogOpen != 0;
+    f.editing = m_editing != nullptr;
+    if (const Contact* first = GetFocusedContact()) {
+        f.firstHasMail = HasNonEmpty(first->m_emails);
+        f.hasDefaultPhone = !GetDefaultPhone().empty();
+    }
+    f.deletedItemsHoldSomething = deleted && !deleted->m_members.empty();
+    return f;
+}
+
+void CContainerWnd::BeginCommandUpdate()
+{
+    m_pFacts = WorkOutFacts();
+}
+
+void CContainerWnd::EndCommandUpdate()
+{
+    m_pFacts.reset();
 }
 
 bool CContainerWnd::OnCmdMsg(u32 id) const
@@ -352,7 +364,7 @@ void CContainerWnd::OnDelete()
     const std::vector<Contact*> contacts = m_grid->SelectedContacts();
     if (contacts.empty())
         return;
-    const bool forGood = (QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier)
+    const bool forGood = (QApplication::keyboardModifiers() & Qt::ShiftModifier)
         || (m_userMan.m_dwListFlags & CLF_DELETE_FOR_GOOD)
         || m_dataMan.GetCurrentBook() == m_dataMan.GetDeletedItemsBook();
     if (m_userMan.m_dwListFlags & CLF_CONFIRM_DELETE) {
@@ -419,34 +431,15 @@ void CContainerWnd::OnSendMail(const std::string& address)
 void CContainerWnd::OnSendHotMail(int position)
 {
     const Contact* contact = GetFocusedContact();
-    if (!contact || position < 0)
-        return;
-    // Positions count the addresses the menu listed: the non-empty ones.
-    int at = 0;
-    for (const ContactValue& mail : contact->m_emails) {
-        if (mail.m_strText.empty())
-            continue;
-        if (at++ == position) {
-            OpenLink("mailto:" + mail.m_strText);
-            return;
-        }
-    }
+    if (const ContactValue* mail = contact ? NthListed(contact->m_emails, position) : nullptr)
+        OpenLink("mailto:" + mail->m_strText);
 }
 
 void CContainerWnd::OnDialHotPhone(int position)
 {
     const Contact* contact = GetFocusedContact();
-    if (!contact || position < 0)
-        return;
-    int at = 0;
-    for (const ContactValue& phone : contact->m_phones) {
-        if (phone.m_strText.empty())
-            continue;
-        if (at++ == position) {
-            Dial(phone.m_strText);
-            return;
-        }
-    }
+    if (const ContactValue* phone = contact ? NthListed(contact->m_phones, position) : nullptr)
+        Dial(phone->m_strText);
 }
 
 void CContainerWnd::OnDialPhone(const std::string& number)

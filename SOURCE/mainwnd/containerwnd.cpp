@@ -66,10 +66,12 @@ CContainerWnd::CContainerWnd(
 
 CContainerWnd::~CContainerWnd()
 {
-    // The list's callbacks point back here.
+    // The grid's notices come back here: it goes while the members that
+    // answer them still stand.
+    m_infoTimer.stop();
     if (m_grid) {
         m_grid->onSelectionChanged = nullptr;
-        m_grid->onRowActivated = nullptr;
+        delete m_grid->Widget();
     }
 }
 
@@ -101,8 +103,11 @@ void CContainerWnd::CreatePanes()
     connect(m_banner, &CBookBanner::bookButtonClicked, this, [this] { OnCmdMsg(ID_BANNER_BOOK_BUTTON); });
     connect(m_banner, &CBookBanner::findRequested, this,
         [this](const QString& text, bool all) { Find(text, all, m_userMan.m_dwFindFlags); });
+    // Tab and Shift+Tab walk the panes in the container's order from each of them.
     for (QWidget* w : m_banner->FindControls())
         w->installEventFilter(this);
+    m_banner->BookButton()->installEventFilter(this);
+    m_alphabetBar->installEventFilter(this);
 
     if (m_userMan.GetFont(UFK_ALPHABET))
         ApplyAlphabetBarFont();

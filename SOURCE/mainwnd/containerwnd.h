@@ -12,6 +12,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,19 @@ constexpr int SPLIT_HORIZONTAL = 502;
 constexpr u32 CLF_CONFIRM_DELETE = 0x1;
 constexpr u32 CLF_DELETE_FOR_GOOD = 0x2;
 constexpr u32 CLF_SIMPLE_DIALOG = 0x20;
+
+// What the update rules of the contact commands are made of, worked out
+// once per update.
+struct ContactFacts {
+    int selected = 0;
+    bool findMode = false;
+    bool inDeletedItems = false;
+    bool dialogOpen = false;
+    bool editing = false;
+    bool firstHasMail = false;
+    bool hasDefaultPhone = false;
+    bool deletedItemsHoldSomething = false;
+};
 
 // What the wizard hands back for the container to report.
 struct ImportExportOutcome {
@@ -88,6 +102,10 @@ public:
     const CommandMap& Commands() const { return m_commands; }
     bool OnCmdMsg(u32 id) const;
     bool OnUpdateCmdMsg(class CCmdUI& ui) const;
+    // Around a pass over many commands: the facts are worked out once.
+    void BeginCommandUpdate();
+    void EndCommandUpdate();
+    ContactFacts WorkOutFacts() const;
 
     void NewContact(const std::string& phone, const std::string& mail);
     bool EditContact(Contact& contact, int startPage);
@@ -186,6 +204,7 @@ private:
     const Contact* m_pInfoContact = nullptr;
     bool m_bFindMode = false;
     QTimer m_infoTimer;
+    std::optional<ContactFacts> m_pFacts;
 
     CommandMap m_commands;
 };

@@ -283,8 +283,11 @@ void CFieldChooserDlg::OnGroupChanged(int index)
 
 void CFieldChooserDlg::OnRestoreDefaults()
 {
-    if (m_grid)
+    // The rows follow the arrow of the default layout.
+    if (m_grid) {
         m_grid->SetDefaultLayout();
+        m_grid->Sort(m_grid->GetSortColumn(), m_grid->GetSortDirection());
+    }
 }
 
 // ---- quick-find fields ------------------------------------------------------------

@@ -35,6 +35,8 @@ CFlatHeaderCtrl::CFlatHeaderCtrl(QWidget* parent)
 CFlatHeaderCtrl::~CFlatHeaderCtrl()
 {
     EndDrag(false);
+    // The arrows may stand for a drag from the field chooser.
+    SetHotDivider(-1);
 }
 
 int CFlatHeaderCtrl::SetOption(int option, qintptr value)

@@ -1,11 +1,37 @@
 #include "mainwnd/gridcontactview.h"
 
-#include "core/records.h"
+#include "core/dataman.h"
 #include "mainwnd/rgridctrl.h"
 #include "platform/ui/wndmessage.h"
 
+namespace {
+
+// The grid of the container: whatever a drop brings into the store is saved
+// at once, as every other change is.
+class ContainerGrid : public CRGridCtrl {
+public:
+    ContainerGrid(DataMan& dataMan, UserMan& userMan, QWidget* parent)
+        : CRGridCtrl(dataMan, userMan, parent)
+        , m_dataMan(dataMan)
+    {
+    }
+    u32 DropFiles(const QMimeData* data) override { return Saved(CRGridCtrl::DropFiles(data)); }
+    u32 DropContacts(const QMimeData* data) override { return Saved(CRGridCtrl::DropContacts(data)); }
+
+private:
+    u32 Saved(u32 result)
+    {
+        m_dataMan.Save(DFK_DATA);
+        return result;
+    }
+
+    DataMan& m_dataMan;
+};
+
+}  // namespace
+
 CGridContactView::CGridContactView(DataMan& dataMan, UserMan& userMan, QWidget* parent)
-    : m_grid(new CRGridCtrl(dataMan, userMan, parent))
+    : m_grid(new ContainerGrid(dataMan, userMan, parent))
 {
     m_grid->setObjectName(QStringLiteral("ContactList"));
     QObject::connect(m_grid, &CRGridCtrl::headerMenuRequested, m_grid, [this](int, QPoint at) {

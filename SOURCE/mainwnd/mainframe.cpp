@@ -116,6 +116,11 @@ CMainFrame::~CMainFrame()
 {
     qApp->removeEventFilter(this);
     m_openMenu.reset();
+    m_idleTimer.stop();
+    // The panes call back into the frame while they go: they go first,
+    // while the frame's members still stand.
+    delete takeCentralWidget();
+    m_container = nullptr;
 }
 
 void CMainFrame::CreateToolbar()
@@ -235,11 +240,14 @@ bool CMainFrame::HasCommandHandler(u32 id)
 
 void CMainFrame::UpdateMenu(QMenu* menu)
 {
+    m_container->BeginCommandUpdate();
     m_mainMenu->UpdateCmdUI(menu, this);
+    m_container->EndCommandUpdate();
 }
 
 void CMainFrame::UpdateAllCommands()
 {
+    m_container->BeginCommandUpdate();
     for (QAction* action : findChildren<QAction*>(Qt::FindDirectChildrenOnly)) {
         const u32 id = GetCommandId(action);
         if (id == 0)
@@ -247,11 +255,12 @@ void CMainFrame::UpdateAllCommands()
         CCmdUI ui(id, action);
         ui.DoUpdate(this, true);
     }
+    m_container->EndCommandUpdate();
 }
 
 void CMainFrame::RequestIdleUpdate()
 {
-    if (!m_idleTimer.isActive())
+    if (m_container && !m_idleTimer.isActive())
         m_idleTimer.start();
 }
 
@@ -266,6 +275,13 @@ bool CMainFrame::event(QEvent* event)
 {
     if (event->type() == QEvent::WindowActivate && m_container && m_container->isVisible())
         RequestIdleUpdate();
+    // The desktop's colours changed: the menus and the rebar take them anew.
+    if (event->type() == QEvent::ApplicationPaletteChange || event->type() == QEvent::PaletteChange) {
+        if (m_mainMenu)
+            m_mainMenu->OnSysColorChange();
+        if (m_rebar)
+            m_rebar->update();
+    }
     return QMainWindow::event(event);
 }
 

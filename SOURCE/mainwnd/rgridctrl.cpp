@@ -91,7 +91,14 @@ void CRGridCtrl::LoadFonts()
     const LOGFONT* header = m_userMan.GetFont(UFK_HEADER);
     m_headerFont = header ? QFontFromLogFont(*header) : QApplication::font();
     SyncHeaderFont();
-    m_nEmptyBoxHeight = QFontMetrics(m_font).lineSpacing() + 2;
+    GridFontChanged();
+}
+
+void CRGridCtrl::GridFontChanged()
+{
+    const int line = QFontMetrics(m_font).lineSpacing();
+    m_nEmptyBoxHeight = line + 2;
+    m_nSpacingLow = m_nSpacingHigh = line;
     RemeasureAll();
 }
 
@@ -282,11 +289,12 @@ int CRGridCtrl::Refill(bool resetLayout, bool fill)
         RefillFieldChooser();
     }
     if (fill && book) {
+        // The contact map is built when first asked for.
+        m_bRowMapValid = false;
         m_rows.reserve(book->m_members.size());
         size_t position = 0;
         while (Contact* contact = book->GetNextContact(m_dataMan, position))
             AddContactRow(contact, false, false);
-        m_bRowMapValid = false;
         if (m_nSortColumn > 0)
             Sort(m_nSortColumn, m_nSortDirection);
         verticalScrollBar()->setValue(0);
@@ -321,7 +329,7 @@ const GridCell& CRGridCtrl::Cell(GridRow& row, int column)
     if (info.m_dwFlags & HDF_IMAGE)
         cell.image = GetFieldNumber(*row.contact, u32(info.m_nFieldId), 0);
     if (info.m_dwFlags & HDF_STRING)
-        cell.text = QString::fromStdString(FormatFieldText(*row.contact, u32(info.m_nFieldId)));
+        cell.text = FormatFieldText(*row.contact, u32(info.m_nFieldId));
     row.cells.push_back(std::move(cell));
     return row.cells.back();
 }
@@ -330,7 +338,7 @@ QString CRGridCtrl::GetCellText(int row, int column)
 {
     if (row < 0 || row >= GetRowCount() || column < 0 || column >= kGridColumnCount)
         return QString();
-    return Cell(m_rows[size_t(row)], column).text;
+    return QString::fromStdString(Cell(m_rows[size_t(row)], column).text);
 }
 
 int CRGridCtrl::GetCellImage(int row, int column)
@@ -464,23 +472,26 @@ bool CRGridCtrl::OnHeaderCommand(u32 id)
 
 void CRGridCtrl::SortAscending()
 {
-    const int column = int(m_header->GetItemData(m_nMenuItem));
-    if (m_nMenuItem < 0 || (column == m_nSortColumn && m_nSortDirection == 1))
-        return;
-    m_nSortColumn = column;
-    m_nSortDirection = 1;
-    Sort(column, 1);
-    SetSortArrow();
+    SortMenuItem(1);
 }
 
 void CRGridCtrl::SortDescending()
 {
+    SortMenuItem(0);
+}
+
+void CRGridCtrl::SortMenuItem(int ascending)
+{
     const int column = int(m_header->GetItemData(m_nMenuItem));
-    if (m_nMenuItem < 0 || (column == m_nSortColumn && m_nSortDirection == 0))
-        return;
+    if (m_nMenuItem >= 0 && (column != m_nSortColumn || m_nSortDirection != ascending))
+        SortBy(column, ascending);
+}
+
+void CRGridCtrl::SortBy(int column, int ascending)
+{
     m_nSortColumn = column;
-    m_nSortDirection = 0;
-    Sort(column, 0);
+    m_nSortDirection = ascending;
+    Sort(column, ascending);
     SetSortArrow();
 }
 

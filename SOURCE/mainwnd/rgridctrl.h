@@ -15,6 +15,7 @@
 
 #include <QAbstractScrollArea>
 #include <QPointer>
+#include <QUrl>
 #include <array>
 #include <functional>
 #include <string>
@@ -25,6 +26,7 @@ class Book;
 class CFieldChooserDlg;
 class Contact;
 class DataMan;
+class QMenu;
 class QMimeData;
 class UserMan;
 
@@ -62,6 +64,11 @@ constexpr int DRAG_SOURCE_CONTACTS = 2;
 int GetDragSourceKind();
 void SetDragSourceKind(int kind);
 
+// The address a web-page cell opens: an http or https address ("http://"
+// added when the text names no scheme); invalid for anything else, so that
+// a contact's text never runs a program or opens a local file.
+QUrl WebPageUrl(const QString& text);
+
 struct GridHitTest {
     QPoint point;
     u32 flags = 0;
@@ -73,7 +80,7 @@ struct GridCell {
     int column = -1;
     int image = -1;
     int check = -1;  // -1 none, 0 clear, 1 set
-    QString text;
+    std::string text;  // UTF-8, as the store keeps it
 };
 
 struct GridRow {
@@ -150,6 +157,8 @@ public:
     int GetMenuItem() const { return m_nMenuItem; }
     void SetMenuItem(int item) { m_nMenuItem = item; }
     bool OnHeaderCommand(u32 id);
+    // The header's pop-up menu: the four commands, in the menu's order.
+    static void AppendHeaderMenu(QMenu* menu);
     void SortAscending();
     void SortDescending();
     void ShowFieldChooser();
@@ -182,6 +191,8 @@ public:
     void SetScrollPosition(int bar, int position, bool redraw);
     int GetFirstVisibleRow() const;
     int GetLastFullRow();
+    // The first row of the screen whose last whole row is the one given.
+    int TopRowEndingAt(int last);
     int GetRowHeight(int row);
     QFont RowFont(const Contact& contact) const;
     const QFont& GridFont() const { return m_font; }
@@ -198,7 +209,8 @@ public:
 
 signals:
     // A right click on the header; the container shows the header's menu
-    // and hands its command to OnHeaderCommand.
+    // and hands its command to OnHeaderCommand. While nothing listens, the
+    // grid shows the menu and carries the command out itself.
     void headerMenuRequested(int item, QPoint globalPos);
 
 protected:
@@ -226,7 +238,11 @@ private:
     void OnHeaderContextMenu(int item, QPoint globalPos) override;
 
     const GridCell& Cell(GridRow& row, int column);
-    QString SortText(int row, int column);
+    void SortMenuItem(int ascending);
+    // Makes the column and direction the grid's, sorts and sets the arrow.
+    void SortBy(int column, int ascending);
+    // The text a row sorts by in a column, case folded.
+    std::string SortKey(int row, int column);
     int MeasureRow(GridRow& row);
     void RemeasureAll() { ++m_nLayoutGen; }
     void RemoveAllColumns();
@@ -246,6 +262,7 @@ private:
     void ScrollPage(bool down);
     void MoveFocus(int row, Qt::KeyboardModifiers modifiers);
     void LoadFonts();
+    void GridFontChanged();
     void SyncHeaderFont();
 
     DataMan& m_dataMan;

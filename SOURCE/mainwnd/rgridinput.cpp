@@ -26,6 +26,14 @@ constexpr int kDragThreshold = 2;
 
 }  // namespace
 
+QUrl WebPageUrl(const QString& text)
+{
+    const QUrl url = LinkUrl(text.trimmed().toStdString());
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https")) ? url
+                                                                                                  : QUrl();
+}
+
 GridHitTest CRGridCtrl::HitTest(QPoint point)
 {
     GridHitTest hit;
@@ -140,15 +148,7 @@ void CRGridCtrl::EnsureVisible(int row)
     if (row <= GetLastFullRow())
         return;
     // The row becomes the last whole row on screen.
-    int y = 0;
-    int top = row;
-    while (top >= 0) {
-        y += GetRowHeight(top);
-        if (y > RowsAreaHeight())
-            break;
-        --top;
-    }
-    verticalScrollBar()->setValue(std::min(row, top + 1));
+    verticalScrollBar()->setValue(TopRowEndingAt(row));
 }
 
 int CRGridCtrl::GetScrollPosition(int bar) const
@@ -267,10 +267,9 @@ void CRGridCtrl::OnCellActivate(int row, int column)
             if (IsWebField(field)) {
                 // Only a web address is opened; a contact's text never runs
                 // anything or opens a local file.
-                const QUrl url = LinkUrl(text.trimmed().toStdString());
-                if (url.isValid()
-                    && (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https")))
-                    OpenLink(url.toString().toStdString());
+                const QUrl url = WebPageUrl(text);
+                if (url.isValid())
+                    OpenLink(url.toString(QUrl::FullyEncoded).toStdString());
                 return;
             }
         }
@@ -299,15 +298,8 @@ void CRGridCtrl::ScrollPage(bool down)
         return;
     }
     // The row before the old first row becomes the last row on screen.
-    int y = 0;
-    int top = first - 1;
-    while (top >= 0) {
-        y += GetRowHeight(top);
-        if (y > RowsAreaHeight())
-            break;
-        --top;
-    }
-    v->setValue(std::max(0, std::min(first - 1, top + 1)));
+    if (first > 0)
+        v->setValue(TopRowEndingAt(first - 1));
 }
 
 void CRGridCtrl::keyPressEvent(QKeyEvent* event)
@@ -409,7 +401,7 @@ void CRGridCtrl::ApplySettings(bool a, bool b)
     if ((!a || b) && m_userMan.GetFont(UFK_LIST)) {
         m_font = QFontFromLogFont(*m_userMan.GetFont(UFK_LIST));
         m_crText = m_userMan.GetColor(UC_LIST_TEXT);
-        m_nEmptyBoxHeight = QFontMetrics(m_font).lineSpacing() + 2;
+        GridFontChanged();
     }
     if (a && m_userMan.GetFont(UFK_HEADER)) {
         m_headerFont = QFontFromLogFont(*m_userMan.GetFont(UFK_HEADER));
@@ -478,8 +470,10 @@ u32 CRGridCtrl::DropFiles(const QMimeData* data)
     for (const QUrl& url : data->urls()) {
         if (!url.isLocalFile())
             continue;
+        // A file that cannot be opened ends the drop; one without cards
+        // does not keep the files after it out.
         result = ImportVCardFile(url.toLocalFile());
-        if (result)
+        if (result == RC_CANNOT_OPEN)
             break;
     }
     return result;

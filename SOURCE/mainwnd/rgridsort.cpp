@@ -4,9 +4,12 @@
 #include "core/userman.h"
 #include "mainwnd/fieldchooser.h"
 #include "mainwnd/rgridctrl.h"
+#include "platform/ui/menu.h"
 
 #include <QCollator>
 #include <QFontMetrics>
+#include <QMenu>
+#include <QMetaMethod>
 #include <QScrollBar>
 #include <algorithm>
 #include <cmath>
@@ -45,7 +48,9 @@ const DateValue* ContactDate(const Contact& c, u32 fieldId)
 struct SortKeys {
     std::vector<bool> empty;
     std::vector<double> numbers;
-    std::vector<QCollatorSortKey> texts;
+    // Collation keys; in the C locale the folded texts themselves.
+    std::vector<QCollatorSortKey> collated;
+    std::vector<std::string> folded;  // UTF-8, whose bytes sort as code points
 
     int Compare(size_t a, size_t b) const
     {
@@ -53,24 +58,27 @@ struct SortKeys {
             return int(empty[b]) - int(empty[a]);
         if (!numbers.empty())
             return numbers[a] < numbers[b] ? -1 : numbers[b] < numbers[a] ? 1 : 0;
-        return texts[a].compare(texts[b]);
+        if (!folded.empty())
+            return folded[a].compare(folded[b]);
+        return collated[a].compare(collated[b]);
     }
 };
 
 }  // namespace
 
-QString CRGridCtrl::SortText(int row, int column)
+std::string CRGridCtrl::SortKey(int row, int column)
 {
-    const Contact& c = *m_rows[size_t(row)].contact;
+    GridRow& r = m_rows[size_t(row)];
+    const Contact& c = *r.contact;
     if (m_columns[size_t(column)].m_nFieldId != i32(FID_NAME))
-        return GetCellText(row, column);
+        return FoldCase(Cell(r, column).text);
     switch (m_userMan.m_dwNameColumnFlags) {
     case 0:
-        return QString::fromStdString(c.m_strFirstName);
+        return FoldCase(c.m_strFirstName);
     case 1:
-        return QString::fromStdString(c.m_strLastName);
+        return FoldCase(c.m_strLastName);
     default:
-        return QString::fromStdString(c.m_strName);
+        return FoldCase(c.m_strName);
     }
 }
 
@@ -93,13 +101,20 @@ void CRGridCtrl::Sort(int column, int ascending)
     } else {
         QCollator collator;
         collator.setCaseSensitivity(Qt::CaseInsensitive);
-        keys.texts.reserve(count);
+        const bool codePoints = collator.locale().language() == QLocale::C;
+        if (codePoints)
+            keys.folded.reserve(count);
+        else
+            keys.collated.reserve(count);
         for (size_t i = 0; i < count; ++i) {
             // Folded first, so that case never orders texts, whatever the
             // collation of the locale does with it.
-            const QString text = SortText(int(i), column).toCaseFolded();
-            keys.empty[i] = text.isEmpty();
-            keys.texts.push_back(collator.sortKey(text));
+            std::string text = SortKey(int(i), column);
+            keys.empty[i] = text.empty();
+            if (codePoints)
+                keys.folded.push_back(std::move(text));
+            else
+                keys.collated.push_back(collator.sortKey(QString::fromStdString(text)));
         }
     }
     std::vector<int> order(count);
@@ -139,13 +154,7 @@ void CRGridCtrl::ApplyOrder(const std::vector<int>& order)
 void CRGridCtrl::OnHeaderItemClick(int item)
 {
     const int column = int(m_header->GetItemData(item));
-    if (column == m_nSortColumn)
-        m_nSortDirection = m_nSortDirection ? 0 : 1;
-    else
-        m_nSortDirection = 1;
-    m_nSortColumn = column;
-    Sort(column, m_nSortDirection);
-    SetSortArrow();
+    SortBy(column, column == m_nSortColumn ? !m_nSortDirection : 1);
 }
 
 void CRGridCtrl::OnHeaderItemWidthChanged(int item, int)
@@ -215,5 +224,21 @@ void CRGridCtrl::OnHeaderOrderChanged()
 void CRGridCtrl::OnHeaderContextMenu(int item, QPoint globalPos)
 {
     m_nMenuItem = item;
-    emit headerMenuRequested(item, globalPos);
+    if (isSignalConnected(QMetaMethod::fromSignal(&CRGridCtrl::headerMenuRequested))) {
+        emit headerMenuRequested(item, globalPos);
+        return;
+    }
+    QMenu menu(this);
+    AppendHeaderMenu(&menu);
+    if (const QAction* chosen = menu.exec(globalPos))
+        OnHeaderCommand(GetCommandId(chosen));
+}
+
+void CRGridCtrl::AppendHeaderMenu(QMenu* menu)
+{
+    AppendMenuItem(menu, ID_HEADER_SORT_ASCENDING, QStringLiteral("Sort &Ascending"));
+    AppendMenuItem(menu, ID_HEADER_SORT_DESCENDING, QStringLiteral("Sort &Descending"));
+    menu->addSeparator();
+    AppendMenuItem(menu, ID_HEADER_FIELDS, QStringLiteral("&Contact List Fields"));
+    AppendMenuItem(menu, ID_HEADER_REMOVE_COLUMN, QStringLiteral("&Remove Column"));
 }

@@ -68,7 +68,7 @@ int CRGridCtrl::MeasureRow(GridRow& row)
         const int column = int(m_header->GetItemData(item));
         if (!(m_columns[size_t(column)].m_dwFlags & HDF_STRING))
             continue;
-        const QString& text = Cell(row, column).text;
+        const QString text = QString::fromStdString(Cell(row, column).text);
         if (text.isEmpty())
             continue;
         const int width = std::max(1, m_header->GetItemWidth(item) - 2 * m_nInset);
@@ -101,6 +101,20 @@ int CRGridCtrl::GetFirstVisibleRow() const
     return verticalScrollBar()->value();
 }
 
+int CRGridCtrl::TopRowEndingAt(int last)
+{
+    int y = 0;
+    int top = last;
+    while (top >= 0) {
+        y += GetRowHeight(top);
+        if (y > RowsAreaHeight())
+            break;
+        --top;
+    }
+    // A row taller than the screen is its own screen.
+    return std::max(0, std::min(last, top + 1));
+}
+
 int CRGridCtrl::GetLastFullRow()
 {
     const int first = GetFirstVisibleRow();
@@ -123,16 +137,8 @@ void CRGridCtrl::UpdateScrollRanges()
     h->setRange(0, std::max(0, GetTotalWidth() - width));
     h->setPageStep(std::max(1, width));
     h->setSingleStep(std::max(1, width / 8));
-    // The last full screen starts at the last row whose rows down to the
-    // end fit on it.
-    int first = GetRowCount();
-    int y = 0;
-    while (first > 0) {
-        y += GetRowHeight(first - 1);
-        if (y > RowsAreaHeight())
-            break;
-        --first;
-    }
+    // The last full screen.
+    const int first = GetRowCount() > 0 ? TopRowEndingAt(GetRowCount() - 1) : 0;
     QScrollBar* v = verticalScrollBar();
     v->setRange(0, std::min(first, std::max(0, GetRowCount() - 1)));
     v->setPageStep(std::max(1, GetLastFullRow() - GetFirstVisibleRow() + 1));
@@ -264,7 +270,8 @@ void CRGridCtrl::PaintRow(QPainter& p, const QRect& dirty, int row, int top, int
             m_rowImages.Draw(p, cell.image, QPoint(inner.left(), y));
             inner.setLeft(inner.left() + imageWidth + m_nInset);
         }
-        if (!cell.text.isEmpty() && inner.width() > 0) {
+        const QString cellText = QString::fromStdString(cell.text);
+        if (!cellText.isEmpty() && inner.width() > 0) {
             int align = Qt::AlignLeft;
             const u32 format = m_columns[size_t(column)].m_dwFlags & HDF_JUSTIFYMASK;
             if (format == HDF_RIGHT)
@@ -273,11 +280,11 @@ void CRGridCtrl::PaintRow(QPainter& p, const QRect& dirty, int row, int top, int
                 align = Qt::AlignHCenter;
             const QFontMetrics fm = p.fontMetrics();
             const int flags = align | Qt::AlignVCenter | Qt::TextWordWrap | Qt::TextExpandTabs;
-            if (inner.height() < 2 * fm.height() && fm.horizontalAdvance(cell.text) > inner.width())
+            if (inner.height() < 2 * fm.height() && fm.horizontalAdvance(cellText) > inner.width())
                 p.drawText(
-                    inner, align | Qt::AlignVCenter, fm.elidedText(cell.text, Qt::ElideRight, inner.width()));
+                    inner, align | Qt::AlignVCenter, fm.elidedText(cellText, Qt::ElideRight, inner.width()));
             else
-                p.drawText(inner, flags, cell.text);
+                p.drawText(inner, flags, cellText);
         }
         p.restore();
     }

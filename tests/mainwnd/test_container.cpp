@@ -7,12 +7,14 @@
 #include "mainwnd/bookpane.h"
 #include "mainwnd/contactinfopane.h"
 #include "mainwnd/maintoolbar.h"
+#include "mainwnd/rgridctrl.h"
 #include "mainwnd/vcardfiles.h"
 #include "platform/profile.h"
 
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
+#include <QMimeData>
 #include <QTest>
 #include <QToolButton>
 #include <QUrl>
@@ -120,6 +122,23 @@ TEST_F(FrameTest, BookMembershipAndColoursAreSaved)
     EXPECT_NE(Contents("tolva.rdf"), before);
     Trigger(ID_CONTACT_REMOVEFROMBOOK);
     EXPECT_EQ(StoredNames("Friends"), Names{"Bruno Cole"});
+}
+
+TEST_F(FrameTest, ContactsDroppedOnTheGridAreSaved)
+{
+    Frame();
+    const QString path = m_dir->filePath(QStringLiteral("hana.vcf"));
+    QFile card(path);
+    ASSERT_TRUE(card.open(QIODevice::WriteOnly));
+    card.write("BEGIN:VCARD\r\nVERSION:2.1\r\nN:Gray;Hana\r\nFN:Hana Gray\r\nEND:VCARD\r\n");
+    card.close();
+    QMimeData drop;
+    drop.setUrls({QUrl::fromLocalFile(path)});
+    auto* grid = dynamic_cast<CRGridCtrl*>(Grid().Widget());
+    ASSERT_NE(grid, nullptr);
+    grid->DropFiles(&drop);
+    EXPECT_EQ(Grid().RowCount(), 4);
+    EXPECT_EQ(StoredNames("Contacts"), (Names{"Anna Berg", "Bruno Cole", "Carla Dean", "Hana Gray"}));
 }
 
 TEST_F(FrameTest, LettersFilterAndAnotherAlphabetStartsFromAll)

@@ -263,6 +263,13 @@ TEST_F(GridTest, DoubleClickActions)
     EXPECT_EQ(m_host->messages[2].wParam, ID_CONTACT_PROPERTIES);
     EXPECT_EQ(m_host->messages[3].wParam, ID_CONTACT_NEW);
 
+    // A web-page cell opens only web addresses.
+    EXPECT_EQ(WebPageUrl(" example.org/eve ").toString(), "http://example.org/eve");
+    EXPECT_EQ(WebPageUrl("HTTPS://example.org").scheme(), "https");
+    for (const char* refused : {"file:///etc/passwd", "/usr/bin/xterm", "mailto:eve@example.org",
+             "javascript:alert(1)", "", "smb://host/share"})
+        EXPECT_FALSE(WebPageUrl(refused).isValid()) << refused;
+
     m_user.m_dwListFlags &= ~CLF_CELL_ACTIONS;
     m_grid->OnCellActivate(eve, kHomeEmail);
     QCoreApplication::processEvents();

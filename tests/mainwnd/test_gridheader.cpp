@@ -4,6 +4,7 @@
 #include "mainwnd/fieldchooser.h"
 
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QMouseEvent>
 
 namespace {
@@ -89,6 +90,42 @@ TEST_F(GridHeaderTest, LimitsAndDividers)
     EXPECT_EQ(m_header->HeaderFont(), before);
 }
 
+TEST_F(GridHeaderTest, ClicksSortAndFlipTheDirection)
+{
+    const auto click = [&](int column) {
+        Mouse(m_header, QEvent::MouseButtonPress, ItemPoint(column));
+        Mouse(m_header, QEvent::MouseButtonRelease, ItemPoint(column), Qt::NoButton);
+    };
+    click(kName);
+    EXPECT_EQ(m_grid->GetSortDirection(), 0);
+    click(kName);
+    EXPECT_EQ(m_grid->GetSortDirection(), 1);
+    click(3);
+    int ascending = 0;
+    EXPECT_EQ(m_header->GetSortItem(&ascending), m_grid->HeaderItemOfColumn(3));
+    EXPECT_EQ(ascending, 1);
+    EXPECT_EQ(m_grid->GetSortColumn(), 3);
+
+    // The header's menu acts on the item it was opened over.
+    int menuItem = -2;
+    QObject::connect(
+        m_grid, &CRGridCtrl::headerMenuRequested, m_grid, [&](int item, QPoint) { menuItem = item; });
+    QContextMenuEvent menu(
+        QContextMenuEvent::Mouse, ItemPoint(kName), m_header->mapToGlobal(ItemPoint(kName)));
+    QCoreApplication::sendEvent(m_header, &menu);
+    EXPECT_EQ(menuItem, m_grid->HeaderItemOfColumn(kName));
+    EXPECT_TRUE(m_grid->OnHeaderCommand(ID_HEADER_SORT_DESCENDING));
+    EXPECT_EQ(m_grid->GetSortColumn(), kName);
+    EXPECT_EQ(m_grid->GetSortDirection(), 0);
+    EXPECT_FALSE(m_grid->OnHeaderCommand(ID_CONTACT_NEW));
+
+    // Rows are sorted by the icon column only on a click, never on a refill.
+    click(0);
+    EXPECT_EQ(m_grid->GetSortColumn(), 0);
+    m_grid->Refill(false, true);
+    EXPECT_EQ(m_header->GetSortItem(), -1);
+}
+
 TEST_F(GridHeaderTest, DraggingItemsMovesThemAndTheArrowFollows)
 {
     EXPECT_EQ(m_header->GetSortItem(), m_grid->HeaderItemOfColumn(kName));
@@ -142,8 +179,12 @@ TEST_F(GridHeaderTest, DroppingOffTheHeaderRemovesOnlyWhileTheChooserIsOpen)
     chooser->Groups()->setCurrentIndex(7);
     EXPECT_EQ(chooser->List()->count(), 71);
     EXPECT_EQ(chooser->List()->Columns().front(), 0);
+    m_grid->SetMenuItem(m_grid->HeaderItemOfColumn(kName));
+    m_grid->SortDescending();
     chooser->RestoreButton()->click();
     EXPECT_EQ(m_grid->GetShownColumns(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(m_grid->GetSortColumn(), kName);
+    EXPECT_EQ(m_grid->GetSortDirection(), 1);
     EXPECT_EQ(chooser->List()->count(), 65);
 }
 

@@ -52,12 +52,16 @@ TEST_F(GridPictureTest, Pictures)
         // focus, else in the face colour.
         const QRect second = m_grid->GetCellRect(2, 1);
         const auto role = m_grid->hasFocus() ? QPalette::Highlight : QPalette::Button;
-        EXPECT_EQ(Pixel(plain, second.right() - 2, second.center().y()), Rgb(m_grid->palette().color(role)));
+        const qreal scale = plain.devicePixelRatio();
+        EXPECT_EQ(Pixel(plain, int((second.right() - 2) * scale), int(second.center().y() * scale)),
+            Rgb(m_grid->palette().color(role)));
 
         m_grid->ShowFieldChooser();
         CFieldChooserDlg* chooser = m_grid->GetFieldChooser();
         SavePicture(Grab(chooser), QStringLiteral("fieldchooser-") + look);
         chooser->close();
+        CDialogChooseFields choose(m_user);
+        SavePicture(Grab(&choose), QStringLiteral("choosefields-") + look);
         QCoreApplication::processEvents();
         EXPECT_EQ(m_grid->GetFieldChooser(), nullptr);
     }
