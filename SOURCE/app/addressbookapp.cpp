@@ -4,6 +4,8 @@
 #include "core/errorreport.h"
 #include "core/seexception.h"
 #include "core/utilities.h"
+#include "editing/editingdialogs.h"
+#include "mainwnd/containerwnd.h"
 #include "mainwnd/mainframe.h"
 #include "platform/profile.h"
 #include "platform/ui/msgboxsink.h"
@@ -122,6 +124,9 @@ bool CAddressBookApp::InitInstance()
     // Making a Qt window cannot fail short of running out of memory, which
     // ends the start like any other.
     m_mainFrame = std::make_unique<CMainFrame>(m_userMan, m_dataMan, m_tapiMan, !m_bShow);
+    m_editingDialogs = std::make_unique<CEditingDialogs>(m_dataMan, m_userMan);
+    if (CContainerWnd* container = m_mainFrame->GetContainer())
+        container->SetEditingHooks(m_editingDialogs.get());
 
     m_dataMan.UpgradeOldContacts();
     m_userMan.ApplyToMainWindow(*m_mainFrame, !m_bShow);
