@@ -84,6 +84,7 @@ CDialogQuickProps::CDialogQuickProps(DataMan& dataMan, UserMan& userMan, QWidget
     SetDlgCtrlID(m_cancel, IDCANCEL);
     SetDlgCtrlID(m_switch, kSwitchId);
     m_go->SetIcon(kGoIcon, kGoIcon, 16, 16);
+    m_go->setFixedWidth(DialogUnitsToPixelsX(this, 24));
     m_ok->setDefault(true);
     m_street->setTabChangesFocus(true);
     m_notes->setTabChangesFocus(true);
@@ -111,28 +112,28 @@ CDialogQuickProps::CDialogQuickProps(DataMan& dataMan, UserMan& userMan, QWidget
     grid->addWidget(m_middle, row++, 3);
     label(tr("&Last:"), m_last, row, 0);
     grid->addWidget(m_last, row++, 1);
+    // The address down the left; the slots, web page and birthday beside it.
+    const int top = row;
     label(tr("&Street address:"), m_street, row, 0, Qt::AlignTop);
     grid->addWidget(m_street, row, 1, 2, 1);
-    for (int i = 0; i < m_slots->Count(); ++i) {
-        grid->addWidget(m_slots->Button(i), row + i, 2);
-        grid->addWidget(m_slots->Edit(i), row + i, 3);
-    }
     row += 2;
-    label(tr("&City:"), m_city, row, 0);
-    grid->addWidget(m_city, row++, 1);
-    label(tr("State/&Province:"), m_state, row, 0);
-    grid->addWidget(m_state, row, 1);
-    label(tr("&Web page:"), m_web, row, 2);
+    const std::pair<QString, QLineEdit*> addressLines[] = {{tr("&City:"), m_city},
+        {tr("State/&Province:"), m_state}, {tr("&Zip Code:"), m_zip}, {tr("Country/&Region:"), m_country}};
+    for (const auto& [text, edit] : addressLines) {
+        label(text, edit, row, 0);
+        grid->addWidget(edit, row++, 1);
+    }
+    for (int i = 0; i < m_slots->Count(); ++i) {
+        grid->addWidget(m_slots->Button(i), top + i, 2);
+        grid->addWidget(m_slots->Edit(i), top + i, 3);
+    }
+    label(tr("&Web page:"), m_web, top + 4, 2);
     auto* web = new QHBoxLayout;
     web->addWidget(m_web, 1);
     web->addWidget(m_go);
-    grid->addLayout(web, row++, 3);
-    label(tr("&Zip Code:"), m_zip, row, 0);
-    grid->addWidget(m_zip, row, 1);
-    label(tr("&Birthday:"), m_birthday->Edit(), row, 2);
-    grid->addWidget(m_birthday, row++, 3);
-    label(tr("Country/&Region:"), m_country, row, 0);
-    grid->addWidget(m_country, row++, 1);
+    grid->addLayout(web, top + 4, 3);
+    label(tr("&Birthday:"), m_birthday->Edit(), top + 5, 2);
+    grid->addWidget(m_birthday, top + 5, 3);
     label(tr("&Notes:"), m_notes, row, 0, Qt::AlignTop);
     grid->addWidget(m_notes, row++, 1, 1, 3);
     auto* buttons = new QHBoxLayout;

@@ -5,12 +5,28 @@
 #include "platform/ui/menu.h"
 #include "platform/ui/window.h"
 
+#include <QEvent>
 #include <QLineEdit>
 #include <QMenu>
 
 namespace {
+
 constexpr int kTypeIcon = 421;
+
+// Numbers and addresses read as links: blue, or a light blue where the
+// edit's background is dark.
+void ShowAsLink(QLineEdit* edit)
+{
+    const bool dark = edit->palette().color(QPalette::Base).lightness() < 128;
+    const QColor colour = dark ? QColor(0x8A, 0xB4, 0xF8) : QColor(0, 0, 255);
+    if (edit->palette().color(QPalette::Text) != colour) {
+        QPalette palette = edit->palette();
+        palette.setColor(QPalette::Text, colour);
+        edit->setPalette(palette);
+    }
 }
+
+}  // namespace
 
 CSlotFields::CSlotFields(QObject* parent)
     : QObject(parent)
@@ -24,10 +40,8 @@ void CSlotFields::Add(QWidget* parent, const ContactSlot& slot, int buttonId, in
     SetDlgCtrlID(button, buttonId);
     SetDlgCtrlID(edit, editId);
     button->SetIcon(kTypeIcon, kTypeIcon, 16, 16);
-    // Numbers and addresses read as links: blue and underlined.
-    QPalette palette = edit->palette();
-    palette.setColor(QPalette::Text, QColor(0, 0, 255));
-    edit->setPalette(palette);
+    ShowAsLink(edit);
+    edit->installEventFilter(this);
     QFont font = edit->font();
     font.setUnderline(true);
     edit->setFont(font);
@@ -38,6 +52,13 @@ void CSlotFields::Add(QWidget* parent, const ContactSlot& slot, int buttonId, in
     // puts into the edits never write back.
     connect(
         edit, &QLineEdit::textEdited, this, [this, index](const QString& text) { OnEdited(index, text); });
+}
+
+bool CSlotFields::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::PaletteChange)
+        ShowAsLink(static_cast<QLineEdit*>(watched));
+    return QObject::eventFilter(watched, event);
 }
 
 void CSlotFields::ShowCaption(Field& field)

@@ -35,6 +35,9 @@ public:
     // Picks a type for a field directly (what a menu pick does).
     void PickTypeFor(int index, u32 type);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     struct Field {
         ContactSlot slot;
