@@ -94,6 +94,8 @@ void CDialogContactProps::LoadPages()
 bool CDialogContactProps::OnInitDialog()
 {
     OnShowPage(m_nStartPage);
+    if (CDialogPage* page = GetActivePage())
+        page->setFocus(Qt::OtherFocusReason);
     return true;
 }
 

@@ -236,7 +236,10 @@ void CDialogQuickProps::Load()
     m_notes->setPlainText(QString::fromStdString(c.m_strNotes));
     // A display name of the contact's own stays until the names change.
     m_displayName = QString::fromStdString(c.m_strName).trimmed();
-    UpdateTitle();
+    if (m_nMode == MODE_EDIT)
+        UpdateTitle();
+    else
+        setWindowTitle(tr("New contact"));
     UpdateControls();
 }
 
@@ -262,11 +265,8 @@ void CDialogQuickProps::OnNameEdited()
 
 void CDialogQuickProps::UpdateTitle()
 {
-    if (m_nMode == MODE_NEW && m_displayName.isEmpty())
-        setWindowTitle(tr("New contact"));
-    else
-        setWindowTitle(m_displayName.isEmpty() ? QString::fromStdString(LoadResString(kPropertiesText))
-                                               : m_displayName + tr(" properties"));
+    setWindowTitle(m_displayName.isEmpty() ? QString::fromStdString(LoadResString(kPropertiesText))
+                                           : m_displayName + tr(" properties"));
 }
 
 void CDialogQuickProps::UpdateControls()

@@ -10,6 +10,7 @@
 #include "editing/pagebar.h"
 #include "editing/slotfields.h"
 #include "editingtest.h"
+#include "platform/ui/window.h"
 #include "platform/ui/wndmessage.h"
 
 #include <QCheckBox>
@@ -379,4 +380,34 @@ TEST_F(ContactPropsTest, GoIsForAWebAddressOnly)
     EXPECT_FALSE(page->GoButton()->isEnabled());
     page->WebEdit()->setText("http://example.org");
     EXPECT_TRUE(page->GoButton()->isEnabled());
+}
+
+TEST_F(ContactPropsTest, PageKeysAndTabRingOnTheContactPages)
+{
+    CDialogContactProps dialog(*m_dataMan, *m_userMan);
+    dialog.StartNew({}, {});
+    ShowActive(dialog);
+    auto focusId = [] { return GetDlgCtrlID(QApplication::focusWidget()); };
+    EXPECT_EQ(focusId(), 1067) << "the dialog opens in the first name";
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(ActivePage(dialog), "32900");
+    EXPECT_EQ(focusId(), 1302);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), dialog.PageBar());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), dialog.CancelButton());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(focusId(), 1302);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(ActivePage(dialog), "32896");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(ActivePage(dialog), "32897");
+    EXPECT_EQ(focusId(), 1304);
+    // Tab walks the Business page from the company to "Go", then the buttons.
+    QWidget* go = GetDlgItem(dialog.BusinessPage(), 1305);
+    go->setEnabled(true);
+    go->setFocus();
+    QTest::keyClick(go, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), dialog.SwitchButton());
 }
