@@ -5,8 +5,10 @@
 #include "platform/ui/window.h"
 #include "platform/ui/wndmessage.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 
@@ -78,4 +80,20 @@ bool CContactPage::eventFilter(QObject* watched, QEvent* e)
 void CContactPage::contextMenuEvent(QContextMenuEvent* event)
 {
     ShowHelpPopup(childAt(event->pos()), m_help);
+}
+
+void CContactPage::keyPressEvent(QKeyEvent* event)
+{
+    // F1 on a control of the help table shows its topic.
+    if (event->key() == Qt::Key_F1) {
+        QWidget* focus = QApplication::focusWidget();
+        const int id = GetDlgCtrlID(focus);
+        for (const auto& [control, topic] : m_help) {
+            if (id != 0 && control == u32(id)) {
+                ShowHelpPopup(focus, m_help);
+                return;
+            }
+        }
+    }
+    CDialogPage::keyPressEvent(event);
 }

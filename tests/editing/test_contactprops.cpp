@@ -411,3 +411,38 @@ TEST_F(ContactPropsTest, PageKeysAndTabRingOnTheContactPages)
     QTest::keyClick(go, Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), dialog.SwitchButton());
 }
+
+TEST_F(ContactPropsTest, PictureIsChosenShownAndCleared)
+{
+    const QString path = m_dir->filePath(QStringLiteral("face.png"));
+    QImage face(8, 6, QImage::Format_RGB32);
+    face.fill(Qt::red);
+    ASSERT_TRUE(face.save(path));
+    ContactServices().choosePicture = [&](QWidget*, std::string& file, int& type) {
+        EXPECT_TRUE(file.empty());
+        file = path.toStdString();
+        type = 4;
+        return true;
+    };
+    CDialogContactProps dialog(*m_dataMan, *m_userMan);
+    dialog.StartNew({}, {});
+    ShowActive(dialog);
+    CContactGeneralPage* page = dialog.GeneralPage();
+    EXPECT_TRUE(page->SelectImageButton()->isEnabled());
+    page->OnSelectImage();
+    EXPECT_EQ(page->PicturePath(), path.toStdString());
+    Contact stored;
+    page->StoreInto(stored);
+    EXPECT_EQ(stored.m_picture.m_strText, path.toStdString());
+    EXPECT_EQ(stored.m_nPictureType, 4);
+    page->OnClearImage();
+    page->StoreInto(stored);
+    EXPECT_EQ(stored.m_picture.m_strText, "");
+    EXPECT_EQ(stored.m_nPictureType, -1);
+
+    // F1 on a control of the page's table shows its help.
+    page->FirstEdit()->setFocus();
+    QTest::keyClick(page->FirstEdit(), Qt::Key_F1);
+    ASSERT_EQ(m_messages.popups.size(), 1u);
+    EXPECT_EQ(m_messages.popups[0].second.front(), (std::pair<u32, u32>{1067, 1116}));
+}
