@@ -6,6 +6,8 @@
 #include "core/errorreport.h"
 #include "core/seexception.h"
 #include "core/utilities.h"
+#include "editing/editingdialogs.h"
+#include "mainwnd/containerwnd.h"
 #include "mainwnd/mainframe.h"
 #include "platform/profile.h"
 #include "platform/ui/msgboxsink.h"
@@ -129,6 +131,9 @@ bool CAddressBookApp::InitInstance()
     m_mainFrame = std::make_unique<CMainFrame>(m_userMan, m_dataMan, m_tapiMan, !m_bShow);
     // The commands of telephony, mail and the data dump.
     InstallCommandHooks(*m_mainFrame, m_tapiMan, m_dataMan, m_userMan);
+    m_editingDialogs = std::make_unique<CEditingDialogs>(m_dataMan, m_userMan);
+    if (CContainerWnd* container = m_mainFrame->GetContainer())
+        container->SetEditingHooks(m_editingDialogs.get());
 
     m_dataMan.UpgradeOldContacts();
     m_userMan.ApplyToMainWindow(*m_mainFrame, !m_bShow);

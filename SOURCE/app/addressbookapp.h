@@ -15,6 +15,7 @@
 #include <QLockFile>
 #include <memory>
 
+class CEditingDialogs;
 class CMainFrame;
 class CSeException;
 class QSocketNotifier;
@@ -68,6 +69,8 @@ private:
     u32 m_dwVersion = kProgramVersion;
     bool m_bServicesStarted = false;
     std::unique_ptr<QLockFile> m_instanceLock;
+    // Outlives the frame that calls it.
+    std::unique_ptr<CEditingDialogs> m_editingDialogs;
     std::unique_ptr<CMainFrame> m_mainFrame;
     QSocketNotifier* m_signalNotifier = nullptr;
 };

@@ -30,11 +30,15 @@ bool IsShiftTab(const QKeyEvent* key)
         || (key->key() == Qt::Key_Tab && (key->modifiers() & Qt::ShiftModifier));
 }
 
-// Buttons on the shadow-coloured margin: shadow face, window-coloured text.
+// Buttons on the shadow-coloured margin: shadow face, window-coloured text
+// (or, on a dark desktop where that would not show, a legible one).
 void SetMarginColors(CFlatButton* button)
 {
-    button->SetColors(COLOR_3DSHADOW, COLOR_WINDOW, COLOR_3DSHADOW, COLOR_WINDOW, COLOR_3DLIGHT,
-        COLOR_3DDKSHADOW, COLOR_3DLIGHT, COLOR_3DDKSHADOW, COLOR_3DLIGHT, false);
+    const QColor window = GetSysColor(COLOR_WINDOW, button);
+    const QColor legible = LegibleOn(window, GetSysColor(COLOR_3DSHADOW, button), button->palette());
+    const ThemeColor text = legible == window ? ThemeColor(COLOR_WINDOW) : ThemeColor(legible);
+    button->SetColors(COLOR_3DSHADOW, text, COLOR_3DSHADOW, text, COLOR_3DLIGHT, COLOR_3DDKSHADOW,
+        COLOR_3DLIGHT, COLOR_3DDKSHADOW, COLOR_3DLIGHT, false);
 }
 
 }  // namespace
@@ -330,6 +334,16 @@ void CDialogPageHost::showEvent(QShowEvent* e)
         OnInitDialog();
     }
     QDialog::showEvent(e);
+}
+
+void CDialogPageHost::changeEvent(QEvent* e)
+{
+    if (e->type() == QEvent::PaletteChange) {
+        for (int i = 0; i < m_buttonRow->count(); ++i)
+            if (auto* button = qobject_cast<CFlatButton*>(m_buttonRow->itemAt(i)->widget()))
+                SetMarginColors(button);
+    }
+    QDialog::changeEvent(e);
 }
 
 void CDialogPageHost::paintEvent(QPaintEvent*)

@@ -84,6 +84,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool focusNextPrevChild(bool next) override;
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
     // -1, or the page key (kPageKeyNext, kPageKeyBack) being handed on.

@@ -137,8 +137,8 @@ void CPageBar::paintEvent(QPaintEvent*)
         p.drawText(textRect, int(m_labelAlign | Qt::AlignVCenter) | Qt::TextSingleLine,
             fontMetrics().elidedText(m_buttons[size_t(i)].label, Qt::ElideRight, textRect.width()));
         if (checked || hot) {
-            const QColor topLeft = GetSysColor(checked ? COLOR_WINDOW : COLOR_3DFACE, this);
-            const QColor bottomRight = GetSysColor(checked ? COLOR_WINDOW : COLOR_3DHILIGHT, this);
+            const QColor topLeft = checked ? text : GetSysColor(COLOR_3DFACE, this);
+            const QColor bottomRight = checked ? text : GetSysColor(COLOR_3DHILIGHT, this);
             const QRect f = r.adjusted(0, 0, -1, -1);
             p.setPen(topLeft);
             p.drawLine(f.topLeft(), f.topRight());

@@ -332,6 +332,14 @@ bool CContainerWnd::EditContact(Contact& contact, int startPage)
         bool switchMode = false;
         const bool ok = m_editing->EditContact(window(), contact, simple, page, switchMode);
         if (!ok) {
+            // An earlier dialog of the switch may have moved the contact
+            // between books: its links go back with it.
+            if (contact.m_books != saved.m_books) {
+                m_dataMan.UnlinkContact(&contact);
+                for (u32 id : saved.m_books)
+                    if (Book* book = m_dataMan.FindBook(id))
+                        m_dataMan.AddContactToBook(&contact, book);
+            }
             contact = saved;
             return false;
         }

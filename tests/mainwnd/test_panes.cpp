@@ -5,7 +5,7 @@
 #include "framefixture.h"
 #include "mainwnd/bookbanner.h"
 #include "mainwnd/bookpane.h"
-#include "mainwnd/infopane.h"
+#include "mainwnd/contactinfopane.h"
 #include "mainwnd/menus.h"
 
 #include <QDesktopServices>
