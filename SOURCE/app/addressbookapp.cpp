@@ -7,7 +7,7 @@
 #include "core/seexception.h"
 #include "core/utilities.h"
 #include "editing/addressformatsdlg.h"
-#include "editing/bookhooks.h"
+#include "editing/editingdialogs.h"
 #include "impexp/ui/iesheet.h"
 #include "mainwnd/bookpane.h"
 #include "mainwnd/commands.h"
@@ -173,8 +173,9 @@ bool CAddressBookApp::InitInstance()
         index = u32(dialog.m_nSelected);
         return true;
     });
-    m_editingHooks = std::make_unique<CBookHooks>(m_dataMan);
-    m_mainFrame->GetContainer()->SetEditingHooks(m_editingHooks.get());
+    m_editingDialogs = std::make_unique<CEditingDialogs>(m_dataMan, m_userMan);
+    if (CContainerWnd* container = m_mainFrame->GetContainer())
+        container->SetEditingHooks(m_editingDialogs.get());
 
     m_dataMan.UpgradeOldContacts();
     m_userMan.ApplyToMainWindow(*m_mainFrame, !m_bShow);

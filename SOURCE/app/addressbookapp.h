@@ -15,7 +15,7 @@
 #include <QLockFile>
 #include <memory>
 
-class CEditingHooks;
+class CEditingDialogs;
 class CMainFrame;
 class CSeException;
 class QSocketNotifier;
@@ -70,8 +70,8 @@ private:
     bool m_bServicesStarted = false;
     bool m_bSettingsUsable = true;
     std::unique_ptr<QLockFile> m_instanceLock;
-    // The dialogs the main window runs; they outlive it.
-    std::unique_ptr<CEditingHooks> m_editingHooks;
+    // Outlives the frame that calls it.
+    std::unique_ptr<CEditingDialogs> m_editingDialogs;
     std::unique_ptr<CMainFrame> m_mainFrame;
     QSocketNotifier* m_signalNotifier = nullptr;
 };

@@ -27,6 +27,7 @@ void CLetterToolBar::SetLetters(const QStringList& letters, int buttonHeight)
     for (auto& [command, button] : m_buttons)
         delete button;
     m_buttons.clear();
+    m_hot = -1;
     m_nButtonHeight = buttonHeight;
     auto* column = static_cast<QVBoxLayout*>(layout());
     while (QLayoutItem* item = column->takeAt(0))
@@ -39,7 +40,10 @@ void CLetterToolBar::SetLetters(const QStringList& letters, int buttonHeight)
         button->setCheckable(true);
         button->setFocusPolicy(Qt::NoFocus);
         button->setFixedSize(kButtonWidth, buttonHeight);
-        connect(button, &QToolButton::clicked, this, [this, command] {
+        const int index = int(m_buttons.size());
+        connect(button, &QToolButton::clicked, this, [this, command, index] {
+            m_hot = index;
+            m_nLastHot = command;
             if (letterChosen)
                 letterChosen(command);
             SetCurrent(m_nCurrent);
@@ -113,13 +117,30 @@ void CLetterToolBar::FocusButton(int index)
     m_hot = index;
 }
 
+u32 CLetterToolBar::HotCommand() const
+{
+    return m_hot >= 0 && m_hot < int(m_buttons.size()) ? m_buttons[size_t(m_hot)].first : 0;
+}
+
 void CLetterToolBar::focusInEvent(QFocusEvent* event)
 {
     QWidget::focusInEvent(event);
+    const u32 start = m_nLastHot ? m_nLastHot : m_nCurrent;
+    int index = 0;
     for (size_t i = 0; i < m_buttons.size(); ++i) {
-        if (m_buttons[i].first == m_nCurrent)
-            FocusButton(int(i));
+        if (m_buttons[i].first == start)
+            index = int(i);
     }
+    FocusButton(index);
+}
+
+void CLetterToolBar::focusOutEvent(QFocusEvent* event)
+{
+    if (const u32 hot = HotCommand())
+        m_nLastHot = hot;
+    for (auto& [id, button] : m_buttons)
+        button->setDown(false);
+    QWidget::focusOutEvent(event);
 }
 
 void CLetterToolBar::keyPressEvent(QKeyEvent* event)

@@ -24,6 +24,8 @@ public:
     void SetLetters(const QStringList& letters, int buttonHeight);
     void SetCurrent(u32 command);
     int ButtonCount() const { return int(m_buttons.size()); }
+    // The command of the button the keyboard is on, 0 for none.
+    u32 HotCommand() const;
     QToolButton* Button(u32 command) const;
     void SetTextColor(const QColor& colour);
 
@@ -32,6 +34,7 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
@@ -40,6 +43,9 @@ private:
     std::vector<std::pair<u32, QToolButton*>> m_buttons;
     u32 m_nCurrent = 0;
     int m_hot = -1;
+    // The button the user was on when the bar last lost the focus or was
+    // clicked; coming back with the keyboard starts there.
+    u32 m_nLastHot = 0;
     QColor m_textColor;
     bool m_bSettingPalette = false;
     int m_nButtonHeight = 20;

@@ -8,10 +8,10 @@
 #include "mainwnd/bookbanner.h"
 #include "mainwnd/bookpane.h"
 #include "mainwnd/booktree.h"
+#include "mainwnd/contactinfopane.h"
 #include "mainwnd/contactview.h"
 #include "mainwnd/containerwnd.h"
 #include "mainwnd/editinghooks.h"
-#include "mainwnd/infopane.h"
 #include "mainwnd/mainframe.h"
 #include "mainwnd/vcardfiles.h"
 #include "platform/ui/openlink.h"
@@ -334,6 +334,14 @@ bool CContainerWnd::EditContact(Contact& contact, int startPage)
         bool switchMode = false;
         const bool ok = m_editing->EditContact(window(), contact, simple, page, switchMode);
         if (!ok) {
+            // An earlier dialog of the switch may have moved the contact
+            // between books: its links go back with it.
+            if (contact.m_books != saved.m_books) {
+                m_dataMan.UnlinkContact(&contact);
+                for (u32 id : saved.m_books)
+                    if (Book* book = m_dataMan.FindBook(id))
+                        m_dataMan.AddContactToBook(&contact, book);
+            }
             contact = saved;
             return false;
         }
@@ -357,7 +365,7 @@ void CContainerWnd::OnModifyContact()
     m_grid->Refill();
     m_grid->SelectContact(contact);
     if (m_infoPane && m_infoPane->Shown() == contact)
-        m_infoPane->ShowContact(m_dataMan.IsContactShown(contact) ? contact : nullptr);
+        m_infoPane->FillHtml(m_dataMan.IsContactShown(contact) ? contact : nullptr);
     m_grid->Widget()->setFocus();
 }
 
@@ -385,7 +393,7 @@ void CContainerWnd::DeleteContacts(const std::vector<Contact*>& contacts)
     m_grid->RemoveContacts(contacts);
     if (m_infoPane && m_infoPane->Shown()
         && std::find(contacts.begin(), contacts.end(), m_infoPane->Shown()) != contacts.end())
-        m_infoPane->Clear();
+        m_infoPane->FillHtml(nullptr);
     m_pInfoContact = nullptr;
     for (Contact* contact : contacts)
         m_dataMan.DeleteContact(contact, !forGood);
@@ -404,7 +412,7 @@ void CContainerWnd::OnEmptyDeletedItems()
     if (shown) {
         m_grid->Clear();
         if (m_infoPane)
-            m_infoPane->Clear();
+            m_infoPane->FillHtml(nullptr);
         m_pInfoContact = nullptr;
     }
     m_dataMan.EmptyDeletedItems();
@@ -479,7 +487,7 @@ void CContainerWnd::RefreshGrid()
 {
     m_grid->Refill();
     if (m_infoPane)
-        m_infoPane->Clear();
+        m_infoPane->FillHtml(nullptr);
     m_pInfoContact = nullptr;
     UpdateCount();
     m_frame.RequestIdleUpdate();
@@ -521,7 +529,7 @@ void CContainerWnd::OnFindContact()
 {
     if (!m_bFindMode) {
         if (m_infoPane)
-            m_infoPane->Clear();
+            m_infoPane->FillHtml(nullptr);
         m_pInfoContact = nullptr;
         m_nSavedLetter = m_dataMan.GetAlphabetFilter();
         m_grid->Clear();
@@ -723,7 +731,7 @@ void CContainerWnd::OnBookMembership(u32 id)
         return;
     m_grid->RemoveContacts(gone);
     if (m_infoPane)
-        m_infoPane->Clear();
+        m_infoPane->FillHtml(nullptr);
     m_pInfoContact = nullptr;
     UpdateCount();
 }

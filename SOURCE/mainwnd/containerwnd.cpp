@@ -8,10 +8,10 @@
 #include "mainwnd/bookbanner.h"
 #include "mainwnd/bookpane.h"
 #include "mainwnd/booktree.h"
+#include "mainwnd/contactinfopane.h"
 #include "mainwnd/contactview.h"
 #include "mainwnd/fieldchooser.h"
 #include "mainwnd/gridcontactview.h"
-#include "mainwnd/infopane.h"
 #include "mainwnd/mainframe.h"
 #include "mainwnd/menus.h"
 #include "mainwnd/rgridctrl.h"
@@ -132,10 +132,11 @@ void CContainerWnd::CreateInfoPane()
 {
     if (m_infoPane)
         return;
-    m_infoPane = new CContactInfoPane(this);
-    m_infoPane->installEventFilter(this);
+    m_infoPane = new CContactInfoPane(m_userMan, this);
+    m_infoPane->Browser()->installEventFilter(this);
+    m_infoPane->onCommand = [this](u32 command) { OnCmdMsg(command); };
     m_infoPane->show();
-    m_infoPane->ShowContact(GetFocusedContact());
+    m_infoPane->FillHtml(GetFocusedContact());
     RecalcLayout();
 }
 
@@ -331,7 +332,7 @@ QList<QWidget*> CContainerWnd::FocusChain() const
         chain << m_banner->BookButton();
     chain << m_alphabetBar << m_grid->Widget();
     if (m_infoPane)
-        chain << m_infoPane;
+        chain << m_infoPane->Browser();
     if (m_bookPane->isVisible())
         chain << m_bookPane->Tree();
     return chain;
@@ -441,7 +442,7 @@ void CContainerWnd::OnSelectionChanged()
     m_pInfoContact = GetFocusedContact();
     if (!m_pInfoContact) {
         m_infoTimer.stop();
-        m_infoPane->Clear();
+        m_infoPane->FillHtml(nullptr);
         return;
     }
     m_infoTimer.start(kInfoDelayMs);
@@ -450,7 +451,7 @@ void CContainerWnd::OnSelectionChanged()
 void CContainerWnd::OnInfoTimer()
 {
     if (m_infoPane && m_pInfoContact && m_pInfoContact == GetFocusedContact())
-        m_infoPane->ShowContact(m_pInfoContact);
+        m_infoPane->FillHtml(m_pInfoContact);
 }
 
 Contact* CContainerWnd::GetFocusedContact() const

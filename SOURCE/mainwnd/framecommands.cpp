@@ -2,6 +2,7 @@
 #include "controls/borderrebar.h"
 #include "core/dataman.h"
 #include "core/fieldtexts.h"
+#include "core/timezones.h"
 #include "core/utilities.h"
 #include "mainwnd/aboutdlg.h"
 #include "mainwnd/containerwnd.h"
@@ -249,13 +250,24 @@ void CMainFrame::UpdateStatusPanes(bool showCount, bool countOnly)
 
 void CMainFrame::SetStatusTimeZone(int index)
 {
-    if (index >= 0 && index < m_dataMan.GetCount(DMK_TIME_ZONE)) {
-        if (m_pStatusTimeZone)
-            m_pStatusTimeZone->m_dwFlags &= ~TZ_UNDEFINED;
-        m_pStatusTimeZone = m_dataMan.GetAt<TimeZoneEntry>(index);
-        m_pStatusTimeZone->m_dwFlags |= TZ_UNDEFINED;
+    // Entries are reached by index every time: the one shown before may
+    // have been deleted from the list. An index of no entry finds the
+    // marked one again, else the last.
+    const int count = m_dataMan.GetCount(DMK_TIME_ZONE);
+    if (index >= 0 && index < count) {
+        for (int i = 0; i < count; ++i)
+            m_dataMan.GetAt<TimeZoneEntry>(i)->m_dwFlags &= ~TZ_UNDEFINED;
+        m_dataMan.GetAt<TimeZoneEntry>(index)->m_dwFlags |= TZ_UNDEFINED;
         m_dataMan.Save(DFK_NONDATA);
     }
+    m_pStatusTimeZone = nullptr;
+    for (int i = 0; i < count && !m_pStatusTimeZone; ++i) {
+        TimeZoneEntry* entry = m_dataMan.GetAt<TimeZoneEntry>(i);
+        if (entry->m_dwFlags & TZ_UNDEFINED)
+            m_pStatusTimeZone = entry;
+    }
+    if (!m_pStatusTimeZone && count > 0)
+        m_pStatusTimeZone = m_dataMan.GetAt<TimeZoneEntry>(count - 1);
     UpdateTimeZone();
 }
 
@@ -284,7 +296,10 @@ QString CMainFrame::ClockText() const
     if (m_bClockInvalid)
         return QString::fromLatin1(kInvalidClock);
     const QDateTime now = ClockNow();
-    const QDateTime shown = QDateTime(now.date(), now.time()).addSecs(-m_clockOffsetSecs);
+    // The location's time is asked at every tick, so the clock follows its
+    // daylight-saving changes as they happen.
+    const QDateTime shown = m_pStatusTimeZone ? ZoneWallTime(*m_pStatusTimeZone, now.toUTC())
+                                              : QDateTime(now.date(), now.time()).addSecs(-m_clockOffsetSecs);
     const DateValue value = DateFromQDateTime(shown);
     QString text(QLatin1Char(' '));
     if (m_pStatusTimeZone)

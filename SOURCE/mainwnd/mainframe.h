@@ -38,6 +38,8 @@ public:
     ~CMainFrame() override;
 
     CContainerWnd* GetContainer() const { return m_container; }
+    TapiMan& GetTapiMan() const { return m_tapiMan; }
+
     CMainToolbar* Toolbar() const { return m_toolbar; }
     CommandHooks& Hooks() { return m_hooks; }
     const CommandHooks& Hooks() const { return m_hooks; }

@@ -5,7 +5,7 @@
 #include "framefixture.h"
 #include "mainwnd/alphabetbar.h"
 #include "mainwnd/bookpane.h"
-#include "mainwnd/infopane.h"
+#include "mainwnd/contactinfopane.h"
 #include "mainwnd/maintoolbar.h"
 #include "mainwnd/rgridctrl.h"
 #include "mainwnd/vcardfiles.h"

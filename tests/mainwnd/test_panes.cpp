@@ -6,7 +6,7 @@
 #include "mainwnd/bookbanner.h"
 #include "mainwnd/bookpane.h"
 #include "mainwnd/booktree.h"
-#include "mainwnd/infopane.h"
+#include "mainwnd/contactinfopane.h"
 #include "mainwnd/menus.h"
 
 #include <QDesktopServices>

@@ -1,0 +1,136 @@
+#include "editing/contactadvancedpage.h"
+
+#include "controls/fontcolordialog.h"
+#include "core/fontutil.h"
+#include "core/userman.h"
+#include "editing/contactpropsdlg.h"
+#include "platform/fontconv.h"
+#include "platform/ui/syscolor.h"
+#include "platform/ui/window.h"
+
+#include <QColorDialog>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+constexpr u32 kDefaultBits = CDF_DEFAULT_FONT | CDF_DEFAULT_TEXT_COLOR | CDF_DEFAULT_BK_COLOR;
+}
+
+CContactAdvancedPage::CContactAdvancedPage(CDialogContactProps* host)
+    : CContactPage(host, 1353, QT_TR_NOOP("Advanced properties of this contact"),
+        {{1356, 1098}, {1359, 1098}, {1360, 1098}, {1358, 1098}, {1357, 1098}, {1302, 1098}, {1303, 1099},
+            {1361, 1100}, {1430, 1152}, {0, 0}})
+    , m_preview(new QLabel(Body()))
+    , m_fontButton(new QPushButton(tr("&Font"), Body()))
+    , m_backButton(new QPushButton(tr("&Background"), Body()))
+    , m_defaultButton(new QPushButton(tr("&Default"), Body()))
+{
+    SetDlgCtrlID(m_preview, 1361);
+    SetDlgCtrlID(m_fontButton, 1302);
+    SetDlgCtrlID(m_backButton, 1303);
+    SetDlgCtrlID(m_defaultButton, 1430);
+    m_preview->setAutoFillBackground(true);
+    m_preview->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    m_preview->setMinimumHeight(DialogUnitsToPixelsY(this, 30));
+
+    QGridLayout* grid = Grid();
+    auto* title = new QLabel(tr("Appearance in the contact list"), Body());
+    grid->addWidget(title, 0, 0, 1, 2);
+    grid->addWidget(m_preview, 1, 0);
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(m_fontButton);
+    buttons->addWidget(m_backButton);
+    buttons->addWidget(m_defaultButton);
+    buttons->addStretch(1);
+    grid->addLayout(buttons, 1, 1);
+    grid->setColumnStretch(0, 1);
+    grid->setRowStretch(2, 1);
+
+    connect(m_fontButton, &QPushButton::clicked, this, &CContactAdvancedPage::OnFont);
+    connect(m_backButton, &QPushButton::clicked, this, &CContactAdvancedPage::OnBackground);
+    connect(m_defaultButton, &QPushButton::clicked, this, &CContactAdvancedPage::OnDefault);
+}
+
+LOGFONT CContactAdvancedPage::ListFont() const
+{
+    const LOGFONT* font = Host()->GetUserMan().GetFont(UFK_LIST);
+    return font ? *font : DesktopFont();
+}
+
+void CContactAdvancedPage::LoadFrom(Contact& contact)
+{
+    const UserMan& um = Host()->GetUserMan();
+    m_dwFlags = contact.m_dwDisplayFlags;
+    m_font = (m_dwFlags & CDF_DEFAULT_FONT) ? ListFont() : contact.m_font;
+    m_crText = (m_dwFlags & CDF_DEFAULT_TEXT_COLOR) ? um.GetColor(UC_LIST_TEXT) : contact.m_crText;
+    m_crBack = (m_dwFlags & CDF_DEFAULT_BK_COLOR) ? um.GetColor(UC_LIST_BACK) : contact.m_crBack;
+    // Rows are all of one height: only face and style are the contact's.
+    m_font.lfHeight = ListFont().lfHeight;
+    m_bChanged = false;
+    ShowPreview();
+}
+
+void CContactAdvancedPage::ShowPreview()
+{
+    m_preview->setText(
+        QStringLiteral("  ") + QString::fromStdString(FormatFontName(m_font, ScreenLogicalDpi())));
+    QFont font = QFontFromLogFont(m_font);
+    m_preview->setFont(font);
+    QPalette palette = m_preview->palette();
+    palette.setColor(QPalette::Window, ColorFromRef(m_crBack));
+    palette.setColor(QPalette::WindowText, ColorFromRef(m_crText));
+    m_preview->setPalette(palette);
+}
+
+void CContactAdvancedPage::OnFont()
+{
+    CFontColorDialog dialog(&m_font, m_crText, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const i32 height = m_font.lfHeight;
+    m_font = dialog.GetLogFont();
+    m_font.lfHeight = height;
+    m_dwFlags &= ~CDF_DEFAULT_FONT;
+    if (dialog.GetColor() != m_crText) {
+        m_crText = dialog.GetColor();
+        m_dwFlags &= ~CDF_DEFAULT_TEXT_COLOR;
+    }
+    m_bChanged = true;
+    ShowPreview();
+}
+
+void CContactAdvancedPage::OnBackground()
+{
+    const QColor colour = QColorDialog::getColor(ColorFromRef(m_crBack), this);
+    if (!colour.isValid() || RefFromColor(colour) == m_crBack)
+        return;
+    m_crBack = RefFromColor(colour);
+    m_dwFlags &= ~CDF_DEFAULT_BK_COLOR;
+    m_bChanged = true;
+    ShowPreview();
+}
+
+void CContactAdvancedPage::OnDefault()
+{
+    const UserMan& um = Host()->GetUserMan();
+    m_font = ListFont();
+    m_crText = um.GetColor(UC_LIST_TEXT);
+    m_crBack = um.GetColor(UC_LIST_BACK);
+    m_dwFlags |= kDefaultBits;
+    m_bChanged = true;
+    ShowPreview();
+}
+
+void CContactAdvancedPage::StoreInto(Contact& contact) const
+{
+    // Unchanged, the contact keeps its own font and colours as stored.
+    if (!m_bChanged)
+        return;
+    contact.m_font = m_font;
+    contact.m_crText = m_crText;
+    contact.m_crBack = m_crBack;
+    // Only the default bits are the page's; the print mark stays.
+    contact.m_dwDisplayFlags = (contact.m_dwDisplayFlags & ~kDefaultBits) | (m_dwFlags & kDefaultBits);
+}

@@ -1,0 +1,7 @@
+#include "editing/contactservices.h"
+
+ContactDialogServices& ContactServices()
+{
+    static ContactDialogServices services;
+    return services;
+}

@@ -1,0 +1,105 @@
+#include "editing/prefpages.h"
+#include "editing/prefutil.h"
+#include "platform/ui/window.h"
+#include "telephony/tapiman.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+CPrefDialingPage::CPrefDialingPage(PrefContext& context, QWidget* host)
+    : CDialogPage(host)
+    , m_context(context)
+{
+    Caption()->setText(tr("Dialing settings"));
+    SetFocusRange(1140, 1147);
+    TapiMan& tapi = context.tapiMan;
+    auto* column = new QVBoxLayout(Body());
+
+    auto* connectLabel = new QLabel(tr("Connect &using:"));
+    column->addWidget(connectLabel);
+    m_devices = new QComboBox;
+    SetDlgCtrlID(m_devices, 1140);
+    connectLabel->setBuddy(m_devices);
+    column->addWidget(m_devices);
+    if (TapiLine* line = tapi.GetLine()) {
+        for (u32 device = 0; device < line->GetDeviceCount(); ++device) {
+            bool available = false;
+            const std::string name = line->GetDeviceName(i32(device), available);
+            m_devices->addItem(QString::fromStdString(name), int(device));
+        }
+    }
+    if (m_devices->count() == 0)
+        m_devices->addItem(tr("No available telephony devices"), kNoDevices);
+    const int current = m_devices->findData(tapi.GetCurDevice());
+    m_devices->setCurrentIndex(current >= 0 ? current : 0);
+
+    auto* buttons = new QHBoxLayout;
+    column->addLayout(buttons);
+    m_modem = AddButton(buttons, 1340, "&Modem settings");
+    QPushButton* properties = AddButton(buttons, 1341, "&Dialing properties");
+    buttons->addStretch(1);
+    connect(m_modem, &QPushButton::clicked, this, &CPrefDialingPage::OnModemSettings);
+    connect(properties, &QPushButton::clicked, this, &CPrefDialingPage::OnDialingProperties);
+    connect(m_devices, &QComboBox::currentIndexChanged, this, &CPrefDialingPage::UpdateModemButton);
+
+    const TapiDialOptions& options = tapi.Options();
+    m_logging = AddCheck(column, 1145, "&Enable call logging");
+    m_logging->setChecked(options.logCalls);
+    m_redial = AddCheck(column, 1144, "Auto&redial on busy numbers");
+    m_redial->setChecked(options.autoRedial);
+    auto* redialRow = new QHBoxLayout;
+    column->addLayout(redialRow);
+    auto* every = new QLabel(tr("Redia&l every"));
+    m_interval = new QSpinBox;
+    SetDlgCtrlID(m_interval, 1146);
+    m_interval->setRange(0, 100);
+    m_interval->setValue(int(std::min<u32>(options.redialInterval, 100)));
+    every->setBuddy(m_interval);
+    redialRow->addWidget(every);
+    redialRow->addWidget(m_interval);
+    redialRow->addWidget(new QLabel(tr("seconds")));
+    redialRow->addStretch(1);
+    column->addStretch(1);
+    UpdateModemButton();
+}
+
+void CPrefDialingPage::UpdateModemButton()
+{
+    // A device that cannot be used, or no device at all, has no settings.
+    const int device = m_devices->currentData().toInt();
+    m_modem->setEnabled(device >= 0 && !m_devices->currentText().contains(QLatin1String("Device unavail")));
+}
+
+void CPrefDialingPage::OnModemSettings()
+{
+    const int device = m_devices->currentData().toInt();
+    TapiLine* line = m_context.tapiMan.GetLine();
+    if (!line || device < 0 || !m_modem->isEnabled())
+        return;
+    if (line->ConfigDialog(this, device) == 1)
+        m_context.tapiMan.SetCurDevice(device);
+}
+
+void CPrefDialingPage::OnDialingProperties()
+{
+    if (TapiLine* line = m_context.tapiMan.GetLine())
+        line->TranslateDialog("");
+}
+
+void CPrefDialingPage::Store()
+{
+    TapiDialOptions& options = m_context.tapiMan.Options();
+    options.autoRedial = m_redial->isChecked();
+    options.logCalls = m_logging->isChecked();
+    options.redialInterval = u32(m_interval->value());
+    if (m_devices->currentIndex() < 0)
+        return;
+    const int device = m_devices->currentData().toInt();
+    if (device >= 0)
+        m_context.tapiMan.SetCurDevice(device);
+}

@@ -1,0 +1,448 @@
+#include "controls/flatbutton.h"
+#include "editing/contactaddresspage.h"
+#include "editing/contactadvancedpage.h"
+#include "editing/contactgeneralpage.h"
+#include "editing/contactpersonalpage.h"
+#include "editing/contactpropsdlg.h"
+#include "editing/contactservices.h"
+#include "editing/contactwrite.h"
+#include "editing/datefield.h"
+#include "editing/pagebar.h"
+#include "editing/slotfields.h"
+#include "editingtest.h"
+#include "platform/ui/window.h"
+#include "platform/ui/wndmessage.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTest>
+
+namespace {
+
+class ContactPropsTest : public EditingTest {
+protected:
+    void TearDown() override
+    {
+        ContactServices() = {};
+        EditingTest::TearDown();
+    }
+    // Presses OK as the user would and finishes the run.
+    static int PressOk(CDialogContactProps& dialog)
+    {
+        dialog.OkButton()->click();
+        return dialog.isVisible() ? -1 : dialog.Finish(dialog.result());
+    }
+    static void Type(QLineEdit* edit, const QString& text)
+    {
+        edit->setFocus();
+        edit->selectAll();
+        if (text.isEmpty())
+            QTest::keyClick(edit, Qt::Key_Delete);
+        else
+            QTest::keyClicks(edit, text);
+    }
+};
+
+QString ActivePage(const CDialogContactProps& dialog)
+{
+    return QString::number(dialog.CommandOf(dialog.GetActivePage()));
+}
+
+}  // namespace
+
+TEST_F(ContactPropsTest, NewContactFromADialedNumberIsStoredInTheCurrentBookAndSurvivesARestart)
+{
+    CDialogContactProps dialog(*m_dataMan, *m_userMan);
+    dialog.StartNew("555-0199", "new@example.org");
+    ShowActive(dialog);
+    CSlotFields* home = dialog.HomePage()->Slots();
+    EXPECT_EQ(home->Edit(0)->text(), "555-0199");
+    EXPECT_EQ(home->Button(0)->text(), "Home 1");
+    EXPECT_EQ(home->Edit(4)->text(), "new@example.org");
+    EXPECT_EQ(dialog.windowTitle(), "Properties");
+
+    Type(dialog.GeneralPage()->FirstEdit(), "Nina");
+    Type(dialog.GeneralPage()->LastEdit(), "Holm");
+    EXPECT_EQ(dialog.windowTitle(), "Nina Holm properties");
+    ASSERT_EQ(PressOk(dialog), IDOK);
+    ASSERT_GE(dialog.m_nNewContactIndex, 0);
+
+    const auto stored = StoredContacts();
+    ASSERT_EQ(stored.size(), 1u);
+    const Contact& c = *stored[0];
+    EXPECT_EQ(c.m_strName, "Nina Holm");
+    EXPECT_EQ(c.m_phones, (ContactPhoneArray{{0x10000001, "555-0199"}}));
+    EXPECT_EQ(c.m_emails, (ContactEmailArray{{0x20000001, "new@example.org"}}));
+    EXPECT_EQ(c.m_books, IdArray{m_dataMan->GetCurrentBookId()});
+    EXPECT_TRUE(c.m_addresses.empty()) << "empty pages add no addresses";
+    EXPECT_TRUE(c.m_dtBirthday.IsNull());
+    EXPECT_TRUE(c.m_dtAnniversary.IsNull());
+    EXPECT_EQ(c.m_dtCreated, c.m_dtModified);
+}
+
+TEST_F(ContactPropsTest, DisplayNameCandidatesFollowTheNameParts)
+{
+    CDialogContactProps dialog(*m_dataMan, *m_userMan);
+    dialog.StartNew({}, {});
+    ShowActive(dialog);
+    CContactGeneralPage* page = dialog.GeneralPage();
+    Type(page->FirstEdit(), "Anna");
+    Type(page->LastEdit(), "Berg");
+    EXPECT_EQ(page->DisplayNameCandidates(), (QStringList{"Anna Berg", "Berg Anna", "Berg, Anna"}));
+    page->DisplayNameCombo()->setCurrentIndex(2);
+    emit page->DisplayNameCombo()->activated(2);
+    EXPECT_EQ(dialog.windowTitle(), "Berg, Anna properties");
+    // A later change of a name keeps the chosen form...
+    Type(page->MiddleEdit(), "M");
+    EXPECT_EQ(page->DisplayName(), "Berg, Anna M");
+    // ...and typing in the title goes back to the first candidate.
+    Type(page->TitleEdit(), "Dr.");
+    EXPECT_EQ(page->DisplayName(), "Dr. Anna M Berg");
+    EXPECT_EQ(dialog.windowTitle(), "Dr. Anna M Berg properties");
+
+    // An edited contact's own display name comes first.
+    Contact* contact = AddFullContact();
+    CDialogContactProps edit(*m_dataMan, *m_userMan);
+    edit.StartEdit(contact);
+    EXPECT_EQ(edit.GeneralPage()->DisplayNameCombo()->itemText(0), "Dr. Anna Maria Berg");
+    EXPECT_EQ(edit.GeneralPage()->DisplayName(), "Dr. Anna Maria Berg");
+    EXPECT_EQ(edit.GeneralPage()->DisplayNameCombo()->itemText(1), "Dr. Anna Maria Berg PhD");
+}
+
+TEST_F(ContactPropsTest, NoNameKeepsTheDialogOpenOnItsPageButSwitchCloses)
+{
+    CDialogContactProps dialog(*m_dataMan, *m_userMan);
+    dialog.StartNew({}, {});
+    ShowActive(dialog);
+    dialog.OnShowPage(CDialogContactProps::ID_PAGE_ADVANCED);
+    EXPECT_EQ(PressOk(dialog), -1);
+    ASSERT_EQ(m_messages.shown.size(), 1u);
+    EXPECT_EQ(m_messages.shown[0].text, "You must specify a name for the new contact!");
+    EXPECT_EQ(ActivePage(dialog), "32900");
+
+    dialog.SwitchButton()->click();
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(m_messages.shown.size(), 1u);
+    EXPECT_TRUE(dialog.m_bSwitchMode);
+    EXPECT_EQ(dialog.Finish(dialog.result()), IDOK);
+    EXPECT_EQ(m_dataMan->GetContactCount(), 1) << "the caller opens the simple dialog on it";
+}
+
+TEST_F(ContactPropsTest, CancelLeavesNoTrace)
+{
+    Contact* contact = AddFullContact();
+    Book* other = AddBook("Other");
+    ContactServices().chooseBooks = [other](QWidget*, std::vector<Book*>& books) {
+        books.push_back(other);
+        return true;
+    };
+    const Contact before = *contact;
+    const QByteArray file = DataFile();
+    CDialogContactProps dialog(*m_dataMan, *m_userMan);
+    dialog.StartEdit(contact);
+    ShowActive(dialog);
+    Type(dialog.GeneralPage()->FirstEdit(), "Changed");
+    dialog.GeneralPage()->OnAddBooks();
+    dialog.HomePage()->Slots()->PickTypeFor(0, 7);
+    QTest::keyClick(dialog.GeneralPage()->FirstEdit(), Qt::Key_Escape);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.Finish(dialog.result()), IDCANCEL);
+    EXPECT_TRUE(SameContactData(*contact, before));
+    EXPECT_EQ(contact->m_books, before.m_books);
+    EXPECT_FALSE(m_dataMan->IsContactInBook(contact, other));
+    EXPECT_EQ(DataFile(), file);
+}
+
+TEST_F(ContactPropsTest, OkWithoutChangesWritesNothing)
+{
+    Contact* contact = AddFullContact();
+    const Contact before = *contact;
+    const QByteArray file = DataFile();
+    CDialogContactProps dialog(*m_dataMan, *m_userMan);
+    dialog.StartEdit(contact);
+    ShowActive(dialog);
+    for (int command = CDialogContactProps::ID_PAGE_GENERAL; command <= CDialogContactProps::ID_PAGE_ADVANCED;
+         ++command)
+        dialog.OnShowPage(command);
+    ASSERT_EQ(PressOk(dialog), IDOK);
+    EXPECT_TRUE(SameContactData(*contact, before));
+    EXPECT_EQ(contact->m_dtModified, before.m_dtModified);
+    EXPECT_EQ(DataFile(), file);
+}
+
+TEST_F(ContactPropsTest, OkChangesOnlyWhatTheUserChanged)
+{
+    Contact* contact = AddFullContact();
+    const Contact before = *contact;
+    CDialogContactProps dialog(*m_dataMan, *m_userMan);
+    dialog.StartEdit(contact);
+    ShowActive(dialog);
+    Type(dialog.HomePage()->CityEdit(), "Newtown");
+    Type(dialog.BusinessPage()->WebEdit(), "");
+    ASSERT_EQ(PressOk(dialog), IDOK);
+
+    auto stored = StoredContacts();
+    ASSERT_EQ(stored.size(), 1u);
+    const Contact& c = *stored[0];
+    ContactAddressArray addresses = before.m_addresses;
+    addresses[1].m_strCity = "Newtown";
+    EXPECT_EQ(c.m_addresses, addresses) << "postal and second home address kept";
+    EXPECT_EQ(c.m_web,
+        (ContactWebArray{{0x20000001, "http://home.example"}, {15, "123456"}, {3, "http://third.example"}}));
+    EXPECT_EQ(c.m_phones, before.m_phones) << "unshown phones kept";
+    EXPECT_EQ(c.m_emails, before.m_emails);
+    EXPECT_EQ(c.m_strChildren, before.m_strChildren);
+    EXPECT_EQ(c.m_strNotes, before.m_strNotes);
+    EXPECT_EQ(c.m_dtBirthday, before.m_dtBirthday);
+    EXPECT_EQ(c.m_font, before.m_font);
+    EXPECT_NE(c.m_dtModified, before.m_dtModified);
+}
+
+TEST_F(ContactPropsTest, BooksOfANewContactAreExactlyTheListedOnes)
+{
+    Book* first = AddBook("First");
+    Book* second = AddBook("Second");
+    ContactServices().chooseBooks = [&](QWidget*, std::vector<Book*>& books) {
+        books = {first, second};
+        return true;
+    };
+    CDialogContactProps dialog(*m_dataMan, *m_userMan);
+    dialog.StartNew({}, {});
+    ShowActive(dialog);
+    CContactGeneralPage* page = dialog.GeneralPage();
+    EXPECT_EQ(page->BookList()->count(), 1);
+    EXPECT_FALSE(page->RemoveBooksButton()->isEnabled());
+    page->OnRemoveBooks();
+    EXPECT_EQ(m_messages.shown.back().text, "Could not delete last book!");
+
+    page->OnAddBooks();
+    ASSERT_EQ(page->BookList()->count(), 2);
+    page->BookList()->selectAll();
+    EXPECT_TRUE(page->RemoveBooksButton()->isEnabled());
+    page->OnRemoveBooks();
+    EXPECT_EQ(m_messages.shown.back().text, "The contact must be present at least in one book !");
+    EXPECT_EQ(page->BookList()->count(), 2);
+    page->BookList()->clearSelection();
+    page->BookList()->item(0)->setSelected(true);
+    page->OnRemoveBooks();
+    EXPECT_EQ(page->Books(), std::vector<Book*>{second});
+
+    Type(page->LastEdit(), "Holm");
+    ASSERT_EQ(PressOk(dialog), IDOK);
+    const Contact* added = m_dataMan->GetContactAt(dialog.m_nNewContactIndex);
+    EXPECT_EQ(added->m_books, IdArray{second->m_duID});
+    EXPECT_FALSE(m_dataMan->IsContactInBook(added, m_dataMan->GetRootBook()));
+    EXPECT_TRUE(m_dataMan->IsContactInBook(added, second));
+}
+
+TEST_F(ContactPropsTest, TypePicksMoveTheSlotAndKeepEveryNumber)
+{
+    Contact* contact = AddFullContact();
+    CDialogContactProps dialog(*m_dataMan, *m_userMan);
+    dialog.StartEdit(contact);
+    ShowActive(dialog);
+    CSlotFields* fields = dialog.HomePage()->Slots();
+
+    // The menu: the slot's table, values with text checked, the shown type bold.
+    QMenu menu;
+    SendMessage(dialog.HomePage(), WM_GETDROPMENU(), 1320, reinterpret_cast<qintptr>(&menu));
+    ASSERT_EQ(menu.actions().size(), 10);
+    EXPECT_EQ(menu.actions()[4]->text(), "Home Mobile");
+    EXPECT_TRUE(menu.actions()[2]->isChecked()) << "Home 3 has a number, though no slot shows it";
+    EXPECT_FALSE(menu.actions()[6]->isChecked());
+    EXPECT_EQ(menu.defaultAction(), menu.actions()[0]);
+
+    // Phone 1 picks "Home Mobile": it shows the mobile number; the home
+    // number stays in the contact and comes back when picked again.
+    menu.actions()[4]->trigger();
+    SendMessage(dialog.HomePage(), WM_COMMAND, MAKEWPARAM(ID_DROPMENU_PHONE_TYPE, 0));
+    EXPECT_EQ(fields->Button(0)->text(), "Home Mobile");
+    EXPECT_EQ(fields->Edit(0)->text(), "555-0105");
+    EXPECT_EQ(fields->Edit(2)->text(), "555-0105") << "phone 3 still shows the mobile";
+    fields->PickTypeFor(0, 1);
+    EXPECT_EQ(fields->Edit(0)->text(), "555-0101");
+
+    // Phone 2 takes phone 1's type: both show the number, none is erased.
+    fields->PickTypeFor(1, 1);
+    EXPECT_EQ(fields->Edit(1)->text(), "555-0101");
+    Type(fields->Edit(1), "555-9999");
+    EXPECT_EQ(fields->Edit(0)->text(), "555-9999");
+    // A type the contact lacks shows an empty field and leaves nothing behind.
+    fields->PickTypeFor(3, 8);
+    EXPECT_EQ(fields->Edit(3)->text(), "");
+    ASSERT_EQ(PressOk(dialog), IDOK);
+
+    const ContactPhoneArray& phones = contact->m_phones;
+    EXPECT_EQ(phones.size(), MakeFullContact().m_phones.size());
+    auto textOf = [&](u32 type) {
+        for (const ContactValue& v : phones)
+            if (v.Type() == type)
+                return v.m_strText;
+        return std::string("<none>");
+    };
+    EXPECT_EQ(textOf(1), "555-9999");
+    EXPECT_EQ(textOf(2), "555-0102") << "phone 2's old number stays";
+    EXPECT_EQ(textOf(8), "<none>");
+}
+
+TEST_F(ContactPropsTest, DefaultAddressIsOnOnePageAtMost)
+{
+    Contact* contact = AddFullContact();
+    CDialogContactProps dialog(*m_dataMan, *m_userMan);
+    dialog.StartEdit(contact);
+    ShowActive(dialog);
+    EXPECT_TRUE(dialog.BusinessPage()->IsDefaultAddress());
+    EXPECT_FALSE(dialog.HomePage()->IsDefaultAddress());
+    dialog.HomePage()->DefaultCheck()->click();
+    EXPECT_TRUE(dialog.HomePage()->IsDefaultAddress());
+    EXPECT_FALSE(dialog.BusinessPage()->IsDefaultAddress());
+    ASSERT_EQ(PressOk(dialog), IDOK);
+    EXPECT_EQ(contact->m_addresses[0].m_dwType, ADDR_BUSINESS);
+    EXPECT_EQ(contact->m_addresses[1].m_dwType, ADDR_HOME | ADDR_DEFAULT);
+    EXPECT_EQ(contact->m_addresses[3].m_dwType, ADDR_HOME) << "only the first home address is the page's";
+}
+
+TEST_F(ContactPropsTest, PersonalDatesAndChildren)
+{
+    auto fresh = std::make_unique<Contact>();
+    fresh->m_strName = "Kid Parent";
+    // Imported without a final line feed: the last child is kept.
+    fresh->m_strChildren = "Ole\nLiv";
+    int index = -1;
+    ASSERT_EQ(m_dataMan->AddContact(std::move(fresh), m_dataMan->GetRootBook(), &index), 0u);
+    Contact* contact = m_dataMan->GetContactAt(index);
+
+    CDialogContactProps dialog(*m_dataMan, *m_userMan);
+    dialog.StartEdit(contact);
+    ShowActive(dialog);
+    CContactPersonalPage* page = dialog.PersonalPage();
+    EXPECT_EQ(page->Children(), (QStringList{"Ole", "Liv"}));
+    EXPECT_FALSE(page->BirthdayField()->Check()->isChecked());
+    page->BirthdayField()->Check()->click();
+    page->BirthdayField()->Edit()->setDate(QDate(1990, 2, 3));
+    page->OnAdd();
+    QTest::keyClicks(QApplication::focusWidget(), "Eva");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(page->Children(), (QStringList{"Eva", "Ole", "Liv"}));
+    // A new child cancelled is no child.
+    page->OnAdd();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QApplication::processEvents();
+    EXPECT_EQ(page->Children().size(), 3);
+    EXPECT_TRUE(dialog.isVisible());
+    ASSERT_EQ(PressOk(dialog), IDOK);
+
+    EXPECT_EQ(contact->m_strChildren, "Eva\nOle\nLiv\n");
+    EXPECT_EQ(DateToQDateTime(contact->m_dtBirthday).date(), QDate(1990, 2, 3));
+    EXPECT_TRUE(contact->m_dtAnniversary.IsNull()) << "a date the user never set stays null";
+    EXPECT_EQ(
+        CContactPersonalPage::SplitChildren(contact->m_strChildren), (QStringList{"Eva", "Ole", "Liv"}));
+
+    // Clearing the date's check box takes the date away.
+    CDialogContactProps again(*m_dataMan, *m_userMan);
+    again.StartEdit(contact);
+    ShowActive(again);
+    again.PersonalPage()->BirthdayField()->Check()->click();
+    ASSERT_EQ(PressOk(again), IDOK);
+    EXPECT_TRUE(contact->m_dtBirthday.IsNull());
+}
+
+TEST_F(ContactPropsTest, AdvancedDefaultTakesTheListSettings)
+{
+    Contact* contact = AddFullContact();
+    contact->m_dwDisplayFlags = CDF_PRINT;
+    CDialogContactProps dialog(*m_dataMan, *m_userMan);
+    dialog.StartEdit(contact);
+    ShowActive(dialog);
+    dialog.AdvancedPage()->OnDefault();
+    ASSERT_EQ(PressOk(dialog), IDOK);
+    EXPECT_EQ(contact->m_dwDisplayFlags,
+        CDF_PRINT | CDF_DEFAULT_FONT | CDF_DEFAULT_TEXT_COLOR | CDF_DEFAULT_BK_COLOR);
+    EXPECT_EQ(contact->m_crText, m_userMan->GetColor(UC_LIST_TEXT));
+    EXPECT_EQ(contact->m_crBack, m_userMan->GetColor(UC_LIST_BACK));
+    ASSERT_NE(m_userMan->GetFont(UFK_LIST), nullptr);
+    EXPECT_EQ(contact->m_font, *m_userMan->GetFont(UFK_LIST));
+}
+
+TEST_F(ContactPropsTest, GoIsForAWebAddressOnly)
+{
+    CDialogContactProps dialog(*m_dataMan, *m_userMan);
+    dialog.StartNew({}, {});
+    CContactAddressPage* page = dialog.HomePage();
+    EXPECT_FALSE(page->GoButton()->isEnabled());
+    page->WebEdit()->setText("http://");
+    EXPECT_FALSE(page->GoButton()->isEnabled());
+    page->WebEdit()->setText("http://example.org");
+    EXPECT_TRUE(page->GoButton()->isEnabled());
+}
+
+TEST_F(ContactPropsTest, PageKeysAndTabRingOnTheContactPages)
+{
+    CDialogContactProps dialog(*m_dataMan, *m_userMan);
+    dialog.StartNew({}, {});
+    ShowActive(dialog);
+    auto focusId = [] { return GetDlgCtrlID(QApplication::focusWidget()); };
+    EXPECT_EQ(focusId(), 1067) << "the dialog opens in the first name";
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(ActivePage(dialog), "32900");
+    EXPECT_EQ(focusId(), 1302);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), dialog.PageBar());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), dialog.CancelButton());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(focusId(), 1302);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(ActivePage(dialog), "32896");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(ActivePage(dialog), "32897");
+    EXPECT_EQ(focusId(), 1304);
+    // Tab walks the Business page from the company to "Go", then the buttons.
+    QWidget* go = GetDlgItem(dialog.BusinessPage(), 1305);
+    go->setEnabled(true);
+    go->setFocus();
+    QTest::keyClick(go, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), dialog.SwitchButton());
+}
+
+TEST_F(ContactPropsTest, PictureIsChosenShownAndCleared)
+{
+    const QString path = m_dir->filePath(QStringLiteral("face.png"));
+    QImage face(8, 6, QImage::Format_RGB32);
+    face.fill(Qt::red);
+    ASSERT_TRUE(face.save(path));
+    ContactServices().choosePicture = [&](QWidget*, std::string& file, int& type) {
+        EXPECT_TRUE(file.empty());
+        file = path.toStdString();
+        type = 4;
+        return true;
+    };
+    CDialogContactProps dialog(*m_dataMan, *m_userMan);
+    dialog.StartNew({}, {});
+    ShowActive(dialog);
+    CContactGeneralPage* page = dialog.GeneralPage();
+    EXPECT_TRUE(page->SelectImageButton()->isEnabled());
+    page->OnSelectImage();
+    EXPECT_EQ(page->PicturePath(), path.toStdString());
+    Contact stored;
+    page->StoreInto(stored);
+    EXPECT_EQ(stored.m_picture.m_strText, path.toStdString());
+    EXPECT_EQ(stored.m_nPictureType, 4);
+    page->OnClearImage();
+    page->StoreInto(stored);
+    EXPECT_EQ(stored.m_picture.m_strText, "");
+    EXPECT_EQ(stored.m_nPictureType, -1);
+
+    // F1 on a control of the page's table shows its help.
+    page->FirstEdit()->setFocus();
+    QTest::keyClick(page->FirstEdit(), Qt::Key_F1);
+    ASSERT_EQ(m_messages.popups.size(), 1u);
+    EXPECT_EQ(m_messages.popups[0].second.front(), (std::pair<u32, u32>{1067, 1116}));
+}

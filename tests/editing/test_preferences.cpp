@@ -1,0 +1,397 @@
+#include "controls/flatbutton.h"
+#include "core/datafile.h"
+#include "core/dataman.h"
+#include "core/records.h"
+#include "core/userman.h"
+#include "editing/dialogpreferences.h"
+#include "editing/pagebar.h"
+#include "editing/timezonespage.h"
+#include "platform/autostart.h"
+#include "platform/fontconv.h"
+#include "platform/profile.h"
+#include "platform/ui/window.h"
+#include "support/pictures.h"
+#include "support/testenv.h"
+#include "telephony/tapiman.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+namespace {
+
+template <class T = QWidget> T* Item(const QWidget* page, int id)
+{
+    auto* widget = qobject_cast<T*>(GetDlgItem(page, id));
+    EXPECT_NE(nullptr, widget) << id;
+    return widget;
+}
+
+bool Checked(const QWidget* page, int id)
+{
+    return Item<QAbstractButton>(page, id)->isChecked();
+}
+
+std::unique_ptr<Alphabet> MakeAlphabet(const char* name, const char* letters, u32 flags = 0)
+{
+    auto alphabet = std::make_unique<Alphabet>();
+    alphabet->m_strName = name;
+    alphabet->m_strLetters = letters;
+    alphabet->m_dwFlags = flags;
+    return alphabet;
+}
+
+class PreferencesTest : public TolvaTest {
+protected:
+    void SetUp() override
+    {
+        TolvaTest::SetUp();
+        m_user.Init(1);
+        m_saved = PrefChoosers();
+        PrefChoosers().font = [this](QWidget*, LOGFONT& font, COLORREF& colour) {
+            font = m_chosenFont;
+            colour = m_chosenColour;
+            return true;
+        };
+        PrefChoosers().colour = [this](QWidget*, COLORREF& colour) {
+            colour = m_chosenColour;
+            return true;
+        };
+        m_context.programPath = QStringLiteral("/opt/tolva/bin/tolva");
+        m_context.setStatusTimeZone = [this](int index) { m_statusCalls.push_back(index); };
+    }
+    void TearDown() override
+    {
+        PrefChoosers() = m_saved;
+        TolvaTest::TearDown();
+    }
+    // The stored values as another run reads them: a fresh settings object.
+    std::unique_ptr<UserMan> Reloaded()
+    {
+        m_user.Save();
+        Profile::Reopen();
+        auto user = std::make_unique<UserMan>();
+        user->Init(1);
+        return user;
+    }
+    int AddZone(const char* name, const char* id, u32 flags = 0)
+    {
+        auto entry = std::make_unique<TimeZoneEntry>();
+        EXPECT_TRUE(FillZoneRecord(id, 2026, *entry));
+        entry->m_strName = name;
+        entry->m_dwFlags = flags;
+        return m_data.Add(std::move(entry));
+    }
+
+    UserMan m_user;
+    CDataFile m_file;
+    DataMan m_data{m_file, &m_user};
+    TapiMan m_tapi;
+    PrefContext m_context{m_user, m_data, m_tapi, {}, {}, {}};
+    PrefChooser m_saved;
+    LOGFONT m_chosenFont = LogFontFromQFont(QFont(QStringLiteral("DejaVu Serif"), 13));
+    COLORREF m_chosenColour = RGB(10, 20, 30);
+    std::vector<int> m_statusCalls;
+};
+
+}  // namespace
+
+TEST_F(PreferencesTest, GeneralPageStoresFlagsFontAndAutostart)
+{
+    m_user.m_dwMainFlags = MWF_MAXIMIZE_ON_START | MWF_CLOCK_DATE | MWF_INFOPANE;
+    m_user.m_dwRebarFlags = 0x1;
+    CPrefGeneralPage page(m_context);
+    EXPECT_TRUE(Checked(&page, 1130));
+    EXPECT_FALSE(Checked(&page, 1110));
+    EXPECT_TRUE(Checked(&page, 1373));
+    EXPECT_FALSE(Checked(&page, 1107));
+
+    // Starting maximized and starting in the tray exclude each other.
+    Item<QCheckBox>(&page, 1110)->setChecked(true);
+    EXPECT_FALSE(Checked(&page, 1130));
+    Item<QCheckBox>(&page, 1130)->setChecked(true);
+    EXPECT_FALSE(Checked(&page, 1110));
+
+    Item<QCheckBox>(&page, 1109)->setChecked(true);
+    Item<QCheckBox>(&page, 1374)->setChecked(true);
+    Item<QRadioButton>(&page, 1372)->setChecked(true);
+    Item<QCheckBox>(&page, 1107)->setChecked(true);
+    page.OnAlphabetFont();
+    EXPECT_TRUE(page.m_bAlphabetFontChanged);
+    page.Store();
+    // Bits outside the page's (the information pane's) are kept.
+    EXPECT_EQ(MWF_MAXIMIZE_ON_START | MWF_START_WITH_SYSTEM | MWF_CONTACT_COUNT | MWF_INFOPANE,
+        m_user.m_dwMainFlags);
+    EXPECT_EQ(0u, m_user.m_dwRebarFlags & 0x1);
+    EXPECT_TRUE(Autostart::IsEnabled());
+
+    const auto stored = Reloaded();
+    EXPECT_EQ(m_user.m_dwMainFlags, stored->m_dwMainFlags);
+    EXPECT_EQ(m_user.m_dwRebarFlags, stored->m_dwRebarFlags);
+    EXPECT_EQ(m_chosenColour, stored->m_crAlphabetText);
+    ASSERT_NE(nullptr, stored->GetFont(UFK_ALPHABET));
+    EXPECT_EQ(m_chosenFont.lfHeight, stored->GetFont(UFK_ALPHABET)->lfHeight);
+
+    CPrefGeneralPage again(m_context);
+    Item<QCheckBox>(&again, 1109)->setChecked(false);
+    again.Store();
+    EXPECT_FALSE(Autostart::IsEnabled());
+}
+
+TEST_F(PreferencesTest, ContactListPageStoresGridSortFilterAndLooks)
+{
+    m_user.m_dwListFlags = 0x9;  // confirm, grid lines
+    m_user.m_gridPen.lopnStyle = 2;
+    m_user.m_dwNameColumnFlags = 2;
+    m_user.m_dwFilterFlags = 0;
+    CPrefContListPage page(m_context);
+    EXPECT_EQ(2, Item<QComboBox>(&page, 1363)->currentIndex());
+    EXPECT_EQ(QStringLiteral("Display name"), Item<QComboBox>(&page, 1539)->currentText());
+    EXPECT_EQ(QStringLiteral("by First name"), Item<QComboBox>(&page, 1538)->currentText());
+    EXPECT_EQ(QStringLiteral("by Company"), Item<QComboBox>(&page, 1538)->itemText(2));
+
+    Item<QComboBox>(&page, 1363)->setCurrentIndex(5);  // no grid lines
+    Item<QComboBox>(&page, 1539)->setCurrentIndex(1);
+    Item<QComboBox>(&page, 1538)->setCurrentIndex(2);
+    Item<QRadioButton>(&page, 1139)->setChecked(true);
+    Item<QCheckBox>(&page, 1104)->setChecked(true);
+    page.OnChooseColour(true);
+    page.OnChooseFont(true);
+    page.Store();
+    EXPECT_EQ(0x1u | 0x4 | 0x20, m_user.m_dwListFlags);
+    EXPECT_EQ(5u, m_user.m_gridPen.lopnStyle);
+
+    const auto stored = Reloaded();
+    EXPECT_EQ(0x25u, stored->m_dwListFlags);
+    EXPECT_EQ(5u, stored->m_gridPen.lopnStyle);
+    EXPECT_EQ(1u, stored->m_dwNameColumnFlags);
+    EXPECT_EQ(2u, stored->m_dwFilterFlags);
+    EXPECT_EQ(m_chosenColour, stored->m_crListBack);
+    EXPECT_EQ(m_chosenColour, stored->m_crHeaderText);
+}
+
+TEST_F(PreferencesTest, BookTreePageStoresStartBookAndLooks)
+{
+    m_user.m_dwTreeFlags = 1;
+    m_user.m_dwTreeState = 2;
+    CPrefBookTreePage page(m_context);
+    EXPECT_TRUE(Checked(&page, 1108));
+    EXPECT_TRUE(Checked(&page, 1503));
+    EXPECT_FALSE(page.m_bChanged);
+    Item<QCheckBox>(&page, 1108)->setChecked(false);
+    Item<QRadioButton>(&page, 1502)->setChecked(true);
+    page.OnChooseBackground();
+    EXPECT_TRUE(page.m_bChanged);
+    page.Store();
+
+    const auto stored = Reloaded();
+    EXPECT_EQ(0u, stored->m_dwTreeFlags & 1);
+    EXPECT_EQ(1u, stored->m_dwTreeState);
+    EXPECT_EQ(m_chosenColour, stored->m_crTreeBack);
+}
+
+TEST_F(PreferencesTest, DialingPageWithoutDevicesStoresOptions)
+{
+    m_tapi.Options() = {true, true, 5};
+    CPrefDialingPage page(m_context);
+    auto* devices = Item<QComboBox>(&page, 1140);
+    ASSERT_EQ(1, devices->count());
+    EXPECT_EQ(QStringLiteral("No available telephony devices"), devices->itemText(0));
+    EXPECT_EQ(CPrefDialingPage::kNoDevices, devices->itemData(0).toInt());
+    EXPECT_FALSE(Item<QPushButton>(&page, 1340)->isEnabled());
+    page.OnModemSettings();  // nothing to configure, nothing happens
+
+    Item<QSpinBox>(&page, 1146)->setValue(250);  // the range ends at 100
+    Item<QCheckBox>(&page, 1144)->setChecked(false);
+    page.Store();
+    EXPECT_EQ(100u, m_tapi.Options().redialInterval);
+    EXPECT_FALSE(m_tapi.Options().autoRedial);
+    EXPECT_TRUE(m_tapi.Options().logCalls);
+    EXPECT_EQ(kNoTapiDevice, m_tapi.GetCurDevice());
+}
+
+TEST_F(PreferencesTest, AlphabetsPageLimitsAndDeletes)
+{
+    m_data.Add(MakeAlphabet("Latin", "ABC", ALPHABET_CURRENT));
+    auto page = std::make_unique<CPrefAlphabetsPage>(m_context);
+    auto* list = Item<QTreeWidget>(page.get(), 1155);
+    auto* name = Item<QLineEdit>(page.get(), 1156);
+    auto* letters = Item<QLineEdit>(page.get(), 1157);
+    auto* add = Item<QPushButton>(page.get(), 1158);
+
+    // The last alphabet stays.
+    list->setCurrentItem(list->topLevelItem(0));
+    page->OnDelete();
+    ASSERT_EQ(1u, m_messages.shown.size());
+    EXPECT_EQ("Can't delete last alphabet in list.", m_messages.shown.back().text);
+
+    EXPECT_FALSE(add->isEnabled());
+    for (int i = 0; i < 4; ++i) {
+        name->setText(QStringLiteral("A%1").arg(i));
+        letters->setText(QStringLiteral("XYZ"));
+        EXPECT_TRUE(add->isEnabled());
+        page->OnAdd();
+        EXPECT_TRUE(name->text().isEmpty());
+    }
+    EXPECT_EQ(5, m_data.GetCount(DMK_ALPHABET));
+    name->setText(QStringLiteral("Sixth"));
+    letters->setText(QStringLiteral("Q"));
+    page->OnAdd();
+    EXPECT_EQ("Maximum number of alphabets is 5.", m_messages.shown.back().text);
+    EXPECT_EQ(5, m_data.GetCount(DMK_ALPHABET));
+    name->clear();
+    letters->clear();
+
+    // Editing the current alphabet marks it changed.
+    list->setCurrentItem(list->topLevelItem(0));
+    page->OnEdit();
+    letters->setText(QStringLiteral("ABCD"));
+    page->OnEdit();
+    EXPECT_EQ("ABCD", m_data.GetAt<Alphabet>(0)->m_strLetters);
+    EXPECT_TRUE(page->m_bCurrentAlphabetChanged);
+
+    // Declining to delete the current alphabet keeps it.
+    m_messages.reply = IDNO;
+    list->setCurrentItem(list->topLevelItem(0));
+    page->OnDelete();
+    EXPECT_EQ("Do you really want to delete current alphabet ?", m_messages.shown.back().text);
+    EXPECT_EQ(5, m_data.GetCount(DMK_ALPHABET));
+    m_messages.reply = IDYES;
+    page->OnDelete();
+    EXPECT_EQ(4, m_data.GetCount(DMK_ALPHABET));
+    EXPECT_EQ("A0", m_data.GetAt<Alphabet>(0)->m_strName);
+    EXPECT_TRUE(m_data.GetAt<Alphabet>(0)->m_dwFlags & ALPHABET_CURRENT);
+    EXPECT_EQ(4, list->topLevelItemCount());
+
+    list->setColumnWidth(0, 77);
+    page.reset();
+    Profile::Reopen();
+    CPrefAlphabetsPage again(m_context);
+    EXPECT_EQ(77, Item<QTreeWidget>(&again, 1155)->columnWidth(0));
+}
+
+TEST_F(PreferencesTest, TimeZonesPageAddsEditsAndDeletesLocations)
+{
+    AddZone("Home", "Europe/Berlin", TZ_UNDEFINED);
+    CTimeZonesPage page(m_context);
+    QTreeWidget* list = page.List();
+    ASSERT_EQ(1, list->topLevelItemCount());
+    EXPECT_FALSE(list->topLevelItem(0)->text(1).isEmpty());
+    EXPECT_EQ(QStringLiteral("Time Zone: (UTC+01:00) Europe/Berlin"), Item<QLabel>(&page, 1149)->text());
+    EXPECT_TRUE(Item<QLabel>(&page, 1150)->text().startsWith(QStringLiteral("DST start: Last ")));
+
+    // The last location stays.
+    page.OnDelete();
+    EXPECT_EQ("Can't delete last time zone", m_messages.shown.back().text);
+
+    page.OnNew();
+    EXPECT_FALSE(page.InViewMode());
+    EXPECT_FALSE(list->isEnabled());
+    auto* apply = Item<QPushButton>(&page, 1152);
+    EXPECT_EQ(QStringLiteral("&Apply"), apply->text());
+    EXPECT_FALSE(apply->isEnabled());  // no name yet
+    page.Picker()->setCurrentIndex(page.Picker()->findText(QStringLiteral("(UTC+10:00) Australia/Sydney")));
+    page.CustomName()->setText(QStringLiteral("Sydney office"));
+    EXPECT_TRUE(apply->isEnabled());
+    apply->click();
+    EXPECT_TRUE(page.InViewMode());
+    ASSERT_EQ(2, m_data.GetCount(DMK_TIME_ZONE));
+    const TimeZoneEntry* added = m_data.GetAt<TimeZoneEntry>(1);
+    EXPECT_EQ("Sydney office", added->m_strName);
+    EXPECT_EQ("Australia/Sydney", added->m_strText3);
+    EXPECT_EQ(-600, added->m_lBias);
+    EXPECT_EQ(0u, added->m_dwFlags);
+
+    // Escape in new mode leaves the mode, not the dialog.
+    page.OnNew();
+    page.OnCancel();
+    EXPECT_TRUE(page.InViewMode());
+    EXPECT_EQ(CDialogPage::kResultNone, page.m_nResult);
+
+    // Editing the clock's location tells the clock.
+    list->setCurrentItem(list->topLevelItem(0));
+    page.OnEdit();
+    EXPECT_EQ(QStringLiteral("Home"), page.CustomName()->text());
+    EXPECT_EQ(QStringLiteral("(UTC+01:00) Europe/Berlin"), page.Picker()->currentText());
+    page.Picker()->setCurrentIndex(page.Picker()->findText(QStringLiteral("(UTC+05:45) Asia/Kathmandu")));
+    page.OnApply();
+    EXPECT_EQ("Asia/Kathmandu", m_data.GetAt<TimeZoneEntry>(0)->m_strText3);
+    EXPECT_EQ(std::vector<int>{0}, m_statusCalls);
+
+    // Deleting the clock's location waits for the tick, then makes the
+    // first location the clock's.
+    page.OnDelete();
+    EXPECT_EQ(2, m_data.GetCount(DMK_TIME_ZONE));
+    page.OnTick();
+    ASSERT_EQ(1, m_data.GetCount(DMK_TIME_ZONE));
+    EXPECT_EQ("Sydney office", m_data.GetAt<TimeZoneEntry>(0)->m_strName);
+    EXPECT_TRUE(m_data.GetAt<TimeZoneEntry>(0)->m_dwFlags & TZ_UNDEFINED);
+    EXPECT_EQ((std::vector<int>{0, 0}), m_statusCalls);
+    EXPECT_EQ(0, list->topLevelItem(0)->data(0, Qt::UserRole).toInt());
+}
+
+TEST_F(PreferencesTest, DeletingAnotherLocationStillRefreshesTheClock)
+{
+    AddZone("A", "Asia/Tokyo");
+    AddZone("B", "America/New_York");
+    CTimeZonesPage page(m_context);
+    page.List()->setCurrentItem(page.List()->topLevelItem(1));
+    page.OnDelete();
+    page.OnTick();
+    EXPECT_EQ(1, m_data.GetCount(DMK_TIME_ZONE));
+    EXPECT_EQ(std::vector<int>{-1}, m_statusCalls);
+}
+
+TEST_F(PreferencesTest, DialogStoresOnOkOnlyAndOpensAtTheStartPage)
+{
+    m_data.Add(MakeAlphabet("Latin", "ABC", ALPHABET_CURRENT));
+    AddZone("Home", "Europe/Berlin", TZ_UNDEFINED);
+    m_user.m_dwMainFlags = 0;
+    {
+        CDialogPreferences dialog(m_context);
+        dialog.SetStartPage(CDialogPreferences::kTimeZonesPage);
+        dialog.show();
+        EXPECT_EQ(dialog.TimeZones(), dialog.GetActivePage());
+        EXPECT_EQ(CDialogPreferences::kTimeZonesPage, dialog.PageBar()->CheckedCommand());
+        Item<QCheckBox>(dialog.General(), 1374)->setChecked(true);
+        dialog.reject();
+        EXPECT_EQ(0u, m_user.m_dwMainFlags);
+    }
+    CDialogPreferences dialog(m_context);
+    dialog.show();
+    EXPECT_EQ(dialog.General(), dialog.GetActivePage());
+    Item<QCheckBox>(dialog.General(), 1374)->setChecked(true);
+    Item<QSpinBox>(dialog.Dialing(), 1146)->setValue(42);
+    dialog.OkButton()->click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QDialog::Accepted, dialog.result());
+    EXPECT_EQ(MWF_CONTACT_COUNT, m_user.m_dwMainFlags);
+    EXPECT_EQ(42u, m_tapi.Options().redialInterval);
+}
+
+TEST_F(PreferencesTest, Pictures)
+{
+    if (!FontsAvailable())
+        GTEST_SKIP() << "no fonts";
+    m_data.Add(MakeAlphabet("Latin", "ABCDEFGHIJKLMNOPQRSTUVWXYZ", ALPHABET_CURRENT));
+    m_data.Add(MakeAlphabet("Greek", "\xce\x91\xce\x92\xce\x93\xce\x94"));
+    AddZone("Home", "Europe/Berlin", TZ_UNDEFINED);
+    AddZone("Sydney office", "Australia/Sydney");
+    for (const bool dark : {false, true}) {
+        ScopedPalette palette(dark ? DarkPalette() : LightPalette());
+        CDialogPreferences dialog(m_context);
+        dialog.show();
+        const char* names[] = {"general", "contacts", "booktree", "dialing", "alphabets", "timezones"};
+        for (int i = 0; i < dialog.PageCount(); ++i) {
+            dialog.OnShowPage(CDialogPreferences::kGeneralPage + i);
+            SavePicture(Grab(&dialog),
+                QStringLiteral("prefs-%1-%2").arg(QLatin1String(names[i]), dark ? "dark" : "light"));
+        }
+    }
+}
