@@ -10,6 +10,7 @@
 #include "telephony/tapiman.h"
 
 #include <QLineEdit>
+#include <QPointer>
 #include <QTimer>
 #include <functional>
 
@@ -23,10 +24,16 @@ public:
     {
         QObject::connect(&m_timer, &QTimer::timeout, [this] {
             QWidget* modal = QApplication::activeModalWidget();
-            if (!modal || modal == m_last || m_next >= m_steps.size())
+            if (!modal || modal == m_last)
                 return;
             m_last = modal;
-            m_steps[m_next++](modal);
+            if (m_next < m_steps.size()) {
+                m_steps[m_next++](modal);
+                return;
+            }
+            // A dialog the script did not expect would wait for ever.
+            ADD_FAILURE() << "unexpected dialog " << modal->metaObject()->className();
+            QMetaObject::invokeMethod(modal, "reject", Qt::QueuedConnection);
         });
         m_timer.start(5);
     }
@@ -35,7 +42,8 @@ public:
 private:
     std::vector<std::function<void(QWidget*)>> m_steps;
     QTimer m_timer;
-    QWidget* m_last = nullptr;
+    // Cleared when the dialog goes: the next may take the same address.
+    QPointer<QWidget> m_last;
     size_t m_next = 0;
 };
 
