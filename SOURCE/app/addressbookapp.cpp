@@ -174,6 +174,7 @@ bool CAddressBookApp::InitInstance()
         return true;
     });
     m_editingDialogs = std::make_unique<CEditingDialogs>(m_dataMan, m_userMan);
+    InstallContactServices(m_dataMan);
     if (CContainerWnd* container = m_mainFrame->GetContainer())
         container->SetEditingHooks(m_editingDialogs.get());
 

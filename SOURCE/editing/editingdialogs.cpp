@@ -1,7 +1,11 @@
 #include "editing/editingdialogs.h"
 
+#include "editing/addressformatsdlg.h"
+#include "editing/bookchooser.h"
 #include "editing/contactpropsdlg.h"
+#include "editing/contactservices.h"
 #include "editing/dialogpreferences.h"
+#include "editing/imageopendialog.h"
 #include "editing/quickpropsdlg.h"
 #include "mainwnd/mainframe.h"
 
@@ -53,4 +57,39 @@ bool CEditingDialogs::Preferences(QWidget* parent, int startPage)
         return false;
     PrefContext context = MakePrefContext(*frame, m_userMan, m_dataMan, frame->GetTapiMan());
     return RunPreferences(context, parent, startPage);
+}
+
+void InstallContactServices(DataMan& dataMan)
+{
+    ContactDialogServices& services = ContactServices();
+    services.chooseBooks = [&dataMan](QWidget* parent, std::vector<Book*>& books) {
+        CDialogBookChooser dialog(dataMan, parent);
+        dialog.m_nMode = CDialogBookChooser::kModeContactBooks;
+        dialog.m_books = books;
+        if (dialog.DoModal() != IDOK)
+            return false;
+        books = dialog.m_books;
+        return true;
+    };
+    services.chooseAddressFormat = [](QWidget* parent, int& format) {
+        CDialogAddressFormats dialog(parent);
+        dialog.m_nSelected = format;
+        if (dialog.DoModal() != IDOK || dialog.m_nSelected < 0)
+            return false;
+        format = dialog.m_nSelected;
+        return true;
+    };
+    services.choosePicture = [](QWidget* parent, std::string& path, int& type) {
+        CImageOpenDialog dialog(parent);
+        dialog.ShowFile(path, type);
+        if (dialog.DoModal() != IDOK)
+            return false;
+        // Only a picture that really decoded comes back.
+        const std::unique_ptr<CImageFile> image = dialog.DetachImage();
+        if (!image)
+            return false;
+        path = image->GetFileName();
+        type = image->GetType();
+        return true;
+    };
 }

@@ -20,3 +20,7 @@ public:
 private:
     UserMan& m_userMan;
 };
+
+// Gives the contact pages the dialogs that live beside them: the book
+// chooser, the address-format list and the picture file dialog.
+void InstallContactServices(DataMan& dataMan);

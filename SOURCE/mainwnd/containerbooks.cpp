@@ -6,9 +6,9 @@
 #include "mainwnd/bookbanner.h"
 #include "mainwnd/bookpane.h"
 #include "mainwnd/booktree.h"
+#include "mainwnd/contactinfopane.h"
 #include "mainwnd/containerwnd.h"
 #include "mainwnd/gridcontactview.h"
-#include "mainwnd/infopane.h"
 #include "mainwnd/mainframe.h"
 #include "mainwnd/popupwnd.h"
 #include "mainwnd/rgridctrl.h"
@@ -28,7 +28,7 @@ void CContainerWnd::WireDragAndDrop()
     tree->contactsLeft = [this](const std::vector<Contact*>& contacts) {
         m_grid->RemoveContacts(contacts);
         if (m_infoPane)
-            m_infoPane->Clear();
+            m_infoPane->FillHtml(nullptr);
         m_pInfoContact = nullptr;
         UpdateCount();
     };
