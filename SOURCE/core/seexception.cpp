@@ -292,7 +292,8 @@ bool FormatModuleVersion(std::string& text)
     path[n] = '\0';
     int v[4] = {0, 0, 0, 0};
     std::sscanf(TOLVA_VERSION_TEXT, "%d.%d.%d.%d", &v[0], &v[1], &v[2], &v[3]);
-    text = std::string("Filename:\t") + path + Format("\r\nVersion:\t%d.%d.%d.%d\r\n", v[0], v[1], v[2], v[3]);
+    text
+        = std::string("Filename:\t") + path + Format("\r\nVersion:\t%d.%d.%d.%d\r\n", v[0], v[1], v[2], v[3]);
     return true;
 }
 

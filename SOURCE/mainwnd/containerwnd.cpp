@@ -35,7 +35,6 @@ namespace {
 constexpr int kSideMargin = 2;
 constexpr int kBottomMargin = 3;
 constexpr int kTopMargin = 5;
-constexpr int kPagerWidth = 65;
 constexpr int kRightArea = 72;
 constexpr int kSplitterWidth = 4;
 constexpr int kMinPane = 100;

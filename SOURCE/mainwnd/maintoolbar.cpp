@@ -18,7 +18,6 @@ namespace {
 constexpr const char* kSection = "UserMan\\MainToolbar";
 constexpr const char* kDataEntry = "Data";
 constexpr u32 kLayoutMagic = 0x544C4231;  // "TLB1"
-constexpr int kSeparatorWidth = 4;
 
 constexpr ToolbarButtonInfo kButtons[] = {
     {0, ID_CONTACT_NEW, false, "New cont."},

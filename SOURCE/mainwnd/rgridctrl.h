@@ -10,7 +10,6 @@
 
 #include "mainwnd/commands.h"
 #include "mainwnd/flatheader.h"
-#include "mainwnd/commands.h"
 #include "mainwnd/gridcolumns.h"
 #include "platform/ui/imagelist.h"
 #include "print/printinfo.h"
