@@ -4,7 +4,7 @@
 #include "core/utilities.h"
 #include "editing/contactpropsdlg.h"
 #include "editing/contactservices.h"
-#include "editing/pictureframe.h"
+#include "editing/imageviewwnd.h"
 #include "platform/ui/window.h"
 
 #include <QComboBox>
@@ -61,7 +61,7 @@ CContactGeneralPage::CContactGeneralPage(CDialogContactProps* host)
     m_gender = new QComboBox(body);
     SetDlgCtrlID(m_gender, 1290);
     m_gender->addItems({tr("Unspecified"), tr("Male"), tr("Female")});
-    m_picture = new CPictureFrame(body);
+    m_picture = new CImageViewWnd(body);
     SetDlgCtrlID(m_picture, 1072);
     m_selectImage = NewButton(tr("Select &image"), body, 1337);
     m_clearImage = NewButton(tr("&Clear"), body, 1590);
@@ -305,12 +305,12 @@ void CContactGeneralPage::OnSelectImage()
         return;
     m_picture->SetFile(path, type);
     m_picturePath = path;
-    m_nPictureType = m_picture->HasImage() ? type : -1;
+    m_nPictureType = m_picture->GetImage() ? type : -1;
 }
 
 void CContactGeneralPage::OnClearImage()
 {
     m_picturePath.clear();
     m_nPictureType = -1;
-    m_picture->Clear();
+    m_picture->SetFile({}, -1);
 }

@@ -9,7 +9,7 @@
 #include <vector>
 
 class Book;
-class CPictureFrame;
+class CImageViewWnd;
 class QComboBox;
 class QLineEdit;
 class QListWidget;
@@ -71,7 +71,7 @@ private:
     QComboBox* m_display = nullptr;
     QComboBox* m_gender = nullptr;
     QListWidget* m_bookList = nullptr;
-    CPictureFrame* m_picture = nullptr;
+    CImageViewWnd* m_picture = nullptr;
     QPushButton* m_selectImage = nullptr;
     QPushButton* m_clearImage = nullptr;
     QPushButton* m_addBooks = nullptr;
