@@ -85,6 +85,10 @@ void InstallCommandHooks(CMainFrame& frame, TapiMan& tapiMan, DataMan& dataMan, 
         if (const Contact* contact = container->GetFocusedContact())
             RunCallLog(tapiMan, dataMan, &frame, contact->m_duID, contact->m_strName);
     });
+    install(ID_LINE_SHUTDOWN, [&tapiMan](u32) {
+        if (TapiLine* line = tapiMan.GetLine())
+            line->Shutdown();
+    });
     install(ID_DIALING_PROPERTIES,
         [&tapiMan, container](u32) { tapiMan.TranslateDialog(container->GetDefaultPhone()); });
     install(ID_DATA_DUMP, [&frame, &dataMan](u32) { ShowDataDump(frame, dataMan); });

@@ -83,6 +83,7 @@ constexpr CommandInfo kCommands[] = {
     {ID_FILE_PRINT_PREVIEW, "Print Pre&view", "", "", false, 7},
     {ID_APP_ABOUT, "&About Tolva", "", "", false, 23},
     {ID_APP_EXIT, "E&xit", "Alt+F4", "", false, 42},
+    {ID_LINE_SHUTDOWN, "Release the Telephone Line", "Ctrl+Num+-", "", false, -1},
     {ID_HELP_FINDER, "&Help Topics", "", "", false, 22},
     {ID_HELP, "&Help", "F1", "", false, 22},
 };

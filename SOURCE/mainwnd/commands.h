@@ -107,6 +107,9 @@ constexpr u32 ID_PAGESETUP_MEMO = 32970;
 constexpr u32 ID_PAGESETUP_REPORT = 32971;
 constexpr u32 ID_PAGESETUP_ENVELOPE = 32972;
 constexpr u32 ID_PAGESETUP_LABELS = 32973;
+// No menu item: its accelerator releases the telephone line. It lies in the
+// printing range, whose rule (a row is selected) it shares.
+constexpr u32 ID_LINE_SHUTDOWN = 32974;
 constexpr u32 ID_PRINT = 32991;
 constexpr u32 ID_CONVERT_LABEL_DATA = 33000;
 constexpr u32 ID_APP_ABOUT = 57664;

@@ -72,7 +72,7 @@ void CMainFrame::MapCommands()
     map.On(ID_HELP, [this](u32) { OnHelp(QString::fromLatin1(kWelcomePage)); });
     map.On(ID_HELP_HOMEPAGE, [](u32) { OpenLink(kHomePage); });
     map.On(ID_APP_ABOUT, [this](u32) { CDialogAbout(this).exec(); });
-    // Mail, printing and its preview come from other areas.
+    // Mail, printing, its preview and the telephone line come from other areas.
     const auto runHook = [this](u32 id) { m_hooks.Run(id); };
     const auto hooked = [this](CCmdUI& ui) { ui.Enable(m_hooks.IsEnabled(ui.m_nID)); };
     for (u32 id : {ID_HELP_NEWSLETTER, ID_HELP_FEEDBACK})
@@ -80,6 +80,7 @@ void CMainFrame::MapCommands()
     for (u32 id = ID_PAGESETUP_MEMO; id <= ID_PAGESETUP_LABELS; ++id)
         map.On(id, runHook, hooked);
     map.On(ID_PRINT, runHook, hooked);
+    map.On(ID_LINE_SHUTDOWN, runHook, hooked);
     map.On(ID_FILE_PRINT, runHook, hooked);
     map.On(ID_FILE_PRINT_PREVIEW, runHook, hooked);
 }

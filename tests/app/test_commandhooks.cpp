@@ -106,6 +106,18 @@ TEST_F(CommandHooksTest, TelephonyCommandsOpenTheirDialogs)
     EXPECT_TRUE(m_messages.shown.empty());
 }
 
+TEST_F(CommandHooksTest, TheLineReleaseKeyShutsTheLineDown)
+{
+    ASSERT_TRUE(m_tapiMan.GetLine()->IsInitialized());
+    m_frame->UpdateAllCommands();
+    auto* action = m_frame->findChild<QAction*>(CommandObjectName(ID_LINE_SHUTDOWN));
+    ASSERT_TRUE(action && action->isEnabled());
+    EXPECT_EQ(action->shortcut(),
+        QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Minus)));
+    action->trigger();
+    EXPECT_FALSE(m_tapiMan.GetLine()->IsInitialized());
+}
+
 TEST_F(CommandHooksTest, SpeedDialNeedsTelephonyAndTheDataDumpIsOneWindow)
 {
     m_tapiMan.GetLine()->Shutdown();
