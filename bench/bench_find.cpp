@@ -1,5 +1,6 @@
 // Quick find over 100,000 contacts, as one keystroke's search; and copying
 // 10,000 contacts to the clipboard and pasting them into another book.
+#include "benchcontacts.h"
 #include "core/datafile.h"
 #include "core/dataman.h"
 #include "core/userman.h"
@@ -23,20 +24,6 @@ constexpr int kContacts = 100000;
 constexpr int kCopied = 10000;
 constexpr u32 kNamesAndNotes = 0x81;
 
-std::unique_ptr<Contact> MakeContact(int i)
-{
-    auto c = std::make_unique<Contact>();
-    const std::string n = std::to_string((i * 7919) % kContacts);
-    c->m_strFirstName = "First" + n;
-    c->m_strLastName = "Last" + n;
-    c->m_strName = c->m_strFirstName + ' ' + c->m_strLastName;
-    c->m_strCompany = "Company " + std::to_string(i % 97);
-    c->m_strNotes = "Met at the fair in spring, number " + n;
-    c->m_phones = {{1 | CV_DEFAULT_HOME_PHONE, "+1 555 01" + n}};
-    c->m_emails = {{1 | CV_DEFAULT_HOME_EMAIL, "person" + n + "@example.org"}};
-    return c;
-}
-
 // The running program over a store of 100,000 contacts in the root book
 // and an empty book "Pasted".
 struct Session {
@@ -50,7 +37,7 @@ struct Session {
         dm->Init();
         dm->SetAlphabetFilter(kFilterAll);
         for (int i = 0; i < kContacts; ++i)
-            dm->AddContact(MakeContact(i), dm->GetRootBook());
+            dm->AddContact(MakeBenchContact(i, kContacts), dm->GetRootBook());
         auto book = std::make_unique<Book>();
         book->m_strName = "Pasted";
         pasted = dm->AddBook(std::move(book), dm->GetRootBook());
@@ -127,14 +114,3 @@ void BM_CopyAndPasteIntoAnotherBook(benchmark::State& state)
 BENCHMARK(BM_CopyAndPasteIntoAnotherBook)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -1,6 +1,7 @@
 // The contact grid over one book of 100,000 contacts: filling, sorting by a
 // text column, painting a screen of rows, selecting, deleting many rows, and
 // the memory the rows take.
+#include "benchcontacts.h"
 #include "core/datafile.h"
 #include "core/dataman.h"
 #include "core/userman.h"
@@ -22,21 +23,6 @@ constexpr int kContacts = 100000;
 constexpr int kDeleted = 10000;
 constexpr int kHomeEmailColumn = 3;
 
-std::unique_ptr<Contact> MakeContact(int i)
-{
-    auto c = std::make_unique<Contact>();
-    const std::string n = std::to_string((i * 7919) % kContacts);
-    c->m_strFirstName = "First" + n;
-    c->m_strLastName = "Last" + n;
-    c->m_strName = c->m_strFirstName + ' ' + c->m_strLastName;
-    c->m_phones
-        = {{1 | CV_DEFAULT_HOME_PHONE, "+1 555 01" + n}, {11 | CV_DEFAULT_BUSINESS_PHONE, "+1 555 02" + n}};
-    c->m_emails = {{1 | CV_DEFAULT_HOME_EMAIL, "person" + n + "@example.org"}};
-    c->m_addresses
-        = {{ADDR_HOME | ADDR_DEFAULT, n + " Main Street", "Springfield", "ST", "12345", "Land", 2, 0}};
-    return c;
-}
-
 class Store {
 public:
     Store()
@@ -50,7 +36,7 @@ public:
         m_dm->Init();
         m_dm->SetAlphabetFilter(kFilterAll);
         for (int i = 0; i < kContacts; ++i)
-            m_dm->AddContact(MakeContact(i), m_dm->GetRootBook());
+            m_dm->AddContact(MakeBenchContact(i, kContacts), m_dm->GetRootBook());
         m_grid = std::make_unique<CRGridCtrl>(*m_dm, m_user);
         m_grid->resize(1280, 900);
         m_grid->show();
@@ -176,14 +162,3 @@ void BM_RowMemory(benchmark::State& state)
 BENCHMARK(BM_RowMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -2,6 +2,7 @@
 // shows the first screen of a 100,000-contact book, switching between two
 // books of 50,000 contacts, and deleting 10,000 selected contacts to
 // "Deleted Items" with the save that follows.
+#include "benchcontacts.h"
 #include "core/datafile.h"
 #include "core/dataman.h"
 #include "core/userman.h"
@@ -20,18 +21,6 @@ namespace {
 
 constexpr int kContacts = 100000;
 constexpr int kDeleted = 10000;
-
-std::unique_ptr<Contact> MakeContact(int i)
-{
-    auto c = std::make_unique<Contact>();
-    const std::string n = std::to_string((i * 7919) % kContacts);
-    c->m_strFirstName = "First" + n;
-    c->m_strLastName = "Last" + n;
-    c->m_strName = c->m_strFirstName + ' ' + c->m_strLastName;
-    c->m_phones = {{1 | CV_DEFAULT_HOME_PHONE, "+1 555 01" + n}};
-    c->m_emails = {{1 | CV_DEFAULT_HOME_EMAIL, "person" + n + "@example.org"}};
-    return c;
-}
 
 // A program folder whose data file holds the root book with every contact
 // and two books "Even" and "Odd" of half of them each.
@@ -54,7 +43,7 @@ public:
         }
         for (int i = 0; i < kContacts; ++i) {
             int index = -1;
-            dm.AddContact(MakeContact(i), dm.GetRootBook(), &index);
+            dm.AddContact(MakeBenchContact(i, kContacts), dm.GetRootBook(), &index);
             dm.AddContactToBook(dm.GetContactAt(index), halves[i % 2]);
         }
         dm.SetAlphabetFilter(kFilterAll);
@@ -177,14 +166,3 @@ void BM_DeleteToDeletedItemsAndSave(benchmark::State& state)
 BENCHMARK(BM_DeleteToDeletedItemsAndSave)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

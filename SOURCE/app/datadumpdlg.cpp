@@ -2,6 +2,7 @@
 
 #include "core/dataman.h"
 #include "core/fieldtexts.h"
+#include "core/utilities.h"
 #include "platform/ui/window.h"
 
 #include <QDialogButtonBox>
@@ -14,13 +15,6 @@ namespace {
 
 constexpr int kWidthUnits = 328;
 constexpr int kHeightUnits = 204;
-
-std::string Format(const char* format, long long value)
-{
-    char line[128];
-    std::snprintf(line, sizeof line, format, value);
-    return line;
-}
 
 std::string DateTimeText(const DateValue& date)
 {
@@ -35,13 +29,13 @@ std::string DumpBookText(const DataMan& dataMan, const DataItem& item)
         return {};
     const Book& book = static_cast<const Book&>(item);
     std::string text;
-    text += Format("m_dwFlags = \t\t %llx\r\n", book.m_dwFlags);
-    text += Format("m_dwBookFlags = \t\t %llx\r\n", book.m_dwWord);
-    text += Format("m_dwReserved = \t\t %llx\r\n", book.m_dwReserved);
+    text += FormatText("m_dwFlags = \t\t %llx\r\n", (long long)book.m_dwFlags);
+    text += FormatText("m_dwBookFlags = \t\t %llx\r\n", (long long)book.m_dwWord);
+    text += FormatText("m_dwReserved = \t\t %llx\r\n", (long long)book.m_dwReserved);
     text += "Date and time created = \t" + DateTimeText(book.m_dtCreated) + "\r\n";
     text += "Date and time modif = \t" + DateTimeText(book.m_dtModified) + "\r\n";
-    text += Format("m_duParentID = \t\t %lld\r\n", i32(book.m_duParentID));
-    text += Format("m_duID = \t\t %lld\r\n", i32(book.m_duID));
+    text += FormatText("m_duParentID = \t\t %lld\r\n", (long long)i32(book.m_duParentID));
+    text += FormatText("m_duID = \t\t %lld\r\n", (long long)i32(book.m_duID));
     std::size_t position = 0;
     int index = 0;
     while (const Book* child = book.GetNextBook(dataMan, position)) {

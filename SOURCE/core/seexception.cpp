@@ -54,13 +54,6 @@ const char* KnownName(u32 code)
     return nullptr;
 }
 
-template <typename... Args> std::string Format(const char* pattern, Args... args)
-{
-    char buffer[512];
-    std::snprintf(buffer, sizeof buffer, pattern, args...);
-    return buffer;
-}
-
 // Reads memory that may not be mapped without faulting.
 bool SafeRead(u64 address, void* out, size_t size)
 {
@@ -217,11 +210,11 @@ bool CSeException::FormatMessage(std::string& text, u32* helpContext) const
     const SeRecord& r = m_pointers.record;
     const char* name = KnownName(m_code);
     if (m_code != EXCEPTION_ACCESS_VIOLATION && name) {
-        text = Format(
+        text = FormatText(
             "Exception %s (0x%.8x) at address 0x%.8llx.", name, m_code, (unsigned long long)r.address);
         return true;
     }
-    text = Format("Exception %s (0x%.8x) at address 0x%.8llx trying to %s address 0x%.8llx.",
+    text = FormatText("Exception %s (0x%.8x) at address 0x%.8llx trying to %s address 0x%.8llx.",
         m_code == EXCEPTION_ACCESS_VIOLATION ? "ACCESS_VIOLATION" : "Unknown exception", m_code,
         (unsigned long long)r.address, r.info[0] ? "write" : "read", (unsigned long long)r.info[1]);
     return m_code == EXCEPTION_ACCESS_VIOLATION;
@@ -252,8 +245,8 @@ void CSeException::FormatRecord(std::string& text) const
 {
     const SeRecord& r = m_pointers.record;
     const bool access = m_code == EXCEPTION_ACCESS_VIOLATION;
-    text = Format("Exception code:\t\t%.8x\r\nException flags:\t%.8x\r\nException address:\t%.16llx\r\n"
-                  "Access type:\t\t%s\r\nAccess address:\t\t%.16llx\r\n",
+    text = FormatText("Exception code:\t\t%.8x\r\nException flags:\t%.8x\r\nException address:\t%.16llx\r\n"
+                      "Access type:\t\t%s\r\nAccess address:\t\t%.16llx\r\n",
         m_code, r.flags, (unsigned long long)r.address, access ? (r.info[0] ? "write" : "read") : "",
         access ? (unsigned long long)r.info[1] : 0ULL);
 }
@@ -262,14 +255,14 @@ void CSeException::FormatRegisters(std::string& text) const
 {
     const SeContext& c = m_pointers.context;
     using ull = unsigned long long;
-    text = Format("Registers:\r\nRAX=%.16llx CS=%.4x RIP=%.16llx EFLGS=%.8llx\r\n"
-                  "RBX=%.16llx SS=%.4x RSP=%.16llx RBP=%.16llx\r\n"
-                  "RCX=%.16llx DS=%.4x RSI=%.16llx FS=%.8x\r\n"
-                  "RDX=%.16llx ES=%.4x RDI=%.16llx GS=%.8x\r\n",
+    text = FormatText("Registers:\r\nRAX=%.16llx CS=%.4x RIP=%.16llx EFLGS=%.8llx\r\n"
+                      "RBX=%.16llx SS=%.4x RSP=%.16llx RBP=%.16llx\r\n"
+                      "RCX=%.16llx DS=%.4x RSI=%.16llx FS=%.8x\r\n"
+                      "RDX=%.16llx ES=%.4x RDI=%.16llx GS=%.8x\r\n",
         ull(c.rax), c.cs, ull(c.rip), ull(c.eflags), ull(c.rbx), c.ss, ull(c.rsp), ull(c.rbp), ull(c.rcx),
         c.ds, ull(c.rsi), unsigned(c.fs), ull(c.rdx), c.es, ull(c.rdi), unsigned(c.gs));
-    text += Format("R8=%.16llx R9=%.16llx R10=%.16llx R11=%.16llx\r\n"
-                   "R12=%.16llx R13=%.16llx R14=%.16llx R15=%.16llx\r\n",
+    text += FormatText("R8=%.16llx R9=%.16llx R10=%.16llx R11=%.16llx\r\n"
+                       "R12=%.16llx R13=%.16llx R14=%.16llx R15=%.16llx\r\n",
         ull(c.r8), ull(c.r9), ull(c.r10), ull(c.r11), ull(c.r12), ull(c.r13), ull(c.r14), ull(c.r15));
 }
 
@@ -278,7 +271,7 @@ void CSeException::FormatStack(std::string& text) const
     text = "Stack Trace:\r\n";
     for (int line = 0; line < kStackDepth / 4; ++line) {
         const u64* s = m_stack + line * 4;
-        text += Format("%.16llx  %.16llx  %.16llx  %.16llx\r\n", (unsigned long long)s[0],
+        text += FormatText("%.16llx  %.16llx  %.16llx  %.16llx\r\n", (unsigned long long)s[0],
             (unsigned long long)s[1], (unsigned long long)s[2], (unsigned long long)s[3]);
     }
 }
@@ -292,8 +285,8 @@ bool FormatModuleVersion(std::string& text)
     path[n] = '\0';
     int v[4] = {0, 0, 0, 0};
     std::sscanf(TOLVA_VERSION_TEXT, "%d.%d.%d.%d", &v[0], &v[1], &v[2], &v[3]);
-    text
-        = std::string("Filename:\t") + path + Format("\r\nVersion:\t%d.%d.%d.%d\r\n", v[0], v[1], v[2], v[3]);
+    text = std::string("Filename:\t") + path
+        + FormatText("\r\nVersion:\t%d.%d.%d.%d\r\n", v[0], v[1], v[2], v[3]);
     return true;
 }
 

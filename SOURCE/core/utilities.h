@@ -6,6 +6,7 @@
 #include "platform/msgbox.h"
 #include "platform/wintypes.h"
 
+#include <cstdio>
 #include <string>
 
 class QObject;
@@ -48,6 +49,15 @@ void ShowFileError(u32 error, const std::string& fileName);
 
 // Context help for a dialog's controls: pairs of control id and topic id.
 void ShowHelpPopup(QObject* window, const HelpPairs& pairs);
+
+// A printf format filled in, for texts of a line or two (longer ones are
+// cut at 511 bytes).
+template <class... Args> std::string FormatText(const char* format, Args... args)
+{
+    char text[512];
+    std::snprintf(text, sizeof text, format, args...);
+    return text;
+}
 
 // "Book" gives "Book1", "Book9" gives "Book10"; a long run of digits never
 // overflows.

@@ -24,7 +24,6 @@ CDialogContactProps::CDialogContactProps(DataMan& dataMan, UserMan& userMan, QWi
     : CDialogPageHost(kTemplateId, parent)
     , m_dataMan(dataMan)
     , m_userMan(userMan)
-    , m_pContact(std::make_unique<Contact>())
     , m_pHome(new CContactHomePage(this))
     , m_pBusiness(new CContactBusinessPage(this))
     , m_pGeneral(new CContactGeneralPage(this))
@@ -49,42 +48,7 @@ CDialogContactProps::CDialogContactProps(DataMan& dataMan, UserMan& userMan, QWi
 
 CDialogContactProps::~CDialogContactProps() = default;
 
-void CDialogContactProps::StartNew(const std::string& phone, const std::string& email)
-{
-    m_nMode = MODE_NEW;
-    m_pContact = std::make_unique<Contact>();
-    if (!phone.empty())
-        m_pContact->m_phones.push_back({SLOT_HOME_PHONE1 | 1, phone});
-    if (!email.empty())
-        m_pContact->m_emails.push_back({SLOT_HOME_EMAIL1 | 1, email});
-    LoadPages();
-}
-
-bool CDialogContactProps::StartEdit(Contact* contact)
-{
-    if (!contact)
-        return false;
-    m_nMode = MODE_EDIT;
-    m_pEdited = contact;
-    m_pContact = std::make_unique<Contact>(*contact);
-    LoadPages();
-    return true;
-}
-
-int CDialogContactProps::NewContact(const std::string& phone, const std::string& email)
-{
-    StartNew(phone, email);
-    return Finish(DoModal());
-}
-
-int CDialogContactProps::EditContact(Contact* contact)
-{
-    if (!StartEdit(contact))
-        return IDCANCEL;
-    return Finish(DoModal());
-}
-
-void CDialogContactProps::LoadPages()
+void CDialogContactProps::LoadContact()
 {
     for (int i = 0; i < PageCount(); ++i)
         static_cast<CContactPage*>(PageAt(i))->Load();

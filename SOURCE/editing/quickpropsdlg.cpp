@@ -56,7 +56,6 @@ CDialogQuickProps::CDialogQuickProps(DataMan& dataMan, UserMan& userMan, QWidget
     : CFramedDialog(kTemplateId, parent)
     , m_dataMan(dataMan)
     , m_userMan(userMan)
-    , m_pContact(std::make_unique<Contact>())
     , m_slots(new CSlotFields(this))
     , m_first(NewEdit(Frame(), 1067))
     , m_middle(NewEdit(Frame(), 1068))
@@ -175,42 +174,7 @@ CDialogQuickProps::CDialogQuickProps(DataMan& dataMan, UserMan& userMan, QWidget
 
 CDialogQuickProps::~CDialogQuickProps() = default;
 
-void CDialogQuickProps::StartNew(const std::string& phone, const std::string& email)
-{
-    m_nMode = MODE_NEW;
-    m_pContact = std::make_unique<Contact>();
-    if (!phone.empty())
-        m_pContact->m_phones.push_back({CV_DEFAULT_HOME_PHONE | 1, phone});
-    if (!email.empty())
-        m_pContact->m_emails.push_back({CV_DEFAULT_HOME_EMAIL | 1, email});
-    Load();
-}
-
-bool CDialogQuickProps::StartEdit(Contact* contact)
-{
-    if (!contact)
-        return false;
-    m_nMode = MODE_EDIT;
-    m_pEdited = contact;
-    m_pContact = std::make_unique<Contact>(*contact);
-    Load();
-    return true;
-}
-
-int CDialogQuickProps::NewContact(const std::string& phone, const std::string& email)
-{
-    StartNew(phone, email);
-    return Finish(DoModal());
-}
-
-int CDialogQuickProps::EditContact(Contact* contact)
-{
-    if (!StartEdit(contact))
-        return IDCANCEL;
-    return Finish(DoModal());
-}
-
-void CDialogQuickProps::Load()
+void CDialogQuickProps::LoadContact()
 {
     Contact& c = *m_pContact;
     m_first->setText(QString::fromStdString(c.m_strFirstName));

@@ -7,6 +7,7 @@
 #include "controls/framedialog.h"
 #include "controls/menubutton.h"
 #include "core/records.h"
+#include "editing/contactrun.h"
 
 #include <memory>
 #include <string>
@@ -19,25 +20,18 @@ class QLineEdit;
 class QPlainTextEdit;
 class UserMan;
 
-class CDialogQuickProps : public CFramedDialog, public CDropMenuOwner {
+class CDialogQuickProps : public CFramedDialog, public CDropMenuOwner, public CContactRun<CDialogQuickProps> {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 144;
     static constexpr int kSwitchId = 1332;
-    static constexpr int MODE_NEW = 1;
-    static constexpr int MODE_EDIT = 2;
 
     CDialogQuickProps(DataMan& dataMan, UserMan& userMan, QWidget* parent = nullptr);
     ~CDialogQuickProps() override;
 
-    int NewContact(const std::string& phone, const std::string& email);
-    int EditContact(Contact* contact);
-    // The halves of a run (see CDialogContactProps).
-    void StartNew(const std::string& phone, const std::string& email);
-    bool StartEdit(Contact* contact);
+    // Does what the run's result asks and returns it.
     int Finish(int result);
 
-    Contact* GetContact() const { return m_pContact.get(); }
     QString DisplayName() const { return m_displayName; }
 
     CSlotFields* Slots() const { return m_slots; }
@@ -53,11 +47,6 @@ public:
     CFlatButton* SwitchButton() const { return m_switch; }
     CFlatButton* GoButton() const { return m_go; }
 
-    bool m_bSwitchMode = false;
-    u32 m_nNewContactId = 0xFFFFFFFF;
-    int m_nNewContactIndex = -1;
-    int m_nMode = -1;
-
 protected:
     bool OnInitDialog() override;
     void OnOK() override;
@@ -65,7 +54,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void Load();
+    friend class CContactRun<CDialogQuickProps>;
+    void LoadContact();
     void StoreInto(Contact& contact) const;
     void OnNameEdited();
     void UpdateControls();
@@ -73,8 +63,6 @@ private:
 
     DataMan& m_dataMan;
     UserMan& m_userMan;
-    std::unique_ptr<Contact> m_pContact;
-    Contact* m_pEdited = nullptr;
     CSlotFields* m_slots;
     QLineEdit* m_first;
     QLineEdit* m_middle;

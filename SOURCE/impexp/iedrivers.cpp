@@ -24,13 +24,6 @@ constexpr const char* kAddressBookError = "MAPI import error %x";
 constexpr const char* kNoAddressBooks = "Windows address books cannot be read on this system.";
 constexpr const char* kNoBook = "There is no book to export.";
 
-template <class... Args> std::string Printf(const char* format, Args... args)
-{
-    char text[512];
-    std::snprintf(text, sizeof text, format, args...);
-    return text;
-}
-
 void ReportOpenFailure(QObject* owner, u32 stringId, const std::string& path, const QFileDevice& file)
 {
     ReportFileException(owner, stringId, path, FileCauseFromError(ErrorFromFileDevice(file.error(), errno)));
@@ -42,7 +35,7 @@ std::string CardProblem(const CCardExchange& exchange)
     if (exchange.Issues().empty())
         return kNoCards;
     const CardIssue& issue = exchange.Issues().front();
-    return issue.line > 0 ? Printf("%s (line %d)", issue.text.c_str(), issue.line) : issue.text;
+    return issue.line > 0 ? FormatText("%s (line %d)", issue.text.c_str(), issue.line) : issue.text;
 }
 
 // The cards of one file into the book. The outcome's counts grow by what
@@ -121,7 +114,7 @@ u32 ImportFromAddressBook(
     if (result == kAddressBookLibraryMissing && !AddressBookReaderInstalled())
         outcome.detail = kNoAddressBooks;
     else if (result)
-        outcome.detail = Printf(kAddressBookError, result);
+        outcome.detail = FormatText(kAddressBookError, result);
     return result;
 }
 
@@ -229,15 +222,16 @@ std::string OutcomeText(const IEOutcome& outcome)
         if (!outcome.detail.empty())
             text += "\n\n" + outcome.detail;
         if (outcome.import)
-            text += "\n\n" + (outcome.contacts ? Printf(kKeptBefore, outcome.contacts) : kNothingImported);
+            text
+                += "\n\n" + (outcome.contacts ? FormatText(kKeptBefore, outcome.contacts) : kNothingImported);
         return text;
     }
     if (!outcome.import)
         return {};
     std::string text
-        = Printf(LoadResString(IDS_IE_IMPORTED).c_str(), int(outcome.books), int(outcome.contacts));
+        = FormatText(LoadResString(IDS_IE_IMPORTED).c_str(), int(outcome.books), int(outcome.contacts));
     if (outcome.offered > outcome.contacts)
-        text += "\n\n" + Printf(kLeftOut, outcome.offered - outcome.contacts, outcome.offered);
+        text += "\n\n" + FormatText(kLeftOut, outcome.offered - outcome.contacts, outcome.offered);
     else if (!outcome.detail.empty())
         text += "\n\n" + outcome.detail;
     return text;

@@ -18,13 +18,6 @@ constexpr const char* kSampleFailed = "Error in import/export operation = %x";
 constexpr const char* kColumnName = "Field %d";
 constexpr const char* kNoField = "None";
 
-std::string Printf(const char* format, unsigned value)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
-}
-
 }  // namespace
 
 void IEFieldsModel::Load(bool import)
@@ -50,14 +43,14 @@ u32 IEFieldsModel::RefreshImport(
     std::vector<std::string> names;
     bool endOfFile = false;
     if (!in.ReadRecord(separator, names, endOfFile, oem)) {
-        MsgStopText(Printf(kSampleFailed, RC_MISSING) + "\n" + in.Error(), owner);
+        MsgStopText(FormatText(kSampleFailed, RC_MISSING) + "\n" + in.Error(), owner);
         return RC_MISSING;
     }
     // A file with nothing in it still has one (empty) column.
     m_fields.resize(names.size(), 0);
     for (size_t i = 0; i < names.size(); ++i) {
         const u32 id = m_fields[i];
-        m_rows.push_back({firstLineNames ? names[i] : Printf(kColumnName, unsigned(i)), id, id != 0});
+        m_rows.push_back({firstLineNames ? names[i] : FormatText(kColumnName, unsigned(i)), id, id != 0});
     }
     m_bSampleRead = true;
     return 0;
