@@ -196,6 +196,8 @@ void CDialogQuickProps::LoadContact()
     const ContactValue* web = FindWeb(c.m_web, kQuickWebFlag, 0);
     m_loadedWeb = web ? web->m_strText : std::string();
     m_web->setText(QString::fromStdString(m_loadedWeb));
+    // A narrow field shows the address from its start, scheme included.
+    m_web->setCursorPosition(0);
     m_birthday->SetValue(c.m_dtBirthday);
     m_notes->setPlainText(QString::fromStdString(c.m_strNotes));
     // A display name of the contact's own stays until the names change.
