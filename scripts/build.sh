@@ -14,5 +14,8 @@ case "$kind" in
   *) echo "usage: $0 [release|test|opt|bench|fuzz]" >&2; exit 2 ;;
 esac
 export CCACHE_DIR=${CCACHE_DIR:-$HOME/.cache/ccache}
+# Paths inside the checkout hash alike wherever it is cloned, so several
+# checkouts share one cache.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
 cmake -S . -B "$dir" -G Ninja "${opts[@]}" >/dev/null
 cmake --build "$dir"
