@@ -1,5 +1,7 @@
 #include "core/utilities.h"
 
+#include "core/errorreport.h"
+#include "platform/helptopics.h"
 #include "platform/messages.h"
 #include "platform/programfolder.h"
 #include "platform/syserror.h"
@@ -140,7 +142,14 @@ void ShowFileError(u32 error, const std::string& fileName)
 
 void ShowHelpPopup(QObject* window, const HelpPairs& pairs)
 {
-    const std::string path = ProgramFolder::FilePathUtf8("help\\tolva.chm") + "::/popup/topics.txt";
+    // The help ships with the program, beside its other read-only files.
+    const std::string path
+        = ProgramFolder::SharedPath(QStringLiteral("help/tolva.chm")).toStdString() + "::/popup/topics.txt";
+    const std::string topicsFile = HelpTopicsFileOf(path);
+    std::string error;
+    HelpTopicsOfFile(topicsFile, &error);
+    if (!error.empty())
+        AppendErrorLogNote("Context help is not available: " + topicsFile + ": " + error + "\r\n");
     CurrentMessageSink().ShowHelpPopup(window, path, pairs);
 }
 

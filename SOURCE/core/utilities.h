@@ -47,7 +47,9 @@ void ShowErrorText(const char* prefix, u32 code);
 // "Error in file "%s"" followed by the error's text.
 void ShowFileError(u32 error, const std::string& fileName);
 
-// Context help for a dialog's controls: pairs of control id and topic id.
+// Context help for a control of a dialog (window is the control, or a part
+// of it): pairs of control id and topic id. A topics file that is missing or
+// damaged shows nothing and is noted once in the error log.
 void ShowHelpPopup(QObject* window, const HelpPairs& pairs);
 
 // A printf format filled in, for texts of a line or two (longer ones are

@@ -1,9 +1,9 @@
 #include "editing/addressformatdlg.h"
 
+#include "controls/contexthelp.h"
 #include "controls/flatbutton.h"
 #include "core/addressformat.h"
 #include "core/utilities.h"
-#include "editing/dialoghelp.h"
 #include "platform/ui/window.h"
 
 #include <QApplication>

@@ -1,11 +1,11 @@
 #include "editing/addressformatsdlg.h"
 
+#include "controls/contexthelp.h"
 #include "controls/flatbutton.h"
 #include "core/dataman.h"
 #include "core/userman.h"
 #include "core/utilities.h"
 #include "editing/addressformatdlg.h"
-#include "editing/dialoghelp.h"
 #include "platform/ui/window.h"
 
 #include <QHBoxLayout>

@@ -1,9 +1,9 @@
 #include "editing/bookchooser.h"
 
+#include "controls/contexthelp.h"
 #include "controls/flatbutton.h"
 #include "core/dataman.h"
 #include "core/utilities.h"
-#include "editing/dialoghelp.h"
 #include "platform/ui/window.h"
 
 #include <QCheckBox>

@@ -1,8 +1,8 @@
 #include "editing/bookprops.h"
 
+#include "controls/contexthelp.h"
 #include "controls/flatbutton.h"
 #include "core/utilities.h"
-#include "editing/dialoghelp.h"
 #include "platform/ui/imagelist.h"
 #include "platform/ui/resources.h"
 #include "platform/ui/window.h"

@@ -19,9 +19,9 @@ constexpr u32 kDefaultBits = CDF_DEFAULT_FONT | CDF_DEFAULT_TEXT_COLOR | CDF_DEF
 }
 
 CContactAdvancedPage::CContactAdvancedPage(CDialogContactProps* host)
+    // The relations list and its buttons are not built, so they have no help.
     : CContactPage(host, 1353, QT_TR_NOOP("Advanced properties of this contact"),
-        {{1356, 1098}, {1359, 1098}, {1360, 1098}, {1358, 1098}, {1357, 1098}, {1302, 1098}, {1303, 1099},
-            {1361, 1100}, {1430, 1152}, {0, 0}})
+        {{1302, 1098}, {1303, 1099}, {1361, 1100}, {1430, 1152}, {0, 0}})
     , m_preview(new QLabel(Body()))
     , m_fontButton(new QPushButton(tr("&Font"), Body()))
     , m_backButton(new QPushButton(tr("&Background"), Body()))

@@ -1,23 +1,21 @@
 #include "editing/contactpage.h"
 
+#include "controls/contexthelp.h"
 #include "core/utilities.h"
 #include "editing/contactpropsdlg.h"
 #include "platform/ui/window.h"
 #include "platform/ui/wndmessage.h"
 
-#include <QApplication>
-#include <QContextMenuEvent>
 #include <QGridLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 
 CContactPage::CContactPage(CDialogContactProps* host, int captionId, const char* caption, HelpPairs help)
     : CDialogPage(host)
     , m_pHost(host)
-    , m_help(std::move(help))
     , m_grid(new QGridLayout(Body()))
 {
+    EnableContextHelp(this, std::move(help));
     SetDlgCtrlID(Caption(), captionId);
     Caption()->setText(tr(caption));
     const int dx = DialogUnitsToPixelsX(this, 7);
@@ -75,25 +73,4 @@ bool CContactPage::eventFilter(QObject* watched, QEvent* e)
     if (watched == Body() && e->type() == WindowMessageEvent::EventType())
         return event(e);
     return CDialogPage::eventFilter(watched, e);
-}
-
-void CContactPage::contextMenuEvent(QContextMenuEvent* event)
-{
-    ShowHelpPopup(childAt(event->pos()), m_help);
-}
-
-void CContactPage::keyPressEvent(QKeyEvent* event)
-{
-    // F1 on a control of the help table shows its topic.
-    if (event->key() == Qt::Key_F1) {
-        QWidget* focus = QApplication::focusWidget();
-        const int id = GetDlgCtrlID(focus);
-        for (const auto& [control, topic] : m_help) {
-            if (id != 0 && control == u32(id)) {
-                ShowHelpPopup(focus, m_help);
-                return;
-            }
-        }
-    }
-    CDialogPage::keyPressEvent(event);
 }

@@ -26,7 +26,6 @@ public:
     virtual void Store() { m_nResult = kResultNone; }
 
     CDialogContactProps* Host() const { return m_pHost; }
-    const HelpPairs& HelpTable() const { return m_help; }
 
 protected:
     virtual void LoadFrom(Contact& contact) = 0;
@@ -41,11 +40,8 @@ protected:
 
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     CDialogContactProps* m_pHost;
-    HelpPairs m_help;
     QGridLayout* m_grid;
 };

@@ -1,5 +1,6 @@
 #include "editing/quickpropsdlg.h"
 
+#include "controls/contexthelp.h"
 #include "controls/flatbutton.h"
 #include "core/dataman.h"
 #include "core/userman.h"
@@ -170,6 +171,7 @@ CDialogQuickProps::CDialogQuickProps(DataMan& dataMan, UserMan& userMan, QWidget
     });
     // The type buttons ask the frame for their menus.
     Frame()->installEventFilter(this);
+    EnableContextHelp(this, kHelp);
 }
 
 CDialogQuickProps::~CDialogQuickProps() = default;
@@ -272,9 +274,6 @@ bool CDialogQuickProps::eventFilter(QObject* watched, QEvent* e)
 {
     if (watched == Frame() && e->type() == WindowMessageEvent::EventType())
         return event(e);
-    if (e->type() == QEvent::ContextMenu && watched->isWidgetType()
-        && Frame()->isAncestorOf(static_cast<QWidget*>(watched)))
-        ShowHelpPopup(watched, kHelp);
     return CFramedDialog::eventFilter(watched, e);
 }
 

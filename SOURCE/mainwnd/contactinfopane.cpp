@@ -1,5 +1,6 @@
 #include "mainwnd/contactinfopane.h"
 
+#include "controls/contexthelp.h"
 #include "core/userman.h"
 #include "core/utilities.h"
 #include "mainwnd/contactinfohtml.h"
@@ -55,6 +56,8 @@ CContactInfoPane::CContactInfoPane(const UserMan& userMan, QWidget* parent)
     m_browser->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     connect(m_browser, &QTextBrowser::anchorClicked, this, &CContactInfoPane::OnLink);
     setFocusProxy(m_browser);
+    // The page offers no menu of its own: the right button explains the pane.
+    EnableContextHelp(this, {{kControlId, 1214}});
 
     QFile page(QString::fromLatin1(kTemplatePath));
     if (page.open(QIODevice::ReadOnly))

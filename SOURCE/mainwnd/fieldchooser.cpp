@@ -1,5 +1,6 @@
 #include "mainwnd/fieldchooser.h"
 
+#include "controls/contexthelp.h"
 #include "controls/flatbutton.h"
 #include "controls/flatdraw.h"
 #include "controls/gradientcaption.h"
@@ -266,6 +267,7 @@ CFieldChooserDlg::CFieldChooserDlg(CRGridCtrl* grid)
     connect(m_groups, &QComboBox::currentIndexChanged, this, &CFieldChooserDlg::OnGroupChanged);
     connect(m_restore, &QPushButton::clicked, this, &CFieldChooserDlg::OnRestoreDefaults);
     m_list->Fill(int(FieldGroups()[0].mask));
+    EnableContextHelp(this, {{CFieldListBox::kId, 1210}, {kGroupComboId, 1211}, {kRestoreId, 1212}});
 }
 
 CFieldChooserDlg::~CFieldChooserDlg()
@@ -320,6 +322,7 @@ CDialogChooseFields::CDialogChooseFields(UserMan& userMan, QWidget* parent)
     m_list->setCurrentRow(0);
     const int rows = m_list->sizeHintForRow(0) * (kFindFieldCount + 1);
     m_list->setMinimumHeight(rows);
+    EnableContextHelp(this, {{kListId, 1213}});
 }
 
 bool CDialogChooseFields::OnInitDialog()

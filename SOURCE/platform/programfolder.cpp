@@ -6,7 +6,8 @@
 
 namespace {
 QString g_override;
-}
+QString g_sharedOverride;
+}  // namespace
 
 namespace ProgramFolder {
 
@@ -39,6 +40,8 @@ QString SharedPath(const QString& name)
 {
     QString relative = name;
     relative.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    if (!g_sharedOverride.isEmpty())
+        return QDir::cleanPath(g_sharedOverride + QLatin1Char('/') + relative);
     const QString appDir
         = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath();
     for (const QString& candidate :
@@ -53,6 +56,11 @@ QString SharedPath(const QString& name)
 void SetPathForTesting(const QString& path)
 {
     g_override = path;
+}
+
+void SetSharedPathForTesting(const QString& path)
+{
+    g_sharedOverride = path;
 }
 
 }  // namespace ProgramFolder

@@ -19,5 +19,7 @@ QString SharedPath(const QString& name);
 
 // Tests point the folder at a temporary one; an empty path restores the default.
 void SetPathForTesting(const QString& path);
+// Tests read the shipped files from the source tree; empty restores the default.
+void SetSharedPathForTesting(const QString& path);
 
 }  // namespace ProgramFolder

@@ -102,17 +102,3 @@ TEST(PlatformUi, SystemColoursComeFromTheDesktopPalette)
     EXPECT_EQ(system.Resolve(DarkPalette()), DarkPalette().color(QPalette::Button));
     EXPECT_EQ(fixed.Resolve(DarkPalette()), QColor(Qt::red));
 }
-
-TEST(PlatformUi, HelpTopicsAreFoundByNumber)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("topics.txt");
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Text));
-    QTextStream(&file) << ".topic 1001\nThe name as it is shown.\n\n.topic 1002\nFirst line.\nSecond line.\n";
-    file.close();
-    EXPECT_EQ(FindHelpTopic(path, 1001), "The name as it is shown.");
-    EXPECT_EQ(FindHelpTopic(path, 1002), "First line.\nSecond line.");
-    EXPECT_EQ(FindHelpTopic(path, 1003), "");
-    EXPECT_EQ(FindHelpTopic(dir.filePath("missing.txt"), 1001), "");
-}

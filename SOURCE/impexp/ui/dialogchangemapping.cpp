@@ -1,5 +1,6 @@
 #include "impexp/ui/dialogchangemapping.h"
 
+#include "controls/contexthelp.h"
 #include "core/utilities.h"
 #include "impexp/iefieldsmodel.h"
 #include "platform/ui/window.h"
@@ -27,6 +28,7 @@ CDialogChangeMapping::CDialogChangeMapping(u32 fieldId, const std::string& textF
     Caption()->setText(QStringLiteral("Change Mapping"));
     SetDlgCtrlID(m_name, IDC_MAPPING_NAME);
     SetDlgCtrlID(m_fields, IDC_MAPPING_FIELDS);
+    EnableContextHelp(this, {{IDC_MAPPING_NAME, 1233}, {IDC_MAPPING_FIELDS, 1234}});
     auto* prompt = new QLabel(QStringLiteral("Select Tolva &field for the text field"), Frame());
     prompt->setBuddy(m_fields);
     m_name->setTextFormat(Qt::PlainText);

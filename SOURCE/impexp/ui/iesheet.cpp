@@ -1,5 +1,6 @@
 #include "impexp/ui/iesheet.h"
 
+#include "controls/contexthelp.h"
 #include "controls/flatbutton.h"
 #include "core/dataman.h"
 #include "core/utilities.h"
@@ -43,6 +44,13 @@ CIESheet::CIESheet(IEWizard& wizard, DataMan& dataMan, QWidget* parent)
         new CIEFieldsPage(this)};
     for (CIEPage* page : m_pages)
         m_stack->addWidget(page);
+    EnableContextHelp(m_pages[0], {{IDC_IE_IMPORT, 1220}, {IDC_IE_EXPORT, 1221}});
+    EnableContextHelp(m_pages[1], {{IDC_IE_FORMATS, 1222}});
+    EnableContextHelp(m_pages[2], {{IDC_IE_BOOKS, 1223}, {IDC_IE_DUPLICATES, 1224}});
+    EnableContextHelp(m_pages[3], {{IDC_IE_PATH, 1225}, {IDC_IE_BROWSE, 1226}, {IDC_IE_DEFAULT_BOOK, 1227}});
+    EnableContextHelp(m_pages[4],
+        {{IDC_IE_MAPPING, 1228}, {IDC_IE_FIRST_LINE, 1229}, {IDC_IE_DATE_FORMAT, 1230}, {IDC_IE_CHANGE, 1231},
+            {IDC_IE_SEPARATOR, 1232}});
 
     m_back = MakeButton("< &Back", ID_WIZBACK, this);
     m_next = MakeButton("&Next >", ID_WIZNEXT, this);

@@ -1,14 +1,10 @@
 #include "platform/ui/msgboxsink.h"
 
+#include "platform/helptopics.h"
+#include "platform/ui/helpballoon.h"
 #include "platform/ui/window.h"
 
-#include <QApplication>
-#include <QCursor>
-#include <QFile>
-#include <QFileInfo>
 #include <QMessageBox>
-#include <QStringList>
-#include <QWhatsThis>
 #include <QWidget>
 
 namespace {
@@ -63,15 +59,6 @@ int ResultOf(int button)
     }
 }
 
-QString TopicsFileOf(const std::string& helpPath)
-{
-    const QString path = QString::fromStdString(helpPath);
-    const qsizetype inner = path.indexOf(u"::/");
-    if (inner < 0)
-        return path;
-    return QFileInfo(path.left(inner)).absolutePath() + QLatin1Char('/') + path.mid(inner + 3);
-}
-
 }  // namespace
 
 int WidgetMessageSink::ShowMessage(
@@ -89,46 +76,23 @@ int WidgetMessageSink::ShowMessage(
     return ResultOf(box.exec());
 }
 
-QString FindHelpTopic(const QString& topicsFile, u32 helpId)
-{
-    QFile file(topicsFile);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return {};
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
-    QStringList topic;
-    bool inTopic = false;
-    for (const QString& line : lines) {
-        if (line.startsWith(u".topic")) {
-            if (inTopic)
-                break;
-            bool ok = false;
-            inTopic = line.mid(6).trimmed().toUInt(&ok) == helpId && ok;
-        } else if (inTopic) {
-            topic << line;
-        }
-    }
-    return topic.join(QLatin1Char('\n')).trimmed();
-}
-
 void WidgetMessageSink::ShowHelpPopup(QObject* owner, const std::string& helpPath, const HelpPairs& pairs)
 {
-    QWidget* dialog = qobject_cast<QWidget*>(owner);
-    if (!dialog)
-        return;
-    // The control under the mouse, or the one an id of which the dialog
-    // knows, going outwards from it.
-    QWidget* control = QApplication::widgetAt(QCursor::pos());
-    if (!control || !(control == dialog || dialog->isAncestorOf(control)))
-        control = QApplication::focusWidget();
-    for (; control && control != dialog->parentWidget(); control = control->parentWidget()) {
+    // The request names the control, or a part of it (the viewport of a
+    // list, the edit of a combo box): the nearest one that the table pairs
+    // with a topic is the one explained.
+    QWidget* control = qobject_cast<QWidget*>(owner);
+    for (; control; control = control->isWindow() ? nullptr : control->parentWidget()) {
         const int id = GetDlgCtrlID(control);
+        if (id == 0)
+            continue;
         for (const auto& [ctrlId, helpId] : pairs) {
-            if (id != 0 && ctrlId == u32(id)) {
-                const QString text = FindHelpTopic(TopicsFileOf(helpPath), helpId);
-                if (!text.isEmpty())
-                    QWhatsThis::showText(QCursor::pos(), text, control);
-                return;
-            }
+            if (ctrlId != u32(id))
+                continue;
+            const std::string& text = HelpTopicsOfFile(HelpTopicsFileOf(helpPath)).Text(helpId);
+            if (!text.empty())
+                ShowHelpBalloon(control, QString::fromStdString(text));
+            return;
         }
     }
 }

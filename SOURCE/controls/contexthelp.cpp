@@ -1,0 +1,150 @@
+#include "controls/contexthelp.h"
+
+#include "core/utilities.h"
+#include "platform/ui/window.h"
+
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QTextEdit>
+#include <QWhatsThis>
+#include <QWidget>
+
+namespace {
+
+// Kept as a child of the dialog, so the table goes with it.
+class HelpTable : public QObject {
+public:
+    HelpTable(QWidget* dialog, HelpPairs pairs)
+        : QObject(dialog)
+        , m_pairs(std::move(pairs))
+    {
+    }
+    const HelpPairs& Pairs() const { return m_pairs; }
+
+private:
+    HelpPairs m_pairs;
+};
+
+const HelpTable* TableOf(const QWidget* widget)
+{
+    for (const QObject* child : widget->children()) {
+        if (const auto* table = dynamic_cast<const HelpTable*>(child))
+            return table;
+    }
+    return nullptr;
+}
+
+// The nearest dialog or page around the widget that has a table.
+const HelpTable* NearestTable(const QWidget* widget, const QWidget** owner)
+{
+    for (; widget; widget = widget->isWindow() ? nullptr : widget->parentWidget()) {
+        if (const HelpTable* table = TableOf(widget)) {
+            *owner = widget;
+            return table;
+        }
+    }
+    return nullptr;
+}
+
+// The control the table pairs that holds the widget, up to the table's owner.
+bool IsPaired(const QWidget* widget, const QWidget* owner, const HelpPairs& pairs)
+{
+    for (; widget; widget = widget == owner ? nullptr : widget->parentWidget()) {
+        const int id = GetDlgCtrlID(widget);
+        for (const auto& pair : pairs) {
+            if (id != 0 && pair.first == u32(id))
+                return true;
+        }
+    }
+    return false;
+}
+
+// Text the user types keeps its own menu of the right button; read-only
+// text has nothing there that the keyboard does not do.
+bool IsTextField(const QWidget* widget, const QWidget* owner)
+{
+    for (; widget; widget = widget == owner ? nullptr : widget->parentWidget()) {
+        if (const auto* line = qobject_cast<const QLineEdit*>(widget))
+            return !line->isReadOnly();
+        if (const auto* text = qobject_cast<const QTextEdit*>(widget))
+            return !text->isReadOnly();
+        if (const auto* plain = qobject_cast<const QPlainTextEdit*>(widget))
+            return !plain->isReadOnly();
+        if (const auto* spin = qobject_cast<const QAbstractSpinBox*>(widget))
+            return !spin->isReadOnly();
+    }
+    return false;
+}
+
+// One filter on the application sees the help requests of every dialog
+// that has a table, whichever control they reach first.
+class ContextHelpFilter : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        const QEvent::Type type = event->type();
+        if (type != QEvent::ContextMenu && type != QEvent::KeyPress && type != QEvent::WhatsThis
+            && type != QEvent::QueryWhatsThis)
+            return false;
+        if (!watched->isWidgetType())
+            return false;
+        auto* widget = static_cast<QWidget*>(watched);
+        const QWidget* owner = nullptr;
+        const HelpTable* table = NearestTable(widget, &owner);
+        if (!table)
+            return false;
+
+        switch (type) {
+        case QEvent::KeyPress: {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() != Qt::Key_F1)
+                return false;
+            if (key->modifiers() & Qt::ShiftModifier)
+                QWhatsThis::enterWhatsThisMode();
+            else
+                ShowHelpPopup(widget, table->Pairs());
+            return true;
+        }
+        case QEvent::ContextMenu:
+            if (IsTextField(widget, owner))
+                return false;
+            ShowHelpPopup(widget, table->Pairs());
+            return true;
+        case QEvent::QueryWhatsThis:
+            event->setAccepted(IsPaired(widget, owner, table->Pairs()));
+            return true;
+        default:
+            ShowHelpPopup(widget, table->Pairs());
+            return true;
+        }
+    }
+};
+
+}  // namespace
+
+void EnableContextHelp(QWidget* dialog, HelpPairs pairs)
+{
+    static QPointer<ContextHelpFilter> filter;
+    if (!filter) {
+        filter = new ContextHelpFilter(qApp);
+        qApp->installEventFilter(filter);
+    }
+    delete TableOf(dialog);
+    new HelpTable(dialog, std::move(pairs));
+    if (dialog->isWindow() && !dialog->isVisible())
+        dialog->setWindowFlag(Qt::WindowContextHelpButtonHint);
+}
+
+const HelpPairs* ContextHelpPairs(const QWidget* dialog)
+{
+    const HelpTable* table = TableOf(dialog);
+    return table ? &table->Pairs() : nullptr;
+}
