@@ -14,6 +14,7 @@
 #include "mainwnd/containerwnd.h"
 #include "mainwnd/mainframe.h"
 #include "mainwnd/printcommands.h"
+#include "mainwnd/vcardfiles.h"
 #include "platform/profile.h"
 #include "platform/syserror.h"
 #include "platform/ui/msgboxsink.h"
@@ -141,6 +142,9 @@ bool CAddressBookApp::InitInstance()
 
     SetAppUserMan(&m_userMan);
     u32 rc = m_dataFile.Open();
+    // The data folder is this instance's now.
+    if (rc == 0)
+        CleanForwardedCards(QDateTime::currentDateTime());
     if (rc == 0)
         rc = m_tapiMan.Init();
     if (rc == 0)
