@@ -230,7 +230,7 @@ CRPrintDialog::CRPrintDialog(PrintMan& printMan, QPrinter& printer, QWidget* par
     layout->addWidget(printerGroup);
     layout->addWidget(m_panel);
     layout->addLayout(buttons);
-    setMinimumWidth(fontMetrics().averageCharWidth() * 60);
+    setMinimumWidth(fontMetrics().averageCharWidth() * 72);
 
     // What was chosen before, while the program runs: the file or the
     // printer, else the default printer, else a file.

@@ -99,7 +99,8 @@ void Magnifier(QPainter& p, bool plus)
     p.setPen(Ink(1.2));
     p.setBrush(kPaper);
     p.drawEllipse(QPointF(6.5, 6.5), 5.0, 5.0);
-    p.setPen(Ink(2.2));
+    // A mid-grey handle reads on light and dark bars alike.
+    p.setPen(QPen(QColor(120, 126, 138), 2.4, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(10.2, 10.2), QPointF(14.5, 14.5));
     p.setPen(QPen(kAccent, 1.6));
     p.drawLine(QPointF(4.0, 6.5), QPointF(9.0, 6.5));

@@ -6,6 +6,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace {
+
+// How wide the lines of the dialog may grow, in average characters.
+constexpr int kTextChars = 50;
+
+}  // namespace
+
 CPrintingDialog::CPrintingDialog(const QString& docName, const QString& where, bool toFile, QWidget* parent)
     : QDialog(parent)
     , m_page(new QLabel(this))
@@ -15,14 +22,16 @@ CPrintingDialog::CPrintingDialog(const QString& docName, const QString& where, b
     setWindowTitle(QStringLiteral("Printing"));
     // The window stays live (it repaints) but takes no commands while a job runs.
     setWindowModality(Qt::ApplicationModal);
-    auto* name = new QLabel(docName, this);
+    const int em = fontMetrics().averageCharWidth();
+    auto* name = new QLabel(fontMetrics().elidedText(docName, Qt::ElideRight, kTextChars * em), this);
     name->setObjectName(QStringLiteral("ctl100"));
     name->setTextFormat(Qt::PlainText);
-    const QString target = toFile ? QDir::toNativeSeparators(where) : where;
+    // A long path keeps its start and its file name.
+    const QString target = fontMetrics().elidedText(
+        toFile ? QDir::toNativeSeparators(where) : where, Qt::ElideMiddle, kTextChars * em);
     auto* on = new QLabel((toFile ? QStringLiteral("to %1") : QStringLiteral("on %1")).arg(target), this);
     on->setObjectName(QStringLiteral("ctl101"));
     on->setTextFormat(Qt::PlainText);
-    on->setWordWrap(true);
     m_page->setObjectName(QStringLiteral("ctl102"));
     m_cancel->setObjectName(QStringLiteral("ctl2"));
     m_cancel->setDefault(true);
@@ -33,14 +42,13 @@ CPrintingDialog::CPrintingDialog(const QString& docName, const QString& where, b
     buttons->addWidget(m_cancel);
     buttons->addStretch();
     auto* layout = new QVBoxLayout(this);
-    const int em = fontMetrics().averageCharWidth();
     layout->setContentsMargins(3 * em, 2 * em, 3 * em, 2 * em);
     layout->addWidget(name, 0, Qt::AlignHCenter);
     layout->addWidget(on, 0, Qt::AlignHCenter);
     layout->addWidget(m_page, 0, Qt::AlignHCenter);
     layout->addSpacing(em);
     layout->addLayout(buttons);
-    setMinimumWidth(40 * em);
+    setMinimumWidth((kTextChars + 8) * em);
     SetPage(1);
 }
 

@@ -442,8 +442,9 @@ TEST_F(PrintDialogTest, PicturesOfTheOptionDialogs)
         QListWidget* styles = print.Panel()->Styles();
         EXPECT_GE(styles->viewport()->height(), styles->sizeHintForRow(0) * 4);
         EXPECT_FALSE(styles->item(3)->icon().isNull());
-        CPrintingDialog printing(
-            QStringLiteral("Tolva - Address Book"), QStringLiteral("/home/ann/Documents/contacts.pdf"), true);
+        CPrintingDialog printing(QStringLiteral("Tolva - Address Book"),
+            QStringLiteral("/home/ann/Documents/Printing/2026/December/the contacts of the whole family.pdf"),
+            true);
         printing.SetPage(12);
         SavePicture(Grab(&printing), QStringLiteral("print-printing-%1").arg(name));
         ExpectReadable(&printing);
