@@ -27,10 +27,12 @@ void EnsureApplication()
     static int argc = 1;
     static char name[] = "bench_print";
     static char* argv[] = {name, nullptr};
-    static std::unique_ptr<QGuiApplication> app;
+    // Never destroyed: at exit Qt's own globals may already be gone, and
+    // destroying the application then faults.
+    static QGuiApplication* app = nullptr;
     if (!app) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
-        app = std::make_unique<QGuiApplication>(argc, argv);
+        app = new QGuiApplication(argc, argv);
     }
 }
 

@@ -106,6 +106,8 @@ u32 DrawJobPages(PrintMan& pm, CPrintInfo& info, QPagedPaintDevice& device, QPai
     // paper's; the device's own origin may lie inside its margins.
     const QPointF deviceOrigin = device.pageLayout().paintRectPixels(device.logicalDpiX()).topLeft();
     const QPointF origin = QPointF(caps.offsetX * scale, caps.offsetY * scale) - deviceOrigin;
+    // One context for the whole job: its fonts are made and measured once.
+    CPainterDC dc(painter, caps, scale, origin);
     u32 drawn = 0;
     for (u32 page = info.GetFromPage(); page <= info.GetToPage() && info.m_bContinuePrinting; ++page) {
         if (gate && !gate(page)) {
@@ -114,7 +116,7 @@ u32 DrawJobPages(PrintMan& pm, CPrintInfo& info, QPagedPaintDevice& device, QPai
         }
         if (drawn > 0 && !device.newPage())
             break;
-        CPainterDC dc(painter, caps, scale, origin);
+        dc.ResetState();
         pm.PrepareDC(dc);
         info.m_nCurPage = page;
         info.m_rectDraw = caps.DrawRect();

@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTest>
@@ -190,6 +191,7 @@ TEST_F(FramePrintTest, AFileChosenInThePrintDialogIsNamedAfterTheWindowAndKept)
     answers.push_back([&](CRPrintDialog& d) {
         d.Printers()->setCurrentIndex(d.FileEntry());
         d.FileName()->setText(path);
+        EXPECT_FALSE(d.Copies()->isEnabled());  // a file is written once
         QTest::mouseClick(d.findChild<QPushButton*>("ctl1018"), Qt::LeftButton);  // Preview
     });
     answers.push_back([&](CRPrintDialog& d) {

@@ -204,8 +204,8 @@ CRPrintDialog::CRPrintDialog(PrintMan& printMan, QPrinter& printer, QWidget* par
     auto* nameCaption = new QLabel(QStringLiteral("&Name:"), this);
     nameCaption->setBuddy(m_printers);
     m_fileCaption->setBuddy(m_fileName);
-    auto* copiesCaption = new QLabel(QStringLiteral("Number of &copies:"), this);
-    copiesCaption->setBuddy(m_copies);
+    m_copiesCaption = new QLabel(QStringLiteral("Number of &copies:"), this);
+    m_copiesCaption->setBuddy(m_copies);
     auto* printerGroup = new QGroupBox(QStringLiteral("Printer"), this);
     auto* grid = new QGridLayout(printerGroup);
     grid->addWidget(nameCaption, 0, 0);
@@ -213,7 +213,7 @@ CRPrintDialog::CRPrintDialog(PrintMan& printMan, QPrinter& printer, QWidget* par
     grid->addWidget(m_fileCaption, 1, 0);
     grid->addWidget(m_fileName, 1, 1);
     grid->addWidget(m_browse, 1, 2);
-    grid->addWidget(copiesCaption, 2, 0);
+    grid->addWidget(m_copiesCaption, 2, 0);
     grid->addWidget(m_copies, 2, 1, Qt::AlignLeft);
     grid->setColumnStretch(1, 1);
 
@@ -268,6 +268,9 @@ void CRPrintDialog::ShowOutput()
     for (QWidget* w : {static_cast<QWidget*>(m_fileCaption), static_cast<QWidget*>(m_fileName),
              static_cast<QWidget*>(m_browse)})
         w->setEnabled(toFile);
+    // A file is written once; copies are the printer's.
+    m_copies->setEnabled(!toFile);
+    m_copiesCaption->setEnabled(!toFile);
 }
 
 void CRPrintDialog::OnBrowse()
@@ -295,7 +298,7 @@ bool CRPrintDialog::TakeOutput()
         m_printer.setOutputFormat(QPrinter::NativeFormat);
         m_printer.setPrinterName(m_printers->currentData().toString());
     }
-    m_printer.setCopyCount(m_copies->value());
+    m_printer.setCopyCount(m_copies->isEnabled() ? m_copies->value() : 1);
     return true;
 }
 

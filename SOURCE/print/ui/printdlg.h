@@ -90,5 +90,6 @@ private:
     QLineEdit* m_fileName;
     QPushButton* m_browse;
     QSpinBox* m_copies;
+    QLabel* m_copiesCaption = nullptr;
     int m_nResult = 2;
 };
