@@ -64,6 +64,18 @@ TEST_F(GridPrintTest, TheShownColumnsPrintAsTheReportsHeadingAndRows)
     // A row that does not fit is left for the next page.
     RECT full{0, -600, 20000, -700};
     EXPECT_EQ(m_grid->PrintRow(true, full, dc, contact, false), 1);
+
+    // A column made wider in the list is wider on the next page too.
+    const POINT before = dc.FindText("Zed Young")->at;
+    const std::vector<int> shown = m_grid->GetShownColumns();
+    m_grid->SetColumnWidth(1, m_grid->GetColumnWidth(shown.at(1)) + 200);
+    CRecordDC next(PageCaps::FullPage(21000, 29700));
+    next.SelectFont(font);
+    RECT again{0, 0, 20000, -29000};
+    m_grid->PrintHeader(true, again, next);
+    ASSERT_EQ(m_grid->PrintRow(true, again, next, contact, false), 0);
+    ASSERT_NE(next.FindText("Zed Young"), nullptr);
+    EXPECT_NE(next.FindText("Zed Young")->at, before);
 }
 
 TEST_F(FramePrintTest, PrintPreviewTakesThePanesPlaceUntilClosed)
