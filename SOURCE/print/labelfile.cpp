@@ -3,6 +3,7 @@
 #include "core/utilities.h"
 #include "platform/programfolder.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSaveFile>
 #include <QtEndian>
@@ -94,17 +95,29 @@ bool LoadStandardLabels(LabelDefinitionArray& labels)
     return LoadFile(StandardLabelPath(), kStandardLabelMagic, IDS_LABEL_FILE_BROKEN, true, labels);
 }
 
+QString CustomLabelPath()
+{
+    return ProgramFolder::FilePath(QString::fromLatin1(kCustomLabelFile));
+}
+
 bool LoadCustomLabels(LabelDefinitionArray& labels)
 {
-    return LoadFile(ProgramFolder::FilePath(QString::fromLatin1(kCustomLabelFile)), kCustomLabelMagic,
-        IDS_CUSTOM_LABEL_FILE_BROKEN, false, labels);
+    return LoadFile(CustomLabelPath(), kCustomLabelMagic, IDS_CUSTOM_LABEL_FILE_BROKEN, false, labels);
+}
+
+void RefuseCustomLabelChange(QObject* owner)
+{
+    MsgStopText("The custom label file \"" + QDir::toNativeSeparators(CustomLabelPath()).toStdString()
+            + "\" could not be read whole, so it is left as it is: saving the change would lose the labels "
+              "that could not be read. Repair, move or delete the file, then try again.",
+        owner);
 }
 
 bool SaveCustomLabels(const LabelDefinitionArray& labels)
 {
     // Written beside the old file and renamed over it, so a failed write
     // keeps the labels saved before.
-    QSaveFile file(ProgramFolder::FilePath(QString::fromLatin1(kCustomLabelFile)));
+    QSaveFile file(CustomLabelPath());
     if (file.open(QIODevice::WriteOnly) && WriteCustomLabelRecords(file, labels) && file.commit())
         return true;
     MsgStopText("Failed to write data file with custom labels because of this error: "
