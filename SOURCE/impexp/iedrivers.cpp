@@ -7,6 +7,7 @@
 #include "impexp/delimitedtext.h"
 #include "impexp/iewizard.h"
 #include "impexp/importtransaction.h"
+#include "platform/regularfile.h"
 #include "platform/syserror.h"
 
 #include <QFile>
@@ -43,7 +44,7 @@ std::string CardProblem(const CCardExchange& exchange)
 u32 ImportCardFile(const std::string& path, bool merge, Book* book, ImportTransaction& transaction,
     IEOutcome& outcome, QObject* owner)
 {
-    QFile file(QString::fromStdString(path));
+    CRegularFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::ReadOnly)) {
         ReportOpenFailure(owner, IDS_IMPORT_FILE_ERROR, path, file);
         outcome.detail = path + ": " + file.errorString().toStdString();
