@@ -21,6 +21,7 @@ TEST_F(EditingTest, PictureNamingAPipeDoesNotFreezeTheContactDialog)
     Contact* contact = AddFullContact();
     contact->m_picture.m_strText = fifo.toStdString();
     contact->m_nPictureType = 4;
+    m_dataMan->SetAlphabetFilter(kFilterAll);
 
     TapiMan tapiMan;
     CMainFrame frame(*m_userMan, *m_dataMan, tapiMan);
