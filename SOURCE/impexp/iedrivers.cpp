@@ -8,6 +8,7 @@
 #include "impexp/delimitedtext.h"
 #include "impexp/iewizard.h"
 #include "impexp/importtransaction.h"
+#include "platform/regularfile.h"
 #include "platform/syserror.h"
 
 #include <QFile>
@@ -85,7 +86,7 @@ void NoteCardProblems(const std::string& path, const CCardExchange& exchange, IE
 u32 ImportCardFile(const std::string& path, bool merge, Book* book, ImportTransaction& transaction,
     IEOutcome& outcome, QObject* owner)
 {
-    QFile file(QString::fromStdString(path));
+    CRegularFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::ReadOnly)) {
         ReportOpenFailure(owner, IDS_IMPORT_FILE_ERROR, path, file);
         outcome.detail = path + ": " + file.errorString().toStdString();

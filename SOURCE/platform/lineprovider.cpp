@@ -3,6 +3,7 @@
 #include "platform/linescript.h"
 #include "platform/msgbox.h"
 #include "platform/profile.h"
+#include "platform/regularfile.h"
 
 #include <QFile>
 
@@ -61,7 +62,7 @@ std::unique_ptr<LineProvider> MakeConfiguredLineProvider()
     const std::string path = Profile::GetString("TapiMan", "LineScript");
     if (path.empty())
         return MakeNoDeviceLineProvider();
-    QFile file(QString::fromStdString(path));
+    CRegularFile file(QString::fromStdString(path));
     std::string error;
     if (!file.open(QIODevice::ReadOnly)) {
         error = file.errorString().toStdString();

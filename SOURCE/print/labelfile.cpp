@@ -2,6 +2,7 @@
 
 #include "core/utilities.h"
 #include "platform/programfolder.h"
+#include "platform/regularfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,7 +36,7 @@ void ShowOpenError(const char* prefix, const QFile& file)
 
 bool LoadFile(const QString& path, u32 magic, u32 brokenId, bool missingIsError, LabelDefinitionArray& labels)
 {
-    QFile file(path);
+    CRegularFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (!missingIsError && !file.exists())
             return true;
