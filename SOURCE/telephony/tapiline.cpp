@@ -282,9 +282,14 @@ int TapiLine::Dial(const std::string& number, i32 device)
     const i32 request = m_provider->MakeCall(m_hLine, call, dialable, params);
     if (request > 0)
         m_hCall = call;
+    const u64 hangUps = m_hangUps;
     const i32 result = WaitForReply(request);
     if (result == 0)
         return 1;
+    // The user cancelled while the request was pending: the line is free
+    // already and nothing failed that the user should hear about.
+    if (m_hangUps != hangUps)
+        return 0;
     CheckError(result);
     MsgStopText("Dial failed.");
     HangUp();
