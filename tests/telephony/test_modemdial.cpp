@@ -1,12 +1,24 @@
+#define QTEST_QPA_MOUSE_HANDLING
+#include "controls/flatbutton.h"
 #include "fakemodem.h"
 #include "platform/modemprovider.h"
+#include "support/modal.h"
+#include "support/pictures.h"
 #include "telephony/calllog.h"
+#include "telephony/ui/modemdialogs.h"
+#include "telephony/ui/telephonyui.h"
 #include "telephonytest.h"
 
+#include <QAbstractButton>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
+#include <QRadioButton>
+#include <QTest>
 #include <QTimer>
 
 namespace {
@@ -268,4 +280,111 @@ TEST_F(ModemDialTest, APortAnotherProgramHoldsIsListedAsSuchAndFreedLater)
     tapi.Dial(kAllContacts, DIAL_MANUAL, "555 0100", "");
     ASSERT_TRUE(WaitUntil([&] { return DeviceName(0) == "Tolva Test Voice Modem on " + port; }))
         << DeviceName(0);
+}
+
+TEST_F(ModemDialTest, TheDeviceDialogEditsTheSettingsTheNextDialUses)
+{
+    TapiMan& tapi = StartModems(m_modem.Path());
+    InstallTelephonyUi(tapi, *m_dm, nullptr);
+    OnModal<CDialogModemSettings>([this](CDialogModemSettings* dialog) {
+        QTest::keyClick(dialog->SpeedBox(), Qt::Key_Up);
+        dialog->InitEdit()->selectAll();
+        QTest::keyClicks(dialog->InitEdit(), "ATDT911");
+        QTest::keyClick(dialog->InitEdit(), Qt::Key_Return);
+        // Refused, and the dialog stays for the mend.
+        EXPECT_EQ(m_messages.shown.size(), 1u);
+        EXPECT_TRUE(dialog->isVisible());
+        dialog->InitEdit()->selectAll();
+        QTest::keyClicks(dialog->InitEdit(), "AT&F E0 V1 X4 M0");
+        QTest::keyClick(dialog->InitEdit(), Qt::Key_Return);
+    });
+    EXPECT_EQ(tapi.GetLine()->ConfigDialog(nullptr, 0), 1);
+    ModemConfig stored;
+    ASSERT_TRUE(DecodeModemConfig(tapi.GetLine()->GetConfig(0)->blob, stored));
+    EXPECT_EQ(stored.speed, 57600u);
+    EXPECT_EQ(stored.init, "AT&F E0 V1 X4 M0");
+
+    // Cancel changes nothing.
+    OnModal<CDialogModemSettings>(
+        [](CDialogModemSettings* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
+    EXPECT_EQ(tapi.GetLine()->ConfigDialog(nullptr, 0), -1);
+    ASSERT_TRUE(DecodeModemConfig(tapi.GetLine()->GetConfig(0)->blob, stored));
+    EXPECT_EQ(stored.init, "AT&F E0 V1 X4 M0");
+
+    // Kept across a restart, and sent before the next dial.
+    TapiMan& again = StartModems(m_modem.Path());
+    m_modem.SetScript(Dialing("NO ANSWER"));
+    m_user.onChange = EndWhenOver;
+    again.Dial(kAllContacts, DIAL_MANUAL, "555 0100", "");
+    const std::vector<std::string> commands = m_modem.Commands();
+    EXPECT_NE(std::find(commands.begin(), commands.end(), "AT&F E0 V1 X4 M0"), commands.end());
+}
+
+TEST_F(ModemDialTest, TheDialingPropertiesChangeWhatTheModemDials)
+{
+    TapiMan& tapi = StartModems(m_modem.Path());
+    InstallTelephonyUi(tapi, *m_dm, nullptr);
+    OnModal<CDialogDialingRules>([](CDialogDialingRules* dialog) {
+        EXPECT_EQ(dialog->Preview()->text(), "1234567 (tone)");
+        dialog->AreaEdit()->selectAll();
+        QTest::keyClicks(dialog->AreaEdit(), "21x2;");
+        EXPECT_EQ(dialog->AreaEdit()->text(), "212");
+        QTest::keyClicks(dialog->OutsideEdit(), "9,@");
+        EXPECT_EQ(dialog->OutsideEdit()->text(), "9,");
+        dialog->PulseButton()->setFocus();
+        QTest::keyClick(dialog->PulseButton(), Qt::Key_Space);
+        EXPECT_EQ(dialog->Preview()->text(), "9,15551234567 (pulse)");
+        QTest::keyClick(dialog->AreaEdit(), Qt::Key_Return);
+    });
+    tapi.TranslateDialog("+1 (555) 123-4567");
+    m_modem.SetScript(Dialing("BUSY"));
+    tapi.Options().autoRedial = false;
+    tapi.Dial(kAllContacts, DIAL_MANUAL, "+1 (212) 555-0100", "");
+    const std::vector<std::string> commands = m_modem.Commands();
+    EXPECT_NE(std::find(commands.begin(), commands.end(), "ATDP9,5550100;"), commands.end());
+
+    OnModal<CDialogDialingRules>([](CDialogDialingRules* dialog) {
+        dialog->AreaEdit()->clear();
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    tapi.TranslateDialog("");
+    EXPECT_EQ(DialingLocation::Load().areaCode, "212");
+}
+
+TEST_F(ModemDialTest, ModemDialogPictures)
+{
+    if (!FontsAvailable())
+        GTEST_SKIP() << "no font";
+    const std::pair<const char*, QPalette> palettes[] = {{"light", LightPalette()}, {"dark", DarkPalette()}};
+    // Every caption and button shows its whole text inside the dialog.
+    const auto checkFits = [](QDialog& dialog, const char* name) {
+        for (QWidget* child : dialog.findChildren<QWidget*>()) {
+            if (!child->isVisible())
+                continue;
+            const QRect inDialog(child->mapTo(&dialog, QPoint()), child->size());
+            EXPECT_TRUE(dialog.rect().contains(inDialog)) << name << " " << child->metaObject()->className();
+            const auto* label = qobject_cast<QLabel*>(child);
+            const auto* button = qobject_cast<QAbstractButton*>(child);
+            if ((label && !label->wordWrap()) || button) {
+                EXPECT_GE(child->width(), child->sizeHint().width())
+                    << name << " " << child->metaObject()->className();
+            }
+        }
+    };
+    ModemConfig config;
+    config.init = "AT&F E0 V1 X4";
+    DialingLocation location;
+    location.areaCode = "555";
+    location.outsideLine = "9,";
+    for (const auto& [name, palette] : palettes) {
+        ScopedPalette scoped(palette);
+        CDialogModemSettings settings("U.S. Voice Modem 56K on ttyACM0", config);
+        Grab(&settings);
+        checkFits(settings, "settings");
+        SavePicture(Grab(&settings), QStringLiteral("modemsettings-%1").arg(name));
+        CDialogDialingRules rules(location, "+1 (212) 555-0100");
+        Grab(&rules);
+        checkFits(rules, "rules");
+        SavePicture(Grab(&rules), QStringLiteral("dialingrules-%1").arg(name));
+    }
 }
