@@ -83,9 +83,17 @@ bool IsValidInitString(std::string_view init)
         if (c < 0x20 || c > 0x7E)
             return false;
     }
-    // A dial belongs to the number, never to the initialisation.
+    // A dial belongs to the number, never to the initialisation: D is a
+    // dial unless it follows a prefix ("&D2"), and an extended command
+    // ("+FCLASS=8") runs to the end as nothing may follow it without ";".
     for (std::size_t i = 2; i < init.size(); ++i) {
-        if (init[i] == 'D' || init[i] == 'd' || init[i] == ';')
+        const char c = init[i];
+        if (c == ';')
+            return false;
+        if (c == '+')
+            break;
+        const char before = init[i - 1];
+        if ((c == 'D' || c == 'd') && before != '&' && before != '%' && before != '\\')
             return false;
     }
     return true;

@@ -165,6 +165,10 @@ TEST_F(ModemTest, TheConfigurationBlobRoundTripsAndRefusesForeignBytes)
         EXPECT_TRUE(refused(EncodeModemConfig(dialing))) << init;
     }
     EXPECT_TRUE(IsValidInitString(""));
+    EXPECT_TRUE(IsValidInitString("AT&F&D2 S7=60"));
+    EXPECT_TRUE(IsValidInitString("ATE0+FCLASS=8"));
+    EXPECT_FALSE(IsValidInitString("AT&C1 D"));
+    EXPECT_FALSE(IsValidInitString("ATX4;+VLS=1"));
 }
 
 TEST_F(ModemTest, AProbeNamesTheModemOrSaysWhyThePortCannotBeUsed)
