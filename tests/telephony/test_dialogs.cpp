@@ -103,10 +103,17 @@ TEST_F(DialogTest, CancelWhileTheRequestIsUnansweredFreesTheLineAtOnce)
     TapiMan& tapi = StartTapi("device - Modem\ncall 1\nreply 0 never\ncall 2\n1 connected\n");
     tapi.GetLine()->SetWaitTimesForTesting(4000, 10);
     InstallTelephonyUi(tapi, *m_dm, nullptr);
-    OnModal<CDialogCallStatus>([&](CDialogCallStatus* dialog) {
-        ASSERT_TRUE(WaitUntil([&] { return tapi.GetLine()->IsInCall(); }));
-        QTest::mouseClick(dialog->CancelButton(), Qt::LeftButton);
+    // Clicks Cancel from the event loop the pending request runs, once the
+    // request has gone out.
+    QTimer clicker;
+    QObject::connect(&clicker, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<CDialogCallStatus*>(QApplication::activeModalWidget());
+        if (dialog && tapi.GetLine()->IsInCall()) {
+            clicker.stop();
+            QTest::mouseClick(dialog->CancelButton(), Qt::LeftButton);
+        }
     });
+    clicker.start(5);
     EXPECT_EQ(tapi.Dial(kAllContacts, DIAL_MANUAL, "1", ""), 1u);
     // No late failure once the request would have timed out.
     EXPECT_TRUE(m_messages.shown.empty()) << Shown().front();
