@@ -1,10 +1,13 @@
 #include "platform/modemport.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -35,25 +38,44 @@ speed_t SpeedCode(u32 speed)
 // A program of this user that has the port open, by its command name.
 std::string HolderOf(const std::string& path)
 {
-    const QString target = QFileInfo(QString::fromStdString(path)).canonicalFilePath();
-    if (target.isEmpty())
+    char target[PATH_MAX];
+    if (!::realpath(path.c_str(), target))
         return {};
-    const QString self = QString::number(::getpid());
-    const QDir proc(QStringLiteral("/proc"));
-    for (const QString& pid : proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        if (pid == self || !pid.front().isDigit())
+    const std::string self = std::to_string(::getpid());
+    DIR* proc = ::opendir("/proc");
+    if (!proc)
+        return {};
+    std::string holder;
+    while (const dirent* process = ::readdir(proc)) {
+        if (process->d_name[0] < '0' || process->d_name[0] > '9' || self == process->d_name)
             continue;
-        const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
-        for (const QString& fd : fds.entryList(QDir::Files | QDir::System)) {
-            if (QFileInfo(fds.filePath(fd)).symLinkTarget() != target)
-                continue;
-            QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
-            const QString name
-                = comm.open(QIODevice::ReadOnly) ? QString::fromUtf8(comm.readLine()).trimmed() : QString();
-            return name.isEmpty() ? std::string("another program") : name.toStdString();
+        const std::string folder = std::string("/proc/") + process->d_name;
+        DIR* fds = ::opendir((folder + "/fd").c_str());
+        if (!fds)
+            continue;
+        bool holds = false;
+        while (const dirent* fd = ::readdir(fds)) {
+            char link[PATH_MAX];
+            const ssize_t length = ::readlinkat(::dirfd(fds), fd->d_name, link, sizeof link - 1);
+            if (length > 0 && std::string_view(link, std::size_t(length)) == target) {
+                holds = true;
+                break;
+            }
         }
+        ::closedir(fds);
+        if (!holds)
+            continue;
+        std::FILE* comm = std::fopen((folder + "/comm").c_str(), "r");
+        char name[64] = {};
+        if (comm && std::fgets(name, sizeof name, comm))
+            name[std::strcspn(name, "\n")] = '\0';
+        if (comm)
+            std::fclose(comm);
+        holder = name[0] ? name : "another program";
+        break;
     }
-    return {};
+    ::closedir(proc);
+    return holder;
 }
 
 bool ValidSpeed(u32 speed)

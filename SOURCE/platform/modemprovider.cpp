@@ -14,6 +14,7 @@
 #include <map>
 #include <mutex>
 #include <poll.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace {
@@ -259,6 +260,9 @@ public:
         line->state = LINECALLSTATE_IDLE;
         line->connected = false;
         line->dial = "ATD" + dialable + ";";
+        // What the modem still had to say about an earlier call is not
+        // the answer to this one.
+        ::tcflush(line->fd, TCIFLUSH);
         line->reader.Reset();
         const std::string& init = m_ports[line->device].config.init;
         if (init.empty()) {

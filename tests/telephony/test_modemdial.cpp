@@ -53,7 +53,8 @@ protected:
         m_tapi->SetCallStatusUi(&m_user);
         if (m_tapi->GetLine()->GetConfigCount() > 0) {
             m_tapi->SetCurDevice(0);
-            EXPECT_TRUE(WaitUntil([this] { return DeviceName(0).find("Looking") == std::string::npos; }));
+            EXPECT_TRUE(
+                WaitUntil([this] { return DeviceName(0).find("Looking") == std::string::npos; }, 20000));
         }
         return *m_tapi;
     }
@@ -183,6 +184,8 @@ TEST_F(ModemDialTest, ASlowGarbledSilentOrVanishingModemNeverHoldsTheProgram)
     });
     tapi.Dial(kAllContacts, DIAL_MANUAL, "555 0100", "");
     EXPECT_EQ(m_user.statuses.back(), "Number is busy...");
+    // The slow modem finishes its answer to the hang-up before it falls silent.
+    WaitUntil([] { return false; }, 500);
 
     // No answer to the initialisation: the dial fails and says so.
     m_modem.SetScript([](const std::string&) { return std::vector<FakeModem::Say>{}; });
