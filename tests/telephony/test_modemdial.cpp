@@ -149,7 +149,7 @@ TEST_F(ModemDialTest, EachResultCodeEndsTheCallAsTheStatusDialogShowsIt)
     EXPECT_TRUE(m_messages.shown.empty()) << Shown().front();
 
     // A ring back reported by the modem, then the far end hangs up.
-    m_modem.SetScript([this](const std::string& command) {
+    m_modem.SetScript([](const std::string& command) {
         if (command.rfind("ATD", 0) == 0)
             return std::vector<FakeModem::Say>{
                 {0, "\r\nOK\r\n"}, {20, "RINGING\r\n"}, {20, "\r\nCONNECT\r\n"}, {20, "\r\nNO CARRIER\r\n"}};
