@@ -189,7 +189,7 @@ public:
             return LINEERR_NODEVICE;
         // Held by a program that takes no lock when last looked at: look
         // again, off this thread, rather than search the process table here.
-        if (port.state == ModemProbe::kBusy && !port.probing) {
+        if (port.state == ModemProbe::kBusy) {
             StartProbe(device);
             return LINEERR_ALLOCATED;
         }
@@ -341,6 +341,7 @@ private:
         ModemProbe::State state = ModemProbe::kSilent;
         bool present = true;
         bool probing = false;
+        bool probed = false;
         std::string name;
         std::string detail;
     };
@@ -366,7 +367,8 @@ private:
         const std::string base = QFileInfo(QString::fromStdString(port.canonical)).fileName().toStdString();
         if (!port.present)
             return base + ": unplugged";
-        if (port.probing)
+        // A port looked at again keeps what was last seen.
+        if (port.probing && !port.probed)
             return "Looking for a modem on " + base + "...";
         switch (port.state) {
         case ModemProbe::kModem:
@@ -659,6 +661,9 @@ private:
             } else if (!known->present) {
                 known->present = true;
                 StartProbe(u32(known - m_ports.begin()));
+            } else if (known->state == ModemProbe::kBusy) {
+                // Usable again once the other program lets go.
+                StartProbe(u32(known - m_ports.begin()));
             }
         }
         for (std::size_t device = 0; device < m_ports.size(); ++device) {
@@ -697,6 +702,7 @@ private:
     {
         Port& port = m_ports[device];
         port.probing = false;
+        port.probed = true;
         port.state = probe.state;
         port.name = probe.name;
         port.detail = probe.detail;
