@@ -10,6 +10,8 @@
 #include "print/printoutput.h"
 
 #include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <memory>
@@ -25,10 +27,12 @@ void EnsureApplication()
     static int argc = 1;
     static char name[] = "bench_print";
     static char* argv[] = {name, nullptr};
-    static std::unique_ptr<QGuiApplication> app;
+    // Never destroyed: at exit Qt's own globals may already be gone, and
+    // destroying the application then faults.
+    static QGuiApplication* app = nullptr;
     if (!app) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
-        app = std::make_unique<QGuiApplication>(argc, argv);
+        app = new QGuiApplication(argc, argv);
     }
 }
 
@@ -132,5 +136,34 @@ void BM_DrawPage1000(benchmark::State& state)
     job.m_pm.EndPrinting();
 }
 BENCHMARK(BM_DrawPage1000)->Unit(benchmark::kMicrosecond);
+
+// What the preview does before it shows anything: the begin pass over the
+// whole job, then its first page drawn on a screen-sized picture.
+void BM_PreviewFirstPage(benchmark::State& state)
+{
+    Job& job = TheJob();
+    const PageCaps caps = PageCapsOf(DefaultPageLayout());
+    QImage screen(794, 1123, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        state.PauseTiming();
+        job.Choose();
+        state.ResumeTiming();
+        CMeasureDC measure(caps);
+        CPrintInfo info;
+        info.m_bPreview = true;
+        job.m_pm.BeginPrinting(measure, info);
+        screen.fill(Qt::white);
+        QPainter painter(&screen);
+        CPainterDC dc(painter, caps, screen.width() / double(caps.physicalWidth));
+        info.m_nCurPage = 1;
+        info.m_rectDraw = caps.DrawRect();
+        job.m_pm.PrepareDC(dc);
+        job.m_pm.PrintPage(dc, info);
+        painter.end();
+        state.counters["pages"] = info.GetMaxPage();
+        job.m_pm.EndPrinting();
+    }
+}
+BENCHMARK(BM_PreviewFirstPage)->Unit(benchmark::kMillisecond);
 
 }  // namespace

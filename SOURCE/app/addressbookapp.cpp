@@ -14,6 +14,7 @@
 #include "mainwnd/containerwnd.h"
 #include "mainwnd/mainframe.h"
 #include "mainwnd/printcommands.h"
+#include "mainwnd/vcardfiles.h"
 #include "platform/profile.h"
 #include "platform/syserror.h"
 #include "platform/ui/msgboxsink.h"
@@ -27,6 +28,7 @@
 #include <cstdlib>
 #include <exception>
 #include <new>
+#include <spawn.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -38,21 +40,71 @@ CAddressBookApp* g_app = nullptr;
 int g_signalPipe[2] = {-1, -1};
 WidgetMessageSink g_widgetSink;
 
+// Passes messages on and counts them: a service that refused the start and
+// said why has said all there is.
+class CountingSink : public MessageSink {
+public:
+    CountingSink()
+        : m_next(&CurrentMessageSink())
+        , m_scope(*this)
+    {
+    }
+    int ShowMessage(QObject* owner, const std::string& text, const std::string& title, u32 type) override
+    {
+        ++m_count;
+        return m_next->ShowMessage(owner, text, title, type);
+    }
+    void ShowHelpPopup(QObject* owner, const std::string& helpPath, const HelpPairs& pairs) override
+    {
+        m_next->ShowHelpPopup(owner, helpPath, pairs);
+    }
+    int Count() const { return m_count; }
+    bool PassesTo(const MessageSink* sink) const { return m_next == sink; }
+
+private:
+    MessageSink* m_next;
+    ScopedMessageSink m_scope;
+    int m_count = 0;
+};
+const CountingSink* g_startSink = nullptr;
+
+bool ShowsWindows()
+{
+    return CurrentMessageSinkIs(&g_widgetSink)
+        || (g_startSink && CurrentMessageSinkIs(g_startSink) && g_startSink->PassesTo(&g_widgetSink));
+}
+
 void OnTerminationSignal(int)
 {
     const char byte = 1;
     [[maybe_unused]] const ssize_t n = write(g_signalPipe[1], &byte, 1);
 }
 
-// Called on the alternate stack after the thread's stack ran out; only the
-// log is written before the program ends.
-void OnStackOverflow(const CSeException& e)
+constexpr const char* kLogFailedNote
+    = "The report could not be written to the error log \"tolva_error.log\".";
+// The program that shows a report after a fault that could not be unwound.
+std::string g_programPath;
+
+// Runs inside the handling of a fault that could not be unwound (the stack
+// ran out, or nothing could catch it): the program's state cannot be
+// trusted, so only calls that are safe in a signal handler are made. The
+// report is logged, and a new process of the program shows it while this
+// one ends without saving.
+void OnFatalFault(const CSeException& e)
 {
-    if (!g_app)
+    static FixedText report;
+    BuildFatalReport(e, g_app ? g_app->GetDataMan().GetLastError() : 0, report);
+    if (!AppendFatalReport(report)) {
+        report.Add("\r\n");
+        report.Add(kLogFailedNote);
+        report.Add("\r\n");
+    }
+    if (g_programPath.empty())
         return;
-    ErrorReportState state{g_app->GetDataMan().GetLastError(), {}};
-    g_app->GetTapiMan().Dump(state.tapiStateText);
-    AppendErrorLog(BuildErrorReport(e, state));
+    char* argv[] = {const_cast<char*>(g_programPath.c_str()), const_cast<char*>(kBugReportArgument),
+        const_cast<char*>(report.CStr()), nullptr};
+    pid_t viewer = 0;
+    posix_spawn(&viewer, argv[0], nullptr, nullptr, argv, environ);
 }
 
 QString InstanceLockPath()
@@ -116,6 +168,13 @@ bool CAddressBookApp::InitInstance()
     m_dwVersion = kProgramVersion;
     m_bServicesStarted = false;
 
+    const QStringList args = arguments();
+    if (args.size() > 2 && args[1] == QLatin1String(kBugReportArgument)) {
+        // Nothing of the user's data is touched: the run that faulted holds it.
+        ShowErrorReport(args[2].toStdString());
+        return false;
+    }
+
     if (!AcquireSingleInstance()) {
         CurrentMessageSink().ShowMessage(nullptr, LoadResString(IDS_ALREADY_RUNNING), kProductName, MB_OK);
         return false;
@@ -130,30 +189,45 @@ bool CAddressBookApp::InitInstance()
         return false;
     }
 
-    InstallSeTranslator(&OnStackOverflow);
-    Profile::RemoveSection("Tolva");
+    g_programPath = applicationFilePath().toStdString();
+    PrepareFatalReport();
+    InstallSeTranslator(&OnFatalFault);
 
-    const QStringList args = arguments();
     if (args.size() > 1 && args[1].startsWith(QLatin1Char('-')) && args[1] == QLatin1String("-regrun"))
         m_bShow = false;
 
     m_dwRunCounter = u32(Profile::GetInt("Settings", "RuverOvi", 0));
 
     SetAppUserMan(&m_userMan);
-    u32 rc = m_dataFile.Open();
-    if (rc == 0)
-        rc = m_tapiMan.Init();
-    if (rc == 0)
-        rc = m_printMan.Load();
-    if (rc == 0)
-        rc = u32(m_userMan.Init(m_dwRunCounter));
-    if (rc == 0)
-        rc = m_dataMan.Init();
+    u32 rc = 0;
+    {
+        CountingSink told;
+        g_startSink = &told;
+        rc = m_dataFile.Open();
+        // The data folder is this instance's now.
+        if (rc == 0)
+            CleanForwardedCards(QDateTime::currentDateTime());
+        if (rc == 0)
+            rc = m_tapiMan.Init();
+        if (rc == 0)
+            rc = m_printMan.Load();
+        if (rc == 0)
+            rc = u32(m_userMan.Init(m_dwRunCounter));
+        if (rc == 0)
+            rc = m_dataMan.Init();
+        g_startSink = nullptr;
+        if (rc != 0 && told.Count() == 0)
+            ShowErrorText(nullptr, rc);
+    }
     if (rc != 0) {
-        ShowErrorText(nullptr, rc);
+        // Another run holds the data folder: its settings are not this one's.
+        if (m_dataFile.IsLockedOut())
+            m_instanceLock.reset();
         return false;
     }
 
+    // Only a run that holds the data folder touches the settings.
+    Profile::RemoveSection("Tolva");
     GetFlatCtrlMan().InstallHook();
     IsRightToLeftLocale();
 
@@ -258,22 +332,30 @@ void CAddressBookApp::ReportError(const CSeException& e, bool writeLog, bool sho
 {
     ErrorReportState state{m_dataMan.GetLastError(), {}};
     m_tapiMan.Dump(state.tapiStateText);
-    const std::string report = BuildErrorReport(e, state);
-    if (writeLog)
-        AppendErrorLog(report);
-    if (!showDialog)
-        return;
-    if (CurrentMessageSinkIs(&g_widgetSink)) {
+    std::string report = BuildErrorReport(e, state);
+    if (writeLog && !AppendErrorLog(report))
+        report += std::string(kLogFailedNote) + "\r\n";
+    if (showDialog)
+        ShowErrorReport(report);
+}
+
+void CAddressBookApp::ShowErrorReport(const std::string& report)
+{
+    if (ShowsWindows()) {
         CDialogBugReport dialog(m_mainFrame ? static_cast<QWidget*>(m_mainFrame.get()) : nullptr);
         dialog.SetReportText(report);
         dialog.DoModal();
         return;
     }
-    // Without windows to answer (tests, scripted runs) the report's first
-    // line goes to the message sink instead.
-    std::string line;
-    e.FormatMessage(line);
-    MsgStopText(line + "\n\nThe details were written to \"" + kErrorLogName + "\".");
+    // Without windows to answer (tests, scripted runs) the report's
+    // exception line goes to the message sink instead.
+    const size_t start = report.find("\nException ");
+    const size_t end = start == std::string::npos ? start : report.find('\r', start);
+    const std::string line
+        = start == std::string::npos ? std::string() : report.substr(start + 1, end - start - 1);
+    const bool logged = report.find(kLogFailedNote) == std::string::npos;
+    MsgStopText(line + "\n\n"
+        + (logged ? "The details were written to \"" + std::string(kErrorLogName) + "\"." : kLogFailedNote));
 }
 
 bool CAddressBookApp::AcquireSingleInstance()

@@ -21,8 +21,9 @@ class CSeException;
 class QSocketNotifier;
 
 constexpr u32 kProgramVersion = 0x2550;
-// The exit code of a run ended by a processor fault.
-constexpr int kFaultExitCode = 3;
+// Starts the program only to show a fault's report (the next argument): a run
+// that met a fault it could not unwind shows its report this way.
+constexpr const char* kBugReportArgument = "-bugreport";
 
 class CAddressBookApp : public QApplication {
     Q_OBJECT
@@ -40,6 +41,8 @@ public:
     // Writes the report of a fault to the error log and shows it. The one
     // place that tells the user of a fault.
     void ReportError(const CSeException& e, bool writeLog, bool showDialog);
+    // Shows a report that was written (or could not be written) to the log.
+    void ShowErrorReport(const std::string& report);
     // A menu or accelerator command was being handled.
     static bool IsMenuCommand(const QObject* receiver, const QEvent* event);
 

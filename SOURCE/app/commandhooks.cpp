@@ -34,11 +34,7 @@ void ShowDataDump(CMainFrame& frame, DataMan& dataMan)
 
 bool MailFile(const QString& path, const QString& name)
 {
-    CMailMessage message;
-    message.m_attachmentPaths = {path.toStdString()};
-    message.m_attachmentTitles = {name.toStdString()};
-    CMailSession session;
-    return session.IsLoaded() && session.Logon() && session.Send(message, true);
+    return MailFileAttachment(path.toStdString(), name.toStdString());
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #include "core/datafile.h"
 
+#include "core/errorreport.h"
 #include "core/utilities.h"
 #include "platform/programfolder.h"
+#include "platform/regularfile.h"
 #include "platform/syserror.h"
 
 #include <algorithm>
@@ -85,14 +87,17 @@ bool IsSaveLeftover(const std::string& name)
 
 // Removes the temporary files of saves that never finished from a folder.
 // Only while the program folder is locked: then no other run is saving.
-void RemoveSaveLeftovers(const std::string& folder)
+// With a file name, only the leftovers of saves of that file.
+void RemoveSaveLeftovers(const std::string& folder, const std::string& only = {})
 {
     DIR* dir = ::opendir(folder.c_str());
     if (!dir)
         return;
     while (const dirent* entry = ::readdir(dir)) {
         const std::string name = entry->d_name;
-        if (!IsSaveLeftover(name))
+        if (!IsSaveLeftover(name)
+            || (!only.empty()
+                && name.compare(0, only.size() + std::strlen(kSaveMarker), only + kSaveMarker) != 0))
             continue;
         const std::string path = folder + '/' + name;
         struct stat st;
@@ -201,6 +206,14 @@ public:
         return 0;
     }
 
+    // A copy is as private as the file it copies.
+    void TakeModeOf(int fd)
+    {
+        struct stat st;
+        if (m_fd >= 0 && ::fstat(fd, &st) == 0)
+            ::fchmod(m_fd, st.st_mode & 07777);
+    }
+
 private:
     // The link, if the path is one, is followed anew at each start.
     u32 Begin()
@@ -215,7 +228,8 @@ private:
         for (int attempt = 0; attempt < 100; ++attempt) {
             m_temp = m_target + kSaveMarker + std::to_string(::getpid()) + '-' + std::to_string(++counter)
                 + kSaveSuffix;
-            m_fd = ::open(m_temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            // Private to the user until it is known whose file it replaces.
+            m_fd = ::open(m_temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
             if (m_fd >= 0)
                 break;
             if (errno != EEXIST) {
@@ -266,6 +280,7 @@ u32 CopyFileAtomic(const std::string& source, const std::string& target)
     if (in < 0)
         return LastError();
     PendingFile out(target);
+    out.TakeModeOf(in);
     std::vector<char> buffer(kBufferSize);
     u64 offset = 0;
     u32 error = out.Error();
@@ -491,6 +506,7 @@ u32 CDataFile::Open()
         }
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
             ::close(fd);
+            m_lockedOut = true;
             ShowFileError(ERROR_SHARING_VIOLATION, dataPath);
             return ERROR_SHARING_VIOLATION;
         }
@@ -499,6 +515,15 @@ u32 CDataFile::Open()
         std::string backup;
         GetFullPath(backup, kBackupFolder);
         RemoveSaveLeftovers(backup);
+        // A file saved through a symbolic link is saved beside the file the
+        // link names: its leftovers are there.
+        for (const char* name : {kDataFileName, kNonDataFileName, kDataCopyName}) {
+            std::string path;
+            std::string target;
+            GetFullPath(path, name);
+            if (SaveTargetOf(path, target) == 0 && target != path)
+                RemoveSaveLeftovers(FolderOf(target), target.substr(target.rfind('/') + 1));
+        }
     }
     if (const u32 error
         = OpenDataFile(kDataFileName, kDataCopyName, m_hDataFile, DFF_DATA_EXISTED, DFF_DATA_CREATED))
@@ -530,7 +555,7 @@ u32 CDataFile::OpenDataFile(const char* name, const char* copyName, std::unique_
     }
     int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0 && errno == ENOENT)
-        fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) {
         const u32 error = LastError();
         ShowFileError(error, path);
@@ -557,13 +582,19 @@ u32 CDataFile::Close()
         GetFullPath(copyPath, kDataCopyName);
         if (m_dataLoaded && saved && !m_keepCopy) {
             if (const u32 error = CopyFileAtomic(dataPath, copyPath))
-                ShowErrorText(dataPath.c_str(), error);
+                ReportFailedCopy(copyPath, error, "The data file \"" + dataPath + "\" is saved.");
         } else if (IsFileWithData(copyPath)) {
             std::string backupPath;
             GetFullPath(backupPath, kBackupFolder);
-            ::mkdir(backupPath.c_str(), 0777);
-            if (const u32 error = CopyFileAtomic(copyPath, backupPath + '/' + kDataCopyName))
-                ShowErrorText(copyPath.c_str(), error);
+            const std::string kept = "The data file \"" + dataPath + "\" and its copy \"" + copyPath
+                + "\" are kept as they were.";
+            struct stat st;
+            const bool made = ::mkdir(backupPath.c_str(), 0700) == 0
+                || (errno == EEXIST && ::stat(backupPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode));
+            if (!made)
+                ReportFailedCopy(backupPath, errno == EEXIST ? ERROR_ALREADY_EXISTS : LastError(), kept);
+            else if (const u32 error = CopyFileAtomic(copyPath, backupPath + '/' + kDataCopyName))
+                ReportFailedCopy(backupPath + '/' + kDataCopyName, error, kept);
         }
     }
     m_hExtraFile.reset();
@@ -575,6 +606,19 @@ u32 CDataFile::Close()
     m_keepCopy = false;
     m_dataLoaded = false;
     return 0;
+}
+
+std::string CDataFile::PathOf(DataFileKind kind) const
+{
+    const DataFileHandle* handle = HandleOf(kind);
+    return handle ? handle->Path() : std::string();
+}
+
+void CDataFile::ReportFailedCopy(const std::string& path, u32 error, const std::string& kept)
+{
+    const std::string text = "\"" + path + "\" could not be written:\n" + ErrorText(error) + "\n" + kept;
+    AppendErrorLogNote(text + "\n");
+    MsgStopText(text);
 }
 
 u32 CDataFile::Read(DataFileKind kind, void* buffer, u32 n, DataFileHandle* handle)
@@ -684,7 +728,7 @@ u32 CDataFile::OpenExtra(const std::string& path, bool forReading)
         CloseExtra();
     u32 error = 0;
     if (forReading) {
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        const int fd = OpenRegularFileForReading(path);
         struct stat st;
         if (fd < 0)
             error = LastError();
@@ -734,7 +778,7 @@ int CDataFile::TestOpen(const std::string& path, u32 access, u32 disposition)
         flags |= O_CREAT | O_EXCL;
     else if (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS)
         flags |= O_CREAT;
-    const int fd = ::open(path.c_str(), flags, 0666);
+    const int fd = ::open(path.c_str(), flags, 0600);
     if (fd < 0) {
         ShowFileError(LastError(), path);
         return 0;

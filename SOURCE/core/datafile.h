@@ -66,11 +66,16 @@ public:
     // Closes every file. "tolva.rd0" is refreshed from the data file only
     // when the data loaded (SetDataLoaded) and its last save was finished
     // cleanly; otherwise the copy is kept and also saved into "backup".
-    // Returns 0; a failed copy is shown.
+    // Returns 0; a failed copy is shown and logged.
     u32 Close();
     // DataMan reports whether its data loaded; Close decides by it.
     void SetDataLoaded(bool loaded) { m_dataLoaded = loaded; }
     u32 GetFlags() const { return m_dwFlags; }
+    // Open failed because another run holds the program folder: this run
+    // must leave everything of that one's alone, settings included.
+    bool IsLockedOut() const { return m_lockedOut; }
+    // The path of a file kind's open file; empty when none is open.
+    std::string PathOf(DataFileKind kind) const;
 
     // Kind 5 goes to the memory channel (14 without one); the other kinds to
     // their file unless an explicit handle is given. A kind with no open file
@@ -113,6 +118,8 @@ private:
     struct MemoryChannel;
 
     DataFileHandle* HandleOf(DataFileKind kind) const;
+    // Names the file not written and what stayed safe.
+    static void ReportFailedCopy(const std::string& path, u32 error, const std::string& kept);
     u32 OpenDataFile(const char* name, const char* copyName, std::unique_ptr<DataFileHandle>& handle,
         u32 existedFlag, u32 createdFlag);
 
@@ -124,6 +131,7 @@ private:
     // The program folder stays locked while the files are open, so that no
     // other instance writes them.
     int m_folderLock = -1;
+    bool m_lockedOut = false;
     bool m_dataLoaded = false;
     // The data file had to be created although "tolva.rd0" exists: this
     // run's data must not replace the copy.

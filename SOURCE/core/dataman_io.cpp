@@ -325,16 +325,23 @@ u32 DataMan::Load()
             m_dwDataFileVersion = m_dwFileVersion;
             error = ReadDataFile(DFK_DATA);
         }
-        if (error) {
-            MsgStop(kMsgDataFileDamaged);
+        // A newer file was named by the header check already.
+        if (error && m_dwLastError != DME_NEWER_FILE)
+            MsgStopText(LoadResString(kMsgDataFileDamaged) + "\n\nThe file \"" + m_file.PathOf(DFK_DATA)
+                + "\" is left as it is.");
+        if (error)
             return error;
-        }
     }
     m_dwSavable |= DFK_DATA;
     if (fileFlags & DFF_NONDATA_EXISTED) {
         u32 error = ReadHeader(DFK_NONDATA);
         if (!error)
             error = ReadNonDataFile();
+        if (error && m_dwLastError != DME_NEWER_FILE)
+            MsgStopText("There was an error while reading the second data file \""
+                + m_file.PathOf(DFK_NONDATA)
+                + "\". Maybe the file is damaged. It is left as it is: to start without its call log, speed "
+                  "dial, alphabets and time zones, move it out of the folder.");
         if (error)
             return error;
     }
@@ -376,8 +383,10 @@ void DataMan::ReportFailedSave(DataFileKind kind, u32 error)
                                        : "The call log, speed dial, alphabets and time zones")
         + " could not be saved to \"" + path + "\":\n" + ErrorText(error)
         + "\nThe file on the disk is as it was before this save.";
-    AppendErrorLogNote(text + "\n");
-    MsgStopText(text);
+    if (AppendErrorLogNote(text + "\n"))
+        MsgStopText(text);
+    else
+        MsgStopText(text + "\nThis could not be noted in the error log \"" + kErrorLogName + "\" either.");
 }
 
 u32 DataMan::WriteHeader(DataFileKind kind)
@@ -414,7 +423,9 @@ u32 DataMan::ReadHeader(DataFileKind kind)
         return readError;
     m_dwFileVersion = head.version;
     if (head.version > kFormatVersion && head.compatibility != kReadableByOlder) {
-        MsgStop(kMsgNewerFile);
+        MsgStopText(LoadResString(kMsgNewerFile) + "\n\n\"" + m_file.PathOf(kind)
+            + "\" was written by a newer version of Tolva and is left as it is. Use that version to open "
+              "it.");
         m_dwLastError = DME_NEWER_FILE;
         return 1;
     }

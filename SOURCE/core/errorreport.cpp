@@ -7,7 +7,15 @@
 #include <QFile>
 #include <QLocale>
 #include <QSysInfo>
+#include <atomic>
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
+#include <ctime>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -51,38 +59,160 @@ bool GetWindowsVersionText(std::string& text)
     return true;
 }
 
+namespace {
+
+// The blocks of the fault and of the store, from the rule under the version
+// to the store's last error.
+void AppendFaultBlocks(const CSeException& e, u32 dataManLastError, FixedText& report)
+{
+    report.Add(kRule.data(), kRule.size());
+    report.Add("\r\n");
+    // The exception line first, so the log reads like the message the user saw.
+    if (e.GetSePointers()) {
+        e.AppendMessage(report);
+        report.Add("\r\n");
+    }
+    e.AppendRecord(report);
+    report.Add("\r\n");
+    e.AppendRegisters(report);
+    report.Add("\r\n");
+    e.AppendStack(report);
+    report.Add(kRule.data(), kRule.size());
+    report.Add("\r\nDATAMAN\r\nLastErr = ");
+    report.AddHex(dataManLastError, 1);
+    report.Add("\r\n");
+}
+
+std::string SystemVersionBlock()
+{
+    std::string block;
+    if (!GetWindowsVersionText(block))
+        block = "Windows ver. unknown\r\n";
+    return block + "\r\n" + std::string(49, '=') + "\r\n\r\n\r\n";
+}
+
+// What a fault handler cannot find out for itself, found at start-up.
+struct FatalReportParts {
+    std::string logPath;
+    std::string moduleVersion;
+    std::string closing;  // from the rule after the store's state to the end
+};
+FatalReportParts g_fatalParts;
+std::atomic<bool> g_fatalPartsReady{false};
+
+// "YYYY-MM-DD HH:MM:SS UTC": the locale's forms cannot be had safely inside
+// a signal handler.
+void AppendUtcNow(FixedText& text)
+{
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    const std::int64_t seconds = now.tv_sec;
+    std::int64_t days = seconds / 86400;
+    const std::int64_t rest = seconds % 86400;
+    // Days since 1970-01-01 to a civil date (proleptic Gregorian).
+    days += 719468;
+    const std::int64_t era = days / 146097;
+    const std::int64_t dayOfEra = days - era * 146097;
+    const std::int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const std::int64_t mp = (5 * dayOfYear + 2) / 153;
+    const std::int64_t day = dayOfYear - (153 * mp + 2) / 5 + 1;
+    const std::int64_t month = mp < 10 ? mp + 3 : mp - 9;
+    const std::int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+    const auto two = [&text](std::int64_t v) {
+        if (v < 10)
+            text.Add("0");
+        text.AddDecimal(u64(v));
+    };
+    text.AddDecimal(u64(year));
+    text.Add("-");
+    two(month);
+    text.Add("-");
+    two(day);
+    text.Add(" ");
+    two(rest / 3600);
+    text.Add(":");
+    two(rest / 60 % 60);
+    text.Add(":");
+    two(rest % 60);
+    text.Add(" UTC\r\n");
+}
+
+}  // namespace
+
 std::string BuildErrorReport(const CSeException& e, const ErrorReportState& state)
 {
     std::string report = NowLine();
     std::string block;
     if (FormatModuleVersion(block))
         report += block;
-    report += kRule + "\r\n";
-
-    // The exception line first, so the log reads like the message the user saw.
-    if (e.GetSePointers()) {
-        e.FormatMessage(block);
-        report += block + "\r\n";
-    }
-    e.FormatRecord(block);
-    report += block + "\r\n";
-    e.FormatRegisters(block);
-    report += block + "\r\n";
-    e.FormatStack(block);
-    report += block;
-    report += kRule + "\r\n";
-
-    char line[64];
-    std::snprintf(line, sizeof line, "DATAMAN\r\nLastErr = %x\r\n", state.dataManLastError);
-    report += line;
+    auto blocks = std::make_unique<FixedText>();
+    AppendFaultBlocks(e, state.dataManLastError, *blocks);
+    report += blocks->ToString();
     report += state.tapiStateText;
     report += kRule + "\r\n\r\n\r\n";
-
-    if (!GetWindowsVersionText(block))
-        block = "Windows ver. unknown\r\n";
-    report += block + "\r\n";
-    report += std::string(49, '=') + "\r\n\r\n\r\n";
+    report += SystemVersionBlock();
     return report;
+}
+
+void PrepareFatalReport()
+{
+    g_fatalParts.logPath = ProgramFolder::FilePath(QString::fromLatin1(kErrorLogName)).toStdString();
+    if (!FormatModuleVersion(g_fatalParts.moduleVersion))
+        g_fatalParts.moduleVersion.clear();
+    g_fatalParts.closing = kRule + "\r\n\r\n\r\n" + SystemVersionBlock();
+    g_fatalPartsReady = true;
+}
+
+void BuildFatalReport(const CSeException& e, u32 dataManLastError, FixedText& report)
+{
+    report.Clear();
+    AppendUtcNow(report);
+    const bool ready = g_fatalPartsReady.load();
+    if (ready)
+        report.Add(g_fatalParts.moduleVersion.data(), g_fatalParts.moduleVersion.size());
+    AppendFaultBlocks(e, dataManLastError, report);
+    if (ready)
+        report.Add(g_fatalParts.closing.data(), g_fatalParts.closing.size());
+}
+
+bool AppendFatalReport(const FixedText& report)
+{
+    if (!g_fatalPartsReady.load() || g_fatalParts.logPath.empty())
+        return false;
+    const char* path = g_fatalParts.logPath.c_str();
+    struct stat before { };
+    const bool existed = lstat(path, &before) == 0;
+    const int fd = open(path, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0)
+        return false;
+    struct stat st { };
+    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (ok && st.st_size >= kErrorLogLimit) {
+        ok = ftruncate(fd, 0) == 0;
+        st.st_size = 0;
+    }
+    ok = ok && lseek(fd, 0, SEEK_END) >= 0;
+    const char* data = report.Data();
+    size_t left = report.Size();
+    while (ok && left > 0) {
+        const ssize_t n = write(fd, data, left);
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n > 0;
+        if (ok) {
+            data += n;
+            left -= size_t(n);
+        }
+    }
+    // A report cut short by a full disk would read as a whole one.
+    if (!ok && S_ISREG(st.st_mode)) {
+        [[maybe_unused]] const int cut = ftruncate(fd, st.st_size);
+    }
+    close(fd);
+    if (!ok && !existed)
+        unlink(path);
+    return ok;
 }
 
 bool AppendErrorLogNote(const std::string& text)
@@ -101,14 +231,26 @@ bool AppendErrorLogNote(const std::string& text)
 bool AppendErrorLog(const std::string& report)
 {
     QFile log(ProgramFolder::FilePath(QString::fromLatin1(kErrorLogName)));
-    if (!log.open(QIODevice::ReadWrite))
+    const bool existed = log.exists();
+    // The log holds what the user's contacts looked like: for the user only.
+    if (!log.open(QIODevice::ReadWrite, QFileDevice::ReadOwner | QFileDevice::WriteOwner))
         return false;
-    if (log.size() >= kErrorLogLimit) {
+    qint64 kept = log.size();
+    if (kept >= kErrorLogLimit) {
+        kept = 0;
         if (!log.resize(0))
             return false;
     }
-    if (!log.seek(log.size()))
-        return false;
     const qint64 n = qint64(report.size());
-    return log.write(report.data(), n) == n && log.flush();
+    if (log.seek(kept) && log.write(report.data(), n) == n && log.flush())
+        return true;
+    // A full disk: no half report, and no empty log left behind as if
+    // something had been written.
+    const QString path = log.fileName();
+    log.close();
+    if (existed)
+        QFile::resize(path, kept);
+    else
+        QFile::remove(path);
+    return false;
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 class CSeException;
+class FixedText;
 
 constexpr long long kErrorLogLimit = 65536;
 constexpr const char* kErrorLogName = "tolva_error.log";
@@ -28,5 +29,14 @@ bool AppendErrorLog(const std::string& report);
 // closed by a rule: what the program mended or could not do, for a later
 // look at what happened to the user's data.
 bool AppendErrorLogNote(const std::string& text);
+// The report of a fault that nothing could catch is built and written from
+// inside the fault's signal handling. What it cannot find out there (the log's
+// path, the program's version, the system's name) is found once at start-up.
+void PrepareFatalReport();
+// Safe in a signal handler: the time is given in UTC.
+void BuildFatalReport(const CSeException& e, u32 dataManLastError, FixedText& report);
+// Safe in a signal handler; the log is kept under its limit as always. A
+// report that could not be written whole is taken out again.
+bool AppendFatalReport(const FixedText& report);
 // The system's name and version, ending in CR LF; false when unknown.
 bool GetWindowsVersionText(std::string& text);

@@ -3,11 +3,16 @@
 #include "core/utilities.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <cxxabi.h>
+#include <exception>
 #include <sys/uio.h>
+#include <typeinfo>
 #include <ucontext.h>
 #include <unistd.h>
 
@@ -139,12 +144,42 @@ bool IsWriteFault(const ucontext_t* uc)
 #endif
 }
 
-std::atomic<StackOverflowHandler> g_onStackOverflow{nullptr};
+std::atomic<FatalFaultHandler> g_onFatalFault{nullptr};
+std::atomic<bool> g_endingAfterFault{false};
+// The fault last thrown, for the terminate handler: the exception object
+// itself cannot be reached there without the heap.
+std::atomic<CSeException*> g_thrown{nullptr};
+std::terminate_handler g_previousTerminate = nullptr;
 constexpr size_t kAltStackSize = 256 * 1024;
 constexpr u64 kStackOverflowReach = 64 * 1024;
 
+[[noreturn]] void EndAfterFatalFault(const CSeException& e)
+{
+    // A fault inside the report ends the run at once.
+    if (!g_endingAfterFault.exchange(true))
+        if (FatalFaultHandler handler = g_onFatalFault.load())
+            handler(e);
+    _exit(kFaultExitCode);
+}
+
+// Called when a thrown fault finds no handler, or meets a frame the unwinder
+// cannot pass: the run is still inside the fault's handling (nothing was
+// unwound to a handler), so only the fatal handler's safe writes are done.
+void OnTerminate()
+{
+    const std::type_info* type = abi::__cxa_current_exception_type();
+    if (type && *type == typeid(CSeException*))
+        if (const CSeException* e = g_thrown.load())
+            EndAfterFatalFault(*e);
+    if (g_previousTerminate)
+        g_previousTerminate();
+    std::abort();
+}
+
 void FaultHandler(int sig, siginfo_t* info, void* context)
 {
+    if (g_endingAfterFault.load())
+        _exit(kFaultExitCode);
     const auto* uc = static_cast<const ucontext_t*>(context);
     SePointers pointers;
     FillContext(pointers.context, uc);
@@ -167,13 +202,12 @@ void FaultHandler(int sig, siginfo_t* info, void* context)
         // the alternate stack and end.
         CSeException e(record.code, &pointers);
         e.WalkStack(pointers.context.rbp);
-        if (StackOverflowHandler handler = g_onStackOverflow.load())
-            handler(e);
-        _exit(kStackOverflowExitCode);
+        EndAfterFatalFault(e);
     }
 
     auto* e = new CSeException(record.code, &pointers);
     e->WalkStack(pointers.context.rbp);
+    g_thrown = e;
     throw e;
 }
 
@@ -201,23 +235,47 @@ void CSeException::WalkStack(u64 framePointer)
     }
 }
 
-bool CSeException::FormatMessage(std::string& text, u32* helpContext) const
+void CSeException::Delete()
 {
-    if (helpContext)
-        *helpContext = 0;
+    CSeException* self = this;
+    g_thrown.compare_exchange_strong(self, nullptr);
+    delete this;
+}
+
+bool CSeException::AppendMessage(FixedText& text) const
+{
     if (!m_hasPointers)
         return false;
     const SeRecord& r = m_pointers.record;
     const char* name = KnownName(m_code);
-    if (m_code != EXCEPTION_ACCESS_VIOLATION && name) {
-        text = FormatText(
-            "Exception %s (0x%.8x) at address 0x%.8llx.", name, m_code, (unsigned long long)r.address);
+    const bool access = m_code == EXCEPTION_ACCESS_VIOLATION;
+    text.Add("Exception ");
+    text.Add(access ? "ACCESS_VIOLATION" : name ? name : "Unknown exception");
+    text.Add(" (0x");
+    text.AddHex(m_code, 8);
+    text.Add(") at address 0x");
+    text.AddHex(r.address, 8);
+    if (name && !access) {
+        text.Add(".");
         return true;
     }
-    text = FormatText("Exception %s (0x%.8x) at address 0x%.8llx trying to %s address 0x%.8llx.",
-        m_code == EXCEPTION_ACCESS_VIOLATION ? "ACCESS_VIOLATION" : "Unknown exception", m_code,
-        (unsigned long long)r.address, r.info[0] ? "write" : "read", (unsigned long long)r.info[1]);
-    return m_code == EXCEPTION_ACCESS_VIOLATION;
+    text.Add(" trying to ");
+    text.Add(r.info[0] ? "write" : "read");
+    text.Add(" address 0x");
+    text.AddHex(r.info[1], 8);
+    text.Add(".");
+    return access;
+}
+
+bool CSeException::FormatMessage(std::string& text, u32* helpContext) const
+{
+    if (helpContext)
+        *helpContext = 0;
+    FixedText line;
+    const bool known = AppendMessage(line);
+    if (m_hasPointers)
+        text = line.ToString();
+    return known;
 }
 
 bool CSeException::GetErrorMessage(char* buffer, u32 maxChars, u32* helpContext) const
@@ -241,39 +299,127 @@ int CSeException::ReportError(u32 type, u32) const
     return CurrentMessageSink().ShowMessage(nullptr, text, kProductName, type);
 }
 
-void CSeException::FormatRecord(std::string& text) const
+void CSeException::AppendRecord(FixedText& text) const
 {
     const SeRecord& r = m_pointers.record;
     const bool access = m_code == EXCEPTION_ACCESS_VIOLATION;
-    text = FormatText("Exception code:\t\t%.8x\r\nException flags:\t%.8x\r\nException address:\t%.16llx\r\n"
-                      "Access type:\t\t%s\r\nAccess address:\t\t%.16llx\r\n",
-        m_code, r.flags, (unsigned long long)r.address, access ? (r.info[0] ? "write" : "read") : "",
-        access ? (unsigned long long)r.info[1] : 0ULL);
+    text.Add("Exception code:\t\t");
+    text.AddHex(m_code, 8);
+    text.Add("\r\nException flags:\t");
+    text.AddHex(r.flags, 8);
+    text.Add("\r\nException address:\t");
+    text.AddHex(r.address, 16);
+    text.Add("\r\nAccess type:\t\t");
+    text.Add(access ? (r.info[0] ? "write" : "read") : "");
+    text.Add("\r\nAccess address:\t\t");
+    text.AddHex(access ? r.info[1] : 0, 16);
+    text.Add("\r\n");
+}
+
+void CSeException::AppendRegisters(FixedText& text) const
+{
+    const SeContext& c = m_pointers.context;
+    struct Register {
+        const char* label;  // with the separator before it
+        u64 value;
+        int digits;
+    };
+    const Register registers[] = {
+        {"RAX=", c.rax, 16},
+        {" CS=", c.cs, 4},
+        {" RIP=", c.rip, 16},
+        {" EFLGS=", c.eflags, 8},
+        {"\r\nRBX=", c.rbx, 16},
+        {" SS=", c.ss, 4},
+        {" RSP=", c.rsp, 16},
+        {" RBP=", c.rbp, 16},
+        {"\r\nRCX=", c.rcx, 16},
+        {" DS=", c.ds, 4},
+        {" RSI=", c.rsi, 16},
+        {" FS=", c.fs, 8},
+        {"\r\nRDX=", c.rdx, 16},
+        {" ES=", c.es, 4},
+        {" RDI=", c.rdi, 16},
+        {" GS=", c.gs, 8},
+        {"\r\nR8=", c.r8, 16},
+        {" R9=", c.r9, 16},
+        {" R10=", c.r10, 16},
+        {" R11=", c.r11, 16},
+        {"\r\nR12=", c.r12, 16},
+        {" R13=", c.r13, 16},
+        {" R14=", c.r14, 16},
+        {" R15=", c.r15, 16},
+    };
+    text.Add("Registers:\r\n");
+    for (const Register& r : registers) {
+        text.Add(r.label);
+        text.AddHex(r.value, r.digits);
+    }
+    text.Add("\r\n");
+}
+
+void CSeException::AppendStack(FixedText& text) const
+{
+    text.Add("Stack Trace:\r\n");
+    for (int i = 0; i < kStackDepth; ++i) {
+        text.AddHex(m_stack[i], 16);
+        text.Add(i % 4 == 3 ? "\r\n" : "  ");
+    }
+}
+
+void CSeException::FormatRecord(std::string& text) const
+{
+    FixedText block;
+    AppendRecord(block);
+    text = block.ToString();
 }
 
 void CSeException::FormatRegisters(std::string& text) const
 {
-    const SeContext& c = m_pointers.context;
-    using ull = unsigned long long;
-    text = FormatText("Registers:\r\nRAX=%.16llx CS=%.4x RIP=%.16llx EFLGS=%.8llx\r\n"
-                      "RBX=%.16llx SS=%.4x RSP=%.16llx RBP=%.16llx\r\n"
-                      "RCX=%.16llx DS=%.4x RSI=%.16llx FS=%.8x\r\n"
-                      "RDX=%.16llx ES=%.4x RDI=%.16llx GS=%.8x\r\n",
-        ull(c.rax), c.cs, ull(c.rip), ull(c.eflags), ull(c.rbx), c.ss, ull(c.rsp), ull(c.rbp), ull(c.rcx),
-        c.ds, ull(c.rsi), unsigned(c.fs), ull(c.rdx), c.es, ull(c.rdi), unsigned(c.gs));
-    text += FormatText("R8=%.16llx R9=%.16llx R10=%.16llx R11=%.16llx\r\n"
-                       "R12=%.16llx R13=%.16llx R14=%.16llx R15=%.16llx\r\n",
-        ull(c.r8), ull(c.r9), ull(c.r10), ull(c.r11), ull(c.r12), ull(c.r13), ull(c.r14), ull(c.r15));
+    FixedText block;
+    AppendRegisters(block);
+    text = block.ToString();
 }
 
 void CSeException::FormatStack(std::string& text) const
 {
-    text = "Stack Trace:\r\n";
-    for (int line = 0; line < kStackDepth / 4; ++line) {
-        const u64* s = m_stack + line * 4;
-        text += FormatText("%.16llx  %.16llx  %.16llx  %.16llx\r\n", (unsigned long long)s[0],
-            (unsigned long long)s[1], (unsigned long long)s[2], (unsigned long long)s[3]);
-    }
+    FixedText block;
+    AppendStack(block);
+    text = block.ToString();
+}
+
+void FixedText::Add(const char* text)
+{
+    Add(text, std::strlen(text));
+}
+
+void FixedText::Add(const char* text, size_t length)
+{
+    const size_t n = std::min(length, kCapacity - m_size);
+    std::memcpy(m_text + m_size, text, n);
+    m_size += n;
+}
+
+void FixedText::AddHex(u64 value, int minDigits)
+{
+    char digits[16];
+    int n = 0;
+    do {
+        digits[15 - n++] = "0123456789abcdef"[value & 0xF];
+        value >>= 4;
+    } while (value != 0 || n < minDigits);
+    Add(digits + 16 - n, size_t(n));
+}
+
+void FixedText::AddDecimal(u64 value)
+{
+    char digits[20];
+    int n = 0;
+    do {
+        digits[19 - n++] = char('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    Add(digits + 20 - n, size_t(n));
 }
 
 bool FormatModuleVersion(std::string& text)
@@ -290,13 +436,14 @@ bool FormatModuleVersion(std::string& text)
     return true;
 }
 
-void InstallSeTranslator(StackOverflowHandler onStackOverflow)
+void InstallSeTranslator(FatalFaultHandler onFatalFault)
 {
-    g_onStackOverflow = onStackOverflow;
+    g_onFatalFault = onFatalFault;
     static bool installed = false;
     if (installed)
         return;
     installed = true;
+    g_previousTerminate = std::set_terminate(&OnTerminate);
 
     static char* altStack = new char[kAltStackSize];
     stack_t ss{};

@@ -34,8 +34,36 @@ constexpr u32 EXCEPTION_PRIV_INSTRUCTION = 0xC0000096;
 constexpr u32 EXCEPTION_STACK_OVERFLOW = 0xC00000FD;
 
 constexpr int kStackDepth = 32;
-// The exit code of a run ended by a stack overflow.
-constexpr int kStackOverflowExitCode = 3;
+// The exit code of a run ended by a processor fault.
+constexpr int kFaultExitCode = 3;
+
+// A text built in place, without the heap or the C library's formatting, so
+// that a signal handler may build it: the report of a fault that nothing can
+// catch is written from inside the handler. What does not fit is cut.
+class FixedText {
+public:
+    static constexpr size_t kCapacity = 16384;
+
+    void Add(const char* text);
+    void Add(const char* text, size_t length);
+    // Lower-case hex digits, at least the given number of them.
+    void AddHex(u64 value, int minDigits);
+    void AddDecimal(u64 value);
+    void Clear() { m_size = 0; }
+    const char* Data() const { return m_text; }
+    // The text with a NUL after it.
+    const char* CStr()
+    {
+        m_text[m_size] = '\0';
+        return m_text;
+    }
+    size_t Size() const { return m_size; }
+    std::string ToString() const { return std::string(m_text, m_size); }
+
+private:
+    char m_text[kCapacity + 1];
+    size_t m_size = 0;
+};
 
 // What the fault left behind: the record and the processor's registers,
 // copied when the fault is translated, since the signal frame is gone by the
@@ -71,7 +99,7 @@ public:
     const u64* GetStack() const { return m_stack; }
 
     // Heap objects thrown by the translator delete themselves.
-    void Delete() { delete this; }
+    void Delete();
 
     // The exception line; false for unknown codes and without pointers
     // (the text is then left as it was).
@@ -83,6 +111,12 @@ public:
     void FormatRecord(std::string& text) const;
     void FormatRegisters(std::string& text) const;
     void FormatStack(std::string& text) const;
+
+    // The same texts, built in place (safe inside a signal handler).
+    bool AppendMessage(FixedText& text) const;
+    void AppendRecord(FixedText& text) const;
+    void AppendRegisters(FixedText& text) const;
+    void AppendStack(FixedText& text) const;
 
     // Walks the frame-pointer chain from a frame, keeping up to 32 return
     // addresses; entries after the walk stops are 0.
@@ -103,8 +137,13 @@ using SeReporter = std::function<void(const CSeException&)>;
 // path cannot be had.
 bool FormatModuleVersion(std::string& text);
 
-// Installs the fault handlers for the process (once; later calls do nothing).
-// A stack overflow cannot be unwound: the handler given here is called with
-// the exception on the alternate stack, then the program ends with exit code 3.
-using StackOverflowHandler = void (*)(const CSeException&);
-void InstallSeTranslator(StackOverflowHandler onStackOverflow = nullptr);
+// Installs the fault handlers for the process (once; later calls only change
+// the fatal handler). A fault is thrown as a CSeException* for the program's
+// handlers to catch. Where that cannot work, the fatal handler given here is
+// called from inside the fault's signal handling, and the program then ends
+// with kFaultExitCode: when the stack ran out, and when unwinding cannot
+// reach a handler (a frame the unwinder cannot pass, an access the compiler
+// gave no unwind entry, or nothing that catches at all, as on a thread).
+// The fatal handler may only do what is safe in a signal handler.
+using FatalFaultHandler = void (*)(const CSeException&);
+void InstallSeTranslator(FatalFaultHandler onFatalFault = nullptr);

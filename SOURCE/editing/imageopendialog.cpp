@@ -4,6 +4,7 @@
 #include "core/utilities.h"
 #include "editing/imageviewwnd.h"
 #include "platform/profile.h"
+#include "platform/regularfile.h"
 #include "platform/ui/resources.h"
 #include "platform/ui/syscolor.h"
 #include "platform/ui/window.h"
@@ -205,7 +206,7 @@ std::unique_ptr<CImageFile> CImageOpenDialog::ReadPicture(const QString& path, Q
         *reason = QStringLiteral("The file \"%1\" does not exist.").arg(name);
         return nullptr;
     }
-    QFile file(path);
+    CRegularFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         *reason = QStringLiteral("The file \"%1\" cannot be read: %2").arg(name, file.errorString());
         return nullptr;

@@ -1,11 +1,13 @@
 #include "image/imagefileio.h"
 
+#include "platform/regularfile.h"
+
 #include <QFile>
 #include <QSaveFile>
 
 bool ReadImageFileBytes(const std::string& path, QByteArray& bytes)
 {
-    QFile file(QString::fromStdString(path));
+    CRegularFile file(QString::fromStdString(path));
     if (path.empty() || !file.open(QIODevice::ReadOnly))
         return false;
     const qint64 size = file.size();

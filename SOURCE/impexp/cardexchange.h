@@ -37,6 +37,8 @@ public:
     // What was skipped, with line numbers, for the user.
     const std::vector<CardIssue>& Issues() const { return m_reader.Issues(); }
     int IssueCount() const { return m_reader.IssueCount(); }
+    // Cards and calendars of the last parse that had an issue.
+    int TroubledCards() const { return m_reader.TroubledBlocks(); }
 
     // Import. Every card of the rest of the device that holds anything a
     // contact keeps becomes one, in file order; calendars make none. The

@@ -94,6 +94,21 @@ u32 ParamFlags(const CardNode& property)
     return flags;
 }
 
+// The place this program's writer gave a value among those of its type
+// (1 for the first), or 0 when the card says none up to count.
+size_t SlotMark(const CardNode& property, size_t count)
+{
+    for (const CardNode& child : property.Children()) {
+        if (!child.IsParam() || child.type != CardValueType::ByteString
+            || !EqualsNoCase(child.name, kCardSlotParam))
+            continue;
+        const std::string_view v = child.value;
+        if (v.size() == 1 && v[0] >= '1' && size_t(v[0] - '0') <= count)
+            return size_t(v[0] - '0');
+    }
+    return 0;
+}
+
 // An address's kind: the first of WORK, HOME and POSTAL it names; without
 // any, WORK, which is part of the kind every card reader assumes then.
 u32 AddressKind(u32 flags)
@@ -198,11 +213,15 @@ void MapPhone(CardRecord& record, const CardNode& property)
         preferred = kindFirst + kCardRadioSlot;
     else if (property.HasParam(kCardTelexParam))
         preferred = kindFirst + kCardTelexSlot;
+    else if (const size_t mark = SlotMark(property, kCardVoiceSlots);
+             mark > 0 && preferred - kindFirst < kCardVoiceSlots)
+        preferred = kindFirst + mark - 1;
     const size_t otherFirst = 10 - kindFirst;
     // The three phones of a kind are one type; every other slot is a type
     // of its own.
-    const size_t typeFirst = preferred - kindFirst < 3 ? kindFirst : preferred;
-    const size_t typeCount = preferred - kindFirst < 3 ? 3 : 1;
+    const bool voice = preferred - kindFirst < kCardVoiceSlots;
+    const size_t typeFirst = voice ? kindFirst : preferred;
+    const size_t typeCount = voice ? kCardVoiceSlots : 1;
     // A number whose slot is taken keeps its type in the other kind before
     // it takes a slot of another type (a voice number is no fax), and with
     // every slot of both kinds taken it is dropped.
@@ -224,10 +243,12 @@ void MapEmail(CardRecord& record, const CardNode& property)
     if (address.empty())
         return;
     const u32 flags = ParamFlags(property);
-    const size_t kindFirst = (flags & CPF_HOME) ? 0 : 5;
-    int slot = FindFreeSlot(record.emails, kindFirst, kindFirst, 5);
+    constexpr size_t kOfKind = kCardEmailSlots / 2;
+    const size_t kindFirst = (flags & CPF_HOME) ? 0 : kOfKind;
+    const size_t mark = SlotMark(property, kOfKind);
+    int slot = FindFreeSlot(record.emails, kindFirst + (mark > 0 ? mark - 1 : 0), kindFirst, kOfKind);
     if (slot < 0)
-        slot = FindFreeSlot(record.emails, 5 - kindFirst, 5 - kindFirst, 5);
+        slot = FindFreeSlot(record.emails, kOfKind - kindFirst, kOfKind - kindFirst, kOfKind);
     if (slot < 0)
         return;
     CardEmail& email = record.emails[size_t(slot)];
@@ -248,7 +269,10 @@ void MapUrl(CardRecord& record, const CardNode& property)
     if (url.empty())
         return;
     const u32 flags = ParamFlags(property);
-    const size_t preferred = (flags & CPF_HOME) && !(flags & CPF_WORK) ? kCardUrlHome : kCardUrlBusiness;
+    const size_t mark = SlotMark(property, kCardUrlSlots);
+    const size_t preferred = mark > 0               ? mark - 1
+        : (flags & CPF_HOME) && !(flags & CPF_WORK) ? kCardUrlHome
+                                                    : kCardUrlBusiness;
     const int slot = FindFreeSlot(record.urls, preferred, 0, kCardUrlSlots);
     if (slot >= 0)
         record.urls[size_t(slot)] = url;
@@ -430,16 +454,23 @@ std::unique_ptr<Contact> CCardExchange::ContactFromRecord() const
         if (!r.phones[i].empty())
             c.m_phones.push_back({type | kPhoneSlotFlags[type], r.phones[i]});
     }
-    bool homeDefault = false;
-    bool businessDefault = false;
-    for (size_t i = 0; i < kCardEmailSlots; ++i) {
-        if (r.emails[i].address.empty())
-            continue;
-        const bool isHome = i < 5;
-        bool& taken = isHome ? homeDefault : businessDefault;
-        const u32 flag = taken ? 0 : isHome ? CV_DEFAULT_HOME_EMAIL : CV_DEFAULT_BUSINESS_EMAIL;
-        taken = true;
-        c.m_emails.push_back({u32(i + 1) | flag, r.emails[i].address});
+    // The default e-mail of a kind: the one the card prefers, else the first.
+    constexpr size_t kOfKind = kCardEmailSlots / 2;
+    for (size_t first = 0; first < kCardEmailSlots; first += kOfKind) {
+        const auto begin = r.emails.begin() + ptrdiff_t(first);
+        auto chosen = std::find_if(begin, begin + kOfKind,
+            [](const CardEmail& e) { return !e.address.empty() && (e.flags & CPF_PREF); });
+        if (chosen == begin + kOfKind)
+            chosen
+                = std::find_if(begin, begin + kOfKind, [](const CardEmail& e) { return !e.address.empty(); });
+        for (auto it = begin; it != begin + kOfKind; ++it) {
+            if (it->address.empty())
+                continue;
+            const u32 flag = it != chosen ? 0
+                : first == 0              ? CV_DEFAULT_HOME_EMAIL
+                                          : CV_DEFAULT_BUSINESS_EMAIL;
+            c.m_emails.push_back({u32(it - r.emails.begin() + 1) | flag, it->address});
+        }
     }
     const u32 webCodes[kCardUrlSlots]
         = {WEB_BUSINESS_PAGE | CV_WEB_BUSINESS_PAGE_SHOWN, WEB_HOME_PAGE | CV_WEB_HOME_PAGE_SHOWN, 2};

@@ -266,6 +266,16 @@ void CardReader::ClearIssues()
 {
     m_issues.clear();
     m_issueCount = 0;
+    m_troubledBlocks = 0;
+}
+
+void CardReader::Issue(const char* at, std::string text)
+{
+    if (!m_stack.empty() && !m_troubled) {
+        m_troubled = true;
+        ++m_troubledBlocks;
+    }
+    AddIssue(LineOf(at), std::move(text));
 }
 
 // Counted from the last place asked about, forwards or back, so that the
@@ -301,7 +311,7 @@ int CardReader::Parse(std::string_view text, const ObjectHandler& handler)
     }
     m_suspended.clear();
     m_handler = &handler;
-    m_failed = m_modern = m_outsideNoted = false;
+    m_failed = m_modern = m_outsideNoted = m_troubled = false;
     m_count = 0;
     m_knownHeads.clear();
     ClearIssues();
@@ -433,7 +443,7 @@ void CardReader::StartObject(int row, const char* lineStart)
     m_tree.Clear();
     m_stack.assign(1, m_tree.NewNode(CardPropertyAt(row).name, row));
     m_objectStart = lineStart;
-    m_failed = m_modern = m_outsideNoted = false;
+    m_failed = m_modern = m_outsideNoted = m_troubled = false;
 }
 
 void CardReader::FinishObject()
@@ -464,6 +474,7 @@ void CardReader::SuspendObject()
     outer.objectStart = m_objectStart;
     outer.failed = m_failed;
     outer.modern = m_modern;
+    outer.troubled = m_troubled;
     m_suspended.push_back(std::move(outer));
 }
 
@@ -477,6 +488,7 @@ void CardReader::ResumeObject()
     m_objectStart = outer.objectStart;
     m_failed = outer.failed;
     m_modern = outer.modern;
+    m_troubled = outer.troubled;
     m_suspended.pop_back();
 }
 

@@ -49,6 +49,8 @@ public:
 
     const std::vector<CardIssue>& Issues() const { return m_issues; }
     int IssueCount() const { return m_issueCount; }
+    // Top-level blocks with at least one issue.
+    int TroubledBlocks() const { return m_troubledBlocks; }
     void AddIssue(int line, std::string text);
     void ClearIssues();
 
@@ -100,7 +102,7 @@ private:
     void ResumeObject();
 
     int LineOf(const char* p);
-    void Issue(const char* at, std::string text) { AddIssue(LineOf(at), std::move(text)); }
+    void Issue(const char* at, std::string text);
 
     const char* m_begin = nullptr;
     const char* m_end = nullptr;
@@ -116,6 +118,7 @@ private:
         const char* objectStart = nullptr;
         bool failed = false;
         bool modern = false;
+        bool troubled = false;
     };
     // Cards that hold the card being read, the outermost first.
     std::vector<Suspended> m_suspended;
@@ -131,6 +134,8 @@ private:
     bool m_outsideNoted = false;  // a run of text outside any block was reported
     int m_count = 0;
 
+    bool m_troubled = false;  // the open top-level block has an issue
     std::vector<CardIssue> m_issues;
     int m_issueCount = 0;
+    int m_troubledBlocks = 0;
 };

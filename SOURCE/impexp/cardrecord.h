@@ -51,13 +51,23 @@ constexpr size_t kCardEmailSlots = 10;
 // Radio and telex slots within a kind, and the parameters that mark their
 // numbers: cards have no type for them.
 constexpr size_t kCardRadioSlot = 5;
+// The first slots of a kind hold its voice numbers: phones 1 to 3.
+constexpr size_t kCardVoiceSlots = 3;
 constexpr size_t kCardTelexSlot = 8;
 constexpr std::string_view kCardRadioParam = "X-RADIO";
 constexpr std::string_view kCardTelexParam = "X-TELEX";
+// Values of one type share their standard parameters: the second and third
+// voice number of a kind, the e-mails of a kind after the first and the
+// page that is neither home nor business page. This program's own
+// parameter gives their place among the values of their type, counted from
+// 1 ("X-TOLVA-SLOT=2"), so that they read back into the same place; other
+// readers leave it alone.
+constexpr std::string_view kCardSlotParam = "X-TOLVA-SLOT";
 constexpr size_t kCardUrlSlots = 3;
 // URL slots: the business page, the home page, another page.
 constexpr size_t kCardUrlBusiness = 0;
 constexpr size_t kCardUrlHome = 1;
+constexpr size_t kCardUrlOther = 2;
 
 struct CardAddress {
     // WORK, HOME or POSTAL says the kind; PREF marks the default address;

@@ -127,6 +127,13 @@ public:
 
     std::string_view Copy(std::string_view text) { return m_tree.Copy(text); }
 
+    // The place of a value among those of its type; the first needs none.
+    void SlotMark(CardNode* property, size_t index)
+    {
+        if (index > 0)
+            Param(property, kCardSlotParam, Copy(std::to_string(index + 1)));
+    }
+
 private:
     CardTree& m_tree;
 };
@@ -139,19 +146,21 @@ void AppendHex(std::string& out, unsigned char byte)
     out += kHex[byte & 15];
 }
 
-// ';' is escaped so that a field or a value keeps it; quoted-printable also
-// encodes what a line cannot hold.
-void WriteText(std::string_view text, bool quotedPrintable, std::string& out)
+// A field of a compound value escapes ';' so that it stays in the field. A
+// value of its own holds ';' plain, as card readers show it, except right
+// after a backslash, where the pair would read as an escape; quoted-printable
+// also encodes what a line cannot hold.
+void WriteText(std::string_view text, bool quotedPrintable, bool field, std::string& out)
 {
-    auto special = [quotedPrintable](unsigned char c, bool first) {
-        return c == ';' || c == '\r' || c == '\n'
+    auto special = [&](unsigned char c, size_t i) {
+        return (c == ';' && (field || (i > 0 && text[i - 1] == '\\'))) || c == '\r' || c == '\n'
             || (quotedPrintable
-                && (c == '=' || c == '\\' || c >= 0x80 || (first && (c == ' ' || c == '\t'))));
+                && (c == '=' || c == '\\' || c >= 0x80 || (i == 0 && (c == ' ' || c == '\t'))));
     };
     size_t run = 0;
     for (size_t i = 0; i < text.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (!special(c, i == 0))
+        if (!special(c, i))
             continue;
         out.append(text.data() + run, i - run);
         run = i + 1;
@@ -244,7 +253,7 @@ void WriteProperty(const CardNode& property, std::string& out)
             if (i > 0)
                 out += ';';
             if (const CardNode* field = FindText(property, fields[i]))
-                WriteText(field->value, qp, out);
+                WriteText(field->value, qp, true, out);
         }
         wroteFields = count > 0;
     }
@@ -253,7 +262,7 @@ void WriteProperty(const CardNode& property, std::string& out)
     case CardValueType::Text:
         if (wroteFields)
             out += ';';
-        WriteText(property.value, qp, out);
+        WriteText(property.value, qp, false, out);
         break;
     case CardValueType::UInt:
     case CardValueType::ULong:
@@ -287,7 +296,7 @@ void PlaceValues(const std::vector<ContactValue>& values, Slots& places, Set set
         const bool home = type <= half;
         const int slot = FindFreeSlot(places, type - 1, home ? 0 : half, half);
         if (slot >= 0)
-            set(places[size_t(slot)], value.m_strText, home);
+            set(places[size_t(slot)], value, home);
     }
 }
 
@@ -320,7 +329,9 @@ void CCardExchange::CopyContact(const Contact& contact)
     r.orgName = contact.m_strCompany;
     r.orgUnit = contact.m_strDepartment;
     r.office = contact.m_strOffice;
+    // Card readers look for the job title in TITLE, this program in ROLE.
     r.role = contact.m_strJobTitle;
+    r.title = contact.m_strJobTitle;
 
     for (const auto& [type, kind] :
         {std::pair{ADDR_BUSINESS, CPF_WORK}, {ADDR_HOME, CPF_HOME}, {ADDR_POSTAL, CPF_POSTAL}}) {
@@ -350,10 +361,13 @@ void CCardExchange::CopyContact(const Contact& contact)
         if (slot >= 0)
             r.urls[size_t(slot)] = web.m_strText;
     }
-    PlaceValues(
-        contact.m_phones, r.phones, [](std::string& slot, const std::string& text, bool) { slot = text; });
-    PlaceValues(contact.m_emails, r.emails, [](CardEmail& slot, const std::string& text, bool home) {
-        slot = {text, home ? CPF_HOME : CPF_WORK, kCardEmailInternet};
+    PlaceValues(contact.m_phones, r.phones,
+        [](std::string& slot, const ContactValue& value, bool) { slot = value.m_strText; });
+    // The default e-mail of a kind is the one the card prefers.
+    PlaceValues(contact.m_emails, r.emails, [](CardEmail& slot, const ContactValue& value, bool home) {
+        const bool preferred = value.m_dwCode & (home ? CV_DEFAULT_HOME_EMAIL : CV_DEFAULT_BUSINESS_EMAIL);
+        slot = {
+            value.m_strText, (home ? CPF_HOME : CPF_WORK) | (preferred ? CPF_PREF : 0), kCardEmailInternet};
     });
     r.birthday = contact.m_dtBirthday;
     r.note = contact.m_strNotes;
@@ -396,12 +410,15 @@ const CardNode* CCardExchange::BuildCard()
     b.Text(card, "SOUND", r.soundText);
     b.Text(card, "TITLE", r.title);
 
-    for (const CardEmail& email : r.emails) {
+    constexpr size_t kEmailsOfKind = kCardEmailSlots / 2;
+    for (size_t i = 0; i < kCardEmailSlots; ++i) {
+        const CardEmail& email = r.emails[i];
         if (email.address.empty())
             continue;
         CardNode* node = b.Property(card, "EMAIL", email.address);
         b.Flags(node, email.flags);
         b.Param(node, kCardEmailTypes[size_t(email.type)]);
+        b.SlotMark(node, i % kEmailsOfKind);
         b.Encoding(node);
     }
     // Each slot's types read back into the same slot; radio and telex
@@ -422,6 +439,8 @@ const CardNode* CCardExchange::BuildCard()
             b.Param(node, kCardRadioParam);
         else if (i % 10 == kCardTelexSlot)
             b.Param(node, kCardTelexParam);
+        else if (i % 10 < kCardVoiceSlots)
+            b.SlotMark(node, i % 10);
         b.Encoding(node);
     }
     for (const u32 kind : {CPF_WORK, CPF_HOME, CPF_POSTAL}) {
@@ -450,8 +469,10 @@ const CardNode* CCardExchange::BuildCard()
                 const std::string& label = domestic ? a.domesticLabel : a.label;
                 if (label.empty())
                     continue;
+                // The label carries its address's parameters, so that
+                // readers pair the two.
                 CardNode* node = b.Property(card, "LABEL", label);
-                b.Flags(node, kind);
+                b.Flags(node, kind | (a.flags & CPF_PREF));
                 if (domestic)
                     b.Param(node, "DOM");
                 b.Encoding(node);
@@ -463,6 +484,8 @@ const CardNode* CCardExchange::BuildCard()
             continue;
         CardNode* node = b.Property(card, "URL", r.urls[i]);
         b.Flags(node, i == kCardUrlBusiness ? CPF_WORK : i == kCardUrlHome ? CPF_HOME : 0);
+        if (i == kCardUrlOther)
+            b.SlotMark(node, i);
         b.Encoding(node);
     }
     b.Text(card, "ROLE", r.role);

@@ -223,6 +223,7 @@ int FileCauseFromError(u32 error)
         return kFileTooManyOpen;
     case ERROR_ACCESS_DENIED:
     case ERROR_DIRECTORY:
+    case ERROR_BAD_FILE_TYPE:
     case ERROR_WRITE_PROTECT:
         return kFileAccessDenied;
     case ERROR_INVALID_HANDLE:

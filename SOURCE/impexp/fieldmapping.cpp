@@ -30,20 +30,27 @@ constexpr ValueKind kBusinessPhones = {11, 20, CV_DEFAULT_BUSINESS_PHONE};
 constexpr ValueKind kHomeEmails = {1, 5, CV_DEFAULT_HOME_EMAIL};
 constexpr ValueKind kBusinessEmails = {6, 10, CV_DEFAULT_BUSINESS_EMAIL};
 
+// The field of the contact's pages that a phone column's type starts out
+// in (home 1, 2, mobile, fax; business 1, 2, fax), by type; 0 for types
+// that no field shows until the user picks them. The first field of a kind
+// shows its default phone.
+constexpr u32 kPhoneFieldFlags[kPhoneTypeCount + 1] = {0, CV_DEFAULT_HOME_PHONE, 0x20000000, 0, 0x80000000,
+    0x40000000, 0, 0, 0, 0, 0, CV_DEFAULT_BUSINESS_PHONE, 0x02000000, 0, 0x04000000};
+
 bool HasFlag(const std::vector<ContactValue>& values, u32 flag)
 {
     return std::any_of(
         values.begin(), values.end(), [flag](const ContactValue& v) { return v.m_dwCode & flag; });
 }
 
-// A value of one type; the kind's default flag when no value has it yet.
-void AddValue(std::vector<ContactValue>& values, u32 type, std::string_view text, u32 defaultFlag)
+// A value of one type, with the flag when no value has it yet.
+void AddValue(std::vector<ContactValue>& values, u32 type, std::string_view text, u32 flag)
 {
     const bool there = std::any_of(values.begin(), values.end(),
         [&](const ContactValue& v) { return v.Type() == type && v.m_strText == text; });
     if (there)
         return;
-    values.push_back({type | (HasFlag(values, defaultFlag) ? 0 : defaultFlag), std::string(text)});
+    values.push_back({type | (HasFlag(values, flag) ? 0 : flag), std::string(text)});
 }
 
 // The kind's default value ("Home phone"): the value of the kind with that
@@ -143,8 +150,7 @@ void SetContactFieldFromText(Contact& contact, u32 fieldId, std::string_view tex
         return;
     if (fieldId >= FID_FIRST_PHONE && fieldId <= FID_LAST_PHONE) {
         const u32 type = fieldId - FID_FIRST_PHONE + 1;
-        AddValue(contact.m_phones, type, text,
-            type <= kHomePhones.last ? kHomePhones.defaultFlag : kBusinessPhones.defaultFlag);
+        AddValue(contact.m_phones, type, text, kPhoneFieldFlags[type]);
     } else if (fieldId >= FID_FIRST_EMAIL && fieldId <= FID_LAST_EMAIL) {
         const u32 type = fieldId - FID_FIRST_EMAIL + 1;
         AddValue(contact.m_emails, type, text,

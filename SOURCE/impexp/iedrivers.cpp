@@ -1,16 +1,19 @@
 #include "impexp/iedrivers.h"
 
 #include "core/dataman.h"
+#include "core/errorreport.h"
 #include "core/utilities.h"
 #include "impexp/addressbook.h"
 #include "impexp/cardexchange.h"
 #include "impexp/delimitedtext.h"
 #include "impexp/iewizard.h"
 #include "impexp/importtransaction.h"
+#include "platform/regularfile.h"
 #include "platform/syserror.h"
 
 #include <QFile>
 #include <QSaveFile>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
@@ -23,19 +26,59 @@ constexpr const char* kNoCards = "The file holds no card that gives a contact.";
 constexpr const char* kAddressBookError = "MAPI import error %x";
 constexpr const char* kNoAddressBooks = "Windows address books cannot be read on this system.";
 constexpr const char* kNoBook = "There is no book to export.";
+constexpr const char* kProblemsLogged
+    = "vCard import of %s: what could not be read was left out, as follows.";
+constexpr const char* kProblemCards = "%s: %d card(s) could not be read whole; what could not be read was "
+                                      "left out:";
+constexpr const char* kProblemFile = "%s: parts of the file could not be read and were left out:";
+constexpr const char* kMoreProblems = "... and %d more.";
+constexpr const char* kSeeErrorLog = "The error log lists every problem.";
+constexpr size_t kProblemsShown = 5;
 
 void ReportOpenFailure(QObject* owner, u32 stringId, const std::string& path, const QFileDevice& file)
 {
     ReportFileException(owner, stringId, path, FileCauseFromError(ErrorFromFileDevice(file.error(), errno)));
 }
 
+std::string IssueText(const CardIssue& issue)
+{
+    return issue.line > 0 ? FormatText("%s (line %d)", issue.text.c_str(), issue.line) : issue.text;
+}
+
 // Why a card file gave nothing: the reader's first note.
 std::string CardProblem(const CCardExchange& exchange)
 {
-    if (exchange.Issues().empty())
-        return kNoCards;
-    const CardIssue& issue = exchange.Issues().front();
-    return issue.line > 0 ? FormatText("%s (line %d)", issue.text.c_str(), issue.line) : issue.text;
+    return exchange.Issues().empty() ? kNoCards : IssueText(exchange.Issues().front());
+}
+
+// What the reader skipped: every note into the error log, the count and
+// the first notes for the user, so that a damaged file never passes for a
+// whole one.
+void NoteCardProblems(const std::string& path, const CCardExchange& exchange, IEOutcome& outcome)
+{
+    if (exchange.IssueCount() == 0)
+        return;
+    std::string log = FormatText(kProblemsLogged, path.c_str());
+    for (const CardIssue& issue : exchange.Issues())
+        log += "\r\n" + IssueText(issue);
+    const int unlisted = exchange.IssueCount() - int(exchange.Issues().size());
+    if (unlisted > 0)
+        log += "\r\n" + FormatText(kMoreProblems, unlisted);
+    const bool logged = AppendErrorLogNote(log + "\r\n");
+
+    std::string text = exchange.TroubledCards() > 0
+        ? FormatText(kProblemCards, path.c_str(), exchange.TroubledCards())
+        : FormatText(kProblemFile, path.c_str());
+    const size_t shown = std::min(exchange.Issues().size(), kProblemsShown);
+    for (size_t i = 0; i < shown; ++i)
+        text += "\n- " + IssueText(exchange.Issues()[i]);
+    if (size_t(exchange.IssueCount()) > shown)
+        text += "\n" + FormatText(kMoreProblems, exchange.IssueCount() - int(shown));
+    if (logged)
+        text += "\n" + std::string(kSeeErrorLog);
+    if (!outcome.problems.empty())
+        outcome.problems += "\n\n";
+    outcome.problems += text;
 }
 
 // The cards of one file into the book. The outcome's counts grow by what
@@ -43,7 +86,7 @@ std::string CardProblem(const CCardExchange& exchange)
 u32 ImportCardFile(const std::string& path, bool merge, Book* book, ImportTransaction& transaction,
     IEOutcome& outcome, QObject* owner)
 {
-    QFile file(QString::fromStdString(path));
+    CRegularFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::ReadOnly)) {
         ReportOpenFailure(owner, IDS_IMPORT_FILE_ERROR, path, file);
         outcome.detail = path + ": " + file.errorString().toStdString();
@@ -63,6 +106,7 @@ u32 ImportCardFile(const std::string& path, bool merge, Book* book, ImportTransa
         error = transaction.AddContact(std::move(contact), book, merge);
         ++made;
     });
+    NoteCardProblems(path, exchange, outcome);
     if (error) {
         outcome.detail = ErrorText(error);
         return error;
@@ -208,6 +252,8 @@ IEOutcome ImportVCardFiles(
             break;
         }
         transaction.Commit();
+        if (!file.problems.empty())
+            outcome.problems += (outcome.problems.empty() ? "" : "\n\n") + file.problems;
         outcome.contacts += file.contacts;
         outcome.offered += file.offered;
         outcome.changed = true;
@@ -234,6 +280,8 @@ std::string OutcomeText(const IEOutcome& outcome)
         text += "\n\n" + FormatText(kLeftOut, outcome.offered - outcome.contacts, outcome.offered);
     else if (!outcome.detail.empty())
         text += "\n\n" + outcome.detail;
+    if (!outcome.problems.empty())
+        text += "\n\n" + outcome.problems;
     return text;
 }
 

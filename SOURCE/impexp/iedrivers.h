@@ -25,6 +25,9 @@ struct IEOutcome {
     // Whether the store changed, so that the data file is worth saving.
     bool changed = false;
     std::string detail;  // why it failed, or what was left out
+    // What could not be read of files that were imported, for the user;
+    // the error log lists all of it.
+    std::string problems;
 };
 
 // Runs the import or export that the finished wizard chose. File errors

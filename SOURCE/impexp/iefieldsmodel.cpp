@@ -4,6 +4,7 @@
 #include "impexp/delimitedtext.h"
 #include "impexp/fieldmapping.h"
 #include "impexp/iesheetstate.h"
+#include "platform/regularfile.h"
 #include "platform/syserror.h"
 
 #include <QFile>
@@ -33,7 +34,7 @@ u32 IEFieldsModel::RefreshImport(
 {
     m_rows.clear();
     m_bSampleRead = false;
-    QFile file(QString::fromStdString(path));
+    CRegularFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::ReadOnly)) {
         ReportFileException(
             owner, IDS_IMPORT_FILE_ERROR, path, FileCauseFromError(ErrorFromFileDevice(file.error(), errno)));

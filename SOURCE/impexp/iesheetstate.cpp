@@ -5,6 +5,7 @@
 #include "core/utilities.h"
 #include "impexp/cardexchange.h"
 #include "impexp/delimitedtext.h"
+#include "platform/regularfile.h"
 #include "platform/syserror.h"
 
 #include <QFile>
@@ -31,7 +32,7 @@ u32 IESheetState::ImportDelimitedText(DataMan& dataMan)
 {
     m_nContactsImported = 0;
     m_strError.clear();
-    QFile file(QString::fromStdString(m_strImportPath));
+    CRegularFile file(QString::fromStdString(m_strImportPath));
     if (!file.open(QIODevice::ReadOnly)) {
         ReportFileError(IDS_IMPORT_FILE_ERROR, m_strImportPath, file);
         return RC_CANNOT_OPEN;

@@ -3,6 +3,7 @@
 #include "core/utilities.h"
 #include "impexp/delimitedtext.h"
 #include "platform/profile.h"
+#include "platform/regularfile.h"
 #include "platform/syserror.h"
 
 #include <QFile>
@@ -199,7 +200,7 @@ bool IEWizard::LeaveFilePage(QObject* owner)
         return false;
     }
     if (IsImport()) {
-        QFile file(QString::fromStdString(path));
+        CRegularFile file(QString::fromStdString(path));
         if (QFileInfo(file).isDir() || !file.open(QIODevice::ReadOnly)) {
             const u32 error
                 = QFileInfo(file).isDir() ? ERROR_ACCESS_DENIED : ErrorFromFileDevice(file.error(), errno);

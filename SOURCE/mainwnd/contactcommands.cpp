@@ -14,7 +14,7 @@
 #include "mainwnd/editinghooks.h"
 #include "mainwnd/mainframe.h"
 #include "mainwnd/vcardfiles.h"
-#include "platform/ui/openlink.h"
+#include "platform/desktopmail.h"
 #include "platform/ui/syscolor.h"
 #include "telephony/tapiman.h"
 
@@ -29,6 +29,8 @@
 namespace {
 
 constexpr const char* kErrorReadingContact = "Error reading existing contact data";
+constexpr const char* kForwardFailed
+    = "The card could not be handed to a mail program. Check that a mail program is set up for the desktop.";
 constexpr u32 IDS_CONFIRM_DELETE_FOR_GOOD = 59524;
 constexpr u32 IDS_CONFIRM_DELETE = 59525;
 constexpr u32 IDS_NO_TELEPHONY = 59534;
@@ -424,29 +426,35 @@ void CContainerWnd::OnEmptyDeletedItems()
     }
 }
 
+// Each address escaped and several separated by ",": nothing of an address
+// reads as a header (an attachment) or as a further recipient.
+void CContainerWnd::OpenMailTo(const std::vector<std::string>& addresses, bool toClipboard)
+{
+    const QUrl url = MailtoUrl(addresses);
+    if (toClipboard)
+        QGuiApplication::clipboard()->setText(url.toString(QUrl::FullyEncoded));
+    OpenMailtoUrl(url);
+}
+
 void CContainerWnd::OnSendMailCommand()
 {
-    std::string text = "mailto:";
+    std::vector<std::string> addresses;
     for (const Contact* contact : m_grid->SelectedContacts())
-        text += DefaultMail(*contact) + "; ";
-    while (!text.empty() && (text.back() == ' ' || text.back() == ';'))
-        text.pop_back();
-    QGuiApplication::clipboard()->setText(QString::fromStdString(text));
-    OpenLink(text);
+        if (std::string address = DefaultMail(*contact); !address.empty())
+            addresses.push_back(std::move(address));
+    OpenMailTo(addresses, true);
 }
 
 void CContainerWnd::OnSendMail(const std::string& address)
 {
-    const std::string text = "mailto:" + address;
-    QGuiApplication::clipboard()->setText(QString::fromStdString(text));
-    OpenLink(text);
+    OpenMailTo({address}, true);
 }
 
 void CContainerWnd::OnSendHotMail(int position)
 {
     const Contact* contact = GetFocusedContact();
     if (const ContactValue* mail = contact ? NthListed(contact->m_emails, position) : nullptr)
-        OpenLink("mailto:" + mail->m_strText);
+        OpenMailTo({mail->m_strText}, false);
 }
 
 void CContainerWnd::OnDialHotPhone(int position)
@@ -699,7 +707,8 @@ void CContainerWnd::OnVCard(u32 id)
             WriteVCardFile(*contact, path);
         return;
     }
-    ForwardVCard(*contact, m_fileMailer);
+    if (!ForwardVCard(*contact, m_fileMailer))
+        MsgStopText(kForwardFailed, window());
 }
 
 void CContainerWnd::OnInfoDock(u32 id)

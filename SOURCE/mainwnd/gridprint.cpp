@@ -4,7 +4,27 @@
 #include "mainwnd/rgridctrl.h"
 #include "print/columnreport.h"
 
+#include <optional>
+#include <tuple>
+
 namespace {
+
+// What a report's columns are made from: the shown columns with their
+// widths and alignments, and the cell inset.
+struct ReportKey {
+    std::vector<std::tuple<int, int, u32>> columns;
+    int inset = 0;
+    bool operator==(const ReportKey&) const = default;
+};
+
+ReportKey KeyOf(const CRGridCtrl& grid, int inset)
+{
+    ReportKey key;
+    key.inset = inset;
+    for (const int id : grid.GetShownColumns())
+        key.columns.emplace_back(id, grid.GetColumnWidth(id), grid.GetColumnAlignment(id));
+    return key;
+}
 
 CColumnReport ReportOf(const CRGridCtrl& grid, int inset)
 {
@@ -22,14 +42,28 @@ CColumnReport ReportOf(const CRGridCtrl& grid, int inset)
     return CColumnReport(std::move(columns), inset);
 }
 
+// A job asks for the same columns row after row: their titles are looked
+// up once, and made anew only when the shown columns change.
+CColumnReport& CachedReport(const CRGridCtrl& grid, int inset)
+{
+    static std::optional<ReportKey> key;
+    static std::optional<CColumnReport> report;
+    ReportKey now = KeyOf(grid, inset);
+    if (!report || !(*key == now)) {
+        report.emplace(ReportOf(grid, inset));
+        key = std::move(now);
+    }
+    return *report;
+}
+
 }  // namespace
 
 void CRGridCtrl::PrintHeader(bool draw, RECT& rect, CPrintDC& dc)
 {
-    ReportOf(*this, m_nInset).PrintHeader(draw, rect, dc);
+    CachedReport(*this, m_nInset).PrintHeader(draw, rect, dc);
 }
 
 int CRGridCtrl::PrintRow(bool draw, RECT& rect, CPrintDC& dc, const Contact& contact, bool force)
 {
-    return ReportOf(*this, m_nInset).PrintRow(draw, rect, dc, contact, force);
+    return CachedReport(*this, m_nInset).PrintRow(draw, rect, dc, contact, force);
 }

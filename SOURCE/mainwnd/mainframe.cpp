@@ -335,13 +335,19 @@ void CMainFrame::ApplyPreferences(u32 oldMainFlags)
     if ((flags ^ oldMainFlags) & MWF_CLOCK_DATE)
         UpdateClock();
     SetBarsVisible(flags & MWF_TOOLBAR, flags & MWF_STATUSBAR);
-    const bool topmost = flags & MWF_TOPMOST;
-    if (topmost != bool(windowFlags() & Qt::WindowStaysOnTopHint)) {
-        const bool shown = isVisible();
-        setWindowFlag(Qt::WindowStaysOnTopHint, topmost);
-        if (shown)
-            show();
-    }
+    SetStaysOnTop(flags & MWF_TOPMOST);
+}
+
+void CMainFrame::SetStaysOnTop(bool on)
+{
+    if (on == bool(windowFlags() & Qt::WindowStaysOnTopHint))
+        return;
+    // Changing a window's flags hides it; it comes back as it was (normal,
+    // maximized or minimized).
+    const bool shown = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    if (shown)
+        show();
 }
 
 // The tray.
@@ -513,7 +519,7 @@ void CMainFrame::Show(ShowState state)
 
 void CMainFrame::SetTopmost()
 {
-    setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    SetStaysOnTop(true);
 }
 
 void CMainFrame::Update()

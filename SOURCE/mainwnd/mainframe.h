@@ -111,6 +111,7 @@ private:
     void CreateStatusBar();
     void CreateMenus();
     void SetUpTray();
+    void SetStaysOnTop(bool on);
     // framecommands.cpp
     void MapCommands();
     void OnHotCommand(u32 id);

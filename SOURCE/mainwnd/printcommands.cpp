@@ -140,8 +140,7 @@ void CPrintCommands::OnPrint()
         ClosePreview();
     for (;;) {
         CDialogLabelOptions::ApplySavedLabel(m_pm);
-        const bool selection = m_frame.GetContainer()->Grid().SelectedCount() > 0;
-        CRPrintDialog dialog(m_pm, AppPrinter(), selection, &m_frame);
+        CRPrintDialog dialog(m_pm, AppPrinter(), &m_frame);
         dialog.exec();
         switch (dialog.Result()) {
         case kResultPrint:
@@ -168,8 +167,9 @@ void CPrintCommands::OnPrint()
 
 void CPrintCommands::PrintNow(u32 fromPage)
 {
-    // A sheet without rows or columns cannot be laid out.
-    if (m_pm.m_Printmode == PM_LABELS && !m_pm.IsLabelSheetUsable()) {
+    // A sheet without rows or columns, or one larger than its paper, would
+    // print blank or cut pages.
+    if (!JobFitsPaper(m_pm, AppPrinter().pageLayout())) {
         MsgStop(IDS_LABEL_PAGE_TOO_SMALL, &m_frame);
         return;
     }
@@ -178,16 +178,25 @@ void CPrintCommands::PrintNow(u32 fromPage)
     info.m_bContactsFlagged = true;
     info.m_pReport = ReportPrinter();
     info.m_nFromPage = fromPage;
-    m_frame.setEnabled(false);
-    PrintOnPrinter(m_pm, info, AppPrinter());
-    m_frame.setEnabled(true);
+    // The printing dialog holds the window's input while the pages go out.
+    PrintOnPrinter(m_pm, info, AppPrinter(), DocumentName(), &m_frame);
+}
+
+QString CPrintCommands::DocumentName() const
+{
+    constexpr qsizetype kDocumentNameLength = 31;
+    QString title = m_frame.windowTitle();
+    title.remove(QStringLiteral("[*]"));
+    return title.left(kDocumentNameLength);
 }
 
 void CPrintCommands::OnPrintPreview()
 {
     if (InPreview())
         return;
-    if (m_pm.m_Printmode == PM_LABELS && !m_pm.IsLabelSheetUsable()) {
+    // A sheet without rows or columns, or one larger than its paper, would
+    // print blank or cut pages.
+    if (!JobFitsPaper(m_pm, AppPrinter().pageLayout())) {
         MsgStop(IDS_LABEL_PAGE_TOO_SMALL, &m_frame);
         return;
     }

@@ -46,6 +46,9 @@ private:
     void FlagContacts();
     CReportPrinter* ReportPrinter();
     void PrintNow(u32 fromPage);
+    // What the job is called in the printing dialog, the PDF and the queue:
+    // the window's title, cut as the print system takes it.
+    QString DocumentName() const;
     void OnStyleCommand(u32 id);
     void OnPreviewPageSetup();
 

@@ -2,14 +2,19 @@
 
 #include "core/records.h"
 #include "impexp/cardexchange.h"
+#include "platform/programfolder.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QSaveFile>
 #include <QTemporaryDir>
+#include <algorithm>
 
 namespace {
 
 constexpr int kMaxBaseName = 100;
+constexpr qint64 kForwardKeepSeconds = 3600;
 
 }  // namespace
 
@@ -56,20 +61,49 @@ bool WriteVCardFile(const Contact& contact, const QString& path)
     return file.commit();
 }
 
+QString ForwardFolder()
+{
+    return ProgramFolder::FilePath(QStringLiteral("forward"));
+}
+
+void CleanForwardedCards(const QDateTime& now)
+{
+    // A message written across a restart may still wait for its card: only
+    // cards an hour old go.
+    const QDateTime cutoff = now.addSecs(-kForwardKeepSeconds);
+    const QDir root(ForwardFolder());
+    for (const QFileInfo& folder : root.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden)) {
+        QDir cards(folder.filePath());
+        const QFileInfoList files = cards.entryInfoList(QDir::Files | QDir::Hidden);
+        const bool old = std::all_of(
+            files.begin(), files.end(), [&](const QFileInfo& file) { return file.lastModified() < cutoff; });
+        if (old && folder.lastModified() < cutoff)
+            cards.removeRecursively();
+    }
+}
+
 bool ForwardVCard(
     const Contact& contact, const std::function<bool(const QString& path, const QString& name)>& mailer)
 {
     if (!mailer)
         return false;
-    // QTemporaryDir makes the folder readable by this user only.
-    QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/tolva-vcard-XXXXXX"));
+    // The mail program reads the card when the user sends the message, long
+    // after it was started: the card stays until the next start. Only this
+    // user may read the folders (QTemporaryDir makes its own 0700).
+    const QString root = ForwardFolder();
+    if (!QDir().mkpath(root)
+        || !QFile::setPermissions(root, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
+        return false;
+    QTemporaryDir folder(root + QStringLiteral("/XXXXXX"));
     if (!folder.isValid())
         return false;
+    folder.setAutoRemove(false);
     const QString name = VCardFileName(contact);
     const QString path = folder.filePath(name);
-    if (!WriteVCardFile(contact, path))
+    if (!WriteVCardFile(contact, path) || !mailer(path, name)) {
+        // Nothing will read it.
+        folder.remove();
         return false;
-    // The mailer returns once the mail program has taken the file; the
-    // folder goes with this scope.
-    return mailer(path, name);
+    }
+    return true;
 }

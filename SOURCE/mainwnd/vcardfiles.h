@@ -2,6 +2,7 @@
 // a private temporary folder to go out as a mail attachment.
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <functional>
 
@@ -15,7 +16,15 @@ QString VCardFileName(const Contact& contact);
 QString VCardDialogFilter(const QString& tableFilter);
 // False when the file could not be written whole; the old file then stays.
 bool WriteVCardFile(const Contact& contact, const QString& path);
-// Writes the card into a folder only this user can read, hands it to the
-// mailer and removes it once the mailer returned.
+// Writes the card into a folder of its own that only this user can read
+// and hands it to the mailer. The mailer returns before the mail program
+// has read the card, so the card stays until CleanForwardedCards; false
+// when it could not be written or the mailer failed (the card is then
+// removed).
 bool ForwardVCard(
     const Contact& contact, const std::function<bool(const QString& path, const QString& name)>& mailer);
+// Where forwarded cards wait, in the program's folder.
+QString ForwardFolder();
+// Removes the cards forwarded by earlier runs, once they are an hour old;
+// called at start, so a card never goes while this run may still need it.
+void CleanForwardedCards(const QDateTime& now);

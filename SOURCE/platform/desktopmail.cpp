@@ -76,6 +76,13 @@ QUrl MailtoUrl(const DesktopMail& mail)
     return QUrl::fromEncoded(text.toLatin1(), QUrl::StrictMode);
 }
 
+QUrl MailtoUrl(const std::vector<std::string>& to)
+{
+    DesktopMail mail;
+    mail.to = to;
+    return MailtoUrl(mail);
+}
+
 QString MailProgram()
 {
     if (g_program)

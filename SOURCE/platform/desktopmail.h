@@ -27,7 +27,10 @@ bool IsSafeMailAddress(std::string_view address);
 // The arguments of "xdg-email" for the message; the recipients come last.
 QStringList XdgEmailArguments(const DesktopMail& mail);
 // The "mailto:" address of the message; attachments cannot travel in one.
+// Each address is escaped, several are separated by ",".
 QUrl MailtoUrl(const DesktopMail& mail);
+// A new message to the addresses.
+QUrl MailtoUrl(const std::vector<std::string>& to);
 
 // The "xdg-email" program found on the path, empty when there is none.
 QString MailProgram();

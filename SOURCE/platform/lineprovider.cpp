@@ -1,8 +1,10 @@
 #include "platform/lineprovider.h"
 
 #include "platform/linescript.h"
+#include "platform/modemprovider.h"
 #include "platform/msgbox.h"
 #include "platform/profile.h"
+#include "platform/regularfile.h"
 
 #include <QFile>
 
@@ -59,9 +61,10 @@ std::unique_ptr<LineProvider> MakeNoDeviceLineProvider()
 std::unique_ptr<LineProvider> MakeConfiguredLineProvider()
 {
     const std::string path = Profile::GetString("TapiMan", "LineScript");
+    // Without a script the modems on the serial ports are the devices.
     if (path.empty())
-        return MakeNoDeviceLineProvider();
-    QFile file(QString::fromStdString(path));
+        return MakeModemLineProvider();
+    CRegularFile file(QString::fromStdString(path));
     std::string error;
     if (!file.open(QIODevice::ReadOnly)) {
         error = file.errorString().toStdString();

@@ -4,9 +4,10 @@
 // is written against; a provider delivers its messages on the thread of the
 // user interface, from the event loop, never from inside one of its calls.
 //
-// Two providers exist: one with no devices (the default), and a simulator
-// driven by a script file (platform/linescript.h) for tests and for trying
-// the program without a modem.
+// Three providers exist: the modems on the serial ports
+// (platform/modemprovider.h), a simulator driven by a script file
+// (platform/linescript.h) for tests and for trying the program without a
+// modem, and one with no devices.
 #pragma once
 
 #include "platform/wintypes.h"
@@ -161,7 +162,7 @@ public:
 std::unique_ptr<LineProvider> MakeNoDeviceLineProvider();
 
 // The provider the settings name: the simulator when the profile value
-// "TapiMan" "LineScript" names a script that reads, else the one with no
-// devices. A script that does not read is reported to the user with the
-// line at fault.
+// "TapiMan" "LineScript" names a script that reads, else the modems. A
+// script that does not read is reported to the user with the line at fault,
+// and telephony then has no devices.
 std::unique_ptr<LineProvider> MakeConfiguredLineProvider();

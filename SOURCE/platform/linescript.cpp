@@ -142,6 +142,17 @@ bool ParseDeviceFlags(std::string_view flags, LineScript::Device& device)
     return true;
 }
 
+// What tells numbers apart when they are matched: their digits and "+".
+std::string DialedDigits(std::string_view number)
+{
+    std::string digits;
+    for (const char c : number) {
+        if ((c >= '0' && c <= '9') || c == '+')
+            digits += c;
+    }
+    return digits;
+}
+
 // One line of a script; an error text when it does not read.
 std::string ParseLine(std::string_view line, LineScript& script)
 {
@@ -171,12 +182,15 @@ std::string ParseLine(std::string_view line, LineScript& script)
         return {};
     }
     if (keyword == "call") {
-        if (words.size() != 2)
-            return "call needs one number";
+        // A number as the store holds it ("+1 (555) 123-4567") stands for its digits.
+        const std::string number
+            = words.size() == 2 && words[1] == "*" ? std::string("*") : DialedDigits(After(line, words[0]));
+        if (number.empty())
+            return "call needs a number";
         if (script.calls.size() >= LineScript::kMaxCalls)
             return "too many calls";
         LineScript::Call block;
-        block.number = std::string(words[1]);
+        block.number = number;
         script.calls.push_back(std::move(block));
         return {};
     }
@@ -260,7 +274,8 @@ std::optional<i32> LineErrorFromName(std::string_view name)
 
 const LineScript::Call* LineScript::FindCall(std::string_view number, std::size_t attempt) const
 {
-    for (const std::string_view wanted : {number, std::string_view("*")}) {
+    const std::string digits = DialedDigits(number);
+    for (const std::string_view wanted : {std::string_view(digits), std::string_view("*")}) {
         const Call* found = nullptr;
         std::size_t seen = 0;
         for (const Call& call : calls) {
@@ -441,7 +456,7 @@ public:
         auto& placed = m_calls[call];
         placed.line = line;
         placed.events = std::make_unique<QObject>();
-        const LineScript::Call* script = m_script.FindCall(dialable, m_attempts[dialable]++);
+        const LineScript::Call* script = m_script.FindCall(dialable, m_attempts[DialedDigits(dialable)]++);
         if (!script) {
             Deliver(placed.events.get(), 0, line, LINE_REPLY, u64(request), 0);
             return request;

@@ -7,9 +7,10 @@
 //   device - Office modem       a device; instead of "-", a comma list of
 //                               noversion nocaps nomedia inuse noaddress
 //                               notranslate
-//   call 555-1234               the events of dialing this number ("*": any
-//                               other); blocks of one number play in turn,
-//                               the last one for every further attempt
+//   call +1 (555) 123-4567      the events of dialing this number ("*": any
+//                               other), matched by its digits and "+" alone;
+//                               blocks of one number play in turn, the last
+//                               one for every further attempt
 //   reply 20 [ERROR|never]      the answer to the call request (default:
 //                               at once, success)
 //   drop ERROR                  the answer to hanging up (default success)
@@ -60,7 +61,7 @@ struct LineScript {
         bool noTranslate = false;
     };
     struct Call {
-        std::string number;  // "*" for any number without a block of its own
+        std::string number;  // its digits and "+"; "*" for any number without a block of its own
         u32 replyDelayMs = 0;
         i32 replyResult = 0;
         bool replyNever = false;

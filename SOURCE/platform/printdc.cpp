@@ -3,6 +3,7 @@
 #include "platform/fontconv.h"
 
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QPainter>
 #include <cmath>
 #include <utility>
@@ -54,6 +55,16 @@ u32 CPrintDC::SetTextAlign(u32 align)
     return std::exchange(m_state.align, align);
 }
 
+void CPrintDC::ResetState()
+{
+    const bool clipped = m_state.clipped;
+    m_state = State();
+    m_saved.clear();
+    m_pos = {};
+    if (clipped)
+        ClipChanged();
+}
+
 void CPrintDC::SaveDC()
 {
     m_saved.push_back(m_state);
@@ -103,7 +114,7 @@ const CPrintDC::FontEntry& CPrintDC::Entry(const LOGFONT& font) const
     tm.tmHeight = tm.tmAscent + tm.tmDescent;
     tm.tmExternalLeading = std::max(0, i32(std::lround(fm.leading())));
     tm.tmAveCharWidth = std::max(1, i32(std::lround(fm.averageCharWidth())));
-    m_fonts.push_back(std::make_unique<FontEntry>(FontEntry{font, qfont, fm, tm, {}, {}}));
+    m_fonts.push_back(std::make_unique<FontEntry>(FontEntry{font, qfont, fm, tm, {}, {}, std::nullopt, {}}));
     m_fonts.back()->latin1.fill(-1.0f);
     m_painterFontsStale = true;
     return *(m_lastFont = m_fonts.back().get());
@@ -275,7 +286,9 @@ void CPainterDC::DrawText(i32 x, i32 y, const QString& text)
     }
     // Logical y grows upwards, the painter's downwards.
     if (s.font.lfEscapement == 0) {
-        m_painter.drawText(QPointF(x, -y + entry.textMetric.tmAscent), text);
+        const QPointF baseline(x, -y + entry.textMetric.tmAscent);
+        if (!DrawLatinGlyphs(entry, baseline, text))
+            m_painter.drawText(baseline, text);
         return;
     }
     m_painter.save();
@@ -283,6 +296,46 @@ void CPainterDC::DrawText(i32 x, i32 y, const QString& text)
     m_painter.rotate(-s.font.lfEscapement / 10.0);
     m_painter.drawText(QPointF(0, entry.textMetric.tmAscent), text);
     m_painter.restore();
+}
+
+bool CPainterDC::DrawLatinGlyphs(const FontEntry& constEntry, QPointF baseline, const QString& text)
+{
+    // Latin text needs no shaping: each character is its glyph, placed at
+    // the advance it was measured with.
+    constexpr char16_t kFirstPrintable = 0x20, kDelete = 0x7F, kLastControl = 0x9F;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < kFirstPrintable || u > 0xFF || (u >= kDelete && u <= kLastControl))
+            return false;
+    }
+    auto& entry = const_cast<FontEntry&>(constEntry);
+    if (!entry.raw)
+        entry.raw = QRawFont::fromFont(entry.font);
+    if (!entry.raw->isValid())
+        return false;
+    QList<quint32> glyphs(text.size());
+    QList<QPointF> positions(text.size());
+    double advance = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i].unicode();
+        quint32& glyph = entry.glyphs[u];
+        if (glyph == 0) {
+            const QList<quint32> found = entry.raw->glyphIndexesForString(QString(QChar(u)));
+            glyph = found.isEmpty() ? 0 : found.front();
+            // A character the font lacks needs the fallback fonts of shaping.
+            if (glyph == 0)
+                return false;
+        }
+        glyphs[i] = glyph;
+        positions[i] = QPointF(advance, 0);
+        advance += CharWidth(entry.logFont, u);
+    }
+    QGlyphRun run;
+    run.setRawFont(*entry.raw);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(positions);
+    m_painter.drawGlyphRun(baseline, run);
+    return true;
 }
 
 void CPainterDC::ApplyPen()

@@ -13,10 +13,12 @@
 #include <QHash>
 #include <QPainterPath>
 #include <QPointF>
+#include <QRawFont>
 #include <QString>
 #include <QStringView>
 #include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QPainter;
@@ -77,6 +79,10 @@ public:
     u32 SetTextAlign(u32 align);
     u32 GetTextAlign() const { return m_state.align; }
 
+    // Starts a new page on the same device: font, colour, pen, alignment and
+    // clipping as a fresh context has them. The fonts made so far are kept,
+    // so a job makes and measures each of its fonts once.
+    void ResetState();
     // Saves font, colour, pen, alignment and clipping.
     void SaveDC();
     void RestoreDC();
@@ -126,6 +132,10 @@ protected:
         TEXTMETRIC textMetric;
         std::array<float, 256> latin1;  // negative until measured
         QHash<char16_t, float> others;
+        // Drawing Latin text by its glyphs skips shaping it line by line;
+        // made on first use.
+        std::optional<QRawFont> raw;
+        std::array<quint32, 256> glyphs{};  // 0 until looked up
     };
     const FontEntry& Entry(const LOGFONT& font) const;
     // Set when a kept font was dropped, so a font remembered by address may be gone.
@@ -173,6 +183,9 @@ protected:
 
 private:
     void ApplyPen();
+    // Draws text of the Latin-1 range by its glyphs at the measured
+    // advances; false for other text, which goes through shaping.
+    bool DrawLatinGlyphs(const FontEntry& entry, QPointF baseline, const QString& text);
 
     QPainter& m_painter;
     double m_scale;

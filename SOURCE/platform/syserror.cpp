@@ -20,6 +20,8 @@ u32 ErrorFromErrno(int err)
         return ERROR_ACCESS_DENIED;
     case EISDIR:
         return ERROR_DIRECTORY;
+    case ENODEV:  // kNotRegularFileErrno
+        return ERROR_BAD_FILE_TYPE;
     case ELOOP:
         return ERROR_CANT_RESOLVE_FILENAME;
     case EBADF:
@@ -109,6 +111,8 @@ std::string SystemErrorText(u32 code)
         return "The filename or extension is too long.";
     case ERROR_DIRECTORY:
         return "The name is that of a folder, not of a file.";
+    case ERROR_BAD_FILE_TYPE:
+        return "The name is that of a pipe, a device or another special file, not of an ordinary file.";
     case ERROR_CANT_ACCESS_FILE:
         return "The name is a symbolic link to a file that does not exist.";
     case ERROR_CANT_RESOLVE_FILENAME:

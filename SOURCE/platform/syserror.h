@@ -24,6 +24,8 @@ constexpr u32 ERROR_DISK_FULL = 112;
 constexpr u32 ERROR_INVALID_NAME = 123;
 constexpr u32 ERROR_ALREADY_EXISTS = 183;
 constexpr u32 ERROR_FILENAME_EXCED_RANGE = 206;
+// A folder, pipe, device or socket where a file to read was named.
+constexpr u32 ERROR_BAD_FILE_TYPE = 222;
 constexpr u32 ERROR_DIRECTORY = 267;
 // A symbolic link whose target does not exist.
 constexpr u32 ERROR_CANT_ACCESS_FILE = 1920;

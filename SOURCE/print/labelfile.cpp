@@ -2,7 +2,9 @@
 
 #include "core/utilities.h"
 #include "platform/programfolder.h"
+#include "platform/regularfile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSaveFile>
 #include <QtEndian>
@@ -34,7 +36,7 @@ void ShowOpenError(const char* prefix, const QFile& file)
 
 bool LoadFile(const QString& path, u32 magic, u32 brokenId, bool missingIsError, LabelDefinitionArray& labels)
 {
-    QFile file(path);
+    CRegularFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (!missingIsError && !file.exists())
             return true;
@@ -94,17 +96,29 @@ bool LoadStandardLabels(LabelDefinitionArray& labels)
     return LoadFile(StandardLabelPath(), kStandardLabelMagic, IDS_LABEL_FILE_BROKEN, true, labels);
 }
 
+QString CustomLabelPath()
+{
+    return ProgramFolder::FilePath(QString::fromLatin1(kCustomLabelFile));
+}
+
 bool LoadCustomLabels(LabelDefinitionArray& labels)
 {
-    return LoadFile(ProgramFolder::FilePath(QString::fromLatin1(kCustomLabelFile)), kCustomLabelMagic,
-        IDS_CUSTOM_LABEL_FILE_BROKEN, false, labels);
+    return LoadFile(CustomLabelPath(), kCustomLabelMagic, IDS_CUSTOM_LABEL_FILE_BROKEN, false, labels);
+}
+
+void RefuseCustomLabelChange(QObject* owner)
+{
+    MsgStopText("The custom label file \"" + QDir::toNativeSeparators(CustomLabelPath()).toStdString()
+            + "\" could not be read whole, so it is left as it is: saving the change would lose the labels "
+              "that could not be read. Repair, move or delete the file, then try again.",
+        owner);
 }
 
 bool SaveCustomLabels(const LabelDefinitionArray& labels)
 {
     // Written beside the old file and renamed over it, so a failed write
     // keeps the labels saved before.
-    QSaveFile file(ProgramFolder::FilePath(QString::fromLatin1(kCustomLabelFile)));
+    QSaveFile file(CustomLabelPath());
     if (file.open(QIODevice::WriteOnly) && WriteCustomLabelRecords(file, labels) && file.commit())
         return true;
     MsgStopText("Failed to write data file with custom labels because of this error: "

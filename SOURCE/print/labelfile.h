@@ -10,6 +10,7 @@
 #include <vector>
 
 class QIODevice;
+class QObject;
 
 constexpr u32 kStandardLabelMagic = 0xFD35C2A1;
 constexpr u32 kCustomLabelMagic = 0xFC95CCA3;
@@ -42,6 +43,11 @@ QString StandardLabelPath();
 bool LoadStandardLabels(LabelDefinitionArray& labels);
 bool LoadCustomLabels(LabelDefinitionArray& labels);
 bool SaveCustomLabels(const LabelDefinitionArray& labels);
+// Where the user's own sheets are kept.
+QString CustomLabelPath();
+// Says that the custom file, which did not read whole, is not rewritten:
+// writing it from what was read would drop every sheet after the damage.
+void RefuseCustomLabelChange(QObject* owner = nullptr);
 
 // The standard file made from the table of label sheets: a header line,
 // then one sheet per line (name, maker, columns, rows, paper, group, flag,

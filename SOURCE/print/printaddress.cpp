@@ -169,6 +169,11 @@ void PrintMan::PrintLabels(CPrintDC& dc, const RECT& sheet, const RECT& drawRect
         if (!text.empty())
             PrintTextInRect(true, dc, rect, QString::fromUtf8(text));
     };
+    // A contact deleted since the job was laid out leaves its label blank.
+    auto addressOf = [&](size_t index) {
+        const Contact* contact = JobContact(index);
+        return contact ? AddressTextFor(*contact, false) : std::string();
+    };
 
     if (preview || (m_Flags1 & PF_LABEL_OUTLINES)) {
         const LOGPEN pen = dc.SelectPen(kLabelOutlinePen);
@@ -184,7 +189,7 @@ void PrintMan::PrintLabels(CPrintDC& dc, const RECT& sheet, const RECT& drawRect
             const size_t last = std::min(first + perSheet, m_contacts.size());
             for (size_t i = first; i < last; ++i) {
                 const u32 n = u32(i - first);
-                write(textRect(n % columns, n / columns), AddressTextFor(*m_contacts[i], false));
+                write(textRect(n % columns, n / columns), addressOf(i));
             }
             break;
         }
@@ -192,11 +197,11 @@ void PrintMan::PrintLabels(CPrintDC& dc, const RECT& sheet, const RECT& drawRect
             // The start label is kept within the sheet, whatever was stored.
             const u32 column = std::clamp<u32>(m_LabelItem & 0xFFFF, 1, columns);
             const u32 row = std::clamp<u32>(m_LabelItem >> 16, 1, rows);
-            write(textRect(column - 1, row - 1), AddressTextFor(*m_contacts[first], false));
+            write(textRect(column - 1, row - 1), addressOf(first));
             break;
         }
         default: {
-            const std::string text = AddressTextFor(*m_contacts[first], false);
+            const std::string text = addressOf(first);
             for (u32 r = 0; r < rows; ++r)
                 for (u32 c = 0; c < columns; ++c) {
                     RECT rect = textRect(c, r);

@@ -9,6 +9,7 @@
 
 #include <QLocale>
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -53,6 +54,42 @@ LOGFONT PrintFontFromScreenFont(const LOGFONT& font)
     const i32 points = -MulDiv(lf.lfHeight, 72, ScreenLogicalDpi());
     lf.lfHeight = -MulDiv(points, kLogicalPerInch, 72);
     return lf;
+}
+
+namespace {
+
+// The share of the paper the margins leave at least, in quarters.
+using i64 = std::int64_t;
+constexpr i32 kTextQuarters = 1;
+
+// The two margins of one direction, shrunk in proportion until the text
+// keeps its share of the paper.
+void FitPair(i32& first, i32& second, i32 paper)
+{
+    const i64 room = i64(paper) * (4 - kTextQuarters) / 4;
+    const i64 sum = i64(first) + second;
+    if (sum <= room || sum <= 0)
+        return;
+    first = i32(i64(first) * room / sum);
+    second = i32(i64(second) * room / sum);
+}
+
+}  // namespace
+
+bool MarginsFitPaper(const RECT& m, i32 paperWidth, i32 paperHeight)
+{
+    return m.left >= 0 && m.top >= 0 && m.right >= 0 && m.bottom >= 0
+        && i64(m.left) + m.right <= i64(paperWidth) * (4 - kTextQuarters) / 4
+        && i64(m.top) + m.bottom <= i64(paperHeight) * (4 - kTextQuarters) / 4;
+}
+
+RECT MarginsWithinPaper(const RECT& margins, const RECT& minimum, i32 paperWidth, i32 paperHeight)
+{
+    RECT m{std::max({margins.left, minimum.left, 0}), std::max({margins.top, minimum.top, 0}),
+        std::max({margins.right, minimum.right, 0}), std::max({margins.bottom, minimum.bottom, 0})};
+    FitPair(m.left, m.right, paperWidth);
+    FitPair(m.top, m.bottom, paperHeight);
+    return m;
 }
 
 void PrintMan::SetSources(DataMan* dataMan, UserMan* userMan)
@@ -111,10 +148,13 @@ void PrintMan::ComputeMargins(const PageCaps& caps)
         m.bottom = caps.physicalHeight - (rows - 1) * rowSpacing - rows * height - top - caps.BottomStrip();
         break;
     }
-    default:
-        m = {m_Margins.left - caps.offsetX, m_Margins.top - caps.offsetY, m_Margins.right - caps.RightStrip(),
-            m_Margins.bottom - caps.BottomStrip()};
+    default: {
+        const RECT paper
+            = MarginsWithinPaper(m_Margins, m_MarginsMin, caps.physicalWidth, caps.physicalHeight);
+        m = {paper.left - caps.offsetX, paper.top - caps.offsetY, paper.right - caps.RightStrip(),
+            paper.bottom - caps.BottomStrip()};
         break;
+    }
     }
 }
 
@@ -123,16 +163,25 @@ void PrintMan::CollectContacts()
     m_contacts.clear();
     if (!m_pDataMan)
         return;
+    std::vector<const Contact*> chosen;
     for (int i = 0; i < m_pDataMan->GetContactCount(); ++i) {
         Contact* contact = m_pDataMan->GetContactAt(i);
         if (contact->m_dwDisplayFlags & CDF_PRINT) {
             contact->m_dwDisplayFlags &= ~CDF_PRINT;
-            m_contacts.push_back(contact);
+            chosen.push_back(contact);
         }
     }
     // A stable sort: contacts of equal names keep the store's order.
-    std::stable_sort(m_contacts.begin(), m_contacts.end(),
+    std::stable_sort(chosen.begin(), chosen.end(),
         [this](const Contact* a, const Contact* b) { return CompareContacts(*a, *b) == 0; });
+    m_contacts.reserve(chosen.size());
+    for (const Contact* contact : chosen)
+        m_contacts.push_back(contact->m_duID);
+}
+
+const Contact* PrintMan::JobContact(size_t index) const
+{
+    return index < m_contacts.size() && m_pDataMan ? m_pDataMan->FindContact(m_contacts[index]) : nullptr;
 }
 
 int PrintMan::CompareContacts(const Contact& a, const Contact& b) const
@@ -205,7 +254,14 @@ void PrintMan::PrintBody(bool draw, RECT body, CPrintDC& dc, CPrintInfo& info)
     m_pageEmpty = true;
     const u32 fieldCount = u32(m_Fields.size());
     while (m_curContact < m_contacts.size()) {
-        const int full = PrintRecord(draw, body, dc, *m_contacts[m_curContact], info);
+        const Contact* contact = JobContact(m_curContact);
+        if (!contact) {
+            // Deleted since the job was laid out: its place stays empty.
+            ++m_curContact;
+            m_curField = m_textOffset = 0;
+            continue;
+        }
+        const int full = PrintRecord(draw, body, dc, *contact, info);
         m_firstOnPage = false;
         if (m_curField >= fieldCount) {
             if (full)
@@ -225,11 +281,11 @@ void PrintMan::PrintPage(CPrintDC& dc, CPrintInfo& info)
     const RECT& m = m_printMargins;
     switch (m_Printmode) {
     case PM_ENVELOPE: {
-        if (page < 1 || page > m_contacts.size())
+        const Contact* contact = page >= 1 ? JobContact(page - 1) : nullptr;
+        if (!contact)
             return;
         const RECT paper{r.left - m.left, r.top + m.top, r.right + m.right, r.bottom - m.bottom};
-        PrintEnvelope(
-            dc, EnvelopeRect(paper, dc.GetPageCaps().physicalWidth), *m_contacts[page - 1], info.m_bPreview);
+        PrintEnvelope(dc, EnvelopeRect(paper, dc.GetPageCaps().physicalWidth), *contact, info.m_bPreview);
         return;
     }
     case PM_LABELS:

@@ -1,6 +1,7 @@
 #include "print/printman.h"
 
 #include "core/addressformat.h"
+#include "core/errorreport.h"
 #include "core/utilities.h"
 #include "platform/fontconv.h"
 #include "platform/profile.h"
@@ -181,16 +182,19 @@ PrintMan::~PrintMan() = default;
 u32 PrintMan::Load()
 {
     LoadValues(LeadingValues(*this));
-    // A stored field list of the wrong size leaves the list empty rather
-    // than guessing which fields it meant; only a missing one keeps the default.
+    // A stored field list of the wrong size cannot say which fields it
+    // meant: the default list is printed (an empty one would print nothing
+    // but rules) and the bad value is noted.
     if (Profile::Exists(kPrintManSection, kFieldsEntry)) {
-        m_Fields.clear();
         if (const auto bytes
             = Profile::GetBinary(kPrintManSection, kFieldsEntry, kPrintFieldCount * sizeof(u32))) {
-            m_Fields.resize(kPrintFieldCount);
             std::memcpy(m_Fields.data(), bytes->constData(), std::size_t(bytes->size()));
+        } else {
+            const auto stored = Profile::GetBinaryAnySize(kPrintManSection, kFieldsEntry);
+            AppendErrorLogNote("The stored print field list (\"Fields\" in \"PrintMan\") holds "
+                + std::to_string(stored ? stored->size() : 0) + " bytes instead of "
+                + std::to_string(kPrintFieldCount * sizeof(u32)) + "; the default list of fields is used.");
         }
-        m_Fields.shrink_to_fit();
     }
     LoadValues(LabelValues(*this));
     // The chosen label sheet; one that cannot be laid out is not taken.

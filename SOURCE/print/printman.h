@@ -159,9 +159,11 @@ public:
     PrintTextParts m_memoHead, m_memoFoot, m_reportHead, m_reportFoot;
     std::string m_AddrRet;  // lines separated by CR LF
     // Envelope address positions in 0.1 mm: from the left, from the top; the
-    // other two are kept but not used.
-    RECT m_AddrRetMargins{300, 300, 300, 300};
-    RECT m_AddrDelivMargins{300, 300, 300, 300};
+    // other two are kept but not used. By default the return address sits in
+    // the top left corner and the delivery address in the middle, as on a
+    // business envelope (DL or #10).
+    RECT m_AddrRetMargins{150, 150, 300, 300};
+    RECT m_AddrDelivMargins{1000, 500, 300, 300};
     i32 m_EnvelopeFeed = 1;  // how the envelope lies in the printer, 1-6
     u32 m_EnvelopeAddressFormat = 0;
     EnvelopeSize m_EnvelopeData;
@@ -173,8 +175,12 @@ public:
     RECT m_MarginsMin{100, 100, 100, 100};
     std::vector<u32> m_Fields;
 
-    // The job in progress, from its begin pass to its end pass.
-    std::vector<Contact*> m_contacts;
+    // The job in progress, from its begin pass to its end pass. The contacts
+    // are held by id: the preview and the printing dialog keep the window
+    // live, so a contact may be changed or freed while its job runs.
+    std::vector<u32> m_contacts;
+    // The job's contact at the index, or null when it is gone from the store.
+    const Contact* JobContact(size_t index) const;
     // Indexed by page number, entry 0 a leading 0: where each page starts.
     std::vector<u32> m_pageContact, m_pageField, m_pageOffset;
     u32 m_curContact = 0;
@@ -230,6 +236,13 @@ private:
 // reset to 0 first when it lies beyond the formats.
 std::string AddressTextForContact(
     const Contact& contact, bool useContactFormat, u32& formatSetting, const CAddressFormatArray* formats);
+
+// The memo and report margins (0.01 mm) as a job takes them: each at least
+// its minimum margin, and together leaving at least a quarter of the paper's
+// width and height for the text (wider pairs shrink in proportion).
+RECT MarginsWithinPaper(const RECT& margins, const RECT& minimum, i32 paperWidth, i32 paperHeight);
+// Whether the margins leave that much of the paper for the text.
+bool MarginsFitPaper(const RECT& margins, i32 paperWidth, i32 paperHeight);
 
 // A stored font (height in screen pixels) as printing uses it: height in
 // logical units, TrueType output precision.

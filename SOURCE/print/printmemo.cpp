@@ -247,6 +247,10 @@ int PrintMan::PrintMemoField(bool draw, RECT& rect, CPrintDC& dc, const QString&
     const i32 lineHeight = BeginMemoField(draw, rect, dc, caption, wideGap, tab, font);
     if (!lineHeight)
         return 0;
+    // A one-line value wider than the text column (a long e-mail address
+    // or number) wraps within it rather than running off the paper.
+    if (!wrapped && !value.isEmpty())
+        wrapped = dc.GetTextExtent(value).cx > rect.right - rect.left - 3 * tab;
     int result = 1;
     if (value.isEmpty()) {
         rect.top -= lineHeight;

@@ -1,6 +1,7 @@
 #include "print/printoutput.h"
 
 #include "core/utilities.h"
+#include "print/labelfile.h"
 #include "print/printinfo.h"
 #include "print/printman.h"
 
@@ -42,17 +43,29 @@ PageCaps PageCapsOf(const QPageLayout& layout)
     return PageCaps::FullPage(i32(std::lround(mm.width() * 100)), i32(std::lround(mm.height() * 100)));
 }
 
+QPageSize PaperOfCode(u16 paperCode, bool* landscape)
+{
+    for (const LabelPaperSize& paper : kLabelPaperSizes)
+        if (paper.code == paperCode) {
+            if (landscape)
+                *landscape = paper.landscape;
+            return QPageSize(QSizeF(paper.width / 10.0, paper.length / 10.0), QPageSize::Millimeter,
+                QString(), QPageSize::ExactMatch);
+        }
+    if (landscape)
+        *landscape = false;
+    return {};
+}
+
 QPageLayout LabelPaperLayout(u16 paperCode, const QPageLayout& base)
 {
     QPageLayout layout = base;
     layout.setOrientation(QPageLayout::Portrait);
-    for (const LabelPaperSize& paper : kLabelPaperSizes)
-        if (paper.code == paperCode) {
-            layout.setPageSize(QPageSize(QSizeF(paper.width / 10.0, paper.length / 10.0),
-                                   QPageSize::Millimeter, QString(), QPageSize::ExactMatch),
-                QMarginsF());
-            layout.setOrientation(paper.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
-        }
+    bool landscape = false;
+    if (const QPageSize paper = PaperOfCode(paperCode, &landscape); paper.isValid()) {
+        layout.setPageSize(paper, QMarginsF());
+        layout.setOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    }
     layout.setMargins(QMarginsF());
     return layout;
 }
@@ -68,6 +81,18 @@ QPageLayout JobPageLayout(const PrintMan& pm, const QPageLayout& base)
     return layout;
 }
 
+bool JobFitsPaper(const PrintMan& pm, const QPageLayout& base)
+{
+    if (pm.m_Printmode != PM_LABELS)
+        return true;
+    if (!pm.IsLabelSheetUsable())
+        return false;
+    constexpr double kTwipsPerPoint = 20.0;
+    const QSizeF paper = JobPageLayout(pm, base).fullRectPoints().size() * kTwipsPerPoint;
+    // A twip of rounding in the paper's size is no overflow.
+    return LabelSheetFits(pm.m_Label, i32(std::ceil(paper.width())), i32(std::ceil(paper.height())));
+}
+
 QPageLayout DefaultPageLayout()
 {
     return QPageLayout(QPageSize(IsMetricLocale() ? QPageSize::A4 : QPageSize::Letter), QPageLayout::Portrait,
@@ -75,13 +100,23 @@ QPageLayout DefaultPageLayout()
 }
 
 u32 DrawJobPages(PrintMan& pm, CPrintInfo& info, QPagedPaintDevice& device, QPainter& painter,
-    const PageCaps& caps, double scale)
+    const PageCaps& caps, double scale, const PageGate& gate)
 {
+    // Logical (0, 0) is the printable area's corner, measured from the
+    // paper's; the device's own origin may lie inside its margins.
+    const QPointF deviceOrigin = device.pageLayout().paintRectPixels(device.logicalDpiX()).topLeft();
+    const QPointF origin = QPointF(caps.offsetX * scale, caps.offsetY * scale) - deviceOrigin;
+    // One context for the whole job: its fonts are made and measured once.
+    CPainterDC dc(painter, caps, scale, origin);
     u32 drawn = 0;
     for (u32 page = info.GetFromPage(); page <= info.GetToPage() && info.m_bContinuePrinting; ++page) {
+        if (gate && !gate(page)) {
+            info.m_bContinuePrinting = false;
+            break;
+        }
         if (drawn > 0 && !device.newPage())
             break;
-        CPainterDC dc(painter, caps, scale, QPointF(caps.offsetX * scale, caps.offsetY * scale));
+        dc.ResetState();
         pm.PrepareDC(dc);
         info.m_nCurPage = page;
         info.m_rectDraw = caps.DrawRect();
@@ -91,7 +126,8 @@ u32 DrawJobPages(PrintMan& pm, CPrintInfo& info, QPagedPaintDevice& device, QPai
     return drawn;
 }
 
-int PrintToPdf(PrintMan& pm, CPrintInfo& info, const QString& path, const QPageLayout& base)
+int PrintToPdf(
+    PrintMan& pm, CPrintInfo& info, const QString& path, const QPageLayout& base, const QString& title)
 {
     const QPageLayout layout = JobPageLayout(pm, base);
     const PageCaps caps = PageCapsOf(layout);
@@ -105,6 +141,7 @@ int PrintToPdf(PrintMan& pm, CPrintInfo& info, const QString& path, const QPageL
         writer.setPageLayout(layout);
         writer.setPageMargins(QMarginsF());
         writer.setCreator(QString::fromUtf8(kProductName));
+        writer.setTitle(title);
         QPainter painter;
         if (!painter.begin(&writer)) {
             written = -1;

@@ -65,6 +65,9 @@ void CallProgress::DialNow()
     if (m_nResult != -1)
         return;
     emit Changed();
+    // Whoever was told of the change may have ended the call.
+    if (m_nResult != -1)
+        return;
     m_line.ApplyDeviceConfig(m_request.device);
     if (!m_line.Dial(m_request.number, m_request.device))
         End(kCallFailed);
@@ -162,6 +165,10 @@ void CallProgress::Cancel(bool shutdownLine)
         return;
     if (shutdownLine)
         m_line.Shutdown();
+    else
+        // Frees the line at once, also while a dial request still waits
+        // for its answer.
+        m_line.HangUp();
     End(IDCANCEL);
 }
 

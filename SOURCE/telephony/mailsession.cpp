@@ -80,3 +80,12 @@ int CMailSession::Send(CMailMessage& message, bool)
     m_dwLastError = sent ? SUCCESS_SUCCESS : MAPI_E_FAILURE;
     return sent ? 1 : 0;
 }
+
+bool MailFileAttachment(const std::string& path, const std::string& title)
+{
+    CMailMessage message;
+    message.m_attachmentPaths = {path};
+    message.m_attachmentTitles = {title};
+    CMailSession session;
+    return session.IsLoaded() && session.Logon() && session.Send(message, true);
+}

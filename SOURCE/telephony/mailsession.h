@@ -67,3 +67,8 @@ private:
     u32 m_session = 0;
     u32 m_dwLastError = SUCCESS_SUCCESS;
 };
+
+// Opens a new message with the file attached in the desktop's mail
+// program; false when no mail program took it. The mail program reads the
+// file later, when the message is sent: the file must stay until then.
+bool MailFileAttachment(const std::string& path, const std::string& title);

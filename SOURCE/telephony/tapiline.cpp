@@ -13,6 +13,10 @@ namespace {
 constexpr const char* kAppName = "Tolva";
 constexpr const char* kDeviceClass = "comm/datamodem";
 constexpr const char* kNumDevsEntry = "NumDevs";
+constexpr const char* kCannotDial = "\" cannot be dialed.\nA number may hold digits, spaces and ( ) - . /, a "
+                                    "leading +, and * # , W as dialing codes.";
+// The highest device index a provider may announce while the program runs.
+constexpr u32 kMaxAddedDevice = 255;
 // "NumDevs" when nothing was ever stored: the provider's own configurations stay.
 constexpr int kNothingStored = -1234;
 constexpr u32 IDS_DEVICE_COUNT_CHANGED = 59574;
@@ -198,6 +202,23 @@ void TapiLine::ReadDeviceConfigs()
     }
 }
 
+void TapiLine::AddDeviceRecord(u32 device)
+{
+    // A modem plugged in while the program runs can be chosen at once.
+    if (!m_hLineApp || device > kMaxAddedDevice
+        || (device < m_configs.size() && m_configs[device].deviceId != kNoTapiDevice))
+        return;
+    const u32 version = NegotiateVersion(device);
+    if (!version)
+        return;
+    if (m_configs.size() <= device)
+        m_configs.resize(device + 1);
+    m_configs[device] = {i32(device), version, {}};
+    std::vector<u8> bytes;
+    if (m_provider->GetDevConfig(device, kDeviceClass, bytes) == 0)
+        m_configs[device].blob = std::move(bytes);
+}
+
 u32 TapiLine::NegotiateVersion(u32 device)
 {
     u32 version = 0;
@@ -271,6 +292,11 @@ int TapiLine::Dial(const std::string& number, i32 device)
 
     std::string dialable;
     const i32 translated = m_provider->TranslateAddress(m_hLineApp, deviceId, version, number, dialable);
+    if (translated == LINEERR_INVALADDRESS) {
+        // Said plainly: the user can mend the number.
+        const std::string text = "The number \"" + number + kCannotDial;
+        return FailDial(text.c_str());
+    }
     if (translated != 0) {
         CheckError(translated);
         return FailDial(nullptr);
@@ -282,9 +308,14 @@ int TapiLine::Dial(const std::string& number, i32 device)
     const i32 request = m_provider->MakeCall(m_hLine, call, dialable, params);
     if (request > 0)
         m_hCall = call;
+    const u64 hangUps = m_hangUps;
     const i32 result = WaitForReply(request);
     if (result == 0)
         return 1;
+    // The user cancelled while the request was pending: the line is free
+    // already and nothing failed that the user should hear about.
+    if (m_hangUps != hangUps)
+        return 0;
     CheckError(result);
     MsgStopText("Dial failed.");
     HangUp();
@@ -470,6 +501,7 @@ void TapiLine::LineCallback(u32 device, u32 message, u64 param1, u64 param2, u64
     case LINE_CREATE:
         if (m_numDevs <= param1)
             m_numDevs = u32(param1) + 1;
+        AddDeviceRecord(u32(param1));
         break;
     default:
         break;

@@ -131,6 +131,7 @@ private:
     void OnCallState(u32 call, u32 state, u32 mode);
     void OnLineDevState(u32 state, u64 param2, u64 param3);
     void ReadDeviceConfigs();
+    void AddDeviceRecord(u32 device);
     int FailDial(const char* message);
 
     std::unique_ptr<LineProvider> m_provider;

@@ -1,5 +1,6 @@
 #include "app/commandhooks.h"
 #include "app/datadumpdlg.h"
+#include "controls/flatbutton.h"
 #include "core/datafile.h"
 #include "core/dataman.h"
 #include "core/userman.h"
@@ -7,10 +8,12 @@
 #include "mainwnd/contactview.h"
 #include "mainwnd/containerwnd.h"
 #include "mainwnd/mainframe.h"
+#include "platform/modemprovider.h"
 #include "platform/profile.h"
 #include "support/modal.h"
 #include "support/testenv.h"
 #include "telephony/calllog.h"
+#include "telephony/fakemodem.h"
 #include "telephony/tapiman.h"
 #include "telephony/ui/calllogdlg.h"
 #include "telephony/ui/callstatusdlg.h"
@@ -18,7 +21,9 @@
 #include "telephony/ui/speeddialdlg.h"
 
 #include <QAction>
+#include <QDeadlineTimer>
 #include <QFile>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QTest>
 
@@ -29,12 +34,7 @@ protected:
     void SetUp() override
     {
         TolvaTest::SetUp();
-        const QString script = m_dir->filePath(QStringLiteral("line.script"));
-        QFile file(script);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("device - Modem\ncall *\n50 ringback\n");
-        file.close();
-        Profile::WriteString("TapiMan", "LineScript", script.toStdString());
+        ChooseLine();
         ASSERT_EQ(m_userMan.Init(1), 0);
         ASSERT_EQ(m_file.Open(), 0u);
         m_dataMan = std::make_unique<DataMan>(m_file, &m_userMan);
@@ -59,6 +59,17 @@ protected:
         m_file.Close();
         m_dataMan.reset();
         TolvaTest::TearDown();
+    }
+
+    // The simulator's modem, which rings back.
+    virtual void ChooseLine()
+    {
+        const QString script = m_dir->filePath(QStringLiteral("line.script"));
+        QFile file(script);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("device - Modem\ncall *\n50 ringback\n");
+        file.close();
+        Profile::WriteString("TapiMan", "LineScript", script.toStdString());
     }
 
     // Triggers the command and closes the dialog it opens; false when the
@@ -102,6 +113,79 @@ TEST_F(CommandHooksTest, TelephonyCommandsOpenTheirDialogs)
     EXPECT_TRUE(OpensDialog<CDialogCallLog>(ID_CALLLOG_SHOW_CONTACT));
     // Dialing the contact's default phone runs the call under its name.
     EXPECT_TRUE(OpensDialog<CDialogCallStatus>(ID_CONTACT_DIAL));
+    EXPECT_FALSE(m_tapiMan.GetLine()->IsInCall());
+    EXPECT_TRUE(m_messages.shown.empty());
+}
+
+// The same program on a modem played on a pseudo-terminal.
+class ModemCommandTest : public CommandHooksTest {
+protected:
+    void ChooseLine() override
+    {
+        SetModemSystemPortsForTesting(false);
+        m_modem.SetScript([this](const std::string& command) {
+            if (command.rfind("ATD", 0) == 0)
+                m_modem.Send("\r\nVCON\r\n");
+            return FakeModem::Plain(command);
+        });
+        Profile::WriteString("TapiMan", "ModemPorts", m_modem.Path());
+    }
+    void TearDown() override
+    {
+        CommandHooksTest::TearDown();
+        SetModemSystemPortsForTesting(true);
+    }
+
+    FakeModem m_modem;
+};
+
+bool WaitFor(const std::function<bool()>& condition)
+{
+    QDeadlineTimer deadline(10000);
+    while (!condition() && !deadline.hasExpired())
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    return condition();
+}
+
+TEST_F(ModemCommandTest, TheContactsDialCommandDialsTheModemAndLogsTheCall)
+{
+    bool available = false;
+    ASSERT_TRUE(WaitFor([&] {
+        return m_tapiMan.GetLine()->GetDeviceName(0, available).rfind("Tolva Test Voice Modem", 0) == 0;
+    }));
+    const std::vector<Contact*> anna{m_dataMan->GetContactAt(0)};
+    m_frame->GetContainer()->Grid().SelectContacts(anna);
+    QApplication::processEvents();
+
+    bool connected = false;
+    OnModal<CDialogCallStatus>([&connected](CDialogCallStatus* dialog) {
+        const auto status = [dialog] {
+            for (QLabel* label : dialog->findChildren<QLabel*>()) {
+                if (label->text().startsWith(QStringLiteral("Connected to ")))
+                    return label->text();
+            }
+            return QString();
+        };
+        connected = WaitFor([&] { return !status().isEmpty() && dialog->OkButton()->isEnabled(); });
+        EXPECT_EQ(status(), "Connected to 555-0100");
+        // The receiver is lifted; then the conversation ends.
+        QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
+        EXPECT_EQ(dialog->OkButton()->text(), "Hung Up");
+        QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
+    });
+    m_frame->UpdateAllCommands();
+    QAction* dial = m_frame->findChild<QAction*>(CommandObjectName(ID_CONTACT_DIAL));
+    ASSERT_TRUE(dial && dial->isEnabled());
+    dial->trigger();
+    EXPECT_TRUE(connected);
+    ASSERT_EQ(m_dataMan->GetCount(DMK_CALL_LOG), 1);
+    const auto* entry = m_dataMan->GetAt<CallLogEntry>(0);
+    EXPECT_EQ(entry->m_duContactID, anna[0]->m_duID);
+    EXPECT_EQ(entry->m_strName, "Anna Berg");
+    EXPECT_EQ(entry->m_strNumber, "555-0100");
+    const std::vector<std::string> commands = m_modem.Commands();
+    EXPECT_NE(std::find(commands.begin(), commands.end(), "ATDT5550100;"), commands.end());
+    EXPECT_EQ(commands.back(), "ATH");
     EXPECT_FALSE(m_tapiMan.GetLine()->IsInCall());
     EXPECT_TRUE(m_messages.shown.empty());
 }

@@ -3,19 +3,33 @@
 // answered at once and written to standard error.
 #include "app/addressbookapp.h"
 #include "core/errorreport.h"
+#include "core/filelimit.h"
 #include "core/seexception.h"
+#include "mainwnd/commands.h"
+#include "mainwnd/contactview.h"
+#include "mainwnd/containerwnd.h"
+#include "mainwnd/mainframe.h"
 #include "platform/profile.h"
 #include "platform/programfolder.h"
 #include "support/testenv.h"
 
+#include <QAction>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QShortcutEvent>
+#include <QThread>
+#include <QTimer>
+#include <QUrl>
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
+#include <functional>
+#include <poll.h>
 #include <stdexcept>
+#include <string_view>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -120,6 +134,62 @@ TEST_F(StartupTest, SecondInstanceLeavesTheFilesAlone)
     EXPECT_EQ(Stop(first), 0);
 }
 
+TEST_F(StartupTest, RunStoppedByTheDataFolderLockWritesNothing)
+{
+    Run first = Start();
+    ASSERT_TRUE(first.firstLine.startsWith("started"));
+    Profile::Reopen();
+    const QByteArray settings = FileBytes(Profile::FilePath());
+
+    // Another session: its own runtime folder, the same data folder.
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    const QString other = m_dir->filePath(QStringLiteral("other-runtime"));
+    QDir().mkpath(other);
+    qputenv("XDG_RUNTIME_DIR", other.toUtf8());
+    const auto [code, errors] = RunToEnd();
+    qputenv("XDG_RUNTIME_DIR", runtime);
+    EXPECT_NE(code, 0);
+    EXPECT_EQ(errors.count("Tolva: "), 1) << errors.toStdString();
+    EXPECT_TRUE(errors.contains(ProgramPath("tolva.rdf").toUtf8())) << errors.toStdString();
+    EXPECT_EQ(FileBytes(Profile::FilePath()), settings);
+    EXPECT_EQ(Stop(first), 0);
+}
+
+TEST_F(StartupTest, RefusedStartsSayOnceWhichFileAndWhatToDo)
+{
+    Run first = Start();
+    Stop(first);
+    const QByteArray data = Contents("tolva.rdf");
+    const QByteArray side = Contents("tolva.ndf");
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        const char* advice;
+    };
+    QByteArray newer = data;
+    // The head's version word follows the tag (its length word, 12 letters, NUL).
+    const u32 version = 0x2600;
+    newer.replace(17, 4, reinterpret_cast<const char*>(&version), 4);
+    const Case cases[] = {
+        {"tolva.rdf", newer, "was written by a newer version of Tolva"},
+        {"tolva.rdf", data.left(data.size() - 9), "rename the file called \"tolva.rd0\""},
+        {"tolva.ndf", side.left(side.size() - 9), "move it out of the folder"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.advice);
+        Put("tolva.rdf", data);
+        Put("tolva.ndf", side);
+        Put(c.name, c.bytes);
+        const auto [code, errors] = RunToEnd();
+        EXPECT_NE(code, 0);
+        EXPECT_EQ(errors.count("Tolva: "), 1) << errors.toStdString();
+        EXPECT_TRUE(errors.contains(ProgramPath(c.name).toUtf8())) << errors.toStdString();
+        EXPECT_TRUE(errors.contains(c.advice)) << errors.toStdString();
+        EXPECT_FALSE(errors.contains("Program error")) << errors.toStdString();
+        EXPECT_EQ(Contents(c.name), c.bytes);
+    }
+}
+
 TEST_F(StartupTest, SettingsBehindABrokenLinkAreReportedAndTheLinkKept)
 {
     const QString path = Profile::FilePath();
@@ -147,6 +217,21 @@ TEST_F(StartupTest, RegrunStartsHiddenButOnlyInItsOwnSpelling)
     Run shown = Start({QStringLiteral("-REGRUN")});
     EXPECT_TRUE(shown.firstLine.startsWith("started shown=1")) << shown.firstLine.toStdString();
     Stop(shown);
+}
+
+TEST_F(StartupTest, AlwaysOnTopStartsShownInEveryShowState)
+{
+    for (const u32 flags : {MWF_TOPMOST, MWF_TOPMOST | MWF_MAXIMIZE_ON_START}) {
+        SCOPED_TRACE(flags);
+        Profile::WriteInt("UserMan\\MainWnd", "Flags1", int(0x7BA | flags));
+        Profile::Sync();
+        Run run = Start();
+        EXPECT_TRUE(run.firstLine.startsWith("started shown=1")) << run.firstLine.toStdString();
+        Stop(run);
+        // The setting is kept for the next start.
+        Profile::Reopen();
+        EXPECT_TRUE(Profile::GetInt("UserMan\\MainWnd", "Flags1", 0) & MWF_TOPMOST);
+    }
 }
 
 TEST_F(StartupTest, MissingDataFileIsRestoredFromTheCopy)
@@ -265,6 +350,166 @@ TEST_F(StartupTest, ProcessorFaultEndsTheRunWithoutSaving)
     Stop(next);
 }
 
+namespace {
+
+volatile int g_faultSink = 0;
+
+// Stands for a frame that unwinding cannot pass (an access the compiler gave
+// no unwind entry, a library frame without unwind tables): no catch above it
+// can be reached.
+__attribute__((noinline, no_sanitize("address", "undefined"))) void FaultBeyondUnwinding() noexcept
+{
+    g_faultSink = *g_nowhere;
+}
+
+__attribute__((noinline, no_sanitize("address", "undefined"))) void FaultOnThisThread()
+{
+    g_faultSink = *g_nowhere;
+}
+
+// The desktop's mail program, faulting as it is handed the link.
+class FaultingMailer : public QObject {
+    Q_OBJECT
+public:
+    FaultingMailer() { QDesktopServices::setUrlHandler(QStringLiteral("mailto"), this, "Open"); }
+    ~FaultingMailer() override { QDesktopServices::unsetUrlHandler(QStringLiteral("mailto")); }
+    Q_INVOKABLE void Open(const QUrl&) { FaultBeyondUnwinding(); }
+};
+
+class FatalFaultTest : public StartupTest {
+protected:
+    // Starts the program in a child of this process, lets it meet a fault
+    // through what `meet` sets up, and returns the child's exit code (-1
+    // when it did not exit). The child's standard error, and that of the
+    // process it starts to show the report, is kept for ShownReport.
+    int RunUntilFault(const std::function<void()>& meet)
+    {
+        Run earlier = Start();
+        Stop(earlier);
+        m_data = Contents("tolva.rdf");
+        m_copy = Contents("tolva.rd0");
+        int errors[2];
+        if (::pipe2(errors, O_CLOEXEC) != 0)
+            return -1;
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::dup2(errors[1], 2);
+            // Messages as the program shows them without windows: on standard error.
+            SetMessageSink(nullptr);
+            int code = 10;
+            if (TheApp()->InitInstance()) {
+                DataMan& dm = TheApp()->GetDataMan();
+                dm.SetAlphabetFilter(kFilterAll);
+                auto contact = std::make_unique<Contact>();
+                contact->m_strName = "Unsaved";
+                contact->m_emails = {{1, "unsaved@example.org"}};
+                dm.AddContact(std::move(contact), dm.GetRootBook());
+                meet();
+                QCoreApplication::exec();
+                code = 11;
+            }
+            std::_Exit(code);
+        }
+        ::close(errors[1]);
+        m_errors = errors[0];
+        int status = 0;
+        if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+            return -1;
+        return WEXITSTATUS(status);
+    }
+
+    void TearDown() override
+    {
+        if (m_errors >= 0)
+            ::close(m_errors);
+        StartupTest::TearDown();
+    }
+
+    // What the child and the process it started to show the report wrote,
+    // once the report is out (or after ten seconds).
+    QByteArray ShownReport()
+    {
+        QByteArray text;
+        for (int waited = 0; waited < 10000 && !text.contains("tolva_error.log");) {
+            pollfd p{m_errors, POLLIN, 0};
+            if (::poll(&p, 1, 100) <= 0) {
+                waited += 100;
+                continue;
+            }
+            char buffer[4096];
+            const ssize_t n = ::read(m_errors, buffer, sizeof buffer);
+            if (n <= 0)
+                break;
+            text.append(buffer, n);
+        }
+        return text;
+    }
+
+    void ExpectReportedAndNothingSaved()
+    {
+        const QByteArray log = Contents(kErrorLogName);
+        EXPECT_TRUE(log.contains("Exception ACCESS_VIOLATION (0xc0000005)")) << log.toStdString();
+        EXPECT_TRUE(log.contains("trying to read address 0x00000000.\r\n"));
+        EXPECT_TRUE(log.contains("Stack Trace:\r\n"));
+        EXPECT_TRUE(log.endsWith(std::string(49, '=').append("\r\n\r\n\r\n").c_str()));
+        EXPECT_FALSE(QFileInfo(ProgramPath(kErrorLogName)).permissions()
+            & (QFileDevice::ReadGroup | QFileDevice::ReadOther));
+        const QByteArray shown = ShownReport();
+        EXPECT_TRUE(shown.contains("Tolva: Exception ACCESS_VIOLATION (0xc0000005)")) << shown.toStdString();
+        EXPECT_FALSE(shown.contains("terminate called"));
+        EXPECT_EQ(Contents("tolva.rdf"), m_data);
+        EXPECT_EQ(Contents("tolva.rd0"), m_copy);
+    }
+
+    QByteArray m_data;
+    QByteArray m_copy;
+    int m_errors = -1;
+};
+
+}  // namespace
+
+TEST_F(FatalFaultTest, FaultInAContactCommandThatCannotBeUnwoundIsReported)
+{
+    FaultingMailer mailer;
+    const int code = RunUntilFault([] {
+        CMainFrame* frame = TheApp()->GetMainFrame();
+        CContainerWnd* container = frame->GetContainer();
+        container->RefreshGrid();
+        DataMan& dm = TheApp()->GetDataMan();
+        Contact* unsaved[] = {dm.GetContactAt(dm.GetContactCount() - 1)};
+        container->Grid().SelectContacts(unsaved);
+        frame->UpdateAllCommands();
+        QAction* send = frame->findChild<QAction*>(CommandObjectName(ID_CONTACT_SENDMAIL));
+        if (!send || !send->isEnabled())
+            std::_Exit(12);
+        QTimer::singleShot(0, send, &QAction::trigger);
+    });
+    EXPECT_EQ(code, kFaultExitCode);
+    ExpectReportedAndNothingSaved();
+}
+
+TEST_F(FatalFaultTest, WithNoSpaceLeftTheFailureToLogIsShown)
+{
+    const int code = RunUntilFault([] {
+        static FileSizeLimit full(0);
+        static Faulty target;
+        QCoreApplication::postEvent(&target, new QEvent(QEvent::User));
+    });
+    EXPECT_EQ(code, kFaultExitCode);
+    EXPECT_FALSE(QFile::exists(ProgramPath(kErrorLogName)));
+    const QByteArray shown = ShownReport();
+    EXPECT_TRUE(shown.contains("Tolva: Exception ACCESS_VIOLATION (0xc0000005)")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains("The report could not be written to the error log")) << shown.toStdString();
+}
+
+TEST_F(FatalFaultTest, FaultInAHandlerWithNothingToCatchItIsReported)
+{
+    // Qt's thread calls the handler; no handler of the program's is above it.
+    const int code = RunUntilFault([] { QThread::create(&FaultOnThisThread)->start(); });
+    EXPECT_EQ(code, kFaultExitCode);
+    ExpectReportedAndNothingSaved();
+}
+
 TEST_F(StartupTest, OtherExceptionsInHandlersAreReportedAndTheRunGoesOn)
 {
     Faulty target;
@@ -293,6 +538,11 @@ int main(int argc, char** argv)
     qputenv("TOLVA_NO_MESSAGE_BOXES", "1");
     qputenv("TOLVA_REPORT_STARTUP", "1");
     CAddressBookApp app(argc, argv);
+    // Started as the program is after a fault, to show its report.
+    if (argc > 2 && std::string_view(argv[1]) == kBugReportArgument)
+        return app.InitInstance() ? 1 : 0;
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
+
+#include "test_startup.moc"

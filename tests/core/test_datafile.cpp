@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -227,6 +228,115 @@ TEST_F(DataFileTest, LeftoversOfKilledSavesAreRemovedOnceTheFolderIsLocked)
     CDataFile second;
     EXPECT_EQ(ERROR_SHARING_VIOLATION, second.Open());
     EXPECT_TRUE(QFile::exists(ProgramPath(leftovers[0])));
+}
+
+TEST_F(DataFileTest, LeftoversOfSavesThroughLinksAreRemovedBesideTheirTargets)
+{
+    const QString synced = m_dir->filePath(QStringLiteral("synced"));
+    QDir().mkpath(synced);
+    for (const char* name : {"tolva.rdf", "tolva.ndf", "tolva.rd0"}) {
+        QFile target(synced + "/mine-" + name);
+        ASSERT_TRUE(target.open(QIODevice::WriteOnly));
+        target.close();
+        ASSERT_TRUE(QFile::link(target.fileName(), ProgramPath(name)));
+    }
+    const QStringList ours = {"mine-tolva.rdf.tolva-save-4711-3.tmp", "mine-tolva.ndf.tolva-save-4711-4.tmp",
+        "mine-tolva.rd0.tolva-save-12-1.tmp"};
+    // The folder is the user's: what another program (or another store)
+    // left there stays.
+    const QStringList others
+        = {"notes.tmp", "other.rdf.tolva-save-1-1.tmp", "mine-tolva.rdf.tolva-save-x.tmp"};
+    for (const QString& name : ours + others) {
+        QFile file(synced + '/' + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("half a save");
+    }
+    CDataFile file;
+    ASSERT_EQ(0u, file.Open());
+    for (const QString& name : ours)
+        EXPECT_FALSE(QFile::exists(synced + '/' + name)) << name.toStdString();
+    for (const QString& name : others)
+        EXPECT_TRUE(QFile::exists(synced + '/' + name)) << name.toStdString();
+}
+
+TEST_F(DataFileTest, NewFilesArePrivateAndCopiesTakeTheModeOfWhatTheyCopy)
+{
+    const mode_t previous = ::umask(022);
+    const auto mode = [this](const char* name) {
+        struct stat st { };
+        ::stat(ProgramPath(name).toLocal8Bit().constData(), &st);
+        return st.st_mode & 07777;
+    };
+    {
+        CDataFile file;
+        ASSERT_EQ(0u, file.Open());
+        EXPECT_EQ(0600u, mode("tolva.rdf"));
+        EXPECT_EQ(0600u, mode("tolva.ndf"));
+        EXPECT_EQ(0u, Save(file, "saved"));
+        file.SetDataLoaded(true);
+    }
+    EXPECT_EQ(0600u, mode("tolva.rdf"));
+    EXPECT_EQ(0600u, mode("tolva.rd0"));
+
+    // The user shares the data file with a group: the copy follows it.
+    ASSERT_EQ(0, ::chmod(ProgramPath("tolva.rdf").toLocal8Bit().constData(), 0640));
+    {
+        CDataFile file;
+        ASSERT_EQ(0u, file.Open());
+        EXPECT_EQ(0u, Save(file, "saved again"));
+        file.SetDataLoaded(true);
+    }
+    EXPECT_EQ(0640u, mode("tolva.rdf"));
+    EXPECT_EQ(0640u, mode("tolva.rd0"));
+
+    // A run whose data did not load keeps the copy and backs it up.
+    ASSERT_EQ(0, ::chmod(ProgramPath("tolva.rd0").toLocal8Bit().constData(), 0600));
+    {
+        CDataFile file;
+        ASSERT_EQ(0u, file.Open());
+    }
+    EXPECT_EQ("saved", Contents("backup/tolva.rd0").left(5));
+    EXPECT_EQ(0700u, mode("backup"));
+    EXPECT_EQ(0600u, mode("backup/tolva.rd0"));
+    ::umask(previous);
+    EXPECT_TRUE(m_messages.shown.empty());
+}
+
+TEST_F(DataFileTest, FailedCopiesNameTheFileSayWhatIsSafeAndAreLogged)
+{
+    const QByteArray data(4096, 'd');
+    {
+        CDataFile file;
+        ASSERT_EQ(0u, file.Open());
+        EXPECT_EQ(0u, Save(file, data));
+        file.SetDataLoaded(true);
+        FileSizeLimit full(1024);  // room for the log's note, not for the copy
+        file.Close();
+    }
+    EXPECT_EQ(data, Contents("tolva.rdf"));
+    EXPECT_EQ("<missing>", Contents("tolva.rd0"));
+    ASSERT_EQ(1u, m_messages.shown.size());
+    const std::string copy = ProgramPath("tolva.rd0").toStdString();
+    const std::string& text = m_messages.shown[0].text;
+    EXPECT_EQ(0u, text.find("\"" + copy + "\" could not be written:\n")) << text;
+    EXPECT_NE(std::string::npos,
+        text.find("The data file \"" + ProgramPath("tolva.rdf").toStdString() + "\" is saved."));
+    EXPECT_TRUE(Contents("tolva_error.log").contains(QByteArray::fromStdString(copy))) << text;
+
+    // The backup folder cannot be made where a file of that name is.
+    Put("tolva.rd0", "copy");
+    Put("backup", "not a folder");
+    {
+        CDataFile file;
+        ASSERT_EQ(0u, file.Open());
+    }
+    ASSERT_EQ(2u, m_messages.shown.size());
+    const std::string backup = ProgramPath("backup").toStdString();
+    EXPECT_EQ(0u, m_messages.shown[1].text.find("\"" + backup + "\" could not be written:\n"))
+        << m_messages.shown[1].text;
+    EXPECT_NE(std::string::npos, m_messages.shown[1].text.find("are kept as they were."));
+    EXPECT_EQ(2, Contents("tolva_error.log").count(" could not be written:"));
+    EXPECT_EQ("copy", Contents("tolva.rd0"));
 }
 
 TEST_F(DataFileTest, ExportFileIsReplacedOnlyWhenComplete)

@@ -58,7 +58,8 @@ TEST_F(DataManStoreTest, ADataFileThatDoesNotReadReplacesNothingAndIsNeverSavedO
         m_messages.shown.clear();
         EXPECT_NE(0u, Start());
         ASSERT_EQ(1u, m_messages.shown.size());
-        EXPECT_EQ(LoadResString(59535), m_messages.shown[0].text);
+        EXPECT_EQ(LoadResString(59535) + "\n\nThe file \"" + Path("tolva.rdf") + "\" is left as it is.",
+            m_messages.shown[0].text);
         EXPECT_EQ(2, m_dm->GetBookCount());
         EXPECT_EQ(0, m_dm->GetContactCount());
         EXPECT_EQ(1, m_dm->GetCount(DMK_ALPHABET));
@@ -75,7 +76,8 @@ TEST_F(DataManStoreTest, ADataFileThatDoesNotReadReplacesNothingAndIsNeverSavedO
     Put("tolva.ndf", EmptyTables().chopped(2));
     m_messages.shown.clear();
     EXPECT_EQ(RC_SHORT_READ, Start());
-    EXPECT_TRUE(m_messages.shown.empty());
+    ASSERT_EQ(1u, m_messages.shown.size());
+    EXPECT_NE(std::string::npos, m_messages.shown[0].text.find("\"" + Path("tolva.ndf") + "\""));
     EXPECT_EQ(1, m_dm->GetContactCount());
     Stop();
     EXPECT_EQ(EmptyTables().chopped(2), Contents("tolva.ndf"));

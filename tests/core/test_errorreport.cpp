@@ -1,11 +1,13 @@
 #include "core/errorreport.h"
 #include "core/seexception.h"
+#include "filelimit.h"
 #include "platform/programfolder.h"
 #include "support/testenv.h"
 
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <memory>
 
 using ErrorReportTest = TolvaTest;
 
@@ -61,4 +63,54 @@ TEST_F(ErrorReportTest, UnwritableLogIsSkipped)
     const QString path = ProgramFolder::FilePath(kErrorLogName);
     QDir().mkpath(path);  // a folder where the log should be
     EXPECT_FALSE(AppendErrorLog("lost\r\n"));
+}
+
+TEST_F(ErrorReportTest, ReportOfAFaultNothingCaughtMatchesTheUsualOne)
+{
+    SePointers p;
+    p.record.address = 0x401000;
+    p.record.info[1] = 0x10;
+    p.context.rip = 0xdeadbeef;
+    CSeException e(EXCEPTION_ACCESS_VIOLATION, &p);
+    e.WalkStack(0);
+    const std::string usual = BuildErrorReport(e, {0x19, ""});
+    PrepareFatalReport();
+    auto fatal = std::make_unique<FixedText>();
+    BuildFatalReport(e, 0x19, *fatal);
+    const std::string text = fatal->ToString();
+    // From the version to the end the texts are the same; only the time
+    // line differs (UTC, as the locale cannot be asked inside the handler).
+    const size_t version = usual.find("Filename:\t");
+    ASSERT_NE(version, std::string::npos);
+    EXPECT_EQ(text.substr(text.find("Filename:\t")), usual.substr(version));
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d UTC\\r\\n"))
+                    .match(QString::fromStdString(text))
+                    .hasMatch())
+        << text.substr(0, 40);
+}
+
+TEST_F(ErrorReportTest, FullDiskLeavesNoEmptyOrHalfReportAndSaysSo)
+{
+    CSeException e(EXCEPTION_INT_DIVIDE_BY_ZERO, nullptr);
+    PrepareFatalReport();
+    auto fatal = std::make_unique<FixedText>();
+    BuildFatalReport(e, 0, *fatal);
+    const QString path = ProgramFolder::FilePath(kErrorLogName);
+    {
+        FileSizeLimit full(0);
+        EXPECT_FALSE(AppendErrorLog("lost\r\n"));
+        EXPECT_FALSE(AppendFatalReport(*fatal));
+        EXPECT_FALSE(AppendErrorLogNote("lost"));
+    }
+    EXPECT_FALSE(QFile::exists(path));
+
+    ASSERT_TRUE(AppendErrorLog("earlier\r\n"));
+    {
+        FileSizeLimit nearlyFull(12);
+        EXPECT_FALSE(AppendErrorLog("longer than what is left\r\n"));
+        EXPECT_FALSE(AppendFatalReport(*fatal));
+    }
+    EXPECT_EQ(ReadLog(), "earlier\r\n");
+    EXPECT_TRUE(AppendFatalReport(*fatal));
+    EXPECT_EQ(ReadLog().size(), qsizetype(9 + fatal->Size()));
 }

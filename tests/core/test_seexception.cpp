@@ -159,5 +159,5 @@ TEST(SeException, StackOverflowIsReportedAndEndsTheProgram)
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), kStackOverflowExitCode);
+    EXPECT_EQ(WEXITSTATUS(status), kFaultExitCode);
 }

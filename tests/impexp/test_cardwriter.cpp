@@ -4,6 +4,9 @@
 #include "impexp/delimitedtext.h"
 #include "impexp/iesheetstate.h"
 
+#include <algorithm>
+#include <map>
+
 namespace {
 
 // The fields a card carries: all but gender, children, spouse, anniversary
@@ -18,6 +21,15 @@ std::vector<u32> CardFields()
     return ids;
 }
 
+// The values of a list with their codes, in type order.
+std::multimap<u32, std::string> Codes(const std::vector<ContactValue>& values, u32 mask = ~0u)
+{
+    std::multimap<u32, std::string> codes;
+    for (const ContactValue& v : values)
+        codes.emplace(v.m_dwCode & mask, v.m_strText);
+    return codes;
+}
+
 }  // namespace
 
 TEST(CardWriter, WritesAFullContactByteForByte)
@@ -30,20 +42,21 @@ TEST(CardWriter, WritesAFullContactByteForByte)
         "FN;CHARSET=UTF-8:Dr. Ana María López-Núñez\r\n"
         "NICKNAME:Anita\r\n"
         "ORG:Acme\\; Ltd.;R&D;B-204\r\n"
-        "NOTE;ENCODING=QUOTED-PRINTABLE:Line one=0D=0ALine two: a=3Db =5C c\\; done\r\n"
-        "EMAIL;HOME;INTERNET:ana1@example.es\r\n"
-        "EMAIL;HOME;INTERNET:ana2@example.es\r\n"
-        "EMAIL;HOME;INTERNET:ana3@example.es\r\n"
-        "EMAIL;HOME;INTERNET:ana4@example.es\r\n"
-        "EMAIL;HOME;INTERNET:ana5@example.es\r\n"
-        "EMAIL;WORK;INTERNET:ana6@example.es\r\n"
-        "EMAIL;WORK;INTERNET:ana7@example.es\r\n"
-        "EMAIL;WORK;INTERNET:ana8@example.es\r\n"
-        "EMAIL;WORK;INTERNET:ana9@example.es\r\n"
-        "EMAIL;WORK;INTERNET:ana10@example.es\r\n"
+        "NOTE;ENCODING=QUOTED-PRINTABLE:Line one=0D=0ALine two: a=3Db =5C c; done\r\n"
+        "TITLE:Engineer\r\n"
+        "EMAIL;HOME;PREF;INTERNET:ana1@example.es\r\n"
+        "EMAIL;HOME;INTERNET;X-TOLVA-SLOT=2:ana2@example.es\r\n"
+        "EMAIL;HOME;INTERNET;X-TOLVA-SLOT=3:ana3@example.es\r\n"
+        "EMAIL;HOME;INTERNET;X-TOLVA-SLOT=4:ana4@example.es\r\n"
+        "EMAIL;HOME;INTERNET;X-TOLVA-SLOT=5:ana5@example.es\r\n"
+        "EMAIL;WORK;PREF;INTERNET:ana6@example.es\r\n"
+        "EMAIL;WORK;INTERNET;X-TOLVA-SLOT=2:ana7@example.es\r\n"
+        "EMAIL;WORK;INTERNET;X-TOLVA-SLOT=3:ana8@example.es\r\n"
+        "EMAIL;WORK;INTERNET;X-TOLVA-SLOT=4:ana9@example.es\r\n"
+        "EMAIL;WORK;INTERNET;X-TOLVA-SLOT=5:ana10@example.es\r\n"
         "TEL;HOME;VOICE:+34 91 555 1001\r\n"
-        "TEL;HOME:+34 91 555 1002\r\n"
-        "TEL;PREF:+34 91 555 1003\r\n"
+        "TEL;HOME;X-TOLVA-SLOT=2:+34 91 555 1002\r\n"
+        "TEL;PREF;X-TOLVA-SLOT=3:+34 91 555 1003\r\n"
         "TEL;HOME;FAX:+34 91 555 1004\r\n"
         "TEL;CELL;VOICE:+34 91 555 1005\r\n"
         "TEL;HOME;VOICE;X-RADIO:+34 91 555 1006\r\n"
@@ -52,8 +65,8 @@ TEST(CardWriter, WritesAFullContactByteForByte)
         "TEL;HOME;VOICE;X-TELEX:+34 91 555 1009\r\n"
         "TEL;ISDN:+34 91 555 1010\r\n"
         "TEL;WORK;VOICE:+34 91 555 1011\r\n"
-        "TEL;WORK;VOICE:+34 91 555 1012\r\n"
-        "TEL;WORK;VOICE:+34 91 555 1013\r\n"
+        "TEL;WORK;VOICE;X-TOLVA-SLOT=2:+34 91 555 1012\r\n"
+        "TEL;WORK;VOICE;X-TOLVA-SLOT=3:+34 91 555 1013\r\n"
         "TEL;WORK;FAX:+34 91 555 1014\r\n"
         "TEL;WORK;CELL;VOICE:+34 91 555 1015\r\n"
         "TEL;WORK;VOICE;X-RADIO:+34 91 555 1016\r\n"
@@ -67,14 +80,14 @@ TEST(CardWriter, WritesAFullContactByteForByte)
         "Madrid "
         "28013=0D=0AEspa=C3=B1a\r\n"
         "ADR;HOME;PREF;CHARSET=UTF-8:;;Calle del Sol 7, 3º;Toledo;Castilla-La Mancha;45001;España\r\n"
-        "LABEL;HOME;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:Calle del Sol 7, 3=C2=BA=0D=0AToledo, "
+        "LABEL;HOME;PREF;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:Calle del Sol 7, 3=C2=BA=0D=0AToledo, "
         "Castilla-La "
         "Mancha 45001=0D=0AEspa=C3=B1a\r\n"
         "ADR;POSTAL;CHARSET=UTF-8:;;Apartado 55;Madrid;;28080;España\r\n"
         "LABEL;POSTAL;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:Apartado 55=0D=0AMadrid, "
         "28080=0D=0AEspa=C3=B1a\r\n"
         "URL;WORK:https://acme.example/ana\r\n"
-        "URL;HOME:http://ana.example/?a=1\\;b=2\r\n"
+        "URL;HOME:http://ana.example/?a=1;b=2\r\n"
         "ROLE:Engineer\r\n"
         "BDAY:18990517\r\n"
         "REV:20240305T133015Z\r\n"
@@ -106,7 +119,9 @@ TEST(CardWriter, WhatAPartialContactWrites)
     middle.m_strMiddleName = "Q";
     middle.m_emails = {{7, "x@y"}};
     const std::string card = ExportCard(middle);
-    EXPECT_NE(card.find("\r\nN:;;Q;;\r\nFN:Q\r\nEMAIL;WORK;INTERNET:x@y\r\n"), std::string::npos) << card;
+    EXPECT_NE(
+        card.find("\r\nN:;;Q;;\r\nFN:Q\r\nEMAIL;WORK;INTERNET;X-TOLVA-SLOT=2:x@y\r\n"), std::string::npos)
+        << card;
     EXPECT_EQ(ImportCard(card)->m_strMiddleName, "Q");
     // Types no card names are skipped; a second value of a type takes the
     // next free slot of its kind.
@@ -150,4 +165,100 @@ TEST(CardWriter, SaveToFileAndTheDrivers)
         = "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:Ann\r\nREV:20240305T133015Z\r\nEND:VCARD\r\n\r\n";
     EXPECT_EQ(bytes.toStdString(), one + one);
     EXPECT_EQ(ImportCards(bytes.toStdString()).size(), 2u);
+}
+
+TEST(CardWriter, EveryValueReadsBackIntoItsOwnSlot)
+{
+    FixedClock clock;
+    // Values alone, where a type that several slots share sent the value to
+    // the first slot of its type.
+    std::vector<Contact> contacts;
+    for (u32 type = 1; type <= kPhoneTypeCount; ++type) {
+        Contact& c = contacts.emplace_back();
+        c.m_strName = "Phone";
+        // The default phone of a kind in its first field, as the pages keep it.
+        const u32 flag = type == 1 ? CV_DEFAULT_HOME_PHONE : type == 11 ? CV_DEFAULT_BUSINESS_PHONE : 0;
+        c.m_phones = {{type | flag, "555 " + std::to_string(type)}};
+    }
+    for (u32 type = 1; type <= kEmailTypeCount; ++type) {
+        Contact& c = contacts.emplace_back();
+        c.m_strName = "Mail";
+        c.m_emails = {{type | (type <= 5 ? CV_DEFAULT_HOME_EMAIL : CV_DEFAULT_BUSINESS_EMAIL), "m@x"}};
+    }
+    for (const u32 code :
+        {WEB_HOME_PAGE | CV_WEB_HOME_PAGE_SHOWN, WEB_BUSINESS_PAGE | CV_WEB_BUSINESS_PAGE_SHOWN, 2u}) {
+        Contact& c = contacts.emplace_back();
+        c.m_strName = "Page";
+        c.m_web = {{code, "https://example.org/"}};
+    }
+    // Every slot, listed backwards, the default e-mails not the first of
+    // their kind.
+    Contact full = FullContact();
+    std::reverse(full.m_phones.begin(), full.m_phones.end());
+    std::reverse(full.m_emails.begin(), full.m_emails.end());
+    // An ICQ number has no place in a card.
+    std::erase_if(full.m_web, [](const ContactValue& v) { return v.Type() == WEB_ICQ; });
+    full.m_web.push_back({2, "https://other.example/"});
+    for (ContactValue& email : full.m_emails) {
+        email.m_dwCode &= CV_TYPE_MASK;
+        if (email.Type() == 3)
+            email.m_dwCode |= CV_DEFAULT_HOME_EMAIL;
+        if (email.Type() == 9)
+            email.m_dwCode |= CV_DEFAULT_BUSINESS_EMAIL;
+    }
+    contacts.push_back(full);
+
+    int moved = 0;
+    for (const Contact& original : contacts) {
+        const auto back = ImportCard(ExportCard(original));
+        for (const u32 id : CardFields()) {
+            const bool differs = FormatFieldText(original, id) != FormatFieldText(*back, id);
+            moved += differs;
+            EXPECT_FALSE(differs) << original.m_strName << " field " << id;
+        }
+        moved += Codes(original.m_phones, CV_TYPE_MASK) != Codes(back->m_phones, CV_TYPE_MASK);
+        moved += Codes(original.m_emails) != Codes(back->m_emails);
+        moved += Codes(original.m_web) != Codes(back->m_web);
+        EXPECT_EQ(Codes(original.m_emails), Codes(back->m_emails)) << original.m_strName;
+    }
+    EXPECT_EQ(moved, 0);
+
+    // Other programs still find the standard types in front of the mark.
+    const std::string text = ExportCard(full);
+    for (const char* line : {"\r\nTEL;HOME;X-TOLVA-SLOT=2:", "\r\nTEL;PREF;X-TOLVA-SLOT=3:",
+             "\r\nTEL;WORK;VOICE;X-TOLVA-SLOT=3:", "\r\nEMAIL;HOME;PREF;INTERNET;X-TOLVA-SLOT=3:",
+             "\r\nEMAIL;WORK;INTERNET;X-TOLVA-SLOT=5:", "\r\nURL;X-TOLVA-SLOT=3:https://other.example/\r\n"})
+        EXPECT_NE(text.find(line), std::string::npos) << line;
+    // A mark that names no slot of the type is passed over.
+    const auto odd = ImportCard("BEGIN:VCARD\r\nTEL;HOME;FAX;X-TOLVA-SLOT=2:1\r\nEMAIL;X-TOLVA-SLOT=9:a@b\r\n"
+                                "EMAIL;x-tolva-slot=2:c@d\r\nEND:VCARD\r\n");
+    EXPECT_EQ(Codes(odd->m_phones, CV_TYPE_MASK), (std::multimap<u32, std::string>{{4, "1"}}));
+    EXPECT_EQ(Codes(odd->m_emails, CV_TYPE_MASK), (std::multimap<u32, std::string>{{6, "a@b"}, {7, "c@d"}}));
+}
+
+TEST(CardWriter, SemicolonsArePlainInValuesOfTheirOwn)
+{
+    FixedClock clock;
+    Contact c;
+    c.m_strName = "Lee; Ann";
+    c.m_strCompany = "Acme; Ltd.";
+    c.m_strJobTitle = "Boss; Chief";
+    c.m_strNotes = "a;b \\; c\\";
+    const std::string card = ExportCard(c);
+    EXPECT_NE(card.find("\r\nFN:Lee; Ann\r\n"), std::string::npos) << card;
+    // Fields of a compound value keep the escape.
+    EXPECT_NE(card.find("\r\nORG:Acme\\; Ltd.;\r\n"), std::string::npos) << card;
+    // The job title as TITLE, where card readers look, and as ROLE.
+    EXPECT_NE(card.find("\r\nTITLE:Boss; Chief\r\n"), std::string::npos) << card;
+    EXPECT_NE(card.find("\r\nROLE:Boss; Chief\r\n"), std::string::npos) << card;
+    // A backslash right before ';' keeps the escape, so the pair reads back.
+    EXPECT_NE(card.find("\r\nNOTE;ENCODING=QUOTED-PRINTABLE:a;b =5C\\; c=5C\r\n"), std::string::npos) << card;
+    const auto back = ImportCard(card);
+    EXPECT_EQ(back->m_strName, c.m_strName);
+    EXPECT_EQ(back->m_strCompany, c.m_strCompany);
+    EXPECT_EQ(back->m_strJobTitle, c.m_strJobTitle);
+    EXPECT_EQ(back->m_strNotes, c.m_strNotes);
+    // Both forms read as ';'.
+    const auto escaped = ImportCard("BEGIN:VCARD\r\nFN:a\\;b\r\nNOTE:c;d\r\nTITLE:e\\;f\r\nEND:VCARD\r\n");
+    EXPECT_EQ(escaped->m_strName + "|" + escaped->m_strNotes + "|" + escaped->m_strJobTitle, "a;b|c;d|e;f");
 }

@@ -72,9 +72,10 @@ TEST(FieldMapping, ColumnTextsIntoContacts)
         {FID_ANNIVERSARY, "bad"}, {FID_HOME_ADDRESS, "whole"}, {59513, "icon"}});
     EXPECT_EQ(c.m_strName + "|" + c.m_strNotes, "Ann|a\r\nb");
     EXPECT_EQ(c.m_dwGender, GENDER_FEMALE);
-    // The first of a kind is its default; a repeat and an empty text add nothing.
-    EXPECT_EQ(
-        Codes(c.m_phones), (std::map<u32, std::string>{{0x10000002, "h2"}, {1, "h1"}, {0x100000c, "b2"}}));
+    // A phone takes the field its column names (home 1 is the default); a
+    // repeat and an empty text add nothing.
+    EXPECT_EQ(Codes(c.m_phones),
+        (std::map<u32, std::string>{{0x20000002, "h2"}, {0x10000001, "h1"}, {0x0200000c, "b2"}}));
     EXPECT_EQ(Codes(c.m_emails), (std::map<u32, std::string>{{0x10000006, "b@x"}, {0x20000001, "h@x"}}));
     EXPECT_EQ(Codes(c.m_web),
         (std::map<u32, std::string>{{0x20000001, "h.example"}, {0x40000008, "b.example"}, {15, "42"}}));
@@ -91,7 +92,7 @@ TEST(FieldMapping, ColumnTextsIntoContacts)
     // one comes in as the kind's first type.
     EXPECT_EQ(
         Codes(From({{FID_FIRST_PHONE, "1"}, {FID_FIRST_PHONE + 1, "2"}, {FID_HOME_PHONE, "2"}}).m_phones),
-        (std::map<u32, std::string>{{1, "1"}, {0x10000002, "2"}}));
+        (std::map<u32, std::string>{{1, "1"}, {0x30000002, "2"}}));
     EXPECT_EQ(Codes(From({{FID_FIRST_PHONE + 10, "1"}, {FID_BUSINESS_PHONE, "9"}}).m_phones),
         (std::map<u32, std::string>{{11, "1"}, {0x100000b, "9"}}));
     EXPECT_EQ(

@@ -9,6 +9,8 @@
 #include "wizardtesting.h"
 
 #include <QFile>
+#include <algorithm>
+#include <map>
 
 namespace {
 
@@ -76,6 +78,38 @@ TEST_F(ImportExportTest, DefaultExportReimportsIntoTheSameFields)
         ExpectSameFields(named, *back[1], ImportedFields());
         EXPECT_EQ(back[1]->m_phones.size(), 1u);
         EXPECT_TRUE(back[1]->m_emails.empty() && back[1]->m_web.empty() && back[1]->m_addresses.empty());
+    }
+}
+
+TEST_F(ImportExportTest, PhoneColumnsKeepTheFieldsThatShowThem)
+{
+    // Phones as the contact's pages leave them when each field is typed
+    // in: home 1, 2, mobile and fax, business 1, 2 and fax; the other types
+    // in no field.
+    const std::map<u32, u32> fieldFlags = {{1, 0x10000000}, {2, 0x20000000}, {5, 0x40000000}, {4, 0x80000000},
+        {11, 0x01000000}, {12, 0x02000000}, {14, 0x04000000}};
+    const auto flagOf = [&](u32 type) { return fieldFlags.contains(type) ? fieldFlags.at(type) : 0u; };
+    Book* book = NewBook("Phones", m_dm.GetRootBook());
+    Contact every;
+    every.m_strName = "Every";
+    for (u32 type = 1; type <= kPhoneTypeCount; ++type)
+        every.m_phones.push_back({type | flagOf(type), "555 " + std::to_string(type)});
+    Contact mobile;
+    mobile.m_strName = "Mobile";
+    mobile.m_phones = {{5 | flagOf(5), "5"}};
+    Contact faxes;
+    faxes.m_strName = "Faxes";
+    faxes.m_phones = {{14 | flagOf(14), "14"}, {4 | flagOf(4), "4"}, {13, "13"}};
+    const Contact* originals[] = {Add(every, book), Add(mobile, book), Add(faxes, book)};
+    const std::vector<const Contact*> back = Members(RoundTrip(book, ',', false));
+    ASSERT_EQ(back.size(), 3u);
+    for (size_t i = 0; i < back.size(); ++i) {
+        auto sorted = [](ContactPhoneArray phones) {
+            std::sort(phones.begin(), phones.end(),
+                [](const ContactValue& a, const ContactValue& b) { return a.Type() < b.Type(); });
+            return phones;
+        };
+        EXPECT_EQ(sorted(back[i]->m_phones), sorted(originals[i]->m_phones)) << originals[i]->m_strName;
     }
 }
 

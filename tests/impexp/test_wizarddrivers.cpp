@@ -152,6 +152,41 @@ TEST_F(WizardDriverTest, VCardImportMergesUnlessDuplicatesAllowed)
     EXPECT_EQ(Names(book).size(), 2u);
 }
 
+TEST_F(WizardDriverTest, DamagedCardsAreReportedAndLogged)
+{
+    Book* book = NewBook("Cards", m_dm.GetRootBook());
+    // The last card's picture holds a character that is no BASE64, and the
+    // file ends without its END line.
+    Put("damaged.vcf",
+        "BEGIN:VCARD\r\nFN:Ann\r\nEND:VCARD\r\n"
+        "BEGIN:VCARD\r\nFN:Bob\r\nNOTE:kept\r\nPHOTO;ENCODING=BASE64;TYPE=GIF:\r\n  R0lG*ODlh\r\n\r\n");
+    IEWizard wizard;
+    ASSERT_TRUE(WalkToFile(wizard, IED_IMPORT, IEF_VCARD, book, Path("damaged.vcf")));
+    const IEOutcome outcome = RunImportExport(wizard, m_dm, nullptr);
+    ASSERT_EQ(outcome.result, 0u);
+    EXPECT_EQ(Names(book), (std::vector<std::string>{"Ann", "Bob"}));
+    EXPECT_EQ(m_dm.GetContactAt(m_dm.GetContactCount() - 1)->m_strNotes, "kept");
+    const std::string text = OutcomeText(outcome);
+    EXPECT_TRUE(text.starts_with("Successfully imported 0 book(s) and 2 contact(s).\n\n")) << text;
+    EXPECT_NE(text.find("damaged.vcf: 1 card(s) could not be read whole"), std::string::npos) << text;
+    EXPECT_NE(text.find("- BASE64 data with a character that is not BASE64 was skipped (line 7)"),
+        std::string::npos)
+        << text;
+    EXPECT_NE(text.find("- the block has no END line (line 4)"), std::string::npos) << text;
+    EXPECT_NE(text.find("The error log lists every problem."), std::string::npos) << text;
+    const std::string log = Contents("tolva_error.log").toStdString();
+    EXPECT_NE(log.find("damaged.vcf: what could not be read was left out"), std::string::npos) << log;
+    EXPECT_NE(log.find("not BASE64 was skipped (line 7)"), std::string::npos) << log;
+    EXPECT_NE(log.find("the block has no END line (line 4)"), std::string::npos) << log;
+
+    // A whole file says nothing more than its counts.
+    Put("whole.vcf", "BEGIN:VCARD\r\nFN:Cy\r\nEND:VCARD\r\n");
+    IEWizard again;
+    ASSERT_TRUE(WalkToFile(again, IED_IMPORT, IEF_VCARD, book, Path("whole.vcf")));
+    EXPECT_EQ(OutcomeText(RunImportExport(again, m_dm, nullptr)),
+        "Successfully imported 0 book(s) and 1 contact(s).");
+}
+
 TEST_F(WizardDriverTest, FailuresAreReportedAndChangeNothing)
 {
     Book* book = NewBook("Mine", m_dm.GetRootBook());

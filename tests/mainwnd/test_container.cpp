@@ -10,8 +10,13 @@
 #include "mainwnd/rgridctrl.h"
 #include "mainwnd/vcardfiles.h"
 #include "platform/profile.h"
+#include "support/mailstandin.h"
+#include "telephony/mailsession.h"
 
+#include <QClipboard>
+#include <QDateTime>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMimeData>
@@ -36,8 +41,13 @@ class LinkRecorder : public QObject {
 public:
     LinkRecorder() { QDesktopServices::setUrlHandler(QStringLiteral("mailto"), this, "Open"); }
     ~LinkRecorder() override { QDesktopServices::unsetUrlHandler(QStringLiteral("mailto")); }
-    Q_INVOKABLE void Open(const QUrl& url) { opened << url.toString(QUrl::FullyDecoded); }
+    Q_INVOKABLE void Open(const QUrl& url)
+    {
+        opened << url.toString(QUrl::FullyDecoded);
+        encoded << url.toString(QUrl::FullyEncoded);
+    }
     QStringList opened;
+    QStringList encoded;
 };
 
 TEST_F(FrameTest, DeleteMovesToDeletedItemsThenForGoodAndSavesEachTime)
@@ -190,7 +200,7 @@ TEST_F(FrameTest, ClosingInFindModeKeepsTheLetterInForce)
     EXPECT_EQ(Profile::GetInt("DataMan", "CurrentChar", 0), int(kFilterFirstLetter + 2));
 }
 
-TEST_F(FrameTest, MailToSeveralKeepsAnEmptyPlaceAndPicksCountListedAddresses)
+TEST_F(FrameTest, MailToSeveralSkipsTheAddresslessAndPicksCountListedAddresses)
 {
     LinkRecorder links;
     m_dataMan->GetContactAt(0)->m_emails = {{1, "anna@example.org"}};
@@ -199,7 +209,8 @@ TEST_F(FrameTest, MailToSeveralKeepsAnEmptyPlaceAndPicksCountListedAddresses)
     Select({0, 1, 2});
     Trigger(ID_CONTACT_SENDMAIL);
     ASSERT_EQ(links.opened.size(), 1);
-    EXPECT_EQ(links.opened[0], u"mailto:anna@example.org; ; c2@example.org");
+    EXPECT_EQ(links.encoded[0], u"mailto:anna@example.org,c2@example.org");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), links.encoded[0]);
 
     // The drop-down lists the non-empty addresses; the second pick is the
     // second listed one.
@@ -222,6 +233,55 @@ TEST_F(FrameTest, MailToSeveralKeepsAnEmptyPlaceAndPicksCountListedAddresses)
     // Without a focused contact no list opens.
     SelectNone();
     EXPECT_EQ(button->dropMenu(button), nullptr);
+}
+
+// An address is the contact's text: nothing in it may read as a header
+// (an attachment for the mail program) or as a further recipient.
+TEST_F(FrameTest, MailAddressesReachTheMailProgramEscaped)
+{
+    LinkRecorder links;
+    const std::string evil = "x@evil.example?attach=/etc/passwd";
+    m_dataMan->GetContactAt(0)->m_emails = {{1 | CV_DEFAULT_HOME_EMAIL, evil}};
+    m_dataMan->GetContactAt(1)->m_emails = {{1 | CV_DEFAULT_HOME_EMAIL, "b,c&d=e#f%g@example.org"}};
+    m_userMan->m_dwListFlags |= CLF_CELL_ACTIONS;
+    Frame();
+    const QString escapedEvil = QStringLiteral("x@evil.example%3Fattach%3D%2Fetc%2Fpasswd");
+    const QString escapedOther = QStringLiteral("b%2Cc%26d%3De%23f%25g@example.org");
+
+    // Contact > Send Mail, to two.
+    Select({0, 1});
+    Trigger(ID_CONTACT_SENDMAIL);
+    ASSERT_EQ(links.encoded.size(), 1);
+    EXPECT_EQ(links.encoded[0], QStringLiteral("mailto:") + escapedEvil + u',' + escapedOther);
+    const QUrl sent(links.encoded[0]);
+    EXPECT_FALSE(sent.hasQuery());
+    EXPECT_FALSE(sent.hasFragment());
+
+    // The tool bar's drop-down pick of an address.
+    Select({0});
+    CToolbarButton* button = Frame().Toolbar()->ButtonOf(ID_CONTACT_SENDMAIL);
+    ASSERT_NE(button, nullptr);
+    auto menu = button->dropMenu(button);
+    ASSERT_EQ(menu->actions().size(), 1);
+    menu->actions()[0]->trigger();
+    QApplication::processEvents();
+    ASSERT_EQ(links.encoded.size(), 2);
+    EXPECT_EQ(links.encoded[1], QStringLiteral("mailto:") + escapedEvil);
+
+    // A double click on the e-mail cell.
+    auto* grid = dynamic_cast<CRGridCtrl*>(Grid().Widget());
+    ASSERT_NE(grid, nullptr);
+    constexpr int kHomeEmailColumn = 3;
+    if (!grid->IsColumnShown(kHomeEmailColumn))
+        grid->InsertColumn(kHomeEmailColumn, 1);
+    QApplication::processEvents();
+    const int row = grid->FindContactRow(m_dataMan->GetContactAt(0)->m_duID);
+    const QPoint cell = grid->GetCellRect(row, kHomeEmailColumn).center() - grid->viewport()->pos();
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell);
+    QApplication::processEvents();
+    ASSERT_EQ(links.encoded.size(), 3);
+    EXPECT_EQ(links.encoded[2], QStringLiteral("mailto:") + escapedEvil);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), links.encoded[2]);
 }
 
 TEST_F(FrameTest, PhoneListShowsNumbersWithTheirCaptions)
@@ -287,7 +347,7 @@ TEST_F(FrameTest, InformationPaneFollowsTheSelectionAfterAPause)
     EXPECT_EQ(Container().InfoPane(), nullptr);
 }
 
-TEST(VCardFilesTest, FileNamesAreSafeAndForwardedCardsAreRemovedAfterTheMail)
+TEST(VCardFilesTest, FileNamesAreSafe)
 {
     Contact contact;
     contact.m_strName = "../../etc/pass:wd";
@@ -299,22 +359,48 @@ TEST(VCardFilesTest, FileNamesAreSafeAndForwardedCardsAreRemovedAfterTheMail)
     contact.m_strFirstName.clear();
     contact.m_strLastName.clear();
     EXPECT_EQ(VCardFileName(contact), u"contact.vcf");
+}
 
-    contact.m_strName = "Ann Lee";
-    QString seen;
-    QByteArray body;
-    QFileDevice::Permissions folder;
-    EXPECT_TRUE(ForwardVCard(contact, [&](const QString& path, const QString& name) {
-        seen = path;
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-        body = file.readAll();
-        folder = QFileInfo(QFileInfo(path).path()).permissions();
-        return name == u"Ann Lee.vcf";
-    }));
-    EXPECT_TRUE(body.startsWith("BEGIN:VCARD"));
-    EXPECT_FALSE(folder & (QFileDevice::ReadOther | QFileDevice::ReadGroup));
-    EXPECT_FALSE(QFile::exists(seen));
+// The mail program reads the attachment when the user sends the message;
+// "xdg-email" returns long before that.
+TEST_F(FrameTest, ForwardedCardStaysForTheMailProgram)
+{
+    const MailProgramStandIn mailer(QFileInfo(ProgramPath(QStringLiteral("x"))).path());
+    Container().SetFileMailer([](const QString& path, const QString& name) {
+        return MailFileAttachment(path.toStdString(), name.toStdString());
+    });
+    Select({0});
+    Trigger(ID_VCARD_FORWARD);
+    const QStringList arguments = mailer.Arguments();
+    const qsizetype attach = arguments.indexOf(QStringLiteral("--attach"));
+    ASSERT_GE(attach, 0) << arguments.join(u' ').toStdString();
+    const QString card = arguments.value(attach + 1);
+    EXPECT_TRUE(card.endsWith(u"/Anna Berg.vcf"));
+    // The stand-in has returned; the card is still there to be read.
+    QFile file(card);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().contains("\r\nFN:Anna Berg\r\n"));
+    for (const QString& folder : {QFileInfo(card).path(), ForwardFolder()})
+        EXPECT_FALSE(QFileInfo(folder).permissions() & (QFileDevice::ReadOther | QFileDevice::ReadGroup));
+    EXPECT_TRUE(m_messages.shown.empty());
+
+    // Without a mail program the user is told, and no card is left behind.
+    const QString none;
+    SetMailProgramForTesting(&none);
+    Trigger(ID_VCARD_FORWARD);
+    ASSERT_EQ(m_messages.shown.size(), 1u);
+    EXPECT_NE(m_messages.shown[0].text.find("could not be handed to a mail program"), std::string::npos);
+    EXPECT_EQ(m_messages.shown[0].type & MB_ICONMASK, MB_ICONHAND);
+    const auto folders
+        = [] { return QDir(ForwardFolder()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(); };
+    EXPECT_EQ(folders(), 1);
+
+    // A start cleans what earlier runs forwarded once it is an hour old.
+    CleanForwardedCards(QDateTime::currentDateTime());
+    EXPECT_TRUE(QFile::exists(card));
+    CleanForwardedCards(QDateTime::currentDateTime().addSecs(2 * 3600));
+    EXPECT_FALSE(QFile::exists(card));
+    EXPECT_EQ(folders(), 0);
 }
 
 #include "test_container.moc"

@@ -4,11 +4,38 @@
 #include "mainwnd/printcommands.h"
 #include "platform/recorddc.h"
 #include "print/printman.h"
+#include "print/ui/printdlg.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+#include <functional>
 
 namespace {
 
 using GridPrintTest = GridTest;
 using FramePrintTest = FrameTest;
+
+// Labels of the selected contacts, one label to a sheet: a page per contact.
+void OneLabelSheets(PrintMan& pm)
+{
+    pm.m_Printmode = PM_LABELS;
+    pm.m_LabelPrintRange = PR_LABEL_SELECTION;
+    pm.m_Label.m_wColumns = 1;
+    pm.m_Label.m_wRows = 1;
+    pm.m_Label.m_wWidth = 4000;
+    pm.m_Label.m_wHeight = 2000;
+    pm.m_Label.m_wPaper = 9;
+}
 
 }  // namespace
 
@@ -37,6 +64,18 @@ TEST_F(GridPrintTest, TheShownColumnsPrintAsTheReportsHeadingAndRows)
     // A row that does not fit is left for the next page.
     RECT full{0, -600, 20000, -700};
     EXPECT_EQ(m_grid->PrintRow(true, full, dc, contact, false), 1);
+
+    // A column made wider in the list is wider on the next page too.
+    const POINT before = dc.FindText("Zed Young")->at;
+    const std::vector<int> shown = m_grid->GetShownColumns();
+    m_grid->SetColumnWidth(1, m_grid->GetColumnWidth(shown.at(1)) + 200);
+    CRecordDC next(PageCaps::FullPage(21000, 29700));
+    next.SelectFont(font);
+    RECT again{0, 0, 20000, -29000};
+    m_grid->PrintHeader(true, again, next);
+    ASSERT_EQ(m_grid->PrintRow(true, again, next, contact, false), 0);
+    ASSERT_NE(next.FindText("Zed Young"), nullptr);
+    EXPECT_NE(next.FindText("Zed Young")->at, before);
 }
 
 TEST_F(FramePrintTest, PrintPreviewTakesThePanesPlaceUntilClosed)
@@ -62,4 +101,139 @@ TEST_F(FramePrintTest, PrintPreviewTakesThePanesPlaceUntilClosed)
     EXPECT_FALSE(commands->InPreview());
     EXPECT_EQ(Frame().centralWidget(), panes);
     EXPECT_TRUE(Enabled(ID_FILE_PRINT_PREVIEW));
+}
+
+TEST_F(FramePrintTest, ContactsFreedWhileThePreviewIsOpenAreLeftBlank)
+{
+    PrintMan pm;
+    pm.SetSources(m_dataMan.get(), m_userMan.get());
+    OneLabelSheets(pm);
+    auto* commands = new CPrintCommands(Frame(), pm, *m_dataMan);
+    Select({0, 1, 2});
+    Trigger(ID_FILE_PRINT_PREVIEW);
+    ASSERT_TRUE(commands->InPreview());
+    ASSERT_EQ(commands->Preview()->Pages()->Info().GetMaxPage(), 3u);
+
+    // The contacts go to "Deleted Items" and from there for good, while the
+    // preview still shows their labels.
+    m_messages.reply = IDOK;
+    Trigger(ID_CONTACT_DELETE);
+    Trigger(ID_EMPTY_DELETED);
+    ASSERT_EQ(m_dataMan->GetContactCount(), 0);
+
+    // Two pages, then the next ones: each page is drawn without the freed
+    // records (the sanitizers watch).
+    CPreviewBar* bar = commands->Preview()->Bar();
+    bar->Action(AFX_ID_PREVIEW_NUMPAGE)->trigger();
+    commands->Preview()->Pages()->viewport()->repaint();
+    bar->Action(AFX_ID_PREVIEW_NEXT)->trigger();
+    commands->Preview()->Pages()->viewport()->repaint();
+    EXPECT_EQ(commands->Preview()->Pages()->PagesShown(), 2);
+    commands->ClosePreview();
+}
+
+TEST_F(FramePrintTest, TheStatusBarNamesThePagesShown)
+{
+    PrintMan pm;
+    pm.SetSources(m_dataMan.get(), m_userMan.get());
+    OneLabelSheets(pm);
+    auto* commands = new CPrintCommands(Frame(), pm, *m_dataMan);
+    Select({0, 1, 2});
+    Trigger(ID_FILE_PRINT_PREVIEW);
+    ASSERT_TRUE(commands->InPreview());
+    // The preview opens with as many pages as it showed last in this run.
+    if (commands->Preview()->Pages()->PagesShown() == 2)
+        commands->Preview()->Bar()->Action(AFX_ID_PREVIEW_NUMPAGE)->trigger();
+    EXPECT_EQ(Frame().statusBar()->currentMessage(), "Page 1");
+    commands->Preview()->Bar()->Action(AFX_ID_PREVIEW_NEXT)->trigger();
+    EXPECT_EQ(Frame().statusBar()->currentMessage(), "Page 2");
+    commands->Preview()->Bar()->Action(AFX_ID_PREVIEW_NUMPAGE)->trigger();
+    EXPECT_EQ(Frame().statusBar()->currentMessage(), "Pages 2-3");
+    commands->Preview()->Bar()->Action(AFX_ID_PREVIEW_NUMPAGE)->trigger();
+    EXPECT_EQ(Frame().statusBar()->currentMessage(), "Page 2");
+    commands->ClosePreview();
+}
+
+TEST_F(FramePrintTest, ALabelSheetLargerThanItsPaperIsRefusedWithAMessage)
+{
+    PrintMan pm;
+    pm.SetSources(m_dataMan.get(), m_userMan.get());
+    OneLabelSheets(pm);
+    pm.m_Label.m_wColumns = 3;
+    pm.m_Label.m_wWidth = 5000;  // three labels of 8.8 cm across A4
+    auto* commands = new CPrintCommands(Frame(), pm, *m_dataMan);
+    Select({0});
+    Trigger(ID_FILE_PRINT_PREVIEW);
+    EXPECT_FALSE(commands->InPreview());
+    ASSERT_FALSE(m_messages.shown.empty());
+    EXPECT_TRUE(m_messages.shown.back().text.find("larger than the label page size") != std::string::npos);
+
+    pm.m_Label.m_wColumns = 2;
+    Trigger(ID_FILE_PRINT_PREVIEW);
+    EXPECT_TRUE(commands->InPreview());
+    commands->ClosePreview();
+}
+
+TEST_F(FramePrintTest, AFileChosenInThePrintDialogIsNamedAfterTheWindowAndKept)
+{
+    if (QStandardPaths::findExecutable("pdfinfo").isEmpty())
+        GTEST_SKIP() << "poppler-utils are not installed";
+    PrintMan pm;
+    pm.SetSources(m_dataMan.get(), m_userMan.get());
+    pm.m_Printmode = PM_MEMO;
+    pm.m_Printtype = PR_LIST;
+    auto* commands = new CPrintCommands(Frame(), pm, *m_dataMan);
+    const QString path = QDir::toNativeSeparators(m_dir->filePath("contacts.pdf"));
+    // Each print dialog is answered in turn: the first one is sent to the
+    // file and goes to the preview; the later ones show what they offer.
+    std::vector<std::function<void(CRPrintDialog&)>> answers;
+    size_t answered = 0;
+    std::function<void()> answer = [&] {
+        CRPrintDialog* dialog = nullptr;
+        for (auto* d : Frame().findChildren<CRPrintDialog*>())
+            if (d->isVisible())
+                dialog = d;
+        if (!dialog || answered >= answers.size()) {
+            QTimer::singleShot(10, answer);
+            return;
+        }
+        answers[answered++](*dialog);
+    };
+    bool keptInPreview = false, keptAfterPrinting = false;
+    answers.push_back([&](CRPrintDialog& d) {
+        d.Printers()->setCurrentIndex(d.FileEntry());
+        d.FileName()->setText(path);
+        EXPECT_FALSE(d.Copies()->isEnabled());  // a file is written once
+        QTest::mouseClick(d.findChild<QPushButton*>("ctl1018"), Qt::LeftButton);  // Preview
+    });
+    answers.push_back([&](CRPrintDialog& d) {
+        keptInPreview = d.Printers()->currentIndex() == d.FileEntry() && d.FileName()->text() == path;
+        QTest::mouseClick(d.findChild<QPushButton*>("ctl1"), Qt::LeftButton);  // OK: print
+    });
+    answers.push_back([&](CRPrintDialog& d) {
+        keptAfterPrinting = d.Printers()->currentIndex() == d.FileEntry() && d.FileName()->text() == path;
+        QTest::mouseClick(d.findChild<QPushButton*>("ctl2"), Qt::LeftButton);  // Cancel
+    });
+
+    Select({0});
+    QTimer::singleShot(0, answer);
+    Trigger(ID_PRINT);
+    ASSERT_TRUE(commands->InPreview());
+    // The preview's Print comes back to the print dialog with the file still chosen.
+    QTimer::singleShot(0, answer);
+    commands->Preview()->Bar()->Action(AFX_ID_PREVIEW_PRINT)->trigger();
+    QApplication::processEvents();
+    EXPECT_TRUE(keptInPreview);
+    ASSERT_TRUE(QFile::exists(path));
+    QProcess info;
+    info.start("pdfinfo", {path});
+    info.waitForFinished();
+    EXPECT_TRUE(QString::fromUtf8(info.readAllStandardOutput())
+                    .contains(QRegularExpression("Title:\\s+"
+                        + QRegularExpression::escape(Frame().windowTitle().remove("[*]").left(31)))));
+
+    QTimer::singleShot(0, answer);
+    Trigger(ID_PRINT);
+    EXPECT_TRUE(keptAfterPrinting);
+    EXPECT_EQ(answered, 3u);
 }

@@ -1,8 +1,12 @@
+#include "platform/lineprovider.h"
 #include "platform/messages.h"
 #include "platform/oledate.h"
 #include "platform/profile.h"
 #include "platform/programfolder.h"
+#include "platform/regularfile.h"
+#include "platform/syserror.h"
 #include "platform/textcodec.h"
+#include "support/fifowatch.h"
 #include "support/testenv.h"
 
 #include <QFile>
@@ -104,4 +108,45 @@ TEST(DateValue, NowMatchesTheLocalClock)
     EXPECT_TRUE(now.IsValid());
     EXPECT_GE(now.m_dt + 1e-6, DateFromQDateTime(before).m_dt);
     EXPECT_LE(now.m_dt - 1e-6, DateFromQDateTime(after).m_dt);
+}
+
+TEST_F(ProfileTest, OnlyRegularFilesAreOpenedForReading)
+{
+    const QString fifo = m_dir->filePath(QStringLiteral("pipe"));
+    FifoWatch watch(fifo);
+    ASSERT_TRUE(watch.Made());
+    const QString regular = m_dir->filePath(QStringLiteral("plain.txt"));
+    {
+        QFile file(regular);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("text");
+    }
+    for (const QString& path : {fifo, m_dir->path(), QStringLiteral("/dev/zero")}) {
+        SCOPED_TRACE(path.toStdString());
+        CRegularFile file(path);
+        EXPECT_FALSE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(ErrorFromErrno(errno), ERROR_BAD_FILE_TYPE);
+        EXPECT_EQ(file.errorString(), "It is not an ordinary file (it is a folder, a pipe or a device).");
+    }
+    CRegularFile missing(m_dir->filePath(QStringLiteral("missing")));
+    EXPECT_FALSE(missing.open(QIODevice::ReadOnly));
+    EXPECT_EQ(ErrorFromErrno(errno), ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(missing.exists());
+
+    // A regular file reads as through QFile, a link to one too.
+    const QString link = m_dir->filePath(QStringLiteral("link.txt"));
+    ASSERT_TRUE(QFile::link(regular, link));
+    for (const QString& path : {regular, link}) {
+        CRegularFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.size(), 4);
+        EXPECT_EQ(file.readAll(), "text");
+    }
+
+    // A telephony script named by the settings is one such file.
+    Profile::WriteString("TapiMan", "LineScript", fifo.toStdString());
+    MakeConfiguredLineProvider();
+    ASSERT_EQ(m_messages.shown.size(), 1u);
+    EXPECT_NE(m_messages.shown[0].text.find("It is not an ordinary file"), std::string::npos);
+    EXPECT_FALSE(watch.Blocked());
 }

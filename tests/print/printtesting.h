@@ -10,7 +10,41 @@
 #include "print/printman.h"
 #include "support/testenv.h"
 
+#include <QPointF>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <memory>
+
+// Reading PDF files back needs poppler-utils.
+inline bool CanReadPdf()
+{
+    return !QStandardPaths::findExecutable("pdftotext").isEmpty();
+}
+
+// pdfinfo's page count, -1 when it cannot read the file.
+inline int PdfPages(const QString& path)
+{
+    QProcess p;
+    p.start("pdfinfo", {path});
+    p.waitForFinished();
+    const auto match
+        = QRegularExpression("Pages:\\s+(\\d+)").match(QString::fromUtf8(p.readAllStandardOutput()));
+    return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+// The first word's box on the page, in points: xMin, yMin (from the top).
+inline QPointF WordAt(const QString& path, const QString& word, int page = 1)
+{
+    QProcess p;
+    p.start("pdftotext", {"-bbox", "-f", QString::number(page), "-l", QString::number(page), path, "-"});
+    p.waitForFinished();
+    const QString html = QString::fromUtf8(p.readAllStandardOutput());
+    const QRegularExpression re(
+        "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\"[^>]*>" + QRegularExpression::escape(word) + "</word>");
+    const auto m = re.match(html);
+    return m.hasMatch() ? QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()) : QPointF(-1, -1);
+}
 
 // A5 portrait, printable to its edges.
 inline PageCaps A5Page()

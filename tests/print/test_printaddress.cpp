@@ -2,9 +2,6 @@
 #include "printtesting.h"
 
 #include <QFile>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QStandardPaths>
 
 namespace {
 
@@ -17,6 +14,7 @@ protected:
         m_pm.m_EnvelopeData = kEnvelopeSizeTable[13];  // C6: 162 x 114 mm
         m_pm.m_AddrRet = "Me\r\nHere";
         m_pm.m_AddrRetMargins = {100, 100, 0, 0};
+        m_pm.m_AddrDelivMargins = {300, 300, 0, 0};
         Contact& c = Add("Ann Lee");
         c.m_strFirstName = "Ann";
         c.m_strLastName = "Lee";
@@ -78,6 +76,31 @@ TEST_F(EnvelopeTest, AnUnturnedEnvelopeIsCentredAtTheTopWithBothAddresses)
     EXPECT_EQ(dc->FindText("Ann Lee")->font.lfEscapement, 0);
     // Paper shows no outline and no stamp box.
     EXPECT_TRUE(dc->Frames().empty());
+}
+
+TEST_F(EnvelopeTest, ByDefaultTheReturnAddressIsTopLeftAndTheDeliveryAddressInTheMiddle)
+{
+    const PrintMan defaults;
+    m_pm.m_AddrRetMargins = defaults.m_AddrRetMargins;
+    m_pm.m_AddrDelivMargins = defaults.m_AddrDelivMargins;
+    m_pm.m_EnvelopeFeed = 4;
+    for (const size_t row : {kEnvelopeUsLetterRow, size_t(13)}) {  // #10 and C6
+        m_pm.m_EnvelopeData = kEnvelopeSizeTable[row];
+        const i32 length = i32(m_pm.m_EnvelopeData.m_wWidth) * 10;
+        const i32 height = i32(m_pm.m_EnvelopeData.m_wHeight) * 10;
+        m_dataMan.GetContactAt(0)->m_dwDisplayFlags |= CDF_PRINT;
+        const auto dc = Envelope();
+        const CRecordDC::Item* ret = dc->FindText("Here");
+        const CRecordDC::Item* deliv = dc->FindText("Ann Lee");
+        ASSERT_TRUE(ret && deliv);
+        EXPECT_LT(dc->FindText("Me")->at.x, length / 8);
+        EXPECT_GT(dc->FindText("Me")->at.y, -height / 4);
+        // The delivery address starts in the middle third, below the return address.
+        EXPECT_GT(deliv->at.x, length / 3) << row;
+        EXPECT_LT(deliv->at.x, length * 2 / 3) << row;
+        EXPECT_LT(deliv->at.y, ret->at.y - FontHeight()) << row;
+        EXPECT_GT(deliv->at.y, -height * 2 / 3) << row;
+    }
 }
 
 TEST_F(EnvelopeTest, ATurnedEnvelopeRunsItsTextDownThePageBesideTheStampBox)
@@ -172,37 +195,13 @@ TEST_F(LabelTest, ASingleLabelLiesAtItsRowAndColumnAndAFullSheetRepeatsTheFirst)
 
 namespace {
 
-// pdfinfo's page count, -1 when it cannot read the file.
-int PdfPages(const QString& path)
-{
-    QProcess p;
-    p.start("pdfinfo", {path});
-    p.waitForFinished();
-    const auto match
-        = QRegularExpression("Pages:\\s+(\\d+)").match(QString::fromUtf8(p.readAllStandardOutput()));
-    return match.hasMatch() ? match.captured(1).toInt() : -1;
-}
-
-// The first word's box on the page, in points: xMin, yMin (from the top).
-QPointF WordAt(const QString& path, const QString& word, int page = 1)
-{
-    QProcess p;
-    p.start("pdftotext", {"-bbox", "-f", QString::number(page), "-l", QString::number(page), path, "-"});
-    p.waitForFinished();
-    const QString html = QString::fromUtf8(p.readAllStandardOutput());
-    const QRegularExpression re(
-        "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\"[^>]*>" + QRegularExpression::escape(word) + "</word>");
-    const auto m = re.match(html);
-    return m.hasMatch() ? QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()) : QPointF(-1, -1);
-}
-
 constexpr double kPointsPerLogical = 72.0 / 2540.0;
 
 }  // namespace
 
 TEST_F(EnvelopeTest, PdfFilesHoldThePagesAndTheirText)
 {
-    if (QStandardPaths::findExecutable("pdfinfo").isEmpty())
+    if (!CanReadPdf())
         GTEST_SKIP() << "poppler-utils are not installed";
     const QString path = m_dir->filePath("job.pdf");
     const QPageLayout a4(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF());

@@ -132,6 +132,43 @@ TEST_F(MemoTest, LongNotesContinueOnTheNextPageWhereTheyStopped)
     EXPECT_FALSE(firstPageText.contains(texts[1].text.left(7)));
 }
 
+TEST_F(MemoTest, LongOneLineValuesStayWithinTheTextWidth)
+{
+    Contact& c = Add("Wide");
+    const std::string email = "someone." + std::string(120, 'e') + "@example.com";
+    const std::string phone = "+44 " + std::string(150, '9');
+    c.m_emails = {{1, email}};
+    c.m_phones = {{1, phone}};
+    m_pm.m_Flags1 &= ~(PF_MEMO_HEADER | PF_MEMO_FOOTER);
+    ASSERT_EQ(Paginate(), 1u);
+    const auto dc = Page(1);
+    QString printed;
+    for (const auto& t : dc->Texts()) {
+        // A5 less the 1 mm margins: nothing passes the right margin.
+        EXPECT_LE(t.at.x + dc->GetTextExtent(t.text).cx, 14800 - 100) << t.text.toStdString();
+        printed += t.text;
+    }
+    // Every character is printed, on the lines that follow.
+    EXPECT_TRUE(printed.contains(QString::fromStdString(email).right(40)));
+    EXPECT_EQ(printed.count(QLatin1Char('9')), 150);
+}
+
+TEST_F(MemoTest, MarginsLargerThanThePaperStillLeaveTheTextItsRoom)
+{
+    for (int i = 0; i < 6; ++i)
+        Add("Name " + std::to_string(i));
+    m_pm.m_Margins = {100, 20000, 100, 20000};  // 200 mm top and bottom on A5
+    const u32 pages = Paginate();
+    EXPECT_GE(pages, 1u);
+    EXPECT_LT(pages, 6u);
+    const auto dc = Page(1);
+    ASSERT_NE(dc->FindText("Full name :"), nullptr);
+    ASSERT_NE(dc->FindText("Name 0"), nullptr);
+    EXPECT_EQ(dc->FindText("Name 0")->at.y, dc->FindText("Full name :")->at.y);
+    for (const auto& t : dc->Texts())
+        EXPECT_TRUE(t.at.y <= 0 && t.at.y >= -21000) << t.text.toStdString();
+}
+
 TEST_F(MemoTest, AWordWiderThanTheColumnBreaksInsideAndEveryPageMakesProgress)
 {
     CRecordDC dc(A5Page());
@@ -185,10 +222,10 @@ TEST_F(PaginationTest, CountsPagesPerStyleAndSortsByNameWithoutCase)
     Add("");
     EXPECT_EQ(Paginate(), 4u);
     ASSERT_EQ(m_pm.m_contacts.size(), 4u);
-    EXPECT_EQ(m_pm.m_contacts[0]->m_strName, "");
-    EXPECT_EQ(m_pm.m_contacts[1]->m_strName, "Alpha");
-    EXPECT_EQ(m_pm.m_contacts[2], &b1);  // equal names keep their order
-    EXPECT_EQ(m_pm.m_contacts[3], &b2);
+    EXPECT_EQ(m_pm.JobContact(0)->m_strName, "");
+    EXPECT_EQ(m_pm.JobContact(1)->m_strName, "Alpha");
+    EXPECT_EQ(m_pm.JobContact(2), &b1);  // equal names keep their order
+    EXPECT_EQ(m_pm.JobContact(3), &b2);
 }
 
 namespace {

@@ -45,7 +45,7 @@ TEST_F(PrintManTest, FirstRunGivesTheDefaults)
     EXPECT_EQ(pm.GetPrintRange(), 3u);
     EXPECT_EQ(pm.m_LabelItem, 0x10001u);
     EXPECT_EQ(pm.m_Margins, (RECT{100, 100, 100, 100}));
-    EXPECT_EQ(pm.m_AddrDelivMargins, (RECT{300, 300, 300, 300}));
+    EXPECT_EQ(pm.m_AddrDelivMargins, (RECT{1000, 500, 300, 300}));
     EXPECT_EQ(pm.m_EnvelopeData.Name(), "US Letter\t(8 1/2 x 11 in)");
     EXPECT_EQ(pm.m_EnvelopeData.m_wPaper, 1);
     ASSERT_EQ(pm.m_Fields.size(), 46u);
@@ -120,7 +120,7 @@ TEST_F(PrintManTest, BinaryValuesOfAnotherSizeKeepTheDefaults)
     EXPECT_TRUE(Settings(pm) == Settings(defaults));
 }
 
-TEST_F(PrintManTest, FieldListOfAnotherSizeIsEmptiedAndNotWritten)
+TEST_F(PrintManTest, FieldListOfAnotherSizeGivesTheDefaultListAndANote)
 {
     const std::vector<u32> shortList(45, 1);
     Profile::WriteBinary(kPrintManSection, "Fields", shortList.data(), 180);
@@ -128,17 +128,13 @@ TEST_F(PrintManTest, FieldListOfAnotherSizeIsEmptiedAndNotWritten)
 
     PrintMan pm;
     pm.Load();
-    EXPECT_TRUE(pm.m_Fields.empty());
-    pm.m_LabelItem = 0x20003;
-    pm.m_LabelPrintRange = PR_LABEL_SELECTION;
-    EXPECT_EQ(pm.Save(), 14u);
-    Profile::Reopen();
+    EXPECT_EQ(pm.m_Fields, PrintMan().m_Fields);
+    EXPECT_TRUE(Contents("tolva_error.log").contains("\"Fields\" in \"PrintMan\") holds 180 bytes"));
 
-    // The stored list stays as it was; the label settings are saved all the same.
-    EXPECT_EQ(Profile::GetBinaryAnySize(kPrintManSection, "Fields")->size(), 180);
-    EXPECT_EQ(StoredInt("LabelItem"), 0x20003u);
-    EXPECT_EQ(StoredInt("LabelPrintRange"), 100u);
-    EXPECT_EQ(StoredInt("LabelFields"), 0u);
+    // Saving writes the list that is printed.
+    EXPECT_EQ(pm.Save(), 0u);
+    Profile::Reopen();
+    EXPECT_EQ(Profile::GetBinaryAnySize(kPrintManSection, "Fields")->size(), 184);
 }
 
 TEST_F(PrintManTest, LabelFormatBeyondTheFormatsIsSavedAsFirst)

@@ -38,6 +38,18 @@ TEST_F(DialingTest, BusyNumberCountsDownAndRedialsUntilAnswered)
     EXPECT_FALSE(tapi.GetLine()->IsInCall());
 }
 
+TEST_F(DialingTest, AScriptMatchesAStoredNumberByItsDigits)
+{
+    // The store writes numbers with spaces and brackets; the script need not.
+    TapiMan& tapi = StartTapi("device - Modem\ncall +1 (555) 010-0\n2 busy\ncall 5550100\n2 specialinfo\n"
+                              "call *\n2 connected\n");
+    tapi.Options().autoRedial = false;
+    tapi.Dial(kAllContacts, DIAL_MANUAL, "+1 555 0100", "");
+    EXPECT_EQ(m_user.statuses.back(), "Number is busy...");
+    tapi.Dial(kAllContacts, DIAL_MANUAL, "555-0100", "");
+    EXPECT_EQ(m_user.statuses.back(), "Couldn't dial number...");
+}
+
 TEST_F(DialingTest, BusyWithoutRedialOrARefusedNumberEndsTheCallUnlogged)
 {
     TapiMan& tapi = StartTapi("device - Modem\ncall 1\n2 busy\ncall 2\n2 busy\ncall 2\n2 specialinfo\n");

@@ -1,5 +1,6 @@
 #define QTEST_QPA_MOUSE_HANDLING
 #include "controls/flatbutton.h"
+#include "impexp/ui/iefilechooser.h"
 #include "support/modal.h"
 #include "support/pictures.h"
 #include "telephony/calllog.h"
@@ -14,7 +15,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
@@ -94,6 +98,39 @@ TEST_F(DialogTest, CallStatusDialogDialsThenTimesAndLogsTheCall)
     EXPECT_FALSE(tapi.GetLine()->IsInCall());
 }
 
+TEST_F(DialogTest, CancelWhileTheRequestIsUnansweredFreesTheLineAtOnce)
+{
+    TapiMan& tapi = StartTapi("device - Modem\ncall 1\nreply 0 never\ncall 2\n1 connected\n");
+    tapi.GetLine()->SetWaitTimesForTesting(4000, 10);
+    InstallTelephonyUi(tapi, *m_dm, nullptr);
+    // Clicks Cancel from the event loop the pending request runs, once the
+    // request has gone out.
+    QTimer clicker;
+    QObject::connect(&clicker, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<CDialogCallStatus*>(QApplication::activeModalWidget());
+        if (dialog && tapi.GetLine()->IsInCall()) {
+            clicker.stop();
+            QTest::mouseClick(dialog->CancelButton(), Qt::LeftButton);
+        }
+    });
+    clicker.start(5);
+    EXPECT_EQ(tapi.Dial(kAllContacts, DIAL_MANUAL, "1", ""), 1u);
+    // No late failure once the request would have timed out.
+    EXPECT_TRUE(m_messages.shown.empty()) << Shown().front();
+    EXPECT_FALSE(tapi.GetLine()->IsInCall());
+    EXPECT_EQ(tapi.GetFlags() & TAPIMAN_IN_CALL, 0u);
+
+    // The next dial goes through straight away.
+    bool connected = false;
+    OnModal<CDialogCallStatus>([&](CDialogCallStatus* dialog) {
+        connected = WaitUntil([&] { return dialog->OkButton()->isEnabled(); });
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    tapi.Dial(kAllContacts, DIAL_MANUAL, "2", "");
+    EXPECT_TRUE(connected);
+    EXPECT_TRUE(m_messages.shown.empty());
+}
+
 TEST_F(DialogTest, CallStatusPictures)
 {
     if (!FontsAvailable())
@@ -121,8 +158,22 @@ TEST_F(DialogTest, CallStatusPictures)
         })) << progress.StatusText();
         EXPECT_TRUE(dialog.OkButton()->hasFocus());
         SavePicture(Grab(&dialog), QStringLiteral("callstatus-dialing-%1").arg(name));
+        // The buttons sit under the last shown row, with no empty band between.
+        const auto lowestShownRow = [&dialog] {
+            int bottom = 0;
+            for (QWidget* child : dialog.findChildren<QWidget*>()) {
+                if (child->isVisible() && !qobject_cast<QPushButton*>(child)
+                    && child->parentWidget() != &dialog)
+                    bottom = std::max(bottom, child->mapTo(&dialog, QPoint(0, child->height())).y());
+            }
+            return bottom;
+        };
+        const int lineHeight = dialog.fontMetrics().height();
+        EXPECT_LT(dialog.OkButton()->mapTo(&dialog, QPoint()).y() - lowestShownRow(), 2 * lineHeight);
         dialog.OkButton()->click();
         SavePicture(Grab(&dialog), QStringLiteral("callstatus-hungup-%1").arg(name));
+        EXPECT_LT(dialog.OkButton()->mapTo(&dialog, QPoint()).y() - lowestShownRow(), 2 * lineHeight);
+        EXPECT_GE(dialog.height(), dialog.sizeHint().height());
         progress.Cancel(false);
     }
 }
@@ -263,6 +314,47 @@ TEST_F(DialogTest, CallLogExportsTheRowsShownAndRemembersWidths)
     EXPECT_EQ(widths[1], 222);
 }
 
+TEST_F(DialogTest, CallLogExportChoosesItsFileThroughTheWizardsChooser)
+{
+    struct Chooser : IEFileChooser {
+        QString answer;
+        QStringList filters;
+        QString extension;
+        Result Choose(QWidget*, bool open, const QString&, const QString& filter,
+            const QString& defaultExtension, QString& chosen) override
+        {
+            EXPECT_FALSE(open);
+            filters = NameFilters(filter);
+            extension = defaultExtension;
+            chosen = answer;
+            return kChosen;
+        }
+    } chooser;
+    IEFileChooser* previous = SetFileChooser(&chooser);
+    TapiMan& tapi = StartTapi("device - Modem\n");
+    AddCall(40, "Ann", "555");
+    CDialogCallLog dialog(tapi, *m_dm);
+    dialog.show();
+    chooser.answer = m_dir->filePath(QStringLiteral("calls.txt"));
+    QTest::mouseClick(dialog.Button(QStringLiteral("E&xport")), Qt::LeftButton);
+    EXPECT_EQ(chooser.filters, (QStringList{"Text Files (*.txt)", "All Files(*.*)"}));
+    EXPECT_EQ(chooser.extension, "txt");
+    QFile file(chooser.answer);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().contains("\"Ann\""));
+    file.close();
+    EXPECT_TRUE(m_messages.shown.empty());
+
+    // An existing file is replaced only when the user says so.
+    QFile::resize(chooser.answer, 0);
+    m_messages.reply = IDNO;
+    QTest::mouseClick(dialog.Button(QStringLiteral("E&xport")), Qt::LeftButton);
+    ASSERT_EQ(m_messages.shown.size(), 1u);
+    EXPECT_NE(m_messages.shown[0].text.find("Replace existing file?"), std::string::npos);
+    EXPECT_EQ(QFileInfo(chooser.answer).size(), 0);
+    SetFileChooser(previous);
+}
+
 TEST_F(DialogTest, SpeedDialDialsFilledSlotsAndEditsEmptyOnes)
 {
     struct Recording : CDialogSpeedDial {
@@ -374,6 +466,12 @@ TEST_F(DialogTest, SpeedDialAndCallLogPictures)
         Grab(&log);
         Select(log.List(), {1});
         SavePicture(Grab(&log), QStringLiteral("calllog-%1").arg(name));
+        // Every column, "Attempts" last, shows in full from the first opening.
+        int columns = 0;
+        for (int i = 0; i < log.List()->header()->count(); ++i)
+            columns += log.List()->columnWidth(i);
+        EXPECT_GE(log.List()->viewport()->width(), columns) << name;
+        EXPECT_FALSE(log.List()->horizontalScrollBar()->isVisible()) << name;
         CDialogManualDial manual(tapi);
         Grab(&manual);
         manual.NumberBox()->setEditText("555-0123");

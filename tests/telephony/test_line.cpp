@@ -95,7 +95,10 @@ TEST_F(LineTest, DialFailuresAreToldAndReleaseTheLine)
         {"device nocaps Modem\n", {}},
         {"device inuse Modem\n", {"Line is already in use."}},
         {"device noaddress Modem\n", {"Unable to Use Line"}},
-        {"device notranslate Modem\n", {}},
+        {"device notranslate Modem\n",
+            {"The number \"555\" cannot be dialed.\nA number may hold digits, spaces and ( ) - . /, a "
+             "leading "
+             "+, and * # , W as dialing codes."}},
         {"device - Modem\ncall *\nreply 1 OPERATIONFAILED\n", {"Dial failed."}},
         {"device - Modem\ncall *\nreply 1 NODRIVER\n",
             {"There is a problem with your Telephony device driver.\n", "Dial failed."}},

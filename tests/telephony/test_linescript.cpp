@@ -53,6 +53,7 @@ TEST_F(LineScriptTest, BadScriptsNameTheLineAtFault)
     const std::pair<std::string, std::string> cases[] = {
         {"device - A\nfrobnicate\n", "line 2: unknown keyword"},
         {"100 busy\n", "line 1: an event before the first call"},
+        {"call (office)\n", "line 1: call needs a number"},
         {"call 1\n100 disconnected\n", "line 2: disconnected needs a mode"},
         {"call 1\n100 disconnected sideways\n", "line 2: unknown disconnect mode"},
         {"call 1\n99999999999 busy\n", "line 2: bad delay"},

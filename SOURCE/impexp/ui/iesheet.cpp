@@ -174,7 +174,7 @@ IEOutcome RunImportExportCommand(DataMan& dataMan, QWidget* parent)
     IEWizard wizard;
     CIESheet sheet(wizard, dataMan, parent);
     if (sheet.DoModal() != ID_WIZFINISH)
-        return {0, wizard.IsImport(), 0, 0, 0, false, {}};
+        return {0, wizard.IsImport(), 0, 0, 0, false, {}, {}};
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     IEOutcome outcome = RunImportExport(wizard, dataMan, parent);
     if (outcome.changed && dataMan.Save(DFK_DATA) != 0)

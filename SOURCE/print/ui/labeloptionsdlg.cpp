@@ -52,7 +52,7 @@ CDialogLabelOptions::CDialogLabelOptions(
     , m_unit(unit)
 {
     setWindowTitle(QStringLiteral("Label options"));
-    Caption()->setText(QStringLiteral("Select lable size and enter address to be printed on the label"));
+    Caption()->setText(QStringLiteral("Select label size and enter address to be printed on the label"));
     QWidget* f = Frame();
     auto info = [f](int id) {
         auto* label = new QLabel(f);
@@ -151,7 +151,7 @@ bool CDialogLabelOptions::OnInitDialog()
     // What a file held before it failed stays listed, and the user's own
     // sheets are there even without the standard ones.
     LoadStandardLabels(m_labels);
-    LoadCustomLabels(m_labels);
+    m_customReadWhole = LoadCustomLabels(m_labels);
     for (size_t i = 0; i < m_labels.size(); ++i)
         AddEntry(i);
     const int pos = Profile::GetInt(kPrintManSection, kLabelListPosEntry, -1);
@@ -223,6 +223,8 @@ void CDialogLabelOptions::OnNew()
     const int index = SelectedIndex();
     if (index < 0 || m_optionsOnly)
         return;
+    if (!MayChangeCustomLabels())
+        return;
     LabelDefinition label = m_labels[size_t(index)];
     label.SetName("");
     label.m_wMaker = LABEL_CUSTOM;
@@ -240,7 +242,7 @@ void CDialogLabelOptions::OnDetails()
     if (index < 0 || m_optionsOnly)
         return;
     LabelDefinition label = m_labels[size_t(index)];
-    if (!m_editLabel(label, false))
+    if (!m_editLabel(label, false) || !MayChangeCustomLabels())
         return;
     if (m_labels[size_t(index)].m_wMaker != LABEL_CUSTOM) {
         // A changed standard sheet stays as it was; the change is a new sheet.
@@ -258,7 +260,8 @@ void CDialogLabelOptions::OnDetails()
 void CDialogLabelOptions::OnDelete()
 {
     const int index = SelectedIndex();
-    if (index < 0 || m_optionsOnly || m_labels[size_t(index)].m_wMaker != LABEL_CUSTOM)
+    if (index < 0 || m_optionsOnly || m_labels[size_t(index)].m_wMaker != LABEL_CUSTOM
+        || !MayChangeCustomLabels())
         return;
     delete m_list->takeItem(m_list->currentRow());
     m_labels.erase(m_labels.begin() + index);
@@ -270,6 +273,13 @@ void CDialogLabelOptions::OnDelete()
     }
     SaveCustomLabels(m_labels);
     ShowSelected();
+}
+
+bool CDialogLabelOptions::MayChangeCustomLabels()
+{
+    if (!m_customReadWhole)
+        RefuseCustomLabelChange(this);
+    return m_customReadWhole;
 }
 
 void CDialogLabelOptions::SaveChoices()

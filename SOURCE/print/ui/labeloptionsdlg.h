@@ -54,6 +54,8 @@ private:
     void SelectIndex(size_t index);
     void ShowSelected();
     void UpdatePreview();
+    // False, with the reason shown, when the custom file may not be rewritten.
+    bool MayChangeCustomLabels();
 
     PrintMan& m_pm;
     const Contact* m_contact;
@@ -62,6 +64,7 @@ private:
     LOGFONT m_font;
     COLORREF m_color = 0;
     LabelDefinitionArray m_labels;
+    bool m_customReadWhole = true;
     QListWidget* m_list;
     QPlainTextEdit* m_address;
     QPushButton* m_new;

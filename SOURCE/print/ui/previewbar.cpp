@@ -1,11 +1,11 @@
 #include "print/ui/previewbar.h"
 
+#include "print/ui/printicons.h"
 #include "print/ui/printpreviewwnd.h"
 
 #include <QAction>
 #include <QHBoxLayout>
 #include <QPainter>
-#include <QStyle>
 #include <QToolBar>
 
 namespace {
@@ -13,23 +13,23 @@ namespace {
 struct PreviewButton {
     u32 command;  // 0: a separator
     const char* text;
-    QStyle::StandardPixmap picture;
+    PreviewPicture picture;
 };
 
 constexpr PreviewButton kButtons[] = {
-    {AFX_ID_PREVIEW_PRINT, "&Print...", QStyle::SP_DialogSaveButton},
-    {0, nullptr, QStyle::SP_CustomBase},
-    {AFX_ID_PREVIEW_PREV, "Pre&v Page", QStyle::SP_ArrowLeft},
-    {AFX_ID_PREVIEW_NEXT, "Ne&xt Page", QStyle::SP_ArrowRight},
-    {0, nullptr, QStyle::SP_CustomBase},
-    {AFX_ID_PREVIEW_NUMPAGE, "", QStyle::SP_FileDialogDetailedView},
-    {0, nullptr, QStyle::SP_CustomBase},
-    {AFX_ID_PREVIEW_ZOOMIN, "Zoom &In", QStyle::SP_ArrowUp},
-    {AFX_ID_PREVIEW_ZOOMOUT, "Zoom &Out", QStyle::SP_ArrowDown},
-    {0, nullptr, QStyle::SP_CustomBase},
-    {ID_PREVIEW_PAGESETUP, "Page &setup", QStyle::SP_FileDialogContentsView},
-    {0, nullptr, QStyle::SP_CustomBase},
-    {AFX_ID_PREVIEW_CLOSE, "&Close", QStyle::SP_DialogCloseButton},
+    {AFX_ID_PREVIEW_PRINT, "&Print...", PP_PRINT},
+    {0, nullptr, PP_PRINT},
+    {AFX_ID_PREVIEW_PREV, "Pre&v Page", PP_PREVIOUS},
+    {AFX_ID_PREVIEW_NEXT, "Ne&xt Page", PP_NEXT},
+    {0, nullptr, PP_PRINT},
+    {AFX_ID_PREVIEW_NUMPAGE, "", PP_ONE_PAGE},
+    {0, nullptr, PP_PRINT},
+    {AFX_ID_PREVIEW_ZOOMIN, "Zoom &In", PP_ZOOM_IN},
+    {AFX_ID_PREVIEW_ZOOMOUT, "Zoom &Out", PP_ZOOM_OUT},
+    {0, nullptr, PP_PRINT},
+    {ID_PREVIEW_PAGESETUP, "Page &setup", PP_PAGE_SETUP},
+    {0, nullptr, PP_PRINT},
+    {AFX_ID_PREVIEW_CLOSE, "&Close", PP_CLOSE},
 };
 
 QString ObjectName(u32 id)
@@ -54,8 +54,7 @@ CPreviewBar::CPreviewBar(QWidget* parent)
             m_toolBar->addSeparator();
             continue;
         }
-        QAction* action
-            = m_toolBar->addAction(style()->standardIcon(button.picture), QString::fromUtf8(button.text));
+        QAction* action = m_toolBar->addAction(PreviewIcon(button.picture), QString::fromUtf8(button.text));
         action->setObjectName(ObjectName(button.command));
         const u32 id = button.command;
         connect(action, &QAction::triggered, this, [this, id] { emit command(id); });
@@ -79,8 +78,7 @@ void CPreviewBar::SetNumPageImage(int pagesShown)
     m_nPagesShown = pagesShown;
     if (QAction* action = Action(AFX_ID_PREVIEW_NUMPAGE)) {
         action->setText(pagesShown == 1 ? QStringLiteral("&Two Page") : QStringLiteral("&One Page"));
-        action->setIcon(style()->standardIcon(
-            pagesShown == 1 ? QStyle::SP_FileDialogDetailedView : QStyle::SP_FileDialogListView));
+        action->setIcon(PreviewIcon(pagesShown == 1 ? PP_TWO_PAGES : PP_ONE_PAGE));
     }
 }
 

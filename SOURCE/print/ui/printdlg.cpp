@@ -2,19 +2,30 @@
 
 #include "core/utilities.h"
 #include "print/printman.h"
+#include "print/ui/printicons.h"
 #include "print/ui/printsetup.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
+#include <QSpinBox>
+#include <QStandardPaths>
 
 namespace {
+
+constexpr int kMaxCopies = 999;
+constexpr const char* kDefaultFileName = "Output.pdf";
 
 constexpr u32 IDS_FIRST_STYLE = 59645;  // "Memo Style" ... "Label Style"
 
@@ -45,7 +56,6 @@ CPrintStylePanel::CPrintStylePanel(PrintMan& printMan, int columns, int rows, QW
     , m_row(new QLineEdit(this))
     , m_gridLines(new QCheckBox(QStringLiteral("Print &grid lines"), this))
 {
-    setWindowTitle(QStringLiteral("Print st&yle"));
     m_styles->setObjectName(QStringLiteral("ctl1000"));
     m_ranges->setObjectName(QStringLiteral("ctl1019"));
     m_column->setObjectName(QStringLiteral("ctl1010"));
@@ -53,9 +63,13 @@ CPrintStylePanel::CPrintStylePanel(PrintMan& printMan, int columns, int rows, QW
     m_gridLines->setObjectName(QStringLiteral("ctl1016"));
     m_columnCaption->setBuddy(m_column);
     m_rowCaption->setBuddy(m_row);
+    const int picture = fontMetrics().height() * 3 / 2;
+    m_styles->setIconSize(QSize(picture, picture));
     for (u32 i = 0; i < 4; ++i)
-        m_styles->addItem(QString::fromUtf8(LoadResString(IDS_FIRST_STYLE + i)));
-    m_styles->setMaximumHeight(m_styles->sizeHintForRow(0) * 5);
+        m_styles->addItem(new QListWidgetItem(
+            PrintStyleIcon(PM_MEMO + i), QString::fromUtf8(LoadResString(IDS_FIRST_STYLE + i))));
+    // All four styles in view, without a scroll bar.
+    m_styles->setFixedHeight(m_styles->sizeHintForRow(0) * 4 + 2 * m_styles->frameWidth());
     auto* pageSetup = new QPushButton(QStringLiteral("Page &setup"), this);
     pageSetup->setObjectName(QStringLiteral("ctl1017"));
     auto* preview = new QPushButton(QStringLiteral("Pre&view"), this);
@@ -76,6 +90,7 @@ CPrintStylePanel::CPrintStylePanel(PrintMan& printMan, int columns, int rows, QW
     buttons->addWidget(pageSetup);
     buttons->addWidget(preview);
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(styleGroup);
     layout->addWidget(rangeGroup);
     layout->addLayout(buttons);
@@ -164,30 +179,148 @@ bool CPrintStylePanel::Save()
     return true;
 }
 
-CRPrintDialog::CRPrintDialog(PrintMan& printMan, QPrinter& printer, bool haveSelection, QWidget* parent)
-    : QPrintDialog(&printer, parent)
-    , m_panel(new CPrintStylePanel(printMan, printMan.m_Label.m_wColumns, printMan.m_Label.m_wRows))
+CRPrintDialog::CRPrintDialog(PrintMan& printMan, QPrinter& printer, QWidget* parent)
+    : QDialog(parent)
+    , m_printer(printer)
+    , m_panel(new CPrintStylePanel(printMan, printMan.m_Label.m_wColumns, printMan.m_Label.m_wRows, this))
+    , m_printers(new QComboBox(this))
+    , m_fileCaption(new QLabel(QStringLiteral("&File name:"), this))
+    , m_fileName(new QLineEdit(this))
+    , m_browse(new QPushButton(QStringLiteral("&Browse..."), this))
+    , m_copies(new QSpinBox(this))
 {
     setObjectName(QStringLiteral("CRPrintDialog"));
-    setOption(QAbstractPrintDialog::PrintPageRange, false);
-    setOption(QAbstractPrintDialog::PrintSelection, haveSelection);
-    setOptionTabs({m_panel});
-    connect(m_panel, &CPrintStylePanel::finished, this, [this](int result) {
-        m_nResult = result;
-        done(result);
-    });
+    setWindowTitle(QStringLiteral("Print"));
+    m_printers->setObjectName(QStringLiteral("ctl1139"));
+    m_fileName->setObjectName(QStringLiteral("ctl1152"));
+    m_browse->setObjectName(QStringLiteral("ctl1153"));
+    m_copies->setObjectName(QStringLiteral("ctl1154"));
+    for (const QString& name : QPrinterInfo::availablePrinterNames())
+        m_printers->addItem(name, name);
+    m_printers->addItem(QStringLiteral("Print to File (PDF)"));
+    m_copies->setRange(1, kMaxCopies);
+    m_copies->setValue(std::clamp(printer.copyCount(), 1, kMaxCopies));
+
+    auto* nameCaption = new QLabel(QStringLiteral("&Name:"), this);
+    nameCaption->setBuddy(m_printers);
+    m_fileCaption->setBuddy(m_fileName);
+    m_copiesCaption = new QLabel(QStringLiteral("Number of &copies:"), this);
+    m_copiesCaption->setBuddy(m_copies);
+    auto* printerGroup = new QGroupBox(QStringLiteral("Printer"), this);
+    auto* grid = new QGridLayout(printerGroup);
+    grid->addWidget(nameCaption, 0, 0);
+    grid->addWidget(m_printers, 0, 1, 1, 2);
+    grid->addWidget(m_fileCaption, 1, 0);
+    grid->addWidget(m_fileName, 1, 1);
+    grid->addWidget(m_browse, 1, 2);
+    grid->addWidget(m_copiesCaption, 2, 0);
+    grid->addWidget(m_copies, 2, 1, Qt::AlignLeft);
+    grid->setColumnStretch(1, 1);
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("ctl1"));
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("ctl2"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(printerGroup);
+    layout->addWidget(m_panel);
+    layout->addLayout(buttons);
+    setMinimumWidth(fontMetrics().averageCharWidth() * 72);
+
+    // What was chosen before, while the program runs: the file or the
+    // printer, else the default printer, else a file.
+    int current = FileEntry();
+    const bool toFile = printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty();
+    if (!toFile) {
+        const QString name
+            = printer.printerName().isEmpty() ? QPrinterInfo::defaultPrinterName() : printer.printerName();
+        if (const int found = m_printers->findData(name); found >= 0)
+            current = found;
+    }
+    m_printers->setCurrentIndex(current);
+    m_fileName->setText(QDir::toNativeSeparators(printer.outputFileName().isEmpty()
+            ? QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                  .filePath(kDefaultFileName)
+            : printer.outputFileName()));
+    ShowOutput();
+
+    connect(m_printers, &QComboBox::currentIndexChanged, this, &CRPrintDialog::ShowOutput);
+    connect(m_browse, &QPushButton::clicked, this, &CRPrintDialog::OnBrowse);
+    connect(ok, &QPushButton::clicked, this, &CRPrintDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &CRPrintDialog::reject);
+    connect(m_panel, &CPrintStylePanel::finished, this, &CRPrintDialog::Finish);
+    m_panel->Styles()->setFocus();
+}
+
+int CRPrintDialog::FileEntry() const
+{
+    return m_printers->count() - 1;
+}
+
+void CRPrintDialog::ShowOutput()
+{
+    const bool toFile = m_printers->currentIndex() == FileEntry();
+    for (QWidget* w : {static_cast<QWidget*>(m_fileCaption), static_cast<QWidget*>(m_fileName),
+             static_cast<QWidget*>(m_browse)})
+        w->setEnabled(toFile);
+    // A file is written once; copies are the printer's.
+    m_copies->setEnabled(!toFile);
+    m_copiesCaption->setEnabled(!toFile);
+}
+
+void CRPrintDialog::OnBrowse()
+{
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Print to File"),
+        QDir::fromNativeSeparators(m_fileName->text()), QStringLiteral("PDF Files (*.pdf);;All Files (*)"));
+    if (!path.isEmpty())
+        m_fileName->setText(QDir::toNativeSeparators(path));
+}
+
+bool CRPrintDialog::TakeOutput()
+{
+    if (m_printers->currentIndex() == FileEntry()) {
+        const QString path = QDir::fromNativeSeparators(m_fileName->text().trimmed());
+        if (path.isEmpty() || QFileInfo(path).isDir()) {
+            MsgStopText("Please enter the name of the file to print to.", this);
+            m_fileName->setFocus();
+            return false;
+        }
+        m_printer.setOutputFormat(QPrinter::PdfFormat);
+        m_printer.setOutputFileName(
+            QFileInfo(path).suffix().isEmpty() ? path + QStringLiteral(".pdf") : path);
+    } else {
+        m_printer.setOutputFileName(QString());
+        m_printer.setOutputFormat(QPrinter::NativeFormat);
+        m_printer.setPrinterName(m_printers->currentData().toString());
+    }
+    m_printer.setCopyCount(m_copies->isEnabled() ? m_copies->value() : 1);
+    return true;
+}
+
+void CRPrintDialog::Finish(int result)
+{
+    // "Page setup" and "Preview" come back to this printer or file.
+    if (!TakeOutput())
+        return;
+    m_nResult = result;
+    done(result);
 }
 
 void CRPrintDialog::accept()
 {
-    if (!m_panel->Save())
+    if (!m_panel->Save() || !TakeOutput())
         return;
     m_nResult = kResultPrint;
-    QPrintDialog::accept();
+    QDialog::accept();
 }
 
 void CRPrintDialog::reject()
 {
     m_nResult = kResultCancel;
-    QPrintDialog::reject();
+    QDialog::reject();
 }

@@ -1,11 +1,11 @@
-// The print dialog: the system's, with a page of the program's own for the
-// print style, the contacts to print, the start label of a single label and
-// the label outlines, and buttons for the style's options and the preview.
+// The print dialog: the printer or file, the print style, the contacts to
+// print, the start label of a single label and the label outlines, and
+// buttons for the style's options and the preview.
 #pragma once
 
 #include "platform/wintypes.h"
 
-#include <QPrintDialog>
+#include <QDialog>
 #include <QWidget>
 
 class PrintMan;
@@ -14,6 +14,9 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QPrinter;
+class QPushButton;
+class QSpinBox;
 
 class CPrintStylePanel : public QWidget {
     Q_OBJECT
@@ -52,19 +55,41 @@ private:
     QCheckBox* m_gridLines;
 };
 
-class CRPrintDialog : public QPrintDialog {
+// The print dialog: where the job goes (a printer, or a PDF file) and how
+// many copies, the print style with its pictures, the contacts to print,
+// and "Page setup" and "Preview", which keep the printer or file chosen.
+class CRPrintDialog : public QDialog {
     Q_OBJECT
 public:
-    CRPrintDialog(PrintMan& printMan, QPrinter& printer, bool haveSelection, QWidget* parent = nullptr);
+    CRPrintDialog(PrintMan& printMan, QPrinter& printer, QWidget* parent = nullptr);
 
     // 1 print, 1000 preview, 1001 the style's options; 2 when cancelled.
     int Result() const { return m_nResult; }
     CPrintStylePanel* Panel() const { return m_panel; }
+    QComboBox* Printers() const { return m_printers; }
+    QLineEdit* FileName() const { return m_fileName; }
+    QSpinBox* Copies() const { return m_copies; }
+    // The printer list's entry that writes a PDF file.
+    int FileEntry() const;
 
     void accept() override;
     void reject() override;
 
 private:
+    void ShowOutput();
+    void OnBrowse();
+    // Hands the chosen output to the printer; false, with a message, when a
+    // file is chosen without a name.
+    bool TakeOutput();
+    void Finish(int result);
+
+    QPrinter& m_printer;
     CPrintStylePanel* m_panel;
+    QComboBox* m_printers;
+    QLabel* m_fileCaption;
+    QLineEdit* m_fileName;
+    QPushButton* m_browse;
+    QSpinBox* m_copies;
+    QLabel* m_copiesCaption = nullptr;
     int m_nResult = 2;
 };

@@ -86,6 +86,7 @@ void CPrintPreviewWnd::OnNumPageChange()
     m_nZoomOutPages = m_nPages;
     g_rememberedPages = m_nPages;
     Relayout();
+    emit statusText(PageNumberText());
     emit stateChanged();
 }
 

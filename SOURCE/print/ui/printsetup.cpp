@@ -4,7 +4,12 @@
 #include "print/printinfo.h"
 #include "print/printman.h"
 #include "print/printoutput.h"
+#include "print/ui/printerpaper.h"
+#include "print/ui/printingdlg.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrinter>
@@ -28,30 +33,46 @@ QPrinter& AppPrinter()
 
 bool DoPageSetup(PrintMan& pm, QPrinter& printer, QWidget* parent)
 {
-    QPageLayout layout = printer.pageLayout();
+    auto mm = [](const RECT& r) {
+        return QMarginsF(
+            r.left / kLogicalPerMm, r.top / kLogicalPerMm, r.right / kLogicalPerMm, r.bottom / kLogicalPerMm);
+    };
+    auto logical = [](const QMarginsF& m) {
+        return RECT{i32(std::lround(m.left() * kLogicalPerMm)), i32(std::lround(m.top() * kLogicalPerMm)),
+            i32(std::lround(m.right() * kLogicalPerMm)), i32(std::lround(m.bottom() * kLogicalPerMm))};
+    };
+    const QPageLayout before = printer.pageLayout();
+    QPageLayout layout = before;
     layout.setUnits(QPageLayout::Millimeter);
-    layout.setMinimumMargins(QMarginsF());
-    const RECT& m = pm.m_Margins;
-    layout.setMargins(QMarginsF(
-        m.left / kLogicalPerMm, m.top / kLogicalPerMm, m.right / kLogicalPerMm, m.bottom / kLogicalPerMm));
+    // The dialog offers no margin below the minimum margins.
+    const RECT minimum = MarginsWithinPaper(
+        pm.m_MarginsMin, {}, PageCapsOf(layout).physicalWidth, PageCapsOf(layout).physicalHeight);
+    layout.setMinimumMargins(mm(minimum));
+    layout.setMargins(mm(MarginsWithinPaper(
+        pm.m_Margins, minimum, PageCapsOf(layout).physicalWidth, PageCapsOf(layout).physicalHeight)));
     printer.setPageLayout(layout);
-    QPageSetupDialog dialog(&printer, parent);
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    const QMarginsF taken = printer.pageLayout().margins(QPageLayout::Millimeter);
-    pm.m_Margins = {i32(std::lround(taken.left() * kLogicalPerMm)),
-        i32(std::lround(taken.top() * kLogicalPerMm)), i32(std::lround(taken.right() * kLogicalPerMm)),
-        i32(std::lround(taken.bottom() * kLogicalPerMm))};
-    return true;
+    for (;;) {
+        QPageSetupDialog dialog(&printer, parent);
+        if (dialog.exec() != QDialog::Accepted) {
+            printer.setPageLayout(before);
+            return false;
+        }
+        const QPageLayout taken = printer.pageLayout();
+        const PageCaps paper = PageCapsOf(taken);
+        const RECT margins = logical(taken.margins(QPageLayout::Millimeter));
+        if (MarginsFitPaper(margins, paper.physicalWidth, paper.physicalHeight)) {
+            pm.m_Margins = MarginsWithinPaper(margins, minimum, paper.physicalWidth, paper.physicalHeight);
+            return true;
+        }
+        MsgStopText("The margins leave no room on the paper for the text: together the left and right "
+                    "margins, and the top and bottom ones, may take at most three quarters of the paper.",
+            parent);
+    }
 }
 
-int PrintOnPrinter(PrintMan& pm, CPrintInfo& info, QPrinter& printer)
+PageCaps PrinterPageCaps(const QPrinter& printer)
 {
-    const QPageLayout saved = printer.pageLayout();
-    printer.setFullPage(true);
-    printer.setPageLayout(JobPageLayout(pm, saved));
     // The sheet in logical units, the printer's unprintable strips kept.
-    const double perUnit = printer.resolution() / 2540.0;
     QPageLayout points = printer.pageLayout();
     points.setUnits(QPageLayout::Point);
     const QMarginsF strips = points.minimumMargins() * (2540.0 / 72.0);
@@ -63,22 +84,85 @@ int PrintOnPrinter(PrintMan& pm, CPrintInfo& info, QPrinter& printer)
     caps.offsetY = i32(std::lround(strips.top()));
     caps.printableWidth = caps.physicalWidth - caps.offsetX - i32(std::lround(strips.right()));
     caps.printableHeight = caps.physicalHeight - caps.offsetY - i32(std::lround(strips.bottom()));
+    return caps;
+}
+
+int PrintOnPrinter(PrintMan& pm, CPrintInfo& info, QPrinter& printer, const QString& docName, QWidget* parent)
+{
+    // Envelopes go on the smallest paper that holds them, labels on their
+    // sheet's paper; the user's paper comes back after the job.
+    CPrinterPaper paper;
+    const PrinterPapers papers = PapersOf(printer);
+    if (pm.m_Printmode == PM_LABELS) {
+        paper.SetEnvelopePaper(printer, papers, pm.m_Label.m_wPaper);
+    } else if (pm.m_Printmode == PM_ENVELOPE) {
+        const EnvelopeSize& e = pm.m_EnvelopeData;
+        const QSizeF envelope = QSizeF(e.m_wHeight, e.m_wWidth) / 10.0;
+        paper.SetMinimumPaper(printer, papers, pm.m_EnvelopeFeed <= 3 ? envelope : envelope.transposed());
+    }
+    const QPageLayout saved = printer.pageLayout();
+    printer.setPageLayout(JobPageLayout(pm, saved));
+    // After the layout, which turns full-page mode off again: the device's
+    // origin is then the paper's corner, and the unprintable strips are
+    // placed once, by the drawing context's origin.
+    printer.setFullPage(true);
+    // The PDF's title and the print queue's job name.
+    printer.setDocName(docName);
+    const PageCaps caps = PrinterPageCaps(printer);
+
+    // A file is written under another name and takes its own only when
+    // whole, so a stopped or failed job leaves no partial file behind, and
+    // an older file of that name stays as it was.
+    const QString target
+        = printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : QString();
+    const QString partial = target.isEmpty() ? QString() : target + QStringLiteral(".part");
+    if (!partial.isEmpty())
+        printer.setOutputFileName(partial);
 
     CMeasureDC measure(caps);
     pm.PrepareDC(measure);
     pm.BeginPrinting(measure, info);
     int printed = 0;
+    bool whole = false;
     if (info.GetMaxPage() > 0) {
+        CPrintingDialog dialog(
+            docName, target.isEmpty() ? printer.printerName() : target, !target.isEmpty(), parent);
+        dialog.show();
         QPainter painter;
         if (!painter.begin(&printer)) {
-            MsgStopText("Could not start print job.");
-            printed = -1;
+            MsgStopText("Could not start print job.", parent);
+            printed = kPrintFailed;
         } else {
-            printed = int(DrawJobPages(pm, info, printer, painter, caps, perUnit));
+            const double perUnit = printer.resolution() / 2540.0;
+            printed = int(DrawJobPages(pm, info, printer, painter, caps, perUnit, [&dialog](u32 page) {
+                dialog.SetPage(page);
+                // The window repaints and the Cancel button is heard between pages.
+                QCoreApplication::processEvents();
+                return !dialog.Cancelled();
+            }));
+            whole = info.m_bContinuePrinting && printer.printerState() != QPrinter::Error;
+            if (!whole)
+                printer.abort();
             painter.end();
+            if (!whole)
+                printed = dialog.Cancelled() ? kPrintCancelled : kPrintFailed;
         }
     }
     pm.EndPrinting();
+    if (!partial.isEmpty()) {
+        printer.setOutputFileName(target);
+        if (whole && printed > 0) {
+            QFile::remove(target);
+            if (!QFile::rename(partial, target)) {
+                MsgStopText("The file \"" + QDir::toNativeSeparators(target).toStdString()
+                        + "\" could not be written.",
+                    parent);
+                printed = kPrintFailed;
+            }
+        }
+        QFile::remove(partial);
+    }
     printer.setPageLayout(saved);
+    paper.RestorePaper(printer);
     return printed;
 }

@@ -3,7 +3,10 @@
 // job on the printer.
 #pragma once
 
+#include "platform/printdc.h"
 #include "platform/wintypes.h"
+
+#include <QString>
 
 class CPrintInfo;
 class PrintMan;
@@ -23,8 +26,20 @@ QPrinter& AppPrinter();
 // margins and the paper were taken.
 bool DoPageSetup(PrintMan& printMan, QPrinter& printer, QWidget* parent);
 
-// Prints the job on the printer: begin pass, the pages, end pass. The paper
-// follows the style (labels: the sheet's paper) and is put back afterwards.
-// The number of pages printed; -1 when the job could not be started ("Could
-// not start print job." has been shown).
-int PrintOnPrinter(PrintMan& printMan, CPrintInfo& info, QPrinter& printer);
+// What a print job ends with besides the number of pages printed.
+constexpr int kPrintFailed = -1;
+constexpr int kPrintCancelled = -2;
+
+// The printer's sheet in logical units, with its unprintable strips.
+PageCaps PrinterPageCaps(const QPrinter& printer);
+
+// Prints the job on the printer: begin pass, the pages, end pass, with the
+// printing dialog (over parent) showing the document's name and the page
+// and stopping the job between pages on Cancel. The paper follows the style
+// (labels: the sheet's paper) and is put back afterwards; the document's
+// name titles the PDF and names the print queue's job. A file is complete
+// or not there. The number of pages printed; kPrintFailed when the job
+// could not be started ("Could not start print job." has been shown) or
+// failed, kPrintCancelled when the user stopped it.
+int PrintOnPrinter(PrintMan& printMan, CPrintInfo& info, QPrinter& printer, const QString& docName = {},
+    QWidget* parent = nullptr);

@@ -4,11 +4,13 @@
 #include "core/dataman.h"
 #include "core/utilities.h"
 #include "impexp/delimitedtext.h"
+#include "impexp/iewizard.h"
+#include "impexp/ui/iefilechooser.h"
 #include "platform/profile.h"
 #include "platform/syserror.h"
 #include "telephony/tapiman.h"
 
-#include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QSaveFile>
@@ -33,15 +35,8 @@ QString Text(const std::string& text)
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
-// "Text Files (*.txt)|*.txt|All Files(*.*)|*.*||" as a file dialog filter.
-QString FileFilter(const std::string& table)
-{
-    const QStringList parts = Text(table).split(u'|', Qt::SkipEmptyParts);
-    QStringList filters;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
-        filters << parts[i] + QStringLiteral(" (") + parts[i + 1].split(u';').join(u' ') + u')';
-    return filters.join(QStringLiteral(";;"));
-}
+// The file chooser leaves replacing a file to its caller.
+constexpr const char* kReplaceFile = "\nThis file already exists!\n\nReplace existing file?";
 
 }  // namespace
 
@@ -148,9 +143,13 @@ bool CDialogCallLog::OnInitDialog()
     int total = 0;
     for (int i = 0; i < CLC_COUNT; ++i) {
         m_list->setColumnWidth(i, std::max(widths[i], 8));
-        total += std::max(widths[i], 8);
+        // The header may widen a narrow column to its least section size.
+        total += m_list->columnWidth(i);
     }
     m_list->setMinimumWidth(total + m_list->frameWidth() * 2);
+    // The dialog was sized before the columns were: grow it so that every
+    // column shows in full the first time.
+    resize(size().expandedTo(sizeHint()));
     Refill();
     m_list->setFocus();
     return true;
@@ -231,15 +230,19 @@ void CDialogCallLog::OnClear()
 
 void CDialogCallLog::OnExport()
 {
-    QFileDialog dialog(this);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setDefaultSuffix(Text(LoadResString(IDS_TXT)));
-    dialog.setNameFilter(FileFilter(LoadResString(IDS_TEXT_FILTER)));
-    dialog.selectFile(Text(Profile::GetString(kMiscSection, kExportPathEntry)));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    QString chosen;
+    const auto result
+        = CurrentFileChooser().Choose(this, false, Text(Profile::GetString(kMiscSection, kExportPathEntry)),
+            Text(LoadResString(IDS_TEXT_FILTER)), Text(LoadResString(IDS_TXT)), chosen);
+    if (result == IEFileChooser::kFailed)
+        MsgStop(IDS_IE_FILE_DIALOG_FAILED, this);
+    if (result != IEFileChooser::kChosen)
         return;
-    Export(dialog.selectedFiles().front().toStdString());
+    const std::string path = chosen.toStdString();
+    if (QFileInfo::exists(chosen)
+        && MsgQuestionText(path + kReplaceFile, this, MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
+        return;
+    Export(path);
 }
 
 bool CDialogCallLog::Export(const std::string& path)

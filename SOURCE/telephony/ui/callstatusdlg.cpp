@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <algorithm>
 
 namespace {
 
@@ -80,6 +81,10 @@ CDialogCallStatus::CDialogCallStatus(CallProgress& progress, QWidget* parent)
     layout->addStretch(1);
     layout->addLayout(buttons);
 
+    // Hidden before the first show, so the dialog is sized for the rows it shows.
+    for (QWidget* widget : m_talking)
+        widget->hide();
+
     connect(m_ok, &QPushButton::clicked, this, &CDialogCallStatus::OnOK);
     connect(m_cancel, &QPushButton::clicked, this, &CDialogCallStatus::OnCancel);
     connect(&m_progress, &CallProgress::Changed, this, &CDialogCallStatus::Refresh);
@@ -90,8 +95,6 @@ CDialogCallStatus::CDialogCallStatus(CallProgress& progress, QWidget* parent)
 bool CDialogCallStatus::OnInitDialog()
 {
     CFramedDialog::OnInitDialog();
-    for (QWidget* widget : m_talking)
-        widget->hide();
     m_log->setChecked(m_progress.LogThisCall());
     m_name->setText(Text(m_progress.LogName()));
     Refresh();
@@ -121,6 +124,8 @@ void CDialogCallStatus::ShowHungUp()
         widget->show();
     m_ok->setText(QStringLiteral("Hung Up"));
     m_ok->setFocus();
+    // Other rows show now: keep the width, take the height they need.
+    resize(std::max(width(), sizeHint().width()), sizeHint().height());
 }
 
 void CDialogCallStatus::OnOK()

@@ -1,12 +1,15 @@
 #include "telephony/ui/telephonyui.h"
 
+#include "platform/modemprovider.h"
 #include "telephony/callprogress.h"
 #include "telephony/tapiman.h"
 #include "telephony/ui/calllogdlg.h"
 #include "telephony/ui/callstatusdlg.h"
 #include "telephony/ui/manualdialdlg.h"
+#include "telephony/ui/modemdialogs.h"
 #include "telephony/ui/speeddialdlg.h"
 
+#include <QApplication>
 #include <QPointer>
 
 namespace {
@@ -24,12 +27,45 @@ public:
 
 CallStatusDialogUi g_callStatusUi;
 
+class ModemDialogsUi : public ModemDialogs {
+public:
+    QPointer<QWidget> owner;
+
+    bool EditModemSettings(const std::string& deviceName, ModemConfig& config) override
+    {
+        CDialogModemSettings dialog(deviceName, config, Owner());
+        if (dialog.DoModal() != IDOK)
+            return false;
+        config = dialog.Config();
+        return true;
+    }
+    bool EditDialingRules(DialingLocation& location, const std::string& number) override
+    {
+        CDialogDialingRules dialog(location, number, Owner());
+        if (dialog.DoModal() != IDOK)
+            return false;
+        location = dialog.Location();
+        return true;
+    }
+
+private:
+    // Over the window that asked (the preferences), else over the owner.
+    QWidget* Owner() const
+    {
+        return QApplication::activeModalWidget() ? QApplication::activeModalWidget() : owner.data();
+    }
+};
+
+ModemDialogsUi g_modemDialogs;
+
 }  // namespace
 
 void InstallTelephonyUi(TapiMan& tapiMan, DataMan& dataMan, QWidget* owner)
 {
     g_callStatusUi.owner = owner;
+    g_modemDialogs.owner = owner;
     tapiMan.SetCallStatusUi(&g_callStatusUi);
+    SetModemDialogs(&g_modemDialogs);
     tapiMan.SetDataMan(&dataMan);
 }
 

@@ -10,20 +10,28 @@
 #include "print/ui/memooptionsdlg.h"
 #include "print/ui/printdlg.h"
 #include "print/ui/printfieldsdlg.h"
+#include "print/ui/printingdlg.h"
 #include "print/ui/printsetup.h"
 #include "support/pictures.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPageSetupDialog>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
+#include <QTimer>
+#include <array>
 
 namespace {
 
@@ -37,6 +45,34 @@ bool Type(CMeasureEdit* edit, const QString& text)
 {
     edit->Edit()->setText(text);
     return edit->Check();
+}
+
+// What a person sees of a dialog: every shown caption fits its control, and
+// every shown control lies inside the dialog.
+void ExpectReadable(QWidget* dialog)
+{
+    const QRect inside = dialog->rect();
+    for (QWidget* w : dialog->findChildren<QWidget*>()) {
+        if (!w->isVisible() || w->isWindow())
+            continue;
+        const QRect r(w->mapTo(dialog, QPoint()), w->size());
+        EXPECT_TRUE(inside.contains(r))
+            << w->metaObject()->className() << " " << w->objectName().toStdString();
+        QString text;
+        int room = w->contentsRect().width();
+        if (auto* label = qobject_cast<QLabel*>(w)) {
+            if (!label->wordWrap())
+                text = label->text();
+        } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+            text = button->text();
+            if (!button->icon().isNull())
+                room -= button->iconSize().width();
+        }
+        text.remove(QLatin1Char('&'));
+        if (!text.isEmpty()) {
+            EXPECT_LE(w->fontMetrics().horizontalAdvance(text), room) << text.toStdString();
+        }
+    }
 }
 
 LabelDefinition Sheet(const char* name, u16 maker)
@@ -294,6 +330,76 @@ TEST_F(PrintDialogTest, LabelOptionsListEditDeleteAndChoose)
     EXPECT_EQ(other.m_Label.Name(), "Changed");
 }
 
+TEST_F(PrintDialogTest, ACustomLabelFileThatDidNotReadWholeIsNeverRewritten)
+{
+    LabelDefinition bad = Sheet("Bad", 0);
+    bad.m_wRows = 0;
+    const u32 magic = kCustomLabelMagic;
+    const QByteArray file = QByteArray(reinterpret_cast<const char*>(&magic), 4) + Sheet("One", 0).ToBytes()
+        + bad.ToBytes() + Sheet("Three", 0).ToBytes();
+    QDir().mkpath(ProgramPath("data"));
+    Put("data/tlvlblcs.data", file);
+
+    CDialogLabelOptions dialog(m_pm, nullptr, false, kCm);
+    dialog.m_editLabel = [](LabelDefinition& l, bool) {
+        l.SetName("Mine");
+        return true;
+    };
+    dialog.show();
+    ASSERT_EQ(dialog.List()->count(), 1);  // what came before the damage
+    const size_t before = m_messages.shown.size();
+    dialog.List()->setCurrentRow(0);
+    for (const char* button : {"ctl1612", "ctl1613", "ctl1614"}) {
+        QTest::mouseClick(dialog.findChild<QPushButton*>(button), Qt::LeftButton);
+        // Each change is refused by name, and the file keeps the sheets after the damage.
+        ASSERT_EQ(m_messages.shown.size(), before + 1) << button;
+        EXPECT_TRUE(m_messages.shown.back().text.find("tlvlblcs.data") != std::string::npos);
+        m_messages.shown.pop_back();
+        EXPECT_EQ(Contents("data/tlvlblcs.data"), file) << button;
+    }
+    EXPECT_EQ(dialog.List()->count(), 1);
+}
+
+TEST_F(PrintDialogTest, PageSettingsKeepTheMarginsWithinThePaperAndAboveTheMinimum)
+{
+    m_pm.m_MarginsMin = {500, 500, 500, 500};
+    AppPrinter().setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+    CDialogMemoOptions memo(m_pm, PM_MEMO, false);
+    memo.show();
+    // The page setup is answered in turn: first with top and bottom margins
+    // that take the whole sheet, then with ones that fit.
+    const std::vector<std::array<double, 4>> answers{{10, 200, 10, 200}, {2, 20, 10, 20}};
+    size_t answered = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QPageSetupDialog*>(QApplication::activeModalWidget());
+        if (!dialog || answered >= answers.size())
+            return;
+        const auto& a = answers[answered++];
+        const char* names[] = {"leftMargin", "topMargin", "rightMargin", "bottomMargin"};
+        for (int i = 0; i < 4; ++i) {
+            auto* box = dialog->findChild<QDoubleSpinBox*>(names[i]);
+            ASSERT_NE(box, nullptr) << names[i];
+            box->setValue(a[size_t(i)]);
+        }
+        dialog->accept();
+    });
+    timer.start(10);
+    QTest::mouseClick(memo.findChild<QPushButton*>("ctl1534"), Qt::LeftButton);
+    EXPECT_EQ(answered, 2u);
+    ASSERT_EQ(m_messages.shown.size(), 1u);
+    EXPECT_NE(m_messages.shown.back().text.find("no room on the paper"), std::string::npos);
+    // Nothing below the minimum margins (5 mm) is taken.
+    EXPECT_EQ(m_pm.m_Margins, (RECT{500, 2000, 1000, 2000}));
+
+    // Margins stored larger than the paper still leave the text its room.
+    m_pm.m_Margins = {1000, 20000, 1000, 20000};
+    const RECT kept = MarginsWithinPaper(m_pm.m_Margins, m_pm.m_MarginsMin, 21000, 29700);
+    EXPECT_TRUE(MarginsFitPaper(kept, 21000, 29700));
+    EXPECT_EQ(kept.top, kept.bottom);
+    EXPECT_EQ(kept.left, 1000);
+}
+
 TEST_F(PrintDialogTest, PicturesOfTheOptionDialogs)
 {
     if (!FontsAvailable())
@@ -329,7 +435,18 @@ TEST_F(PrintDialogTest, PicturesOfTheOptionDialogs)
         SavePicture(Grab(&labels), QStringLiteral("print-label-options-%1").arg(name));
         CDialogLabelDef definition(Sheet("Address 2 x 5", 0), false, kCm);
         SavePicture(Grab(&definition), QStringLiteral("print-label-definition-%1").arg(name));
-        CPrintStylePanel panel(m_pm, 3, 7);
-        SavePicture(Grab(&panel), QStringLiteral("print-style-panel-%1").arg(name));
+        CRPrintDialog print(m_pm, AppPrinter());
+        SavePicture(Grab(&print), QStringLiteral("print-dialog-%1").arg(name));
+        ExpectReadable(&print);
+        // The style list shows its four styles whole, each with its picture.
+        QListWidget* styles = print.Panel()->Styles();
+        EXPECT_GE(styles->viewport()->height(), styles->sizeHintForRow(0) * 4);
+        EXPECT_FALSE(styles->item(3)->icon().isNull());
+        CPrintingDialog printing(QStringLiteral("Tolva - Address Book"),
+            QStringLiteral("/home/ann/Documents/Printing/2026/December/the contacts of the whole family.pdf"),
+            true);
+        printing.SetPage(12);
+        SavePicture(Grab(&printing), QStringLiteral("print-printing-%1").arg(name));
+        ExpectReadable(&printing);
     }
 }

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QPainter>
+#include <QStyle>
 #include <QTest>
 
 namespace {
@@ -206,5 +207,14 @@ TEST_F(PreviewTest, FirstPagesOfEveryStyleAndThePreviewWindow)
         preview.resize(900, 640);
         preview.Pages()->SetPrintView(a4, nullptr, true);
         SavePicture(Grab(&preview), QStringLiteral("print-preview-%1").arg(name));
+        // Tolva's own pictures: the Print button shows no save picture, and
+        // every button has one.
+        const QImage save = preview.style()->standardIcon(QStyle::SP_DialogSaveButton).pixmap(16).toImage();
+        for (u32 id : {AFX_ID_PREVIEW_PRINT, AFX_ID_PREVIEW_PREV, AFX_ID_PREVIEW_NEXT, AFX_ID_PREVIEW_NUMPAGE,
+                 AFX_ID_PREVIEW_ZOOMIN, AFX_ID_PREVIEW_ZOOMOUT, ID_PREVIEW_PAGESETUP, AFX_ID_PREVIEW_CLOSE}) {
+            const QImage picture = preview.Bar()->Action(id)->icon().pixmap(16).toImage();
+            EXPECT_FALSE(picture.isNull()) << id;
+            EXPECT_NE(picture.convertToFormat(save.format()), save) << id;
+        }
     }
 }

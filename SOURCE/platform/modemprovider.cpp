@@ -1,0 +1,746 @@
+#include "platform/modemprovider.h"
+
+#include "platform/profile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMetaObject>
+#include <QObject>
+#include <QSocketNotifier>
+#include <QThreadPool>
+#include <QTimer>
+#include <algorithm>
+#include <cerrno>
+#include <map>
+#include <mutex>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+const ModemTimeouts kTimeouts;
+const ModemTimeouts* g_timeouts = &kTimeouts;
+bool g_systemPorts = true;
+ModemDialogs* g_dialogs = nullptr;
+
+struct PortName {
+    std::string path;  // as listed (a by-id name when there is one)
+    std::string canonical;  // the device node it leads to
+};
+
+void AddPort(std::vector<PortName>& ports, const QString& path)
+{
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    if (canonical.isEmpty())
+        return;
+    for (const PortName& known : ports) {
+        if (known.canonical == canonical.toStdString())
+            return;
+    }
+    ports.push_back({path.toStdString(), canonical.toStdString()});
+}
+
+// The serial ports a modem may sit on, by-id names first, each device once.
+std::vector<PortName> ListPorts()
+{
+    std::vector<PortName> ports;
+    if (g_systemPorts) {
+        const QDir byId(QStringLiteral("/dev/serial/by-id"));
+        for (const QString& name : byId.entryList(QDir::System | QDir::Files, QDir::Name))
+            AddPort(ports, byId.filePath(name));
+        const QDir dev(QStringLiteral("/dev"));
+        for (const QString& name :
+            dev.entryList({QStringLiteral("ttyACM*"), QStringLiteral("ttyUSB*")}, QDir::System, QDir::Name))
+            AddPort(ports, dev.filePath(name));
+    }
+    const QString named = QString::fromStdString(Profile::GetString("TapiMan", "ModemPorts"));
+    for (const QString& path : named.split(u';', Qt::SkipEmptyParts))
+        AddPort(ports, path.trimmed());
+    return ports;
+}
+
+bool PortHungUp(int fd)
+{
+    pollfd watched{fd, POLLIN, 0};
+    return ::poll(&watched, 1, 0) > 0 && (watched.revents & (POLLHUP | POLLERR | POLLNVAL));
+}
+
+// What a probe running on another thread reports back through; the
+// provider cuts it off when it goes.
+struct ProbeChannel {
+    std::mutex mutex;
+    QObject* target = nullptr;
+    std::atomic<bool> stop{false};
+};
+
+class ModemLineProvider : public LineProvider {
+public:
+    ModemLineProvider()
+        : m_channel(std::make_shared<ProbeChannel>())
+    {
+        m_channel->target = &m_context;
+        QObject::connect(&m_rescan, &QTimer::timeout, &m_context, [this] { Rescan(); });
+    }
+
+    ~ModemLineProvider() override
+    {
+        {
+            const std::lock_guard lock(m_channel->mutex);
+            m_channel->target = nullptr;
+            m_channel->stop = true;
+        }
+        for (auto& [handle, line] : m_lines)
+            Release(*line);
+    }
+
+    i32 InitializeEx(LineEventSink* sink, const std::string& appName, HLINEAPP& app, u32& numDevs,
+        u32& /*apiVersion*/) override
+    {
+        return Initialize(sink, appName, app, numDevs);
+    }
+
+    i32 Initialize(LineEventSink* sink, const std::string&, HLINEAPP& app, u32& numDevs) override
+    {
+        m_sink = sink;
+        m_app = app = 1;
+        Rescan(false);
+        numDevs = u32(m_ports.size());
+        m_rescan.start(g_timeouts->rescan);
+        return 0;
+    }
+
+    i32 Shutdown(HLINEAPP app) override
+    {
+        if (app != m_app || !m_app)
+            return LINEERR_OPERATIONFAILED;
+        for (auto& [handle, line] : m_lines)
+            Release(*line);
+        m_lines.clear();
+        m_rescan.stop();
+        m_app = 0;
+        return 0;
+    }
+
+    i32 NegotiateAPIVersion(HLINEAPP, u32 device, u32, u32 highVersion, u32& version) override
+    {
+        if (device >= m_ports.size())
+            return LINEERR_BADDEVICEID;
+        version = highVersion;
+        return 0;
+    }
+
+    i32 GetDevCaps(HLINEAPP, u32 device, u32, LineDevCaps& caps) override
+    {
+        if (device >= m_ports.size())
+            return LINEERR_BADDEVICEID;
+        caps.lineName = DeviceName(m_ports[device]);
+        caps.mediaModes = LINEMEDIAMODE_INTERACTIVEVOICE | LINEMEDIAMODE_DATAMODEM;
+        return 0;
+    }
+
+    i32 GetDevConfig(u32 device, const std::string&, std::vector<u8>& config) override
+    {
+        if (device >= m_ports.size())
+            return LINEERR_BADDEVICEID;
+        config = EncodeModemConfig(m_ports[device].config);
+        return 0;
+    }
+
+    i32 SetDevConfig(u32 device, std::span<const u8> config, const std::string&) override
+    {
+        if (device >= m_ports.size())
+            return LINEERR_BADDEVICEID;
+        // Bytes of another provider or a damaged setting leave the port as it is.
+        return DecodeModemConfig(config, m_ports[device].config) ? 0 : LINEERR_OPERATIONFAILED;
+    }
+
+    i32 ConfigDialogEdit(
+        u32 device, const std::string&, std::span<const u8> config, std::vector<u8>& edited) override
+    {
+        if (device >= m_ports.size())
+            return LINEERR_BADDEVICEID;
+        if (!g_dialogs)
+            return LINEERR_OPERATIONUNAVAIL;
+        ModemConfig settings = m_ports[device].config;
+        DecodeModemConfig(config, settings);
+        if (!g_dialogs->EditModemSettings(DeviceName(m_ports[device]), settings))
+            return LINEERR_OPERATIONFAILED;
+        edited = EncodeModemConfig(settings);
+        return 0;
+    }
+
+    i32 TranslateDialog(HLINEAPP, u32, u32, const std::string& address) override
+    {
+        if (!g_dialogs)
+            return LINEERR_OPERATIONUNAVAIL;
+        DialingLocation location = DialingLocation::Load();
+        if (g_dialogs->EditDialingRules(location, address))
+            location.Save();
+        return 0;
+    }
+
+    i32 Open(HLINEAPP app, u32 device, HLINE& handle, u32, u32) override
+    {
+        if (!m_app || app != m_app || device >= m_ports.size())
+            return LINEERR_BADDEVICEID;
+        Port& port = m_ports[device];
+        if (!port.present)
+            return LINEERR_NODEVICE;
+        // Held by a program that takes no lock when last looked at: look
+        // again, off this thread, rather than search the process table here.
+        if (port.state == ModemProbe::kBusy) {
+            StartProbe(device);
+            return LINEERR_ALLOCATED;
+        }
+        const PortOpening opening = OpenModemPort(port.path, port.config, false);
+        switch (opening.outcome) {
+        case PortOpening::kOpened:
+            break;
+        case PortOpening::kBusy:
+            // The look at a new port holds it for a moment; that is no other program.
+            if (!port.probing) {
+                port.state = ModemProbe::kBusy;
+                port.detail = opening.detail;
+            }
+            return LINEERR_ALLOCATED;
+        case PortOpening::kGone:
+            return LINEERR_NODEVICE;
+        default:
+            return LINEERR_OPERATIONFAILED;
+        }
+        auto line = std::make_unique<Line>();
+        line->handle = handle = ++m_lastHandle;
+        line->device = device;
+        line->fd = opening.fd;
+        line->notifier = std::make_unique<QSocketNotifier>(opening.fd, QSocketNotifier::Read);
+        const HLINE lineHandle = line->handle;
+        QObject::connect(line->notifier.get(), &QSocketNotifier::activated, &m_context,
+            [this, lineHandle] { OnReadable(lineHandle); });
+        line->timer.setSingleShot(true);
+        QObject::connect(
+            &line->timer, &QTimer::timeout, &m_context, [this, lineHandle] { OnTimeout(lineHandle); });
+        m_lines[line->handle] = std::move(line);
+        return 0;
+    }
+
+    i32 SetStatusMessages(HLINE line, u32, u32) override
+    {
+        return m_lines.count(line) ? 0 : LINEERR_INVALLINEHANDLE;
+    }
+
+    i32 GetAddressStatus(HLINE line, u32, u32& addressFeatures) override
+    {
+        const Line* open = FindLine(line);
+        if (!open)
+            return LINEERR_INVALLINEHANDLE;
+        addressFeatures = open->call ? 0 : LINEADDRFEATURE_MAKECALL;
+        return 0;
+    }
+
+    i32 TranslateAddress(HLINEAPP, u32 device, u32, const std::string& number, std::string& dialable) override
+    {
+        if (device >= m_ports.size())
+            return LINEERR_BADDEVICEID;
+        return TranslateNumber(number, DialingLocation::Load(), dialable) ? 0 : LINEERR_INVALADDRESS;
+    }
+
+    i32 MakeCall(HLINE handle, HCALL& call, const std::string& dialable, const LineCallParams&) override
+    {
+        Line* line = FindLine(handle);
+        if (!line)
+            return LINEERR_INVALLINEHANDLE;
+        if (line->call || line->fd < 0)
+            return LINEERR_RESOURCEUNAVAIL;
+        // Whatever reaches the modem after ATD is a number, never a command.
+        if (!IsDialString(dialable))
+            return LINEERR_INVALADDRESS;
+        line->call = call = ++m_lastHandle;
+        line->request = NextRequest();
+        line->state = LINECALLSTATE_IDLE;
+        line->connected = false;
+        line->dial = "ATD" + dialable + ";";
+        // What the modem still had to say about an earlier call is not
+        // the answer to this one.
+        ::tcflush(line->fd, TCIFLUSH);
+        line->reader.Reset();
+        const std::string& init = m_ports[line->device].config.init;
+        if (init.empty()) {
+            SendDial(*line);
+        } else if (!WriteModemCommand(line->fd, init)) {
+            FailRequest(*line);
+        } else {
+            line->phase = Phase::Init;
+            line->timer.start(g_timeouts->init);
+        }
+        return line->request;
+    }
+
+    i32 GetCallState(HCALL call, u32& callState) override
+    {
+        const Line* line = LineOfCall(call);
+        if (!line)
+            return LINEERR_INVALCALLHANDLE;
+        callState = line->state;
+        return 0;
+    }
+
+    i32 Drop(HCALL call) override
+    {
+        Line* line = LineOfCall(call);
+        if (!line)
+            return LINEERR_INVALCALLHANDLE;
+        line->dropRequest = NextRequest();
+        // A dial still waiting for its answer is forgotten: the caller
+        // dropping it no longer waits for it.
+        line->request = 0;
+        if (line->fd < 0) {
+            FinishDrop(*line, 0);
+        } else if (line->phase == Phase::Dialing) {
+            // Any character stops a modem dialing; ATH follows its answer.
+            line->phase = Phase::Aborting;
+            if (::write(line->fd, "\r", 1) != 1)
+                FinishDrop(*line, LINEERR_OPERATIONFAILED);
+            else
+                line->timer.start(g_timeouts->hangUp);
+        } else {
+            SendHangUp(*line);
+        }
+        return line->dropRequest;
+    }
+
+    i32 DeallocateCall(HCALL call) override
+    {
+        Line* line = LineOfCall(call);
+        if (!line)
+            return LINEERR_INVALCALLHANDLE;
+        line->call = 0;
+        line->request = line->dropRequest = 0;
+        line->phase = Phase::Idle;
+        line->timer.stop();
+        return 0;
+    }
+
+    i32 Close(HLINE handle) override
+    {
+        const auto it = m_lines.find(handle);
+        if (it == m_lines.end())
+            return LINEERR_INVALLINEHANDLE;
+        Release(*it->second);
+        m_lines.erase(it);
+        return 0;
+    }
+
+private:
+    enum class Phase { Idle, Init, Dialing, Waiting, Connected, Ended, Aborting, HangingUp };
+
+    struct Port {
+        std::string path;
+        std::string canonical;
+        ModemConfig config;
+        ModemProbe::State state = ModemProbe::kSilent;
+        bool present = true;
+        bool probing = false;
+        bool probed = false;
+        std::string name;
+        std::string detail;
+    };
+
+    struct Line {
+        HLINE handle = 0;
+        u32 device = 0;
+        int fd = -1;
+        std::unique_ptr<QSocketNotifier> notifier;
+        QTimer timer;
+        ModemAnswerReader reader;
+        HCALL call = 0;
+        Phase phase = Phase::Idle;
+        u32 state = LINECALLSTATE_IDLE;
+        bool connected = false;
+        i32 request = 0;
+        i32 dropRequest = 0;
+        std::string dial;
+    };
+
+    static std::string DeviceName(const Port& port)
+    {
+        const std::string base = QFileInfo(QString::fromStdString(port.canonical)).fileName().toStdString();
+        if (!port.present)
+            return base + ": unplugged";
+        // A port looked at again keeps what was last seen.
+        if (port.probing && !port.probed)
+            return "Looking for a modem on " + base + "...";
+        switch (port.state) {
+        case ModemProbe::kModem:
+            return port.name + " on " + base;
+        case ModemProbe::kBusy:
+            return base + ": in use by " + port.detail;
+        case ModemProbe::kDenied:
+            return base + ": not allowed (" + port.detail + ")";
+        case ModemProbe::kGone:
+            return base + ": unplugged";
+        case ModemProbe::kSilent:
+            break;
+        }
+        return base + ": no modem answers";
+    }
+
+    Line* FindLine(HLINE handle)
+    {
+        const auto it = m_lines.find(handle);
+        return it == m_lines.end() ? nullptr : it->second.get();
+    }
+
+    Line* LineOfCall(HCALL call)
+    {
+        for (auto& [handle, line] : m_lines) {
+            if (call && line->call == call)
+                return line.get();
+        }
+        return nullptr;
+    }
+
+    i32 NextRequest()
+    {
+        m_lastRequest = m_lastRequest >= 0x7FFFFFF0 ? 1 : m_lastRequest + 1;
+        return m_lastRequest;
+    }
+
+    // Messages go out from the event loop, never from inside a call.
+    void Post(u32 handle, u32 message, u64 param1, u64 param2)
+    {
+
+        QMetaObject::invokeMethod(
+            &m_context,
+            [this, handle, message, param1, param2] {
+                // A line closed meanwhile is not reported closed again.
+                if (message == LINE_CLOSE && !m_lines.count(handle))
+                    return;
+                if (m_sink && m_app)
+                    m_sink->LineCallback(handle, message, param1, param2, 0);
+            },
+            Qt::QueuedConnection);
+    }
+
+    void SetCallState(Line& line, u32 state, u32 mode = 0)
+    {
+        line.state = state;
+        Post(line.call, LINE_CALLSTATE, state, mode);
+    }
+
+    void Disconnect(Line& line, u32 mode)
+    {
+        line.timer.stop();
+        line.phase = Phase::Ended;
+        SetCallState(line, LINECALLSTATE_DISCONNECTED, mode);
+    }
+
+    void FailRequest(Line& line)
+    {
+        line.timer.stop();
+        line.phase = Phase::Idle;
+        line.state = LINECALLSTATE_IDLE;
+        if (line.request)
+            Post(line.handle, LINE_REPLY, u64(line.request), u64(u32(LINEERR_OPERATIONFAILED)));
+        line.request = 0;
+    }
+
+    void SendDial(Line& line)
+    {
+        if (!WriteModemCommand(line.fd, line.dial)) {
+            FailRequest(line);
+            return;
+        }
+        Post(line.handle, LINE_REPLY, u64(line.request), 0);
+        line.request = 0;
+        line.phase = Phase::Dialing;
+        SetCallState(line, LINECALLSTATE_DIALING);
+        line.timer.start(g_timeouts->dial);
+    }
+
+    void SendHangUp(Line& line)
+    {
+        line.phase = Phase::HangingUp;
+        if (!WriteModemCommand(line.fd, "ATH"))
+            FinishDrop(line, LINEERR_OPERATIONFAILED);
+        else
+            line.timer.start(g_timeouts->hangUp);
+    }
+
+    void FinishDrop(Line& line, i32 result)
+    {
+        line.timer.stop();
+        line.phase = Phase::Idle;
+        line.state = LINECALLSTATE_IDLE;
+        if (line.dropRequest)
+            Post(line.handle, LINE_REPLY, u64(line.dropRequest), u64(u32(result)));
+        line.dropRequest = 0;
+    }
+
+    void OnTimeout(HLINE handle)
+    {
+        Line* line = FindLine(handle);
+        if (!line)
+            return;
+        switch (line->phase) {
+        case Phase::Init:
+            FailRequest(*line);
+            break;
+        case Phase::Dialing:
+            // The modem stopped answering in the middle of a dial.
+            Disconnect(*line, LINEDISCONNECTMODE_UNAVAIL);
+            break;
+        case Phase::Aborting:
+            SendHangUp(*line);
+            break;
+        case Phase::HangingUp:
+            FinishDrop(*line, LINEERR_OPERATIONFAILED);
+            break;
+        default:
+            break;
+        }
+    }
+
+    void OnReadable(HLINE handle)
+    {
+        Line* line = FindLine(handle);
+        if (!line || line->fd < 0)
+            return;
+        char buffer[512];
+        for (bool first = true;; first = false) {
+            const ssize_t got = ::read(line->fd, buffer, sizeof buffer);
+            if (got > 0) {
+                line->reader.Feed(std::string_view(buffer, std::size_t(got)));
+                continue;
+            }
+            // A raw terminal reads 0 when nothing waits; woken for nothing,
+            // it has been hung up.
+            const bool hungUp = got == 0 && first && PortHungUp(line->fd);
+            if (!hungUp && (got == 0 || errno == EAGAIN || errno == EINTR))
+                break;
+            // An I/O error: the port is gone.
+            Vanish(*line);
+            return;
+        }
+        ModemAnswer answer;
+        while (line->reader.Next(answer)) {
+            if (!answer.echo && answer.result != ModemResult::None)
+                OnResult(*line, answer.result);
+        }
+    }
+
+    void OnResult(Line& line, ModemResult result)
+    {
+
+        switch (line.phase) {
+        case Phase::Init:
+            if (result == ModemResult::Ok)
+                SendDial(line);
+            else if (result == ModemResult::Error)
+                FailRequest(line);
+            return;
+        case Phase::Aborting:
+            SendHangUp(line);
+            return;
+        case Phase::HangingUp:
+            if (result == ModemResult::Ok || result == ModemResult::Error)
+                FinishDrop(line, 0);
+            return;
+        case Phase::Dialing:
+        case Phase::Waiting:
+        case Phase::Connected:
+            break;
+        default:
+            return;
+        }
+        switch (result) {
+        case ModemResult::Ok:
+            // A voice dial ends in OK once the number is dialed; the modem
+            // then waits while the far end rings.
+            if (line.phase == Phase::Dialing) {
+                line.timer.stop();
+                line.phase = Phase::Waiting;
+                SetCallState(line, LINECALLSTATE_PROCEEDING);
+            }
+            break;
+        case ModemResult::Ringing:
+            SetCallState(line, LINECALLSTATE_RINGBACK);
+            break;
+        case ModemResult::Connect:
+            line.timer.stop();
+            line.phase = Phase::Connected;
+            line.connected = true;
+            SetCallState(line, LINECALLSTATE_CONNECTED);
+            break;
+        case ModemResult::Busy:
+            line.timer.stop();
+            line.phase = Phase::Ended;
+            SetCallState(line, LINECALLSTATE_BUSY);
+            break;
+        case ModemResult::NoDialtone:
+            Disconnect(line, LINEDISCONNECTMODE_NODIALTONE);
+            break;
+        case ModemResult::NoAnswer:
+            Disconnect(line, LINEDISCONNECTMODE_NOANSWER);
+            break;
+        case ModemResult::NoCarrier:
+            Disconnect(line, line.connected ? LINEDISCONNECTMODE_NORMAL : LINEDISCONNECTMODE_UNREACHABLE);
+            break;
+        case ModemResult::Error:
+            // The modem refused the dial command: the number as dialed.
+            if (line.phase == Phase::Dialing)
+                Disconnect(line, LINEDISCONNECTMODE_BADADDRESS);
+            break;
+        case ModemResult::Delayed:
+            Disconnect(line, LINEDISCONNECTMODE_CONGESTION);
+            break;
+        case ModemResult::Blacklisted:
+            Disconnect(line, LINEDISCONNECTMODE_REJECT);
+            break;
+        case ModemResult::Ring:
+        case ModemResult::None:
+            break;
+        }
+    }
+
+    // The port went away under an open line: the call ends, the line closes.
+    void Vanish(Line& line)
+    {
+        line.notifier->setEnabled(false);
+        CloseModemPort(line.fd);
+        line.fd = -1;
+        Port& port = m_ports[line.device];
+        port.present = false;
+        if (line.request)
+            FailRequest(line);
+        if (line.dropRequest)
+            FinishDrop(line, 0);
+        if (line.call && line.phase != Phase::Ended && line.phase != Phase::Idle)
+            Disconnect(line, LINEDISCONNECTMODE_UNAVAIL);
+        Post(line.handle, LINE_CLOSE, 0, 0);
+    }
+
+    void Release(Line& line)
+    {
+        line.timer.stop();
+        if (line.notifier)
+            line.notifier->setEnabled(false);
+        if (line.fd >= 0) {
+            // Still off hook: hang up as the port goes, without waiting.
+            if (line.phase != Phase::Idle)
+                WriteModemCommand(line.fd, "ATH");
+            CloseModemPort(line.fd);
+        }
+        line.fd = -1;
+    }
+
+    bool InUse(u32 device) const
+    {
+        for (const auto& [handle, line] : m_lines) {
+            if (line->device == device && line->fd >= 0)
+                return true;
+        }
+        return false;
+    }
+
+    void Rescan(bool announce = true)
+    {
+        const std::vector<PortName> listed = ListPorts();
+        for (const PortName& name : listed) {
+            const auto known = std::find_if(m_ports.begin(), m_ports.end(),
+                [&name](const Port& port) { return port.canonical == name.canonical; });
+            if (known == m_ports.end()) {
+                Port port;
+                port.path = name.path;
+                port.canonical = name.canonical;
+                m_ports.push_back(std::move(port));
+                const u32 device = u32(m_ports.size() - 1);
+                StartProbe(device);
+                if (announce)
+                    Post(0, LINE_CREATE, device, 0);
+            } else if (!known->present) {
+                known->present = true;
+                StartProbe(u32(known - m_ports.begin()));
+            } else if (known->state == ModemProbe::kBusy) {
+                // Usable again once the other program lets go.
+                StartProbe(u32(known - m_ports.begin()));
+            }
+        }
+        for (std::size_t device = 0; device < m_ports.size(); ++device) {
+            Port& port = m_ports[device];
+            const bool stillThere = std::any_of(listed.begin(), listed.end(),
+                [&port](const PortName& name) { return name.canonical == port.canonical; });
+            if (stillThere || !port.present)
+                continue;
+            port.present = false;
+            for (auto& [handle, line] : m_lines) {
+                if (line->device == device && line->fd >= 0)
+                    Vanish(*line);
+            }
+        }
+    }
+
+    void StartProbe(u32 device)
+    {
+        Port& port = m_ports[device];
+        if (port.probing || InUse(device))
+            return;
+        port.probing = true;
+        QThreadPool::globalInstance()->start([this, channel = m_channel, device, path = port.path,
+                                                 config = port.config, timeout = g_timeouts->probe] {
+            ModemProbe probe = ProbeModemPort(path, config, timeout, channel->stop);
+            const std::lock_guard lock(channel->mutex);
+            if (!channel->target)
+                return;
+            QMetaObject::invokeMethod(
+                channel->target, [this, device, probe = std::move(probe)] { OnProbed(device, probe); },
+                Qt::QueuedConnection);
+        });
+    }
+
+    void OnProbed(u32 device, const ModemProbe& probe)
+    {
+        Port& port = m_ports[device];
+        port.probing = false;
+        port.probed = true;
+        port.state = probe.state;
+        port.name = probe.name;
+        port.detail = probe.detail;
+        if (probe.state == ModemProbe::kGone)
+            port.present = false;
+    }
+
+    QObject m_context;
+    QTimer m_rescan;
+    std::shared_ptr<ProbeChannel> m_channel;
+    LineEventSink* m_sink = nullptr;
+    HLINEAPP m_app = 0;
+    u32 m_lastHandle = 0;
+    i32 m_lastRequest = 0;
+    std::vector<Port> m_ports;
+    std::map<HLINE, std::unique_ptr<Line>> m_lines;
+};
+
+}  // namespace
+
+ModemDialogs* SetModemDialogs(ModemDialogs* dialogs)
+{
+    ModemDialogs* previous = g_dialogs;
+    g_dialogs = dialogs;
+    return previous;
+}
+
+void SetModemTimeoutsForTesting(const ModemTimeouts* timeouts)
+{
+    g_timeouts = timeouts ? timeouts : &kTimeouts;
+}
+
+void SetModemSystemPortsForTesting(bool search)
+{
+    g_systemPorts = search;
+}
+
+std::unique_ptr<LineProvider> MakeModemLineProvider()
+{
+    return std::make_unique<ModemLineProvider>();
+}

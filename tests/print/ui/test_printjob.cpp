@@ -1,0 +1,220 @@
+#include "print/printoutput.h"
+#include "print/printtesting.h"
+#include "print/ui/printerpaper.h"
+#include "print/ui/printingdlg.h"
+#include "print/ui/printsetup.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+class PrinterJobTest : public PrintFixture {
+protected:
+    void SetUp() override
+    {
+        PrintFixture::SetUp();
+        Contact& c = Add("Ann Lee");
+        c.m_strFirstName = "Ann";
+        c.m_strLastName = "Lee";
+        ContactAddress home;
+        home.m_dwType = ADDR_HOME;
+        home.m_strStreet = "Main St 1";
+        c.m_addresses.push_back(home);
+        m_pm.m_AddrRet = "Sender\r\nHere";
+        m_pm.m_Margins = {2000, 2000, 2000, 2000};
+        m_pm.m_memoFoot = {"", "Footnote", ""};
+        m_pm.m_reportHead = {"Heading", "", ""};
+        m_pm.m_reportFoot = {"", "", "Closing"};
+    }
+    void Choose() { m_dataMan.GetContactAt(0)->m_dwDisplayFlags |= CDF_PRINT; }
+
+    // A printer whose paper has strips it cannot print on, as a laser
+    // printer's queue reports them: 6.35 mm at the sides, 12.7 mm at the top
+    // and the bottom. Its pages go to a PDF file to be measured.
+    std::unique_ptr<QPrinter> PrinterWithStrips(const QString& path)
+    {
+        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(path);
+        const QMarginsF strips(6.35, 12.7, 6.35, 12.7);
+        printer->setPageLayout(QPageLayout(
+            QPageSize(QPageSize::A4), QPageLayout::Portrait, strips, QPageLayout::Millimeter, strips));
+        return printer;
+    }
+};
+
+}  // namespace
+
+TEST_F(PrinterJobTest, PagesLieOnAPrinterWithUnprintableStripsAsOnAFile)
+{
+    if (!CanReadPdf())
+        GTEST_SKIP() << "poppler-utils are not installed";
+    const QString file = m_dir->filePath("file.pdf"), printed = m_dir->filePath("printer.pdf");
+    const QPageLayout a4(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF());
+    struct Case {
+        u32 mode;
+        std::vector<QString> words;
+    };
+    for (const Case& c : {Case{PM_MEMO, {"Full", "Footnote"}}, Case{PM_REPORT, {"Heading", "Closing"}},
+             Case{PM_ENVELOPE, {"Sender", "Ann"}}}) {
+        m_pm.m_Printmode = c.mode;
+        Choose();
+        ASSERT_EQ(PrintToPdf(m_pm, m_info, file, a4), 1);
+        auto printer = PrinterWithStrips(printed);
+        ASSERT_NEAR(printer->pageLayout().minimumMargins().top(), 12.7, 0.01);
+        Choose();
+        CPrintInfo info;
+        ASSERT_EQ(PrintOnPrinter(m_pm, info, *printer), 1);
+        printer.reset();
+        for (const QString& word : c.words) {
+            const QPointF expected = WordAt(file, word);
+            ASSERT_GE(expected.x(), 0) << word.toStdString();
+            const QPointF got = WordAt(printed, word);
+            EXPECT_NEAR(got.x(), expected.x(), 0.5) << c.mode << " " << word.toStdString();
+            EXPECT_NEAR(got.y(), expected.y(), 0.5) << c.mode << " " << word.toStdString();
+        }
+    }
+    // The memo's text begins at its margins from the paper's edge.
+    m_pm.m_Printmode = PM_MEMO;
+    m_pm.m_Flags1 &= ~PF_MEMO_HEADER;
+    Choose();
+    auto printer = PrinterWithStrips(printed);
+    ASSERT_EQ(PrintOnPrinter(m_pm, m_info, *printer), 1);
+    printer.reset();
+    EXPECT_NEAR(WordAt(printed, "Full").x(), 2000 * 72.0 / 2540, 1.0);
+    EXPECT_NEAR(WordAt(printed, "Full").y(), 2000 * 72.0 / 2540, 1.5);
+}
+
+namespace {
+
+// pdfinfo's "Title:" line of a file.
+QString PdfTitle(const QString& path)
+{
+    QProcess p;
+    p.start("pdfinfo", {path});
+    p.waitForFinished();
+    const auto match
+        = QRegularExpression("Title:\\s+([^\\n]*)").match(QString::fromUtf8(p.readAllStandardOutput()));
+    return match.hasMatch() ? match.captured(1).trimmed() : QString();
+}
+
+std::unique_ptr<QPrinter> PdfPrinter(const QString& path)
+{
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setOutputFileName(path);
+    printer->setPageLayout(QPageLayout(QPageSize(QPageSize::A5), QPageLayout::Portrait, QMarginsF()));
+    return printer;
+}
+
+}  // namespace
+
+TEST_F(PrinterJobTest, TheJobIsNamedAndShowsItsPagesInThePrintingDialog)
+{
+    if (!CanReadPdf())
+        GTEST_SKIP() << "poppler-utils are not installed";
+    m_pm.m_Printmode = PM_ENVELOPE;
+    for (int i = 0; i < 3; ++i)
+        Add("Extra " + std::to_string(i));
+    Choose();
+    const QString path = m_dir->filePath("named.pdf");
+    auto printer = PdfPrinter(path);
+    // What the printing dialog showed at each page.
+    QStringList seen;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&seen] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<CPrintingDialog*>(w); dialog && dialog->isVisible())
+                seen << dialog->findChild<QLabel*>("ctl100")->text() + "|" + dialog->PageText()->text();
+    });
+    watch.start(0);
+    EXPECT_EQ(PrintOnPrinter(m_pm, m_info, *printer, "Tolva - Address Book"), 4);
+    watch.stop();
+    printer.reset();
+    EXPECT_EQ(PdfPages(path), 4);
+    EXPECT_EQ(PdfTitle(path), "Tolva - Address Book");
+    EXPECT_TRUE(seen.contains("Tolva - Address Book|Page 4")) << seen.join(", ").toStdString();
+    EXPECT_FALSE(QFile::exists(path + ".part"));
+}
+
+TEST_F(PrinterJobTest, CancelStopsTheJobBetweenPagesAndLeavesNoPartialFile)
+{
+    m_pm.m_Printmode = PM_ENVELOPE;
+    for (int i = 0; i < 5; ++i)
+        Add("Extra " + std::to_string(i));
+    Choose();
+    const QString path = m_dir->filePath("stopped.pdf");
+    // An older file of that name stays as it was.
+    Put("stopped.pdf", "older");
+    QFile::rename(ProgramPath("stopped.pdf"), path);
+    auto printer = PdfPrinter(path);
+    int pagesBeforeCancel = 0;
+    QTimer::singleShot(0, [&pagesBeforeCancel] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<CPrintingDialog*>(w); dialog && dialog->isVisible()) {
+                pagesBeforeCancel = dialog->PageText()->text().mid(5).toInt();
+                QTest::mouseClick(dialog->CancelButton(), Qt::LeftButton);
+            }
+    });
+    EXPECT_EQ(PrintOnPrinter(m_pm, m_info, *printer, "Stopped"), kPrintCancelled);
+    EXPECT_GE(pagesBeforeCancel, 1);
+    EXPECT_FALSE(m_info.m_bContinuePrinting);
+    printer.reset();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "older");
+    EXPECT_FALSE(QFile::exists(path + ".part"));
+    // No printing dialog is left behind.
+    for (QWidget* w : QApplication::topLevelWidgets())
+        EXPECT_FALSE(qobject_cast<CPrintingDialog*>(w) && w->isVisible());
+}
+
+TEST_F(PrinterJobTest, PaperOperationsOnTheQueuesPaperList)
+{
+    PrinterPapers office{"Office",
+        {QPageSize(QPageSize::A3), QPageSize(QPageSize::A4), QPageSize(QPageSize::Letter),
+            QPageSize(QPageSize::A5), QPageSize(QPageSize::EnvelopeDL), QPageSize(QPageSize::EnvelopeC6)},
+        false};
+    EXPECT_TRUE(IsPaperSupported(office, 9));  // A4
+    EXPECT_TRUE(IsPaperSupported(office, 77));  // A4 landscape
+    EXPECT_TRUE(IsPaperSupported(office, 1));  // Letter
+    EXPECT_FALSE(IsPaperSupported(office, 12));  // B4
+    EXPECT_FALSE(IsPaperSupported(office, 999));
+
+    // The smallest paper an envelope fits, not the widest paper.
+    QPageSize paper;
+    ASSERT_TRUE(GetSmallestPaper(office, QSizeF(110, 220), paper));  // DL, turned
+    EXPECT_EQ(paper.id(), QPageSize::EnvelopeDL);
+    ASSERT_TRUE(GetSmallestPaper(office, QSizeF(104.8, 241.3), paper));  // #10, turned
+    EXPECT_EQ(paper.id(), QPageSize::A4);
+    EXPECT_FALSE(GetSmallestPaper(office, QSizeF(500, 500), paper));
+
+    // The setters save the user's paper once; RestorePaper puts it back.
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Landscape, QMarginsF()));
+    CPrinterPaper changer;
+    ASSERT_TRUE(changer.SetMinimumPaper(*printer, office, QSizeF(114, 162)));
+    EXPECT_EQ(printer->pageLayout().pageSize().id(), QPageSize::EnvelopeC6);
+    EXPECT_EQ(printer->pageLayout().orientation(), QPageLayout::Portrait);
+    EXPECT_TRUE(m_messages.shown.empty());
+    // A queue that takes neither the sheet's paper nor a size of its own is named.
+    EXPECT_FALSE(changer.SetEnvelopePaper(*printer, office, 43));
+    ASSERT_EQ(m_messages.shown.size(), 1u);
+    EXPECT_NE(
+        m_messages.shown.back().text.find("\"Office\" takes no paper of 100 x 148 mm"), std::string::npos);
+    EXPECT_NEAR(printer->pageLayout().fullRect(QPageLayout::Millimeter).width(), 100, 0.5);
+    changer.RestorePaper(*printer);
+    EXPECT_EQ(printer->pageLayout().pageSize().id(), QPageSize::Letter);
+    EXPECT_EQ(printer->pageLayout().orientation(), QPageLayout::Landscape);
+    // A file takes any paper.
+    EXPECT_TRUE(changer.SetEnvelopePaper(*printer, PapersOf(*printer), 43));
+    EXPECT_EQ(m_messages.shown.size(), 1u);
+    changer.RestorePaper(*printer);
+}

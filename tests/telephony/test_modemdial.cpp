@@ -1,0 +1,392 @@
+#define QTEST_QPA_MOUSE_HANDLING
+#include "controls/flatbutton.h"
+#include "fakemodem.h"
+#include "platform/modemprovider.h"
+#include "support/modal.h"
+#include "support/pictures.h"
+#include "telephony/calllog.h"
+#include "telephony/ui/modemdialogs.h"
+#include "telephony/ui/telephonyui.h"
+#include "telephonytest.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+// Quick enough for a test, slow enough for a loaded machine.
+const ModemTimeouts kQuick{400, 800, 1500, 400, 50};
+
+class ModemDialTest : public TelephonyTest {
+protected:
+    void SetUp() override
+    {
+        TelephonyTest::SetUp();
+        SetModemTimeoutsForTesting(&kQuick);
+        SetModemSystemPortsForTesting(false);
+        Profile::WriteString("TapiMan\\Location", "AreaCode", "555");
+    }
+    void TearDown() override
+    {
+        TelephonyTest::TearDown();
+        SetModemTimeoutsForTesting(nullptr);
+        SetModemSystemPortsForTesting(true);
+    }
+
+    // TapiMan on the modems of the ports named, the first one chosen once
+    // it has been looked at.
+    TapiMan& StartModems(const std::string& ports)
+    {
+        Profile::WriteString(kTapiSection, "ModemPorts", ports);
+        m_tapi = std::make_unique<TapiMan>();
+        m_tapi->Init();
+        m_tapi->SetDataMan(m_dm.get());
+        m_tapi->SetCallStatusUi(&m_user);
+        if (m_tapi->GetLine()->GetConfigCount() > 0) {
+            m_tapi->SetCurDevice(0);
+            EXPECT_TRUE(
+                WaitUntil([this] { return DeviceName(0).find("Looking") == std::string::npos; }, 20000));
+        }
+        return *m_tapi;
+    }
+    std::string DeviceName(i32 device)
+    {
+        bool available = false;
+        return m_tapi->GetLine()->GetDeviceName(device, available);
+    }
+
+    FakeModem m_modem;
+};
+
+// Ends the dial as a user who lifts the receiver once the far end answers.
+void AnswerWhenConnected(CallProgress& progress)
+{
+    if (progress.LastStatus() == TCS_CONNECTED && !progress.IsHungUp() && progress.IsOkEnabled()) {
+        progress.Ok();
+        progress.Ok();
+    }
+}
+
+// The user closes the dialog once the call is over.
+void EndWhenOver(CallProgress& progress)
+{
+    if (progress.LastStatus() == TCS_DISCONNECTED)
+        progress.Cancel(false);
+}
+
+// A modem that dials, says OK, and then reports what the far end does.
+FakeModem::Script Dialing(std::string afterDial, int delayMs = 0)
+{
+    return [afterDial, delayMs](const std::string& command) {
+        if (command.rfind("ATD", 0) == 0)
+            return std::vector<FakeModem::Say>{{delayMs, "\r\n" + afterDial + "\r\n"}};
+        return FakeModem::Plain(command);
+    };
+}
+
+}  // namespace
+
+TEST_F(ModemDialTest, ADialRunsFromTheModemsOkToTheLoggedCall)
+{
+    TapiMan& tapi = StartModems(m_modem.Path());
+    EXPECT_EQ(
+        DeviceName(0), "Tolva Test Voice Modem on " + m_modem.Path().substr(m_modem.Path().rfind('/') + 1));
+    m_modem.SetScript([this](const std::string& command) {
+        if (command.rfind("ATD", 0) == 0) {
+            // Dialed; the far end answers a little later.
+            m_modem.Send("\r\nVCON\r\n");
+            return std::vector<FakeModem::Say>{{20, "\r\nOK\r\n"}};
+        }
+        return FakeModem::Plain(command);
+    });
+    m_user.onChange = AnswerWhenConnected;
+    EXPECT_EQ(tapi.Dial(40, DIAL_CONTACT, "+1 (555) 123-4567", "Ann"), 1u);
+    EXPECT_EQ(m_user.statuses,
+        (std::vector<std::string>{"Dialing +1 (555) 123-4567...", "Connected to +1 (555) 123-4567"}));
+    ASSERT_EQ(m_dm->GetCount(DMK_CALL_LOG), 1);
+    EXPECT_EQ(LogEntry(0)->m_strNumber, "+1 (555) 123-4567");
+    EXPECT_TRUE(m_messages.shown.empty()) << Shown().front();
+    // Initialised, dialed by tone without the own area code, then let go.
+    const std::vector<std::string> commands = m_modem.Commands();
+    ASSERT_GE(commands.size(), 5u);
+    EXPECT_EQ(std::vector<std::string>(commands.begin() + 2, commands.end()),
+        (std::vector<std::string>{"ATE0V1X4", "ATDT1234567;", "ATH"}));
+    EXPECT_FALSE(tapi.GetLine()->IsInCall());
+}
+
+TEST_F(ModemDialTest, EachResultCodeEndsTheCallAsTheStatusDialogShowsIt)
+{
+    TapiMan& tapi = StartModems(m_modem.Path());
+    tapi.Options().autoRedial = false;
+    m_user.onChange = EndWhenOver;
+    const std::pair<std::string, std::string> cases[] = {
+        {"BUSY", "Number is busy..."},
+        {"7", "Number is busy..."},
+        {"NO DIALTONE", "Disconnected: No Dial Tone."},
+        {"NO CARRIER", "Disconnected: Unreachable."},
+        {"NO ANSWER", "Disconnected: No Answer."},
+        {"ERROR", "Disconnected: Bad Address."},
+        {"DELAYED", "Disconnected: Congestion."},
+    };
+    for (const auto& [code, status] : cases) {
+        m_modem.SetScript(Dialing(code));
+        m_user.statuses.clear();
+        EXPECT_EQ(tapi.Dial(kAllContacts, DIAL_MANUAL, "555 0100", ""), 1u);
+        ASSERT_FALSE(m_user.statuses.empty()) << code;
+        EXPECT_EQ(m_user.statuses.back(), status) << code;
+        EXPECT_FALSE(tapi.GetLine()->IsInCall()) << code;
+    }
+    EXPECT_EQ(m_dm->GetCount(DMK_CALL_LOG), 0);
+    EXPECT_TRUE(m_messages.shown.empty()) << Shown().front();
+
+    // A ring back reported by the modem, then the far end hangs up.
+    m_modem.SetScript([](const std::string& command) {
+        if (command.rfind("ATD", 0) == 0)
+            return std::vector<FakeModem::Say>{
+                {0, "\r\nOK\r\n"}, {20, "RINGING\r\n"}, {20, "\r\nCONNECT\r\n"}, {20, "\r\nNO CARRIER\r\n"}};
+        return FakeModem::Plain(command);
+    });
+    m_user.statuses.clear();
+    tapi.Dial(kAllContacts, DIAL_MANUAL, "555 0100", "");
+    EXPECT_EQ(m_user.statuses,
+        (std::vector<std::string>{
+            "Dialing 555 0100...", "Ring back", "Connected to 555 0100", "Remote Party disconnected."}));
+}
+
+TEST_F(ModemDialTest, ASlowGarbledSilentOrVanishingModemNeverHoldsTheProgram)
+{
+    TapiMan& tapi = StartModems(m_modem.Path());
+    tapi.Options().autoRedial = false;
+    m_user.onChange = EndWhenOver;
+    // The event loop keeps turning whatever the modem does.
+    QTimer tick;
+    QElapsedTimer sinceTick;
+    qint64 longestGap = 0;
+    QObject::connect(
+        &tick, &QTimer::timeout, [&] { longestGap = std::max(longestGap, sinceTick.restart()); });
+    sinceTick.start();
+    tick.start(5);
+
+    // Slow and garbled, but the answers come in time.
+    m_modem.SetScript([](const std::string& command) {
+        if (command.rfind("ATD", 0) == 0)
+            return std::vector<FakeModem::Say>{{300, "\r\n\x13\xfe#?!\r\n"}, {300, "\r\nBUSY\r\n"}};
+        return std::vector<FakeModem::Say>{{300, "\r\n%$\r\nOK\r\n"}};
+    });
+    tapi.Dial(kAllContacts, DIAL_MANUAL, "555 0100", "");
+    EXPECT_EQ(m_user.statuses.back(), "Number is busy...");
+    // The slow modem finishes its answer to the hang-up before it falls silent.
+    WaitUntil([] { return false; }, 500);
+
+    // No answer to the initialisation: the dial fails and says so.
+    m_modem.SetScript([](const std::string&) { return std::vector<FakeModem::Say>{}; });
+    tapi.Dial(kAllContacts, DIAL_MANUAL, "555 0100", "");
+    EXPECT_EQ(Shown(), std::vector<std::string>{"Dial failed."});
+    EXPECT_FALSE(tapi.GetLine()->IsInCall());
+
+    // No result after the dial command.
+    m_messages.shown.clear();
+    m_modem.SetScript([](const std::string& command) {
+        return command.rfind("ATD", 0) == 0 ? std::vector<FakeModem::Say>{} : FakeModem::Plain(command);
+    });
+    tapi.Dial(kAllContacts, DIAL_MANUAL, "555 0100", "");
+    EXPECT_EQ(m_user.statuses.back(), "Disconnected: Unavail.");
+
+    // The modem is unplugged in the middle of the dial.
+    m_modem.SetScript([this](const std::string& command) {
+        if (command.rfind("ATD", 0) == 0)
+            QTimer::singleShot(0, qApp, [this] { m_modem.Unplug(); });
+        return FakeModem::Plain(command);
+    });
+    tapi.Dial(kAllContacts, DIAL_MANUAL, "555 0100", "");
+    EXPECT_FALSE(tapi.GetLine()->IsInCall());
+    EXPECT_TRUE(WaitUntil([&] { return DeviceName(0).find(": unplugged") != std::string::npos; }))
+        << DeviceName(0);
+    // Dialing the unplugged modem is refused with a reason.
+    m_messages.shown.clear();
+    tapi.Dial(kAllContacts, DIAL_MANUAL, "555 0100", "");
+    EXPECT_EQ(Shown(), std::vector<std::string>{"Unable to Use Line."});
+    // A wait for the modem on this thread would last at least its 300 ms answers.
+    EXPECT_LT(longestGap, 250);
+    std::printf("longest wait of the event loop while the modem was slow: %lld ms\n", longestGap);
+}
+
+TEST_F(ModemDialTest, NumbersWithCommandCharactersNeverReachTheModem)
+{
+    TapiMan& tapi = StartModems(m_modem.Path());
+    for (const char* number : {"555;ATH", "555!", "555@W", "1-800-FLOWERS"}) {
+        m_messages.shown.clear();
+        tapi.Dial(kAllContacts, DIAL_MANUAL, number, "");
+        ASSERT_EQ(m_messages.shown.size(), 1u) << number;
+        EXPECT_EQ(
+            m_messages.shown[0].text.rfind(std::string("The number \"") + number + "\" cannot be dialed.", 0),
+            0u);
+    }
+    for (const std::string& command : m_modem.Commands())
+        EXPECT_EQ(command.rfind("ATD", 0), std::string::npos) << command;
+}
+
+TEST_F(ModemDialTest, ModemsPluggedInOrOutAreSeenWhileTheProgramRuns)
+{
+    const QString link = m_dir->filePath(QStringLiteral("modem"));
+    TapiMan& tapi = StartModems(link.toStdString());
+    EXPECT_EQ(tapi.GetLine()->GetConfigCount(), 0);
+    ASSERT_TRUE(QFile::link(QString::fromStdString(m_modem.Path()), link));
+    ASSERT_TRUE(WaitUntil([&] { return tapi.GetLine()->GetConfigCount() == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return DeviceName(0).rfind("Tolva Test Voice Modem on ", 0) == 0; }))
+        << DeviceName(0);
+
+    // Plugged out while a call waits for the far end: the line closes.
+    tapi.SetCurDevice(0);
+    m_modem.SetScript(Dialing("OK"));
+    m_user.onChange = [&](CallProgress& progress) {
+        if (progress.LastStatus() == TCS_DIALING && tapi.GetLine()->IsInCall() && QFile::exists(link))
+            QFile::remove(link);
+        EndWhenOver(progress);
+    };
+    tapi.Dial(kAllContacts, DIAL_MANUAL, "555 0100", "");
+    EXPECT_EQ(m_user.statuses.back(), "Disconnected: Unavail.");
+    EXPECT_FALSE(tapi.GetLine()->IsInCall());
+    EXPECT_NE(DeviceName(0).find(": unplugged"), std::string::npos);
+
+    // Back again under the same device.
+    ASSERT_TRUE(QFile::link(QString::fromStdString(m_modem.Path()), link));
+    ASSERT_TRUE(WaitUntil([&] { return DeviceName(0).rfind("Tolva Test Voice Modem", 0) == 0; }));
+    EXPECT_EQ(tapi.GetLine()->GetConfigCount(), 1);
+}
+
+TEST_F(ModemDialTest, APortAnotherProgramHoldsIsListedAsSuchAndFreedLater)
+{
+    QProcess holder;
+    holder.setStandardInputFile(QString::fromStdString(m_modem.Path()));
+    holder.start(QStringLiteral("sleep"), {QStringLiteral("30")});
+    ASSERT_TRUE(holder.waitForStarted());
+    TapiMan& tapi = StartModems(m_modem.Path());
+    const std::string port = m_modem.Path().substr(m_modem.Path().rfind('/') + 1);
+    EXPECT_EQ(DeviceName(0), port + ": in use by sleep");
+    tapi.Dial(kAllContacts, DIAL_MANUAL, "555 0100", "");
+    EXPECT_EQ(Shown(), std::vector<std::string>{"Line is already in use."});
+    EXPECT_TRUE(m_modem.Commands().empty());
+
+    // Once the other program lets go, the port is a modem again.
+    holder.kill();
+    holder.waitForFinished();
+    ASSERT_TRUE(WaitUntil([&] { return DeviceName(0) == "Tolva Test Voice Modem on " + port; }, 20000))
+        << DeviceName(0);
+}
+
+TEST_F(ModemDialTest, TheDeviceDialogEditsTheSettingsTheNextDialUses)
+{
+    TapiMan& tapi = StartModems(m_modem.Path());
+    InstallTelephonyUi(tapi, *m_dm, nullptr);
+    OnModal<CDialogModemSettings>([this](CDialogModemSettings* dialog) {
+        QTest::keyClick(dialog->SpeedBox(), Qt::Key_Up);
+        dialog->InitEdit()->selectAll();
+        QTest::keyClicks(dialog->InitEdit(), "ATDT911");
+        QTest::keyClick(dialog->InitEdit(), Qt::Key_Return);
+        // Refused, and the dialog stays for the mend.
+        EXPECT_EQ(m_messages.shown.size(), 1u);
+        EXPECT_TRUE(dialog->isVisible());
+        dialog->InitEdit()->selectAll();
+        QTest::keyClicks(dialog->InitEdit(), "AT&F E0 V1 X4 M0");
+        QTest::keyClick(dialog->InitEdit(), Qt::Key_Return);
+    });
+    EXPECT_EQ(tapi.GetLine()->ConfigDialog(nullptr, 0), 1);
+    ModemConfig stored;
+    ASSERT_TRUE(DecodeModemConfig(tapi.GetLine()->GetConfig(0)->blob, stored));
+    EXPECT_EQ(stored.speed, 57600u);
+    EXPECT_EQ(stored.init, "AT&F E0 V1 X4 M0");
+
+    // Cancel changes nothing.
+    OnModal<CDialogModemSettings>(
+        [](CDialogModemSettings* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
+    EXPECT_EQ(tapi.GetLine()->ConfigDialog(nullptr, 0), -1);
+    ASSERT_TRUE(DecodeModemConfig(tapi.GetLine()->GetConfig(0)->blob, stored));
+    EXPECT_EQ(stored.init, "AT&F E0 V1 X4 M0");
+
+    // Kept across a restart, and sent before the next dial.
+    TapiMan& again = StartModems(m_modem.Path());
+    m_modem.SetScript(Dialing("NO ANSWER"));
+    m_user.onChange = EndWhenOver;
+    again.Dial(kAllContacts, DIAL_MANUAL, "555 0100", "");
+    const std::vector<std::string> commands = m_modem.Commands();
+    EXPECT_NE(std::find(commands.begin(), commands.end(), "AT&F E0 V1 X4 M0"), commands.end());
+}
+
+TEST_F(ModemDialTest, TheDialingPropertiesChangeWhatTheModemDials)
+{
+    TapiMan& tapi = StartModems(m_modem.Path());
+    InstallTelephonyUi(tapi, *m_dm, nullptr);
+    OnModal<CDialogDialingRules>([](CDialogDialingRules* dialog) {
+        EXPECT_EQ(dialog->Preview()->text(), "1234567 (tone)");
+        dialog->AreaEdit()->selectAll();
+        QTest::keyClicks(dialog->AreaEdit(), "21x2;");
+        EXPECT_EQ(dialog->AreaEdit()->text(), "212");
+        QTest::keyClicks(dialog->OutsideEdit(), "9,@");
+        EXPECT_EQ(dialog->OutsideEdit()->text(), "9,");
+        dialog->PulseButton()->setFocus();
+        QTest::keyClick(dialog->PulseButton(), Qt::Key_Space);
+        EXPECT_EQ(dialog->Preview()->text(), "9,15551234567 (pulse)");
+        QTest::keyClick(dialog->AreaEdit(), Qt::Key_Return);
+    });
+    tapi.TranslateDialog("+1 (555) 123-4567");
+    m_modem.SetScript(Dialing("BUSY"));
+    tapi.Options().autoRedial = false;
+    tapi.Dial(kAllContacts, DIAL_MANUAL, "+1 (212) 555-0100", "");
+    const std::vector<std::string> commands = m_modem.Commands();
+    EXPECT_NE(std::find(commands.begin(), commands.end(), "ATDP9,5550100;"), commands.end());
+
+    OnModal<CDialogDialingRules>([](CDialogDialingRules* dialog) {
+        dialog->AreaEdit()->clear();
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    tapi.TranslateDialog("");
+    EXPECT_EQ(DialingLocation::Load().areaCode, "212");
+}
+
+TEST_F(ModemDialTest, ModemDialogPictures)
+{
+    if (!FontsAvailable())
+        GTEST_SKIP() << "no font";
+    const std::pair<const char*, QPalette> palettes[] = {{"light", LightPalette()}, {"dark", DarkPalette()}};
+    // Every caption and button shows its whole text inside the dialog.
+    const auto checkFits = [](QDialog& dialog, const char* name) {
+        for (QWidget* child : dialog.findChildren<QWidget*>()) {
+            if (!child->isVisible())
+                continue;
+            const QRect inDialog(child->mapTo(&dialog, QPoint()), child->size());
+            EXPECT_TRUE(dialog.rect().contains(inDialog)) << name << " " << child->metaObject()->className();
+            const auto* label = qobject_cast<QLabel*>(child);
+            const auto* button = qobject_cast<QAbstractButton*>(child);
+            if ((label && !label->wordWrap()) || button) {
+                EXPECT_GE(child->width(), child->sizeHint().width())
+                    << name << " " << child->metaObject()->className();
+            }
+        }
+    };
+    ModemConfig config;
+    config.init = "AT&F E0 V1 X4";
+    DialingLocation location;
+    location.areaCode = "555";
+    location.outsideLine = "9,";
+    for (const auto& [name, palette] : palettes) {
+        ScopedPalette scoped(palette);
+        CDialogModemSettings settings("U.S. Voice Modem 56K on ttyACM0", config);
+        Grab(&settings);
+        checkFits(settings, "settings");
+        SavePicture(Grab(&settings), QStringLiteral("modemsettings-%1").arg(name));
+        CDialogDialingRules rules(location, "+1 (212) 555-0100");
+        Grab(&rules);
+        checkFits(rules, "rules");
+        SavePicture(Grab(&rules), QStringLiteral("dialingrules-%1").arg(name));
+    }
+}
