@@ -1,6 +1,7 @@
 #define QTEST_QPA_MOUSE_HANDLING
 #include "controls/flatbutton.h"
 #include "impexp/ui/iefilechooser.h"
+#include "support/contexthelpcheck.h"
 #include "support/modal.h"
 #include "support/pictures.h"
 #include "telephony/calllog.h"
@@ -478,4 +479,25 @@ TEST_F(DialogTest, SpeedDialAndCallLogPictures)
         SavePicture(Grab(&manual), QStringLiteral("manualdial-%1").arg(name));
         manual.reject();
     }
+}
+
+TEST_F(DialogTest, DialingDialogsExplainTheirControls)
+{
+    ShippedHelp help;
+    TapiMan& tapi = StartTapi("device - Modem\n");
+    CDialogManualDial manual(tapi);
+    ExpectSoundHelp(&manual, 3);
+    CDialogCallLog log(tapi, *m_dm);
+    ExpectSoundHelp(&log, 5);
+    CDialogSpeedDial speed(tapi, *m_dm);
+    ExpectSoundHelp(&speed, 10);
+    CDialogSpeedDialPrefs prefs(*m_dm);
+    ExpectSoundHelp(&prefs, 6);
+
+    // F1 on the number field, as the dialog is used from the keyboard.
+    manual.show();
+    manual.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&manual));
+    EXPECT_EQ(HelpKeyHelp(manual.NumberBox()), TopicText(1310));
+    EXPECT_EQ(RightClickHelp(manual.DialButton()), TopicText(1311));
 }

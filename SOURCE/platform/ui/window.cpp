@@ -16,6 +16,12 @@ void SetDlgCtrlID(QWidget* widget, int id)
     widget->setProperty(kCtrlIdProperty, id);
 }
 
+void SetDlgCtrlIDAndName(QWidget* widget, int id)
+{
+    SetDlgCtrlID(widget, id);
+    widget->setObjectName(QStringLiteral("ctl%1").arg(id));
+}
+
 int GetDlgCtrlID(const QWidget* widget)
 {
     return widget ? widget->property(kCtrlIdProperty).toInt() : 0;

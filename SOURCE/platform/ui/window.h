@@ -7,6 +7,8 @@
 class QWidget;
 
 void SetDlgCtrlID(QWidget* widget, int id);
+// The id, and the object name "ctl<id>" by which tests find the control.
+void SetDlgCtrlIDAndName(QWidget* widget, int id);
 // 0 when the widget has no id.
 int GetDlgCtrlID(const QWidget* widget);
 // The first descendant of dialog with that id, or null.

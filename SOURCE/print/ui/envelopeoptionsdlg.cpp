@@ -1,7 +1,9 @@
 #include "print/ui/envelopeoptionsdlg.h"
 
+#include "controls/contexthelp.h"
 #include "controls/fontcolordialog.h"
 #include "platform/fontconv.h"
+#include "platform/ui/window.h"
 #include "print/printman.h"
 #include "print/ui/measureedit.h"
 #include "print/ui/printsetup.h"
@@ -70,23 +72,28 @@ CDialogEnvelopeOptions::CDialogEnvelopeOptions(
         m_measures[size_t(i)]->SetMaximum(unit.metric ? kMaxCm : kMaxInch);
     }
     m_return = new QPlainTextEdit(f);
-    m_return->setObjectName(QStringLiteral("ctl1015"));
+    SetDlgCtrlIDAndName(m_return, 1015);
     m_return->setTabChangesFocus(true);
     m_delivery = new QPlainTextEdit(f);
-    m_delivery->setObjectName(QStringLiteral("ctl1013"));
+    SetDlgCtrlIDAndName(m_delivery, 1013);
     m_delivery->setReadOnly(true);
     m_delivery->setTabChangesFocus(true);
     for (QPlainTextEdit* e : {m_return, m_delivery})
         e->setFixedHeight(e->fontMetrics().lineSpacing() * 5);
     m_noReturn = new QCheckBox(QStringLiteral("Do&n't print return address"), f);
-    m_noReturn->setObjectName(QStringLiteral("ctl1558"));
+    SetDlgCtrlIDAndName(m_noReturn, 1558);
     m_contactFormat = new QCheckBox(QStringLiteral("Use contact's\nad&dress format"), f);
-    m_contactFormat->setObjectName(QStringLiteral("ctl1645"));
+    SetDlgCtrlIDAndName(m_contactFormat, 1645);
     m_returnFontButton = MakeButton(QStringLiteral("F&ont"), 1562);
     auto* deliveryFont = MakeButton(QStringLiteral("&Font"), 1561);
     m_format = MakeButton(QStringLiteral("Address form&at"), 1577);
     m_sizes = new QComboBox(f);
-    m_sizes->setObjectName(QStringLiteral("ctl1560"));
+    SetDlgCtrlIDAndName(m_sizes, 1560);
+    EnableContextHelp(this,
+        {{1015, 1260}, {1013, 1261}, {1558, 1262}, {1645, 1263}, {1562, 1264}, {1561, 1265}, {1577, 1266},
+            {1560, 1267}, {1573, 1268}, {1567, 1268}, {1574, 1268}, {1568, 1268}, {1571, 1269}, {1565, 1269},
+            {1572, 1269}, {1566, 1269}, {1569, 1270}, {1563, 1270}, {1570, 1270}, {1564, 1270}, {1637, 1271},
+            {1638, 1271}, {1639, 1271}, {1640, 1271}, {1641, 1271}, {1642, 1271}, {1575, 1272}, {1, 1273}});
     for (const EnvelopeSize& size : kEnvelopeSizeTable)
         m_sizes->addItem(QString::fromStdString(size.Name())
                              .replace(QRegularExpression(QStringLiteral("\t+")), QStringLiteral("  ")));
@@ -121,7 +128,7 @@ CDialogEnvelopeOptions::CDialogEnvelopeOptions(
         3, 0, 1, 2);
 
     m_custom = new QGroupBox(QStringLiteral("Custom envelope s&ize"), f);
-    m_custom->setObjectName(QStringLiteral("ctl1584"));
+    SetDlgCtrlIDAndName(m_custom, 1584);
     auto* cg = new QGridLayout(m_custom);
     cg->addWidget(new QLabel(QStringLiteral("Envelope width"), m_custom), 0, 0);
     cg->addWidget(m_measures[ENV_WIDTH], 0, 1);
@@ -134,7 +141,7 @@ CDialogEnvelopeOptions::CDialogEnvelopeOptions(
     m_feeds = new QButtonGroup(this);
     for (const FeedChoice& fb : kFeedButtons) {
         auto* b = new QPushButton(feedGroup);
-        b->setObjectName(QStringLiteral("ctl%1").arg(fb.id));
+        SetDlgCtrlIDAndName(b, fb.id);
         b->setCheckable(true);
         b->setAutoDefault(false);
         b->setIcon(FeedPicture(fb.feed, palette()));

@@ -1,6 +1,8 @@
 #include "print/ui/labeldefdlg.h"
 
+#include "controls/contexthelp.h"
 #include "core/utilities.h"
+#include "platform/ui/window.h"
 #include "print/labelfile.h"
 #include "print/ui/measureedit.h"
 
@@ -33,11 +35,16 @@ CDialogLabelDef::CDialogLabelDef(
     , m_paper(new QComboBox(Frame()))
 {
     QWidget* f = Frame();
-    m_name->setObjectName(QStringLiteral("ctl1623"));
+    SetDlgCtrlIDAndName(m_name, 1623);
     m_name->setMaxLength(kNameLimit);
-    m_rows->setObjectName(QStringLiteral("ctl1615"));
-    m_columns->setObjectName(QStringLiteral("ctl1616"));
-    m_paper->setObjectName(QStringLiteral("ctl1634"));
+    SetDlgCtrlIDAndName(m_rows, 1615);
+    SetDlgCtrlIDAndName(m_columns, 1616);
+    SetDlgCtrlIDAndName(m_paper, 1634);
+    // Rows and columns are spin boxes: their arrows are part of the edit.
+    EnableContextHelp(this,
+        {{1623, 1250}, {1617, 1251}, {1606, 1251}, {1618, 1252}, {1607, 1252}, {1619, 1253}, {1608, 1253},
+            {1620, 1254}, {1609, 1254}, {1615, 1255}, {1616, 1256}, {1621, 1257}, {1610, 1257}, {1622, 1258},
+            {1611, 1258}, {1634, 1259}});
     for (QSpinBox* s : {m_rows, m_columns})
         s->setRange(1, 256);
     for (const LabelPaper& paper : kLabelPaperTable)
@@ -74,7 +81,7 @@ CDialogLabelDef::CDialogLabelDef(
     grid->addWidget(paperLabel, 5, 0);
     grid->addWidget(m_paper, 5, 1, 1, 3);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, f);
-    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("ctl2"));
+    SetDlgCtrlIDAndName(buttons->button(QDialogButtonBox::Cancel), 2);
     auto* layout = new QVBoxLayout(f);
     layout->addLayout(grid);
     layout->addWidget(buttons);

@@ -1,9 +1,11 @@
 #include "print/ui/labeloptionsdlg.h"
 
+#include "controls/contexthelp.h"
 #include "controls/fontcolordialog.h"
 #include "core/utilities.h"
 #include "platform/fontconv.h"
 #include "platform/profile.h"
+#include "platform/ui/window.h"
 #include "print/labelfile.h"
 #include "print/printman.h"
 #include "print/ui/labeldefdlg.h"
@@ -56,14 +58,14 @@ CDialogLabelOptions::CDialogLabelOptions(
     QWidget* f = Frame();
     auto info = [f](int id) {
         auto* label = new QLabel(f);
-        label->setObjectName(QStringLiteral("ctl%1").arg(id));
+        SetDlgCtrlIDAndName(label, id);
         return label;
     };
     m_list = new QListWidget(f);
-    m_list->setObjectName(QStringLiteral("ctl1633"));
+    SetDlgCtrlIDAndName(m_list, 1633);
     m_list->setMinimumWidth(m_list->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 50);
     m_address = new QPlainTextEdit(f);
-    m_address->setObjectName(QStringLiteral("ctl1013"));
+    SetDlgCtrlIDAndName(m_address, 1013);
     m_address->setReadOnly(true);
     m_address->setTabChangesFocus(true);
     m_new = MakeButton(QStringLiteral("&New"), 1612);
@@ -72,7 +74,10 @@ CDialogLabelOptions::CDialogLabelOptions(
     auto* font = MakeButton(QStringLiteral("&Font"), 1561);
     m_format = MakeButton(QStringLiteral("Address for&mat"), 1577);
     m_contactFormat = new QCheckBox(QStringLiteral("&Use contact's\naddress format"), f);
-    m_contactFormat->setObjectName(QStringLiteral("ctl1645"));
+    SetDlgCtrlIDAndName(m_contactFormat, 1645);
+    EnableContextHelp(this,
+        {{1633, 1240}, {1013, 1241}, {1612, 1242}, {1613, 1243}, {1614, 1244}, {1561, 1245}, {1577, 1246},
+            {1645, 1247}, {1575, 1248}});
     m_new->setEnabled(!optionsOnly);
     m_details->setEnabled(!optionsOnly);
     m_height = info(1626);

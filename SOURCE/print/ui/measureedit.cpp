@@ -1,6 +1,7 @@
 #include "print/ui/measureedit.h"
 
 #include "core/utilities.h"
+#include "platform/ui/window.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -16,12 +17,15 @@ CMeasureEdit::CMeasureEdit(int editId, int spinId, const MeasureUnit& unit, QWid
     , m_unit(unit)
     , m_edit(new QLineEdit(this))
 {
-    m_edit->setObjectName(QStringLiteral("ctl%1").arg(editId));
+    SetDlgCtrlIDAndName(m_edit, editId);
     m_edit->installEventFilter(this);
     auto* up = new QToolButton(this);
     auto* down = new QToolButton(this);
     up->setObjectName(QStringLiteral("ctl%1up").arg(spinId));
     down->setObjectName(QStringLiteral("ctl%1down").arg(spinId));
+    // The two arrows are one control, as a spin button is.
+    SetDlgCtrlID(up, spinId);
+    SetDlgCtrlID(down, spinId);
     up->setArrowType(Qt::UpArrow);
     down->setArrowType(Qt::DownArrow);
     for (QToolButton* b : {up, down}) {

@@ -1,9 +1,11 @@
 #include "print/ui/memooptionsdlg.h"
 
+#include "controls/contexthelp.h"
 #include "controls/fontcolordialog.h"
 #include "controls/gradientcaption.h"
 #include "core/fontutil.h"
 #include "platform/fontconv.h"
+#include "platform/ui/window.h"
 #include "print/printman.h"
 #include "print/ui/printfieldsdlg.h"
 #include "print/ui/printsetup.h"
@@ -24,7 +26,7 @@ enum { FONT_HEADER, FONT_FOOTER, FONT_TEXT };
 QLineEdit* Edit(int id, QWidget* parent)
 {
     auto* edit = new QLineEdit(parent);
-    edit->setObjectName(QStringLiteral("ctl%1").arg(id));
+    SetDlgCtrlIDAndName(edit, id);
     return edit;
 }
 
@@ -49,12 +51,17 @@ CDialogMemoOptions::CDialogMemoOptions(PrintMan& printMan, u32 style, bool optio
         m_foot[size_t(i)]->installEventFilter(this);
     }
     m_printHeader = new QCheckBox(QStringLiteral("Print &header"), f);
-    m_printHeader->setObjectName(QStringLiteral("ctl1260"));
+    SetDlgCtrlIDAndName(m_printHeader, 1260);
     m_printFooter = new QCheckBox(QStringLiteral("Print &footer"), f);
-    m_printFooter->setObjectName(QStringLiteral("ctl1261"));
+    SetDlgCtrlIDAndName(m_printFooter, 1261);
     m_third = new QCheckBox(
         report ? QStringLiteral("Use contact font") : QStringLiteral("Print &empty fields"), f);
-    m_third->setObjectName(QStringLiteral("ctl1263"));
+    SetDlgCtrlIDAndName(m_third, 1263);
+    EnableContextHelp(this,
+        {{1446, 1280}, {1448, 1280}, {1449, 1280}, {1450, 1281}, {1451, 1281}, {1500, 1281}, {1260, 1282},
+            {1261, 1283}, {1263, report ? 1295u : 1284u}, {1245, 1285}, {1246, 1286}, {1247, 1287},
+            {1252, 1288}, {1253, 1288}, {1254, 1288}, {1248, 1289}, {1249, 1290}, {1251, 1291}, {1533, 1292},
+            {1534, 1293}, {1575, 1294}, {1, 1273}});
 
     auto* headFont = MakeButton(QStringLiteral("Hea&der font"), 1245);
     m_textFont = MakeButton(QStringLiteral("&Text font"), 1246);
@@ -62,7 +69,7 @@ CDialogMemoOptions::CDialogMemoOptions(PrintMan& printMan, u32 style, bool optio
     const int sampleIds[3] = {1252, 1253, 1254};
     for (int i = 0; i < 3; ++i) {
         m_fonts[size_t(i)].sample = new QLabel(f);
-        m_fonts[size_t(i)].sample->setObjectName(QStringLiteral("ctl%1").arg(sampleIds[i]));
+        SetDlgCtrlIDAndName(m_fonts[size_t(i)].sample, sampleIds[i]);
         m_fonts[size_t(i)].sample->setAutoFillBackground(true);
         m_fonts[size_t(i)].sample->setFrameShape(QFrame::StyledPanel);
     }

@@ -3,6 +3,7 @@
 #include "controls/fontcolordialog.h"
 #include "controls/gradientcaption.h"
 #include "platform/fontconv.h"
+#include "platform/ui/window.h"
 #include "print/ui/printsetup.h"
 
 #include <QHBoxLayout>
@@ -16,7 +17,7 @@ CPrintOptionsDialog::CPrintOptionsDialog(
     , m_preview(MakeButton(previewText, 1575))
     , m_cancel(MakeButton(QStringLiteral("Cancel"), 2))
 {
-    m_print->setObjectName(QStringLiteral("ctl1"));
+    SetDlgCtrlIDAndName(m_print, 1);
     m_print->setDefault(true);
     m_preview->setVisible(!optionsOnly);
     connect(m_print, &QPushButton::clicked, this, &CPrintOptionsDialog::accept);
@@ -27,7 +28,7 @@ CPrintOptionsDialog::CPrintOptionsDialog(
 QPushButton* CPrintOptionsDialog::MakeButton(const QString& text, int id)
 {
     auto* button = new QPushButton(text, Frame());
-    button->setObjectName(QStringLiteral("ctl%1").arg(id));
+    SetDlgCtrlIDAndName(button, id);
     button->setAutoDefault(false);
     return button;
 }

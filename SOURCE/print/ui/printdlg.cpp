@@ -1,6 +1,7 @@
 #include "print/ui/printdlg.h"
 
 #include "core/utilities.h"
+#include "platform/ui/window.h"
 #include "print/printman.h"
 #include "print/ui/printicons.h"
 #include "print/ui/printsetup.h"
@@ -56,11 +57,11 @@ CPrintStylePanel::CPrintStylePanel(PrintMan& printMan, int columns, int rows, QW
     , m_row(new QLineEdit(this))
     , m_gridLines(new QCheckBox(QStringLiteral("Print &grid lines"), this))
 {
-    m_styles->setObjectName(QStringLiteral("ctl1000"));
-    m_ranges->setObjectName(QStringLiteral("ctl1019"));
-    m_column->setObjectName(QStringLiteral("ctl1010"));
-    m_row->setObjectName(QStringLiteral("ctl1011"));
-    m_gridLines->setObjectName(QStringLiteral("ctl1016"));
+    SetDlgCtrlIDAndName(m_styles, 1000);
+    SetDlgCtrlIDAndName(m_ranges, 1019);
+    SetDlgCtrlIDAndName(m_column, 1010);
+    SetDlgCtrlIDAndName(m_row, 1011);
+    SetDlgCtrlIDAndName(m_gridLines, 1016);
     m_columnCaption->setBuddy(m_column);
     m_rowCaption->setBuddy(m_row);
     const int picture = fontMetrics().height() * 3 / 2;
@@ -71,9 +72,9 @@ CPrintStylePanel::CPrintStylePanel(PrintMan& printMan, int columns, int rows, QW
     // All four styles in view, without a scroll bar.
     m_styles->setFixedHeight(m_styles->sizeHintForRow(0) * 4 + 2 * m_styles->frameWidth());
     auto* pageSetup = new QPushButton(QStringLiteral("Page &setup"), this);
-    pageSetup->setObjectName(QStringLiteral("ctl1017"));
+    SetDlgCtrlIDAndName(pageSetup, 1017);
     auto* preview = new QPushButton(QStringLiteral("Pre&view"), this);
-    preview->setObjectName(QStringLiteral("ctl1018"));
+    SetDlgCtrlIDAndName(preview, 1018);
 
     auto* styleGroup = new QGroupBox(QStringLiteral("Print st&yle"), this);
     (new QVBoxLayout(styleGroup))->addWidget(m_styles);
@@ -191,10 +192,10 @@ CRPrintDialog::CRPrintDialog(PrintMan& printMan, QPrinter& printer, QWidget* par
 {
     setObjectName(QStringLiteral("CRPrintDialog"));
     setWindowTitle(QStringLiteral("Print"));
-    m_printers->setObjectName(QStringLiteral("ctl1139"));
-    m_fileName->setObjectName(QStringLiteral("ctl1152"));
-    m_browse->setObjectName(QStringLiteral("ctl1153"));
-    m_copies->setObjectName(QStringLiteral("ctl1154"));
+    SetDlgCtrlIDAndName(m_printers, 1139);
+    SetDlgCtrlIDAndName(m_fileName, 1152);
+    SetDlgCtrlIDAndName(m_browse, 1153);
+    SetDlgCtrlIDAndName(m_copies, 1154);
     for (const QString& name : QPrinterInfo::availablePrinterNames())
         m_printers->addItem(name, name);
     m_printers->addItem(QStringLiteral("Print to File (PDF)"));
@@ -218,10 +219,10 @@ CRPrintDialog::CRPrintDialog(PrintMan& printMan, QPrinter& printer, QWidget* par
     grid->setColumnStretch(1, 1);
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("ctl1"));
+    SetDlgCtrlIDAndName(ok, 1);
     ok->setDefault(true);
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setObjectName(QStringLiteral("ctl2"));
+    SetDlgCtrlIDAndName(cancel, 2);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(ok);

@@ -1,6 +1,8 @@
 #include "print/ui/printfieldsdlg.h"
 
+#include "controls/contexthelp.h"
 #include "core/utilities.h"
+#include "platform/ui/window.h"
 #include "print/printman.h"
 
 #include <QDialogButtonBox>
@@ -28,11 +30,12 @@ CDialogPrintFields::CDialogPrintFields(PrintMan& printMan, QWidget* parent)
         = new QLabel(QStringLiteral("Check the columns that you would like to print.\nUse \"Move Up\" "
                                     "and \"Move Down\" to change their order."),
             Frame());
-    m_list->setObjectName(QStringLiteral("ctl1532"));
-    m_up->setObjectName(QStringLiteral("ctl1530"));
-    m_down->setObjectName(QStringLiteral("ctl1531"));
+    SetDlgCtrlIDAndName(m_list, 1532);
+    SetDlgCtrlIDAndName(m_up, 1530);
+    SetDlgCtrlIDAndName(m_down, 1531);
     auto* reset = new QPushButton(QStringLiteral("&Reset"), Frame());
-    reset->setObjectName(QStringLiteral("ctl1529"));
+    SetDlgCtrlIDAndName(reset, 1529);
+    EnableContextHelp(this, {{1532, 1300}, {1530, 1301}, {1531, 1302}, {1529, 1303}});
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, Frame());
     for (QPushButton* b : {m_up, m_down, reset})
         b->setAutoDefault(false);

@@ -1,5 +1,7 @@
 #include "print/ui/printingdlg.h"
 
+#include "platform/ui/window.h"
+
 #include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -24,16 +26,16 @@ CPrintingDialog::CPrintingDialog(const QString& docName, const QString& where, b
     setWindowModality(Qt::ApplicationModal);
     const int em = fontMetrics().averageCharWidth();
     auto* name = new QLabel(fontMetrics().elidedText(docName, Qt::ElideRight, kTextChars * em), this);
-    name->setObjectName(QStringLiteral("ctl100"));
+    SetDlgCtrlIDAndName(name, 100);
     name->setTextFormat(Qt::PlainText);
     // A long path keeps its start and its file name.
     const QString target = fontMetrics().elidedText(
         toFile ? QDir::toNativeSeparators(where) : where, Qt::ElideMiddle, kTextChars * em);
     auto* on = new QLabel((toFile ? QStringLiteral("to %1") : QStringLiteral("on %1")).arg(target), this);
-    on->setObjectName(QStringLiteral("ctl101"));
+    SetDlgCtrlIDAndName(on, 101);
     on->setTextFormat(Qt::PlainText);
-    m_page->setObjectName(QStringLiteral("ctl102"));
-    m_cancel->setObjectName(QStringLiteral("ctl2"));
+    SetDlgCtrlIDAndName(m_page, 102);
+    SetDlgCtrlIDAndName(m_cancel, 2);
     m_cancel->setDefault(true);
     connect(m_cancel, &QPushButton::clicked, this, &CPrintingDialog::reject);
 

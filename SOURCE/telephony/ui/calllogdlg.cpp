@@ -1,5 +1,6 @@
 #include "telephony/ui/calllogdlg.h"
 
+#include "controls/contexthelp.h"
 #include "controls/flatbutton.h"
 #include "core/dataman.h"
 #include "core/utilities.h"
@@ -8,6 +9,7 @@
 #include "impexp/ui/iefilechooser.h"
 #include "platform/profile.h"
 #include "platform/syserror.h"
+#include "platform/ui/window.h"
 #include "telephony/tapiman.h"
 
 #include <QFileInfo>
@@ -97,6 +99,13 @@ CDialogCallLog::CDialogCallLog(TapiMan& tapiMan, DataMan& dataMan, QWidget* pare
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->header()->setStretchLastSection(false);
     m_list->setMinimumHeight(m_list->fontMetrics().height() * 12);
+    SetDlgCtrlID(m_list, kListId);
+    SetDlgCtrlID(m_dial, kDialId);
+    SetDlgCtrlID(m_export, kExportId);
+    SetDlgCtrlID(m_delete, kDeleteId);
+    SetDlgCtrlID(m_clear, kClearId);
+    EnableContextHelp(
+        this, {{kListId, 1320}, {kDialId, 1321}, {kExportId, 1322}, {kDeleteId, 1323}, {kClearId, 1324}});
 
     auto* buttons = new QHBoxLayout;
     for (CFlatButton* button : {m_dial, m_export, m_delete, m_clear})

@@ -34,6 +34,11 @@ class CDialogCallLog : public CFramedDialog {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 132;
+    static constexpr int kListId = 1660;
+    static constexpr int kDialId = 1661;
+    static constexpr int kExportId = 1662;
+    static constexpr int kDeleteId = 1663;
+    static constexpr int kClearId = 1664;
 
     CDialogCallLog(TapiMan& tapiMan, DataMan& dataMan, QWidget* parent = nullptr);
 

@@ -1,7 +1,9 @@
 #include "telephony/ui/manualdialdlg.h"
 
+#include "controls/contexthelp.h"
 #include "controls/flatbutton.h"
 #include "core/utilities.h"
+#include "platform/ui/window.h"
 #include "telephony/calllog.h"
 #include "telephony/tapiman.h"
 
@@ -44,6 +46,10 @@ CDialogManualDial::CDialogManualDial(TapiMan& tapiMan, QWidget* parent)
     for (CFlatButton* button : {m_dial, m_close, m_create})
         button->setAutoDefault(true);
     m_dial->setDefault(true);
+    SetDlgCtrlID(m_number, kNumberId);
+    SetDlgCtrlID(m_dial, kDialId);
+    SetDlgCtrlID(m_create, kCreateId);
+    EnableContextHelp(this, {{kNumberId, 1310}, {kDialId, 1311}, {kCreateId, 1312}});
 
     auto* layout = new QVBoxLayout(Frame());
     layout->addWidget(m_number);

@@ -16,6 +16,9 @@ class CDialogManualDial : public CFramedDialog {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 135;
+    static constexpr int kNumberId = 1650;
+    static constexpr int kDialId = 1651;
+    static constexpr int kCreateId = 1652;
 
     explicit CDialogManualDial(TapiMan& tapiMan, QWidget* parent = nullptr);
 

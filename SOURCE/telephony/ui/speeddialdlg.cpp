@@ -1,8 +1,10 @@
 #include "telephony/ui/speeddialdlg.h"
 
+#include "controls/contexthelp.h"
 #include "controls/flatbutton.h"
 #include "core/dataman.h"
 #include "core/utilities.h"
+#include "platform/ui/window.h"
 #include "telephony/calllog.h"
 #include "telephony/tapiman.h"
 
@@ -54,6 +56,8 @@ CDialogSpeedDial::CDialogSpeedDial(TapiMan& tapiMan, DataMan& dataMan, QWidget* 
         button->setAutoDefault(true);
         button->setMinimumWidth(CharWidth(button) * 22);
         button->setObjectName(QStringLiteral("slot%1").arg(slot));
+        button->setObjectName(QStringLiteral("slot%1").arg(slot));
+        SetDlgCtrlID(button, kFirstSlotId + slot);
         // Slots 0 to 4 down the left, 5 to 9 down the right.
         grid->addWidget(button, slot % 5, slot / 5);
         connect(button, &QPushButton::clicked, this, [this, slot] { DialSlot(slot); });
@@ -61,6 +65,10 @@ CDialogSpeedDial::CDialogSpeedDial(TapiMan& tapiMan, DataMan& dataMan, QWidget* 
         auto* shortcut = new QShortcut(QKeySequence(Qt::ALT | Qt::Key(Qt::Key_0 + slot)), this);
         connect(shortcut, &QShortcut::activated, this, [this, slot] { DialSlot(slot); });
     }
+    HelpPairs help;
+    for (int slot = 0; slot < kSpeedDialSlotCount; ++slot)
+        help.emplace_back(kFirstSlotId + slot, 1330);
+    EnableContextHelp(this, std::move(help));
 }
 
 bool CDialogSpeedDial::OnInitDialog()
@@ -145,6 +153,15 @@ CDialogSpeedDialPrefs::CDialogSpeedDialPrefs(DataMan& dataMan, QWidget* parent)
     m_slot->setReadOnly(true);
     m_slot->setMaximumWidth(CharWidth(m_slot) * 6);
     m_title->setMinimumWidth(CharWidth(m_title) * 24);
+    SetDlgCtrlID(m_list, kListId);
+    SetDlgCtrlID(m_title, kTitleId);
+    SetDlgCtrlID(m_number, kNumberId);
+    SetDlgCtrlID(m_slot, kSlotId);
+    SetDlgCtrlID(m_modify, kModifyId);
+    SetDlgCtrlID(m_delete, kDeleteId);
+    EnableContextHelp(this,
+        {{kListId, 1340}, {kTitleId, 1341}, {kNumberId, 1342}, {kSlotId, 1343}, {kModifyId, 1344},
+            {kDeleteId, 1345}});
 
     auto* fields = new QFormLayout;
     auto* titleLabel = new QLabel(QStringLiteral("&Title"));

@@ -16,6 +16,8 @@ class CDialogSpeedDial : public CFramedDialog {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 130;
+    // The ten buttons, slot 0 first.
+    static constexpr int kFirstSlotId = 1670;
 
     CDialogSpeedDial(TapiMan& tapiMan, DataMan& dataMan, QWidget* parent = nullptr);
 
@@ -41,6 +43,12 @@ class CDialogSpeedDialPrefs : public CFramedDialog {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 131;
+    static constexpr int kListId = 1680;
+    static constexpr int kTitleId = 1681;
+    static constexpr int kNumberId = 1682;
+    static constexpr int kSlotId = 1683;
+    static constexpr int kModifyId = 1684;
+    static constexpr int kDeleteId = 1685;
 
     explicit CDialogSpeedDialPrefs(DataMan& dataMan, QWidget* parent = nullptr);
 

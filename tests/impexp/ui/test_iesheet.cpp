@@ -12,6 +12,7 @@
 #include "impexp/ui/iesheet.h"
 #include "impexp/wizardtesting.h"
 #include "platform/ui/window.h"
+#include "support/contexthelpcheck.h"
 #include "support/pictures.h"
 
 #include <QApplication>
@@ -335,4 +336,22 @@ TEST_F(SheetTest, Pictures)
         CDialogChangeMapping dialog(FID_COMPANY, "Company", &sheet);
         SavePicture(Grab(&dialog), QStringLiteral("changemapping-%1").arg(name));
     }
+}
+
+TEST_F(SheetTest, EveryPageAndTheMappingDialogExplainTheirControls)
+{
+    ShippedHelp help;
+    IEWizard wizard;
+    CIESheet sheet(wizard, m_dm);
+    ExpectSoundHelp(sheet.Page(IEP_START), 2);
+    ExpectSoundHelp(sheet.Page(IEP_TYPE), 1);
+    ExpectSoundHelp(sheet.Page(IEP_BOOK), 2);
+    ExpectSoundHelp(sheet.Page(IEP_FILE), 3);
+    ExpectSoundHelp(sheet.Page(IEP_FIELDS), 5);
+    CDialogChangeMapping mapping(FID_COMPANY, "Firm");
+    ExpectSoundHelp(&mapping, 2);
+
+    // The first page as it opens: a right click on the export choice.
+    sheet.show();
+    EXPECT_EQ(RightClickHelp(GetDlgItem(sheet.Page(IEP_START), IDC_IE_EXPORT)), TopicText(1221));
 }

@@ -12,6 +12,7 @@
 #include "print/ui/printfieldsdlg.h"
 #include "print/ui/printingdlg.h"
 #include "print/ui/printsetup.h"
+#include "support/contexthelpcheck.h"
 #include "support/pictures.h"
 
 #include <QAbstractButton>
@@ -449,4 +450,32 @@ TEST_F(PrintDialogTest, PicturesOfTheOptionDialogs)
         SavePicture(Grab(&printing), QStringLiteral("print-printing-%1").arg(name));
         ExpectReadable(&printing);
     }
+}
+
+TEST_F(PrintDialogTest, OptionDialogsExplainTheirControls)
+{
+    ShippedHelp help;
+    CDialogLabelOptions labels(m_pm, nullptr, false, kCm);
+    ExpectSoundHelp(&labels, 9);
+    LabelDefinition sheet = Sheet("Own", 0);
+    CDialogLabelDef definition(sheet, true, kCm);
+    ExpectSoundHelp(&definition, 16);
+    CDialogEnvelopeOptions envelope(m_pm, nullptr, false, kCm);
+    ExpectSoundHelp(&envelope, 28);
+    CDialogPrintFields fields(m_pm);
+    ExpectSoundHelp(&fields, 4);
+    // The third box prints empty fields in a memo and uses the contact's
+    // font in a report: each has its own text.
+    CDialogMemoOptions report(m_pm, PM_REPORT, false);
+    ExpectSoundHelp(&report, 22);
+    CDialogMemoOptions memo(m_pm, PM_MEMO, false);
+    ExpectSoundHelp(&memo, 22);
+    memo.show();
+    EXPECT_EQ(RightClickHelp(GetDlgItem(&memo, 1263)), TopicText(1284));
+    EXPECT_EQ(RightClickHelp(GetDlgItem(&memo, 1260)), TopicText(1282));
+    report.show();
+    EXPECT_EQ(RightClickHelp(GetDlgItem(&report, 1263)), TopicText(1295));
+    // A measure answers on its edit and on its arrows alike.
+    envelope.show();
+    EXPECT_EQ(RightClickHelp(GetDlgItem(&envelope, 1565)), TopicText(1269));
 }
