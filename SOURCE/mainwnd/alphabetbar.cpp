@@ -29,6 +29,9 @@ protected:
     {
         QPainter p(this);
         const int width = std::max(2, fontMetrics().height() / 8);
+        QColor tint = palette().color(QPalette::Highlight);
+        tint.setAlpha(48);
+        p.fillRect(rect(), tint);
         p.setPen(
             QPen(palette().color(QPalette::Highlight), width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
         p.drawRect(QRectF(rect()).adjusted(width / 2.0, width / 2.0, -width / 2.0, -width / 2.0));
