@@ -493,9 +493,11 @@ TEST_F(BookTreeTest, PicturesOfTheBookPane)
             Tree()->viewport()->mapTo(Pane(), QPoint(text.left() - Tree()->indentation(), text.top())),
             QSize(Tree()->indentation(), text.height()));
         const QColor back = Tree()->palette().color(QPalette::Base);
+        // The picture counts device pixels.
+        const qreal scale = docked.devicePixelRatio();
         int arrow = 0;
-        for (int y = branch.top(); y <= branch.bottom(); ++y)
-            for (int x = branch.left(); x <= branch.right(); ++x)
+        for (int y = int(branch.top() * scale); y < int((branch.bottom() + 1) * scale); ++y)
+            for (int x = int(branch.left() * scale); x < int((branch.right() + 1) * scale); ++x)
                 arrow += std::abs(QColor(docked.pixel(x, y)).lightness() - back.lightness()) > 100;
         EXPECT_GT(arrow, 4) << name;
         Trigger(ID_VIEW_BOOKTREE);
