@@ -198,6 +198,8 @@ void CRGridCtrl::Sort(int column, int ascending)
     const u32 field = u32(m_columns[size_t(column)].m_nFieldId);
     SortKeys keys;
     keys.empty.resize(count);
+    // Lives as long as the sort that compares with it.
+    QCollator collator;
     if (column == kIconColumn || IsDateField(field)) {
         keys.numbers.resize(count);
         for (size_t i = 0; i < count; ++i) {
@@ -207,7 +209,6 @@ void CRGridCtrl::Sort(int column, int ascending)
             keys.numbers[i] = date ? DateSortKey(*date) : double(GetFieldNumber(c, field, 0));
         }
     } else {
-        QCollator collator;
         collator.setCaseSensitivity(Qt::CaseInsensitive);
         const bool codePoints = collator.locale().language() == QLocale::C;
         if (!codePoints) {
