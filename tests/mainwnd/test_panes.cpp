@@ -267,6 +267,23 @@ TEST_F(FrameTest, AfterDeleteTheRowThatTookThePlaceIsSelected)
     EXPECT_TRUE(selected().empty());
 }
 
+TEST_F(FrameTest, TheDeleteQuestionShortensAWordTooLongForALine)
+{
+    const std::string word(70, 'x');
+    Contact* doctor = AddContact("Dr " + word);
+    m_userMan->m_dwListFlags |= CLF_CONFIRM_DELETE;
+    Frame();
+    Grid().SelectContact(doctor);
+    m_messages.reply = IDCANCEL;
+    Trigger(ID_CONTACT_DELETE);
+    ASSERT_EQ(m_messages.shown.size(), 1u);
+    const std::string& question = m_messages.shown[0].text;
+    EXPECT_NE(question.find("\"Dr " + std::string(39, 'x') + "\xe2\x80\xa6\""), std::string::npos)
+        << question;
+    EXPECT_EQ(question.find(word), std::string::npos);
+    EXPECT_EQ(m_dataMan->GetContactCount(), 4);  // cancelled
+}
+
 TEST_F(FrameTest, InformationPaneShowsTheSelectedContactAfterARefill)
 {
     m_userMan->m_dwMainFlags |= MWF_INFOPANE;
