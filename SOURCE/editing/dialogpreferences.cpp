@@ -5,6 +5,8 @@
 #include "mainwnd/mainframe.h"
 #include "platform/msgbox.h"
 
+#include <QLayout>
+
 CDialogPreferences::CDialogPreferences(PrefContext& context, QWidget* parent)
     : CDialogPageHost(kTemplateId, parent)
     , m_general(new CPrefGeneralPage(context))
@@ -21,6 +23,9 @@ CDialogPreferences::CDialogPreferences(PrefContext& context, QWidget* parent)
     AddPage(m_dialing, 32920, tr("Dialing"), 1140, 1147);
     AddPage(m_alphabets, 32921, tr("Alphabets"), 1155, 1160);
     AddPage(m_timeZones, 32922, tr("Time zones"), 1148, 1154);
+    // The dialog is as large as its largest page needs: it grows while a
+    // page shows more and shrinks back when that goes again.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 bool CDialogPreferences::OnInitDialog()

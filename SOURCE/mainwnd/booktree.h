@@ -98,6 +98,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const override;
 
 private:
     void FillItems(QTreeWidgetItem* parent, const std::vector<struct BookTreeItem>& items);
@@ -118,6 +119,7 @@ private:
     u32 m_pressBook = 0;
     bool m_bDragPending = false;
     bool m_bDragging = false;
+    bool m_bSelectOnRelease = false;
     bool m_bHovering = false;
     bool m_bKeyMove = false;
     bool m_bFilling = false;

@@ -460,7 +460,8 @@ Contact* CContainerWnd::GetFocusedContact() const
 
 QString CContainerWnd::ContactCountText() const
 {
-    return QStringLiteral("%1 contacts").arg(m_grid->RowCount());
+    const int count = m_grid->RowCount();
+    return count == 1 ? QStringLiteral("1 contact") : QStringLiteral("%1 contacts").arg(count);
 }
 
 void CContainerWnd::ApplyAlphabetBarFont()

@@ -51,7 +51,7 @@ struct ContactFacts {
     bool dialogOpen = false;
     bool editing = false;
     bool firstHasMail = false;
-    bool hasDefaultPhone = false;
+    bool firstHasPhone = false;
     bool deletedItemsHoldSomething = false;
 };
 
