@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -122,17 +123,34 @@ CDialogQuickProps::CDialogQuickProps(DataMan& dataMan, UserMan& userMan, QWidget
         label(text, edit, row, 0);
         grid->addWidget(edit, row++, 1);
     }
-    for (int i = 0; i < m_slots->Count(); ++i) {
-        grid->addWidget(m_slots->Button(i), top + i, 2);
-        grid->addWidget(m_slots->Edit(i), top + i, 3);
+    // Home and business phones, then e-mails, each pair under its caption
+    // so the two "Home" and two "Business" buttons are told apart.
+    auto* side = new QGridLayout;
+    int sideRow = 0;
+    for (const auto& [caption, first] : {std::pair{tr("Phone"), 0}, std::pair{tr("E-mail"), 2}}) {
+        auto* box = new QGroupBox(caption, Frame());
+        auto* pair = new QGridLayout(box);
+        for (int i = first; i < first + 2; ++i) {
+            pair->addWidget(m_slots->Button(i), i - first, 0);
+            pair->addWidget(m_slots->Edit(i), i - first, 1);
+        }
+        pair->setColumnStretch(1, 1);
+        side->addWidget(box, sideRow++, 0, 1, 2);
     }
-    label(tr("&Web page:"), m_web, top + 4, 2);
+    auto* webLabel = new QLabel(tr("&Web page:"), Frame());
+    webLabel->setBuddy(m_web);
+    side->addWidget(webLabel, sideRow, 0);
     auto* web = new QHBoxLayout;
     web->addWidget(m_web, 1);
     web->addWidget(m_go);
-    grid->addLayout(web, top + 4, 3);
-    label(tr("&Birthday:"), m_birthday->Edit(), top + 5, 2);
-    grid->addWidget(m_birthday, top + 5, 3);
+    side->addLayout(web, sideRow++, 1);
+    auto* birthdayLabel = new QLabel(tr("&Birthday:"), Frame());
+    birthdayLabel->setBuddy(m_birthday->Edit());
+    side->addWidget(birthdayLabel, sideRow, 0);
+    side->addWidget(m_birthday, sideRow++, 1);
+    side->setRowStretch(sideRow, 1);
+    side->setColumnStretch(1, 1);
+    grid->addLayout(side, top, 2, row - top, 2);
     label(tr("&Notes:"), m_notes, row, 0, Qt::AlignTop);
     grid->addWidget(m_notes, row++, 1, 1, 3);
     auto* buttons = new QHBoxLayout;
