@@ -5,8 +5,9 @@
 #include "editingtest.h"
 #include "support/pictures.h"
 
-#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 
 namespace {
 
@@ -49,23 +50,35 @@ TEST_F(EditingPictures, TypeButtonsSitUnderTheirCaptionsWithTheMenuCue)
     quick.StartNew({}, {});
     quick.show();
     QApplication::processEvents();
-    const QRect inside = quick.rect();
+    // "Phone" above the two phone buttons, "E-mail" between them and the
+    // two e-mail buttons; captions and buttons seen whole.
+    const auto at = [&quick](const QWidget* w) { return QRect(w->mapTo(&quick, QPoint()), w->size()); };
+    QLabel* captions[2] = {};
+    for (QLabel* label : quick.findChildren<QLabel*>()) {
+        if (label->text() == QStringLiteral("Phone"))
+            captions[0] = label;
+        if (label->text() == QStringLiteral("E-mail"))
+            captions[1] = label;
+    }
+    ASSERT_TRUE(captions[0] && captions[1]);
+    for (QLabel* caption : captions) {
+        EXPECT_TRUE(quick.rect().contains(at(caption)));
+        EXPECT_LE(caption->fontMetrics().horizontalAdvance(caption->text()), caption->width());
+    }
     for (int i = 0; i < quick.Slots()->Count(); ++i) {
-        QWidget* button = quick.Slots()->Button(i);
-        auto* group = qobject_cast<QGroupBox*>(button->parentWidget());
-        ASSERT_NE(group, nullptr) << i;
-        EXPECT_EQ(group->title(), i < 2 ? QStringLiteral("Phone") : QStringLiteral("E-mail"));
-        // The caption and the button are seen whole.
-        const QRect box(group->mapTo(&quick, QPoint()), group->size());
-        EXPECT_TRUE(inside.contains(box)) << i;
-        EXPECT_LT(group->fontMetrics().horizontalAdvance(group->title()), group->width());
-        EXPECT_TRUE(group->rect().contains(button->geometry())) << i;
-        // The drop-down cue is drawn on the button.
+        QPushButton* button = quick.Slots()->Button(i);
+        const QRect place = at(button);
+        EXPECT_TRUE(quick.rect().contains(place)) << i;
+        EXPECT_GT(place.top(), at(captions[i / 2]).bottom()) << i;
+        if (i < 2) {
+            EXPECT_LT(place.bottom(), at(captions[1]).top()) << i;
+        }
+        // The caption fits beside the drop-down cue, which is drawn.
+        EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()) + 16, button->width()) << i;
         const QImage shot = button->grab().toImage();
-        const QRect cue(0, 0, shot.height(), shot.height());
         int coloured = 0;
         for (int y = 0; y < shot.height(); ++y)
-            for (int x = 0; x < cue.width(); ++x)
+            for (int x = 0; x < shot.height(); ++x)
                 coloured += qBlue(shot.pixel(x, y)) > qRed(shot.pixel(x, y)) + 40;
         EXPECT_GT(coloured, 8) << i;
     }
