@@ -299,8 +299,8 @@ CGifImage::BlockResult CGifImage::ReadImage(GifInput& in, ReadState& state)
     u8 descriptor[kDescriptorSize];
     if (in.Read(descriptor, kDescriptorSize) != kDescriptorSize)
         return BlockResult::Stop;
-    const int left = descriptor[0] | (descriptor[1] << 8);
-    const int top = descriptor[2] | (descriptor[3] << 8);
+    int left = descriptor[0] | (descriptor[1] << 8);
+    int top = descriptor[2] | (descriptor[3] << 8);
     const int width = descriptor[4] | (descriptor[5] << 8);
     const int height = descriptor[6] | (descriptor[7] << 8);
     const u8 packed = descriptor[8];
@@ -315,10 +315,13 @@ CGifImage::BlockResult CGifImage::ReadImage(GifInput& in, ReadState& state)
         return in.ReadByte() >= 0 && in.SkipSubBlocks() ? BlockResult::Next : BlockResult::Stop;
 
     if (!state.screen) {
-        // A screen too small for the first image (some writers leave it
-        // 0 x 0) grows to hold it.
-        const int screenWidth = std::max(state.screenWidth, left + width);
-        const int screenHeight = std::max(state.screenHeight, top + height);
+        // A first image that does not fit the screen (some writers leave it
+        // 0 x 0) is placed at its top left corner, and the screen grows to
+        // hold it: a stray position never makes a picture of mostly nothing.
+        if (left + width > state.screenWidth || top + height > state.screenHeight)
+            left = top = 0;
+        const int screenWidth = std::max(state.screenWidth, width);
+        const int screenHeight = std::max(state.screenHeight, height);
         if (!CheckPictureSize(u64(screenWidth), u64(screenHeight)))
             return BlockResult::Fail;
         state.screen = std::make_unique<GifScreen>(screenWidth, screenHeight);
@@ -414,47 +417,80 @@ bool CGifImage::MakePictureOfColours(const ReadState& state, bool transparency)
 {
     // Images with tables of their own: the colours themselves, reduced when
     // there are more than a palette holds, one entry kept for transparency.
+    // Each table and index in use is looked up once, not each pixel.
     const GifScreen& screen = *state.screen;
     const int width = screen.Width();
     const int height = screen.Height();
-    const auto colourOf = [&state](u32 cell, u8* rgb) {
+    const int limit = transparency ? 255 : 256;
+    const auto colourOf = [&state](u32 cell) {
         const u32 table = cell >> 8;
         const int index = int(cell & 0xFF);
-        const u8* c = index < state.tables.Size(table) ? state.tables.Colours(table) + 3 * index : nullptr;
-        rgb[0] = c ? c[0] : 0;
-        rgb[1] = c ? c[1] : 0;
-        rgb[2] = c ? c[2] : 0;
+        if (index >= state.tables.Size(table))
+            return u32(0);
+        const u8* c = state.tables.Colours(table) + 3 * index;
+        return u32(c[0]) << 16 | u32(c[1]) << 8 | c[2];
     };
-    std::vector<u8> rgb(3 * std::size_t(width) * std::size_t(height));
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
+    // The cell that empty cells show: transparent, or the background colour.
+    const u32 background = u32(state.background);
+    std::unordered_map<u32, int> paletteOfCell;
+    std::unordered_map<u32, int> paletteOfColour;
+    GifColours colours;
+    bool fits = true;
+    u32 lastSeen = kEmptyCell;
+    for (int y = 0; y < height && fits; ++y)
+        for (int x = 0; x < width && fits; ++x) {
             u32 cell = screen.Cell(x, y);
-            if (cell == kEmptyCell)
-                cell = u32(state.background);
-            colourOf(cell, rgb.data() + 3 * (std::size_t(y) * std::size_t(width) + std::size_t(x)));
+            if (cell == kEmptyCell) {
+                if (transparency)
+                    continue;
+                cell = background;
+            }
+            if (cell == lastSeen || paletteOfCell.count(cell))
+                continue;
+            lastSeen = cell;
+            const u32 colour = colourOf(cell);
+            const auto [at, added] = paletteOfColour.emplace(colour, colours.count);
+            if (added) {
+                fits = colours.count < limit;
+                if (!fits)
+                    break;
+                colours.rgb[3 * colours.count] = u8(colour >> 16);
+                colours.rgb[3 * colours.count + 1] = u8(colour >> 8);
+                colours.rgb[3 * colours.count + 2] = u8(colour);
+                ++colours.count;
+            }
+            paletteOfCell.emplace(cell, at->second);
         }
     if (!Create(width, height, 8, -1))
         return FailRead(ImageReadFault::TooLarge);
-    const int limit = transparency ? 255 : 256;
-    std::unordered_map<u32, int> palette;
-    GifColours colours;
-    bool fits = true;
-    for (std::size_t i = 0; i < rgb.size() && fits; i += 3) {
-        const u32 key = u32(rgb[i]) << 16 | u32(rgb[i + 1]) << 8 | rgb[i + 2];
-        if (!palette.emplace(key, colours.count).second)
-            continue;
-        fits = colours.count < limit;
-        if (fits)
-            std::copy_n(rgb.begin() + std::ptrdiff_t(i), 3, colours.rgb + 3 * colours.count++);
-    }
+    const int transparent = transparency ? (fits ? colours.count : limit) : -1;
     if (fits) {
+        u32 lastCell = kEmptyCell;
+        u8 lastIndex = u8(std::max(transparent, 0));
         for (int y = 0; y < height; ++y) {
             u8* row = RowBits(height - 1 - y);
-            const u8* src = rgb.data() + 3 * std::size_t(y) * std::size_t(width);
-            for (int x = 0; x < width; ++x, src += 3)
-                row[x] = u8(palette[u32(src[0]) << 16 | u32(src[1]) << 8 | src[2]]);
+            for (int x = 0; x < width; ++x) {
+                u32 cell = screen.Cell(x, y);
+                if (cell == kEmptyCell && !transparency)
+                    cell = background;
+                if (cell != lastCell) {
+                    lastCell = cell;
+                    lastIndex = u8(cell == kEmptyCell ? transparent : paletteOfCell[cell]);
+                }
+                row[x] = lastIndex;
+            }
         }
     } else {
+        std::vector<u8> rgb(3 * std::size_t(width) * std::size_t(height));
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const u32 cell = screen.Cell(x, y);
+                const u32 colour = colourOf(cell == kEmptyCell ? background : cell);
+                u8* p = rgb.data() + 3 * (std::size_t(y) * std::size_t(width) + std::size_t(x));
+                p[0] = u8(colour >> 16);
+                p[1] = u8(colour >> 8);
+                p[2] = u8(colour);
+            }
         const ReducedPalette reduced = ReduceColors(
             rgb.data(), width, height, limit, [this, height](int y) { return RowBits(height - 1 - y); });
         colours.count = reduced.count;
@@ -463,15 +499,14 @@ bool CGifImage::MakePictureOfColours(const ReadState& state, bool transparency)
             colours.rgb[3 * i + 1] = reduced.green[i];
             colours.rgb[3 * i + 2] = reduced.blue[i];
         }
+        if (transparency)
+            for (int y = 0; y < height; ++y) {
+                u8* row = RowBits(height - 1 - y);
+                for (int x = 0; x < width; ++x)
+                    if (screen.Cell(x, y) == kEmptyCell)
+                        row[x] = u8(transparent);
+            }
     }
-    const int transparent = transparency ? colours.count : -1;
-    if (transparency)
-        for (int y = 0; y < height; ++y) {
-            u8* row = RowBits(height - 1 - y);
-            for (int x = 0; x < width; ++x)
-                if (screen.Cell(x, y) == kEmptyCell)
-                    row[x] = u8(transparent);
-        }
     MakePalette(colours.rgb, colours.count, transparent);
     SetTransparentIndex(transparent);
     return true;

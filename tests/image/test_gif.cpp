@@ -355,6 +355,16 @@ TEST_F(GifTest, ImagesAreLaidOnTheScreenOverWhatCameBefore)
         EXPECT_EQ(indexes[2 * 6 + 4], last2.pixels[0]);
     }
 
+    // A first image lying outside its screen is placed at the top left of
+    // a screen grown to hold it, not far down a screen of nothing.
+    Frame astray = Picture(6, 3, 4);
+    astray.top = 65280;
+    ASSERT_TRUE(image.ReadBytes(Bytes(BuildGif("89a", Table(4, 1), {astray}, {}, 4, 4))));
+    EXPECT_EQ(image.GetWidth(), 6);
+    EXPECT_EQ(image.GetHeight(), 4);
+    const std::vector<u8> astrayIndexes = Indexes(image);
+    EXPECT_EQ(std::vector<u8>(astrayIndexes.begin(), astrayIndexes.begin() + 18), astray.pixels);
+
     // Where no image drew, a file with transparency is transparent.
     Frame middle = Picture(4, 4, 2);
     middle.left = middle.top = 2;
