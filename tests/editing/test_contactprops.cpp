@@ -1,4 +1,6 @@
 #include "controls/flatbutton.h"
+#include "controls/fontcolordialog.h"
+#include "dialogdriver.h"
 #include "editing/contactaddresspage.h"
 #include "editing/contactadvancedpage.h"
 #include "editing/contactgeneralpage.h"
@@ -10,17 +12,22 @@
 #include "editing/pagebar.h"
 #include "editing/slotfields.h"
 #include "editingtest.h"
+#include "platform/fontconv.h"
 #include "platform/ui/window.h"
 #include "platform/ui/wndmessage.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFontDialog>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QStringListModel>
 #include <QTest>
+#include <cmath>
 
 namespace {
 
@@ -368,6 +375,46 @@ TEST_F(ContactPropsTest, AdvancedDefaultTakesTheListSettings)
     EXPECT_EQ(contact->m_crBack, m_userMan->GetColor(UC_LIST_BACK));
     ASSERT_NE(m_userMan->GetFont(UFK_LIST), nullptr);
     EXPECT_EQ(contact->m_font, *m_userMan->GetFont(UFK_LIST));
+}
+
+TEST_F(ContactPropsTest, TheFontButtonOffersOnlyTheListsSize)
+{
+    Contact* contact = AddFullContact();
+    CDialogContactProps dialog(*m_dataMan, *m_userMan);
+    dialog.StartEdit(contact);
+    ShowActive(dialog);
+    dialog.OnShowPage(CDialogContactProps::ID_PAGE_ADVANCED);
+    const LOGFONT list = *m_userMan->GetFont(UFK_LIST);
+    const QString points = QString::number(std::lround(std::abs(list.lfHeight) * 72.0 / ScreenLogicalDpi()));
+    // The sizes the dialog lists: one, whatever face is chosen.
+    const auto sizes = [](QFontDialog& d) {
+        QApplication::processEvents();
+        for (QListView* view : d.findChildren<QListView*>()) {
+            const QStringList rows = qobject_cast<QStringListModel*>(view->model())
+                ? qobject_cast<QStringListModel*>(view->model())->stringList()
+                : QStringList();
+            bool number = false;
+            if (!rows.isEmpty() && (rows[0].toInt(&number), number))
+                return rows;
+        }
+        return QStringList();
+    };
+    QString chosenFace;
+    DialogDriver<CFontColorDialog> driver([&](CFontColorDialog& d) {
+        EXPECT_EQ(sizes(d), QStringList{points});
+        QListView* faces = d.findChildren<QListView*>().value(0);
+        ASSERT_NE(faces, nullptr);
+        const QModelIndex other = faces->model()->index(faces->model()->rowCount() - 1, 0);
+        faces->setCurrentIndex(other);
+        chosenFace = other.data().toString();
+        EXPECT_EQ(sizes(d), QStringList{points});
+        d.accept();
+    });
+    QTest::mouseClick(GetDlgItem(&dialog, 1302), Qt::LeftButton);
+    ASSERT_TRUE(driver.Came());
+    ASSERT_EQ(PressOk(dialog), IDOK);
+    EXPECT_EQ(contact->m_font.lfHeight, list.lfHeight);
+    EXPECT_FALSE(contact->m_dwDisplayFlags & CDF_DEFAULT_FONT);
 }
 
 TEST_F(ContactPropsTest, GoIsForAWebAddressOnly)
