@@ -58,6 +58,20 @@ std::string BookLabel(const Book& book)
     return "Book \"" + OneLine(book.m_strName) + "\" (id " + Id(book.m_duID) + ")";
 }
 
+// How a note names a contact: its name as shown and its id.
+std::string ContactLabel(const Contact& contact)
+{
+    std::string name = contact.m_strName;
+    if (name.empty()) {
+        for (const std::string* part :
+            {&contact.m_strFirstName, &contact.m_strMiddleName, &contact.m_strLastName}) {
+            if (!part->empty())
+                name += (name.empty() ? "" : " ") + *part;
+        }
+    }
+    return "Contact \"" + OneLine(name) + "\" (id " + Id(contact.m_duID) + ")";
+}
+
 // Drops each record that is byte for byte the same as a later one: the same
 // record written twice. Only records whose id repeats are compared.
 template <class T, class Label>
@@ -212,19 +226,6 @@ void RepairLog::Write(const std::string& title) const
     if (m_count > m_lines.size())
         text += "  and " + std::to_string(m_count - m_lines.size()) + " more\r\n";
     AppendErrorLogNote(text);
-}
-
-std::string ContactLabel(const Contact& contact)
-{
-    std::string name = contact.m_strName;
-    if (name.empty()) {
-        for (const std::string* part :
-            {&contact.m_strFirstName, &contact.m_strMiddleName, &contact.m_strLastName}) {
-            if (!part->empty())
-                name += (name.empty() ? "" : " ") + *part;
-        }
-    }
-    return "Contact \"" + OneLine(name) + "\" (id " + Id(contact.m_duID) + ")";
 }
 
 void KeepOnePerId(std::vector<std::unique_ptr<Book>>& books, std::vector<std::unique_ptr<Contact>>& contacts,

@@ -59,9 +59,6 @@ inline u64 LinkKey(u32 book, u32 member)
 void KeepOnePerId(std::vector<std::unique_ptr<Book>>& books, std::vector<std::unique_ptr<Contact>>& contacts,
     const std::vector<u32>& outside, RepairLog& log);
 
-// How a note names a contact: its name as shown and its id.
-std::string ContactLabel(const Contact& contact);
-
 // Makes the set a tree under the shape: each book below the one its parent
 // id names (else the top, or the first outside id) and listed by it alone,
 // every member and book id naming a record, each link listed on both sides.

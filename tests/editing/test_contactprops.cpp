@@ -610,6 +610,7 @@ TEST_F(ContactPropsTest, DatesShowAndTakeFourDigitYearsUnderAnAmericanLocale)
     dialog.OnShowPage(CDialogContactProps::ID_PAGE_PERSONAL);
     CContactPersonalPage* page = dialog.PersonalPage();
     EXPECT_EQ(page->BirthdayField()->Edit()->text().toStdString(), "7/4/1955");
+    EXPECT_GE(page->BirthdayField()->Edit()->width(), page->BirthdayField()->Edit()->sizeHint().width());
     TypeDate(page->BirthdayField()->Edit(), "12241948");
     page->AnniversaryField()->Check()->click();
     TypeDate(page->AnniversaryField()->Edit(), "11301960");

@@ -165,6 +165,7 @@ TEST_F(QuickPropsTest, TheBirthdayShowsAndTakesAFourDigitYearUnderAnAmericanLoca
     ShowActive(dialog);
     QDateEdit* edit = dialog.BirthdayField()->Edit();
     EXPECT_EQ(edit->text().toStdString(), "10/9/1931");
+    EXPECT_GE(edit->width(), edit->sizeHint().width()) << "the four-digit year fits";
     edit->setFocus(Qt::TabFocusReason);
     QTest::keyClicks(edit, "10151960");
     QTest::keyClick(edit, Qt::Key_Tab);
