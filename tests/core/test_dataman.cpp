@@ -178,7 +178,7 @@ TEST_F(DataManStoreTest, RepairOfASavedFileWhoseIdsCollideLosesNoContact)
     ASSERT_EQ(4u, *reinterpret_cast<const u32*>(bytes.constData() + annAt - 4));
     bytes.replace(annAt - 4, 4, Bytes().Word(5).Data());
     bytes += annRecord;
-    const auto patch = [&bytes, this](const char* name, u32 id) {
+    const auto patch = [&bytes](const char* name, u32 id) {
         Contact probe;
         probe.m_strName = name;
         probe.m_books = {0};
