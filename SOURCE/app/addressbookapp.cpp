@@ -247,6 +247,7 @@ bool CAddressBookApp::InitInstance()
         index = u32(dialog.m_nSelected);
         return true;
     });
+    KeepAddressFormatReferences(m_userMan, m_dataMan, &m_printMan);
     m_editingDialogs = std::make_unique<CEditingDialogs>(m_dataMan, m_userMan);
     InstallContactServices(m_dataMan);
     if (CContainerWnd* container = m_mainFrame->GetContainer())

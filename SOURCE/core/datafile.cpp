@@ -672,6 +672,10 @@ u32 CDataFile::ReadString(DataFileKind kind, std::string& text, DataFileHandle* 
         error = CheckAvailable(kind, n, handle);
     if (error)
         return error;
+    // Every stored text carries at least its NUL: a length of 0 is damage,
+    // read as an empty text and counted for the reader to report.
+    if (n == 0)
+        ++m_zeroLengthStrings;
     text.resize(n);
     if (const u32 readError = Read(kind, text.data(), n, handle))
         return readError;
@@ -683,6 +687,13 @@ u32 CDataFile::ReadString(DataFileKind kind, std::string& text, DataFileHandle* 
 
 u32 CDataFile::WriteString(DataFileKind kind, const std::string& text, DataFileHandle* handle)
 {
+    // A NUL inside the text would end it when read back, losing the rest:
+    // the text is written without it.
+    if (text.find('\0') != std::string::npos) {
+        std::string whole = text;
+        StripNul(whole);
+        return WriteString(kind, whole, handle);
+    }
     if (text.size() >= 0xFFFFFFFFu)
         return ERROR_INVALID_PARAMETER;
     const u32 n = u32(text.size() + 1);

@@ -22,6 +22,7 @@
 #include <QByteArray>
 #include <memory>
 #include <string>
+#include <utility>
 
 // An open file of the data-file layer. Opaque outside the layer; records pass
 // one through RecordIo to read or write a file other than the one of a kind.
@@ -86,9 +87,14 @@ public:
     static u32 WriteRaw(DataFileHandle* handle, const void* buffer, u32 n);
 
     // A string is its length + 1 as a word, then its bytes and a NUL; on
-    // reading, the text ends at its first NUL.
+    // reading, the text ends at its first NUL. A NUL inside a text is not
+    // written (it would cut the text when read back).
     u32 ReadString(DataFileKind kind, std::string& text, DataFileHandle* handle = nullptr);
     u32 WriteString(DataFileKind kind, const std::string& text, DataFileHandle* handle = nullptr);
+    // How many texts with the stored length 0 (which no text has: even an
+    // empty one carries its NUL) were read, as empty texts, since the last
+    // call.
+    u32 TakeZeroLengthStrings() { return std::exchange(m_zeroLengthStrings, 0); }
     // 0 when at least n bytes remain to be read, else 7 (or the error of a
     // missing file or channel).
     u32 CheckAvailable(DataFileKind kind, u64 n, DataFileHandle* handle = nullptr);
@@ -136,4 +142,5 @@ private:
     // The data file had to be created although "tolva.rd0" exists: this
     // run's data must not replace the copy.
     bool m_keepCopy = false;
+    u32 m_zeroLengthStrings = 0;
 };

@@ -597,6 +597,7 @@ u32 DataMan::AddContact(std::unique_ptr<Contact> contact, Book* book, int* index
     if (id == kNoId)
         return m_dwLastError = DME_NO_ID_LEFT;
     contact->m_duID = id;
+    StripNul(*contact);
     // Books it already names are linked both ways too; ids of no book go.
     std::erase_if(contact->m_books, [this](u32 bookId) { return !FindBook(bookId); });
     IdListAdd(contact->m_books, book->m_duID);

@@ -49,6 +49,14 @@ u32 TagErrorOf(DataFileKind kind)
     }
 }
 
+// Texts stored with the length 0 were read as empty; the note says so.
+void NoteZeroLengths(CDataFile& file, RepairLog& log)
+{
+    if (const u32 count = file.TakeZeroLengthStrings())
+        log.Note(
+            std::to_string(count) + " text(s) with the stored length 0, which no text has, read as empty");
+}
+
 template <class T> std::vector<T*> Pointers(const std::vector<std::unique_ptr<T>>& records)
 {
     std::vector<T*> pointers;
@@ -408,6 +416,7 @@ u32 DataMan::ReadHeader(DataFileKind kind)
     std::string tag;
     FileHead head;
     u32 error = m_file.Rewind(kind);
+    m_file.TakeZeroLengthStrings();
     if (!error)
         error = m_file.ReadString(kind, tag);
     if (error)
@@ -485,6 +494,7 @@ u32 DataMan::ReadDataFile(DataFileKind kind)
 
     // What the store will hold: a part the file leaves empty keeps what is there.
     RepairLog log;
+    NoteZeroLengths(m_file, log);
     Owned<Contact> noContacts;
     KeepOnePerId(
         body.bookCount ? body.books : m_books, body.contactCount ? body.contacts : noContacts, {}, log);
@@ -563,6 +573,11 @@ u32 DataMan::ReadNonDataFile()
         ReportFault(e);
         return m_dwLastError = DME_READ_FAULT;
     }
+    RepairLog log;
+    NoteZeroLengths(m_file, log);
+    std::string path;
+    CDataFile::GetFullPath(path, kNonDataFileName);
+    log.Write("Mended while reading \"" + path + "\":");
     m_tables = std::move(tables);
     return 0;
 }
@@ -680,6 +695,7 @@ u32 DataMan::ImportCurrent(
     // that one stands for it.
     const u32 topId = body.books.front()->m_duID;
     RepairLog log;
+    NoteZeroLengths(m_file, log);
     KeepOnePerId(body.books, body.contacts, {}, log);
     if (body.books.empty())
         return m_dwLastError = RC_BAD_RECORD;
@@ -763,6 +779,7 @@ u32 DataMan::ImportOldFormat(const std::string& path, u32& booksAdded, u32& cont
     std::erase_if(body.books, [&isBuiltIn](const auto& book) { return isBuiltIn(book->m_duID); });
     MakePlain(body.books);
     RepairLog log;
+    NoteZeroLengths(m_file, log);
     const std::vector<u32> outside{builtIn[0], builtIn[1]};
     KeepOnePerId(body.books, body.contacts, outside, log);
     CheckedMaps maps;

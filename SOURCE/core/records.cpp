@@ -412,6 +412,33 @@ bool IdListReplace(IdArray& ids, u32 oldId, u32 newId)
     return true;
 }
 
+void StripNul(std::string& text)
+{
+    std::erase(text, '\0');
+}
+
+void StripNul(Contact& contact)
+{
+    for (std::string* text : {&contact.m_strName, &contact.m_strTitle, &contact.m_strFirstName,
+             &contact.m_strMiddleName, &contact.m_strLastName, &contact.m_strNickName, &contact.m_strSuffix,
+             &contact.m_picture.m_strText, &contact.m_strCompany, &contact.m_strDepartment,
+             &contact.m_strOffice, &contact.m_strJobTitle, &contact.m_strExtra1, &contact.m_strExtra2,
+             &contact.m_strChildren, &contact.m_strNotes, &contact.m_strSpouse})
+        StripNul(*text);
+    for (auto* values : {&contact.m_phones, &contact.m_emails, &contact.m_web}) {
+        for (ContactValue& value : *values)
+            StripNul(value.m_strText);
+    }
+    for (ContactAddress& a : contact.m_addresses) {
+        for (std::string* text : {&a.m_strStreet, &a.m_strCity, &a.m_strState, &a.m_strZip, &a.m_strCountry})
+            StripNul(*text);
+    }
+    for (BookCondition& c : contact.m_custom) {
+        for (std::string* text : {&c.m_strText, &c.m_strText2, &c.m_strText3})
+            StripNul(*text);
+    }
+}
+
 DataItem::DataItem()
     : m_dtCreated(DateNow())
     , m_dtModified(m_dtCreated)
@@ -492,6 +519,7 @@ void Contact::UpdateFrom(const Contact& other)
     *this = other;
     m_duID = id;
     m_books = std::move(books);
+    StripNul(*this);
 }
 
 u32 Contact::GetNextBookId(size_t& position) const

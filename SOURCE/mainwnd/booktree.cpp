@@ -333,7 +333,13 @@ bool CBookTreeCtrl::MoveContacts(const QMimeData* data, u32 targetId)
     }
     std::vector<Contact*> gone;
     for (Contact* contact : contacts) {
-        if (m_dataMan.MoveContact(current, target, contact) == 0)
+        const std::vector<Book*> from = movedFrom ? movedFrom(*contact) : std::vector<Book*>{current};
+        bool moved = false;
+        for (Book* book : from) {
+            if (book != target)
+                moved = m_dataMan.MoveContact(book, target, contact) == 0 || moved;
+        }
+        if (moved)
             gone.push_back(contact);
     }
     m_dataMan.Save(DFK_DATA);

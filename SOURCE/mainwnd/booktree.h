@@ -92,6 +92,9 @@ public:
     std::function<void(const std::vector<Contact*>&)> deleteContacts;
     std::function<void()> booksChanged;
     std::function<void()> contactsAdded;
+    // The books a contact leaves when a drop moves it: those the grid shows
+    // it from. Without this hook, the current book.
+    std::function<std::vector<Book*>(const Contact&)> movedFrom;
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

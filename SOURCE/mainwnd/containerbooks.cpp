@@ -23,7 +23,27 @@ void CContainerWnd::WireDragAndDrop()
     new CTreeDropTarget(grid);
 
     CBookTreeCtrl* tree = m_bookPane->Tree();
-    tree->contactsLeft = [this](const std::vector<Contact*>& contacts) {
+    // Found in every book, a contact moved by a drop leaves all of them for
+    // the target and is still found there: its row stays.
+    const auto searchedEverywhere = [this] { return m_bFindMode && m_bFindAllBooks; };
+    tree->movedFrom = [this, searchedEverywhere](const Contact& contact) {
+        std::vector<Book*> books;
+        if (searchedEverywhere()) {
+            for (u32 id : contact.m_books) {
+                if (Book* book = m_dataMan.FindBook(id))
+                    books.push_back(book);
+            }
+        } else if (Book* current = m_dataMan.GetCurrentBook()) {
+            books.push_back(current);
+        }
+        return books;
+    };
+    tree->contactsLeft = [this, searchedEverywhere](const std::vector<Contact*>& contacts) {
+        if (searchedEverywhere()) {
+            for (Contact* contact : contacts)
+                m_grid->ContactChanged(contact);
+            return;
+        }
         m_grid->RemoveContacts(contacts);
         if (m_infoPane)
             m_infoPane->FillHtml(nullptr);

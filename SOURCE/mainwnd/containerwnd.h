@@ -228,6 +228,8 @@ private:
     QPoint m_trackStart{100, 0};
     const Contact* m_pInfoContact = nullptr;
     bool m_bFindMode = false;
+    // The last search looked through every book, not the current one only.
+    bool m_bFindAllBooks = false;
     QTimer m_infoTimer;
     std::optional<ContactFacts> m_pFacts;
 

@@ -183,6 +183,7 @@ void CContainerWnd::Find(const QString& text, bool allBooks, u32 fieldMask)
         return;
     }
     const SearchMatcher matcher(text.toUpper());
+    m_bFindAllBooks = allBooks;
     m_grid->Clear();
     const Book* book = m_dataMan.GetCurrentBook();
     std::vector<Contact*> found;

@@ -269,6 +269,49 @@ TEST_F(BookTreeTest, ContactsDroppedOnABookAreTheDraggedOnesAndAreSaved)
     EXPECT_EQ(Grid().RowCount(), 1);
 }
 
+TEST_F(BookTreeTest, InFindModeAMoveTakesTheContactOutOfTheBooksTheSearchCovered)
+{
+    Book* work = NewBook("Work");
+    Book* friends = NewBook("Friends");
+    Book* root = m_dataMan->GetRootBook();
+    Contact* anna = m_dataMan->GetContactAt(0);
+    Contact* bruno = m_dataMan->GetContactAt(1);
+    Contact* carla = m_dataMan->GetContactAt(2);
+    m_dataMan->MoveContact(root, work, anna);
+    m_dataMan->AddContactToBook(bruno, work);
+    m_dataMan->AddContactToBook(carla, work);
+    Frame();
+    Trigger(ID_FIND_CONTACT);
+    const auto drop = [&](Contact* contact, Book* target) {
+        SetDragSourceKind(DRAG_SOURCE_CONTACTS);
+        CContactDragData dragged({contact});
+        return Drop(Tree()->viewport(), &dragged, At(target));
+    };
+
+    // Searched in every book: Anna, found in Work only, and Bruno, found in
+    // Contacts and Work, leave them for Friends, where they are still found.
+    Container().Find(QStringLiteral("anna"), true, 0x1);
+    ASSERT_EQ(Grid().RowCount(), 1);
+    EXPECT_EQ(drop(anna, friends), Qt::MoveAction);
+    EXPECT_EQ(anna->m_books, IdArray{friends->m_duID});
+    EXPECT_EQ(Grid().RowCount(), 1);
+    Container().Find(QStringLiteral("bruno"), true, 0x1);
+    EXPECT_EQ(drop(bruno, friends), Qt::MoveAction);
+    EXPECT_EQ(bruno->m_books, IdArray{friends->m_duID});
+    EXPECT_EQ(Grid().RowCount(), 1);
+    EXPECT_EQ(StoredNames("Work"), Names{"Carla Dean"});
+    EXPECT_EQ(StoredNames("Friends"), (Names{"Anna Berg", "Bruno Cole"}));
+
+    // Searched in the current book: Carla leaves it, and the results, but
+    // stays in Work.
+    Container().Find(QStringLiteral("carla"), false, 0x1);
+    ASSERT_EQ(Grid().RowCount(), 1);
+    EXPECT_EQ(drop(carla, friends), Qt::MoveAction);
+    EXPECT_EQ(carla->m_books, (IdArray{work->m_duID, friends->m_duID}));
+    EXPECT_EQ(Grid().RowCount(), 0);
+    EXPECT_FALSE(m_dataMan->IsMember(root, carla->m_duID));
+}
+
 TEST_F(BookTreeTest, TheGridTakesCopiesWithCtrlAndRefusesBadPayloadsAndBooks)
 {
     Frame();
