@@ -494,10 +494,19 @@ u32 DataMan::ReadDataFile(DataFileKind kind)
         body.bookCount ? body.books : m_books, body.contactCount ? body.contacts : noContacts, {}, log);
     const std::vector<Book*> books = Pointers(body.bookCount ? body.books : m_books);
     const std::vector<Contact*> contacts = Pointers(body.contactCount ? body.contacts : m_contacts);
+    // Which books flagged as the root some book lists as a member.
+    std::unordered_set<u32> roots;
+    for (const Book* book : books) {
+        if (book->m_dwFlags & DIF_ROOT_BOOK)
+            roots.insert(book->m_duID);
+    }
     std::unordered_set<u32> listed;
-    listed.reserve(contacts.size() + books.size());
-    for (const Book* book : books)
-        listed.insert(book->m_members.begin(), book->m_members.end());
+    for (const Book* book : books) {
+        for (u32 id : book->m_members) {
+            if (roots.count(id))
+                listed.insert(id);
+        }
+    }
     Book* root
         = LastFlagged(books, DIF_ROOT_BOOK, [&listed](const Book* b) { return !listed.count(b->m_duID); });
     Book* deleted = LastFlagged(books, DIF_DELETED_ITEMS,
