@@ -19,10 +19,6 @@
 #include <QTest>
 #include <QTimeZone>
 #include <QTreeWidget>
-#include <cstdio>
-#include <cstdlib>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
@@ -251,23 +247,4 @@ TEST(LocalPageTest, OnlyExistingPagesInsideTheFolderOpen)
     EXPECT_FALSE(LocalPageUrl(help + QStringLiteral("/script.sh"), help).isValid());
     EXPECT_FALSE(LocalPageUrl(help + QStringLiteral("/missing.htm"), help).isValid());
     EXPECT_FALSE(LocalPageUrl(help + QStringLiteral("/keyboard.htm"), QString()).isValid());
-}
-
-// A frame kept in a static is destroyed after the application object: its
-// destructor must not need the application any more.
-TEST_F(FrameTest, OutlivesTheApplicationObject)
-{
-    Frame();
-    std::fflush(nullptr);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        delete QCoreApplication::instance();
-        m_frame.reset();
-        std::_Exit(0);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status)) << "signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
-    EXPECT_EQ(0, WEXITSTATUS(status));
 }
