@@ -13,7 +13,6 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 
@@ -283,17 +282,18 @@ u32 CopyFileAtomic(const std::string& source, const std::string& target)
     if (in < 0)
         return LastError();
     PendingFile out(target);
-    std::vector<char> buffer(kBufferSize);
+    // Not cleared first: every byte written was read just before.
+    const auto buffer = std::make_unique_for_overwrite<char[]>(kBufferSize);
     u64 offset = 0;
     u32 error = out.Error();
     while (!error) {
-        const ssize_t done = ReadAt(in, buffer.data(), buffer.size(), offset);
+        const ssize_t done = ReadAt(in, buffer.get(), kBufferSize, offset);
         if (done < 0)
             error = LastError();
         else if (done == 0)
             break;
         else
-            error = out.Write(buffer.data(), size_t(done));
+            error = out.Write(buffer.get(), size_t(done));
         offset += u64(std::max<ssize_t>(done, 0));
     }
     ::close(in);
