@@ -588,6 +588,13 @@ bool DataMan::IsContactShown(const Contact* contact) const
 
 // Contacts.
 
+void DataMan::ReserveContacts(size_t more)
+{
+    m_contacts.reserve(m_contacts.size() + more);
+    m_contactMap.reserve(m_contactMap.size() + more);
+    m_links.reserve(m_links.size() + more);
+}
+
 u32 DataMan::AddContact(std::unique_ptr<Contact> contact, Book* book, int* index)
 {
     m_dwLastError = 0;

@@ -16,6 +16,8 @@ namespace {
 constexpr u32 kMsgDataFileDamaged = 59535;
 constexpr u32 kMsgNewerFile = 59546;
 constexpr u32 kMsgOlderExport = 59559;
+// Fewer bytes than the fixed fields of any book or contact record.
+constexpr u32 kMinRecordSize = 64;
 
 struct FileHead {
     u32 version = 0;
@@ -460,10 +462,20 @@ u32 DataMan::ReadBody(DataFileKind kind, bool countsFirst, Body& body)
 {
     const RecordIo io = ReadIo(kind);
     const auto readCount = [&](u32& count) { return m_file.Read(kind, &count, sizeof count); };
+    // Room for the records a count promises, as far as the bytes left can
+    // hold them: a damaged count reserves no more than the file could fill.
+    const auto reserve = [&](auto& records, u32 count) {
+        records.reserve(size_t(std::min<u64>(count, m_file.Peek(kind).remaining / kMinRecordSize)));
+    };
     try {
         u32 error = readCount(body.bookCount);
         if (!error && countsFirst)
             error = readCount(body.contactCount);
+        if (!error) {
+            reserve(body.books, body.bookCount);
+            if (countsFirst)
+                reserve(body.contacts, body.contactCount);
+        }
         for (u32 i = 0; i < body.bookCount && !error; ++i) {
             m_dwLastError = DME_READING_BOOK;
             auto book = std::make_unique<Book>();
@@ -471,8 +483,11 @@ u32 DataMan::ReadBody(DataFileKind kind, bool countsFirst, Body& body)
             m_dwLastError = DME_BOOK_READ;
             body.books.push_back(std::move(book));
         }
-        if (!error && !countsFirst)
+        if (!error && !countsFirst) {
             error = readCount(body.contactCount);
+            if (!error)
+                reserve(body.contacts, body.contactCount);
+        }
         for (u32 i = 0; i < body.contactCount && !error; ++i) {
             auto contact = std::make_unique<Contact>();
             error = contact->Read(io);
@@ -500,9 +515,19 @@ u32 DataMan::ReadDataFile(DataFileKind kind)
         body.bookCount ? body.books : m_books, body.contactCount ? body.contacts : noContacts, {}, log);
     const std::vector<Book*> books = Pointers(body.bookCount ? body.books : m_books);
     const std::vector<Contact*> contacts = Pointers(body.contactCount ? body.contacts : m_contacts);
+    // Which books flagged as the root some book lists as a member.
+    std::unordered_set<u32> roots;
+    for (const Book* book : books) {
+        if (book->m_dwFlags & DIF_ROOT_BOOK)
+            roots.insert(book->m_duID);
+    }
     std::unordered_set<u32> listed;
-    for (const Book* book : books)
-        listed.insert(book->m_members.begin(), book->m_members.end());
+    for (const Book* book : books) {
+        for (u32 id : book->m_members) {
+            if (roots.count(id))
+                listed.insert(id);
+        }
+    }
     Book* root
         = LastFlagged(books, DIF_ROOT_BOOK, [&listed](const Book* b) { return !listed.count(b->m_duID); });
     Book* deleted = LastFlagged(books, DIF_DELETED_ITEMS,

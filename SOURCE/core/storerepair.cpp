@@ -34,14 +34,41 @@ bool Contains(const std::vector<u32>& ids, u32 id)
     return std::find(ids.begin(), ids.end(), id) != ids.end();
 }
 
+// The ids met so far among a known number of them. Ids as the store gives
+// them lie close together, and then one bit per id up to the largest is
+// both smaller and much quicker than a hash set; scattered ids take the set.
+class SeenIds {
+public:
+    SeenIds(u32 largest, size_t count)
+    {
+        if (u64(largest) < 64 * u64(count) + 64)
+            m_bits.resize(size_t(largest) + 1);
+        else
+            m_set.reserve(count);
+    }
+    // False when the id was met before.
+    bool Insert(u32 id)
+    {
+        if (m_bits.empty())
+            return m_set.insert(id).second;
+        if (m_bits[id])
+            return false;
+        m_bits[id] = true;
+        return true;
+    }
+
+private:
+    std::vector<bool> m_bits;
+    std::unordered_set<u32> m_set;
+};
+
 // Keeps the first of repeated ids.
 void DropRepeats(IdArray& ids)
 {
     if (ids.size() < 2)
         return;
-    std::unordered_set<u32> seen;
-    seen.reserve(ids.size());
-    std::erase_if(ids, [&seen](u32 id) { return !seen.insert(id).second; });
+    SeenIds seen(*std::max_element(ids.begin(), ids.end()), ids.size());
+    std::erase_if(ids, [&seen](u32 id) { return !seen.Insert(id); });
 }
 
 // The bytes a record is stored as.
@@ -77,11 +104,13 @@ std::string ContactLabel(const Contact& contact)
 template <class T, class Label>
 void DropRepeatedRecords(std::vector<std::unique_ptr<T>>& records, Label label, RepairLog& log)
 {
-    std::unordered_set<u32> seen;
+    u32 largest = 0;
+    for (const auto& record : records)
+        largest = std::max(largest, record->m_duID);
+    SeenIds seen(largest, records.size());
     std::unordered_set<u32> repeated;
-    seen.reserve(records.size());
     for (const auto& record : records) {
-        if (!seen.insert(record->m_duID).second)
+        if (!seen.Insert(record->m_duID))
             repeated.insert(record->m_duID);
     }
     if (repeated.empty())
@@ -187,19 +216,44 @@ void FollowLostBook(const Book& book, u32 from, const IdOwners& owners)
         IdListReplace(parent->second->m_members, from, book.m_duID);
 }
 
-// A link listed on one side only is completed on the other: a contact that
-// is deleted leaves only the books it lists, so a book listing it alone would
-// keep a dead id.
-void CompleteLinks(const std::vector<Book*>& books, const std::vector<Contact*>& contacts, CheckedMaps& maps)
+// How many contacts each book lists.
+using ContactCounts = std::unordered_map<const Book*, size_t>;
+
+// Each contact's book list keeps each id once and only ids of books (or
+// outside ones). Then a link listed on one side only is completed on the
+// other: a contact that is deleted leaves only the books it lists, so a book
+// listing it alone would keep a dead id. One pass over the contacts does
+// both, as every contact is visited once.
+void CompleteLinks(const std::vector<Book*>& books, const std::vector<Contact*>& contacts,
+    const TreeShape& shape, CheckedMaps& maps, ContactCounts& listed, RepairLog& log)
 {
+    // How many contacts list each book.
+    ContactCounts listing;
     for (Contact* contact : contacts) {
+        DropRepeats(contact->m_books);
+        std::erase_if(contact->m_books, [&](u32 id) {
+            if (maps.books.count(id) || Contains(shape.outside, id))
+                return false;
+            log.Note(ContactLabel(*contact) + ": its book " + Id(id) + " dropped, it names nothing");
+            return true;
+        });
         for (u32 id : contact->m_books) {
             const auto book = maps.books.find(id);
-            if (book != maps.books.end() && maps.links.insert(LinkKey(id, contact->m_duID)).second)
+            if (book == maps.books.end())
+                continue;
+            ++listing[book->second];
+            if (maps.links.insert(LinkKey(id, contact->m_duID)).second) {
                 book->second->m_members.push_back(contact->m_duID);
+                ++listed[book->second];
+            }
         }
     }
+    // Every contact that lists a book is now among its members, and neither
+    // side repeats an id: a book that lists as many contacts as list it is
+    // listed back by each of them.
     for (const Book* book : books) {
+        if (listed[book] == listing[book])
+            continue;
         for (u32 id : book->m_members) {
             if (const auto contact = maps.contacts.find(id); contact != maps.contacts.end())
                 IdListAdd(contact->second->m_books, book->m_duID);
@@ -357,11 +411,15 @@ bool RepairTree(const std::vector<Book*>& books, const std::vector<Contact*>& co
             book->m_duParentID = id->second;
         }
     }
+    ContactCounts listed;
     for (Book* book : books) {
         DropRepeats(book->m_members);
+        size_t& contactMembers = listed[book];
         std::erase_if(book->m_members, [&](u32 id) {
-            if (maps.contacts.count(id))
+            if (maps.contacts.count(id)) {
+                ++contactMembers;
                 return false;
+            }
             const auto member = maps.books.find(id);
             const char* why = nullptr;
             if (member == maps.books.end())
@@ -376,24 +434,23 @@ bool RepairTree(const std::vector<Book*>& books, const std::vector<Contact*>& co
     }
     for (const Book* book : books) {
         const auto parent = parentOf.find(book);
-        if (parent != parentOf.end() && parent->second && IdListAdd(parent->second->m_members, book->m_duID))
+        if (parent != parentOf.end() && parent->second
+            && IdListAdd(parent->second->m_members, book->m_duID)) {
             log.Note("Book " + Id(book->m_duID) + " listed by its parent " + Id(parent->second->m_duID));
+            if (maps.contacts.count(book->m_duID))
+                ++listed[parent->second];
+        }
     }
+    size_t links = 0;
+    for (const Book* book : books)
+        links += book->m_members.size();
+    maps.links.reserve(links);
     for (const Book* book : books) {
         for (u32 id : book->m_members)
             maps.links.insert(LinkKey(book->m_duID, id));
     }
 
-    for (Contact* contact : contacts) {
-        DropRepeats(contact->m_books);
-        std::erase_if(contact->m_books, [&](u32 id) {
-            if (maps.books.count(id) || Contains(shape.outside, id))
-                return false;
-            log.Note(ContactLabel(*contact) + ": its book " + Id(id) + " dropped, it names nothing");
-            return true;
-        });
-    }
-    CompleteLinks(books, contacts, maps);
+    CompleteLinks(books, contacts, shape, maps, listed, log);
     if (shape.placeLooseContacts && shape.top) {
         Book* top = maps.books[shape.top->m_duID];
         for (Contact* contact : contacts) {

@@ -116,7 +116,10 @@ CMainFrame::CMainFrame(
 
 CMainFrame::~CMainFrame()
 {
-    qApp->removeEventFilter(this);
+    // A frame that outlives the application object (one held by a static)
+    // has no filter left to remove.
+    if (QCoreApplication* app = QCoreApplication::instance())
+        app->removeEventFilter(this);
     m_openMenu.reset();
     m_idleTimer.stop();
     // The panes call back into the frame while they go: they go first,
