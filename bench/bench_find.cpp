@@ -9,6 +9,7 @@
 #include "mainwnd/mainframe.h"
 #include "platform/programfolder.h"
 #include "telephony/tapiman.h"
+#include "widgetsmain.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -65,8 +66,7 @@ struct Session {
 
 Session& TheSession()
 {
-    static Session session;
-    return session;
+    return SharedUntilEnd<Session>();
 }
 
 // A keystroke's search: the text typed so far, in this book.

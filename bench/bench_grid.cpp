@@ -7,6 +7,7 @@
 #include "core/userman.h"
 #include "mainwnd/rgridctrl.h"
 #include "platform/programfolder.h"
+#include "widgetsmain.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -55,8 +56,7 @@ private:
 
 Store& TheStore()
 {
-    static Store store;
-    return store;
+    return SharedUntilEnd<Store>();
 }
 
 void BM_Refill(benchmark::State& state)

@@ -8,8 +8,8 @@
 #include "print/printinfo.h"
 #include "print/printman.h"
 #include "print/printoutput.h"
+#include "widgetsmain.h"
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -20,21 +20,6 @@
 namespace {
 
 constexpr int kContacts = 10000;
-
-// Fonts are measured by the GUI library, which needs its application.
-void EnsureApplication()
-{
-    static int argc = 1;
-    static char name[] = "bench_print";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: at exit Qt's own globals may already be gone, and
-    // destroying the application then faults.
-    static QGuiApplication* app = nullptr;
-    if (!app) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        app = new QGuiApplication(argc, argv);
-    }
-}
 
 std::unique_ptr<Contact> MakeContact(int i)
 {
@@ -77,12 +62,12 @@ public:
     PrintMan m_pm;
 };
 
+// Fonts are measured by the GUI library: the job is made once the
+// application stands (its print settings take the desktop's font) and goes
+// before it.
 Job& TheJob()
 {
-    // Before the job: its print settings take the desktop's font.
-    EnsureApplication();
-    static Job job;
-    return job;
+    return SharedUntilEnd<Job>();
 }
 
 void BM_PaginateMemos(benchmark::State& state)

@@ -19,10 +19,12 @@
 #include "platform/syserror.h"
 #include "platform/ui/msgboxsink.h"
 
+#include <QAbstractScrollArea>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSocketNotifier>
 #include <QStandardPaths>
+#include <QTimer>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -247,6 +249,7 @@ bool CAddressBookApp::InitInstance()
         index = u32(dialog.m_nSelected);
         return true;
     });
+    KeepAddressFormatReferences(m_userMan, m_dataMan, &m_printMan);
     m_editingDialogs = std::make_unique<CEditingDialogs>(m_dataMan, m_userMan);
     InstallContactServices(m_dataMan);
     if (CContainerWnd* container = m_mainFrame->GetContainer())
@@ -257,14 +260,55 @@ bool CAddressBookApp::InitInstance()
     m_bServicesStarted = true;
     WatchTerminationSignals();
 
-    if (!qEnvironmentVariableIsEmpty("TOLVA_REPORT_STARTUP")) {
+    if (!qEnvironmentVariableIsEmpty("TOLVA_REPORT_STARTUP"))
+        ReportStartup();
+    return true;
+}
+
+// The start is over when the grid has painted its first screen; a window
+// that is not shown has nothing to wait for.
+void CAddressBookApp::ReportStartup()
+{
+    const auto report = [this] {
         // Minimised where no tray can hold the window: not shown to the user.
         std::printf("started shown=%d contacts=%d run=%u\n",
             m_mainFrame->isVisible() && !m_mainFrame->isMinimized() ? 1 : 0, m_dataMan.GetContactCount(),
             m_dwRunCounter);
         std::fflush(stdout);
+    };
+    CContainerWnd* container = m_mainFrame->GetContainer();
+    QWidget* grid = container ? container->Grid().Widget() : nullptr;
+    if (!grid || !grid->isVisible()) {
+        report();
+        return;
     }
-    return true;
+    auto* scroll = qobject_cast<QAbstractScrollArea*>(grid);
+    QWidget* painted = scroll ? scroll->viewport() : grid;
+    class FirstPaint : public QObject {
+    public:
+        FirstPaint(QWidget* watched, std::function<void()> done)
+            : QObject(watched)
+            , m_done(std::move(done))
+        {
+            watched->installEventFilter(this);
+        }
+        bool eventFilter(QObject* watched, QEvent* event) override
+        {
+            if (event->type() == QEvent::Paint) {
+                watched->removeEventFilter(this);
+                // Reported once this paint is done.
+                QTimer::singleShot(0, this, [this] {
+                    m_done();
+                    deleteLater();
+                });
+            }
+            return false;
+        }
+
+    private:
+        std::function<void()> m_done;
+    };
+    new FirstPaint(painted, report);
 }
 
 int CAddressBookApp::ExitInstance(int code)

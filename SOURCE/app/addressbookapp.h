@@ -59,6 +59,8 @@ private:
     [[noreturn]] void EndAfterFault(CSeException* e);
     bool AcquireSingleInstance();
     void WatchTerminationSignals();
+    // Tells a scripted start (TOLVA_REPORT_STARTUP) that the first screen is up.
+    void ReportStartup();
     void OnTerminationSignal();
 
     CDataFile m_dataFile;

@@ -8,6 +8,7 @@
 #include "platform/ui/window.h"
 #include "telephony/mailsession.h"
 
+#include <QDir>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -19,14 +20,16 @@ namespace {
 
 constexpr int kReportPoints = 8;
 
+// Names the folder the log is really in and the program that failed to
+// send it, so the user can send it by hand.
 std::string FallbackText()
 {
     const std::string support = kSupportAddress;
-    return "The report was not send due to MAPI error.\r\n\r\nPlease send message with the file '"
-        + std::string(kErrorLogName) + "' to the " + support
-        + ".\r\nThis file is located in the folder where Tolva is installed.\r\n\r\nOr make a copy of the "
-          "text "
-          "from the error message box and send it to the "
+    const std::string folder = QDir::toNativeSeparators(ProgramFolder::Path()).toStdString();
+    return "The report was not sent: the mail program (xdg-email) could not send it.\r\n\r\nPlease send a "
+           "message with the file '"
+        + std::string(kErrorLogName) + "' to the " + support + ".\r\nThis file is located in the folder "
+        + folder + ".\r\n\r\nOr make a copy of the text from the error message box and send it to the "
         + support + ".\r\n";
 }
 

@@ -5,14 +5,12 @@
 #pragma once
 
 #include "controls/framedialog.h"
+#include "telephony/mailsession.h"
 
 #include <string>
 
 class CFlatButton;
 class QPlainTextEdit;
-
-// Where reports of errors are mailed.
-constexpr const char* kSupportAddress = "support@tolva.invalid";
 
 class CDialogBugReport : public CFramedDialog {
     Q_OBJECT

@@ -27,9 +27,14 @@ void ShowDataDump(CMainFrame& frame, DataMan& dataMan)
         g_dataDump = new CDialogDataDump(dataMan, &frame);
         g_dataDump->Create();
     }
-    // The window is about books; a contact selected later empties it.
+    // The window follows the selection: a book shows its fields, a
+    // contact empties it.
     g_dataDump->DumpRecord(dataMan.GetCurrentBook());
     g_dataDump->raise();
+    frame.GetContainer()->SetSelectionObserver([](const DataItem* item) {
+        if (g_dataDump)
+            g_dataDump->DumpRecord(item);
+    });
 }
 
 bool MailFile(const QString& path, const QString& name)

@@ -263,8 +263,10 @@ QSize CIconMenu::MeasureItem(const QStyleOptionMenuItem* option) const
     const QRect bounds
         = fm.boundingRect(QRect(), Qt::TextShowMnemonic | Qt::TextSingleLine, split.text + split.accel);
     const int height = std::max(kMinItemHeight, fm.height());
-    const int width
-        = bounds.width() + 2 + (split.hasAccel ? kAccelMargin : kPlainMargin) + std::max(height, kBoxSize);
+    // The widest item keeps a clear gap between its label and its shortcut.
+    const int gap = split.hasAccel ? CIconMenu::AccelGap(fm) : 0;
+    const int width = bounds.width() + gap + 2 + (split.hasAccel ? kAccelMargin : kPlainMargin)
+        + std::max(height, kBoxSize);
     return {width, height};
 }
 

@@ -8,6 +8,7 @@
 #include "platform/wintypes.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QHash>
 #include <QPointer>
 #include <QString>
@@ -64,6 +65,8 @@ public:
     int ItemCount() const { return int(m_items.size()); }
 
     QSize MeasureItem(const QStyleOptionMenuItem* option) const;
+    // The room kept between a label and its shortcut, from the menu font.
+    static int AccelGap(const QFontMetrics& fm) { return 3 * fm.averageCharWidth(); }
     bool DrawItem(QPainter* p, const QStyleOptionMenuItem* option, const QWidget* menu) const;
 
     // The two image lists the icon menus share: image 0 is the tick, command

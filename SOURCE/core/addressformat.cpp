@@ -4,6 +4,7 @@
 #include "platform/textcodec.h"
 
 #include <QtEndian>
+#include <algorithm>
 #include <cstring>
 
 const u32 kAddressFormatTokenIds[24] = {
@@ -131,4 +132,23 @@ int GetAddressFormatIndex(u32 addressType, u32 formatIndex, size_t formatCount)
         fallback = 1;
     // With fewer formats than the fallback needs, the first one serves.
     return fallback < formatCount ? int(fallback) : 0;
+}
+
+u32 RemapFormatIndex(u32 index, const AddressFormatRemap& remap, u32 fallback)
+{
+    if (index >= remap.size())
+        return index;
+    return remap[index] == kFormatDeleted ? fallback : remap[index];
+}
+
+bool RemapAddressFormats(Contact& contact, const AddressFormatRemap& remap, size_t formatCount)
+{
+    bool changed = false;
+    for (ContactAddress& address : contact.m_addresses) {
+        const int fallback = GetAddressFormatIndex(address.m_dwType, kFormatDeleted, formatCount);
+        const u32 index = RemapFormatIndex(address.m_dwFormat, remap, u32(std::max(fallback, 0)));
+        changed = changed || index != address.m_dwFormat;
+        address.m_dwFormat = index;
+    }
+    return changed;
 }

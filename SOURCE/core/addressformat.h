@@ -13,6 +13,8 @@
 #include <type_traits>
 #include <vector>
 
+class Contact;
+
 constexpr u32 AFF_BUILTIN = 0x1;
 
 // String ids of the two tokens that are not fields.
@@ -68,6 +70,19 @@ public:
 private:
     std::vector<AddressFormat> m_data;
 };
+
+// Where each format of the list went when the list was edited: the new
+// index of every old one, kFormatDeleted for one that was deleted.
+using AddressFormatRemap = std::vector<u32>;
+constexpr u32 kFormatDeleted = 0xFFFFFFFF;
+
+// A stored format index after the list was edited: the same format at its
+// new place, the fallback for a deleted one. An index past the old list's
+// end meant the default format and stays.
+u32 RemapFormatIndex(u32 index, const AddressFormatRemap& remap, u32 fallback);
+// The same for every address of a contact; an address whose format was
+// deleted takes its type's default. True when one changed.
+bool RemapAddressFormats(Contact& contact, const AddressFormatRemap& remap, size_t formatCount);
 
 // The format an address is shown with: its own index when the list has it,
 // else 2 for a home address and 1 for a business address, else the first

@@ -15,7 +15,6 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 
@@ -162,6 +161,23 @@ public:
         return m_error;
     }
 
+    // Free room at the end of the buffer, flushing it when full.
+    CDataFile::WriteSpan Space()
+    {
+        if (!m_error && m_used == kBufferSize)
+            m_error = FlushBuffer();
+        if (m_error || m_fd < 0) {
+            Discard();
+            return {};
+        }
+        return {m_buffer.get() + m_used, kBufferSize - m_used};
+    }
+    void Commit(size_t n)
+    {
+        m_used += n;
+        m_size += n;
+    }
+
     // Back to an empty version; a failure so far is forgotten.
     void Restart()
     {
@@ -281,17 +297,18 @@ u32 CopyFileAtomic(const std::string& source, const std::string& target)
         return LastError();
     PendingFile out(target);
     out.TakeModeOf(in);
-    std::vector<char> buffer(kBufferSize);
+    // Not cleared first: every byte written was read just before.
+    const auto buffer = std::make_unique_for_overwrite<char[]>(kBufferSize);
     u64 offset = 0;
     u32 error = out.Error();
     while (!error) {
-        const ssize_t done = ReadAt(in, buffer.data(), buffer.size(), offset);
+        const ssize_t done = ReadAt(in, buffer.get(), kBufferSize, offset);
         if (done < 0)
             error = LastError();
         else if (done == 0)
             break;
         else
-            error = out.Write(buffer.data(), size_t(done));
+            error = out.Write(buffer.get(), size_t(done));
         offset += u64(std::max<ssize_t>(done, 0));
     }
     ::close(in);
@@ -337,35 +354,51 @@ public:
             return ERROR_ACCESS_DENIED;
         char* out = static_cast<char*>(data);
         while (n > 0) {
-            if (m_pos >= m_bufferStart && m_pos < m_bufferStart + m_buffer.size()) {
+            if (Buffered()) {
                 const size_t offset = size_t(m_pos - m_bufferStart);
-                const size_t take = std::min<size_t>(n, m_buffer.size() - offset);
-                std::memcpy(out, m_buffer.data() + offset, take);
+                const size_t take = std::min<size_t>(n, m_bufferUsed - offset);
+                std::memcpy(out, m_buffer.get() + offset, take);
                 out += take;
                 n -= u32(take);
                 m_pos += take;
                 continue;
             }
-            const bool direct = n >= kBufferSize;
-            if (!direct)
-                m_buffer.resize(kBufferSize);
-            const ssize_t done
-                = ReadAt(m_fd, direct ? out : m_buffer.data(), direct ? n : kBufferSize, m_pos);
-            if (!direct) {
-                m_bufferStart = m_pos;
-                m_buffer.resize(size_t(std::max<ssize_t>(done, 0)));
+            if (n < kBufferSize) {
+                if (const u32 error = Fill())
+                    return error;
+                continue;
             }
+            const ssize_t done = ReadAt(m_fd, out, n, m_pos);
             if (done < 0)
                 return LastError();
             if (done == 0)
                 return RC_SHORT_READ;
-            if (direct) {
-                out += done;
-                n -= u32(done);
-                m_pos += u64(done);
-            }
+            out += done;
+            n -= u32(done);
+            m_pos += u64(done);
         }
         return 0;
+    }
+
+    CDataFile::ReadSpan Peek()
+    {
+        if (m_fd < 0 || (!Buffered() && (Remaining() == 0 || Fill() != 0)))
+            return {};
+        const size_t offset = size_t(m_pos - m_bufferStart);
+        return {m_buffer.get() + offset, m_bufferUsed - offset, Remaining()};
+    }
+    void Skip(size_t n) { m_pos += n; }
+
+    CDataFile::WriteSpan WriteSpace()
+    {
+        if (!m_pending)
+            StartSave();
+        return m_pending->Space();
+    }
+    void Commit(size_t n)
+    {
+        if (m_pending)
+            m_pending->Commit(n);
     }
 
     u32 Write(const void* data, u32 n)
@@ -407,7 +440,7 @@ public:
         m_fd = fd;
         m_size = size;
         m_pos = size;
-        m_buffer.clear();
+        m_bufferUsed = 0;
         return 0;
     }
 
@@ -421,11 +454,28 @@ public:
     }
 
 private:
+    bool Buffered() const { return m_pos >= m_bufferStart && m_pos < m_bufferStart + m_bufferUsed; }
+
+    // The buffer holds the bytes from the position on; a read that finds
+    // none is a short read.
+    u32 Fill()
+    {
+        if (!m_buffer)
+            m_buffer = std::make_unique_for_overwrite<char[]>(kBufferSize);
+        const ssize_t done = ReadAt(m_fd, m_buffer.get(), kBufferSize, m_pos);
+        m_bufferStart = m_pos;
+        m_bufferUsed = size_t(std::max<ssize_t>(done, 0));
+        if (done < 0)
+            return LastError();
+        return done == 0 ? RC_SHORT_READ : 0;
+    }
+
     std::string m_path;
     int m_fd = -1;
     u64 m_size = 0;
     u64 m_pos = 0;
-    std::vector<char> m_buffer;
+    std::unique_ptr<char[]> m_buffer;
+    size_t m_bufferUsed = 0;
     u64 m_bufferStart = 0;
     std::unique_ptr<PendingFile> m_pending;
     bool m_saved = false;
@@ -436,6 +486,7 @@ struct CDataFile::MemoryChannel {
     qsizetype pos = 0;
 
     u64 Remaining() const { return u64(block.size() - pos); }
+    CDataFile::ReadSpan Peek() const { return {block.constData() + pos, size_t(Remaining()), Remaining()}; }
 
     u32 Read(void* data, u32 n)
     {
@@ -672,22 +723,77 @@ u32 CDataFile::ReadString(DataFileKind kind, std::string& text, DataFileHandle* 
         error = CheckAvailable(kind, n, handle);
     if (error)
         return error;
-    text.resize(n);
-    if (const u32 readError = Read(kind, text.data(), n, handle))
+    // Every stored text carries at least its NUL: a length of 0 is damage,
+    // read as an empty text and counted for the reader to report.
+    if (n == 0)
+        NoteZeroLengthString();
+    const ReadSpan span = Peek(kind, handle);
+    if (span.size >= n) {
+        error = TextOfStored(span.data, n, text);
+        Skip(kind, n, handle);
+        return error;
+    }
+    std::string bytes(n, '\0');
+    if (const u32 readError = Read(kind, bytes.data(), n, handle))
         return readError;
-    const void* nul = std::memchr(text.data(), 0, n);
-    if (nul)
-        text.resize(size_t(static_cast<const char*>(nul) - text.data()));
+    return TextOfStored(bytes.data(), n, text);
+}
+
+u32 CDataFile::TextOfStored(const char* bytes, u32 n, std::string& text)
+{
+    const void* nul = n ? std::memchr(bytes, 0, n) : nullptr;
+    text.assign(bytes, nul ? size_t(static_cast<const char*>(nul) - bytes) : n);
     return 0;
 }
 
 u32 CDataFile::WriteString(DataFileKind kind, const std::string& text, DataFileHandle* handle)
 {
+    // A NUL inside the text would end it when read back, losing the rest:
+    // the text is written without it.
+    if (text.find('\0') != std::string::npos) {
+        std::string whole = text;
+        StripNul(whole);
+        return WriteString(kind, whole, handle);
+    }
     if (text.size() >= 0xFFFFFFFFu)
         return ERROR_INVALID_PARAMETER;
     const u32 n = u32(text.size() + 1);
     const u32 error = Write(kind, &n, sizeof n, handle);
     return error ? error : Write(kind, text.c_str(), n, handle);
+}
+
+CDataFile::ReadSpan CDataFile::Peek(DataFileKind kind, DataFileHandle* handle)
+{
+    if (!handle && kind == DFK_MEMORY)
+        return m_memory ? m_memory->Peek() : ReadSpan{};
+    DataFileHandle* file = handle ? handle : HandleOf(kind);
+    return file ? file->Peek() : ReadSpan{};
+}
+
+void CDataFile::Skip(DataFileKind kind, size_t n, DataFileHandle* handle)
+{
+    if (!handle && kind == DFK_MEMORY) {
+        if (m_memory)
+            m_memory->pos += qsizetype(n);
+    } else if (DataFileHandle* file = handle ? handle : HandleOf(kind)) {
+        file->Skip(n);
+    }
+}
+
+CDataFile::WriteSpan CDataFile::WriteSpace(DataFileKind kind, DataFileHandle* handle)
+{
+    if (!handle && kind == DFK_MEMORY)
+        return {};
+    DataFileHandle* file = handle ? handle : HandleOf(kind);
+    return file ? file->WriteSpace() : WriteSpan{};
+}
+
+void CDataFile::Commit(DataFileKind kind, size_t n, DataFileHandle* handle)
+{
+    if (!handle && kind == DFK_MEMORY)
+        return;
+    if (DataFileHandle* file = handle ? handle : HandleOf(kind))
+        file->Commit(n);
 }
 
 u32 CDataFile::Rewind(DataFileKind kind, DataFileHandle* handle)

@@ -22,6 +22,7 @@
 #include <QByteArray>
 #include <memory>
 #include <string>
+#include <utility>
 
 // An open file of the data-file layer. Opaque outside the layer; records pass
 // one through RecordIo to read or write a file other than the one of a kind.
@@ -86,12 +87,43 @@ public:
     static u32 WriteRaw(DataFileHandle* handle, const void* buffer, u32 n);
 
     // A string is its length + 1 as a word, then its bytes and a NUL; on
-    // reading, the text ends at its first NUL.
+    // reading, the text ends at its first NUL. A NUL inside a text is not
+    // written (it would cut the text when read back).
     u32 ReadString(DataFileKind kind, std::string& text, DataFileHandle* handle = nullptr);
     u32 WriteString(DataFileKind kind, const std::string& text, DataFileHandle* handle = nullptr);
+    // How many texts with the stored length 0 (which no text has: even an
+    // empty one carries its NUL) were read, as empty texts, since the last
+    // call.
+    u32 TakeZeroLengthStrings() { return std::exchange(m_zeroLengthStrings, 0); }
+    void NoteZeroLengthString() { ++m_zeroLengthStrings; }
+    // The text of a string from the n bytes that follow its length word,
+    // all of them at hand. Every reader of strings goes through here.
+    static u32 TextOfStored(const char* bytes, u32 n, std::string& text);
     // 0 when at least n bytes remain to be read, else 7 (or the error of a
     // missing file or channel).
     u32 CheckAvailable(DataFileKind kind, u64 n, DataFileHandle* handle = nullptr);
+
+    // In-place access for readers and writers of many small fields, which
+    // would otherwise pay a call per field. Peek gives the bytes at the read
+    // position that are already in memory (none without an open file or
+    // channel, or after a failed read) and how many remain in all; Skip
+    // moves past the bytes taken from them. WriteSpace gives free room at
+    // the end of what is being written (none for the memory channel or once
+    // a write failed) and Commit adds the bytes put there. Whatever does not
+    // fit goes through Read and Write, which check and report as always.
+    struct ReadSpan {
+        const char* data = nullptr;
+        size_t size = 0;
+        u64 remaining = 0;
+    };
+    struct WriteSpan {
+        char* data = nullptr;
+        size_t size = 0;
+    };
+    ReadSpan Peek(DataFileKind kind, DataFileHandle* handle = nullptr);
+    void Skip(DataFileKind kind, size_t n, DataFileHandle* handle = nullptr);
+    WriteSpan WriteSpace(DataFileKind kind, DataFileHandle* handle = nullptr);
+    void Commit(DataFileKind kind, size_t n, DataFileHandle* handle = nullptr);
 
     u32 Rewind(DataFileKind kind, DataFileHandle* handle = nullptr);
     u32 SetEnd(DataFileKind kind, DataFileHandle* handle = nullptr);
@@ -136,4 +168,5 @@ private:
     // The data file had to be created although "tolva.rd0" exists: this
     // run's data must not replace the copy.
     bool m_keepCopy = false;
+    u32 m_zeroLengthStrings = 0;
 };

@@ -588,6 +588,13 @@ bool DataMan::IsContactShown(const Contact* contact) const
 
 // Contacts.
 
+void DataMan::ReserveContacts(size_t more)
+{
+    m_contacts.reserve(m_contacts.size() + more);
+    m_contactMap.reserve(m_contactMap.size() + more);
+    m_links.reserve(m_links.size() + more);
+}
+
 u32 DataMan::AddContact(std::unique_ptr<Contact> contact, Book* book, int* index)
 {
     m_dwLastError = 0;
@@ -597,6 +604,7 @@ u32 DataMan::AddContact(std::unique_ptr<Contact> contact, Book* book, int* index
     if (id == kNoId)
         return m_dwLastError = DME_NO_ID_LEFT;
     contact->m_duID = id;
+    StripNul(*contact);
     // Books it already names are linked both ways too; ids of no book go.
     std::erase_if(contact->m_books, [this](u32 bookId) { return !FindBook(bookId); });
     IdListAdd(contact->m_books, book->m_duID);

@@ -150,6 +150,10 @@ public:
     bool HasSubBooks(const Book* book) const;
     bool IsContactShown(const Contact* contact) const;
 
+    // Room for this many more contacts, each in one book, so that a large
+    // import does not regrow the arrays, the id map and the link index as it
+    // goes. Only a hint: nothing changes but the room.
+    void ReserveContacts(size_t more);
     // Contacts. AddContact takes the contact; on failure it is freed.
     u32 AddContact(std::unique_ptr<Contact> contact, Book* book, int* index = nullptr);
     u32 AddContactToBook(Contact* contact, Book* book);

@@ -16,6 +16,8 @@ namespace {
 constexpr u32 kMsgDataFileDamaged = 59535;
 constexpr u32 kMsgNewerFile = 59546;
 constexpr u32 kMsgOlderExport = 59559;
+// Fewer bytes than the fixed fields of any book or contact record.
+constexpr u32 kMinRecordSize = 64;
 
 struct FileHead {
     u32 version = 0;
@@ -47,6 +49,14 @@ u32 TagErrorOf(DataFileKind kind)
     default:
         return DME_EXPORT_TAG;
     }
+}
+
+// Texts stored with the length 0 were read as empty; the note says so.
+void NoteZeroLengths(CDataFile& file, RepairLog& log)
+{
+    if (const u32 count = file.TakeZeroLengthStrings())
+        log.Note(
+            std::to_string(count) + " text(s) with the stored length 0, which no text has, read as empty");
 }
 
 template <class T> std::vector<T*> Pointers(const std::vector<std::unique_ptr<T>>& records)
@@ -408,6 +418,7 @@ u32 DataMan::ReadHeader(DataFileKind kind)
     std::string tag;
     FileHead head;
     u32 error = m_file.Rewind(kind);
+    m_file.TakeZeroLengthStrings();
     if (!error)
         error = m_file.ReadString(kind, tag);
     if (error)
@@ -451,10 +462,20 @@ u32 DataMan::ReadBody(DataFileKind kind, bool countsFirst, Body& body)
 {
     const RecordIo io = ReadIo(kind);
     const auto readCount = [&](u32& count) { return m_file.Read(kind, &count, sizeof count); };
+    // Room for the records a count promises, as far as the bytes left can
+    // hold them: a damaged count reserves no more than the file could fill.
+    const auto reserve = [&](auto& records, u32 count) {
+        records.reserve(size_t(std::min<u64>(count, m_file.Peek(kind).remaining / kMinRecordSize)));
+    };
     try {
         u32 error = readCount(body.bookCount);
         if (!error && countsFirst)
             error = readCount(body.contactCount);
+        if (!error) {
+            reserve(body.books, body.bookCount);
+            if (countsFirst)
+                reserve(body.contacts, body.contactCount);
+        }
         for (u32 i = 0; i < body.bookCount && !error; ++i) {
             m_dwLastError = DME_READING_BOOK;
             auto book = std::make_unique<Book>();
@@ -462,8 +483,11 @@ u32 DataMan::ReadBody(DataFileKind kind, bool countsFirst, Body& body)
             m_dwLastError = DME_BOOK_READ;
             body.books.push_back(std::move(book));
         }
-        if (!error && !countsFirst)
+        if (!error && !countsFirst) {
             error = readCount(body.contactCount);
+            if (!error)
+                reserve(body.contacts, body.contactCount);
+        }
         for (u32 i = 0; i < body.contactCount && !error; ++i) {
             auto contact = std::make_unique<Contact>();
             error = contact->Read(io);
@@ -485,14 +509,25 @@ u32 DataMan::ReadDataFile(DataFileKind kind)
 
     // What the store will hold: a part the file leaves empty keeps what is there.
     RepairLog log;
+    NoteZeroLengths(m_file, log);
     Owned<Contact> noContacts;
     KeepOnePerId(
         body.bookCount ? body.books : m_books, body.contactCount ? body.contacts : noContacts, {}, log);
     const std::vector<Book*> books = Pointers(body.bookCount ? body.books : m_books);
     const std::vector<Contact*> contacts = Pointers(body.contactCount ? body.contacts : m_contacts);
+    // Which books flagged as the root some book lists as a member.
+    std::unordered_set<u32> roots;
+    for (const Book* book : books) {
+        if (book->m_dwFlags & DIF_ROOT_BOOK)
+            roots.insert(book->m_duID);
+    }
     std::unordered_set<u32> listed;
-    for (const Book* book : books)
-        listed.insert(book->m_members.begin(), book->m_members.end());
+    for (const Book* book : books) {
+        for (u32 id : book->m_members) {
+            if (roots.count(id))
+                listed.insert(id);
+        }
+    }
     Book* root
         = LastFlagged(books, DIF_ROOT_BOOK, [&listed](const Book* b) { return !listed.count(b->m_duID); });
     Book* deleted = LastFlagged(books, DIF_DELETED_ITEMS,
@@ -563,6 +598,11 @@ u32 DataMan::ReadNonDataFile()
         ReportFault(e);
         return m_dwLastError = DME_READ_FAULT;
     }
+    RepairLog log;
+    NoteZeroLengths(m_file, log);
+    std::string path;
+    CDataFile::GetFullPath(path, kNonDataFileName);
+    log.Write("Mended while reading \"" + path + "\":");
     m_tables = std::move(tables);
     return 0;
 }
@@ -680,6 +720,7 @@ u32 DataMan::ImportCurrent(
     // that one stands for it.
     const u32 topId = body.books.front()->m_duID;
     RepairLog log;
+    NoteZeroLengths(m_file, log);
     KeepOnePerId(body.books, body.contacts, {}, log);
     if (body.books.empty())
         return m_dwLastError = RC_BAD_RECORD;
@@ -763,6 +804,7 @@ u32 DataMan::ImportOldFormat(const std::string& path, u32& booksAdded, u32& cont
     std::erase_if(body.books, [&isBuiltIn](const auto& book) { return isBuiltIn(book->m_duID); });
     MakePlain(body.books);
     RepairLog log;
+    NoteZeroLengths(m_file, log);
     const std::vector<u32> outside{builtIn[0], builtIn[1]};
     KeepOnePerId(body.books, body.contacts, outside, log);
     CheckedMaps maps;

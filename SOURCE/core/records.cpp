@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <bit>
 #include <concepts>
+#include <cstring>
 #include <type_traits>
 
 // Records are stored as they stand in memory, which is the file's order.
@@ -24,29 +25,54 @@ constexpr u32 kMinAddressSize = 32;  // type, five empty strings, format, word
 constexpr u32 kMinOldAddressSize = 24;  // without format and word
 
 // Writes a record's fields in the file's order. The same field routines
-// drive FieldReader, so writing and reading cannot drift apart.
+// drive FieldReader, so writing and reading cannot drift apart. Fields go
+// straight into the file's buffer while they fit; Finish hands over what
+// was put there.
 class FieldWriter {
 public:
     static constexpr bool kReading = false;
     explicit FieldWriter(const RecordIo& io)
         : m_io(io)
     {
+        Refresh();
     }
     const RecordIo& Io() const { return m_io; }
-    u32 Result() const { return m_error; }
+    u32 Finish()
+    {
+        Sync();
+        return m_error;
+    }
 
     void Bytes(const void* data, u32 n)
     {
+        if (n == 0)
+            return;
+        if (n <= size_t(m_end - m_at)) {
+            std::memcpy(m_at, data, n);
+            m_at += n;
+            return;
+        }
+        Sync();
         if (!m_error)
             m_error = m_io.file.Write(m_io.kind, data, n, m_io.handle);
+        Refresh();
     }
     void Word(u32 value) { Bytes(&value, sizeof value); }
     void Int(i32 value) { Bytes(&value, sizeof value); }
     void Real(double value) { Bytes(&value, sizeof value); }
+    // A string is its length + 1, its bytes and a NUL, as WriteString puts it;
+    // a text holding a NUL goes through WriteString, which leaves it out.
     void Str(const std::string& text)
     {
-        if (!m_error)
-            m_error = m_io.file.WriteString(m_io.kind, text, m_io.handle);
+        if (text.size() >= 0xFFFFFFFFu || std::memchr(text.data(), 0, text.size())) {
+            Sync();
+            if (!m_error)
+                m_error = m_io.file.WriteString(m_io.kind, text, m_io.handle);
+            Refresh();
+            return;
+        }
+        Word(u32(text.size() + 1));
+        Bytes(text.c_str(), u32(text.size() + 1));
     }
     void Date(const DateValue& date)
     {
@@ -68,32 +94,86 @@ public:
     }
 
 private:
+    void Sync()
+    {
+        if (m_at != m_start)
+            m_io.file.Commit(m_io.kind, size_t(m_at - m_start), m_io.handle);
+        m_start = m_at;
+    }
+    void Refresh()
+    {
+        const CDataFile::WriteSpan span
+            = m_error ? CDataFile::WriteSpan{} : m_io.file.WriteSpace(m_io.kind, m_io.handle);
+        m_start = m_at = span.data;
+        m_end = span.data + span.size;
+    }
+
     const RecordIo& m_io;
     u32 m_error = 0;
+    char* m_start = nullptr;
+    char* m_at = nullptr;
+    char* m_end = nullptr;
 };
 
+// Reads the fields in place from the bytes the file holds in memory while
+// they are there, and through the file's checked reads where they are not;
+// Finish moves the file past what was read.
 class FieldReader {
 public:
     static constexpr bool kReading = true;
     explicit FieldReader(const RecordIo& io)
         : m_io(io)
     {
+        Refresh();
     }
     const RecordIo& Io() const { return m_io; }
-    u32 Result() const { return m_error; }
+    u32 Finish()
+    {
+        Sync();
+        return m_error;
+    }
 
     void Bytes(void* data, u32 n)
     {
-        if (!m_error)
-            m_error = m_io.file.Read(m_io.kind, data, n, m_io.handle);
+        if (m_error || n == 0)
+            return;
+        if (n <= size_t(m_end - m_at)) {
+            std::memcpy(data, m_at, n);
+            Take(n);
+            return;
+        }
+        Sync();
+        m_error = m_io.file.Read(m_io.kind, data, n, m_io.handle);
+        Refresh();
     }
     void Word(u32& value) { Bytes(&value, sizeof value); }
     void Int(i32& value) { Bytes(&value, sizeof value); }
     void Real(double& value) { Bytes(&value, sizeof value); }
     void Str(std::string& text)
     {
-        if (!m_error)
+        if (m_error)
+            return;
+        if (m_end - m_at < 4) {
+            Sync();
             m_error = m_io.file.ReadString(m_io.kind, text, m_io.handle);
+            Refresh();
+            return;
+        }
+        u32 n = 0;
+        Word(n);
+        if (n == 0 && !m_error)
+            m_io.file.NoteZeroLengthString();
+        if (n > m_remaining) {
+            m_error = RC_SHORT_READ;
+        } else if (n <= size_t(m_end - m_at)) {
+            m_error = CDataFile::TextOfStored(m_at, n, text);
+            Take(n);
+        } else {
+            std::string bytes(n, '\0');
+            Bytes(bytes.data(), n);
+            if (!m_error)
+                m_error = CDataFile::TextOfStored(bytes.data(), n, text);
+        }
     }
     void Date(DateValue& date)
     {
@@ -145,13 +225,38 @@ private:
     bool Count(u32& count, u32 minSize)
     {
         Word(count);
-        if (!m_error && count > 0)
-            m_error = m_io.file.CheckAvailable(m_io.kind, u64(count) * minSize, m_io.handle);
+        if (!m_error && count > 0 && u64(count) * minSize > m_remaining)
+            m_error = RC_SHORT_READ;
         return m_error == 0;
+    }
+
+    void Take(size_t n)
+    {
+        m_at += n;
+        m_remaining -= n;
+    }
+    void Sync()
+    {
+        if (m_at != m_start)
+            m_io.file.Skip(m_io.kind, size_t(m_at - m_start), m_io.handle);
+        m_start = m_at;
+    }
+    void Refresh()
+    {
+        const CDataFile::ReadSpan span
+            = m_error ? CDataFile::ReadSpan{} : m_io.file.Peek(m_io.kind, m_io.handle);
+        m_start = m_at = span.data;
+        m_end = span.data + span.size;
+        m_remaining = span.remaining;
     }
 
     const RecordIo& m_io;
     u32 m_error = 0;
+    const char* m_start = nullptr;
+    const char* m_at = nullptr;
+    const char* m_end = nullptr;
+    // What the whole file or channel holds from m_at on.
+    u64 m_remaining = 0;
 };
 
 template <class R, class T>
@@ -345,14 +450,14 @@ template <class R> u32 WriteRecord(const RecordIo& io, const R& record)
 {
     FieldWriter writer(io);
     Fields(writer, record);
-    return writer.Result();
+    return writer.Finish();
 }
 
 template <class R> u32 ReadRecord(const RecordIo& io, R& record)
 {
     FieldReader reader(io);
     Fields(reader, record);
-    return reader.Result();
+    return reader.Finish();
 }
 
 }  // namespace
@@ -410,6 +515,33 @@ bool IdListReplace(IdArray& ids, u32 oldId, u32 newId)
         return false;
     *it = newId;
     return true;
+}
+
+void StripNul(std::string& text)
+{
+    std::erase(text, '\0');
+}
+
+void StripNul(Contact& contact)
+{
+    for (std::string* text : {&contact.m_strName, &contact.m_strTitle, &contact.m_strFirstName,
+             &contact.m_strMiddleName, &contact.m_strLastName, &contact.m_strNickName, &contact.m_strSuffix,
+             &contact.m_picture.m_strText, &contact.m_strCompany, &contact.m_strDepartment,
+             &contact.m_strOffice, &contact.m_strJobTitle, &contact.m_strExtra1, &contact.m_strExtra2,
+             &contact.m_strChildren, &contact.m_strNotes, &contact.m_strSpouse})
+        StripNul(*text);
+    for (auto* values : {&contact.m_phones, &contact.m_emails, &contact.m_web}) {
+        for (ContactValue& value : *values)
+            StripNul(value.m_strText);
+    }
+    for (ContactAddress& a : contact.m_addresses) {
+        for (std::string* text : {&a.m_strStreet, &a.m_strCity, &a.m_strState, &a.m_strZip, &a.m_strCountry})
+            StripNul(*text);
+    }
+    for (BookCondition& c : contact.m_custom) {
+        for (std::string* text : {&c.m_strText, &c.m_strText2, &c.m_strText3})
+            StripNul(*text);
+    }
 }
 
 DataItem::DataItem()
@@ -492,6 +624,7 @@ void Contact::UpdateFrom(const Contact& other)
     *this = other;
     m_duID = id;
     m_books = std::move(books);
+    StripNul(*this);
 }
 
 u32 Contact::GetNextBookId(size_t& position) const

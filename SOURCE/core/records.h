@@ -135,6 +135,11 @@ bool IdListAdd(IdArray& ids, u32 id);  // false when already there
 bool IdListRemove(IdArray& ids, u32 id);  // removes the first occurrence
 bool IdListReplace(IdArray& ids, u32 oldId, u32 newId);
 
+// A NUL ends a stored text when it is read back, so text that enters a
+// record is kept without it.
+void StripNul(std::string& text);
+void StripNul(Contact& contact);
+
 class DataItem {
 public:
     DataItem();

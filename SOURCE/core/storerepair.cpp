@@ -1,5 +1,6 @@
 #include "core/storerepair.h"
 
+#include "core/datafile.h"
 #include "core/dataman.h"
 #include "core/errorreport.h"
 
@@ -8,11 +9,24 @@
 namespace {
 
 // A damaged file can hold millions of faults; the log keeps the first.
-constexpr size_t kMaxNotes = 40;
+constexpr size_t kMaxNotes = 300;
 
 std::string Id(u32 id)
 {
     return std::to_string(id);
+}
+
+// A name as a note shows it: on one line, and not without end.
+std::string OneLine(const std::string& text)
+{
+    constexpr size_t kLongest = 80;
+    std::string line;
+    for (char c : text) {
+        if (line.size() >= kLongest && (static_cast<unsigned char>(c) & 0xC0) != 0x80)
+            return line + "...";
+        line.push_back(static_cast<unsigned char>(c) < 0x20 ? ' ' : c);
+    }
+    return line;
 }
 
 bool Contains(const std::vector<u32>& ids, u32 id)
@@ -20,49 +34,226 @@ bool Contains(const std::vector<u32>& ids, u32 id)
     return std::find(ids.begin(), ids.end(), id) != ids.end();
 }
 
+// The ids met so far among a known number of them. Ids as the store gives
+// them lie close together, and then one bit per id up to the largest is
+// both smaller and much quicker than a hash set; scattered ids take the set.
+class SeenIds {
+public:
+    SeenIds(u32 largest, size_t count)
+    {
+        if (u64(largest) < 64 * u64(count) + 64)
+            m_bits.resize(size_t(largest) + 1);
+        else
+            m_set.reserve(count);
+    }
+    // False when the id was met before.
+    bool Insert(u32 id)
+    {
+        if (m_bits.empty())
+            return m_set.insert(id).second;
+        if (m_bits[id])
+            return false;
+        m_bits[id] = true;
+        return true;
+    }
+
+private:
+    std::vector<bool> m_bits;
+    std::unordered_set<u32> m_set;
+};
+
 // Keeps the first of repeated ids.
 void DropRepeats(IdArray& ids)
 {
     if (ids.size() < 2)
         return;
-    std::unordered_set<u32> seen;
-    seen.reserve(ids.size());
-    std::erase_if(ids, [&seen](u32 id) { return !seen.insert(id).second; });
+    SeenIds seen(*std::max_element(ids.begin(), ids.end()), ids.size());
+    std::erase_if(ids, [&seen](u32 id) { return !seen.Insert(id); });
 }
 
-// Drops every record but the last of its id, and those the test refuses.
-template <class T, class Refused>
-void KeepLast(std::vector<std::unique_ptr<T>>& records, const char* what, Refused refused, RepairLog& log)
+// The bytes a record is stored as.
+template <class T> std::string Image(const T& record)
 {
-    std::unordered_set<u32> seen;
-    seen.reserve(records.size());
-    std::vector<bool> keep(records.size());
-    for (size_t i = records.size(); i-- > 0;) {
-        const u32 id = records[i]->m_duID;
-        if (refused(id))
-            log.Note(std::string(what) + " with id " + Id(id) + " dropped: the id is not free");
-        else if (!seen.insert(id).second)
-            log.Note(std::string(what) + " " + Id(id) + " dropped: a later record has its id");
-        else
-            keep[i] = true;
-    }
-    size_t at = 0;
-    std::erase_if(records, [&keep, &at](const auto&) { return !keep[at++]; });
+    CDataFile channel;
+    channel.ResetMemory();
+    record.Write(RecordIo{channel, DFK_MEMORY});
+    return channel.DetachMemory().toStdString();
 }
 
-// A link listed on one side only is completed on the other: a contact that
-// is deleted leaves only the books it lists, so a book listing it alone would
-// keep a dead id.
-void CompleteLinks(const std::vector<Book*>& books, const std::vector<Contact*>& contacts, CheckedMaps& maps)
+std::string BookLabel(const Book& book)
 {
-    for (Contact* contact : contacts) {
-        for (u32 id : contact->m_books) {
-            const auto book = maps.books.find(id);
-            if (book != maps.books.end() && maps.links.insert(LinkKey(id, contact->m_duID)).second)
-                book->second->m_members.push_back(contact->m_duID);
+    return "Book \"" + OneLine(book.m_strName) + "\" (id " + Id(book.m_duID) + ")";
+}
+
+// How a note names a contact: its name as shown and its id.
+std::string ContactLabel(const Contact& contact)
+{
+    std::string name = contact.m_strName;
+    if (name.empty()) {
+        for (const std::string* part :
+            {&contact.m_strFirstName, &contact.m_strMiddleName, &contact.m_strLastName}) {
+            if (!part->empty())
+                name += (name.empty() ? "" : " ") + *part;
         }
     }
+    return "Contact \"" + OneLine(name) + "\" (id " + Id(contact.m_duID) + ")";
+}
+
+// Drops each record that is byte for byte the same as a later one: the same
+// record written twice. Only records whose id repeats are compared.
+template <class T, class Label>
+void DropRepeatedRecords(std::vector<std::unique_ptr<T>>& records, Label label, RepairLog& log)
+{
+    u32 largest = 0;
+    for (const auto& record : records)
+        largest = std::max(largest, record->m_duID);
+    SeenIds seen(largest, records.size());
+    std::unordered_set<u32> repeated;
+    for (const auto& record : records) {
+        if (!seen.Insert(record->m_duID))
+            repeated.insert(record->m_duID);
+    }
+    if (repeated.empty())
+        return;
+    std::unordered_set<std::string> later;
+    std::vector<bool> drop(records.size());
+    for (size_t i = records.size(); i-- > 0;) {
+        if (!repeated.count(records[i]->m_duID))
+            continue;
+        if (!later.insert(Image(*records[i])).second) {
+            drop[i] = true;
+            log.Note(label(*records[i]) + " was stored twice; one is kept");
+        }
+    }
+    size_t at = 0;
+    std::erase_if(records, [&drop, &at](const auto&) { return drop[at++]; });
+}
+
+// Ids for records whose own is taken: above every id in use while there are
+// any, then the lowest unused ones from the first free id.
+class FreshIds {
+public:
+    explicit FreshIds(std::unordered_set<u32> used)
+        : m_used(std::move(used))
+    {
+        u64 highest = 0;
+        for (u32 id : m_used) {
+            if (id != kNoId)
+                highest = std::max<u64>(highest, id);
+        }
+        m_next = std::max<u64>(kFirstFreeId, highest + 1);
+    }
+
+    // kNoId when every id is taken.
+    u32 Take()
+    {
+        while (m_next < kNoId && m_used.count(u32(m_next)))
+            ++m_next;
+        if (m_next >= kNoId && !m_wrapped) {
+            m_wrapped = true;
+            m_next = kFirstFreeId;
+            return Take();
+        }
+        if (m_next >= kNoId)
+            return kNoId;
+        m_used.insert(u32(m_next));
+        return u32(m_next++);
+    }
+
+private:
+    std::unordered_set<u32> m_used;
+    u64 m_next = kFirstFreeId;
+    bool m_wrapped = false;
+};
+
+// Who keeps each id: the last book of it, then the last contact of an id
+// that no book keeps.
+struct IdOwners {
+    std::unordered_map<u32, Book*> books;
+    std::unordered_map<u32, Contact*> contacts;
+
+    // Whether the record keeping the id belongs to the book: a book below
+    // it, a contact listing it.
+    bool BelongsTo(u32 id, u32 bookId) const
+    {
+        if (const auto book = books.find(id); book != books.end())
+            return book->second->m_duParentID == bookId;
+        const auto contact = contacts.find(id);
+        return contact != contacts.end() && IdListContains(contact->second->m_books, bookId);
+    }
+};
+
+// A contact that left the id `from` for `to`: a book it lists that names the
+// old id for it (the record keeping the id does not belong there) names the
+// new one instead.
+void FollowLostContact(const Contact& contact, u32 from, const IdOwners& owners)
+{
+    for (u32 bookId : contact.m_books) {
+        const auto book = owners.books.find(bookId);
+        if (book != owners.books.end() && !owners.BelongsTo(from, bookId))
+            IdListReplace(book->second->m_members, from, contact.m_duID);
+    }
+}
+
+// The same for a book: its members that name it by the old id, and its
+// parent, unless the book keeping the id holds them too.
+void FollowLostBook(const Book& book, u32 from, const IdOwners& owners)
+{
+    const auto keeper = owners.books.find(from);
+    const IdArray* kept = keeper == owners.books.end() ? nullptr : &keeper->second->m_members;
+    for (u32 id : book.m_members) {
+        if (kept && IdListContains(*kept, id))
+            continue;
+        if (const auto contact = owners.contacts.find(id); contact != owners.contacts.end()) {
+            IdListReplace(contact->second->m_books, from, book.m_duID);
+        } else if (const auto sub = owners.books.find(id);
+                   sub != owners.books.end() && sub->second != &book && sub->second->m_duParentID == from) {
+            sub->second->m_duParentID = book.m_duID;
+        }
+    }
+    const auto parent = owners.books.find(book.m_duParentID);
+    if (parent != owners.books.end() && !owners.BelongsTo(from, book.m_duParentID))
+        IdListReplace(parent->second->m_members, from, book.m_duID);
+}
+
+// How many contacts each book lists.
+using ContactCounts = std::unordered_map<const Book*, size_t>;
+
+// Each contact's book list keeps each id once and only ids of books (or
+// outside ones). Then a link listed on one side only is completed on the
+// other: a contact that is deleted leaves only the books it lists, so a book
+// listing it alone would keep a dead id. One pass over the contacts does
+// both, as every contact is visited once.
+void CompleteLinks(const std::vector<Book*>& books, const std::vector<Contact*>& contacts,
+    const TreeShape& shape, CheckedMaps& maps, ContactCounts& listed, RepairLog& log)
+{
+    // How many contacts list each book.
+    ContactCounts listing;
+    for (Contact* contact : contacts) {
+        DropRepeats(contact->m_books);
+        std::erase_if(contact->m_books, [&](u32 id) {
+            if (maps.books.count(id) || Contains(shape.outside, id))
+                return false;
+            log.Note(ContactLabel(*contact) + ": its book " + Id(id) + " dropped, it names nothing");
+            return true;
+        });
+        for (u32 id : contact->m_books) {
+            const auto book = maps.books.find(id);
+            if (book == maps.books.end())
+                continue;
+            ++listing[book->second];
+            if (maps.links.insert(LinkKey(id, contact->m_duID)).second) {
+                book->second->m_members.push_back(contact->m_duID);
+                ++listed[book->second];
+            }
+        }
+    }
+    // Every contact that lists a book is now among its members, and neither
+    // side repeats an id: a book that lists as many contacts as list it is
+    // listed back by each of them.
     for (const Book* book : books) {
+        if (listed[book] == listing[book])
+            continue;
         for (u32 id : book->m_members) {
             if (const auto contact = maps.contacts.find(id); contact != maps.contacts.end())
                 IdListAdd(contact->second->m_books, book->m_duID);
@@ -94,15 +285,71 @@ void RepairLog::Write(const std::string& title) const
 void KeepOnePerId(std::vector<std::unique_ptr<Book>>& books, std::vector<std::unique_ptr<Contact>>& contacts,
     const std::vector<u32>& outside, RepairLog& log)
 {
-    KeepLast(
-        books, "Book", [&outside](u32 id) { return id == kNoId || Contains(outside, id); }, log);
-    std::unordered_set<u32> bookIds;
-    bookIds.reserve(books.size());
-    for (const auto& book : books)
-        bookIds.insert(book->m_duID);
-    KeepLast(
-        contacts, "Contact",
-        [&](u32 id) { return id == kNoId || Contains(outside, id) || bookIds.count(id); }, log);
+    const auto reserved = [&outside](u32 id) { return id == kNoId || Contains(outside, id); };
+    // A sound file, the usual case, is told at the cost of one set of ids.
+    {
+        std::unordered_set<u32> ids;
+        ids.reserve(books.size() + contacts.size());
+        const auto fresh = [&](const auto& record) {
+            return !reserved(record->m_duID) && ids.insert(record->m_duID).second;
+        };
+        if (std::all_of(books.begin(), books.end(), fresh)
+            && std::all_of(contacts.begin(), contacts.end(), fresh))
+            return;
+    }
+    DropRepeatedRecords(books, BookLabel, log);
+    DropRepeatedRecords(contacts, ContactLabel, log);
+
+    IdOwners owners;
+    owners.books.reserve(books.size());
+    owners.contacts.reserve(contacts.size());
+    for (auto it = books.rbegin(); it != books.rend(); ++it) {
+        if (!reserved((*it)->m_duID))
+            owners.books.try_emplace((*it)->m_duID, it->get());
+    }
+    for (auto it = contacts.rbegin(); it != contacts.rend(); ++it) {
+        const u32 id = (*it)->m_duID;
+        if (!reserved(id) && !owners.books.count(id))
+            owners.contacts.try_emplace(id, it->get());
+    }
+    if (owners.books.size() == books.size() && owners.contacts.size() == contacts.size())
+        return;
+    std::unordered_set<u32> used(outside.begin(), outside.end());
+    for (const auto& [id, book] : owners.books)
+        used.insert(id);
+    for (const auto& [id, contact] : owners.contacts)
+        used.insert(id);
+    FreshIds fresh(std::move(used));
+    const auto why = [&](u32 id, const char* kind) {
+        if (reserved(id))
+            return std::string(": the id is reserved");
+        if (std::string_view(kind) == "contact" && owners.books.count(id))
+            return std::string(": a book has the id");
+        return std::string(": a later ") + kind + " has the id";
+    };
+    // Gives the records that do not keep their id a fresh one. A record with
+    // no id left to give (the whole range in use) cannot be kept; no store
+    // comes near that.
+    const auto renumber = [&](auto& records, const char* kind, auto label, auto follow, const auto& kept) {
+        std::erase_if(records, [&](const auto& record) {
+            const u32 from = record->m_duID;
+            const auto keeper = kept.find(from);
+            if (keeper != kept.end() && keeper->second == record.get())
+                return false;
+            const std::string was = label(*record);
+            const u32 to = fresh.Take();
+            if (to == kNoId) {
+                log.Note(was + " dropped: no id is left to give it");
+                return true;
+            }
+            record->m_duID = to;
+            log.Note(was + " now has the id " + Id(to) + why(from, kind));
+            follow(*record, from, owners);
+            return false;
+        });
+    };
+    renumber(books, "book", BookLabel, FollowLostBook, owners.books);
+    renumber(contacts, "contact", ContactLabel, FollowLostContact, owners.contacts);
 }
 
 bool RepairTree(const std::vector<Book*>& books, const std::vector<Contact*>& contacts,
@@ -164,11 +411,15 @@ bool RepairTree(const std::vector<Book*>& books, const std::vector<Contact*>& co
             book->m_duParentID = id->second;
         }
     }
+    ContactCounts listed;
     for (Book* book : books) {
         DropRepeats(book->m_members);
+        size_t& contactMembers = listed[book];
         std::erase_if(book->m_members, [&](u32 id) {
-            if (maps.contacts.count(id))
+            if (maps.contacts.count(id)) {
+                ++contactMembers;
                 return false;
+            }
             const auto member = maps.books.find(id);
             const char* why = nullptr;
             if (member == maps.books.end())
@@ -183,30 +434,29 @@ bool RepairTree(const std::vector<Book*>& books, const std::vector<Contact*>& co
     }
     for (const Book* book : books) {
         const auto parent = parentOf.find(book);
-        if (parent != parentOf.end() && parent->second && IdListAdd(parent->second->m_members, book->m_duID))
+        if (parent != parentOf.end() && parent->second
+            && IdListAdd(parent->second->m_members, book->m_duID)) {
             log.Note("Book " + Id(book->m_duID) + " listed by its parent " + Id(parent->second->m_duID));
+            if (maps.contacts.count(book->m_duID))
+                ++listed[parent->second];
+        }
     }
+    size_t links = 0;
+    for (const Book* book : books)
+        links += book->m_members.size();
+    maps.links.reserve(links);
     for (const Book* book : books) {
         for (u32 id : book->m_members)
             maps.links.insert(LinkKey(book->m_duID, id));
     }
 
-    for (Contact* contact : contacts) {
-        DropRepeats(contact->m_books);
-        std::erase_if(contact->m_books, [&](u32 id) {
-            if (maps.books.count(id) || Contains(shape.outside, id))
-                return false;
-            log.Note("Book " + Id(id) + " of contact " + Id(contact->m_duID) + " dropped: it names nothing");
-            return true;
-        });
-    }
-    CompleteLinks(books, contacts, maps);
+    CompleteLinks(books, contacts, shape, maps, listed, log);
     if (shape.placeLooseContacts && shape.top) {
         Book* top = maps.books[shape.top->m_duID];
         for (Contact* contact : contacts) {
             if (!contact->m_books.empty())
                 continue;
-            log.Note("Contact " + Id(contact->m_duID) + " in no book placed in book " + Id(top->m_duID));
+            log.Note(ContactLabel(*contact) + " in no book placed in book " + Id(top->m_duID));
             contact->m_books.push_back(top->m_duID);
             top->m_members.push_back(contact->m_duID);
             maps.links.insert(LinkKey(top->m_duID, contact->m_duID));

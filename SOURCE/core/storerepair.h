@@ -1,10 +1,9 @@
 // Repair of books and contacts read from a data or export file before they
 // join the store. Other programs and older versions wrote files whose links
-// do not all agree: such a file is read whole and mended the way a reader
-// of the format sees it (the last record of an id counts, ids that name
-// nothing are skipped) so that the store is sound again. Only a tree that
-// turns back on itself is refused. What was mended is noted for the error
-// log.
+// do not all agree: such a file is read whole and mended so that the store
+// is sound again, and nothing the user typed is lost: a record whose id is
+// taken keeps its data under a fresh id. Only a tree that turns back on
+// itself is refused. What was mended is noted for the error log.
 #pragma once
 
 #include "core/records.h"
@@ -51,9 +50,12 @@ inline u64 LinkKey(u32 book, u32 member)
     return (u64(book) << 32) | member;
 }
 
-// Keeps the last record of each id, as the id maps of a reader do; records
-// with the id 0xFFFFFFFF, an outside id, or (contacts) the id of a book are
-// dropped.
+// Leaves one record per id. The last book of an id keeps it, then the last
+// contact of an id no book has; 0xFFFFFFFF and the outside ids are never
+// kept. Every other record gets a fresh id and keeps its data, and the
+// links its own lists make follow it to that id; only a record that is
+// byte for byte the same as the one keeping its id (the same record written
+// twice) is dropped.
 void KeepOnePerId(std::vector<std::unique_ptr<Book>>& books, std::vector<std::unique_ptr<Contact>>& contacts,
     const std::vector<u32>& outside, RepairLog& log);
 

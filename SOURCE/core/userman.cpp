@@ -243,6 +243,36 @@ int UserMan::Save()
     return 0;
 }
 
+void UserMan::ReplaceAddressFormats(const CAddressFormatArray& formats, const std::vector<int>& origins)
+{
+    AddressFormatRemap remap(m_addressFormats.GetSize(), kFormatDeleted);
+    for (size_t i = 0; i < origins.size(); ++i) {
+        if (origins[i] >= 0 && size_t(origins[i]) < remap.size())
+            remap[size_t(origins[i])] = u32(i);
+    }
+    m_addressFormats = formats;
+    bool moved = false;
+    for (size_t i = 0; i < remap.size(); ++i)
+        moved = moved || remap[i] != u32(i);
+    if (!moved)
+        return;
+    // A watcher may stop watching while it is told.
+    const auto watchers = m_formatWatchers;
+    for (const auto& [token, watcher] : watchers)
+        watcher(remap);
+}
+
+int UserMan::WatchAddressFormats(std::function<void(const AddressFormatRemap&)> watcher)
+{
+    m_formatWatchers.emplace(++m_nextFormatWatcher, std::move(watcher));
+    return m_nextFormatWatcher;
+}
+
+void UserMan::UnwatchAddressFormats(int token)
+{
+    m_formatWatchers.erase(token);
+}
+
 void UserMan::SaveAddressFormats() const
 {
     const u32 number = u32(std::min<size_t>(m_addressFormats.GetSize(), kMaxStoredAddressFormats));

@@ -7,6 +7,8 @@
 #include "core/addressformat.h"
 #include "platform/wintypes.h"
 
+#include <functional>
+#include <map>
 #include <vector>
 
 // Font kinds.
@@ -138,6 +140,15 @@ public:
     // Set while a dialog that excludes others runs; not stored.
     u32 m_dwDialogOpen = 0;
 
+    // Replaces the address formats with a list edited from a copy of them;
+    // origins gives, for each format of the new list, its index in the old
+    // one (-1 for a new format). Contacts and settings refer to formats by
+    // index: whoever watches the list learns where every old format went.
+    void ReplaceAddressFormats(const CAddressFormatArray& formats, const std::vector<int>& origins);
+    // A watcher until it is unwatched by the number returned.
+    int WatchAddressFormats(std::function<void(const AddressFormatRemap&)> watcher);
+    void UnwatchAddressFormats(int token);
+
 private:
     struct FontSlot {
         LOGFONT font;
@@ -150,6 +161,8 @@ private:
     void SaveAddressFormats() const;
 
     FontSlot m_fonts[4];
+    std::map<int, std::function<void(const AddressFormatRemap&)>> m_formatWatchers;
+    int m_nextFormatWatcher = 0;
 };
 
 // The application's settings; the application object installs its own.

@@ -7,6 +7,7 @@
 #include "core/utilities.h"
 #include "editing/addressformatdlg.h"
 #include "platform/ui/window.h"
+#include "print/printman.h"
 
 #include <QHBoxLayout>
 #include <QListWidget>
@@ -25,6 +26,25 @@ QString NameOf(const AddressFormat& format)
 }
 
 }  // namespace
+
+void KeepAddressFormatReferences(UserMan& userMan, DataMan& dataMan, PrintMan* printMan)
+{
+    userMan.WatchAddressFormats([&userMan, &dataMan, printMan](const AddressFormatRemap& remap) {
+        const size_t count = userMan.m_addressFormats.GetSize();
+        bool changed = false;
+        for (int i = 0; i < dataMan.GetContactCount(); ++i) {
+            if (Contact* contact = dataMan.GetContactAt(i))
+                changed = RemapAddressFormats(*contact, remap, count) || changed;
+        }
+        if (changed)
+            dataMan.Save(DFK_DATA);
+        if (printMan) {
+            printMan->m_EnvelopeAddressFormat = RemapFormatIndex(printMan->m_EnvelopeAddressFormat, remap, 0);
+            printMan->m_LabelFields = RemapFormatIndex(printMan->m_LabelFields, remap, 0);
+            printMan->Save();
+        }
+    });
+}
 
 CDialogAddressFormats::CDialogAddressFormats(QWidget* parent, UserMan* userMan)
     : CFramedDialog(kTemplateId, parent)
@@ -72,9 +92,12 @@ bool CDialogAddressFormats::OnInitDialog()
 {
     CFramedDialog::OnInitDialog();
     m_formats = m_userMan.m_addressFormats;
+    m_origins.clear();
     m_list->clear();
-    for (size_t i = 0; i < m_formats.GetSize(); ++i)
+    for (size_t i = 0; i < m_formats.GetSize(); ++i) {
+        m_origins.push_back(int(i));
         m_list->addItem(NameOf(m_formats[i]));
+    }
     // An index the list does not have (a stale setting) selects nothing.
     if (m_nSelected >= 0 && m_nSelected < m_list->count())
         m_list->setCurrentRow(m_nSelected);
@@ -113,6 +136,7 @@ void CDialogAddressFormats::OnAdd()
     format.SetName(editor.m_strName);
     format.SetFormat(editor.m_strFormat);
     m_formats.Add(format);
+    m_origins.push_back(-1);
     m_list->addItem(NameOf(format));
     UpdateButtons();
 }
@@ -147,6 +171,7 @@ void CDialogAddressFormats::OnDelete()
     const int index = SelectedIndex();
     delete m_list->takeItem(index);
     m_formats.RemoveAt(size_t(index));
+    m_origins.erase(m_origins.begin() + index);
     UpdateButtons();
 }
 
@@ -155,7 +180,7 @@ void CDialogAddressFormats::OnOK()
     const int index = SelectedIndex();
     if (index < 0)
         return;
-    m_userMan.m_addressFormats = m_formats;
+    m_userMan.ReplaceAddressFormats(m_formats, m_origins);
     m_nSelected = index;
     m_userMan.Save();
     EndDialog(IDOK);

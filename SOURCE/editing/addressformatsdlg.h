@@ -6,8 +6,17 @@
 #include "core/addressformat.h"
 
 class CFlatButton;
+class DataMan;
+class PrintMan;
 class QListWidget;
 class UserMan;
+
+// Keeps every stored reference to an address format (the contacts'
+// addresses, the envelope's and the labels' format) on the same format when
+// the list is edited: later formats are renumbered, one whose format was
+// deleted takes the default; the data file and the print settings are saved
+// at once.
+void KeepAddressFormatReferences(UserMan& userMan, DataMan& dataMan, PrintMan* printMan);
 
 class CDialogAddressFormats : public CFramedDialog {
     Q_OBJECT
@@ -43,6 +52,9 @@ private:
 
     UserMan& m_userMan;
     CAddressFormatArray m_formats;
+    // For each format of the working copy, its index in the settings' list
+    // (-1 for one added here).
+    std::vector<int> m_origins;
     QListWidget* m_list;
     CFlatButton* m_add;
     CFlatButton* m_edit;

@@ -223,11 +223,18 @@ void CDialogBookChooser::SetItemState(QTreeWidgetItem* item, int state, bool wit
     m_bTicking = wasTicking;
 }
 
+bool CDialogBookChooser::IsRoot(const QTreeWidgetItem* item)
+{
+    // "Select subbooks" reaches the books below a chosen book, never the
+    // whole store through its root: that is what "Check All" is for.
+    return item && !item->parent();
+}
+
 void CDialogBookChooser::SetCheckState(QTreeWidgetItem* item, int state)
 {
     if (!item || m_nMode != kModeContactBooks)
         return;
-    SetItemState(item, state, m_bSelectSubbooks);
+    SetItemState(item, state, m_bSelectSubbooks && !IsRoot(item));
     UpdateOkButton();
 }
 
@@ -263,6 +270,8 @@ void CDialogBookChooser::OnSelectSubbooks(bool checked)
     if (m_nMode != kModeContactBooks || selected.isEmpty() || GetCheckState(selected.front()) != kTicked)
         return;
     QTreeWidgetItem* item = selected.front();
+    if (IsRoot(item))
+        return;
     for (int i = 0; i < item->childCount(); ++i)
         SetItemState(item->child(i), checked ? kTicked : kNotTicked, true);
     UpdateOkButton();

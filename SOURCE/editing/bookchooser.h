@@ -71,6 +71,7 @@ private:
     void ApplyModeLayout();
     bool FillTree();
     void FillItems(QTreeWidgetItem* parent, const std::vector<struct BookTreeItem>& items);
+    static bool IsRoot(const QTreeWidgetItem* item);
     void SetItemState(QTreeWidgetItem* item, int state, bool withSubtree);
     void CollectTicked(const QTreeWidgetItem* item, std::vector<Book*>& books) const;
     std::vector<Book*> TickedBooks() const;

@@ -242,6 +242,12 @@ void CContactAddressPage::OnGo()
         OpenLink(m_web->text().toStdString());
 }
 
+void CContactAddressPage::RemapFormat(const AddressFormatRemap& remap)
+{
+    m_nFormat = int(RemapFormatIndex(u32(m_nFormat), remap, m_defaultFormat));
+    m_nLoadedFormat = int(RemapFormatIndex(u32(m_nLoadedFormat), remap, m_defaultFormat));
+}
+
 void CContactAddressPage::OnFormat()
 {
     const auto& choose = ContactServices().chooseAddressFormat;

@@ -3,6 +3,7 @@
 // fields on the Business page, the ICQ number on the Home page).
 #pragma once
 
+#include "core/addressformat.h"
 #include "editing/contactpage.h"
 #include "editing/contactslots.h"
 
@@ -26,6 +27,9 @@ public:
     bool IsDefaultAddress() const;
     void SetDefaultCheck(bool on);
     int FormatIndex() const { return m_nFormat; }
+    // The list of formats was edited while the page is open: the page's
+    // choice stays on its format.
+    void RemapFormat(const AddressFormatRemap& remap);
 
     void OnFormat();
     void OnGo();

@@ -11,12 +11,53 @@
 #include <QColorDialog>
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListView>
 #include <QPushButton>
+#include <QStringListModel>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
 
 namespace {
 constexpr u32 kDefaultBits = CDF_DEFAULT_FONT | CDF_DEFAULT_TEXT_COLOR | CDF_DEFAULT_BK_COLOR;
+
+// The font dialog offers one size only: a contact's row takes the list's
+// height, so only its face and style are the contact's own. The dialog
+// refills its size list whenever the face or style changes; each refill
+// is cut back to the one size.
+void LimitFontSizes(QFontDialog& dialog, int points)
+{
+    const QString only = QString::number(points);
+    QLineEdit* sizeEdit = nullptr;
+    for (QLabel* label : dialog.findChildren<QLabel*>())
+        if (label->text() == QStringLiteral("&Size"))
+            sizeEdit = qobject_cast<QLineEdit*>(label->buddy());
+    QListView* sizeList = nullptr;
+    for (QListView* list : dialog.findChildren<QListView*>()) {
+        const QVariant first = list->model() ? list->model()->index(0, 0).data() : QVariant();
+        bool number = false;
+        first.toString().toInt(&number);
+        if (number)
+            sizeList = list;
+    }
+    auto* model = sizeList ? qobject_cast<QStringListModel*>(sizeList->model()) : nullptr;
+    if (!sizeEdit || !model)
+        return;
+    sizeEdit->setReadOnly(true);
+    const auto limit = [model, sizeList, sizeEdit, only] {
+        if (model->stringList() != QStringList{only})
+            model->setStringList({only});
+        sizeList->setCurrentIndex(model->index(0, 0));
+        if (sizeEdit->text() != only)
+            sizeEdit->setText(only);
+    };
+    QObject::connect(model, &QAbstractItemModel::modelReset, &dialog, limit, Qt::QueuedConnection);
+    limit();
 }
+
+}  // namespace
 
 CContactAdvancedPage::CContactAdvancedPage(CDialogContactProps* host)
     // The relations list and its buttons are not built, so they have no help.
@@ -87,6 +128,8 @@ void CContactAdvancedPage::ShowPreview()
 void CContactAdvancedPage::OnFont()
 {
     CFontColorDialog dialog(&m_font, m_crText, this);
+    const double dpi = ScreenLogicalDpi();
+    LimitFontSizes(dialog, std::max(1, int(std::lround(std::abs(ListFont().lfHeight) * 72.0 / dpi))));
     if (dialog.exec() != QDialog::Accepted)
         return;
     const i32 height = m_font.lfHeight;

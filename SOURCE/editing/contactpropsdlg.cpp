@@ -2,6 +2,7 @@
 
 #include "controls/flatbutton.h"
 #include "core/dataman.h"
+#include "core/userman.h"
 #include "core/utilities.h"
 #include "editing/contactaddresspage.h"
 #include "editing/contactadvancedpage.h"
@@ -44,9 +45,19 @@ CDialogContactProps::CDialogContactProps(DataMan& dataMan, UserMan& userMan, QWi
         OnOK();
     });
     setWindowTitle(QString::fromStdString(LoadResString(kPropertiesText)));
+    // The contact being edited refers to formats by index like the stored
+    // one: when the list changes under the dialog, so do its indexes.
+    m_nFormatWatch = m_userMan.WatchAddressFormats([this](const AddressFormatRemap& remap) {
+        RemapAddressFormats(*m_pContact, remap, m_userMan.m_addressFormats.GetSize());
+        m_pHome->RemapFormat(remap);
+        m_pBusiness->RemapFormat(remap);
+    });
 }
 
-CDialogContactProps::~CDialogContactProps() = default;
+CDialogContactProps::~CDialogContactProps()
+{
+    m_userMan.UnwatchAddressFormats(m_nFormatWatch);
+}
 
 void CDialogContactProps::LoadContact()
 {

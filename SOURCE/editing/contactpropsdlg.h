@@ -76,4 +76,6 @@ private:
     CContactPersonalPage* m_pPersonal;
     CContactAdvancedPage* m_pAdvanced;
     CFlatButton* m_btnSwitch;
+    // Watching the address formats, whose list a page can edit.
+    int m_nFormatWatch = 0;
 };

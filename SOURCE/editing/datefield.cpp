@@ -4,6 +4,28 @@
 #include <QDateEdit>
 #include <QHBoxLayout>
 
+QString FourDigitYearFormat(const QString& format)
+{
+    QString result;
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size();) {
+        const QChar c = format.at(i);
+        if (c == QLatin1Char('\'')) {
+            quoted = !quoted;
+        } else if (!quoted && c == QLatin1Char('y')) {
+            qsizetype end = i;
+            while (end < format.size() && format.at(end) == c)
+                ++end;
+            result += QStringLiteral("yyyy");
+            i = end;
+            continue;
+        }
+        result += c;
+        ++i;
+    }
+    return result;
+}
+
 CDateField::CDateField(QWidget* parent)
     : QWidget(parent)
     , m_check(new QCheckBox(this))
@@ -15,7 +37,7 @@ CDateField::CDateField(QWidget* parent)
     layout->addWidget(m_edit, 1);
     m_check->setToolTip(tr("Date given"));
     m_edit->setCalendarPopup(true);
-    m_edit->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
+    m_edit->setDisplayFormat(FourDigitYearFormat(QLocale().dateFormat(QLocale::ShortFormat)));
     m_edit->setMinimumDate(QDate(1753, 1, 1));
     setFocusProxy(m_edit);
     connect(m_check, &QCheckBox::toggled, this, &CDateField::OnToggled);

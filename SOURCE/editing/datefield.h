@@ -10,6 +10,11 @@
 class QCheckBox;
 class QDateEdit;
 
+// The locale's short date format with the year in four digits: in a
+// two-digit year the century is a guess, and a wrong one (a birthday in
+// 1960 typed as "60") would be saved.
+QString FourDigitYearFormat(const QString& format);
+
 class CDateField : public QWidget {
     Q_OBJECT
 public:

@@ -6,6 +6,8 @@
 #include "mainwnd/mainframe.h"
 #include "platform/msgbox.h"
 
+#include <QLayout>
+
 CDialogPreferences::CDialogPreferences(PrefContext& context, QWidget* parent)
     : CDialogPageHost(kTemplateId, parent)
     , m_general(new CPrefGeneralPage(context))
@@ -22,6 +24,9 @@ CDialogPreferences::CDialogPreferences(PrefContext& context, QWidget* parent)
     AddPage(m_dialing, 32920, tr("Dialing"), 1140, 1147);
     AddPage(m_alphabets, 32921, tr("Alphabets"), 1155, 1160);
     AddPage(m_timeZones, 32922, tr("Time zones"), 1148, 1154);
+    // The dialog is as large as its largest page needs: it grows while a
+    // page shows more and shrinks back when that goes again.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     EnableContextHelp(m_general,
         {{1130, 1000}, {1136, 1001}, {1105, 1002}, {1369, 1005}, {1367, 1003}, {1368, 1004}, {1370, 1006},

@@ -5,8 +5,6 @@
 #include "editing/imageviewwnd.h"
 #include "platform/profile.h"
 #include "platform/regularfile.h"
-#include "platform/ui/resources.h"
-#include "platform/ui/syscolor.h"
 #include "platform/ui/window.h"
 
 #include <QCheckBox>
@@ -14,10 +12,12 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QPainter>
-#include <QPainterPath>
+#include <QHeaderView>
+#include <QLocale>
+#include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -31,6 +31,9 @@ constexpr float kZoomOutStep = 0.8f;
 constexpr int kButtonWidth = 16;
 constexpr int kButtonHeight = 14;
 constexpr int kIconSize = 16;
+// The size the dialog opens at, in characters and lines of its font.
+constexpr int kOpenWidthChars = 150;
+constexpr int kOpenHeightLines = 30;
 
 struct ToolButton {
     int id;
@@ -60,50 +63,6 @@ QStringList NameFilters()
     return filters;
 }
 
-// Drawn in the button text colour when the program's icon is missing.
-QIcon StandInIcon(int iconId, const QWidget* widget)
-{
-    QPixmap pixmap(kIconSize, kIconSize);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(GetSysColor(COLOR_BTNTEXT, widget), 1.5));
-    switch (iconId) {
-    case 426:
-    case 425:
-        p.drawEllipse(QRectF(1.5, 1.5, 9, 9));
-        p.drawLine(QPointF(9.5, 9.5), QPointF(14.5, 14.5));
-        p.drawLine(QPointF(3.5, 6), QPointF(8.5, 6));
-        if (iconId == 426)
-            p.drawLine(QPointF(6, 3.5), QPointF(6, 8.5));
-        break;
-    case 427: {
-        p.drawLine(QPointF(8, 1.5), QPointF(8, 14.5));
-        p.drawLine(QPointF(1.5, 8), QPointF(14.5, 8));
-        QPainterPath heads;
-        for (const auto& [tip, a, b] : {std::tuple{QPointF(8, 1), QPointF(5.5, 4), QPointF(10.5, 4)},
-                 std::tuple{QPointF(8, 15), QPointF(5.5, 12), QPointF(10.5, 12)},
-                 std::tuple{QPointF(1, 8), QPointF(4, 5.5), QPointF(4, 10.5)},
-                 std::tuple{QPointF(15, 8), QPointF(12, 5.5), QPointF(12, 10.5)}}) {
-            heads.moveTo(a);
-            heads.lineTo(tip);
-            heads.lineTo(b);
-        }
-        p.drawPath(heads);
-        break;
-    }
-    default: {
-        QFont font = widget ? widget->font() : QFont();
-        font.setPixelSize(9);
-        font.setBold(true);
-        p.setFont(font);
-        p.drawText(QRect(0, 0, kIconSize, kIconSize), Qt::AlignCenter, QStringLiteral("1:1"));
-        break;
-    }
-    }
-    return QIcon(pixmap);
-}
-
 }  // namespace
 
 CImageOpenDialog::CImageOpenDialog(QWidget* parent)
@@ -118,6 +77,7 @@ CImageOpenDialog::CImageOpenDialog(QWidget* parent)
     setNameFilters(NameFilters());
     setDefaultSuffix(QStringLiteral("jpg"));
     AddPreviewPane();
+    FitColumns();
     m_showPreview->setChecked(IsPreviewOn());
     connect(this, &QFileDialog::currentChanged, this, &CImageOpenDialog::OnSelChange);
 }
@@ -144,9 +104,7 @@ void CImageOpenDialog::AddPreviewPane()
         SetDlgCtrlID(button, tool.id);
         button->setFixedSize(
             DialogUnitsToPixelsX(this, kButtonWidth), DialogUnitsToPixelsY(this, kButtonHeight));
-        const QIcon own = LoadIconResource(tool.iconId);
-        const QIcon icon = own.isNull() ? StandInIcon(tool.iconId, this) : own;
-        button->SetIconHandles(icon, icon, kIconSize, kIconSize);
+        button->SetIcon(tool.iconId, tool.iconId, kIconSize, kIconSize);
         button->SetShowText(false);
         button->setToolTip(QString::fromLatin1(tool.tip));
         button->setAccessibleName(QString::fromLatin1(tool.tip));
@@ -178,6 +136,24 @@ void CImageOpenDialog::AddPreviewPane()
     connect(m_showPreview, &QCheckBox::toggled, this, &CImageOpenDialog::OnShowPreview);
 }
 
+void CImageOpenDialog::FitColumns()
+{
+    // The list shows every column whole: Size and Type take what their
+    // texts need, the name the rest. The dialog opens wide enough for a
+    // name of 40 characters beside them, the places and the preview.
+    setViewMode(QFileDialog::Detail);
+    auto* list = findChild<QTreeView*>(QStringLiteral("treeView"));
+    if (!list)
+        return;
+    QHeaderView* header = list->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    for (int column = 1; column < header->count(); ++column)
+        header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    const QFontMetrics metrics = fontMetrics();
+    resize(metrics.averageCharWidth() * kOpenWidthChars, metrics.height() * kOpenHeightLines);
+}
+
 int CImageOpenDialog::ImageTypeOf(const QString& path)
 {
     const QString extension = QFileInfo(path).suffix().toLower();
@@ -190,6 +166,36 @@ int CImageOpenDialog::ImageTypeOf(const QString& path)
     if (extension == u"bmp")
         return IMAGE_TYPE_BMP;
     return IMAGE_TYPE_UNKNOWN;
+}
+
+QString CImageOpenDialog::ReadFailure(const CImageFile& image)
+{
+    static const char* const kTypeNames[] = {"BMP", "JPEG", "GIF", "XPM", "PNG"};
+    const CImageImpl* impl = image.GetImpl();
+    const ImageReadError error = impl ? impl->GetReadError() : ImageReadError{};
+    const QString reason = QString::fromStdString(error.reason);
+    switch (error.fault) {
+    case ImageReadFault::TooLarge:
+        return QStringLiteral("it is too large: %1 x %2 pixels, more than the %3 pixels a picture may have")
+            .arg(error.width)
+            .arg(error.height)
+            .arg(QLocale().toString(qulonglong(kMaxImagePixels)));
+    case ImageReadFault::Unsupported: {
+        const int type = image.GetType();
+        const QString kind = type >= 0 && type < int(std::size(kTypeNames))
+            ? QString::fromLatin1(kTypeNames[type])
+            : QString();
+        return QStringLiteral("this kind of %1 picture is not supported").arg(kind)
+            + (reason.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(reason));
+    }
+    case ImageReadFault::Damaged:
+        if (!reason.isEmpty())
+            return reason;
+        break;
+    case ImageReadFault::None:
+        break;
+    }
+    return QStringLiteral("the file is damaged or of another kind");
 }
 
 std::unique_ptr<CImageFile> CImageOpenDialog::ReadPicture(const QString& path, QString* reason) const
@@ -214,9 +220,7 @@ std::unique_ptr<CImageFile> CImageOpenDialog::ReadPicture(const QString& path, Q
     file.close();
     auto image = std::make_unique<CImageFile>(path.toStdString(), type);
     if (image->GetWidth() <= 0 || image->GetHeight() <= 0) {
-        *reason
-            = QStringLiteral("\"%1\" could not be read as a picture: the file is damaged or of another kind.")
-                  .arg(name);
+        *reason = QStringLiteral("\"%1\" cannot be shown as a picture: %2.").arg(name, ReadFailure(*image));
         return nullptr;
     }
     return image;
@@ -226,15 +230,24 @@ void CImageOpenDialog::OnSelChange(const QString& path)
 {
     m_strSelection = path;
     if (!IsPreviewOn() || path.isEmpty() || QFileInfo(path).suffix().isEmpty()
-        || ImageTypeOf(path) == IMAGE_TYPE_UNKNOWN)
+        || ImageTypeOf(path) == IMAGE_TYPE_UNKNOWN || !QFileInfo(path).isFile())
         return;
-    QString reason;
-    if (auto image = ReadPicture(path, &reason))
+    // A file that cannot be shown says so, rather than leaving the
+    // previous picture to look like this one.
+    auto image = std::make_unique<CImageFile>(path.toStdString(), ImageTypeOf(path));
+    if (image->GetWidth() > 0 && image->GetHeight() > 0) {
         m_preview->SetImage(std::move(image));
+        return;
+    }
+    m_preview->SetFile(std::string(), IMAGE_TYPE_UNKNOWN);
+    m_preview->SetMessage(QStringLiteral("This file cannot be shown: %1.").arg(ReadFailure(*image)));
 }
 
 void CImageOpenDialog::ShowFile(const std::string& path, int type)
 {
+    // The dialog opens at the picture, so Open takes it as it is.
+    if (!path.empty())
+        selectFile(QString::fromStdString(path));
     if (!IsPreviewOn()) {
         m_preview->SetFile(std::string(), IMAGE_TYPE_UNKNOWN);
         return;

@@ -34,7 +34,8 @@ public:
     int DoModal();
     // The picture chosen with OK, for the caller to keep.
     std::unique_ptr<CImageFile> DetachImage();
-    // Previews a file (the contact's current picture) when the preview is on.
+    // Selects a file (the contact's current picture) and previews it when
+    // the preview is on.
     void ShowFile(const std::string& path, int type);
 
     CImageViewWnd* Preview() const { return m_preview; }
@@ -45,6 +46,8 @@ public:
     // The picture type of a file's extension, without regard to case; -1
     // for an extension no picture format has.
     static int ImageTypeOf(const QString& path);
+    // Why a picture was not read, as the end of a sentence.
+    static QString ReadFailure(const CImageFile& image);
 
     void OnZoomIn();
     void OnZoomOut();
@@ -56,6 +59,7 @@ public:
 
 private:
     void AddPreviewPane();
+    void FitColumns();
     void OnSelChange(const QString& path);
     void SetZoom(float zoom);
     // The picture of a file, or the reason it cannot be one.

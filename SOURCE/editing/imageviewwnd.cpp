@@ -40,6 +40,7 @@ bool CImageViewWnd::Create(QWidget* parent, const QRect& rect)
 void CImageViewWnd::SetFile(const std::string& path, int type)
 {
     m_pImage.reset();
+    m_message.clear();
     if (!path.empty()) {
         auto image = std::make_unique<CImageFile>(path, type);
         if (image->GetWidth() > 0 && image->GetHeight() > 0)
@@ -53,6 +54,13 @@ void CImageViewWnd::SetImage(std::unique_ptr<CImageFile> image)
     if (!image)
         return;
     m_pImage = std::move(image);
+    m_message.clear();
+    update();
+}
+
+void CImageViewWnd::SetMessage(const QString& text)
+{
+    m_message = text;
     update();
 }
 
@@ -109,8 +117,15 @@ void CImageViewWnd::paintEvent(QPaintEvent* event)
     const QRect client = contentsRect();
     p.fillRect(client, GetSysColor(COLOR_3DFACE, this));
     const QRectF target = PictureRect();
-    if (target.isEmpty())
+    if (target.isEmpty()) {
+        if (!m_message.isEmpty()) {
+            const int margin = fontMetrics().averageCharWidth();
+            p.setPen(GetSysColor(COLOR_BTNTEXT, this));
+            p.drawText(client.adjusted(margin, margin, -margin, -margin), Qt::AlignCenter | Qt::TextWordWrap,
+                m_message);
+        }
         return;
+    }
     // Only the part inside the window is drawn: zoomed far in, the whole
     // picture would not fit in a coordinate.
     const QRectF shown = target.intersected(QRectF(client));

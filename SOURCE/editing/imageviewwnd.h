@@ -30,6 +30,10 @@ public:
     // Takes over a loaded picture; none is ignored.
     void SetImage(std::unique_ptr<CImageFile> image);
     std::unique_ptr<CImageFile> DetachImage();
+    // Shown in place of a picture while there is none; a new picture or
+    // file clears it.
+    void SetMessage(const QString& text);
+    const QString& GetMessage() const { return m_message; }
     const CImageFile* GetImage() const { return m_pImage.get(); }
     // The shown picture's file and type; "" and -1 without a picture.
     std::string GetFileName() const;
@@ -52,4 +56,5 @@ private:
     float m_fZoom = 1.0f;
     int m_nMode = kModeFit;
     std::unique_ptr<CImageFile> m_pImage;
+    QString m_message;
 };

@@ -28,8 +28,11 @@ CPageBar::CPageBar(QWidget* parent)
 
 void CPageBar::SetImages(const QImage& normal, const QImage& hot, QSize imageSize)
 {
-    m_normal = normal;
-    m_hotImages = hot;
+    constexpr QRgb kMaskColour = qRgb(255, 0, 255);
+    m_normal = ImageList(imageSize);
+    m_normal.Add(normal, kMaskColour);
+    m_hotImages = ImageList(imageSize);
+    m_hotImages.Add(hot, kMaskColour);
     m_imageSize = imageSize;
     updateGeometry();
     update();
@@ -79,7 +82,7 @@ void CPageBar::SetHotItem(int index)
 int CPageBar::ButtonHeight() const
 {
     const int pad = DialogUnitsToPixelsY(this, kPadUnits);
-    const int image = m_normal.isNull() ? 0 : m_imageSize.height() + pad;
+    const int image = m_normal.Count() == 0 ? 0 : m_imageSize.height() + pad;
     return image + fontMetrics().height() + 2 * pad;
 }
 
@@ -110,10 +113,8 @@ QSize CPageBar::sizeHint() const
 
 QImage CPageBar::ImageOf(int index, bool hot) const
 {
-    const QImage& strip = hot && !m_hotImages.isNull() ? m_hotImages : m_normal;
-    if (strip.isNull() || m_imageSize.isEmpty())
-        return {};
-    return strip.copy(index * m_imageSize.width(), 0, m_imageSize.width(), m_imageSize.height());
+    const ImageList& list = hot && m_hotImages.Count() > index ? m_hotImages : m_normal;
+    return list.Image(index).toImage();
 }
 
 void CPageBar::paintEvent(QPaintEvent*)

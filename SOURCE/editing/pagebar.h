@@ -3,6 +3,8 @@
 // button framed. Only one button is checked at a time.
 #pragma once
 
+#include "platform/ui/imagelist.h"
+
 #include <QImage>
 #include <QString>
 #include <QWidget>
@@ -16,7 +18,11 @@ public:
     explicit CPageBar(QWidget* parent = nullptr);
 
     // Image i of each strip belongs to button i; the strips may be null.
+    // Magenta is the strips' mask colour.
     void SetImages(const QImage& normal, const QImage& hot, QSize imageSize);
+    // The image drawn on a button, its hot form under the mouse; null
+    // without one.
+    QImage ImageOf(int index, bool hot) const;
     void AddButton(int command, const QString& label);
     // Qt's AlignLeft or AlignHCenter for the labels.
     void SetLabelAlignment(Qt::Alignment alignment) { m_labelAlign = alignment; }
@@ -54,13 +60,12 @@ private:
     };
     int ButtonHeight() const;
     int ButtonAt(QPoint pos) const;
-    QImage ImageOf(int index, bool hot) const;
 
     std::vector<Button> m_buttons;
     int m_checked = -1;
     int m_hot = -1;
-    QImage m_normal;
-    QImage m_hotImages;
+    ImageList m_normal;
+    ImageList m_hotImages;
     QSize m_imageSize;
     Qt::Alignment m_labelAlign = Qt::AlignHCenter;
 };

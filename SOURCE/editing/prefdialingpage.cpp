@@ -97,6 +97,7 @@ void CPrefDialingPage::Store()
     options.autoRedial = m_redial->isChecked();
     options.logCalls = m_logging->isChecked();
     options.redialInterval = u32(m_interval->value());
+    m_context.tapiMan.SaveOptions();
     if (m_devices->currentIndex() < 0)
         return;
     const int device = m_devices->currentData().toInt();

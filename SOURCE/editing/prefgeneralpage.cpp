@@ -61,7 +61,11 @@ CPrefGeneralPage::CPrefGeneralPage(PrefContext& context, QWidget* host)
     });
 
     AddBoldLabel(start, 1366, "Start and exit");
-    flag(start, 1109, "&Load Tolva at desktop start", MWF_START_WITH_SYSTEM);
+    // The box says whether the desktop starts the program now, whatever the
+    // stored flag claims: only the entry's presence is true.
+    m_autostart = flag(start, 1109, "&Load Tolva at desktop start", MWF_START_WITH_SYSTEM);
+    m_bAutostartWas = Autostart::IsEnabled();
+    m_autostart->setChecked(m_bAutostartWas);
     QCheckBox* tray = flag(start, 1110, "&Hide in tray on start", MWF_START_IN_TRAY);
     flag(start, 1111, "E&xit button minimizes Tolva", MWF_CLOSE_TO_TRAY);
     start->addStretch(1);
@@ -124,9 +128,13 @@ void CPrefGeneralPage::Store()
     user.SetFont(UFK_ALPHABET, m_font);
     user.m_crAlphabetText = m_colour;
 
+    // Only the user's own tick or untick touches the desktop's start-up.
+    const bool autostart = m_autostart->isChecked();
+    if (autostart == m_bAutostartWas)
+        return;
     const QString program
         = m_context.programPath.isEmpty() ? QCoreApplication::applicationFilePath() : m_context.programPath;
-    if (flags & MWF_START_WITH_SYSTEM)
+    if (autostart)
         Autostart::Enable(program);
     else
         Autostart::Disable();

@@ -59,6 +59,8 @@ private:
     QRadioButton* m_clockWithDate = nullptr;
     QRadioButton* m_clockTimeOnly = nullptr;
     QCheckBox* m_sunken = nullptr;
+    QCheckBox* m_autostart = nullptr;
+    bool m_bAutostartWas = false;
     QLabel* m_preview = nullptr;
     LOGFONT m_font;
     COLORREF m_colour = 0;

@@ -112,28 +112,65 @@ CDialogQuickProps::CDialogQuickProps(DataMan& dataMan, UserMan& userMan, QWidget
     grid->addWidget(m_middle, row++, 3);
     label(tr("&Last:"), m_last, row, 0);
     grid->addWidget(m_last, row++, 1);
-    // The address down the left; the slots, web page and birthday beside it.
-    const int top = row;
-    label(tr("&Street address:"), m_street, row, 0, Qt::AlignTop);
-    grid->addWidget(m_street, row, 1, 2, 1);
-    row += 2;
+    // The address down the left; beside it the phones, then the e-mails,
+    // each pair under its caption (so the two "Home" and two "Business"
+    // buttons are told apart), the web page and the birthday. Each side is
+    // its own grid, so neither stretches the other's rows.
+    auto* address = new QGridLayout;
+    auto* streetLabel = new QLabel(tr("&Street address:"), Frame());
+    streetLabel->setBuddy(m_street);
+    address->addWidget(streetLabel, 0, 0, Qt::AlignTop);
+    address->addWidget(m_street, 0, 1);
     const std::pair<QString, QLineEdit*> addressLines[] = {{tr("&City:"), m_city},
         {tr("State/&Province:"), m_state}, {tr("&Zip Code:"), m_zip}, {tr("Country/&Region:"), m_country}};
+    int addressRow = 1;
     for (const auto& [text, edit] : addressLines) {
-        label(text, edit, row, 0);
-        grid->addWidget(edit, row++, 1);
+        auto* l = new QLabel(text, Frame());
+        l->setBuddy(edit);
+        address->addWidget(l, addressRow, 0);
+        address->addWidget(edit, addressRow++, 1);
     }
+    address->setRowStretch(addressRow, 1);
+    address->setColumnStretch(1, 1);
+    grid->addLayout(address, row, 0, 1, 2);
+
+    auto* side = new QGridLayout;
+    int sideRow = 0;
     for (int i = 0; i < m_slots->Count(); ++i) {
-        grid->addWidget(m_slots->Button(i), top + i, 2);
-        grid->addWidget(m_slots->Edit(i), top + i, 3);
+        if (i % 2 == 0) {
+            auto* title = new QLabel(i == 0 ? tr("Phone") : tr("E-mail"), Frame());
+            QFont bold = title->font();
+            bold.setBold(true);
+            title->setFont(bold);
+            side->addWidget(title, sideRow++, 0, 1, 2);
+        }
+        side->addWidget(m_slots->Button(i), sideRow, 0);
+        side->addWidget(m_slots->Edit(i), sideRow++, 1);
     }
-    label(tr("&Web page:"), m_web, top + 4, 2);
+    auto* webLabel = new QLabel(tr("&Web page:"), Frame());
+    webLabel->setBuddy(m_web);
+    side->addWidget(webLabel, sideRow, 0);
     auto* web = new QHBoxLayout;
     web->addWidget(m_web, 1);
     web->addWidget(m_go);
-    grid->addLayout(web, top + 4, 3);
-    label(tr("&Birthday:"), m_birthday->Edit(), top + 5, 2);
-    grid->addWidget(m_birthday, top + 5, 3);
+    side->addLayout(web, sideRow++, 1);
+    auto* birthdayLabel = new QLabel(tr("&Birthday:"), Frame());
+    birthdayLabel->setBuddy(m_birthday->Edit());
+    side->addWidget(birthdayLabel, sideRow, 0);
+    side->addWidget(m_birthday, sideRow++, 1);
+    side->setRowStretch(sideRow, 1);
+    side->setColumnStretch(1, 1);
+    grid->addLayout(side, row++, 2, 1, 2);
+    // The left labels line up in one column, in the grid and the address.
+    int labelWidth = 0;
+    for (QLabel* l : Frame()->findChildren<QLabel*>())
+        if (grid->indexOf(l) >= 0)
+            labelWidth = std::max(labelWidth, l->sizeHint().width());
+    for (int i = 0; i < address->count(); ++i)
+        if (auto* l = qobject_cast<QLabel*>(address->itemAt(i)->widget()))
+            labelWidth = std::max(labelWidth, l->sizeHint().width());
+    grid->setColumnMinimumWidth(0, labelWidth);
+    address->setColumnMinimumWidth(0, labelWidth);
     label(tr("&Notes:"), m_notes, row, 0, Qt::AlignTop);
     grid->addWidget(m_notes, row++, 1, 1, 3);
     auto* buttons = new QHBoxLayout;

@@ -8,10 +8,12 @@
 #include <QEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <algorithm>
 
 namespace {
 
 constexpr int kTypeIcon = 421;
+constexpr int kTypeIconSize = 16;
 
 // Numbers and addresses read as links: blue, or a light blue where the
 // edit's background is dark.
@@ -39,7 +41,13 @@ void CSlotFields::Add(QWidget* parent, const ContactSlot& slot, int buttonId, in
     auto* edit = new QLineEdit(parent);
     SetDlgCtrlID(button, buttonId);
     SetDlgCtrlID(edit, editId);
-    button->SetIcon(kTypeIcon, kTypeIcon, 16, 16);
+    button->SetIcon(kTypeIcon, kTypeIcon, kTypeIconSize, kTypeIconSize);
+    // Wide enough for every type the menu offers, beside the drop-down cue.
+    int widest = 0;
+    for (const ContactTypeEntry& entry : slot.table)
+        widest = std::max(widest,
+            button->fontMetrics().horizontalAdvance(QString::fromStdString(LoadResString(entry.captionId))));
+    button->setMinimumWidth(widest + kTypeIconSize + 3 * button->fontMetrics().averageCharWidth());
     ShowAsLink(edit);
     edit->installEventFilter(this);
     QFont font = edit->font();

@@ -5,7 +5,6 @@
 #include "core/utilities.h"
 #include "editing/prefutil.h"
 #include "platform/oledate.h"
-#include "platform/ui/openlink.h"
 #include "platform/ui/window.h"
 
 #include <QApplication>
@@ -19,12 +18,13 @@
 
 namespace {
 
-constexpr u32 IDS_NO_TZ_EDITOR = 59435;
 constexpr int kMaxNameLength = 256;
 constexpr const char* kColumnsEntry = "TZListColumns";
 // Where the time-zone editor would be offered; zones here come from the
 // system's database, which the system keeps up to date.
-constexpr const char* kEditorDownload = "https://tolva.example/download/tzedit";
+constexpr const char* kRulesFromSystem
+    = "The daylight saving rules of every time zone come from the system's time zone database "
+      "and are brought up to date with the system's updates. Tolva has no editor of its own for them.";
 
 QString Text(const std::string& text)
 {
@@ -270,10 +270,9 @@ void CTimeZonesPage::OnDelete()
 
 void CTimeZonesPage::OnEditDst()
 {
-    // No editor of zone rules exists here: the rules come from the
-    // system's zone database.
-    if (MsgQuestion(IDS_NO_TZ_EDITOR, this, MB_YESNO) == IDYES)
-        OpenLink(kEditorDownload);
+    // No editor of zone rules exists here, and none is needed: the rules
+    // come from the system's zone database, kept up to date with the system.
+    MsgInfoText(kRulesFromSystem, this);
 }
 
 void CTimeZonesPage::OnTick()

@@ -2,10 +2,11 @@
 
 bool CBmpImage::ReadBytes(std::span<const u8> data)
 {
-    DibBlock dib = ReadDIB(data);
-    Clear();
+    BeginRead();
+    DibSize tooLarge;
+    DibBlock dib = ReadDIB(data, &tooLarge);
     if (dib.IsNull())
-        return false;
+        return CheckPictureSize(tooLarge.width, tooLarge.height) && FailRead(ImageReadFault::Damaged);
     auto palette = CreateDIBPalette(dib, 0);
     AttachDib(std::move(dib), 0);
     SetPalette(std::move(palette));

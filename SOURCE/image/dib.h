@@ -128,8 +128,13 @@ DibBlock CreateDIB(int bpp, int width, int height);
 // A BMP file (or a bare DIB without the file header) as a DIB with a
 // 40-byte header and bottom-up rows: 16- and 32-bit pixels (with or without
 // bit-field masks) become 24-bit, run-length pictures are expanded. Empty
-// for a damaged, truncated or unsupported file.
-DibBlock ReadDIB(std::span<const u8> file);
+// for a damaged, truncated or unsupported file; for a picture with more
+// than kMaxImagePixels, tooLarge (when given) receives its size.
+struct DibSize {
+    u64 width = 0;
+    u64 height = 0;
+};
+DibBlock ReadDIB(std::span<const u8> file, DibSize* tooLarge = nullptr);
 DibBlock ReadDIBFile(const std::string& path);
 
 // Writes the file header, then header, colour table and bits.

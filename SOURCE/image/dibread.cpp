@@ -86,6 +86,8 @@ struct BmpLayout {
     u64 fileColors = 0;
     u64 bitsOffset = 0;
     u32 masks[3] = {};
+    // A readable header that asks for more pixels than are held.
+    bool tooLarge = false;
 };
 
 bool IsReadableForm(const BmpLayout& l, u32 headerSize)
@@ -139,9 +141,12 @@ bool ReadLayout(std::span<const u8> file, BmpLayout& l)
     }
     l.topDown = l.height < 0;
     l.height = l.topDown ? -l.height : l.height;
-    if (!IsReadableForm(l, headerSize) || l.width <= 0 || l.height <= 0
-        || u64(l.width) * u64(l.height) > kMaxImagePixels)
+    if (!IsReadableForm(l, headerSize) || l.width <= 0 || l.height <= 0)
         return false;
+    if (u64(l.width) * u64(l.height) > kMaxImagePixels) {
+        l.tooLarge = true;
+        return false;
+    }
 
     l.tablePos = pos + headerSize;
     if (l.compression == BI_BITFIELDS) {
@@ -287,11 +292,14 @@ void ExpandRuns(std::span<const u8> file, const BmpLayout& l, DibBlock& dib)
 
 }  // namespace
 
-DibBlock ReadDIB(std::span<const u8> file)
+DibBlock ReadDIB(std::span<const u8> file, DibSize* tooLarge)
 {
     BmpLayout layout;
-    if (!ReadLayout(file, layout))
+    if (!ReadLayout(file, layout)) {
+        if (layout.tooLarge && tooLarge)
+            *tooLarge = {u64(layout.width), u64(layout.height)};
         return {};
+    }
     DibBlock dib = NewDib(file, layout);
     if (dib.IsNull())
         return {};

@@ -1,6 +1,7 @@
 #include "image/gifimage.h"
 
 #include "core/utilities.h"
+#include "image/colorreduce.h"
 #include "image/gifcodec.h"
 #include "image/imagefileio.h"
 
@@ -8,6 +9,8 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <unordered_map>
+#include <vector>
 
 namespace {
 
@@ -19,23 +22,169 @@ constexpr u8 kImageSeparator = ',';
 constexpr u8 kTrailer = ';';
 constexpr int kGraphicControlLabel = 0xF9;
 
-// Decoded lines into the DIB, the top picture row being the last DIB row.
+// Every image of a file is drawn where it belongs on the logical screen,
+// over what the images before it left, so the picture is the one a viewer
+// shows after the last image. A cell of the screen names the colour table
+// and index of its pixel, or is empty where no image drew.
+constexpr u32 kEmptyCell = 0xFFFFFFFF;
+// Clearing, saving and drawing cells of all images together stops here:
+// many images of a few bytes each could otherwise keep it busy for hours.
+constexpr u64 kMaxScreenWork = 4 * kMaxImagePixels;
+
+// A palette being built.
+struct GifColours {
+    u8 rgb[3 * 256];
+    int count = 0;
+};
+
+// Every colour table of a file as read, table 0 the global one (without
+// colours when the file has none), then the local ones in file order.
+class GifTables {
+public:
+    // A cell keeps the table number in 24 bits.
+    static constexpr std::size_t kMaxTables = (1u << 24) - 1;
+
+    // Reads a table of the size the packed byte gives; false when the file
+    // ends first.
+    bool Read(GifInput& in, u8 packed)
+    {
+        const std::size_t bytes = std::size_t(3) * std::size_t(2 << (packed & 7));
+        const std::size_t at = m_colours.size();
+        m_colours.resize(at + bytes);
+        if (in.Read(m_colours.data() + at, bytes) != bytes) {
+            m_colours.resize(at);
+            return false;
+        }
+        m_tables.push_back({at, int(bytes / 3)});
+        return true;
+    }
+    void AddEmpty() { m_tables.push_back({m_colours.size(), 0}); }
+
+    std::size_t Count() const { return m_tables.size(); }
+    int Size(u32 table) const { return m_tables[table].count; }
+    const u8* Colours(u32 table) const { return m_colours.data() + m_tables[table].offset; }
+
+private:
+    struct Table {
+        std::size_t offset;
+        int count;
+    };
+    std::vector<u8> m_colours;
+    std::vector<Table> m_tables;
+};
+
+// What a graphic control block says about the next image.
+struct GifControl {
+    int transparent = -1;
+    int disposal = 0;
+};
+
+// How an image leaves the screen for the next one.
+constexpr int kDisposeToBackground = 2;
+constexpr int kDisposeToPrevious = 3;
+
+struct CellRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+
+class GifScreen {
+public:
+    GifScreen(int width, int height)
+        : m_width(width)
+        , m_height(height)
+        , m_cells(std::size_t(width) * std::size_t(height), kEmptyCell)
+    {
+    }
+
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+    u32 Cell(int x, int y) const { return m_cells[std::size_t(y) * std::size_t(m_width) + std::size_t(x)]; }
+    bool OverBudget() const { return m_work > kMaxScreenWork; }
+
+    // The part of an image's rectangle on the screen.
+    CellRect Clip(int left, int top, int width, int height) const
+    {
+        CellRect r;
+        r.left = std::min(left, m_width);
+        r.top = std::min(top, m_height);
+        r.right = std::min(left + width, m_width);
+        r.bottom = std::min(top + height, m_height);
+        return r;
+    }
+
+    // Before an image that is to be undone: keeps what lies under it.
+    void Save(const CellRect& r)
+    {
+        m_saved.clear();
+        for (int y = r.top; y < r.bottom; ++y)
+            m_saved.insert(m_saved.end(), Row(y) + r.left, Row(y) + r.right);
+        m_work += m_saved.size();
+    }
+
+    // After an image: what it leaves for the next one.
+    void Dispose(int disposal, const CellRect& r)
+    {
+        if (disposal != kDisposeToBackground && disposal != kDisposeToPrevious)
+            return;
+        const std::size_t width = std::size_t(std::max(0, r.right - r.left));
+        std::size_t at = 0;
+        for (int y = r.top; y < r.bottom; ++y, at += width) {
+            if (disposal == kDisposeToBackground)
+                std::fill(Row(y) + r.left, Row(y) + r.right, kEmptyCell);
+            else if (at + width <= m_saved.size())
+                std::copy_n(m_saved.begin() + std::ptrdiff_t(at), width, Row(y) + r.left);
+        }
+        m_work += width * std::size_t(std::max(0, r.bottom - r.top));
+    }
+
+    // One decoded row of an image at row y of the screen; its transparent
+    // pixels leave the cells as they were.
+    void DrawRow(int left, int y, const u8* row, int length, u32 table, int transparent)
+    {
+        if (y < 0 || y >= m_height || left >= m_width)
+            return;
+        const int count = std::min(length, m_width - left);
+        u32* cells = Row(y) + left;
+        for (int x = 0; x < count; ++x)
+            if (row[x] != transparent)
+                cells[x] = table << 8 | row[x];
+        m_work += u64(std::max(count, 0));
+    }
+
+private:
+    u32* Row(int y) { return m_cells.data() + std::size_t(y) * std::size_t(m_width); }
+
+    int m_width;
+    int m_height;
+    std::vector<u32> m_cells;
+    std::vector<u32> m_saved;
+    u64 m_work = 0;
+};
+
+// Decoded lines of one image to their screen rows: in order, or in the four
+// interlace passes.
 class GifRowStore {
 public:
-    GifRowStore(CImageImpl& image, bool interlaced)
-        : m_image(image)
+    GifRowStore(GifScreen& screen, int left, int top, int height, bool interlaced, u32 table, int transparent)
+        : m_screen(screen)
+        , m_left(left)
+        , m_top(top)
+        , m_height(height)
         , m_interlaced(interlaced)
+        , m_table(table)
+        , m_transparent(transparent)
     {
     }
 
     int PutRow(const u8* row, int length)
     {
-        const int height = m_image.GetHeight();
         // Rows past the last row or the last interlace pass are dropped.
-        if (m_row >= height)
+        if (m_row >= m_height)
             return -1;
-        std::memcpy(
-            m_image.RowBits(height - 1 - m_row), row, std::size_t(std::min(length, m_image.GetWidth())));
+        m_screen.DrawRow(m_left, m_top + m_row, row, length, m_table, m_transparent);
         if (!m_interlaced) {
             ++m_row;
             return 0;
@@ -45,7 +194,7 @@ public:
         static constexpr int kStart[] = {0, 4, 2, 1};
         static constexpr int kStep[] = {8, 8, 4, 2};
         m_row += kStep[m_pass];
-        while (m_row >= height && m_pass < 3) {
+        while (m_row >= m_height && m_pass < 3) {
             ++m_pass;
             m_row = kStart[m_pass];
         }
@@ -53,31 +202,32 @@ public:
     }
 
 private:
-    CImageImpl& m_image;
+    GifScreen& m_screen;
+    int m_left;
+    int m_top;
+    int m_height;
     bool m_interlaced;
+    u32 m_table;
+    int m_transparent;
     int m_pass = 0;
     int m_row = 0;
 };
 
-bool ReadColorTable(GifInput& in, u8 packed, u8* table, int& count)
-{
-    count = 2 << (packed & 7);
-    return in.Read(table, std::size_t(3 * count)) == std::size_t(3 * count);
-}
-
-// A graphic control block gives the transparent index of the next image.
-bool ReadExtension(GifInput& in, int& transparent)
+// A graphic control block gives the transparent index and the disposal of
+// the next image.
+bool ReadExtension(GifInput& in, GifControl& control)
 {
     const int label = in.ReadByte();
     if (label < 0)
         return false;
     if (label == kGraphicControlLabel) {
         const int size = in.ReadByte();
-        u8 control[4];
-        if (in.Read(control, sizeof control) != sizeof control || size != 4)
+        u8 block[4];
+        if (in.Read(block, sizeof block) != sizeof block || size != 4)
             return false;
-        if (control[0] & 1)
-            transparent = control[3];
+        if (block[0] & 1)
+            control.transparent = block[3];
+        control.disposal = (block[0] >> 2) & 7;
     }
     return in.SkipSubBlocks();
 }
@@ -90,70 +240,276 @@ void PutLe16(u8* out, int v)
 
 }  // namespace
 
+struct CGifImage::ReadState {
+    GifDecoder decoder;
+    // Entry 0 is the global table (no colours when the file has none),
+    // then every local table in file order.
+    GifTables tables;
+    GifControl control;
+    int screenWidth = 0;
+    int screenHeight = 0;
+    int background = 0;
+    std::unique_ptr<GifScreen> screen;
+    // The last transparent index an image gave, and the last image's own.
+    int transparent = -1;
+    int lastTransparent = -1;
+    bool decodedAny = false;
+    // How the image before the next one leaves the screen.
+    int disposal = 0;
+    CellRect disposed;
+};
+
 bool CGifImage::ReadBytes(std::span<const u8> data)
 {
-    Clear();
+    BeginRead();
     GifInput in(data);
     u8 header[kHeaderSize];
     if (in.Read(header, kHeaderSize) != kHeaderSize || std::memcmp(header, "GIF8", 4) != 0)
-        return false;
-    u8 globalTable[3 * 256];
-    int globalCount = 0;
-    if ((header[10] & 0x80) && !ReadColorTable(in, header[10], globalTable, globalCount))
+        return FailRead(ImageReadFault::Damaged);
+    auto state = std::make_unique<ReadState>();
+    state->screenWidth = header[6] | (header[7] << 8);
+    state->screenHeight = header[8] | (header[9] << 8);
+    state->background = header[11];
+    if (!(header[10] & 0x80))
+        state->tables.AddEmpty();
+    else if (!state->tables.Read(in, header[10]))
         return true;
 
-    auto decoder = std::make_unique<GifDecoder>();
-    int transparent = -1;
     for (;;) {
         const int block = in.ReadByte();
         if (block == kExtensionIntroducer) {
-            if (!ReadExtension(in, transparent))
+            if (!ReadExtension(in, state->control))
                 break;
         } else if (block == kImageSeparator) {
-            const BlockResult result = ReadImage(in, *decoder, globalTable, globalCount, transparent);
-            if (result == BlockResult::Fail) {
-                Clear();
+            const BlockResult result = ReadImage(in, *state);
+            if (result == BlockResult::Fail)
                 return false;
-            }
             if (result == BlockResult::Stop)
                 break;
-            transparent = -1;
+            state->control = {};
         } else {
             break;
         }
     }
-    return true;
+    return MakePicture(*state);
 }
 
-CGifImage::BlockResult CGifImage::ReadImage(
-    GifInput& in, GifDecoder& decoder, const u8* globalTable, int globalCount, int transparent)
+CGifImage::BlockResult CGifImage::ReadImage(GifInput& in, ReadState& state)
 {
     u8 descriptor[kDescriptorSize];
     if (in.Read(descriptor, kDescriptorSize) != kDescriptorSize)
         return BlockResult::Stop;
+    int left = descriptor[0] | (descriptor[1] << 8);
+    int top = descriptor[2] | (descriptor[3] << 8);
     const int width = descriptor[4] | (descriptor[5] << 8);
     const int height = descriptor[6] | (descriptor[7] << 8);
     const u8 packed = descriptor[8];
     // A local table belongs to its own image only.
-    u8 localTable[3 * 256];
-    const u8* table = globalCount ? globalTable : nullptr;
-    int count = globalCount;
+    u32 table = 0;
     if (packed & 0x80) {
-        if (!ReadColorTable(in, packed, localTable, count))
+        table = u32(state.tables.Count());
+        if (table >= GifTables::kMaxTables || !state.tables.Read(in, packed))
             return BlockResult::Stop;
-        table = localTable;
     }
     if (width == 0 || height == 0)
         return in.ReadByte() >= 0 && in.SkipSubBlocks() ? BlockResult::Next : BlockResult::Stop;
 
-    if (!Create(width, height, 8, -1))
-        return BlockResult::Fail;
-    if (table)
-        MakePalette(table, count, transparent);
-    SetTransparentIndex(transparent);
-    GifRowStore store(*this, (packed & 0x40) != 0);
-    decoder.Decode(in, width, [&store](const u8* row, int length) { return store.PutRow(row, length); });
+    if (!state.screen) {
+        // A first image that does not fit the screen (some writers leave it
+        // 0 x 0) is placed at its top left corner, and the screen grows to
+        // hold it: a stray position never makes a picture of mostly nothing.
+        if (left + width > state.screenWidth || top + height > state.screenHeight)
+            left = top = 0;
+        const int screenWidth = std::max(state.screenWidth, width);
+        const int screenHeight = std::max(state.screenHeight, height);
+        if (!CheckPictureSize(u64(screenWidth), u64(screenHeight)))
+            return BlockResult::Fail;
+        state.screen = std::make_unique<GifScreen>(screenWidth, screenHeight);
+    }
+    GifScreen& screen = *state.screen;
+    if (screen.OverBudget())
+        return BlockResult::Stop;
+    screen.Dispose(state.disposal, state.disposed);
+    const CellRect rect = screen.Clip(left, top, width, height);
+    if (state.control.disposal == kDisposeToPrevious)
+        screen.Save(rect);
+    state.disposal = state.control.disposal;
+    state.disposed = rect;
+    const int transparent = state.control.transparent;
+    if (transparent >= 0)
+        state.transparent = transparent;
+    state.lastTransparent = transparent;
+
+    GifRowStore store(screen, left, top, height, (packed & 0x40) != 0, table, transparent);
+    const int result = state.decoder.Decode(
+        in, width, [&store](const u8* row, int length) { return store.PutRow(row, length); });
+    if (result == kGifBadCodeSize) {
+        // A viewer stops at an image it cannot decode; with nothing before
+        // it there is no picture at all.
+        if (!state.decodedAny)
+            FailRead(ImageReadFault::Damaged,
+                "its image data cannot be decoded: the LZW code size lies outside 2 to 9 bits");
+        return state.decodedAny ? BlockResult::Stop : BlockResult::Fail;
+    }
+    state.decodedAny = true;
     return BlockResult::Next;
+}
+
+bool CGifImage::MakePicture(const ReadState& state)
+{
+    if (!state.screen)
+        return true;
+    const GifScreen& screen = *state.screen;
+    const int width = screen.Width();
+    const int height = screen.Height();
+    // Which tables and indexes the pixels use, and whether a cell was left
+    // empty.
+    std::vector<bool> tableUsed(state.tables.Count(), false);
+    bool indexUsed[256] = {};
+    bool empty = false;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const u32 cell = screen.Cell(x, y);
+            if (cell == kEmptyCell) {
+                empty = true;
+                continue;
+            }
+            tableUsed[cell >> 8] = true;
+            indexUsed[cell & 0xFF] = true;
+        }
+    // The picture is transparent where no image drew, and, like a file of
+    // one image, wherever the last image had a transparent colour.
+    const bool transparency = state.transparent >= 0 && (empty || state.lastTransparent >= 0);
+    const auto used = std::count(tableUsed.begin(), tableUsed.end(), true);
+    if (used > 1)
+        return MakePictureOfColours(state, transparency);
+
+    if (!Create(width, height, 8, -1))
+        return FailRead(ImageReadFault::TooLarge);
+    const auto it = std::find(tableUsed.begin(), tableUsed.end(), true);
+    const u32 table = it == tableUsed.end() ? 0 : u32(it - tableUsed.begin());
+    const int tableSize = state.tables.Size(table);
+    // The transparent index is one no pixel uses; without transparency
+    // empty cells show the background colour.
+    int transparent = -1;
+    if (transparency) {
+        transparent = state.transparent;
+        for (int i = tableSize; indexUsed[transparent] && i < 256 + tableSize; ++i)
+            transparent = i % 256;
+        if (indexUsed[transparent])
+            transparent = -1;
+    }
+    const u8 fill = u8(transparent >= 0 ? transparent : state.background);
+    for (int y = 0; y < height; ++y) {
+        u8* row = RowBits(height - 1 - y);
+        for (int x = 0; x < width; ++x) {
+            const u32 cell = screen.Cell(x, y);
+            row[x] = cell == kEmptyCell ? fill : u8(cell);
+        }
+    }
+    if (tableSize)
+        MakePalette(state.tables.Colours(table), tableSize, transparent);
+    SetTransparentIndex(transparent);
+    return true;
+}
+
+bool CGifImage::MakePictureOfColours(const ReadState& state, bool transparency)
+{
+    // Images with tables of their own: the colours themselves, reduced when
+    // there are more than a palette holds, one entry kept for transparency.
+    // Each table and index in use is looked up once, not each pixel.
+    const GifScreen& screen = *state.screen;
+    const int width = screen.Width();
+    const int height = screen.Height();
+    const int limit = transparency ? 255 : 256;
+    const auto colourOf = [&state](u32 cell) {
+        const u32 table = cell >> 8;
+        const int index = int(cell & 0xFF);
+        if (index >= state.tables.Size(table))
+            return u32(0);
+        const u8* c = state.tables.Colours(table) + 3 * index;
+        return u32(c[0]) << 16 | u32(c[1]) << 8 | c[2];
+    };
+    // The cell that empty cells show: transparent, or the background colour.
+    const u32 background = u32(state.background);
+    std::unordered_map<u32, int> paletteOfCell;
+    std::unordered_map<u32, int> paletteOfColour;
+    GifColours colours;
+    bool fits = true;
+    u32 lastSeen = kEmptyCell;
+    for (int y = 0; y < height && fits; ++y)
+        for (int x = 0; x < width && fits; ++x) {
+            u32 cell = screen.Cell(x, y);
+            if (cell == kEmptyCell) {
+                if (transparency)
+                    continue;
+                cell = background;
+            }
+            if (cell == lastSeen || paletteOfCell.count(cell))
+                continue;
+            lastSeen = cell;
+            const u32 colour = colourOf(cell);
+            const auto [at, added] = paletteOfColour.emplace(colour, colours.count);
+            if (added) {
+                fits = colours.count < limit;
+                if (!fits)
+                    break;
+                colours.rgb[3 * colours.count] = u8(colour >> 16);
+                colours.rgb[3 * colours.count + 1] = u8(colour >> 8);
+                colours.rgb[3 * colours.count + 2] = u8(colour);
+                ++colours.count;
+            }
+            paletteOfCell.emplace(cell, at->second);
+        }
+    if (!Create(width, height, 8, -1))
+        return FailRead(ImageReadFault::TooLarge);
+    const int transparent = transparency ? (fits ? colours.count : limit) : -1;
+    if (fits) {
+        u32 lastCell = kEmptyCell;
+        u8 lastIndex = u8(std::max(transparent, 0));
+        for (int y = 0; y < height; ++y) {
+            u8* row = RowBits(height - 1 - y);
+            for (int x = 0; x < width; ++x) {
+                u32 cell = screen.Cell(x, y);
+                if (cell == kEmptyCell && !transparency)
+                    cell = background;
+                if (cell != lastCell) {
+                    lastCell = cell;
+                    lastIndex = u8(cell == kEmptyCell ? transparent : paletteOfCell[cell]);
+                }
+                row[x] = lastIndex;
+            }
+        }
+    } else {
+        std::vector<u8> rgb(3 * std::size_t(width) * std::size_t(height));
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const u32 cell = screen.Cell(x, y);
+                const u32 colour = colourOf(cell == kEmptyCell ? background : cell);
+                u8* p = rgb.data() + 3 * (std::size_t(y) * std::size_t(width) + std::size_t(x));
+                p[0] = u8(colour >> 16);
+                p[1] = u8(colour >> 8);
+                p[2] = u8(colour);
+            }
+        const ReducedPalette reduced = ReduceColors(
+            rgb.data(), width, height, limit, [this, height](int y) { return RowBits(height - 1 - y); });
+        colours.count = reduced.count;
+        for (int i = 0; i < reduced.count; ++i) {
+            colours.rgb[3 * i] = reduced.red[i];
+            colours.rgb[3 * i + 1] = reduced.green[i];
+            colours.rgb[3 * i + 2] = reduced.blue[i];
+        }
+        if (transparency)
+            for (int y = 0; y < height; ++y) {
+                u8* row = RowBits(height - 1 - y);
+                for (int x = 0; x < width; ++x)
+                    if (screen.Cell(x, y) == kEmptyCell)
+                        row[x] = u8(transparent);
+            }
+    }
+    MakePalette(colours.rgb, colours.count, transparent);
+    SetTransparentIndex(transparent);
+    return true;
 }
 
 void CGifImage::MakePalette(const u8* table, int count, int transparent)

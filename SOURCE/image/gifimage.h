@@ -13,7 +13,8 @@ public:
 
     // True when the file starts like a GIF, also when it holds no image or
     // ends early (the picture keeps what was decoded); false for a picture
-    // too big to hold.
+    // too big to hold or whose first image cannot be decoded. Several
+    // images make the picture they leave on the file's screen.
     bool ReadBytes(std::span<const u8> data) override;
     // Shows what went wrong when the file cannot be written.
     bool Write(const std::string& name) override;
@@ -21,8 +22,11 @@ public:
     bool WriteTo(QIODevice& out) override;
 
 private:
+    struct ReadState;
     enum class BlockResult { Next, Stop, Fail };
-    BlockResult ReadImage(
-        GifInput& in, GifDecoder& decoder, const u8* globalTable, int globalCount, int transparent);
+    BlockResult ReadImage(GifInput& in, ReadState& state);
+    // The picture the images left on the screen.
+    bool MakePicture(const ReadState& state);
+    bool MakePictureOfColours(const ReadState& state, bool transparency);
     void MakePalette(const u8* table, int count, int transparent);
 };

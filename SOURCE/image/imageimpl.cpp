@@ -46,6 +46,32 @@ void CImageImpl::Clear()
     m_transparentIndex = -1;
 }
 
+void CImageImpl::BeginRead()
+{
+    Clear();
+    m_readError = {};
+}
+
+bool CImageImpl::FailRead(ImageReadFault fault, std::string reason)
+{
+    Clear();
+    if (m_readError.fault == ImageReadFault::None) {
+        m_readError.fault = fault;
+        m_readError.reason = std::move(reason);
+    }
+    return false;
+}
+
+bool CImageImpl::CheckPictureSize(u64 width, u64 height)
+{
+    if (width == 0 || height == 0 || width * height <= kMaxImagePixels)
+        return true;
+    FailRead(ImageReadFault::TooLarge);
+    m_readError.width = width;
+    m_readError.height = height;
+    return false;
+}
+
 int CImageImpl::GetPixelIndex(int x, int y) const
 {
     if (!Inside(x, y) || m_bpp > 8)
@@ -180,11 +206,13 @@ bool CFileImageImpl::Read(const std::string& name)
 {
     RememberName(name);
     QByteArray bytes;
-    if (!ReadImageFileBytes(name, bytes)) {
-        Clear();
-        return false;
-    }
-    return ReadBytes({reinterpret_cast<const u8*>(bytes.constData()), std::size_t(bytes.size())});
+    BeginRead();
+    if (!ReadImageFileBytes(name, bytes))
+        return FailRead(ImageReadFault::Damaged);
+    if (ReadBytes({reinterpret_cast<const u8*>(bytes.constData()), std::size_t(bytes.size())}))
+        return true;
+    // Every failure has a fault, whether or not the format named one.
+    return FailRead(ImageReadFault::Damaged);
 }
 
 bool CFileImageImpl::Write(const std::string& name)

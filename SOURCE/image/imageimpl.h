@@ -20,6 +20,23 @@ constexpr int COLOR_TYPE_ALPHA = 4;
 
 using ImageColors = std::array<PALETTEENTRY, 256>;
 
+// Why a picture file was not read, for the message that tells the user.
+enum class ImageReadFault {
+    None,
+    Damaged,  // damaged, cut short or of another kind
+    TooLarge,  // more pixels than kMaxImagePixels
+    Unsupported,  // a valid file of a kind the decoder does not handle
+};
+
+struct ImageReadError {
+    ImageReadFault fault = ImageReadFault::None;
+    // The decoder's own words, when it has any.
+    std::string reason;
+    // The size the file declares, for TooLarge.
+    u64 width = 0;
+    u64 height = 0;
+};
+
 class CImageImpl {
 public:
     CImageImpl() = default;
@@ -68,8 +85,18 @@ public:
     // Back to the state of a new implementation: no DIB, no palette, size 0.
     void Clear();
 
+    // Why the last read failed; fault None after a read that succeeded.
+    const ImageReadError& GetReadError() const { return m_readError; }
+
 protected:
     void AttachDib(DibBlock dib, int colorType);
+    // A read starts with an empty image and no fault.
+    void BeginRead();
+    // Records why the read failed and empties the image; returns false for
+    // the read to return. A later call does not replace the first fault.
+    bool FailRead(ImageReadFault fault, std::string reason = {});
+    // False (and the read failed as too large) for a size beyond kMaxImagePixels.
+    bool CheckPictureSize(u64 width, u64 height);
     PALETTEENTRY ColorOf(int index) const;
 
     u8* m_bits = nullptr;
@@ -81,6 +108,7 @@ protected:
     DibBlock m_dib;
     int m_transparentIndex = -1;
     std::unique_ptr<CImagePalette> m_palette;
+    ImageReadError m_readError;
 };
 
 // A format read from and written to a file. The file is read whole and

@@ -1,11 +1,14 @@
 #include "image/jpegimage.h"
 
+#include "image/colorreduce.h"
+
 #include <QIODevice>
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <memory>
 #include <numeric>
+#include <string>
 #include <vector>
 
 // The library's headers expect FILE and size_t declared before them.
@@ -24,11 +27,15 @@ constexpr std::size_t kOutputBufferSize = 16384;
 struct JpegErrorManager {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
+    // The library's words for the error that ended the work.
+    char message[JMSG_LENGTH_MAX];
 };
 
 [[noreturn]] void JpegErrorExit(j_common_ptr cinfo)
 {
-    std::longjmp(reinterpret_cast<JpegErrorManager*>(cinfo->err)->jump, 1);
+    auto* err = reinterpret_cast<JpegErrorManager*>(cinfo->err);
+    (*err->pub.format_message)(cinfo, err->message);
+    std::longjmp(err->jump, 1);
 }
 
 // Warnings (a file ending early, damaged data) are not shown: the picture
@@ -42,7 +49,28 @@ jpeg_error_mgr* InitErrorManager(JpegErrorManager& err)
     jpeg_std_error(&err.pub);
     err.pub.error_exit = JpegErrorExit;
     err.pub.output_message = JpegOutputMessage;
+    err.message[0] = '\0';
     return &err.pub;
+}
+
+// Errors that mean a valid file of a kind the library was not built for,
+// rather than damage: lossless and hierarchical processes, 12-bit samples,
+// a height given only by a DNL marker, arithmetic coding where it is left
+// out, a size beyond the library's limit.
+bool IsUnsupportedKind(int code)
+{
+    switch (code) {
+    case JERR_SOF_UNSUPPORTED:
+    case JERR_BAD_PRECISION:
+    case JERR_EMPTY_IMAGE:
+    case JERR_ARITH_NOTIMPL:
+    case JERR_NOT_COMPILED:
+    case JERR_IMAGE_TOO_BIG:
+    case JERR_CONVERSION_NOTIMPL:
+        return true;
+    default:
+        return false;
+    }
 }
 
 struct JpegDestination {
@@ -81,32 +109,83 @@ void TermDestination(j_compress_ptr cinfo)
         ERREXIT(cinfo, JERR_FILE_WRITE);
 }
 
-// A colour map of cyan, magenta, yellow and black as RGB. Files with the
-// Adobe marker hold the inks inverted (0 is full ink).
-void SetInkPalette(CImageImpl& image, int count, JSAMPARRAY colormap, bool inverted)
+// One row of inks as red, green, blue. Files with the Adobe marker hold the
+// inks inverted (0 is full ink).
+void InksToRgb(const u8* cmyk, u8* rgb, int width, bool inverted)
 {
-    u8 rgb[3][256];
-    count = std::clamp(count, 0, 256);
-    for (int i = 0; i < count; ++i) {
-        const int k = inverted ? colormap[3][i] : 255 - colormap[3][i];
+    for (int x = 0; x < width; ++x, cmyk += 4, rgb += 3) {
+        const int k = inverted ? cmyk[3] : 255 - cmyk[3];
         for (int c = 0; c < 3; ++c) {
-            const int ink = inverted ? colormap[c][i] : 255 - colormap[c][i];
-            rgb[c][i] = u8((ink * k + 127) / 255);
+            const int ink = inverted ? cmyk[c] : 255 - cmyk[c];
+            rgb[c] = u8((ink * k + 127) / 255);
         }
     }
-    image.SetPaletteRGB(count, rgb[0], rgb[1], rgb[2]);
 }
 
 struct JpegReadJob {
     jpeg_decompress_struct cinfo;
     JpegErrorManager err;
+    // Ink pictures: one row of inks, and the whole picture in red, green
+    // and blue until it is reduced.
+    std::vector<u8> inkRow;
+    std::vector<u8> rgb;
+    ImageReadError error;
 };
+
+enum class JpegForm { Grey, Colour, Ink };
+
+// The library turns YCCK into CMYK but neither into RGB: ink pictures are
+// turned into RGB here and then reduced as the library reduces colours.
+bool FormOf(J_COLOR_SPACE space, JpegForm& form)
+{
+    switch (space) {
+    case JCS_GRAYSCALE:
+        form = JpegForm::Grey;
+        return true;
+    case JCS_CMYK:
+    case JCS_YCCK:
+        form = JpegForm::Ink;
+        return true;
+    case JCS_YCbCr:
+    case JCS_RGB:
+        form = JpegForm::Colour;
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Reads every row into the DIB (from the top picture row, the last DIB
+// row, down) or, for inks, into the job's picture in red, green, blue.
+void ReadRows(JpegReadJob& job, JpegForm form, CImageImpl& image)
+{
+    jpeg_decompress_struct* cinfo = &job.cinfo;
+    const int width = image.GetWidth();
+    const int height = image.GetHeight();
+    while (cinfo->output_scanline < cinfo->output_height) {
+        const int first = int(cinfo->output_scanline);
+        if (form == JpegForm::Ink) {
+            JSAMPROW row = job.inkRow.data();
+            jpeg_read_scanlines(cinfo, &row, 1);
+            InksToRgb(row, job.rgb.data() + 3 * std::size_t(width) * std::size_t(first), width,
+                cinfo->saw_Adobe_marker);
+            continue;
+        }
+        JSAMPROW rows[kRowsPerCall];
+        const int count = std::min(kRowsPerCall, height - first);
+        for (int i = 0; i < count; ++i)
+            rows[i] = image.RowBits(height - 1 - first - i);
+        jpeg_read_scanlines(cinfo, rows, JDIMENSION(count));
+    }
+}
 
 bool DecodeJpeg(JpegReadJob& job, std::span<const u8> data, CImageImpl& image)
 {
     jpeg_decompress_struct* cinfo = &job.cinfo;
     cinfo->err = InitErrorManager(job.err);
     if (setjmp(job.err.jump)) {
+        if (IsUnsupportedKind(job.err.pub.msg_code))
+            job.error = {ImageReadFault::Unsupported, job.err.message};
         jpeg_destroy_decompress(&job.cinfo);
         return false;
     }
@@ -114,49 +193,57 @@ bool DecodeJpeg(JpegReadJob& job, std::span<const u8> data, CImageImpl& image)
     jpeg_mem_src(cinfo, data.data(), static_cast<unsigned long>(data.size()));
     jpeg_read_header(cinfo, TRUE);
     const J_COLOR_SPACE space = cinfo->jpeg_color_space;
-    const bool grey = space == JCS_GRAYSCALE;
-    // The library turns YCCK into CMYK but neither into RGB: ink pictures are
-    // quantised as CMYK and their colour map turned into RGB.
-    const bool ink = space == JCS_CMYK || space == JCS_YCCK;
-    bool ok = grey || ink || space == JCS_YCbCr || space == JCS_RGB;
-    if (ok) {
-        cinfo->out_color_space = grey ? JCS_GRAYSCALE : ink ? JCS_CMYK : JCS_RGB;
-        if (!grey) {
-            cinfo->quantize_colors = TRUE;
-            cinfo->desired_number_of_colors = kQuantizedColors;
-        }
-        // The picture is sized by what the library will deliver.
-        jpeg_calc_output_dimensions(cinfo);
-        ok = cinfo->output_components == 1
-            && u64(cinfo->output_width) * cinfo->output_height <= kMaxImagePixels
-            && image.Create(int(cinfo->output_width), int(cinfo->output_height), 8, -1) != 0;
+    JpegForm form = JpegForm::Colour;
+    if (!FormOf(space, form)) {
+        job.error = {ImageReadFault::Unsupported,
+            "pictures of " + std::to_string(cinfo->num_components) + " components in this colour space"};
+        jpeg_destroy_decompress(cinfo);
+        return false;
     }
+    cinfo->out_color_space = form == JpegForm::Grey ? JCS_GRAYSCALE
+        : form == JpegForm::Ink                     ? JCS_CMYK
+                                                    : JCS_RGB;
+    if (form == JpegForm::Colour) {
+        cinfo->quantize_colors = TRUE;
+        cinfo->desired_number_of_colors = kQuantizedColors;
+    }
+    // The picture is sized by what the library will deliver.
+    jpeg_calc_output_dimensions(cinfo);
+    const u64 width = cinfo->output_width;
+    const u64 height = cinfo->output_height;
+    if (width * height > kMaxImagePixels) {
+        job.error = {ImageReadFault::TooLarge, {}, width, height};
+        jpeg_destroy_decompress(cinfo);
+        return false;
+    }
+    const bool ok = cinfo->output_components == (form == JpegForm::Ink ? 4 : 1)
+        && image.Create(int(width), int(height), 8, -1) != 0;
     if (!ok) {
         jpeg_destroy_decompress(cinfo);
         return false;
     }
+    if (form == JpegForm::Ink) {
+        job.inkRow.resize(4 * width);
+        job.rgb.resize(3 * width * height);
+    }
     jpeg_start_decompress(cinfo);
-    if (grey) {
+    if (form == JpegForm::Grey) {
         u8 levels[256];
         std::iota(levels, levels + 256, 0);
         image.SetPaletteRGB(256, levels, nullptr, nullptr);
-    } else if (ink) {
-        SetInkPalette(image, cinfo->actual_number_of_colors, cinfo->colormap, cinfo->saw_Adobe_marker);
-    } else {
+    } else if (form == JpegForm::Colour) {
         image.SetPaletteRGB(
             cinfo->actual_number_of_colors, cinfo->colormap[0], cinfo->colormap[1], cinfo->colormap[2]);
     }
-    const int height = image.GetHeight();
-    while (cinfo->output_scanline < cinfo->output_height) {
-        JSAMPROW rows[kRowsPerCall];
-        const int first = int(cinfo->output_scanline);
-        const int count = std::min(kRowsPerCall, height - first);
-        for (int i = 0; i < count; ++i)
-            rows[i] = image.RowBits(height - 1 - first - i);
-        jpeg_read_scanlines(cinfo, rows, JDIMENSION(count));
-    }
+    ReadRows(job, form, image);
     jpeg_finish_decompress(cinfo);
     jpeg_destroy_decompress(cinfo);
+    if (form == JpegForm::Ink) {
+        const int h = image.GetHeight();
+        const ReducedPalette palette = ReduceColors(job.rgb.data(), image.GetWidth(), h, kQuantizedColors,
+            [&image, h](int y) { return image.RowBits(h - 1 - y); });
+        image.SetPaletteRGB(palette.count, palette.red, palette.green, palette.blue);
+    }
     return true;
 }
 
@@ -222,11 +309,14 @@ bool EncodeJpeg(JpegWriteJob& job, const CImageImpl& image, int quality)
 
 bool CJpegImage::ReadBytes(std::span<const u8> data)
 {
+    BeginRead();
     auto job = std::make_unique<JpegReadJob>();
     if (DecodeJpeg(*job, data, *this))
         return true;
-    Clear();
-    return false;
+    if (job->error.fault == ImageReadFault::TooLarge)
+        return CheckPictureSize(job->error.width, job->error.height);
+    return FailRead(job->error.fault == ImageReadFault::None ? ImageReadFault::Damaged : job->error.fault,
+        job->error.reason);
 }
 
 bool CJpegImage::WriteTo(QIODevice& out)

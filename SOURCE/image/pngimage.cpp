@@ -255,7 +255,18 @@ bool EncodePng(PngWriteJob& job, QIODevice& out, const CImageImpl& image)
 
 bool CPngImage::ReadBytes(std::span<const u8> data)
 {
-    Clear();
+    BeginRead();
+    // The header's size is checked before the library starts, so a picture
+    // too large to hold is told apart from a damaged one.
+    constexpr std::size_t kIhdrEnd = 8 + 8 + 8;
+    if (data.size() >= kIhdrEnd && png_sig_cmp(data.data(), 0, 8) == 0
+        && std::memcmp(data.data() + 12, "IHDR", 4) == 0) {
+        const auto be32 = [&data](std::size_t at) {
+            return u64(data[at]) << 24 | u64(data[at + 1]) << 16 | u64(data[at + 2]) << 8 | u64(data[at + 3]);
+        };
+        if (!CheckPictureSize(be32(16), be32(20)))
+            return false;
+    }
     PngReadJob job;
     job.source = {data.data(), data.size(), 0};
     job.allocLimit = std::max(data.size(), kMinChunkLimit);
@@ -265,8 +276,7 @@ bool CPngImage::ReadBytes(std::span<const u8> data)
         job.info = png_create_info_struct(job.png);
     if (job.info && DecodePng(job, *this))
         return true;
-    Clear();
-    return false;
+    return FailRead(ImageReadFault::Damaged);
 }
 
 bool CPngImage::WriteTo(QIODevice& out)

@@ -8,6 +8,7 @@
 #include "impexp/delimitedtext.h"
 #include "impexp/iewizard.h"
 #include "impexp/importtransaction.h"
+#include "impexp/vcardimport.h"
 #include "platform/regularfile.h"
 #include "platform/syserror.h"
 
@@ -92,6 +93,7 @@ u32 ImportCardFile(const std::string& path, bool merge, Book* book, ImportTransa
         outcome.detail = path + ": " + file.errorString().toStdString();
         return RC_CANNOT_OPEN;
     }
+    ReserveForCards(transaction.Store(), file);
     CCardExchange exchange;
     u32 error = 0;
     u32 made = 0;

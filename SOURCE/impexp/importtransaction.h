@@ -28,6 +28,7 @@ public:
     // used instead. Null when it could not be added.
     Book* AddBook(const std::string& name, Book* parent, bool merge);
 
+    DataMan& Store() const { return m_dm; }
     void Commit() { m_committed = true; }
     void Rollback();
 

@@ -14,3 +14,8 @@ class QIODevice;
 // least one contact, else the reader's failure (nothing is added); a failure
 // to add a contact stops the import with DataMan's code.
 u32 ImportVCardContacts(DataMan& dataMan, QIODevice* file, bool merge, Book* book, u32& count);
+
+// Makes room in the store for the cards a large file holds, counted by a
+// quick look for their first lines; the file is left where it was. Files
+// that can only be read once, and small ones, are left alone.
+void ReserveForCards(DataMan& dataMan, QIODevice& file);

@@ -6,13 +6,43 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
+
+namespace {
+
+class CFocusMark : public QWidget {
+public:
+    explicit CFocusMark(QWidget* parent)
+        : QWidget(parent)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        hide();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        const int width = std::max(2, fontMetrics().height() / 8);
+        QColor tint = palette().color(QPalette::Highlight);
+        tint.setAlpha(48);
+        p.fillRect(rect(), tint);
+        p.setPen(
+            QPen(palette().color(QPalette::Highlight), width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        p.drawRect(QRectF(rect()).adjusted(width / 2.0, width / 2.0, -width / 2.0, -width / 2.0));
+    }
+};
+
+}  // namespace
 
 CLetterToolBar::CLetterToolBar(QWidget* parent)
     : QWidget(parent)
+    , m_focusMark(new CFocusMark(this))
 {
     SetDlgCtrlID(this, kControlId);
     setObjectName(QStringLiteral("AlphabetBar"));
@@ -28,6 +58,7 @@ void CLetterToolBar::SetLetters(const QStringList& letters, int buttonHeight)
         delete button;
     m_buttons.clear();
     m_hot = -1;
+    m_focusMark->hide();
     m_nButtonHeight = buttonHeight;
     auto* column = static_cast<QVBoxLayout*>(layout());
     while (QLayoutItem* item = column->takeAt(0))
@@ -110,8 +141,11 @@ void CLetterToolBar::FocusButton(int index)
         return;
     index = std::clamp(index, 0, int(m_buttons.size()) - 1);
     QToolButton* button = m_buttons[size_t(index)].second;
-    for (auto& [id, b] : m_buttons)
-        b->setDown(b == button);
+    if (layout())
+        layout()->activate();
+    m_focusMark->setGeometry(button->geometry());
+    m_focusMark->show();
+    m_focusMark->raise();
     if (auto* pager = qobject_cast<CPagerWnd*>(parentWidget() ? parentWidget()->parentWidget() : nullptr))
         pager->EnsureVisible(button);
     m_hot = index;
@@ -138,8 +172,7 @@ void CLetterToolBar::focusOutEvent(QFocusEvent* event)
 {
     if (const u32 hot = HotCommand())
         m_nLastHot = hot;
-    for (auto& [id, button] : m_buttons)
-        button->setDown(false);
+    m_focusMark->hide();
     QWidget::focusOutEvent(event);
 }
 

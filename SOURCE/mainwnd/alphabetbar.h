@@ -41,6 +41,9 @@ private:
     void FocusButton(int index);
 
     std::vector<std::pair<u32, QToolButton*>> m_buttons;
+    // Framed around the button the keyboard is on while the bar has the
+    // focus, so that it never looks like the chosen letter.
+    QWidget* m_focusMark;
     u32 m_nCurrent = 0;
     int m_hot = -1;
     // The button the user was on when the bar last lost the focus or was

@@ -85,7 +85,6 @@ void CBookBanner::SetBookName(const QString& name)
     if (name == m_name)
         return;
     m_name = name;
-    m_bookButton->setText(QStringLiteral("%1  \u25BE").arg(name));
     LayoutControls();
     update();
 }
@@ -155,7 +154,19 @@ void CBookBanner::resizeEvent(QResizeEvent*)
 
 void CBookBanner::LayoutControls()
 {
-    const int buttonWidth = std::min(m_bookButton->sizeHint().width(), std::max(0, width() - kLetterArea));
+    // A name too long for the band loses its end to an ellipsis; the drop
+    // arrow after it always shows.
+    const QString arrow = QStringLiteral("  \u25BE");
+    const QFontMetrics fm(m_bookButton->font());
+    const int room = std::max(0, width() - kLetterArea);
+    m_bookButton->setText(m_name + arrow);
+    int buttonWidth = m_bookButton->sizeHint().width();
+    if (buttonWidth > room) {
+        const int frame = buttonWidth - fm.horizontalAdvance(m_name + arrow);
+        const int nameRoom = std::max(0, room - frame - fm.horizontalAdvance(arrow));
+        m_bookButton->setText(fm.elidedText(m_name, Qt::ElideRight, nameRoom) + arrow);
+        buttonWidth = std::min(m_bookButton->sizeHint().width(), room);
+    }
     m_bookButton->setGeometry(1, 1, buttonWidth, std::max(0, height() - 1));
     if (!InFindMode())
         return;
@@ -204,7 +215,8 @@ void CBookBanner::paintEvent(QPaintEvent*)
         heavy.setBold(true);
         heavy.setPixelSize(std::max(12, height() * 15 / 25));
         p.setFont(heavy);
-        p.drawText(QRect(14, 0, std::max(0, width() - 2 * kLetterArea), height()),
-            Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, m_name);
+        const int room = std::max(0, width() - 2 * kLetterArea);
+        p.drawText(QRect(14, 0, room, height()), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+            p.fontMetrics().elidedText(m_name, Qt::ElideRight, room));
     }
 }

@@ -14,6 +14,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyleOption>
 #include <unordered_set>
 
 namespace {
@@ -332,7 +333,13 @@ bool CBookTreeCtrl::MoveContacts(const QMimeData* data, u32 targetId)
     }
     std::vector<Contact*> gone;
     for (Contact* contact : contacts) {
-        if (m_dataMan.MoveContact(current, target, contact) == 0)
+        const std::vector<Book*> from = movedFrom ? movedFrom(*contact) : std::vector<Book*>{current};
+        bool moved = false;
+        for (Book* book : from) {
+            if (book != target)
+                moved = m_dataMan.MoveContact(book, target, contact) == 0 || moved;
+        }
+        if (moved)
             gone.push_back(contact);
     }
     m_dataMan.Save(DFK_DATA);
@@ -453,9 +460,19 @@ void CBookTreeCtrl::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton) {
         m_pressPoint = event->position().toPoint();
-        m_pressBook = BookIdOf(itemAt(m_pressPoint));
+        QTreeWidgetItem* item = itemAt(m_pressPoint);
+        m_pressBook = BookIdOf(item);
         m_bDragPending = true;
+        // A press on a book may start a drag, which must not choose the
+        // book: it is chosen on the release of a click. The expand arrow
+        // left of the text is the tree's own.
+        if (item && m_pressPoint.x() >= visualItemRect(item).left()) {
+            m_bSelectOnRelease = true;
+            setFocus(Qt::MouseFocusReason);
+            return;
+        }
     }
+    m_bSelectOnRelease = false;
     QTreeWidget::mousePressEvent(event);
 }
 
@@ -473,8 +490,32 @@ void CBookTreeCtrl::mouseMoveEvent(QMouseEvent* event)
 
 void CBookTreeCtrl::mouseReleaseEvent(QMouseEvent* event)
 {
+    const bool click = m_bSelectOnRelease && m_bDragPending;
     m_bDragPending = false;
+    m_bSelectOnRelease = false;
+    if (click && event->button() == Qt::LeftButton) {
+        if (QTreeWidgetItem* item = FindBookItem(m_pressBook))
+            setCurrentItem(item);
+        return;
+    }
     QTreeWidget::mouseReleaseEvent(event);
+}
+
+void CBookTreeCtrl::drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const
+{
+    // The selection is drawn in the text colour, so an arrow drawn on it
+    // would vanish: the arrow stays on the tree's background, as for any
+    // other book.
+    painter->fillRect(rect, palette().color(QPalette::Base));
+    if (!model()->hasChildren(index))
+        return;
+    QStyleOption arrow;
+    arrow.initFrom(this);
+    arrow.rect = QRect(rect.right() + 1 - indentation(), rect.top(), indentation(), rect.height());
+    arrow.state = QStyle::State_Item | QStyle::State_Children | QStyle::State_Enabled;
+    if (isExpanded(index))
+        arrow.state |= QStyle::State_Open;
+    style()->drawPrimitive(QStyle::PE_IndicatorBranch, &arrow, painter, this);
 }
 
 void CBookTreeCtrl::keyPressEvent(QKeyEvent* event)
@@ -500,11 +541,12 @@ void CBookTreeCtrl::BeginDrag()
     SetDragSourceKind(DRAG_SOURCE_BOOK);
     auto* drag = new QDrag(this);
     drag->setMimeData(data);
-    const Qt::DropAction result = drag->exec(Qt::CopyAction | Qt::MoveAction);
+    drag->exec(Qt::CopyAction | Qt::MoveAction);
     m_bDragging = false;
     SetDragSourceKind(DRAG_SOURCE_NONE);
     m_hDragItem = nullptr;
-    QTreeWidgetItem* select = FindBookItem(result == Qt::MoveAction ? bookId : before);
-    if (select)
+    // The book chosen before the drag stays chosen, wherever the dragged
+    // one went (into "Deleted Items" too).
+    if (QTreeWidgetItem* select = FindBookItem(before))
         setCurrentItem(select);
 }

@@ -92,12 +92,16 @@ public:
     std::function<void(const std::vector<Contact*>&)> deleteContacts;
     std::function<void()> booksChanged;
     std::function<void()> contactsAdded;
+    // The books a contact leaves when a drop moves it: those the grid shows
+    // it from. Without this hook, the current book.
+    std::function<std::vector<Book*>(const Contact&)> movedFrom;
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const override;
 
 private:
     void FillItems(QTreeWidgetItem* parent, const std::vector<struct BookTreeItem>& items);
@@ -118,6 +122,7 @@ private:
     u32 m_pressBook = 0;
     bool m_bDragPending = false;
     bool m_bDragging = false;
+    bool m_bSelectOnRelease = false;
     bool m_bHovering = false;
     bool m_bKeyMove = false;
     bool m_bFilling = false;

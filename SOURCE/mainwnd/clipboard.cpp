@@ -2,6 +2,8 @@
 // text for other programs and in the program's own contact format; a
 // paste takes the own format or a list of vCard files, the way a drop on
 // the grid does.
+#include "core/records.h"
+#include "core/utilities.h"
 #include "mainwnd/contactpayload.h"
 #include "mainwnd/containerwnd.h"
 #include "mainwnd/mainframe.h"
@@ -12,6 +14,8 @@
 #include <QMimeData>
 
 namespace {
+
+constexpr const char* kUnreadableClipboard = "The clipboard holds no contacts Tolva can read.";
 
 // For a paste that may read many files.
 class WaitCursor {
@@ -73,6 +77,15 @@ void CContainerWnd::DoPaste(const QMimeData* data)
         data = QGuiApplication::clipboard()->mimeData();
     if (!data)
         return;
+    // Damaged contacts on the clipboard are the clipboard's fault, not a
+    // file's: say so, and add nothing.
+    if (data->hasFormat(ContactFormatMime())) {
+        std::vector<std::unique_ptr<Contact>> contacts;
+        if (ReadContactPayload(data, contacts) != 0) {
+            MsgStopText(kUnreadableClipboard, window());
+            return;
+        }
+    }
     {
         // The grid's drops report their own failures and save what came in.
         WaitCursor wait;

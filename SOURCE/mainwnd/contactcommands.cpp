@@ -37,8 +37,6 @@ constexpr u32 IDS_NO_TELEPHONY = 59534;
 constexpr u32 IDS_IMPEXP_ERROR = 59158;
 constexpr u32 IDS_IMPORTED = 59159;
 constexpr u32 IDS_CONFIRM_EMPTY = 59580;
-constexpr u32 IDS_SEARCH_EMPTY = 59526;
-constexpr u32 IDS_NOT_FOUND = 59527;
 constexpr u32 IDS_VCARD_FILTER = 59549;
 constexpr const char* kAllSelected = " all selected contacts";
 
@@ -67,6 +65,20 @@ std::string DefaultMail(const Contact& contact)
             return mail.m_strText;
     }
     return contact.m_emails.empty() ? std::string() : contact.m_emails.back().m_strText;
+}
+
+// A contact's name as a question shows it: a message box wraps only
+// between words, so a word longer than a line is shortened to end in an
+// ellipsis rather than being cut at the box's edge.
+std::string QuestionName(const std::string& name)
+{
+    constexpr qsizetype kLongestWord = 40;
+    QStringList words = QString::fromStdString(name).split(QLatin1Char(' '));
+    for (QString& word : words) {
+        if (word.size() > kLongestWord)
+            word = word.left(kLongestWord - 1) + QChar(0x2026);
+    }
+    return words.join(QLatin1Char(' ')).toStdString();
 }
 
 }  // namespace
@@ -108,10 +120,11 @@ void CContainerWnd::MapCommands()
     map.On(
         ID_CONTACT_SENDMAIL, [this](u32) { OnSendMailCommand(); },
         rule([](const ContactFacts& f) { return f.firstHasMail; }));
-    // Enabled only when there is a default phone to dial and someone to dial it.
+    // Enabled for any number to dial, so that the toolbar button's arrow
+    // offers them all even when none is the default.
     map.On(
         ID_CONTACT_DIAL, [this](u32) { Dial(GetDefaultPhone()); },
-        [this, facts](CCmdUI& ui) { ui.Enable(m_dialer && facts().hasDefaultPhone); });
+        [this, facts](CCmdUI& ui) { ui.Enable(m_dialer && facts().firstHasPhone); });
     map.On(
         ID_CONTACT_ADDTOBOOK, [this](u32 id) { OnBookMembership(id); },
         rule([](const ContactFacts& f) { return f.editing && f.selected > 0 && !f.findMode; }));
@@ -239,12 +252,23 @@ ContactFacts CContainerWnd::WorkOutFacts() const
     f.selected = m_grid->SelectedCount();
     f.findMode = m_bFindMode;
     const Book* deleted = m_dataMan.GetDeletedItemsBook();
-    f.inDeletedItems = deleted && m_dataMan.GetCurrentBook() == deleted;
+    // "Deleted Items" or any book below it; the walk is bounded so that a
+    // damaged parent chain cannot hold the update.
+    const Book* book = m_dataMan.GetCurrentBook();
+    for (int depth = 0; deleted && book && depth < m_dataMan.GetBookCount(); ++depth) {
+        if (book == deleted) {
+            f.inDeletedItems = true;
+            break;
+        }
+        if (book == m_dataMan.GetRootBook())
+            break;
+        book = m_dataMan.FindBook(book->m_duParentID);
+    }
     f.dialogOpen = m_userMan.m_dwDialogOpen != 0;
     f.editing = m_editing != nullptr;
     if (const Contact* first = GetFocusedContact()) {
         f.firstHasMail = HasNonEmpty(first->m_emails);
-        f.hasDefaultPhone = !GetDefaultPhone().empty();
+        f.firstHasPhone = HasNonEmpty(first->m_phones);
     }
     f.deletedItemsHoldSomething = deleted && !deleted->m_members.empty();
     return f;
@@ -384,13 +408,18 @@ void CContainerWnd::DeleteContacts(const std::vector<Contact*>& contacts)
         || (m_userMan.m_dwListFlags & CLF_DELETE_FOR_GOOD)
         || m_dataMan.GetCurrentBook() == m_dataMan.GetDeletedItemsBook();
     if (m_userMan.m_dwListFlags & CLF_CONFIRM_DELETE) {
-        const std::string name = contacts.size() == 1 ? contacts.front()->m_strName : kAllSelected;
+        const std::string name
+            = contacts.size() == 1 ? QuestionName(contacts.front()->m_strName) : kAllSelected;
         const std::string text
             = FormatResString(forGood ? IDS_CONFIRM_DELETE_FOR_GOOD : IDS_CONFIRM_DELETE, name);
         if (MsgQuestionText(text, window(), MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
             return;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    // The row that moves into the first deleted one's place takes the
+    // selection, so the keyboard keeps its place and another Delete acts
+    // on a contact the user can see.
+    Contact* next = m_grid->ContactAfterRemoving(contacts);
     // The rows go first: the records may be freed by the delete.
     m_grid->RemoveContacts(contacts);
     if (m_infoPane && m_infoPane->Shown()
@@ -401,6 +430,8 @@ void CContainerWnd::DeleteContacts(const std::vector<Contact*>& contacts)
         m_dataMan.DeleteContact(contact, !forGood);
     SaveData();
     QApplication::restoreOverrideCursor();
+    if (next)
+        m_grid->SelectContact(next);
     m_grid->Repaint();
     UpdateCount();
 }
@@ -481,179 +512,6 @@ void CContainerWnd::Dial(const std::string& number)
     Contact* contact = GetFocusedContact();
     if (contact && m_dialer && !(m_tapiMan.GetFlags() & TAPIMAN_IN_CALL))
         m_dialer(number, contact);
-}
-
-void CContainerWnd::SetCurrentLetterCommand(u32 command)
-{
-    m_dataMan.SetAlphabetFilter(command);
-    m_alphabetBar->SetCurrent(m_dataMan.GetAlphabetFilter());
-    m_banner->SetLetterText(QString::fromStdString(m_dataMan.GetFilterLetterText()));
-    RefreshGrid();
-}
-
-void CContainerWnd::RefreshGrid()
-{
-    m_grid->Refill();
-    if (m_infoPane)
-        m_infoPane->FillHtml(nullptr);
-    m_pInfoContact = nullptr;
-    UpdateCount();
-    m_frame.RequestIdleUpdate();
-}
-
-void CContainerWnd::OnAlphabetLetter(u32 command)
-{
-    if (m_bFindMode) {
-        m_nSavedLetter = command;
-        OnFindContact();
-        return;
-    }
-    if (command == m_dataMan.GetAlphabetFilter())
-        return;
-    m_grid->SaveLayout();
-    SetCurrentLetterCommand(command);
-}
-
-void CContainerWnd::OnAlphabet()
-{
-    const int count = m_dataMan.GetCount(DMK_ALPHABET);
-    const int current = m_dataMan.GetCurrentAlphabetIndex();
-    if (count <= 0)
-        return;
-    m_frame.SetCurrentAlphabet((current + 1) % count);
-}
-
-void CContainerWnd::RefreshForBook()
-{
-    if (m_bFindMode) {
-        OnFindContact();
-        return;
-    }
-    m_banner->SetBookName(QString::fromStdString(m_dataMan.GetCurrentBookName()));
-    SetCurrentLetterCommand(m_dataMan.GetAlphabetFilter());
-}
-
-void CContainerWnd::OnFindContact()
-{
-    if (!m_bFindMode) {
-        if (m_infoPane)
-            m_infoPane->FillHtml(nullptr);
-        m_pInfoContact = nullptr;
-        m_nSavedLetter = m_dataMan.GetAlphabetFilter();
-        m_grid->Clear();
-        m_banner->EnterFindMode();
-        m_bFindMode = true;
-        RecalcLayout();
-    } else {
-        m_bFindMode = false;
-        m_banner->LeaveFindMode();
-        m_banner->SetBookName(QString::fromStdString(m_dataMan.GetCurrentBookName()));
-        SetCurrentLetterCommand(u32(m_nSavedLetter));
-        m_nSavedLetter = -1;
-        RecalcLayout();
-    }
-    UpdateCount();
-    m_frame.RequestIdleUpdate();
-}
-
-void CContainerWnd::PrepareClose()
-{
-    if (m_bFindMode)
-        OnFindContact();
-    m_grid->SaveLayout();
-}
-
-std::string CContainerWnd::BuildSearchText(const Contact& contact, u32 mask)
-{
-    std::string text;
-    const auto add = [&text](const std::string& field) { text += field; };
-    if (mask & 0x1) {
-        for (const std::string* field : {&contact.m_strName, &contact.m_strFirstName, &contact.m_strTitle,
-                 &contact.m_strMiddleName, &contact.m_strNickName, &contact.m_strLastName})
-            add(*field);
-    }
-    if (mask & 0x2)
-        add(contact.m_strCompany);
-    if (mask & 0x4)
-        add(contact.m_strDepartment);
-    if (mask & 0x8)
-        add(contact.m_strOffice);
-    if (mask & 0x10)
-        add(contact.m_strJobTitle);
-    for (const ContactAddress& address : contact.m_addresses) {
-        const u32 type = address.Type();
-        if ((type == ADDR_BUSINESS && (mask & 0x20)) || (type == ADDR_HOME && (mask & 0x40))) {
-            for (const std::string* field : {&address.m_strStreet, &address.m_strCity, &address.m_strState,
-                     &address.m_strZip, &address.m_strCountry})
-                add(*field);
-        }
-    }
-    if (mask & 0x80)
-        add(contact.m_strNotes);
-    return text;
-}
-
-namespace {
-
-// Whether a contact's search text, trimmed and upper-cased, holds the
-// wanted text (already upper-cased). Most texts are plain ASCII: they are
-// upper-cased in place, which gives what the full mapping would, and only
-// other texts go through it, so that a search over many contacts stays
-// quick.
-class SearchMatcher {
-public:
-    explicit SearchMatcher(const QString& wanted)
-        : m_wanted(wanted)
-        , m_wantedBytes(wanted.toUtf8().toStdString())
-    {
-    }
-    bool Matches(std::string text) const
-    {
-        if (!std::all_of(
-                text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-            return QString::fromStdString(text).trimmed().toUpper().contains(m_wanted);
-        constexpr const char* kBlanks = " \t\n\v\f\r";
-        const size_t first = text.find_first_not_of(kBlanks);
-        if (first == std::string::npos)
-            return m_wantedBytes.empty();
-        const size_t last = text.find_last_not_of(kBlanks);
-        std::string_view trimmed(text.data() + first, last - first + 1);
-        for (char& c : text) {
-            if (c >= 'a' && c <= 'z')
-                c = char(c - 'a' + 'A');
-        }
-        return trimmed.find(m_wantedBytes) != std::string_view::npos;
-    }
-
-private:
-    QString m_wanted;
-    std::string m_wantedBytes;
-};
-
-}  // namespace
-
-void CContainerWnd::Find(const QString& text, bool allBooks, u32 fieldMask)
-{
-    if (text.isEmpty()) {
-        MsgWarning(IDS_SEARCH_EMPTY, window());
-        return;
-    }
-    const SearchMatcher matcher(text.toUpper());
-    m_grid->Clear();
-    const Book* book = m_dataMan.GetCurrentBook();
-    std::vector<Contact*> found;
-    for (int i = 0; i < m_dataMan.GetContactCount(); ++i) {
-        Contact* contact = m_dataMan.GetContactAt(i);
-        if (!contact || (!allBooks && !m_dataMan.IsContactInBook(contact, book)))
-            continue;
-        if (matcher.Matches(BuildSearchText(*contact, fieldMask)))
-            found.push_back(contact);
-    }
-    m_grid->AddContacts(found);
-    if (found.empty())
-        MsgInfoText(FormatResString(IDS_NOT_FOUND, text.toStdString()), window());
-    m_grid->Repaint();
-    UpdateCount();
 }
 
 void CContainerWnd::OnSetColors(u32 id)
@@ -773,6 +631,7 @@ void CContainerWnd::DoPreferences(int startPage)
     const bool ok = m_editing->Preferences(window(), startPage);
     m_userMan.m_dwDialogOpen = 0;
     if (ok) {
+        m_grid->ApplySettings();
         ApplyAlphabetBarFont();
         m_bookPane->ApplySettings();
         m_frame.ApplyPreferences(mainFlags);

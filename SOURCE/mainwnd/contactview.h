@@ -29,6 +29,10 @@ public:
     // The filter may refuse the contact unless skipFilter is set.
     virtual void AddContact(Contact* contact, bool skipFilter) = 0;
     virtual void RemoveContacts(std::span<Contact* const> contacts) = 0;
+    // The contact whose row takes the place of the first of these once they
+    // are gone: the next row not among them, else the closest one above;
+    // null when no row would be left.
+    virtual Contact* ContactAfterRemoving(std::span<Contact* const> contacts) const = 0;
     virtual void ContactChanged(Contact* contact) = 0;
     // Selects, focuses and shows the contact's row alone; false when it has none.
     virtual bool SelectContact(Contact* contact) = 0;
@@ -40,6 +44,8 @@ public:
     virtual void SelectEverySecond() = 0;
     // Keeps the column layout in the current book.
     virtual void SaveLayout() = 0;
+    // Takes up the fonts and colours the preferences hold now.
+    virtual void ApplySettings() = 0;
     virtual void Repaint() = 0;
 
     // Set by the container: the selection changed; a row was activated.

@@ -14,8 +14,6 @@
 #include "mainwnd/rgridctrl.h"
 #include "mainwnd/treedroptarget.h"
 
-#include <QStyle>
-
 void CContainerWnd::WireDragAndDrop()
 {
     CRGridCtrl* grid = m_grid->Ctrl();
@@ -25,7 +23,27 @@ void CContainerWnd::WireDragAndDrop()
     new CTreeDropTarget(grid);
 
     CBookTreeCtrl* tree = m_bookPane->Tree();
-    tree->contactsLeft = [this](const std::vector<Contact*>& contacts) {
+    // Found in every book, a contact moved by a drop leaves all of them for
+    // the target and is still found there: its row stays.
+    const auto searchedEverywhere = [this] { return m_bFindMode && m_bFindAllBooks; };
+    tree->movedFrom = [this, searchedEverywhere](const Contact& contact) {
+        std::vector<Book*> books;
+        if (searchedEverywhere()) {
+            for (u32 id : contact.m_books) {
+                if (Book* book = m_dataMan.FindBook(id))
+                    books.push_back(book);
+            }
+        } else if (Book* current = m_dataMan.GetCurrentBook()) {
+            books.push_back(current);
+        }
+        return books;
+    };
+    tree->contactsLeft = [this, searchedEverywhere](const std::vector<Contact*>& contacts) {
+        if (searchedEverywhere()) {
+            for (Contact* contact : contacts)
+                m_grid->ContactChanged(contact);
+            return;
+        }
         m_grid->RemoveContacts(contacts);
         if (m_infoPane)
             m_infoPane->FillHtml(nullptr);
@@ -41,13 +59,13 @@ void CContainerWnd::OpenBookPopup()
     if (m_bookPane->DockState() == BOOKPANE_DOCKED)
         return;
     // Under the banner, as wide as the docked pane would be, down to the
-    // container's bottom.
-    const int frame = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
+    // container's bottom. The pop-up's border comes on top of the pane's
+    // width, so docking it again keeps the width the user set.
     const int maxWidth = std::max(CDockWnd::kMinWidth, width() - 95);
     const int paneWidth = std::clamp(int(m_userMan.m_nTreeDimX), CDockWnd::kMinWidth, maxWidth);
     const QPoint topLeft = mapToGlobal(QPoint(0, 30));
-    CPopupWnd* popup
-        = m_bookPane->OpenPopup(QRect(topLeft, QSize(paneWidth + 2 * frame, std::max(1, height() - 30))));
+    CPopupWnd* popup = m_bookPane->OpenPopup(
+        QRect(topLeft, QSize(paneWidth + 2 * CPopupWnd::kBorder, std::max(1, height() - 30))));
     // The book button stays held down while its pop-up is open.
     if (popup) {
         m_banner->HoldBookButton();

@@ -95,7 +95,11 @@ void CContainerWnd::CreatePanes()
     m_alphabetBar->letterChosen = [this](u32 command) { OnCmdMsg(command); };
     m_bookPane = new CDockWnd(m_dataMan, m_userMan, this);
     m_bookPane->Tree()->installEventFilter(this);
-    m_bookPane->currentBookChanged = [this] { RefreshForBook(); };
+    m_bookPane->currentBookChanged = [this] {
+        RefreshForBook();
+        if (m_selectionObserver)
+            m_selectionObserver(m_dataMan.GetCurrentBook());
+    };
     m_bookPane->dockChanged = [this] {
         m_banner->SetDocked(m_bookPane->DockState() == BOOKPANE_DOCKED);
         RecalcLayout();
@@ -436,6 +440,11 @@ bool CContainerWnd::event(QEvent* event)
 void CContainerWnd::OnSelectionChanged()
 {
     m_frame.RequestIdleUpdate();
+    // A focused contact is the selected item; with none, the book shown.
+    if (m_selectionObserver) {
+        const Contact* contact = GetFocusedContact();
+        m_selectionObserver(contact ? static_cast<const DataItem*>(contact) : m_dataMan.GetCurrentBook());
+    }
     if (!m_infoPane)
         return;
     m_pInfoContact = GetFocusedContact();
@@ -460,7 +469,8 @@ Contact* CContainerWnd::GetFocusedContact() const
 
 QString CContainerWnd::ContactCountText() const
 {
-    return QStringLiteral("%1 contacts").arg(m_grid->RowCount());
+    const int count = m_grid->RowCount();
+    return count == 1 ? QStringLiteral("1 contact") : QStringLiteral("%1 contacts").arg(count);
 }
 
 void CContainerWnd::ApplyAlphabetBarFont()

@@ -17,6 +17,7 @@
 #include <vector>
 
 class Book;
+class DataItem;
 class CBookBanner;
 class CContactInfoPane;
 class CDockWnd;
@@ -51,7 +52,7 @@ struct ContactFacts {
     bool dialogOpen = false;
     bool editing = false;
     bool firstHasMail = false;
-    bool hasDefaultPhone = false;
+    bool firstHasPhone = false;
     bool deletedItemsHoldSomething = false;
 };
 
@@ -125,6 +126,10 @@ public:
     // not take it. Installed by the mail side of telephony.
     using FileMailer = std::function<bool(const QString& path, const QString& name)>;
     void SetFileMailer(FileMailer mailer) { m_fileMailer = std::move(mailer); }
+    // Told of the selected item: the contact focused in the grid, else the
+    // book shown.
+    using SelectionObserver = std::function<void(const DataItem* item)>;
+    void SetSelectionObserver(SelectionObserver observer) { m_selectionObserver = std::move(observer); }
 
     // The clipboard (clipboard.cpp). The data source is null when no row
     // is selected; the own format is left out when it cannot be written.
@@ -204,6 +209,7 @@ private:
     CEditingHooks* m_editing = nullptr;
     Dialer m_dialer;
     FileMailer m_fileMailer;
+    SelectionObserver m_selectionObserver;
 
     CBookBanner* m_banner = nullptr;
     CLetterToolBar* m_alphabetBar = nullptr;
@@ -222,6 +228,8 @@ private:
     QPoint m_trackStart{100, 0};
     const Contact* m_pInfoContact = nullptr;
     bool m_bFindMode = false;
+    // The last search looked through every book, not the current one only.
+    bool m_bFindAllBooks = false;
     QTimer m_infoTimer;
     std::optional<ContactFacts> m_pFacts;
 

@@ -388,29 +388,23 @@ void CFlatHeaderCtrl::DrawItemContent(
 
 void CFlatHeaderCtrl::DrawSortArrow(QPainter& p, const QRect& r, bool ascending) const
 {
+    // A solid triangle in the header's text colour reads on any face colour,
+    // where the raised edges of the old look vanish on a light one.
     const int w = m_arrowSize.width();
     const int h = m_arrowSize.height();
     const int left = r.left();
     const int top = r.top() + (r.height() - h) / 2;
-    const QColor light = GetSysColor(COLOR_3DHILIGHT, this);
-    const QColor shadow = GetSysColor(COLOR_3DSHADOW, this);
+    QPolygon triangle;
+    if (ascending)
+        triangle << QPoint(left + w / 2, top) << QPoint(left + w - 1, top + h - 1)
+                 << QPoint(left, top + h - 1);
+    else
+        triangle << QPoint(left, top) << QPoint(left + w - 1, top) << QPoint(left + w / 2, top + h - 1);
     p.save();
-    p.setRenderHint(QPainter::Antialiasing, false);
-    if (ascending) {
-        const QPoint apex(left + w / 2, top);
-        p.setPen(light);
-        p.drawLine(apex, QPoint(left + w - 1, top + h - 1));
-        p.drawLine(QPoint(left, top + h - 1), QPoint(left + w - 1, top + h - 1));
-        p.setPen(shadow);
-        p.drawLine(apex, QPoint(left, top + h - 1));
-    } else {
-        const QPoint apex(left + w / 2, top + h - 1);
-        p.setPen(light);
-        p.drawLine(QPoint(left, top), QPoint(left + w - 1, top));
-        p.drawLine(QPoint(left + w - 1, top), apex);
-        p.setPen(shadow);
-        p.drawLine(QPoint(left, top), apex);
-    }
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(TextColor());
+    p.setBrush(TextColor());
+    p.drawPolygon(triangle);
     p.restore();
 }
 
@@ -593,6 +587,8 @@ void CFlatHeaderCtrl::StartDrag()
     m_bDragging = true;
     m_nDropPos = -1;
     m_nDropMode = kDropMove;
+    // The item is drawn pressed only until it is dragged.
+    update();
 }
 
 void CFlatHeaderCtrl::DragTo(QPoint globalPos)

@@ -14,6 +14,7 @@
 #include "platform/ui/menu.h"
 #include "platform/ui/openlink.h"
 #include "platform/ui/wndmessage.h"
+#include "telephony/mailsession.h"
 
 #include <QAction>
 #include <QApplication>
@@ -28,6 +29,19 @@ constexpr u32 IDS_ADJUST_TIMEZONES = 59219;
 constexpr const char* kHomePage = "https://tolva.example.org/";
 constexpr const char* kKeyboardPage = "keyboard.htm";
 constexpr const char* kWelcomePage = "tolva_welcome.htm";
+
+// A message to the support address, opened in the user's mail program for
+// the user to complete and send.
+void MailSupport(u32 command, QWidget* parent)
+{
+    CMailMessage message;
+    message.m_to = {kSupportAddress};
+    message.m_strSubject = command == ID_HELP_NEWSLETTER ? "Subscribe for Tolva Newsletter"
+                                                         : "Feedback: Query/Info Request for Tolva v.2.5.5";
+    CMailSession session;
+    if (!session.IsLoaded() || !session.Logon({}, {}, parent) || !session.Send(message, true))
+        MsgStopText("The mail program could not be started.", parent);
+}
 constexpr const char* kInvalidClock = "_ _ _";
 
 // The caption of a phone type 1-20 (home 1-10, business 11-20).
@@ -72,11 +86,11 @@ void CMainFrame::MapCommands()
     map.On(ID_HELP, [this](u32) { OnHelp(QString::fromLatin1(kWelcomePage)); });
     map.On(ID_HELP_HOMEPAGE, [](u32) { OpenLink(kHomePage); });
     map.On(ID_APP_ABOUT, [this](u32) { CDialogAbout(this).exec(); });
-    // Mail, printing, its preview and the telephone line come from other areas.
+    // Printing, its preview and the telephone line come from other areas.
     const auto runHook = [this](u32 id) { m_hooks.Run(id); };
     const auto hooked = [this](CCmdUI& ui) { ui.Enable(m_hooks.IsEnabled(ui.m_nID)); };
     for (u32 id : {ID_HELP_NEWSLETTER, ID_HELP_FEEDBACK})
-        map.On(id, runHook, hooked);
+        map.On(id, [this](u32 id) { MailSupport(id, this); });
     for (u32 id = ID_PAGESETUP_MEMO; id <= ID_PAGESETUP_LABELS; ++id)
         map.On(id, runHook, hooked);
     map.On(ID_PRINT, runHook, hooked);

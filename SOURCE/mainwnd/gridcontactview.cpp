@@ -4,6 +4,8 @@
 #include "mainwnd/rgridctrl.h"
 #include "platform/ui/wndmessage.h"
 
+#include <unordered_set>
+
 CGridContactView::CGridContactView(DataMan& dataMan, UserMan& userMan, QWidget* parent)
     : m_grid(new CRGridCtrl(dataMan, userMan, parent))
 {
@@ -135,6 +137,33 @@ void CGridContactView::RemoveContacts(std::span<Contact* const> contacts)
     Notify();
 }
 
+Contact* CGridContactView::ContactAfterRemoving(std::span<Contact* const> contacts) const
+{
+    std::unordered_set<u32> going;
+    int first = -1;
+    for (const Contact* contact : contacts) {
+        going.insert(contact->m_duID);
+        const int row = m_grid->FindContactRow(contact->m_duID);
+        if (row >= 0 && (first < 0 || row < first))
+            first = row;
+    }
+    if (first < 0)
+        return nullptr;
+    const auto stays = [&](int row) {
+        Contact* contact = m_grid->GetRowContact(row);
+        return contact && !going.count(contact->m_duID) ? contact : nullptr;
+    };
+    for (int row = first + 1; row < m_grid->GetRowCount(); ++row) {
+        if (Contact* contact = stays(row))
+            return contact;
+    }
+    for (int row = first - 1; row >= 0; --row) {
+        if (Contact* contact = stays(row))
+            return contact;
+    }
+    return nullptr;
+}
+
 void CGridContactView::ContactChanged(Contact* contact)
 {
     if (contact)
@@ -188,6 +217,11 @@ void CGridContactView::SelectEverySecond()
 void CGridContactView::SaveLayout()
 {
     m_grid->SaveLayout();
+}
+
+void CGridContactView::ApplySettings()
+{
+    m_grid->ApplySettings(true, true);
 }
 
 void CGridContactView::Repaint()

@@ -48,12 +48,14 @@ public:
     void Clear() override;
     void AddContact(Contact* contact, bool skipFilter) override;
     void RemoveContacts(std::span<Contact* const> contacts) override;
+    Contact* ContactAfterRemoving(std::span<Contact* const> contacts) const override;
     void ContactChanged(Contact* contact) override;
     bool SelectContact(Contact* contact) override;
     void SelectContacts(std::span<Contact* const> contacts) override;
     void SelectAllRows() override;
     void SelectEverySecond() override;
     void SaveLayout() override;
+    void ApplySettings() override;
     void Repaint() override;
 
 private:

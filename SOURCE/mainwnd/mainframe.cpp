@@ -116,7 +116,10 @@ CMainFrame::CMainFrame(
 
 CMainFrame::~CMainFrame()
 {
-    qApp->removeEventFilter(this);
+    // A frame that outlives the application object (one held by a static)
+    // has no filter left to remove.
+    if (QCoreApplication* app = QCoreApplication::instance())
+        app->removeEventFilter(this);
     m_openMenu.reset();
     m_idleTimer.stop();
     // The panes call back into the frame while they go: they go first,
@@ -150,6 +153,7 @@ void CMainFrame::CreateStatusBar()
 {
     QStatusBar* bar = statusBar();
     SetDlgCtrlID(bar, kStatusBarId);
+    // The panes show text as it is: a location's name is never markup.
     m_readyPane = new QLabel(bar);
     m_countPane = new QLabel(bar);
     m_countPane->setObjectName(QStringLiteral("pane%1").arg(ID_INDICATOR_COUNT));
@@ -161,6 +165,8 @@ void CMainFrame::CreateStatusBar()
         m_openMenu->exec(m_clockPane->mapToGlobal(at));
         m_openMenu.reset();
     });
+    for (QLabel* pane : {m_readyPane, m_countPane, m_clockPane})
+        pane->setTextFormat(Qt::PlainText);
     bar->addWidget(m_readyPane, 1);
     bar->addPermanentWidget(m_countPane);
     bar->addPermanentWidget(m_clockPane);

@@ -284,8 +284,12 @@ int CRGridCtrl::Refill(bool resetLayout, bool fill)
     Book* book = m_dataMan.GetCurrentBook();
     const bool haveBook = resetLayout || book;
     if (haveBook) {
-        if (resetLayout || !m_bHasShownBook || !book || book->m_duID != m_duShownBook)
+        if (resetLayout || !m_bHasShownBook || !book || book->m_duID != m_duShownBook) {
+            // The book left keeps the arrangement the user gave it.
+            if (!resetLayout)
+                SaveLayout();
             LoadLayout(resetLayout);
+        }
         RefillFieldChooser();
     }
     if (fill && book) {

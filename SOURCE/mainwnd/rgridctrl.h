@@ -207,7 +207,12 @@ public:
     virtual bool CanAcceptDrop(const QMimeData* data) const;
     virtual u32 DropFiles(const QMimeData* data);
     virtual u32 DropContacts(const QMimeData* data);
+    // While the rows are the results of a search, contacts that come in by
+    // a paste or a drop join them instead of the book's listing replacing them.
+    void SetShowsFindResults(bool on) { m_bFindResults = on; }
     virtual u32 ImportVCardFile(const QString& path);
+    // Shows the contacts the store gained from index firstNew on.
+    void ShowContactsAdded(int firstNew);
 
     // Double-click on a cell (row or column -1 when nothing is hit).
     void OnCellActivate(int row, int column);
@@ -308,6 +313,7 @@ private:
     bool m_bDragArmed = false;
     bool m_bPendingSingle = false;
     bool m_bDragging = false;
+    bool m_bFindResults = false;
     bool m_bTracking = false;
     int m_nTrackItem = -1;
 };

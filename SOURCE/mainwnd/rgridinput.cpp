@@ -478,6 +478,7 @@ u32 CRGridCtrl::DropFiles(const QMimeData* data)
     // is reported, so a bad file neither stops nor hides the others.
     u32 result = 0;
     bool changed = false;
+    const int firstNew = m_dataMan.GetContactCount();
     for (const QUrl& url : data->urls()) {
         if (!IsCardFile(url))
             continue;
@@ -489,9 +490,21 @@ u32 CRGridCtrl::DropFiles(const QMimeData* data)
     }
     if (changed) {
         m_dataMan.Save(DFK_DATA);
-        Refill(false, true);
+        ShowContactsAdded(firstNew);
     }
     return result;
+}
+
+void CRGridCtrl::ShowContactsAdded(int firstNew)
+{
+    if (!m_bFindResults) {
+        Refill(false, true);
+        return;
+    }
+    for (int i = firstNew; i < m_dataMan.GetContactCount(); ++i)
+        AddContactRow(m_dataMan.GetContactAt(i), true, false);
+    UpdateScrollRanges();
+    viewport()->update();
 }
 
 u32 CRGridCtrl::ImportVCardFile(const QString& path)
@@ -511,6 +524,7 @@ u32 CRGridCtrl::DropContacts(const QMimeData* data)
     }
     u32 result = 0;
     Book* book = m_dataMan.GetCurrentBook();
+    const int firstNew = m_dataMan.GetContactCount();
     for (auto& contact : contacts) {
         if ((result = m_dataMan.AddContact(std::move(contact), book)) != 0) {
             ShowErrorText(nullptr, result);
@@ -518,6 +532,6 @@ u32 CRGridCtrl::DropContacts(const QMimeData* data)
         }
     }
     m_dataMan.Save(DFK_DATA);
-    Refill(false, true);
+    ShowContactsAdded(firstNew);
     return result;
 }

@@ -12,7 +12,10 @@
 #include <QMetaMethod>
 #include <QScrollBar>
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <map>
+#include <memory>
 #include <numeric>
 #include <variant>
 
@@ -42,25 +45,121 @@ const DateValue* ContactDate(const Contact& c, u32 fieldId)
     }
 }
 
+// The collation of texts of printable ASCII in many locales is the order
+// of one weight per character, which compares as fast as plain bytes. It
+// is worked out once per locale from the collator itself and used only when
+// every text of one or two characters comes out in the collator's order, so
+// that a locale with contractions ("ch" after "h") or ignored punctuation
+// keeps the collator.
+class AsciiCollation {
+public:
+    static const AsciiCollation& For(const QCollator& collator)
+    {
+        static std::map<QString, std::unique_ptr<AsciiCollation>> known;
+        std::unique_ptr<AsciiCollation>& entry = known[collator.locale().name()];
+        if (!entry)
+            entry = std::make_unique<AsciiCollation>(collator);
+        return *entry;
+    }
+
+    explicit AsciiCollation(const QCollator& collator)
+    {
+        // Texts are folded to lower case before they are compared.
+        std::vector<char> chars;
+        for (char c = 0x20; c < 0x7F; ++c) {
+            if (c < 'A' || c > 'Z')
+                chars.push_back(c);
+        }
+        m_char.fill(' ');
+        const auto text
+            = [](std::string_view s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); };
+        std::stable_sort(chars.begin(), chars.end(), [&](char a, char b) {
+            return collator.compare(text({&a, 1}), text({&b, 1})) < 0;
+        });
+        u8 weight = 0;
+        for (size_t i = 0; i < chars.size(); ++i) {
+            if (i > 0 && collator.compare(text({&chars[i - 1], 1}), text({&chars[i], 1})) != 0)
+                ++weight;
+            m_weight[size_t(u8(chars[i]))] = u8(weight + 1);
+            m_char[size_t(weight + 1)] = chars[i];
+        }
+        std::vector<std::string> samples;
+        for (char a : chars) {
+            samples.emplace_back(1, a);
+            for (char b : chars)
+                samples.push_back(std::string{a, b});
+        }
+        std::vector<std::string> keys;
+        keys.reserve(samples.size());
+        for (const std::string& sample : samples)
+            keys.push_back(Key(sample));
+        std::vector<size_t> order(samples.size());
+        std::iota(order.begin(), order.end(), 0);
+        std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return keys[a] < keys[b]; });
+        m_bUsable = true;
+        for (size_t i = 1; i < order.size() && m_bUsable; ++i) {
+            const int byWeights = keys[order[i - 1]].compare(keys[order[i]]);
+            const int byCollator = collator.compare(text(samples[order[i - 1]]), text(samples[order[i]]));
+            m_bUsable = (byWeights < 0) == (byCollator < 0) && (byWeights == 0) == (byCollator == 0);
+        }
+    }
+
+    // False for a text with a character outside printable ASCII.
+    bool Applies(std::string_view text) const
+    {
+        return m_bUsable
+            && std::all_of(text.begin(), text.end(), [this](char c) { return m_weight[size_t(u8(c))] != 0; });
+    }
+    // The text's weights, whose bytes compare as the collator compares it.
+    std::string Key(std::string_view text) const
+    {
+        std::string key(text.size(), '\0');
+        std::transform(
+            text.begin(), text.end(), key.begin(), [this](char c) { return char(m_weight[size_t(u8(c))]); });
+        return key;
+    }
+
+    // A text whose weights these are: characters of one weight are equal
+    // to the collator, so any of them stands for the others.
+    QString Text(std::string_view key) const
+    {
+        QString text(qsizetype(key.size()), Qt::Uninitialized);
+        for (size_t i = 0; i < key.size(); ++i)
+            text[qsizetype(i)] = QLatin1Char(m_char[size_t(u8(key[i]))]);
+        return text;
+    }
+
+private:
+    std::array<u8, 256> m_weight{};
+    std::array<char, 256> m_char{};
+    bool m_bUsable = false;
+};
+
 // How rows of one column compare: numbers where the column holds a value
 // (dates, the icon), else the texts case-insensitively in the user's
 // locale. An empty value sorts before any other.
 struct SortKeys {
     std::vector<bool> empty;
     std::vector<double> numbers;
-    // Collation keys; in the C locale the folded texts themselves.
-    std::vector<QCollatorSortKey> collated;
-    std::vector<std::string> folded;  // UTF-8, whose bytes sort as code points
+    // Byte keys: the folded texts in the C locale, else the weights of the
+    // locale's collation for texts it covers ("ascii" set).
+    std::vector<std::string> bytes;
+    std::vector<bool> ascii;
+    // The folded texts the weights do not cover, for the collator.
+    std::vector<QString> others;
+    const QCollator* collator = nullptr;
+    const AsciiCollation* weights = nullptr;
 
+    QString Text(size_t row) const { return ascii[row] ? weights->Text(bytes[row]) : others[row]; }
     int Compare(size_t a, size_t b) const
     {
         if (empty[a] || empty[b])
             return int(empty[b]) - int(empty[a]);
         if (!numbers.empty())
             return numbers[a] < numbers[b] ? -1 : numbers[b] < numbers[a] ? 1 : 0;
-        if (!folded.empty())
-            return folded[a].compare(folded[b]);
-        return collated[a].compare(collated[b]);
+        if (!collator || (ascii[a] && ascii[b]))
+            return bytes[a].compare(bytes[b]);
+        return collator->compare(Text(a), Text(b));
     }
 };
 
@@ -70,8 +169,17 @@ std::string CRGridCtrl::SortKey(int row, int column)
 {
     GridRow& r = m_rows[size_t(row)];
     const Contact& c = *r.contact;
-    if (m_columns[size_t(column)].m_nFieldId != i32(FID_NAME))
-        return FoldCase(Cell(r, column).text);
+    if (m_columns[size_t(column)].m_nFieldId != i32(FID_NAME)) {
+        // A text already made for the screen is taken; others are made
+        // for the sort alone, so that sorting fills no cells.
+        for (const GridCell& cell : r.cells) {
+            if (cell.column == column)
+                return FoldCase(cell.text);
+        }
+        const GridColumnInfo& info = m_columns[size_t(column)];
+        return info.m_dwFlags & HDF_STRING ? FoldCase(FormatFieldText(c, u32(info.m_nFieldId)))
+                                           : std::string();
+    }
     switch (m_userMan.m_dwNameColumnFlags) {
     case 0:
         return FoldCase(c.m_strFirstName);
@@ -90,6 +198,8 @@ void CRGridCtrl::Sort(int column, int ascending)
     const u32 field = u32(m_columns[size_t(column)].m_nFieldId);
     SortKeys keys;
     keys.empty.resize(count);
+    // Lives as long as the sort that compares with it.
+    QCollator collator;
     if (column == kIconColumn || IsDateField(field)) {
         keys.numbers.resize(count);
         for (size_t i = 0; i < count; ++i) {
@@ -99,22 +209,27 @@ void CRGridCtrl::Sort(int column, int ascending)
             keys.numbers[i] = date ? DateSortKey(*date) : double(GetFieldNumber(c, field, 0));
         }
     } else {
-        QCollator collator;
         collator.setCaseSensitivity(Qt::CaseInsensitive);
         const bool codePoints = collator.locale().language() == QLocale::C;
-        if (codePoints)
-            keys.folded.reserve(count);
-        else
-            keys.collated.reserve(count);
+        if (!codePoints) {
+            keys.collator = &collator;
+            keys.weights = &AsciiCollation::For(collator);
+            keys.ascii.resize(count);
+            keys.others.resize(count);
+        }
+        keys.bytes.resize(count);
         for (size_t i = 0; i < count; ++i) {
             // Folded first, so that case never orders texts, whatever the
             // collation of the locale does with it.
             std::string text = SortKey(int(i), column);
             keys.empty[i] = text.empty();
             if (codePoints)
-                keys.folded.push_back(std::move(text));
-            else
-                keys.collated.push_back(collator.sortKey(QString::fromStdString(text)));
+                keys.bytes[i] = std::move(text);
+            else if (keys.weights->Applies(text)) {
+                keys.ascii[i] = true;
+                keys.bytes[i] = keys.weights->Key(text);
+            } else
+                keys.others[i] = QString::fromStdString(text);
         }
     }
     std::vector<int> order(count);

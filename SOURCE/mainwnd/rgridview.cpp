@@ -14,11 +14,44 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTextLayout>
 #include <algorithm>
 
 namespace {
 
 constexpr int kRowCutMargin = 10;
+
+// Text wrapped at word boundaries over the lines of a tall row, centred
+// as a block. A word wider than the cell (an e-mail address, a web
+// address) ends its line in an ellipsis rather than being cut unseen.
+void DrawWrappedCell(QPainter& p, const QRect& r, int align, const QString& text)
+{
+    const QFontMetrics fm = p.fontMetrics();
+    QStringList lines;
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
+        QTextLayout layout(paragraph, p.font());
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(r.width());
+            lines << paragraph.mid(line.textStart(), line.textLength());
+        }
+        layout.endLayout();
+    }
+    int y = r.top() + (r.height() - int(lines.size()) * fm.height()) / 2;
+    for (const QString& line : lines) {
+        const QRect box(r.left(), y, r.width(), fm.height());
+        y += fm.height();
+        if (!box.intersects(r))
+            continue;
+        const QString shown = fm.horizontalAdvance(line.trimmed()) > r.width()
+            ? fm.elidedText(line.trimmed(), Qt::ElideRight, r.width())
+            : line;
+        p.drawText(box, align | Qt::AlignVCenter | Qt::TextExpandTabs, shown);
+    }
+}
 
 // A grid line: solid for style 0, else the pen's dash pattern. Drawn from
 // the first point up to, not including, the second.
@@ -279,12 +312,11 @@ void CRGridCtrl::PaintRow(QPainter& p, const QRect& dirty, int row, int top, int
             else if (format == HDF_CENTER)
                 align = Qt::AlignHCenter;
             const QFontMetrics fm = p.fontMetrics();
-            const int flags = align | Qt::AlignVCenter | Qt::TextWordWrap | Qt::TextExpandTabs;
             if (inner.height() < 2 * fm.height() && fm.horizontalAdvance(cellText) > inner.width())
                 p.drawText(
                     inner, align | Qt::AlignVCenter, fm.elidedText(cellText, Qt::ElideRight, inner.width()));
             else
-                p.drawText(inner, flags, cellText);
+                DrawWrappedCell(p, inner, align, cellText);
         }
         p.restore();
     }

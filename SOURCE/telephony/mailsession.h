@@ -21,6 +21,9 @@ constexpr u32 MAPI_E_UNKNOWN_RECIPIENT = 14;
 constexpr u32 MAPI_E_INVALID_RECIPS = 25;
 constexpr u32 MAPI_E_NOT_SUPPORTED = 26;
 
+// Where reports of errors, feedback and newsletter requests are mailed.
+constexpr const char* kSupportAddress = "support@tolva.invalid";
+
 struct CMailMessage {
     std::vector<std::string> m_to;
     std::vector<std::string> m_cc;

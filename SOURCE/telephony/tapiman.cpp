@@ -14,6 +14,10 @@ namespace {
 
 constexpr const char* kCurDeviceEntry = "CurDevice";
 constexpr const char* kManualPhonesEntry = "ManualPhones";
+constexpr const char* kAutoRedialEntry = "AutoRedial";
+constexpr const char* kLogCallsEntry = "LogCalls";
+constexpr const char* kRedialIntervalEntry = "RedialInterval";
+constexpr int kMaxRedialInterval = 100;
 constexpr u32 IDS_NO_DEVICES = 59534;
 
 }  // namespace
@@ -68,8 +72,21 @@ u32 TapiMan::LoadSettings()
         if (m_curDevice < 0 || m_curDevice >= m_line->GetConfigCount())
             m_curDevice = kNoTapiDevice;
     }
+    const TapiDialOptions defaults;
+    m_options.autoRedial = Profile::GetInt(kTapiSection, kAutoRedialEntry, defaults.autoRedial) != 0;
+    m_options.logCalls = Profile::GetInt(kTapiSection, kLogCallsEntry, defaults.logCalls) != 0;
+    const int interval = Profile::GetInt(kTapiSection, kRedialIntervalEntry, int(defaults.redialInterval));
+    m_options.redialInterval
+        = interval >= 0 && interval <= kMaxRedialInterval ? u32(interval) : defaults.redialInterval;
     m_loaded = true;
     return 0;
+}
+
+void TapiMan::SaveOptions()
+{
+    Profile::WriteInt(kTapiSection, kAutoRedialEntry, m_options.autoRedial);
+    Profile::WriteInt(kTapiSection, kLogCallsEntry, m_options.logCalls);
+    Profile::WriteInt(kTapiSection, kRedialIntervalEntry, int(m_options.redialInterval));
 }
 
 void TapiMan::SaveSettings()
@@ -77,6 +94,7 @@ void TapiMan::SaveSettings()
     if (m_line)
         m_line->SaveDeviceConfigs();
     Profile::WriteInt(kTapiSection, kCurDeviceEntry, m_curDevice);
+    SaveOptions();
 }
 
 u32 TapiMan::Dial(u32 contactId, u32 dialKind, const std::string& number, const std::string& name)

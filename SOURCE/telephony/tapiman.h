@@ -20,8 +20,8 @@ class DataMan;
 constexpr u32 TAPIMAN_INITIALIZED = 0x1;
 constexpr u32 TAPIMAN_IN_CALL = 0x2;
 
-// The dialing options of the preferences. They are not stored: every run
-// starts with these values.
+// The dialing options of the preferences, kept in the settings; these are
+// the values of a first run.
 struct TapiDialOptions {
     bool autoRedial = true;
     bool logCalls = true;
@@ -43,6 +43,8 @@ public:
     void Shutdown();
     u32 LoadSettings();
     void SaveSettings();
+    // The dialing options alone, written when the user confirms them.
+    void SaveOptions();
 
     // Dials through the call status dialog: 1 when it ran, 0 when there is
     // no device. A call the user confirms with logging on goes into the

@@ -4,10 +4,12 @@
 #include "core/datafile.h"
 #include "core/dataman.h"
 #include "core/errorreport.h"
+#include "platform/programfolder.h"
 #include "support/mailstandin.h"
 #include "support/pictures.h"
 #include "support/testenv.h"
 
+#include <QDir>
 #include <QPlainTextEdit>
 
 namespace {
@@ -35,11 +37,17 @@ std::vector<std::string> Texts(const RecordingMessageSink& sink)
     return texts;
 }
 
-const std::string kFallback
-    = "The report was not send due to MAPI error.\r\n\r\nPlease send message with the file "
-      "'tolva_error.log' to the support@tolva.invalid.\r\nThis file is located in the "
-      "folder where Tolva is installed.\r\n\r\nOr make a copy of the text from the error "
-      "message box and send it to the support@tolva.invalid.\r\n";
+// What the user is told to do by hand: the real folder of the log, the
+// mail program that failed.
+std::string Fallback()
+{
+    return "The report was not sent: the mail program (xdg-email) could not send it.\r\n\r\nPlease send a "
+           "message with the file 'tolva_error.log' to the support@tolva.invalid.\r\nThis file is located "
+           "in the folder "
+        + QDir::toNativeSeparators(ProgramFolder::Path()).toStdString()
+        + ".\r\n\r\nOr make a copy of the text from the error message box and send it to the "
+          "support@tolva.invalid.\r\n";
+}
 
 }  // namespace
 
@@ -68,7 +76,7 @@ TEST_F(BugReportTest, AMissingLogOrMailProgramLeavesTheDialogOpenWithTheFallback
     dialog.show();
     dialog.OnSendBugReport();
     ASSERT_EQ(m_messages.shown.size(), 2u);
-    EXPECT_EQ(m_messages.shown[1].text, kFallback);
+    EXPECT_EQ(m_messages.shown[1].text, Fallback());
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_TRUE(m_standIn->Arguments(50).isEmpty());
 
@@ -79,7 +87,7 @@ TEST_F(BugReportTest, AMissingLogOrMailProgramLeavesTheDialogOpenWithTheFallback
     const QString none;
     SetMailProgramForTesting(&none);
     dialog.OnSendBugReport();
-    EXPECT_EQ(Texts(m_messages), std::vector<std::string>{kFallback});
+    EXPECT_EQ(Texts(m_messages), std::vector<std::string>{Fallback()});
     EXPECT_TRUE(dialog.isVisible());
 }
 

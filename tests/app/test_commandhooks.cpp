@@ -4,10 +4,13 @@
 #include "core/datafile.h"
 #include "core/dataman.h"
 #include "core/userman.h"
+#include "mainwnd/bookpane.h"
+#include "mainwnd/booktree.h"
 #include "mainwnd/commands.h"
 #include "mainwnd/contactview.h"
 #include "mainwnd/containerwnd.h"
 #include "mainwnd/mainframe.h"
+#include "mainwnd/rgridctrl.h"
 #include "platform/modemprovider.h"
 #include "platform/profile.h"
 #include "support/modal.h"
@@ -26,6 +29,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QTreeWidgetItem>
 
 namespace {
 
@@ -219,5 +223,43 @@ TEST_F(CommandHooksTest, SpeedDialNeedsTelephonyAndTheDataDumpIsOneWindow)
     const auto windows = m_frame->findChildren<CDialogDataDump*>();
     ASSERT_EQ(windows.size(), 1);
     EXPECT_TRUE(windows[0]->Text()->toPlainText().contains("Name:\tContacts"));
+    windows[0]->close();
+}
+
+TEST_F(CommandHooksTest, TheDataDumpFollowsTheSelection)
+{
+    auto book = std::make_unique<Book>();
+    book->m_strName = "Friends";
+    Book* friends = m_dataMan->AddBook(std::move(book), m_dataMan->GetRootBook());
+    ASSERT_NE(friends, nullptr);
+    CContainerWnd* container = m_frame->GetContainer();
+    container->BookPane()->ReloadTree();
+    EXPECT_TRUE(container->OnCmdMsg(ID_DATA_DUMP));
+    const auto windows = m_frame->findChildren<CDialogDataDump*>();
+    ASSERT_EQ(windows.size(), 1);
+    QPlainTextEdit* text = windows[0]->Text();
+    EXPECT_TRUE(text->toPlainText().contains("Name:\tContacts"));
+
+    // Choosing a book in the book pane shows that book.
+    CBookTreeCtrl* tree = container->BookPane()->Tree();
+    QTreeWidgetItem* item = container->BookPane()->FindBookItem(friends->m_duID);
+    ASSERT_NE(item, nullptr);
+    tree->scrollToItem(item);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(item).center());
+    QApplication::processEvents();
+    EXPECT_TRUE(text->toPlainText().contains("Name:\tFriends")) << text->toPlainText().toStdString();
+
+    // Back in the root book, clicking a contact in the grid empties it.
+    QTreeWidgetItem* root = container->BookPane()->FindBookItem(m_dataMan->GetRootBook()->m_duID);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(root).center());
+    QApplication::processEvents();
+    EXPECT_TRUE(text->toPlainText().contains("Name:\tContacts"));
+    container->Grid().SelectContacts({});
+    auto* rows = static_cast<CRGridCtrl*>(container->Grid().Widget());
+    QTest::mouseClick(
+        rows->viewport(), Qt::LeftButton, {}, rows->GetCellRect(0, 0).center() - rows->viewport()->pos());
+    QApplication::processEvents();
+    EXPECT_EQ(container->GetFocusedContact()->m_strName, "Anna Berg");
+    EXPECT_TRUE(text->toPlainText().isEmpty()) << text->toPlainText().toStdString();
     windows[0]->close();
 }

@@ -119,7 +119,11 @@ TEST(IconMenu, MeasuresTheAcceleratorColumnAndTheBoldDefault)
     QFont font = QApplication::font("QMenu");
     const QFontMetrics fm(font);
     EXPECT_EQ(exit.height(), std::max(20, fm.height()));
-    EXPECT_EQ(exit.width(), fm.horizontalAdvance("ExitAlt+F4") + 2 + 15 + std::max(exit.height(), 20));
+    // A gap of three average characters parts the label from the shortcut.
+    EXPECT_EQ(exit.width(),
+        fm.horizontalAdvance("ExitAlt+F4") + 3 * fm.averageCharWidth() + 2 + 15
+            + std::max(exit.height(), 20));
+    EXPECT_GT(CIconMenu::AccelGap(fm), 0);
     EXPECT_EQ(plain.width(), fm.horizontalAdvance("Exit") + 2 + 2 + std::max(plain.height(), 20));
     const QSize bold = Measure(menu, "E&xit", QStyleOptionMenuItem::DefaultItem);
     font.setWeight(QFont::Bold);

@@ -381,20 +381,28 @@ TEST_F(DataFileTest, StringsAndTheMemoryChannel)
 
     file.ResetMemory();
     EXPECT_EQ(0u, file.WriteString(DFK_MEMORY, ""));
-    EXPECT_EQ(0u, file.WriteString(DFK_MEMORY, std::string("ab\0cd", 5)));
+    // A NUL inside a text is not written: it would cut the text read back.
+    EXPECT_EQ(0u, file.WriteString(DFK_MEMORY, std::string("ab\0cd\0", 6)));
     const QByteArray block = file.DetachMemory();
-    EXPECT_EQ(QByteArray("\x01\0\0\0\0\x06\0\0\0ab\0cd\0", 15), block);
+    EXPECT_EQ(QByteArray("\x01\0\0\0\0\x05\0\0\0abcd\0", 14), block);
 
     file.AttachMemory(block);
     EXPECT_EQ(0u, file.ReadString(DFK_MEMORY, text));
     EXPECT_EQ("", text);
     EXPECT_EQ(0u, file.ReadString(DFK_MEMORY, text));
-    EXPECT_EQ("ab", text);
+    EXPECT_EQ("abcd", text);
     EXPECT_EQ(RC_SHORT_READ, file.Read(DFK_MEMORY, &byte, 1));
+    EXPECT_EQ(0u, file.TakeZeroLengthStrings());
 
-    file.AttachMemory(QByteArray("\0\0\0\0", 4));
+    // The stored length 0 (no text has it) reads as an empty text and is
+    // counted, once, for the reader's note.
+    file.AttachMemory(QByteArray("\0\0\0\0\x02\0\0\0x\0", 10));
     EXPECT_EQ(0u, file.ReadString(DFK_MEMORY, text));
     EXPECT_EQ("", text);
+    EXPECT_EQ(0u, file.ReadString(DFK_MEMORY, text));
+    EXPECT_EQ("x", text);
+    EXPECT_EQ(1u, file.TakeZeroLengthStrings());
+    EXPECT_EQ(0u, file.TakeZeroLengthStrings());
     file.AttachMemory(QByteArray("\xf0\xff\xff\xff"
                                  "abc",
         7));

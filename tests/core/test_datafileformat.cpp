@@ -246,7 +246,6 @@ TEST_F(DataFileFormatTest, ImportOfAFileThatDoesNotReadAddsNothing)
         good.left(good.size() - 1),
         ExportFile(top + BookBytes(51, 52, {}, "A cycle") + BookBytes(52, 51, {}, "B"), 3),
         ExportFile({}, 0, ContactBytes(51, {}, "In no book"), 1),
-        ExportFile(RecordBytes(*MakeBook(kNoId, 9, {}, "Id 0xFFFFFFFF")), 1),
         Bytes().Head(kExportFileTag, 0x2600, 0, kExportFlag).Word(0).Word(0).Data(),
     };
     for (const QByteArray& bytes : bad) {
@@ -277,7 +276,11 @@ TEST_F(DataFileFormatTest, ExportFilesWithLinksThatDisagreeAreMended)
         {ExportFile(BookBytes(50, 0, {}, "Top"), 1, ContactBytes(51, {50}, "Not listed back"), 1), 1, 1, 1},
         {ExportFile(top + BookBytes(51, 77, {}, "Parent nowhere"), 2, ContactBytes(52, {}, "In no book"), 1),
             2, 1, 2},
-        {ExportFile(top + BookBytes(51, 50, {}, "Old") + BookBytes(51, 50, {}, "New"), 3), 3, 0, 2},
+        // Records whose id is taken come in under fresh ones.
+        {ExportFile(top + BookBytes(51, 50, {}, "Old") + BookBytes(51, 50, {}, "New"), 3), 3, 0, 3},
+        {ExportFile(RecordBytes(*MakeBook(kNoId, 9, {}, "Top")), 1), 1, 0, 1},
+        {ExportFile(top, 1, ContactBytes(50, {50}, "Top's id") + ContactBytes(kNoId, {50}, "No id"), 2), 1, 2,
+            1},
     };
     const u32 workId = m_work->m_duID;
     for (const Case& c : cases) {

@@ -5,6 +5,8 @@
 #include "platform/syserror.h"
 
 #include <QDir>
+#include <map>
+#include <set>
 
 namespace {
 
@@ -102,10 +104,12 @@ TEST_F(DataManStoreTest, ADataFileWhoseLinksDisagreeIsMendedAndLoads)
     ASSERT_EQ(0u, Start());
     EXPECT_TRUE(m_messages.shown.empty());
 
+    // The records that lose their id keep their data under fresh ones, from
+    // above the highest id in use.
     const auto check = [this] {
-        ASSERT_EQ(6, m_dm->GetBookCount());
-        ASSERT_EQ(3, m_dm->GetContactCount());
-        for (u32 id : {1u, 20u, 22u, 24u}) {
+        ASSERT_EQ(7, m_dm->GetBookCount());
+        ASSERT_EQ(6, m_dm->GetContactCount());
+        for (u32 id : {1u, 20u, 22u, 24u, 43u}) {
             EXPECT_EQ(0u, m_dm->FindBook(id)->m_duParentID) << id;
             EXPECT_TRUE(m_dm->IsMember(Root(), id)) << id;
         }
@@ -115,22 +119,144 @@ TEST_F(DataManStoreTest, ADataFileWhoseLinksDisagreeIsMendedAndLoads)
         EXPECT_TRUE(m_dm->IsMember(m_dm->FindBook(20), 21));
         EXPECT_FALSE(m_dm->IsMember(Root(), 99));
         EXPECT_EQ("New", m_dm->FindBook(24)->m_strName);
+        EXPECT_EQ("Old", m_dm->FindBook(43)->m_strName);
         EXPECT_EQ("Second", m_dm->FindContact(42)->m_strName);
         EXPECT_EQ((IdArray{20}), m_dm->FindContact(40)->m_books);
         EXPECT_EQ((IdArray{20}), m_dm->FindContact(41)->m_books);
+        const std::pair<u32, const char*> renumbered[] = {{44, "First"}, {45, "No id"}, {46, "Book's id"}};
+        for (const auto& [id, name] : renumbered) {
+            ASSERT_NE(nullptr, m_dm->FindContact(id)) << name;
+            EXPECT_EQ(name, m_dm->FindContact(id)->m_strName);
+            EXPECT_EQ((IdArray{0}), m_dm->FindContact(id)->m_books) << name;
+            EXPECT_TRUE(m_dm->IsMember(Root(), id)) << name;
+        }
         std::vector<BookTreeItem> tree;
         EXPECT_EQ(0u, m_dm->FillBookTree(tree, 0, false));
     };
     check();
-    const QByteArray log = ErrorLog();
-    EXPECT_TRUE(log.contains("Mended while reading")) << log.toStdString();
-    EXPECT_TRUE(log.contains("Member 99 of book 0 dropped")) << log.toStdString();
+    const std::string log = ErrorLog().toStdString();
+    EXPECT_NE(std::string::npos, log.find("Mended while reading")) << log;
+    EXPECT_NE(std::string::npos, log.find("Member 99 of book 0 dropped")) << log;
+    for (const char* note : {"Book \"Old\" (id 24) now has the id 43: a later book has the id",
+             "Contact \"First\" (id 42) now has the id 44: a later contact has the id",
+             "Contact \"No id\" (id 4294967295) now has the id 45: the id is reserved",
+             "Contact \"Book's id\" (id 22) now has the id 46: a book has the id",
+             "Contact \"Ann\" (id 40): its book 7 dropped, it names nothing"})
+        EXPECT_NE(std::string::npos, log.find(note)) << note << "\n" << log;
     // Saved back sound: the next run reads it with nothing left to mend.
     ASSERT_EQ(0u, Restart());
     check();
     QFile::remove(ProgramPath(kErrorLogName));
     ASSERT_EQ(0u, Restart());
     EXPECT_FALSE(ErrorLog().contains("Mended")) << ErrorLog().toStdString();
+}
+
+// Where the id of the contact of that name lies in a data file as the
+// program writes it: behind the record's head, before its book list.
+qsizetype ContactIdOffset(const QByteArray& file, const Contact& contact)
+{
+    const QByteArray name = Bytes().Str(contact.m_strName).Data();
+    const qsizetype at = file.indexOf(name);
+    return at < 0 ? -1 : at - qsizetype(4 * contact.m_books.size()) - 8;
+}
+
+TEST_F(DataManStoreTest, RepairOfASavedFileWhoseIdsCollideLosesNoContact)
+{
+    ASSERT_EQ(0u, Start());
+    Book* work = NewBook("Work", Root());
+    const u32 workId = work->m_duID;
+    const u32 annId = NewContact("Ann Lee", Root())->m_duID;
+    NewContact("Bob Ray", work);
+    NewContact("Cy Moss", Root());
+    NewContact("Dee Holm", work);
+    const QByteArray annRecord = RecordBytes(*m_dm->FindContact(annId));
+    ASSERT_EQ(0u, Stop());
+
+    // Another program's damage: Bob takes Ann's id, Cy the book's, Dee the
+    // id 0xFFFFFFFF, and Ann is written twice over.
+    QByteArray bytes = Contents("tolva.rdf");
+    const qsizetype annAt = bytes.indexOf(annRecord);
+    ASSERT_GT(annAt, 0);
+    ASSERT_EQ(4u, *reinterpret_cast<const u32*>(bytes.constData() + annAt - 4));
+    bytes.replace(annAt - 4, 4, Bytes().Word(5).Data());
+    bytes += annRecord;
+    const auto patch = [&bytes](const char* name, u32 id) {
+        Contact probe;
+        probe.m_strName = name;
+        probe.m_books = {0};
+        const qsizetype at = ContactIdOffset(bytes, probe);
+        ASSERT_GT(at, 0) << name;
+        bytes.replace(at, 4, Bytes().Word(id).Data());
+    };
+    patch("Bob Ray", annId);
+    patch("Cy Moss", workId);
+    patch("Dee Holm", kNoId);
+    Put("tolva.rdf", bytes);
+
+    const auto everyone = [this](const char* when) {
+        SCOPED_TRACE(when);
+        std::map<std::string, IdArray> books;
+        std::set<u32> ids;
+        for (int i = 0; i < m_dm->GetContactCount(); ++i) {
+            const Contact* contact = m_dm->GetContactAt(i);
+            books[contact->m_strName] = contact->m_books;
+            ids.insert(contact->m_duID);
+            for (u32 book : contact->m_books)
+                EXPECT_TRUE(m_dm->IsMember(m_dm->FindBook(book), contact->m_duID)) << contact->m_strName;
+        }
+        EXPECT_EQ(4u, ids.size());
+        const u32 root = Root()->m_duID;
+        const u32 work = m_dm->FindChildBook(Root(), "Work")->m_duID;
+        EXPECT_EQ((std::map<std::string, IdArray>{
+                      {"Ann Lee", {root}}, {"Bob Ray", {work}}, {"Cy Moss", {root}}, {"Dee Holm", {work}}}),
+            books);
+    };
+    ASSERT_EQ(0u, Start());
+    everyone("read");
+    ASSERT_NE(nullptr, m_dm->FindContact(annId));
+    EXPECT_EQ("Ann Lee", m_dm->FindContact(annId)->m_strName);
+    const std::string log = ErrorLog().toStdString();
+    for (const std::string& note :
+        {"Contact \"Ann Lee\" (id " + std::to_string(annId) + ") was stored twice; one is kept",
+            "Contact \"Bob Ray\" (id " + std::to_string(annId) + ") now has the id",
+            "Contact \"Cy Moss\" (id " + std::to_string(workId) + ") now has the id",
+            std::string("Contact \"Dee Holm\" (id 4294967295) now has the id")})
+        EXPECT_NE(std::string::npos, log.find(note)) << note << "\n" << log;
+    ASSERT_EQ(0u, Restart());
+    everyone("saved and read again");
+    // A new contact takes an id none of them has.
+    ASSERT_NE(nullptr, NewContact("Eve", Root()));
+    std::set<u32> ids;
+    for (int i = 0; i < m_dm->GetContactCount(); ++i)
+        ids.insert(m_dm->GetContactAt(i)->m_duID);
+    EXPECT_EQ(5u, ids.size());
+}
+
+TEST_F(DataManStoreTest, ATextStoredWithTheLengthZeroReadsEmptyAndIsNoted)
+{
+    // What follows the damaged length reads in place: the NUL it lacks is
+    // not taken from the next field.
+    auto contact = MakeContact(40, {0}, "");
+    contact->m_strTitle = "Dr";
+    contact->m_strNotes = "kept";
+    QByteArray record = RecordBytes(*contact);
+    const QByteArray emptyName = Bytes().Word(1).Raw(QByteArray(1, '\0')).Data();
+    const qsizetype at = 48;  // after the head, the id and the one book
+    ASSERT_EQ(emptyName, record.mid(at, 5));
+    record.replace(at, 5, Bytes().Word(0).Data());
+    Put("tolva.rdf", DataFile(BuiltInBooks({40}), 2, record, 1));
+    ASSERT_EQ(0u, Start());
+    ASSERT_EQ(1, m_dm->GetContactCount());
+    EXPECT_EQ("", m_dm->FindContact(40)->m_strName);
+    EXPECT_EQ("Dr", m_dm->FindContact(40)->m_strTitle);
+    EXPECT_EQ("kept", m_dm->FindContact(40)->m_strNotes);
+    EXPECT_TRUE(ErrorLog().contains("1 text(s) with the stored length 0")) << ErrorLog().toStdString();
+    // Saved with the length a text has, and read without a note.
+    ASSERT_EQ(0u, Restart());
+    EXPECT_EQ("kept", m_dm->FindContact(40)->m_strNotes);
+    QFile::remove(ProgramPath(kErrorLogName));
+    ASSERT_EQ(0u, Restart());
+    EXPECT_FALSE(ErrorLog().contains("length 0")) << ErrorLog().toStdString();
 }
 
 TEST_F(DataManStoreTest, LinksListedOnOneSideAreCompleted)

@@ -9,6 +9,7 @@
 #include "mainwnd/containerwnd.h"
 #include "mainwnd/mainframe.h"
 #include "platform/programfolder.h"
+#include "platform/ui/resources.h"
 #include "platform/ui/window.h"
 #include "support/pictures.h"
 #include "support/testenv.h"
@@ -159,6 +160,48 @@ TEST_F(BookDialogTest, ContactBooksAreTickedWithSubbooksButNeverDeletedItems)
     dialog->accept();
     EXPECT_EQ(dialog->result(), IDOK);
     EXPECT_EQ(dialog->m_books, (std::vector<Book*>{m_root, m_family, m_team}));
+}
+
+TEST_F(BookDialogTest, SelectSubbooksLeavesTheWholeStoreToCheckAll)
+{
+    // Ticking the root, or checking "Select subbooks" over the ticked
+    // root, ticks the root alone; the books below a book still follow it.
+    auto dialog = Chooser(CDialogBookChooser::kModeContactBooks);
+    auto* subbooks = dialog->findChild<QCheckBox*>();
+    QTest::keyClick(subbooks, Qt::Key_Space);
+    ASSERT_TRUE(subbooks->isChecked());
+    PressSpace(*dialog, m_root);
+    EXPECT_EQ(Ticked(*dialog), (Names{"Contacts", "Family"}));
+    QTest::keyClick(subbooks, Qt::Key_Space);
+    QTest::keyClick(subbooks, Qt::Key_Space);
+    EXPECT_EQ(Ticked(*dialog), (Names{"Contacts", "Family"}));
+    PressSpace(*dialog, m_work);
+    EXPECT_EQ(Ticked(*dialog), (Names{"Contacts", "Family", "Work", "Clients", "Team"}));
+    PressSpace(*dialog, m_root);
+    EXPECT_EQ(Ticked(*dialog), (Names{"Family", "Work", "Clients", "Team"}));
+}
+
+TEST_F(BookDialogTest, BookIconsAreTolvasOwn)
+{
+    // Root, book and "Deleted Items", each its own picture with the mask
+    // colour cut away.
+    EXPECT_EQ(LoadBitmapResource(CDialogBookProps::kIconBitmapId).size(), QSize(60, 20));
+    std::vector<QImage> icons;
+    for (int index = 0; index < 3; ++index) {
+        const QImage icon = CDialogBookProps::BookIcon(index, nullptr).toImage();
+        ASSERT_EQ(icon.size(), QSize(20, 20));
+        int opaque = 0;
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 20; ++x) {
+                const QColor c = icon.pixelColor(x, y);
+                opaque += c.alpha() == 255;
+                EXPECT_FALSE(c.alpha() > 0 && c.rgb() == qRgb(255, 0, 255)) << index << " " << x << "," << y;
+            }
+        EXPECT_GT(opaque, 100) << index;
+        for (const QImage& other : icons)
+            EXPECT_NE(icon, other) << index;
+        icons.push_back(icon);
+    }
 }
 
 TEST_F(BookDialogTest, MoveTakesTheSelectedBookAndCancelsWithoutOne)

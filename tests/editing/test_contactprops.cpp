@@ -1,4 +1,7 @@
 #include "controls/flatbutton.h"
+#include "controls/fontcolordialog.h"
+#include "dialogdriver.h"
+#include "editing/addressformatsdlg.h"
 #include "editing/contactaddresspage.h"
 #include "editing/contactadvancedpage.h"
 #include "editing/contactgeneralpage.h"
@@ -7,20 +10,29 @@
 #include "editing/contactservices.h"
 #include "editing/contactwrite.h"
 #include "editing/datefield.h"
+#include "editing/editingdialogs.h"
 #include "editing/pagebar.h"
 #include "editing/slotfields.h"
 #include "editingtest.h"
+#include "platform/fontconv.h"
 #include "platform/ui/window.h"
 #include "platform/ui/wndmessage.h"
+#include "print/printman.h"
+#include "support/modal.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFontDialog>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QStringListModel>
 #include <QTest>
+#include <cmath>
 
 namespace {
 
@@ -370,6 +382,46 @@ TEST_F(ContactPropsTest, AdvancedDefaultTakesTheListSettings)
     EXPECT_EQ(contact->m_font, *m_userMan->GetFont(UFK_LIST));
 }
 
+TEST_F(ContactPropsTest, TheFontButtonOffersOnlyTheListsSize)
+{
+    Contact* contact = AddFullContact();
+    CDialogContactProps dialog(*m_dataMan, *m_userMan);
+    dialog.StartEdit(contact);
+    ShowActive(dialog);
+    dialog.OnShowPage(CDialogContactProps::ID_PAGE_ADVANCED);
+    const LOGFONT list = *m_userMan->GetFont(UFK_LIST);
+    const QString points = QString::number(std::lround(std::abs(list.lfHeight) * 72.0 / ScreenLogicalDpi()));
+    // The sizes the dialog lists: one, whatever face is chosen.
+    const auto sizes = [](QFontDialog& d) {
+        QApplication::processEvents();
+        for (QListView* view : d.findChildren<QListView*>()) {
+            const QStringList rows = qobject_cast<QStringListModel*>(view->model())
+                ? qobject_cast<QStringListModel*>(view->model())->stringList()
+                : QStringList();
+            bool number = false;
+            if (!rows.isEmpty() && (rows[0].toInt(&number), number))
+                return rows;
+        }
+        return QStringList();
+    };
+    QString chosenFace;
+    DialogDriver<CFontColorDialog> driver([&](CFontColorDialog& d) {
+        EXPECT_EQ(sizes(d), QStringList{points});
+        QListView* faces = d.findChildren<QListView*>().value(0);
+        ASSERT_NE(faces, nullptr);
+        const QModelIndex other = faces->model()->index(faces->model()->rowCount() - 1, 0);
+        faces->setCurrentIndex(other);
+        chosenFace = other.data().toString();
+        EXPECT_EQ(sizes(d), QStringList{points});
+        d.accept();
+    });
+    QTest::mouseClick(GetDlgItem(&dialog, 1302), Qt::LeftButton);
+    ASSERT_TRUE(driver.Came());
+    ASSERT_EQ(PressOk(dialog), IDOK);
+    EXPECT_EQ(contact->m_font.lfHeight, list.lfHeight);
+    EXPECT_FALSE(contact->m_dwDisplayFlags & CDF_DEFAULT_FONT);
+}
+
 TEST_F(ContactPropsTest, GoIsForAWebAddressOnly)
 {
     CDialogContactProps dialog(*m_dataMan, *m_userMan);
@@ -445,4 +497,211 @@ TEST_F(ContactPropsTest, PictureIsChosenShownAndCleared)
     QTest::keyClick(page->FirstEdit(), Qt::Key_F1);
     ASSERT_EQ(m_messages.popups.size(), 1u);
     EXPECT_EQ(m_messages.popups[0].second.front(), (std::pair<u32, u32>{1067, 1116}));
+}
+
+namespace {
+
+// The settings' formats for the run of one test, as the application has
+// them: the chooser of the contact pages opens the list on them.
+class AppSettingsFor {
+public:
+    explicit AppSettingsFor(UserMan& userMan) { SetAppUserMan(&userMan); }
+    ~AppSettingsFor() { SetAppUserMan(nullptr); }
+    AppSettingsFor(const AppSettingsFor&) = delete;
+    AppSettingsFor& operator=(const AppSettingsFor&) = delete;
+};
+
+class LocaleFor {
+public:
+    explicit LocaleFor(const QLocale& locale) { QLocale::setDefault(locale); }
+    ~LocaleFor() { QLocale::setDefault(m_saved); }
+    LocaleFor(const LocaleFor&) = delete;
+    LocaleFor& operator=(const LocaleFor&) = delete;
+
+private:
+    QLocale m_saved;
+};
+
+std::vector<u32> FormatsOf(const Contact& contact)
+{
+    std::vector<u32> formats;
+    for (const ContactAddress& address : contact.m_addresses)
+        formats.push_back(address.m_dwFormat);
+    return formats;
+}
+
+std::string DateOf(const DateValue& value)
+{
+    return value.IsValid() ? DateToQDateTime(value).date().toString(Qt::ISODate).toStdString() : "none";
+}
+
+// Types a date into the edit as the user does: tabbed into, from its first
+// section on, each section typed whole moving on to the next.
+void TypeDate(QDateEdit* edit, const QString& text)
+{
+    edit->setFocus(Qt::TabFocusReason);
+    QTest::keyClicks(edit, text);
+    QTest::keyClick(edit, Qt::Key_Tab);
+}
+
+}  // namespace
+
+TEST_F(ContactPropsTest, DeletingAnAddressFormatKeepsEveryReferenceOnItsFormat)
+{
+    // Built in 0-2, then Short 3, Letter 4 and Badge 5.
+    for (const char* name : {"Short", "Letter", "Badge"}) {
+        AddressFormat format;
+        format.SetName(name);
+        format.SetFormat("[Name]");
+        m_userMan->m_addressFormats.Add(format);
+    }
+    Contact ann;
+    ann.m_strName = "Ann";
+    ann.m_addresses = {
+        {ADDR_HOME, "1 Home Rd", {}, {}, {}, {}, 5, 0}, {ADDR_BUSINESS, "2 Work St", {}, {}, {}, {}, 4, 0}};
+    Contact bob;
+    bob.m_strName = "Bob";
+    bob.m_addresses = {{ADDR_HOME, "3 Lane", {}, {}, {}, {}, 4, 0},
+        {ADDR_POSTAL, "PO Box 4", {}, {}, {}, {}, 5, 0}, {ADDR_POSTAL, "PO Box 5", {}, {}, {}, {}, 1, 0}};
+    int index = -1;
+    ASSERT_EQ(m_dataMan->AddContact(std::make_unique<Contact>(ann), m_dataMan->GetRootBook(), &index), 0u);
+    Contact* stored = m_dataMan->GetContactAt(index);
+    ASSERT_EQ(m_dataMan->AddContact(std::make_unique<Contact>(bob), m_dataMan->GetRootBook()), 0u);
+    PrintMan print(nullptr, &m_userMan->m_addressFormats);
+    print.m_EnvelopeAddressFormat = 5;
+    print.m_LabelFields = 4;
+    AppSettingsFor settings(*m_userMan);
+    InstallContactServices(*m_dataMan);
+    KeepAddressFormatReferences(*m_userMan, *m_dataMan, &print);
+
+    // On Ann's Home page the user opens the list, deletes "Letter" and
+    // chooses "Badge", now one place up.
+    CDialogContactProps dialog(*m_dataMan, *m_userMan);
+    dialog.StartEdit(stored);
+    ShowActive(dialog);
+    dialog.OnShowPage(CDialogContactProps::ID_PAGE_HOME);
+    bool listShown = false;
+    OnModal<CDialogAddressFormats>([&listShown](CDialogAddressFormats* list) {
+        listShown = true;
+        list->List()->setCurrentRow(4);
+        ASSERT_EQ(list->List()->currentItem()->text(), "Letter");
+        static_cast<QPushButton*>(GetDlgItem(list, CDialogAddressFormats::kDeleteId))->click();
+        list->List()->setCurrentRow(4);
+        ASSERT_EQ(list->List()->currentItem()->text(), "Badge");
+        static_cast<QPushButton*>(GetDlgItem(list, IDOK))->click();
+    });
+    static_cast<QPushButton*>(GetDlgItem(dialog.HomePage(), 1644))->click();
+    ASSERT_TRUE(listShown);
+    EXPECT_EQ(dialog.HomePage()->FormatIndex(), 4);
+    EXPECT_EQ(dialog.BusinessPage()->FormatIndex(), 1) << "Letter is gone: the business default";
+
+    // Saved at once: Bob's home address lost its format and takes the home
+    // default; his first postal address stays on Badge.
+    const auto bobFormats = [](const std::vector<std::unique_ptr<Contact>>& contacts) {
+        for (const auto& contact : contacts)
+            if (contact->m_strName == "Bob")
+                return FormatsOf(*contact);
+        return std::vector<u32>{};
+    };
+    EXPECT_EQ(bobFormats(StoredContacts()), (std::vector<u32>{2, 4, 1}));
+    PrintMan reread(nullptr, &m_userMan->m_addressFormats);
+    reread.Load();
+    EXPECT_EQ(reread.m_EnvelopeAddressFormat, 4u);
+    EXPECT_EQ(reread.m_LabelFields, 0u);
+
+    ASSERT_EQ(PressOk(dialog), IDOK);
+    EXPECT_EQ(FormatsOf(*stored), (std::vector<u32>{4, 1}));
+    for (const auto& contact : StoredContacts()) {
+        if (contact->m_strName == "Ann") {
+            EXPECT_EQ(FormatsOf(*contact), (std::vector<u32>{4, 1}));
+        }
+    }
+    EXPECT_EQ(m_userMan->m_addressFormats[4].Name(), "Badge");
+}
+
+TEST(DateField, EveryLocalesShortFormatShowsAndReadsFourDigitYears)
+{
+    EXPECT_EQ(FourDigitYearFormat("M/d/yy"), "M/d/yyyy");
+    EXPECT_EQ(FourDigitYearFormat("dd.MM.yyyy"), "dd.MM.yyyy");
+    EXPECT_EQ(FourDigitYearFormat("y-MM-dd"), "yyyy-MM-dd");
+    EXPECT_EQ(FourDigitYearFormat("d 'yy' yy"), "d 'yy' yyyy");
+    const QDate date(1960, 2, 3);
+    for (const QLocale& locale :
+        QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory)) {
+        const QString format = FourDigitYearFormat(locale.dateFormat(QLocale::ShortFormat));
+        const QString text = locale.toString(date, format);
+        QLocale digits = locale;
+        digits.setNumberOptions(QLocale::OmitGroupSeparator);
+        EXPECT_TRUE(text.contains(digits.toString(1960)))
+            << locale.name().toStdString() << " " << format.toStdString() << " " << text.toStdString();
+        // Qt reads back digits of its own planes only.
+        if (locale.zeroDigit().size() == 1) {
+            EXPECT_EQ(locale.toDate(text, format), date) << locale.name().toStdString();
+        }
+    }
+}
+
+TEST_F(ContactPropsTest, DatesShowAndTakeFourDigitYearsUnderAnAmericanLocale)
+{
+    const LocaleFor american(QLocale(QLocale::English, QLocale::UnitedStates));
+    auto fresh = std::make_unique<Contact>();
+    fresh->m_strName = "Ray Holm";
+    fresh->m_dtBirthday = DateFromQDateTime(QDateTime(QDate(1955, 7, 4), QTime(0, 0)));
+    int index = -1;
+    ASSERT_EQ(m_dataMan->AddContact(std::move(fresh), m_dataMan->GetRootBook(), &index), 0u);
+    Contact* contact = m_dataMan->GetContactAt(index);
+
+    CDialogContactProps dialog(*m_dataMan, *m_userMan);
+    dialog.StartEdit(contact);
+    ShowActive(dialog);
+    dialog.OnShowPage(CDialogContactProps::ID_PAGE_PERSONAL);
+    CContactPersonalPage* page = dialog.PersonalPage();
+    EXPECT_EQ(page->BirthdayField()->Edit()->text().toStdString(), "7/4/1955");
+    EXPECT_GE(page->BirthdayField()->Edit()->width(), page->BirthdayField()->Edit()->sizeHint().width());
+    TypeDate(page->BirthdayField()->Edit(), "12241948");
+    page->AnniversaryField()->Check()->click();
+    TypeDate(page->AnniversaryField()->Edit(), "11301960");
+    ASSERT_EQ(PressOk(dialog), IDOK);
+    EXPECT_EQ(DateOf(contact->m_dtBirthday), "1948-12-24");
+    EXPECT_EQ(DateOf(contact->m_dtAnniversary), "1960-11-30");
+    const auto stored = StoredContacts();
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(DateOf(stored[0]->m_dtBirthday), "1948-12-24");
+    EXPECT_EQ(DateOf(stored[0]->m_dtAnniversary), "1960-11-30");
+}
+
+TEST_F(ContactPropsTest, PastedTextKeepsWhatFollowsANul)
+{
+    const QString pasted = QStringLiteral("first line") + QChar(0) + QStringLiteral(" and the rest");
+    const auto paste = [&pasted](QWidget* edit) {
+        QApplication::clipboard()->setText(pasted);
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    };
+    // A new contact, and then an edit of it.
+    CDialogContactProps dialog(*m_dataMan, *m_userMan);
+    dialog.StartNew({}, {});
+    ShowActive(dialog);
+    Type(dialog.GeneralPage()->FirstEdit(), "Nils");
+    dialog.OnShowPage(CDialogContactProps::ID_PAGE_PERSONAL);
+    paste(dialog.PersonalPage()->NotesEdit());
+    ASSERT_EQ(PressOk(dialog), IDOK);
+    Contact* contact = m_dataMan->FindContact(dialog.m_nNewContactId);
+    ASSERT_NE(contact, nullptr);
+    EXPECT_EQ(contact->m_strNotes, "first line and the rest");
+
+    CDialogContactProps again(*m_dataMan, *m_userMan);
+    again.StartEdit(contact);
+    ShowActive(again);
+    paste(again.GeneralPage()->LastEdit());
+    again.OnShowPage(CDialogContactProps::ID_PAGE_PERSONAL);
+    paste(again.PersonalPage()->NotesEdit());
+    ASSERT_EQ(PressOk(again), IDOK);
+    EXPECT_EQ(contact->m_strLastName, "first line and the rest");
+    EXPECT_EQ(contact->m_strNotes, "first line and the restfirst line and the rest");
+    const auto stored = StoredContacts();
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(stored[0]->m_strNotes, contact->m_strNotes);
+    EXPECT_EQ(stored[0]->m_strLastName, contact->m_strLastName);
 }

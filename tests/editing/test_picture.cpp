@@ -8,8 +8,11 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPainter>
+#include <QTest>
+#include <QTreeView>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 
@@ -120,9 +123,13 @@ TEST_F(PictureTest, PreviewFollowsTheSelectionWhileSwitchedOnAndZooms)
     // Switched on, the selected file shows at once.
     dialog->ShowPreviewBox()->setChecked(true);
     EXPECT_EQ(dialog->Preview()->GetImageType(), IMAGE_TYPE_JPEG);
-    // A broken file or another kind leaves the preview as it was.
-    emit dialog->currentChanged(Path("broken.png"));
+    // A file of another kind leaves the preview as it was; a broken
+    // picture is not shown in place of the previous one.
     emit dialog->currentChanged(Path("notes.txt"));
+    EXPECT_EQ(dialog->Preview()->GetImageType(), IMAGE_TYPE_JPEG);
+    emit dialog->currentChanged(Path("broken.png"));
+    EXPECT_EQ(dialog->Preview()->GetImage(), nullptr);
+    emit dialog->currentChanged(Path("Holiday.JPEG"));
     EXPECT_EQ(dialog->Preview()->GetImageType(), IMAGE_TYPE_JPEG);
 
     for (int i = 0; i < 3; ++i)
@@ -178,6 +185,112 @@ TEST_F(PictureTest, OnlyAPictureThatDecodedIsChosen)
     EXPECT_EQ(image->GetWidth(), 60);
 }
 
+TEST_F(PictureTest, TheDialogOpensAtTheCurrentPictureAndOpenTakesIt)
+{
+    auto dialog = OpenDialog(true);
+    dialog->hide();
+    DialogDriver<CImageOpenDialog> driver([this](CImageOpenDialog& d) {
+        EXPECT_EQ(d.directory().absolutePath(), m_dir->path());
+        EXPECT_EQ(d.selectedFiles(), QStringList{Path("portrait.bmp")});
+        EXPECT_EQ(d.Preview()->GetFileName(), StdPath("portrait.bmp"));
+        QTest::keyClick(&d, Qt::Key_Return);
+    });
+    dialog->setDirectory(QDir::homePath());
+    dialog->ShowFile(StdPath("portrait.bmp"), IMAGE_TYPE_BMP);
+    ASSERT_EQ(dialog->DoModal(), IDOK);
+    EXPECT_EQ(dialog->DetachImage()->GetFileName(), StdPath("portrait.bmp"));
+}
+
+TEST_F(PictureTest, TheFileListShowsItsColumnsWhole)
+{
+    Write("a rather long name for a holiday picture.png", QByteArray(3 * 1024 * 1024, 'x'));
+    auto dialog = OpenDialog(true);
+    QApplication::processEvents();
+    auto* list = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+    ASSERT_NE(list, nullptr);
+    ASSERT_TRUE(list->isVisible());
+    // Wait for the folder to be listed.
+    for (int i = 0; i < 200 && list->model()->rowCount(list->rootIndex()) < 5; ++i)
+        QTest::qWait(10);
+    ASSERT_GE(list->model()->rowCount(list->rootIndex()), 5);
+    QApplication::processEvents();
+    const QHeaderView* header = list->header();
+    for (int column = 0; column < header->count(); ++column) {
+        if (header->isSectionHidden(column))
+            continue;
+        const int right = header->sectionViewportPosition(column) + header->sectionSize(column);
+        EXPECT_LE(right, list->viewport()->width()) << column;
+        if (column > 0) {
+            const QAbstractItemView* view = list;
+            EXPECT_GE(header->sectionSize(column), view->sizeHintForColumn(column)) << column;
+        }
+    }
+    // The preview keeps a useful size beside the list.
+    EXPECT_GE(dialog->Preview()->width(), dialog->Preview()->sizeHint().width() / 2);
+}
+
+TEST_F(PictureTest, AFileThatCannotBeShownSaysWhy)
+{
+    // A PNG whose header asks for 20000 x 20000 pixels: valid, but more
+    // than a picture may have.
+    QByteArray header = QByteArray("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16);
+    for (int side : {20000, 20000})
+        header += char(side >> 24) + QByteArray(1, char(side >> 16)) + char(side >> 8) + char(side);
+    Write("huge.png", header + QByteArray("\x08\x02\0\0\0", 5) + QByteArray(4, '\0'));
+
+    auto dialog = OpenDialog(true);
+    emit dialog->currentChanged(Path("wide.png"));
+    ASSERT_NE(dialog->Preview()->GetImage(), nullptr);
+    for (const char* name : {"broken.png", "huge.png"}) {
+        emit dialog->currentChanged(Path(name));
+        CImageViewWnd* preview = dialog->Preview();
+        EXPECT_EQ(preview->GetImage(), nullptr) << name;
+        const QString message = preview->GetMessage();
+        EXPECT_TRUE(message.startsWith(QStringLiteral("This file cannot be shown"))) << name;
+        // The words fit the preview.
+        const QRect inside = preview->contentsRect();
+        const QRect needed
+            = preview->fontMetrics().boundingRect(inside, Qt::AlignCenter | Qt::TextWordWrap, message);
+        EXPECT_TRUE(inside.contains(needed)) << name << " " << message.toStdString();
+    }
+    EXPECT_NE(dialog->Preview()->GetMessage().indexOf(QStringLiteral("too large")), -1);
+    // A picture shown again clears the words.
+    emit dialog->currentChanged(Path("wide.png"));
+    EXPECT_TRUE(dialog->Preview()->GetMessage().isEmpty());
+
+    TypeName(*dialog, Path("huge.png"));
+    dialog->accept();
+    EXPECT_TRUE(dialog->isVisible());
+    ASSERT_EQ(m_messages.shown.size(), 1u);
+    const std::string& text = m_messages.shown[0].text;
+    EXPECT_NE(text.find("too large: 20000 x 20000 pixels, more than the "), std::string::npos) << text;
+    EXPECT_EQ(text.find("damaged"), std::string::npos) << text;
+
+    // A lossless JPEG, which the library does not decode, in its words; a
+    // GIF whose data cannot be decoded.
+    CImageFile jpeg;
+    ASSERT_TRUE(jpeg.MakeImpl(StdPath("plain.jpg"), IMAGE_TYPE_JPEG));
+    ASSERT_GT(jpeg.Create(16, 8, 24, COLOR_TYPE_COLOR), 0);
+    ASSERT_TRUE(jpeg.GetImpl()->Write(StdPath("plain.jpg")));
+    QFile plain(Path("plain.jpg"));
+    ASSERT_TRUE(plain.open(QIODevice::ReadOnly));
+    QByteArray lossless = plain.readAll();
+    lossless[lossless.indexOf("\xFF\xC0") + 1] = char(0xC3);
+    Write("lossless.jpg", lossless);
+    Write("badcode.gif", QByteArray("GIF89a\x02\0\x01\0\0\0\0,\0\0\0\0\x02\0\x01\0\0\x0c\x01\0\0;", 28));
+    for (const char* name : {"lossless.jpg", "badcode.gif"}) {
+        TypeName(*dialog, Path(name));
+        dialog->accept();
+    }
+    ASSERT_EQ(m_messages.shown.size(), 3u);
+    EXPECT_NE(m_messages.shown[1].text.find(
+                  "this kind of JPEG picture is not supported (Unsupported JPEG process: SOF type 0xc3)"),
+        std::string::npos)
+        << m_messages.shown[1].text;
+    EXPECT_NE(m_messages.shown[2].text.find("cannot be decoded: the LZW code size"), std::string::npos)
+        << m_messages.shown[2].text;
+}
+
 TEST_F(PictureTest, PicturesOfThePictureViewAndTheImageDialog)
 {
     if (!FontsAvailable())
@@ -194,7 +307,8 @@ TEST_F(PictureTest, PicturesOfThePictureViewAndTheImageDialog)
 
         auto dialog = OpenDialog(true);
         emit dialog->currentChanged(Path("portrait.bmp"));
-        dialog->resize(dialog->sizeHint().expandedTo(QSize(760, 420)));
         SavePicture(Grab(dialog.get()), "imageopendialog" + look);
+        emit dialog->currentChanged(Path("broken.png"));
+        SavePicture(Grab(dialog.get()), "imageopendialog-broken" + look);
     }
 }

@@ -144,6 +144,37 @@ TEST_F(PreferencesTest, GeneralPageStoresFlagsFontAndAutostart)
     EXPECT_FALSE(Autostart::IsEnabled());
 }
 
+TEST_F(PreferencesTest, AutostartBoxShowsTheEntryAndOnlyTheUsersTickWritesIt)
+{
+    // A first run's flags claim desktop start, but no entry exists: the box
+    // says so, and an OK for another reason makes none.
+    ASSERT_TRUE(m_user.m_dwMainFlags & MWF_START_WITH_SYSTEM);
+    ASSERT_FALSE(Autostart::IsEnabled());
+    {
+        CDialogPreferences dialog(m_context);
+        dialog.show();
+        EXPECT_FALSE(Checked(dialog.General(), 1109));
+        Item<QCheckBox>(dialog.General(), 1374)->setChecked(false);
+        dialog.OkButton()->click();
+        QCoreApplication::processEvents();
+    }
+    EXPECT_FALSE(Autostart::IsEnabled());
+    EXPECT_FALSE(m_user.m_dwMainFlags & MWF_START_WITH_SYSTEM);
+
+    // An entry the user made earlier is shown ticked whatever the flag says,
+    // and an OK that leaves the box alone keeps it.
+    ASSERT_TRUE(Autostart::Enable(m_context.programPath));
+    {
+        CDialogPreferences dialog(m_context);
+        dialog.show();
+        EXPECT_TRUE(Checked(dialog.General(), 1109));
+        dialog.OkButton()->click();
+        QCoreApplication::processEvents();
+    }
+    EXPECT_TRUE(Autostart::IsEnabled());
+    EXPECT_TRUE(m_user.m_dwMainFlags & MWF_START_WITH_SYSTEM);
+}
+
 TEST_F(PreferencesTest, ContactListPageStoresGridSortFilterAndLooks)
 {
     m_user.m_dwListFlags = 0x9;  // confirm, grid lines
@@ -214,6 +245,35 @@ TEST_F(PreferencesTest, DialingPageWithoutDevicesStoresOptions)
     EXPECT_FALSE(m_tapi.Options().autoRedial);
     EXPECT_TRUE(m_tapi.Options().logCalls);
     EXPECT_EQ(kNoTapiDevice, m_tapi.GetCurDevice());
+}
+
+TEST_F(PreferencesTest, DialingChoicesSurviveARestart)
+{
+    {
+        CDialogPreferences dialog(m_context);
+        dialog.show();
+        dialog.OnShowPage(CDialogPreferences::kGeneralPage + 3);  // Dialing
+        Item<QSpinBox>(dialog.Dialing(), 1146)->setValue(17);
+        Item<QCheckBox>(dialog.Dialing(), 1144)->setChecked(false);
+        Item<QCheckBox>(dialog.Dialing(), 1145)->setChecked(false);
+        dialog.OkButton()->click();
+        QCoreApplication::processEvents();
+    }
+    // The next run reads them back from the settings file.
+    Profile::Reopen();
+    TapiMan next;
+    next.LoadSettings();
+    EXPECT_EQ(17u, next.Options().redialInterval);
+    EXPECT_FALSE(next.Options().autoRedial);
+    EXPECT_FALSE(next.Options().logCalls);
+
+    // An interval the page could never have written gives the first run's.
+    Profile::WriteInt("TapiMan", "RedialInterval", 5000);
+    Profile::Reopen();
+    TapiMan damaged;
+    damaged.LoadSettings();
+    EXPECT_EQ(5u, damaged.Options().redialInterval);
+    EXPECT_FALSE(damaged.Options().autoRedial);
 }
 
 TEST_F(PreferencesTest, AlphabetsPageLimitsAndDeletes)
@@ -308,7 +368,15 @@ TEST_F(PreferencesTest, TimeZonesPageAddsEditsAndDeletesLocations)
     EXPECT_EQ(-600, added->m_lBias);
     EXPECT_EQ(0u, added->m_dwFlags);
 
+    // "Edit DST" says where the rules come from and offers nothing to fetch.
+    page.OnNew();
+    Item<QPushButton>(&page, 1154)->click();
+    ASSERT_FALSE(m_messages.shown.empty());
+    EXPECT_EQ(m_messages.shown.back().type & MB_TYPEMASK, u32(MB_OK));
+    EXPECT_NE(m_messages.shown.back().text.find("system's time zone database"), std::string::npos);
+
     // Escape in new mode leaves the mode, not the dialog.
+    page.OnCancel();
     page.OnNew();
     page.OnCancel();
     EXPECT_TRUE(page.InViewMode());
@@ -375,6 +443,24 @@ TEST_F(PreferencesTest, DialogStoresOnOkOnlyAndOpensAtTheStartPage)
     EXPECT_EQ(42u, m_tapi.Options().redialInterval);
 }
 
+TEST_F(PreferencesTest, DialogShrinksBackWhenAPageShowsLessAgain)
+{
+    AddZone("Home", "Europe/Berlin", TZ_UNDEFINED);
+    CDialogPreferences dialog(m_context);
+    dialog.show();
+    QCoreApplication::processEvents();
+    const QSize start = dialog.size();
+    dialog.OnShowPage(CDialogPreferences::kTimeZonesPage);
+    dialog.TimeZones()->OnNew();
+    dialog.TimeZones()->CustomName()->setText(QString(200, QLatin1Char('x')));
+    QCoreApplication::processEvents();
+    EXPECT_GE(dialog.width(), start.width());
+    dialog.TimeZones()->OnCancel();
+    dialog.OnShowPage(CDialogPreferences::kGeneralPage);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dialog.size(), start);
+}
+
 TEST_F(PreferencesTest, Pictures)
 {
     if (!FontsAvailable())
@@ -392,6 +478,8 @@ TEST_F(PreferencesTest, Pictures)
             dialog.OnShowPage(CDialogPreferences::kGeneralPage + i);
             SavePicture(Grab(&dialog),
                 QStringLiteral("prefs-%1-%2").arg(QLatin1String(names[i]), dark ? "dark" : "light"));
+            const QStringList faults = LayoutFaults(&dialog);
+            EXPECT_TRUE(faults.isEmpty()) << names[i] << ":\n" << faults.join(u'\n').toStdString();
         }
     }
 }

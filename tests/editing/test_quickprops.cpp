@@ -1,8 +1,10 @@
 #include "controls/flatbutton.h"
+#include "editing/datefield.h"
 #include "editing/quickpropsdlg.h"
 #include "editing/slotfields.h"
 #include "editingtest.h"
 
+#include <QDateEdit>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -148,4 +150,30 @@ TEST_F(QuickPropsTest, CancelAndUnchangedOkLeaveTheStoreAlone)
     EXPECT_EQ(contact->m_strFirstName, before.m_strFirstName);
     EXPECT_EQ(contact->m_phones, before.m_phones);
     EXPECT_EQ(DataFile(), file);
+}
+
+TEST_F(QuickPropsTest, TheBirthdayShowsAndTakesAFourDigitYearUnderAnAmericanLocale)
+{
+    const QLocale saved;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    Contact c;
+    c.m_strName = c.m_strLastName = "Holm";
+    c.m_dtBirthday = DateFromQDateTime(QDateTime(QDate(1931, 10, 9), QTime(0, 0)));
+    Contact* contact = AddContact(c);
+    CDialogQuickProps dialog(*m_dataMan, *m_userMan);
+    dialog.StartEdit(contact);
+    ShowActive(dialog);
+    QDateEdit* edit = dialog.BirthdayField()->Edit();
+    EXPECT_EQ(edit->text().toStdString(), "10/9/1931");
+    EXPECT_GE(edit->width(), edit->sizeHint().width()) << "the four-digit year fits";
+    edit->setFocus(Qt::TabFocusReason);
+    QTest::keyClicks(edit, "10151960");
+    QTest::keyClick(edit, Qt::Key_Tab);
+    const int result = PressOk(dialog);
+    QLocale::setDefault(saved);
+    ASSERT_EQ(result, IDOK);
+    const auto stored = StoredContacts();
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(
+        DateToQDateTime(stored[0]->m_dtBirthday).date().toString(Qt::ISODate).toStdString(), "1960-10-15");
 }

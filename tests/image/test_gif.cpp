@@ -4,6 +4,8 @@
 #include "support/testenv.h"
 
 #include <QBuffer>
+#include <QFile>
+#include <QImageReader>
 #include <bit>
 #include <vector>
 
@@ -17,6 +19,9 @@ struct Frame {
     QByteArray localTable;
     int transparent = -1;
     int extraRows = 0;  // rows of data beyond the picture
+    int left = 0;
+    int top = 0;
+    int disposal = 0;
 };
 
 QByteArray Le16(int v)
@@ -49,17 +54,20 @@ int TableBits(const QByteArray& table)
     return table.isEmpty() ? 0 : 0x80 | (std::countr_zero(unsigned(table.size() / 3)) - 1);
 }
 
+// The logical screen is the first frame's size unless given.
 QByteArray BuildGif(const char* version, const QByteArray& globalTable, const std::vector<Frame>& frames,
-    const QByteArray& extensions = {})
+    const QByteArray& extensions = {}, int screenWidth = -1, int screenHeight = -1)
 {
-    QByteArray gif = QByteArray("GIF") + version + Le16(frames[0].width) + Le16(frames[0].height);
+    QByteArray gif = QByteArray("GIF") + version + Le16(screenWidth < 0 ? frames[0].width : screenWidth)
+        + Le16(screenHeight < 0 ? frames[0].height : screenHeight);
     gif += char(TableBits(globalTable) | (globalTable.isEmpty() ? 0 : 0x70)) + QByteArray(2, '\0')
         + globalTable;
     gif += extensions;
     for (const Frame& f : frames) {
-        if (f.transparent >= 0)
-            gif += QByteArray::fromHex("21f904010000") + char(f.transparent) + '\0';
-        gif += ',' + Le16(0) + Le16(0) + Le16(f.width) + Le16(f.height);
+        if (f.transparent >= 0 || f.disposal)
+            gif += QByteArray::fromHex("21f904") + char(f.disposal << 2 | (f.transparent >= 0 ? 1 : 0))
+                + QByteArray(2, '\0') + char(std::max(f.transparent, 0)) + '\0';
+        gif += ',' + Le16(f.left) + Le16(f.top) + Le16(f.width) + Le16(f.height);
         gif += char(TableBits(f.localTable) | (f.interlaced ? 0x40 : 0)) + f.localTable;
         gif += f.width && f.height ? FrameData(f) : QByteArray::fromHex("08010000");
     }
@@ -193,22 +201,31 @@ TEST(GifReadTest, DamagedDataEndsDecodingButNotReading)
     const QByteArray next = CodedImage(2, 1, {4, 2, 3, 5}) + ';';
 
     // Code 7 is beyond the next free one and ends this image's data; the
-    // following image still reads.
+    // following image still reads, drawn over it.
     const QByteArray badData = CodedImage(4, 2, {4, 1, 7, 1, 1});
     CGifImage bad("");
     ASSERT_TRUE(bad.ReadBytes(Bytes(head + badData + ';')));
     EXPECT_EQ(Indexes(bad), std::vector<u8>({1, 0, 0, 0, 0, 0, 0, 0}));
     ASSERT_TRUE(bad.ReadBytes(Bytes(head + badData + next)));
-    EXPECT_EQ(Indexes(bad), std::vector<u8>({2, 3}));
+    EXPECT_EQ(Indexes(bad), std::vector<u8>({2, 3, 0, 0, 0, 0, 0, 0}));
 
     // A zero-length sub-block ends the data even without an end code.
     ASSERT_TRUE(bad.ReadBytes(Bytes(head + CodedImage(4, 2, {4, 1}) + next)));
-    EXPECT_EQ(Indexes(bad), std::vector<u8>({2, 3}));
+    EXPECT_EQ(Indexes(bad), std::vector<u8>({2, 3, 0, 0, 0, 0, 0, 0}));
 
-    // A code size the format does not have.
+    // A code size the format does not have: the file is not read and says
+    // why; after a good image, the picture is what that image left.
     const QByteArray codeSize12 = QByteArray::fromHex("0c0100");
     GifInput input(Bytes(codeSize12));
     EXPECT_EQ(GifDecoder().Decode(input, 4, [](const u8*, int) { return 0; }), kGifBadCodeSize);
+    const QByteArray badImage = ',' + Le16(0) + Le16(0) + Le16(4) + Le16(2) + '\0' + codeSize12;
+    EXPECT_FALSE(bad.ReadBytes(Bytes(head + badImage + ';')));
+    EXPECT_FALSE(bad.IsValid());
+    EXPECT_EQ(bad.GetReadError().fault, ImageReadFault::Damaged);
+    EXPECT_NE(bad.GetReadError().reason.find("LZW code size"), std::string::npos);
+    ASSERT_TRUE(bad.ReadBytes(Bytes(head + next.chopped(1) + badImage + ';')));
+    EXPECT_EQ(Indexes(bad), std::vector<u8>({2, 3, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(bad.GetReadError().fault, ImageReadFault::None);
 
     // A file cut in the middle of the data keeps the rows decoded so far.
     Frame big = Picture(64, 64, 4);
@@ -233,13 +250,130 @@ TEST(GifReadTest, DamagedDataEndsDecodingButNotReading)
         EXPECT_EQ(Indexes(image), following.pixels);
     }
 
-    // A picture bigger than the program holds is refused.
+    // A picture bigger than the program holds is refused, with its size.
     EXPECT_FALSE(bad.ReadBytes(Bytes(head + CodedImage(65535, 65535, {4, 5}) + ';')));
     EXPECT_FALSE(bad.IsValid());
+    EXPECT_EQ(bad.GetReadError().fault, ImageReadFault::TooLarge);
+    EXPECT_EQ(bad.GetReadError().width, 65535u);
 
     CGifImage notGif("");
     EXPECT_FALSE(notGif.ReadBytes(Bytes("GIF7a")));
     EXPECT_FALSE(notGif.ReadBytes(Bytes("PNG89a1234567890")));
+}
+
+TEST_F(GifTest, ImagesAreLaidOnTheScreenOverWhatCameBefore)
+{
+    // A still picture of four quarters, each an image of its own: the
+    // whole screen, as Qt's reader shows it after the last image.
+    const QByteArray table = Table(16, 4);
+    std::vector<Frame> quarters;
+    for (int i = 0; i < 4; ++i) {
+        Frame f = Picture(16, 16, 16);
+        for (u8& p : f.pixels)
+            p = u8((p + i * 3) % 16);
+        f.left = 16 * (i % 2);
+        f.top = 16 * (i / 2);
+        quarters.push_back(f);
+    }
+    const QByteArray still = BuildGif("89a", table, quarters, {}, 32, 32);
+    QFile file(ProgramPath("still.gif"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(still);
+    file.close();
+    CImageFile picture(ProgramPath("still.gif").toStdString());
+    ASSERT_TRUE(picture.IsValid());
+    const CImageImpl& image0 = *picture.GetImpl();
+    EXPECT_EQ(image0.GetWidth(), 32);
+    EXPECT_EQ(image0.GetHeight(), 32);
+    CGifImage image("");
+    ASSERT_TRUE(image.ReadBytes(Bytes(still)));
+    EXPECT_EQ(Indexes(image), Indexes(image0));
+    ASSERT_EQ(image.GetWidth(), 32);
+    ASSERT_EQ(image.GetHeight(), 32);
+    EXPECT_EQ(image.GetPalette()->GetEntryCount(), 16);
+    const std::vector<u8> got = Indexes(image);
+    for (int i = 0; i < 4; ++i)
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x)
+                ASSERT_EQ(got[std::size_t(
+                              (quarters[std::size_t(i)].top + y) * 32 + quarters[std::size_t(i)].left + x)],
+                    quarters[std::size_t(i)].pixels[std::size_t(y * 16 + x)])
+                    << i << " " << x << "," << y;
+    QByteArray stillCopy = still;
+    QBuffer stillBuffer(&stillCopy);
+    QImageReader reader(&stillBuffer, "GIF");
+    QImage last;
+    for (QImage frame; reader.read(&frame);)
+        last = frame;
+    ExpectSamePixels(image, last);
+
+    // A small patch with a table of its own and a transparent colour over
+    // a full first image: the first image shows through the patch's holes.
+    Frame base = Picture(12, 8, 1);
+    Frame patch = Picture(4, 2, 4);
+    patch.left = 3;
+    patch.top = 2;
+    patch.localTable = Table(4, 77);
+    patch.transparent = 0;
+    const QByteArray globalTable = Table(4, 9);
+    ASSERT_TRUE(image.ReadBytes(Bytes(BuildGif("89a", globalTable, {base, patch}))));
+    ASSERT_EQ(image.GetWidth(), 12);
+    // No pixel is transparent: the patch's holes show the first image.
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 12; ++x)
+            EXPECT_NE(image.GetPixelIndex(x, y), image.GetTransparentIndex());
+    const auto colour = [](const QByteArray& t, int i) {
+        return u32(u8(t[3 * i])) << 16 | u32(u8(t[3 * i + 1])) << 8 | u8(t[3 * i + 2]);
+    };
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 12; ++x) {
+            const bool inPatch = x >= 3 && x < 7 && y >= 2 && y < 4;
+            const int index = inPatch ? patch.pixels[std::size_t((y - 2) * 4 + x - 3)] : 0;
+            EXPECT_EQ(PixelAt(image, x, y), index ? colour(patch.localTable, index) : colour(globalTable, 0))
+                << x << "," << y;
+        }
+
+    // Disposal: an image that is undone leaves the background or what lay
+    // under it for the next one.
+    Frame full = Picture(6, 4, 4);
+    for (u8& p : full.pixels)
+        p = 3;
+    Frame corner = Picture(2, 2, 1);
+    for (u8& p : corner.pixels)
+        p = 1;
+    Frame last2 = Picture(2, 2, 2);
+    last2.left = 4;
+    last2.top = 2;
+    for (int disposal : {1, 2, 3}) {
+        corner.disposal = disposal;
+        ASSERT_TRUE(image.ReadBytes(Bytes(BuildGif("89a", table, {full, corner, last2}))));
+        const std::vector<u8> indexes = Indexes(image);
+        // 1 keeps the image, 2 clears to the background colour 0, 3 restores.
+        EXPECT_EQ(indexes[0], disposal == 1 ? 1 : disposal == 2 ? 0 : 3) << disposal;
+        EXPECT_EQ(indexes[7], disposal == 1 ? 1 : disposal == 2 ? 0 : 3) << disposal;
+        EXPECT_EQ(indexes[2], 3);
+        EXPECT_EQ(indexes[2 * 6 + 4], last2.pixels[0]);
+    }
+
+    // A first image lying outside its screen is placed at the top left of
+    // a screen grown to hold it, not far down a screen of nothing.
+    Frame astray = Picture(6, 3, 4);
+    astray.top = 65280;
+    ASSERT_TRUE(image.ReadBytes(Bytes(BuildGif("89a", Table(4, 1), {astray}, {}, 4, 4))));
+    EXPECT_EQ(image.GetWidth(), 6);
+    EXPECT_EQ(image.GetHeight(), 4);
+    const std::vector<u8> astrayIndexes = Indexes(image);
+    EXPECT_EQ(std::vector<u8>(astrayIndexes.begin(), astrayIndexes.begin() + 18), astray.pixels);
+
+    // Where no image drew, a file with transparency is transparent.
+    Frame middle = Picture(4, 4, 2);
+    middle.left = middle.top = 2;
+    middle.transparent = 3;
+    ASSERT_TRUE(image.ReadBytes(Bytes(BuildGif("89a", Table(4, 1), {middle}, {}, 8, 8))));
+    ASSERT_EQ(image.GetWidth(), 8);
+    EXPECT_EQ(image.GetTransparentIndex(), 3);
+    EXPECT_EQ(image.GetPixelIndex(0, 0), 3);
+    EXPECT_EQ(image.GetPixelIndex(2, 5), middle.pixels[0]);
 }
 
 TEST_F(GifTest, WrittenGifDecodesInQtToTheSamePixels)

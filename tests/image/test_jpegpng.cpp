@@ -4,6 +4,7 @@
 
 #include <QBuffer>
 #include <QtEndian>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -88,10 +89,13 @@ QByteArray MakePng(const PngCase& p)
 
 enum class InkForm { Plain, Adobe, Ycck };
 
-// 16 x 8 pixels in inks, the left half red, the right half blue. Adobe's
-// files hold the inks inverted; YCCK is made from them by the library.
-QByteArray CmykJpeg(InkForm form)
+// 16 x 8 pixels in inks, the left half red, the right half blue; or, as a
+// gradient, 64 x 64 pixels of smoothly changing inks. Adobe's files hold the
+// inks inverted; YCCK is made from them by the library.
+QByteArray CmykJpeg(InkForm form, bool gradient = false)
 {
+    const int width = gradient ? 64 : 16;
+    const int height = gradient ? 64 : 8;
     jpeg_compress_struct cinfo;
     jpeg_error_mgr err;
     cinfo.err = jpeg_std_error(&err);
@@ -99,8 +103,8 @@ QByteArray CmykJpeg(InkForm form)
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
     jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = 16;
-    cinfo.image_height = 8;
+    cinfo.image_width = JDIMENSION(width);
+    cinfo.image_height = JDIMENSION(height);
     cinfo.input_components = 4;
     cinfo.in_color_space = JCS_CMYK;
     jpeg_set_defaults(&cinfo);
@@ -109,19 +113,51 @@ QByteArray CmykJpeg(InkForm form)
         jpeg_set_colorspace(&cinfo, JCS_YCCK);
     cinfo.write_Adobe_marker = form != InkForm::Plain;
     jpeg_start_compress(&cinfo, TRUE);
-    u8 row[16 * 4];
-    for (int x = 0; x < 16; ++x) {
-        const u8 cmyk[4] = {u8(x < 8 ? 0 : 255), 255, u8(x < 8 ? 255 : 0), 0};
-        for (int c = 0; c < 4; ++c)
-            row[4 * x + c] = form == InkForm::Plain ? cmyk[c] : u8(255 - cmyk[c]);
-    }
-    JSAMPROW rows[1] = {row};
-    while (cinfo.next_scanline < 8)
+    std::vector<u8> row(4 * std::size_t(width));
+    while (cinfo.next_scanline < JDIMENSION(height)) {
+        const int y = int(cinfo.next_scanline);
+        for (int x = 0; x < width; ++x) {
+            const u8 cmyk[4] = {u8(x < 8 ? 0 : 255), 255, u8(x < 8 ? 255 : 0), 0};
+            const u8 smooth[4] = {u8(x * 4), u8(y * 4), u8((x + y) * 2), u8(x * y / 32)};
+            for (int c = 0; c < 4; ++c) {
+                const u8 ink = gradient ? smooth[c] : cmyk[c];
+                row[std::size_t(4 * x + c)] = form == InkForm::Plain ? ink : u8(255 - ink);
+            }
+        }
+        JSAMPROW rows[1] = {row.data()};
         jpeg_write_scanlines(&cinfo, rows, 1);
+    }
     jpeg_finish_compress(&cinfo);
     jpeg_destroy_compress(&cinfo);
     QByteArray out(reinterpret_cast<const char*>(buffer), qsizetype(size));
     std::free(buffer);
+    return out;
+}
+
+// The peak signal-to-noise ratio of the picture against what Qt decodes, in dB.
+double Psnr(const CImageImpl& image, const QImage& qt)
+{
+    double squares = 0;
+    for (int y = 0; y < qt.height(); ++y) {
+        for (int x = 0; x < qt.width(); ++x) {
+            const u32 got = PixelAt(image, x, y), want = qt.pixel(x, y);
+            for (int shift : {0, 8, 16}) {
+                const double d = int((got >> shift) & 0xFF) - int((want >> shift) & 0xFF);
+                squares += d * d;
+            }
+        }
+    }
+    const double mse = squares / (3.0 * qt.width() * qt.height());
+    return mse == 0 ? 99.0 : 10 * std::log10(255.0 * 255.0 / mse);
+}
+
+// A JPEG with one byte of its frame header changed.
+QByteArray WithFrameByte(const QByteArray& jpeg, int offset, char value)
+{
+    QByteArray out = jpeg;
+    const qsizetype sof = out.indexOf("\xFF\xC0");
+    EXPECT_GT(sof, 0);
+    out[sof + offset] = value;
     return out;
 }
 
@@ -302,7 +338,7 @@ TEST(JpegTest, ColourAndGreyPicturesReadAndWriteByKind)
     EXPECT_FALSE(QImage::fromData(WriteToBytes(palette), "JPG").isGrayscale());
 }
 
-TEST(JpegTest, FailureLeavesNothingHalfMade)
+TEST(JpegTest, FailureLeavesNothingHalfMadeAndSaysWhy)
 {
     CJpegImage picture("");
     MakePatternImage(picture, 16, 16, 8);
@@ -312,9 +348,38 @@ TEST(JpegTest, FailureLeavesNothingHalfMade)
     ASSERT_GT(sof, 0);
     qToBigEndian<u16>(9000, huge.data() + sof + 5);
     qToBigEndian<u16>(9000, huge.data() + sof + 7);
+    // Kinds of JPEG the library is not built for: the lossless process,
+    // 12-bit samples, a height left to a DNL marker.
+    const QByteArray lossless = WithFrameByte(good, 1, char(0xC3));
+    const QByteArray twelveBit = WithFrameByte(good, 4, 12);
+    QByteArray dnl = good;
+    qToBigEndian<u16>(0, dnl.data() + sof + 5);
+    const QByteArray garbage("\xFF\xD8garbage");
 
     ExpectBadFilesLeaveNothing<CJpegImage>(
-        good, {QByteArray(), good.left(20), QByteArray("\xFF\xD8garbage"), huge});
+        good, {QByteArray(), good.left(20), garbage, huge, lossless, twelveBit, dnl});
+
+    struct Case {
+        const QByteArray& file;
+        ImageReadFault fault;
+        const char* reason;
+    };
+    for (const Case& c :
+        {Case{garbage, ImageReadFault::Damaged, ""}, Case{huge, ImageReadFault::TooLarge, ""},
+            Case{lossless, ImageReadFault::Unsupported, "Unsupported JPEG process: SOF type 0xc3"},
+            Case{twelveBit, ImageReadFault::Unsupported, "Unsupported JPEG data precision 12"},
+            Case{dnl, ImageReadFault::Unsupported, "Empty JPEG image (DNL not supported)"}}) {
+        CJpegImage image("");
+        EXPECT_FALSE(image.ReadBytes(Bytes(c.file)));
+        EXPECT_EQ(image.GetReadError().fault, c.fault) << c.reason;
+        EXPECT_EQ(image.GetReadError().reason, c.reason);
+    }
+    CJpegImage image("");
+    ASSERT_FALSE(image.ReadBytes(Bytes(huge)));
+    EXPECT_EQ(image.GetReadError().width, 9000u);
+    EXPECT_EQ(image.GetReadError().height, 9000u);
+    ASSERT_TRUE(image.ReadBytes(Bytes(good)));
+    EXPECT_EQ(image.GetReadError().fault, ImageReadFault::None);
 }
 
 TEST(JpegTest, InkPicturesReadIntoTheColourPalette)
@@ -335,5 +400,20 @@ TEST(JpegTest, InkPicturesReadIntoTheColourPalette)
                         << int(form) << " at " << x << "," << y;
             }
         }
+    }
+}
+
+TEST(JpegTest, InkPicturesAreReducedInRedGreenBlue)
+{
+    // Reduced after the conversion, an ink picture comes as close to its
+    // full colours as an ordinary colour picture does.
+    for (InkForm form : {InkForm::Adobe, InkForm::Ycck}) {
+        const QByteArray jpeg = CmykJpeg(form, true);
+        const QImage qt = QImage::fromData(jpeg, "JPG");
+        ASSERT_EQ(qt.width(), 64);
+        CJpegImage image("");
+        ASSERT_TRUE(image.ReadBytes(Bytes(jpeg)));
+        EXPECT_LE(image.GetPalette()->GetEntryCount(), 128);
+        EXPECT_GT(Psnr(image, qt), 26.0) << int(form);
     }
 }

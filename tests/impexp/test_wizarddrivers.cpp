@@ -6,7 +6,10 @@
 #include "impexp/fieldmapping.h"
 #include "impexp/iedrivers.h"
 #include "impexp/importtransaction.h"
+#include "impexp/vcardimport.h"
 #include "wizardtesting.h"
+
+#include <QFile>
 
 namespace {
 
@@ -357,4 +360,39 @@ TEST_F(WizardDriverTest, WithoutAReaderTheAddressBookSaysItIsNotAvailable)
     EXPECT_EQ(outcome.result, kAddressBookLibraryMissing);
     EXPECT_NE(
         OutcomeText(outcome).find("Windows address books cannot be read on this system."), std::string::npos);
+}
+
+// Room for the cards of a large file is made by counting them first: the
+// import still reads the file from where it stood, every card of it, and a
+// first line cut by the counter's chunks is a card like any other.
+TEST_F(WizardDriverTest, LargeCardFilesImportEveryCardFromTheStart)
+{
+    std::string text = "BEGIN:VCARD\r\nFN:Skipped\r\nEND:VCARD\r\n";
+    const qint64 start = qint64(text.size());
+    int cards = 0;
+    while (text.size() < (5u << 18)) {
+        const std::string number = std::to_string(cards);
+        text += (cards % 2 ? "begin:vcard\r\n" : "BEGIN:VCARD\r\n") + std::string("FN:Card ") + number
+            + "\r\nNOTE:" + std::string(size_t(cards % 97), 'x') + "\r\nEND:VCARD\r\n";
+        ++cards;
+    }
+    Put("large.vcf", QByteArray::fromStdString(text));
+    Book* book = NewBook("Large", m_dm.GetRootBook());
+    const int before = m_dm.GetContactCount();
+
+    QFile file(ProgramPath("large.vcf"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(file.seek(start));
+    u32 count = 0;
+    ASSERT_EQ(ImportVCardContacts(m_dm, &file, false, book, count), 0u);
+    EXPECT_EQ(count, u32(cards));
+    const std::vector<std::string> names = Names(book);
+    ASSERT_EQ(names.size(), size_t(cards));
+    EXPECT_EQ(names.front(), "Card 0");
+    EXPECT_EQ(names.back(), "Card " + std::to_string(cards - 1));
+
+    const IEOutcome again = ImportVCardFiles(m_dm, {Path("large.vcf")}, book, nullptr);
+    EXPECT_EQ(again.result, 0u);
+    EXPECT_EQ(again.contacts, u32(cards + 1));
+    EXPECT_EQ(m_dm.GetContactCount(), before + 2 * cards + 1);
 }

@@ -77,6 +77,16 @@ protected:
         return raw;
     }
 
+    // The current alphabet, so that the letter commands filter.
+    void AddAlphabet(const std::string& letters)
+    {
+        auto alphabet = std::make_unique<Alphabet>();
+        alphabet->m_strName = "Latin";
+        alphabet->m_strLetters = letters;
+        alphabet->m_dwFlags = ALPHABET_CURRENT;
+        m_dataMan->Add(std::move(alphabet));
+    }
+
     CMainFrame& Frame()
     {
         if (!m_frame) {

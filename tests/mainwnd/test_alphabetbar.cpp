@@ -101,7 +101,25 @@ TEST(AlphabetBar, Pictures)
         Bar f;
         f.bar->SetCurrent(kFilterFirstLetter + 2);
         f.window.resize(90, 360);
+        const QStringList faults = LayoutFaults(&f.window);
+        EXPECT_TRUE(faults.isEmpty()) << faults.join(u'\n').toStdString();
         SavePicture(
             Grab(f.pager), dark ? QStringLiteral("alphabetbar-dark") : QStringLiteral("alphabetbar-light"));
+
+        // The keyboard's place is framed in the selection colour; the chosen
+        // letter is not, so the two never look alike.
+        f.bar->setFocus();
+        QTest::keyClick(f.bar, Qt::Key_Home);
+        SavePicture(Grab(f.pager), QStringLiteral("alphabetbar-focus-%1").arg(dark ? "dark" : "light"));
+        const QImage focused = Grab(f.bar);
+        const QRgb highlight = Rgb(QApplication::palette().color(QPalette::Highlight));
+        const auto framed = [&](u32 command) {
+            const QToolButton* button = f.bar->Button(command);
+            const QPoint corner = button->mapTo(f.bar, QPoint(1, button->height() / 2));
+            return Pixel(focused, corner.x(), corner.y()) == highlight;
+        };
+        EXPECT_TRUE(framed(kFilterFirstLetter));
+        EXPECT_FALSE(framed(kFilterFirstLetter + 2));
+        EXPECT_FALSE(f.bar->Button(kFilterFirstLetter)->isChecked());
     }
 }

@@ -13,6 +13,7 @@
 #include "support/pictures.h"
 
 #include <QDropEvent>
+#include <QMouseEvent>
 #include <QTest>
 
 namespace {
@@ -268,6 +269,49 @@ TEST_F(BookTreeTest, ContactsDroppedOnABookAreTheDraggedOnesAndAreSaved)
     EXPECT_EQ(Grid().RowCount(), 1);
 }
 
+TEST_F(BookTreeTest, InFindModeAMoveTakesTheContactOutOfTheBooksTheSearchCovered)
+{
+    Book* work = NewBook("Work");
+    Book* friends = NewBook("Friends");
+    Book* root = m_dataMan->GetRootBook();
+    Contact* anna = m_dataMan->GetContactAt(0);
+    Contact* bruno = m_dataMan->GetContactAt(1);
+    Contact* carla = m_dataMan->GetContactAt(2);
+    m_dataMan->MoveContact(root, work, anna);
+    m_dataMan->AddContactToBook(bruno, work);
+    m_dataMan->AddContactToBook(carla, work);
+    Frame();
+    Trigger(ID_FIND_CONTACT);
+    const auto drop = [&](Contact* contact, Book* target) {
+        SetDragSourceKind(DRAG_SOURCE_CONTACTS);
+        CContactDragData dragged({contact});
+        return Drop(Tree()->viewport(), &dragged, At(target));
+    };
+
+    // Searched in every book: Anna, found in Work only, and Bruno, found in
+    // Contacts and Work, leave them for Friends, where they are still found.
+    Container().Find(QStringLiteral("anna"), true, 0x1);
+    ASSERT_EQ(Grid().RowCount(), 1);
+    EXPECT_EQ(drop(anna, friends), Qt::MoveAction);
+    EXPECT_EQ(anna->m_books, IdArray{friends->m_duID});
+    EXPECT_EQ(Grid().RowCount(), 1);
+    Container().Find(QStringLiteral("bruno"), true, 0x1);
+    EXPECT_EQ(drop(bruno, friends), Qt::MoveAction);
+    EXPECT_EQ(bruno->m_books, IdArray{friends->m_duID});
+    EXPECT_EQ(Grid().RowCount(), 1);
+    EXPECT_EQ(StoredNames("Work"), Names{"Carla Dean"});
+    EXPECT_EQ(StoredNames("Friends"), (Names{"Anna Berg", "Bruno Cole"}));
+
+    // Searched in the current book: Carla leaves it, and the results, but
+    // stays in Work.
+    Container().Find(QStringLiteral("carla"), false, 0x1);
+    ASSERT_EQ(Grid().RowCount(), 1);
+    EXPECT_EQ(drop(carla, friends), Qt::MoveAction);
+    EXPECT_EQ(carla->m_books, (IdArray{work->m_duID, friends->m_duID}));
+    EXPECT_EQ(Grid().RowCount(), 0);
+    EXPECT_FALSE(m_dataMan->IsMember(root, carla->m_duID));
+}
+
 TEST_F(BookTreeTest, TheGridTakesCopiesWithCtrlAndRefusesBadPayloadsAndBooks)
 {
     Frame();
@@ -326,6 +370,32 @@ TEST_F(BookTreeTest, ABookDroppedOnTheTreeIsMovedByTheTreeAndHoverOpensBooks)
     SetDragSourceKind(DRAG_SOURCE_BOOK);
     Drop(Tree()->viewport(), &outside, At(club));
     EXPECT_EQ(work->m_duParentID, m_dataMan->GetRootBook()->m_duID);
+}
+
+TEST_F(BookTreeTest, APressChoosesNoBookOnlyAClickDoesAndADragKeepsTheChosenOne)
+{
+    Book* work = NewBook("Work");
+    Book* club = NewBook("Club");
+    Frame();
+    QWidget* viewport = Tree()->viewport();
+    const auto send = [viewport](QEvent::Type type, QPoint at, Qt::MouseButtons held) {
+        QMouseEvent event(type, at, viewport->mapToGlobal(at),
+            type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, held, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &event);
+        QApplication::processEvents();
+    };
+    send(QEvent::MouseButtonPress, At(work), Qt::LeftButton);
+    EXPECT_EQ(m_dataMan->GetCurrentBook(), m_dataMan->GetRootBook());
+    send(QEvent::MouseButtonRelease, At(work), Qt::NoButton);
+    EXPECT_EQ(m_dataMan->GetCurrentBook(), work);
+
+    // A press that becomes a drag leaves "Work" chosen, whatever the drag did.
+    const QPoint from = At(club);
+    send(QEvent::MouseButtonPress, from, Qt::LeftButton);
+    send(QEvent::MouseMove, from + QPoint(0, 12), Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, from + QPoint(0, 12), Qt::NoButton);
+    EXPECT_EQ(m_dataMan->GetCurrentBook(), work);
+    EXPECT_EQ(Tree()->currentItem(), Item(work));
 }
 
 TEST_F(BookTreeTest, TheTreeScrollsOneLineAtATimeUntilTheEnd)
@@ -421,6 +491,24 @@ TEST_F(BookTreeTest, ThePanePopsUpDocksAndCloses)
     m_frame.reset();
 }
 
+TEST_F(BookTreeTest, ThePaneKeepsItsWidthThroughAnyNumberOfClosesAndDocks)
+{
+    m_userMan->m_nTreeDimX = 233;
+    Frame();
+    ASSERT_EQ(Pane()->width(), 233);
+    for (int cycle = 0; cycle < 4; ++cycle) {
+        Trigger(ID_VIEW_BOOKTREE);
+        ASSERT_EQ(Pane()->DockState(), BOOKPANE_CLOSED);
+        // Dropped down from the banner, then docked again by F7.
+        if (cycle % 2)
+            Frame().OnCommand(ID_BANNER_BOOK_BUTTON);
+        Trigger(ID_VIEW_BOOKTREE);
+        ASSERT_EQ(Pane()->DockState(), BOOKPANE_DOCKED);
+        EXPECT_EQ(m_userMan->m_nTreeDimX, 233) << cycle;
+        EXPECT_EQ(Pane()->width(), 233) << cycle;
+    }
+}
+
 TEST_F(BookTreeTest, PicturesOfTheBookPane)
 {
     if (!FontsAvailable())
@@ -435,12 +523,33 @@ TEST_F(BookTreeTest, PicturesOfTheBookPane)
         ScopedPalette scoped(palette);
         Frame().OnCommand(ID_BANNER_BOOK_BUTTON);
         QApplication::processEvents();
-        SavePicture(Grab(Pane()), QStringLiteral("bookpane-docked-%1").arg(QLatin1String(name)));
+        // The selected book's arrow reads while the tree has the focus.
+        Tree()->setCurrentItem(Item(work));
+        Tree()->setFocus();
+        QApplication::processEvents();
+        const QImage docked = Grab(Pane());
+        SavePicture(docked, QStringLiteral("bookpane-docked-%1").arg(QLatin1String(name)));
+        const QStringList faults = LayoutFaults(Pane());
+        EXPECT_TRUE(faults.isEmpty()) << faults.join(u'\n').toStdString();
+        const QRect text = Tree()->visualItemRect(Item(work));
+        const QRect branch(
+            Tree()->viewport()->mapTo(Pane(), QPoint(text.left() - Tree()->indentation(), text.top())),
+            QSize(Tree()->indentation(), text.height()));
+        const QColor back = Tree()->palette().color(QPalette::Base);
+        // The picture counts device pixels.
+        const qreal scale = docked.devicePixelRatio();
+        int arrow = 0;
+        for (int y = int(branch.top() * scale); y < int((branch.bottom() + 1) * scale); ++y)
+            for (int x = int(branch.left() * scale); x < int((branch.right() + 1) * scale); ++x)
+                arrow += std::abs(QColor(docked.pixel(x, y)).lightness() - back.lightness()) > 100;
+        EXPECT_GT(arrow, 4) << name;
         Trigger(ID_VIEW_BOOKTREE);
         Frame().OnCommand(ID_BANNER_BOOK_BUTTON);
         ASSERT_NE(Pane()->Popup(), nullptr);
         QApplication::processEvents();
         SavePicture(Grab(Pane()->Popup()), QStringLiteral("bookpane-popup-%1").arg(QLatin1String(name)));
+        const QStringList popupFaults = LayoutFaults(Pane()->Popup());
+        EXPECT_TRUE(popupFaults.isEmpty()) << popupFaults.join(u'\n').toStdString();
         Pane()->OnCaptionButton();
         QApplication::processEvents();
     }

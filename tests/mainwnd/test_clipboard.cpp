@@ -91,7 +91,8 @@ TEST_F(ClipboardTest, ADamagedPayloadAddsNothingAndSaysSo)
         Put(ContactFormatMime(), bad);
         m_messages.shown.clear();
         Trigger(ID_EDIT_PASTE);
-        EXPECT_EQ(m_messages.shown.size(), 1u);
+        ASSERT_EQ(m_messages.shown.size(), 1u);
+        EXPECT_EQ(m_messages.shown[0].text, "The clipboard holds no contacts Tolva can read.");
         EXPECT_EQ(m_dataMan->GetContactCount(), 3);
     }
 }

@@ -4,7 +4,9 @@
 #include "framefixture.h"
 #include "mainwnd/bookbanner.h"
 #include "mainwnd/commands.h"
+#include "mainwnd/maintoolbar.h"
 #include "platform/profile.h"
+#include "support/mailstandin.h"
 
 #include <QFile>
 #include <QMenuBar>
@@ -117,18 +119,27 @@ TEST_F(FrameTest, ContactRulesFollowSelectionBookAndFindMode)
     EXPECT_FALSE(Enabled(ID_TRAY_EXIT));
     m_userMan->m_dwDialogOpen = 0;
 
-    // No new contacts in "Deleted Items".
+    // No new contacts in "Deleted Items" nor in a deleted book below it.
     m_dataMan->SetCurrentBook(m_dataMan->GetDeletedItemsBook());
     Container().RefreshForBook();
     EXPECT_FALSE(Enabled(ID_CONTACT_NEW));
     EXPECT_FALSE(Enabled(ID_EMPTY_DELETED));
+    auto made = std::make_unique<Book>();
+    made->m_strName = "Old";
+    Book* old = m_dataMan->AddBook(std::move(made), m_dataMan->GetDeletedItemsBook());
+    m_dataMan->SetCurrentBook(old);
+    Container().RefreshForBook();
+    EXPECT_FALSE(Enabled(ID_CONTACT_NEW));
+    m_dataMan->SetCurrentBook(m_dataMan->GetRootBook());
+    Container().RefreshForBook();
+    EXPECT_TRUE(Enabled(ID_CONTACT_NEW));
 }
 
 TEST_F(FrameTest, SlotsOfOtherAreasStayDisabledUntilHookedAndKeepTheFramesRule)
 {
     Frame();
     for (u32 id : {ID_PRINT, ID_FILE_PRINT_PREVIEW, ID_PAGESETUP_LABELS, ID_IMPORT_EXPORT, ID_SPEED_DIAL,
-             ID_MANUAL_DIAL, ID_HELP_FEEDBACK, ID_CONTACT_DIAL, ID_VCARD_FORWARD, ID_EDIT_PASTE})
+             ID_MANUAL_DIAL, ID_CONTACT_DIAL, ID_VCARD_FORWARD, ID_EDIT_PASTE})
         EXPECT_FALSE(Enabled(id)) << id;
     SelectNone();
     int printed = 0;
@@ -143,7 +154,7 @@ TEST_F(FrameTest, SlotsOfOtherAreasStayDisabledUntilHookedAndKeepTheFramesRule)
     EXPECT_TRUE(Enabled(ID_IMPORT_EXPORT));
 }
 
-TEST_F(FrameTest, DialDefaultPhoneNeedsADefaultPhoneAndADialer)
+TEST_F(FrameTest, DialNeedsAnyPhoneAndADialerAndDialsOnlyTheDefault)
 {
     Contact* anna = m_dataMan->GetContactAt(0);
     anna->m_phones = {{1, "555 0100"}};
@@ -151,12 +162,39 @@ TEST_F(FrameTest, DialDefaultPhoneNeedsADefaultPhoneAndADialer)
     std::vector<std::string> dialed;
     Container().SetDialer([&](const std::string& number, Contact*) { dialed.push_back(number); });
     Select({0});
-    // A phone, but not the default one: nothing to dial.
+    // A phone that is not the default: the button, and so its arrow, stay
+    // enabled so that the number can be picked from the list.
+    EXPECT_TRUE(Enabled(ID_CONTACT_DIAL));
+    CToolbarButton* button = Frame().Toolbar()->ButtonOf(ID_CONTACT_DIAL);
+    ASSERT_NE(button, nullptr);
+    EXPECT_TRUE(button->isEnabled());
+    ASSERT_EQ(button->dropMenu(button)->actions().size(), 1);
+    // The command itself dials only a default phone: here nothing.
+    Trigger(ID_CONTACT_DIAL);
+    EXPECT_TRUE(dialed.empty());
+    EXPECT_TRUE(m_messages.shown.empty());
+
+    anna->m_phones = {{1, ""}};
     EXPECT_FALSE(Enabled(ID_CONTACT_DIAL));
     anna->m_phones = {{1, "555 0100"}, {2 | CV_DEFAULT_HOME_PHONE, "555 0199"}};
     EXPECT_TRUE(Enabled(ID_CONTACT_DIAL));
     Container().SetDialer({});
     EXPECT_FALSE(Enabled(ID_CONTACT_DIAL));
+}
+
+TEST_F(FrameTest, NewsletterAndFeedbackOpenAMailToSupportInTheMailProgram)
+{
+    MailProgramStandIn mailer(m_dir->path());
+    Frame();
+    Trigger(ID_HELP_NEWSLETTER);
+    EXPECT_EQ(mailer.Arguments(),
+        (QStringList{"--utf8", "--subject", "Subscribe for Tolva Newsletter", "support@tolva.invalid"}));
+    mailer.Forget();
+    Trigger(ID_HELP_FEEDBACK);
+    EXPECT_EQ(mailer.Arguments(),
+        (QStringList{"--utf8", "--subject", "Feedback: Query/Info Request for Tolva v.2.5.5",
+            "support@tolva.invalid"}));
+    EXPECT_TRUE(m_messages.shown.empty());
 }
 
 TEST_F(FrameTest, AcceleratorsAndMenusReachTheContainer)

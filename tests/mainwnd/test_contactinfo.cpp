@@ -189,5 +189,14 @@ TEST_F(ContactInfoTest, Pictures)
         pane.resize(360, 640);
         pane.FillHtml(&c);
         SavePicture(Grab(&pane), dark ? QStringLiteral("infopane-dark") : QStringLiteral("infopane-light"));
+        const QStringList faults = LayoutFaults(&pane);
+        EXPECT_TRUE(faults.isEmpty()) << faults.join(u'\n').toStdString();
+        // The contact's name is on screen in a colour that reads on the
+        // pane's background.
+        const QTextBrowser* browser = pane.Browser();
+        EXPECT_TRUE(browser->document()->toPlainText().contains(QStringLiteral("Ann Lee")));
+        const QColor text = browser->palette().color(QPalette::Text);
+        const QColor base = browser->palette().color(QPalette::Base);
+        EXPECT_GT(std::abs(text.lightness() - base.lightness()), 100);
     }
 }

@@ -8,6 +8,7 @@
 #include "support/modal.h"
 #include "support/pictures.h"
 
+#include <QClipboard>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
@@ -65,6 +66,36 @@ TEST_F(FindTest, SearchesTheChosenFieldsJoinedAndIgnoresCase)
     AddContact("Zoë Åberg");
     EXPECT_EQ(Found("zoË åB", kNames), Names{"Zoë Åberg"});
     EXPECT_TRUE(Found("Åbergzoë", kNames).empty());
+}
+
+TEST_F(FindTest, FindModeSwitchesTheLetterOffAndPastesJoinTheResults)
+{
+    AddAlphabet("ABC");
+    Frame();
+    // The letter "B" lists one contact; copy it.
+    Frame().OnCommand(kFilterFirstLetter + 1);
+    ASSERT_EQ(Grid().RowCount(), 1);
+    const std::string copied = Grid().ShownContacts()[0]->m_strName;
+    Select({0});
+    Trigger(ID_EDIT_COPY);
+
+    Trigger(ID_FIND_CONTACT);
+    EXPECT_EQ(m_dataMan->GetAlphabetFilter(), kFilterAll);
+    EXPECT_EQ(Found("an", kNames), (Names{"Anna Berg", "Carla Dean"}));
+    // The pasted copy joins the results; the letter's listing does not
+    // replace them.
+    Trigger(ID_EDIT_PASTE);
+    Names shown;
+    for (const Contact* contact : Grid().ShownContacts())
+        shown.push_back(contact->m_strName);
+    EXPECT_EQ(shown, (Names{"Anna Berg", "Carla Dean", copied}));
+    EXPECT_EQ(m_dataMan->GetContactCount(), 4);
+
+    // Leaving find mode brings the letter back.
+    Trigger(ID_FIND_CONTACT);
+    EXPECT_EQ(m_dataMan->GetAlphabetFilter(), kFilterFirstLetter + 1);
+    EXPECT_EQ(Grid().RowCount(), 2);
+    QGuiApplication::clipboard()->clear();
 }
 
 TEST_F(FindTest, BannerRemembersAllBooksAndSelectFieldsEditsTheMask)

@@ -114,7 +114,7 @@ TEST_F(FrameTest, StatusPanesShowCountAndClock)
 {
     m_userMan->m_dwMainFlags |= MWF_CONTACT_COUNT | MWF_CLOCK_DATE;
     auto zone = std::make_unique<TimeZoneEntry>();
-    zone->m_strName = "Reykjavik";
+    zone->m_strName = "<b>Reykjavik</b>";
     m_dataMan->Add(std::move(zone));
     Frame();
     EXPECT_TRUE(Frame().HasCountPane());
@@ -125,17 +125,25 @@ TEST_F(FrameTest, StatusPanesShowCountAndClock)
     auto* pane = Frame().findChild<QLabel*>(QStringLiteral("pane%1").arg(ID_INDICATOR_COUNT));
     ASSERT_NE(pane, nullptr);
     EXPECT_EQ(pane->text(), u" 2 contacts ");
+    Select({0});
+    Trigger(ID_CONTACT_DELETE);
+    EXPECT_EQ(pane->text(), u" 1 contact ");
 
     // The marked zone is shown, with the date when asked for.
     EXPECT_TRUE(Frame().ClockText().startsWith(u" Undefined time zone "))
         << Frame().ClockText().toStdString();
     EXPECT_TRUE(Frame().ClockText().contains(u" - "));
     Frame().SetStatusTimeZone(1);
-    EXPECT_TRUE(Frame().ClockText().startsWith(u" Reykjavik ")) << Frame().ClockText().toStdString();
+    EXPECT_TRUE(Frame().ClockText().startsWith(u" <b>Reykjavik</b> ")) << Frame().ClockText().toStdString();
+    // The name is shown as the text it is, never as markup.
+    auto* clock = Frame().findChild<QLabel*>(QStringLiteral("pane%1").arg(ID_INDICATOR_CLOCK));
+    ASSERT_NE(clock, nullptr);
+    EXPECT_EQ(clock->textFormat(), Qt::PlainText);
+    EXPECT_TRUE(clock->text().contains(u"<b>"));
     EXPECT_FALSE(m_dataMan->GetAt<TimeZoneEntry>(0)->m_dwFlags & TZ_UNDEFINED);
     // A position outside the table keeps the zone.
     Frame().SetStatusTimeZone(7);
-    EXPECT_TRUE(Frame().ClockText().startsWith(u" Reykjavik "));
+    EXPECT_TRUE(Frame().ClockText().startsWith(u" <b>Reykjavik</b> "));
 
     m_userMan->m_dwMainFlags &= ~MWF_CONTACT_COUNT;
     Frame().UpdateStatusPanes(false, false);

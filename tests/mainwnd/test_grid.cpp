@@ -4,6 +4,7 @@
 #include "mainwnd/gridlayout.h"
 
 #define QTEST_QPA_MOUSE_HANDLING
+#include <QCollator>
 #include <QScrollBar>
 #include <QTest>
 
@@ -129,6 +130,35 @@ TEST_F(GridTest, SortsStablyByEveryKindOfColumn)
     m_grid->Sort(kName, 1);
     EXPECT_EQ(m_grid->GetFocusRow(), 3);
     EXPECT_EQ(m_grid->FocusedContact(), upper);
+}
+
+TEST_F(GridTest, SortsInTheCollationOfTheUsersLocaleWhateverTheTexts)
+{
+    m_user.m_dwNameColumnFlags = 2;  // the full name
+    const std::vector<std::string> names = {"zed", "a-b", "ab", "a b", "\xc3\x89mile", "emil", "10", "9",
+        "_x", "chata", "hora", "aa", "\xc3\x85se", "b\tc", "Zo\xc3\xab", "~", "a.b", "Ab.C", "cz", "hz"};
+    for (const std::string& name : names)
+        Add(name);
+    const QLocale before;
+    // Locales with contractions ("ch" after "h", "aa" as one letter) and one
+    // without them.
+    for (const char* locale : {"en_US", "cs_CZ", "da_DK", "de_DE"}) {
+        QLocale::setDefault(QLocale(QString::fromLatin1(locale)));
+        QCollator collator;
+        collator.setCaseSensitivity(Qt::CaseInsensitive);
+        std::vector<std::string> expected = names;
+        std::stable_sort(expected.begin(), expected.end(), [&](const std::string& a, const std::string& b) {
+            return collator.compare(QString::fromStdString(FoldCase(a)), QString::fromStdString(FoldCase(b)))
+                < 0;
+        });
+        m_grid->Refill(false, true);
+        m_grid->Sort(kName, 1);
+        EXPECT_EQ(Column(kName), expected) << locale;
+        m_grid->Sort(kName, 0);
+        std::reverse(expected.begin(), expected.end());
+        EXPECT_EQ(Column(kName), expected) << locale;
+    }
+    QLocale::setDefault(before);
 }
 
 TEST_F(GridTest, SortsAHundredThousandRows)

@@ -2,6 +2,7 @@
 #include "core/fieldtexts.h"
 #include "gridtest.h"
 #include "mainwnd/fieldchooser.h"
+#include "support/pictures.h"
 
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -144,6 +145,44 @@ TEST_F(GridHeaderTest, DraggingItemsMovesThemAndTheArrowFollows)
     m_grid->RemoveColumn();
     EXPECT_EQ(int(m_header->GetItemData(m_header->GetSortItem())), kName);
     EXPECT_TRUE(LayoutSaved());
+}
+
+TEST_F(GridHeaderTest, TheSortArrowReadsAndADraggedItemIsNotLeftPressed)
+{
+    for (const bool dark : {false, true}) {
+        ScopedPalette palette(dark ? DarkPalette() : LightPalette());
+        QCoreApplication::processEvents();
+        // The arrow: a solid mark that stands out from the header's face.
+        const int sortItem = m_header->GetSortItem();
+        const QRect item = m_header->GetItemRect(sortItem);
+        const QColor face = m_header->palette().color(QPalette::Button);
+        const auto ink = [&](const QImage& image) {
+            int n = 0;
+            for (int y = item.top() + 2; y < item.bottom() - 1; ++y)
+                for (int x = item.left() + 2; x < item.right() - 2; ++x)
+                    n += std::abs(QColor(image.pixel(x, y)).lightness() - face.lightness()) > 90;
+            return n;
+        };
+        m_header->SetSortItem(-1, 1);
+        const int plain = ink(m_header->grab().toImage());
+        m_header->SetSortItem(sortItem, 1);
+        const QImage before = m_header->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        EXPECT_GT(ink(before) - plain, 12) << dark;
+
+        // A drag that ends where it began leaves the item drawn as it was.
+        DragHeader(m_header, ItemPoint(3), ItemPoint(3, 0.6));
+        QCoreApplication::processEvents();
+        const QImage after = m_header->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        // A pressed item is drawn inverted: nearly every pixel of it would differ.
+        const QRect dragged = m_header->GetItemRect(m_grid->HeaderItemOfColumn(3));
+        int changed = 0;
+        for (int y = dragged.top(); y <= dragged.bottom(); ++y)
+            for (int x = dragged.left(); x <= dragged.right(); ++x)
+                changed += std::abs(
+                               QColor(before.pixel(x, y)).lightness() - QColor(after.pixel(x, y)).lightness())
+                    > 60;
+        EXPECT_LT(changed, dragged.width() * dragged.height() / 20) << dark;
+    }
 }
 
 TEST_F(GridHeaderTest, DroppingOffTheHeaderRemovesOnlyWhileTheChooserIsOpen)

@@ -240,6 +240,67 @@ TEST_F(FrameTest, DeleteAndEnterInTheGrid)
     EXPECT_EQ(StoredNames("Deleted Items"), Names{"Edited"});
 }
 
+TEST_F(FrameTest, AfterDeleteTheRowThatTookThePlaceIsSelected)
+{
+    m_userMan->m_dwListFlags &= ~CLF_CONFIRM_DELETE;
+    AddContact("Dora Eck");
+    Frame();
+    Grid().Widget()->setFocus();
+    const auto selected = [this] {
+        std::vector<std::string> names;
+        for (const Contact* contact : Grid().SelectedContacts())
+            names.push_back(contact->m_strName);
+        return names;
+    };
+    // The next row moves up into the place and takes the selection, so
+    // Delete pressed again goes on down the list.
+    Select({1});
+    QTest::keyClick(Grid().Widget(), Qt::Key_Delete);
+    EXPECT_EQ(selected(), Names{"Carla Dean"});
+    EXPECT_EQ(Grid().FirstSelectedContact(), Container().GetFocusedContact());
+    // Several rows, the last among them: the closest row above.
+    Select({1, 2});
+    QTest::keyClick(Grid().Widget(), Qt::Key_Delete);
+    EXPECT_EQ(selected(), Names{"Anna Berg"});
+    QTest::keyClick(Grid().Widget(), Qt::Key_Delete);
+    EXPECT_EQ(Grid().RowCount(), 0);
+    EXPECT_TRUE(selected().empty());
+}
+
+TEST_F(FrameTest, TheDeleteQuestionShortensAWordTooLongForALine)
+{
+    const std::string word(70, 'x');
+    Contact* doctor = AddContact("Dr " + word);
+    m_userMan->m_dwListFlags |= CLF_CONFIRM_DELETE;
+    Frame();
+    Grid().SelectContact(doctor);
+    m_messages.reply = IDCANCEL;
+    Trigger(ID_CONTACT_DELETE);
+    ASSERT_EQ(m_messages.shown.size(), 1u);
+    const std::string& question = m_messages.shown[0].text;
+    EXPECT_NE(question.find("\"Dr " + std::string(39, 'x') + "\xe2\x80\xa6\""), std::string::npos)
+        << question;
+    EXPECT_EQ(question.find(word), std::string::npos);
+    EXPECT_EQ(m_dataMan->GetContactCount(), 4);  // cancelled
+}
+
+TEST_F(FrameTest, InformationPaneShowsTheSelectedContactAfterARefill)
+{
+    m_userMan->m_dwMainFlags |= MWF_INFOPANE;
+    AddAlphabet("ABC");
+    Frame();
+    ASSERT_NE(Container().InfoPane(), nullptr);
+    // A letter, then "All": each refill selects the first row, and the
+    // pane shows that row's contact, as at start.
+    for (u32 letter : {kFilterFirstLetter + 1, kFilterAll}) {
+        Frame().OnCommand(letter);
+        QApplication::processEvents();
+        ASSERT_GT(Grid().RowCount(), 0) << letter;
+        ASSERT_NE(Grid().FirstSelectedContact(), nullptr);
+        EXPECT_EQ(Container().InfoPane()->Shown(), Grid().FirstSelectedContact()) << letter;
+    }
+}
+
 TEST_F(FrameTest, EverySecondRowFromTheFirstSelected)
 {
     for (const char* name : {"Dora Eck", "Emil Falk", "Fritz Gans"})

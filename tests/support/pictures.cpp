@@ -1,10 +1,17 @@
 #include "support/pictures.h"
 
+#include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFontInfo>
+#include <QLabel>
 #include <QPainter>
+#include <QRadioButton>
+#include <QStyle>
 #include <QTest>
+#include <QToolButton>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -44,6 +51,94 @@ QImage Montage(const QList<QImage>& pictures)
         x += picture.width() + 4;
     }
     return sheet;
+}
+
+namespace {
+
+// The text as drawn: a mnemonic's "&" takes no room.
+QString ShownText(QString text)
+{
+    text.replace(QLatin1String("&&"), QString(QChar(1)));
+    text.remove(QLatin1Char('&'));
+    text.replace(QChar(1), QLatin1Char('&'));
+    return text;
+}
+
+bool InsideScrollArea(const QWidget* widget, const QWidget* window)
+{
+    for (const QWidget* w = widget->parentWidget(); w && w != window; w = w->parentWidget()) {
+        if (const auto* area = qobject_cast<const QAbstractScrollArea*>(w->parentWidget()))
+            if (area->viewport() == w)
+                return true;
+    }
+    return false;
+}
+
+QString Describe(const QWidget* widget, const QString& text)
+{
+    return QStringLiteral("%1 \"%2\" (%3)")
+        .arg(QLatin1String(widget->metaObject()->className()), text,
+            widget->objectName().isEmpty() ? QStringLiteral("unnamed") : widget->objectName());
+}
+
+// The width a button's text needs beside what the style puts before it.
+int NeededWidth(const QAbstractButton* button, const QString& text)
+{
+    const int textWidth = button->fontMetrics().horizontalAdvance(text);
+    const QStyle* style = button->style();
+    if (qobject_cast<const QCheckBox*>(button))
+        return textWidth + style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, button)
+            + style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, button);
+    if (qobject_cast<const QRadioButton*>(button))
+        return textWidth + style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, button)
+            + style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, button);
+    const int icon = button->icon().isNull() ? 0 : button->iconSize().width();
+    if (const auto* tool = qobject_cast<const QToolButton*>(button)) {
+        switch (tool->toolButtonStyle()) {
+        case Qt::ToolButtonIconOnly:
+            return 0;
+        case Qt::ToolButtonTextOnly:
+            return textWidth;
+        case Qt::ToolButtonTextUnderIcon:
+            return std::max(textWidth, icon);
+        default:
+            break;
+        }
+    }
+    return textWidth + (icon ? icon + 4 : 0);
+}
+
+}  // namespace
+
+QStringList LayoutFaults(const QWidget* window)
+{
+    QStringList faults;
+    const QRect bounds = window->rect();
+    for (const QWidget* widget : window->findChildren<QWidget*>()) {
+        if (!widget->isVisibleTo(window) || widget->isWindow() || InsideScrollArea(widget, window))
+            continue;
+        const QRect at(widget->mapTo(window, QPoint(0, 0)), widget->size());
+        if (!bounds.contains(at))
+            faults << Describe(widget, QStringLiteral("outside the window"));
+        if (const auto* label = qobject_cast<const QLabel*>(widget)) {
+            const QString text = ShownText(label->text());
+            if (text.isEmpty() || label->textFormat() == Qt::RichText || Qt::mightBeRichText(text))
+                continue;
+            const QRect room = label->contentsRect();
+            const bool fits = label->wordWrap()
+                ? label->heightForWidth(label->width()) <= label->height()
+                : label->fontMetrics().horizontalAdvance(text) <= room.width();
+            if (!fits)
+                faults << Describe(label, text);
+        } else if (const auto* button = qobject_cast<const QAbstractButton*>(widget)) {
+            const QString text = ShownText(button->text());
+            if (text.isEmpty() || text.contains(QLatin1Char('\n')))
+                continue;
+            if (NeededWidth(button, text) > button->width())
+                faults << Describe(button, text);
+        }
+    }
+    return faults;
 }
 
 bool FontsAvailable()

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QPalette>
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -17,6 +18,12 @@ QImage Grab(QWidget* widget);
 void SavePicture(const QImage& picture, const QString& name);
 // Whether a real font is there, so text in pictures means something.
 bool FontsAvailable();
+
+// What a person looking at the window would find wrong, one line each: a
+// label or button whose text is wider than its rectangle, a widget that
+// lies outside the window. Widgets scrolled inside a scroll area are the
+// area's to show. Empty when all is well.
+QStringList LayoutFaults(const QWidget* window);
 
 // The pictures side by side, for one file a reviewer can look at.
 QImage Montage(const QList<QImage>& pictures);
