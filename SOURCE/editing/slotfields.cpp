@@ -79,6 +79,8 @@ void CSlotFields::Load(Contact* contact)
     m_contact = contact;
     for (Field& f : m_fields) {
         f.edit->setText(contact ? QString::fromStdString(LoadSlot(*contact, f.slot)) : QString());
+        // A value wider than its field shows its beginning, as it is read.
+        f.edit->setCursorPosition(0);
         ShowCaption(f);
     }
 }
@@ -125,6 +127,7 @@ void CSlotFields::PickTypeFor(int index, u32 type)
     const std::string text = PickSlotType(*m_contact, f.slot, type);
     ShowCaption(f);
     f.edit->setText(QString::fromStdString(text));
+    f.edit->setCursorPosition(0);
 }
 
 void CSlotFields::OnEdited(int index, const QString& text)
