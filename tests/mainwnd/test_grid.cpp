@@ -223,6 +223,8 @@ TEST_F(GridTest, MouseSelection)
     QTest::mouseClick(rows, Qt::LeftButton, Qt::ShiftModifier, at(2));
     EXPECT_EQ(Selected(), std::vector<int>{2});
     EXPECT_EQ(m_grid->GetFocusRow(), 2);
+    // A plain move last, so no Shift or Ctrl seems held in the tests after.
+    QTest::mouseMove(m_grid->viewport(), QPoint(1, 1));
 }
 
 TEST_F(GridTest, KeyboardSelection)
@@ -262,6 +264,8 @@ TEST_F(GridTest, KeyboardSelection)
     m_grid->SelectAll();
     QTest::keyClick(m_grid, Qt::Key_End, Qt::ShiftModifier);
     EXPECT_EQ(Selected().front(), m_grid->GetAnchorRow());
+    // A plain move last, so no Shift or Ctrl seems held in the tests after.
+    QTest::mouseMove(m_grid->viewport(), QPoint(1, 1));
 }
 
 TEST_F(GridTest, DoubleClickActions)
