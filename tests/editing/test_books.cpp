@@ -303,12 +303,19 @@ TEST_F(BookDialogTest, PicturesOfTheBookDialogs)
         const QString look = dark ? QStringLiteral("-dark") : QStringLiteral("-light");
         for (const auto& [mode, name] : {std::pair{CDialogBookChooser::kModeContactBooks, ""},
                  std::pair{CDialogBookChooser::kModeNewBook, "-new"},
-                 std::pair{CDialogBookChooser::kModeRename, "-rename"}})
-            SavePicture(Grab(Chooser(mode, "Work").get()), "bookchooser" + QString::fromLatin1(name) + look);
+                 std::pair{CDialogBookChooser::kModeRename, "-rename"}}) {
+            const auto chooser = Chooser(mode, "Work");
+            SavePicture(Grab(chooser.get()), "bookchooser" + QString::fromLatin1(name) + look);
+            const QStringList faults = LayoutFaults(chooser.get());
+            EXPECT_TRUE(faults.isEmpty()) << name << look.toStdString() << ":\n"
+                                          << faults.join(u'\n').toStdString();
+        }
         CDialogBookProps props;
         props.m_strTitle = "Work";
         props.m_strDescription = "Colleagues and clients";
         props.m_strInfo = "This book contains 2 books and 14 contacts";
         SavePicture(Grab(&props), "bookprops" + look);
+        const QStringList faults = LayoutFaults(&props);
+        EXPECT_TRUE(faults.isEmpty()) << faults.join(u'\n').toStdString();
     }
 }

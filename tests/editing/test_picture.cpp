@@ -303,12 +303,24 @@ TEST_F(PictureTest, PicturesOfThePictureViewAndTheImageDialog)
         (new QVBoxLayout(&frame))->addWidget(view);
         view->SetFile(StdPath("portrait.bmp"), IMAGE_TYPE_BMP);
         frame.resize(180, 140);
-        SavePicture(Grab(&frame), "imageview" + look);
+        const QImage shown = Grab(&frame);
+        SavePicture(shown, "imageview" + look);
+        // The portrait is drawn: the view is not one plain colour.
+        const QRgb corner = Pixel(shown, 1, 1);
+        bool drawn = false;
+        for (int y = 0; y < shown.height() && !drawn; y += 3)
+            for (int x = 0; x < shown.width() && !drawn; x += 3)
+                drawn = Pixel(shown, x, y) != corner;
+        EXPECT_TRUE(drawn);
 
         auto dialog = OpenDialog(true);
         emit dialog->currentChanged(Path("portrait.bmp"));
         SavePicture(Grab(dialog.get()), "imageopendialog" + look);
+        QStringList faults = LayoutFaults(dialog.get());
+        EXPECT_TRUE(faults.isEmpty()) << faults.join(u'\n').toStdString();
         emit dialog->currentChanged(Path("broken.png"));
         SavePicture(Grab(dialog.get()), "imageopendialog-broken" + look);
+        faults = LayoutFaults(dialog.get());
+        EXPECT_TRUE(faults.isEmpty()) << faults.join(u'\n').toStdString();
     }
 }

@@ -107,6 +107,8 @@ TEST_F(FrameTest, CustomiseDialogPicture)
         SavePicture(Grab(&dialog),
             palette == LightPalette() ? QStringLiteral("customizetoolbar-light")
                                       : QStringLiteral("customizetoolbar-dark"));
+        const QStringList faults = LayoutFaults(&dialog);
+        EXPECT_TRUE(faults.isEmpty()) << faults.join(u'\n').toStdString();
     }
 }
 
