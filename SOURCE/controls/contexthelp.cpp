@@ -51,19 +51,6 @@ const HelpTable* NearestTable(const QWidget* widget, const QWidget** owner)
     return nullptr;
 }
 
-// The control the table pairs that holds the widget, up to the table's owner.
-bool IsPaired(const QWidget* widget, const QWidget* owner, const HelpPairs& pairs)
-{
-    for (; widget; widget = widget == owner ? nullptr : widget->parentWidget()) {
-        const int id = GetDlgCtrlID(widget);
-        for (const auto& pair : pairs) {
-            if (id != 0 && pair.first == u32(id))
-                return true;
-        }
-    }
-    return false;
-}
-
 // Text the user types keeps its own menu of the right button; read-only
 // text has nothing there that the keyboard does not do.
 bool IsTextField(const QWidget* widget, const QWidget* owner)
@@ -96,6 +83,9 @@ protected:
             return false;
         if (!watched->isWidgetType())
             return false;
+        // Typing passes by at once: only the help key is looked at further.
+        if (type == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() != Qt::Key_F1)
+            return false;
         auto* widget = static_cast<QWidget*>(watched);
         const QWidget* owner = nullptr;
         const HelpTable* table = NearestTable(widget, &owner);
@@ -104,10 +94,7 @@ protected:
 
         switch (type) {
         case QEvent::KeyPress: {
-            const auto* key = static_cast<QKeyEvent*>(event);
-            if (key->key() != Qt::Key_F1)
-                return false;
-            if (key->modifiers() & Qt::ShiftModifier)
+            if (static_cast<QKeyEvent*>(event)->modifiers() & Qt::ShiftModifier)
                 QWhatsThis::enterWhatsThisMode();
             else
                 ShowHelpPopup(widget, table->Pairs());
@@ -119,7 +106,7 @@ protected:
             ShowHelpPopup(widget, table->Pairs());
             return true;
         case QEvent::QueryWhatsThis:
-            event->setAccepted(IsPaired(widget, owner, table->Pairs()));
+            event->setAccepted(PairedControl(widget, owner, table->Pairs()) != nullptr);
             return true;
         default:
             ShowHelpPopup(widget, table->Pairs());

@@ -288,11 +288,14 @@ void KeepOnePerId(std::vector<std::unique_ptr<Book>>& books, std::vector<std::un
     const auto reserved = [&outside](u32 id) { return id == kNoId || Contains(outside, id); };
     // A sound file, the usual case, is told at the cost of one set of ids.
     {
-        std::unordered_set<u32> ids;
-        ids.reserve(books.size() + contacts.size());
-        const auto fresh = [&](const auto& record) {
-            return !reserved(record->m_duID) && ids.insert(record->m_duID).second;
-        };
+        u32 largest = 0;
+        for (const auto& book : books)
+            largest = std::max(largest, book->m_duID);
+        for (const auto& contact : contacts)
+            largest = std::max(largest, contact->m_duID);
+        SeenIds ids(largest, books.size() + contacts.size());
+        const auto fresh
+            = [&](const auto& record) { return !reserved(record->m_duID) && ids.Insert(record->m_duID); };
         if (std::all_of(books.begin(), books.end(), fresh)
             && std::all_of(contacts.begin(), contacts.end(), fresh))
             return;

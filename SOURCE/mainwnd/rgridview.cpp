@@ -312,9 +312,13 @@ void CRGridCtrl::PaintRow(QPainter& p, const QRect& dirty, int row, int top, int
             else if (format == HDF_CENTER)
                 align = Qt::AlignHCenter;
             const QFontMetrics fm = p.fontMetrics();
-            if (inner.height() < 2 * fm.height() && fm.horizontalAdvance(cellText) > inner.width())
+            const bool oneLine = !cellText.contains(QLatin1Char('\n'));
+            const int width = fm.horizontalAdvance(cellText);
+            if (inner.height() < 2 * fm.height() && width > inner.width())
                 p.drawText(
                     inner, align | Qt::AlignVCenter, fm.elidedText(cellText, Qt::ElideRight, inner.width()));
+            else if (oneLine && width <= inner.width())
+                p.drawText(inner, align | Qt::AlignVCenter | Qt::TextExpandTabs, cellText);
             else
                 DrawWrappedCell(p, inner, align, cellText);
         }

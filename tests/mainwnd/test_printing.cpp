@@ -24,7 +24,6 @@
 namespace {
 
 using GridPrintTest = GridTest;
-using FramePrintTest = FrameTest;
 
 // Labels of the selected contacts, one label to a sheet: a page per contact.
 void OneLabelSheets(PrintMan& pm)
@@ -37,6 +36,22 @@ void OneLabelSheets(PrintMan& pm)
     pm.m_Label.m_wHeight = 2000;
     pm.m_Label.m_wPaper = 9;
 }
+
+class FramePrintTest : public FrameTest {
+protected:
+    // The label preview of the first three contacts, one label to a page,
+    // opened by the frame's command.
+    CPrintCommands* OpenLabelPreview()
+    {
+        m_pm.SetSources(m_dataMan.get(), m_userMan.get());
+        OneLabelSheets(m_pm);
+        auto* commands = new CPrintCommands(Frame(), m_pm, *m_dataMan);
+        Select({0, 1, 2});
+        Trigger(ID_FILE_PRINT_PREVIEW);
+        return commands;
+    }
+    PrintMan m_pm;
+};
 
 }  // namespace
 
@@ -106,12 +121,7 @@ TEST_F(FramePrintTest, PrintPreviewTakesThePanesPlaceUntilClosed)
 
 TEST_F(FramePrintTest, ContactsFreedWhileThePreviewIsOpenAreLeftBlank)
 {
-    PrintMan pm;
-    pm.SetSources(m_dataMan.get(), m_userMan.get());
-    OneLabelSheets(pm);
-    auto* commands = new CPrintCommands(Frame(), pm, *m_dataMan);
-    Select({0, 1, 2});
-    Trigger(ID_FILE_PRINT_PREVIEW);
+    CPrintCommands* commands = OpenLabelPreview();
     ASSERT_TRUE(commands->InPreview());
     ASSERT_EQ(commands->Preview()->Pages()->Info().GetMaxPage(), 3u);
 
@@ -139,12 +149,7 @@ TEST_F(FramePrintTest, ContactsFreedWhileThePreviewIsOpenAreLeftBlank)
 
 TEST_F(FramePrintTest, TheStatusBarNamesThePagesShown)
 {
-    PrintMan pm;
-    pm.SetSources(m_dataMan.get(), m_userMan.get());
-    OneLabelSheets(pm);
-    auto* commands = new CPrintCommands(Frame(), pm, *m_dataMan);
-    Select({0, 1, 2});
-    Trigger(ID_FILE_PRINT_PREVIEW);
+    CPrintCommands* commands = OpenLabelPreview();
     ASSERT_TRUE(commands->InPreview());
     // The preview opens with as many pages as it showed last in this run.
     if (commands->Preview()->Pages()->PagesShown() == 2)

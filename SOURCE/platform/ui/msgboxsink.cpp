@@ -81,18 +81,11 @@ void WidgetMessageSink::ShowHelpPopup(QObject* owner, const std::string& helpPat
     // The request names the control, or a part of it (the viewport of a
     // list, the edit of a combo box): the nearest one that the table pairs
     // with a topic is the one explained.
-    QWidget* control = qobject_cast<QWidget*>(owner);
-    for (; control; control = control->isWindow() ? nullptr : control->parentWidget()) {
-        const int id = GetDlgCtrlID(control);
-        if (id == 0)
-            continue;
-        for (const auto& [ctrlId, helpId] : pairs) {
-            if (ctrlId != u32(id))
-                continue;
-            const std::string& text = HelpTopicsOfFile(HelpTopicsFileOf(helpPath)).Text(helpId);
-            if (!text.empty())
-                ShowHelpBalloon(control, QString::fromStdString(text));
-            return;
-        }
-    }
+    u32 topic = 0;
+    QWidget* control = PairedControl(qobject_cast<QWidget*>(owner), nullptr, pairs, &topic);
+    if (!control)
+        return;
+    const std::string& text = HelpTopicsOfFile(HelpTopicsFileOf(helpPath)).Text(topic);
+    if (!text.empty())
+        ShowHelpBalloon(control, QString::fromStdString(text));
 }

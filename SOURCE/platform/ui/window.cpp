@@ -27,6 +27,23 @@ int GetDlgCtrlID(const QWidget* widget)
     return widget ? widget->property(kCtrlIdProperty).toInt() : 0;
 }
 
+QWidget* PairedControl(QWidget* widget, const QWidget* stop, const HelpPairs& pairs, u32* topic)
+{
+    for (; widget; widget = widget == stop || widget->isWindow() ? nullptr : widget->parentWidget()) {
+        const int id = GetDlgCtrlID(widget);
+        if (id == 0)
+            continue;
+        for (const auto& [control, help] : pairs) {
+            if (control == u32(id)) {
+                if (topic)
+                    *topic = help;
+                return widget;
+            }
+        }
+    }
+    return nullptr;
+}
+
 QWidget* GetDlgItem(const QWidget* dialog, int id)
 {
     if (!dialog || id == 0)

@@ -2,6 +2,7 @@
 // a dialog finds it by, and the 32-bit user data word.
 #pragma once
 
+#include "platform/msgbox.h"
 #include "platform/wintypes.h"
 
 class QWidget;
@@ -11,6 +12,10 @@ void SetDlgCtrlID(QWidget* widget, int id);
 void SetDlgCtrlIDAndName(QWidget* widget, int id);
 // 0 when the widget has no id.
 int GetDlgCtrlID(const QWidget* widget);
+// The widget or the nearest of its parents, up to stop (or up to its
+// window when stop is null), whose id the pairs name; null when none.
+// topic receives the id paired with it.
+QWidget* PairedControl(QWidget* widget, const QWidget* stop, const HelpPairs& pairs, u32* topic = nullptr);
 // The first descendant of dialog with that id, or null.
 QWidget* GetDlgItem(const QWidget* dialog, int id);
 

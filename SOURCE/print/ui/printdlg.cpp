@@ -3,6 +3,7 @@
 #include "core/utilities.h"
 #include "platform/ui/window.h"
 #include "print/printman.h"
+#include "print/ui/printerpaper.h"
 #include "print/ui/printicons.h"
 #include "print/ui/printsetup.h"
 
@@ -238,9 +239,7 @@ CRPrintDialog::CRPrintDialog(PrintMan& printMan, QPrinter& printer, QWidget* par
     int current = FileEntry();
     const bool toFile = printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty();
     if (!toFile) {
-        const QString name
-            = printer.printerName().isEmpty() ? QPrinterInfo::defaultPrinterName() : printer.printerName();
-        if (const int found = m_printers->findData(name); found >= 0)
+        if (const int found = m_printers->findData(GetPrinterNames(printer)); found >= 0)
             current = found;
     }
     m_printers->setCurrentIndex(current);

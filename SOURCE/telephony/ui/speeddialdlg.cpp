@@ -56,7 +56,6 @@ CDialogSpeedDial::CDialogSpeedDial(TapiMan& tapiMan, DataMan& dataMan, QWidget* 
         button->setAutoDefault(true);
         button->setMinimumWidth(CharWidth(button) * 22);
         button->setObjectName(QStringLiteral("slot%1").arg(slot));
-        button->setObjectName(QStringLiteral("slot%1").arg(slot));
         SetDlgCtrlID(button, kFirstSlotId + slot);
         // Slots 0 to 4 down the left, 5 to 9 down the right.
         grid->addWidget(button, slot % 5, slot / 5);
