@@ -13,6 +13,7 @@ namespace {
 
 constexpr size_t kReadChunk = 64 * 1024;
 constexpr size_t kWriteChunk = 64 * 1024;
+constexpr u32 IDS_FILE_NOT_ORDINARY = 59126;
 
 }  // namespace
 
@@ -223,9 +224,10 @@ int FileCauseFromError(u32 error)
         return kFileTooManyOpen;
     case ERROR_ACCESS_DENIED:
     case ERROR_DIRECTORY:
-    case ERROR_BAD_FILE_TYPE:
     case ERROR_WRITE_PROTECT:
         return kFileAccessDenied;
+    case ERROR_BAD_FILE_TYPE:
+        return kFileNotOrdinary;
     case ERROR_INVALID_HANDLE:
         return kFileInvalid;
     case ERROR_SHARING_VIOLATION:
@@ -245,6 +247,8 @@ u32 FileErrorStringId(int cause)
     constexpr int kCauses[] = {kFileGeneric, kFileNotFound, kFileBadPath, kFileTooManyOpen, kFileAccessDenied,
         kFileInvalid, kFileBadSeek, kFileHardIO, kFileSharingViolation, kFileLockViolation, kFileEndOfFile};
     constexpr u32 kFirstId = 59128;
+    if (cause == kFileNotOrdinary)
+        return IDS_FILE_NOT_ORDINARY;
     const auto it = std::find(std::begin(kCauses), std::end(kCauses), cause);
     return it == std::end(kCauses) ? 59127 : kFirstId + u32(it - std::begin(kCauses));
 }

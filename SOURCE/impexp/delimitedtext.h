@@ -83,6 +83,9 @@ enum FileCause : int {
     kFileLockViolation = 12,
     kFileDiskFull = 13,
     kFileEndOfFile = 14,
+    // A pipe, a device or a folder where a file was expected: no read or
+    // write of it would end the way a file's does.
+    kFileNotOrdinary = 15,
 };
 
 // The cause for a system error code (platform/syserror.h).

@@ -83,13 +83,15 @@ void NoteCardProblems(const std::string& path, const CCardExchange& exchange, IE
 }
 
 // The cards of one file into the book. The outcome's counts grow by what
-// the file gave.
+// the file gave. A file that does not open is shown to the owner at once
+// when it is asked for; the outcome says why in any case.
 u32 ImportCardFile(const std::string& path, bool merge, Book* book, ImportTransaction& transaction,
-    IEOutcome& outcome, QObject* owner)
+    IEOutcome& outcome, QObject* owner, bool showOpenFailure)
 {
     CRegularFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::ReadOnly)) {
-        ReportOpenFailure(owner, IDS_IMPORT_FILE_ERROR, path, file);
+        if (showOpenFailure)
+            ReportOpenFailure(owner, IDS_IMPORT_FILE_ERROR, path, file);
         outcome.detail = path + ": " + file.errorString().toStdString();
         return RC_CANNOT_OPEN;
     }
@@ -186,7 +188,7 @@ u32 RunImport(IEWizard& wizard, DataMan& dataMan, IEOutcome& outcome, QObject* o
     switch (wizard.m_nFormat) {
     case IEF_VCARD:
         result = ImportCardFile(state.m_strImportPath, state.m_nDuplicatesFlag != 0,
-            TargetBook(state, dataMan), transaction, outcome, owner);
+            TargetBook(state, dataMan), transaction, outcome, owner, true);
         break;
     case IEF_ADDRESS_BOOK:
         result = ImportFromAddressBook(wizard, dataMan, transaction, outcome);
@@ -240,14 +242,13 @@ IEOutcome RunImportExport(IEWizard& wizard, DataMan& dataMan, QObject* owner)
     return outcome;
 }
 
-IEOutcome ImportVCardFiles(
-    DataMan& dataMan, const std::vector<std::string>& paths, Book* book, QObject* owner)
+IEOutcome ImportVCardFiles(DataMan& dataMan, const std::vector<std::string>& paths, Book* book)
 {
     IEOutcome outcome;
     for (const std::string& path : paths) {
         ImportTransaction transaction(dataMan);
         IEOutcome file;
-        outcome.result = ImportCardFile(path, false, book, transaction, file, owner);
+        outcome.result = ImportCardFile(path, false, book, transaction, file, nullptr, false);
         if (outcome.result) {
             outcome.detail = file.detail;
             transaction.Rollback();

@@ -36,9 +36,9 @@ IEOutcome RunImportExport(IEWizard& wizard, DataMan& dataMan, QObject* owner);
 
 // Imports the cards of each file into the book (the current book when
 // null), in order, without merging; stops at the first file that cannot be
-// read. The files before it stay imported.
-IEOutcome ImportVCardFiles(
-    DataMan& dataMan, const std::vector<std::string>& paths, Book* book, QObject* owner);
+// read. The files before it stay imported. Nothing is shown: the outcome
+// says why a file could not be read, so ReportOutcome tells it once.
+IEOutcome ImportVCardFiles(DataMan& dataMan, const std::vector<std::string>& paths, Book* book);
 
 // What the user is told: after a failure that it failed and why, never a
 // count; after an import the counts, with what was left out.

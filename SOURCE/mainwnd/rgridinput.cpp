@@ -509,7 +509,7 @@ void CRGridCtrl::ShowContactsAdded(int firstNew)
 
 u32 CRGridCtrl::ImportVCardFile(const QString& path)
 {
-    const IEOutcome outcome = ImportVCardFiles(m_dataMan, {path.toStdString()}, nullptr, this);
+    const IEOutcome outcome = ImportVCardFiles(m_dataMan, {path.toStdString()}, nullptr);
     ReportOutcome(outcome, this);
     return outcome.result;
 }

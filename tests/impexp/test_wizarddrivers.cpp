@@ -232,7 +232,7 @@ TEST_F(WizardDriverTest, DroppedCardFilesStopAtTheFirstUnreadable)
     Put("one.vcf", "BEGIN:VCARD\r\nFN:One\r\nEND:VCARD\r\nBEGIN:VCARD\r\nFN:Two\r\nEND:VCARD\r\n");
     Book* current = m_dm.GetCurrentBook();
     const IEOutcome both
-        = ImportVCardFiles(m_dm, {Path("one.vcf"), Path("missing.vcf"), Path("one.vcf")}, nullptr, nullptr);
+        = ImportVCardFiles(m_dm, {Path("one.vcf"), Path("missing.vcf"), Path("one.vcf")}, nullptr);
     EXPECT_EQ(both.result, RC_CANNOT_OPEN);
     EXPECT_EQ(both.contacts, 2u);
     EXPECT_TRUE(both.changed);
@@ -391,7 +391,7 @@ TEST_F(WizardDriverTest, LargeCardFilesImportEveryCardFromTheStart)
     EXPECT_EQ(names.front(), "Card 0");
     EXPECT_EQ(names.back(), "Card " + std::to_string(cards - 1));
 
-    const IEOutcome again = ImportVCardFiles(m_dm, {Path("large.vcf")}, book, nullptr);
+    const IEOutcome again = ImportVCardFiles(m_dm, {Path("large.vcf")}, book);
     EXPECT_EQ(again.result, 0u);
     EXPECT_EQ(again.contacts, u32(cards + 1));
     EXPECT_EQ(m_dm.GetContactCount(), before + 2 * cards + 1);

@@ -10,6 +10,7 @@
 #include "mainwnd/gridcontactview.h"
 #include "mainwnd/rgridctrl.h"
 #include "mainwnd/treedroptarget.h"
+#include "support/fifowatch.h"
 #include "support/pictures.h"
 
 #include <QDropEvent>
@@ -343,6 +344,34 @@ TEST_F(BookTreeTest, TheGridTakesCopiesWithCtrlAndRefusesBadPayloadsAndBooks)
     book.setData(BookFormatMime(), WriteBookPayload(m_dataMan->GetRootBook()->m_duID));
     EXPECT_EQ(Drop(viewport, &book, at, Qt::ControlModifier), Qt::IgnoreAction);
     SetDragSourceKind(DRAG_SOURCE_NONE);
+}
+
+// A pipe or a device dropped from the file manager: one message that says
+// what it is, and nothing imported.
+TEST_F(BookTreeTest, APipeOrADeviceDroppedOnTheGridIsReportedOnceAsNoOrdinaryFile)
+{
+    const QString pipe = ProgramPath(QStringLiteral("pipe.vcf"));
+    FifoWatch watch(pipe);
+    ASSERT_TRUE(watch.Made());
+    const QString device = ProgramPath(QStringLiteral("zero.vcf"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), device));
+    Frame();
+    auto& view = static_cast<CGridContactView&>(Container().Grid());
+    const int rows = Grid().RowCount();
+    for (const QString& path : {pipe, device}) {
+        m_messages.shown.clear();
+        QMimeData files;
+        files.setUrls({QUrl::fromLocalFile(path)});
+        SetDragSourceKind(DRAG_SOURCE_NONE);
+        EXPECT_EQ(Drop(view.Viewport(), &files, view.Viewport()->rect().center()), Qt::CopyAction);
+        ASSERT_EQ(m_messages.shown.size(), 1u) << path.toStdString();
+        const std::string& text = m_messages.shown[0].text;
+        EXPECT_NE(text.find(path.toStdString() + ": It is not an ordinary file"), std::string::npos) << text;
+        EXPECT_NE(text.find("Nothing was imported."), std::string::npos) << text;
+        EXPECT_EQ(m_messages.shown[0].type & MB_ICONMASK, MB_ICONSTOP);
+        EXPECT_EQ(Grid().RowCount(), rows);
+    }
+    EXPECT_FALSE(watch.Blocked());
 }
 
 TEST_F(BookTreeTest, ABookDroppedOnTheTreeIsMovedByTheTreeAndHoverOpensBooks)

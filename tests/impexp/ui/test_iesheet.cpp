@@ -13,6 +13,7 @@
 #include "impexp/wizardtesting.h"
 #include "platform/ui/window.h"
 #include "support/contexthelpcheck.h"
+#include "support/fifowatch.h"
 #include "support/pictures.h"
 
 #include <QApplication>
@@ -182,6 +183,38 @@ TEST_F(SheetTest, ExportAsksBeforeReplacingAndBackReturns)
     ASSERT_EQ(sheet.result(), QDialog::Accepted);
     EXPECT_EQ(RunImportExport(wizard, m_dm, &sheet).result, 0u);
     EXPECT_EQ(Contents("out.csv"), "\"Name\"\r\n\"Ann\"\r\n");
+}
+
+// A pipe or a device named on the file page: the message says what it is,
+// whichever reader the format has, and the page stays.
+TEST_F(SheetTest, APipeOrADeviceToImportIsSaidToBeNoOrdinaryFile)
+{
+    const QString pipe = ProgramPath("pipe.csv");
+    FifoWatch watch(pipe);
+    ASSERT_TRUE(watch.Made());
+    for (const int format : {IEF_CSV, IEF_VCARD, IEF_DATA_FILE}) {
+        for (const QString& path : {pipe, QStringLiteral("/dev/zero")}) {
+            m_messages.shown.clear();
+            IEWizard wizard;
+            CIESheet sheet(wizard, m_dm);
+            sheet.show();
+            ToFilePage(sheet, true, format);
+            auto* edit = Item<QLineEdit>(sheet, IDC_IE_PATH);
+            edit->clear();
+            QTest::keyClicks(edit, path);
+            QPushButton* onward
+                = Shown(sheet, ID_WIZNEXT) ? Button(sheet, ID_WIZNEXT) : Button(sheet, ID_WIZFINISH);
+            QTest::mouseClick(onward, Qt::LeftButton);
+            EXPECT_EQ(wizard.Page(), IEP_FILE) << format;
+            EXPECT_TRUE(sheet.isVisible()) << format;
+            ASSERT_EQ(m_messages.shown.size(), 1u) << format << " " << path.toStdString();
+            EXPECT_EQ(m_messages.shown[0].text,
+                path.toStdString()
+                    + "\n\nThis is not an ordinary file: it is a pipe, a device or a folder.\n");
+            EXPECT_EQ(m_messages.shown[0].type, MB_OK | MB_ICONSTOP);
+        }
+    }
+    EXPECT_FALSE(watch.Blocked());
 }
 
 TEST_F(SheetTest, MappingListRules)
