@@ -4,7 +4,6 @@
 #include "core/utilities.h"
 #include "editing/imageviewwnd.h"
 #include "platform/profile.h"
-#include "platform/regularfile.h"
 #include "platform/ui/window.h"
 
 #include <QCheckBox>
@@ -13,7 +12,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QLocale>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -168,36 +166,6 @@ int CImageOpenDialog::ImageTypeOf(const QString& path)
     return IMAGE_TYPE_UNKNOWN;
 }
 
-QString CImageOpenDialog::ReadFailure(const CImageFile& image)
-{
-    static const char* const kTypeNames[] = {"BMP", "JPEG", "GIF", "XPM", "PNG"};
-    const CImageImpl* impl = image.GetImpl();
-    const ImageReadError error = impl ? impl->GetReadError() : ImageReadError{};
-    const QString reason = QString::fromStdString(error.reason);
-    switch (error.fault) {
-    case ImageReadFault::TooLarge:
-        return QStringLiteral("it is too large: %1 x %2 pixels, more than the %3 pixels a picture may have")
-            .arg(error.width)
-            .arg(error.height)
-            .arg(QLocale().toString(qulonglong(kMaxImagePixels)));
-    case ImageReadFault::Unsupported: {
-        const int type = image.GetType();
-        const QString kind = type >= 0 && type < int(std::size(kTypeNames))
-            ? QString::fromLatin1(kTypeNames[type])
-            : QString();
-        return QStringLiteral("this kind of %1 picture is not supported").arg(kind)
-            + (reason.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(reason));
-    }
-    case ImageReadFault::Damaged:
-        if (!reason.isEmpty())
-            return reason;
-        break;
-    case ImageReadFault::None:
-        break;
-    }
-    return QStringLiteral("the file is damaged or of another kind");
-}
-
 std::unique_ptr<CImageFile> CImageOpenDialog::ReadPicture(const QString& path, QString* reason) const
 {
     const QFileInfo info(path);
@@ -208,19 +176,14 @@ std::unique_ptr<CImageFile> CImageOpenDialog::ReadPicture(const QString& path, Q
                       .arg(name);
         return nullptr;
     }
-    if (!info.isFile()) {
+    if (!info.exists()) {
         *reason = QStringLiteral("The file \"%1\" does not exist.").arg(name);
         return nullptr;
     }
-    CRegularFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *reason = QStringLiteral("The file \"%1\" cannot be read: %2").arg(name, file.errorString());
-        return nullptr;
-    }
-    file.close();
     auto image = std::make_unique<CImageFile>(path.toStdString(), type);
     if (image->GetWidth() <= 0 || image->GetHeight() <= 0) {
-        *reason = QStringLiteral("\"%1\" cannot be shown as a picture: %2.").arg(name, ReadFailure(*image));
+        *reason = QStringLiteral("\"%1\" cannot be shown as a picture: %2.")
+                      .arg(name, CImageViewWnd::WhyNotShown(path.toStdString(), *image));
         return nullptr;
     }
     return image;
@@ -230,7 +193,7 @@ void CImageOpenDialog::OnSelChange(const QString& path)
 {
     m_strSelection = path;
     if (!IsPreviewOn() || path.isEmpty() || QFileInfo(path).suffix().isEmpty()
-        || ImageTypeOf(path) == IMAGE_TYPE_UNKNOWN || !QFileInfo(path).isFile())
+        || ImageTypeOf(path) == IMAGE_TYPE_UNKNOWN || !QFileInfo::exists(path) || QFileInfo(path).isDir())
         return;
     // A file that cannot be shown says so, rather than leaving the
     // previous picture to look like this one.
@@ -240,7 +203,8 @@ void CImageOpenDialog::OnSelChange(const QString& path)
         return;
     }
     m_preview->SetFile(std::string(), IMAGE_TYPE_UNKNOWN);
-    m_preview->SetMessage(QStringLiteral("This file cannot be shown: %1.").arg(ReadFailure(*image)));
+    m_preview->SetMessage(QStringLiteral("This file cannot be shown: %1.")
+                              .arg(CImageViewWnd::WhyNotShown(path.toStdString(), *image)));
 }
 
 void CImageOpenDialog::ShowFile(const std::string& path, int type)
@@ -252,10 +216,8 @@ void CImageOpenDialog::ShowFile(const std::string& path, int type)
         m_preview->SetFile(std::string(), IMAGE_TYPE_UNKNOWN);
         return;
     }
-    auto image = std::make_unique<CImageFile>(
-        path, type == IMAGE_TYPE_UNKNOWN ? ImageTypeOf(QString::fromStdString(path)) : type);
-    if (image->GetWidth() > 0 && image->GetHeight() > 0)
-        m_preview->SetImage(std::move(image));
+    // A picture that cannot be shown says why.
+    m_preview->SetFile(path, type == IMAGE_TYPE_UNKNOWN ? ImageTypeOf(QString::fromStdString(path)) : type);
 }
 
 void CImageOpenDialog::accept()

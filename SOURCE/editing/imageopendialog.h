@@ -46,8 +46,6 @@ public:
     // The picture type of a file's extension, without regard to case; -1
     // for an extension no picture format has.
     static int ImageTypeOf(const QString& path);
-    // Why a picture was not read, as the end of a sentence.
-    static QString ReadFailure(const CImageFile& image);
 
     void OnZoomIn();
     void OnZoomOut();

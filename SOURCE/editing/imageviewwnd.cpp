@@ -1,17 +1,57 @@
 #include "editing/imageviewwnd.h"
 
+#include "core/utilities.h"
+#include "image/imageimpl.h"
+#include "platform/regularfile.h"
 #include "platform/ui/syscolor.h"
 #include "platform/ui/window.h"
 
+#include <QLocale>
 #include <QPainter>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <iterator>
 
 namespace {
 
 // The preferred size, in dialog units.
 constexpr int kPreferredWidth = 80;
 constexpr int kPreferredHeight = 80;
+constexpr u32 IDS_PICTURE_NOT_SHOWN = 59540;
+constexpr u32 IDS_PICTURE_MISSING = 59541;
+constexpr u32 IDS_PICTURE_NOT_ORDINARY = 59542;
+
+// Why a picture was not decoded.
+QString ReadFailure(const CImageFile& image)
+{
+    static const char* const kTypeNames[] = {"BMP", "JPEG", "GIF", "XPM", "PNG"};
+    const CImageImpl* impl = image.GetImpl();
+    const ImageReadError error = impl ? impl->GetReadError() : ImageReadError{};
+    const QString reason = QString::fromStdString(error.reason);
+    switch (error.fault) {
+    case ImageReadFault::TooLarge:
+        return QStringLiteral("it is too large: %1 x %2 pixels, more than the %3 pixels a picture may have")
+            .arg(error.width)
+            .arg(error.height)
+            .arg(QLocale().toString(qulonglong(kMaxImagePixels)));
+    case ImageReadFault::Unsupported: {
+        const int type = image.GetType();
+        const QString kind = type >= 0 && type < int(std::size(kTypeNames))
+            ? QString::fromLatin1(kTypeNames[type])
+            : QString();
+        return QStringLiteral("this kind of %1 picture is not supported").arg(kind)
+            + (reason.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(reason));
+    }
+    case ImageReadFault::Damaged:
+        if (!reason.isEmpty())
+            return reason;
+        break;
+    case ImageReadFault::None:
+        break;
+    }
+    return QStringLiteral("the file is damaged or of another kind");
+}
 
 }  // namespace
 
@@ -45,8 +85,30 @@ void CImageViewWnd::SetFile(const std::string& path, int type)
         auto image = std::make_unique<CImageFile>(path, type);
         if (image->GetWidth() > 0 && image->GetHeight() > 0)
             m_pImage = std::move(image);
+        else
+            m_message = QString::fromStdString(
+                FormatResString(IDS_PICTURE_NOT_SHOWN, WhyNotShown(path, *image).toStdString()));
     }
     update();
+}
+
+QString CImageViewWnd::WhyNotShown(const std::string& path, const CImageFile& image)
+{
+    // The decoder sees no bytes in a file that does not open; the file
+    // itself tells why.
+    CRegularFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly)) {
+        const int error = errno;
+        if (error == ENOENT)
+            return QString::fromStdString(LoadResString(IDS_PICTURE_MISSING));
+        if (error == kNotRegularFileErrno)
+            return QString::fromStdString(LoadResString(IDS_PICTURE_NOT_ORDINARY));
+        QString text = file.errorString();
+        if (!text.isEmpty())
+            text[0] = text[0].toLower();
+        return text;
+    }
+    return ReadFailure(image);
 }
 
 void CImageViewWnd::SetImage(std::unique_ptr<CImageFile> image)

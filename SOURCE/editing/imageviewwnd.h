@@ -25,7 +25,8 @@ public:
     bool Create(QWidget* parent, const QRect& rect);
 
     // Discards the picture; a non-empty path is read with its type (-1: by
-    // the extension) and kept only when it has a width and a height.
+    // the extension) and kept only when it has a width and a height, else
+    // the window says why it shows nothing.
     void SetFile(const std::string& path, int type);
     // Takes over a loaded picture; none is ignored.
     void SetImage(std::unique_ptr<CImageFile> image);
@@ -42,6 +43,11 @@ public:
     float GetZoom() const { return m_fZoom; }
     // Kept within kMinZoom and kMaxZoom.
     void SetZoom(float zoom);
+
+    // Why the file's picture, read into image, cannot be shown, as the end
+    // of a sentence: the file is missing or no ordinary file, or what the
+    // decoder found.
+    static QString WhyNotShown(const std::string& path, const CImageFile& image);
 
     // Where the picture lands in the client area, in fit mode; empty
     // without a picture.

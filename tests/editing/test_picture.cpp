@@ -3,6 +3,7 @@
 #include "editing/imageviewwnd.h"
 #include "platform/profile.h"
 #include "platform/ui/syscolor.h"
+#include "support/fifowatch.h"
 #include "support/pictures.h"
 #include "support/testenv.h"
 
@@ -183,6 +184,36 @@ TEST_F(PictureTest, OnlyAPictureThatDecodedIsChosen)
     EXPECT_EQ(image->GetFileName(), StdPath("portrait.bmp"));
     EXPECT_EQ(image->GetType(), IMAGE_TYPE_BMP);
     EXPECT_EQ(image->GetWidth(), 60);
+}
+
+// A pipe or a device under a picture's name exists: Open says what it is,
+// and so does the preview when it is selected.
+TEST_F(PictureTest, APipeOrADeviceIsSaidToBeNoOrdinaryFile)
+{
+    const QString pipe = Path("face.png");
+    FifoWatch watch(pipe);
+    ASSERT_TRUE(watch.Made());
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), Path("zero.jpg")));
+    auto dialog = OpenDialog(true);
+    for (const char* name : {"face.png", "zero.jpg"}) {
+        m_messages.shown.clear();
+        TypeName(*dialog, Path(name));
+        QTest::keyClick(dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")), Qt::Key_Return);
+        EXPECT_TRUE(dialog->isVisible()) << name;
+        ASSERT_EQ(m_messages.shown.size(), 1u) << name;
+        EXPECT_EQ(m_messages.shown[0].text,
+            "\"" + StdPath(name)
+                + "\" cannot be shown as a picture: it is not an ordinary file but a pipe, a device or a "
+                  "folder.");
+
+        emit dialog->currentChanged(Path("wide.png"));
+        ASSERT_NE(dialog->Preview()->GetImage(), nullptr);
+        emit dialog->currentChanged(Path(name));
+        EXPECT_EQ(dialog->Preview()->GetImage(), nullptr) << name;
+        EXPECT_EQ(dialog->Preview()->GetMessage(),
+            u"This file cannot be shown: it is not an ordinary file but a pipe, a device or a folder.");
+    }
+    EXPECT_FALSE(watch.Blocked());
 }
 
 TEST_F(PictureTest, TheDialogOpensAtTheCurrentPictureAndOpenTakesIt)

@@ -1,5 +1,7 @@
+#include "editing/contactgeneralpage.h"
 #include "editing/contactpropsdlg.h"
 #include "editing/editingdialogs.h"
+#include "editing/imageviewwnd.h"
 #include "editingtest.h"
 #include "mainwnd/commands.h"
 #include "mainwnd/contactview.h"
@@ -12,7 +14,8 @@
 #include <QAction>
 
 // A picture path that a data file or an earlier choice left pointing at a
-// pipe: opening the contact's dialog must not wait for a writer.
+// pipe: opening the contact's dialog must not wait for a writer, and the
+// picture pane says why it is empty.
 TEST_F(EditingTest, PictureNamingAPipeDoesNotFreezeTheContactDialog)
 {
     const QString fifo = m_dir->filePath(QStringLiteral("face.png"));
@@ -34,14 +37,25 @@ TEST_F(EditingTest, PictureNamingAPipeDoesNotFreezeTheContactDialog)
     QAction* properties = frame.findChild<QAction*>(CommandObjectName(ID_CONTACT_PROPERTIES));
     ASSERT_TRUE(properties && properties->isEnabled());
 
-    bool opened = false;
-    OnModal<CDialogContactProps>([&opened](CDialogContactProps* dialog) {
-        opened = true;
+    QString shown;
+    OnModal<CDialogContactProps>([&shown](CDialogContactProps* dialog) {
+        if (auto* view = dialog->GeneralPage()->findChild<CImageViewWnd*>())
+            shown = view->GetMessage();
         dialog->reject();
     });
     properties->trigger();
-    EXPECT_TRUE(opened);
+    EXPECT_EQ(
+        shown, u"This picture cannot be shown: it is not an ordinary file but a pipe, a device or a folder.");
     EXPECT_FALSE(watch.Blocked());
     // The path stays as it was: the dialog was cancelled.
     EXPECT_EQ(contact->m_picture.m_strText, fifo.toStdString());
+
+    // A picture file that has gone away says so too.
+    contact->m_picture.m_strText = m_dir->filePath(QStringLiteral("gone.png")).toStdString();
+    OnModal<CDialogContactProps>([&shown](CDialogContactProps* dialog) {
+        shown = dialog->GeneralPage()->findChild<CImageViewWnd*>()->GetMessage();
+        dialog->reject();
+    });
+    properties->trigger();
+    EXPECT_EQ(shown, u"This picture cannot be shown: the file does not exist.");
 }
