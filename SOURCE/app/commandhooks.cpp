@@ -37,11 +37,6 @@ void ShowDataDump(CMainFrame& frame, DataMan& dataMan)
     });
 }
 
-bool MailFile(const QString& path, const QString& name)
-{
-    return MailFileAttachment(path.toStdString(), name.toStdString());
-}
-
 }  // namespace
 
 void InstallCommandHooks(CMainFrame& frame, TapiMan& tapiMan, DataMan& dataMan, UserMan& userMan)
@@ -51,7 +46,9 @@ void InstallCommandHooks(CMainFrame& frame, TapiMan& tapiMan, DataMan& dataMan, 
     container->SetDialer([&tapiMan](const std::string& number, Contact* contact) {
         tapiMan.Dial(contact->m_duID, DIAL_CONTACT, number, contact->m_strName);
     });
-    container->SetFileMailer(&MailFile);
+    container->SetFileMailer([&frame](const QString& path, const QString& name) {
+        return MailFileAttachment(path.toStdString(), name.toStdString(), &frame);
+    });
 
     CommandHooks& hooks = frame.Hooks();
     const auto install = [&hooks](u32 id, std::function<void(u32)> run) {

@@ -16,6 +16,7 @@
 #include "mainwnd/vcardfiles.h"
 #include "platform/desktopmail.h"
 #include "platform/ui/syscolor.h"
+#include "telephony/mailsession.h"
 #include "telephony/tapiman.h"
 
 #include <QApplication>
@@ -464,7 +465,8 @@ void CContainerWnd::OpenMailTo(const std::vector<std::string>& addresses, bool t
     const QUrl url = MailtoUrl(addresses);
     if (toClipboard)
         QGuiApplication::clipboard()->setText(url.toString(QUrl::FullyEncoded));
-    OpenMailtoUrl(url);
+    if (!OpenMailtoMessage(url, window()))
+        MsgStop(IDS_MAIL_NOT_STARTED, window());
 }
 
 void CContainerWnd::OnSendMailCommand()

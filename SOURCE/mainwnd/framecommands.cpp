@@ -40,7 +40,7 @@ void MailSupport(u32 command, QWidget* parent)
                                                          : "Feedback: Query/Info Request for Tolva v.2.5.5";
     CMailSession session;
     if (!session.IsLoaded() || !session.Logon({}, {}, parent) || !session.Send(message, true))
-        MsgStopText("The mail program could not be started.", parent);
+        MsgStop(IDS_MAIL_NOT_STARTED, parent);
 }
 constexpr const char* kInvalidClock = "_ _ _";
 

@@ -1,15 +1,29 @@
 #include "platform/desktopmail.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
+#include <QFile>
 #include <QProcess>
+#include <QSocketNotifier>
 #include <QStandardPaths>
+#include <QTimer>
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <optional>
+#include <spawn.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
 
 namespace {
 
 std::optional<QString> g_program;
 MailUrlOpener g_opener = nullptr;
+int g_running = 0;
 
 QString Text(const std::string& text)
 {
@@ -28,6 +42,111 @@ QString JoinedAddresses(const std::vector<std::string>& addresses)
         encoded << Encoded(address, "@");
     return encoded.join(u',');
 }
+
+int ExitStatusOf(int status)
+{
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The program as a child in a session of its own, with the signal mask and
+// dispositions a freshly started program expects; 0 when it did not start.
+pid_t Spawn(const QString& program, const QStringList& arguments)
+{
+    std::vector<QByteArray> bytes{QFile::encodeName(program)};
+    for (const QString& argument : arguments)
+        bytes.push_back(argument.toLocal8Bit());
+    std::vector<char*> argv;
+    for (QByteArray& argument : bytes)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+
+    posix_spawnattr_t attributes;
+    if (::posix_spawnattr_init(&attributes) != 0)
+        return 0;
+    sigset_t none;
+    sigemptyset(&none);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    for (int signal : {SIGPIPE, SIGCHLD, SIGINT, SIGTERM, SIGHUP, SIGQUIT})
+        sigaddset(&defaults, signal);
+    ::posix_spawnattr_setsigmask(&attributes, &none);
+    ::posix_spawnattr_setsigdefault(&attributes, &defaults);
+    ::posix_spawnattr_setflags(
+        &attributes, short(POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSID));
+    pid_t pid = 0;
+    const int error = ::posix_spawn(&pid, argv[0], nullptr, &attributes, argv.data(), environ);
+    ::posix_spawnattr_destroy(&attributes);
+    return error == 0 ? pid : 0;
+}
+
+// Waits, without blocking anything, for one started program to end, then
+// reaps it and hands on its status. A process descriptor tells when the
+// child ends without a SIGCHLD handler (Qt's process handling has its own)
+// and without tying the child's life to this program's, as a QProcess
+// would; where none can be had, the child is asked now and then. Owned by
+// the application object: at exit the watch goes and the program lives on.
+class MailProgramWatch : public QObject {
+public:
+    static constexpr int kAskEveryMs = 200;
+
+    MailProgramWatch(pid_t pid, MailProgramEnded ended)
+        : QObject(QCoreApplication::instance())
+        , m_pid(pid)
+        , m_fd(int(::syscall(SYS_pidfd_open, pid, 0)))
+        , m_ended(std::move(ended))
+    {
+        ++g_running;
+        if (m_fd >= 0) {
+            m_notifier = new QSocketNotifier(qintptr(m_fd), QSocketNotifier::Read, this);
+            connect(m_notifier, &QSocketNotifier::activated, this, &MailProgramWatch::Check);
+        } else {
+            m_timer = new QTimer(this);
+            connect(m_timer, &QTimer::timeout, this, &MailProgramWatch::Check);
+            m_timer->start(kAskEveryMs);
+        }
+    }
+    ~MailProgramWatch() override
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        if (m_ended)
+            --g_running;
+    }
+    MailProgramWatch(const MailProgramWatch&) = delete;
+    MailProgramWatch& operator=(const MailProgramWatch&) = delete;
+
+private:
+    void Check()
+    {
+        if (!m_ended)
+            return;
+        int status = 0;
+        pid_t got = 0;
+        do
+            got = ::waitpid(m_pid, &status, WNOHANG);
+        while (got < 0 && errno == EINTR);
+        if (got == 0)
+            return;
+        --g_running;
+        const MailProgramEnded ended = std::move(m_ended);
+        m_ended = nullptr;
+        // The report may open a message box, whose event loop must not
+        // hear of this end again.
+        if (m_notifier)
+            m_notifier->setEnabled(false);
+        if (m_timer)
+            m_timer->stop();
+        deleteLater();
+        // Reaped by someone else, the status is not known: nothing to say.
+        ended(got == m_pid ? ExitStatusOf(status) : 0);
+    }
+
+    pid_t m_pid;
+    int m_fd;
+    MailProgramEnded m_ended;
+    QSocketNotifier* m_notifier = nullptr;
+    QTimer* m_timer = nullptr;
+};
 
 }  // namespace
 
@@ -90,11 +209,23 @@ QString MailProgram()
     return QStandardPaths::findExecutable(QStringLiteral("xdg-email"));
 }
 
-bool StartMailProgram(const QString& program, const QStringList& arguments)
+bool StartMailProgram(const QString& program, const QStringList& arguments, MailProgramEnded ended)
 {
-    // Detached: the mail program may stay open for as long as the user
-    // writes, and must not end with this program.
-    return !program.isEmpty() && QProcess::startDetached(program, arguments);
+    if (program.isEmpty())
+        return false;
+    // Nobody to hear of the end: the program runs detached, as ever.
+    if (!ended || !QCoreApplication::instance())
+        return QProcess::startDetached(program, arguments);
+    const pid_t pid = Spawn(program, arguments);
+    if (pid <= 0)
+        return false;
+    new MailProgramWatch(pid, std::move(ended));
+    return true;
+}
+
+int RunningMailPrograms()
+{
+    return g_running;
 }
 
 bool OpenMailtoUrl(const QUrl& url)

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,9 +35,17 @@ QUrl MailtoUrl(const std::vector<std::string>& to);
 
 // The "xdg-email" program found on the path, empty when there is none.
 QString MailProgram();
-// Starts the program with the arguments, detached; false when it could not
-// be started.
-bool StartMailProgram(const QString& program, const QStringList& arguments);
+// Called once when a mail program that was started ends: with its exit
+// status, or -1 when a signal ended it.
+using MailProgramEnded = std::function<void(int status)>;
+// Starts the program with the arguments in a session of its own: it may
+// stay open for as long as the user writes, and lives on when this program
+// ends. False when it could not be started. "xdg-email" returns at once and
+// says only by its exit status that no mail program took the message, so
+// `ended` hears of it without anyone waiting.
+bool StartMailProgram(const QString& program, const QStringList& arguments, MailProgramEnded ended = {});
+// The programs started with `ended` that have not been seen to end.
+int RunningMailPrograms();
 // Opens a "mailto:" address with the desktop's mail program.
 bool OpenMailtoUrl(const QUrl& url);
 

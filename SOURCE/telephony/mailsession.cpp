@@ -1,9 +1,35 @@
 #include "telephony/mailsession.h"
 
+#include "core/utilities.h"
 #include "platform/desktopmail.h"
 
 #include <QFileInfo>
+#include <QUrl>
 #include <algorithm>
+
+namespace {
+
+constexpr u32 IDS_MAIL_PROGRAM_FAILED = 59575;
+constexpr u32 IDS_MAIL_PROGRAM_STOPPED = 59576;
+
+// What the user hears of a mail program that ended without taking the
+// message: "xdg-email" ends at once with a status when no mail program is
+// set up for the desktop. The owner may be gone by then; the report is
+// shown all the same.
+MailProgramEnded ReportFailureTo(QObject* owner, const QString& program)
+{
+    return
+        [owner = QPointer<QObject>(owner), name = QFileInfo(program).fileName().toStdString()](int status) {
+            if (status == 0)
+                return;
+            const std::string text = status > 0
+                ? FormatText(LoadResString(IDS_MAIL_PROGRAM_FAILED).c_str(), name.c_str(), status)
+                : FormatText(LoadResString(IDS_MAIL_PROGRAM_STOPPED).c_str(), name.c_str());
+            MsgStopText(text, owner.data());
+        };
+}
+
+}  // namespace
 
 CMailSession::CMailSession()
 {
@@ -29,11 +55,12 @@ void CMailSession::Unload()
     m_bHasProgram = false;
 }
 
-int CMailSession::Logon(const std::string&, const std::string&, QObject*)
+int CMailSession::Logon(const std::string&, const std::string&, QObject* owner)
 {
     Logoff();
     if (!m_bLoaded)
         return 0;
+    m_pOwner = owner;
     m_session = 1;
     m_dwLastError = SUCCESS_SUCCESS;
     return 1;
@@ -70,7 +97,8 @@ int CMailSession::Send(CMailMessage& message, bool)
         message.m_attachmentPaths};
     bool sent = false;
     if (m_bHasProgram) {
-        sent = StartMailProgram(MailProgram(), XdgEmailArguments(mail));
+        const QString program = MailProgram();
+        sent = StartMailProgram(program, XdgEmailArguments(mail), ReportFailureTo(m_pOwner, program));
     } else if (!mail.attachments.empty()) {
         m_dwLastError = MAPI_E_NOT_SUPPORTED;
         return 0;
@@ -81,11 +109,22 @@ int CMailSession::Send(CMailMessage& message, bool)
     return sent ? 1 : 0;
 }
 
-bool MailFileAttachment(const std::string& path, const std::string& title)
+bool MailFileAttachment(const std::string& path, const std::string& title, QObject* owner)
 {
     CMailMessage message;
     message.m_attachmentPaths = {path};
     message.m_attachmentTitles = {title};
     CMailSession session;
-    return session.IsLoaded() && session.Logon() && session.Send(message, true);
+    return session.IsLoaded() && session.Logon({}, {}, owner) && session.Send(message, true);
+}
+
+bool OpenMailtoMessage(const QUrl& url, QObject* owner)
+{
+    // "xdg-email" takes the address whole; it starts with "mailto:", so
+    // nothing of it reads as an option.
+    const QString program = MailProgram();
+    if (program.isEmpty())
+        return OpenMailtoUrl(url);
+    return url.isValid()
+        && StartMailProgram(program, {url.toString(QUrl::FullyEncoded)}, ReportFailureTo(owner, program));
 }

@@ -6,10 +6,12 @@
 
 #include "platform/wintypes.h"
 
+#include <QObject>
+#include <QPointer>
 #include <string>
 #include <vector>
 
-class QObject;
+class QUrl;
 
 // Result codes of a session, as callers report them.
 constexpr u32 SUCCESS_SUCCESS = 0;
@@ -52,7 +54,9 @@ public:
     u32 GetLastError() const { return m_dwLastError; }
 
     // The desktop's mail program keeps its own accounts: a session needs
-    // no profile. 1 on success, 0 when nothing was loaded.
+    // no profile. 1 on success, 0 when nothing was loaded. A mail program
+    // that fails after it started is reported to the owner (or, when that
+    // has gone, without one) when it ends.
     int Logon(
         const std::string& profileName = {}, const std::string& password = {}, QObject* owner = nullptr);
     // 1 when a session was held.
@@ -69,9 +73,18 @@ private:
     bool m_bHasProgram = false;
     u32 m_session = 0;
     u32 m_dwLastError = SUCCESS_SUCCESS;
+    QPointer<QObject> m_pOwner;
 };
 
 // Opens a new message with the file attached in the desktop's mail
 // program; false when no mail program took it. The mail program reads the
 // file later, when the message is sent: the file must stay until then.
-bool MailFileAttachment(const std::string& path, const std::string& title);
+bool MailFileAttachment(const std::string& path, const std::string& title, QObject* owner = nullptr);
+
+// Opens a new message to a "mailto:" address in the desktop's mail
+// program, reporting a failure as a session does; false when no mail
+// program could be started.
+bool OpenMailtoMessage(const QUrl& url, QObject* owner);
+
+// "The mail program could not be started."
+constexpr u32 IDS_MAIL_NOT_STARTED = 59577;

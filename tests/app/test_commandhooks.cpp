@@ -13,6 +13,7 @@
 #include "mainwnd/rgridctrl.h"
 #include "platform/modemprovider.h"
 #include "platform/profile.h"
+#include "support/mailstandin.h"
 #include "support/modal.h"
 #include "support/testenv.h"
 #include "telephony/calllog.h"
@@ -262,4 +263,43 @@ TEST_F(CommandHooksTest, TheDataDumpFollowsTheSelection)
     EXPECT_EQ(container->GetFocusedContact()->m_strName, "Anna Berg");
     EXPECT_TRUE(text->toPlainText().isEmpty()) << text->toPlainText().toStdString();
     windows[0]->close();
+}
+
+// "xdg-email" ends at once, with status 3 when no mail program is set up
+// for the desktop: each command that hands mail on reports that, once, and
+// a run that took the message says nothing.
+TEST_F(CommandHooksTest, MailCommandsReportAMailProgramThatEndsWithAnError)
+{
+    Contact* anna = m_dataMan->GetContactAt(0);
+    anna->m_emails = {{1 | CV_DEFAULT_HOME_EMAIL, "anna@example.org"}};
+    m_frame->GetContainer()->RefreshGrid();
+    m_frame->GetContainer()->Grid().SelectContacts(std::vector<Contact*>{anna});
+    QApplication::processEvents();
+    for (const int status : {3, 0}) {
+        const MailProgramStandIn mailer(m_dir->path(), status);
+        for (const u32 id : {ID_CONTACT_SENDMAIL, ID_HELP_NEWSLETTER, ID_HELP_FEEDBACK, ID_VCARD_FORWARD}) {
+            m_messages.shown.clear();
+            mailer.Forget();
+            m_frame->UpdateAllCommands();
+            QAction* action = m_frame->findChild<QAction*>(CommandObjectName(id));
+            ASSERT_TRUE(action && action->isEnabled()) << id;
+            action->trigger();
+            // The window goes on while the mail program runs.
+            const QStringList arguments = mailer.Arguments();
+            ASSERT_FALSE(arguments.isEmpty()) << id;
+            if (id == ID_CONTACT_SENDMAIL) {
+                EXPECT_EQ(arguments, QStringList{"mailto:anna@example.org"});
+            }
+            ASSERT_TRUE(MailProgramStandIn::AllEnded()) << id;
+            if (status == 0) {
+                EXPECT_TRUE(m_messages.shown.empty()) << id << " " << m_messages.shown[0].text;
+                continue;
+            }
+            ASSERT_EQ(m_messages.shown.size(), 1u) << id;
+            EXPECT_EQ(m_messages.shown[0].text,
+                "The mail program did not take the message: \"xdg-email\" ended with status 3. Check that a "
+                "mail program is set up for the desktop.");
+            EXPECT_EQ(m_messages.shown[0].type & MB_ICONMASK, MB_ICONHAND);
+        }
+    }
 }

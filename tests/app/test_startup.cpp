@@ -9,6 +9,7 @@
 #include "mainwnd/contactview.h"
 #include "mainwnd/containerwnd.h"
 #include "mainwnd/mainframe.h"
+#include "platform/desktopmail.h"
 #include "platform/profile.h"
 #include "platform/programfolder.h"
 #include "support/testenv.h"
@@ -367,13 +368,25 @@ __attribute__((noinline, no_sanitize("address", "undefined"))) void FaultOnThisT
     g_faultSink = *g_nowhere;
 }
 
-// The desktop's mail program, faulting as it is handed the link.
+// The desktop's mail program, faulting as it is handed the link (without
+// "xdg-email", links go to the desktop's handler).
 class FaultingMailer : public QObject {
     Q_OBJECT
 public:
-    FaultingMailer() { QDesktopServices::setUrlHandler(QStringLiteral("mailto"), this, "Open"); }
-    ~FaultingMailer() override { QDesktopServices::unsetUrlHandler(QStringLiteral("mailto")); }
+    FaultingMailer()
+    {
+        SetMailProgramForTesting(&m_none);
+        QDesktopServices::setUrlHandler(QStringLiteral("mailto"), this, "Open");
+    }
+    ~FaultingMailer() override
+    {
+        QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
+        SetMailProgramForTesting(nullptr);
+    }
     Q_INVOKABLE void Open(const QUrl&) { FaultBeyondUnwinding(); }
+
+private:
+    const QString m_none;
 };
 
 class FatalFaultTest : public StartupTest {

@@ -35,12 +35,21 @@ std::string Name(const Contact* contact)
 
 }  // namespace
 
-// Mail links are recorded, never opened.
+// Mail links are recorded, never opened: with no "xdg-email", they go to
+// the desktop's handler.
 class LinkRecorder : public QObject {
     Q_OBJECT
 public:
-    LinkRecorder() { QDesktopServices::setUrlHandler(QStringLiteral("mailto"), this, "Open"); }
-    ~LinkRecorder() override { QDesktopServices::unsetUrlHandler(QStringLiteral("mailto")); }
+    LinkRecorder()
+    {
+        SetMailProgramForTesting(&m_none);
+        QDesktopServices::setUrlHandler(QStringLiteral("mailto"), this, "Open");
+    }
+    ~LinkRecorder() override
+    {
+        QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
+        SetMailProgramForTesting(nullptr);
+    }
     Q_INVOKABLE void Open(const QUrl& url)
     {
         opened << url.toString(QUrl::FullyDecoded);
@@ -48,6 +57,9 @@ public:
     }
     QStringList opened;
     QStringList encoded;
+
+private:
+    const QString m_none;
 };
 
 TEST_F(FrameTest, DeleteMovesToDeletedItemsThenForGoodAndSavesEachTime)

@@ -1,6 +1,7 @@
 // A stand-in for the desktop's "xdg-email": a small script that writes each
-// argument it gets on a line of its own, installed as the mail program for
-// the life of the object.
+// argument it gets on a line of its own and exits at once with the status
+// given (as "xdg-email" does, with 3, when no mail program is set up),
+// installed as the mail program for the life of the object.
 #pragma once
 
 #include "platform/desktopmail.h"
@@ -14,7 +15,7 @@
 
 class MailProgramStandIn {
 public:
-    explicit MailProgramStandIn(const QString& folder)
+    explicit MailProgramStandIn(const QString& folder, int exitStatus = 0)
         : m_program(folder + QStringLiteral("/xdg-email"))
         , m_record(folder + QStringLiteral("/xdg-email-arguments"))
     {
@@ -23,7 +24,8 @@ public:
             const QByteArray record = m_record.toUtf8();
             // Written aside and moved, so a reader never sees half a list.
             script.write("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"" + record
-                + ".tmp\"\nmv \"" + record + ".tmp\" \"" + record + "\"\n");
+                + ".tmp\"\nmv \"" + record + ".tmp\" \"" + record + "\"\nexit "
+                + QByteArray::number(exitStatus) + "\n");
             script.close();
             script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         }
@@ -50,6 +52,17 @@ public:
         return lines;
     }
     void Forget() const { QFile::remove(m_record); }
+    // Whether every run has ended and been heard of, waiting a while.
+    static bool AllEnded(int waitMs = 10000)
+    {
+        QDeadlineTimer deadline(waitMs);
+        while (RunningMailPrograms() > 0 && !deadline.hasExpired()) {
+            QCoreApplication::processEvents();
+            QThread::msleep(2);
+        }
+        QCoreApplication::processEvents();
+        return RunningMailPrograms() == 0;
+    }
 
 private:
     QString m_program;
