@@ -5,15 +5,35 @@
 
 #include "platform/oledate.h"
 
+#include <QDateEdit>
 #include <QWidget>
 
 class QCheckBox;
-class QDateEdit;
 
 // The locale's short date format with the year in four digits: in a
 // two-digit year the century is a guess, and a wrong one (a birthday in
 // 1960 typed as "60") would be saved.
 QString FourDigitYearFormat(const QString& format);
+
+// The year a year typed with one or two digits stands for: the one within
+// the hundred years from 80 years before thisYear to 19 after it, so that
+// "60" typed in 2026 is 1960 and "30" is 2030.
+int YearOfTwoDigits(int twoDigits, int thisYear);
+
+// A date control that reads a year typed with one or two digits as the
+// year it stands for (YearOfTwoDigits) when the typing ends: on leaving
+// the year, on Enter, and when the value is asked for.
+class CYearDateEdit : public QDateEdit {
+public:
+    using QDateEdit::QDateEdit;
+    // Writes the whole year in place of a short one; nothing otherwise.
+    void CompleteYear();
+
+protected:
+    void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+};
 
 class CDateField : public QWidget {
     Q_OBJECT
@@ -31,7 +51,7 @@ private:
     void OnToggled(bool on);
 
     QCheckBox* m_check;
-    QDateEdit* m_edit;
+    CYearDateEdit* m_edit;
     DateValue m_original = DateValue::Null();
     bool m_touched = false;
 };
