@@ -150,13 +150,13 @@ std::unique_ptr<QMenu> CMainFrame::MakeDropMenu(CToolbarButton* button)
         if (command == ID_CONTACT_SENDMAIL) {
             for (const ContactValue& mail : contact->m_emails) {
                 if (!mail.m_strText.empty())
-                    add(ID_HOT_MAIL, QString::fromStdString(mail.m_strText));
+                    add(ID_HOT_MAIL, MenuItemText(mail.m_strText));
             }
         } else {
             for (const ContactValue& phone : contact->m_phones) {
                 if (phone.m_strText.empty())
                     continue;
-                QString text = QString::fromStdString(phone.m_strText);
+                QString text = MenuItemText(phone.m_strText);
                 const std::string caption = LoadResString(PhoneCaptionId(phone.Type()));
                 if (!caption.empty())
                     text += QLatin1Char('\t') + QString::fromStdString(caption);
@@ -166,8 +166,7 @@ std::unique_ptr<QMenu> CMainFrame::MakeDropMenu(CToolbarButton* button)
     } else if (command == ID_ALPHABET_NEXT) {
         for (int i = 0; i < m_dataMan.GetCount(DMK_ALPHABET); ++i) {
             const Alphabet* alphabet = m_dataMan.GetAt<Alphabet>(i);
-            QAction* item
-                = add(ID_HOT_ALPHABET, alphabet ? QString::fromStdString(alphabet->m_strName) : QString());
+            QAction* item = add(ID_HOT_ALPHABET, alphabet ? MenuItemText(alphabet->m_strName) : QString());
             item->setCheckable(true);
             item->setChecked(alphabet && (alphabet->m_dwFlags & ALPHABET_CURRENT));
         }
@@ -187,7 +186,7 @@ std::unique_ptr<QMenu> CMainFrame::MakeClockMenu()
     const int count = m_dataMan.GetCount(DMK_TIME_ZONE);
     for (int i = 0; i < count; ++i) {
         const TimeZoneEntry* entry = m_dataMan.GetAt<TimeZoneEntry>(i);
-        QAction* item = AppendMenuItem(menu.get(), ID_HOT_TIMEZONE, QString::fromStdString(entry->m_strName));
+        QAction* item = AppendMenuItem(menu.get(), ID_HOT_TIMEZONE, MenuItemText(entry->m_strName));
         connect(item, &QAction::hovered, this, [this, i] { m_nMenuPick = i; });
         connect(item, &QAction::triggered, this, [this, i] {
             m_nMenuPick = i;

@@ -19,8 +19,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
 #include <QMimeData>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 
@@ -294,6 +297,61 @@ TEST_F(FrameTest, MailAddressesReachTheMailProgramEscaped)
     ASSERT_EQ(links.encoded.size(), 3);
     EXPECT_EQ(links.encoded[2], QStringLiteral("mailto:") + escapedEvil);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), links.encoded[2]);
+}
+
+// The pick menus show a contact's addresses and numbers, and the names of
+// alphabets and places, as the texts they are: an "&" in them is no key of
+// the item, so Alt and a letter in the menu picks nothing.
+TEST_F(FrameTest, PickMenusShowTheUsersTextsAsTheyAre)
+{
+    LinkRecorder links;
+    const std::string second = "second@evil.example&attach=/etc/passwd";
+    m_dataMan->GetContactAt(0)->m_emails = {{1, "first@example.org"}, {2, second}};
+    m_dataMan->GetContactAt(0)->m_phones = {{1, "555&0100\t9"}};
+    AddAlphabet("AB");
+    m_dataMan->GetAt<Alphabet>(m_dataMan->GetCount(DMK_ALPHABET) - 1)->m_strName = "Latin & more";
+    auto zone = std::make_unique<TimeZoneEntry>();
+    zone->m_strName = "Rock & Roll";
+    m_dataMan->Add(std::move(zone));
+    Frame();
+    Select({0});
+    const auto shown = [](const QMenu& menu) {
+        QStringList texts;
+        for (const QAction* item : menu.actions()) {
+            if (item->isSeparator())
+                continue;
+            EXPECT_TRUE(QKeySequence::mnemonic(item->text()).isEmpty()) << item->text().toStdString();
+            texts << QString(item->text()).replace(QStringLiteral("&&"), QStringLiteral("&"));
+        }
+        return texts;
+    };
+
+    CToolbarButton* mail = Frame().Toolbar()->ButtonOf(ID_CONTACT_SENDMAIL);
+    auto menu = mail->dropMenu(mail);
+    EXPECT_EQ(shown(*menu), (QStringList{"first@example.org", QString::fromStdString(second)}));
+    menu->popup(mail->mapToGlobal(QPoint(0, mail->height())));
+    QTest::keyClick(menu.get(), Qt::Key_A, Qt::AltModifier);
+    QApplication::processEvents();
+    EXPECT_TRUE(links.opened.isEmpty()) << links.opened.join(u' ').toStdString();
+    menu->close();
+
+    CToolbarButton* dial = Frame().Toolbar()->ButtonOf(ID_CONTACT_DIAL);
+    EXPECT_EQ(shown(*dial->dropMenu(dial)), QStringList{"555&0100 9\tHome 1"});
+    CToolbarButton* alphabet = Frame().Toolbar()->ButtonOf(ID_ALPHABET_NEXT);
+    EXPECT_TRUE(shown(*alphabet->dropMenu(alphabet)).contains(u"Latin & more"));
+
+    // The clock's menu of places, from its context menu.
+    auto* clock = Frame().findChild<QLabel*>(QStringLiteral("pane%1").arg(ID_INDICATOR_CLOCK));
+    ASSERT_NE(clock, nullptr);
+    QStringList places;
+    QTimer::singleShot(0, [&places, &shown] {
+        auto* open = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(open, nullptr);
+        places = shown(*open);
+        open->close();
+    });
+    emit clock->customContextMenuRequested(QPoint(1, 1));
+    EXPECT_TRUE(places.contains(u"Rock & Roll")) << places.join(u'|').toStdString();
 }
 
 TEST_F(FrameTest, PhoneListShowsNumbersWithTheirCaptions)

@@ -30,3 +30,8 @@ QAction* AppendMenuItem(QMenu* menu, u32 id, const QString& text)
     SetCommandId(action, id);
     return action;
 }
+
+QString MenuItemText(const std::string& data)
+{
+    return QString::fromStdString(data).replace(u'&', QStringLiteral("&&")).replace(u'\t', u' ');
+}

@@ -4,6 +4,8 @@
 
 #include "platform/wintypes.h"
 
+#include <string>
+
 class QAction;
 class QMenu;
 class QString;
@@ -13,3 +15,7 @@ void SetCommandId(QAction* action, u32 id);
 u32 GetCommandId(const QAction* action);
 // Appends a command item and returns it.
 QAction* AppendMenuItem(QMenu* menu, u32 id, const QString& text);
+// A text of the user's data (an address, a number, a name) as a menu item
+// shows it: an "&" stands for itself, not for the item's key, and a tab for
+// a blank, not for the start of a shortcut.
+QString MenuItemText(const std::string& data);
