@@ -39,8 +39,13 @@ TEST_F(EditingTest, PictureNamingAPipeDoesNotFreezeTheContactDialog)
 
     QString shown;
     OnModal<CDialogContactProps>([&shown](CDialogContactProps* dialog) {
-        if (auto* view = dialog->GeneralPage()->findChild<CImageViewWnd*>())
+        if (auto* view = dialog->GeneralPage()->findChild<CImageViewWnd*>()) {
             shown = view->GetMessage();
+            // The words fit the pane.
+            const QRect inside = view->contentsRect();
+            EXPECT_TRUE(inside.contains(
+                view->fontMetrics().boundingRect(inside, Qt::AlignCenter | Qt::TextWordWrap, shown)));
+        }
         dialog->reject();
     });
     properties->trigger();
