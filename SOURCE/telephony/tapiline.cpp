@@ -13,7 +13,7 @@ namespace {
 constexpr const char* kAppName = "Tolva";
 constexpr const char* kDeviceClass = "comm/datamodem";
 constexpr const char* kNumDevsEntry = "NumDevs";
-constexpr u32 IDS_CANNOT_DIAL_NUMBER = 59712;
+constexpr u32 IDS_CANNOT_DIAL_NUMBER = 59783;
 // The highest device index a provider may announce while the program runs.
 constexpr u32 kMaxAddedDevice = 255;
 // "NumDevs" when nothing was ever stored: the provider's own configurations stay.

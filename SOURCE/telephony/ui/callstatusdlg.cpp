@@ -15,8 +15,8 @@
 
 namespace {
 
-constexpr u32 IDS_EXTENSION_CAPTION = 59710;
-constexpr u32 IDS_EXTENSION_TO_KEY = 59711;
+constexpr u32 IDS_EXTENSION_CAPTION = 59781;
+constexpr u32 IDS_EXTENSION_TO_KEY = 59782;
 
 QString Text(const std::string& text)
 {
