@@ -61,9 +61,10 @@ CDialogCallStatus::CDialogCallStatus(CallProgress& progress, QWidget* parent)
     // sight after the receiver is lifted.
     const std::string extension = DialExtension(m_progress.Request().number);
     if (!extension.empty()) {
-        QList<QWidget*> shown;
+        // In neither group: shown while dialing and while talking.
+        QList<QWidget*> bothPhases;
         m_extension = new QLabel;
-        addRow(4, Text(LoadResString(IDS_EXTENSION_CAPTION)), m_extension, shown);
+        addRow(4, Text(LoadResString(IDS_EXTENSION_CAPTION)), m_extension, bothPhases);
         m_extension->setText(
             Text(FormatText(LoadResString(IDS_EXTENSION_TO_KEY).c_str(), extension.c_str())));
         m_extension->setWordWrap(true);
