@@ -2,7 +2,8 @@
 // line the reader gives is bounded and printable, and no more lines wait
 // than its limit. The same bytes as a stored device configuration either
 // read back as they are written or are refused, and as a number either
-// become a dial string with nothing a modem takes as a command, or nothing.
+// become a dial string with nothing a modem takes as a command, or nothing,
+// and an extension of digits only.
 #include "platform/dialingrules.h"
 #include "platform/modemanswer.h"
 #include "platform/modemport.h"
@@ -49,5 +50,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string dialable;
     if (TranslateNumber(bytes, DialingLocation(), dialable) && !IsDialString(dialable))
         std::abort();
+    // An extension the user is shown to key is digits only.
+    for (const char c : DialExtension(bytes))
+        if (c < '0' || c > '9')
+            std::abort();
     return 0;
 }

@@ -63,7 +63,7 @@ int GifDecoder::Decode(GifInput& in, int lineWidth, const GifRowSink& sink)
     // block starts behind it.
     m_data.clear();
     in.ReadSubBlocks(m_data);
-    if (size < 2 || size > 9)
+    if (size < 1 || size > 9)
         return kGifBadCodeSize;
     if (lineWidth < 1)
         return kGifDecodeDone;
@@ -72,7 +72,10 @@ int GifDecoder::Decode(GifInput& in, int lineWidth, const GifRowSink& sink)
         return kGifNoMemory;
     const std::size_t dataBits = m_data.size() * 8;
     m_data.resize(m_data.size() + 4);
-    return DecodeCodes(size, dataBits, line.get(), lineWidth, sink);
+    // Two colours need a code size of 1, which the format's codes cannot
+    // have: its clear and end codes would be the pixels 2 and 3. Writers of
+    // such files and the readers that show them take it as 2.
+    return DecodeCodes(std::max(size, 2), dataBits, line.get(), lineWidth, sink);
 }
 
 int GifDecoder::DecodeCodes(

@@ -253,7 +253,6 @@ struct CGifImage::ReadState {
     // The last transparent index an image gave, and the last image's own.
     int transparent = -1;
     int lastTransparent = -1;
-    bool decodedAny = false;
     // How the image before the next one leaves the screen.
     int disposal = 0;
     CellRect disposed;
@@ -315,13 +314,16 @@ CGifImage::BlockResult CGifImage::ReadImage(GifInput& in, ReadState& state)
         return in.ReadByte() >= 0 && in.SkipSubBlocks() ? BlockResult::Next : BlockResult::Stop;
 
     if (!state.screen) {
-        // A first image that does not fit the screen (some writers leave it
-        // 0 x 0) is placed at its top left corner, and the screen grows to
-        // hold it: a stray position never makes a picture of mostly nothing.
-        if (left + width > state.screenWidth || top + height > state.screenHeight)
-            left = top = 0;
-        const int screenWidth = std::max(state.screenWidth, width);
-        const int screenHeight = std::max(state.screenHeight, height);
+        // The screen the file gives is the picture; an image reaching past
+        // it is drawn at its place and clipped. Only a side some writers
+        // leave 0 takes the first image's size, and the image then starts
+        // at that side's edge: a position on a screen of nothing means nothing.
+        if (state.screenWidth == 0)
+            left = 0;
+        if (state.screenHeight == 0)
+            top = 0;
+        const int screenWidth = state.screenWidth ? state.screenWidth : width;
+        const int screenHeight = state.screenHeight ? state.screenHeight : height;
         if (!CheckPictureSize(u64(screenWidth), u64(screenHeight)))
             return BlockResult::Fail;
         state.screen = std::make_unique<GifScreen>(screenWidth, screenHeight);
@@ -341,17 +343,10 @@ CGifImage::BlockResult CGifImage::ReadImage(GifInput& in, ReadState& state)
     state.lastTransparent = transparent;
 
     GifRowStore store(screen, left, top, height, (packed & 0x40) != 0, table, transparent);
-    const int result = state.decoder.Decode(
+    // Whatever ends the decoding (damaged data, a code size the format
+    // lacks), the rows decoded so far stay, and the images after it are read.
+    state.decoder.Decode(
         in, width, [&store](const u8* row, int length) { return store.PutRow(row, length); });
-    if (result == kGifBadCodeSize) {
-        // A viewer stops at an image it cannot decode; with nothing before
-        // it there is no picture at all.
-        if (!state.decodedAny)
-            FailRead(ImageReadFault::Damaged,
-                "its image data cannot be decoded: the LZW code size lies outside 2 to 9 bits");
-        return state.decodedAny ? BlockResult::Stop : BlockResult::Fail;
-    }
-    state.decodedAny = true;
     return BlockResult::Next;
 }
 

@@ -308,10 +308,6 @@ bool IsEmptyAddress(const ContactAddress& a)
         && a.m_strCountry.empty();
 }
 
-// Flags that mark the value a dialog field shows, by phone type.
-constexpr u32 kPhoneSlotFlags[kCardPhoneSlots + 1] = {
-    0, 0x10000000, 0x20000000, 0, 0x40000000, 0x80000000, 0, 0, 0, 0, 0, 0x1000000, 0x2000000, 0, 0x4000000};
-
 }  // namespace
 
 void CCardExchange::Reset(bool full)
@@ -452,7 +448,7 @@ std::unique_ptr<Contact> CCardExchange::ContactFromRecord() const
     for (size_t i = 0; i < kCardPhoneSlots; ++i) {
         const u32 type = u32(i + 1);
         if (!r.phones[i].empty())
-            c.m_phones.push_back({type | kPhoneSlotFlags[type], r.phones[i]});
+            c.m_phones.push_back({type | PhoneFieldFlag(type), r.phones[i]});
     }
     // The default e-mail of a kind: the one the card prefers, else the first.
     constexpr size_t kOfKind = kCardEmailSlots / 2;
@@ -472,6 +468,7 @@ std::unique_ptr<Contact> CCardExchange::ContactFromRecord() const
             c.m_emails.push_back({u32(it - r.emails.begin() + 1) | flag, it->address});
         }
     }
+    ShowSecondHomeEmail(c);
     const u32 webCodes[kCardUrlSlots]
         = {WEB_BUSINESS_PAGE | CV_WEB_BUSINESS_PAGE_SHOWN, WEB_HOME_PAGE | CV_WEB_HOME_PAGE_SHOWN, 2};
     for (size_t i = 0; i < kCardUrlSlots; ++i)

@@ -145,8 +145,11 @@ bool DelimitedTextFile::ReadRecord(
 
 bool DelimitedTextFile::WriteField(char separator, std::string_view text, bool last, bool oem)
 {
+    std::size_t lost = 0;
     const std::string converted
-        = oem && !TextCodec::IsAscii(text) ? CodePage437::FromUtf8(text) : std::string();
+        = oem && !TextCodec::IsAscii(text) ? CodePage437::FromUtf8(text, &lost) : std::string();
+    if (lost)
+        ++m_lossyFields;
     if (!converted.empty())
         text = converted;
     // Commas always quote, as spreadsheets expect; otherwise only what would

@@ -45,6 +45,8 @@ public:
     bool Flush();
 
     const std::string& Error() const { return m_error; }
+    // The fields written so far that had characters the DOS code page lacks.
+    std::size_t LossyFields() const { return m_lossyFields; }
 
 private:
     // The next byte, or -1 at the end of the data or on a read error.
@@ -62,6 +64,7 @@ private:
     bool m_failed = false;
     std::string m_out;
     std::string m_error;
+    std::size_t m_lossyFields = 0;
 };
 
 // Field captions as the first record of an export: the text of each field

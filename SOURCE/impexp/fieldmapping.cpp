@@ -30,10 +30,8 @@ constexpr ValueKind kBusinessPhones = {11, 20, CV_DEFAULT_BUSINESS_PHONE};
 constexpr ValueKind kHomeEmails = {1, 5, CV_DEFAULT_HOME_EMAIL};
 constexpr ValueKind kBusinessEmails = {6, 10, CV_DEFAULT_BUSINESS_EMAIL};
 
-// The field of the contact's pages that a phone column's type starts out
-// in (home 1, 2, mobile, fax; business 1, 2, fax), by type; 0 for types
-// that no field shows until the user picks them. The first field of a kind
-// shows its default phone.
+// The field of the contact's pages that a phone's type starts out in, by
+// type. The first field of a kind shows its default phone.
 constexpr u32 kPhoneFieldFlags[kPhoneTypeCount + 1] = {0, CV_DEFAULT_HOME_PHONE, 0x20000000, 0, 0x80000000,
     0x40000000, 0, 0, 0, 0, 0, CV_DEFAULT_BUSINESS_PHONE, 0x02000000, 0, 0x04000000};
 
@@ -101,6 +99,25 @@ std::vector<u32> FieldRange(bool importable)
 
 }  // namespace
 
+u32 PhoneFieldFlag(u32 type)
+{
+    return type < std::size(kPhoneFieldFlags) ? kPhoneFieldFlags[type] : 0;
+}
+
+void ShowSecondHomeEmail(Contact& contact)
+{
+    std::vector<ContactValue>& emails = contact.m_emails;
+    if (HasFlag(emails, CV_SECOND_HOME_EMAIL))
+        return;
+    for (ContactValue& email : emails) {
+        if (email.Type() >= kHomeEmails.first && email.Type() <= kHomeEmails.last && !email.m_strText.empty()
+            && !(email.m_dwCode & kHomeEmails.defaultFlag)) {
+            email.m_dwCode |= CV_SECOND_HOME_EMAIL;
+            return;
+        }
+    }
+}
+
 bool IsImportableField(u32 fieldId)
 {
     return fieldId >= kFirstMappedField && fieldId <= kLastMappedField && fieldId != FID_BUSINESS_ADDRESS
@@ -150,7 +167,7 @@ void SetContactFieldFromText(Contact& contact, u32 fieldId, std::string_view tex
         return;
     if (fieldId >= FID_FIRST_PHONE && fieldId <= FID_LAST_PHONE) {
         const u32 type = fieldId - FID_FIRST_PHONE + 1;
-        AddValue(contact.m_phones, type, text, kPhoneFieldFlags[type]);
+        AddValue(contact.m_phones, type, text, PhoneFieldFlag(type));
     } else if (fieldId >= FID_FIRST_EMAIL && fieldId <= FID_LAST_EMAIL) {
         const u32 type = fieldId - FID_FIRST_EMAIL + 1;
         AddValue(contact.m_emails, type, text,

@@ -43,6 +43,17 @@ void SaveFieldList(bool import, const std::vector<u32>& fields);
 void SetContactFieldFromText(
     Contact& contact, u32 fieldId, std::string_view text, int dateFormat = IDF_MONTH_DAY_YEAR);
 
+// The slot flag of the field of the contact's pages that a phone of this
+// type starts out in (home 1, 2, mobile, fax; business 1, 2, fax); 0 for
+// the types no field shows until the user picks them.
+u32 PhoneFieldFlag(u32 type);
+// The flag of the Home page's second e-mail field.
+constexpr u32 CV_SECOND_HOME_EMAIL = 0x40000000;
+// An imported contact's home e-mail shown in the Home page's second field:
+// the first one that is not the default (which the first field shows), as
+// a user typing two addresses leaves them. Nothing when one has the flag.
+void ShowSecondHomeEmail(Contact& contact);
+
 // Reads three numbers of one to four digits separated by "." or "/", in the
 // order of the date format, into a valid date; 0 on success. A year written
 // with one or two digits is one of the 1900s ("99" is 1999, "5" is 1905);

@@ -35,6 +35,7 @@ constexpr const char* kProblemFile = "%s: parts of the file could not be read an
 constexpr const char* kMoreProblems = "... and %d more.";
 constexpr const char* kSeeErrorLog = "The error log lists every problem.";
 constexpr size_t kProblemsShown = 5;
+constexpr u32 IDS_LOSSY_DOS_EXPORT = 59784;
 
 void ReportOpenFailure(QObject* owner, u32 stringId, const std::string& path, const QFileDevice& file)
 {
@@ -224,6 +225,10 @@ u32 RunExport(IEWizard& wizard, DataMan& dataMan, IEOutcome& outcome, QObject* o
         const u32 result = state.ExportDelimitedText(dataMan);
         if (result == RC_SHORT_WRITE)
             outcome.detail = "The file could not be written whole; it was left as it was.";
+        // The DOS code page has no place for most letters beyond western
+        // Europe's: the user learns that the file is not what the book holds.
+        if (result == 0 && state.m_nLossyValues > 0)
+            outcome.problems = FormatText(LoadResString(IDS_LOSSY_DOS_EXPORT).c_str(), state.m_nLossyValues);
         return result;
     }
     }
@@ -276,7 +281,7 @@ std::string OutcomeText(const IEOutcome& outcome)
         return text;
     }
     if (!outcome.import)
-        return {};
+        return outcome.problems;
     std::string text
         = FormatText(LoadResString(IDS_IE_IMPORTED).c_str(), int(outcome.books), int(outcome.contacts));
     if (outcome.offered > outcome.contacts)

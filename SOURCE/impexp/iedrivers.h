@@ -26,7 +26,8 @@ struct IEOutcome {
     bool changed = false;
     std::string detail;  // why it failed, or what was left out
     // What could not be read of files that were imported, for the user;
-    // the error log lists all of it.
+    // the error log lists all of it. For an export, what it could not
+    // write as the book holds it.
     std::string problems;
 };
 
@@ -44,5 +45,6 @@ IEOutcome ImportVCardFiles(DataMan& dataMan, const std::vector<std::string>& pat
 // count; after an import the counts, with what was left out.
 std::string OutcomeText(const IEOutcome& outcome);
 // Shows the text: a failure with the stop icon, an import's counts with
-// the exclamation icon; a successful export shows nothing.
+// the exclamation icon; a successful export shows only what it could not
+// write as it stands.
 void ReportOutcome(const IEOutcome& outcome, QObject* owner);

@@ -59,6 +59,7 @@ u32 IESheetState::ImportDelimitedText(DataMan& dataMan)
         if (skip || !HasContactData(*contact))
             continue;
         NameUnnamedContact(*contact);
+        ShowSecondHomeEmail(*contact);
         if (const u32 error = dataMan.AddContact(std::move(contact), book))
             return error;
         ++m_nContactsImported;
@@ -114,6 +115,7 @@ u32 IESheetState::ExportDelimitedText(DataMan& dataMan)
         ReportFileError(IDS_EXPORT_FILE_ERROR, m_strExportPath, file);
         return RC_CANNOT_OPEN;
     }
+    m_nLossyValues = 0;
     const Book* book = m_pTargetBook ? m_pTargetBook : dataMan.GetCurrentBook();
     DelimitedTextFile out(file);
     bool written = WriteHeaderLine(out, m_chSeparator, m_fields, m_bOem);
@@ -131,6 +133,7 @@ u32 IESheetState::ExportDelimitedText(DataMan& dataMan)
         ReportFileError(IDS_EXPORT_FILE_ERROR, m_strExportPath, file);
         return RC_SHORT_WRITE;
     }
+    m_nLossyValues = out.LossyFields();
     return 0;
 }
 

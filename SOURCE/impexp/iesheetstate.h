@@ -74,6 +74,9 @@ public:
     QObject* m_pOwner = nullptr;
     // Why the last import stopped, for the user.
     std::string m_strError;
+    // The values of the last delimited export that lost characters the DOS
+    // code page lacks (each written as "?").
+    std::size_t m_nLossyValues = 0;
 
 private:
     void ReportFileError(u32 stringId, const std::string& path, const QFileDevice& file) const;

@@ -54,7 +54,7 @@ std::string ToUtf8(std::string_view bytes)
     return text.toStdString();
 }
 
-std::string FromUtf8(std::string_view utf8)
+std::string FromUtf8(std::string_view utf8, std::size_t* lost)
 {
     if (TextCodec::IsAscii(utf8))
         return std::string(utf8);
@@ -72,7 +72,10 @@ std::string FromUtf8(std::string_view utf8)
         if (QChar::isHighSurrogate(u) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
             ++i;
         const auto it = std::lower_bound(reverse.begin(), reverse.end(), std::make_pair(u, (unsigned char)0));
-        out += (it != reverse.end() && it->first == u) ? char(it->second) : '?';
+        const bool found = it != reverse.end() && it->first == u;
+        out += found ? char(it->second) : '?';
+        if (!found && lost)
+            ++*lost;
     }
     return out;
 }

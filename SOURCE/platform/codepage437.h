@@ -10,7 +10,8 @@ namespace CodePage437 {
 
 char16_t ToUnicode(unsigned char byte);
 std::string ToUtf8(std::string_view bytes);
-// Characters the code page lacks, and bytes that are not UTF-8, become '?'.
-std::string FromUtf8(std::string_view utf8);
+// Characters the code page lacks, and bytes that are not UTF-8, become '?';
+// lost, when given, counts them.
+std::string FromUtf8(std::string_view utf8, std::size_t* lost = nullptr);
 
 }  // namespace CodePage437

@@ -80,51 +80,99 @@ void DialingLocation::Save() const
     Profile::WriteInt(kSection, "Pulse", pulse ? 1 : 0);
 }
 
+namespace {
+
+// The number before an extension and the extension's digits. False when
+// what follows the number is no extension.
+bool SplitExtension(std::string_view number, std::string_view& main, std::string_view& extension)
+{
+    main = number;
+    extension = {};
+    // The markers people write before an extension; no letter of them is a
+    // dialing code, so the first one starts it.
+    const std::size_t at = number.find_first_of("xXeE");
+    if (at == std::string_view::npos)
+        return true;
+    main = number.substr(0, at);
+    while (!main.empty() && main.back() == ' ')
+        main.remove_suffix(1);
+    std::string_view rest = number.substr(at);
+    const auto take = [&rest](std::string_view marker) {
+        if (rest.size() < marker.size())
+            return false;
+        for (std::size_t i = 0; i < marker.size(); ++i)
+            if ((rest[i] | 0x20) != marker[i])
+                return false;
+        rest.remove_prefix(marker.size());
+        return true;
+    };
+    if (!take("extension") && !take("ext") && !take("x"))
+        return false;
+    while (!rest.empty() && (rest.front() == ' ' || rest.front() == '.' || rest.front() == ':'))
+        rest.remove_prefix(1);
+    while (!rest.empty() && rest.back() == ' ')
+        rest.remove_suffix(1);
+    if (rest.empty() || !AllOf(rest, IsDigit))
+        return false;
+    extension = rest;
+    return true;
+}
+
+}  // namespace
+
+std::string DialExtension(std::string_view number)
+{
+    std::string_view main;
+    std::string_view extension;
+    return SplitExtension(number, main, extension) ? std::string(extension) : std::string();
+}
+
 bool TranslateNumber(std::string_view number, const DialingLocation& location, std::string& dialable)
 {
+    std::string_view extension;
+    if (!SplitExtension(number, number, extension))
+        return false;
     while (!number.empty() && number.front() == ' ')
         number.remove_prefix(1);
     const bool canonical = !number.empty() && number.front() == '+';
     if (canonical)
         number.remove_prefix(1);
-    // The digits and dialing codes in order; in a "+" number the country
-    // code is the first group of digits and the area code the second.
+    // The digits and dialing codes in order. A "(0)" right behind the
+    // country code is the trunk prefix the country's own long-distance
+    // calls begin with: it is no part of the number, and dialed from
+    // abroad it would be taken for the start of the area code.
     std::string codes;
-    std::string groups[2];
-    std::size_t group = 0;
-    bool inGroup = false;
-    for (const char raw : number) {
-        const char c = raw == 'w' ? 'W' : raw;
+    bool countryEnded = !canonical;
+    for (std::size_t i = 0; i < number.size(); ++i) {
+        const char c = number[i] == 'w' ? 'W' : number[i];
         if (IsSeparator(c)) {
-            if (inGroup && group < 2)
-                ++group;
-            inGroup = false;
+            if (!countryEnded && !codes.empty()) {
+                countryEnded = true;
+                const std::size_t next = number.find_first_not_of(' ', i);
+                if (next != std::string_view::npos && number.substr(next).starts_with("(0)"))
+                    i = next + 2;
+            }
             continue;
         }
         if (!IsDialCode(c))
             return false;
         codes += c;
-        if (IsDigit(c) && group < 2) {
-            groups[group] += c;
-            inGroup = true;
-        }
     }
     if (codes.find_first_of("0123456789") == std::string::npos)
         return false;
 
     std::string body = codes;
     if (canonical) {
+        // Country codes, and the area codes of a country, are chosen so that
+        // none begins another: the digits alone say which country and area a
+        // number lies in, however the writer grouped them.
         const std::string& country = location.countryCode;
-        if (country.empty() || codes.compare(0, country.size(), country) != 0) {
+        if (country.empty() || !codes.starts_with(country)) {
             body = location.international + codes;
         } else {
-            std::string national = codes.substr(country.size());
-            // The own area is dialed without its code; the area is known
-            // from the grouping when the number has one, else by its start.
+            const std::string national = codes.substr(country.size());
             const std::string& area = location.areaCode;
-            const bool grouped = groups[0] == country && !groups[1].empty();
-            const bool ownArea = !area.empty()
-                && (grouped ? groups[1] == area : national.compare(0, area.size(), area) == 0);
+            const bool ownArea = !area.empty() && national.size() > area.size() && national.starts_with(area);
             body = ownArea ? national.substr(area.size()) : location.longDistance + national;
         }
     }

@@ -27,9 +27,15 @@ bool IsDialingCode(std::string_view code);
 bool IsOutsideLinePrefix(std::string_view prefix);
 
 // The dial string of a number: "T" or "P", then the outside-line prefix and
-// the digits the location needs. False, with nothing written, when the
-// number holds a character a modem could take as a command, or no digit.
+// the digits the location needs. An extension written after the number
+// ("x89", "ext. 12") is left out: the user keys it once the call is
+// answered. False, with nothing written, when the number holds a character
+// a modem could take as a command, or no digit.
 bool TranslateNumber(std::string_view number, const DialingLocation& location, std::string& dialable);
+
+// The digits of the extension written after a number ("+1 (555) 123-4567
+// x89", "555-0100 ext. 12"); empty when it has none or is no number.
+std::string DialExtension(std::string_view number);
 
 // A dial string as TranslateNumber makes it: "T" or "P" and then digits,
 // "*", "#", "," and "W" only.

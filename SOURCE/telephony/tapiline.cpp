@@ -13,8 +13,7 @@ namespace {
 constexpr const char* kAppName = "Tolva";
 constexpr const char* kDeviceClass = "comm/datamodem";
 constexpr const char* kNumDevsEntry = "NumDevs";
-constexpr const char* kCannotDial = "\" cannot be dialed.\nA number may hold digits, spaces and ( ) - . /, a "
-                                    "leading +, and * # , W as dialing codes.";
+constexpr u32 IDS_CANNOT_DIAL_NUMBER = 59783;
 // The highest device index a provider may announce while the program runs.
 constexpr u32 kMaxAddedDevice = 255;
 // "NumDevs" when nothing was ever stored: the provider's own configurations stay.
@@ -294,7 +293,10 @@ int TapiLine::Dial(const std::string& number, i32 device)
     const i32 translated = m_provider->TranslateAddress(m_hLineApp, deviceId, version, number, dialable);
     if (translated == LINEERR_INVALADDRESS) {
         // Said plainly: the user can mend the number.
-        const std::string text = "The number \"" + number + kCannotDial;
+        // The number whole, however long: no formatting buffer cuts it.
+        std::string text = LoadResString(IDS_CANNOT_DIAL_NUMBER);
+        if (const std::size_t at = text.find("%s"); at != std::string::npos)
+            text.replace(at, 2, number);
         return FailDial(text.c_str());
     }
     if (translated != 0) {

@@ -195,6 +195,82 @@ TEST_F(ModemCommandTest, TheContactsDialCommandDialsTheModemAndLogsTheCall)
     EXPECT_TRUE(m_messages.shown.empty());
 }
 
+// What the modem is told to dial for numbers as contacts hold them, from
+// an office in area 555 of country 1 and from one in London, both behind
+// a switchboard reached with "9,".
+TEST_F(ModemCommandTest, TheDialCommandDialsEachWayOfWritingANumberAsTheLocationNeeds)
+{
+    bool available = false;
+    ASSERT_TRUE(WaitFor([&] {
+        return m_tapiMan.GetLine()->GetDeviceName(0, available).rfind("Tolva Test Voice Modem", 0) == 0;
+    }));
+    const struct {
+        const char* number;
+        const char* fromUs;
+        const char* fromLondon;
+        const char* extension;
+    } table[] = {
+        {"555-0100", "9,5550100", "9,5550100", ""},
+        {"+1 (555) 123-4567", "9,1234567", "9,0015551234567", ""},
+        {"+1 5551234567", "9,1234567", "9,0015551234567", ""},
+        {"+15551234567", "9,1234567", "9,0015551234567", ""},
+        {"+1.555.123.4567", "9,1234567", "9,0015551234567", ""},
+        {"+1 (212) 555-0100", "9,12125550100", "9,0012125550100", ""},
+        {"+1 (800) 555-0199", "9,18005550199", "9,0018005550199", ""},
+        {"+44 (0)20 7946 0958", "9,011442079460958", "9,79460958", ""},
+        {"+44 20 7946 0958", "9,011442079460958", "9,79460958", ""},
+        {"+44(0)121 496 0000", "9,011441214960000", "9,01214960000", ""},
+        {"+33 1 23 45 67 89", "9,01133123456789", "9,0033123456789", ""},
+        {"+1 (555) 123-4567 x89", "9,1234567", "9,0015551234567", "89"},
+        {"555-0100 ext. 12", "9,5550100", "9,5550100", "12"},
+    };
+    Contact* anna = m_dataMan->GetContactAt(0);
+    m_frame->GetContainer()->Grid().SelectContacts(std::vector<Contact*>{anna});
+    QApplication::processEvents();
+    QAction* dial = m_frame->findChild<QAction*>(CommandObjectName(ID_CONTACT_DIAL));
+    ASSERT_NE(dial, nullptr);
+    const auto dialed = [this] {
+        std::vector<std::string> atd;
+        for (const std::string& command : m_modem.Commands())
+            if (command.rfind("ATD", 0) == 0)
+                atd.push_back(command);
+        return atd;
+    };
+    for (const bool london : {false, true}) {
+        Profile::WriteString("TapiMan\\Location", "CountryCode", london ? "44" : "1");
+        Profile::WriteString("TapiMan\\Location", "AreaCode", london ? "20" : "555");
+        Profile::WriteString("TapiMan\\Location", "OutsideLine", "9,");
+        Profile::WriteString("TapiMan\\Location", "LongDistance", london ? "0" : "1");
+        Profile::WriteString("TapiMan\\Location", "International", london ? "00" : "011");
+        for (const auto& row : table) {
+            anna->m_phones = {{1 | CV_DEFAULT_HOME_PHONE, row.number}};
+            const size_t before = dialed().size();
+            QString extension = QStringLiteral("no dialog");
+            OnModal<CDialogCallStatus>([&](CDialogCallStatus* dialog) {
+                WaitFor([&] { return dialed().size() > before; });
+                QLabel* label = dialog->ExtensionLabel();
+                extension = label && label->isVisible() ? label->text() : QString();
+                QTest::mouseClick(dialog->CancelButton(), Qt::LeftButton);
+            });
+            m_frame->UpdateAllCommands();
+            ASSERT_TRUE(dial->isEnabled());
+            dial->trigger();
+            const std::vector<std::string> atd = dialed();
+            ASSERT_EQ(atd.size(), before + 1) << row.number;
+            EXPECT_EQ(atd.back(), "ATDT" + std::string(london ? row.fromLondon : row.fromUs) + ";")
+                << row.number << (london ? " from London" : " from the US");
+            // The extension is the user's to key once the call is answered.
+            if (*row.extension)
+                EXPECT_TRUE(extension.startsWith(QString::fromLatin1(row.extension) + ':'))
+                    << row.number << ": " << extension.toStdString();
+            else
+                EXPECT_TRUE(extension.isEmpty()) << row.number << ": " << extension.toStdString();
+            EXPECT_FALSE(m_tapiMan.GetLine()->IsInCall());
+        }
+    }
+    EXPECT_TRUE(m_messages.shown.empty());
+}
+
 TEST_F(CommandHooksTest, TheLineReleaseKeyShutsTheLineDown)
 {
     ASSERT_TRUE(m_tapiMan.GetLine()->IsInitialized());

@@ -73,9 +73,10 @@ TEST(CardMapping, EveryTelephoneFindsASlot)
     EXPECT_EQ(Types(crowded->m_phones),
         (std::map<u32, std::string>{
             {1, "f"}, {2, "g"}, {5, "d"}, {11, "a"}, {12, "b"}, {13, "c"}, {15, "e"}}));
-    // The slots the dialogs show carry their flags.
+    // The slots the dialogs show carry their flags: the mobile number is
+    // the Home page's third field.
     EXPECT_EQ(Values(crowded->m_phones),
-        (std::map<u32, std::string>{{0x10000001, "f"}, {0x20000002, "g"}, {0x80000005, "d"}, {0x100000b, "a"},
+        (std::map<u32, std::string>{{0x10000001, "f"}, {0x20000002, "g"}, {0x40000005, "d"}, {0x100000b, "a"},
             {0x200000c, "b"}, {13, "c"}, {15, "e"}}));
     // Only with every phone slot taken does a number go to one of another type.
     std::string eleven;
@@ -93,7 +94,7 @@ TEST(CardMapping, EmailsByKindWithADefaultEach)
                                          "EMAIL;TYPE=INTERNET,HOME:h2@x\r\nEMAIL;WORK;AOL:b3@x\r\n"));
     EXPECT_EQ(Values(contact->m_emails),
         (std::map<u32, std::string>{
-            {0x20000001, "h1@x"}, {2, "h2@x"}, {0x10000006, "b1@x"}, {7, "b2@x"}, {8, "b3@x"}}));
+            {0x20000001, "h1@x"}, {0x40000002, "h2@x"}, {0x10000006, "b1@x"}, {7, "b2@x"}, {8, "b3@x"}}));
     std::string six;
     for (int i = 0; i < 6; ++i)
         six += "EMAIL;HOME:" + std::to_string(i) + "@x\r\n";

@@ -203,6 +203,9 @@ TEST(CardWriter, EveryValueReadsBackIntoItsOwnSlot)
         email.m_dwCode &= CV_TYPE_MASK;
         if (email.Type() == 3)
             email.m_dwCode |= CV_DEFAULT_HOME_EMAIL;
+        // The Home page's second field shows the first other home e-mail.
+        if (email.Type() == 1)
+            email.m_dwCode |= CV_SECOND_HOME_EMAIL;
         if (email.Type() == 9)
             email.m_dwCode |= CV_DEFAULT_BUSINESS_EMAIL;
     }

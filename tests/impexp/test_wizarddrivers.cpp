@@ -10,6 +10,7 @@
 #include "wizardtesting.h"
 
 #include <QFile>
+#include <tuple>
 
 namespace {
 
@@ -103,6 +104,39 @@ public:
 };
 
 }  // namespace
+
+TEST_F(WizardDriverTest, ADosExportSaysHowManyValuesLostCharacters)
+{
+    // Letters of code page 437, a question mark of the name's own, and
+    // names whose letters it lacks (Polish, Greek, Japanese; one company).
+    Book* book = NewBook("People", m_dm.GetRootBook());
+    for (const char* name :
+        {"J\u00fcrgen \u00c5berg", "Who?", "\u0141ukasz", "\u039d\u03af\u03ba\u03b7", "\u5c71\u7530"})
+        AddNamed(name, book);
+    AddNamed("Ann", book)->m_strCompany = "Gda\u0144sk Ltd";
+    for (const auto& [format, file, lost] :
+        {std::tuple{IEF_CSV_DOS, "a.csv", 4}, {IEF_TSV_DOS, "b.txt", 4}, {IEF_CSV, "c.csv", 0}}) {
+        SCOPED_TRACE(file);
+        IEWizard wizard;
+        ASSERT_TRUE(WalkToFile(wizard, IED_EXPORT, format, book, Path(file)));
+        ASSERT_TRUE(wizard.Finish());
+        const IEOutcome outcome = RunImportExport(wizard, m_dm, nullptr);
+        EXPECT_EQ(outcome.result, 0u);
+        // Three names and a company lose characters.
+        const std::string text = OutcomeText(outcome);
+        if (lost)
+            EXPECT_EQ(
+                text.rfind("The file was written, but " + std::to_string(lost) + " value(s) held", 0), 0u)
+                << text;
+        else
+            EXPECT_EQ(text, "");
+    }
+    // The file holds the "?" the message speaks of, and the letters the code page has.
+    const QByteArray dos = Contents("a.csv");
+    EXPECT_TRUE(dos.contains("\"?ukasz\""));
+    EXPECT_TRUE(dos.contains("\"J\x81rgen \x8f"
+                             "berg\""));
+}
 
 TEST_F(WizardDriverTest, EveryFileFormatBothWays)
 {

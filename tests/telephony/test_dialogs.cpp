@@ -151,7 +151,7 @@ TEST_F(DialogTest, CallStatusPictures)
     for (const auto& [name, palette] : kPalettes) {
         ScopedPalette scoped(palette);
         CallProgress progress(
-            *tapi.GetLine(), {40, DIAL_CONTACT, "+1 555 0100", "Ann Example", 0}, 5, true, true);
+            *tapi.GetLine(), {40, DIAL_CONTACT, "+1 555 0100 x89", "Ann Example", 0}, 5, true, true);
         CDialogCallStatus dialog(progress);
         Grab(&dialog);
         ASSERT_TRUE(WaitUntil([&] {

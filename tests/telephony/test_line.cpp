@@ -97,8 +97,7 @@ TEST_F(LineTest, DialFailuresAreToldAndReleaseTheLine)
         {"device noaddress Modem\n", {"Unable to Use Line"}},
         {"device notranslate Modem\n",
             {"The number \"555\" cannot be dialed.\nA number may hold digits, spaces and ( ) - . /, a "
-             "leading "
-             "+, and * # , W as dialing codes."}},
+             "leading +, * # , W as dialing codes, and an extension after it (x89, ext. 12)."}},
         {"device - Modem\ncall *\nreply 1 OPERATIONFAILED\n", {"Dial failed."}},
         {"device - Modem\ncall *\nreply 1 NODRIVER\n",
             {"There is a problem with your Telephony device driver.\n", "Dial failed."}},

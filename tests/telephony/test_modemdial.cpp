@@ -223,7 +223,8 @@ TEST_F(ModemDialTest, ASlowGarbledSilentOrVanishingModemNeverHoldsTheProgram)
 TEST_F(ModemDialTest, NumbersWithCommandCharactersNeverReachTheModem)
 {
     TapiMan& tapi = StartModems(m_modem.Path());
-    for (const char* number : {"555;ATH", "555!", "555@W", "1-800-FLOWERS"}) {
+    for (const char* number :
+        {"555;ATH", "555!", "555@W", "1-800-FLOWERS", "555-0100 ext. twelve", "555 x"}) {
         m_messages.shown.clear();
         tapi.Dial(kAllContacts, DIAL_MANUAL, number, "");
         ASSERT_EQ(m_messages.shown.size(), 1u) << number;

@@ -1,6 +1,8 @@
 #include "telephony/ui/callstatusdlg.h"
 
 #include "controls/flatbutton.h"
+#include "core/utilities.h"
+#include "platform/dialingrules.h"
 #include "telephony/callprogress.h"
 
 #include <QCheckBox>
@@ -12,6 +14,9 @@
 #include <algorithm>
 
 namespace {
+
+constexpr u32 IDS_EXTENSION_CAPTION = 59781;
+constexpr u32 IDS_EXTENSION_TO_KEY = 59782;
 
 QString Text(const std::string& text)
 {
@@ -51,19 +56,32 @@ CDialogCallStatus::CDialogCallStatus(CallProgress& progress, QWidget* parent)
     auto* hint = new QLabel(QStringLiteral("Wait for ring, then lift receiver and click OK."));
     grid->addWidget(hint, 3, 0, 1, 2);
     m_dialing << hint;
+    // The modem dials the number without its extension; the user keys the
+    // extension on the handset once the far end answers, so it stays in
+    // sight after the receiver is lifted.
+    const std::string extension = DialExtension(m_progress.Request().number);
+    if (!extension.empty()) {
+        // In neither group: shown while dialing and while talking.
+        QList<QWidget*> bothPhases;
+        m_extension = new QLabel;
+        addRow(4, Text(LoadResString(IDS_EXTENSION_CAPTION)), m_extension, bothPhases);
+        m_extension->setText(
+            Text(FormatText(LoadResString(IDS_EXTENSION_TO_KEY).c_str(), extension.c_str())));
+        m_extension->setWordWrap(true);
+    }
     auto* elapsedRow = new QHBoxLayout;
     auto* format = new QLabel(QStringLiteral("(HH:MM:SS)"));
     elapsedRow->addWidget(m_elapsed);
     elapsedRow->addWidget(format);
     elapsedRow->addStretch(1);
     auto* elapsedLabel = new QLabel(QStringLiteral("Time Elapsed:"));
-    grid->addWidget(elapsedLabel, 4, 0);
-    grid->addLayout(elapsedRow, 4, 1);
-    grid->addWidget(m_log, 5, 0, 1, 2);
+    grid->addWidget(elapsedLabel, 5, 0);
+    grid->addLayout(elapsedRow, 5, 1);
+    grid->addWidget(m_log, 6, 0, 1, 2);
     auto* nameLabel = new QLabel(QStringLiteral("&Name to put in Call Log:"));
     nameLabel->setBuddy(m_name);
-    grid->addWidget(nameLabel, 6, 0, 1, 2);
-    grid->addWidget(m_name, 7, 0, 1, 2);
+    grid->addWidget(nameLabel, 7, 0, 1, 2);
+    grid->addWidget(m_name, 8, 0, 1, 2);
     m_talking << elapsedLabel << m_elapsed << format << m_log << nameLabel << m_name;
     grid->setColumnStretch(1, 1);
     m_status->setMinimumWidth(m_status->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 36);

@@ -22,6 +22,8 @@ public:
     CFlatButton* CancelButton() const { return m_cancel; }
     QCheckBox* LogCheck() const { return m_log; }
     QLineEdit* NameEdit() const { return m_name; }
+    // Null for a number without an extension.
+    QLabel* ExtensionLabel() const { return m_extension; }
 
 protected:
     bool OnInitDialog() override;
@@ -38,6 +40,8 @@ private:
     QLabel* m_attempt;
     QLabel* m_countdown;
     QLabel* m_elapsed;
+    // The extension to key by hand; shown only for a number that has one.
+    QLabel* m_extension = nullptr;
     QCheckBox* m_log;
     QLineEdit* m_name;
     CFlatButton* m_ok;
