@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -51,9 +52,16 @@ bool WriteVCardFile(const Contact& contact, const QString& path)
     std::string text;
     exchange.WriteCard(text);
     text += "\r\n";
+    // A new card holds a contact: for this user only. One written over
+    // keeps the mode its owner gave it.
+    const bool isNew = !QFileInfo(path).exists() && !QFileInfo(path).isSymLink();
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
+    if (isNew && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        file.cancelWriting();
+        return false;
+    }
     if (file.write(text.data(), qint64(text.size())) != qint64(text.size())) {
         file.cancelWriting();
         return false;

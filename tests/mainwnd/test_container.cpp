@@ -23,6 +23,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <QUrl>
+#include <sys/stat.h>
 
 namespace {
 
@@ -382,6 +383,10 @@ TEST_F(FrameTest, ForwardedCardStaysForTheMailProgram)
     EXPECT_TRUE(file.readAll().contains("\r\nFN:Anna Berg\r\n"));
     for (const QString& folder : {QFileInfo(card).path(), ForwardFolder()})
         EXPECT_FALSE(QFileInfo(folder).permissions() & (QFileDevice::ReadOther | QFileDevice::ReadGroup));
+    // The card itself is as private as its folders, whatever the umask.
+    struct stat st;
+    ASSERT_EQ(::stat(QFile::encodeName(card).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
     EXPECT_TRUE(m_messages.shown.empty());
 
     // Without a mail program the user is told, and no card is left behind.
