@@ -400,7 +400,7 @@ void DataMan::ReportFailedSave(DataFileKind kind, u32 error)
     CDataFile::GetFullPath(path, kind == DFK_DATA ? kDataFileName : kNonDataFileName);
     // At quit the window is gone: no later change can save again.
     MsgStopLogged(FormatResString(kind == DFK_DATA ? kMsgDataNotSaved : kMsgTablesNotSaved, path) + "\n"
-        + ErrorText(error) + "\n" + LoadResString(m_bClosing ? kMsgChangesLost : kMsgSaveAgain));
+        + ErrorText(error) + "\n\n" + LoadResString(m_bClosing ? kMsgChangesLost : kMsgSaveAgain));
 }
 
 u32 DataMan::WriteHeader(DataFileKind kind)

@@ -89,7 +89,7 @@ int MsgStopLogged(const std::string& text, QObject* owner)
 {
     if (AppendErrorLogNote(text + "\n"))
         return MsgStopText(text, owner);
-    return MsgStopText(text + "\n" + FormatResString(kMsgNotLogged, kErrorLogName), owner);
+    return MsgStopText(text + "\n\n" + FormatResString(kMsgNotLogged, kErrorLogName), owner);
 }
 int MsgQuestion(u32 id, QObject* owner, u32 buttons)
 {

@@ -296,8 +296,8 @@ TEST_F(StartupTest, SaveThatFailsAtQuitSaysTheChangesAreNotInTheFile)
         shown.contains("The contacts and books could not be saved to \"" + ProgramPath("tolva.rdf").toUtf8()))
         << shown.toStdString();
     EXPECT_TRUE(
-        shown.contains("Tolva has closed, so what you changed in this run after the last save that worked "
-                       "is not in the file"))
+        shown.contains("Tolva has closed, so the changes of this run since the last save that worked are "
+                       "not in the file"))
         << shown.toStdString();
     EXPECT_FALSE(shown.contains("your next change")) << shown.toStdString();
     EXPECT_EQ(Contents("tolva.rdf"), data);

@@ -356,7 +356,7 @@ TEST_F(DataFileTest, FailedCopiesNameTheFileSayWhatIsSafeAndAreLogged)
     ASSERT_EQ(3u, m_messages.shown.size());
     const std::string& unlogged = m_messages.shown[2].text;
     EXPECT_EQ(0u, unlogged.find("\"" + backup + "/tolva.rd0\" could not be written:\n")) << unlogged;
-    EXPECT_NE(std::string::npos, unlogged.find("are kept as they were.\n" + notLogged)) << unlogged;
+    EXPECT_NE(std::string::npos, unlogged.find("are kept as they were.\n\n" + notLogged)) << unlogged;
     EXPECT_EQ(2, Contents("tolva_error.log").count(" could not be written:"));
 }
 
