@@ -1,8 +1,10 @@
 #include "mainwnd/vcardfiles.h"
 
 #include "core/records.h"
+#include "core/utilities.h"
 #include "impexp/cardexchange.h"
 #include "platform/programfolder.h"
+#include "platform/syserror.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -11,6 +13,7 @@
 #include <QSaveFile>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <cerrno>
 
 namespace {
 
@@ -45,7 +48,7 @@ QString VCardDialogFilter(const QString& tableFilter)
     return parts.size() >= 2 ? parts[0] : tableFilter;
 }
 
-bool WriteVCardFile(const Contact& contact, const QString& path)
+u32 WriteVCardFile(const Contact& contact, const QString& path)
 {
     CCardExchange exchange;
     exchange.CopyContact(contact);
@@ -55,18 +58,23 @@ bool WriteVCardFile(const Contact& contact, const QString& path)
     // A new card holds a contact: for this user only. One written over
     // keeps the mode its owner gave it.
     const bool isNew = !QFileInfo(path).exists() && !QFileInfo(path).isSymLink();
+    errno = 0;
     QSaveFile file(path);
+    const auto failed = [&file] {
+        const u32 error = ErrorFromFileDevice(file.error(), errno);
+        file.cancelWriting();
+        return error ? error : RC_SHORT_WRITE;
+    };
     if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (isNew && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
-        file.cancelWriting();
-        return false;
-    }
-    if (file.write(text.data(), qint64(text.size())) != qint64(text.size())) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+        return failed();
+    if (isNew && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+        return failed();
+    // The card reaches the file only when the buffer is flushed: a flush that
+    // fails (a full disk) would otherwise be committed as an empty card.
+    if (file.write(text.data(), qint64(text.size())) != qint64(text.size()) || !file.flush()
+        || !file.commit())
+        return failed();
+    return 0;
 }
 
 QString ForwardFolder()
@@ -108,7 +116,7 @@ bool ForwardVCard(
     folder.setAutoRemove(false);
     const QString name = VCardFileName(contact);
     const QString path = folder.filePath(name);
-    if (!WriteVCardFile(contact, path) || !mailer(path, name)) {
+    if (WriteVCardFile(contact, path) != 0 || !mailer(path, name)) {
         // Nothing will read it.
         folder.remove();
         return false;
