@@ -1,6 +1,5 @@
 #include "core/datafile.h"
 
-#include "core/errorreport.h"
 #include "core/filesave.h"
 #include "core/utilities.h"
 #include "platform/programfolder.h"
@@ -18,6 +17,10 @@
 #include <unistd.h>
 
 using namespace filesave;
+
+namespace {
+constexpr u32 kMsgFolderInUse = 61700;
+}  // namespace
 
 // Reads come from the file as it was opened (or last saved); writes build
 // its next version (PendingFile) until SetEnd or Flush finish the save.
@@ -240,8 +243,6 @@ DataFileHandle* CDataFile::HandleOf(DataFileKind kind) const
 
 u32 CDataFile::Open()
 {
-    std::string dataPath;
-    GetFullPath(dataPath, kDataFileName);
     if (m_folderLock < 0) {
         std::string folder;
         GetFullPath(folder, nullptr);
@@ -252,12 +253,21 @@ u32 CDataFile::Open()
             return error;
         }
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            const int lockError = errno;
             ::close(fd);
             m_lockedOut = true;
-            ShowFileError(ERROR_SHARING_VIOLATION, dataPath);
-            return ERROR_SHARING_VIOLATION;
+            // Only another run holds the lock; a folder that cannot be
+            // locked at all gets the system's words.
+            if (lockError == EWOULDBLOCK) {
+                MsgStopText(FormatResString(kMsgFolderInUse, ProgramFolder::Path().toStdString()));
+                return ERROR_SHARING_VIOLATION;
+            }
+            const u32 error = ErrorFromErrno(lockError);
+            ShowFileError(error, folder);
+            return error;
         }
         m_folderLock = fd;
+        ProgramFolder::MakePrivate();
         RemoveSaveLeftovers(folder);
         std::string backup;
         GetFullPath(backup, kBackupFolder);
@@ -364,8 +374,7 @@ std::string CDataFile::PathOf(DataFileKind kind) const
 void CDataFile::ReportFailedCopy(const std::string& path, u32 error, const std::string& kept)
 {
     const std::string text = "\"" + path + "\" could not be written:\n" + ErrorText(error) + "\n" + kept;
-    AppendErrorLogNote(text + "\n");
-    MsgStopText(text);
+    MsgStopLogged(text);
 }
 
 u32 CDataFile::Read(DataFileKind kind, void* buffer, u32 n, DataFileHandle* handle)
@@ -438,7 +447,11 @@ u32 CDataFile::ReadString(DataFileKind kind, std::string& text, DataFileHandle* 
 u32 CDataFile::TextOfStored(const char* bytes, u32 n, std::string& text)
 {
     const void* nul = n ? std::memchr(bytes, 0, n) : nullptr;
-    text.assign(bytes, nul ? size_t(static_cast<const char*>(nul) - bytes) : n);
+    const size_t length = nul ? size_t(static_cast<const char*>(nul) - bytes) : n;
+    // Only the closing NUL belongs there: one before it cuts the text.
+    if (length + 1 < n)
+        ++m_cutStrings;
+    text.assign(bytes, length);
     return 0;
 }
 

@@ -96,9 +96,12 @@ public:
     // call.
     u32 TakeZeroLengthStrings() { return std::exchange(m_zeroLengthStrings, 0); }
     void NoteZeroLengthString() { ++m_zeroLengthStrings; }
+    // How many texts held a NUL before their last byte, and so were read
+    // only up to it, since the last call.
+    u32 TakeCutStrings() { return std::exchange(m_cutStrings, 0); }
     // The text of a string from the n bytes that follow its length word,
     // all of them at hand. Every reader of strings goes through here.
-    static u32 TextOfStored(const char* bytes, u32 n, std::string& text);
+    u32 TextOfStored(const char* bytes, u32 n, std::string& text);
     // 0 when at least n bytes remain to be read, else 7 (or the error of a
     // missing file or channel).
     u32 CheckAvailable(DataFileKind kind, u64 n, DataFileHandle* handle = nullptr);
@@ -169,4 +172,5 @@ private:
     // run's data must not replace the copy.
     bool m_keepCopy = false;
     u32 m_zeroLengthStrings = 0;
+    u32 m_cutStrings = 0;
 };

@@ -253,8 +253,10 @@ u32 DataMan::Close()
     Profile::WriteInt(kProfileSection, kCurrentCharEntry, int(m_dwAlphabetFilter));
     if (Settings().m_dwTreeState == 1 && !m_books.empty())
         SetCurrentBook(m_books.front().get());
+    m_bClosing = true;
     const u32 dataError = Save(DFK_DATA);
     const u32 nonDataError = Save(DFK_NONDATA);
+    m_bClosing = false;
     // The copy of the data file is refreshed only from a save that worked.
     if (dataError)
         m_file.SetDataLoaded(false);

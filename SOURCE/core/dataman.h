@@ -321,6 +321,9 @@ private:
     u32 m_duFreeHint = kFirstFreeId;
     // Which files may be saved: a file that could not be read never is.
     u32 m_dwSavable = 0;
+    // The saves of Close run after the window is gone: one that fails
+    // cannot be made good by a later change.
+    bool m_bClosing = false;
     // How many batches run, and what they dropped.
     int m_nBatchDepth = 0;
     std::unordered_set<const DataItem*> m_dropped;

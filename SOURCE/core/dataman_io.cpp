@@ -7,6 +7,7 @@
 #include "core/seexception.h"
 #include "core/storerepair.h"
 #include "core/utilities.h"
+#include "platform/programfolder.h"
 
 #include <algorithm>
 #include <cstring>
@@ -16,6 +17,10 @@ namespace {
 constexpr u32 kMsgDataFileDamaged = 59535;
 constexpr u32 kMsgNewerFile = 59546;
 constexpr u32 kMsgOlderExport = 59559;
+constexpr u32 kMsgDataNotSaved = 61701;
+constexpr u32 kMsgTablesNotSaved = 61702;
+constexpr u32 kMsgSaveAgain = 61703;
+constexpr u32 kMsgChangesLost = 61704;
 // Fewer bytes than the fixed fields of any book or contact record.
 constexpr u32 kMinRecordSize = 64;
 
@@ -51,12 +56,17 @@ u32 TagErrorOf(DataFileKind kind)
     }
 }
 
-// Texts stored with the length 0 were read as empty; the note says so.
+// Texts stored with the length 0 were read as empty, texts with a NUL
+// before their end only up to it (the next save keeps no more); the note
+// says so.
 void NoteZeroLengths(CDataFile& file, RepairLog& log)
 {
     if (const u32 count = file.TakeZeroLengthStrings())
         log.Note(
             std::to_string(count) + " text(s) with the stored length 0, which no text has, read as empty");
+    if (const u32 count = file.TakeCutStrings())
+        log.Note(std::to_string(count)
+            + " text(s) with a NUL before their end, read up to it: what follows it is not kept");
 }
 
 template <class T> std::vector<T*> Pointers(const std::vector<std::unique_ptr<T>>& records)
@@ -337,8 +347,8 @@ u32 DataMan::Load()
         }
         // A newer file was named by the header check already.
         if (error && m_dwLastError != DME_NEWER_FILE)
-            MsgStopText(LoadResString(kMsgDataFileDamaged) + "\n\nThe file \"" + m_file.PathOf(DFK_DATA)
-                + "\" is left as it is.");
+            MsgStopText(FormatResString(kMsgDataFileDamaged, ProgramFolder::Path().toStdString())
+                + "\n\nThe file \"" + m_file.PathOf(DFK_DATA) + "\" is left as it is.");
         if (error)
             return error;
     }
@@ -388,15 +398,9 @@ void DataMan::ReportFailedSave(DataFileKind kind, u32 error)
 {
     std::string path;
     CDataFile::GetFullPath(path, kind == DFK_DATA ? kDataFileName : kNonDataFileName);
-    const std::string text
-        = std::string(kind == DFK_DATA ? "The contacts and books"
-                                       : "The call log, speed dial, alphabets and time zones")
-        + " could not be saved to \"" + path + "\":\n" + ErrorText(error)
-        + "\nThe file on the disk is as it was before this save.";
-    if (AppendErrorLogNote(text + "\n"))
-        MsgStopText(text);
-    else
-        MsgStopText(text + "\nThis could not be noted in the error log \"" + kErrorLogName + "\" either.");
+    // At quit the window is gone: no later change can save again.
+    MsgStopLogged(FormatResString(kind == DFK_DATA ? kMsgDataNotSaved : kMsgTablesNotSaved, path) + "\n"
+        + ErrorText(error) + "\n\n" + LoadResString(m_bClosing ? kMsgChangesLost : kMsgSaveAgain));
 }
 
 u32 DataMan::WriteHeader(DataFileKind kind)
@@ -419,6 +423,11 @@ u32 DataMan::ReadHeader(DataFileKind kind)
     FileHead head;
     u32 error = m_file.Rewind(kind);
     m_file.TakeZeroLengthStrings();
+    m_file.TakeCutStrings();
+    // The tag's stored length, to tell a damaged one from the tag itself.
+    u32 stored = 0;
+    if (const CDataFile::ReadSpan start = m_file.Peek(kind); start.size >= sizeof stored)
+        std::memcpy(&stored, start.data, sizeof stored);
     if (!error)
         error = m_file.ReadString(kind, tag);
     if (error)
@@ -430,6 +439,10 @@ u32 DataMan::ReadHeader(DataFileKind kind)
         m_dwLastError = TagErrorOf(kind);
         return 1;
     }
+    // A tag read whole with a length that is not its own puts the head in
+    // the wrong place: whatever it then says, the file is damaged.
+    if (stored != std::strlen(TagOf(kind)) + 1)
+        return m_dwLastError = RC_BAD_RECORD;
     if (const u32 readError = m_file.Read(kind, &head, sizeof head))
         return readError;
     m_dwFileVersion = head.version;

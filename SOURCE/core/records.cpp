@@ -166,13 +166,13 @@ public:
         if (n > m_remaining) {
             m_error = RC_SHORT_READ;
         } else if (n <= size_t(m_end - m_at)) {
-            m_error = CDataFile::TextOfStored(m_at, n, text);
+            m_error = m_io.file.TextOfStored(m_at, n, text);
             Take(n);
         } else {
             std::string bytes(n, '\0');
             Bytes(bytes.data(), n);
             if (!m_error)
-                m_error = CDataFile::TextOfStored(bytes.data(), n, text);
+                m_error = m_io.file.TextOfStored(bytes.data(), n, text);
         }
     }
     void Date(DateValue& date)

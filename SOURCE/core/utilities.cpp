@@ -13,6 +13,8 @@
 
 namespace {
 
+constexpr u32 kMsgNotLogged = 61705;
+
 int Show(const std::string& text, QObject* owner, u32 type)
 {
     return CurrentMessageSink().ShowMessage(owner, text, kProductName, type);
@@ -82,6 +84,12 @@ int MsgStop(u32 id, QObject* owner)
 int MsgStopText(const std::string& text, QObject* owner)
 {
     return Show(text, owner, MB_OK | MB_ICONHAND | MB_TASKMODAL | MB_TOPMOST);
+}
+int MsgStopLogged(const std::string& text, QObject* owner)
+{
+    if (AppendErrorLogNote(text + "\n"))
+        return MsgStopText(text, owner);
+    return MsgStopText(text + "\n\n" + FormatResString(kMsgNotLogged, kErrorLogName), owner);
 }
 int MsgQuestion(u32 id, QObject* owner, u32 buttons)
 {

@@ -37,6 +37,9 @@ int MsgInfo(u32 id, QObject* owner = nullptr);
 int MsgInfoText(const std::string& text, QObject* owner = nullptr);
 int MsgWarning(u32 id, QObject* owner = nullptr);
 int MsgWarningText(const std::string& text, QObject* owner = nullptr);
+// Notes the text in the error log and shows it; when the log cannot be
+// written either, the message says so, so that no failure passes unnoted.
+int MsgStopLogged(const std::string& text, QObject* owner = nullptr);
 
 // The text of a result code: the program's own codes first, then the
 // system's, then "Program error # %x".

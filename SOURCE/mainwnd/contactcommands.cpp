@@ -563,8 +563,10 @@ void CContainerWnd::OnVCard(u32 id)
         const QString filter = QString::fromStdString(LoadResString(IDS_VCARD_FILTER));
         const QString path
             = QFileDialog::getSaveFileName(window(), {}, VCardFileName(*contact), VCardDialogFilter(filter));
-        if (!path.isEmpty())
-            WriteVCardFile(*contact, path);
+        if (path.isEmpty())
+            return;
+        if (const u32 error = WriteVCardFile(*contact, path))
+            ShowFileError(error, path.toStdString());
         return;
     }
     if (!ForwardVCard(*contact, m_fileMailer))

@@ -1,15 +1,19 @@
 #include "mainwnd/vcardfiles.h"
 
 #include "core/records.h"
+#include "core/utilities.h"
 #include "impexp/cardexchange.h"
 #include "platform/programfolder.h"
+#include "platform/syserror.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <cerrno>
 
 namespace {
 
@@ -44,21 +48,33 @@ QString VCardDialogFilter(const QString& tableFilter)
     return parts.size() >= 2 ? parts[0] : tableFilter;
 }
 
-bool WriteVCardFile(const Contact& contact, const QString& path)
+u32 WriteVCardFile(const Contact& contact, const QString& path)
 {
     CCardExchange exchange;
     exchange.CopyContact(contact);
     std::string text;
     exchange.WriteCard(text);
     text += "\r\n";
+    // A new card holds a contact: for this user only. One written over
+    // keeps the mode its owner gave it.
+    const bool isNew = !QFileInfo(path).exists() && !QFileInfo(path).isSymLink();
+    errno = 0;
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(text.data(), qint64(text.size())) != qint64(text.size())) {
+    const auto failed = [&file] {
+        const u32 error = ErrorFromFileDevice(file.error(), errno);
         file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+        return error ? error : RC_SHORT_WRITE;
+    };
+    if (!file.open(QIODevice::WriteOnly))
+        return failed();
+    if (isNew && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+        return failed();
+    // The card reaches the file only when the buffer is flushed: a flush that
+    // fails (a full disk) would otherwise be committed as an empty card.
+    if (file.write(text.data(), qint64(text.size())) != qint64(text.size()) || !file.flush()
+        || !file.commit())
+        return failed();
+    return 0;
 }
 
 QString ForwardFolder()
@@ -100,7 +116,7 @@ bool ForwardVCard(
     folder.setAutoRemove(false);
     const QString name = VCardFileName(contact);
     const QString path = folder.filePath(name);
-    if (!WriteVCardFile(contact, path) || !mailer(path, name)) {
+    if (WriteVCardFile(contact, path) != 0 || !mailer(path, name)) {
         // Nothing will read it.
         folder.remove();
         return false;

@@ -2,6 +2,8 @@
 // a private temporary folder to go out as a mail attachment.
 #pragma once
 
+#include "platform/wintypes.h"
+
 #include <QDateTime>
 #include <QString>
 #include <functional>
@@ -14,8 +16,9 @@ QString VCardFileName(const Contact& contact);
 // A filter of the string table ("vCard file (*.vcf)|*.vcf||") as a file
 // dialog takes it.
 QString VCardDialogFilter(const QString& tableFilter);
-// False when the file could not be written whole; the old file then stays.
-bool WriteVCardFile(const Contact& contact, const QString& path);
+// 0, or the error when the file could not be written whole; the old file
+// then stays.
+u32 WriteVCardFile(const Contact& contact, const QString& path);
 // Writes the card into a folder of its own that only this user can read
 // and hands it to the mailer. The mailer returns before the mail program
 // has read the card, so the card stays until CleanForwardedCards; false

@@ -2,9 +2,17 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
+// What earlier versions made the folder, under the usual umasks 022 and 002.
+constexpr mode_t kEarlierMode = 0755;
+constexpr mode_t kEarlierGroupMode = 0775;
+
 QString g_override;
 QString g_sharedOverride;
 }  // namespace
@@ -20,8 +28,23 @@ QString Path()
             base = QDir::homePath() + QStringLiteral("/.local/share");
         path = base + QStringLiteral("/Tolva");
     }
-    QDir().mkpath(path);
+    // The folder holds the user's contacts: only the user may look into it.
+    // The folders above it are the desktop's and made as it makes them.
+    QDir().mkpath(QFileInfo(path).path());
+    ::mkdir(QFile::encodeName(path).constData(), 0700);
     return path;
+}
+
+bool MakePrivate()
+{
+    const QByteArray path = QFile::encodeName(Path());
+    struct stat st;
+    if (::lstat(path.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
+        return false;
+    const mode_t mode = st.st_mode & 07777;
+    if (mode != kEarlierMode && mode != kEarlierGroupMode)
+        return false;
+    return ::chmod(path.constData(), 0700) == 0;
 }
 
 QString FilePath(const QString& name)

@@ -8,8 +8,13 @@
 
 namespace ProgramFolder {
 
-// $XDG_DATA_HOME/Tolva, created on first use.
+// $XDG_DATA_HOME/Tolva, created on first use, for this user only (0700).
 QString Path();
+// Earlier versions made the folder readable by everyone: when it still has
+// the mode they gave it (0755, or 0775) and is this user's own folder, not
+// a link, it becomes 0700. A mode the user chose is kept. True when it was
+// changed.
+bool MakePrivate();
 // The folder joined with a relative name; an empty name gives the folder
 // with a trailing separator.
 QString FilePath(const QString& name);

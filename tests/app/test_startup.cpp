@@ -31,6 +31,7 @@
 #include <poll.h>
 #include <stdexcept>
 #include <string_view>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -65,6 +66,12 @@ protected:
         return run;
     }
 
+    static mode_t ModeOf(const QString& path)
+    {
+        struct stat st;
+        return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+    }
+
     static QByteArray FileBytes(const QString& path)
     {
         QFile file(path);
@@ -94,6 +101,8 @@ TEST_F(StartupTest, FirstStartMakesTheFilesAndSigtermSavesEverything)
 {
     Run run = Start();
     EXPECT_EQ(run.firstLine, "started shown=1 contacts=0 run=0");
+    // The folder the program made holds contacts: for this user only.
+    EXPECT_EQ(ModeOf(ProgramFolder::Path()), 0700u);
     EXPECT_TRUE(QFile::exists(ProgramPath("tolva.rdf")));
     EXPECT_TRUE(QFile::exists(ProgramPath("tolva.ndf")));
     EXPECT_EQ(Stop(run), 0);
@@ -151,16 +160,35 @@ TEST_F(StartupTest, RunStoppedByTheDataFolderLockWritesNothing)
     qputenv("XDG_RUNTIME_DIR", runtime);
     EXPECT_NE(code, 0);
     EXPECT_EQ(errors.count("Tolva: "), 1) << errors.toStdString();
-    EXPECT_TRUE(errors.contains(ProgramPath("tolva.rdf").toUtf8())) << errors.toStdString();
+    // Said in the user's words: which folder, and what to do.
+    EXPECT_TRUE(errors.contains("Another Tolva is using the data folder \"" + ProgramFolder::Path().toUtf8()
+        + "\". Switch to the window"))
+        << errors.toStdString();
+    EXPECT_FALSE(errors.contains("The process cannot access")) << errors.toStdString();
     EXPECT_EQ(FileBytes(Profile::FilePath()), settings);
     EXPECT_EQ(Stop(first), 0);
 }
 
 TEST_F(StartupTest, RefusedStartsSayOnceWhichFileAndWhatToDo)
 {
-    Run first = Start();
-    Stop(first);
+    // A store of more than a thousand bytes, so that a damaged tag length of
+    // 1000 still finds bytes to read.
+    {
+        CDataFile file;
+        ASSERT_EQ(file.Open(), 0u);
+        UserMan userMan;
+        DataMan dataMan(file, &userMan);
+        ASSERT_EQ(dataMan.Init(), 0u);
+        for (int i = 0; i < 20; ++i) {
+            auto contact = std::make_unique<Contact>();
+            contact->m_strName = "Contact " + std::to_string(i);
+            dataMan.AddContact(std::move(contact), dataMan.GetRootBook());
+        }
+        ASSERT_EQ(dataMan.Close(), 0u);
+        file.Close();
+    }
     const QByteArray data = Contents("tolva.rdf");
+    ASSERT_GT(data.size(), 2000);
     const QByteArray side = Contents("tolva.ndf");
     struct Case {
         const char* name;
@@ -171,10 +199,21 @@ TEST_F(StartupTest, RefusedStartsSayOnceWhichFileAndWhatToDo)
     // The head's version word follows the tag (its length word, 12 letters, NUL).
     const u32 version = 0x2600;
     newer.replace(17, 4, reinterpret_cast<const char*>(&version), 4);
+    // The tag's length word damaged: the head is then read from the wrong
+    // place, and whatever it says the file is damaged, not newer.
+    const auto tagLength = [](QByteArray bytes, u32 length) {
+        return bytes.replace(0, 4, QByteArray(reinterpret_cast<const char*>(&length), 4));
+    };
+    const QByteArray damagedAdvice
+        = "To recover your data move the file called \"tolva.rdf\" out of the folder \""
+        + ProgramFolder::Path().toUtf8() + "\" and keep it, then rename the file called \"tolva.rd0\"";
     const Case cases[] = {
         {"tolva.rdf", newer, "was written by a newer version of Tolva"},
-        {"tolva.rdf", data.left(data.size() - 9), "rename the file called \"tolva.rd0\""},
+        {"tolva.rdf", data.left(data.size() - 9), damagedAdvice.constData()},
+        {"tolva.rdf", tagLength(data, 12), damagedAdvice.constData()},
+        {"tolva.rdf", tagLength(data, 1000), damagedAdvice.constData()},
         {"tolva.ndf", side.left(side.size() - 9), "move it out of the folder"},
+        {"tolva.ndf", tagLength(side, 1000), "Maybe the file is damaged"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.advice);
@@ -187,8 +226,82 @@ TEST_F(StartupTest, RefusedStartsSayOnceWhichFileAndWhatToDo)
         EXPECT_TRUE(errors.contains(ProgramPath(c.name).toUtf8())) << errors.toStdString();
         EXPECT_TRUE(errors.contains(c.advice)) << errors.toStdString();
         EXPECT_FALSE(errors.contains("Program error")) << errors.toStdString();
+        EXPECT_EQ(errors.contains("newer"), c.bytes == newer) << errors.toStdString();
         EXPECT_EQ(Contents(c.name), c.bytes);
     }
+}
+
+TEST_F(StartupTest, DataFolderLeftOpenByAnEarlierVersionBecomesPrivate)
+{
+    const QByteArray folder = QFile::encodeName(ProgramFolder::Path());
+    // 0755 and 0775 are what earlier versions made; 0750 the user chose.
+    for (const auto& [before, after] : {std::pair{0755u, 0700u}, {0775u, 0700u}, {0750u, 0750u}}) {
+        SCOPED_TRACE(before);
+        ASSERT_EQ(::chmod(folder.constData(), before), 0);
+        Run run = Start();
+        ASSERT_TRUE(run.firstLine.startsWith("started")) << run.firstLine.toStdString();
+        EXPECT_EQ(ModeOf(ProgramFolder::Path()), after);
+        Stop(run);
+    }
+
+    // A folder reached through a link is the user's arrangement: left alone.
+    const QString elsewhere = m_dir->filePath(QStringLiteral("synced"));
+    const QString path = ProgramFolder::Path();
+    ASSERT_TRUE(QDir().rename(path, elsewhere));
+    ASSERT_TRUE(QFile::link(elsewhere, path));
+    ASSERT_EQ(::chmod(QFile::encodeName(elsewhere).constData(), 0755), 0);
+    Run linked = Start();
+    ASSERT_TRUE(linked.firstLine.startsWith("started")) << linked.firstLine.toStdString();
+    EXPECT_EQ(ModeOf(elsewhere), 0755u);
+    Stop(linked);
+}
+
+// The save at quit runs after the window is gone: no later change can save
+// again, so the message says what the run loses.
+TEST_F(StartupTest, SaveThatFailsAtQuitSaysTheChangesAreNotInTheFile)
+{
+    Run earlier = Start();
+    Stop(earlier);
+    const QByteArray data = Contents("tolva.rdf");
+    int errors[2];
+    ASSERT_EQ(::pipe2(errors, O_CLOEXEC), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::dup2(errors[1], 2);
+        SetMessageSink(nullptr);
+        if (!TheApp()->InitInstance())
+            std::_Exit(10);
+        DataMan& dm = TheApp()->GetDataMan();
+        auto contact = std::make_unique<Contact>();
+        contact->m_strName = "Unsaved";
+        dm.AddContact(std::move(contact), dm.GetRootBook());
+        // The disk is full: the data file with the new contact does not fit.
+        FileSizeLimit full(rlim_t(data.size()));
+        std::_Exit(TheApp()->ExitInstance(0));
+    }
+    ::close(errors[1]);
+    QByteArray shown;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(errors[0], buffer, sizeof buffer)) != 0;) {
+        if (n > 0)
+            shown.append(buffer, n);
+        else if (errno != EINTR)
+            break;
+    }
+    ::close(errors[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_TRUE(
+        shown.contains("The contacts and books could not be saved to \"" + ProgramPath("tolva.rdf").toUtf8()))
+        << shown.toStdString();
+    EXPECT_TRUE(
+        shown.contains("Tolva has closed, so the changes of this run since the last save that worked are "
+                       "not in the file"))
+        << shown.toStdString();
+    EXPECT_FALSE(shown.contains("your next change")) << shown.toStdString();
+    EXPECT_EQ(Contents("tolva.rdf"), data);
 }
 
 TEST_F(StartupTest, SettingsBehindABrokenLinkAreReportedAndTheLinkKept)

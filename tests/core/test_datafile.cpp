@@ -1,6 +1,7 @@
 #include "core/datafile.h"
 #include "core/utilities.h"
 #include "filelimit.h"
+#include "platform/programfolder.h"
 #include "platform/syserror.h"
 #include "samples.h"
 #include "support/testenv.h"
@@ -147,8 +148,11 @@ TEST_F(DataFileTest, OpenReportsFilesItCannotHave)
     ASSERT_EQ(0u, first.Open());
     CDataFile second;
     EXPECT_EQ(ERROR_SHARING_VIOLATION, second.Open());
+    EXPECT_TRUE(second.IsLockedOut());
     ASSERT_EQ(1u, m_messages.shown.size());
-    EXPECT_NE(std::string::npos, m_messages.shown[0].text.find("tolva.rdf"));
+    EXPECT_EQ("Another Tolva is using the data folder \"" + ProgramFolder::Path().toStdString()
+            + "\". Switch to the window of that Tolva to work with your contacts.",
+        m_messages.shown[0].text);
     first.Close();
 
     // Each reason in its own words.
@@ -337,6 +341,23 @@ TEST_F(DataFileTest, FailedCopiesNameTheFileSayWhatIsSafeAndAreLogged)
     EXPECT_NE(std::string::npos, m_messages.shown[1].text.find("are kept as they were."));
     EXPECT_EQ(2, Contents("tolva_error.log").count(" could not be written:"));
     EXPECT_EQ("copy", Contents("tolva.rd0"));
+    const std::string notLogged = "This could not be noted in the error log \"tolva_error.log\" either.";
+    EXPECT_EQ(std::string::npos, m_messages.shown[1].text.find(notLogged));
+
+    // With no room left at all, not even the log takes the note: the
+    // message says so.
+    QFile::remove(ProgramPath("backup"));
+    {
+        CDataFile file;
+        ASSERT_EQ(0u, file.Open());
+        FileSizeLimit full(0);
+        file.Close();
+    }
+    ASSERT_EQ(3u, m_messages.shown.size());
+    const std::string& unlogged = m_messages.shown[2].text;
+    EXPECT_EQ(0u, unlogged.find("\"" + backup + "/tolva.rd0\" could not be written:\n")) << unlogged;
+    EXPECT_NE(std::string::npos, unlogged.find("are kept as they were.\n\n" + notLogged)) << unlogged;
+    EXPECT_EQ(2, Contents("tolva_error.log").count(" could not be written:"));
 }
 
 TEST_F(DataFileTest, ExportFileIsReplacedOnlyWhenComplete)

@@ -2,6 +2,7 @@
 #include "dataman_support.h"
 #include "filelimit.h"
 #include "platform/profile.h"
+#include "platform/programfolder.h"
 #include "platform/syserror.h"
 
 #include <QDir>
@@ -60,7 +61,8 @@ TEST_F(DataManStoreTest, ADataFileThatDoesNotReadReplacesNothingAndIsNeverSavedO
         m_messages.shown.clear();
         EXPECT_NE(0u, Start());
         ASSERT_EQ(1u, m_messages.shown.size());
-        EXPECT_EQ(LoadResString(59535) + "\n\nThe file \"" + Path("tolva.rdf") + "\" is left as it is.",
+        EXPECT_EQ(FormatResString(59535, ProgramFolder::Path().toStdString()) + "\n\nThe file \""
+                + Path("tolva.rdf") + "\" is left as it is.",
             m_messages.shown[0].text);
         EXPECT_EQ(2, m_dm->GetBookCount());
         EXPECT_EQ(0, m_dm->GetContactCount());
@@ -259,6 +261,29 @@ TEST_F(DataManStoreTest, ATextStoredWithTheLengthZeroReadsEmptyAndIsNoted)
     EXPECT_FALSE(ErrorLog().contains("length 0")) << ErrorLog().toStdString();
 }
 
+TEST_F(DataManStoreTest, ATextCutByANulIsNotedBeforeTheSaveDropsTheRest)
+{
+    // Another program stored "Ann" and "Lee" in one text with a NUL between.
+    auto contact = MakeContact(40, {0}, "Ann#Lee");
+    contact->m_strNotes = "kept";
+    QByteArray record = RecordBytes(*contact);
+    const qsizetype at = record.indexOf("Ann#Lee");
+    ASSERT_GT(at, 0);
+    record[at + 3] = '\0';
+    Put("tolva.rdf", DataFile(BuiltInBooks({40}), 2, record, 1));
+    ASSERT_EQ(0u, Start());
+    EXPECT_EQ("Ann", m_dm->FindContact(40)->m_strName);
+    EXPECT_EQ("kept", m_dm->FindContact(40)->m_strNotes);
+    EXPECT_TRUE(ErrorLog().contains("1 text(s) with a NUL before their end, read up to it"))
+        << ErrorLog().toStdString();
+    // Saved as read, and read again without a note.
+    QFile::remove(ProgramPath(kErrorLogName));
+    ASSERT_EQ(0u, Restart());
+    EXPECT_FALSE(Contents("tolva.rdf").contains("Lee"));
+    EXPECT_EQ("Ann", m_dm->FindContact(40)->m_strName);
+    EXPECT_EQ("<missing>", ErrorLog());
+}
+
 TEST_F(DataManStoreTest, LinksListedOnOneSideAreCompleted)
 {
     // Found by fuzzing: Ann is listed by Book but does not list it, so her
@@ -311,8 +336,19 @@ TEST_F(DataManStoreTest, AFailedSaveSaysWhatWasNotSavedAndIsLogged)
     EXPECT_NE(std::string::npos, text.find(Path("tolva.rdf"))) << text;
     EXPECT_NE(std::string::npos, text.find("There is not enough space on the disk.")) << text;
     EXPECT_NE(std::string::npos, text.find("as it was before")) << text;
+    // What the user can do: the window is still there, so a later change saves.
+    EXPECT_NE(std::string::npos,
+        text.find(
+            "Free some space on the disk or make the folder writable: your next change saves everything "
+            "again"))
+        << text;
     EXPECT_TRUE(ErrorLog().contains("could not be saved to")) << ErrorLog().toStdString();
     EXPECT_TRUE(ErrorLog().contains("There is not enough space on the disk.\r\n"));
+
+    // Made good by the next change once there is room.
+    NewContact("Cid", Root());
+    ASSERT_EQ(0u, m_dm->Save(DFK_DATA));
+    EXPECT_TRUE(Contents("tolva.rdf").contains("Bob"));
 }
 
 TEST_F(DataManStoreTest, IdThresholds)

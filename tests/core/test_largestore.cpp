@@ -3,6 +3,7 @@
 // places. Written and read back through the program's own save and load.
 #include "core/utilities.h"
 #include "dataman_support.h"
+#include "platform/programfolder.h"
 
 #include <vector>
 
@@ -92,7 +93,7 @@ TEST_F(LargeStoreTest, DamageAtABuffersEndIsRefused)
         ASSERT_EQ(1u, m_messages.shown.size());
         // The damaged-file message, naming the file it leaves alone.
         const std::string& text = m_messages.shown[0].text;
-        EXPECT_EQ(text.rfind(LoadResString(59535), 0), 0u) << text;
+        EXPECT_EQ(text.rfind(FormatResString(59535, ProgramFolder::Path().toStdString()), 0), 0u) << text;
         EXPECT_NE(text.find("tolva.rdf\" is left as it is"), std::string::npos) << text;
         EXPECT_EQ(0, m_dm->GetContactCount());
         Stop();

@@ -1,6 +1,7 @@
 // What the contact commands do to the store, and the sound behaviour where
 // a plain reading of the design would lose data or mislead.
 #define QTEST_QPA_MOUSE_HANDLING
+#include "core/filelimit.h"
 #include "core/utilities.h"
 #include "framefixture.h"
 #include "mainwnd/alphabetbar.h"
@@ -18,6 +19,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
@@ -26,6 +28,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
+#include <sys/stat.h>
 
 namespace {
 
@@ -452,6 +455,10 @@ TEST_F(FrameTest, ForwardedCardStaysForTheMailProgram)
     EXPECT_TRUE(file.readAll().contains("\r\nFN:Anna Berg\r\n"));
     for (const QString& folder : {QFileInfo(card).path(), ForwardFolder()})
         EXPECT_FALSE(QFileInfo(folder).permissions() & (QFileDevice::ReadOther | QFileDevice::ReadGroup));
+    // The card itself is as private as its folders, whatever the umask.
+    struct stat st;
+    ASSERT_EQ(::stat(QFile::encodeName(card).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
     EXPECT_TRUE(m_messages.shown.empty());
 
     // Without a mail program the user is told, and no card is left behind.
@@ -471,6 +478,49 @@ TEST_F(FrameTest, ForwardedCardStaysForTheMailProgram)
     CleanForwardedCards(QDateTime::currentDateTime().addSecs(2 * 3600));
     EXPECT_FALSE(QFile::exists(card));
     EXPECT_EQ(folders(), 0);
+}
+
+// A card saved where the user chose is private when new, and a save that
+// fails is told, not passed over.
+TEST_F(FrameTest, CardSavedAsAFileIsPrivateAndAFailedSaveIsShown)
+{
+    const auto answerWith = [](const QString& path, bool& answered) {
+        QTimer::singleShot(0, [path, &answered] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            dialog->selectFile(path);
+            // The Save button, as the user presses it.
+            QTest::keyClick(dialog, Qt::Key_Return);
+            answered = true;
+        });
+    };
+    const QString card = m_dir->filePath(QStringLiteral("Anna.vcf"));
+    bool answered = false;
+    Select({0});
+    answerWith(card, answered);
+    Trigger(ID_VCARD_EXPORT);
+    ASSERT_TRUE(answered);
+    QFile file(card);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().contains("\r\nFN:Anna Berg\r\n"));
+    struct stat st;
+    ASSERT_EQ(::stat(QFile::encodeName(card).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    EXPECT_TRUE(m_messages.shown.empty());
+
+    const QString full = m_dir->filePath(QStringLiteral("Full.vcf"));
+    answered = false;
+    {
+        FileSizeLimit noRoom(0);
+        answerWith(full, answered);
+        Trigger(ID_VCARD_EXPORT);
+    }
+    ASSERT_TRUE(answered);
+    ASSERT_EQ(m_messages.shown.size(), 1u);
+    const std::string& text = m_messages.shown[0].text;
+    EXPECT_NE(text.find(full.toStdString()), std::string::npos) << text;
+    EXPECT_NE(text.find("There is not enough space on the disk."), std::string::npos) << text;
+    EXPECT_FALSE(QFile::exists(full));
 }
 
 #include "test_container.moc"
