@@ -120,10 +120,10 @@ void CContainerWnd::MapCommands()
     map.On(
         ID_CONTACT_SENDMAIL, [this](u32) { OnSendMailCommand(); },
         rule([](const ContactFacts& f) { return f.firstHasMail; }));
-    // Enabled for any number to dial, so that the toolbar button's arrow
-    // offers them all even when none is the default.
+    // Enabled for any number to dial: without a default phone the command
+    // offers the contact's numbers, as the toolbar button's arrow does.
     map.On(
-        ID_CONTACT_DIAL, [this](u32) { Dial(GetDefaultPhone()); },
+        ID_CONTACT_DIAL, [this](u32) { OnDialCommand(); },
         [this, facts](CCmdUI& ui) { ui.Enable(m_dialer && facts().firstHasPhone); });
     map.On(
         ID_CONTACT_ADDTOBOOK, [this](u32 id) { OnBookMembership(id); },
@@ -486,6 +486,24 @@ void CContainerWnd::OnSendHotMail(int position)
     const Contact* contact = GetFocusedContact();
     if (const ContactValue* mail = contact ? NthListed(contact->m_emails, position) : nullptr)
         OpenMailTo({mail->m_strText}, false);
+}
+
+void CContainerWnd::OnDialCommand()
+{
+    if (const std::string number = GetDefaultPhone(); !number.empty()) {
+        Dial(number);
+        return;
+    }
+    // No number is the default: the only one is dialed; of several the user
+    // picks one, as from the Dial button's arrow.
+    const Contact* contact = GetFocusedContact();
+    if (!contact)
+        return;
+    const ContactValue* only = NthListed(contact->m_phones, 0);
+    if (only && !NthListed(contact->m_phones, 1))
+        Dial(only->m_strText);
+    else if (only)
+        m_frame.OpenDialList(m_grid->KeyboardMenuPoint());
 }
 
 void CContainerWnd::OnDialHotPhone(int position)

@@ -128,7 +128,22 @@ void CMainFrame::OnCustomize()
 
 std::unique_ptr<QMenu> CMainFrame::MakeDropMenu(CToolbarButton* button)
 {
-    const u32 command = button->Info().command;
+    return MakeDropMenu(button->Info().command);
+}
+
+void CMainFrame::OpenDialList(QPoint rowPoint)
+{
+    std::unique_ptr<QMenu> menu = MakeDropMenu(ID_CONTACT_DIAL);
+    if (!menu)
+        return;
+    // Where the Dial button's arrow opens it; with the button out of sight,
+    // at the contact's row (a point on the screen).
+    const CToolbarButton* button = m_toolbar->ButtonOf(ID_CONTACT_DIAL);
+    menu->exec(button && button->isVisible() ? button->mapToGlobal(QPoint(0, button->height())) : rowPoint);
+}
+
+std::unique_ptr<QMenu> CMainFrame::MakeDropMenu(u32 command)
+{
     auto menu = std::make_unique<QMenu>(this);
     int count = 0;
     u32 contactId = 0;

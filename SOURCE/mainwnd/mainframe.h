@@ -53,6 +53,10 @@ public:
     // The state is worked out when the event loop next goes idle.
     void RequestIdleUpdate();
     std::unique_ptr<QMenu> MakePopupMenu(const char* name);
+    // The list of the focused contact's numbers that the Dial button's
+    // arrow opens; the one picked is dialed. rowPoint: where it opens when
+    // the button is out of sight.
+    void OpenDialList(QPoint rowPoint);
 
     // Status bar.
     void UpdateStatusPanes(bool showCount, bool countOnly);
@@ -111,11 +115,13 @@ private:
     void CreateStatusBar();
     void CreateMenus();
     void SetUpTray();
+    void AddTrayIcon();
     void SetStaysOnTop(bool on);
     // framecommands.cpp
     void MapCommands();
     void OnHotCommand(u32 id);
     std::unique_ptr<QMenu> MakeDropMenu(CToolbarButton* button);
+    std::unique_ptr<QMenu> MakeDropMenu(u32 command);
     std::unique_ptr<QMenu> MakeClockMenu();
     void OnHelp(const QString& page);
     void OnCustomize();
