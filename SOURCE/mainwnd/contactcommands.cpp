@@ -38,7 +38,8 @@ constexpr u32 IDS_IMPEXP_ERROR = 59158;
 constexpr u32 IDS_IMPORTED = 59159;
 constexpr u32 IDS_CONFIRM_EMPTY = 59580;
 constexpr u32 IDS_VCARD_FILTER = 59549;
-constexpr const char* kAllSelected = " all selected contacts";
+constexpr u32 IDS_CONFIRM_DELETE_MANY_FOR_GOOD = 59720;
+constexpr u32 IDS_CONFIRM_DELETE_MANY = 59721;
 
 bool HasNonEmpty(const std::vector<ContactValue>& values)
 {
@@ -408,10 +409,18 @@ void CContainerWnd::DeleteContacts(const std::vector<Contact*>& contacts)
         || (m_userMan.m_dwListFlags & CLF_DELETE_FOR_GOOD)
         || m_dataMan.GetCurrentBook() == m_dataMan.GetDeletedItemsBook();
     if (m_userMan.m_dwListFlags & CLF_CONFIRM_DELETE) {
-        const std::string name
-            = contacts.size() == 1 ? QuestionName(contacts.front()->m_strName) : kAllSelected;
-        const std::string text
-            = FormatResString(forGood ? IDS_CONFIRM_DELETE_FOR_GOOD : IDS_CONFIRM_DELETE, name);
+        std::string text;
+        if (contacts.size() == 1) {
+            text = FormatResString(forGood ? IDS_CONFIRM_DELETE_FOR_GOOD : IDS_CONFIRM_DELETE,
+                QuestionName(contacts.front()->m_strName));
+        } else {
+            // Several contacts are asked about by their number.
+            char many[160];
+            std::snprintf(many, sizeof many,
+                LoadResString(forGood ? IDS_CONFIRM_DELETE_MANY_FOR_GOOD : IDS_CONFIRM_DELETE_MANY).c_str(),
+                int(contacts.size()));
+            text = many;
+        }
         if (MsgQuestionText(text, window(), MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
             return;
     }
