@@ -1,5 +1,6 @@
 // The frame's own commands, its drop-down lists and its status panes.
 #include "controls/borderrebar.h"
+#include "controls/contexthelp.h"
 #include "core/dataman.h"
 #include "core/fieldtexts.h"
 #include "core/timezones.h"
@@ -10,7 +11,6 @@
 #include "mainwnd/maintoolbar.h"
 #include "mainwnd/toolbarcustomize.h"
 #include "platform/oledate.h"
-#include "platform/programfolder.h"
 #include "platform/ui/menu.h"
 #include "platform/ui/openlink.h"
 #include "platform/ui/wndmessage.h"
@@ -99,16 +99,9 @@ void CMainFrame::MapCommands()
     map.On(ID_FILE_PRINT_PREVIEW, runHook, hooked);
 }
 
-QString CMainFrame::HelpFilePath(const QString& page)
-{
-    return ProgramFolder::SharedPath(QStringLiteral("help/") + page);
-}
-
 void CMainFrame::OnHelp(const QString& page)
 {
-    const QString path = HelpFilePath(page);
-    if (!OpenLocalPage(path, ProgramFolder::SharedPath(QStringLiteral("help"))))
-        MsgStopText("The help page \"" + path.toStdString() + "\" cannot be opened.", this);
+    OpenHelpPage(this, page);
 }
 
 void CMainFrame::OnCustomize()

@@ -85,9 +85,6 @@ public:
     // A notification of the tray icon: 0 when it is for another icon.
     int OnTrayNotification(u32 iconId, u32 mouseMessage);
 
-    // The help pages that ship with the program.
-    static QString HelpFilePath(const QString& page);
-
     // MainWindowHost
     bool IsMaximized() const override;
     RECT NormalRect() const override;
