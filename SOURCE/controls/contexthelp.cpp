@@ -1,13 +1,17 @@
 #include "controls/contexthelp.h"
 
 #include "core/utilities.h"
+#include "platform/programfolder.h"
+#include "platform/ui/openlink.h"
 #include "platform/ui/window.h"
 
+#include <QAbstractItemView>
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QTextEdit>
@@ -15,6 +19,9 @@
 #include <QWidget>
 
 namespace {
+
+constexpr const char* kHelpTopicsPage = "tolva_welcome.htm";
+constexpr u32 IDS_HELP_PAGE_MISSING = 59722;
 
 // Kept as a child of the dialog, so the table goes with it.
 class HelpTable : public QObject {
@@ -68,6 +75,13 @@ bool IsTextField(const QWidget* widget, const QWidget* owner)
     return false;
 }
 
+// The list whose items the widget shows, when it is a list's viewport.
+bool IsListViewport(const QWidget* widget)
+{
+    const auto* view = qobject_cast<const QAbstractItemView*>(widget->parentWidget());
+    return view && view->viewport() == widget;
+}
+
 // One filter on the application sees the help requests of every dialog
 // that has a table, whichever control they reach first.
 class ContextHelpFilter : public QObject {
@@ -79,12 +93,19 @@ protected:
     {
         const QEvent::Type type = event->type();
         if (type != QEvent::ContextMenu && type != QEvent::KeyPress && type != QEvent::WhatsThis
-            && type != QEvent::QueryWhatsThis)
+            && type != QEvent::QueryWhatsThis && type != QEvent::MouseButtonPress
+            && type != QEvent::MouseButtonDblClick)
             return false;
         if (!watched->isWidgetType())
             return false;
         // Typing passes by at once: only the help key is looked at further.
         if (type == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() != Qt::Key_F1)
+            return false;
+        // Of the mouse only the right button on a list's items: it asks for
+        // help, which leaves the chosen item chosen.
+        if ((type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick)
+            && (static_cast<QMouseEvent*>(event)->button() != Qt::RightButton
+                || !IsListViewport(static_cast<QWidget*>(watched))))
             return false;
         auto* widget = static_cast<QWidget*>(watched);
         const QWidget* owner = nullptr;
@@ -93,11 +114,18 @@ protected:
             return false;
 
         switch (type) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            // The context menu event that follows shows the help.
+            return PairedControl(widget, owner, table->Pairs()) != nullptr;
         case QEvent::KeyPress: {
             if (static_cast<QKeyEvent*>(event)->modifiers() & Qt::ShiftModifier)
                 QWhatsThis::enterWhatsThisMode();
-            else
+            else if (PairedControl(widget, nullptr, table->Pairs()))
                 ShowHelpPopup(widget, table->Pairs());
+            else
+                // Nothing to say about this control: the help pages.
+                OpenHelpPage(widget->window());
             return true;
         }
         case QEvent::ContextMenu:
@@ -134,4 +162,18 @@ const HelpPairs* ContextHelpPairs(const QWidget* dialog)
 {
     const HelpTable* table = TableOf(dialog);
     return table ? &table->Pairs() : nullptr;
+}
+
+bool OpenHelpPage(QWidget* parent, const QString& page)
+{
+    const QString path = ProgramFolder::SharedPath(QStringLiteral("help/") + page);
+    if (OpenLocalPage(path, ProgramFolder::SharedPath(QStringLiteral("help"))))
+        return true;
+    MsgStopText(FormatResString(IDS_HELP_PAGE_MISSING, path.toStdString()), parent);
+    return false;
+}
+
+bool OpenHelpPage(QWidget* parent)
+{
+    return OpenHelpPage(parent, QString::fromLatin1(kHelpTopicsPage));
 }

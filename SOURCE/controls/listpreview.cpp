@@ -1,6 +1,7 @@
 #include "controls/listpreview.h"
 
 #include "controls/flatdraw.h"
+#include "controls/gradientcaption.h"
 #include "core/fontutil.h"
 #include "platform/fontconv.h"
 #include "platform/ui/syscolor.h"
@@ -74,7 +75,9 @@ void CListPreviewStatic::paintEvent(QPaintEvent*)
 
     const int textFlags = Qt::TextSingleLine | Qt::TextExpandTabs;
     p.setFont(QFontFromLogFont(m_headerFont, dpi));
-    p.setPen(ColorFromRef(m_headerText));
+    // As the grid's header draws it: a colour that would vanish on the face
+    // gives way to one that reads.
+    p.setPen(LegibleOn(ColorFromRef(m_headerText), GetSysColor(COLOR_3DFACE, pal), pal));
     const QString header = QString::fromStdString(FormatFontName(m_headerFont, dpi));
     p.drawText(middle, textFlags | Qt::AlignCenter,
         p.fontMetrics().elidedText(header, Qt::ElideRight, middle.width()));

@@ -170,6 +170,11 @@ bool CDialogBookChooser::FillTree()
 void CDialogBookChooser::FillItems(QTreeWidgetItem* parent, const std::vector<BookTreeItem>& items)
 {
     for (const BookTreeItem& entry : items) {
+        // A new book made inside "Deleted Items" would be destroyed, with all
+        // it holds, when the waste book is emptied: it is not offered as a
+        // parent, nor anything below it.
+        if (m_nMode == kModeNewBook && entry.book == m_dataMan.GetDeletedItemsBook())
+            continue;
         const QStringList text{QString::fromStdString(entry.name)};
         auto* item = parent ? new QTreeWidgetItem(parent, text) : new QTreeWidgetItem(m_tree, text);
         item->setData(0, kBookIdRole, entry.book->m_duID);

@@ -1,5 +1,6 @@
 #include "editing/timezonespage.h"
 
+#include "controls/cuttexttip.h"
 #include "core/dataman.h"
 #include "core/records.h"
 #include "core/utilities.h"
@@ -52,6 +53,8 @@ CTimeZonesPage::CTimeZonesPage(PrefContext& context, QWidget* host)
     m_list->setRootIsDecorated(false);
     m_list->setAllColumnsShowFocus(true);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    // A long location name cut by its column can be read whole.
+    EnableCutTextTips(m_list);
     grid->addWidget(m_list, 0, 0, 1, 2);
 
     const auto label = [grid](int id, int row) {

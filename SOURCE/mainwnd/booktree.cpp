@@ -1,5 +1,6 @@
 #include "mainwnd/booktree.h"
 
+#include "controls/cuttexttip.h"
 #include "core/dataman.h"
 #include "core/userman.h"
 #include "core/utilities.h"
@@ -73,6 +74,8 @@ CBookTreeCtrl::CBookTreeCtrl(DataMan& dataMan, UserMan& userMan, QWidget* parent
     setRootIsDecorated(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setIconSize(QSize(kIconSize, kIconSize));
+    // A long name cut at the pane's edge can be read whole.
+    EnableCutTextTips(this);
     if (indentation() < kMinIndent)
         setIndentation(kMinIndent);
     setFrameShape(QFrame::NoFrame);

@@ -39,7 +39,8 @@ constexpr u32 IDS_IMPEXP_ERROR = 59158;
 constexpr u32 IDS_IMPORTED = 59159;
 constexpr u32 IDS_CONFIRM_EMPTY = 59580;
 constexpr u32 IDS_VCARD_FILTER = 59549;
-constexpr const char* kAllSelected = " all selected contacts";
+constexpr u32 IDS_CONFIRM_DELETE_MANY_FOR_GOOD = 59720;
+constexpr u32 IDS_CONFIRM_DELETE_MANY = 59721;
 
 bool HasNonEmpty(const std::vector<ContactValue>& values)
 {
@@ -121,10 +122,10 @@ void CContainerWnd::MapCommands()
     map.On(
         ID_CONTACT_SENDMAIL, [this](u32) { OnSendMailCommand(); },
         rule([](const ContactFacts& f) { return f.firstHasMail; }));
-    // Enabled for any number to dial, so that the toolbar button's arrow
-    // offers them all even when none is the default.
+    // Enabled for any number to dial: without a default phone the command
+    // offers the contact's numbers, as the toolbar button's arrow does.
     map.On(
-        ID_CONTACT_DIAL, [this](u32) { Dial(GetDefaultPhone()); },
+        ID_CONTACT_DIAL, [this](u32) { OnDialCommand(); },
         [this, facts](CCmdUI& ui) { ui.Enable(m_dialer && facts().firstHasPhone); });
     map.On(
         ID_CONTACT_ADDTOBOOK, [this](u32 id) { OnBookMembership(id); },
@@ -409,10 +410,18 @@ void CContainerWnd::DeleteContacts(const std::vector<Contact*>& contacts)
         || (m_userMan.m_dwListFlags & CLF_DELETE_FOR_GOOD)
         || m_dataMan.GetCurrentBook() == m_dataMan.GetDeletedItemsBook();
     if (m_userMan.m_dwListFlags & CLF_CONFIRM_DELETE) {
-        const std::string name
-            = contacts.size() == 1 ? QuestionName(contacts.front()->m_strName) : kAllSelected;
-        const std::string text
-            = FormatResString(forGood ? IDS_CONFIRM_DELETE_FOR_GOOD : IDS_CONFIRM_DELETE, name);
+        std::string text;
+        if (contacts.size() == 1) {
+            text = FormatResString(forGood ? IDS_CONFIRM_DELETE_FOR_GOOD : IDS_CONFIRM_DELETE,
+                QuestionName(contacts.front()->m_strName));
+        } else {
+            // Several contacts are asked about by their number.
+            char many[160];
+            std::snprintf(many, sizeof many,
+                LoadResString(forGood ? IDS_CONFIRM_DELETE_MANY_FOR_GOOD : IDS_CONFIRM_DELETE_MANY).c_str(),
+                int(contacts.size()));
+            text = many;
+        }
         if (MsgQuestionText(text, window(), MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
             return;
     }
@@ -488,6 +497,24 @@ void CContainerWnd::OnSendHotMail(int position)
     const Contact* contact = GetFocusedContact();
     if (const ContactValue* mail = contact ? NthListed(contact->m_emails, position) : nullptr)
         OpenMailTo({mail->m_strText}, false);
+}
+
+void CContainerWnd::OnDialCommand()
+{
+    if (const std::string number = GetDefaultPhone(); !number.empty()) {
+        Dial(number);
+        return;
+    }
+    // No number is the default: the only one is dialed; of several the user
+    // picks one, as from the Dial button's arrow.
+    const Contact* contact = GetFocusedContact();
+    if (!contact)
+        return;
+    const ContactValue* only = NthListed(contact->m_phones, 0);
+    if (only && !NthListed(contact->m_phones, 1))
+        Dial(only->m_strText);
+    else if (only)
+        m_frame.OpenDialList(m_grid->KeyboardMenuPoint());
 }
 
 void CContainerWnd::OnDialHotPhone(int position)

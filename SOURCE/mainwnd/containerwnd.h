@@ -184,6 +184,7 @@ private:
     void OnDelete();
     void OnEmptyDeletedItems();
     void OnSendMailCommand();
+    void OnDialCommand();
     void OpenMailTo(const std::vector<std::string>& addresses, bool toClipboard);
     void OnAlphabetLetter(u32 command);
     void OnAlphabet();

@@ -1,5 +1,6 @@
 // The frame's own commands, its drop-down lists and its status panes.
 #include "controls/borderrebar.h"
+#include "controls/contexthelp.h"
 #include "core/dataman.h"
 #include "core/fieldtexts.h"
 #include "core/timezones.h"
@@ -10,7 +11,6 @@
 #include "mainwnd/maintoolbar.h"
 #include "mainwnd/toolbarcustomize.h"
 #include "platform/oledate.h"
-#include "platform/programfolder.h"
 #include "platform/ui/menu.h"
 #include "platform/ui/openlink.h"
 #include "platform/ui/wndmessage.h"
@@ -99,16 +99,9 @@ void CMainFrame::MapCommands()
     map.On(ID_FILE_PRINT_PREVIEW, runHook, hooked);
 }
 
-QString CMainFrame::HelpFilePath(const QString& page)
-{
-    return ProgramFolder::SharedPath(QStringLiteral("help/") + page);
-}
-
 void CMainFrame::OnHelp(const QString& page)
 {
-    const QString path = HelpFilePath(page);
-    if (!OpenLocalPage(path, ProgramFolder::SharedPath(QStringLiteral("help"))))
-        MsgStopText("The help page \"" + path.toStdString() + "\" cannot be opened.", this);
+    OpenHelpPage(this, page);
 }
 
 void CMainFrame::OnCustomize()
@@ -128,7 +121,22 @@ void CMainFrame::OnCustomize()
 
 std::unique_ptr<QMenu> CMainFrame::MakeDropMenu(CToolbarButton* button)
 {
-    const u32 command = button->Info().command;
+    return MakeDropMenu(button->Info().command);
+}
+
+void CMainFrame::OpenDialList(QPoint rowPoint)
+{
+    std::unique_ptr<QMenu> menu = MakeDropMenu(ID_CONTACT_DIAL);
+    if (!menu)
+        return;
+    // Where the Dial button's arrow opens it; with the button out of sight,
+    // at the contact's row (a point on the screen).
+    const CToolbarButton* button = m_toolbar->ButtonOf(ID_CONTACT_DIAL);
+    menu->exec(button && button->isVisible() ? button->mapToGlobal(QPoint(0, button->height())) : rowPoint);
+}
+
+std::unique_ptr<QMenu> CMainFrame::MakeDropMenu(u32 command)
+{
     auto menu = std::make_unique<QMenu>(this);
     int count = 0;
     u32 contactId = 0;

@@ -374,12 +374,19 @@ void CMainFrame::SetUpTray()
             }
         };
     }
+    AddTrayIcon();
+}
+
+void CMainFrame::AddTrayIcon()
+{
     m_tray->SetIcon(windowIcon().isNull() ? QApplication::windowIcon() : windowIcon());
 }
 
 bool CMainFrame::HasTray() const
 {
-    return m_tray && m_tray->IsShown();
+    // The desktop is asked each time: its panel may have ended since the
+    // icon was added.
+    return m_tray && m_tray->IsShown() && m_tray->IsAvailable();
 }
 
 int CMainFrame::OnTrayNotification(u32 iconId, u32 mouseMessage)
@@ -450,11 +457,19 @@ void CMainFrame::SaveStateAndClose()
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
     // The close box hides to the tray when the user chose so; Exit, a
-    // logout and the tray's Exit close.
+    // logout and the tray's Exit close. Where the desktop has no tray now
+    // (none at all, or its panel has gone) a hidden window could never come
+    // back, and a new start only finds this one running: the close box then
+    // ends the program as Exit does.
     if (!m_bClosing && (m_userMan.m_dwMainFlags & MWF_CLOSE_TO_TRAY)) {
-        event->ignore();
-        HideToTray();
-        return;
+        // A tray that came after the start takes the icon first.
+        if (!HasTray() && m_tray && m_tray->IsAvailable())
+            AddTrayIcon();
+        if (HasTray()) {
+            event->ignore();
+            HideToTray();
+            return;
+        }
     }
     m_bClosing = false;
     m_toolbar->SaveLayout();

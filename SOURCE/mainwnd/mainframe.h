@@ -53,6 +53,10 @@ public:
     // The state is worked out when the event loop next goes idle.
     void RequestIdleUpdate();
     std::unique_ptr<QMenu> MakePopupMenu(const char* name);
+    // The list of the focused contact's numbers that the Dial button's
+    // arrow opens; the one picked is dialed. rowPoint: where it opens when
+    // the button is out of sight.
+    void OpenDialList(QPoint rowPoint);
 
     // Status bar.
     void UpdateStatusPanes(bool showCount, bool countOnly);
@@ -81,9 +85,6 @@ public:
     // A notification of the tray icon: 0 when it is for another icon.
     int OnTrayNotification(u32 iconId, u32 mouseMessage);
 
-    // The help pages that ship with the program.
-    static QString HelpFilePath(const QString& page);
-
     // MainWindowHost
     bool IsMaximized() const override;
     RECT NormalRect() const override;
@@ -111,11 +112,13 @@ private:
     void CreateStatusBar();
     void CreateMenus();
     void SetUpTray();
+    void AddTrayIcon();
     void SetStaysOnTop(bool on);
     // framecommands.cpp
     void MapCommands();
     void OnHotCommand(u32 id);
     std::unique_ptr<QMenu> MakeDropMenu(CToolbarButton* button);
+    std::unique_ptr<QMenu> MakeDropMenu(u32 command);
     std::unique_ptr<QMenu> MakeClockMenu();
     void OnHelp(const QString& page);
     void OnCustomize();

@@ -4,6 +4,7 @@
 #include "mainwnd/commands.h"
 #include "platform/profile.h"
 #include "platform/ui/imagelist.h"
+#include "platform/ui/syscolor.h"
 
 #include <QAction>
 #include <QMenu>
@@ -60,6 +61,37 @@ const ImageList& ToolbarImages(bool hot)
         }
     }
     return hot ? hotList : normal;
+}
+
+// The images were drawn for a light face: dark strokes (a black handset, a
+// navy letter) all but vanish on a dark one. There each part of a glyph that
+// does not stand out from the face is lightened, its hue kept, until it
+// does; what stands out already stays as drawn.
+QPixmap ReadableGlyph(const QPixmap& glyph, const QColor& face)
+{
+    constexpr double kReads = 3.0;
+    constexpr int kStep = 4;
+    if (glyph.isNull() || face.lightness() >= 128)
+        return glyph;
+    QImage image = glyph.toImage().convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(line[x]) == 0)
+                continue;
+            QColor colour = QColor::fromRgb(line[x]);
+            float hue = 0;
+            float saturation = 0;
+            float lightness = 0;
+            colour.getHslF(&hue, &saturation, &lightness);
+            for (int l = int(lightness * 255); ContrastRatio(colour, face) < kReads && l < 255;) {
+                l = std::min(255, l + kStep);
+                colour.setHslF(hue, saturation, float(l) / 255);
+            }
+            line[x] = qRgba(colour.red(), colour.green(), colour.blue(), qAlpha(line[x]));
+        }
+    }
+    return QPixmap::fromImage(image);
 }
 
 }  // namespace
@@ -139,10 +171,21 @@ std::vector<int> CMainToolbar::DefaultLayout()
 
 QIcon CMainToolbar::IconOf(int image) const
 {
+    const QColor face = GetSysColor(COLOR_3DFACE, this);
     QIcon icon;
-    icon.addPixmap(ToolbarImages(false).Image(image), QIcon::Normal);
-    icon.addPixmap(ToolbarImages(true).Image(image), QIcon::Active);
+    icon.addPixmap(ReadableGlyph(ToolbarImages(false).Image(image), face), QIcon::Normal);
+    icon.addPixmap(ReadableGlyph(ToolbarImages(true).Image(image), face), QIcon::Active);
     return icon;
+}
+
+void CMainToolbar::changeEvent(QEvent* event)
+{
+    QToolBar::changeEvent(event);
+    // The glyphs follow the desktop's colours.
+    if (event->type() == QEvent::PaletteChange && m_nMode != TBMODE_TEXT) {
+        for (CToolbarButton* button : findChildren<CToolbarButton*>(Qt::FindDirectChildrenOnly))
+            button->setIcon(IconOf(button->Info().image));
+    }
 }
 
 CToolbarButton* CMainToolbar::ButtonOf(u32 command) const

@@ -78,8 +78,12 @@ public:
     std::function<std::unique_ptr<QMenu>(CToolbarButton*)> dropMenu;
     std::function<void(u32 mode)> modeChanged;
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     void Rebuild();
+    // The image as it reads on the toolbar's face now.
     QIcon IconOf(int image) const;
 
     ActionLookup m_actions;

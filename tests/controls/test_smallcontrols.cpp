@@ -174,7 +174,12 @@ TEST(ListPreviewStatic, PaintsTheSampleInTheChosenColoursAndLines)
         ScopedPalette dark(DarkPalette());
         preview.SetSample(header, list, CListPreviewStatic::kSolidLines, RGB(255, 0, 0),
             RGB(0xE4, 0xE4, 0xCB), 0x800000, 0);
-        SavePicture(Grab(&preview), "listpreview_dark");
+        const QImage onDark = Grab(&preview);
+        SavePicture(onDark, "listpreview_dark");
+        // The header's navy text, as the grid's own header draws it there,
+        // gives way to a colour that reads on the dark face.
+        const QRect headerText(2 + 24 + 3, 2 + 3, 260 - 56 - 2 - 24 - 6, rowsTop - 2 - 6);
+        EXPECT_GE(StrongestContrast(onDark, headerText, GetSysColor(COLOR_3DFACE, &preview)), 4.5);
     }
 }
 

@@ -207,6 +207,8 @@ TEST_F(BookDialogTest, BookIconsAreTolvasOwn)
 TEST_F(BookDialogTest, MoveTakesTheSelectedBookAndCancelsWithoutOne)
 {
     auto dialog = Chooser(CDialogBookChooser::kModeMoveTo);
+    // A book moved into "Deleted Items" is deleted: the target is offered.
+    EXPECT_NE(dialog->ItemOf(m_deleted), nullptr);
     EXPECT_FALSE(GetDlgItem(dialog.get(), CDialogBookChooser::kSubbooksId)->isVisible());
     EXPECT_FALSE(dialog->ItemOf(m_family)->flags() & Qt::ItemIsUserCheckable);
     EXPECT_EQ(dialog->BookOf(dialog->Tree()->currentItem()), m_root);
@@ -272,11 +274,20 @@ TEST_F(BookDialogTest, BookCommandsOfTheMainWindowKeepTheirWorkForTheNextRun)
         action->trigger();
     };
 
-    DialogDriver<CDialogBookChooser> create([](CDialogBookChooser& dialog) {
+    // "Deleted Items" and the books in it are offered as no new book's
+    // parent: emptying it would destroy the new book with what it holds.
+    Book* old = AddBook("Old", m_deleted);
+    DialogDriver<CDialogBookChooser> create([this, old](CDialogBookChooser& dialog) {
+        EXPECT_NE(dialog.ItemOf(m_work), nullptr);
+        EXPECT_EQ(dialog.ItemOf(m_deleted), nullptr);
+        EXPECT_EQ(dialog.ItemOf(old), nullptr);
+        for (QTreeWidgetItemIterator it(dialog.Tree()); *it; ++it)
+            EXPECT_NE((*it)->text(0), "Deleted Items");
         dialog.findChild<QLineEdit*>()->setText("Projects");
         dialog.accept();
     });
     trigger(ID_BOOK_NEW);
+    ASSERT_TRUE(create.Came());
     ASSERT_NE(m_dataMan->FindChildBook(m_root, "Projects"), nullptr);
     // The root's description changes although its name cannot, and is kept.
     DialogDriver<CDialogBookProps> describe([](CDialogBookProps& dialog) {

@@ -1,5 +1,6 @@
 // Context help of the editing dialogs, the Preferences pages and the main
 // window's field choosers, with the topics file that ships with the program.
+#define QTEST_QPA_MOUSE_HANDLING
 #include "controls/contexthelp.h"
 #include "core/errorreport.h"
 #include "editing/addressformatdlg.h"
@@ -24,10 +25,25 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDesktopServices>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QPainter>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QUrl>
 #include <optional>
+
+// The desktop's browser: records the pages it is asked to open.
+class PageRecorder : public QObject {
+    Q_OBJECT
+public:
+    PageRecorder() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "Open"); }
+    ~PageRecorder() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
+    Q_INVOKABLE void Open(const QUrl& url) { opened << url.toLocalFile(); }
+    QStringList opened;
+};
 
 namespace {
 
@@ -101,11 +117,16 @@ TEST_F(ContextHelpTest, RightClickAndHelpKeyShowTheControlsTopic)
     ASSERT_NE(onTop, nullptr);
     EXPECT_EQ(RightClickHelp(onTop), TopicText(1002));
     EXPECT_EQ(HelpKeyHelp(onTop), TopicText(1002));
-    // A control the table leaves out explains nothing, by either way.
+    // A control the table leaves out has no balloon; the help key opens the
+    // help pages instead of doing nothing.
+    PageRecorder pages;
     QWidget* sunken = GetDlgItem(prefs.General(), 1107);
     ASSERT_NE(sunken, nullptr);
     EXPECT_EQ(RightClickHelp(sunken), QString());
+    EXPECT_TRUE(pages.opened.isEmpty());
     EXPECT_EQ(HelpKeyHelp(sunken), QString());
+    ASSERT_EQ(pages.opened.size(), 1);
+    EXPECT_TRUE(pages.opened[0].endsWith(u"/help/tolva_welcome.htm")) << pages.opened[0].toStdString();
     prefs.reject();
 
     // A page inside its host answers with the page's own table: the list
@@ -119,6 +140,78 @@ TEST_F(ContextHelpTest, RightClickAndHelpKeyShowTheControlsTopic)
     QWidget* first = GetDlgItem(props.GeneralPage(), 1067);
     EXPECT_EQ(HelpKeyHelp(first), TopicText(1116));
     props.reject();
+}
+
+TEST_F(ContextHelpTest, TheHelpKeyWithoutATopicGoesOnToTheHelpPages)
+{
+    PageRecorder pages;
+    // "Choose fields" opens with the focus on OK, which has no topic: its
+    // first F1 opens the help pages.
+    CDialogChooseFields fields(*m_userMan);
+    ShowActive(fields);
+    QPushButton* ok = fields.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+    ok->setFocus();
+    QTest::keyClick(ok, Qt::Key_F1);
+    EXPECT_EQ(TakeBalloonText(), QString());
+    ASSERT_EQ(pages.opened.size(), 1);
+    EXPECT_TRUE(pages.opened[0].endsWith(u"/help/tolva_welcome.htm")) << pages.opened[0].toStdString();
+    // The list, which has a topic, explains itself and opens no page.
+    const u32 list = ContextHelpPairs(&fields)->front().first;
+    EXPECT_EQ(
+        HelpKeyHelp(GetDlgItem(&fields, int(list))), TopicText(ContextHelpPairs(&fields)->front().second));
+    EXPECT_EQ(pages.opened.size(), 1);
+    fields.reject();
+}
+
+TEST_F(ContextHelpTest, ARightClickOnAListsItemExplainsTheListAndKeepsTheChoice)
+{
+    for (const char* name : {"Oslo", "Lima"}) {
+        auto zone = std::make_unique<TimeZoneEntry>();
+        zone->m_strName = name;
+        m_dataMan->Add(std::move(zone));
+    }
+    TapiMan tapi;
+    PrefContext context{*m_userMan, *m_dataMan, tapi, {}, {}, {}};
+    CDialogPreferences prefs(context);
+    prefs.SetStartPage(CDialogPreferences::kTimeZonesPage);
+    ShowActive(prefs);
+    QTreeWidget* list = prefs.TimeZones()->List();
+    ASSERT_GE(list->topLevelItemCount(), 2);
+    list->setCurrentItem(list->topLevelItem(0));
+    QTreeWidgetItem* other = list->topLevelItem(1);
+    const QPoint at = list->visualItemRect(other).center();
+    // The help comes with the button going down, as a context menu would.
+    QTest::mousePress(list->viewport(), Qt::RightButton, {}, at);
+    QTest::mouseRelease(list->viewport(), Qt::RightButton, {}, at);
+    EXPECT_EQ(TakeBalloonText(), TopicText(1043));
+    EXPECT_EQ(list->currentItem(), list->topLevelItem(0));
+    EXPECT_EQ(list->selectedItems(), QList<QTreeWidgetItem*>{list->topLevelItem(0)});
+    // The left button still chooses.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(list->currentItem(), other);
+    prefs.reject();
+}
+
+TEST_F(ContextHelpTest, HelpTextsDescribeTheControlsAsTheyAre)
+{
+    TapiMan tapi;
+    PrefContext context{*m_userMan, *m_dataMan, tapi, {}, {}, {}};
+    CDialogPreferences prefs(context);
+    // The locations are a plain list: nothing in it is ticked. The clock's
+    // location is chosen from the clock's own menu in the status bar.
+    QTreeWidget* list = prefs.TimeZones()->List();
+    ASSERT_GT(list->topLevelItemCount(), 0);
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        EXPECT_FALSE(list->topLevelItem(i)->data(0, Qt::CheckStateRole).isValid());
+    const QString locations = TopicText(1043);
+    EXPECT_FALSE(locations.contains(u"tick", Qt::CaseInsensitive)) << locations.toStdString();
+    EXPECT_TRUE(locations.contains(u"clock with the right mouse button")) << locations.toStdString();
+
+    // No page of Preferences chooses what the information pane shows: its
+    // help does not send the user there.
+    const QString pane = TopicText(1214);
+    EXPECT_FALSE(pane.contains(u"Preferences")) << pane.toStdString();
+    EXPECT_TRUE(pane.contains(u"\"Contact Info\" in the View menu")) << pane.toStdString();
 }
 
 TEST_F(ContextHelpTest, ShiftF1ThenAClickExplainsTheControlClicked)
@@ -207,3 +300,5 @@ TEST_F(ContextHelpTest, TheBalloonShowsItsWholeTextBesideTheControl)
 }
 
 }  // namespace
+
+#include "test_contexthelp.moc"

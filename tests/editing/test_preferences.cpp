@@ -12,6 +12,7 @@
 #include "platform/ui/window.h"
 #include "support/pictures.h"
 #include "support/testenv.h"
+#include "support/tooltip.h"
 #include "telephony/tapiman.h"
 
 #include <QCheckBox>
@@ -402,6 +403,26 @@ TEST_F(PreferencesTest, TimeZonesPageAddsEditsAndDeletesLocations)
     EXPECT_TRUE(m_data.GetAt<TimeZoneEntry>(0)->m_dwFlags & TZ_UNDEFINED);
     EXPECT_EQ((std::vector<int>{0, 0}), m_statusCalls);
     EXPECT_EQ(0, list->topLevelItem(0)->data(0, Qt::UserRole).toInt());
+}
+
+TEST_F(PreferencesTest, ALocationNameCutByItsColumnShowsWholeInItsTip)
+{
+    const QString name = QStringLiteral("Head office of the northern sales region, third floor");
+    AddZone(name.toUtf8().constData(), "Europe/Berlin", TZ_UNDEFINED);
+    AddZone("Oslo", "Europe/Oslo", 0);
+    CTimeZonesPage page(m_context);
+    page.resize(420, 300);
+    page.show();
+    QApplication::processEvents();
+    QTreeWidget* list = page.List();
+    ASSERT_EQ(list->topLevelItemCount(), 2);
+    ASSERT_LT(list->columnWidth(0), list->fontMetrics().horizontalAdvance(name));
+    // The middle of the location's cell in a row.
+    const auto location = [list](int row) {
+        return QPoint(list->columnWidth(0) / 2, list->visualItemRect(list->topLevelItem(row)).center().y());
+    };
+    EXPECT_EQ(ToolTipAt(list, location(0)), name);
+    EXPECT_EQ(ToolTipAt(list, location(1)), QString());
 }
 
 TEST_F(PreferencesTest, DeletingAnotherLocationStillRefreshesTheClock)

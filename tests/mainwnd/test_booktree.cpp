@@ -12,6 +12,7 @@
 #include "mainwnd/treedroptarget.h"
 #include "support/fifowatch.h"
 #include "support/pictures.h"
+#include "support/tooltip.h"
 
 #include <QDropEvent>
 #include <QMouseEvent>
@@ -536,6 +537,20 @@ TEST_F(BookTreeTest, ThePaneKeepsItsWidthThroughAnyNumberOfClosesAndDocks)
         EXPECT_EQ(m_userMan->m_nTreeDimX, 233) << cycle;
         EXPECT_EQ(Pane()->width(), 233) << cycle;
     }
+}
+
+TEST_F(BookTreeTest, ABookNameCutByThePaneShowsWholeInItsTip)
+{
+    const std::string name = "Customers of the northern region, sorted by the year of their first order";
+    Book* longBook = NewBook(name);
+    Book* shortBook = NewBook("Work");
+    Frame();
+    ASSERT_LT(
+        Tree()->viewport()->width(), Tree()->fontMetrics().horizontalAdvance(QString::fromStdString(name)));
+    EXPECT_EQ(ToolTipAt(Tree(), At(longBook)), QString::fromStdString(name));
+    // A name that fits has no tip, nor has the space below the books.
+    EXPECT_EQ(ToolTipAt(Tree(), At(shortBook)), QString());
+    EXPECT_EQ(ToolTipAt(Tree(), QPoint(5, Tree()->viewport()->height() - 2)), QString());
 }
 
 TEST_F(BookTreeTest, PicturesOfTheBookPane)

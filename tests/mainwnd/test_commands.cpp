@@ -9,10 +9,12 @@
 #include "support/mailstandin.h"
 
 #include <QFile>
+#include <QMenu>
 #include <QMenuBar>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTextDocumentFragment>
+#include <QTimer>
 #include <set>
 
 TEST(CommandTableTest, IdsAndKeysAreUniqueAndEveryKeyIsInTheShortcutsPage)
@@ -154,32 +156,74 @@ TEST_F(FrameTest, SlotsOfOtherAreasStayDisabledUntilHookedAndKeepTheFramesRule)
     EXPECT_TRUE(Enabled(ID_IMPORT_EXPORT));
 }
 
-TEST_F(FrameTest, DialNeedsAnyPhoneAndADialerAndDialsOnlyTheDefault)
+TEST_F(FrameTest, DialDialsTheDefaultTheOnlyOrAPickedNumber)
 {
+    // A simulated line, so that the telephone is there.
+    const QString script = m_dir->filePath(QStringLiteral("line.script"));
+    QFile file(script);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("device - Modem\ncall *\n50 ringback\n");
+    file.close();
+    Profile::WriteString("TapiMan", "LineScript", script.toStdString());
+    ASSERT_EQ(m_tapiMan->Init(), 0u);
     Contact* anna = m_dataMan->GetContactAt(0);
     anna->m_phones = {{1, "555 0100"}};
     Frame();
     std::vector<std::string> dialed;
-    Container().SetDialer([&](const std::string& number, Contact*) { dialed.push_back(number); });
+    Container().SetDialer([&](const std::string& number, Contact* contact) {
+        EXPECT_EQ(contact, anna);
+        dialed.push_back(number);
+    });
     Select({0});
-    // A phone that is not the default: the button, and so its arrow, stay
-    // enabled so that the number can be picked from the list.
-    EXPECT_TRUE(Enabled(ID_CONTACT_DIAL));
     CToolbarButton* button = Frame().Toolbar()->ButtonOf(ID_CONTACT_DIAL);
     ASSERT_NE(button, nullptr);
     EXPECT_TRUE(button->isEnabled());
-    ASSERT_EQ(button->dropMenu(button)->actions().size(), 1);
-    // The command itself dials only a default phone: here nothing.
+
+    // One number, not the default: it is the one dialed.
     Trigger(ID_CONTACT_DIAL);
-    EXPECT_TRUE(dialed.empty());
+    EXPECT_EQ(dialed, std::vector<std::string>{"555 0100"});
+
+    // Several and none the default: the list of them opens under the button,
+    // and the number picked from it is dialed.
+    anna->m_phones = {{1, "555 0100"}, {12, "555 0177"}};
+    const auto picked = [] {
+        auto listed = std::make_shared<QStringList>();
+        QTimer::singleShot(0, [listed] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!menu)
+                return;
+            for (const QAction* action : menu->actions())
+                *listed << action->text();
+            QTest::keyClick(menu, Qt::Key_Down);
+            QTest::keyClick(menu, Qt::Key_Down);
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        return listed;
+    };
+    auto listed = picked();
+    Trigger(ID_CONTACT_DIAL);
+    EXPECT_EQ(*listed, (QStringList{"555 0100\tHome 1", "555 0177\tBusiness 2"}));
+    EXPECT_EQ(dialed, (std::vector<std::string>{"555 0100", "555 0177"}));
     EXPECT_TRUE(m_messages.shown.empty());
+
+    // With the toolbar hidden the list opens all the same.
+    Frame().SetBarsVisible(false, true);
+    listed = picked();
+    Trigger(ID_CONTACT_DIAL);
+    EXPECT_EQ(listed->size(), 2);
+    EXPECT_EQ(dialed.size(), 3u);
+
+    // The default phone is dialed without a list.
+    anna->m_phones = {{1, "555 0100"}, {2 | CV_DEFAULT_HOME_PHONE, "555 0199"}};
+    Trigger(ID_CONTACT_DIAL);
+    EXPECT_EQ(dialed.back(), "555 0199");
 
     anna->m_phones = {{1, ""}};
     EXPECT_FALSE(Enabled(ID_CONTACT_DIAL));
-    anna->m_phones = {{1, "555 0100"}, {2 | CV_DEFAULT_HOME_PHONE, "555 0199"}};
-    EXPECT_TRUE(Enabled(ID_CONTACT_DIAL));
+    anna->m_phones = {{1, "555 0100"}};
     Container().SetDialer({});
     EXPECT_FALSE(Enabled(ID_CONTACT_DIAL));
+    m_tapiMan->Shutdown();
 }
 
 TEST_F(FrameTest, NewsletterAndFeedbackOpenAMailToSupportInTheMailProgram)

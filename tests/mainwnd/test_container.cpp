@@ -84,8 +84,15 @@ TEST_F(FrameTest, DeleteMovesToDeletedItemsThenForGoodAndSavesEachTime)
     m_messages.reply = IDCANCEL;
     Select({0, 1});
     Trigger(ID_CONTACT_DELETE);
-    EXPECT_EQ(m_messages.shown.back().text, "Are you sure you want to delete \" all selected contacts\" ?");
+    EXPECT_EQ(m_messages.shown.back().text, "Are you sure you want to delete the 2 selected contacts?");
     EXPECT_EQ(Grid().RowCount(), 2);
+    // Deleting for good says so.
+    m_userMan->m_dwListFlags |= CLF_DELETE_FOR_GOOD;
+    Trigger(ID_CONTACT_DELETE);
+    EXPECT_EQ(
+        m_messages.shown.back().text, "Are you sure you want to permanently delete the 2 selected contacts?");
+    EXPECT_EQ(Grid().RowCount(), 2);
+    m_userMan->m_dwListFlags &= ~CLF_DELETE_FOR_GOOD;
 
     // In "Deleted Items" a delete is for good.
     m_messages.reply = IDOK;

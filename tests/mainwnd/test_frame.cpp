@@ -22,28 +22,34 @@
 
 namespace {
 
-// A notification area that is there, or not, as the test says.
+// A notification area that is there, or not, as the test says; like a
+// desktop's panel it may come or go while the program runs.
 class FakeTray : public SystemTray {
 public:
-    explicit FakeTray(bool available)
-        : m_available(available)
+    explicit FakeTray(std::shared_ptr<bool> available)
+        : m_available(std::move(available))
     {
     }
-    bool IsAvailable() const override { return m_available; }
-    bool Show(const QIcon&, const QString&) override { return m_available; }
+    bool IsAvailable() const override { return *m_available; }
+    bool Show(const QIcon&, const QString&) override { return *m_available; }
     void Remove() override { }
 
 private:
-    bool m_available;
+    std::shared_ptr<bool> m_available;
 };
 
 class ScopedTray {
 public:
     explicit ScopedTray(bool available)
+        : m_available(std::make_shared<bool>(available))
     {
-        SetSystemTrayFactory([available] { return std::make_unique<FakeTray>(available); });
+        SetSystemTrayFactory([available = m_available] { return std::make_unique<FakeTray>(available); });
     }
     ~ScopedTray() { SetSystemTrayFactory({}); }
+    void SetAvailable(bool on) { *m_available = on; }
+
+private:
+    std::shared_ptr<bool> m_available;
 };
 
 QDateTime ClockWithoutZone()
@@ -162,33 +168,70 @@ TEST_F(FrameTest, StatusPanesShowCountAndClock)
     EXPECT_EQ(m_messages.shown.size(), shown + 1);
 }
 
-TEST_F(FrameTest, CloseHidesToTheTrayOnlyWhereThereIsOne)
+TEST_F(FrameTest, CloseHidesToTheTrayOnlyWhileThereIsOne)
 {
     m_userMan->m_dwMainFlags |= MWF_CLOSE_TO_TRAY;
+    const auto forgetSaved = [] {
+        Profile::Remove("UserMan\\MainToolbar", "Data");
+        Profile::Remove("UserMan\\MainWnd", "Flags1");
+        Profile::Reopen();
+    };
+    const auto saved = [] {
+        Profile::Reopen();
+        return Profile::Exists("UserMan\\MainToolbar", "Data")
+            && Profile::Exists("UserMan\\MainWnd", "Flags1");
+    };
+    // The close box's close went through: the window is gone, not
+    // minimised, and the toolbar and window state are saved as Exit saves
+    // them.
+    const auto closedAsExitDoes = [this, &saved] {
+        EXPECT_TRUE(Frame().isHidden());
+        EXPECT_FALSE(Frame().isMinimized());
+        EXPECT_TRUE(saved());
+        m_frame.reset();
+    };
     {
         ScopedTray tray(true);
+        forgetSaved();
         Frame().showMaximized();
         QApplication::processEvents();
         ASSERT_TRUE(Frame().HasTray());
-        Frame().close();
+        EXPECT_FALSE(Frame().close());
         EXPECT_TRUE(Frame().isHidden());
+        EXPECT_FALSE(saved());
         EXPECT_TRUE(m_userMan->m_dwMainFlags & MWF_WAS_MAXIMIZED);
         Trigger(ID_TRAY_RESTORE);
         EXPECT_TRUE(Frame().isVisible());
         EXPECT_TRUE(Frame().isMaximized());
-        m_frame.reset();
+
+        // The panel that held the tray ends: nothing could bring a hidden
+        // window back, so the close box ends the program.
+        tray.SetAvailable(false);
+        EXPECT_FALSE(Frame().HasTray());
+        EXPECT_TRUE(Frame().close());
+        closedAsExitDoes();
     }
     {
         ScopedTray none(false);
+        forgetSaved();
         Frame();
         EXPECT_FALSE(Frame().HasTray());
-        Frame().close();
-        // The only window never disappears: it is minimised.
-        EXPECT_FALSE(Frame().isHidden());
-        EXPECT_TRUE(Frame().isMinimized());
+        EXPECT_TRUE(Frame().close());
+        closedAsExitDoes();
+    }
+    {
+        // A tray that came after the start takes the icon and the window.
+        ScopedTray late(false);
+        forgetSaved();
+        Frame();
+        late.SetAvailable(true);
+        EXPECT_FALSE(Frame().close());
+        EXPECT_TRUE(Frame().HasTray());
+        EXPECT_TRUE(Frame().isHidden());
+        EXPECT_FALSE(saved());
         // Exit closes it, whatever the close box does.
         Trigger(ID_APP_EXIT);
-        EXPECT_TRUE(Frame().isHidden());
+        EXPECT_TRUE(saved());
     }
 }
 
