@@ -1,9 +1,9 @@
 #include "platform/modemprovider.h"
 
 #include "platform/profile.h"
+#include "platform/serialports.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <QElapsedTimer>
 #include <QMetaObject>
 #include <QObject>
 #include <QSocketNotifier>
@@ -21,43 +21,29 @@ namespace {
 
 const ModemTimeouts kTimeouts;
 const ModemTimeouts* g_timeouts = &kTimeouts;
-bool g_systemPorts = true;
+std::string g_devFolder = "/dev";
 ModemDialogs* g_dialogs = nullptr;
 
-struct PortName {
-    std::string path;  // as listed (a by-id name when there is one)
-    std::string canonical;  // the device node it leads to
-};
+constexpr const char* kPortsEntry = "ModemPorts";
 
-void AddPort(std::vector<PortName>& ports, const QString& path)
+// The ports the user named in the settings.
+std::vector<std::string> NamedPorts()
 {
-    const QString canonical = QFileInfo(path).canonicalFilePath();
-    if (canonical.isEmpty())
-        return;
-    for (const PortName& known : ports) {
-        if (known.canonical == canonical.toStdString())
-            return;
-    }
-    ports.push_back({path.toStdString(), canonical.toStdString()});
-}
-
-// The serial ports a modem may sit on, by-id names first, each device once.
-std::vector<PortName> ListPorts()
-{
-    std::vector<PortName> ports;
-    if (g_systemPorts) {
-        const QDir byId(QStringLiteral("/dev/serial/by-id"));
-        for (const QString& name : byId.entryList(QDir::System | QDir::Files, QDir::Name))
-            AddPort(ports, byId.filePath(name));
-        const QDir dev(QStringLiteral("/dev"));
-        for (const QString& name :
-            dev.entryList({QStringLiteral("ttyACM*"), QStringLiteral("ttyUSB*")}, QDir::System, QDir::Name))
-            AddPort(ports, dev.filePath(name));
-    }
-    const QString named = QString::fromStdString(Profile::GetString("TapiMan", "ModemPorts"));
-    for (const QString& path : named.split(u';', Qt::SkipEmptyParts))
-        AddPort(ports, path.trimmed());
-    return ports;
+    const std::string read = Profile::GetString("TapiMan", kPortsEntry);
+    const std::vector<std::string> paths = SplitPortList(read);
+    // The settings reader ends an unquoted value at ";" and takes one with
+    // "," for a list it does not give as text: the file then holds more.
+    const std::optional<std::string> text = Profile::GetFileText("TapiMan", kPortsEntry);
+    if (!text)
+        return paths;
+    std::vector<std::string> written = SplitPortList(*text);
+    if (written.size() <= paths.size() || !std::equal(paths.begin(), paths.end(), written.begin()))
+        return paths;
+    // Kept whole when the settings are written again, rather than cut
+    // at the first ";".
+    if (text->find(';') != std::string::npos && !text->starts_with('"'))
+        Profile::WriteString("TapiMan", kPortsEntry, *text);
+    return written;
 }
 
 bool PortHungUp(int fd)
@@ -104,6 +90,7 @@ public:
     {
         m_sink = sink;
         m_app = app = 1;
+        m_named = NamedPorts();
         Rescan(false);
         numDevs = u32(m_ports.size());
         m_rescan.start(g_timeouts->rescan);
@@ -136,7 +123,20 @@ public:
             return LINEERR_BADDEVICEID;
         caps.lineName = DeviceName(m_ports[device]);
         caps.mediaModes = LINEMEDIAMODE_INTERACTIVEVOICE | LINEMEDIAMODE_DATAMODEM;
+        caps.stableName = m_ports[device].listed.key;
         return 0;
+    }
+
+    void ChooseDevice(u32 device) override
+    {
+        if (device >= m_ports.size())
+            return;
+        // Chosen, so asked again when it did not answer before: the modem
+        // may have been switched on since.
+        Port& port = m_ports[device];
+        port.chosen = true;
+        if (port.state != ModemProbe::kModem || !port.probed)
+            StartProbe(device);
     }
 
     i32 GetDevConfig(u32 device, const std::string&, std::vector<u8>& config) override
@@ -187,19 +187,24 @@ public:
         Port& port = m_ports[device];
         if (!port.present)
             return LINEERR_NODEVICE;
+        // Dialing through a port chooses it.
+        port.chosen = true;
+        // The last call's hang-up still has the port.
+        if (port.finishing)
+            return LINEERR_ALLOCATED;
         // Held by a program that takes no lock when last looked at: look
         // again, off this thread, rather than search the process table here.
         if (port.state == ModemProbe::kBusy) {
             StartProbe(device);
             return LINEERR_ALLOCATED;
         }
-        const PortOpening opening = OpenModemPort(port.path, port.config, false);
+        const PortOpening opening = OpenModemPort(port.listed.path, port.config, false);
         switch (opening.outcome) {
         case PortOpening::kOpened:
             break;
         case PortOpening::kBusy:
             // The look at a new port holds it for a moment; that is no other program.
-            if (!port.probing) {
+            if (!port.probing && !port.finishing) {
                 port.state = ModemProbe::kBusy;
                 port.detail = opening.detail;
             }
@@ -213,6 +218,7 @@ public:
         line->handle = handle = ++m_lastHandle;
         line->device = device;
         line->fd = opening.fd;
+        line->original = opening.original;
         line->notifier = std::make_unique<QSocketNotifier>(opening.fd, QSocketNotifier::Read);
         const HLINE lineHandle = line->handle;
         QObject::connect(line->notifier.get(), &QSocketNotifier::activated, &m_context,
@@ -296,13 +302,12 @@ public:
         line->request = 0;
         if (line->fd < 0) {
             FinishDrop(*line, 0);
-        } else if (line->phase == Phase::Dialing) {
-            // Any character stops a modem dialing; ATH follows its answer.
-            line->phase = Phase::Aborting;
-            if (::write(line->fd, "\r", 1) != 1)
-                FinishDrop(*line, LINEERR_OPERATIONFAILED);
-            else
-                line->timer.start(g_timeouts->hangUp);
+        } else if (line->phase == Phase::Init || line->phase == Phase::Dialing || line->silent) {
+            // A modem that has not answered may never answer: the caller
+            // is not kept waiting for it. The hang-up goes on off this
+            // thread and the port is closed once it is over.
+            HandOff(*line);
+            FinishDrop(*line, 0);
         } else {
             SendHangUp(*line);
         }
@@ -326,22 +331,30 @@ public:
         const auto it = m_lines.find(handle);
         if (it == m_lines.end())
             return LINEERR_INVALLINEHANDLE;
+        const u32 device = it->second->device;
         Release(*it->second);
         m_lines.erase(it);
+        // A port that was not known as a modem is asked again after each dial.
+        if (m_ports[device].state != ModemProbe::kModem)
+            StartProbe(device);
         return 0;
     }
 
 private:
-    enum class Phase { Idle, Init, Dialing, Waiting, Connected, Ended, Aborting, HangingUp };
+    enum class Phase { Idle, Init, Dialing, Waiting, Connected, Ended, HangingUp };
 
     struct Port {
-        std::string path;
-        std::string canonical;
+        SerialPortName listed;
         ModemConfig config;
         ModemProbe::State state = ModemProbe::kSilent;
         bool present = true;
+        // Named in the settings, picked in the list or dialed through: only
+        // such a port is ever opened.
+        bool chosen = false;
         bool probing = false;
         bool probed = false;
+        int finishing = 0;  // hang-ups still running off this thread
+        QElapsedTimer sinceProbe;
         std::string name;
         std::string detail;
     };
@@ -350,6 +363,8 @@ private:
         HLINE handle = 0;
         u32 device = 0;
         int fd = -1;
+        termios original{};
+        bool silent = false;  // the modem missed an answer in this call
         std::unique_ptr<QSocketNotifier> notifier;
         QTimer timer;
         ModemAnswerReader reader;
@@ -364,9 +379,12 @@ private:
 
     static std::string DeviceName(const Port& port)
     {
-        const std::string base = QFileInfo(QString::fromStdString(port.canonical)).fileName().toStdString();
+        const std::string& base = port.listed.base;
         if (!port.present)
             return base + ": unplugged";
+        // Never looked at: what its name tells.
+        if (!port.probing && !port.probed)
+            return port.listed.label.empty() ? base : port.listed.label + " on " + base;
         // A port looked at again keeps what was last seen.
         if (port.probing && !port.probed)
             return "Looking for a modem on " + base + "...";
@@ -435,13 +453,13 @@ private:
         SetCallState(line, LINECALLSTATE_DISCONNECTED, mode);
     }
 
-    void FailRequest(Line& line)
+    void FailRequest(Line& line, i32 result = LINEERR_OPERATIONFAILED)
     {
         line.timer.stop();
         line.phase = Phase::Idle;
         line.state = LINECALLSTATE_IDLE;
         if (line.request)
-            Post(line.handle, LINE_REPLY, u64(line.request), u64(u32(LINEERR_OPERATIONFAILED)));
+            Post(line.handle, LINE_REPLY, u64(line.request), u64(u32(result)));
         line.request = 0;
     }
 
@@ -484,14 +502,13 @@ private:
             return;
         switch (line->phase) {
         case Phase::Init:
-            FailRequest(*line);
+            line->silent = true;
+            FailRequest(*line, LINEERR_DEVICESILENT);
             break;
         case Phase::Dialing:
             // The modem stopped answering in the middle of a dial.
+            line->silent = true;
             Disconnect(*line, LINEDISCONNECTMODE_UNAVAIL);
-            break;
-        case Phase::Aborting:
-            SendHangUp(*line);
             break;
         case Phase::HangingUp:
             FinishDrop(*line, LINEERR_OPERATIONFAILED);
@@ -538,9 +555,6 @@ private:
                 SendDial(line);
             else if (result == ModemResult::Error)
                 FailRequest(line);
-            return;
-        case Phase::Aborting:
-            SendHangUp(line);
             return;
         case Phase::HangingUp:
             if (result == ModemResult::Ok || result == ModemResult::Error)
@@ -607,7 +621,7 @@ private:
     void Vanish(Line& line)
     {
         line.notifier->setEnabled(false);
-        CloseModemPort(line.fd);
+        CloseModemPort(line.fd, line.original);
         line.fd = -1;
         Port& port = m_ports[line.device];
         port.present = false;
@@ -626,12 +640,44 @@ private:
         if (line.notifier)
             line.notifier->setEnabled(false);
         if (line.fd >= 0) {
-            // Still off hook: hang up as the port goes, without waiting.
+            // Still off hook: hang up as the port goes, off this thread.
             if (line.phase != Phase::Idle)
-                WriteModemCommand(line.fd, "ATH");
-            CloseModemPort(line.fd);
+                HandOff(line);
+            else
+                CloseModemPort(line.fd, line.original);
         }
         line.fd = -1;
+    }
+
+    // Gives the port of a line to a hang-up running on another thread,
+    // which closes it when done; the line is left without a port.
+    void HandOff(Line& line)
+    {
+        line.timer.stop();
+        if (line.notifier)
+            line.notifier->setEnabled(false);
+        const bool stopDial = line.phase == Phase::Init || line.phase == Phase::Dialing;
+        const u32 device = line.device;
+        ++m_ports[device].finishing;
+        QThreadPool::globalInstance()->start(
+            [this, channel = m_channel, device, fd = line.fd, original = line.original, stopDial,
+                timeout = g_timeouts->hangUp] {
+                HangUpModemPort(fd, original, stopDial, timeout);
+                const std::lock_guard lock(channel->mutex);
+                if (channel->target)
+                    QMetaObject::invokeMethod(
+                        channel->target, [this, device] { OnFinished(device); }, Qt::QueuedConnection);
+            });
+        line.fd = -1;
+        line.phase = Phase::Idle;
+        line.state = LINECALLSTATE_IDLE;
+    }
+
+    void OnFinished(u32 device)
+    {
+        Port& port = m_ports[device];
+        if (--port.finishing == 0 && port.state != ModemProbe::kModem && port.present)
+            StartProbe(device);
     }
 
     bool InUse(u32 device) const
@@ -645,31 +691,42 @@ private:
 
     void Rescan(bool announce = true)
     {
-        const std::vector<PortName> listed = ListPorts();
-        for (const PortName& name : listed) {
+        const std::vector<SerialPortName> listed = ListSerialPorts(g_devFolder, m_named);
+        for (const SerialPortName& name : listed) {
             const auto known = std::find_if(m_ports.begin(), m_ports.end(),
-                [&name](const Port& port) { return port.canonical == name.canonical; });
+                [&name](const Port& port) { return port.listed.canonical == name.canonical; });
             if (known == m_ports.end()) {
+                // Listed by its name only; looked at once the user chose it.
                 Port port;
-                port.path = name.path;
-                port.canonical = name.canonical;
+                port.listed = name;
+                port.chosen = name.named;
                 m_ports.push_back(std::move(port));
                 const u32 device = u32(m_ports.size() - 1);
-                StartProbe(device);
+                if (m_ports.back().chosen)
+                    StartProbe(device);
                 if (announce)
                     Post(0, LINE_CREATE, device, 0);
-            } else if (!known->present) {
+                continue;
+            }
+            const u32 device = u32(known - m_ports.begin());
+            if (!known->chosen)
+                continue;
+            if (!known->present) {
                 known->present = true;
-                StartProbe(u32(known - m_ports.begin()));
+                StartProbe(device);
             } else if (known->state == ModemProbe::kBusy) {
                 // Usable again once the other program lets go.
-                StartProbe(u32(known - m_ports.begin()));
+                StartProbe(device);
+            } else if (known->state == ModemProbe::kSilent && known->probed
+                && known->sinceProbe.hasExpired(g_timeouts->silentRetry)) {
+                // A modem switched on after it was last asked.
+                StartProbe(device);
             }
         }
         for (std::size_t device = 0; device < m_ports.size(); ++device) {
             Port& port = m_ports[device];
             const bool stillThere = std::any_of(listed.begin(), listed.end(),
-                [&port](const PortName& name) { return name.canonical == port.canonical; });
+                [&port](const SerialPortName& name) { return name.canonical == port.listed.canonical; });
             if (stillThere || !port.present)
                 continue;
             port.present = false;
@@ -683,10 +740,10 @@ private:
     void StartProbe(u32 device)
     {
         Port& port = m_ports[device];
-        if (port.probing || InUse(device))
+        if (!port.chosen || port.probing || port.finishing || InUse(device))
             return;
         port.probing = true;
-        QThreadPool::globalInstance()->start([this, channel = m_channel, device, path = port.path,
+        QThreadPool::globalInstance()->start([this, channel = m_channel, device, path = port.listed.path,
                                                  config = port.config, timeout = g_timeouts->probe] {
             ModemProbe probe = ProbeModemPort(path, config, timeout, channel->stop);
             const std::lock_guard lock(channel->mutex);
@@ -703,6 +760,7 @@ private:
         Port& port = m_ports[device];
         port.probing = false;
         port.probed = true;
+        port.sinceProbe.start();
         port.state = probe.state;
         port.name = probe.name;
         port.detail = probe.detail;
@@ -717,6 +775,7 @@ private:
     HLINEAPP m_app = 0;
     u32 m_lastHandle = 0;
     i32 m_lastRequest = 0;
+    std::vector<std::string> m_named;
     std::vector<Port> m_ports;
     std::map<HLINE, std::unique_ptr<Line>> m_lines;
 };
@@ -737,7 +796,12 @@ void SetModemTimeoutsForTesting(const ModemTimeouts* timeouts)
 
 void SetModemSystemPortsForTesting(bool search)
 {
-    g_systemPorts = search;
+    g_devFolder = search ? "/dev" : "";
+}
+
+void SetModemDeviceFolderForTesting(const std::string& folder)
+{
+    g_devFolder = folder;
 }
 
 std::unique_ptr<LineProvider> MakeModemLineProvider()

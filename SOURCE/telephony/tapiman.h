@@ -62,7 +62,8 @@ public:
     bool IsInitialized() const { return (m_flags & TAPIMAN_INITIALIZED) != 0; }
     u32 GetFlags() const { return m_flags; }
     i32 GetCurDevice() const { return m_curDevice; }
-    void SetCurDevice(i32 device) { m_curDevice = device; }
+    // Chooses the device: its provider looks at it now.
+    void SetCurDevice(i32 device);
     TapiLine* GetLine() const { return m_line.get(); }
     TapiDialOptions& Options() { return m_options; }
 
