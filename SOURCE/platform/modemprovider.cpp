@@ -1,18 +1,13 @@
 #include "platform/modemprovider.h"
 
-#include "platform/profile.h"
-#include "platform/serialports.h"
+#include "platform/modemportset.h"
 
-#include <QElapsedTimer>
 #include <QMetaObject>
-#include <QObject>
 #include <QSocketNotifier>
-#include <QThreadPool>
 #include <QTimer>
 #include <algorithm>
 #include <cerrno>
 #include <map>
-#include <mutex>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
@@ -24,58 +19,22 @@ const ModemTimeouts* g_timeouts = &kTimeouts;
 std::string g_devFolder = "/dev";
 ModemDialogs* g_dialogs = nullptr;
 
-constexpr const char* kPortsEntry = "ModemPorts";
-
-// The ports the user named in the settings.
-std::vector<std::string> NamedPorts()
-{
-    const std::string read = Profile::GetString("TapiMan", kPortsEntry);
-    const std::vector<std::string> paths = SplitPortList(read);
-    // The settings reader ends an unquoted value at ";" and takes one with
-    // "," for a list it does not give as text: the file then holds more.
-    const std::optional<std::string> text = Profile::GetFileText("TapiMan", kPortsEntry);
-    if (!text)
-        return paths;
-    std::vector<std::string> written = SplitPortList(*text);
-    if (written.size() <= paths.size() || !std::equal(paths.begin(), paths.end(), written.begin()))
-        return paths;
-    // Kept whole when the settings are written again, rather than cut
-    // at the first ";".
-    if (text->find(';') != std::string::npos && !text->starts_with('"'))
-        Profile::WriteString("TapiMan", kPortsEntry, *text);
-    return written;
-}
-
 bool PortHungUp(int fd)
 {
     pollfd watched{fd, POLLIN, 0};
     return ::poll(&watched, 1, 0) > 0 && (watched.revents & (POLLHUP | POLLERR | POLLNVAL));
 }
 
-// What a probe running on another thread reports back through; the
-// provider cuts it off when it goes.
-struct ProbeChannel {
-    std::mutex mutex;
-    QObject* target = nullptr;
-    std::atomic<bool> stop{false};
-};
-
 class ModemLineProvider : public LineProvider {
 public:
     ModemLineProvider()
-        : m_channel(std::make_shared<ProbeChannel>())
+        : m_ports([this](u32 device) { return InUse(device); })
     {
-        m_channel->target = &m_context;
         QObject::connect(&m_rescan, &QTimer::timeout, &m_context, [this] { Rescan(); });
     }
 
     ~ModemLineProvider() override
     {
-        {
-            const std::lock_guard lock(m_channel->mutex);
-            m_channel->target = nullptr;
-            m_channel->stop = true;
-        }
         for (auto& [handle, line] : m_lines)
             Release(*line);
     }
@@ -90,7 +49,7 @@ public:
     {
         m_sink = sink;
         m_app = app = 1;
-        m_named = NamedPorts();
+        m_ports.SetNamed(ReadNamedModemPorts());
         Rescan(false);
         numDevs = u32(m_ports.size());
         m_rescan.start(g_timeouts->rescan);
@@ -121,7 +80,7 @@ public:
     {
         if (device >= m_ports.size())
             return LINEERR_BADDEVICEID;
-        caps.lineName = DeviceName(m_ports[device]);
+        caps.lineName = m_ports.Name(device);
         caps.mediaModes = LINEMEDIAMODE_INTERACTIVEVOICE | LINEMEDIAMODE_DATAMODEM;
         caps.stableName = m_ports[device].listed.key;
         return 0;
@@ -131,12 +90,7 @@ public:
     {
         if (device >= m_ports.size())
             return;
-        // Chosen, so asked again when it did not answer before: the modem
-        // may have been switched on since.
-        Port& port = m_ports[device];
-        port.chosen = true;
-        if (port.state != ModemProbe::kModem || !port.probed)
-            StartProbe(device);
+        m_ports.Choose(device, *g_timeouts);
     }
 
     i32 GetDevConfig(u32 device, const std::string&, std::vector<u8>& config) override
@@ -164,7 +118,7 @@ public:
             return LINEERR_OPERATIONUNAVAIL;
         ModemConfig settings = m_ports[device].config;
         DecodeModemConfig(config, settings);
-        if (!g_dialogs->EditModemSettings(DeviceName(m_ports[device]), settings))
+        if (!g_dialogs->EditModemSettings(m_ports.Name(device), settings))
             return LINEERR_OPERATIONFAILED;
         edited = EncodeModemConfig(settings);
         return 0;
@@ -184,7 +138,7 @@ public:
     {
         if (!m_app || app != m_app || device >= m_ports.size())
             return LINEERR_BADDEVICEID;
-        Port& port = m_ports[device];
+        ModemPortSet::Port& port = m_ports[device];
         if (!port.present)
             return LINEERR_NODEVICE;
         // Dialing through a port chooses it.
@@ -195,7 +149,7 @@ public:
         // Held by a program that takes no lock when last looked at: look
         // again, off this thread, rather than search the process table here.
         if (port.state == ModemProbe::kBusy) {
-            StartProbe(device);
+            m_ports.StartProbe(device, *g_timeouts);
             return LINEERR_ALLOCATED;
         }
         const PortOpening opening = OpenModemPort(port.listed.path, port.config, false);
@@ -336,28 +290,12 @@ public:
         m_lines.erase(it);
         // A port that was not known as a modem is asked again after each dial.
         if (m_ports[device].state != ModemProbe::kModem)
-            StartProbe(device);
+            m_ports.StartProbe(device, *g_timeouts);
         return 0;
     }
 
 private:
     enum class Phase { Idle, Init, Dialing, Waiting, Connected, Ended, HangingUp };
-
-    struct Port {
-        SerialPortName listed;
-        ModemConfig config;
-        ModemProbe::State state = ModemProbe::kSilent;
-        bool present = true;
-        // Named in the settings, picked in the list or dialed through: only
-        // such a port is ever opened.
-        bool chosen = false;
-        bool probing = false;
-        bool probed = false;
-        int finishing = 0;  // hang-ups still running off this thread
-        QElapsedTimer sinceProbe;
-        std::string name;
-        std::string detail;
-    };
 
     struct Line {
         HLINE handle = 0;
@@ -376,32 +314,6 @@ private:
         i32 dropRequest = 0;
         std::string dial;
     };
-
-    static std::string DeviceName(const Port& port)
-    {
-        const std::string& base = port.listed.base;
-        if (!port.present)
-            return base + ": unplugged";
-        // Never looked at: what its name tells.
-        if (!port.probing && !port.probed)
-            return port.listed.label.empty() ? base : port.listed.label + " on " + base;
-        // A port looked at again keeps what was last seen.
-        if (port.probing && !port.probed)
-            return "Looking for a modem on " + base + "...";
-        switch (port.state) {
-        case ModemProbe::kModem:
-            return port.name + " on " + base;
-        case ModemProbe::kBusy:
-            return base + ": in use by " + port.detail;
-        case ModemProbe::kDenied:
-            return base + ": not allowed (" + port.detail + ")";
-        case ModemProbe::kGone:
-            return base + ": unplugged";
-        case ModemProbe::kSilent:
-            break;
-        }
-        return base + ": no modem answers";
-    }
 
     Line* FindLine(HLINE handle)
     {
@@ -623,7 +535,7 @@ private:
         line.notifier->setEnabled(false);
         CloseModemPort(line.fd, line.original);
         line.fd = -1;
-        Port& port = m_ports[line.device];
+        ModemPortSet::Port& port = m_ports[line.device];
         port.present = false;
         if (line.request)
             FailRequest(line);
@@ -657,27 +569,10 @@ private:
         if (line.notifier)
             line.notifier->setEnabled(false);
         const bool stopDial = line.phase == Phase::Init || line.phase == Phase::Dialing;
-        const u32 device = line.device;
-        ++m_ports[device].finishing;
-        QThreadPool::globalInstance()->start(
-            [this, channel = m_channel, device, fd = line.fd, original = line.original, stopDial,
-                timeout = g_timeouts->hangUp] {
-                HangUpModemPort(fd, original, stopDial, timeout);
-                const std::lock_guard lock(channel->mutex);
-                if (channel->target)
-                    QMetaObject::invokeMethod(
-                        channel->target, [this, device] { OnFinished(device); }, Qt::QueuedConnection);
-            });
+        m_ports.HandOff(line.device, line.fd, line.original, stopDial, *g_timeouts);
         line.fd = -1;
         line.phase = Phase::Idle;
         line.state = LINECALLSTATE_IDLE;
-    }
-
-    void OnFinished(u32 device)
-    {
-        Port& port = m_ports[device];
-        if (--port.finishing == 0 && port.state != ModemProbe::kModem && port.present)
-            StartProbe(device);
     }
 
     bool InUse(u32 device) const
@@ -691,45 +586,12 @@ private:
 
     void Rescan(bool announce = true)
     {
-        const std::vector<SerialPortName> listed = ListSerialPorts(g_devFolder, m_named);
-        for (const SerialPortName& name : listed) {
-            const auto known = std::find_if(m_ports.begin(), m_ports.end(),
-                [&name](const Port& port) { return port.listed.canonical == name.canonical; });
-            if (known == m_ports.end()) {
-                // Listed by its name only; looked at once the user chose it.
-                Port port;
-                port.listed = name;
-                port.chosen = name.named;
-                m_ports.push_back(std::move(port));
-                const u32 device = u32(m_ports.size() - 1);
-                if (m_ports.back().chosen)
-                    StartProbe(device);
-                if (announce)
-                    Post(0, LINE_CREATE, device, 0);
-                continue;
-            }
-            const u32 device = u32(known - m_ports.begin());
-            if (!known->chosen)
-                continue;
-            if (!known->present) {
-                known->present = true;
-                StartProbe(device);
-            } else if (known->state == ModemProbe::kBusy) {
-                // Usable again once the other program lets go.
-                StartProbe(device);
-            } else if (known->state == ModemProbe::kSilent && known->probed
-                && known->sinceProbe.hasExpired(g_timeouts->silentRetry)) {
-                // A modem switched on after it was last asked.
-                StartProbe(device);
-            }
+        std::vector<u32> gone;
+        for (const u32 device : m_ports.Rescan(g_devFolder, *g_timeouts, gone)) {
+            if (announce)
+                Post(0, LINE_CREATE, device, 0);
         }
-        for (std::size_t device = 0; device < m_ports.size(); ++device) {
-            Port& port = m_ports[device];
-            const bool stillThere = std::any_of(listed.begin(), listed.end(),
-                [&port](const SerialPortName& name) { return name.canonical == port.listed.canonical; });
-            if (stillThere || !port.present)
-                continue;
-            port.present = false;
+        for (const u32 device : gone) {
             for (auto& [handle, line] : m_lines) {
                 if (line->device == device && line->fd >= 0)
                     Vanish(*line);
@@ -737,47 +599,14 @@ private:
         }
     }
 
-    void StartProbe(u32 device)
-    {
-        Port& port = m_ports[device];
-        if (!port.chosen || port.probing || port.finishing || InUse(device))
-            return;
-        port.probing = true;
-        QThreadPool::globalInstance()->start([this, channel = m_channel, device, path = port.listed.path,
-                                                 config = port.config, timeout = g_timeouts->probe] {
-            ModemProbe probe = ProbeModemPort(path, config, timeout, channel->stop);
-            const std::lock_guard lock(channel->mutex);
-            if (!channel->target)
-                return;
-            QMetaObject::invokeMethod(
-                channel->target, [this, device, probe = std::move(probe)] { OnProbed(device, probe); },
-                Qt::QueuedConnection);
-        });
-    }
-
-    void OnProbed(u32 device, const ModemProbe& probe)
-    {
-        Port& port = m_ports[device];
-        port.probing = false;
-        port.probed = true;
-        port.sinceProbe.start();
-        port.state = probe.state;
-        port.name = probe.name;
-        port.detail = probe.detail;
-        if (probe.state == ModemProbe::kGone)
-            port.present = false;
-    }
-
     QObject m_context;
     QTimer m_rescan;
-    std::shared_ptr<ProbeChannel> m_channel;
     LineEventSink* m_sink = nullptr;
     HLINEAPP m_app = 0;
     u32 m_lastHandle = 0;
     i32 m_lastRequest = 0;
-    std::vector<std::string> m_named;
-    std::vector<Port> m_ports;
     std::map<HLINE, std::unique_ptr<Line>> m_lines;
+    ModemPortSet m_ports;
 };
 
 }  // namespace
