@@ -82,7 +82,9 @@ u32 TapiMan::LoadSettings()
         if (m_curDevice < 0 || m_curDevice >= m_line->GetConfigCount())
             m_curDevice = kNoTapiDevice;
     }
-    if (m_line)
+    // Looked at again as the user's choice; a fallback is no choice, and a
+    // port nobody chose is not opened for it.
+    if (m_line && !fallback)
         m_line->ChooseDevice(m_curDevice);
     const TapiDialOptions defaults;
     m_options.autoRedial = Profile::GetInt(kTapiSection, kAutoRedialEntry, defaults.autoRedial) != 0;

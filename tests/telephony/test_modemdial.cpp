@@ -666,3 +666,20 @@ TEST_F(ModemDialTest, CancelAgainstAModemThatFellSilentClosesTheDialogAtOnce)
     // Unplugged, the port the hang-up still holds is let go.
     m_modem.Unplug();
 }
+
+TEST_F(ModemDialTest, SettingsOfAnEarlierRunThatNoLongerFitOpenNoPort)
+{
+    // Stored by index, before ports were kept by name, for one port.
+    FakeModem other;
+    DeviceFolder({{QStringLiteral("serial/by-id/usb-Other_Adapter_1-if00"), other.Path()},
+        {QStringLiteral("serial/by-id/usb-Vexa_Voice_Modem_2-if00"), m_modem.Path()}});
+    const std::vector<u8> config = EncodeModemConfig(ModemConfig());
+    Profile::WriteInt(kTapiSection, "NumDevs", 1);
+    Profile::WriteBinary(kTapiSection, "Device_0", config.data(), qsizetype(config.size()));
+    Profile::WriteInt(kTapiSection, "CurDevice", 0);
+    StartPlain();
+    EXPECT_EQ(Shown(),
+        std::vector<std::string>{"The number of telephony devices has changed!\n Please, "
+                                 "verify modem settings in Preferences."});
+    EXPECT_FALSE(WaitUntil([&] { return !m_modem.Commands().empty() || !other.Commands().empty(); }, 1000));
+}
