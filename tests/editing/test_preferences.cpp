@@ -283,6 +283,21 @@ TEST_F(PreferencesTest, ConnectUsingListsSerialPortsByNameAndLooksOnlyAtThePicke
     EXPECT_TRUE(Item<QPushButton>(&page, 1340)->isEnabled());
     page.Store();
     EXPECT_EQ(m_tapi.GetCurDevice(), 1);
+    // The names the ports now have, whole in the dialog's list.
+    if (FontsAvailable()) {
+        for (const bool dark : {false, true}) {
+            ScopedPalette palette(dark ? DarkPalette() : LightPalette());
+            CDialogPreferences dialog(m_context);
+            dialog.show();
+            dialog.OnShowPage(CDialogPreferences::kGeneralPage + 3);  // Dialing
+            auto* list = Item<QComboBox>(dialog.Dialing(), 1140);
+            EXPECT_EQ(list->currentText(), QStringLiteral("Tolva Test Voice Modem on ttyUSB1"));
+            EXPECT_GE(list->width(), list->sizeHint().width());
+            SavePicture(Grab(&dialog), QStringLiteral("prefs-dialing-ports-%1").arg(dark ? "dark" : "light"));
+            const QStringList faults = LayoutFaults(&dialog);
+            EXPECT_TRUE(faults.isEmpty()) << faults.join(u'\n').toStdString();
+        }
+    }
     m_tapi.Shutdown();
     SetModemSystemPortsForTesting(true);
     EXPECT_TRUE(other.Commands().empty());
