@@ -532,6 +532,10 @@ TEST_F(ModemDialTest, SeveralPortsNamedInTheSettingsFileAreAllUsedAndKept)
         const std::optional<std::string> kept = Profile::GetFileText(kTapiSection, "ModemPorts");
         ASSERT_TRUE(kept) << value;
         EXPECT_EQ(SplitPortList(*kept), both) << *kept;
+        // A ";" is kept from being read as a comment by quotes around the value.
+        if (value.find(';') != std::string::npos) {
+            EXPECT_EQ(kept->front(), '"') << *kept;
+        }
         Profile::Remove(kTapiSection, "ModemPorts");
     }
 }
