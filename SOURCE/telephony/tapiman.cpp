@@ -74,8 +74,11 @@ u32 TapiMan::LoadSettings()
         // The device chosen, wherever it is listed now; gone, none is
         // chosen in its place, and the user is told.
         m_curDevice = m_line->FindDevice(curName);
-        if (m_curDevice == kNoTapiDevice)
+        if (m_curDevice == kNoTapiDevice) {
+            // Kept for the next run, which may find the device again.
+            m_missingChoice = curName;
             MsgWarning(IDS_DEVICE_COUNT_CHANGED);
+        }
     } else {
         m_curDevice = Profile::GetInt(kTapiSection, kCurDeviceEntry, kNoTapiDevice);
         // Any index the line has no record for, negative ones too, means no device.
@@ -99,6 +102,7 @@ u32 TapiMan::LoadSettings()
 void TapiMan::SetCurDevice(i32 device)
 {
     m_curDevice = device;
+    m_missingChoice.clear();
     if (m_line)
         m_line->ChooseDevice(device);
 }
@@ -118,6 +122,8 @@ void TapiMan::SaveSettings()
     const TapiDeviceConfig* current = m_line ? m_line->GetConfig(m_curDevice) : nullptr;
     if (current && !current->name.empty())
         Profile::WriteString(kTapiSection, kCurDeviceNameEntry, current->name);
+    else if (!m_missingChoice.empty())
+        Profile::WriteString(kTapiSection, kCurDeviceNameEntry, m_missingChoice);
     else
         Profile::Remove(kTapiSection, kCurDeviceNameEntry);
     SaveOptions();

@@ -77,6 +77,8 @@ private:
     SeReporter m_reportError;
     std::unique_ptr<TapiLine> m_line;
     i32 m_curDevice = kNoTapiDevice;
+    // The stable name of the device chosen in an earlier run and absent in this one.
+    std::string m_missingChoice;
     u32 m_flags = 0;
     // Only settings that were loaded are written back, so a start that
     // stopped early leaves the stored ones alone.

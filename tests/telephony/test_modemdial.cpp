@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -604,6 +605,14 @@ TEST_F(ModemDialTest, EachPortKeepsItsSettingsAndTheChoiceWhilePortsComeAndGo)
     ASSERT_TRUE(
         DecodeModemConfig(m_tapi->GetLine()->GetConfig(DeviceNamed("Vexa Voice Modem 2"))->blob, stored));
     EXPECT_EQ(stored.init, "AT&F E0 V1 X4 M0");
+    // Still the choice of the next run, which finds it again.
+    m_messages.shown.clear();
+    StartPlain();
+    const i32 found = m_tapi->GetCurDevice();
+    ASSERT_NE(found, kNoTapiDevice);
+    EXPECT_EQ(QFileInfo(QString::fromStdString(m_tapi->GetLine()->GetConfig(found)->name)).fileName(),
+        QStringLiteral("usb-Vexa_Voice_Modem_2-if00"));
+    EXPECT_TRUE(m_messages.shown.empty()) << Shown().front();
     for (FakeModem* unchosen : {&other, &third})
         EXPECT_TRUE(unchosen->Commands().empty());
 }
