@@ -9,7 +9,14 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTimer>
 #include <QVBoxLayout>
+
+namespace {
+
+constexpr int kRefreshMs = 250;
+
+}  // namespace
 
 CPrefDialingPage::CPrefDialingPage(PrefContext& context, QWidget* host)
     : CDialogPage(host)
@@ -46,6 +53,12 @@ CPrefDialingPage::CPrefDialingPage(PrefContext& context, QWidget* host)
     connect(m_modem, &QPushButton::clicked, this, &CPrefDialingPage::OnModemSettings);
     connect(properties, &QPushButton::clicked, this, &CPrefDialingPage::OnDialingProperties);
     connect(m_devices, &QComboBox::currentIndexChanged, this, &CPrefDialingPage::UpdateModemButton);
+    connect(m_devices, &QComboBox::activated, this, &CPrefDialingPage::OnDevicePicked);
+    // A port is looked at only once picked: its name follows when the
+    // look is over.
+    m_refresh = new QTimer(this);
+    connect(m_refresh, &QTimer::timeout, this, &CPrefDialingPage::RefreshDeviceNames);
+    m_refresh->start(kRefreshMs);
 
     const TapiDialOptions& options = tapi.Options();
     m_logging = AddCheck(column, 1145, "&Enable call logging");
@@ -65,6 +78,31 @@ CPrefDialingPage::CPrefDialingPage(PrefContext& context, QWidget* host)
     redialRow->addWidget(new QLabel(tr("seconds")));
     redialRow->addStretch(1);
     column->addStretch(1);
+    UpdateModemButton();
+}
+
+void CPrefDialingPage::OnDevicePicked()
+{
+    const int device = m_devices->currentData().toInt();
+    if (TapiLine* line = m_context.tapiMan.GetLine(); line && device >= 0)
+        line->ChooseDevice(device);
+    RefreshDeviceNames();
+}
+
+void CPrefDialingPage::RefreshDeviceNames()
+{
+    TapiLine* line = m_context.tapiMan.GetLine();
+    if (!line)
+        return;
+    for (int i = 0; i < m_devices->count(); ++i) {
+        const int device = m_devices->itemData(i).toInt();
+        if (device < 0)
+            continue;
+        bool available = false;
+        const QString name = QString::fromStdString(line->GetDeviceName(device, available));
+        if (m_devices->itemText(i) != name)
+            m_devices->setItemText(i, name);
+    }
     UpdateModemButton();
 }
 

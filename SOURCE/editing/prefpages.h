@@ -19,6 +19,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
+class QTimer;
 class QTreeWidget;
 class TapiMan;
 class UserMan;
@@ -127,9 +128,12 @@ public:
 
 private:
     void UpdateModemButton();
+    void OnDevicePicked();
+    void RefreshDeviceNames();
 
     PrefContext& m_context;
     QComboBox* m_devices = nullptr;
+    QTimer* m_refresh = nullptr;
     QPushButton* m_modem = nullptr;
     QCheckBox* m_logging = nullptr;
     QCheckBox* m_redial = nullptr;

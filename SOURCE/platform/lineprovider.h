@@ -33,6 +33,8 @@ constexpr i32 LINEERR_OPERATIONUNAVAIL = i32(0x80000049);
 constexpr i32 LINEERR_RESOURCEUNAVAIL = i32(0x8000004B);
 constexpr i32 LINEERR_REINIT = i32(0x80000052);
 constexpr i32 LINEERR_NOMULTIPLEINSTANCE = i32(0x80000056);
+// This system's own: the device said nothing within the time allowed.
+constexpr i32 LINEERR_DEVICESILENT = i32(0x80000100);
 
 // Messages a provider delivers.
 constexpr u32 LINE_CALLSTATE = 2;
@@ -104,6 +106,9 @@ public:
 struct LineDevCaps {
     std::string lineName;
     u32 mediaModes = 0;
+    // A name the device keeps across plugs and runs while its index may
+    // change; empty when the provider has none.
+    std::string stableName;
 };
 
 struct LineCallParams {
@@ -140,6 +145,9 @@ public:
         u32 device, const std::string& deviceClass, std::span<const u8> config, std::vector<u8>& edited)
         = 0;
     virtual i32 TranslateDialog(HLINEAPP app, u32 device, u32 version, const std::string& address) = 0;
+    // The user chose the device: a provider that looks at a device only
+    // when asked to looks at this one now.
+    virtual void ChooseDevice(u32 /*device*/) { }
 
     virtual i32 Open(HLINEAPP app, u32 device, HLINE& line, u32 version, u32 privileges) = 0;
     virtual i32 SetStatusMessages(HLINE line, u32 lineStates, u32 addressStates) = 0;

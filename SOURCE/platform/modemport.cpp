@@ -105,13 +105,15 @@ bool IsValidInitString(std::string_view init)
         if (c < 0x20 || c > 0x7E)
             return false;
     }
-    // A dial belongs to the number, never to the initialisation: D is a
-    // dial unless it follows a prefix ("&D2"), and an extended command
-    // ("+FCLASS=8") runs to the end as nothing may follow it without ";".
+    // A dial belongs to the number, never to the initialisation. ";" would
+    // let a second command follow an extended one ("+FCLASS=8;D5551234"),
+    // so it is refused wherever it stands; without it an extended command
+    // runs to the end, and a D before one is a dial unless it follows a
+    // prefix ("&D2").
+    if (init.find(';') != std::string_view::npos)
+        return false;
     for (std::size_t i = 2; i < init.size(); ++i) {
         const char c = init[i];
-        if (c == ';')
-            return false;
         if (c == '+')
             break;
         const char before = init[i - 1];
@@ -184,8 +186,14 @@ PortOpening OpenModemPort(const std::string& path, const ModemConfig& config, bo
     termios settings{};
     if (::tcgetattr(fd, &settings) != 0)
         return fail(PortOpening::kFailed, std::strerror(errno));
+    opening.original = settings;
+    // Whether closing drops DTR stays as the system set it: a modem set to
+    // hang up on DTR still does, and no other device is reset by this
+    // program's choice.
+    const tcflag_t hangUpOnClose = settings.c_cflag & HUPCL;
     ::cfmakeraw(&settings);
-    settings.c_cflag |= CLOCAL | CREAD | HUPCL;
+    settings.c_cflag &= ~HUPCL;
+    settings.c_cflag |= CLOCAL | CREAD | hangUpOnClose;
     settings.c_cflag &= ~CRTSCTS;
     settings.c_iflag &= ~(IXON | IXOFF);
     if (config.flow == ModemConfig::kHardwareFlow)
@@ -204,10 +212,16 @@ PortOpening OpenModemPort(const std::string& path, const ModemConfig& config, bo
     return opening;
 }
 
-void CloseModemPort(int fd)
+void CloseModemPort(int fd, const termios& original)
 {
-    if (fd >= 0)
-        ::close(fd);
+    if (fd < 0)
+        return;
+    // Output a modem holding CTS low never takes would make close wait for
+    // it; what is left is dropped, and the port gets back the settings it
+    // had for the next program.
+    ::tcflush(fd, TCIOFLUSH);
+    ::tcsetattr(fd, TCSANOW, &original);
+    ::close(fd);
 }
 
 bool WriteModemCommand(int fd, std::string_view command)
@@ -294,7 +308,7 @@ ModemProbe ProbeModemPort(
     std::vector<std::string> info;
     if (result == ModemResult::Ok && WriteModemCommand(fd, "ATI"))
         result = AwaitResult(fd, reader, timeoutMs, stop, &info, gone);
-    CloseModemPort(fd);
+    CloseModemPort(fd, opening.original);
     if (gone) {
         probe.state = ModemProbe::kGone;
         return probe;
@@ -317,4 +331,18 @@ ModemProbe ProbeModemPort(
     if (probe.name.empty())
         probe.name = "Modem";
     return probe;
+}
+
+void HangUpModemPort(int fd, const termios& original, bool stopDial, int timeoutMs)
+{
+    const std::atomic<bool> stop{false};
+    ModemAnswerReader reader;
+    bool gone = false;
+    // Any character stops a modem dialing; ATH follows its answer, or the
+    // time allowed for one.
+    if (stopDial && ::write(fd, "\r", 1) == 1)
+        AwaitResult(fd, reader, timeoutMs, stop, nullptr, gone);
+    if (!gone && WriteModemCommand(fd, "ATH"))
+        AwaitResult(fd, reader, timeoutMs, stop, nullptr, gone);
+    CloseModemPort(fd, original);
 }

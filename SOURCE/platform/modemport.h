@@ -9,6 +9,7 @@
 #include <atomic>
 #include <span>
 #include <string>
+#include <termios.h>
 #include <vector>
 
 struct ModemConfig {
@@ -40,6 +41,7 @@ struct PortOpening {
     Outcome outcome = kFailed;
     int fd = -1;
     std::string detail;  // who holds the port, or the system's reason
+    termios original{};  // the line settings the port had, given back on closing
 };
 
 // Opens a serial port without blocking and without becoming its
@@ -49,7 +51,13 @@ struct PortOpening {
 // program of this user that keeps the port open without a lock, named
 // (a search of the process table that takes a while).
 PortOpening OpenModemPort(const std::string& path, const ModemConfig& config, bool findHolders);
-void CloseModemPort(int fd);
+// Drops what is still to be sent, gives the port back its original line
+// settings and closes it; never waits for the device.
+void CloseModemPort(int fd, const termios& original);
+// Stops a dial still running (stopDial), sends ATH and closes the port,
+// waiting at most timeoutMs for each answer. Blocks: run it off the thread
+// of the user interface.
+void HangUpModemPort(int fd, const termios& original, bool stopDial, int timeoutMs);
 
 // Writes a command and its CR; false when the port did not take it all.
 bool WriteModemCommand(int fd, std::string_view command);

@@ -1,18 +1,13 @@
 #include "platform/modemprovider.h"
 
-#include "platform/profile.h"
+#include "platform/modemportset.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QMetaObject>
-#include <QObject>
 #include <QSocketNotifier>
-#include <QThreadPool>
 #include <QTimer>
 #include <algorithm>
 #include <cerrno>
 #include <map>
-#include <mutex>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
@@ -21,44 +16,8 @@ namespace {
 
 const ModemTimeouts kTimeouts;
 const ModemTimeouts* g_timeouts = &kTimeouts;
-bool g_systemPorts = true;
+std::string g_devFolder = "/dev";
 ModemDialogs* g_dialogs = nullptr;
-
-struct PortName {
-    std::string path;  // as listed (a by-id name when there is one)
-    std::string canonical;  // the device node it leads to
-};
-
-void AddPort(std::vector<PortName>& ports, const QString& path)
-{
-    const QString canonical = QFileInfo(path).canonicalFilePath();
-    if (canonical.isEmpty())
-        return;
-    for (const PortName& known : ports) {
-        if (known.canonical == canonical.toStdString())
-            return;
-    }
-    ports.push_back({path.toStdString(), canonical.toStdString()});
-}
-
-// The serial ports a modem may sit on, by-id names first, each device once.
-std::vector<PortName> ListPorts()
-{
-    std::vector<PortName> ports;
-    if (g_systemPorts) {
-        const QDir byId(QStringLiteral("/dev/serial/by-id"));
-        for (const QString& name : byId.entryList(QDir::System | QDir::Files, QDir::Name))
-            AddPort(ports, byId.filePath(name));
-        const QDir dev(QStringLiteral("/dev"));
-        for (const QString& name :
-            dev.entryList({QStringLiteral("ttyACM*"), QStringLiteral("ttyUSB*")}, QDir::System, QDir::Name))
-            AddPort(ports, dev.filePath(name));
-    }
-    const QString named = QString::fromStdString(Profile::GetString("TapiMan", "ModemPorts"));
-    for (const QString& path : named.split(u';', Qt::SkipEmptyParts))
-        AddPort(ports, path.trimmed());
-    return ports;
-}
 
 bool PortHungUp(int fd)
 {
@@ -66,30 +25,16 @@ bool PortHungUp(int fd)
     return ::poll(&watched, 1, 0) > 0 && (watched.revents & (POLLHUP | POLLERR | POLLNVAL));
 }
 
-// What a probe running on another thread reports back through; the
-// provider cuts it off when it goes.
-struct ProbeChannel {
-    std::mutex mutex;
-    QObject* target = nullptr;
-    std::atomic<bool> stop{false};
-};
-
 class ModemLineProvider : public LineProvider {
 public:
     ModemLineProvider()
-        : m_channel(std::make_shared<ProbeChannel>())
+        : m_ports([this](u32 device) { return InUse(device); })
     {
-        m_channel->target = &m_context;
         QObject::connect(&m_rescan, &QTimer::timeout, &m_context, [this] { Rescan(); });
     }
 
     ~ModemLineProvider() override
     {
-        {
-            const std::lock_guard lock(m_channel->mutex);
-            m_channel->target = nullptr;
-            m_channel->stop = true;
-        }
         for (auto& [handle, line] : m_lines)
             Release(*line);
     }
@@ -104,6 +49,7 @@ public:
     {
         m_sink = sink;
         m_app = app = 1;
+        m_ports.SetNamed(ReadNamedModemPorts());
         Rescan(false);
         numDevs = u32(m_ports.size());
         m_rescan.start(g_timeouts->rescan);
@@ -134,9 +80,17 @@ public:
     {
         if (device >= m_ports.size())
             return LINEERR_BADDEVICEID;
-        caps.lineName = DeviceName(m_ports[device]);
+        caps.lineName = m_ports.Name(device);
         caps.mediaModes = LINEMEDIAMODE_INTERACTIVEVOICE | LINEMEDIAMODE_DATAMODEM;
+        caps.stableName = m_ports[device].listed.key;
         return 0;
+    }
+
+    void ChooseDevice(u32 device) override
+    {
+        if (device >= m_ports.size())
+            return;
+        m_ports.Choose(device, *g_timeouts);
     }
 
     i32 GetDevConfig(u32 device, const std::string&, std::vector<u8>& config) override
@@ -164,7 +118,7 @@ public:
             return LINEERR_OPERATIONUNAVAIL;
         ModemConfig settings = m_ports[device].config;
         DecodeModemConfig(config, settings);
-        if (!g_dialogs->EditModemSettings(DeviceName(m_ports[device]), settings))
+        if (!g_dialogs->EditModemSettings(m_ports.Name(device), settings))
             return LINEERR_OPERATIONFAILED;
         edited = EncodeModemConfig(settings);
         return 0;
@@ -184,22 +138,27 @@ public:
     {
         if (!m_app || app != m_app || device >= m_ports.size())
             return LINEERR_BADDEVICEID;
-        Port& port = m_ports[device];
+        ModemPortSet::Port& port = m_ports[device];
         if (!port.present)
             return LINEERR_NODEVICE;
+        // Dialing through a port chooses it.
+        port.chosen = true;
+        // The last call's hang-up still has the port.
+        if (port.finishing)
+            return LINEERR_ALLOCATED;
         // Held by a program that takes no lock when last looked at: look
         // again, off this thread, rather than search the process table here.
         if (port.state == ModemProbe::kBusy) {
-            StartProbe(device);
+            m_ports.StartProbe(device, *g_timeouts);
             return LINEERR_ALLOCATED;
         }
-        const PortOpening opening = OpenModemPort(port.path, port.config, false);
+        const PortOpening opening = OpenModemPort(port.listed.path, port.config, false);
         switch (opening.outcome) {
         case PortOpening::kOpened:
             break;
         case PortOpening::kBusy:
             // The look at a new port holds it for a moment; that is no other program.
-            if (!port.probing) {
+            if (!port.probing && !port.finishing) {
                 port.state = ModemProbe::kBusy;
                 port.detail = opening.detail;
             }
@@ -213,6 +172,7 @@ public:
         line->handle = handle = ++m_lastHandle;
         line->device = device;
         line->fd = opening.fd;
+        line->original = opening.original;
         line->notifier = std::make_unique<QSocketNotifier>(opening.fd, QSocketNotifier::Read);
         const HLINE lineHandle = line->handle;
         QObject::connect(line->notifier.get(), &QSocketNotifier::activated, &m_context,
@@ -296,13 +256,12 @@ public:
         line->request = 0;
         if (line->fd < 0) {
             FinishDrop(*line, 0);
-        } else if (line->phase == Phase::Dialing) {
-            // Any character stops a modem dialing; ATH follows its answer.
-            line->phase = Phase::Aborting;
-            if (::write(line->fd, "\r", 1) != 1)
-                FinishDrop(*line, LINEERR_OPERATIONFAILED);
-            else
-                line->timer.start(g_timeouts->hangUp);
+        } else if (line->phase == Phase::Init || line->phase == Phase::Dialing || line->silent) {
+            // A modem that has not answered may never answer: the caller
+            // is not kept waiting for it. The hang-up goes on off this
+            // thread and the port is closed once it is over.
+            HandOff(*line);
+            FinishDrop(*line, 0);
         } else {
             SendHangUp(*line);
         }
@@ -326,30 +285,24 @@ public:
         const auto it = m_lines.find(handle);
         if (it == m_lines.end())
             return LINEERR_INVALLINEHANDLE;
+        const u32 device = it->second->device;
         Release(*it->second);
         m_lines.erase(it);
+        // A port that was not known as a modem is asked again after each dial.
+        if (m_ports[device].state != ModemProbe::kModem)
+            m_ports.StartProbe(device, *g_timeouts);
         return 0;
     }
 
 private:
-    enum class Phase { Idle, Init, Dialing, Waiting, Connected, Ended, Aborting, HangingUp };
-
-    struct Port {
-        std::string path;
-        std::string canonical;
-        ModemConfig config;
-        ModemProbe::State state = ModemProbe::kSilent;
-        bool present = true;
-        bool probing = false;
-        bool probed = false;
-        std::string name;
-        std::string detail;
-    };
+    enum class Phase { Idle, Init, Dialing, Waiting, Connected, Ended, HangingUp };
 
     struct Line {
         HLINE handle = 0;
         u32 device = 0;
         int fd = -1;
+        termios original{};
+        bool silent = false;  // the modem missed an answer in this call
         std::unique_ptr<QSocketNotifier> notifier;
         QTimer timer;
         ModemAnswerReader reader;
@@ -361,29 +314,6 @@ private:
         i32 dropRequest = 0;
         std::string dial;
     };
-
-    static std::string DeviceName(const Port& port)
-    {
-        const std::string base = QFileInfo(QString::fromStdString(port.canonical)).fileName().toStdString();
-        if (!port.present)
-            return base + ": unplugged";
-        // A port looked at again keeps what was last seen.
-        if (port.probing && !port.probed)
-            return "Looking for a modem on " + base + "...";
-        switch (port.state) {
-        case ModemProbe::kModem:
-            return port.name + " on " + base;
-        case ModemProbe::kBusy:
-            return base + ": in use by " + port.detail;
-        case ModemProbe::kDenied:
-            return base + ": not allowed (" + port.detail + ")";
-        case ModemProbe::kGone:
-            return base + ": unplugged";
-        case ModemProbe::kSilent:
-            break;
-        }
-        return base + ": no modem answers";
-    }
 
     Line* FindLine(HLINE handle)
     {
@@ -435,13 +365,13 @@ private:
         SetCallState(line, LINECALLSTATE_DISCONNECTED, mode);
     }
 
-    void FailRequest(Line& line)
+    void FailRequest(Line& line, i32 result = LINEERR_OPERATIONFAILED)
     {
         line.timer.stop();
         line.phase = Phase::Idle;
         line.state = LINECALLSTATE_IDLE;
         if (line.request)
-            Post(line.handle, LINE_REPLY, u64(line.request), u64(u32(LINEERR_OPERATIONFAILED)));
+            Post(line.handle, LINE_REPLY, u64(line.request), u64(u32(result)));
         line.request = 0;
     }
 
@@ -484,14 +414,13 @@ private:
             return;
         switch (line->phase) {
         case Phase::Init:
-            FailRequest(*line);
+            line->silent = true;
+            FailRequest(*line, LINEERR_DEVICESILENT);
             break;
         case Phase::Dialing:
             // The modem stopped answering in the middle of a dial.
+            line->silent = true;
             Disconnect(*line, LINEDISCONNECTMODE_UNAVAIL);
-            break;
-        case Phase::Aborting:
-            SendHangUp(*line);
             break;
         case Phase::HangingUp:
             FinishDrop(*line, LINEERR_OPERATIONFAILED);
@@ -538,9 +467,6 @@ private:
                 SendDial(line);
             else if (result == ModemResult::Error)
                 FailRequest(line);
-            return;
-        case Phase::Aborting:
-            SendHangUp(line);
             return;
         case Phase::HangingUp:
             if (result == ModemResult::Ok || result == ModemResult::Error)
@@ -607,9 +533,9 @@ private:
     void Vanish(Line& line)
     {
         line.notifier->setEnabled(false);
-        CloseModemPort(line.fd);
+        CloseModemPort(line.fd, line.original);
         line.fd = -1;
-        Port& port = m_ports[line.device];
+        ModemPortSet::Port& port = m_ports[line.device];
         port.present = false;
         if (line.request)
             FailRequest(line);
@@ -626,12 +552,27 @@ private:
         if (line.notifier)
             line.notifier->setEnabled(false);
         if (line.fd >= 0) {
-            // Still off hook: hang up as the port goes, without waiting.
+            // Still off hook: hang up as the port goes, off this thread.
             if (line.phase != Phase::Idle)
-                WriteModemCommand(line.fd, "ATH");
-            CloseModemPort(line.fd);
+                HandOff(line);
+            else
+                CloseModemPort(line.fd, line.original);
         }
         line.fd = -1;
+    }
+
+    // Gives the port of a line to a hang-up running on another thread,
+    // which closes it when done; the line is left without a port.
+    void HandOff(Line& line)
+    {
+        line.timer.stop();
+        if (line.notifier)
+            line.notifier->setEnabled(false);
+        const bool stopDial = line.phase == Phase::Init || line.phase == Phase::Dialing;
+        m_ports.HandOff(line.device, line.fd, line.original, stopDial, *g_timeouts);
+        line.fd = -1;
+        line.phase = Phase::Idle;
+        line.state = LINECALLSTATE_IDLE;
     }
 
     bool InUse(u32 device) const
@@ -645,34 +586,12 @@ private:
 
     void Rescan(bool announce = true)
     {
-        const std::vector<PortName> listed = ListPorts();
-        for (const PortName& name : listed) {
-            const auto known = std::find_if(m_ports.begin(), m_ports.end(),
-                [&name](const Port& port) { return port.canonical == name.canonical; });
-            if (known == m_ports.end()) {
-                Port port;
-                port.path = name.path;
-                port.canonical = name.canonical;
-                m_ports.push_back(std::move(port));
-                const u32 device = u32(m_ports.size() - 1);
-                StartProbe(device);
-                if (announce)
-                    Post(0, LINE_CREATE, device, 0);
-            } else if (!known->present) {
-                known->present = true;
-                StartProbe(u32(known - m_ports.begin()));
-            } else if (known->state == ModemProbe::kBusy) {
-                // Usable again once the other program lets go.
-                StartProbe(u32(known - m_ports.begin()));
-            }
+        std::vector<u32> gone;
+        for (const u32 device : m_ports.Rescan(g_devFolder, *g_timeouts, gone)) {
+            if (announce)
+                Post(0, LINE_CREATE, device, 0);
         }
-        for (std::size_t device = 0; device < m_ports.size(); ++device) {
-            Port& port = m_ports[device];
-            const bool stillThere = std::any_of(listed.begin(), listed.end(),
-                [&port](const PortName& name) { return name.canonical == port.canonical; });
-            if (stillThere || !port.present)
-                continue;
-            port.present = false;
+        for (const u32 device : gone) {
             for (auto& [handle, line] : m_lines) {
                 if (line->device == device && line->fd >= 0)
                     Vanish(*line);
@@ -680,45 +599,14 @@ private:
         }
     }
 
-    void StartProbe(u32 device)
-    {
-        Port& port = m_ports[device];
-        if (port.probing || InUse(device))
-            return;
-        port.probing = true;
-        QThreadPool::globalInstance()->start([this, channel = m_channel, device, path = port.path,
-                                                 config = port.config, timeout = g_timeouts->probe] {
-            ModemProbe probe = ProbeModemPort(path, config, timeout, channel->stop);
-            const std::lock_guard lock(channel->mutex);
-            if (!channel->target)
-                return;
-            QMetaObject::invokeMethod(
-                channel->target, [this, device, probe = std::move(probe)] { OnProbed(device, probe); },
-                Qt::QueuedConnection);
-        });
-    }
-
-    void OnProbed(u32 device, const ModemProbe& probe)
-    {
-        Port& port = m_ports[device];
-        port.probing = false;
-        port.probed = true;
-        port.state = probe.state;
-        port.name = probe.name;
-        port.detail = probe.detail;
-        if (probe.state == ModemProbe::kGone)
-            port.present = false;
-    }
-
     QObject m_context;
     QTimer m_rescan;
-    std::shared_ptr<ProbeChannel> m_channel;
     LineEventSink* m_sink = nullptr;
     HLINEAPP m_app = 0;
     u32 m_lastHandle = 0;
     i32 m_lastRequest = 0;
-    std::vector<Port> m_ports;
     std::map<HLINE, std::unique_ptr<Line>> m_lines;
+    ModemPortSet m_ports;
 };
 
 }  // namespace
@@ -737,7 +625,12 @@ void SetModemTimeoutsForTesting(const ModemTimeouts* timeouts)
 
 void SetModemSystemPortsForTesting(bool search)
 {
-    g_systemPorts = search;
+    g_devFolder = search ? "/dev" : "";
+}
+
+void SetModemDeviceFolderForTesting(const std::string& folder)
+{
+    g_devFolder = folder;
 }
 
 std::unique_ptr<LineProvider> MakeModemLineProvider()

@@ -1,5 +1,6 @@
 #include "platform/profile.h"
 
+#include <QFile>
 #include <QSettings>
 #include <memory>
 
@@ -29,6 +30,19 @@ bool Ok()
 {
     return Settings().status() == QSettings::NoError;
 }
+
+std::string_view TrimSpace(std::string_view text)
+{
+    const auto space = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+    while (!text.empty() && space(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && space(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+// A settings file worth reading by hand is small; a larger one is not read.
+constexpr qint64 kMaxFileText = 1 << 20;
 
 }  // namespace
 
@@ -87,6 +101,35 @@ bool WriteBinary(const char* section, const char* entry, const void* data, qsize
 {
     Settings().setValue(Key(section, entry), QByteArray(static_cast<const char*>(data), size));
     return Ok();
+}
+
+std::optional<std::string> FindIniText(
+    std::string_view text, std::string_view section, std::string_view entry)
+{
+    bool inSection = false;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        const std::string_view line = TrimSpace(text.substr(0, end));
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
+            inSection = line.substr(1, line.size() - 2) == section;
+            continue;
+        }
+        const std::size_t equals = line.find('=');
+        if (inSection && equals != std::string_view::npos && TrimSpace(line.substr(0, equals)) == entry)
+            return std::string(TrimSpace(line.substr(equals + 1)));
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> GetFileText(const char* section, const char* entry)
+{
+    QFile file(FilePath());
+    if (file.size() > kMaxFileText || !file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray bytes = file.read(kMaxFileText);
+    // Only a section of the top level is found: "[TapiMan]", not "TapiMan\\Location".
+    return FindIniText(std::string_view(bytes.constData(), std::size_t(bytes.size())), section, entry);
 }
 
 bool Remove(const char* section, const char* entry)

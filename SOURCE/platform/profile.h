@@ -10,6 +10,7 @@
 #include <QString>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace Profile {
 
@@ -37,6 +38,16 @@ template <typename T> bool WriteStruct(const char* section, const char* entry, c
 {
     return WriteBinary(section, entry, &value, qsizetype(sizeof(T)));
 }
+
+// An entry's value as the file holds it, up to the end of its line: the
+// settings reader takes an unquoted ";" for the start of a comment and an
+// unquoted "," for a list, where a user may have meant neither. Nothing
+// when the file has no such line.
+std::optional<std::string> GetFileText(const char* section, const char* entry);
+// The same on the text of a settings file: the first line of the entry in
+// the section (given as in the file's "[...]" header).
+std::optional<std::string> FindIniText(
+    std::string_view text, std::string_view section, std::string_view entry);
 
 bool Remove(const char* section, const char* entry);
 // Removes a whole section with everything under it.

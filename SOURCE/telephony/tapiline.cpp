@@ -6,6 +6,7 @@
 #include <QEventLoop>
 #include <QMetaObject>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -25,9 +26,18 @@ constexpr u32 IDS_OUT_OF_MEMORY = 59439;
 constexpr u32 kLineStateMessages = 0x00BFFFFF;
 constexpr u32 kAddressStateMessages = 0x000001FF;
 
+constexpr u32 IDS_MODEM_SILENT = 59593;
+constexpr u32 IDS_MODEM_UNPLUGGED = 59594;
+
 std::string DeviceEntry(std::size_t index)
 {
     return "Device_" + std::to_string(index);
+}
+
+// The stable name of the device whose configuration is "Device_" index.
+std::string DeviceNameEntry(std::size_t index)
+{
+    return "DeviceName_" + std::to_string(index);
 }
 
 std::string Hex(u32 value)
@@ -176,7 +186,7 @@ int TapiLine::Initialize()
         if (const u32 version = NegotiateVersion(device)) {
             if (m_configs.size() <= device)
                 m_configs.resize(device + 1);
-            m_configs[device] = {i32(device), version, {}};
+            m_configs[device] = {i32(device), version, {}, {}};
         }
     }
     m_bInitializing = false;
@@ -198,6 +208,9 @@ void TapiLine::ReadDeviceConfigs()
         std::vector<u8> bytes;
         if (m_provider->GetDevConfig(u32(config.deviceId), kDeviceClass, bytes) == 0)
             config.blob = std::move(bytes);
+        LineDevCaps caps;
+        if (m_provider->GetDevCaps(m_hLineApp, u32(config.deviceId), config.apiVersion, caps) == 0)
+            config.name = caps.stableName;
     }
 }
 
@@ -212,10 +225,22 @@ void TapiLine::AddDeviceRecord(u32 device)
         return;
     if (m_configs.size() <= device)
         m_configs.resize(device + 1);
-    m_configs[device] = {i32(device), version, {}};
+    m_configs[device] = {i32(device), version, {}, {}};
     std::vector<u8> bytes;
     if (m_provider->GetDevConfig(device, kDeviceClass, bytes) == 0)
         m_configs[device].blob = std::move(bytes);
+    LineDevCaps caps;
+    if (m_provider->GetDevCaps(m_hLineApp, device, version, caps) == 0)
+        m_configs[device].name = caps.stableName;
+    // Plugged in again: what was stored for it comes back.
+    const auto stored
+        = std::find_if(m_absent.begin(), m_absent.end(), [&caps](const TapiDeviceConfig& absent) {
+              return !caps.stableName.empty() && absent.name == caps.stableName;
+          });
+    if (stored != m_absent.end()) {
+        m_configs[device].blob = stored->blob;
+        m_absent.erase(stored);
+    }
 }
 
 u32 TapiLine::NegotiateVersion(u32 device)
@@ -281,6 +306,10 @@ int TapiLine::Dial(const std::string& number, i32 device)
     if (opened != 0) {
         m_hLine = 0;
         CheckError(opened);
+        if (opened == LINEERR_NODEVICE) {
+            const std::string text = "Unable to Use Line.\n" + LoadResString(IDS_MODEM_UNPLUGGED);
+            return FailDial(text.c_str());
+        }
         return FailDial("Unable to Use Line.");
     }
     CheckError(m_provider->SetStatusMessages(m_hLine, kLineStateMessages, kAddressStateMessages));
@@ -319,7 +348,8 @@ int TapiLine::Dial(const std::string& number, i32 device)
     if (m_hangUps != hangUps)
         return 0;
     CheckError(result);
-    MsgStopText("Dial failed.");
+    MsgStopText(
+        result == LINEERR_DEVICESILENT ? "Dial failed.\n" + LoadResString(IDS_MODEM_SILENT) : "Dial failed.");
     HangUp();
     return 0;
 }
@@ -442,6 +472,24 @@ void TapiLine::ApplyDeviceConfig(i32 device)
     if (!config || config->deviceId == kNoTapiDevice)
         return;
     CheckError(m_provider->SetDevConfig(u32(config->deviceId), config->blob, kDeviceClass));
+}
+
+void TapiLine::ChooseDevice(i32 device)
+{
+    const TapiDeviceConfig* config = GetConfig(device);
+    if (!config || config->deviceId < 0)
+        return;
+    ApplyDeviceConfig(device);
+    m_provider->ChooseDevice(u32(config->deviceId));
+}
+
+i32 TapiLine::FindDevice(const std::string& name) const
+{
+    for (std::size_t i = 0; i < m_configs.size(); ++i) {
+        if (!name.empty() && m_configs[i].name == name)
+            return i32(i);
+    }
+    return kNoTapiDevice;
 }
 
 void TapiLine::SetStatusReceiver(QObject* receiver, std::function<void(const LineStatus&)> deliver)
@@ -611,6 +659,31 @@ std::optional<i32> TapiLine::LoadDeviceConfigs()
     const int stored = Profile::GetInt(kTapiSection, kNumDevsEntry, kNothingStored);
     if (stored == kNothingStored)
         return std::nullopt;
+    m_absent.clear();
+    // Stored with names: each configuration goes back to its device
+    // wherever it is listed now, whatever the number of devices.
+    bool named = false;
+    for (int i = 0; i < stored && i <= int(kMaxAddedDevice) * 4; ++i) {
+        const std::string name = Profile::GetString(kTapiSection, DeviceNameEntry(std::size_t(i)).c_str());
+        const auto blob = Profile::GetBinaryAnySize(kTapiSection, DeviceEntry(std::size_t(i)).c_str());
+        if (name.empty())
+            continue;
+        named = true;
+        if (!blob)
+            continue;
+        const i32 device = FindDevice(name);
+        if (device != kNoTapiDevice) {
+            m_configs[std::size_t(device)].SetBlob(blob->constData(), std::size_t(blob->size()));
+        } else if (std::none_of(m_absent.begin(), m_absent.end(),
+                       [&name](const TapiDeviceConfig& absent) { return absent.name == name; })) {
+            TapiDeviceConfig absent;
+            absent.SetBlob(blob->constData(), std::size_t(blob->size()));
+            absent.name = name;
+            m_absent.push_back(std::move(absent));
+        }
+    }
+    if (named)
+        return m_configs.empty() ? std::optional<i32>(kNoTapiDevice) : std::nullopt;
     // Compared with the records, which are what SaveDeviceConfigs counts: a
     // trailing device that cannot be used has no record, and comparing with
     // the provider's count would then lose the stored configurations on
@@ -630,9 +703,23 @@ std::optional<i32> TapiLine::LoadDeviceConfigs()
 
 void TapiLine::SaveDeviceConfigs() const
 {
-    Profile::WriteInt(kTapiSection, kNumDevsEntry, GetConfigCount());
-    for (std::size_t i = 0; i < m_configs.size(); ++i) {
-        const auto& blob = m_configs[i].blob;
-        Profile::WriteBinary(kTapiSection, DeviceEntry(i).c_str(), blob.data(), qsizetype(blob.size()));
+    // The devices present by index, as earlier versions read them; then
+    // what is kept for named devices absent now.
+    const std::size_t count = m_configs.size() + m_absent.size();
+    const int before = Profile::GetInt(kTapiSection, kNumDevsEntry, 0);
+    Profile::WriteInt(kTapiSection, kNumDevsEntry, int(count));
+    for (std::size_t i = 0; i < count; ++i) {
+        const TapiDeviceConfig& config = i < m_configs.size() ? m_configs[i] : m_absent[i - m_configs.size()];
+        Profile::WriteBinary(
+            kTapiSection, DeviceEntry(i).c_str(), config.blob.data(), qsizetype(config.blob.size()));
+        if (config.name.empty())
+            Profile::Remove(kTapiSection, DeviceNameEntry(i).c_str());
+        else
+            Profile::WriteString(kTapiSection, DeviceNameEntry(i).c_str(), config.name);
+    }
+    // Entries beyond the count would otherwise be read as ports of another run.
+    for (int i = int(count); i < before && i <= int(kMaxAddedDevice) * 4; ++i) {
+        Profile::Remove(kTapiSection, DeviceEntry(std::size_t(i)).c_str());
+        Profile::Remove(kTapiSection, DeviceNameEntry(std::size_t(i)).c_str());
     }
 }

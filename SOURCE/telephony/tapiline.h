@@ -58,6 +58,9 @@ struct TapiDeviceConfig {
     i32 deviceId = kNoTapiDevice;
     u32 apiVersion = 0;  // 0: the device cannot be used
     std::vector<u8> blob;
+    // The name the device keeps while its index changes (a port's stable
+    // name); empty when its provider has none.
+    std::string name;
 
     void SetBlob(const void* data, std::size_t size);
 };
@@ -85,13 +88,22 @@ public:
     // The text for a device list and whether the device can be used.
     std::string GetDeviceName(i32 device, bool& available);
     void ApplyDeviceConfig(i32 device);
+    // The user chose the device: its provider looks at it with its stored
+    // configuration.
+    void ChooseDevice(i32 device);
+    // The device of that stable name, or none.
+    i32 FindDevice(const std::string& name) const;
     // The agreed version, 0 when there is none.
     u32 NegotiateVersion(u32 device);
 
-    // Restores the stored configurations. When they no longer fit the
-    // devices present, the user is told, nothing is restored and the result
-    // is the device TapiMan must fall back to (0, or none when there are no
-    // devices); otherwise the result is empty.
+    // Restores the stored configurations: by each device's stable name when
+    // they were stored with names, so that devices come and go without
+    // losing the settings of the others; else by index. When configurations
+    // stored by index no longer fit the devices present, the user is told,
+    // nothing is restored and the result is the device TapiMan must fall
+    // back to (0, or none when there are no devices); otherwise the result
+    // is empty. Stored configurations of named devices absent now are kept
+    // and saved again.
     std::optional<i32> LoadDeviceConfigs();
     void SaveDeviceConfigs() const;
 
@@ -163,4 +175,6 @@ private:
     std::function<void(const LineStatus&)> m_deliver;
 
     std::vector<TapiDeviceConfig> m_configs;
+    // Configurations stored for named devices not present in this run.
+    std::vector<TapiDeviceConfig> m_absent;
 };

@@ -13,12 +13,15 @@
 namespace {
 
 constexpr const char* kCurDeviceEntry = "CurDevice";
+// The stable name of the current device, which its index may not keep.
+constexpr const char* kCurDeviceNameEntry = "CurDeviceName";
 constexpr const char* kManualPhonesEntry = "ManualPhones";
 constexpr const char* kAutoRedialEntry = "AutoRedial";
 constexpr const char* kLogCallsEntry = "LogCalls";
 constexpr const char* kRedialIntervalEntry = "RedialInterval";
 constexpr int kMaxRedialInterval = 100;
 constexpr u32 IDS_NO_DEVICES = 59534;
+constexpr u32 IDS_DEVICE_COUNT_CHANGED = 59574;
 
 }  // namespace
 
@@ -64,14 +67,28 @@ u32 TapiMan::LoadSettings()
         = m_line ? m_line->LoadDeviceConfigs() : std::optional<i32>(kNoTapiDevice);
     // After the devices changed the stored choice may name another modem;
     // the fallback the line chose then stands.
+    const std::string curName = Profile::GetString(kTapiSection, kCurDeviceNameEntry);
     if (fallback) {
         m_curDevice = *fallback;
+    } else if (!curName.empty()) {
+        // The device chosen, wherever it is listed now; gone, none is
+        // chosen in its place, and the user is told.
+        m_curDevice = m_line->FindDevice(curName);
+        if (m_curDevice == kNoTapiDevice) {
+            // Kept for the next run, which may find the device again.
+            m_missingChoice = curName;
+            MsgWarning(IDS_DEVICE_COUNT_CHANGED);
+        }
     } else {
         m_curDevice = Profile::GetInt(kTapiSection, kCurDeviceEntry, kNoTapiDevice);
         // Any index the line has no record for, negative ones too, means no device.
         if (m_curDevice < 0 || m_curDevice >= m_line->GetConfigCount())
             m_curDevice = kNoTapiDevice;
     }
+    // Looked at again as the user's choice; a fallback is no choice, and a
+    // port nobody chose is not opened for it.
+    if (m_line && !fallback)
+        m_line->ChooseDevice(m_curDevice);
     const TapiDialOptions defaults;
     m_options.autoRedial = Profile::GetInt(kTapiSection, kAutoRedialEntry, defaults.autoRedial) != 0;
     m_options.logCalls = Profile::GetInt(kTapiSection, kLogCallsEntry, defaults.logCalls) != 0;
@@ -80,6 +97,14 @@ u32 TapiMan::LoadSettings()
         = interval >= 0 && interval <= kMaxRedialInterval ? u32(interval) : defaults.redialInterval;
     m_loaded = true;
     return 0;
+}
+
+void TapiMan::SetCurDevice(i32 device)
+{
+    m_curDevice = device;
+    m_missingChoice.clear();
+    if (m_line)
+        m_line->ChooseDevice(device);
 }
 
 void TapiMan::SaveOptions()
@@ -94,6 +119,13 @@ void TapiMan::SaveSettings()
     if (m_line)
         m_line->SaveDeviceConfigs();
     Profile::WriteInt(kTapiSection, kCurDeviceEntry, m_curDevice);
+    const TapiDeviceConfig* current = m_line ? m_line->GetConfig(m_curDevice) : nullptr;
+    if (current && !current->name.empty())
+        Profile::WriteString(kTapiSection, kCurDeviceNameEntry, current->name);
+    else if (!m_missingChoice.empty())
+        Profile::WriteString(kTapiSection, kCurDeviceNameEntry, m_missingChoice);
+    else
+        Profile::Remove(kTapiSection, kCurDeviceNameEntry);
     SaveOptions();
 }
 

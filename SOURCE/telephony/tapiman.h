@@ -62,7 +62,8 @@ public:
     bool IsInitialized() const { return (m_flags & TAPIMAN_INITIALIZED) != 0; }
     u32 GetFlags() const { return m_flags; }
     i32 GetCurDevice() const { return m_curDevice; }
-    void SetCurDevice(i32 device) { m_curDevice = device; }
+    // Chooses the device: its provider looks at it now.
+    void SetCurDevice(i32 device);
     TapiLine* GetLine() const { return m_line.get(); }
     TapiDialOptions& Options() { return m_options; }
 
@@ -76,6 +77,8 @@ private:
     SeReporter m_reportError;
     std::unique_ptr<TapiLine> m_line;
     i32 m_curDevice = kNoTapiDevice;
+    // The stable name of the device chosen in an earlier run and absent in this one.
+    std::string m_missingChoice;
     u32 m_flags = 0;
     // Only settings that were loaded are written back, so a start that
     // stopped early leaves the stored ones alone.

@@ -8,15 +8,19 @@
 #include "editing/timezonespage.h"
 #include "platform/autostart.h"
 #include "platform/fontconv.h"
+#include "platform/modemprovider.h"
 #include "platform/profile.h"
 #include "platform/ui/window.h"
 #include "support/pictures.h"
 #include "support/testenv.h"
 #include "support/tooltip.h"
+#include "telephony/fakemodem.h"
 #include "telephony/tapiman.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -246,6 +250,58 @@ TEST_F(PreferencesTest, DialingPageWithoutDevicesStoresOptions)
     EXPECT_FALSE(m_tapi.Options().autoRedial);
     EXPECT_TRUE(m_tapi.Options().logCalls);
     EXPECT_EQ(kNoTapiDevice, m_tapi.GetCurDevice());
+}
+
+TEST_F(PreferencesTest, ConnectUsingListsSerialPortsByNameAndLooksOnlyAtThePickedOne)
+{
+    // Two USB serial adapters as /dev shows them; neither chosen yet.
+    FakeModem modem;
+    FakeModem other;
+    const QString dev = m_dir->filePath(QStringLiteral("dev"));
+    ASSERT_TRUE(QDir(dev).mkpath(QStringLiteral("serial/by-id")));
+    const std::pair<QString, std::string> links[]
+        = {{QStringLiteral("ttyUSB0"), other.Path()}, {QStringLiteral("ttyUSB1"), modem.Path()},
+            {QStringLiteral("serial/by-id/usb-Other_Adapter_1-if00"), "../../ttyUSB0"},
+            {QStringLiteral("serial/by-id/usb-Vexa_Voice_Modem_2-if00"), "../../ttyUSB1"}};
+    for (const auto& [name, target] : links)
+        ASSERT_TRUE(QFile::link(QString::fromStdString(target), dev + u'/' + name));
+    SetModemDeviceFolderForTesting(dev.toStdString());
+    m_tapi.Init();
+
+    CPrefDialingPage page(m_context);
+    auto* devices = Item<QComboBox>(&page, 1140);
+    ASSERT_EQ(devices->count(), 2);
+    EXPECT_EQ(devices->itemText(0), QStringLiteral("Other Adapter 1 on ttyUSB0"));
+    EXPECT_EQ(devices->itemText(1), QStringLiteral("Vexa Voice Modem 2 on ttyUSB1"));
+    // Picked: the modem is asked its name, which the list then shows.
+    devices->setFocus();
+    QTest::keyClick(devices, Qt::Key_Down);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return devices->itemText(1) == QStringLiteral("Tolva Test Voice Modem on ttyUSB1"); }, 5000))
+        << devices->itemText(1).toStdString();
+    EXPECT_EQ(modem.Commands(), (std::vector<std::string>{"AT", "ATI"}));
+    EXPECT_TRUE(other.Commands().empty());
+    EXPECT_TRUE(Item<QPushButton>(&page, 1340)->isEnabled());
+    page.Store();
+    EXPECT_EQ(m_tapi.GetCurDevice(), 1);
+    // The names the ports now have, whole in the dialog's list.
+    if (FontsAvailable()) {
+        for (const bool dark : {false, true}) {
+            ScopedPalette palette(dark ? DarkPalette() : LightPalette());
+            CDialogPreferences dialog(m_context);
+            dialog.show();
+            dialog.OnShowPage(CDialogPreferences::kGeneralPage + 3);  // Dialing
+            auto* list = Item<QComboBox>(dialog.Dialing(), 1140);
+            EXPECT_EQ(list->currentText(), QStringLiteral("Tolva Test Voice Modem on ttyUSB1"));
+            EXPECT_GE(list->width(), list->sizeHint().width());
+            SavePicture(Grab(&dialog), QStringLiteral("prefs-dialing-ports-%1").arg(dark ? "dark" : "light"));
+            const QStringList faults = LayoutFaults(&dialog);
+            EXPECT_TRUE(faults.isEmpty()) << faults.join(u'\n').toStdString();
+        }
+    }
+    m_tapi.Shutdown();
+    SetModemSystemPortsForTesting(true);
+    EXPECT_TRUE(other.Commands().empty());
 }
 
 TEST_F(PreferencesTest, DialingChoicesSurviveARestart)

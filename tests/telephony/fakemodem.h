@@ -47,6 +47,8 @@ public:
     ~FakeModem() { Unplug(); }
 
     const std::string& Path() const { return m_path; }
+    // The terminal's line settings are read and set through this side too.
+    int Master() const { return m_master; }
 
     void SetScript(Script script)
     {

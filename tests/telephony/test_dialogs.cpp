@@ -20,6 +20,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QStyleOptionViewItem>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
@@ -455,6 +456,7 @@ TEST_F(DialogTest, SpeedDialAndCallLogPictures)
     AddCall(40, "Ann Example", "555-0100");
     AddCall(kAllContacts, "", "+44 20 7946 0000", DIAL_MANUAL);
     AddCall(kAllContacts, "Office", "555-0105", DIAL_SPEED_DIAL);
+    AddCall(41, "Bob Example", "+1 (555) 123-4567");
     TapiMan::SaveManualPhones({"555-0100", "+44 20 7946 0000"});
     for (const auto& [name, palette] : kPalettes) {
         ScopedPalette scoped(palette);
@@ -473,6 +475,17 @@ TEST_F(DialogTest, SpeedDialAndCallLogPictures)
             columns += log.List()->columnWidth(i);
         EXPECT_GE(log.List()->viewport()->width(), columns) << name;
         EXPECT_FALSE(log.List()->horizontalScrollBar()->isVisible()) << name;
+        // A whole international number, and the time of a call, each in its column.
+        for (const int column : {int(CLC_PHONE), int(CLC_TIME)}) {
+            QStyleOptionViewItem option;
+            option.initFrom(log.List());
+            for (int row = 0; row < log.Model().rowCount(); ++row) {
+                const QModelIndex index = log.Model().index(row, column);
+                EXPECT_GE(log.List()->columnWidth(column),
+                    log.List()->itemDelegate()->sizeHint(option, index).width())
+                    << name << " " << index.data().toString().toStdString();
+            }
+        }
         CDialogManualDial manual(tapi);
         Grab(&manual);
         manual.NumberBox()->setEditText("555-0123");

@@ -158,7 +158,10 @@ TEST_F(ModemTest, TheConfigurationBlobRoundTripsAndRefusesForeignBytes)
     std::vector<u8> badFlow = bytes;
     badFlow[8] = 9;
     EXPECT_TRUE(refused(badFlow));
-    for (const char* init : {"ATDT911", "AT;", "ATZ\rATD1", "XYZ"}) {
+    // A dial hidden behind an extended command, also where the stored
+    // settings hold it.
+    for (const char* init :
+        {"ATDT911", "AT;", "ATZ\rATD1", "XYZ", "AT+FCLASS=8;D5551234", "AT+X;DT911", "AT+VLS=1;H1"}) {
         ModemConfig dialing = config;
         dialing.init = init;
         EXPECT_FALSE(IsValidInitString(init)) << init;

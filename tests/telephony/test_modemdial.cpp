@@ -2,6 +2,7 @@
 #include "controls/flatbutton.h"
 #include "fakemodem.h"
 #include "platform/modemprovider.h"
+#include "platform/serialports.h"
 #include "support/modal.h"
 #include "support/pictures.h"
 #include "telephony/calllog.h"
@@ -14,12 +15,14 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+#include <termios.h>
 
 namespace {
 
@@ -47,16 +50,45 @@ protected:
     TapiMan& StartModems(const std::string& ports)
     {
         Profile::WriteString(kTapiSection, "ModemPorts", ports);
-        m_tapi = std::make_unique<TapiMan>();
-        m_tapi->Init();
-        m_tapi->SetDataMan(m_dm.get());
-        m_tapi->SetCallStatusUi(&m_user);
+        StartPlain();
         if (m_tapi->GetLine()->GetConfigCount() > 0) {
             m_tapi->SetCurDevice(0);
             EXPECT_TRUE(
                 WaitUntil([this] { return DeviceName(0).find("Looking") == std::string::npos; }, 20000));
         }
         return *m_tapi;
+    }
+    // TapiMan as the program starts it, after the last run's TapiMan has
+    // saved its settings; nothing chosen here.
+    TapiMan& StartPlain()
+    {
+        m_tapi.reset();
+        m_tapi = std::make_unique<TapiMan>();
+        m_tapi->Init();
+        m_tapi->SetDataMan(m_dm.get());
+        m_tapi->SetCallStatusUi(&m_user);
+        return *m_tapi;
+    }
+    // A folder standing for /dev with the serial ports given, each a link
+    // to a pseudo-terminal: "ttyUSB87" for a device, "serial/by-id/usb-..."
+    // for a by-id link to one.
+    QString DeviceFolder(const std::vector<std::pair<QString, std::string>>& links)
+    {
+        const QString folder = m_dir->filePath(QStringLiteral("dev"));
+        QDir(folder).mkpath(QStringLiteral("serial/by-id"));
+        for (const auto& [name, target] : links)
+            EXPECT_TRUE(QFile::link(QString::fromStdString(target), folder + u'/' + name))
+                << name.toStdString();
+        SetModemDeviceFolderForTesting(folder.toStdString());
+        return folder;
+    }
+    i32 DeviceNamed(const std::string& start)
+    {
+        for (i32 device = 0; device < m_tapi->GetLine()->GetConfigCount(); ++device) {
+            if (DeviceName(device).rfind(start, 0) == 0)
+                return device;
+        }
+        return kNoTapiDevice;
     }
     std::string DeviceName(i32 device)
     {
@@ -190,7 +222,9 @@ TEST_F(ModemDialTest, ASlowGarbledSilentOrVanishingModemNeverHoldsTheProgram)
     // No answer to the initialisation: the dial fails and says so.
     m_modem.SetScript([](const std::string&) { return std::vector<FakeModem::Say>{}; });
     tapi.Dial(kAllContacts, DIAL_MANUAL, "555 0100", "");
-    EXPECT_EQ(Shown(), std::vector<std::string>{"Dial failed."});
+    EXPECT_EQ(Shown(),
+        std::vector<std::string>{
+            "Dial failed.\nThe modem did not answer. Check that it is switched on and connected."});
     EXPECT_FALSE(tapi.GetLine()->IsInCall());
 
     // No result after the dial command.
@@ -214,7 +248,7 @@ TEST_F(ModemDialTest, ASlowGarbledSilentOrVanishingModemNeverHoldsTheProgram)
     // Dialing the unplugged modem is refused with a reason.
     m_messages.shown.clear();
     tapi.Dial(kAllContacts, DIAL_MANUAL, "555 0100", "");
-    EXPECT_EQ(Shown(), std::vector<std::string>{"Unable to Use Line."});
+    EXPECT_EQ(Shown(), std::vector<std::string>{"Unable to Use Line.\nThe modem was unplugged."});
     // A wait for the modem on this thread would last at least its 300 ms answers.
     EXPECT_LT(longestGap, 250);
     std::printf("longest wait of the event loop while the modem was slow: %lld ms\n", longestGap);
@@ -243,7 +277,8 @@ TEST_F(ModemDialTest, ModemsPluggedInOrOutAreSeenWhileTheProgramRuns)
     EXPECT_EQ(tapi.GetLine()->GetConfigCount(), 0);
     ASSERT_TRUE(QFile::link(QString::fromStdString(m_modem.Path()), link));
     ASSERT_TRUE(WaitUntil([&] { return tapi.GetLine()->GetConfigCount() == 1; }));
-    ASSERT_TRUE(WaitUntil([&] { return DeviceName(0).rfind("Tolva Test Voice Modem on ", 0) == 0; }))
+    // Named by the link the user gave, not by the device behind it.
+    ASSERT_TRUE(WaitUntil([&] { return DeviceName(0) == "Tolva Test Voice Modem on modem"; }))
         << DeviceName(0);
 
     // Plugged out while a call waits for the far end: the line closes.
@@ -296,6 +331,11 @@ TEST_F(ModemDialTest, TheDeviceDialogEditsTheSettingsTheNextDialUses)
         QTest::keyClick(dialog->InitEdit(), Qt::Key_Return);
         // Refused, and the dialog stays for the mend.
         EXPECT_EQ(m_messages.shown.size(), 1u);
+        EXPECT_TRUE(dialog->isVisible());
+        dialog->InitEdit()->selectAll();
+        QTest::keyClicks(dialog->InitEdit(), "AT+FCLASS=8;D5551234");
+        QTest::keyClick(dialog->InitEdit(), Qt::Key_Return);
+        EXPECT_EQ(m_messages.shown.size(), 2u);
         EXPECT_TRUE(dialog->isVisible());
         dialog->InitEdit()->selectAll();
         QTest::keyClicks(dialog->InitEdit(), "AT&F E0 V1 X4 M0");
@@ -390,4 +430,270 @@ TEST_F(ModemDialTest, ModemDialogPictures)
         checkFits(rules, "rules");
         SavePicture(Grab(&rules), QStringLiteral("dialingrules-%1").arg(name));
     }
+}
+
+namespace {
+
+bool SameLine(const termios& a, const termios& b)
+{
+    return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag
+        && a.c_lflag == b.c_lflag && cfgetispeed(&a) == cfgetispeed(&b) && cfgetospeed(&a) == cfgetospeed(&b)
+        && std::equal(std::begin(a.c_cc), std::end(a.c_cc), std::begin(b.c_cc));
+}
+
+// Line settings another program left on the port: 9600 baud, canonical
+// input with echo, no flow control.
+termios OtherProgramsSettings(int fd)
+{
+    termios settings{};
+    ::tcgetattr(fd, &settings);
+    cfsetispeed(&settings, B9600);
+    cfsetospeed(&settings, B9600);
+    settings.c_cflag &= ~CRTSCTS;
+    settings.c_lflag |= ICANON | ECHO;
+    ::tcsetattr(fd, TCSANOW, &settings);
+    ::tcgetattr(fd, &settings);
+    return settings;
+}
+
+termios LineOf(int fd)
+{
+    termios settings{};
+    ::tcgetattr(fd, &settings);
+    return settings;
+}
+
+FakeModem::Script Silent()
+{
+    return [](const std::string&) { return std::vector<FakeModem::Say>{}; };
+}
+
+}  // namespace
+
+TEST_F(ModemDialTest, AUsbSerialPortNobodyChoseIsListedByItsNameAndNeverTouched)
+{
+    const termios before = OtherProgramsSettings(m_modem.Master());
+    DeviceFolder({{QStringLiteral("ttyUSB87"), m_modem.Path()},
+        {QStringLiteral("serial/by-id/usb-Vexa_Voice_Modem_56K_0042-if00"), "../../ttyUSB87"}});
+    TapiMan& tapi = StartPlain();
+    ASSERT_EQ(tapi.GetLine()->GetConfigCount(), 1);
+    EXPECT_EQ(DeviceName(0), "Vexa Voice Modem 56K 0042 on ttyUSB87");
+    // Rescans come and go; a probe would have come with the first.
+    EXPECT_FALSE(WaitUntil([this] { return !m_modem.Commands().empty(); }, 1000));
+    EXPECT_TRUE(SameLine(LineOf(m_modem.Master()), before));
+    // Another start, after this one saved its settings, leaves it alone too.
+    StartPlain();
+    EXPECT_FALSE(WaitUntil([this] { return !m_modem.Commands().empty(); }, 500));
+    EXPECT_EQ(m_tapi->GetCurDevice(), kNoTapiDevice);
+    EXPECT_TRUE(SameLine(LineOf(m_modem.Master()), before));
+
+    // Chosen: looked at, named by its modem, and given back as it was.
+    m_tapi->SetCurDevice(0);
+    ASSERT_TRUE(WaitUntil([this] { return DeviceName(0) == "Tolva Test Voice Modem on ttyUSB87"; }))
+        << DeviceName(0);
+    EXPECT_EQ(m_modem.Commands(), (std::vector<std::string>{"AT", "ATI"}));
+    EXPECT_TRUE(SameLine(LineOf(m_modem.Master()), before));
+    // A dial through it too.
+    m_modem.SetScript(Dialing("NO ANSWER"));
+    m_user.onChange = EndWhenOver;
+    m_tapi->Dial(kAllContacts, DIAL_MANUAL, "555 0100", "");
+    EXPECT_EQ(m_user.statuses.back(), "Disconnected: No Answer.");
+    EXPECT_TRUE(SameLine(LineOf(m_modem.Master()), before));
+    // The choice holds for the next start, which looks at the port again.
+    StartPlain();
+    EXPECT_EQ(m_tapi->GetCurDevice(), 0);
+    EXPECT_TRUE(WaitUntil([this] { return DeviceName(0) == "Tolva Test Voice Modem on ttyUSB87"; }));
+}
+
+TEST_F(ModemDialTest, SeveralPortsNamedInTheSettingsFileAreAllUsedAndKept)
+{
+    FakeModem second;
+    const auto nameBoth = [&](const std::string& value) {
+        Profile::Reopen();
+        QFile file(Profile::FilePath());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        QByteArray text = file.readAll();
+        file.close();
+        const qsizetype section = text.indexOf("[TapiMan]\n");
+        ASSERT_GE(section, 0);
+        text.insert(section + 10, QByteArray::fromStdString("ModemPorts=" + value + "\n"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text);
+    };
+    const std::vector<std::string> both{m_modem.Path(), second.Path()};
+    for (const std::string& value :
+        {m_modem.Path() + ";" + second.Path(), m_modem.Path() + ", " + second.Path()}) {
+        nameBoth(value);
+        StartPlain();
+        ASSERT_EQ(m_tapi->GetLine()->GetConfigCount(), 2) << value;
+        EXPECT_TRUE(WaitUntil([this] { return DeviceNamed("Tolva Test Voice Modem") != kNoTapiDevice; }));
+        EXPECT_TRUE(WaitUntil([&] { return !second.Commands().empty(); })) << value;
+        // Written again at exit: both paths stay.
+        m_tapi.reset();
+        Profile::Reopen();
+        const std::optional<std::string> kept = Profile::GetFileText(kTapiSection, "ModemPorts");
+        ASSERT_TRUE(kept) << value;
+        EXPECT_EQ(SplitPortList(*kept), both) << *kept;
+        // A ";" is kept from being read as a comment by quotes around the value.
+        if (value.find(';') != std::string::npos) {
+            EXPECT_EQ(kept->front(), '"') << *kept;
+        }
+        Profile::Remove(kTapiSection, "ModemPorts");
+    }
+}
+
+TEST_F(ModemDialTest, EachPortKeepsItsSettingsAndTheChoiceWhilePortsComeAndGo)
+{
+    FakeModem other;
+    const QString folder
+        = DeviceFolder({{QStringLiteral("serial/by-id/usb-Other_Adapter_1-if00"), other.Path()},
+            {QStringLiteral("serial/by-id/usb-Vexa_Voice_Modem_2-if00"), m_modem.Path()}});
+    TapiMan& tapi = StartPlain();
+    ASSERT_EQ(tapi.GetLine()->GetConfigCount(), 2);
+    const i32 vexa = DeviceNamed("Vexa Voice Modem 2");
+    ASSERT_NE(vexa, kNoTapiDevice);
+    tapi.SetCurDevice(vexa);
+    InstallTelephonyUi(tapi, *m_dm, nullptr);
+    OnModal<CDialogModemSettings>([](CDialogModemSettings* dialog) {
+        QTest::keyClick(dialog->SpeedBox(), Qt::Key_Up);
+        dialog->InitEdit()->selectAll();
+        QTest::keyClicks(dialog->InitEdit(), "AT&F E0 V1 X4 M0");
+        QTest::keyClick(dialog->InitEdit(), Qt::Key_Return);
+    });
+    ASSERT_EQ(tapi.GetLine()->ConfigDialog(nullptr, vexa), 1);
+    const auto expectKept = [this](const char* when) {
+        const i32 current = m_tapi->GetCurDevice();
+        ASSERT_NE(current, kNoTapiDevice) << when;
+        EXPECT_EQ(DeviceName(current).rfind("Tolva Test Voice Modem", 0) == 0
+                || DeviceName(current).rfind("Vexa Voice Modem 2", 0) == 0
+                || DeviceName(current).rfind("Looking", 0) == 0,
+            true)
+            << when << ": " << DeviceName(current);
+        ModemConfig stored;
+        ASSERT_TRUE(DecodeModemConfig(m_tapi->GetLine()->GetConfig(current)->blob, stored)) << when;
+        EXPECT_EQ(stored.speed, 57600u) << when;
+        EXPECT_EQ(stored.init, "AT&F E0 V1 X4 M0") << when;
+        EXPECT_TRUE(m_messages.shown.empty()) << when << ": " << Shown().front();
+    };
+
+    // Unplugged between two runs: one port fewer.
+    ASSERT_TRUE(QFile::remove(folder + QStringLiteral("/serial/by-id/usb-Other_Adapter_1-if00")));
+    StartPlain();
+    ASSERT_EQ(m_tapi->GetLine()->GetConfigCount(), 1);
+    expectKept("one port fewer");
+    // Back, with a third port, in another order.
+    FakeModem third;
+    ASSERT_TRUE(QFile::link(QString::fromStdString(other.Path()),
+        folder + QStringLiteral("/serial/by-id/usb-Other_Adapter_1-if00")));
+    ASSERT_TRUE(QFile::link(QString::fromStdString(third.Path()), folder + QStringLiteral("/ttyACM0")));
+    StartPlain();
+    ASSERT_EQ(m_tapi->GetLine()->GetConfigCount(), 3);
+    expectKept("two ports more");
+
+    // The chosen port itself gone: nothing else is chosen in its place.
+    m_tapi.reset();
+    ASSERT_TRUE(QFile::remove(folder + QStringLiteral("/serial/by-id/usb-Vexa_Voice_Modem_2-if00")));
+    StartPlain();
+    EXPECT_EQ(m_tapi->GetCurDevice(), kNoTapiDevice);
+    EXPECT_EQ(Shown(),
+        std::vector<std::string>{
+            "The number of telephony devices has changed!\n Please, verify modem settings in Preferences."});
+    // Plugged in again while the program runs: its settings come back.
+    ASSERT_TRUE(QFile::link(QString::fromStdString(m_modem.Path()),
+        folder + QStringLiteral("/serial/by-id/usb-Vexa_Voice_Modem_2-if00")));
+    ASSERT_TRUE(WaitUntil([this] { return DeviceNamed("Vexa Voice Modem 2") != kNoTapiDevice; }));
+    ModemConfig stored;
+    ASSERT_TRUE(
+        DecodeModemConfig(m_tapi->GetLine()->GetConfig(DeviceNamed("Vexa Voice Modem 2"))->blob, stored));
+    EXPECT_EQ(stored.init, "AT&F E0 V1 X4 M0");
+    // Still the choice of the next run, which finds it again.
+    m_messages.shown.clear();
+    StartPlain();
+    const i32 found = m_tapi->GetCurDevice();
+    ASSERT_NE(found, kNoTapiDevice);
+    EXPECT_EQ(QFileInfo(QString::fromStdString(m_tapi->GetLine()->GetConfig(found)->name)).fileName(),
+        QStringLiteral("usb-Vexa_Voice_Modem_2-if00"));
+    EXPECT_TRUE(m_messages.shown.empty()) << Shown().front();
+    for (FakeModem* unchosen : {&other, &third})
+        EXPECT_TRUE(unchosen->Commands().empty());
+}
+
+TEST_F(ModemDialTest, AModemSwitchedOnLaterIsAskedAgain)
+{
+    const std::string port = m_modem.Path().substr(m_modem.Path().rfind('/') + 1);
+    // When chosen again.
+    m_modem.SetScript(Silent());
+    StartModems(m_modem.Path());
+    EXPECT_EQ(DeviceName(0), port + ": no modem answers");
+    m_modem.SetScript(FakeModem::Plain);
+    m_tapi->SetCurDevice(0);
+    EXPECT_TRUE(WaitUntil([&] { return DeviceName(0) == "Tolva Test Voice Modem on " + port; }))
+        << DeviceName(0);
+
+    // At a dial.
+    m_modem.SetScript(Silent());
+    StartModems(m_modem.Path());
+    EXPECT_EQ(DeviceName(0), port + ": no modem answers");
+    m_modem.SetScript(Dialing("NO ANSWER"));
+    m_user.onChange = EndWhenOver;
+    m_tapi->Dial(kAllContacts, DIAL_MANUAL, "555 0100", "");
+    EXPECT_EQ(m_user.statuses.back(), "Disconnected: No Answer.");
+    EXPECT_TRUE(WaitUntil([&] { return DeviceName(0) == "Tolva Test Voice Modem on " + port; }))
+        << DeviceName(0);
+
+    // Now and then while the program runs.
+    const ModemTimeouts retrying{400, 800, 1500, 400, 50, 100};
+    SetModemTimeoutsForTesting(&retrying);
+    m_modem.SetScript(Silent());
+    StartModems(m_modem.Path());
+    EXPECT_EQ(DeviceName(0), port + ": no modem answers");
+    m_modem.SetScript(FakeModem::Plain);
+    EXPECT_TRUE(WaitUntil([&] { return DeviceName(0) == "Tolva Test Voice Modem on " + port; }))
+        << DeviceName(0);
+}
+
+TEST_F(ModemDialTest, CancelAgainstAModemThatFellSilentClosesTheDialogAtOnce)
+{
+    // Each answer to the hang-up may be waited for long.
+    const ModemTimeouts patient{400, 800, 60000, 30000, 50};
+    SetModemTimeoutsForTesting(&patient);
+    TapiMan& tapi = StartModems(m_modem.Path());
+    m_modem.SetScript([this](const std::string& command) {
+        if (command.rfind("ATD", 0) == 0) {
+            m_modem.SetScript(Silent());
+            return std::vector<FakeModem::Say>{};
+        }
+        return FakeModem::Plain(command);
+    });
+    m_user.onChange = [](CallProgress& progress) {
+        if (progress.StatusText().rfind("Dialing", 0) == 0)
+            progress.Cancel(false);
+    };
+    tapi.Dial(kAllContacts, DIAL_MANUAL, "555 0100", "");
+    EXPECT_FALSE(tapi.GetLine()->IsInCall());
+    EXPECT_EQ(tapi.GetFlags() & TAPIMAN_IN_CALL, 0u);
+    // The dialog was gone before the modem was even sent its hang-up: the
+    // hang-up goes on without the window.
+    const std::vector<std::string> commands = m_modem.Commands();
+    EXPECT_EQ(std::find(commands.begin(), commands.end(), "ATH"), commands.end());
+    EXPECT_TRUE(m_messages.shown.empty()) << Shown().front();
+    // Unplugged, the port the hang-up still holds is let go.
+    m_modem.Unplug();
+}
+
+TEST_F(ModemDialTest, SettingsOfAnEarlierRunThatNoLongerFitOpenNoPort)
+{
+    // Stored by index, before ports were kept by name, for one port.
+    FakeModem other;
+    DeviceFolder({{QStringLiteral("serial/by-id/usb-Other_Adapter_1-if00"), other.Path()},
+        {QStringLiteral("serial/by-id/usb-Vexa_Voice_Modem_2-if00"), m_modem.Path()}});
+    const std::vector<u8> config = EncodeModemConfig(ModemConfig());
+    Profile::WriteInt(kTapiSection, "NumDevs", 1);
+    Profile::WriteBinary(kTapiSection, "Device_0", config.data(), qsizetype(config.size()));
+    Profile::WriteInt(kTapiSection, "CurDevice", 0);
+    StartPlain();
+    EXPECT_EQ(Shown(),
+        std::vector<std::string>{"The number of telephony devices has changed!\n Please, "
+                                 "verify modem settings in Preferences."});
+    EXPECT_FALSE(WaitUntil([&] { return !m_modem.Commands().empty() || !other.Commands().empty(); }, 1000));
 }

@@ -10,7 +10,7 @@ std::vector<TapiDeviceConfig> Devices(int count)
 {
     std::vector<TapiDeviceConfig> configs;
     for (int i = 0; i < count; ++i)
-        configs.push_back({i, kTapiVersion21, {}});
+        configs.push_back({i, kTapiVersion21, {}, {}});
     return configs;
 }
 

@@ -30,7 +30,7 @@ constexpr u32 IDS_TEXT_FILTER = 59664;
 constexpr u32 IDS_WRITE_FILE_ERROR = 59102;
 // Widths before the user has sized the columns, in average characters of the
 // list's font, so that a long date fits at any font size.
-constexpr i32 kDefaultChars[CLC_COUNT] = {4, 20, 20, 38, 11, 11};
+constexpr i32 kDefaultChars[CLC_COUNT] = {4, 20, 24, 36, 11, 11};
 
 QString Text(const std::string& text)
 {
