@@ -1,6 +1,7 @@
 #include "image/imagefileio.h"
 
 #include "platform/regularfile.h"
+#include "platform/savefile.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -26,5 +27,5 @@ SaveStatus SaveImageFileBytes(const std::string& path, const std::function<bool(
         file.cancelWriting();
         return SaveStatus::WriteFailed;
     }
-    return file.commit() ? SaveStatus::Saved : SaveStatus::WriteFailed;
+    return CommitWholeFile(file) ? SaveStatus::Saved : SaveStatus::WriteFailed;
 }

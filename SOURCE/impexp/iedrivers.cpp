@@ -10,6 +10,7 @@
 #include "impexp/importtransaction.h"
 #include "impexp/vcardimport.h"
 #include "platform/regularfile.h"
+#include "platform/savefile.h"
 #include "platform/syserror.h"
 
 #include <QFile>
@@ -147,7 +148,7 @@ u32 ExportCards(IESheetState& state, DataMan& dataMan, IEOutcome& outcome, QObje
     const u32 result = IESheetState::ForEachBookContact(dataMan, *book, state.m_nDuplicatesFlag == 0,
         [&state](const Contact& contact) { return state.WriteContactVCard(contact); });
     state.m_pOutput = nullptr;
-    if (result == 0 && out.Flush() && file.commit())
+    if (result == 0 && out.Flush() && CommitWholeFile(file))
         return 0;
     ReportOpenFailure(owner, IDS_EXPORT_FILE_ERROR, state.m_strExportPath, file);
     outcome.detail = out.Error();

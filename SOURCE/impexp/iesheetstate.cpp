@@ -6,6 +6,7 @@
 #include "impexp/cardexchange.h"
 #include "impexp/delimitedtext.h"
 #include "platform/regularfile.h"
+#include "platform/savefile.h"
 #include "platform/syserror.h"
 
 #include <QFile>
@@ -129,7 +130,7 @@ u32 IESheetState::ExportDelimitedText(DataMan& dataMan)
               });
         written = result == 0;
     }
-    if (!out.Flush() || !written || !file.commit()) {
+    if (!out.Flush() || !written || !CommitWholeFile(file)) {
         ReportFileError(IDS_EXPORT_FILE_ERROR, m_strExportPath, file);
         return RC_SHORT_WRITE;
     }
@@ -162,7 +163,7 @@ u32 IESheetState::ExportContactVCard(const Contact& contact)
     m_pOutput = &out;
     const u32 result = WriteContactVCard(contact);
     m_pOutput = nullptr;
-    if (result == 0 && out.Flush() && file.commit())
+    if (result == 0 && out.Flush() && CommitWholeFile(file))
         return 0;
     ReportFileError(IDS_EXPORT_FILE_ERROR, m_strExportPath, file);
     return result ? result : RC_SHORT_WRITE;

@@ -4,6 +4,7 @@
 #include "core/utilities.h"
 #include "impexp/cardexchange.h"
 #include "platform/programfolder.h"
+#include "platform/savefile.h"
 #include "platform/syserror.h"
 
 #include <QDateTime>
@@ -69,10 +70,7 @@ u32 WriteVCardFile(const Contact& contact, const QString& path)
         return failed();
     if (isNew && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
         return failed();
-    // The card reaches the file only when the buffer is flushed: a flush that
-    // fails (a full disk) would otherwise be committed as an empty card.
-    if (file.write(text.data(), qint64(text.size())) != qint64(text.size()) || !file.flush()
-        || !file.commit())
+    if (file.write(text.data(), qint64(text.size())) != qint64(text.size()) || !CommitWholeFile(file))
         return failed();
     return 0;
 }

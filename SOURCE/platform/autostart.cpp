@@ -1,5 +1,7 @@
 #include "platform/autostart.h"
 
+#include "platform/savefile.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -127,8 +129,8 @@ bool Enable(const QString& programPath)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    file.write(MakeEntry(InstalledEntry(), programPath));
-    return file.commit();
+    const QByteArray entry = MakeEntry(InstalledEntry(), programPath);
+    return file.write(entry) == entry.size() && CommitWholeFile(file);
 }
 
 bool Disable()

@@ -3,6 +3,7 @@
 #include "core/utilities.h"
 #include "platform/programfolder.h"
 #include "platform/regularfile.h"
+#include "platform/savefile.h"
 
 #include <QDir>
 #include <QFile>
@@ -119,7 +120,7 @@ bool SaveCustomLabels(const LabelDefinitionArray& labels)
     // Written beside the old file and renamed over it, so a failed write
     // keeps the labels saved before.
     QSaveFile file(CustomLabelPath());
-    if (file.open(QIODevice::WriteOnly) && WriteCustomLabelRecords(file, labels) && file.commit())
+    if (file.open(QIODevice::WriteOnly) && WriteCustomLabelRecords(file, labels) && CommitWholeFile(file))
         return true;
     MsgStopText("Failed to write data file with custom labels because of this error: "
         + file.errorString().toStdString());

@@ -1,6 +1,7 @@
 // Every format through the wizard both ways, the reports of what happened,
 // imports that fail part-way, and the address-book property table.
 #include "core/fieldtexts.h"
+#include "core/filelimit.h"
 #include "core/utilities.h"
 #include "impexp/addressbook.h"
 #include "impexp/fieldmapping.h"
@@ -259,6 +260,34 @@ TEST_F(WizardDriverTest, FailuresAreReportedAndChangeNothing)
     EXPECT_EQ(unwritten.result, RC_CANNOT_OPEN);
     EXPECT_EQ(OutcomeText(unwritten), "Error in import/export operation");
     EXPECT_EQ(m_dm.GetContactCount(), contacts);
+}
+
+TEST_F(WizardDriverTest, AnExportTheDiskCannotHoldFailsAndKeepsTheOldFile)
+{
+    // Far less than the buffer a saved file fills before it reaches the
+    // disk: the failure shows only when that buffer is written out.
+    Book* book = NewBook("Many", m_dm.GetRootBook());
+    for (int i = 0; i < 40; ++i)
+        AddNamed(("Contact number " + std::to_string(i)).c_str(), book);
+    SaveFieldList(false, {FID_NAME});
+    for (const auto& [format, file] : {std::pair{IEF_VCARD, "full.vcf"}, {IEF_CSV, "full.csv"}}) {
+        SCOPED_TRACE(file);
+        IEWizard wizard;
+        ASSERT_TRUE(WalkToFile(wizard, IED_EXPORT, format, book, Path(file)));
+        if (wizard.HasFieldsPage()) {
+            ASSERT_TRUE(wizard.Finish());
+        }
+        // An earlier export, written over once the user said so.
+        Put(file, "the export before\r\n");
+        IEOutcome outcome;
+        {
+            const FileSizeLimit full(512);
+            outcome = RunImportExport(wizard, m_dm, nullptr);
+        }
+        EXPECT_NE(outcome.result, 0u);
+        EXPECT_EQ(OutcomeText(outcome).find("Successfully"), std::string::npos);
+        EXPECT_EQ(Contents(file), "the export before\r\n");
+    }
 }
 
 TEST_F(WizardDriverTest, DroppedCardFilesStopAtTheFirstUnreadable)

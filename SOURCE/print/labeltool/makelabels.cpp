@@ -1,6 +1,7 @@
 // Makes the standard label file from the table of label sheets:
 //   tolva_makelabels <table.csv> <tlvlbl.data>
 #include "impexp/delimitedtext.h"
+#include "platform/savefile.h"
 #include "print/labelfile.h"
 
 #include <QCoreApplication>
@@ -32,7 +33,8 @@ int main(int argc, char** argv)
             rows.push_back(fields);
     }
     QSaveFile out(QString::fromLocal8Bit(argv[2]));
-    if (!out.open(QIODevice::WriteOnly) || out.write(MakeStandardLabelFile(rows)) < 0 || !out.commit()) {
+    if (!out.open(QIODevice::WriteOnly) || out.write(MakeStandardLabelFile(rows)) < 0
+        || !CommitWholeFile(out)) {
         std::fprintf(stderr, "%s: %s\n", argv[2], qPrintable(out.errorString()));
         return 1;
     }

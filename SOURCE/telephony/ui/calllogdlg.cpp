@@ -8,6 +8,7 @@
 #include "impexp/iewizard.h"
 #include "impexp/ui/iefilechooser.h"
 #include "platform/profile.h"
+#include "platform/savefile.h"
 #include "platform/syserror.h"
 #include "platform/ui/window.h"
 #include "telephony/tapiman.h"
@@ -269,7 +270,7 @@ bool CDialogCallLog::Export(const std::string& path)
         }
         written = written && out.Flush();
     }
-    if (!written || !file.commit()) {
+    if (!written || !CommitWholeFile(file)) {
         ReportFileException(
             this, IDS_WRITE_FILE_ERROR, path, FileCauseFromError(ErrorFromFileDevice(file.error(), errno)));
         return false;
