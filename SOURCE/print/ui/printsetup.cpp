@@ -6,13 +6,16 @@
 #include "print/printoutput.h"
 #include "print/ui/printerpaper.h"
 #include "print/ui/printingdlg.h"
+#include "print/ui/printqueue.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QPageSetupDialog>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
+#include <QTemporaryFile>
 #include <memory>
 
 namespace {
@@ -112,11 +115,14 @@ int PrintOnPrinter(PrintMan& pm, CPrintInfo& info, QPrinter& printer, const QStr
 
     // A file is written under another name and takes its own only when
     // whole, so a stopped or failed job leaves no partial file behind, and
-    // an older file of that name stays as it was.
-    const QString target
-        = printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : QString();
-    const QString partial = target.isEmpty() ? QString() : target + QStringLiteral(".part");
-    if (!partial.isEmpty())
+    // an older file of that name stays as it was. A queue gets the job as a
+    // private PDF file, handed over only when whole: what a painter on the
+    // printer drew would reach the queue at the painter's end even when the
+    // job was stopped.
+    const QString target = printer.outputFileName();
+    const bool toQueue = target.isEmpty();
+    const QString partial = toQueue ? QString() : target + QStringLiteral(".part");
+    if (!toQueue)
         printer.setOutputFileName(partial);
 
     CMeasureDC measure(caps);
@@ -124,32 +130,52 @@ int PrintOnPrinter(PrintMan& pm, CPrintInfo& info, QPrinter& printer, const QStr
     pm.BeginPrinting(measure, info);
     int printed = 0;
     bool whole = false;
+    QTemporaryFile spool(QDir(QDir::tempPath()).filePath(QStringLiteral("tolva-print-XXXXXX.pdf")));
     if (info.GetMaxPage() > 0) {
-        CPrintingDialog dialog(
-            docName, target.isEmpty() ? printer.printerName() : target, !target.isEmpty(), parent);
+        CPrintingDialog dialog(docName, toQueue ? printer.printerName() : target, !toQueue, parent);
         dialog.show();
+        std::unique_ptr<QPdfWriter> writer;
+        if (toQueue && spool.open()) {
+            writer = std::make_unique<QPdfWriter>(&spool);
+            writer->setResolution(printer.resolution());
+            // The printer's sheet, its strips kept, with the origin at the paper's corner.
+            QPageLayout sheet = printer.pageLayout();
+            sheet.setMode(QPageLayout::FullPageMode);
+            writer->setPageLayout(sheet);
+            writer->setCreator(QString::fromUtf8(kProductName));
+            writer->setTitle(docName);
+        }
+        QPagedPaintDevice* device = toQueue ? static_cast<QPagedPaintDevice*>(writer.get()) : &printer;
         QPainter painter;
-        if (!painter.begin(&printer)) {
+        if (!device || !painter.begin(device)) {
             MsgStopText("Could not start print job.", parent);
             printed = kPrintFailed;
         } else {
             const double perUnit = printer.resolution() / 2540.0;
-            printed = int(DrawJobPages(pm, info, printer, painter, caps, perUnit, [&dialog](u32 page) {
+            printed = int(DrawJobPages(pm, info, *device, painter, caps, perUnit, [&dialog](u32 page) {
                 dialog.SetPage(page);
                 // The window repaints and the Cancel button is heard between pages.
                 QCoreApplication::processEvents();
                 return !dialog.Cancelled();
             }));
-            whole = info.m_bContinuePrinting && printer.printerState() != QPrinter::Error;
-            if (!whole)
+            whole = info.m_bContinuePrinting && (toQueue || printer.printerState() != QPrinter::Error);
+            if (!whole && !toQueue)
                 printer.abort();
             painter.end();
+            if (whole && toQueue) {
+                spool.close();
+                whole = spool.error() == QFileDevice::NoError
+                    && SubmitToPrintQueue(
+                        printer.printerName(), spool.fileName(), docName, printer.copyCount());
+                if (!whole)
+                    MsgStopText("Could not start print job.", parent);
+            }
             if (!whole)
                 printed = dialog.Cancelled() ? kPrintCancelled : kPrintFailed;
         }
     }
     pm.EndPrinting();
-    if (!partial.isEmpty()) {
+    if (!toQueue) {
         printer.setOutputFileName(target);
         if (whole && printed > 0) {
             QFile::remove(target);

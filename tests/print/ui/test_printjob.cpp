@@ -1,5 +1,6 @@
 #include "print/printoutput.h"
 #include "print/printtesting.h"
+#include "print/standinqueue.h"
 #include "print/ui/printerpaper.h"
 #include "print/ui/printingdlg.h"
 #include "print/ui/printsetup.h"
@@ -217,4 +218,40 @@ TEST_F(PrinterJobTest, PaperOperationsOnTheQueuesPaperList)
     EXPECT_TRUE(changer.SetEnvelopePaper(*printer, PapersOf(*printer), 43));
     EXPECT_EQ(m_messages.shown.size(), 1u);
     changer.RestorePaper(*printer);
+}
+
+TEST_F(PrinterJobTest, ACancelledJobSendsNothingToThePrintQueue)
+{
+    if (!CanReadPdf())
+        GTEST_SKIP() << "poppler-utils are not installed";
+    m_pm.m_Printmode = PM_ENVELOPE;
+    for (int i = 0; i < 5; ++i)
+        Add("Extra " + std::to_string(i));
+    CStandInQueue queue;
+    Choose();
+    // Cancel while the second page is drawn.
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&watch] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<CPrintingDialog*>(w);
+                dialog && dialog->isVisible() && dialog->PageText()->text() == "Page 2") {
+                QTest::mouseClick(dialog->CancelButton(), Qt::LeftButton);
+                watch.stop();
+            }
+    });
+    watch.start(0);
+    EXPECT_EQ(PrintOnPrinter(m_pm, m_info, queue, "Stopped"), kPrintCancelled);
+    watch.stop();
+    EXPECT_TRUE(queue.Jobs().empty()) << PdfPages(queue.Jobs().front().path) << " pages reached the queue";
+
+    // A whole job reaches the queue once, with its pages, name and copies.
+    for (int i = 0; i < m_dataMan.GetContactCount(); ++i)
+        m_dataMan.GetContactAt(i)->m_dwDisplayFlags |= CDF_PRINT;
+    CPrintInfo info;
+    queue.setCopyCount(2);
+    ASSERT_EQ(PrintOnPrinter(m_pm, info, queue, "Whole"), 6);
+    ASSERT_EQ(queue.Jobs().size(), 1u);
+    EXPECT_EQ(PdfPages(queue.Jobs().front().path), 6);
+    EXPECT_EQ(queue.Jobs().front().title, "Whole");
+    EXPECT_EQ(queue.Jobs().front().copies, 2);
 }
