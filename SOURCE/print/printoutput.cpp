@@ -39,7 +39,8 @@ constexpr LabelPaperSize kLabelPaperSizes[] = {
 
 PageCaps PageCapsOf(const QPageLayout& layout)
 {
-    const QSizeF mm = layout.fullRectPoints().size() * (25.4 / 72.0);
+    // In millimetres: whole points would cut A4 short by 0.1 mm.
+    const QSizeF mm = layout.fullRect(QPageLayout::Millimeter).size();
     return PageCaps::FullPage(i32(std::lround(mm.width() * 100)), i32(std::lround(mm.height() * 100)));
 }
 
@@ -87,10 +88,15 @@ bool JobFitsPaper(const PrintMan& pm, const QPageLayout& base)
         return true;
     if (!pm.IsLabelSheetUsable())
         return false;
-    constexpr double kTwipsPerPoint = 20.0;
-    const QSizeF paper = JobPageLayout(pm, base).fullRectPoints().size() * kTwipsPerPoint;
-    // A twip of rounding in the paper's size is no overflow.
-    return LabelSheetFits(pm.m_Label, i32(std::ceil(paper.width())), i32(std::ceil(paper.height())));
+    constexpr double kTwipsPerMm = 1440 / 25.4;
+    // The paper measured exactly: in whole points A4 is 11,900 twips wide,
+    // short of a sheet that fills its 11,906. A sheet's measures are each
+    // rounded to the twip (three labels of 70 mm are 3 x 3,969 twips), so
+    // half a twip per measure across or down is rounding, no overflow.
+    const QSizeF paper = JobPageLayout(pm, base).fullRect(QPageLayout::Millimeter).size() * kTwipsPerMm;
+    const LabelDefinition& l = pm.m_Label;
+    return LabelSheetFits(
+        l, i32(std::ceil(paper.width())) + l.m_wColumns, i32(std::ceil(paper.height())) + l.m_wRows);
 }
 
 QPageLayout DefaultPageLayout()

@@ -2,14 +2,20 @@
 #include "gridtest.h"
 #include "mainwnd/commands.h"
 #include "mainwnd/printcommands.h"
+#include "platform/profile.h"
 #include "platform/recorddc.h"
+#include "print/labelfile.h"
 #include "print/printman.h"
+#include "print/printoutput.h"
+#include "print/ui/labeloptionsdlg.h"
 #include "print/ui/printdlg.h"
+#include "print/ui/printsetup.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -246,4 +252,98 @@ TEST_F(FramePrintTest, AFileChosenInThePrintDialogIsNamedAfterTheWindowAndKept)
     Trigger(ID_PRINT);
     EXPECT_TRUE(keptAfterPrinting);
     EXPECT_EQ(answered, 3u);
+}
+
+namespace {
+
+// The page size pdfinfo gives, in points, and the boxes of the words
+// pdftotext finds, in points from the page's top left corner.
+QSizeF PdfPageSize(const QString& path)
+{
+    QProcess p;
+    p.start("pdfinfo", {path});
+    p.waitForFinished();
+    const auto m = QRegularExpression("Page size:\\s+([0-9.]+) x ([0-9.]+) pts")
+                       .match(QString::fromUtf8(p.readAllStandardOutput()));
+    return m.hasMatch() ? QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble()) : QSizeF();
+}
+
+std::vector<QRectF> PdfWordBoxes(const QString& path)
+{
+    QProcess p;
+    p.start("pdftotext", {"-bbox", "-f", "1", "-l", "1", path, "-"});
+    p.waitForFinished();
+    std::vector<QRectF> boxes;
+    const QRegularExpression re(
+        "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">");
+    for (auto it = re.globalMatch(QString::fromUtf8(p.readAllStandardOutput())); it.hasNext();) {
+        const auto m = it.next();
+        boxes.push_back(QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+            QPointF(m.captured(3).toDouble(), m.captured(4).toDouble())));
+    }
+    return boxes;
+}
+
+// Answers the next label options dialog with the button of the id.
+void AnswerLabelOptions(int button)
+{
+    QTimer::singleShot(0, [button] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<CDialogLabelOptions*>(w); d && d->isVisible()) {
+                QTest::mouseClick(
+                    d->findChild<QPushButton*>(QStringLiteral("ctl%1").arg(button)), Qt::LeftButton);
+                return;
+            }
+        ADD_FAILURE() << "no label options dialog";
+    });
+}
+
+}  // namespace
+
+TEST_F(FramePrintTest, EverySheetOfTheStandardLabelFilePrintsAndPreviewsOnItsOwnPaper)
+{
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+        GTEST_SKIP() << "poppler-utils are not installed";
+    // A fresh profile: the shipped sheets and the print manager's defaults.
+    QDir().mkpath(ProgramPath("data"));
+    ASSERT_TRUE(QFile::copy(TOLVA_STANDARD_LABELS, ProgramPath("data/tlvlbl.data")));
+    LabelDefinitionArray sheets;
+    ASSERT_TRUE(LoadStandardLabels(sheets));
+    ASSERT_GE(sheets.size(), 10u);
+    PrintMan pm;
+    pm.SetSources(m_dataMan.get(), m_userMan.get());
+    auto* commands = new CPrintCommands(Frame(), pm, *m_dataMan);
+    QPrinter& printer = AppPrinter();
+    const QString path = m_dir->filePath("labels.pdf");
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    Select({0});
+
+    for (size_t i = 0; i < sheets.size(); ++i) {
+        const LabelDefinition& sheet = sheets[i];
+        const std::string name = sheet.Name();
+        Profile::WriteInt(kPrintManSection, kLabelListPosEntry, int(i));
+        QFile::remove(path);
+        m_messages.shown.clear();
+        AnswerLabelOptions(1);  // Print
+        Trigger(ID_PAGESETUP_LABELS);
+        ASSERT_TRUE(m_messages.shown.empty()) << name << ": " << m_messages.shown.front().text;
+        ASSERT_EQ(pm.m_Label.Name(), name);
+        // One sheet of its own paper, every word of it on the paper.
+        const QSizeF paper = PaperOfCode(sheet.m_wPaper).size(QPageSize::Point);
+        const QSizeF page = PdfPageSize(path);
+        EXPECT_NEAR(std::min(page.width(), page.height()), paper.width(), 1.0) << name;
+        EXPECT_NEAR(std::max(page.width(), page.height()), paper.height(), 1.0) << name;
+        const std::vector<QRectF> words = PdfWordBoxes(path);
+        EXPECT_FALSE(words.empty()) << name;
+        for (const QRectF& word : words)
+            EXPECT_TRUE(QRectF(QPointF(), page).contains(word)) << name;
+
+        AnswerLabelOptions(1575);  // Preview
+        Trigger(ID_PAGESETUP_LABELS);
+        EXPECT_TRUE(m_messages.shown.empty()) << name;
+        EXPECT_TRUE(commands->InPreview()) << name;
+        commands->ClosePreview();
+    }
+    printer.setOutputFileName(QString());
 }

@@ -75,11 +75,12 @@ bool DoPageSetup(PrintMan& pm, QPrinter& printer, QWidget* parent)
 
 PageCaps PrinterPageCaps(const QPrinter& printer)
 {
-    // The sheet in logical units, the printer's unprintable strips kept.
-    QPageLayout points = printer.pageLayout();
-    points.setUnits(QPageLayout::Point);
-    const QMarginsF strips = points.minimumMargins() * (2540.0 / 72.0);
-    const QSizeF paper = points.fullRectPoints().size() * (2540.0 / 72.0);
+    // The sheet in logical units, the printer's unprintable strips kept;
+    // measured in millimetres, as whole points would cut the paper short.
+    QPageLayout mm = printer.pageLayout();
+    mm.setUnits(QPageLayout::Millimeter);
+    const QMarginsF strips = mm.minimumMargins() * kLogicalPerMm;
+    const QSizeF paper = mm.fullRect().size() * kLogicalPerMm;
     PageCaps caps;
     caps.physicalWidth = i32(std::lround(paper.width()));
     caps.physicalHeight = i32(std::lround(paper.height()));
