@@ -243,6 +243,11 @@ std::string AddressTextForContact(
 RECT MarginsWithinPaper(const RECT& margins, const RECT& minimum, i32 paperWidth, i32 paperHeight);
 // Whether the margins leave that much of the paper for the text.
 bool MarginsFitPaper(const RECT& margins, i32 paperWidth, i32 paperHeight);
+// The smallest memo and report margins on the sheet: the minimum margins,
+// and no less than the strips the printer cannot print on.
+RECT LeastPrintMargins(const RECT& marginsMin, const PageCaps& caps);
+// The margins a job prints with on the sheet, which the page setup shows.
+RECT PrintMarginsOnSheet(const RECT& margins, const RECT& marginsMin, const PageCaps& caps);
 
 // A stored font (height in screen pixels) as printing uses it: height in
 // logical units, TrueType output precision.

@@ -39,9 +39,19 @@ constexpr LabelPaperSize kLabelPaperSizes[] = {
 
 PageCaps PageCapsOf(const QPageLayout& layout)
 {
-    // In millimetres: whole points would cut A4 short by 0.1 mm.
-    const QSizeF mm = layout.fullRect(QPageLayout::Millimeter).size();
-    return PageCaps::FullPage(i32(std::lround(mm.width() * 100)), i32(std::lround(mm.height() * 100)));
+    // In millimetres: whole points would cut A4 short by 0.1 mm. The
+    // layout's minimum margins are the strips the printer cannot print on.
+    QPageLayout mm = layout;
+    mm.setUnits(QPageLayout::Millimeter);
+    constexpr double kLogicalPerMm = 100.0;
+    const QMarginsF strips = mm.minimumMargins() * kLogicalPerMm;
+    const QSizeF paper = mm.fullRect().size() * kLogicalPerMm;
+    PageCaps caps = PageCaps::FullPage(i32(std::lround(paper.width())), i32(std::lround(paper.height())));
+    caps.offsetX = i32(std::lround(strips.left()));
+    caps.offsetY = i32(std::lround(strips.top()));
+    caps.printableWidth -= caps.offsetX + i32(std::lround(strips.right()));
+    caps.printableHeight -= caps.offsetY + i32(std::lround(strips.bottom()));
+    return caps;
 }
 
 QPageSize PaperOfCode(u16 paperCode, bool* landscape)

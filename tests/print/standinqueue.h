@@ -103,12 +103,10 @@ private:
         void setProperty(PrintEnginePropertyKey key, const QVariant& value) override
         {
             switch (key) {
-            case PPK_QPageLayout: {
-                QPageLayout layout = value.value<QPageLayout>();
-                layout.setMode(m_fullPage ? QPageLayout::FullPageMode : QPageLayout::StandardMode);
-                m_writer.setPageLayout(layout);
+            case PPK_QPageLayout:
+                // As Qt's engines: the layout brings its mode.
+                m_writer.setPageLayout(value.value<QPageLayout>());
                 break;
-            }
             case PPK_QPageSize:
                 m_writer.setPageSize(value.value<QPageSize>());
                 break;
@@ -121,9 +119,8 @@ private:
                 break;
             }
             case PPK_FullPage: {
-                m_fullPage = value.toBool();
                 QPageLayout layout = m_writer.pageLayout();
-                layout.setMode(m_fullPage ? QPageLayout::FullPageMode : QPageLayout::StandardMode);
+                layout.setMode(value.toBool() ? QPageLayout::FullPageMode : QPageLayout::StandardMode);
                 m_writer.setPageLayout(layout);
                 break;
             }
@@ -149,7 +146,7 @@ private:
             case PPK_Orientation:
                 return int(m_writer.pageLayout().orientation());
             case PPK_FullPage:
-                return m_fullPage;
+                return m_writer.pageLayout().mode() == QPageLayout::FullPageMode;
             case PPK_Resolution:
                 return m_writer.resolution();
             case PPK_PrinterName:
@@ -209,7 +206,6 @@ private:
         CStandInQueue& m_queue;
         Spool m_spool;
         QPdfWriter m_writer;
-        bool m_fullPage = false;
         QHash<PrintEnginePropertyKey, QVariant> m_values;
     };
 

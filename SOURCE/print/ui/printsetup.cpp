@@ -8,9 +8,12 @@
 #include "print/ui/printingdlg.h"
 #include "print/ui/printqueue.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QFile>
+#include <QKeyEvent>
 #include <QPageSetupDialog>
 #include <QPainter>
 #include <QPdfWriter>
@@ -21,6 +24,7 @@
 namespace {
 
 constexpr double kLogicalPerMm = 100.0;
+constexpr u32 IDS_MARGIN_BELOW_MINIMUM = 59636;
 
 }  // namespace
 
@@ -33,6 +37,61 @@ QPrinter& AppPrinter()
     }
     return *printer;
 }
+
+namespace {
+
+// Says why a margin typed below the smallest one the dialog allows goes
+// back to what it was, instead of letting it snap back unexplained.
+class CMarginWatch : public QObject {
+public:
+    explicit CMarginWatch(QPageSetupDialog& dialog)
+        : QObject(&dialog)
+        , m_unit(dialog.findChild<QComboBox*>(QStringLiteral("unitCombo")))
+    {
+        for (QDoubleSpinBox* box : dialog.findChildren<QDoubleSpinBox*>())
+            if (box->objectName().endsWith(QStringLiteral("Margin")))
+                box->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        // Not while the box is being destroyed.
+        auto* box = qobject_cast<QDoubleSpinBox*>(watched);
+        if (!box)
+            return false;
+        const bool enter = event->type() == QEvent::KeyPress
+            && (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Return
+                || static_cast<QKeyEvent*>(event)->key() == Qt::Key_Enter);
+        if ((enter || event->type() == QEvent::FocusOut) && TooSmall(*box)) {
+            box->setValue(box->value());  // what it was
+            MsgStopText(FormatResString(IDS_MARGIN_BELOW_MINIMUM, Least(*box)), box->window());
+            return enter;
+        }
+        return false;
+    }
+
+private:
+    static bool TooSmall(const QDoubleSpinBox& box)
+    {
+        bool ok = false;
+        const double typed = box.locale().toDouble(box.cleanText(), &ok);
+        return ok && typed < box.minimum() - 0.5 * std::pow(10.0, -box.decimals());
+    }
+    // The smallest margin with the dialog's unit, as "12.70 mm".
+    std::string Least(const QDoubleSpinBox& box) const
+    {
+        QString unit = m_unit ? m_unit->currentText() : QString();
+        const qsizetype open = unit.lastIndexOf(QLatin1Char('(')), close = unit.lastIndexOf(QLatin1Char(')'));
+        unit = open >= 0 && close > open ? unit.mid(open + 1, close - open - 1) : QString();
+        return (box.textFromValue(box.minimum()) + (unit.isEmpty() ? QString() : QLatin1Char(' ') + unit))
+            .toStdString();
+    }
+
+    QComboBox* m_unit;
+};
+
+}  // namespace
 
 bool DoPageSetup(PrintMan& pm, QPrinter& printer, QWidget* parent)
 {
@@ -47,24 +106,31 @@ bool DoPageSetup(PrintMan& pm, QPrinter& printer, QWidget* parent)
     const QPageLayout before = printer.pageLayout();
     QPageLayout layout = before;
     layout.setUnits(QPageLayout::Millimeter);
-    // The dialog offers no margin below the minimum margins.
-    const RECT minimum = MarginsWithinPaper(
-        pm.m_MarginsMin, {}, PageCapsOf(layout).physicalWidth, PageCapsOf(layout).physicalHeight);
+    layout.setMode(QPageLayout::StandardMode);
+    // The dialog shows the margins the job prints with, and offers none
+    // below the minimum margins or the printer's unprintable strips.
+    const PageCaps sheet = PageCapsOf(layout);
+    const RECT minimum = LeastPrintMargins(pm.m_MarginsMin, sheet);
     layout.setMinimumMargins(mm(minimum));
-    layout.setMargins(mm(MarginsWithinPaper(
-        pm.m_Margins, minimum, PageCapsOf(layout).physicalWidth, PageCapsOf(layout).physicalHeight)));
+    layout.setMargins(mm(PrintMarginsOnSheet(pm.m_Margins, pm.m_MarginsMin, sheet)));
     printer.setPageLayout(layout);
     for (;;) {
         QPageSetupDialog dialog(&printer, parent);
+        new CMarginWatch(dialog);
         if (dialog.exec() != QDialog::Accepted) {
             printer.setPageLayout(before);
             return false;
         }
-        const QPageLayout taken = printer.pageLayout();
+        QPageLayout taken = printer.pageLayout();
         const PageCaps paper = PageCapsOf(taken);
         const RECT margins = logical(taken.margins(QPageLayout::Millimeter));
         if (MarginsFitPaper(margins, paper.physicalWidth, paper.physicalHeight)) {
             pm.m_Margins = MarginsWithinPaper(margins, minimum, paper.physicalWidth, paper.physicalHeight);
+            // The printer keeps its own strips, not the margins' minimum.
+            QPageLayout strips = before;
+            strips.setUnits(taken.units());
+            taken.setMinimumMargins(strips.minimumMargins());
+            printer.setPageLayout(taken);
             return true;
         }
         MsgStopText("The margins leave no room on the paper for the text: together the left and right "
@@ -75,20 +141,7 @@ bool DoPageSetup(PrintMan& pm, QPrinter& printer, QWidget* parent)
 
 PageCaps PrinterPageCaps(const QPrinter& printer)
 {
-    // The sheet in logical units, the printer's unprintable strips kept;
-    // measured in millimetres, as whole points would cut the paper short.
-    QPageLayout mm = printer.pageLayout();
-    mm.setUnits(QPageLayout::Millimeter);
-    const QMarginsF strips = mm.minimumMargins() * kLogicalPerMm;
-    const QSizeF paper = mm.fullRect().size() * kLogicalPerMm;
-    PageCaps caps;
-    caps.physicalWidth = i32(std::lround(paper.width()));
-    caps.physicalHeight = i32(std::lround(paper.height()));
-    caps.offsetX = i32(std::lround(strips.left()));
-    caps.offsetY = i32(std::lround(strips.top()));
-    caps.printableWidth = caps.physicalWidth - caps.offsetX - i32(std::lround(strips.right()));
-    caps.printableHeight = caps.physicalHeight - caps.offsetY - i32(std::lround(strips.bottom()));
-    return caps;
+    return PageCapsOf(printer.pageLayout());
 }
 
 int PrintOnPrinter(PrintMan& pm, CPrintInfo& info, QPrinter& printer, const QString& docName, QWidget* parent)

@@ -6,8 +6,11 @@
 #include "print/ui/printsetup.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QLabel>
+#include <QPageSetupDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTest>
@@ -254,4 +257,64 @@ TEST_F(PrinterJobTest, ACancelledJobSendsNothingToThePrintQueue)
     EXPECT_EQ(PdfPages(queue.Jobs().front().path), 6);
     EXPECT_EQ(queue.Jobs().front().title, "Whole");
     EXPECT_EQ(queue.Jobs().front().copies, 2);
+}
+
+TEST_F(PrinterJobTest, MemoTextKeepsOutOfTheQueuesStripsAndPageSetupShowsWhereItPrints)
+{
+    if (!CanReadPdf())
+        GTEST_SKIP() << "poppler-utils are not installed";
+    // A new user's margins: 1 mm, on a queue whose strips are wider.
+    m_pm.m_Margins = {100, 100, 100, 100};
+    m_pm.m_Printmode = PM_MEMO;
+    m_pm.m_Flags1 &= ~PF_MEMO_HEADER;
+    CStandInQueue queue;
+    constexpr double kPointsPerMm = 72 / 25.4;
+    auto printedAt = [&] {
+        Choose();
+        CPrintInfo info;
+        EXPECT_EQ(PrintOnPrinter(m_pm, info, queue), 1);
+        return queue.Jobs().empty() ? QPointF(-1, -1) : WordAt(queue.Jobs().back().path, "Full");
+    };
+    const QPointF first = printedAt();
+    EXPECT_NEAR(first.x(), 6.35 * kPointsPerMm, 1.0);
+    EXPECT_NEAR(first.y(), 12.7 * kPointsPerMm, 1.5);
+
+    // The page setup shows those margins; one typed below them is refused
+    // with the reason, and OK keeps what was shown.
+    std::map<QString, double> shown;
+    double leftAfterTyping = 0;
+    QTimer::singleShot(0, [&] {
+        QPageSetupDialog* dialog = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<QPageSetupDialog*>(w); d && d->isVisible())
+                dialog = d;
+        ASSERT_NE(dialog, nullptr);
+        for (QDoubleSpinBox* box : dialog->findChildren<QDoubleSpinBox*>())
+            shown[box->objectName()] = box->value();
+        auto* left = dialog->findChild<QDoubleSpinBox*>("leftMargin");
+        ASSERT_NE(left, nullptr);
+        left->setFocus();
+        left->selectAll();
+        QTest::keyClicks(left, "2");
+        QTest::keyClick(left, Qt::Key_Return);
+        leftAfterTyping = left->value();
+        dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    ASSERT_TRUE(DoPageSetup(m_pm, queue, nullptr));
+    EXPECT_NEAR(shown["leftMargin"], 6.35, 0.005);
+    EXPECT_NEAR(shown["rightMargin"], 6.35, 0.005);
+    EXPECT_NEAR(shown["topMargin"], 12.7, 0.005);
+    EXPECT_NEAR(shown["bottomMargin"], 12.7, 0.005);
+    EXPECT_NEAR(leftAfterTyping, 6.35, 0.005);
+    ASSERT_EQ(m_messages.shown.size(), 1u);
+    EXPECT_NE(m_messages.shown.front().text.find("cannot be smaller than 6.35 mm"), std::string::npos)
+        << m_messages.shown.front().text;
+    EXPECT_EQ(m_pm.m_Margins, (RECT{635, 1270, 635, 1270}));
+    // The queue keeps its own strips, and the memo prints where it did.
+    QPageLayout strips = queue.pageLayout();
+    strips.setUnits(QPageLayout::Millimeter);
+    EXPECT_NEAR(strips.minimumMargins().top(), 12.7, 0.01);
+    const QPointF again = printedAt();
+    EXPECT_NEAR(again.x(), first.x(), 0.1);
+    EXPECT_NEAR(again.y(), first.y(), 0.1);
 }
