@@ -17,20 +17,35 @@ i32 Twips(i32 twips)
     return MulDiv(twips, kLogicalPerInch, kTwipsPerInch);
 }
 
-// Writes CR LF separated lines from the start, each next line one cell
-// further down the text's own direction.
-void WriteLines(CPrintDC& dc, POINT start, const QString& text, bool turned)
+// Writes CR LF separated lines from the start, each wrapped to the room
+// the box leaves along the text's direction, the next line one cell further
+// across; lines beyond the box are left out, and nothing passes its edges.
+void WriteLines(CPrintDC& dc, POINT start, const QString& text, bool turned, const RECT& box)
 {
     const i32 h = dc.GetTextExtent(u"g").cy;
     const i32 tabStop = std::max(1, TabWidth(dc));
+    const i32 along = turned ? start.y - box.bottom : box.right - start.x;
+    const i32 across = turned ? start.x - box.left : start.y - box.bottom;
+    dc.SaveDC();
+    dc.IntersectClipRect(box);
     POINT at = start;
+    i32 used = 0;
     for (const QString& line : text.split(QStringLiteral("\r\n"))) {
-        dc.TabbedTextOut(at.x, at.y, line, tabStop);
-        if (turned)
-            at.x -= h;
-        else
-            at.y -= h;
+        qsizetype pos = 0;
+        do {
+            if (used + h > across)
+                break;
+            const qsizetype end = WrapLineEnd(dc, line, pos, line.size(), along, tabStop);
+            dc.TabbedTextOut(at.x, at.y, QStringView(line).mid(pos, end - pos), tabStop);
+            if (turned)
+                at.x -= h;
+            else
+                at.y -= h;
+            used += h;
+            pos = SkipBlanks(line, end, line.size());
+        } while (pos < line.size());
     }
+    dc.RestoreDC();
 }
 
 RECT Inset(const RECT& r, i32 left, i32 top, i32 right, i32 bottom)
@@ -134,7 +149,7 @@ void PrintMan::PrintEnvelope(CPrintDC& dc, const RECT& envelope, const Contact& 
         const COLORREF oldColor = dc.SetTextColor(color);
         const POINT start = turned ? POINT{envelope.right - margin.y, envelope.top - margin.x}
                                    : POINT{envelope.left + margin.x, envelope.top - margin.y};
-        WriteLines(dc, start, QString::fromUtf8(text), turned);
+        WriteLines(dc, start, QString::fromUtf8(text), turned, envelope);
         dc.SetTextColor(oldColor);
         dc.SelectFont(old);
     };

@@ -318,3 +318,60 @@ TEST_F(PrinterJobTest, MemoTextKeepsOutOfTheQueuesStripsAndPageSetupShowsWhereIt
     EXPECT_NEAR(again.x(), first.x(), 0.1);
     EXPECT_NEAR(again.y(), first.y(), 0.1);
 }
+
+namespace {
+
+// The boxes of the words of a PDF's first page, in points from its top left.
+std::vector<std::pair<QString, QRectF>> PdfWords(const QString& path)
+{
+    QProcess p;
+    p.start("pdftotext", {"-bbox", "-f", "1", "-l", "1", path, "-"});
+    p.waitForFinished();
+    std::vector<std::pair<QString, QRectF>> words;
+    const QRegularExpression re(
+        "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)</word>");
+    for (auto it = re.globalMatch(QString::fromUtf8(p.readAllStandardOutput())); it.hasNext();) {
+        const auto m = it.next();
+        words.emplace_back(m.captured(5),
+            QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                QPointF(m.captured(3).toDouble(), m.captured(4).toDouble())));
+    }
+    return words;
+}
+
+}  // namespace
+
+TEST_F(PrinterJobTest, ALongDeliveryAddressWrapsInsideTheEnvelope)
+{
+    if (!CanReadPdf())
+        GTEST_SKIP() << "poppler-utils are not installed";
+    m_pm.m_Printmode = PM_ENVELOPE;
+    for (const EnvelopeSize& size : kEnvelopeSizeTable)
+        if (size.Name().starts_with("DL"))
+            m_pm.m_EnvelopeData = size;
+    ASSERT_EQ(m_pm.m_EnvelopeData.m_wHeight, 1100);
+    m_pm.m_AddrDelivMargins = {1000, 500, 300, 300};  // 10 cm along, 5 cm in
+    m_dataMan.GetContactAt(0)->m_addresses[0].m_strStreet
+        = "Obere Lindenallee-Nord 1234, Hinterhaus links, dritter Stock, Wohnung siebzehn";
+    constexpr double kPointsPerMm = 72 / 25.4;
+    // Turned (the text runs down the paper) and lying across it.
+    for (const i32 feed : {1, 4}) {
+        m_pm.m_EnvelopeFeed = feed;
+        auto printer = PrinterWithStrips(m_dir->filePath("envelope.pdf"));
+        printer->setPageLayout(QPageLayout(QPageSize(QPageSize::A3), QPageLayout::Portrait, QMarginsF()));
+        Choose();
+        CPrintInfo info;
+        ASSERT_EQ(PrintOnPrinter(m_pm, info, *printer), 1);
+        printer.reset();
+        const QRectF envelope = feed == 1 ? QRectF(0, 0, 110 * kPointsPerMm, 220 * kPointsPerMm)
+                                          : QRectF(0, 0, 220 * kPointsPerMm, 110 * kPointsPerMm);
+        QStringList seen;
+        for (const auto& [word, box] : PdfWords(m_dir->filePath("envelope.pdf"))) {
+            seen << word;
+            EXPECT_TRUE(envelope.contains(box)) << feed << " " << word.toStdString();
+        }
+        // The whole street is there, its last word on a line of its own.
+        EXPECT_TRUE(seen.contains("siebzehn")) << seen.join(' ').toStdString();
+        EXPECT_TRUE(seen.contains("Lindenallee-Nord") || seen.contains("Lindenallee-")) << feed;
+    }
+}
