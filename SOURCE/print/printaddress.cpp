@@ -53,6 +53,21 @@ RECT Inset(const RECT& r, i32 left, i32 top, i32 right, i32 bottom)
     return {r.left + left, r.top - top, r.right - right, r.bottom + bottom};
 }
 
+// Label (c, r) of the sheet, and the part of it the text takes.
+RECT LabelRect(const LabelDefinition& l, const RECT& sheet, u32 c, u32 r)
+{
+    const i32 width = Twips(l.m_wWidth), height = Twips(l.m_wHeight);
+    const i32 left = sheet.left + i32(c) * (width + Twips(l.m_wColumnSpacing));
+    const i32 top = sheet.top - i32(r) * (height + Twips(l.m_wRowSpacing));
+    return RECT{left, top, left + width, top - height};
+}
+
+RECT LabelTextRect(const LabelDefinition& l, const RECT& sheet, u32 c, u32 r)
+{
+    return Inset(LabelRect(l, sheet, c, r), Twips(i32(l.m_dwTextMarginLeft)), Twips(i32(l.m_dwTextMarginTop)),
+        Twips(i32(l.m_dwTextMarginRight)), Twips(i32(l.m_dwTextMarginBottom)));
+}
+
 RECT Intersect(const RECT& a, const RECT& b)
 {
     RECT r{std::max(a.left, b.left), std::min(a.top, b.top), std::min(a.right, b.right),
@@ -170,16 +185,8 @@ void PrintMan::PrintLabels(CPrintDC& dc, const RECT& sheet, const RECT& drawRect
     const size_t first = size_t(page - 1) * perSheet;
     const LOGFONT font = dc.SelectFont(PrintFontFromScreenFont(*GetFont(PTE_LABEL)));
     const COLORREF color = dc.SetTextColor(GetColor(PTE_LABEL));
-    const i32 width = Twips(l.m_wWidth), height = Twips(l.m_wHeight);
-    const i32 stepX = width + Twips(l.m_wColumnSpacing), stepY = height + Twips(l.m_wRowSpacing);
-    auto labelRect = [&](u32 c, u32 r) {
-        const i32 left = sheet.left + i32(c) * stepX, top = sheet.top - i32(r) * stepY;
-        return RECT{left, top, left + width, top - height};
-    };
-    auto textRect = [&](u32 c, u32 r) {
-        return Inset(labelRect(c, r), Twips(i32(l.m_dwTextMarginLeft)), Twips(i32(l.m_dwTextMarginTop)),
-            Twips(i32(l.m_dwTextMarginRight)), Twips(i32(l.m_dwTextMarginBottom)));
-    };
+    auto labelRect = [&](u32 c, u32 r) { return LabelRect(l, sheet, c, r); };
+    auto textRect = [&](u32 c, u32 r) { return LabelTextRect(l, sheet, c, r); };
     auto write = [&](RECT rect, const std::string& text) {
         if (!text.empty())
             PrintTextInRect(true, dc, rect, QString::fromUtf8(text));
@@ -230,4 +237,23 @@ void PrintMan::PrintLabels(CPrintDC& dc, const RECT& sheet, const RECT& drawRect
     }
     dc.SetTextColor(color);
     dc.SelectFont(font);
+}
+
+bool PrintMan::LabelTextsFit(CPrintDC& dc)
+{
+    if (!IsLabelSheetUsable())
+        return true;
+    const LOGFONT font = dc.SelectFont(PrintFontFromScreenFont(*GetFont(PTE_LABEL)));
+    const RECT text = LabelTextRect(m_Label, RECT{0, 0, 0, 0}, 0, 0);
+    const size_t count = m_LabelPrintRange == PR_LABEL_SELECTION ? m_contacts.size()
+                                                                 : std::min<size_t>(1, m_contacts.size());
+    bool fit = true;
+    for (size_t i = 0; i < count && fit; ++i) {
+        const Contact* contact = JobContact(i);
+        const QString address = contact ? QString::fromUtf8(AddressTextFor(*contact, false)) : QString();
+        RECT room = text;
+        fit = PrintTextInRect(false, dc, room, address) >= address.size();
+    }
+    dc.SelectFont(font);
+    return fit;
 }

@@ -232,6 +232,7 @@ RECT PrintMan::BodyRect(bool draw, const RECT& page, CPrintDC& dc, const CPrintI
 u32 PrintMan::CountPages(CPrintDC& dc, CPrintInfo& info)
 {
     const u32 contacts = u32(m_contacts.size());
+    m_labelLinesLeftOut = m_Printmode == PM_LABELS && !LabelTextsFit(dc);
     switch (m_Printmode) {
     case PM_ENVELOPE:
         return contacts;

@@ -268,20 +268,21 @@ QSizeF PdfPageSize(const QString& path)
     return m.hasMatch() ? QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble()) : QSizeF();
 }
 
-std::vector<QRectF> PdfWordBoxes(const QString& path)
+std::vector<std::pair<QString, QRectF>> PdfWords(const QString& path)
 {
     QProcess p;
     p.start("pdftotext", {"-bbox", "-f", "1", "-l", "1", path, "-"});
     p.waitForFinished();
-    std::vector<QRectF> boxes;
+    std::vector<std::pair<QString, QRectF>> words;
     const QRegularExpression re(
-        "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">");
+        "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)</word>");
     for (auto it = re.globalMatch(QString::fromUtf8(p.readAllStandardOutput())); it.hasNext();) {
         const auto m = it.next();
-        boxes.push_back(QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
-            QPointF(m.captured(3).toDouble(), m.captured(4).toDouble())));
+        words.emplace_back(m.captured(5),
+            QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                QPointF(m.captured(3).toDouble(), m.captured(4).toDouble())));
     }
-    return boxes;
+    return words;
 }
 
 // Answers the next label options dialog with the button of the id.
@@ -334,10 +335,10 @@ TEST_F(FramePrintTest, EverySheetOfTheStandardLabelFilePrintsAndPreviewsOnItsOwn
         const QSizeF page = PdfPageSize(path);
         EXPECT_NEAR(std::min(page.width(), page.height()), paper.width(), 1.0) << name;
         EXPECT_NEAR(std::max(page.width(), page.height()), paper.height(), 1.0) << name;
-        const std::vector<QRectF> words = PdfWordBoxes(path);
+        const auto words = PdfWords(path);
         EXPECT_FALSE(words.empty()) << name;
-        for (const QRectF& word : words)
-            EXPECT_TRUE(QRectF(QPointF(), page).contains(word)) << name;
+        for (const auto& [word, box] : words)
+            EXPECT_TRUE(QRectF(QPointF(), page).contains(box)) << name << " " << word.toStdString();
 
         AnswerLabelOptions(1575);  // Preview
         Trigger(ID_PAGESETUP_LABELS);
@@ -346,4 +347,69 @@ TEST_F(FramePrintTest, EverySheetOfTheStandardLabelFilePrintsAndPreviewsOnItsOwn
         commands->ClosePreview();
     }
     printer.setOutputFileName(QString());
+}
+
+TEST_F(FramePrintTest, LabelsBreakNamesAtHyphensAndThePreviewSaysWhenLinesAreLeftOut)
+{
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+        GTEST_SKIP() << "poppler-utils are not installed";
+    QDir().mkpath(ProgramPath("data"));
+    ASSERT_TRUE(QFile::copy(TOLVA_STANDARD_LABELS, ProgramPath("data/tlvlbl.data")));
+    LabelDefinitionArray sheets;
+    ASSERT_TRUE(LoadStandardLabels(sheets));
+    int small = -1;
+    for (size_t i = 0; i < sheets.size(); ++i)
+        if (sheets[i].Name().starts_with("63.5 x 38.1 mm"))
+            small = int(i);
+    ASSERT_GE(small, 0);
+    Profile::WriteInt(kPrintManSection, kLabelListPosEntry, small);
+    PrintMan pm;
+    pm.SetSources(m_dataMan.get(), m_userMan.get());
+    auto* commands = new CPrintCommands(Frame(), pm, *m_dataMan);
+    Select({0});
+    Contact& contact = *Grid().FirstSelectedContact();
+    contact.m_strFirstName = "Anne-Marie-Louise-Genevieve-Bernadette-Antoinette";
+    contact.m_strLastName.clear();
+    ContactAddress home;
+    home.m_dwType = ADDR_HOME;
+    home.m_strStreet = "1 Short Street";
+    home.m_strCity = "Oldtown";
+    contact.m_addresses = {home};
+
+    // A short address fits its label: the status names the page alone.
+    AnswerLabelOptions(1575);  // Preview
+    Trigger(ID_PAGESETUP_LABELS);
+    ASSERT_TRUE(commands->InPreview());
+    EXPECT_EQ(Frame().statusBar()->currentMessage(), "Page 1");
+    commands->ClosePreview();
+
+    // The name breaks after its hyphens, never inside a part.
+    QPrinter& printer = AppPrinter();
+    const QString path = m_dir->filePath("labels.pdf");
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    AnswerLabelOptions(1);  // Print
+    Trigger(ID_PAGESETUP_LABELS);
+    printer.setOutputFileName(QString());
+    const QRegularExpression part("^(Anne|Marie|Louise|Genevieve|Bernadette|Antoinette)(-|$)");
+    int pieces = 0;
+    for (const auto& [word, box] : PdfWords(path))
+        if (word.contains(QRegularExpression("^(Anne|.*-)"))) {
+            ++pieces;
+            for (const QString& piece : word.split('-', Qt::SkipEmptyParts))
+                EXPECT_TRUE(part.match(piece).hasMatch()) << word.toStdString();
+        }
+    EXPECT_GT(pieces, 1);
+
+    // An address longer than the label: the preview says lines are left out.
+    home.m_strStreet = "Flat 7\r\nSecond floor\r\nBlock C\r\nThe Courtyard\r\nLong Lane 12\r\nEast Quarter";
+    home.m_strCountry = "Norway";
+    contact.m_addresses = {home};
+    AnswerLabelOptions(1575);
+    Trigger(ID_PAGESETUP_LABELS);
+    ASSERT_TRUE(commands->InPreview());
+    EXPECT_TRUE(Frame().statusBar()->currentMessage().startsWith("Page 1"));
+    EXPECT_TRUE(Frame().statusBar()->currentMessage().contains("left out"))
+        << Frame().statusBar()->currentMessage().toStdString();
+    commands->ClosePreview();
 }
