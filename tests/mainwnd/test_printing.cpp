@@ -9,12 +9,14 @@
 #include "print/printoutput.h"
 #include "print/ui/labeloptionsdlg.h"
 #include "print/ui/printdlg.h"
+#include "print/ui/printqueue.h"
 #include "print/ui/printsetup.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
@@ -412,4 +414,69 @@ TEST_F(FramePrintTest, LabelsBreakNamesAtHyphensAndThePreviewSaysWhenLinesAreLef
     EXPECT_TRUE(Frame().statusBar()->currentMessage().contains("left out"))
         << Frame().statusBar()->currentMessage().toStdString();
     commands->ClosePreview();
+}
+
+TEST_F(FramePrintTest, ThePrintDialogKeepsTheFileAfterAPrinterJobAndFitsEachStyle)
+{
+    PrintMan pm;
+    pm.SetSources(m_dataMan.get(), m_userMan.get());
+    pm.m_Printmode = PM_MEMO;
+    pm.m_Printtype = PR_SELECTION;
+    auto* commands = new CPrintCommands(Frame(), pm, *m_dataMan);
+    // The height of the dialog opened in the memo style.
+    int memoHeight = 0;
+    {
+        CRPrintDialog memo(pm, AppPrinter(), &Frame());
+        memo.show();
+        QApplication::processEvents();
+        memoHeight = memo.height();
+    }
+    // A queue that takes every job.
+    int queued = 0;
+    SetPrintQueueSubmit(
+        [&queued](const QString&, const QString&, const QString&, int) { return ++queued > 0; });
+    const QString path = QDir::toNativeSeparators(m_dir->filePath("kept.pdf"));
+    auto answer = [](std::function<void(CRPrintDialog&)> act) {
+        QTimer::singleShot(0, [act] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* d = qobject_cast<CRPrintDialog*>(w); d && d->isVisible())
+                    return act(*d);
+            ADD_FAILURE() << "no print dialog";
+        });
+    };
+    Select({0});
+    // To a file, then to a printer.
+    answer([&](CRPrintDialog& d) {
+        d.Printers()->setCurrentIndex(d.FileEntry());
+        d.FileName()->setText(path);
+        QTest::mouseClick(d.findChild<QPushButton*>("ctl1"), Qt::LeftButton);
+    });
+    Trigger(ID_PRINT);
+    EXPECT_TRUE(QFile::exists(path));
+    answer([&](CRPrintDialog& d) {
+        d.Printers()->insertItem(0, "Office laser", "Office laser");
+        d.Printers()->setCurrentIndex(0);
+        QTest::mouseClick(d.findChild<QPushButton*>("ctl1"), Qt::LeftButton);
+    });
+    Trigger(ID_PRINT);
+    EXPECT_EQ(queued, 1);
+    // The next dialog offers that file again; in the label style and back
+    // in the memo style it is as high as what it shows.
+    pm.m_Printmode = PM_LABELS;
+    QString offered;
+    int labelHeight = 0, backToMemo = 0;
+    answer([&](CRPrintDialog& d) {
+        offered = d.FileName()->text();
+        labelHeight = d.height();
+        d.Panel()->Styles()->setCurrentRow(0);
+        QApplication::processEvents();
+        backToMemo = d.height();
+        QTest::mouseClick(d.findChild<QPushButton*>("ctl2"), Qt::LeftButton);
+    });
+    Trigger(ID_PRINT);
+    SetPrintQueueSubmit({});
+    EXPECT_EQ(offered.toStdString(), path.toStdString());
+    EXPECT_GT(labelHeight, memoHeight);
+    EXPECT_NEAR(backToMemo, memoHeight, 2);
+    (void)commands;
 }

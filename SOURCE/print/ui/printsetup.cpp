@@ -206,8 +206,9 @@ int PrintOnPrinter(PrintMan& pm, CPrintInfo& info, QPrinter& printer, const QStr
             printed = kPrintFailed;
         } else {
             const double perUnit = printer.resolution() / 2540.0;
-            printed = int(DrawJobPages(pm, info, *device, painter, caps, perUnit, [&dialog](u32 page) {
-                dialog.SetPage(page);
+            const u32 last = std::min(info.GetToPage(), info.GetMaxPage());
+            printed = int(DrawJobPages(pm, info, *device, painter, caps, perUnit, [&dialog, last](u32 page) {
+                dialog.SetPage(page, last);
                 // The window repaints and the Cancel button is heard between pages.
                 QCoreApplication::processEvents();
                 return !dialog.Cancelled();
