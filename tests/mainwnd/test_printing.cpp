@@ -480,3 +480,39 @@ TEST_F(FramePrintTest, ThePrintDialogKeepsTheFileAfterAPrinterJobAndFitsEachStyl
     EXPECT_NEAR(backToMemo, memoHeight, 2);
     (void)commands;
 }
+
+TEST_F(FramePrintTest, ThePreviewKeepsTheMemoOutOfThePrintersStrips)
+{
+    PrintMan pm;
+    pm.SetSources(m_dataMan.get(), m_userMan.get());
+    pm.m_Printmode = PM_MEMO;
+    pm.m_Printtype = PR_SELECTION;
+    auto* commands = new CPrintCommands(Frame(), pm, *m_dataMan);
+    // A printer that cannot print within 6.35 mm of the sides and 12.7 mm
+    // of the top and the bottom; the memo's margins are a new user's 1 mm.
+    QPrinter& printer = AppPrinter();
+    const QPageLayout before = printer.pageLayout();
+    const QMarginsF strips(6.35, 12.7, 6.35, 12.7);
+    printer.setPageLayout(QPageLayout(
+        QPageSize(QPageSize::A4), QPageLayout::Portrait, strips, QPageLayout::Millimeter, strips));
+    Select({0});
+    Trigger(ID_FILE_PRINT_PREVIEW);
+    ASSERT_TRUE(commands->InPreview());
+    CPrintPreviewWnd* pages = commands->Preview()->Pages();
+    QApplication::processEvents();
+    const QImage picture = pages->viewport()->grab().toImage();
+    const QRect page = pages->PageRect(0);
+    ASSERT_FALSE(page.isEmpty());
+    // The first ink on the paper, from its left and from its top.
+    int left = page.width(), top = page.height();
+    for (int y = page.top() + 2; y < page.bottom() - 2; ++y)
+        for (int x = page.left() + 2; x < page.right() - 2; ++x)
+            if (qGray(picture.pixel(x, y)) < 160) {
+                left = std::min(left, x - page.left());
+                top = std::min(top, y - page.top());
+            }
+    EXPECT_GE(double(left) / page.width(), 6.35 / 210 - 0.005) << left << " of " << page.width();
+    EXPECT_GE(double(top) / page.height(), 12.7 / 297 - 0.005) << top << " of " << page.height();
+    commands->ClosePreview();
+    printer.setPageLayout(before);
+}
