@@ -34,9 +34,8 @@ public:
     {
         m_engine = std::make_unique<Engine>(*this);
         setEngines(m_engine.get(), m_engine->Paint());
-        const QMarginsF strips(6.35, 12.7, 6.35, 12.7);
         setPageLayout(QPageLayout(
-            QPageSize(QPageSize::A4), QPageLayout::Portrait, strips, QPageLayout::Millimeter, strips));
+            QPageSize(QPageSize::A4), QPageLayout::Portrait, kStrips, QPageLayout::Millimeter, kStrips));
         SetPrintQueueSubmit(
             [this](const QString& queue, const QString& file, const QString& title, int copies) {
                 if (queue != m_name)
@@ -48,6 +47,9 @@ public:
     ~CStandInQueue() override { SetPrintQueueSubmit({}); }
 
     const std::vector<Job>& Jobs() const { return m_jobs; }
+
+    // The strips the printer cannot print on, in millimetres.
+    static constexpr QMarginsF kStrips{6.35, 12.7, 6.35, 12.7};
 
 private:
     void Received(const QString& file, const QString& title, int copies)
@@ -103,10 +105,20 @@ private:
         void setProperty(PrintEnginePropertyKey key, const QVariant& value) override
         {
             switch (key) {
-            case PPK_QPageLayout:
-                // As Qt's engines: the layout brings its mode.
-                m_writer.setPageLayout(value.value<QPageLayout>());
+            case PPK_QPageLayout: {
+                // As Qt's CUPS engine: the queue's strips are the minimum
+                // margins, and a layout with margins inside them is refused.
+                QPageLayout layout = value.value<QPageLayout>();
+                layout.setUnits(QPageLayout::Millimeter);
+                const QMarginsF m = layout.margins();
+                const QMarginsF strips = kStrips - QMarginsF(0.005, 0.005, 0.005, 0.005);
+                if (m.left() < strips.left() || m.top() < strips.top() || m.right() < strips.right()
+                    || m.bottom() < strips.bottom())
+                    break;
+                layout.setMinimumMargins(kStrips);
+                m_writer.setPageLayout(layout);
                 break;
+            }
             case PPK_QPageSize:
                 m_writer.setPageSize(value.value<QPageSize>());
                 break;

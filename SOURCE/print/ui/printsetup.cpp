@@ -124,18 +124,38 @@ bool DoPageSetup(PrintMan& pm, QPrinter& printer, QWidget* parent)
         QPageLayout taken = printer.pageLayout();
         const PageCaps paper = PageCapsOf(taken);
         const RECT margins = logical(taken.margins(QPageLayout::Millimeter));
-        if (MarginsFitPaper(margins, paper.physicalWidth, paper.physicalHeight)) {
-            pm.m_Margins = MarginsWithinPaper(margins, minimum, paper.physicalWidth, paper.physicalHeight);
-            // The printer keeps its own strips, not the margins' minimum.
-            QPageLayout strips = before;
-            strips.setUnits(taken.units());
-            taken.setMinimumMargins(strips.minimumMargins());
-            printer.setPageLayout(taken);
-            return true;
+        if (!MarginsFitPaper(margins, paper.physicalWidth, paper.physicalHeight)) {
+            MsgStopText("The margins leave no room on the paper for the text: together the left and right "
+                        "margins, and the top and bottom ones, may take at most three quarters of the paper.",
+                parent);
+            continue;
         }
-        MsgStopText("The margins leave no room on the paper for the text: together the left and right "
-                    "margins, and the top and bottom ones, may take at most three quarters of the paper.",
-            parent);
+        // A queue may offer margins below the minimum margins, or the paper
+        // changed with its strips: what would not print as shown is refused.
+        const RECT least = LeastPrintMargins(pm.m_MarginsMin, paper);
+        if (margins.left + 1 < least.left || margins.top + 1 < least.top || margins.right + 1 < least.right
+            || margins.bottom + 1 < least.bottom) {
+            auto text = [](i32 logical) { return QString::number(logical / kLogicalPerMm, 'f', 2) + " mm"; };
+            MsgStopText(
+                FormatResString(IDS_MARGIN_BELOW_MINIMUM,
+                    QStringLiteral("%1 at the left, %2 at the top, %3 at the right and %4 at the bottom")
+                        .arg(text(least.left), text(least.top), text(least.right), text(least.bottom))
+                        .toStdString()),
+                parent);
+            // The dialog comes again with the smallest margins allowed.
+            taken.setUnits(QPageLayout::Millimeter);
+            taken.setMargins(
+                mm(MarginsWithinPaper(margins, least, paper.physicalWidth, paper.physicalHeight)));
+            printer.setPageLayout(taken);
+            continue;
+        }
+        pm.m_Margins = MarginsWithinPaper(margins, least, paper.physicalWidth, paper.physicalHeight);
+        // The printer keeps its own strips, not the margins' minimum.
+        QPageLayout strips = before;
+        strips.setUnits(taken.units());
+        taken.setMinimumMargins(strips.minimumMargins());
+        printer.setPageLayout(taken);
+        return true;
     }
 }
 

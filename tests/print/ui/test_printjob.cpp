@@ -375,3 +375,42 @@ TEST_F(PrinterJobTest, ALongDeliveryAddressWrapsInsideTheEnvelope)
         EXPECT_TRUE(seen.contains("Lindenallee-Nord") || seen.contains("Lindenallee-")) << feed;
     }
 }
+
+TEST_F(PrinterJobTest, MarginsBelowTheMinimumMarginsAreRefusedWithTheReason)
+{
+    // The queue's dialog offers margins down to its strips; the minimum
+    // margins ask for 20 mm.
+    m_pm.m_Margins = {100, 100, 100, 100};
+    m_pm.m_MarginsMin = {2000, 2000, 2000, 2000};
+    CStandInQueue queue;
+    std::vector<double> shownLeft;
+    std::function<void()> answer = [&] {
+        QPageSetupDialog* dialog = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<QPageSetupDialog*>(w); d && d->isVisible())
+                dialog = d;
+        ASSERT_NE(dialog, nullptr);
+        auto* left = dialog->findChild<QDoubleSpinBox*>("leftMargin");
+        ASSERT_NE(left, nullptr);
+        shownLeft.push_back(left->value());
+        if (shownLeft.size() > 2) {
+            dialog->reject();  // refused once too often
+            return;
+        }
+        if (shownLeft.size() == 1) {
+            left->setValue(10);
+            QTimer::singleShot(0, answer);  // the dialog comes again
+        }
+        dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    };
+    QTimer::singleShot(0, answer);
+    ASSERT_TRUE(DoPageSetup(m_pm, queue, nullptr));
+    ASSERT_EQ(shownLeft.size(), 2u);
+    EXPECT_NEAR(shownLeft[0], 20, 0.005);
+    EXPECT_NEAR(shownLeft[1], 20, 0.005);
+    ASSERT_EQ(m_messages.shown.size(), 1u);
+    EXPECT_NE(
+        m_messages.shown.front().text.find("cannot be smaller than 20.00 mm at the left"), std::string::npos)
+        << m_messages.shown.front().text;
+    EXPECT_EQ(m_pm.m_Margins, (RECT{2000, 2000, 2000, 2000}));
+}
