@@ -433,8 +433,7 @@ TEST_F(FramePrintTest, ThePrintDialogKeepsTheFileAfterAPrinterJobAndFitsEachStyl
     }
     // A queue that takes every job.
     int queued = 0;
-    SetPrintQueueSubmit(
-        [&queued](const QString&, const QString&, const QString&, int) { return ++queued > 0; });
+    SetPrintQueueSubmit([&queued](const PrintQueueJob&) { return ++queued > 0; });
     const QString path = QDir::toNativeSeparators(m_dir->filePath("kept.pdf"));
     auto answer = [](std::function<void(CRPrintDialog&)> act) {
         QTimer::singleShot(0, [act] {

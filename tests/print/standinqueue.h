@@ -26,6 +26,7 @@ public:
         QString path;
         QString title;
         int copies = 1;
+        QString media;
     };
 
     explicit CStandInQueue(const QString& name = QStringLiteral("Office laser"))
@@ -36,13 +37,12 @@ public:
         setEngines(m_engine.get(), m_engine->Paint());
         setPageLayout(QPageLayout(
             QPageSize(QPageSize::A4), QPageLayout::Portrait, kStrips, QPageLayout::Millimeter, kStrips));
-        SetPrintQueueSubmit(
-            [this](const QString& queue, const QString& file, const QString& title, int copies) {
-                if (queue != m_name)
-                    return false;
-                Received(file, title, copies);
-                return true;
-            });
+        SetPrintQueueSubmit([this](const PrintQueueJob& job) {
+            if (job.queue != m_name)
+                return false;
+            Received(job.file, job.title, job.copies, job.media);
+            return true;
+        });
     }
     ~CStandInQueue() override { SetPrintQueueSubmit({}); }
 
@@ -52,11 +52,11 @@ public:
     static constexpr QMarginsF kStrips{6.35, 12.7, 6.35, 12.7};
 
 private:
-    void Received(const QString& file, const QString& title, int copies)
+    void Received(const QString& file, const QString& title, int copies, const QString& media)
     {
         const QString kept = m_dir.filePath(QStringLiteral("job%1.pdf").arg(m_jobs.size() + 1));
         QFile::copy(file, kept);
-        m_jobs.push_back({kept, title, copies});
+        m_jobs.push_back({kept, title, copies, media});
     }
 
     // The bytes of the painter's job. The queue takes them when the PDF is
@@ -80,7 +80,8 @@ private:
                 if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
                     file.write(buffer());
                 file.close();
-                m_queue.Received(path, m_queue.docName(), m_queue.copyCount());
+                m_queue.Received(
+                    path, m_queue.docName(), m_queue.copyCount(), m_queue.pageLayout().pageSize().key());
                 buffer().clear();
                 seek(0);
             }

@@ -18,7 +18,7 @@ PrintQueueSubmit& Replacement()
     return submit;
 }
 
-bool SubmitToCups(const QString& queue, const QString& file, const QString& title, int copies)
+bool SubmitToCups(const PrintQueueJob& job)
 {
     // libcups is there wherever Qt prints to CUPS; it is bound when first
     // needed, so the program starts without it.
@@ -26,21 +26,25 @@ bool SubmitToCups(const QString& queue, const QString& file, const QString& titl
     const auto printFile = reinterpret_cast<CupsPrintFile>(cups.resolve("cupsPrintFile"));
     if (!printFile)
         return false;
-    QByteArray name("copies"), value = QByteArray::number(std::max(1, copies));
-    CupsOption option{name.data(), value.data()};
+    // The paper goes with the job, so the queue takes that paper and does
+    // not scale the pages onto its usual one.
+    QByteArray names[] = {"copies", "media"};
+    QByteArray values[] = {QByteArray::number(std::max(1, job.copies)), job.media.toUtf8()};
+    CupsOption options[] = {{names[0].data(), values[0].data()}, {names[1].data(), values[1].data()}};
+    const int count = job.media.isEmpty() ? 1 : 2;
     // The job's id, 0 when the queue refused it.
-    return printFile(queue.toLocal8Bit().constData(), file.toLocal8Bit().constData(),
-               title.toUtf8().constData(), 1, &option)
+    return printFile(job.queue.toLocal8Bit().constData(), job.file.toLocal8Bit().constData(),
+               job.title.toUtf8().constData(), count, options)
         != 0;
 }
 
 }  // namespace
 
-bool SubmitToPrintQueue(const QString& queue, const QString& file, const QString& title, int copies)
+bool SubmitToPrintQueue(const PrintQueueJob& job)
 {
     if (Replacement())
-        return Replacement()(queue, file, title, copies);
-    return SubmitToCups(queue, file, title, copies);
+        return Replacement()(job);
+    return SubmitToCups(job);
 }
 
 void SetPrintQueueSubmit(PrintQueueSubmit submit)

@@ -7,12 +7,20 @@
 #include <QString>
 #include <functional>
 
-// Sends the file to the queue as one job with the title and the number of
-// copies; true when the queue took it.
-using PrintQueueSubmit
-    = std::function<bool(const QString& queue, const QString& file, const QString& title, int copies)>;
+// One job for a queue: the PDF file, the job's title, the number of copies
+// and the paper it is for (the paper's key, "A4" or "Custom.100x148mm").
+struct PrintQueueJob {
+    QString queue;
+    QString file;
+    QString title;
+    int copies = 1;
+    QString media;
+};
 
-bool SubmitToPrintQueue(const QString& queue, const QString& file, const QString& title, int copies);
+// Sends the job to its queue; true when the queue took it.
+using PrintQueueSubmit = std::function<bool(const PrintQueueJob& job)>;
+
+bool SubmitToPrintQueue(const PrintQueueJob& job);
 
 // Tests put a queue of their own in place of CUPS; an empty function
 // brings CUPS back.

@@ -240,8 +240,8 @@ int PrintOnPrinter(PrintMan& pm, CPrintInfo& info, QPrinter& printer, const QStr
             if (whole && toQueue) {
                 spool.close();
                 whole = spool.error() == QFileDevice::NoError
-                    && SubmitToPrintQueue(
-                        printer.printerName(), spool.fileName(), docName, printer.copyCount());
+                    && SubmitToPrintQueue({printer.printerName(), spool.fileName(), docName,
+                        printer.copyCount(), printer.pageLayout().pageSize().key()});
                 if (!whole)
                     MsgStopText("Could not start print job.", parent);
             }

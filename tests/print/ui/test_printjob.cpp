@@ -257,6 +257,7 @@ TEST_F(PrinterJobTest, ACancelledJobSendsNothingToThePrintQueue)
     EXPECT_EQ(PdfPages(queue.Jobs().front().path), 6);
     EXPECT_EQ(queue.Jobs().front().title, "Whole");
     EXPECT_EQ(queue.Jobs().front().copies, 2);
+    EXPECT_EQ(queue.Jobs().front().media, "A4");
 }
 
 TEST_F(PrinterJobTest, MemoTextKeepsOutOfTheQueuesStripsAndPageSetupShowsWhereItPrints)
