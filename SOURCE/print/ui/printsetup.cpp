@@ -135,7 +135,7 @@ bool DoPageSetup(PrintMan& pm, QPrinter& printer, QWidget* parent)
         const RECT least = LeastPrintMargins(pm.m_MarginsMin, paper);
         if (margins.left + 1 < least.left || margins.top + 1 < least.top || margins.right + 1 < least.right
             || margins.bottom + 1 < least.bottom) {
-            auto text = [](i32 logical) { return QString::number(logical / kLogicalPerMm, 'f', 2) + " mm"; };
+            auto text = [](i32 value) { return QString::number(value / kLogicalPerMm, 'f', 2) + " mm"; };
             MsgStopText(
                 FormatResString(IDS_MARGIN_BELOW_MINIMUM,
                     QStringLiteral("%1 at the left, %2 at the top, %3 at the right and %4 at the bottom")
