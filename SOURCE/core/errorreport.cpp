@@ -225,6 +225,9 @@ bool AppendErrorLogNote(const std::string& text)
             lines += '\r';
         lines += text[i];
     }
+    // The rule goes on a line of its own, whether or not the note ended one.
+    if (!lines.ends_with("\r\n"))
+        lines += "\r\n";
     return AppendErrorLog(NowLine() + lines + kRule + "\r\n\r\n");
 }
 

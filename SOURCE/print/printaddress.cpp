@@ -17,25 +17,55 @@ i32 Twips(i32 twips)
     return MulDiv(twips, kLogicalPerInch, kTwipsPerInch);
 }
 
-// Writes CR LF separated lines from the start, each next line one cell
-// further down the text's own direction.
-void WriteLines(CPrintDC& dc, POINT start, const QString& text, bool turned)
+// Writes CR LF separated lines from the start, each wrapped to the room
+// the box leaves along the text's direction, the next line one cell further
+// across; lines beyond the box are left out, and nothing passes its edges.
+void WriteLines(CPrintDC& dc, POINT start, const QString& text, bool turned, const RECT& box)
 {
     const i32 h = dc.GetTextExtent(u"g").cy;
     const i32 tabStop = std::max(1, TabWidth(dc));
+    const i32 along = turned ? start.y - box.bottom : box.right - start.x;
+    const i32 across = turned ? start.x - box.left : start.y - box.bottom;
+    dc.SaveDC();
+    dc.IntersectClipRect(box);
     POINT at = start;
+    i32 used = 0;
     for (const QString& line : text.split(QStringLiteral("\r\n"))) {
-        dc.TabbedTextOut(at.x, at.y, line, tabStop);
-        if (turned)
-            at.x -= h;
-        else
-            at.y -= h;
+        qsizetype pos = 0;
+        do {
+            if (used + h > across)
+                break;
+            const qsizetype end = WrapLineEnd(dc, line, pos, line.size(), along, tabStop);
+            dc.TabbedTextOut(at.x, at.y, QStringView(line).mid(pos, end - pos), tabStop);
+            if (turned)
+                at.x -= h;
+            else
+                at.y -= h;
+            used += h;
+            pos = SkipBlanks(line, end, line.size());
+        } while (pos < line.size());
     }
+    dc.RestoreDC();
 }
 
 RECT Inset(const RECT& r, i32 left, i32 top, i32 right, i32 bottom)
 {
     return {r.left + left, r.top - top, r.right - right, r.bottom + bottom};
+}
+
+// Label (c, r) of the sheet, and the part of it the text takes.
+RECT LabelRect(const LabelDefinition& l, const RECT& sheet, u32 c, u32 r)
+{
+    const i32 width = Twips(l.m_wWidth), height = Twips(l.m_wHeight);
+    const i32 left = sheet.left + i32(c) * (width + Twips(l.m_wColumnSpacing));
+    const i32 top = sheet.top - i32(r) * (height + Twips(l.m_wRowSpacing));
+    return RECT{left, top, left + width, top - height};
+}
+
+RECT LabelTextRect(const LabelDefinition& l, const RECT& sheet, u32 c, u32 r)
+{
+    return Inset(LabelRect(l, sheet, c, r), Twips(i32(l.m_dwTextMarginLeft)), Twips(i32(l.m_dwTextMarginTop)),
+        Twips(i32(l.m_dwTextMarginRight)), Twips(i32(l.m_dwTextMarginBottom)));
 }
 
 RECT Intersect(const RECT& a, const RECT& b)
@@ -134,7 +164,7 @@ void PrintMan::PrintEnvelope(CPrintDC& dc, const RECT& envelope, const Contact& 
         const COLORREF oldColor = dc.SetTextColor(color);
         const POINT start = turned ? POINT{envelope.right - margin.y, envelope.top - margin.x}
                                    : POINT{envelope.left + margin.x, envelope.top - margin.y};
-        WriteLines(dc, start, QString::fromUtf8(text), turned);
+        WriteLines(dc, start, QString::fromUtf8(text), turned, envelope);
         dc.SetTextColor(oldColor);
         dc.SelectFont(old);
     };
@@ -155,16 +185,8 @@ void PrintMan::PrintLabels(CPrintDC& dc, const RECT& sheet, const RECT& drawRect
     const size_t first = size_t(page - 1) * perSheet;
     const LOGFONT font = dc.SelectFont(PrintFontFromScreenFont(*GetFont(PTE_LABEL)));
     const COLORREF color = dc.SetTextColor(GetColor(PTE_LABEL));
-    const i32 width = Twips(l.m_wWidth), height = Twips(l.m_wHeight);
-    const i32 stepX = width + Twips(l.m_wColumnSpacing), stepY = height + Twips(l.m_wRowSpacing);
-    auto labelRect = [&](u32 c, u32 r) {
-        const i32 left = sheet.left + i32(c) * stepX, top = sheet.top - i32(r) * stepY;
-        return RECT{left, top, left + width, top - height};
-    };
-    auto textRect = [&](u32 c, u32 r) {
-        return Inset(labelRect(c, r), Twips(i32(l.m_dwTextMarginLeft)), Twips(i32(l.m_dwTextMarginTop)),
-            Twips(i32(l.m_dwTextMarginRight)), Twips(i32(l.m_dwTextMarginBottom)));
-    };
+    auto labelRect = [&](u32 c, u32 r) { return LabelRect(l, sheet, c, r); };
+    auto textRect = [&](u32 c, u32 r) { return LabelTextRect(l, sheet, c, r); };
     auto write = [&](RECT rect, const std::string& text) {
         if (!text.empty())
             PrintTextInRect(true, dc, rect, QString::fromUtf8(text));
@@ -215,4 +237,23 @@ void PrintMan::PrintLabels(CPrintDC& dc, const RECT& sheet, const RECT& drawRect
     }
     dc.SetTextColor(color);
     dc.SelectFont(font);
+}
+
+bool PrintMan::LabelTextsFit(CPrintDC& dc)
+{
+    if (!IsLabelSheetUsable())
+        return true;
+    const LOGFONT font = dc.SelectFont(PrintFontFromScreenFont(*GetFont(PTE_LABEL)));
+    const RECT text = LabelTextRect(m_Label, RECT{0, 0, 0, 0}, 0, 0);
+    const size_t count = m_LabelPrintRange == PR_LABEL_SELECTION ? m_contacts.size()
+                                                                 : std::min<size_t>(1, m_contacts.size());
+    bool fit = true;
+    for (size_t i = 0; i < count && fit; ++i) {
+        const Contact* contact = JobContact(i);
+        const QString address = contact ? QString::fromUtf8(AddressTextFor(*contact, false)) : QString();
+        RECT room = text;
+        fit = PrintTextInRect(false, dc, room, address) >= address.size();
+    }
+    dc.SelectFont(font);
+    return fit;
 }

@@ -92,6 +92,18 @@ RECT MarginsWithinPaper(const RECT& margins, const RECT& minimum, i32 paperWidth
     return m;
 }
 
+RECT LeastPrintMargins(const RECT& marginsMin, const PageCaps& caps)
+{
+    const RECT strips{caps.offsetX, caps.offsetY, caps.RightStrip(), caps.BottomStrip()};
+    return MarginsWithinPaper(marginsMin, strips, caps.physicalWidth, caps.physicalHeight);
+}
+
+RECT PrintMarginsOnSheet(const RECT& margins, const RECT& marginsMin, const PageCaps& caps)
+{
+    return MarginsWithinPaper(
+        margins, LeastPrintMargins(marginsMin, caps), caps.physicalWidth, caps.physicalHeight);
+}
+
 void PrintMan::SetSources(DataMan* dataMan, UserMan* userMan)
 {
     m_pDataMan = dataMan;
@@ -149,8 +161,8 @@ void PrintMan::ComputeMargins(const PageCaps& caps)
         break;
     }
     default: {
-        const RECT paper
-            = MarginsWithinPaper(m_Margins, m_MarginsMin, caps.physicalWidth, caps.physicalHeight);
+        // Text never lands in the strips the printer cannot print on.
+        const RECT paper = PrintMarginsOnSheet(m_Margins, m_MarginsMin, caps);
         m = {paper.left - caps.offsetX, paper.top - caps.offsetY, paper.right - caps.RightStrip(),
             paper.bottom - caps.BottomStrip()};
         break;
@@ -220,6 +232,7 @@ RECT PrintMan::BodyRect(bool draw, const RECT& page, CPrintDC& dc, const CPrintI
 u32 PrintMan::CountPages(CPrintDC& dc, CPrintInfo& info)
 {
     const u32 contacts = u32(m_contacts.size());
+    m_labelLinesLeftOut = m_Printmode == PM_LABELS && !LabelTextsFit(dc);
     switch (m_Printmode) {
     case PM_ENVELOPE:
         return contacts;

@@ -143,6 +143,9 @@ public:
     std::string AddressTextFor(const Contact& contact, bool envelope);
     // Whether the current label sheet can be printed: at least one row and column.
     bool IsLabelSheetUsable() const { return m_Label.m_wRows > 0 && m_Label.m_wColumns > 0; }
+    // Whether the job's labels leave lines of an address out, as the begin
+    // pass found: a label keeps the lines that fit it.
+    bool LabelLinesLeftOut() const { return m_labelLinesLeftOut; }
 
     // The settings, changed directly by the print and option dialogs.
     CAddressBookApp* m_pApp;
@@ -181,6 +184,8 @@ public:
     std::vector<u32> m_contacts;
     // The job's contact at the index, or null when it is gone from the store.
     const Contact* JobContact(size_t index) const;
+    // Whether every label text of the job fits its label.
+    bool LabelTextsFit(CPrintDC& dc);
     // Indexed by page number, entry 0 a leading 0: where each page starts.
     std::vector<u32> m_pageContact, m_pageField, m_pageOffset;
     u32 m_curContact = 0;
@@ -197,6 +202,7 @@ public:
     // Nothing has been placed on the page yet: its first line or row is
     // placed even when it does not fit, so that every page makes progress.
     bool m_pageEmpty = false;
+    bool m_labelLinesLeftOut = false;
     DataMan* m_pDataMan = nullptr;
     UserMan* m_pUserMan = nullptr;
 
@@ -243,6 +249,11 @@ std::string AddressTextForContact(
 RECT MarginsWithinPaper(const RECT& margins, const RECT& minimum, i32 paperWidth, i32 paperHeight);
 // Whether the margins leave that much of the paper for the text.
 bool MarginsFitPaper(const RECT& margins, i32 paperWidth, i32 paperHeight);
+// The smallest memo and report margins on the sheet: the minimum margins,
+// and no less than the strips the printer cannot print on.
+RECT LeastPrintMargins(const RECT& marginsMin, const PageCaps& caps);
+// The margins a job prints with on the sheet, which the page setup shows.
+RECT PrintMarginsOnSheet(const RECT& margins, const RECT& marginsMin, const PageCaps& caps);
 
 // A stored font (height in screen pixels) as printing uses it: height in
 // logical units, TrueType output precision.

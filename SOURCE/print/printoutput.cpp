@@ -39,8 +39,19 @@ constexpr LabelPaperSize kLabelPaperSizes[] = {
 
 PageCaps PageCapsOf(const QPageLayout& layout)
 {
-    const QSizeF mm = layout.fullRectPoints().size() * (25.4 / 72.0);
-    return PageCaps::FullPage(i32(std::lround(mm.width() * 100)), i32(std::lround(mm.height() * 100)));
+    // In millimetres: whole points would cut A4 short by 0.1 mm. The
+    // layout's minimum margins are the strips the printer cannot print on.
+    QPageLayout mm = layout;
+    mm.setUnits(QPageLayout::Millimeter);
+    constexpr double kLogicalPerMm = 100.0;
+    const QMarginsF strips = mm.minimumMargins() * kLogicalPerMm;
+    const QSizeF paper = mm.fullRect().size() * kLogicalPerMm;
+    PageCaps caps = PageCaps::FullPage(i32(std::lround(paper.width())), i32(std::lround(paper.height())));
+    caps.offsetX = i32(std::lround(strips.left()));
+    caps.offsetY = i32(std::lround(strips.top()));
+    caps.printableWidth -= caps.offsetX + i32(std::lround(strips.right()));
+    caps.printableHeight -= caps.offsetY + i32(std::lround(strips.bottom()));
+    return caps;
 }
 
 QPageSize PaperOfCode(u16 paperCode, bool* landscape)
@@ -87,10 +98,15 @@ bool JobFitsPaper(const PrintMan& pm, const QPageLayout& base)
         return true;
     if (!pm.IsLabelSheetUsable())
         return false;
-    constexpr double kTwipsPerPoint = 20.0;
-    const QSizeF paper = JobPageLayout(pm, base).fullRectPoints().size() * kTwipsPerPoint;
-    // A twip of rounding in the paper's size is no overflow.
-    return LabelSheetFits(pm.m_Label, i32(std::ceil(paper.width())), i32(std::ceil(paper.height())));
+    constexpr double kTwipsPerMm = 1440 / 25.4;
+    // The paper measured exactly: in whole points A4 is 11,900 twips wide,
+    // short of a sheet that fills its 11,906. A sheet's measures are each
+    // rounded to the twip (three labels of 70 mm are 3 x 3,969 twips), so
+    // half a twip per measure across or down is rounding, no overflow.
+    const QSizeF paper = JobPageLayout(pm, base).fullRect(QPageLayout::Millimeter).size() * kTwipsPerMm;
+    const LabelDefinition& l = pm.m_Label;
+    return LabelSheetFits(
+        l, i32(std::ceil(paper.width())) + l.m_wColumns, i32(std::ceil(paper.height())) + l.m_wRows);
 }
 
 QPageLayout DefaultPageLayout()

@@ -15,7 +15,8 @@ class QPagedPaintDevice;
 
 constexpr int kPdfResolution = 2540;  // one device unit is 0.01 mm
 
-// A whole sheet of the layout's paper, printable to its edges, in 0.01 mm.
+// The layout's sheet in 0.01 mm, with the strips its printer cannot print
+// on (the layout's minimum margins).
 PageCaps PageCapsOf(const QPageLayout& layout);
 
 // The paper a paper code names, in portrait, and whether the code asks for

@@ -14,6 +14,31 @@ bool IsLineBreak(QChar c)
 
 }  // namespace
 
+qsizetype WrapLineEnd(
+    const CPrintDC& dc, QStringView text, qsizetype pos, qsizetype paragraphEnd, i32 width, i32 tabStop)
+{
+    qsizetype end = pos + dc.FitTabbedText(text.mid(pos, paragraphEnd - pos), width, tabStop);
+    if (end == pos && paragraphEnd > pos)
+        return pos + 1;  // not even one character fits: it goes on a line of its own
+    if (end >= paragraphEnd)
+        return end;
+    for (qsizetype at = end; at > pos; --at) {
+        if (IsBlank(text[at]))
+            return at;
+        // A hyphen ends its line; one that begins the line does not.
+        if (text[at - 1] == QLatin1Char('-') && at - 1 > pos)
+            return at;
+    }
+    return end;
+}
+
+qsizetype SkipBlanks(QStringView text, qsizetype pos, qsizetype end)
+{
+    while (pos < end && IsBlank(text[pos]))
+        ++pos;
+    return pos;
+}
+
 i32 TabWidth(const CPrintDC& dc)
 {
     return 8 * dc.GetTextMetrics().tmAveCharWidth;
@@ -44,23 +69,13 @@ qsizetype PrintTextInRect(bool draw, CPrintDC& dc, RECT& rect, QStringView text,
         qsizetype paragraphEnd = pos;
         while (paragraphEnd < text.size() && !IsLineBreak(text[paragraphEnd]))
             ++paragraphEnd;
-        qsizetype end = pos + dc.FitTabbedText(text.mid(pos, paragraphEnd - pos), width, tabStop);
-        if (end == pos && paragraphEnd > pos)
-            end = pos + 1;  // not even one character fits: it goes on a line of its own
-        if (end < paragraphEnd) {
-            qsizetype blank = end;
-            while (blank > pos && !IsBlank(text[blank]))
-                --blank;
-            if (blank > pos)
-                end = blank;
-        }
+        const qsizetype end = WrapLineEnd(dc, text, pos, paragraphEnd, width, tabStop);
         if (draw)
             dc.TabbedTextOut(x, y, text.mid(pos, end - pos), tabStop);
         y -= lineHeight;
         pos = end;
         if (pos < paragraphEnd) {
-            while (pos < paragraphEnd && IsBlank(text[pos]))
-                ++pos;
+            pos = SkipBlanks(text, pos, paragraphEnd);
         } else {
             while (pos < text.size() && text[pos] == QLatin1Char('\r'))
                 ++pos;

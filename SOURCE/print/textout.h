@@ -17,5 +17,14 @@ qsizetype PrintTextInRect(bool draw, CPrintDC& dc, RECT& rect, QStringView text,
 // down by the height used. 0 otherwise, and nothing is drawn.
 int FitTextToRect(bool draw, RECT& rect, CPrintDC& dc, QStringView text);
 
+// Where the line that starts at pos ends within the paragraph ending at
+// paragraphEnd, when the line may be width wide: at the last blank or after
+// the last hyphen that leaves the line fitting, inside a word only when the
+// line has neither; at least one character.
+qsizetype WrapLineEnd(
+    const CPrintDC& dc, QStringView text, qsizetype pos, qsizetype paragraphEnd, i32 width, i32 tabStop);
+// The first character from pos on that is no blank.
+qsizetype SkipBlanks(QStringView text, qsizetype pos, qsizetype end);
+
 // The width of a tab in the DC's font: eight average characters.
 i32 TabWidth(const CPrintDC& dc);

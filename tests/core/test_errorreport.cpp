@@ -58,6 +58,19 @@ TEST_F(ErrorReportTest, LogIsEmptiedAtItsLimit)
     EXPECT_EQ(ReadLog(), QByteArray("again\r\n"));
 }
 
+TEST_F(ErrorReportTest, ANoteAndItsRuleAreLinesOfTheirOwn)
+{
+    const std::string rule(49, '-');
+    ASSERT_TRUE(AppendErrorLogNote("The help topics could not be read"));
+    ASSERT_TRUE(AppendErrorLogNote("Two lines\nof a note\n"));
+    const QString log = QString::fromUtf8(ReadLog());
+    EXPECT_TRUE(
+        log.contains(QString::fromStdString("\r\nThe help topics could not be read\r\n" + rule + "\r\n\r\n")))
+        << log.toStdString();
+    EXPECT_TRUE(log.contains(QString::fromStdString("\r\nTwo lines\r\nof a note\r\n" + rule + "\r\n\r\n")))
+        << log.toStdString();
+}
+
 TEST_F(ErrorReportTest, UnwritableLogIsSkipped)
 {
     const QString path = ProgramFolder::FilePath(kErrorLogName);

@@ -2,14 +2,22 @@
 #include "gridtest.h"
 #include "mainwnd/commands.h"
 #include "mainwnd/printcommands.h"
+#include "platform/profile.h"
 #include "platform/recorddc.h"
+#include "print/labelfile.h"
 #include "print/printman.h"
+#include "print/printoutput.h"
+#include "print/ui/labeloptionsdlg.h"
 #include "print/ui/printdlg.h"
+#include "print/ui/printqueue.h"
+#include "print/ui/printsetup.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -246,4 +254,264 @@ TEST_F(FramePrintTest, AFileChosenInThePrintDialogIsNamedAfterTheWindowAndKept)
     Trigger(ID_PRINT);
     EXPECT_TRUE(keptAfterPrinting);
     EXPECT_EQ(answered, 3u);
+}
+
+namespace {
+
+// The page size pdfinfo gives, in points, and the boxes of the words
+// pdftotext finds, in points from the page's top left corner.
+QSizeF PdfPageSize(const QString& path)
+{
+    QProcess p;
+    p.start("pdfinfo", {path});
+    p.waitForFinished();
+    const auto m = QRegularExpression("Page size:\\s+([0-9.]+) x ([0-9.]+) pts")
+                       .match(QString::fromUtf8(p.readAllStandardOutput()));
+    return m.hasMatch() ? QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble()) : QSizeF();
+}
+
+std::vector<std::pair<QString, QRectF>> PdfWords(const QString& path)
+{
+    QProcess p;
+    p.start("pdftotext", {"-bbox", "-f", "1", "-l", "1", path, "-"});
+    p.waitForFinished();
+    std::vector<std::pair<QString, QRectF>> words;
+    const QRegularExpression re(
+        "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)</word>");
+    for (auto it = re.globalMatch(QString::fromUtf8(p.readAllStandardOutput())); it.hasNext();) {
+        const auto m = it.next();
+        words.emplace_back(m.captured(5),
+            QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                QPointF(m.captured(3).toDouble(), m.captured(4).toDouble())));
+    }
+    return words;
+}
+
+// Answers the next label options dialog with the button of the id.
+void AnswerLabelOptions(int button)
+{
+    QTimer::singleShot(0, [button] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<CDialogLabelOptions*>(w); d && d->isVisible()) {
+                QTest::mouseClick(
+                    d->findChild<QPushButton*>(QStringLiteral("ctl%1").arg(button)), Qt::LeftButton);
+                return;
+            }
+        ADD_FAILURE() << "no label options dialog";
+    });
+}
+
+}  // namespace
+
+TEST_F(FramePrintTest, EverySheetOfTheStandardLabelFilePrintsAndPreviewsOnItsOwnPaper)
+{
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+        GTEST_SKIP() << "poppler-utils are not installed";
+    // A fresh profile: the shipped sheets and the print manager's defaults.
+    QDir().mkpath(ProgramPath("data"));
+    ASSERT_TRUE(QFile::copy(TOLVA_STANDARD_LABELS, ProgramPath("data/tlvlbl.data")));
+    LabelDefinitionArray sheets;
+    ASSERT_TRUE(LoadStandardLabels(sheets));
+    ASSERT_GE(sheets.size(), 10u);
+    PrintMan pm;
+    pm.SetSources(m_dataMan.get(), m_userMan.get());
+    auto* commands = new CPrintCommands(Frame(), pm, *m_dataMan);
+    QPrinter& printer = AppPrinter();
+    const QString path = m_dir->filePath("labels.pdf");
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    Select({0});
+
+    for (size_t i = 0; i < sheets.size(); ++i) {
+        const LabelDefinition& sheet = sheets[i];
+        const std::string name = sheet.Name();
+        Profile::WriteInt(kPrintManSection, kLabelListPosEntry, int(i));
+        QFile::remove(path);
+        m_messages.shown.clear();
+        AnswerLabelOptions(1);  // Print
+        Trigger(ID_PAGESETUP_LABELS);
+        ASSERT_TRUE(m_messages.shown.empty()) << name << ": " << m_messages.shown.front().text;
+        ASSERT_EQ(pm.m_Label.Name(), name);
+        // One sheet of its own paper, every word of it on the paper.
+        const QSizeF paper = PaperOfCode(sheet.m_wPaper).size(QPageSize::Point);
+        const QSizeF page = PdfPageSize(path);
+        EXPECT_NEAR(std::min(page.width(), page.height()), paper.width(), 1.0) << name;
+        EXPECT_NEAR(std::max(page.width(), page.height()), paper.height(), 1.0) << name;
+        const auto words = PdfWords(path);
+        EXPECT_FALSE(words.empty()) << name;
+        for (const auto& [word, box] : words)
+            EXPECT_TRUE(QRectF(QPointF(), page).contains(box)) << name << " " << word.toStdString();
+
+        AnswerLabelOptions(1575);  // Preview
+        Trigger(ID_PAGESETUP_LABELS);
+        EXPECT_TRUE(m_messages.shown.empty()) << name;
+        EXPECT_TRUE(commands->InPreview()) << name;
+        commands->ClosePreview();
+    }
+    printer.setOutputFileName(QString());
+}
+
+TEST_F(FramePrintTest, LabelsBreakNamesAtHyphensAndThePreviewSaysWhenLinesAreLeftOut)
+{
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+        GTEST_SKIP() << "poppler-utils are not installed";
+    QDir().mkpath(ProgramPath("data"));
+    ASSERT_TRUE(QFile::copy(TOLVA_STANDARD_LABELS, ProgramPath("data/tlvlbl.data")));
+    LabelDefinitionArray sheets;
+    ASSERT_TRUE(LoadStandardLabels(sheets));
+    int small = -1;
+    for (size_t i = 0; i < sheets.size(); ++i)
+        if (sheets[i].Name().starts_with("63.5 x 38.1 mm"))
+            small = int(i);
+    ASSERT_GE(small, 0);
+    Profile::WriteInt(kPrintManSection, kLabelListPosEntry, small);
+    PrintMan pm;
+    pm.SetSources(m_dataMan.get(), m_userMan.get());
+    auto* commands = new CPrintCommands(Frame(), pm, *m_dataMan);
+    Select({0});
+    Contact& contact = *Grid().FirstSelectedContact();
+    contact.m_strFirstName = "Anne-Marie-Louise-Genevieve-Bernadette-Antoinette";
+    contact.m_strLastName.clear();
+    ContactAddress home;
+    home.m_dwType = ADDR_HOME;
+    home.m_strStreet = "1 Short Street";
+    home.m_strCity = "Oldtown";
+    contact.m_addresses = {home};
+
+    // A short address fits its label: the status names the page alone.
+    AnswerLabelOptions(1575);  // Preview
+    Trigger(ID_PAGESETUP_LABELS);
+    ASSERT_TRUE(commands->InPreview());
+    EXPECT_EQ(Frame().statusBar()->currentMessage(), "Page 1");
+    commands->ClosePreview();
+
+    // The name breaks after its hyphens, never inside a part.
+    QPrinter& printer = AppPrinter();
+    const QString path = m_dir->filePath("labels.pdf");
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    AnswerLabelOptions(1);  // Print
+    Trigger(ID_PAGESETUP_LABELS);
+    printer.setOutputFileName(QString());
+    const QRegularExpression part("^(Anne|Marie|Louise|Genevieve|Bernadette|Antoinette)(-|$)");
+    int pieces = 0;
+    for (const auto& [word, box] : PdfWords(path))
+        if (word.contains(QRegularExpression("^(Anne|.*-)"))) {
+            ++pieces;
+            for (const QString& piece : word.split('-', Qt::SkipEmptyParts))
+                EXPECT_TRUE(part.match(piece).hasMatch()) << word.toStdString();
+        }
+    EXPECT_GT(pieces, 1);
+
+    // An address longer than the label: the preview says lines are left out.
+    home.m_strStreet = "Flat 7\r\nSecond floor\r\nBlock C\r\nThe Courtyard\r\nLong Lane 12\r\nEast Quarter";
+    home.m_strCountry = "Norway";
+    contact.m_addresses = {home};
+    AnswerLabelOptions(1575);
+    Trigger(ID_PAGESETUP_LABELS);
+    ASSERT_TRUE(commands->InPreview());
+    EXPECT_TRUE(Frame().statusBar()->currentMessage().startsWith("Page 1"));
+    EXPECT_TRUE(Frame().statusBar()->currentMessage().contains("left out"))
+        << Frame().statusBar()->currentMessage().toStdString();
+    commands->ClosePreview();
+}
+
+TEST_F(FramePrintTest, ThePrintDialogKeepsTheFileAfterAPrinterJobAndFitsEachStyle)
+{
+    PrintMan pm;
+    pm.SetSources(m_dataMan.get(), m_userMan.get());
+    pm.m_Printmode = PM_MEMO;
+    pm.m_Printtype = PR_SELECTION;
+    auto* commands = new CPrintCommands(Frame(), pm, *m_dataMan);
+    // The height of the dialog opened in the memo style.
+    int memoHeight = 0;
+    {
+        CRPrintDialog memo(pm, AppPrinter(), &Frame());
+        memo.show();
+        QApplication::processEvents();
+        memoHeight = memo.height();
+    }
+    // A queue that takes every job.
+    int queued = 0;
+    SetPrintQueueSubmit([&queued](const PrintQueueJob&) { return ++queued > 0; });
+    const QString path = QDir::toNativeSeparators(m_dir->filePath("kept.pdf"));
+    auto answer = [](std::function<void(CRPrintDialog&)> act) {
+        QTimer::singleShot(0, [act] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* d = qobject_cast<CRPrintDialog*>(w); d && d->isVisible())
+                    return act(*d);
+            ADD_FAILURE() << "no print dialog";
+        });
+    };
+    Select({0});
+    // To a file, then to a printer.
+    answer([&](CRPrintDialog& d) {
+        d.Printers()->setCurrentIndex(d.FileEntry());
+        d.FileName()->setText(path);
+        QTest::mouseClick(d.findChild<QPushButton*>("ctl1"), Qt::LeftButton);
+    });
+    Trigger(ID_PRINT);
+    EXPECT_TRUE(QFile::exists(path));
+    answer([&](CRPrintDialog& d) {
+        d.Printers()->insertItem(0, "Office laser", "Office laser");
+        d.Printers()->setCurrentIndex(0);
+        QTest::mouseClick(d.findChild<QPushButton*>("ctl1"), Qt::LeftButton);
+    });
+    Trigger(ID_PRINT);
+    EXPECT_EQ(queued, 1);
+    // The next dialog offers that file again; in the label style and back
+    // in the memo style it is as high as what it shows.
+    pm.m_Printmode = PM_LABELS;
+    QString offered;
+    int labelHeight = 0, backToMemo = 0;
+    answer([&](CRPrintDialog& d) {
+        offered = d.FileName()->text();
+        labelHeight = d.height();
+        d.Panel()->Styles()->setCurrentRow(0);
+        QApplication::processEvents();
+        backToMemo = d.height();
+        QTest::mouseClick(d.findChild<QPushButton*>("ctl2"), Qt::LeftButton);
+    });
+    Trigger(ID_PRINT);
+    SetPrintQueueSubmit({});
+    EXPECT_EQ(offered.toStdString(), path.toStdString());
+    EXPECT_GT(labelHeight, memoHeight);
+    EXPECT_NEAR(backToMemo, memoHeight, 2);
+    (void)commands;
+}
+
+TEST_F(FramePrintTest, ThePreviewKeepsTheMemoOutOfThePrintersStrips)
+{
+    PrintMan pm;
+    pm.SetSources(m_dataMan.get(), m_userMan.get());
+    pm.m_Printmode = PM_MEMO;
+    pm.m_Printtype = PR_SELECTION;
+    auto* commands = new CPrintCommands(Frame(), pm, *m_dataMan);
+    // A printer that cannot print within 6.35 mm of the sides and 12.7 mm
+    // of the top and the bottom; the memo's margins are a new user's 1 mm.
+    QPrinter& printer = AppPrinter();
+    const QPageLayout before = printer.pageLayout();
+    const QMarginsF strips(6.35, 12.7, 6.35, 12.7);
+    printer.setPageLayout(QPageLayout(
+        QPageSize(QPageSize::A4), QPageLayout::Portrait, strips, QPageLayout::Millimeter, strips));
+    Select({0});
+    Trigger(ID_FILE_PRINT_PREVIEW);
+    ASSERT_TRUE(commands->InPreview());
+    CPrintPreviewWnd* pages = commands->Preview()->Pages();
+    QApplication::processEvents();
+    const QImage picture = pages->viewport()->grab().toImage();
+    const QRect page = pages->PageRect(0);
+    ASSERT_FALSE(page.isEmpty());
+    // The first ink on the paper, from its left and from its top.
+    int left = page.width(), top = page.height();
+    for (int y = page.top() + 2; y < page.bottom() - 2; ++y)
+        for (int x = page.left() + 2; x < page.right() - 2; ++x)
+            if (qGray(picture.pixel(x, y)) < 160) {
+                left = std::min(left, x - page.left());
+                top = std::min(top, y - page.top());
+            }
+    EXPECT_GE(double(left) / page.width(), 6.35 / 210 - 0.005) << left << " of " << page.width();
+    EXPECT_GE(double(top) / page.height(), 12.7 / 297 - 0.005) << top << " of " << page.height();
+    commands->ClosePreview();
+    printer.setPageLayout(before);
 }

@@ -33,12 +33,22 @@ struct FeedChoice {
 constexpr FeedChoice kFeedButtons[]
     = {{1640, 3, 0, 2}, {1639, 2, 0, 1}, {1638, 1, 0, 0}, {1642, 6, 1, 2}, {1641, 5, 1, 1}, {1637, 4, 1, 0}};
 
-// A small picture of the paper with the envelope lying on it.
-QIcon FeedPicture(int feed, const QPalette& palette)
+// A small picture of the paper with the envelope lying on it; the chosen
+// one is framed in the highlight colour, so it shows at a glance.
+constexpr int kFeedFrame = 3;
+constexpr QSize kFeedPictureSize(28 + 2 * kFeedFrame, 32 + 2 * kFeedFrame);
+
+QPixmap FeedPixmap(int feed, const QPalette& palette, bool chosen)
 {
-    QPixmap pixmap(28, 32);
+    QPixmap pixmap(kFeedPictureSize);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
+    if (chosen) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(palette.color(QPalette::Highlight));
+        p.drawRect(pixmap.rect());
+    }
+    p.translate(kFeedFrame, kFeedFrame);
     p.setPen(palette.color(QPalette::WindowText));
     p.setBrush(palette.color(QPalette::Base));
     p.drawRect(2, 1, 23, 29);
@@ -47,7 +57,15 @@ QIcon FeedPicture(int feed, const QPalette& palette)
     const int x = feed % 3 == 1 ? 2 : feed % 3 == 2 ? 2 + (23 - w) / 2 : 25 - w;
     p.setBrush(palette.color(QPalette::Highlight));
     p.drawRect(x, 1, w, h);
-    return QIcon(pixmap);
+    return pixmap;
+}
+
+QIcon FeedPicture(int feed, const QPalette& palette)
+{
+    QIcon icon;
+    icon.addPixmap(FeedPixmap(feed, palette, false), QIcon::Normal, QIcon::Off);
+    icon.addPixmap(FeedPixmap(feed, palette, true), QIcon::Normal, QIcon::On);
+    return icon;
 }
 
 constexpr double kMaxCm = 55.88;
@@ -145,7 +163,7 @@ CDialogEnvelopeOptions::CDialogEnvelopeOptions(
         b->setCheckable(true);
         b->setAutoDefault(false);
         b->setIcon(FeedPicture(fb.feed, palette()));
-        b->setIconSize(QSize(28, 32));
+        b->setIconSize(kFeedPictureSize);
         m_feeds->addButton(b, fb.feed);
         fg->addWidget(b, fb.row, fb.column + 1);
     }

@@ -111,6 +111,7 @@ CPrintStylePanel::CPrintStylePanel(PrintMan& printMan, int columns, int rows, QW
         for (QWidget* w : {static_cast<QWidget*>(m_column), static_cast<QWidget*>(m_row),
                  static_cast<QWidget*>(m_columnCaption), static_cast<QWidget*>(m_rowCaption)})
             w->setVisible(single);
+        FitWindow();
     });
     auto finish = [this](int result) {
         if (Save())
@@ -120,6 +121,18 @@ CPrintStylePanel::CPrintStylePanel(PrintMan& printMan, int columns, int rows, QW
     connect(preview, &QPushButton::clicked, this, [finish] { finish(kResultPreview); });
     connect(m_styles, &QListWidget::itemDoubleClicked, this, [finish] { finish(kResultPageSetup); });
     emit m_ranges->currentIndexChanged(m_ranges->currentIndex());
+}
+
+void CPrintStylePanel::FitWindow()
+{
+    // Controls of another style hidden leave no empty band: the dialog
+    // takes the height of what it shows.
+    QWidget* dialog = window();
+    if (dialog == this || !dialog->isVisible() || !dialog->layout())
+        return;
+    layout()->invalidate();
+    dialog->layout()->activate();
+    dialog->resize(dialog->width(), dialog->sizeHint().height());
 }
 
 u32 CPrintStylePanel::Style() const
@@ -144,6 +157,7 @@ void CPrintStylePanel::FillRanges()
     }
     m_ranges->setCurrentIndex(std::clamp(current, 0, m_ranges->count() - 1));
     m_gridLines->setVisible(style == PM_LABELS);
+    FitWindow();
     block.unblock();
     emit m_ranges->currentIndexChanged(m_ranges->currentIndex());
 }
@@ -243,10 +257,12 @@ CRPrintDialog::CRPrintDialog(PrintMan& printMan, QPrinter& printer, QWidget* par
             current = found;
     }
     m_printers->setCurrentIndex(current);
-    m_fileName->setText(QDir::toNativeSeparators(printer.outputFileName().isEmpty()
-            ? QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
-                  .filePath(kDefaultFileName)
-            : printer.outputFileName()));
+    // The file printed to last stays offered after jobs on a printer.
+    QString file = toFile ? printer.outputFileName() : LastFileName();
+    if (file.isEmpty())
+        file = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                   .filePath(kDefaultFileName);
+    m_fileName->setText(QDir::toNativeSeparators(file));
     ShowOutput();
 
     connect(m_printers, &QComboBox::currentIndexChanged, this, &CRPrintDialog::ShowOutput);
@@ -255,6 +271,12 @@ CRPrintDialog::CRPrintDialog(PrintMan& printMan, QPrinter& printer, QWidget* par
     connect(cancel, &QPushButton::clicked, this, &CRPrintDialog::reject);
     connect(m_panel, &CPrintStylePanel::finished, this, &CRPrintDialog::Finish);
     m_panel->Styles()->setFocus();
+}
+
+QString& CRPrintDialog::LastFileName()
+{
+    static QString file;
+    return file;
 }
 
 int CRPrintDialog::FileEntry() const
@@ -293,6 +315,7 @@ bool CRPrintDialog::TakeOutput()
         m_printer.setOutputFormat(QPrinter::PdfFormat);
         m_printer.setOutputFileName(
             QFileInfo(path).suffix().isEmpty() ? path + QStringLiteral(".pdf") : path);
+        LastFileName() = m_printer.outputFileName();
     } else {
         m_printer.setOutputFileName(QString());
         m_printer.setOutputFormat(QPrinter::NativeFormat);

@@ -40,6 +40,7 @@ signals:
 
 private:
     void FillRanges();
+    void FitWindow();
     bool CheckEdit(QLineEdit* edit, int maximum);
     u32 Style() const;
 
@@ -76,6 +77,8 @@ public:
     void reject() override;
 
 private:
+    // The file printed to last while the program runs.
+    static QString& LastFileName();
     void ShowOutput();
     void OnBrowse();
     // Hands the chosen output to the printer; false, with a message, when a

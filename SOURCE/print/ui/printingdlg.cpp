@@ -54,9 +54,11 @@ CPrintingDialog::CPrintingDialog(const QString& docName, const QString& where, b
     SetPage(1);
 }
 
-void CPrintingDialog::SetPage(u32 page)
+void CPrintingDialog::SetPage(u32 page, u32 pages)
 {
-    m_page->setText(QStringLiteral("Page %1").arg(page));
+    // How far a long job has come, not only where it is.
+    m_page->setText(pages >= page && pages > 0 ? QStringLiteral("Page %1 of %2").arg(page).arg(pages)
+                                               : QStringLiteral("Page %1").arg(page));
 }
 
 void CPrintingDialog::reject()

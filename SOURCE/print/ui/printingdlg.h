@@ -16,7 +16,8 @@ public:
     // where: the printer's name, or the file's path when toFile is set.
     CPrintingDialog(const QString& docName, const QString& where, bool toFile, QWidget* parent = nullptr);
 
-    void SetPage(u32 page);
+    // "Page 3 of 12"; without the count when pages is 0.
+    void SetPage(u32 page, u32 pages = 0);
     // The user asked to stop: the job ends before its next page.
     bool Cancelled() const { return m_cancelled; }
     QLabel* PageText() const { return m_page; }

@@ -1,10 +1,17 @@
 #include "print/ui/printpreviewwnd.h"
 
+#include "core/utilities.h"
 #include "print/printman.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+
+namespace {
+
+constexpr u32 IDS_LABEL_LINES_LEFT_OUT = 59637;
+
+}  // namespace
 
 namespace {
 
@@ -104,6 +111,15 @@ void CPrintPreviewWnd::SetCurrentPage(u32 page)
 }
 
 QString CPrintPreviewWnd::PageNumberText() const
+{
+    // Labels keep the lines that fit them; the status says when some did not.
+    if (m_pm.LabelLinesLeftOut())
+        return PageRangeText() + QStringLiteral("    ")
+            + QString::fromUtf8(LoadResString(IDS_LABEL_LINES_LEFT_OUT));
+    return PageRangeText();
+}
+
+QString CPrintPreviewWnd::PageRangeText() const
 {
     // The job's page description: the first line for one page, the second for two.
     const QStringList parts = QString::fromStdString(m_info.m_strPageDesc).split(QLatin1Char('\n'));

@@ -55,7 +55,7 @@ public:
     void OnZoomIn() { SetZoomState(m_nZoomState + 1, 0, PageCentre()); }
     void OnZoomOut() { SetZoomState(m_nZoomState - 1, 0, PageCentre()); }
 
-    // "Page 3" or "Pages 3-4".
+    // "Page 3" or "Pages 3-4", and whether the labels leave lines out.
     QString PageNumberText() const;
 
     // The number of pages shown when zoomed out, remembered for the run.
@@ -74,6 +74,8 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
+    // "Page 3" or "Pages 3-4".
+    QString PageRangeText() const;
     struct Ratio {
         int num = 1;
         int den = 1;

@@ -446,9 +446,42 @@ TEST_F(PrintDialogTest, PicturesOfTheOptionDialogs)
         CPrintingDialog printing(QStringLiteral("Tolva - Address Book"),
             QStringLiteral("/home/ann/Documents/Printing/2026/December/the contacts of the whole family.pdf"),
             true);
-        printing.SetPage(12);
+        printing.SetPage(391, 589);
         SavePicture(Grab(&printing), QStringLiteral("print-printing-%1").arg(name));
         ExpectReadable(&printing);
+    }
+}
+
+TEST_F(PrintDialogTest, TheChosenFeedMethodStandsOutInBothPalettes)
+{
+    if (!FontsAvailable())
+        GTEST_SKIP() << "no fonts";
+    m_pm.m_EnvelopeFeed = 2;
+    for (const QPalette& palette : {LightPalette(), DarkPalette()}) {
+        ScopedPalette scoped(palette);
+        CDialogEnvelopeOptions dialog(m_pm, nullptr, false, kCm);
+        dialog.show();
+        QApplication::processEvents();
+        // The pixels in the highlight colour: the envelope of every picture,
+        // and a frame around the chosen one.
+        auto highlighted = [&](int feed) {
+            const QImage picture = Grab(dialog.FeedButton(feed));
+            const QColor mark = palette.color(QPalette::Highlight);
+            int count = 0;
+            for (int y = 0; y < picture.height(); ++y)
+                for (int x = 0; x < picture.width(); ++x) {
+                    const QColor c = picture.pixelColor(x, y);
+                    count += std::abs(c.red() - mark.red()) + std::abs(c.green() - mark.green())
+                            + std::abs(c.blue() - mark.blue())
+                        < 24;
+                }
+            return count;
+        };
+        ASSERT_TRUE(dialog.FeedButton(2)->isChecked());
+        EXPECT_GT(highlighted(2), highlighted(1) + 200);
+        EXPECT_GT(highlighted(2), highlighted(5) + 200);
+        dialog.FeedButton(5)->click();
+        EXPECT_GT(highlighted(5), highlighted(2) + 200);
     }
 }
 

@@ -1,12 +1,16 @@
 #include "print/printoutput.h"
 #include "print/printtesting.h"
+#include "print/standinqueue.h"
 #include "print/ui/printerpaper.h"
 #include "print/ui/printingdlg.h"
 #include "print/ui/printsetup.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QLabel>
+#include <QPageSetupDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTest>
@@ -139,7 +143,7 @@ TEST_F(PrinterJobTest, TheJobIsNamedAndShowsItsPagesInThePrintingDialog)
     printer.reset();
     EXPECT_EQ(PdfPages(path), 4);
     EXPECT_EQ(PdfTitle(path), "Tolva - Address Book");
-    EXPECT_TRUE(seen.contains("Tolva - Address Book|Page 4")) << seen.join(", ").toStdString();
+    EXPECT_TRUE(seen.contains("Tolva - Address Book|Page 4 of 4")) << seen.join(", ").toStdString();
     EXPECT_FALSE(QFile::exists(path + ".part"));
 }
 
@@ -158,7 +162,7 @@ TEST_F(PrinterJobTest, CancelStopsTheJobBetweenPagesAndLeavesNoPartialFile)
     QTimer::singleShot(0, [&pagesBeforeCancel] {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* dialog = qobject_cast<CPrintingDialog*>(w); dialog && dialog->isVisible()) {
-                pagesBeforeCancel = dialog->PageText()->text().mid(5).toInt();
+                pagesBeforeCancel = dialog->PageText()->text().split(' ').value(1).toInt();
                 QTest::mouseClick(dialog->CancelButton(), Qt::LeftButton);
             }
     });
@@ -217,4 +221,197 @@ TEST_F(PrinterJobTest, PaperOperationsOnTheQueuesPaperList)
     EXPECT_TRUE(changer.SetEnvelopePaper(*printer, PapersOf(*printer), 43));
     EXPECT_EQ(m_messages.shown.size(), 1u);
     changer.RestorePaper(*printer);
+}
+
+TEST_F(PrinterJobTest, ACancelledJobSendsNothingToThePrintQueue)
+{
+    if (!CanReadPdf())
+        GTEST_SKIP() << "poppler-utils are not installed";
+    m_pm.m_Printmode = PM_ENVELOPE;
+    for (int i = 0; i < 5; ++i)
+        Add("Extra " + std::to_string(i));
+    CStandInQueue queue;
+    Choose();
+    // Cancel while the second page is drawn.
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&watch] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<CPrintingDialog*>(w);
+                dialog && dialog->isVisible() && dialog->PageText()->text() == "Page 2 of 6") {
+                QTest::mouseClick(dialog->CancelButton(), Qt::LeftButton);
+                watch.stop();
+            }
+    });
+    watch.start(0);
+    EXPECT_EQ(PrintOnPrinter(m_pm, m_info, queue, "Stopped"), kPrintCancelled);
+    watch.stop();
+    EXPECT_TRUE(queue.Jobs().empty()) << PdfPages(queue.Jobs().front().path) << " pages reached the queue";
+
+    // A whole job reaches the queue once, with its pages, name and copies.
+    for (int i = 0; i < m_dataMan.GetContactCount(); ++i)
+        m_dataMan.GetContactAt(i)->m_dwDisplayFlags |= CDF_PRINT;
+    CPrintInfo info;
+    queue.setCopyCount(2);
+    ASSERT_EQ(PrintOnPrinter(m_pm, info, queue, "Whole"), 6);
+    ASSERT_EQ(queue.Jobs().size(), 1u);
+    EXPECT_EQ(PdfPages(queue.Jobs().front().path), 6);
+    EXPECT_EQ(queue.Jobs().front().title, "Whole");
+    EXPECT_EQ(queue.Jobs().front().copies, 2);
+    EXPECT_EQ(queue.Jobs().front().media, "A4");
+}
+
+TEST_F(PrinterJobTest, MemoTextKeepsOutOfTheQueuesStripsAndPageSetupShowsWhereItPrints)
+{
+    if (!CanReadPdf())
+        GTEST_SKIP() << "poppler-utils are not installed";
+    // A new user's margins: 1 mm, on a queue whose strips are wider.
+    m_pm.m_Margins = {100, 100, 100, 100};
+    m_pm.m_Printmode = PM_MEMO;
+    m_pm.m_Flags1 &= ~PF_MEMO_HEADER;
+    CStandInQueue queue;
+    constexpr double kPointsPerMm = 72 / 25.4;
+    auto printedAt = [&] {
+        Choose();
+        CPrintInfo info;
+        EXPECT_EQ(PrintOnPrinter(m_pm, info, queue), 1);
+        return queue.Jobs().empty() ? QPointF(-1, -1) : WordAt(queue.Jobs().back().path, "Full");
+    };
+    const QPointF first = printedAt();
+    EXPECT_NEAR(first.x(), 6.35 * kPointsPerMm, 1.0);
+    EXPECT_NEAR(first.y(), 12.7 * kPointsPerMm, 1.5);
+
+    // The page setup shows those margins; one typed below them is refused
+    // with the reason, and OK keeps what was shown.
+    std::map<QString, double> shown;
+    double leftAfterTyping = 0;
+    QTimer::singleShot(0, [&] {
+        QPageSetupDialog* dialog = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<QPageSetupDialog*>(w); d && d->isVisible())
+                dialog = d;
+        ASSERT_NE(dialog, nullptr);
+        for (QDoubleSpinBox* box : dialog->findChildren<QDoubleSpinBox*>())
+            shown[box->objectName()] = box->value();
+        auto* left = dialog->findChild<QDoubleSpinBox*>("leftMargin");
+        ASSERT_NE(left, nullptr);
+        left->setFocus();
+        left->selectAll();
+        QTest::keyClicks(left, "2");
+        QTest::keyClick(left, Qt::Key_Return);
+        leftAfterTyping = left->value();
+        dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    ASSERT_TRUE(DoPageSetup(m_pm, queue, nullptr));
+    EXPECT_NEAR(shown["leftMargin"], 6.35, 0.005);
+    EXPECT_NEAR(shown["rightMargin"], 6.35, 0.005);
+    EXPECT_NEAR(shown["topMargin"], 12.7, 0.005);
+    EXPECT_NEAR(shown["bottomMargin"], 12.7, 0.005);
+    EXPECT_NEAR(leftAfterTyping, 6.35, 0.005);
+    ASSERT_EQ(m_messages.shown.size(), 1u);
+    EXPECT_NE(m_messages.shown.front().text.find("cannot be smaller than 6.35 mm"), std::string::npos)
+        << m_messages.shown.front().text;
+    EXPECT_EQ(m_pm.m_Margins, (RECT{635, 1270, 635, 1270}));
+    // The queue keeps its own strips, and the memo prints where it did.
+    QPageLayout strips = queue.pageLayout();
+    strips.setUnits(QPageLayout::Millimeter);
+    EXPECT_NEAR(strips.minimumMargins().top(), 12.7, 0.01);
+    const QPointF again = printedAt();
+    EXPECT_NEAR(again.x(), first.x(), 0.1);
+    EXPECT_NEAR(again.y(), first.y(), 0.1);
+}
+
+namespace {
+
+// The boxes of the words of a PDF's first page, in points from its top left.
+std::vector<std::pair<QString, QRectF>> PdfWords(const QString& path)
+{
+    QProcess p;
+    p.start("pdftotext", {"-bbox", "-f", "1", "-l", "1", path, "-"});
+    p.waitForFinished();
+    std::vector<std::pair<QString, QRectF>> words;
+    const QRegularExpression re(
+        "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)</word>");
+    for (auto it = re.globalMatch(QString::fromUtf8(p.readAllStandardOutput())); it.hasNext();) {
+        const auto m = it.next();
+        words.emplace_back(m.captured(5),
+            QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                QPointF(m.captured(3).toDouble(), m.captured(4).toDouble())));
+    }
+    return words;
+}
+
+}  // namespace
+
+TEST_F(PrinterJobTest, ALongDeliveryAddressWrapsInsideTheEnvelope)
+{
+    if (!CanReadPdf())
+        GTEST_SKIP() << "poppler-utils are not installed";
+    m_pm.m_Printmode = PM_ENVELOPE;
+    for (const EnvelopeSize& size : kEnvelopeSizeTable)
+        if (size.Name().starts_with("DL"))
+            m_pm.m_EnvelopeData = size;
+    ASSERT_EQ(m_pm.m_EnvelopeData.m_wHeight, 1100);
+    m_pm.m_AddrDelivMargins = {1000, 500, 300, 300};  // 10 cm along, 5 cm in
+    m_dataMan.GetContactAt(0)->m_addresses[0].m_strStreet
+        = "Obere Lindenallee-Nord 1234, Hinterhaus links, dritter Stock, Wohnung siebzehn";
+    constexpr double kPointsPerMm = 72 / 25.4;
+    // Turned (the text runs down the paper) and lying across it.
+    for (const i32 feed : {1, 4}) {
+        m_pm.m_EnvelopeFeed = feed;
+        auto printer = PrinterWithStrips(m_dir->filePath("envelope.pdf"));
+        printer->setPageLayout(QPageLayout(QPageSize(QPageSize::A3), QPageLayout::Portrait, QMarginsF()));
+        Choose();
+        CPrintInfo info;
+        ASSERT_EQ(PrintOnPrinter(m_pm, info, *printer), 1);
+        printer.reset();
+        const QRectF envelope = feed == 1 ? QRectF(0, 0, 110 * kPointsPerMm, 220 * kPointsPerMm)
+                                          : QRectF(0, 0, 220 * kPointsPerMm, 110 * kPointsPerMm);
+        QStringList seen;
+        for (const auto& [word, box] : PdfWords(m_dir->filePath("envelope.pdf"))) {
+            seen << word;
+            EXPECT_TRUE(envelope.contains(box)) << feed << " " << word.toStdString();
+        }
+        // The whole street is there, its last word on a line of its own.
+        EXPECT_TRUE(seen.contains("siebzehn")) << seen.join(' ').toStdString();
+        EXPECT_TRUE(seen.contains("Lindenallee-Nord") || seen.contains("Lindenallee-")) << feed;
+    }
+}
+
+TEST_F(PrinterJobTest, MarginsBelowTheMinimumMarginsAreRefusedWithTheReason)
+{
+    // The queue's dialog offers margins down to its strips; the minimum
+    // margins ask for 20 mm.
+    m_pm.m_Margins = {100, 100, 100, 100};
+    m_pm.m_MarginsMin = {2000, 2000, 2000, 2000};
+    CStandInQueue queue;
+    std::vector<double> shownLeft;
+    std::function<void()> answer = [&] {
+        QPageSetupDialog* dialog = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<QPageSetupDialog*>(w); d && d->isVisible())
+                dialog = d;
+        ASSERT_NE(dialog, nullptr);
+        auto* left = dialog->findChild<QDoubleSpinBox*>("leftMargin");
+        ASSERT_NE(left, nullptr);
+        shownLeft.push_back(left->value());
+        if (shownLeft.size() > 2) {
+            dialog->reject();  // refused once too often
+            return;
+        }
+        if (shownLeft.size() == 1) {
+            left->setValue(10);
+            QTimer::singleShot(0, answer);  // the dialog comes again
+        }
+        dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    };
+    QTimer::singleShot(0, answer);
+    ASSERT_TRUE(DoPageSetup(m_pm, queue, nullptr));
+    ASSERT_EQ(shownLeft.size(), 2u);
+    EXPECT_NEAR(shownLeft[0], 20, 0.005);
+    EXPECT_NEAR(shownLeft[1], 20, 0.005);
+    ASSERT_EQ(m_messages.shown.size(), 1u);
+    EXPECT_NE(
+        m_messages.shown.front().text.find("cannot be smaller than 20.00 mm at the left"), std::string::npos)
+        << m_messages.shown.front().text;
+    EXPECT_EQ(m_pm.m_Margins, (RECT{2000, 2000, 2000, 2000}));
 }

@@ -1,0 +1,27 @@
+// Handing a finished PDF file to a printer's queue. The job is drawn whole
+// into a private file first, so a job stopped or failed half-way never
+// reaches the printer: Qt's CUPS engine cannot take back what its painter
+// drew, and sends it when the painter ends.
+#pragma once
+
+#include <QString>
+#include <functional>
+
+// One job for a queue: the PDF file, the job's title, the number of copies
+// and the paper it is for (the paper's key, "A4" or "Custom.100x148mm").
+struct PrintQueueJob {
+    QString queue;
+    QString file;
+    QString title;
+    int copies = 1;
+    QString media;
+};
+
+// Sends the job to its queue; true when the queue took it.
+using PrintQueueSubmit = std::function<bool(const PrintQueueJob& job)>;
+
+bool SubmitToPrintQueue(const PrintQueueJob& job);
+
+// Tests put a queue of their own in place of CUPS; an empty function
+// brings CUPS back.
+void SetPrintQueueSubmit(PrintQueueSubmit submit);
