@@ -232,7 +232,13 @@ private:
             return error ? error : operation(further2);
         }
     };
-    struct Body;
+    // The books and contacts of a data or export file, as read.
+    struct Body {
+        u32 bookCount = 0;
+        u32 contactCount = 0;
+        Owned<Book> books;
+        Owned<Contact> contacts;
+    };
     class IdPlan;
     class Merge;
 

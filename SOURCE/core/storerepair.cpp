@@ -282,6 +282,13 @@ void RepairLog::Write(const std::string& title) const
     AppendErrorLogNote(text);
 }
 
+void NoteZeroLengths(CDataFile& file, RepairLog& log)
+{
+    if (const u32 count = file.TakeZeroLengthStrings())
+        log.Note(
+            std::to_string(count) + " text(s) with the stored length 0, which no text has, read as empty");
+}
+
 void KeepOnePerId(std::vector<std::unique_ptr<Book>>& books, std::vector<std::unique_ptr<Contact>>& contacts,
     const std::vector<u32>& outside, RepairLog& log)
 {
