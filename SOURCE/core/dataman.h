@@ -238,6 +238,9 @@ private:
         u32 contactCount = 0;
         Owned<Book> books;
         Owned<Contact> contacts;
+        // Whole records found past what the counts promised (data file only).
+        u32 booksPast = 0;
+        u32 contactsPast = 0;
     };
     class IdPlan;
     class Merge;
@@ -327,6 +330,11 @@ private:
     u32 m_duFreeHint = kFirstFreeId;
     // Which files may be saved: a file that could not be read never is.
     u32 m_dwSavable = 0;
+    // The data file read was mended: before it is first saved over, it is
+    // kept in "backup" as it was read.
+    bool m_bKeepAsRead = false;
+    // It held records past its counts, which the user is told of.
+    bool m_bReadPastCounts = false;
     // How many batches run, and what they dropped.
     int m_nBatchDepth = 0;
     std::unordered_set<const DataItem*> m_dropped;

@@ -16,6 +16,7 @@ namespace {
 constexpr u32 kMsgDataFileDamaged = 59535;
 constexpr u32 kMsgNewerFile = 59546;
 constexpr u32 kMsgOlderExport = 59559;
+constexpr u32 kMsgReadPastCounts = 59760;
 // Fewer bytes than the fixed fields of any book or contact record.
 constexpr u32 kMinRecordSize = 64;
 
@@ -73,6 +74,18 @@ template <class T> u32 ReadList(const RecordIo& io, std::vector<std::unique_ptr<
     return error;
 }
 
+// Whether the next bytes begin a book record: its opening word, then flags
+// that say book. A count of books too low leaves one where the contact count
+// should be; a count is never followed by such flags, as a contact record
+// follows it, or another count.
+bool BookRecordFollows(CDataFile& file, DataFileKind kind)
+{
+    u32 words[2] = {};
+    if (file.ReadAhead(kind, words, sizeof words) != 0)
+        return false;
+    return words[0] == kRecordOpening && (words[1] & DIF_BOOK) && !(words[1] & DIF_CONTACT);
+}
+
 // The last book with a flag, preferring one that passes a test.
 Book* LastFlagged(
     const std::vector<Book*>& books, u32 flag, const std::function<bool(const Book*)>& preferred)
@@ -105,6 +118,8 @@ u32 DataMan::Load()
 {
     m_dwLastError = 0;
     m_dwSavable = 0;
+    m_bKeepAsRead = false;
+    m_bReadPastCounts = false;
     m_dwFlags &= ~DMF_LOADED;
     m_file.SetDataLoaded(false);
     const u32 fileFlags = m_file.GetFlags();
@@ -120,6 +135,8 @@ u32 DataMan::Load()
                 + "\" is left as it is.");
         if (error)
             return error;
+        if (m_bReadPastCounts)
+            MsgWarningText(FormatResString(kMsgReadPastCounts, m_file.PathOf(DFK_DATA)));
     }
     m_dwSavable |= DFK_DATA;
     if (fileFlags & DFF_NONDATA_EXISTED) {
@@ -147,6 +164,12 @@ u32 DataMan::Save(DataFileKind kind)
     if (kind == DFK_DATA || kind == DFK_NONDATA) {
         if (!(m_dwSavable & kind))
             return m_dwLastError = RC_NOTHING_LOADED;
+        // What was mended at load may be undone from the file as it was read.
+        if (kind == DFK_DATA && m_bKeepAsRead) {
+            if (const u32 copyError = m_file.KeepInBackup(kind))
+                return m_dwLastError = copyError;
+            m_bKeepAsRead = false;
+        }
         error = WriteHeader(kind);
         if (!error)
             error = kind == DFK_DATA ? WriteDataFile(kind) : WriteNonDataFile();
@@ -240,6 +263,12 @@ u32 DataMan::WriteDataFile(DataFileKind kind)
 u32 DataMan::ReadBody(DataFileKind kind, bool countsFirst, Body& body)
 {
     const RecordIo io = ReadIo(kind);
+    // A data file goes on past what its counts promise as long as whole
+    // records follow: books where the contact count should be, contacts
+    // after the last one counted. Any other bytes there are damage.
+    const bool readOn = kind == DFK_DATA && !countsFirst;
+    RecordIo whole = io;
+    whole.wholeRecords = true;
     const auto readCount = [&](u32& count) { return m_file.Read(kind, &count, sizeof count); };
     // Room for the records a count promises, as far as the bytes left can
     // hold them: a damaged count reserves no more than the file could fill.
@@ -255,11 +284,12 @@ u32 DataMan::ReadBody(DataFileKind kind, bool countsFirst, Body& body)
             if (countsFirst)
                 reserve(body.contacts, body.contactCount);
         }
-        for (u32 i = 0; i < body.bookCount && !error; ++i) {
+        for (u32 i = 0; !error && (i < body.bookCount || (readOn && BookRecordFollows(m_file, kind))); ++i) {
             m_dwLastError = DME_READING_BOOK;
             auto book = std::make_unique<Book>();
-            error = book->Read(io);
+            error = book->Read(i < body.bookCount ? io : whole);
             m_dwLastError = DME_BOOK_READ;
+            body.booksPast += i >= body.bookCount;
             body.books.push_back(std::move(book));
         }
         if (!error && !countsFirst) {
@@ -270,6 +300,14 @@ u32 DataMan::ReadBody(DataFileKind kind, bool countsFirst, Body& body)
         for (u32 i = 0; i < body.contactCount && !error; ++i) {
             auto contact = std::make_unique<Contact>();
             error = contact->Read(io);
+            body.contacts.push_back(std::move(contact));
+        }
+        while (readOn && !error && m_file.CheckAvailable(kind, 1) == 0) {
+            auto contact = std::make_unique<Contact>();
+            error = contact->Read(whole);
+            if (!error && (contact->m_dwFlags & (DIF_BOOK | DIF_CONTACT)) != DIF_CONTACT)
+                error = RC_BAD_RECORD;
+            ++body.contactsPast;
             body.contacts.push_back(std::move(contact));
         }
         return error;
@@ -289,11 +327,15 @@ u32 DataMan::ReadDataFile(DataFileKind kind)
     // What the store will hold: a part the file leaves empty keeps what is there.
     RepairLog log;
     NoteZeroLengths(m_file, log);
+    if (body.booksPast || body.contactsPast)
+        log.Note(std::to_string(body.booksPast) + " book(s) and " + std::to_string(body.contactsPast)
+            + " contact(s) past the counts of the file read and kept");
+    const bool fileBooks = !body.books.empty();
+    const bool fileContacts = !body.contacts.empty();
     Owned<Contact> noContacts;
-    KeepOnePerId(
-        body.bookCount ? body.books : m_books, body.contactCount ? body.contacts : noContacts, {}, log);
-    const std::vector<Book*> books = Pointers(body.bookCount ? body.books : m_books);
-    const std::vector<Contact*> contacts = Pointers(body.contactCount ? body.contacts : m_contacts);
+    KeepOnePerId(fileBooks ? body.books : m_books, fileContacts ? body.contacts : noContacts, {}, log);
+    const std::vector<Book*> books = Pointers(fileBooks ? body.books : m_books);
+    const std::vector<Contact*> contacts = Pointers(fileContacts ? body.contacts : m_contacts);
     // Which books flagged as the root some book lists as a member.
     std::unordered_set<u32> roots;
     for (const Book* book : books) {
@@ -318,10 +360,18 @@ u32 DataMan::ReadDataFile(DataFileKind kind)
         deleted->m_duParentID = root->m_duID;
     }
     CheckedMaps maps;
-    if (!RepairTree(books, contacts, TreeShape{root, {}, false}, maps, log))
+    // A contact left in no book is seen only by a search over every book:
+    // it joins the root.
+    if (!RepairTree(books, contacts, TreeShape{root, {}, true}, maps, log))
         return m_dwLastError = RC_BAD_RECORD;
     std::string path;
     CDataFile::GetFullPath(path, kDataFileName);
+    if (!log.Empty()) {
+        std::string backup;
+        CDataFile::GetFullPath(backup, kBackupFolder);
+        log.Note("The file as it was read is kept as \"" + backup + "/" + kDataFileName
+            + "\" before it is next saved");
+    }
     log.Write("Mended while reading \"" + path + "\":");
 
     u32 next = m_duNextID;
@@ -342,10 +392,12 @@ u32 DataMan::ReadDataFile(DataFileKind kind)
         }
     }
 
-    if (body.bookCount)
+    if (fileBooks)
         m_books = std::move(body.books);
-    if (body.contactCount)
+    if (fileContacts)
         m_contacts = std::move(body.contacts);
+    m_bKeepAsRead = !log.Empty();
+    m_bReadPastCounts = body.booksPast || body.contactsPast;
     m_bookMap = std::move(maps.books);
     m_contactMap = std::move(maps.contacts);
     m_links = std::move(maps.links);
