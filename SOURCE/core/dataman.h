@@ -105,7 +105,9 @@ public:
     u32 Init();
     // Reads what the data files hold. A data file that cannot be read whole
     // and sound replaces nothing, gives message 59535, and is never saved
-    // over in this run.
+    // over in this run. One that had to be mended is kept in "backup" as it
+    // was read before it is first saved over; one that held records past its
+    // counts is said so.
     u32 Load();
     // 0 or the first error; a failed save leaves the file as it was and
     // says so.
@@ -119,10 +121,11 @@ public:
     u32 WriteHeader(DataFileKind kind);
     u32 ReadHeader(DataFileKind kind);
     u32 WriteDataFile(DataFileKind kind);
-    // Reads the body whole, mends its links (ids, members, the tree, the
-    // built-in books; noted in the error log) and only then replaces the
-    // store's records. Refused: bytes that do not read, no root or "Deleted
-    // Items", a cycle of books.
+    // Reads the body whole, whole records past what its counts promise
+    // included, mends its links (ids, members, the tree, the built-in books,
+    // contacts in no book; noted in the error log) and only then replaces the
+    // store's records. Refused: bytes that do not read, bytes after the body
+    // that are no whole contact, no root or "Deleted Items", a cycle of books.
     u32 ReadDataFile(DataFileKind kind);
     u32 WriteNonDataFile();
     u32 ReadNonDataFile();
