@@ -87,6 +87,13 @@ public:
         return {m_buffer.get() + offset, m_bufferUsed - offset, Remaining()};
     }
     void Skip(size_t n) { m_pos += n; }
+    u32 ReadAhead(void* data, u32 n)
+    {
+        const u64 at = m_pos;
+        const u32 error = Read(data, n);
+        m_pos = at;
+        return error;
+    }
 
     CDataFile::WriteSpan WriteSpace()
     {
@@ -345,11 +352,8 @@ u32 CDataFile::Close()
             GetFullPath(backupPath, kBackupFolder);
             const std::string kept = "The data file \"" + dataPath + "\" and its copy \"" + copyPath
                 + "\" are kept as they were.";
-            struct stat st;
-            const bool made = ::mkdir(backupPath.c_str(), 0700) == 0
-                || (errno == EEXIST && ::stat(backupPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode));
-            if (!made)
-                ReportFailedCopy(backupPath, errno == EEXIST ? ERROR_ALREADY_EXISTS : LastError(), kept);
+            if (const u32 error = MakeBackupFolder(backupPath))
+                ReportFailedCopy(backupPath, error, kept);
             else if (const u32 error = CopyFileAtomic(copyPath, backupPath + '/' + kDataCopyName))
                 ReportFailedCopy(backupPath + '/' + kDataCopyName, error, kept);
         }
@@ -363,6 +367,36 @@ u32 CDataFile::Close()
     m_keepCopy = false;
     m_dataLoaded = false;
     return 0;
+}
+
+u32 CDataFile::MakeBackupFolder(const std::string& path)
+{
+    struct stat st;
+    if (::mkdir(path.c_str(), 0700) == 0)
+        return 0;
+    if (errno != EEXIST)
+        return LastError();
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? 0 : ERROR_ALREADY_EXISTS;
+}
+
+u32 CDataFile::KeepInBackup(DataFileKind kind)
+{
+    const DataFileHandle* handle = HandleOf(kind);
+    if (!handle)
+        return ERROR_INVALID_HANDLE;
+    const std::string& path = handle->Path();
+    std::string backupPath;
+    GetFullPath(backupPath, kBackupFolder);
+    const std::string target = backupPath + path.substr(path.rfind('/'));
+    const std::string kept = "The file \"" + path + "\" is not saved over: it stays as it was read.";
+    u32 error = MakeBackupFolder(backupPath);
+    if (error) {
+        ReportFailedCopy(backupPath, error, kept);
+        return error;
+    }
+    if ((error = CopyFileAtomic(path, target)))
+        ReportFailedCopy(target, error, kept);
+    return error;
 }
 
 std::string CDataFile::PathOf(DataFileKind kind) const
@@ -403,6 +437,20 @@ u32 CDataFile::WriteRaw(DataFileHandle* handle, const void* buffer, u32 n)
     if (n == 0)
         return 0;
     return handle ? handle->Write(buffer, n) : ERROR_INVALID_HANDLE;
+}
+
+u32 CDataFile::ReadAhead(DataFileKind kind, void* buffer, u32 n)
+{
+    if (kind != DFK_MEMORY) {
+        DataFileHandle* file = HandleOf(kind);
+        return file ? file->ReadAhead(buffer, n) : ERROR_INVALID_HANDLE;
+    }
+    if (!m_memory)
+        return RC_MISSING;
+    const qsizetype at = m_memory->pos;
+    const u32 error = m_memory->Read(buffer, n);
+    m_memory->pos = at;
+    return error;
 }
 
 u32 CDataFile::CheckAvailable(DataFileKind kind, u64 n, DataFileHandle* handle)

@@ -69,6 +69,10 @@ public:
     // cleanly; otherwise the copy is kept and also saved into "backup".
     // Returns 0; a failed copy is shown and logged.
     u32 Close();
+    // Copies the file of a kind as it is on the disk into "backup", under
+    // its own name, replacing an older one there. Returns 0; a failed copy
+    // is shown and logged, and its error returned.
+    u32 KeepInBackup(DataFileKind kind);
     // DataMan reports whether its data loaded; Close decides by it.
     void SetDataLoaded(bool loaded) { m_dataLoaded = loaded; }
     u32 GetFlags() const { return m_dwFlags; }
@@ -102,6 +106,8 @@ public:
     // The text of a string from the n bytes that follow its length word,
     // all of them at hand. Every reader of strings goes through here.
     u32 TextOfStored(const char* bytes, u32 n, std::string& text);
+    // Reads n bytes and stays before them: a look at what comes next.
+    u32 ReadAhead(DataFileKind kind, void* buffer, u32 n);
     // 0 when at least n bytes remain to be read, else 7 (or the error of a
     // missing file or channel).
     u32 CheckAvailable(DataFileKind kind, u64 n, DataFileHandle* handle = nullptr);
@@ -153,6 +159,8 @@ private:
     struct MemoryChannel;
 
     DataFileHandle* HandleOf(DataFileKind kind) const;
+    // Makes the folder (only the owner may enter it) unless it is there.
+    static u32 MakeBackupFolder(const std::string& path);
     // Names the file not written and what stayed safe.
     static void ReportFailedCopy(const std::string& path, u32 error, const std::string& kept);
     u32 OpenDataFile(const char* name, const char* copyName, std::unique_ptr<DataFileHandle>& handle,

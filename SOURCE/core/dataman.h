@@ -105,7 +105,9 @@ public:
     u32 Init();
     // Reads what the data files hold. A data file that cannot be read whole
     // and sound replaces nothing, gives message 59535, and is never saved
-    // over in this run.
+    // over in this run. One that had to be mended is kept in "backup" as it
+    // was read before it is first saved over; one that held records past its
+    // counts is said so.
     u32 Load();
     // 0 or the first error; a failed save leaves the file as it was and
     // says so.
@@ -119,10 +121,11 @@ public:
     u32 WriteHeader(DataFileKind kind);
     u32 ReadHeader(DataFileKind kind);
     u32 WriteDataFile(DataFileKind kind);
-    // Reads the body whole, mends its links (ids, members, the tree, the
-    // built-in books; noted in the error log) and only then replaces the
-    // store's records. Refused: bytes that do not read, no root or "Deleted
-    // Items", a cycle of books.
+    // Reads the body whole, whole records past what its counts promise
+    // included, mends its links (ids, members, the tree, the built-in books,
+    // contacts in no book; noted in the error log) and only then replaces the
+    // store's records. Refused: bytes that do not read, bytes after the body
+    // that are no whole contact, no root or "Deleted Items", a cycle of books.
     u32 ReadDataFile(DataFileKind kind);
     u32 WriteNonDataFile();
     u32 ReadNonDataFile();
@@ -232,7 +235,16 @@ private:
             return error ? error : operation(further2);
         }
     };
-    struct Body;
+    // The books and contacts of a data or export file, as read.
+    struct Body {
+        u32 bookCount = 0;
+        u32 contactCount = 0;
+        Owned<Book> books;
+        Owned<Contact> contacts;
+        // Whole records found past what the counts promised (data file only).
+        u32 booksPast = 0;
+        u32 contactsPast = 0;
+    };
     class IdPlan;
     class Merge;
 
@@ -324,6 +336,11 @@ private:
     // The saves of Close run after the window is gone: one that fails
     // cannot be made good by a later change.
     bool m_bClosing = false;
+    // The data file read was mended: before it is first saved over, it is
+    // kept in "backup" as it was read.
+    bool m_bKeepAsRead = false;
+    // It held records past its counts, which the user is told of.
+    bool m_bReadPastCounts = false;
     // How many batches run, and what they dropped.
     int m_nBatchDepth = 0;
     std::unordered_set<const DataItem*> m_dropped;

@@ -1,6 +1,6 @@
-// The data files and export files: the head, the bodies, export of a book
-// subtree and import with renumbered ids and merge. Whatever is read is
-// checked whole before it replaces or joins anything in the store.
+// The data files: the head, the bodies of the data file and the second data
+// file, loading and saving. Whatever is read is checked whole before it
+// replaces anything in the store.
 #include "core/datafile.h"
 #include "core/dataman.h"
 #include "core/errorreport.h"
@@ -21,6 +21,7 @@ constexpr u32 kMsgDataNotSaved = 61701;
 constexpr u32 kMsgTablesNotSaved = 61702;
 constexpr u32 kMsgSaveAgain = 61703;
 constexpr u32 kMsgChangesLost = 61704;
+constexpr u32 kMsgReadPastCounts = 59760;
 // Fewer bytes than the fixed fields of any book or contact record.
 constexpr u32 kMinRecordSize = 64;
 
@@ -56,41 +57,6 @@ u32 TagErrorOf(DataFileKind kind)
     }
 }
 
-// Texts stored with the length 0 were read as empty, texts with a NUL
-// before their end only up to it (the next save keeps no more); the note
-// says so.
-void NoteZeroLengths(CDataFile& file, RepairLog& log)
-{
-    if (const u32 count = file.TakeZeroLengthStrings())
-        log.Note(
-            std::to_string(count) + " text(s) with the stored length 0, which no text has, read as empty");
-    if (const u32 count = file.TakeCutStrings())
-        log.Note(std::to_string(count)
-            + " text(s) with a NUL before their end, read up to it: what follows it is not kept");
-}
-
-template <class T> std::vector<T*> Pointers(const std::vector<std::unique_ptr<T>>& records)
-{
-    std::vector<T*> pointers;
-    pointers.reserve(records.size());
-    for (const auto& record : records)
-        pointers.push_back(record.get());
-    return pointers;
-}
-
-// Books read from another store bring neither its built-in books nor its
-// current book.
-void MakePlain(const std::vector<std::unique_ptr<Book>>& books)
-{
-    for (const auto& book : books) {
-        if (book->m_dwFlags & (DIF_ROOT_BOOK | DIF_DELETED_ITEMS)) {
-            book->m_dwFlags = DIF_BOOK;
-            book->m_dwImage = kBookImage;
-        }
-        book->m_dwFlags &= ~DIF_CURRENT_BOOK;
-    }
-}
-
 template <class T> u32 WriteList(const RecordIo& io, const std::vector<std::unique_ptr<T>>& list)
 {
     const u32 count = u32(list.size());
@@ -113,6 +79,18 @@ template <class T> u32 ReadList(const RecordIo& io, std::vector<std::unique_ptr<
     return error;
 }
 
+// Whether the next bytes begin a book record: its opening word, then flags
+// that say book. A count of books too low leaves one where the contact count
+// should be; a count is never followed by such flags, as a contact record
+// follows it, or another count.
+bool BookRecordFollows(CDataFile& file, DataFileKind kind)
+{
+    u32 words[2] = {};
+    if (file.ReadAhead(kind, words, sizeof words) != 0)
+        return false;
+    return words[0] == kRecordOpening && (words[1] & DIF_BOOK) && !(words[1] & DIF_CONTACT);
+}
+
 // The last book with a flag, preferring one that passes a test.
 Book* LastFlagged(
     const std::vector<Book*>& books, u32 flag, const std::function<bool(const Book*)>& preferred)
@@ -129,198 +107,7 @@ Book* LastFlagged(
     return any;
 }
 
-// The name parts that a merge matches contacts by, each on its own: every
-// folded part goes in behind its length, so no two splits of the same
-// letters give the same key.
-std::string NameKey(const Contact& contact)
-{
-    std::string key;
-    for (const std::string* part :
-        {&contact.m_strName, &contact.m_strFirstName, &contact.m_strMiddleName, &contact.m_strLastName}) {
-        const std::string folded = FoldCase(*part);
-        const u32 length = u32(folded.size());
-        key.append(reinterpret_cast<const char*>(&length), sizeof length);
-        key += folded;
-    }
-    return key;
-}
-
 }  // namespace
-
-struct DataMan::Body {
-    u32 bookCount = 0;
-    u32 contactCount = 0;
-    Owned<Book> books;
-    Owned<Contact> contacts;
-};
-
-// New ids for records read from an export file, none of them used in the
-// store: every id moves by the same shift when that fits below 0xFFFFFFFF,
-// else the ids are laid densely from the next free id in their order.
-class DataMan::IdPlan {
-public:
-    bool Make(u32 nextFree, const Body& body)
-    {
-        u32 lo = nextFree;
-        u32 hi = nextFree;
-        std::vector<u32> ids;
-        ids.reserve(body.books.size() + body.contacts.size());
-        for (const auto& book : body.books)
-            ids.push_back(book->m_duID);
-        for (const auto& contact : body.contacts)
-            ids.push_back(contact->m_duID);
-        for (u32 id : ids) {
-            lo = std::min(lo, id);
-            hi = std::max(hi, id);
-        }
-        m_shift = nextFree - lo;
-        if (u64(m_shift) + hi < kNoId) {
-            m_next = m_shift + hi + 1;
-            return true;
-        }
-        std::sort(ids.begin(), ids.end());
-        ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
-        if (u64(nextFree) + ids.size() > kNoId)
-            return false;
-        m_dense = true;
-        m_next = nextFree;
-        for (u32 id : ids)
-            m_ids.emplace(id, m_next++);
-        return true;
-    }
-
-    u32 operator()(u32 id) const
-    {
-        if (!m_dense)
-            return id + m_shift;
-        const auto it = m_ids.find(id);
-        return it == m_ids.end() ? id : it->second;
-    }
-
-    u32 NextFree() const { return m_next; }
-
-private:
-    u32 m_shift = 0;
-    u32 m_next = 0;
-    bool m_dense = false;
-    std::unordered_map<u32, u32> m_ids;
-};
-
-// Merging imported books into existing ones. Imported contacts that meet a
-// contact of the same name are absorbed by it; every book that listed the
-// imported contact then lists the existing one, so no link is lost.
-class DataMan::Merge {
-public:
-    Merge(DataMan& dm, u32 firstImported)
-        : m_dm(dm)
-        , m_firstImported(firstImported)
-    {
-    }
-
-    u32 Into(Book* imported, Book* existing)
-    {
-        const IdArray members = imported->m_members;
-        for (u32 id : members) {
-            if (Book* book = m_dm.FindBook(id)) {
-                if (Book* same = m_dm.FindChildBook(existing, book->m_strName)) {
-                    if (const u32 error = Into(book, same))
-                        return error;
-                } else {
-                    m_dm.Attach(*book, *existing);
-                }
-            } else if (Contact* contact = Resolve(id)) {
-                MergeContact(contact, imported, existing);
-            } else {
-                return RC_MISSING;
-            }
-        }
-        m_dm.DropBook(imported);
-        return 0;
-    }
-
-private:
-    using NameIndex = std::unordered_map<std::string, Contact*>;
-
-    // An absorbed contact's id stands for the contact that absorbed it.
-    Contact* Resolve(u32 id) const
-    {
-        for (auto absorbed = m_absorbed.find(id); absorbed != m_absorbed.end();
-             absorbed = m_absorbed.find(id))
-            id = absorbed->second;
-        return m_dm.FindContact(id);
-    }
-
-    // The first member contact of each name, as FindSameNameContact finds it.
-    NameIndex& IndexOf(const Book* book)
-    {
-        const auto [it, made] = m_names.try_emplace(book);
-        if (made) {
-            it->second.reserve(book->m_members.size());
-            size_t position = 0;
-            while (Contact* contact = book->GetNextContact(m_dm, position))
-                it->second.emplace(NameKey(*contact), contact);
-        }
-        return it->second;
-    }
-
-    Contact* SameName(const Book* book, const Contact& contact)
-    {
-        const NameIndex& index = IndexOf(book);
-        const auto it = index.find(NameKey(contact));
-        return it == index.end() ? nullptr : it->second;
-    }
-
-    void Link(Contact* contact, Book* book)
-    {
-        m_dm.AddContactToBook(contact, book);
-        if (const auto index = m_names.find(book); index != m_names.end())
-            index->second.emplace(NameKey(*contact), contact);
-    }
-
-    void MergeContact(Contact* contact, Book* imported, Book* existing)
-    {
-        const bool fromFile = contact->m_duID >= m_firstImported;
-        Contact* same = SameName(existing, *contact);
-        if (fromFile && same && same != contact) {
-            Absorb(contact, same, imported);
-            return;
-        }
-        IdListRemove(contact->m_books, imported->m_duID);
-        if (!same) {
-            Link(contact, existing);
-        } else if (same != contact) {
-            same->UpdateFrom(*contact);
-            same->m_dtModified = m_now;
-        }
-    }
-
-    void Absorb(Contact* imported, Contact* existing, const Book* walked)
-    {
-        existing->UpdateFrom(*imported);
-        existing->m_dtModified = m_now;
-        for (u32 id : imported->m_books) {
-            Book* book = m_dm.FindBook(id);
-            if (!book || book == walked)
-                continue;
-            m_dm.ReplaceMember(*book, imported->m_duID, existing->m_duID);
-            IdListAdd(existing->m_books, id);
-            if (const auto index = m_names.find(book); index != m_names.end()) {
-                const auto entry = index->second.find(NameKey(*existing));
-                if (entry != index->second.end() && entry->second == imported)
-                    entry->second = existing;
-            }
-        }
-        imported->m_books.clear();
-        m_absorbed.emplace(imported->m_duID, existing->m_duID);
-        m_dm.DropContact(imported);
-    }
-
-    DataMan& m_dm;
-    const u32 m_firstImported;
-    const DateValue m_now = DateNow();
-    std::unordered_map<u32, u32> m_absorbed;
-    std::unordered_map<const Book*, NameIndex> m_names;
-};
 
 RecordIo DataMan::ReadIo(DataFileKind kind) const
 {
@@ -336,6 +123,8 @@ u32 DataMan::Load()
 {
     m_dwLastError = 0;
     m_dwSavable = 0;
+    m_bKeepAsRead = false;
+    m_bReadPastCounts = false;
     m_dwFlags &= ~DMF_LOADED;
     m_file.SetDataLoaded(false);
     const u32 fileFlags = m_file.GetFlags();
@@ -351,6 +140,8 @@ u32 DataMan::Load()
                 + "\n\nThe file \"" + m_file.PathOf(DFK_DATA) + "\" is left as it is.");
         if (error)
             return error;
+        if (m_bReadPastCounts)
+            MsgWarningText(FormatResString(kMsgReadPastCounts, m_file.PathOf(DFK_DATA)));
     }
     m_dwSavable |= DFK_DATA;
     if (fileFlags & DFF_NONDATA_EXISTED) {
@@ -378,6 +169,12 @@ u32 DataMan::Save(DataFileKind kind)
     if (kind == DFK_DATA || kind == DFK_NONDATA) {
         if (!(m_dwSavable & kind))
             return m_dwLastError = RC_NOTHING_LOADED;
+        // What was mended at load may be undone from the file as it was read.
+        if (kind == DFK_DATA && m_bKeepAsRead) {
+            if (const u32 copyError = m_file.KeepInBackup(kind))
+                return m_dwLastError = copyError;
+            m_bKeepAsRead = false;
+        }
         error = WriteHeader(kind);
         if (!error)
             error = kind == DFK_DATA ? WriteDataFile(kind) : WriteNonDataFile();
@@ -474,6 +271,12 @@ u32 DataMan::WriteDataFile(DataFileKind kind)
 u32 DataMan::ReadBody(DataFileKind kind, bool countsFirst, Body& body)
 {
     const RecordIo io = ReadIo(kind);
+    // A data file goes on past what its counts promise as long as whole
+    // records follow: books where the contact count should be, contacts
+    // after the last one counted. Any other bytes there are damage.
+    const bool readOn = kind == DFK_DATA && !countsFirst;
+    RecordIo whole = io;
+    whole.wholeRecords = true;
     const auto readCount = [&](u32& count) { return m_file.Read(kind, &count, sizeof count); };
     // Room for the records a count promises, as far as the bytes left can
     // hold them: a damaged count reserves no more than the file could fill.
@@ -489,11 +292,12 @@ u32 DataMan::ReadBody(DataFileKind kind, bool countsFirst, Body& body)
             if (countsFirst)
                 reserve(body.contacts, body.contactCount);
         }
-        for (u32 i = 0; i < body.bookCount && !error; ++i) {
+        for (u32 i = 0; !error && (i < body.bookCount || (readOn && BookRecordFollows(m_file, kind))); ++i) {
             m_dwLastError = DME_READING_BOOK;
             auto book = std::make_unique<Book>();
-            error = book->Read(io);
+            error = book->Read(i < body.bookCount ? io : whole);
             m_dwLastError = DME_BOOK_READ;
+            body.booksPast += i >= body.bookCount;
             body.books.push_back(std::move(book));
         }
         if (!error && !countsFirst) {
@@ -504,6 +308,14 @@ u32 DataMan::ReadBody(DataFileKind kind, bool countsFirst, Body& body)
         for (u32 i = 0; i < body.contactCount && !error; ++i) {
             auto contact = std::make_unique<Contact>();
             error = contact->Read(io);
+            body.contacts.push_back(std::move(contact));
+        }
+        while (readOn && !error && m_file.CheckAvailable(kind, 1) == 0) {
+            auto contact = std::make_unique<Contact>();
+            error = contact->Read(whole);
+            if (!error && (contact->m_dwFlags & (DIF_BOOK | DIF_CONTACT)) != DIF_CONTACT)
+                error = RC_BAD_RECORD;
+            ++body.contactsPast;
             body.contacts.push_back(std::move(contact));
         }
         return error;
@@ -523,11 +335,15 @@ u32 DataMan::ReadDataFile(DataFileKind kind)
     // What the store will hold: a part the file leaves empty keeps what is there.
     RepairLog log;
     NoteZeroLengths(m_file, log);
+    if (body.booksPast || body.contactsPast)
+        log.Note(std::to_string(body.booksPast) + " book(s) and " + std::to_string(body.contactsPast)
+            + " contact(s) past the counts of the file read and kept");
+    const bool fileBooks = !body.books.empty();
+    const bool fileContacts = !body.contacts.empty();
     Owned<Contact> noContacts;
-    KeepOnePerId(
-        body.bookCount ? body.books : m_books, body.contactCount ? body.contacts : noContacts, {}, log);
-    const std::vector<Book*> books = Pointers(body.bookCount ? body.books : m_books);
-    const std::vector<Contact*> contacts = Pointers(body.contactCount ? body.contacts : m_contacts);
+    KeepOnePerId(fileBooks ? body.books : m_books, fileContacts ? body.contacts : noContacts, {}, log);
+    const std::vector<Book*> books = Pointers(fileBooks ? body.books : m_books);
+    const std::vector<Contact*> contacts = Pointers(fileContacts ? body.contacts : m_contacts);
     // Which books flagged as the root some book lists as a member.
     std::unordered_set<u32> roots;
     for (const Book* book : books) {
@@ -552,10 +368,18 @@ u32 DataMan::ReadDataFile(DataFileKind kind)
         deleted->m_duParentID = root->m_duID;
     }
     CheckedMaps maps;
-    if (!RepairTree(books, contacts, TreeShape{root, {}, false}, maps, log))
+    // A contact left in no book is seen only by a search over every book:
+    // it joins the root.
+    if (!RepairTree(books, contacts, TreeShape{root, {}, true}, maps, log))
         return m_dwLastError = RC_BAD_RECORD;
     std::string path;
     CDataFile::GetFullPath(path, kDataFileName);
+    if (!log.Empty()) {
+        std::string backup;
+        CDataFile::GetFullPath(backup, kBackupFolder);
+        log.Note("The file as it was read is kept as \"" + backup + "/" + kDataFileName
+            + "\" before it is next saved");
+    }
     log.Write("Mended while reading \"" + path + "\":");
 
     u32 next = m_duNextID;
@@ -576,10 +400,12 @@ u32 DataMan::ReadDataFile(DataFileKind kind)
         }
     }
 
-    if (body.bookCount)
+    if (fileBooks)
         m_books = std::move(body.books);
-    if (body.contactCount)
+    if (fileContacts)
         m_contacts = std::move(body.contacts);
+    m_bKeepAsRead = !log.Empty();
+    m_bReadPastCounts = body.booksPast || body.contactsPast;
     m_bookMap = std::move(maps.books);
     m_contactMap = std::move(maps.contacts);
     m_links = std::move(maps.links);
@@ -618,239 +444,4 @@ u32 DataMan::ReadNonDataFile()
     log.Write("Mended while reading \"" + path + "\":");
     m_tables = std::move(tables);
     return 0;
-}
-
-u32 DataMan::ExportBook(const std::string& path, const Book* book)
-{
-    m_dwLastError = 0;
-    if (!book)
-        return m_dwLastError = DME_NULL_ARGUMENT;
-    // The book, then the books below it depth first in member order.
-    std::vector<const Book*> books{book};
-    std::unordered_set<u32> bookIds{book->m_duID};
-    struct Frame {
-        const Book* book;
-        size_t next;
-    };
-    for (std::vector<Frame> frames{{book, 0}}; !frames.empty();) {
-        Frame& frame = frames.back();
-        if (frame.next == frame.book->m_members.size()) {
-            frames.pop_back();
-            continue;
-        }
-        const Book* sub = FindBook(frame.book->m_members[frame.next++]);
-        if (sub && bookIds.insert(sub->m_duID).second) {
-            books.push_back(sub);
-            frames.push_back({sub, 0});
-        }
-    }
-    std::vector<Contact*> contacts;
-    std::unordered_set<u32> contactIds;
-    for (const Book* b : books) {
-        for (u32 id : b->m_members) {
-            Contact* contact = FindContact(id);
-            if (contact && contactIds.insert(id).second)
-                contacts.push_back(contact);
-        }
-    }
-
-    if (const u32 error = m_file.OpenExtra(path, false))
-        return m_dwLastError = error;
-    const RecordIo io = WriteIo(DFK_EXPORT);
-    u32 error = 0;
-    try {
-        error = WriteHeader(DFK_EXPORT);
-        const u32 counts[2] = {u32(books.size()), u32(contacts.size())};
-        if (!error)
-            error = m_file.Write(DFK_EXPORT, counts, sizeof counts);
-        for (auto it = books.begin(); it != books.end() && !error; ++it)
-            error = (*it)->Write(io);
-        // Each contact goes out with only the ids of exported books.
-        IdArray exported;
-        for (auto it = contacts.begin(); it != contacts.end() && !error; ++it) {
-            Contact& contact = **it;
-            exported.clear();
-            std::copy_if(contact.m_books.begin(), contact.m_books.end(), std::back_inserter(exported),
-                [&bookIds](u32 id) { return bookIds.count(id) != 0; });
-            std::swap(contact.m_books, exported);
-            error = contact.Write(io);
-            std::swap(contact.m_books, exported);
-        }
-    } catch (CSeException* e) {
-        ReportFault(e);
-        error = RC_MISSING;
-    }
-    if (error) {
-        // Nothing is left of a half-written export; an older file stays.
-        m_file.DiscardExtra();
-        return m_dwLastError = error;
-    }
-    error = m_file.CloseExtra();
-    m_dwLastError = error;
-    return error;
-}
-
-u32 DataMan::ImportFile(const std::string& path, u32* booksAdded, u32* contactsAdded, u32 mode, Book* target)
-{
-    m_dwLastError = 0;
-    if (booksAdded)
-        *booksAdded = 0;
-    if (contactsAdded)
-        *contactsAdded = 0;
-    if (const u32 error = m_file.OpenExtra(path, true))
-        return m_dwLastError = error;
-    u32 books = 0;
-    u32 contacts = 0;
-    u32 result = ReadHeader(DFK_EXPORT);
-    const u32 headError = m_dwLastError;
-    if (result == 0)
-        result = ImportCurrent(path, mode, target, books, contacts);
-    else if (result == 1 && headError == DME_EXPORT_TAG)
-        result = ImportOldFormat(path, books, contacts);
-    m_file.CloseExtra();
-    if (result == 0) {
-        if (booksAdded)
-            *booksAdded = books;
-        if (contactsAdded)
-            *contactsAdded = contacts;
-    }
-    return result;
-}
-
-u32 DataMan::ImportCurrent(
-    const std::string& path, u32 mode, Book* target, u32& booksAdded, u32& contactsAdded)
-{
-    Book* into = target ? target : GetCurrentBook();
-    if (!into)
-        return m_dwLastError = DME_NULL_ARGUMENT;
-    Body body;
-    if (const u32 error = ReadBody(DFK_EXPORT, true, body))
-        return m_dwLastError = error;
-    if (body.books.empty())
-        return m_dwLastError = body.contacts.empty() ? 0 : RC_BAD_RECORD;
-
-    // The exported book comes first; when a later record repeats its id,
-    // that one stands for it.
-    const u32 topId = body.books.front()->m_duID;
-    RepairLog log;
-    NoteZeroLengths(m_file, log);
-    KeepOnePerId(body.books, body.contacts, {}, log);
-    if (body.books.empty())
-        return m_dwLastError = RC_BAD_RECORD;
-    const auto topAt = std::find_if(
-        body.books.begin(), body.books.end(), [topId](const auto& book) { return book->m_duID == topId; });
-    Book* top = (topAt == body.books.end() ? body.books.front() : *topAt).get();
-    const bool holdsRoot = top->m_dwFlags & DIF_ROOT_BOOK;
-    MakePlain(body.books);
-    CheckedMaps maps;
-    if (!RepairTree(Pointers(body.books), Pointers(body.contacts), TreeShape{top, {}, true}, maps, log))
-        return m_dwLastError = RC_BAD_RECORD;
-    log.Write("Mended while importing \"" + path + "\":");
-    IdPlan plan;
-    if (!plan.Make(m_duNextID, body))
-        return m_dwLastError = DME_NO_ID_LEFT;
-
-    const u32 firstImported = m_duNextID;
-    for (const auto& book : body.books) {
-        book->m_duID = plan(book->m_duID);
-        book->m_duParentID = book.get() == top ? into->m_duID : plan(book->m_duParentID);
-        std::transform(
-            book->m_members.begin(), book->m_members.end(), book->m_members.begin(), std::cref(plan));
-    }
-    for (const auto& contact : body.contacts) {
-        contact->m_duID = plan(contact->m_duID);
-        std::transform(
-            contact->m_books.begin(), contact->m_books.end(), contact->m_books.begin(), std::cref(plan));
-    }
-    m_duNextID = plan.NextFree();
-
-    Batch batch(*this);
-    for (auto& book : body.books)
-        InsertBook(std::move(book));
-    for (auto& contact : body.contacts)
-        InsertContact(std::move(contact));
-
-    Merge merge(*this, firstImported);
-    u32 result = 0;
-    if (holdsRoot && into == m_pRoot && mode == IMPORT_ATTACH) {
-        // The exported root's members join the real root; no second root.
-        const IdArray members = top->m_members;
-        for (u32 id : members) {
-            if (Book* book = FindBook(id)) {
-                Attach(*book, *m_pRoot);
-            } else if (Contact* contact = FindContact(id)) {
-                IdListRemove(contact->m_books, top->m_duID);
-                AddContactToBook(contact, m_pRoot);
-            }
-        }
-        DropBook(top);
-    } else if (holdsRoot && into == m_pRoot) {
-        result = merge.Into(top, into);
-    } else if (Book* same = mode == IMPORT_MERGE ? FindChildBook(into, top->m_strName) : nullptr) {
-        result = merge.Into(top, same);
-    } else {
-        Attach(*top, *into);
-    }
-    // The counts read, merged records included: the user is told what the
-    // file held.
-    booksAdded = body.bookCount;
-    contactsAdded = body.contactCount;
-    m_dwLastError = result;
-    return result;
-}
-
-u32 DataMan::ImportOldFormat(const std::string& path, u32& booksAdded, u32& contactsAdded)
-{
-    if (!m_pRoot || !m_pDeletedItems)
-        return m_dwLastError = DME_NOT_FOUND;
-    Body body;
-    if (const u32 error = ReadBody(DFK_EXPORT, false, body))
-        return m_dwLastError = error;
-    IdPlan plan;
-    if (!plan.Make(m_duNextID, body))
-        return m_dwLastError = DME_NO_ID_LEFT;
-
-    // The old file's own root and "Deleted Items" give way to the real ones:
-    // what hung under them (by parent id or book list) hangs under these.
-    const u32 builtIn[2] = {m_pRoot->m_duID, m_pDeletedItems->m_duID};
-    const auto isBuiltIn = [&builtIn](u32 id) { return id == builtIn[0] || id == builtIn[1]; };
-    std::erase_if(body.books, [&isBuiltIn](const auto& book) { return isBuiltIn(book->m_duID); });
-    MakePlain(body.books);
-    RepairLog log;
-    NoteZeroLengths(m_file, log);
-    const std::vector<u32> outside{builtIn[0], builtIn[1]};
-    KeepOnePerId(body.books, body.contacts, outside, log);
-    CheckedMaps maps;
-    if (!RepairTree(
-            Pointers(body.books), Pointers(body.contacts), TreeShape{nullptr, outside, false}, maps, log))
-        return m_dwLastError = RC_BAD_RECORD;
-    log.Write("Mended while importing \"" + path + "\":");
-
-    const auto renumber = [&](u32 id) { return isBuiltIn(id) ? id : plan(id); };
-    {
-        Batch batch(*this);
-        for (auto& book : body.books) {
-            book->m_duID = plan(book->m_duID);
-            book->m_duParentID = renumber(book->m_duParentID);
-            std::transform(
-                book->m_members.begin(), book->m_members.end(), book->m_members.begin(), std::cref(plan));
-            Book* added = InsertBook(std::move(book));
-            if (isBuiltIn(added->m_duParentID))
-                AddMember(*FindBook(added->m_duParentID), added->m_duID);
-        }
-        for (auto& contact : body.contacts) {
-            contact->m_duID = plan(contact->m_duID);
-            std::transform(
-                contact->m_books.begin(), contact->m_books.end(), contact->m_books.begin(), renumber);
-            Contact* added = InsertContact(std::move(contact));
-            for (u32 id : added->m_books) {
-                if (isBuiltIn(id))
-                    AddMember(*FindBook(id), added->m_duID);
-            }
-        }
-        m_duNextID = plan.NextFree();
-    }
-    booksAdded = u32(body.books.size());
-    contactsAdded = u32(body.contacts.size());
-    return Save(DFK_DATA);
 }

@@ -187,6 +187,10 @@ public:
     // that put another word there have always loaded.
     void Closing()
     {
+        if (m_io.wholeRecords) {
+            Expect(kRecordClosing);
+            return;
+        }
         u32 closing = 0;
         Word(closing);
     }

@@ -84,6 +84,9 @@ struct RecordIo {
     DataFileKind kind;
     DataFileHandle* handle = nullptr;
     u32 version = kFormatVersion;
+    // A book or contact must end in its closing word: for records that no
+    // count vouches for, where only whole records may be taken.
+    bool wholeRecords = false;
 };
 
 struct ContactValue {

@@ -5,6 +5,7 @@
 #include "core/errorreport.h"
 
 #include <algorithm>
+#include <type_traits>
 
 namespace {
 
@@ -171,6 +172,19 @@ private:
 struct IdOwners {
     std::unordered_map<u32, Book*> books;
     std::unordered_map<u32, Contact*> contacts;
+    // Contacts that give up their id to a book, by that id, and books that
+    // already have a fresh id, by it: the links that name them are followed
+    // to their fresh ids too.
+    std::unordered_multimap<u32, Contact*> displaced;
+    std::unordered_map<u32, Book*> renumbered;
+
+    Book* BookOf(u32 id) const
+    {
+        if (const auto book = books.find(id); book != books.end())
+            return book->second;
+        const auto book = renumbered.find(id);
+        return book == renumbered.end() ? nullptr : book->second;
+    }
 
     // Whether the record keeping the id belongs to the book: a book below
     // it, a contact listing it.
@@ -189,9 +203,9 @@ struct IdOwners {
 void FollowLostContact(const Contact& contact, u32 from, const IdOwners& owners)
 {
     for (u32 bookId : contact.m_books) {
-        const auto book = owners.books.find(bookId);
-        if (book != owners.books.end() && !owners.BelongsTo(from, bookId))
-            IdListReplace(book->second->m_members, from, contact.m_duID);
+        Book* book = owners.BookOf(bookId);
+        if (book && !owners.BelongsTo(from, bookId))
+            IdListReplace(book->m_members, from, contact.m_duID);
     }
 }
 
@@ -204,6 +218,9 @@ void FollowLostBook(const Book& book, u32 from, const IdOwners& owners)
     for (u32 id : book.m_members) {
         if (kept && IdListContains(*kept, id))
             continue;
+        // A contact that a book took the id of is still named by it here.
+        for (auto [at, end] = owners.displaced.equal_range(id); at != end; ++at)
+            IdListReplace(at->second->m_books, from, book.m_duID);
         if (const auto contact = owners.contacts.find(id); contact != owners.contacts.end()) {
             IdListReplace(contact->second->m_books, from, book.m_duID);
         } else if (const auto sub = owners.books.find(id);
@@ -282,6 +299,19 @@ void RepairLog::Write(const std::string& title) const
     AppendErrorLogNote(text);
 }
 
+// Texts stored with the length 0 were read as empty, texts with a NUL
+// before their end only up to it (the next save keeps no more); the note
+// says so.
+void NoteZeroLengths(CDataFile& file, RepairLog& log)
+{
+    if (const u32 count = file.TakeZeroLengthStrings())
+        log.Note(
+            std::to_string(count) + " text(s) with the stored length 0, which no text has, read as empty");
+    if (const u32 count = file.TakeCutStrings())
+        log.Note(std::to_string(count)
+            + " text(s) with a NUL before their end, read up to it: what follows it is not kept");
+}
+
 void KeepOnePerId(std::vector<std::unique_ptr<Book>>& books, std::vector<std::unique_ptr<Contact>>& contacts,
     const std::vector<u32>& outside, RepairLog& log)
 {
@@ -317,6 +347,10 @@ void KeepOnePerId(std::vector<std::unique_ptr<Book>>& books, std::vector<std::un
     }
     if (owners.books.size() == books.size() && owners.contacts.size() == contacts.size())
         return;
+    for (const auto& contact : contacts) {
+        if (owners.books.count(contact->m_duID))
+            owners.displaced.emplace(contact->m_duID, contact.get());
+    }
     std::unordered_set<u32> used(outside.begin(), outside.end());
     for (const auto& [id, book] : owners.books)
         used.insert(id);
@@ -348,6 +382,8 @@ void KeepOnePerId(std::vector<std::unique_ptr<Book>>& books, std::vector<std::un
             record->m_duID = to;
             log.Note(was + " now has the id " + Id(to) + why(from, kind));
             follow(*record, from, owners);
+            if constexpr (std::is_same_v<std::decay_t<decltype(*record)>, Book>)
+                owners.renumbered.emplace(to, record.get());
             return false;
         });
     };

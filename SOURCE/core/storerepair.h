@@ -8,6 +8,8 @@
 
 #include "core/records.h"
 
+class CDataFile;
+
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -44,6 +46,18 @@ private:
     std::vector<std::string> m_lines;
     size_t m_count = 0;
 };
+
+// Texts stored with the length 0 were read as empty; the note says so.
+void NoteZeroLengths(CDataFile& file, RepairLog& log);
+
+template <class T> std::vector<T*> Pointers(const std::vector<std::unique_ptr<T>>& records)
+{
+    std::vector<T*> pointers;
+    pointers.reserve(records.size());
+    for (const auto& record : records)
+        pointers.push_back(record.get());
+    return pointers;
+}
 
 inline u64 LinkKey(u32 book, u32 member)
 {

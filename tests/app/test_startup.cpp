@@ -4,6 +4,7 @@
 #include "app/addressbookapp.h"
 #include "core/errorreport.h"
 #include "core/filelimit.h"
+#include "core/samples.h"
 #include "core/seexception.h"
 #include "mainwnd/commands.h"
 #include "mainwnd/contactview.h"
@@ -390,6 +391,87 @@ TEST_F(StartupTest, UnreadableDataFileIsReportedAndLeftAsItWas)
     EXPECT_EQ(Contents("tolva.rdf"), damaged);
     EXPECT_EQ(Contents("tolva.rd0"), copy);
     EXPECT_EQ(Contents("tolva.ndf"), side);
+}
+
+TEST_F(StartupTest, RecordsPastTheCountsOfTheDataFileSurviveAStartAndAQuit)
+{
+    // A store of 30 contacts, 10 of them in a book of their own.
+    QByteArray firstContact;
+    u32 workId = 0;
+    {
+        CDataFile file;
+        ASSERT_EQ(file.Open(), 0u);
+        UserMan userMan;
+        DataMan dataMan(file, &userMan);
+        ASSERT_EQ(dataMan.Init(), 0u);
+        auto book = std::make_unique<Book>();
+        book->m_strName = "Work";
+        Book* work = dataMan.AddBook(std::move(book), dataMan.GetRootBook());
+        workId = work->m_duID;
+        for (int i = 0; i < 30; ++i) {
+            auto contact = std::make_unique<Contact>();
+            contact->m_strName = "Contact " + std::to_string(i);
+            dataMan.AddContact(std::move(contact), i % 3 ? dataMan.GetRootBook() : work);
+        }
+        firstContact = RecordBytes(*dataMan.GetContactAt(0));
+        ASSERT_EQ(dataMan.Save(DFK_DATA), 0u);
+        dataMan.Close();
+        file.Close();
+    }
+    const QByteArray good = Contents("tolva.rdf");
+    const QByteArray side = Contents("tolva.ndf");
+    const qsizetype bookCountAt = qsizetype(4 + std::strlen(kDataFileTag) + 1 + 40);
+    const qsizetype contactCountAt = good.indexOf(firstContact) - 4;
+    ASSERT_GT(contactCountAt, bookCountAt);
+    const auto withWord = [&good](qsizetype at, u32 value) {
+        return QByteArray(good).replace(at, 4, reinterpret_cast<const char*>(&value), 4);
+    };
+    Contact late;
+    late.m_duID = 900;
+    late.m_books = {workId};
+    late.m_strName = "Contact 30";
+    const struct {
+        const char* what;
+        QByteArray bytes;
+        int contacts;
+    } cases[] = {
+        {"contact count lowered by 20", withWord(contactCountAt, 10), 30},
+        {"book count lowered by 1", withWord(bookCountAt, 2), 30},
+        {"a whole contact appended", good + RecordBytes(late), 31},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir(ProgramPath("backup")).removeRecursively();
+        Put("tolva.rdf", c.bytes);
+        Put("tolva.rd0", good);
+        Put("tolva.ndf", side);
+        Run run = Start();
+        EXPECT_TRUE(run.firstLine.contains(" contacts=" + QByteArray::number(c.contacts) + " "))
+            << run.firstLine.toStdString();
+        EXPECT_EQ(Stop(run), 0);
+        const QByteArray errors = run.process->readAllStandardError();
+        EXPECT_EQ(errors.count("Tolva: "), 1) << errors.toStdString();
+        EXPECT_TRUE(errors.contains("held more books or contacts than its counts said"))
+            << errors.toStdString();
+        EXPECT_TRUE(Contents(kErrorLogName).contains("past the counts of the file read and kept"));
+        EXPECT_EQ(Contents("backup/tolva.rdf"), c.bytes);
+        const QByteArray saved = Contents("tolva.rdf");
+        EXPECT_EQ(Contents("tolva.rd0"), saved);
+        for (int i = 0; i < c.contacts; ++i)
+            EXPECT_TRUE(saved.contains("Contact " + QByteArray::number(i) + '\0')) << i;
+    }
+
+    // What follows the last contact and is no whole contact refuses the file.
+    QDir(ProgramPath("backup")).removeRecursively();
+    Put("tolva.rdf", good + firstContact.chopped(4));
+    Put("tolva.rd0", good);
+    const auto [code, errors] = RunToEnd();
+    EXPECT_NE(code, 0);
+    EXPECT_EQ(errors.count("Tolva: "), 1) << errors.toStdString();
+    EXPECT_TRUE(errors.contains("There was an error while reading data file")) << errors.toStdString();
+    EXPECT_EQ(Contents("tolva.rdf"), good + firstContact.chopped(4));
+    EXPECT_EQ(Contents("tolva.rd0"), good);
+    EXPECT_EQ(Contents("backup/tolva.rdf"), "<missing>");
 }
 
 namespace {
