@@ -601,16 +601,24 @@ __attribute__((noinline, no_sanitize("address", "undefined"))) void FaultInsideT
     g_heapStuck = true;
     g_faultSink = *g_nowhere;
 #else
-    // A block too big for the per-thread caches goes to the shared list of
-    // free blocks; the guard keeps it from merging into the heap's top.
-    void* volatile block = std::malloc(4000);
-    void* volatile guard = std::malloc(32);
-    std::free(block);
-    // Its link to the previous free block, overwritten: the next large
-    // allocation follows it with the heap's lock held.
-    static_cast<void* volatile*>(block)[1] = reinterpret_cast<void*>(0x10);
-    g_allocated = std::malloc(8000);
-    std::free(guard);
+    // A block too big for the per-thread caches goes to the heap's shared
+    // list of free blocks, and is linked into it, unless it lay at the top
+    // of the heap and merged into that: then another is tried, with the
+    // neighbour kept in use this time.
+    static void* volatile kept[16];
+    for (void* volatile& neighbour : kept) {
+        void* volatile* volatile block = static_cast<void* volatile*>(std::malloc(4000));
+        neighbour = std::malloc(4000);
+        block[1] = nullptr;
+        std::free(const_cast<void**>(block));
+        if (block[1] != nullptr) {
+            // Its link to the previous free block, overwritten: the next
+            // large allocation follows it with the heap's lock held.
+            block[1] = reinterpret_cast<void*>(0x10);
+            g_allocated = std::malloc(8000);
+            return;
+        }
+    }
 #endif
 }
 
