@@ -153,6 +153,7 @@ bool FormatModuleVersion(std::string& text);
 // report's first lines (BuildFatalReportHead) in the log.
 using FatalFaultHandler = void (*)(const CSeException&);
 void InstallSeTranslator(FatalFaultHandler onFatalFault = nullptr);
-// Where the program was loaded (it is position-independent), found when
-// the translator is installed: the report's addresses are relative to it.
+// Where the program was loaded (it is position-independent): the report's
+// addresses are relative to it. Found once, outside any signal handler (when
+// the translator is installed or the fatal report prepared).
 u64 ModuleLoadAddress();
