@@ -88,7 +88,8 @@ constexpr const char* kLogFailedNote
 std::string g_programPath;
 
 // Runs inside the handling of a fault that could not be unwound (the stack
-// ran out, or nothing could catch it): the program's state cannot be
+// ran out, or nothing could catch it), or for a fault whose ordinary report
+// never came (the heap's lock was held): the program's state cannot be
 // trusted, so only calls that are safe in a signal handler are made. The
 // report is logged, and a new process of the program shows it while this
 // one ends without saving.
@@ -103,8 +104,11 @@ void OnFatalFault(const CSeException& e)
     }
     if (g_programPath.empty())
         return;
+    const char* handedOver = HandOverFatalReport(report);
+    if (!handedOver)
+        return;
     char* argv[] = {const_cast<char*>(g_programPath.c_str()), const_cast<char*>(kBugReportArgument),
-        const_cast<char*>(report.CStr()), nullptr};
+        const_cast<char*>(handedOver), nullptr};
     pid_t viewer = 0;
     posix_spawn(&viewer, argv[0], nullptr, nullptr, argv, environ);
 }
@@ -173,7 +177,9 @@ bool CAddressBookApp::InitInstance()
     const QStringList args = arguments();
     if (args.size() > 2 && args[1] == QLatin1String(kBugReportArgument)) {
         // Nothing of the user's data is touched: the run that faulted holds it.
-        ShowErrorReport(args[2].toStdString());
+        std::string report;
+        if (TakeHandedOverReport(args[2].toStdString(), report))
+            ShowErrorReport(report);
         return false;
     }
 
@@ -379,6 +385,8 @@ void CAddressBookApp::ReportError(const CSeException& e, bool writeLog, bool sho
     std::string report = BuildErrorReport(e, state);
     if (writeLog && !AppendErrorLog(report))
         report += std::string(kLogFailedNote) + "\r\n";
+    // The report came: the heap was usable. The dialog may stay open a while.
+    e.MarkReported();
     if (showDialog)
         ShowErrorReport(report);
 }

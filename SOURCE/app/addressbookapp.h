@@ -21,8 +21,9 @@ class CSeException;
 class QSocketNotifier;
 
 constexpr u32 kProgramVersion = 0x2550;
-// Starts the program only to show a fault's report (the next argument): a run
-// that met a fault it could not unwind shows its report this way.
+// Starts the program only to show a fault's report, handed over under the
+// next argument (see HandOverFatalReport): a run that met a fault it could
+// not unwind shows its report this way.
 constexpr const char* kBugReportArgument = "-bugreport";
 
 class CAddressBookApp : public QApplication {

@@ -5,12 +5,14 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QSysInfo>
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <memory>
@@ -20,6 +22,26 @@
 namespace {
 
 const std::string kRule(49, '-');
+constexpr const char* kClosingRule = "=================================================\r\n\r\n\r\n";
+// The hand-over files of fatal reports, in the program's folder, and the
+// paths of pipes inherited in their place.
+constexpr const char* kHandOverPrefix = "tolva_report_";
+constexpr const char* kInheritedPrefix = "/dev/fd/";
+
+// Safe in a signal handler.
+bool WriteWhole(int fd, const char* data, size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = write(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= size_t(n);
+    }
+    return true;
+}
 
 // The locale's long time form (hours, minutes and seconds) without its time
 // zone: the report's time must tell faults of the same minute apart.
@@ -83,17 +105,29 @@ void AppendFaultBlocks(const CSeException& e, u32 dataManLastError, FixedText& r
     report.Add("\r\n");
 }
 
+// Where the program was loaded: with it the report's addresses lead back to
+// the code.
+std::string LoadAddressLine()
+{
+    FixedText line;
+    line.Add("Load address:\t");
+    line.AddHex(ModuleLoadAddress(), 16);
+    line.Add("\r\n");
+    return line.ToString();
+}
+
 std::string SystemVersionBlock()
 {
     std::string block;
     if (!GetWindowsVersionText(block))
         block = "Windows ver. unknown\r\n";
-    return block + "\r\n" + std::string(49, '=') + "\r\n\r\n\r\n";
+    return block + "\r\n" + kClosingRule;
 }
 
 // What a fault handler cannot find out for itself, found at start-up.
 struct FatalReportParts {
     std::string logPath;
+    std::string handOverPath;
     std::string moduleVersion;
     std::string closing;  // from the rule after the store's state to the end
 };
@@ -146,6 +180,7 @@ std::string BuildErrorReport(const CSeException& e, const ErrorReportState& stat
     std::string block;
     if (FormatModuleVersion(block))
         report += block;
+    report += LoadAddressLine();
     auto blocks = std::make_unique<FixedText>();
     AppendFaultBlocks(e, state.dataManLastError, *blocks);
     report += blocks->ToString();
@@ -158,8 +193,12 @@ std::string BuildErrorReport(const CSeException& e, const ErrorReportState& stat
 void PrepareFatalReport()
 {
     g_fatalParts.logPath = ProgramFolder::FilePath(QString::fromLatin1(kErrorLogName)).toStdString();
+    g_fatalParts.handOverPath
+        = ProgramFolder::FilePath(QString::fromLatin1(kHandOverPrefix) + QString::number(getpid()))
+              .toStdString();
     if (!FormatModuleVersion(g_fatalParts.moduleVersion))
         g_fatalParts.moduleVersion.clear();
+    g_fatalParts.moduleVersion += LoadAddressLine();
     g_fatalParts.closing = kRule + "\r\n\r\n\r\n" + SystemVersionBlock();
     g_fatalPartsReady = true;
 }
@@ -174,6 +213,82 @@ void BuildFatalReport(const CSeException& e, u32 dataManLastError, FixedText& re
     AppendFaultBlocks(e, dataManLastError, report);
     if (ready)
         report.Add(g_fatalParts.closing.data(), g_fatalParts.closing.size());
+}
+
+void BuildFatalReportHead(const CSeException& e, FixedText& head)
+{
+    head.Clear();
+    AppendUtcNow(head);
+    if (e.AppendMessage(head) || e.GetSePointers())
+        head.Add("\r\n");
+    head.Add(kClosingRule);
+}
+
+const char* HandOverFatalReport(const FixedText& report)
+{
+    if (g_fatalPartsReady.load() && !g_fatalParts.handOverPath.empty()) {
+        const char* path = g_fatalParts.handOverPath.c_str();
+        // One left by an earlier run that had the same process id.
+        unlink(path);
+        const int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            const bool written = WriteWhole(fd, report.Data(), report.Size());
+            close(fd);
+            if (written)
+                return path;
+            unlink(path);
+        }
+    }
+    // No room on the disk: a pipe holds the report, which is far smaller
+    // than a pipe's buffer, and the process started next inherits it.
+    int ends[2];
+    if (pipe(ends) != 0)
+        return nullptr;
+    const bool written = WriteWhole(ends[1], report.Data(), report.Size());
+    close(ends[1]);
+    if (!written) {
+        close(ends[0]);
+        return nullptr;
+    }
+    static FixedText path;
+    path.Clear();
+    path.Add(kInheritedPrefix);
+    path.AddDecimal(u64(ends[0]));
+    return path.CStr();
+}
+
+bool TakeHandedOverReport(const std::string& path, std::string& report)
+{
+    constexpr qint64 kMaxReport = 2 * FixedText::kCapacity;
+    const QString name = QString::fromStdString(path);
+    const bool inherited = name.startsWith(QLatin1String(kInheritedPrefix))
+        && name.mid(qsizetype(std::strlen(kInheritedPrefix))).toUInt() > 2;
+    if (!inherited) {
+        const QFileInfo file(name);
+        struct stat st { };
+        if (file.absolutePath() != QFileInfo(ProgramFolder::Path()).absoluteFilePath()
+            || !file.fileName().startsWith(QLatin1String(kHandOverPrefix)) || lstat(path.c_str(), &st) != 0
+            || !S_ISREG(st.st_mode) || st.st_uid != getuid())
+            return false;
+    }
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | (inherited ? 0 : O_NOFOLLOW));
+    if (fd < 0)
+        return false;
+    std::string text;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0 || qint64(text.size()) > kMaxReport)
+            break;
+        text.append(buffer, size_t(n));
+    }
+    close(fd);
+    if (!inherited)
+        unlink(path.c_str());
+    report = std::move(text);
+    return true;
 }
 
 bool AppendFatalReport(const FixedText& report)
@@ -193,18 +308,7 @@ bool AppendFatalReport(const FixedText& report)
         st.st_size = 0;
     }
     ok = ok && lseek(fd, 0, SEEK_END) >= 0;
-    const char* data = report.Data();
-    size_t left = report.Size();
-    while (ok && left > 0) {
-        const ssize_t n = write(fd, data, left);
-        if (n < 0 && errno == EINTR)
-            continue;
-        ok = n > 0;
-        if (ok) {
-            data += n;
-            left -= size_t(n);
-        }
-    }
+    ok = ok && WriteWhole(fd, report.Data(), report.Size());
     // A report cut short by a full disk would read as a whole one.
     if (!ok && S_ISREG(st.st_mode)) {
         [[maybe_unused]] const int cut = ftruncate(fd, st.st_size);

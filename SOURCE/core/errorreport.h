@@ -35,8 +35,20 @@ bool AppendErrorLogNote(const std::string& text);
 void PrepareFatalReport();
 // Safe in a signal handler: the time is given in UTC.
 void BuildFatalReport(const CSeException& e, u32 dataManLastError, FixedText& report);
+// The fatal report's first lines on their own: the time and the exception
+// line, closed as a report is. Safe in a signal handler.
+void BuildFatalReportHead(const CSeException& e, FixedText& head);
 // Safe in a signal handler; the log is kept under its limit as always. A
 // report that could not be written whole is taken out again.
 bool AppendFatalReport(const FixedText& report);
+// Hands a fatal report over to the process that shows it, without putting
+// it on that process's command line (which every local user can read):
+// returns the path to give it, a file only the user can read or, when no
+// file can be written, a pipe the process inherits; null when neither
+// works. Safe in a signal handler.
+const char* HandOverFatalReport(const FixedText& report);
+// Reads a report handed over under that path and removes its file. Only the
+// program's own hand-over files (and inherited pipes) are read.
+bool TakeHandedOverReport(const std::string& path, std::string& report);
 // The system's name and version, ending in CR LF; false when unknown.
 bool GetWindowsVersionText(std::string& text);

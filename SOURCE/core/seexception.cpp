@@ -1,5 +1,7 @@
 #include "core/seexception.h"
 
+#include "core/errorreport.h"
+#include "core/faultthreads.h"
 #include "core/utilities.h"
 
 #include <QCoreApplication>
@@ -9,8 +11,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <cxxabi.h>
+#include <dlfcn.h>
 #include <exception>
+#include <new>
 #include <sys/uio.h>
 #include <typeinfo>
 #include <ucontext.h>
@@ -146,20 +151,131 @@ bool IsWriteFault(const ucontext_t* uc)
 
 std::atomic<FatalFaultHandler> g_onFatalFault{nullptr};
 std::atomic<bool> g_endingAfterFault{false};
+// The thread that writes the fatal report, and the first lines of that
+// report, which go to the log alone when writing the rest faults again.
+std::atomic<pid_t> g_reportingThread{0};
+std::atomic<bool> g_headLogged{false};
+FixedText g_head;
 // The fault last thrown, for the terminate handler: the exception object
 // itself cannot be reached there without the heap.
 std::atomic<CSeException*> g_thrown{nullptr};
 std::terminate_handler g_previousTerminate = nullptr;
-constexpr size_t kAltStackSize = 256 * 1024;
 constexpr u64 kStackOverflowReach = 64 * 1024;
+// How long the ordinary report of a fault may take before the watchdog
+// takes it for hung (the heap's lock held by the thread that faulted).
+constexpr u64 kReportGraceMilliseconds = 3000;
+// How long a thread that faults while another writes the fatal report
+// waits for that report to end the run.
+constexpr int kOtherReportWaitTicks = 100;
+
+// The faults thrown and not yet deleted live here, each with the buffer
+// the C++ runtime throws it in, taken at start-up: the heap may be what
+// faulted, and its lock may be held by the very thread that faulted.
+enum SlotState : int {
+    kSlotFree,
+    kSlotInUse,  // thrown; its report was written
+    kSlotArmed,  // thrown; the watchdog waits for its report
+    kSlotFatal,  // the watchdog reports it and ends the run
+};
+
+struct FaultSlot {
+    std::atomic<int> state{kSlotFree};
+    std::atomic<u64> armedAt{0};
+    std::atomic<void*> buffer{nullptr};
+    alignas(CSeException) unsigned char storage[sizeof(CSeException)];
+
+    CSeException* Object() { return std::launder(reinterpret_cast<CSeException*>(storage)); }
+};
+
+constexpr int kFaultSlots = 8;
+FaultSlot g_slots[kFaultSlots];
+
+FaultSlot* SlotOf(const CSeException* e)
+{
+    for (FaultSlot& slot : g_slots)
+        if (static_cast<const void*>(slot.storage) == static_cast<const void*>(e))
+            return &slot;
+    return nullptr;
+}
+
+void* NewThrowBuffer()
+{
+    return abi::__cxa_allocate_exception(sizeof(CSeException*));
+}
+
+// Safe in a signal handler.
+FaultSlot* TakeSlot()
+{
+    for (FaultSlot& slot : g_slots) {
+        int expected = kSlotFree;
+        if (!slot.state.compare_exchange_strong(expected, kSlotInUse))
+            continue;
+        if (slot.buffer.load())
+            return &slot;
+        slot.state = kSlotFree;
+    }
+    return nullptr;
+}
+
+// The report is done (or no longer awaited): the watchdog lets the fault
+// go. False when the watchdog took it already.
+bool Disarm(FaultSlot& slot)
+{
+    int expected = kSlotArmed;
+    slot.state.compare_exchange_strong(expected, kSlotInUse);
+    return expected != kSlotFatal;
+}
+
+[[noreturn]] void WaitForOtherReport()
+{
+    // The thread that reports ends the run; should it never get there, the
+    // run ends all the same.
+    for (int i = 0; i < kOtherReportWaitTicks; ++i) {
+        timespec tick{0, 100 * 1000 * 1000};
+        nanosleep(&tick, nullptr);
+    }
+    _exit(kFaultExitCode);
+}
 
 [[noreturn]] void EndAfterFatalFault(const CSeException& e)
 {
-    // A fault inside the report ends the run at once.
-    if (!g_endingAfterFault.exchange(true))
-        if (FatalFaultHandler handler = g_onFatalFault.load())
-            handler(e);
+    if (g_endingAfterFault.exchange(true))
+        WaitForOtherReport();
+    g_reportingThread = gettid();
+    BuildFatalReportHead(e, g_head);
+    if (FatalFaultHandler handler = g_onFatalFault.load())
+        handler(e);
     _exit(kFaultExitCode);
+}
+
+// A fault after the fatal report began: in the report itself, what is known
+// of the first fault goes to the log and the run ends; on another thread,
+// the report is let finish.
+[[noreturn]] void OnFaultWhileEnding()
+{
+    if (g_reportingThread.load() != gettid())
+        WaitForOtherReport();
+    if (!g_headLogged.exchange(true))
+        AppendFatalReport(g_head);
+    _exit(kFaultExitCode);
+}
+
+// Run by the watchdog while faults wait for their reports; false when none
+// waits any more.
+bool CheckWaitingReports()
+{
+    bool waiting = false;
+    const u64 now = MonotonicMilliseconds();
+    for (FaultSlot& slot : g_slots) {
+        if (slot.state.load() != kSlotArmed)
+            continue;
+        waiting = true;
+        int expected = kSlotArmed;
+        if (now - slot.armedAt.load() >= kReportGraceMilliseconds
+            && slot.state.compare_exchange_strong(expected, kSlotFatal))
+            EndAfterFatalFault(*slot.Object());
+    }
+    return waiting;
 }
 
 // Called when a thrown fault finds no handler, or meets a frame the unwinder
@@ -176,10 +292,11 @@ void OnTerminate()
     std::abort();
 }
 
+// Nothing from here to the throw allocates or takes a lock.
 void FaultHandler(int sig, siginfo_t* info, void* context)
 {
     if (g_endingAfterFault.load())
-        _exit(kFaultExitCode);
+        OnFaultWhileEnding();
     const auto* uc = static_cast<const ucontext_t*>(context);
     SePointers pointers;
     FillContext(pointers.context, uc);
@@ -197,19 +314,28 @@ void FaultHandler(int sig, siginfo_t* info, void* context)
             record.code = EXCEPTION_STACK_OVERFLOW;
     }
 
-    if (record.code == EXCEPTION_STACK_OVERFLOW) {
-        // The thread's stack is used up; nothing can be unwound. Report from
-        // the alternate stack and end.
+    FaultSlot* slot = record.code == EXCEPTION_STACK_OVERFLOW ? nullptr : TakeSlot();
+    if (!slot) {
+        // The thread's stack is used up, or too many faults are pending:
+        // nothing can be unwound. Report from the alternate stack and end.
         CSeException e(record.code, &pointers);
         e.WalkStack(pointers.context.rbp);
         EndAfterFatalFault(e);
     }
 
-    auto* e = new CSeException(record.code, &pointers);
+    auto* e = new (slot->storage) CSeException(record.code, &pointers);
     e->WalkStack(pointers.context.rbp);
+    void* buffer = slot->buffer.exchange(nullptr);
+    slot->armedAt = MonotonicMilliseconds();
+    slot->state = kSlotArmed;
+    WakeFaultWatchdog();
     g_thrown = e;
-    throw e;
+    // What `throw e` does, in the buffer taken at start-up.
+    *static_cast<CSeException**>(buffer) = e;
+    abi::__cxa_throw(buffer, const_cast<std::type_info*>(&typeid(CSeException*)), nullptr);
 }
+
+u64 g_moduleBase = 0;
 
 }  // namespace
 
@@ -239,7 +365,24 @@ void CSeException::Delete()
 {
     CSeException* self = this;
     g_thrown.compare_exchange_strong(self, nullptr);
-    delete this;
+    FaultSlot* slot = SlotOf(this);
+    if (!slot) {
+        delete this;
+        return;
+    }
+    // Ready for the next fault before the watchdog lets go of this one.
+    if (!slot->buffer.load())
+        slot->buffer = NewThrowBuffer();
+    if (!Disarm(*slot))
+        return;  // the watchdog reports it; the run is ending
+    this->~CSeException();
+    slot->state = kSlotFree;
+}
+
+void CSeException::MarkReported() const
+{
+    if (FaultSlot* slot = SlotOf(this))
+        Disarm(*slot);
 }
 
 bool CSeException::AppendMessage(FixedText& text) const
@@ -436,20 +579,29 @@ bool FormatModuleVersion(std::string& text)
     return true;
 }
 
+u64 ModuleLoadAddress()
+{
+    if (g_moduleBase == 0) {
+        Dl_info module{};
+        if (dladdr(reinterpret_cast<void*>(&InstallSeTranslator), &module) != 0)
+            g_moduleBase = u64(reinterpret_cast<uintptr_t>(module.dli_fbase));
+    }
+    return g_moduleBase;
+}
+
 void InstallSeTranslator(FatalFaultHandler onFatalFault)
 {
     g_onFatalFault = onFatalFault;
+    StartFaultWatchdog(&CheckWaitingReports);
     static bool installed = false;
     if (installed)
         return;
     installed = true;
+    ModuleLoadAddress();
+    for (FaultSlot& slot : g_slots)
+        slot.buffer = NewThrowBuffer();
     g_previousTerminate = std::set_terminate(&OnTerminate);
-
-    static char* altStack = new char[kAltStackSize];
-    stack_t ss{};
-    ss.ss_sp = altStack;
-    ss.ss_size = kAltStackSize;
-    sigaltstack(&ss, nullptr);
+    SetUpThreadSignalStack();
 
     struct sigaction sa { };
     sa.sa_sigaction = &FaultHandler;

@@ -100,6 +100,10 @@ public:
 
     // Heap objects thrown by the translator delete themselves.
     void Delete();
+    // The report of a thrown fault is written: nothing waits for it any more.
+    // Until then (or Delete), a report that does not come within a few
+    // seconds is taken for hung, and the run ends with the fatal report.
+    void MarkReported() const;
 
     // The exception line; false for unknown codes and without pointers
     // (the text is then left as it was).
@@ -145,5 +149,11 @@ bool FormatModuleVersion(std::string& text);
 // reach a handler (a frame the unwinder cannot pass, an access the compiler
 // gave no unwind entry, or nothing that catches at all, as on a thread).
 // The fatal handler may only do what is safe in a signal handler.
+// A fault while the fatal report is written ends the run at once, with the
+// report's first lines (BuildFatalReportHead) in the log.
 using FatalFaultHandler = void (*)(const CSeException&);
 void InstallSeTranslator(FatalFaultHandler onFatalFault = nullptr);
+// Where the program was loaded (it is position-independent): the report's
+// addresses are relative to it. Found once, outside any signal handler (when
+// the translator is installed or the fatal report prepared).
+u64 ModuleLoadAddress();

@@ -401,9 +401,14 @@ int CMainFrame::OnTrayNotification(u32 iconId, u32 mouseMessage)
         // A fault while the menu is up is logged and the program goes on.
         try {
             OnTrayMenu(m_trayPoint);
-        } catch (const CSeException& e) {
-            m_openMenu.reset();
-            AppendErrorLog(BuildErrorReport(e, {m_dataMan.GetLastError(), {}}));
+        } catch (CSeException* e) {
+            // The fault unwound the menu's own frames without their clean-ups:
+            // the menu still refers to the event loop it ran, which is gone,
+            // so it is left as it is rather than destroyed.
+            if (QMenu* menu = m_openMenu.release(); menu && !menu->isVisible())
+                menu->setParent(nullptr);
+            AppendErrorLog(BuildErrorReport(*e, {m_dataMan.GetLastError(), {}}));
+            e->Delete();
         }
         break;
     case WM_LBUTTONDBLCLK:

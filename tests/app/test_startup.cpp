@@ -23,10 +23,12 @@
 #include <QProcess>
 #include <QShortcutEvent>
 #include <QThread>
+#include <QThreadPool>
 #include <QTimer>
 #include <QUrl>
 #include <csignal>
 #include <cstdlib>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <functional>
 #include <poll.h>
@@ -34,9 +36,13 @@
 #include <string_view>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
+
+// The last line the process that shows a report writes.
+constexpr const char* kViewerDone = "report viewer done\n";
 
 class StartupTest : public TolvaTest {
 protected:
@@ -596,6 +602,9 @@ protected:
         Stop(earlier);
         m_data = Contents("tolva.rdf");
         m_copy = Contents("tolva.rd0");
+        if (m_errors >= 0)
+            ::close(m_errors);
+        m_errors = -1;
         int errors[2];
         if (::pipe2(errors, O_CLOEXEC) != 0)
             return -1;
@@ -620,10 +629,23 @@ protected:
         }
         ::close(errors[1]);
         m_errors = errors[0];
+        return child < 0 ? -1 : WaitForExit(child);
+    }
+
+    // A run that hangs instead of ending is killed after a generous while
+    // and counts as not having exited.
+    static int WaitForExit(pid_t child)
+    {
         int status = 0;
-        if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
-            return -1;
-        return WEXITSTATUS(status);
+        for (int waited = 0; waited < 600; ++waited) {
+            const pid_t done = ::waitpid(child, &status, WNOHANG);
+            if (done != 0)
+                return done == child && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            ::usleep(50000);
+        }
+        ::kill(child, SIGKILL);
+        ::waitpid(child, &status, 0);
+        return -1;
     }
 
     void TearDown() override
@@ -634,11 +656,11 @@ protected:
     }
 
     // What the child and the process it started to show the report wrote,
-    // once the report is out (or after ten seconds).
+    // once that process is done (or after ten seconds).
     QByteArray ShownReport()
     {
         QByteArray text;
-        for (int waited = 0; waited < 10000 && !text.contains("tolva_error.log");) {
+        for (int waited = 0; waited < 10000 && !text.contains(kViewerDone);) {
             pollfd p{m_errors, POLLIN, 0};
             if (::poll(&p, 1, 100) <= 0) {
                 waited += 100;
@@ -665,8 +687,20 @@ protected:
         const QByteArray shown = ShownReport();
         EXPECT_TRUE(shown.contains("Tolva: Exception ACCESS_VIOLATION (0xc0000005)")) << shown.toStdString();
         EXPECT_FALSE(shown.contains("terminate called"));
+        ExpectHandedOverPrivately(shown);
         EXPECT_EQ(Contents("tolva.rdf"), m_data);
         EXPECT_EQ(Contents("tolva.rd0"), m_copy);
+    }
+
+    // Every local user can read a process's command line: the report goes
+    // to the viewer in a file of the user's own, which is gone once read.
+    static void ExpectHandedOverPrivately(const QByteArray& shown)
+    {
+        EXPECT_TRUE(shown.contains("report handed over in a file of mode 600\n")) << shown.toStdString();
+        EXPECT_TRUE(shown.contains("report file removed\n")) << shown.toStdString();
+        const qsizetype argument = shown.indexOf("report argument: ");
+        ASSERT_GE(argument, 0);
+        EXPECT_FALSE(shown.mid(argument, shown.indexOf('\n', argument) - argument).contains("Exception"));
     }
 
     QByteArray m_data;
@@ -716,6 +750,149 @@ TEST_F(FatalFaultTest, FaultInAHandlerWithNothingToCatchItIsReported)
     const int code = RunUntilFault([] { QThread::create(&FaultOnThisThread)->start(); });
     EXPECT_EQ(code, kFaultExitCode);
     ExpectReportedAndNothingSaved();
+
+    // The program is loaded at a different address each run: the report
+    // says where, so that its addresses lead back to the code. The child
+    // was forked from this process, so the address is this one's.
+    Dl_info module{};
+    ASSERT_NE(::dladdr(reinterpret_cast<void*>(&FaultOnThisThread), &module), 0);
+    const auto base = reinterpret_cast<uintptr_t>(module.dli_fbase);
+    const QByteArray log = Contents(kErrorLogName);
+    EXPECT_TRUE(
+        log.contains(QStringLiteral("Load address:\t%1\r\n").arg(base, 16, 16, QLatin1Char('0')).toLatin1()))
+        << log.toStdString();
+    const qsizetype at = log.indexOf("Exception address:\t");
+    ASSERT_GE(at, 0);
+    const uintptr_t address = log.mid(at + 19, 16).toULongLong(nullptr, 16);
+    const auto function = reinterpret_cast<uintptr_t>(&FaultOnThisThread);
+    EXPECT_GE(address, function);
+    EXPECT_LT(address, function + 64);
+}
+
+namespace {
+
+volatile int g_depthLimit = -1;  // never reached: the stack runs out first
+
+__attribute__((noinline, no_sanitize("address", "undefined"))) int Recurse(int depth)
+{
+    volatile char frame[256];
+    frame[0] = char(depth);
+    if (depth == g_depthLimit)
+        return 0;
+    return Recurse(depth + 1) + frame[0];
+}
+
+void* volatile g_allocated = nullptr;
+
+#if defined(__SANITIZE_ADDRESS__)
+extern "C" int __sanitizer_install_malloc_and_free_hooks(
+    void (*)(const volatile void*, size_t), void (*)(const volatile void*));
+std::atomic<bool> g_heapStuck{false};
+void WaitWhileStuck()
+{
+    while (g_heapStuck)
+        ::pause();
+}
+#endif
+
+// A write after free that damages the heap so that the next allocation
+// faults inside the allocator, which then holds its lock for ever.
+__attribute__((noinline, no_sanitize("address", "undefined"))) void FaultInsideTheAllocator()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizer's allocator checks its books instead of faulting on
+    // them: here every allocation after the fault waits for ever, as it
+    // does behind a lock that the faulting thread holds.
+    __sanitizer_install_malloc_and_free_hooks([](const volatile void*, size_t) { WaitWhileStuck(); },
+        [](const volatile void*) { WaitWhileStuck(); });
+    g_heapStuck = true;
+    g_faultSink = *g_nowhere;
+#else
+    // A block too big for the per-thread caches goes to the heap's shared
+    // list of free blocks, and is linked into it, unless it lay at the top
+    // of the heap and merged into that: then another is tried, with the
+    // neighbour kept in use this time.
+    static void* volatile kept[16];
+    for (void* volatile& neighbour : kept) {
+        void* volatile* volatile block = static_cast<void* volatile*>(std::malloc(4000));
+        neighbour = std::malloc(4000);
+        block[1] = nullptr;
+        std::free(const_cast<void**>(block));
+        if (block[1] != nullptr) {
+            // Its link to the previous free block, overwritten: the next
+            // large allocation follows it with the heap's lock held.
+            block[1] = reinterpret_cast<void*>(0x10);
+            g_allocated = std::malloc(8000);
+            return;
+        }
+    }
+#endif
+}
+
+class FaultingInTheAllocator : public QObject {
+public:
+    bool event(QEvent* e) override
+    {
+        if (e->type() == QEvent::User)
+            FaultInsideTheAllocator();
+        return QObject::event(e);
+    }
+};
+
+// A report that meets a fault of its own, as it may in a damaged process.
+__attribute__((noinline, no_sanitize("address", "undefined"))) void FaultingReport(const CSeException&)
+{
+    g_faultSink = *g_nowhere;
+}
+
+}  // namespace
+
+TEST_F(FatalFaultTest, FaultWhileTheHeapIsLockedIsStillReported)
+{
+    const int code = RunUntilFault([] {
+        static FaultingInTheAllocator target;
+        QCoreApplication::postEvent(&target, new QEvent(QEvent::User));
+    });
+    EXPECT_EQ(code, kFaultExitCode);
+    const QByteArray log = Contents(kErrorLogName);
+    EXPECT_TRUE(log.contains("Exception ACCESS_VIOLATION (0xc0000005)")) << log.toStdString();
+    EXPECT_TRUE(log.contains("Stack Trace:\r\n"));
+    EXPECT_TRUE(log.endsWith(std::string(49, '=').append("\r\n\r\n\r\n").c_str()));
+    const QByteArray shown = ShownReport();
+    EXPECT_TRUE(shown.contains("Tolva: Exception ACCESS_VIOLATION (0xc0000005)")) << shown.toStdString();
+    ExpectHandedOverPrivately(shown);
+    EXPECT_EQ(Contents("tolva.rdf"), m_data);
+}
+
+TEST_F(FatalFaultTest, StackOverflowOnAnyThreadIsReported)
+{
+    const std::function<void()> overflows[] = {
+        // A pool of its own: the global one's threads, started by earlier
+        // tests, stayed behind in the parent.
+        [] { (new QThreadPool)->start([] { Recurse(0); }); },
+        [] { std::thread([] { Recurse(0); }).detach(); },
+    };
+    for (const auto& overflow : overflows) {
+        QFile::remove(ProgramPath(kErrorLogName));
+        EXPECT_EQ(RunUntilFault(overflow), kFaultExitCode);
+        const QByteArray log = Contents(kErrorLogName);
+        EXPECT_TRUE(log.contains("Exception STACK_OVERFLOW (0xc00000fd)")) << log.toStdString();
+        const QByteArray shown = ShownReport();
+        EXPECT_TRUE(shown.contains("Tolva: Exception STACK_OVERFLOW (0xc00000fd)")) << shown.toStdString();
+    }
+}
+
+TEST_F(FatalFaultTest, FaultWhileTheReportIsWrittenLeavesItsFirstLinesInTheLog)
+{
+    const int code = RunUntilFault([] {
+        InstallSeTranslator(&FaultingReport);
+        QThread::create(&FaultOnThisThread)->start();
+    });
+    EXPECT_EQ(code, kFaultExitCode);
+    const QByteArray log = Contents(kErrorLogName);
+    EXPECT_TRUE(log.contains(" UTC\r\nException ACCESS_VIOLATION (0xc0000005) at address 0x"))
+        << log.toStdString();
+    EXPECT_TRUE(log.contains("trying to read address 0x00000000.\r\n"));
 }
 
 TEST_F(StartupTest, OtherExceptionsInHandlersAreReportedAndTheRunGoesOn)
@@ -746,9 +923,18 @@ int main(int argc, char** argv)
     qputenv("TOLVA_NO_MESSAGE_BOXES", "1");
     qputenv("TOLVA_REPORT_STARTUP", "1");
     CAddressBookApp app(argc, argv);
-    // Started as the program is after a fault, to show its report.
-    if (argc > 2 && std::string_view(argv[1]) == kBugReportArgument)
-        return app.InitInstance() ? 1 : 0;
+    // Started as the program is after a fault, to show its report; says
+    // for the tests how the report came.
+    if (argc > 2 && std::string_view(argv[1]) == kBugReportArgument) {
+        struct stat st { };
+        const bool file = ::lstat(argv[2], &st) == 0 && S_ISREG(st.st_mode);
+        std::fprintf(stderr, "report argument: %s\nreport handed over in %s of mode %o\n", argv[2],
+            file ? "a file" : "something else", unsigned(st.st_mode & 07777));
+        const int code = app.InitInstance() ? 1 : 0;
+        std::fprintf(
+            stderr, "report file %s\n%s", ::access(argv[2], F_OK) == 0 ? "kept" : "removed", kViewerDone);
+        return code;
+    }
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
