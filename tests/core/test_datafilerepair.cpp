@@ -2,6 +2,7 @@
 // the program meets them at start and leaves them at quit.
 #include "core/utilities.h"
 #include "dataman_support.h"
+#include "platform/programfolder.h"
 
 #include <QDir>
 #include <cstring>
@@ -171,7 +172,8 @@ TEST_F(DataFileRepairTest, BytesPastTheBodyThatAreNoWholeContactAreDamage)
         PutFiles(bytes);
         EXPECT_NE(0u, Start());
         ASSERT_EQ(1u, m_messages.shown.size());
-        EXPECT_EQ(LoadResString(59535) + "\n\nThe file \"" + Path("tolva.rdf") + "\" is left as it is.",
+        EXPECT_EQ(FormatResString(59535, ProgramFolder::Path().toStdString()) + "\n\nThe file \""
+                + Path("tolva.rdf") + "\" is left as it is.",
             m_messages.shown[0].text);
         EXPECT_EQ(0, m_dm->GetContactCount());
         EXPECT_NE(0u, Stop());
