@@ -7,6 +7,7 @@
 #include "print/labelfile.h"
 #include "print/printman.h"
 #include "print/printoutput.h"
+#include "print/printtesting.h"
 #include "print/ui/labeloptionsdlg.h"
 #include "print/ui/printdlg.h"
 #include "print/ui/printqueue.h"
@@ -258,8 +259,7 @@ TEST_F(FramePrintTest, AFileChosenInThePrintDialogIsNamedAfterTheWindowAndKept)
 
 namespace {
 
-// The page size pdfinfo gives, in points, and the boxes of the words
-// pdftotext finds, in points from the page's top left corner.
+// The page size pdfinfo gives, in points.
 QSizeF PdfPageSize(const QString& path)
 {
     QProcess p;
@@ -268,23 +268,6 @@ QSizeF PdfPageSize(const QString& path)
     const auto m = QRegularExpression("Page size:\\s+([0-9.]+) x ([0-9.]+) pts")
                        .match(QString::fromUtf8(p.readAllStandardOutput()));
     return m.hasMatch() ? QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble()) : QSizeF();
-}
-
-std::vector<std::pair<QString, QRectF>> PdfWords(const QString& path)
-{
-    QProcess p;
-    p.start("pdftotext", {"-bbox", "-f", "1", "-l", "1", path, "-"});
-    p.waitForFinished();
-    std::vector<std::pair<QString, QRectF>> words;
-    const QRegularExpression re(
-        "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)</word>");
-    for (auto it = re.globalMatch(QString::fromUtf8(p.readAllStandardOutput())); it.hasNext();) {
-        const auto m = it.next();
-        words.emplace_back(m.captured(5),
-            QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
-                QPointF(m.captured(3).toDouble(), m.captured(4).toDouble())));
-    }
-    return words;
 }
 
 // Answers the next label options dialog with the button of the id.

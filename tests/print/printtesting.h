@@ -12,9 +12,12 @@
 
 #include <QPointF>
 #include <QProcess>
+#include <QRectF>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <memory>
+#include <utility>
+#include <vector>
 
 // Reading PDF files back needs poppler-utils.
 inline bool CanReadPdf()
@@ -44,6 +47,24 @@ inline QPointF WordAt(const QString& path, const QString& word, int page = 1)
         "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\"[^>]*>" + QRegularExpression::escape(word) + "</word>");
     const auto m = re.match(html);
     return m.hasMatch() ? QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()) : QPointF(-1, -1);
+}
+
+// The boxes of the words of a PDF's first page, in points from its top left.
+inline std::vector<std::pair<QString, QRectF>> PdfWords(const QString& path)
+{
+    QProcess p;
+    p.start("pdftotext", {"-bbox", "-f", "1", "-l", "1", path, "-"});
+    p.waitForFinished();
+    std::vector<std::pair<QString, QRectF>> words;
+    const QRegularExpression re(
+        "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)</word>");
+    for (auto it = re.globalMatch(QString::fromUtf8(p.readAllStandardOutput())); it.hasNext();) {
+        const auto m = it.next();
+        words.emplace_back(m.captured(5),
+            QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                QPointF(m.captured(3).toDouble(), m.captured(4).toDouble())));
+    }
+    return words;
 }
 
 // A5 portrait, printable to its edges.

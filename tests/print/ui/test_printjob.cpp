@@ -320,28 +320,6 @@ TEST_F(PrinterJobTest, MemoTextKeepsOutOfTheQueuesStripsAndPageSetupShowsWhereIt
     EXPECT_NEAR(again.y(), first.y(), 0.1);
 }
 
-namespace {
-
-// The boxes of the words of a PDF's first page, in points from its top left.
-std::vector<std::pair<QString, QRectF>> PdfWords(const QString& path)
-{
-    QProcess p;
-    p.start("pdftotext", {"-bbox", "-f", "1", "-l", "1", path, "-"});
-    p.waitForFinished();
-    std::vector<std::pair<QString, QRectF>> words;
-    const QRegularExpression re(
-        "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)</word>");
-    for (auto it = re.globalMatch(QString::fromUtf8(p.readAllStandardOutput())); it.hasNext();) {
-        const auto m = it.next();
-        words.emplace_back(m.captured(5),
-            QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
-                QPointF(m.captured(3).toDouble(), m.captured(4).toDouble())));
-    }
-    return words;
-}
-
-}  // namespace
-
 TEST_F(PrinterJobTest, ALongDeliveryAddressWrapsInsideTheEnvelope)
 {
     if (!CanReadPdf())
