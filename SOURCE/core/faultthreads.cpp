@@ -75,9 +75,21 @@ void* StartWithSignalStack(void* start)
 
 using CreateThread = int (*)(pthread_t*, const pthread_attr_t*, void* (*)(void*), void*);
 
+}  // namespace
+
+// A sanitizer linked into the program itself offers its own pthread_create
+// under this name, and only a thread made through it has its stack scanned
+// and its memory tracked; the C library's is behind it.
+extern "C" int __interceptor_pthread_create(pthread_t*, const pthread_attr_t*, void* (*)(void*), void*)
+    __attribute__((weak));
+
+namespace {
+
 CreateThread SystemCreateThread()
 {
-    static const auto create = reinterpret_cast<CreateThread>(dlsym(RTLD_NEXT, "pthread_create"));
+    static const auto create = __interceptor_pthread_create
+        ? &__interceptor_pthread_create
+        : reinterpret_cast<CreateThread>(dlsym(RTLD_NEXT, "pthread_create"));
     return create;
 }
 
