@@ -22,6 +22,7 @@
 
 class CDataFile;
 class CSeException;
+class RepairLog;
 class UserMan;
 
 // Side-table kinds.
@@ -131,8 +132,10 @@ public:
     u32 ReadNonDataFile();
     u32 ExportBook(const std::string& path, const Book* book);
     // Adds the books and contacts of an export file under the target (the
-    // current book when null). Nothing is added unless the whole file reads
-    // and its links can be mended into a tree; the counts are those read.
+    // current book when null). Nothing is added unless the whole file reads,
+    // whole records past its counts included and nothing else after them,
+    // and its links can be mended into a tree; the counts are those of the
+    // records read.
     u32 ImportFile(const std::string& path, u32* booksAdded, u32* contactsAdded, u32 mode, Book* target);
 
     // Ids.
@@ -241,9 +244,12 @@ private:
         u32 contactCount = 0;
         Owned<Book> books;
         Owned<Contact> contacts;
-        // Whole records found past what the counts promised (data file only).
+        // Whole records found past what the counts promised.
         u32 booksPast = 0;
         u32 contactsPast = 0;
+
+        // Says in the log how many records were found past the counts.
+        void NotePast(RepairLog& log) const;
     };
     class IdPlan;
     class Merge;

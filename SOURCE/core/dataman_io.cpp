@@ -91,6 +91,13 @@ bool BookRecordFollows(CDataFile& file, DataFileKind kind)
     return words[0] == kRecordOpening && (words[1] & DIF_BOOK) && !(words[1] & DIF_CONTACT);
 }
 
+// Whether a record read past the counts is a contact by its flags too: a
+// book's record may read whole as a contact's.
+bool IsContactRecord(const Contact& contact)
+{
+    return (contact.m_dwFlags & (DIF_BOOK | DIF_CONTACT)) == DIF_CONTACT;
+}
+
 // The last book with a flag, preferring one that passes a test.
 Book* LastFlagged(
     const std::vector<Book*>& books, u32 flag, const std::function<bool(const Book*)>& preferred)
@@ -271,10 +278,10 @@ u32 DataMan::WriteDataFile(DataFileKind kind)
 u32 DataMan::ReadBody(DataFileKind kind, bool countsFirst, Body& body)
 {
     const RecordIo io = ReadIo(kind);
-    // A data file goes on past what its counts promise as long as whole
-    // records follow: books where the contact count should be, contacts
-    // after the last one counted. Any other bytes there are damage.
-    const bool readOn = kind == DFK_DATA && !countsFirst;
+    // A data or export file goes on past what its counts promise as long as
+    // whole records follow: books where the contact count or the first
+    // contact should be, contacts after the last one counted. Any other
+    // bytes there are damage.
     RecordIo whole = io;
     whole.wholeRecords = true;
     const auto readCount = [&](u32& count) { return m_file.Read(kind, &count, sizeof count); };
@@ -292,7 +299,7 @@ u32 DataMan::ReadBody(DataFileKind kind, bool countsFirst, Body& body)
             if (countsFirst)
                 reserve(body.contacts, body.contactCount);
         }
-        for (u32 i = 0; !error && (i < body.bookCount || (readOn && BookRecordFollows(m_file, kind))); ++i) {
+        for (u32 i = 0; !error && (i < body.bookCount || BookRecordFollows(m_file, kind)); ++i) {
             m_dwLastError = DME_READING_BOOK;
             auto book = std::make_unique<Book>();
             error = book->Read(i < body.bookCount ? io : whole);
@@ -310,10 +317,10 @@ u32 DataMan::ReadBody(DataFileKind kind, bool countsFirst, Body& body)
             error = contact->Read(io);
             body.contacts.push_back(std::move(contact));
         }
-        while (readOn && !error && m_file.CheckAvailable(kind, 1) == 0) {
+        while (!error && m_file.CheckAvailable(kind, 1) == 0) {
             auto contact = std::make_unique<Contact>();
             error = contact->Read(whole);
-            if (!error && (contact->m_dwFlags & (DIF_BOOK | DIF_CONTACT)) != DIF_CONTACT)
+            if (!error && !IsContactRecord(*contact))
                 error = RC_BAD_RECORD;
             ++body.contactsPast;
             body.contacts.push_back(std::move(contact));
@@ -335,9 +342,7 @@ u32 DataMan::ReadDataFile(DataFileKind kind)
     // What the store will hold: a part the file leaves empty keeps what is there.
     RepairLog log;
     NoteZeroLengths(m_file, log);
-    if (body.booksPast || body.contactsPast)
-        log.Note(std::to_string(body.booksPast) + " book(s) and " + std::to_string(body.contactsPast)
-            + " contact(s) past the counts of the file read and kept");
+    body.NotePast(log);
     const bool fileBooks = !body.books.empty();
     const bool fileContacts = !body.contacts.empty();
     Owned<Contact> noContacts;
@@ -423,6 +428,13 @@ u32 DataMan::WriteNonDataFile()
 {
     const RecordIo io = WriteIo(DFK_NONDATA);
     return m_tables.InFileOrder([&io](const auto& list) { return WriteList(io, list); });
+}
+
+void DataMan::Body::NotePast(RepairLog& log) const
+{
+    if (booksPast || contactsPast)
+        log.Note(std::to_string(booksPast) + " book(s) and " + std::to_string(contactsPast)
+            + " contact(s) past the counts of the file read and kept");
 }
 
 u32 DataMan::ReadNonDataFile()
