@@ -129,6 +129,8 @@ public:
     // that are no whole contact, no root or "Deleted Items", a cycle of books.
     u32 ReadDataFile(DataFileKind kind);
     u32 WriteNonDataFile();
+    // Reads the six tables whole, and whole entries of the last one past its
+    // count; any other bytes after them refuse the file.
     u32 ReadNonDataFile();
     u32 ExportBook(const std::string& path, const Book* book);
     // Adds the books and contacts of an export file under the target (the
@@ -342,9 +344,9 @@ private:
     // The saves of Close run after the window is gone: one that fails
     // cannot be made good by a later change.
     bool m_bClosing = false;
-    // The data file read was mended: before it is first saved over, it is
-    // kept in "backup" as it was read.
-    bool m_bKeepAsRead = false;
+    // The data files (by kind) that were mended as they were read: before
+    // one is first saved over, it is kept in "backup" as it was read.
+    u32 m_dwKeepAsRead = 0;
     // It held records past its counts, which the user is told of.
     bool m_bReadPastCounts = false;
     // How many batches run, and what they dropped.

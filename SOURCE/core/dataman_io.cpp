@@ -98,6 +98,14 @@ bool IsContactRecord(const Contact& contact)
     return (contact.m_dwFlags & (DIF_BOOK | DIF_CONTACT)) == DIF_CONTACT;
 }
 
+// Where a mended file is kept as it was read, told in the error log.
+void NoteKeptInBackup(const char* name, RepairLog& log)
+{
+    std::string backup;
+    CDataFile::GetFullPath(backup, kBackupFolder);
+    log.Note("The file as it was read is kept as \"" + backup + "/" + name + "\" before it is next saved");
+}
+
 // The last book with a flag, preferring one that passes a test.
 Book* LastFlagged(
     const std::vector<Book*>& books, u32 flag, const std::function<bool(const Book*)>& preferred)
@@ -130,7 +138,7 @@ u32 DataMan::Load()
 {
     m_dwLastError = 0;
     m_dwSavable = 0;
-    m_bKeepAsRead = false;
+    m_dwKeepAsRead = 0;
     m_bReadPastCounts = false;
     m_dwFlags &= ~DMF_LOADED;
     m_file.SetDataLoaded(false);
@@ -177,10 +185,10 @@ u32 DataMan::Save(DataFileKind kind)
         if (!(m_dwSavable & kind))
             return m_dwLastError = RC_NOTHING_LOADED;
         // What was mended at load may be undone from the file as it was read.
-        if (kind == DFK_DATA && m_bKeepAsRead) {
+        if (m_dwKeepAsRead & kind) {
             if (const u32 copyError = m_file.KeepInBackup(kind))
                 return m_dwLastError = copyError;
-            m_bKeepAsRead = false;
+            m_dwKeepAsRead &= ~kind;
         }
         error = WriteHeader(kind);
         if (!error)
@@ -379,12 +387,8 @@ u32 DataMan::ReadDataFile(DataFileKind kind)
         return m_dwLastError = RC_BAD_RECORD;
     std::string path;
     CDataFile::GetFullPath(path, kDataFileName);
-    if (!log.Empty()) {
-        std::string backup;
-        CDataFile::GetFullPath(backup, kBackupFolder);
-        log.Note("The file as it was read is kept as \"" + backup + "/" + kDataFileName
-            + "\" before it is next saved");
-    }
+    if (!log.Empty())
+        NoteKeptInBackup(kDataFileName, log);
     log.Write("Mended while reading \"" + path + "\":");
 
     u32 next = m_duNextID;
@@ -409,7 +413,7 @@ u32 DataMan::ReadDataFile(DataFileKind kind)
         m_books = std::move(body.books);
     if (fileContacts)
         m_contacts = std::move(body.contacts);
-    m_bKeepAsRead = !log.Empty();
+    m_dwKeepAsRead = log.Empty() ? m_dwKeepAsRead & ~DFK_DATA : m_dwKeepAsRead | DFK_DATA;
     m_bReadPastCounts = body.booksPast || body.contactsPast;
     m_bookMap = std::move(maps.books);
     m_contactMap = std::move(maps.contacts);
@@ -441,9 +445,26 @@ u32 DataMan::ReadNonDataFile()
 {
     m_dwLastError = 0;
     const RecordIo io = ReadIo(DFK_NONDATA);
+    // Only the last table can run on past its count: an entry of another
+    // table past its count stands where the next count should, and the
+    // tables after it no longer read. The last table's entries each end in a
+    // whole contact, so what follows its counted entries is kept when it
+    // reads as such entries, and is damage otherwise.
+    RecordIo whole = io;
+    whole.wholeRecords = true;
     SideTables tables;
+    u32 past = 0;
     try {
-        if (const u32 error = tables.InFileOrder([&io](auto& list) { return ReadList(io, list); }))
+        u32 error = tables.InFileOrder([&io](auto& list) { return ReadList(io, list); });
+        while (!error && m_file.CheckAvailable(DFK_NONDATA, 1) == 0) {
+            auto entry = std::make_unique<FurtherEntry2>();
+            error = entry->Read(whole);
+            if (!error && !IsContactRecord(entry->m_contact))
+                error = RC_BAD_RECORD;
+            ++past;
+            tables.further2.push_back(std::move(entry));
+        }
+        if (error)
             return m_dwLastError = error;
     } catch (CSeException* e) {
         ReportFault(e);
@@ -451,9 +472,14 @@ u32 DataMan::ReadNonDataFile()
     }
     RepairLog log;
     NoteZeroLengths(m_file, log);
+    if (past)
+        log.Note(std::to_string(past) + " entry(ies) of the last table past its count read and kept");
+    if (!log.Empty())
+        NoteKeptInBackup(kNonDataFileName, log);
     std::string path;
     CDataFile::GetFullPath(path, kNonDataFileName);
     log.Write("Mended while reading \"" + path + "\":");
+    m_dwKeepAsRead = log.Empty() ? m_dwKeepAsRead & ~DFK_NONDATA : m_dwKeepAsRead | DFK_NONDATA;
     m_tables = std::move(tables);
     return 0;
 }
