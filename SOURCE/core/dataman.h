@@ -22,6 +22,7 @@
 
 class CDataFile;
 class CSeException;
+class RepairLog;
 class UserMan;
 
 // Side-table kinds.
@@ -128,11 +129,15 @@ public:
     // that are no whole contact, no root or "Deleted Items", a cycle of books.
     u32 ReadDataFile(DataFileKind kind);
     u32 WriteNonDataFile();
+    // Reads the six tables whole, and whole entries of the last one past its
+    // count; any other bytes after them refuse the file.
     u32 ReadNonDataFile();
     u32 ExportBook(const std::string& path, const Book* book);
     // Adds the books and contacts of an export file under the target (the
-    // current book when null). Nothing is added unless the whole file reads
-    // and its links can be mended into a tree; the counts are those read.
+    // current book when null). Nothing is added unless the whole file reads,
+    // whole records past its counts included and nothing else after them,
+    // and its links can be mended into a tree; the counts are those of the
+    // records read.
     u32 ImportFile(const std::string& path, u32* booksAdded, u32* contactsAdded, u32 mode, Book* target);
 
     // Ids.
@@ -241,9 +246,12 @@ private:
         u32 contactCount = 0;
         Owned<Book> books;
         Owned<Contact> contacts;
-        // Whole records found past what the counts promised (data file only).
+        // Whole records found past what the counts promised.
         u32 booksPast = 0;
         u32 contactsPast = 0;
+
+        // Says in the log how many records were found past the counts.
+        void NotePast(RepairLog& log) const;
     };
     class IdPlan;
     class Merge;
@@ -336,9 +344,9 @@ private:
     // The saves of Close run after the window is gone: one that fails
     // cannot be made good by a later change.
     bool m_bClosing = false;
-    // The data file read was mended: before it is first saved over, it is
-    // kept in "backup" as it was read.
-    bool m_bKeepAsRead = false;
+    // The data files (by kind) that were mended as they were read: before
+    // one is first saved over, it is kept in "backup" as it was read.
+    u32 m_dwKeepAsRead = 0;
     // It held records past its counts, which the user is told of.
     bool m_bReadPastCounts = false;
     // How many batches run, and what they dropped.

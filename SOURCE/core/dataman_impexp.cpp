@@ -321,6 +321,7 @@ u32 DataMan::ImportCurrent(
     const u32 topId = body.books.front()->m_duID;
     RepairLog log;
     NoteZeroLengths(m_file, log);
+    body.NotePast(log);
     KeepOnePerId(body.books, body.contacts, {}, log);
     if (body.books.empty())
         return m_dwLastError = RC_BAD_RECORD;
@@ -378,10 +379,10 @@ u32 DataMan::ImportCurrent(
     } else {
         Attach(*top, *into);
     }
-    // The counts read, merged records included: the user is told what the
-    // file held.
-    booksAdded = body.bookCount;
-    contactsAdded = body.contactCount;
+    // The records read, merged ones included: the user is told what the
+    // file held, whatever its counts said.
+    booksAdded = body.bookCount + body.booksPast;
+    contactsAdded = body.contactCount + body.contactsPast;
     m_dwLastError = result;
     return result;
 }
@@ -405,6 +406,7 @@ u32 DataMan::ImportOldFormat(const std::string& path, u32& booksAdded, u32& cont
     MakePlain(body.books);
     RepairLog log;
     NoteZeroLengths(m_file, log);
+    body.NotePast(log);
     const std::vector<u32> outside{builtIn[0], builtIn[1]};
     KeepOnePerId(body.books, body.contacts, outside, log);
     CheckedMaps maps;

@@ -91,6 +91,21 @@ bool BookRecordFollows(CDataFile& file, DataFileKind kind)
     return words[0] == kRecordOpening && (words[1] & DIF_BOOK) && !(words[1] & DIF_CONTACT);
 }
 
+// Whether a record read past the counts is a contact by its flags too: a
+// book's record may read whole as a contact's.
+bool IsContactRecord(const Contact& contact)
+{
+    return (contact.m_dwFlags & (DIF_BOOK | DIF_CONTACT)) == DIF_CONTACT;
+}
+
+// Where a mended file is kept as it was read, told in the error log.
+void NoteKeptInBackup(const char* name, RepairLog& log)
+{
+    std::string backup;
+    CDataFile::GetFullPath(backup, kBackupFolder);
+    log.Note("The file as it was read is kept as \"" + backup + "/" + name + "\" before it is next saved");
+}
+
 // The last book with a flag, preferring one that passes a test.
 Book* LastFlagged(
     const std::vector<Book*>& books, u32 flag, const std::function<bool(const Book*)>& preferred)
@@ -123,7 +138,7 @@ u32 DataMan::Load()
 {
     m_dwLastError = 0;
     m_dwSavable = 0;
-    m_bKeepAsRead = false;
+    m_dwKeepAsRead = 0;
     m_bReadPastCounts = false;
     m_dwFlags &= ~DMF_LOADED;
     m_file.SetDataLoaded(false);
@@ -170,10 +185,10 @@ u32 DataMan::Save(DataFileKind kind)
         if (!(m_dwSavable & kind))
             return m_dwLastError = RC_NOTHING_LOADED;
         // What was mended at load may be undone from the file as it was read.
-        if (kind == DFK_DATA && m_bKeepAsRead) {
+        if (m_dwKeepAsRead & kind) {
             if (const u32 copyError = m_file.KeepInBackup(kind))
                 return m_dwLastError = copyError;
-            m_bKeepAsRead = false;
+            m_dwKeepAsRead &= ~kind;
         }
         error = WriteHeader(kind);
         if (!error)
@@ -271,10 +286,10 @@ u32 DataMan::WriteDataFile(DataFileKind kind)
 u32 DataMan::ReadBody(DataFileKind kind, bool countsFirst, Body& body)
 {
     const RecordIo io = ReadIo(kind);
-    // A data file goes on past what its counts promise as long as whole
-    // records follow: books where the contact count should be, contacts
-    // after the last one counted. Any other bytes there are damage.
-    const bool readOn = kind == DFK_DATA && !countsFirst;
+    // A data or export file goes on past what its counts promise as long as
+    // whole records follow: books where the contact count or the first
+    // contact should be, contacts after the last one counted. Any other
+    // bytes there are damage.
     RecordIo whole = io;
     whole.wholeRecords = true;
     const auto readCount = [&](u32& count) { return m_file.Read(kind, &count, sizeof count); };
@@ -292,7 +307,7 @@ u32 DataMan::ReadBody(DataFileKind kind, bool countsFirst, Body& body)
             if (countsFirst)
                 reserve(body.contacts, body.contactCount);
         }
-        for (u32 i = 0; !error && (i < body.bookCount || (readOn && BookRecordFollows(m_file, kind))); ++i) {
+        for (u32 i = 0; !error && (i < body.bookCount || BookRecordFollows(m_file, kind)); ++i) {
             m_dwLastError = DME_READING_BOOK;
             auto book = std::make_unique<Book>();
             error = book->Read(i < body.bookCount ? io : whole);
@@ -310,10 +325,10 @@ u32 DataMan::ReadBody(DataFileKind kind, bool countsFirst, Body& body)
             error = contact->Read(io);
             body.contacts.push_back(std::move(contact));
         }
-        while (readOn && !error && m_file.CheckAvailable(kind, 1) == 0) {
+        while (!error && m_file.CheckAvailable(kind, 1) == 0) {
             auto contact = std::make_unique<Contact>();
             error = contact->Read(whole);
-            if (!error && (contact->m_dwFlags & (DIF_BOOK | DIF_CONTACT)) != DIF_CONTACT)
+            if (!error && !IsContactRecord(*contact))
                 error = RC_BAD_RECORD;
             ++body.contactsPast;
             body.contacts.push_back(std::move(contact));
@@ -335,9 +350,7 @@ u32 DataMan::ReadDataFile(DataFileKind kind)
     // What the store will hold: a part the file leaves empty keeps what is there.
     RepairLog log;
     NoteZeroLengths(m_file, log);
-    if (body.booksPast || body.contactsPast)
-        log.Note(std::to_string(body.booksPast) + " book(s) and " + std::to_string(body.contactsPast)
-            + " contact(s) past the counts of the file read and kept");
+    body.NotePast(log);
     const bool fileBooks = !body.books.empty();
     const bool fileContacts = !body.contacts.empty();
     Owned<Contact> noContacts;
@@ -374,12 +387,8 @@ u32 DataMan::ReadDataFile(DataFileKind kind)
         return m_dwLastError = RC_BAD_RECORD;
     std::string path;
     CDataFile::GetFullPath(path, kDataFileName);
-    if (!log.Empty()) {
-        std::string backup;
-        CDataFile::GetFullPath(backup, kBackupFolder);
-        log.Note("The file as it was read is kept as \"" + backup + "/" + kDataFileName
-            + "\" before it is next saved");
-    }
+    if (!log.Empty())
+        NoteKeptInBackup(kDataFileName, log);
     log.Write("Mended while reading \"" + path + "\":");
 
     u32 next = m_duNextID;
@@ -404,7 +413,7 @@ u32 DataMan::ReadDataFile(DataFileKind kind)
         m_books = std::move(body.books);
     if (fileContacts)
         m_contacts = std::move(body.contacts);
-    m_bKeepAsRead = !log.Empty();
+    m_dwKeepAsRead = log.Empty() ? m_dwKeepAsRead & ~DFK_DATA : m_dwKeepAsRead | DFK_DATA;
     m_bReadPastCounts = body.booksPast || body.contactsPast;
     m_bookMap = std::move(maps.books);
     m_contactMap = std::move(maps.contacts);
@@ -425,13 +434,37 @@ u32 DataMan::WriteNonDataFile()
     return m_tables.InFileOrder([&io](const auto& list) { return WriteList(io, list); });
 }
 
+void DataMan::Body::NotePast(RepairLog& log) const
+{
+    if (booksPast || contactsPast)
+        log.Note(std::to_string(booksPast) + " book(s) and " + std::to_string(contactsPast)
+            + " contact(s) past the counts of the file read and kept");
+}
+
 u32 DataMan::ReadNonDataFile()
 {
     m_dwLastError = 0;
     const RecordIo io = ReadIo(DFK_NONDATA);
+    // Only the last table can run on past its count: an entry of another
+    // table past its count stands where the next count should, and the
+    // tables after it no longer read. The last table's entries each end in a
+    // whole contact, so what follows its counted entries is kept when it
+    // reads as such entries, and is damage otherwise.
+    RecordIo whole = io;
+    whole.wholeRecords = true;
     SideTables tables;
+    u32 past = 0;
     try {
-        if (const u32 error = tables.InFileOrder([&io](auto& list) { return ReadList(io, list); }))
+        u32 error = tables.InFileOrder([&io](auto& list) { return ReadList(io, list); });
+        while (!error && m_file.CheckAvailable(DFK_NONDATA, 1) == 0) {
+            auto entry = std::make_unique<FurtherEntry2>();
+            error = entry->Read(whole);
+            if (!error && !IsContactRecord(entry->m_contact))
+                error = RC_BAD_RECORD;
+            ++past;
+            tables.further2.push_back(std::move(entry));
+        }
+        if (error)
             return m_dwLastError = error;
     } catch (CSeException* e) {
         ReportFault(e);
@@ -439,9 +472,14 @@ u32 DataMan::ReadNonDataFile()
     }
     RepairLog log;
     NoteZeroLengths(m_file, log);
+    if (past)
+        log.Note(std::to_string(past) + " entry(ies) of the last table past its count read and kept");
+    if (!log.Empty())
+        NoteKeptInBackup(kNonDataFileName, log);
     std::string path;
     CDataFile::GetFullPath(path, kNonDataFileName);
     log.Write("Mended while reading \"" + path + "\":");
+    m_dwKeepAsRead = log.Empty() ? m_dwKeepAsRead & ~DFK_NONDATA : m_dwKeepAsRead | DFK_NONDATA;
     m_tables = std::move(tables);
     return 0;
 }

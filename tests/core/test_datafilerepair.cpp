@@ -183,6 +183,91 @@ TEST_F(DataFileRepairTest, BytesPastTheBodyThatAreNoWholeContactAreDamage)
     }
 }
 
+TEST_F(DataFileRepairTest, SecondDataFileKeepsWholeEntriesOfItsLastTablePastTheCount)
+{
+    // The tables as Tolva saves them; its last table is empty.
+    ASSERT_EQ(0u, Start());
+    ASSERT_EQ(0u, Stop());
+    const QByteArray data = Contents("tolva.rdf");
+    const QByteArray good = Contents("tolva.ndf");
+    const QByteArray tables = good.chopped(4);
+    FurtherEntry2 first;
+    first.m_str1 = "first";
+    first.m_contact.m_strName = "Kept";
+    FurtherEntry2 second = first;
+    second.m_str2 = "second";
+    const QByteArray entries = RecordBytes(first) + RecordBytes(second);
+    struct Case {
+        const char* what;
+        QByteArray bytes;
+        const char* note;
+    };
+    const Case cases[] = {
+        {"two entries appended", good + entries,
+            "2 entry(ies) of the last table past its count read and kept"},
+        {"the last count lowered", tables + Bytes().Word(1).Data() + entries,
+            "1 entry(ies) of the last table past its count read and kept"},
+    };
+    const QByteArray saved = tables + Bytes().Word(2).Data() + entries;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PutFiles(data);
+        Put("tolva.ndf", c.bytes);
+        ASSERT_EQ(0u, Start());
+        EXPECT_TRUE(m_messages.shown.empty()) << m_messages.shown.front().text;
+        EXPECT_TRUE(ErrorLog().contains(c.note)) << ErrorLog().toStdString();
+        // The file as it was read is kept before the first save, which
+        // writes the entries under their count; no later save replaces it.
+        EXPECT_EQ("<missing>", Contents("backup/tolva.ndf"));
+        ASSERT_EQ(0u, m_dm->Save(DFK_NONDATA));
+        EXPECT_EQ(c.bytes, Contents("backup/tolva.ndf"));
+        EXPECT_EQ(saved.toHex(), Contents("tolva.ndf").toHex());
+        ASSERT_EQ(1, m_dm->Add(std::make_unique<Alphabet>()));
+        ASSERT_EQ(0u, Stop());
+        EXPECT_EQ(c.bytes, Contents("backup/tolva.ndf"));
+        EXPECT_EQ("<missing>", Contents("backup/tolva.rdf"));
+
+        QFile::remove(ProgramPath(kErrorLogName));
+        ASSERT_EQ(0u, Start());
+        EXPECT_EQ(2, m_dm->GetCount(DMK_ALPHABET));
+        EXPECT_FALSE(ErrorLog().contains("Mended")) << ErrorLog().toStdString();
+        m_dm->RemoveAt(DMK_ALPHABET, 1);
+        EXPECT_EQ(0u, Stop());
+        EXPECT_EQ(saved.toHex(), Contents("tolva.ndf").toHex());
+    }
+
+    // Bytes after the tables that are no whole entry of the last table: the
+    // file is left as it is and never saved over.
+    FurtherEntry2 book = first;
+    book.m_contact.m_dwFlags = DIF_BOOK;
+    QByteArray wrongClosing = RecordBytes(first);
+    wrongClosing.replace(wrongClosing.size() - 4, 4, Bytes().Word(33).Data());
+    const QByteArray damaged[] = {
+        good + "abc",
+        good + RecordBytes(first).chopped(3),
+        good + wrongClosing,
+        good + RecordBytes(book),
+        good + RecordBytes(first) + QByteArray(3, '\0'),
+        // An entry of another table.
+        good + RecordBytes(SpeedDialSlot()),
+    };
+    for (const QByteArray& bytes : damaged) {
+        SCOPED_TRACE(bytes.toHex().right(60).toStdString());
+        PutFiles(data);
+        Put("tolva.ndf", bytes);
+        EXPECT_NE(0u, Start());
+        ASSERT_EQ(1u, m_messages.shown.size());
+        const std::string& text = m_messages.shown[0].text;
+        EXPECT_EQ(
+            0u, text.find("There was an error while reading the second data file \"" + Path("tolva.ndf")))
+            << text;
+        EXPECT_EQ(RC_NOTHING_LOADED, m_dm->Save(DFK_NONDATA));
+        Stop();
+        EXPECT_EQ(bytes, Contents("tolva.ndf"));
+        EXPECT_EQ("<missing>", Contents("backup/tolva.ndf"));
+    }
+}
+
 TEST_F(DataFileRepairTest, AContactInNoBookIsPlacedInTheRootAndNoted)
 {
     // Ann's only book names nothing; Bob lists no book; no book lists either.

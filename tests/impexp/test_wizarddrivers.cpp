@@ -11,6 +11,7 @@
 #include "wizardtesting.h"
 
 #include <QFile>
+#include <string>
 #include <tuple>
 
 namespace {
@@ -39,6 +40,39 @@ protected:
         m_last = RunImportExport(in, m_dm, nullptr);
         EXPECT_EQ(m_last.result, 0u) << OutcomeText(m_last);
         return into;
+    }
+
+    // The book "People" with Ann and Bob, and its sub-book "Sub" with Cy
+    // and Dee, exported through the wizard: the file's bytes.
+    QByteArray ExportPeople()
+    {
+        Book* people = NewBook("People", m_dm.GetRootBook());
+        Book* sub = NewBook("Sub", people);
+        for (const char* name : {"Ann", "Bob"})
+            AddNamed(name, people);
+        for (const char* name : {"Cy", "Dee"})
+            AddNamed(name, sub);
+        IEWizard out;
+        EXPECT_TRUE(WalkToFile(out, IED_EXPORT, IEF_DATA_FILE, people, Path("own.dtv")));
+        EXPECT_EQ(RunImportExport(out, m_dm, nullptr).result, 0u);
+        return Contents("own.dtv");
+    }
+    // The book count and the contact count follow the tag (its length word,
+    // the letters and a NUL) and the 40 bytes of the header.
+    static constexpr qsizetype kCountsAt
+        = qsizetype(4 + std::char_traits<char>::length(kExportFileTag) + 1 + 40);
+    static QByteArray WithCounts(QByteArray bytes, u32 books, u32 contacts)
+    {
+        bytes.replace(kCountsAt, 4, QByteArray(reinterpret_cast<const char*>(&books), 4));
+        bytes.replace(kCountsAt + 4, 4, QByteArray(reinterpret_cast<const char*>(&contacts), 4));
+        return bytes;
+    }
+    IEOutcome ImportOwnFile(const QByteArray& bytes, Book* into)
+    {
+        Put("in.dtv", bytes);
+        IEWizard in;
+        EXPECT_TRUE(WalkToFile(in, IED_IMPORT, IEF_DATA_FILE, into, Path("in.dtv")));
+        return RunImportExport(in, m_dm, nullptr);
     }
 
     IEOutcome m_last;
@@ -167,6 +201,62 @@ TEST_F(WizardDriverTest, EveryFileFormatBothWays)
     ASSERT_TRUE(wizard.Finish());
     EXPECT_EQ(RunImportExport(wizard, m_dm, nullptr).result, 0u);
     EXPECT_EQ(Names(book).back(), "Cy");
+}
+
+TEST_F(WizardDriverTest, OwnFileRecordsPastItsCountsComeInAndAreLogged)
+{
+    const QByteArray good = ExportPeople();
+    ASSERT_EQ(WithCounts(good, 2, 4), good);
+    for (const auto& [books, contacts] : {std::pair{2u, 1u}, {2u, 0u}, {1u, 4u}, {0u, 3u}}) {
+        SCOPED_TRACE(std::to_string(books) + " " + std::to_string(contacts));
+        QFile::remove(ProgramPath("tolva_error.log"));
+        Book* into = NewBook("Back", m_dm.GetRootBook());
+        const IEOutcome outcome = ImportOwnFile(WithCounts(good, books, contacts), into);
+        EXPECT_EQ(OutcomeText(outcome), "Successfully imported 2 book(s) and 4 contact(s).");
+        const Book* top = m_dm.FindChildBook(into, "People");
+        ASSERT_NE(top, nullptr);
+        EXPECT_EQ(Names(top), (std::vector<std::string>{"Ann", "Bob"}));
+        const Book* below = m_dm.FindChildBook(top, "Sub");
+        ASSERT_NE(below, nullptr);
+        EXPECT_EQ(Names(below), (std::vector<std::string>{"Cy", "Dee"}));
+        const QByteArray log = Contents("tolva_error.log");
+        EXPECT_TRUE(log.contains(QByteArray::number(2 - books) + " book(s) and "
+            + QByteArray::number(4 - contacts) + " contact(s) past the counts of the file read and kept"))
+            << log.toStdString();
+    }
+}
+
+TEST_F(WizardDriverTest, OwnFileWithBytesAfterItsRecordsIsRefusedAsDamaged)
+{
+    const QByteArray good = ExportPeople();
+    Book* people = m_dm.FindChildBook(m_dm.GetRootBook(), "People");
+    Book* sub = m_dm.FindChildBook(people, "Sub");
+    const int books = m_dm.GetBookCount();
+    const int contacts = m_dm.GetContactCount();
+    // A file cut short is damaged; so is one with more after its records
+    // than whole contacts, and the import says the same of both.
+    const std::string damagedText = OutcomeText(ImportOwnFile(good.chopped(1), people));
+    EXPECT_EQ(damagedText, LoadResString(IDS_IE_FAILED) + "\n\nNothing was imported.");
+    IEWizard subOut;
+    ASSERT_TRUE(WalkToFile(subOut, IED_EXPORT, IEF_DATA_FILE, sub, Path("sub.dtv")));
+    ASSERT_EQ(RunImportExport(subOut, m_dm, nullptr).result, 0u);
+    // The book "Sub" and its two contacts, without head and counts.
+    const QByteArray subRecords = Contents("sub.dtv").mid(kCountsAt + 8);
+    const QByteArray damaged[] = {
+        good + "abc",
+        good + subRecords,
+        WithCounts(good, 2, 3) + subRecords.right(subRecords.size() / 3),
+        WithCounts(good, 2, 3) + QByteArray(4, '\0'),
+    };
+    for (const QByteArray& bytes : damaged) {
+        SCOPED_TRACE(bytes.toHex().right(60).toStdString());
+        const IEOutcome outcome = ImportOwnFile(bytes, people);
+        EXPECT_NE(outcome.result, 0u);
+        EXPECT_FALSE(outcome.changed);
+        EXPECT_EQ(OutcomeText(outcome), damagedText);
+        EXPECT_EQ(m_dm.GetBookCount(), books);
+        EXPECT_EQ(m_dm.GetContactCount(), contacts);
+    }
 }
 
 TEST_F(WizardDriverTest, VCardImportMergesUnlessDuplicatesAllowed)
