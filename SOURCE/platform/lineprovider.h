@@ -35,6 +35,8 @@ constexpr i32 LINEERR_REINIT = i32(0x80000052);
 constexpr i32 LINEERR_NOMULTIPLEINSTANCE = i32(0x80000056);
 // This system's own: the device said nothing within the time allowed.
 constexpr i32 LINEERR_DEVICESILENT = i32(0x80000100);
+// This system's own: the device still hangs up the last call.
+constexpr i32 LINEERR_HANGINGUP = i32(0x80000101);
 
 // Messages a provider delivers.
 constexpr u32 LINE_CALLSTATE = 2;

@@ -145,7 +145,7 @@ public:
         port.chosen = true;
         // The last call's hang-up still has the port.
         if (port.finishing)
-            return LINEERR_ALLOCATED;
+            return LINEERR_HANGINGUP;
         // Held by a program that takes no lock when last looked at: look
         // again, off this thread, rather than search the process table here.
         if (port.state == ModemProbe::kBusy) {

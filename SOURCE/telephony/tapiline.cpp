@@ -28,6 +28,7 @@ constexpr u32 kAddressStateMessages = 0x000001FF;
 
 constexpr u32 IDS_MODEM_SILENT = 59593;
 constexpr u32 IDS_MODEM_UNPLUGGED = 59594;
+constexpr u32 IDS_MODEM_HANGING_UP = 59595;
 
 std::string DeviceEntry(std::size_t index)
 {
@@ -303,6 +304,9 @@ int TapiLine::Dial(const std::string& number, i32 device)
     const i32 opened = m_provider->Open(m_hLineApp, deviceId, m_hLine, version, LINECALLPRIVILEGE_MONITOR);
     if (opened == LINEERR_ALLOCATED || opened == LINEERR_RESOURCEUNAVAIL)
         return FailDial("Line is already in use.");
+    // Held by this program's own hang-up, which ends within its time.
+    if (opened == LINEERR_HANGINGUP)
+        return FailDial(("Line is already in use.\n" + LoadResString(IDS_MODEM_HANGING_UP)).c_str());
     if (opened != 0) {
         m_hLine = 0;
         CheckError(opened);
