@@ -1,5 +1,7 @@
 #include "platform/helptopics.h"
 
+#include "platform/textline.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QString>
@@ -14,15 +16,6 @@ bool IsValidUtf8(std::string_view text)
 {
     const QString decoded = QString::fromUtf8(text.data(), qsizetype(text.size()));
     return decoded.toUtf8() == QByteArray(text.data(), qsizetype(text.size()));
-}
-
-std::string_view Trimmed(std::string_view line)
-{
-    while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
-        line.remove_prefix(1);
-    while (!line.empty() && (line.back() == ' ' || line.back() == '\t' || line.back() == '\r'))
-        line.remove_suffix(1);
-    return line;
 }
 
 bool Fail(std::string& error, size_t lineNo, const char* what)
@@ -73,11 +66,11 @@ bool ParseHelpTopics(std::string_view bytes, HelpTopics& topics, std::string& er
         const std::string_view raw = bytes.substr(0, end);
         bytes.remove_prefix(end == std::string_view::npos ? bytes.size() : end + 1);
         ++lineNo;
-        const std::string_view line = Trimmed(raw);
+        const std::string_view line = TrimBlanks(raw);
         if (!line.empty() && line.front() == '#')
             continue;
         if (line.substr(0, kTopicMark.size()) == kTopicMark) {
-            const std::string_view idText = Trimmed(line.substr(kTopicMark.size()));
+            const std::string_view idText = TrimBlanks(line.substr(kTopicMark.size()));
             u32 id = 0;
             const auto [rest, ec] = std::from_chars(idText.data(), idText.data() + idText.size(), id);
             if (idText.empty() || ec != std::errc() || rest != idText.data() + idText.size() || id == 0

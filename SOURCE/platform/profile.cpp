@@ -1,5 +1,7 @@
 #include "platform/profile.h"
 
+#include "platform/textline.h"
+
 #include <QFile>
 #include <QSettings>
 #include <memory>
@@ -29,16 +31,6 @@ QSettings& Settings()
 bool Ok()
 {
     return Settings().status() == QSettings::NoError;
-}
-
-std::string_view TrimSpace(std::string_view text)
-{
-    const auto space = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
-    while (!text.empty() && space(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && space(text.back()))
-        text.remove_suffix(1);
-    return text;
 }
 
 // A settings file worth reading by hand is small; a larger one is not read.
@@ -109,15 +101,15 @@ std::optional<std::string> FindIniText(
     bool inSection = false;
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
-        const std::string_view line = TrimSpace(text.substr(0, end));
+        const std::string_view line = TrimBlanks(text.substr(0, end));
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
         if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
             inSection = line.substr(1, line.size() - 2) == section;
             continue;
         }
         const std::size_t equals = line.find('=');
-        if (inSection && equals != std::string_view::npos && TrimSpace(line.substr(0, equals)) == entry)
-            return std::string(TrimSpace(line.substr(equals + 1)));
+        if (inSection && equals != std::string_view::npos && TrimBlanks(line.substr(0, equals)) == entry)
+            return std::string(TrimBlanks(line.substr(equals + 1)));
     }
     return std::nullopt;
 }

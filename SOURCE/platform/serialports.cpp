@@ -1,5 +1,7 @@
 #include "platform/serialports.h"
 
+#include "platform/textline.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
@@ -30,16 +32,6 @@ SerialPortName* AddPort(std::vector<SerialPortName>& ports, const QString& path,
     port.base = info.fileName().toStdString();
     ports.push_back(std::move(port));
     return &ports.back();
-}
-
-std::string_view Trim(std::string_view text)
-{
-    const auto space = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && space(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && space(text.back()))
-        text.remove_suffix(1);
-    return text;
 }
 
 }  // namespace
@@ -95,13 +87,13 @@ std::string ByIdLabel(std::string_view linkName)
 
 std::vector<std::string> SplitPortList(std::string_view value)
 {
-    value = Trim(value);
+    value = TrimBlanks(value);
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
         value = value.substr(1, value.size() - 2);
     std::vector<std::string> paths;
     while (!value.empty()) {
         const std::size_t end = value.find_first_of(";,");
-        const std::string_view path = Trim(value.substr(0, end));
+        const std::string_view path = TrimBlanks(value.substr(0, end));
         if (!path.empty())
             paths.emplace_back(path);
         if (end == std::string_view::npos)

@@ -59,6 +59,13 @@ protected:
         Trigger(ID_FILE_PRINT_PREVIEW);
         return commands;
     }
+    // A fresh profile's label sheets: the standard label file as shipped.
+    void ShipStandardLabels(LabelDefinitionArray& sheets)
+    {
+        QDir().mkpath(ProgramPath("data"));
+        ASSERT_TRUE(QFile::copy(TOLVA_STANDARD_LABELS, ProgramPath("data/tlvlbl.data")));
+        ASSERT_TRUE(LoadStandardLabels(sheets));
+    }
     PrintMan m_pm;
 };
 
@@ -288,13 +295,11 @@ void AnswerLabelOptions(int button)
 
 TEST_F(FramePrintTest, EverySheetOfTheStandardLabelFilePrintsAndPreviewsOnItsOwnPaper)
 {
-    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+    if (!CanReadPdf())
         GTEST_SKIP() << "poppler-utils are not installed";
     // A fresh profile: the shipped sheets and the print manager's defaults.
-    QDir().mkpath(ProgramPath("data"));
-    ASSERT_TRUE(QFile::copy(TOLVA_STANDARD_LABELS, ProgramPath("data/tlvlbl.data")));
     LabelDefinitionArray sheets;
-    ASSERT_TRUE(LoadStandardLabels(sheets));
+    ASSERT_NO_FATAL_FAILURE(ShipStandardLabels(sheets));
     ASSERT_GE(sheets.size(), 10u);
     PrintMan pm;
     pm.SetSources(m_dataMan.get(), m_userMan.get());
@@ -336,12 +341,10 @@ TEST_F(FramePrintTest, EverySheetOfTheStandardLabelFilePrintsAndPreviewsOnItsOwn
 
 TEST_F(FramePrintTest, LabelsBreakNamesAtHyphensAndThePreviewSaysWhenLinesAreLeftOut)
 {
-    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+    if (!CanReadPdf())
         GTEST_SKIP() << "poppler-utils are not installed";
-    QDir().mkpath(ProgramPath("data"));
-    ASSERT_TRUE(QFile::copy(TOLVA_STANDARD_LABELS, ProgramPath("data/tlvlbl.data")));
     LabelDefinitionArray sheets;
-    ASSERT_TRUE(LoadStandardLabels(sheets));
+    ASSERT_NO_FATAL_FAILURE(ShipStandardLabels(sheets));
     int small = -1;
     for (size_t i = 0; i < sheets.size(); ++i)
         if (sheets[i].Name().starts_with("63.5 x 38.1 mm"))
