@@ -18,6 +18,9 @@ function(tolva_library name)
   endif()
 endfunction()
 
+# The longest a test may run, in seconds; the slowest take a few.
+set(TOLVA_TEST_TIMEOUT 180)
+
 # One test program per tests/ folder. WIDGETS gives it a QApplication on the
 # offscreen platform; OWN_MAIN programs bring their own main().
 function(tolva_tests name)
@@ -35,11 +38,11 @@ function(tolva_tests name)
   else()
     target_link_libraries(test_${name} PRIVATE tolva_testmain)
   endif()
+  # Each test ends within its time: one left waiting fails alone instead
+  # of holding the whole run. A program runs the same by hand as under
+  # CTest: it finds its files and keeps off the machine by itself.
   gtest_discover_tests(test_${name}
     DISCOVERY_MODE PRE_TEST
-    # One variable per property: a list in ENVIRONMENT would be split into
-    # property names on its way to the test.
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
-               ENVIRONMENT_MODIFICATION "TOLVA_TEST_DATA=set:${PROJECT_SOURCE_DIR}/tests/data"
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT ${TOLVA_TEST_TIMEOUT}
     TEST_PREFIX "${name}.")
 endfunction()

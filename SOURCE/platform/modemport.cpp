@@ -1,5 +1,7 @@
 #include "platform/modemport.h"
 
+#include "platform/serialports.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -156,6 +158,11 @@ bool DecodeModemConfig(std::span<const u8> bytes, ModemConfig& config)
 PortOpening OpenModemPort(const std::string& path, const ModemConfig& config, bool findHolders)
 {
     PortOpening opening;
+    if (!SerialDeviceAllowed(path)) {
+        opening.outcome = PortOpening::kDenied;
+        opening.detail = "refused";
+        return opening;
+    }
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         const int error = errno;

@@ -5,10 +5,13 @@
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
+#include <atomic>
 
 namespace {
 
 constexpr std::size_t kMaxLabel = 80;
+
+std::atomic<SerialDeviceCheck> g_deviceCheck = nullptr;
 
 // Adds a port unless its device is listed already; returns the one added.
 SerialPortName* AddPort(std::vector<SerialPortName>& ports, const QString& path, bool named)
@@ -36,11 +39,22 @@ SerialPortName* AddPort(std::vector<SerialPortName>& ports, const QString& path,
 
 }  // namespace
 
+void SetSerialDeviceCheckForTesting(SerialDeviceCheck check)
+{
+    g_deviceCheck = check;
+}
+
+bool SerialDeviceAllowed(const std::string& path)
+{
+    const SerialDeviceCheck check = g_deviceCheck;
+    return !check || check(path);
+}
+
 std::vector<SerialPortName> ListSerialPorts(
     const std::string& devFolder, const std::vector<std::string>& named)
 {
     std::vector<SerialPortName> ports;
-    if (!devFolder.empty()) {
+    if (!devFolder.empty() && SerialDeviceAllowed(devFolder)) {
         const QString dev = QString::fromStdString(devFolder);
         const QDir byId(dev + QStringLiteral("/serial/by-id"));
         for (const QString& name : byId.entryList(QDir::System | QDir::Files, QDir::Name)) {

@@ -16,6 +16,15 @@ struct SerialPortName {
     bool named = false;  // named in the settings: the user chose it
 };
 
+// For tests: each device folder about to be listed and each port about to
+// be opened is first shown to the check, and left alone when it says no.
+// Set before any port is looked at; ports are opened off the thread of the
+// user interface too.
+using SerialDeviceCheck = bool (*)(const std::string& path);
+void SetSerialDeviceCheckForTesting(SerialDeviceCheck check);
+// True unless a test's check refuses the path.
+bool SerialDeviceAllowed(const std::string& path);
+
 // by-id links first, then the ttyACM and ttyUSB devices of devFolder (none
 // when it is empty), then the named paths; each device once.
 std::vector<SerialPortName> ListSerialPorts(

@@ -135,12 +135,6 @@ protected:
         });
         Profile::WriteString("TapiMan", "ModemPorts", m_modem.Path());
     }
-    void TearDown() override
-    {
-        CommandHooksTest::TearDown();
-        SetModemSystemPortsForTesting(true);
-    }
-
     FakeModem m_modem;
 };
 

@@ -13,6 +13,8 @@
 #include "platform/desktopmail.h"
 #include "platform/profile.h"
 #include "platform/programfolder.h"
+#include "support/machine.h"
+#include "support/modalguard.h"
 #include "support/testenv.h"
 
 #include <QAction>
@@ -31,6 +33,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <functional>
+#include <optional>
 #include <poll.h>
 #include <stdexcept>
 #include <string_view>
@@ -922,10 +925,14 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("TOLVA_NO_MESSAGE_BOXES", "1");
     qputenv("TOLVA_REPORT_STARTUP", "1");
-    CAddressBookApp app(argc, argv);
     // Started as the program is after a fault, to show its report; says
-    // for the tests how the report came.
-    if (argc > 2 && std::string_view(argv[1]) == kBugReportArgument) {
+    // for the tests how the report came, from the test's own folders.
+    const bool viewer = argc > 2 && std::string_view(argv[1]) == kBugReportArgument;
+    std::optional<MachineIsolation> isolation;
+    if (!viewer)
+        isolation.emplace();
+    CAddressBookApp app(argc, argv);
+    if (viewer) {
         struct stat st { };
         const bool file = ::lstat(argv[2], &st) == 0 && S_ISREG(st.st_mode);
         std::fprintf(stderr, "report argument: %s\nreport handed over in %s of mode %o\n", argv[2],
@@ -935,6 +942,7 @@ int main(int argc, char** argv)
             stderr, "report file %s\n%s", ::access(argv[2], F_OK) == 0 ? "kept" : "removed", kViewerDone);
         return code;
     }
+    const ModalWatchdog watchdog;
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

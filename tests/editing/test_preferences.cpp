@@ -300,7 +300,6 @@ TEST_F(PreferencesTest, ConnectUsingListsSerialPortsByNameAndLooksOnlyAtThePicke
         }
     }
     m_tapi.Shutdown();
-    SetModemSystemPortsForTesting(true);
     EXPECT_TRUE(other.Commands().empty());
 }
 

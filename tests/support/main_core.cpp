@@ -1,3 +1,5 @@
+#include "support/machine.h"
+
 #include <QGuiApplication>
 #include <gtest/gtest.h>
 
@@ -7,6 +9,7 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    const MachineIsolation isolation;
     QGuiApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -1,3 +1,6 @@
+#include "support/machine.h"
+#include "support/modalguard.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -5,7 +8,9 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    const MachineIsolation isolation;
     QApplication app(argc, argv);
+    const ModalWatchdog watchdog;
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

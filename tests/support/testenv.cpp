@@ -52,5 +52,8 @@ void TolvaTest::Put(const char* name, const QByteArray& bytes) const
 
 QString TestDataPath(const QString& name)
 {
-    return qEnvironmentVariable("TOLVA_TEST_DATA") + QLatin1Char('/') + name;
+    QString folder = qEnvironmentVariable("TOLVA_TEST_DATA");
+    if (folder.isEmpty())
+        folder = QStringLiteral(TOLVA_TEST_DATA_DIR);
+    return folder + QLatin1Char('/') + name;
 }

@@ -4,6 +4,8 @@
 // It runs on a thread of its own, as a real modem runs beside the program.
 #pragma once
 
+#include "support/machine.h"
+
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -38,8 +40,10 @@ public:
         : m_script(std::move(script))
     {
         m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-        if (m_master >= 0 && ::grantpt(m_master) == 0 && ::unlockpt(m_master) == 0)
+        if (m_master >= 0 && ::grantpt(m_master) == 0 && ::unlockpt(m_master) == 0) {
             m_path = ::ptsname(m_master);
+            AllowTestDevice(m_path);
+        }
         ::fcntl(m_master, F_SETFL, O_NONBLOCK);
         m_thread = std::thread([this] { Run(); });
     }

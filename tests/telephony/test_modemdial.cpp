@@ -42,7 +42,6 @@ protected:
     {
         TelephonyTest::TearDown();
         SetModemTimeoutsForTesting(nullptr);
-        SetModemSystemPortsForTesting(true);
     }
 
     // TapiMan on the modems of the ports named, the first one chosen once
