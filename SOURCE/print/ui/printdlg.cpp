@@ -9,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -130,7 +131,10 @@ void CPrintStylePanel::FitWindow()
     QWidget* dialog = window();
     if (dialog == this || !dialog->isVisible() || !dialog->layout())
         return;
-    layout()->invalidate();
+    // The controls just shown or hidden change the sizes the layouts hold
+    // only when their layout requests are handled, group box by group box
+    // up to the dialog: before that the dialog's size hint is the old one.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     dialog->layout()->activate();
     dialog->resize(dialog->width(), dialog->sizeHint().height());
 }
