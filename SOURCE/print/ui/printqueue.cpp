@@ -92,6 +92,32 @@ QList<PrintQueueOption> PrinterQueueOptions(const QPrinter& printer)
     return options;
 }
 
+QString PrinterQueueOption(const QPrinter& printer, const QByteArray& name)
+{
+    const QStringList own = printer.printEngine()
+        ? printer.printEngine()->property(kQueueOptionsKey).toStringList()
+        : QStringList();
+    for (qsizetype i = 0; i + 1 < own.size(); i += 2)
+        if (own[i].toUtf8() == name)
+            return own[i + 1];
+    return {};
+}
+
+void SetPrinterQueueOption(QPrinter& printer, const QByteArray& name, const QString& value)
+{
+    QPrintEngine* engine = printer.printEngine();
+    if (!engine)
+        return;
+    const QStringList own = engine->property(kQueueOptionsKey).toStringList();
+    QStringList kept;
+    for (qsizetype i = 0; i + 1 < own.size(); i += 2)
+        if (own[i].toUtf8() != name)
+            kept << own[i] << own[i + 1];
+    if (!value.isEmpty())
+        kept << QString::fromUtf8(name) << value;
+    engine->setProperty(kQueueOptionsKey, kept);
+}
+
 bool SubmitToPrintQueue(const PrintQueueJob& job)
 {
     if (Replacement())

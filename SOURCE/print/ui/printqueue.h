@@ -33,6 +33,11 @@ struct PrintQueueJob {
 // (such as "number-up") set through Qt's printer dialogs.
 QList<PrintQueueOption> PrinterQueueOptions(const QPrinter& printer);
 
+// One of the queue's own options the printer holds for its jobs, empty
+// when it holds none; setting an empty value drops it.
+QString PrinterQueueOption(const QPrinter& printer, const QByteArray& name);
+void SetPrinterQueueOption(QPrinter& printer, const QByteArray& name, const QString& value);
+
 // Sends the job to its queue; true when the queue took it.
 using PrintQueueSubmit = std::function<bool(const PrintQueueJob& job)>;
 

@@ -1,11 +1,15 @@
 #include "print/printoutput.h"
 #include "print/printtesting.h"
 #include "print/standinqueue.h"
+#include "print/ui/printdlg.h"
 #include "print/ui/printerpaper.h"
 #include "print/ui/printingdlg.h"
 #include "print/ui/printsetup.h"
+#include "support/pictures.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFile>
@@ -14,6 +18,7 @@
 #include <QPrintEngine>
 #include <QPrinter>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 
@@ -537,4 +542,56 @@ TEST_F(PrinterJobTest, TheChosenPrinterOptionsReachTheQueueWithTheJob)
     EXPECT_EQ(job.options,
         (QStringList{"Collate=True", "outputorder=reverse", "number-up=4", "sides=two-sided-short-edge"}))
         << job.options.join(' ').toStdString();
+}
+
+TEST_F(PrinterJobTest, OptionsChosenInThePrintDialogGoWithTheJob)
+{
+    m_pm.m_Printmode = PM_ENVELOPE;
+    CStandInQueue queue;
+    {
+        CRPrintDialog dialog(m_pm, queue);
+        dialog.Printers()->insertItem(0, "Office laser", "Office laser");
+        dialog.Printers()->setCurrentIndex(0);
+        EXPECT_FALSE(dialog.Collate()->isEnabled());  // one copy
+        dialog.Copies()->setValue(2);
+        ASSERT_TRUE(dialog.Collate()->isEnabled());
+        dialog.Collate()->setChecked(true);
+        dialog.TwoSided()->setCurrentIndex(1);
+        dialog.PagesPerSheet()->setCurrentIndex(dialog.PagesPerSheet()->findText("4"));
+        dialog.LastPageFirst()->setChecked(true);
+        // Every choice shows whole, its text unclipped.
+        const QImage picture = Grab(&dialog);
+        SavePicture(picture, "print-dialog-printer-options");
+        for (QWidget* w : std::initializer_list<QWidget*>{dialog.Copies(), dialog.Collate(),
+                 dialog.TwoSided(), dialog.PagesPerSheet(), dialog.LastPageFirst()}) {
+            EXPECT_GE(w->width(), w->sizeHint().width()) << w->objectName().toStdString();
+            EXPECT_TRUE(dialog.rect().contains(QRect(w->mapTo(&dialog, QPoint()), w->size())))
+                << w->objectName().toStdString();
+        }
+        for (QLabel* caption : dialog.findChildren<QLabel*>()) {
+            if (caption->isVisible())
+                EXPECT_GE(caption->width(), caption->sizeHint().width()) << caption->text().toStdString();
+        }
+        QTest::mouseClick(dialog.findChild<QPushButton*>("ctl1"), Qt::LeftButton);
+        ASSERT_EQ(dialog.Result(), kResultPrint);
+    }
+    Choose();
+    ASSERT_EQ(PrintOnPrinter(m_pm, m_info, queue, "Chosen"), 1);
+    ASSERT_EQ(queue.Jobs().size(), 1u);
+    EXPECT_EQ(queue.Jobs().back().copies, 2);
+    EXPECT_EQ(queue.Jobs().back().options,
+        (QStringList{"sides=two-sided-long-edge", "Collate=True", "outputorder=reverse", "number-up=4"}))
+        << queue.Jobs().back().options.join(' ').toStdString();
+
+    // The next dialog offers them again; a file takes none of them.
+    CRPrintDialog again(m_pm, queue);
+    again.Printers()->insertItem(0, "Office laser", "Office laser");
+    again.Printers()->setCurrentIndex(0);
+    EXPECT_EQ(again.TwoSided()->currentIndex(), 1);
+    EXPECT_EQ(again.PagesPerSheet()->currentText(), "4");
+    EXPECT_TRUE(again.LastPageFirst()->isChecked());
+    again.Printers()->setCurrentIndex(again.FileEntry());
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             again.Collate(), again.TwoSided(), again.PagesPerSheet(), again.LastPageFirst()})
+        EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
 }
