@@ -179,7 +179,12 @@ void CPrintCommands::PrintNow(u32 fromPage)
     info.m_pReport = ReportPrinter();
     info.m_nFromPage = fromPage;
     // The printing dialog holds the window's input while the pages go out.
-    PrintOnPrinter(m_pm, info, AppPrinter(), DocumentName(), &m_frame);
+    QPrinter& printer = AppPrinter();
+    const bool toFile = !printer.outputFileName().isEmpty();
+    if (PrintOnPrinter(m_pm, info, printer, DocumentName(), &m_frame) == kPrintCancelled)
+        m_frame.statusBar()->showMessage(toFile
+                ? QStringLiteral("Printing was cancelled: no file was written.")
+                : QStringLiteral("Printing was cancelled: nothing was sent to the printer."));
 }
 
 QString CPrintCommands::DocumentName() const

@@ -20,8 +20,11 @@ i32 Twips(i32 twips)
 // Writes CR LF separated lines from the start, each wrapped to the room
 // the box leaves along the text's direction, the next line one cell further
 // across; lines beyond the box are left out, and nothing passes its edges.
+// A start outside the box moves to its nearest edge.
 void WriteLines(CPrintDC& dc, POINT start, const QString& text, bool turned, const RECT& box)
 {
+    start.x = std::clamp(start.x, box.left, std::max(box.left, box.right));
+    start.y = std::clamp(start.y, std::min(box.bottom, box.top), box.top);
     const i32 h = dc.GetTextExtent(u"g").cy;
     const i32 tabStop = std::max(1, TabWidth(dc));
     const i32 along = turned ? start.y - box.bottom : box.right - start.x;
@@ -155,6 +158,9 @@ void PrintMan::PrintEnvelope(CPrintDC& dc, const RECT& envelope, const Contact& 
         dc.SelectPen(pen);
     }
 
+    // The text stays on the envelope and where the printer prints: an
+    // envelope reaches the paper's edges, which the printer cannot print on.
+    const RECT room = Intersect(envelope, dc.GetPageCaps().DrawRect());
     // On a turned envelope the text runs down the page, its lines stepping
     // to the left, so it reads in order with the envelope turned upright.
     auto place = [&](const LOGFONT& font, COLORREF color, POINT margin, const std::string& text) {
@@ -164,7 +170,7 @@ void PrintMan::PrintEnvelope(CPrintDC& dc, const RECT& envelope, const Contact& 
         const COLORREF oldColor = dc.SetTextColor(color);
         const POINT start = turned ? POINT{envelope.right - margin.y, envelope.top - margin.x}
                                    : POINT{envelope.left + margin.x, envelope.top - margin.y};
-        WriteLines(dc, start, QString::fromUtf8(text), turned, envelope);
+        WriteLines(dc, start, QString::fromUtf8(text), turned, room);
         dc.SetTextColor(oldColor);
         dc.SelectFont(old);
     };

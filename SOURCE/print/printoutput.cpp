@@ -54,6 +54,18 @@ PageCaps PageCapsOf(const QPageLayout& layout)
     return caps;
 }
 
+bool SamePaperSize(const QSizeF& aMm, const QSizeF& bMm)
+{
+    return std::abs(aMm.width() - bMm.width()) <= kSamePaperMm
+        && std::abs(aMm.height() - bMm.height()) <= kSamePaperMm;
+}
+
+QSizeF PortraitMm(const QPageSize& size)
+{
+    const QSizeF mm = size.size(QPageSize::Millimeter);
+    return mm.width() <= mm.height() ? mm : mm.transposed();
+}
+
 QPageSize PaperOfCode(u16 paperCode, bool* landscape)
 {
     for (const LabelPaperSize& paper : kLabelPaperSizes)
@@ -74,10 +86,12 @@ QPageLayout LabelPaperLayout(u16 paperCode, const QPageLayout& base)
     layout.setOrientation(QPageLayout::Portrait);
     bool landscape = false;
     if (const QPageSize paper = PaperOfCode(paperCode, &landscape); paper.isValid()) {
-        layout.setPageSize(paper, QMarginsF());
+        if (!SamePaperSize(PortraitMm(base.pageSize()), PortraitMm(paper)))
+            layout.setPageSize(paper, QMarginsF());
         layout.setOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     }
-    layout.setMargins(QMarginsF());
+    // A printer takes no margins inside its strips.
+    layout.setMargins(layout.minimumMargins());
     return layout;
 }
 
@@ -88,7 +102,7 @@ QPageLayout JobPageLayout(const PrintMan& pm, const QPageLayout& base)
     QPageLayout layout = base;
     if (pm.m_Printmode == PM_ENVELOPE)
         layout.setOrientation(QPageLayout::Portrait);
-    layout.setMargins(QMarginsF());
+    layout.setMargins(layout.minimumMargins());
     return layout;
 }
 

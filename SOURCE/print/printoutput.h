@@ -19,12 +19,19 @@ constexpr int kPdfResolution = 2540;  // one device unit is 0.01 mm
 // on (the layout's minimum margins).
 PageCaps PageCapsOf(const QPageLayout& layout);
 
+// Papers of the same size within a millimetre, both given in portrait.
+constexpr double kSamePaperMm = 1.0;
+bool SamePaperSize(const QSizeF& aMm, const QSizeF& bMm);
+// A paper's size in millimetres, in portrait.
+QSizeF PortraitMm(const QPageSize& size);
+
 // The paper a paper code names, in portrait, and whether the code asks for
 // landscape; an invalid size for a code that names none.
 QPageSize PaperOfCode(u16 paperCode, bool* landscape = nullptr);
 
 // The paper of a label sheet's paper code (portrait size and orientation);
-// other codes keep the given layout, in portrait.
+// other codes keep the given layout, in portrait. A layout whose paper has
+// that size already keeps it, with its name and its strips.
 QPageLayout LabelPaperLayout(u16 paperCode, const QPageLayout& base);
 // Whether the current style's pages can be laid out: a label sheet needs
 // rows and columns, and its labels must lie within its paper.

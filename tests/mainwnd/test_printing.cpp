@@ -10,6 +10,7 @@
 #include "print/printtesting.h"
 #include "print/ui/labeloptionsdlg.h"
 #include "print/ui/printdlg.h"
+#include "print/ui/printingdlg.h"
 #include "print/ui/printqueue.h"
 #include "print/ui/printsetup.h"
 
@@ -500,4 +501,78 @@ TEST_F(FramePrintTest, ThePreviewKeepsTheMemoOutOfThePrintersStrips)
     EXPECT_GE(double(top) / page.height(), 12.7 / 297 - 0.005) << top << " of " << page.height();
     commands->ClosePreview();
     printer.setPageLayout(before);
+}
+
+TEST_F(FramePrintTest, ACancelledPrintSaysThatNothingWasSent)
+{
+    PrintMan pm;
+    pm.SetSources(m_dataMan.get(), m_userMan.get());
+    pm.m_Printmode = PM_ENVELOPE;
+    pm.m_PrinttypeEnv = PR_SELECTION;
+    auto* commands = new CPrintCommands(Frame(), pm, *m_dataMan);
+    int queued = 0;
+    SetPrintQueueSubmit([&queued](const PrintQueueJob&) { return ++queued > 0; });
+    // The print dialog sends the job to a queue; its first page is drawn
+    // when Cancel is clicked in the printing dialog.
+    bool sent = false, cancelled = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* d = qobject_cast<CRPrintDialog*>(w); d && d->isVisible() && !sent) {
+                sent = true;
+                d->Printers()->insertItem(0, "Office laser", "Office laser");
+                d->Printers()->setCurrentIndex(0);
+                QTest::mouseClick(d->findChild<QPushButton*>("ctl1"), Qt::LeftButton);
+            }
+            if (auto* d = qobject_cast<CPrintingDialog*>(w); d && d->isVisible() && !cancelled) {
+                cancelled = true;
+                QTest::mouseClick(d->CancelButton(), Qt::LeftButton);
+            }
+        }
+    });
+    watch.start(0);
+    Select({0, 1, 2});
+    Trigger(ID_PRINT);
+    watch.stop();
+    SetPrintQueueSubmit({});
+    EXPECT_TRUE(cancelled);
+    EXPECT_EQ(queued, 0);
+    EXPECT_EQ(
+        Frame().statusBar()->currentMessage(), "Printing was cancelled: nothing was sent to the printer.");
+    (void)commands;
+}
+
+TEST_F(FramePrintTest, ThePrintDialogLeavesNoEmptyBandAfterAnotherStyle)
+{
+    PrintMan pm;
+    pm.SetSources(m_dataMan.get(), m_userMan.get());
+    pm.m_Printmode = PM_MEMO;
+    pm.m_LabelPrintRange = PR_LABEL_SINGLE;
+    CRPrintDialog dialog(pm, AppPrinter(), &Frame());
+    dialog.show();
+    QApplication::processEvents();
+    auto* ok = dialog.findChild<QPushButton*>("ctl1");
+    auto* preview = dialog.findChild<QPushButton*>("ctl1018");
+    ASSERT_TRUE(ok && preview);
+    // The room between the style's last row of buttons and OK.
+    auto band = [&] {
+        QApplication::processEvents();
+        return ok->mapTo(&dialog, QPoint()).y() - preview->mapTo(&dialog, QPoint(0, preview->height())).y();
+    };
+    const int memoBand = band();
+    const int memoHeight = dialog.height();
+    QListWidget* styles = dialog.Panel()->Styles();
+    styles->setFocus();
+    for (int row : {3, 0, 1, 3, 2, 3, 0}) {
+        QTest::mouseClick(
+            styles->viewport(), Qt::LeftButton, {}, styles->visualItemRect(styles->item(row)).center());
+        EXPECT_EQ(styles->currentRow(), row);
+        if (row == 0) {
+            EXPECT_EQ(band(), memoBand);
+            EXPECT_EQ(dialog.height(), memoHeight);
+        }
+    }
+    // OK and Cancel stay whole within the dialog.
+    auto* cancel = dialog.findChild<QPushButton*>("ctl2");
+    EXPECT_TRUE(dialog.rect().contains(QRect(cancel->mapTo(&dialog, QPoint()), cancel->size())));
 }

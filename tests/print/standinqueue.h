@@ -4,13 +4,23 @@
 // engine it sends the job to the queue when the painter ends, whatever was
 // drawn: abort() does nothing. A PDF file handed to the queue whole reaches
 // it too. The tests read what the queue received.
+//
+// Like such a queue it lists a few papers (A4 and Letter) and takes no paper
+// size of its own: a page layout of another size, or with margins inside
+// its strips, is refused and the printer keeps the layout it had. Qt's page
+// setup on such a queue shows every margin as 0.00 with a minimum of 0.00,
+// whatever the printer's layout holds, and so does it here.
 #pragma once
 
+#include "print/ui/printerpaper.h"
 #include "print/ui/printqueue.h"
 
+#include <QApplication>
 #include <QBuffer>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QPageLayout>
+#include <QPageSetupDialog>
 #include <QPaintEngine>
 #include <QPdfWriter>
 #include <QPrintEngine>
@@ -27,11 +37,15 @@ public:
         QString title;
         int copies = 1;
         QString media;
+        // The other options, as lp's -o name=value.
+        QStringList options;
     };
 
-    explicit CStandInQueue(const QString& name = QStringLiteral("Office laser"))
+    explicit CStandInQueue(const QString& name = QStringLiteral("Office laser"),
+        const QList<QPageSize>& papers = {QPageSize(QPageSize::A4), QPageSize(QPageSize::Letter)})
         : QPrinter(QPrinter::HighResolution)
         , m_name(name)
+        , m_papers(papers)
     {
         m_engine = std::make_unique<Engine>(*this);
         setEngines(m_engine.get(), m_engine->Paint());
@@ -40,11 +54,26 @@ public:
         SetPrintQueueSubmit([this](const PrintQueueJob& job) {
             if (job.queue != m_name)
                 return false;
-            Received(job.file, job.title, job.copies, job.media);
+            QStringList options;
+            for (const auto& [option, value] : job.options)
+                options << QString::fromUtf8(option + '=' + value);
+            Received(job.file, job.title, job.copies, job.media, options);
             return true;
         });
+        SetPrinterPapersLookup([this](const QString& queue, PrinterPapers& papers) {
+            if (queue != m_name)
+                return false;
+            papers = {m_name, m_papers, false};
+            return true;
+        });
+        qApp->installEventFilter(&m_pageSetup);
     }
-    ~CStandInQueue() override { SetPrintQueueSubmit({}); }
+    ~CStandInQueue() override
+    {
+        qApp->removeEventFilter(&m_pageSetup);
+        SetPrinterPapersLookup({});
+        SetPrintQueueSubmit({});
+    }
 
     const std::vector<Job>& Jobs() const { return m_jobs; }
 
@@ -52,12 +81,43 @@ public:
     static constexpr QMarginsF kStrips{6.35, 12.7, 6.35, 12.7};
 
 private:
-    void Received(const QString& file, const QString& title, int copies, const QString& media)
+    void Received(const QString& file, const QString& title, int copies, const QString& media,
+        const QStringList& options = {})
     {
         const QString kept = m_dir.filePath(QStringLiteral("job%1.pdf").arg(m_jobs.size() + 1));
         QFile::copy(file, kept);
-        m_jobs.push_back({kept, title, copies, media});
+        m_jobs.push_back({kept, title, copies, media, options});
     }
+
+    // The queue's own paper of the size, by name and then by size in whole
+    // points, as Qt's CUPS device matches them; invalid when it lists none.
+    QPageSize Listed(const QPageSize& size) const
+    {
+        for (const QPageSize& paper : m_papers)
+            if (size.id() != QPageSize::Custom && paper.id() == size.id())
+                return paper;
+        for (const QPageSize& paper : m_papers)
+            if (paper.sizePoints() == size.sizePoints())
+                return paper;
+        return {};
+    }
+
+    // What Qt's page setup shows on a CUPS queue: margins of 0.00 that may
+    // go down to 0.00, whatever the printer's layout says.
+    class PageSetupView : public QObject {
+    protected:
+        bool eventFilter(QObject* watched, QEvent* event) override
+        {
+            if (event->type() == QEvent::Show)
+                if (auto* dialog = qobject_cast<QPageSetupDialog*>(watched))
+                    for (QDoubleSpinBox* box : dialog->findChildren<QDoubleSpinBox*>())
+                        if (box->objectName().endsWith(QStringLiteral("Margin"))) {
+                            box->setMinimum(0);
+                            box->setValue(0);
+                        }
+            return false;
+        }
+    };
 
     // The bytes of the painter's job. The queue takes them when the PDF is
     // complete, that is when the painter ends, as the CUPS engine sends its
@@ -116,13 +176,25 @@ private:
                 if (m.left() < strips.left() || m.top() < strips.top() || m.right() < strips.right()
                     || m.bottom() < strips.bottom())
                     break;
-                layout.setMinimumMargins(kStrips);
+                const QPageSize listed = m_queue.Listed(layout.pageSize());
+                if (!listed.isValid())
+                    break;
+                layout.setPageSize(listed, kStrips);
+                layout.setMargins(m);
                 m_writer.setPageLayout(layout);
                 break;
             }
-            case PPK_QPageSize:
-                m_writer.setPageSize(value.value<QPageSize>());
+            case PPK_QPageSize: {
+                // As Qt's CUPS engine: the queue's own paper of that size
+                // when it lists one.
+                const QPageSize size = value.value<QPageSize>();
+                const QPageSize listed = m_queue.Listed(size);
+                QPageLayout layout = m_writer.pageLayout();
+                layout.setUnits(QPageLayout::Millimeter);
+                layout.setPageSize(listed.isValid() ? listed : size, kStrips);
+                m_writer.setPageLayout(layout);
                 break;
+            }
             case PPK_Orientation:
                 m_writer.setPageOrientation(QPageLayout::Orientation(value.toInt()));
                 break;
@@ -223,6 +295,8 @@ private:
     };
 
     QString m_name;
+    QList<QPageSize> m_papers;
+    PageSetupView m_pageSetup;
     QTemporaryDir m_dir;
     std::vector<Job> m_jobs;
     std::unique_ptr<Engine> m_engine;

@@ -5,10 +5,12 @@
 #include "print/printman.h"
 #include "print/ui/printerpaper.h"
 #include "print/ui/printicons.h"
+#include "print/ui/printqueue.h"
 #include "print/ui/printsetup.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -37,6 +39,12 @@ const char* const kRangeTexts[] = {
     "All contacts in the view",
     "Selected contacts",
 };
+// The printer's two-sided modes, in the order of the list.
+const QPrinter::DuplexMode kTwoSidedModes[]
+    = {QPrinter::DuplexNone, QPrinter::DuplexLongSide, QPrinter::DuplexShortSide};
+const char* const kTwoSidedTexts[] = {"One-sided", "Long edge (turn like a book)", "Short edge (flip up)"};
+const int kPagesPerSheet[] = {1, 2, 4, 6, 9, 16};
+
 const char* const kLabelRangeTexts[] = {
     "Selected contacts",
     "Full page with first selected contact",
@@ -130,7 +138,10 @@ void CPrintStylePanel::FitWindow()
     QWidget* dialog = window();
     if (dialog == this || !dialog->isVisible() || !dialog->layout())
         return;
-    layout()->invalidate();
+    // The controls just shown or hidden change the sizes the layouts hold
+    // only when their layout requests are handled, group box by group box
+    // up to the dialog: before that the dialog's size hint is the old one.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     dialog->layout()->activate();
     dialog->resize(dialog->width(), dialog->sizeHint().height());
 }
@@ -204,6 +215,10 @@ CRPrintDialog::CRPrintDialog(PrintMan& printMan, QPrinter& printer, QWidget* par
     , m_fileName(new QLineEdit(this))
     , m_browse(new QPushButton(QStringLiteral("&Browse..."), this))
     , m_copies(new QSpinBox(this))
+    , m_collate(new QCheckBox(QStringLiteral("C&ollate"), this))
+    , m_twoSided(new QComboBox(this))
+    , m_pagesPerSheet(new QComboBox(this))
+    , m_lastPageFirst(new QCheckBox(QStringLiteral("&Last page first"), this))
 {
     setObjectName(QStringLiteral("CRPrintDialog"));
     setWindowTitle(QStringLiteral("Print"));
@@ -216,6 +231,21 @@ CRPrintDialog::CRPrintDialog(PrintMan& printMan, QPrinter& printer, QWidget* par
     m_printers->addItem(QStringLiteral("Print to File (PDF)"));
     m_copies->setRange(1, kMaxCopies);
     m_copies->setValue(std::clamp(printer.copyCount(), 1, kMaxCopies));
+    SetDlgCtrlIDAndName(m_collate, 1041);
+    SetDlgCtrlIDAndName(m_twoSided, 1060);
+    SetDlgCtrlIDAndName(m_pagesPerSheet, 1061);
+    SetDlgCtrlIDAndName(m_lastPageFirst, 1062);
+    m_collate->setChecked(printer.collateCopies());
+    for (const char* text : kTwoSidedTexts)
+        m_twoSided->addItem(QString::fromUtf8(text));
+    const auto* mode = std::find(std::begin(kTwoSidedModes), std::end(kTwoSidedModes), printer.duplex());
+    m_twoSided->setCurrentIndex(
+        mode == std::end(kTwoSidedModes) ? 1 : int(mode - std::begin(kTwoSidedModes)));
+    for (const int pages : kPagesPerSheet)
+        m_pagesPerSheet->addItem(QString::number(pages), pages);
+    m_pagesPerSheet->setCurrentIndex(
+        std::max(0, m_pagesPerSheet->findData(PrinterQueueOption(printer, "number-up").toInt())));
+    m_lastPageFirst->setChecked(printer.pageOrder() == QPrinter::LastPageFirst);
 
     auto* nameCaption = new QLabel(QStringLiteral("&Name:"), this);
     nameCaption->setBuddy(m_printers);
@@ -230,8 +260,26 @@ CRPrintDialog::CRPrintDialog(PrintMan& printMan, QPrinter& printer, QWidget* par
     grid->addWidget(m_fileName, 1, 1);
     grid->addWidget(m_browse, 1, 2);
     grid->addWidget(m_copiesCaption, 2, 0);
-    grid->addWidget(m_copies, 2, 1, Qt::AlignLeft);
+    auto* copies = new QHBoxLayout;
+    copies->addWidget(m_copies);
+    copies->addWidget(m_collate);
+    copies->addStretch();
+    grid->addLayout(copies, 2, 1, 1, 2);
+    auto* twoSidedCaption = new QLabel(QStringLiteral("&Two-sided:"), this);
+    twoSidedCaption->setBuddy(m_twoSided);
+    grid->addWidget(twoSidedCaption, 3, 0);
+    grid->addWidget(m_twoSided, 3, 1, Qt::AlignLeft);
+    auto* pagesCaption = new QLabel(QStringLiteral("Pages per s&heet:"), this);
+    pagesCaption->setBuddy(m_pagesPerSheet);
+    grid->addWidget(pagesCaption, 4, 0);
+    auto* pages = new QHBoxLayout;
+    pages->addWidget(m_pagesPerSheet);
+    pages->addWidget(m_lastPageFirst);
+    pages->addStretch();
+    grid->addLayout(pages, 4, 1, 1, 2);
     grid->setColumnStretch(1, 1);
+    m_printerOnly = {m_copies, m_copiesCaption, m_collate, twoSidedCaption, m_twoSided, pagesCaption,
+        m_pagesPerSheet, m_lastPageFirst};
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     SetDlgCtrlIDAndName(ok, 1);
@@ -266,6 +314,7 @@ CRPrintDialog::CRPrintDialog(PrintMan& printMan, QPrinter& printer, QWidget* par
     ShowOutput();
 
     connect(m_printers, &QComboBox::currentIndexChanged, this, &CRPrintDialog::ShowOutput);
+    connect(m_copies, &QSpinBox::valueChanged, this, &CRPrintDialog::ShowOutput);
     connect(m_browse, &QPushButton::clicked, this, &CRPrintDialog::OnBrowse);
     connect(ok, &QPushButton::clicked, this, &CRPrintDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &CRPrintDialog::reject);
@@ -290,9 +339,11 @@ void CRPrintDialog::ShowOutput()
     for (QWidget* w : {static_cast<QWidget*>(m_fileCaption), static_cast<QWidget*>(m_fileName),
              static_cast<QWidget*>(m_browse)})
         w->setEnabled(toFile);
-    // A file is written once; copies are the printer's.
-    m_copies->setEnabled(!toFile);
-    m_copiesCaption->setEnabled(!toFile);
+    // A file is written once; copies, two sides and pages per sheet are
+    // the printer's.
+    for (QWidget* w : m_printerOnly)
+        w->setEnabled(!toFile);
+    m_collate->setEnabled(!toFile && m_copies->value() > 1);
 }
 
 void CRPrintDialog::OnBrowse()
@@ -317,11 +368,25 @@ bool CRPrintDialog::TakeOutput()
             QFileInfo(path).suffix().isEmpty() ? path + QStringLiteral(".pdf") : path);
         LastFileName() = m_printer.outputFileName();
     } else {
-        m_printer.setOutputFileName(QString());
-        m_printer.setOutputFormat(QPrinter::NativeFormat);
-        m_printer.setPrinterName(m_printers->currentData().toString());
+        // A printer already set for that queue is kept as it is: changing
+        // its format or name makes its engine anew, dropping its settings.
+        if (!m_printer.outputFileName().isEmpty()) {
+            m_printer.setOutputFileName(QString());
+            m_printer.setOutputFormat(QPrinter::NativeFormat);
+        }
+        if (const QString name = m_printers->currentData().toString(); m_printer.printerName() != name)
+            m_printer.setPrinterName(name);
     }
-    m_printer.setCopyCount(m_copies->isEnabled() ? m_copies->value() : 1);
+    const bool toPrinter = m_copies->isEnabled();
+    m_printer.setCopyCount(toPrinter ? m_copies->value() : 1);
+    // The queue gets these with the job.
+    m_printer.setCollateCopies(toPrinter && m_collate->isChecked());
+    m_printer.setDuplex(
+        toPrinter ? kTwoSidedModes[std::max(0, m_twoSided->currentIndex())] : QPrinter::DuplexNone);
+    m_printer.setPageOrder(
+        toPrinter && m_lastPageFirst->isChecked() ? QPrinter::LastPageFirst : QPrinter::FirstPageFirst);
+    const int pages = toPrinter ? m_pagesPerSheet->currentData().toInt() : 1;
+    SetPrinterQueueOption(m_printer, "number-up", pages > 1 ? QString::number(pages) : QString());
     return true;
 }
 

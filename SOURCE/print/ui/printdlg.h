@@ -70,6 +70,10 @@ public:
     QComboBox* Printers() const { return m_printers; }
     QLineEdit* FileName() const { return m_fileName; }
     QSpinBox* Copies() const { return m_copies; }
+    QCheckBox* Collate() const { return m_collate; }
+    QComboBox* TwoSided() const { return m_twoSided; }
+    QComboBox* PagesPerSheet() const { return m_pagesPerSheet; }
+    QCheckBox* LastPageFirst() const { return m_lastPageFirst; }
     // The printer list's entry that writes a PDF file.
     int FileEntry() const;
 
@@ -94,5 +98,11 @@ private:
     QPushButton* m_browse;
     QSpinBox* m_copies;
     QLabel* m_copiesCaption = nullptr;
+    // How a printer lays the pages out; a file takes none of these.
+    QCheckBox* m_collate;
+    QComboBox* m_twoSided;
+    QComboBox* m_pagesPerSheet;
+    QCheckBox* m_lastPageFirst;
+    QList<QWidget*> m_printerOnly;
     int m_nResult = 2;
 };

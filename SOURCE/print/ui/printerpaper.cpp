@@ -8,20 +8,23 @@
 
 namespace {
 
-constexpr double kSameSizeMm = 1.0;
-
-bool SameSize(const QSizeF& a, const QSizeF& b)
+PrinterPapersLookup& Lookup()
 {
-    return std::abs(a.width() - b.width()) <= kSameSizeMm && std::abs(a.height() - b.height()) <= kSameSizeMm;
+    static PrinterPapersLookup lookup;
+    return lookup;
 }
 
-QSizeF PortraitMm(const QPageSize& size)
+std::string MmText(double mm)
 {
-    const QSizeF mm = size.size(QPageSize::Millimeter);
-    return mm.width() <= mm.height() ? mm : mm.transposed();
+    return QString::number(mm, 'f', std::abs(mm - std::round(mm)) < 0.05 ? 0 : 1).toStdString();
 }
 
 }  // namespace
+
+void SetPrinterPapersLookup(PrinterPapersLookup lookup)
+{
+    Lookup() = std::move(lookup);
+}
 
 QString GetPrinterNames(const QPrinter& printer)
 {
@@ -30,10 +33,13 @@ QString GetPrinterNames(const QPrinter& printer)
 
 PrinterPapers PapersOf(const QPrinter& printer)
 {
+    // A job goes to a file when the printer names one, else to a queue.
     PrinterPapers papers;
-    if (printer.outputFormat() == QPrinter::PdfFormat)
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
         return papers;
     papers.name = GetPrinterNames(printer);
+    if (Lookup() && Lookup()(papers.name, papers))
+        return papers;
     const QPrinterInfo info = QPrinterInfo::printerInfo(papers.name);
     if (info.isNull())
         return papers;
@@ -42,16 +48,18 @@ PrinterPapers PapersOf(const QPrinter& printer)
     return papers;
 }
 
+QPageSize ListedPaper(const PrinterPapers& papers, QSizeF portraitMm)
+{
+    for (const QPageSize& size : papers.sizes)
+        if (SamePaperSize(PortraitMm(size), portraitMm))
+            return size;
+    return {};
+}
+
 bool IsPaperSupported(const PrinterPapers& papers, u16 paperCode)
 {
     const QPageSize paper = PaperOfCode(paperCode);
-    if (!paper.isValid())
-        return false;
-    const QSizeF wanted = PortraitMm(paper);
-    for (const QPageSize& size : papers.sizes)
-        if (SameSize(PortraitMm(size), wanted))
-            return true;
-    return false;
+    return paper.isValid() && ListedPaper(papers, PortraitMm(paper)).isValid();
 }
 
 bool GetSmallestPaper(const PrinterPapers& papers, QSizeF atLeastMm, QPageSize& paper)
@@ -60,7 +68,7 @@ bool GetSmallestPaper(const PrinterPapers& papers, QSizeF atLeastMm, QPageSize& 
     QSizeF kept;
     for (const QPageSize& size : papers.sizes) {
         const QSizeF mm = PortraitMm(size);
-        if (mm.width() + kSameSizeMm < atLeastMm.width() || mm.height() + kSameSizeMm < atLeastMm.height())
+        if (mm.width() + kSamePaperMm < atLeastMm.width() || mm.height() + kSamePaperMm < atLeastMm.height())
             continue;
         if (!found || mm.width() < kept.width()
             || (mm.width() == kept.width() && mm.height() < kept.height())) {
@@ -87,7 +95,8 @@ bool CPrinterPaper::SetMinimumPaper(QPrinter& printer, const PrinterPapers& pape
         return false;
     Save(printer);
     QPageLayout layout = printer.pageLayout();
-    layout.setPageSize(paper);
+    // The strips stay as they were until the queue gives the new paper's.
+    layout.setPageSize(paper, layout.minimumMargins());
     layout.setOrientation(QPageLayout::Portrait);
     printer.setPageLayout(layout);
     return true;
@@ -104,16 +113,28 @@ bool CPrinterPaper::SetEnvelopePaper(QPrinter& printer, const PrinterPapers& pap
         printer.setPageLayout(layout);
         return true;
     }
-    const bool taken = papers.customSizes || IsPaperSupported(papers, paperCode);
-    if (!taken)
-        MsgStopText("The printer \"" + papers.name.toStdString() + "\" takes no paper of "
-            + std::to_string(std::lround(PortraitMm(paper).width())) + " x "
-            + std::to_string(std::lround(PortraitMm(paper).height()))
-            + " mm and no paper size of its own, so the labels may not lie on their sheet. Choose the "
-              "sheet's "
-              "paper in the printer's settings, or print to a file.");
-    printer.setPageLayout(LabelPaperLayout(paperCode, printer.pageLayout()));
-    return taken;
+    const QSizeF wanted = PortraitMm(paper);
+    const QPageSize listed = ListedPaper(papers, wanted);
+    if (listed.isValid() || papers.customSizes) {
+        QPageLayout layout = printer.pageLayout();
+        // The queue's own paper, by its own name: a queue that takes no
+        // size of its own refuses the same size asked for by measure.
+        if (listed.isValid())
+            layout.setPageSize(listed, layout.minimumMargins());
+        printer.setPageLayout(LabelPaperLayout(paperCode, layout));
+        if (SamePaperSize(PortraitMm(printer.pageLayout().pageSize()), wanted))
+            return true;
+    }
+    // The labels would not lie on their sheet: nothing is printed on
+    // another paper. The label's paper is chosen with the label in Label
+    // options, the printer in the Print dialog.
+    MsgStopText("The printer \"" + papers.name.toStdString() + "\" has no paper of " + MmText(wanted.width())
+        + " x " + MmText(wanted.height())
+        + " mm, the paper of the label sheet, and takes no paper size of its own, so the labels were "
+          "not printed. In the Print dialog choose another printer or \"Print to File (PDF)\", or "
+          "choose a label of another page size in Label options.");
+    RestorePaper(printer);
+    return false;
 }
 
 void CPrinterPaper::RestorePaper(QPrinter& printer)

@@ -10,6 +10,7 @@
 #include <QPageSize>
 #include <QSizeF>
 #include <QString>
+#include <functional>
 
 class QPrinter;
 
@@ -24,6 +25,16 @@ struct PrinterPapers {
 QString GetPrinterNames(const QPrinter& printer);
 PrinterPapers PapersOf(const QPrinter& printer);
 
+// Tests put the papers of a queue of their own in place of what CUPS says;
+// the lookup answers false for a queue it does not know. An empty function
+// brings CUPS back.
+using PrinterPapersLookup = std::function<bool(const QString& queue, PrinterPapers& papers)>;
+void SetPrinterPapersLookup(PrinterPapersLookup lookup);
+
+// The queue's own paper of a size given in portrait (within a millimetre);
+// invalid when it lists none.
+QPageSize ListedPaper(const PrinterPapers& papers, QSizeF portraitMm);
+
 // Whether the queue lists the paper of the code (within a millimetre).
 bool IsPaperSupported(const PrinterPapers& papers, u16 paperCode);
 // The smallest listed paper (by width, then length) that holds a sheet of
@@ -36,9 +47,11 @@ public:
     // The smallest paper that holds the envelope, in portrait; false (the
     // paper unchanged) when the queue lists none.
     bool SetMinimumPaper(QPrinter& printer, const PrinterPapers& papers, QSizeF envelopeMm);
-    // The paper of a label sheet's paper code, in its orientation. A queue
-    // that lists no such paper and takes no custom size is named in a
-    // message; the sheet's size is asked for all the same.
+    // The paper of a label sheet's paper code, in its orientation: the
+    // queue's own paper of that size, else, where the queue takes sizes of
+    // its own, the sheet's size. False, with a message naming the queue and
+    // where to choose otherwise, when the queue has no such paper (or would
+    // not take it); the paper is then left as it was.
     bool SetEnvelopePaper(QPrinter& printer, const PrinterPapers& papers, u16 paperCode);
     // The paper saved by the first setter, put back.
     void RestorePaper(QPrinter& printer);

@@ -259,9 +259,8 @@ void CPrintPreviewWnd::DrawPage(QPainter& painter, int slot, u32 page)
         return;
 
     painter.save();
-    // Envelopes reach the paper's edges; everything else stays on the page.
-    if (m_pm.m_Printmode != PM_ENVELOPE)
-        painter.setClipRect(r);
+    // Nothing is drawn past the paper, not even an envelope wider than it.
+    painter.setClipRect(r);
     const double scale = double(r.width()) / std::max(1, m_caps.physicalWidth);
     CPainterDC dc(
         painter, m_caps, scale, QPointF(r.left() + m_caps.offsetX * scale, r.top() + m_caps.offsetY * scale));

@@ -18,7 +18,9 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
+#include <QRadioButton>
 #include <QTemporaryFile>
+#include <array>
 #include <memory>
 
 namespace {
@@ -40,22 +42,86 @@ QPrinter& AppPrinter()
 
 namespace {
 
-// Says why a margin typed below the smallest one the dialog allows goes
-// back to what it was, instead of letting it snap back unexplained.
+// The page setup's margin boxes, left, top, right and bottom.
+const char* const kMarginBoxes[] = {"leftMargin", "topMargin", "rightMargin", "bottomMargin"};
+
+QMarginsF MarginsMm(const RECT& r)
+{
+    return QMarginsF(
+        r.left / kLogicalPerMm, r.top / kLogicalPerMm, r.right / kLogicalPerMm, r.bottom / kLogicalPerMm);
+}
+
+RECT MarginsLogical(const QMarginsF& m)
+{
+    return RECT{i32(std::lround(m.left() * kLogicalPerMm)), i32(std::lround(m.top() * kLogicalPerMm)),
+        i32(std::lround(m.right() * kLogicalPerMm)), i32(std::lround(m.bottom() * kLogicalPerMm))};
+}
+
+// Millimetres per unit of a page layout unit.
+double MmPerUnit(QPageLayout::Unit unit)
+{
+    switch (unit) {
+    case QPageLayout::Point:
+        return 25.4 / 72;
+    case QPageLayout::Inch:
+        return 25.4;
+    case QPageLayout::Pica:
+        return 25.4 / 6;
+    case QPageLayout::Didot:
+        return 0.375;
+    case QPageLayout::Cicero:
+        return 4.5;
+    default:
+        return 1.0;
+    }
+}
+
+// Shows in the page setup the margins a job prints with, never less than
+// the smallest ones (the minimum margins and the printer's strips), and
+// says why a margin typed below them goes back to what it was. On a print
+// queue Qt's dialog knows nothing of the printer's strips: it offers 0.00
+// and shows 0.00 whatever the printer's layout holds, and so again after
+// the paper, the orientation or the unit changed.
 class CMarginWatch : public QObject {
 public:
-    explicit CMarginWatch(QPageSetupDialog& dialog)
+    CMarginWatch(QPageSetupDialog& dialog, const QMarginsF& leastMm, const QMarginsF& shownMm)
         : QObject(&dialog)
+        , m_dialog(dialog)
         , m_unit(dialog.findChild<QComboBox*>(QStringLiteral("unitCombo")))
+        , m_least(leastMm)
+        , m_shown(shownMm)
     {
-        for (QDoubleSpinBox* box : dialog.findChildren<QDoubleSpinBox*>())
-            if (box->objectName().endsWith(QStringLiteral("Margin")))
+        dialog.installEventFilter(this);
+        for (QDoubleSpinBox* box : Boxes())
+            if (box)
                 box->installEventFilter(this);
+        // After the dialog's own handlers, which set its boxes anew.
+        for (QComboBox* combo : dialog.findChildren<QComboBox*>())
+            connect(combo, &QComboBox::currentIndexChanged, this, [this] { Fit(false); });
+        for (QRadioButton* button : dialog.findChildren<QRadioButton*>())
+            connect(button, &QRadioButton::toggled, this, [this] { Fit(false); });
+    }
+
+    // The margins the boxes hold, in millimetres; false when the dialog has
+    // no such boxes.
+    bool Margins(QMarginsF& mm) const
+    {
+        const auto boxes = Boxes();
+        if (std::find(boxes.begin(), boxes.end(), nullptr) != boxes.end())
+            return false;
+        const double unit = MmPerUnit(Unit());
+        mm = QMarginsF(boxes[0]->value(), boxes[1]->value(), boxes[2]->value(), boxes[3]->value()) * unit;
+        return true;
     }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
+        if (watched == &m_dialog) {
+            if (event->type() == QEvent::Show)
+                Fit(true);
+            return false;
+        }
         // Not while the box is being destroyed.
         auto* box = qobject_cast<QDoubleSpinBox*>(watched);
         if (!box)
@@ -72,6 +138,41 @@ protected:
     }
 
 private:
+    std::array<QDoubleSpinBox*, 4> Boxes() const
+    {
+        std::array<QDoubleSpinBox*, 4> boxes{};
+        for (size_t i = 0; i < boxes.size(); ++i)
+            boxes[i] = m_dialog.findChild<QDoubleSpinBox*>(QLatin1String(kMarginBoxes[i]));
+        return boxes;
+    }
+    QPageLayout::Unit Unit() const
+    {
+        if (m_unit && m_unit->currentData().canConvert<QPageLayout::Unit>())
+            return m_unit->currentData().value<QPageLayout::Unit>();
+        return QPageLayout::Millimeter;
+    }
+    // Each box offers nothing below the smallest margin; on opening it
+    // shows the margin the job prints with, later at least the smallest.
+    void Fit(bool opening)
+    {
+        const auto boxes = Boxes();
+        const double unit = MmPerUnit(Unit());
+        const double least[] = {m_least.left(), m_least.top(), m_least.right(), m_least.bottom()};
+        const double shown[] = {m_shown.left(), m_shown.top(), m_shown.right(), m_shown.bottom()};
+        for (size_t i = 0; i < boxes.size(); ++i) {
+            QDoubleSpinBox* box = boxes[i];
+            if (!box)
+                continue;
+            const double step = std::pow(10.0, -box->decimals());
+            // Rounded up, so the least margin shown is never below the strip.
+            const double minimum = std::ceil(least[i] / unit / step - 1e-6) * step;
+            box->setMinimum(std::min(minimum, box->maximum()));
+            if (opening)
+                box->setValue(shown[i] / unit);
+            else if (box->value() < box->minimum())
+                box->setValue(box->minimum());
+        }
+    }
     static bool TooSmall(const QDoubleSpinBox& box)
     {
         bool ok = false;
@@ -88,76 +189,123 @@ private:
             .toStdString();
     }
 
+    QPageSetupDialog& m_dialog;
     QComboBox* m_unit;
+    QMarginsF m_least;
+    QMarginsF m_shown;
 };
+
+// The strips the printer cannot print on, in millimetres.
+QMarginsF StripsMm(const QPageLayout& layout)
+{
+    QPageLayout mm = layout;
+    mm.setUnits(QPageLayout::Millimeter);
+    return mm.minimumMargins();
+}
+
+QMarginsF Widest(const QMarginsF& a, const QMarginsF& b)
+{
+    return QMarginsF(std::max(a.left(), b.left()), std::max(a.top(), b.top()), std::max(a.right(), b.right()),
+        std::max(a.bottom(), b.bottom()));
+}
 
 }  // namespace
 
 bool DoPageSetup(PrintMan& pm, QPrinter& printer, QWidget* parent)
 {
-    auto mm = [](const RECT& r) {
-        return QMarginsF(
-            r.left / kLogicalPerMm, r.top / kLogicalPerMm, r.right / kLogicalPerMm, r.bottom / kLogicalPerMm);
-    };
-    auto logical = [](const QMarginsF& m) {
-        return RECT{i32(std::lround(m.left() * kLogicalPerMm)), i32(std::lround(m.top() * kLogicalPerMm)),
-            i32(std::lround(m.right() * kLogicalPerMm)), i32(std::lround(m.bottom() * kLogicalPerMm))};
-    };
     const QPageLayout before = printer.pageLayout();
+    // What the printer says it cannot print on; the dialog does not say it.
+    const QMarginsF strips = StripsMm(before);
     QPageLayout layout = before;
     layout.setUnits(QPageLayout::Millimeter);
     layout.setMode(QPageLayout::StandardMode);
     // The dialog shows the margins the job prints with, and offers none
     // below the minimum margins or the printer's unprintable strips.
     const PageCaps sheet = PageCapsOf(layout);
-    const RECT minimum = LeastPrintMargins(pm.m_MarginsMin, sheet);
-    layout.setMinimumMargins(mm(minimum));
-    layout.setMargins(mm(PrintMarginsOnSheet(pm.m_Margins, pm.m_MarginsMin, sheet)));
+    QMarginsF least = MarginsMm(LeastPrintMargins(pm.m_MarginsMin, sheet));
+    QMarginsF shown = MarginsMm(PrintMarginsOnSheet(pm.m_Margins, pm.m_MarginsMin, sheet));
+    layout.setMinimumMargins(least);
+    layout.setMargins(shown);
     printer.setPageLayout(layout);
     for (;;) {
         QPageSetupDialog dialog(&printer, parent);
-        new CMarginWatch(dialog);
+        auto* watch = new CMarginWatch(dialog, least, shown);
         if (dialog.exec() != QDialog::Accepted) {
             printer.setPageLayout(before);
             return false;
         }
+        // The margins as the dialog shows them, which a queue may have
+        // refused to take, and the paper as the printer took it.
         QPageLayout taken = printer.pageLayout();
+        taken.setUnits(QPageLayout::Millimeter);
+        QMarginsF typed = taken.margins();
+        watch->Margins(typed);
+        // The printer's strips on that paper: a queue gives those of the
+        // new paper, a file keeps none.
+        taken.setMinimumMargins(strips);
+        taken.setMargins(Widest(typed, strips));
+        printer.setPageLayout(taken);
+        taken = printer.pageLayout();
+        taken.setUnits(QPageLayout::Millimeter);
+        taken.setMinimumMargins(Widest(strips, StripsMm(taken)));
         const PageCaps paper = PageCapsOf(taken);
-        const RECT margins = logical(taken.margins(QPageLayout::Millimeter));
+        const RECT margins = MarginsLogical(typed);
         if (!MarginsFitPaper(margins, paper.physicalWidth, paper.physicalHeight)) {
             MsgStopText("The margins leave no room on the paper for the text: together the left and right "
                         "margins, and the top and bottom ones, may take at most three quarters of the paper.",
                 parent);
             continue;
         }
-        // A queue may offer margins below the minimum margins, or the paper
-        // changed with its strips: what would not print as shown is refused.
-        const RECT least = LeastPrintMargins(pm.m_MarginsMin, paper);
-        if (margins.left + 1 < least.left || margins.top + 1 < least.top || margins.right + 1 < least.right
-            || margins.bottom + 1 < least.bottom) {
+        // What would not print as shown is refused.
+        const RECT leastNow = LeastPrintMargins(pm.m_MarginsMin, paper);
+        if (margins.left + 1 < leastNow.left || margins.top + 1 < leastNow.top
+            || margins.right + 1 < leastNow.right || margins.bottom + 1 < leastNow.bottom) {
             auto text = [](i32 value) { return QString::number(value / kLogicalPerMm, 'f', 2) + " mm"; };
             MsgStopText(
                 FormatResString(IDS_MARGIN_BELOW_MINIMUM,
                     QStringLiteral("%1 at the left, %2 at the top, %3 at the right and %4 at the bottom")
-                        .arg(text(least.left), text(least.top), text(least.right), text(least.bottom))
+                        .arg(text(leastNow.left), text(leastNow.top), text(leastNow.right),
+                            text(leastNow.bottom))
                         .toStdString()),
                 parent);
             // The dialog comes again with the smallest margins allowed.
-            taken.setUnits(QPageLayout::Millimeter);
-            taken.setMargins(
-                mm(MarginsWithinPaper(margins, least, paper.physicalWidth, paper.physicalHeight)));
-            printer.setPageLayout(taken);
+            least = MarginsMm(leastNow);
+            shown
+                = MarginsMm(MarginsWithinPaper(margins, leastNow, paper.physicalWidth, paper.physicalHeight));
             continue;
         }
-        pm.m_Margins = MarginsWithinPaper(margins, least, paper.physicalWidth, paper.physicalHeight);
-        // The printer keeps its own strips, not the margins' minimum.
-        QPageLayout strips = before;
-        strips.setUnits(taken.units());
-        taken.setMinimumMargins(strips.minimumMargins());
-        printer.setPageLayout(taken);
+        pm.m_Margins = MarginsWithinPaper(margins, leastNow, paper.physicalWidth, paper.physicalHeight);
         return true;
     }
 }
+
+namespace {
+
+// Envelopes go on the smallest paper that holds them as they are fed. A
+// queue that lists its papers and has none that holds the envelope prints
+// nothing; a file, or a queue that lists nothing, keeps the user's paper.
+bool SetEnvelopeJobPaper(
+    const PrintMan& pm, CPrinterPaper& paper, QPrinter& printer, const PrinterPapers& papers, QWidget* parent)
+{
+    const EnvelopeSize& e = pm.m_EnvelopeData;
+    const bool turned = pm.m_EnvelopeFeed <= 3;
+    const QSizeF envelope = QSizeF(e.m_wHeight, e.m_wWidth) / 10.0;  // width across, length down
+    const QSizeF across = turned ? envelope : envelope.transposed();
+    if (paper.SetMinimumPaper(printer, papers, across) || papers.sizes.isEmpty())
+        return true;
+    std::string name = e.Name();
+    name = name.substr(0, name.find('\t'));
+    auto mm = [](double value) { return QString::number(value, 'f', 0).toStdString(); };
+    MsgStopText("The printer \"" + papers.name.toStdString() + "\" has no paper that holds the envelope \""
+            + name + "\" fed " + (turned ? "in portrait" : "in landscape") + ": it needs a paper at least "
+            + mm(across.width()) + " mm wide and " + mm(across.height())
+            + " mm long, so nothing was printed. Choose another envelope size or feed method in Envelope "
+              "options, or another printer or \"Print to File (PDF)\" in the Print dialog.",
+        parent);
+    return false;
+}
+
+}  // namespace
 
 PageCaps PrinterPageCaps(const QPrinter& printer)
 {
@@ -168,14 +316,15 @@ int PrintOnPrinter(PrintMan& pm, CPrintInfo& info, QPrinter& printer, const QStr
 {
     // Envelopes go on the smallest paper that holds them, labels on their
     // sheet's paper; the user's paper comes back after the job.
+    // A job that would not lie on its paper is not started: what the queue
+    // lacks is said before anything is printed.
     CPrinterPaper paper;
     const PrinterPapers papers = PapersOf(printer);
     if (pm.m_Printmode == PM_LABELS) {
-        paper.SetEnvelopePaper(printer, papers, pm.m_Label.m_wPaper);
-    } else if (pm.m_Printmode == PM_ENVELOPE) {
-        const EnvelopeSize& e = pm.m_EnvelopeData;
-        const QSizeF envelope = QSizeF(e.m_wHeight, e.m_wWidth) / 10.0;
-        paper.SetMinimumPaper(printer, papers, pm.m_EnvelopeFeed <= 3 ? envelope : envelope.transposed());
+        if (!paper.SetEnvelopePaper(printer, papers, pm.m_Label.m_wPaper))
+            return kPrintFailed;
+    } else if (pm.m_Printmode == PM_ENVELOPE && !SetEnvelopeJobPaper(pm, paper, printer, papers, parent)) {
+        return kPrintFailed;
     }
     const QPageLayout saved = printer.pageLayout();
     printer.setPageLayout(JobPageLayout(pm, saved));
@@ -240,8 +389,9 @@ int PrintOnPrinter(PrintMan& pm, CPrintInfo& info, QPrinter& printer, const QStr
             if (whole && toQueue) {
                 spool.close();
                 whole = spool.error() == QFileDevice::NoError
-                    && SubmitToPrintQueue({printer.printerName(), spool.fileName(), docName,
-                        printer.copyCount(), printer.pageLayout().pageSize().key()});
+                    && SubmitToPrintQueue(
+                        {printer.printerName(), spool.fileName(), docName, printer.copyCount(),
+                            printer.pageLayout().pageSize().key(), PrinterQueueOptions(printer)});
                 if (!whole)
                     MsgStopText("Could not start print job.", parent);
             }

@@ -218,3 +218,31 @@ TEST_F(PreviewTest, FirstPagesOfEveryStyleAndThePreviewWindow)
         }
     }
 }
+
+TEST_F(PreviewTest, AnEnvelopeWiderThanThePaperIsNotDrawnPastIt)
+{
+    // A DL envelope fed in landscape is 220 mm across, on A4 paper.
+    AddPeople(1);
+    m_dataMan.GetContactAt(0)->m_dwDisplayFlags |= CDF_PRINT;
+    m_pm.m_Printmode = PM_ENVELOPE;
+    m_pm.m_EnvelopeData = kEnvelopeSizeTable[15];
+    ASSERT_EQ(m_pm.m_EnvelopeData.m_wWidth, 2200);
+    m_pm.m_EnvelopeFeed = 4;
+    m_pm.m_AddrDelivMargins = {2000, 500, 0, 0};
+    CPrintPreview preview(m_pm);
+    preview.resize(900, 640);
+    preview.Pages()->SetPrintView(PageCaps::FullPage(21000, 29700), nullptr, true);
+    preview.show();
+    QApplication::processEvents();
+    CPrintPreviewWnd* pages = preview.Pages();
+    const QImage picture = pages->viewport()->grab().toImage();
+    const QRect page = pages->PageRect(0);
+    ASSERT_FALSE(page.isEmpty());
+    // Beyond the page's edge and its shadow lies the background alone.
+    const QRgb background = Pixel(picture, picture.width() - 1, picture.height() - 1);
+    int drawn = 0;
+    for (int y = page.top(); y <= page.top() + page.height() / 2; ++y)
+        for (int x = page.right() + 6; x < std::min(picture.width(), page.right() + 40); ++x)
+            drawn += Pixel(picture, x, y) != background;
+    EXPECT_EQ(drawn, 0);
+}

@@ -1,18 +1,24 @@
 #include "print/printoutput.h"
 #include "print/printtesting.h"
 #include "print/standinqueue.h"
+#include "print/ui/printdlg.h"
 #include "print/ui/printerpaper.h"
 #include "print/ui/printingdlg.h"
 #include "print/ui/printsetup.h"
+#include "support/pictures.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QLabel>
 #include <QPageSetupDialog>
+#include <QPrintEngine>
 #include <QPrinter>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 
@@ -208,15 +214,23 @@ TEST_F(PrinterJobTest, PaperOperationsOnTheQueuesPaperList)
     EXPECT_EQ(printer->pageLayout().pageSize().id(), QPageSize::EnvelopeC6);
     EXPECT_EQ(printer->pageLayout().orientation(), QPageLayout::Portrait);
     EXPECT_TRUE(m_messages.shown.empty());
-    // A queue that takes neither the sheet's paper nor a size of its own is named.
-    EXPECT_FALSE(changer.SetEnvelopePaper(*printer, office, 43));
-    ASSERT_EQ(m_messages.shown.size(), 1u);
-    EXPECT_NE(
-        m_messages.shown.back().text.find("\"Office\" takes no paper of 100 x 148 mm"), std::string::npos);
-    EXPECT_NEAR(printer->pageLayout().fullRect(QPageLayout::Millimeter).width(), 100, 0.5);
     changer.RestorePaper(*printer);
     EXPECT_EQ(printer->pageLayout().pageSize().id(), QPageSize::Letter);
     EXPECT_EQ(printer->pageLayout().orientation(), QPageLayout::Landscape);
+    // A queue that takes neither the sheet's paper nor a size of its own is
+    // named, with where to choose otherwise, and the paper stays as it was.
+    EXPECT_FALSE(changer.SetEnvelopePaper(*printer, office, 43));
+    ASSERT_EQ(m_messages.shown.size(), 1u);
+    const std::string& text = m_messages.shown.back().text;
+    EXPECT_NE(text.find("\"Office\" has no paper of 100 x 148 mm"), std::string::npos) << text;
+    EXPECT_NE(
+        text.find("In the Print dialog choose another printer or \"Print to File (PDF)\""), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("in Label options"), std::string::npos) << text;
+    EXPECT_EQ(text.find("printer's settings"), std::string::npos) << text;
+    EXPECT_EQ(printer->pageLayout().pageSize().id(), QPageSize::Letter);
+    EXPECT_EQ(printer->pageLayout().orientation(), QPageLayout::Landscape);
+    EXPECT_FALSE(changer.IsSaved());
     // A file takes any paper.
     EXPECT_TRUE(changer.SetEnvelopePaper(*printer, PapersOf(*printer), 43));
     EXPECT_EQ(m_messages.shown.size(), 1u);
@@ -257,7 +271,8 @@ TEST_F(PrinterJobTest, ACancelledJobSendsNothingToThePrintQueue)
     EXPECT_EQ(PdfPages(queue.Jobs().front().path), 6);
     EXPECT_EQ(queue.Jobs().front().title, "Whole");
     EXPECT_EQ(queue.Jobs().front().copies, 2);
-    EXPECT_EQ(queue.Jobs().front().media, "A4");
+    // The smallest of the queue's papers that holds a US Letter envelope.
+    EXPECT_EQ(queue.Jobs().front().media, "Letter");
 }
 
 TEST_F(PrinterJobTest, MemoTextKeepsOutOfTheQueuesStripsAndPageSetupShowsWhereItPrints)
@@ -357,13 +372,12 @@ TEST_F(PrinterJobTest, ALongDeliveryAddressWrapsInsideTheEnvelope)
 
 TEST_F(PrinterJobTest, MarginsBelowTheMinimumMarginsAreRefusedWithTheReason)
 {
-    // The queue's dialog offers margins down to its strips; the minimum
-    // margins ask for 20 mm.
+    // The queue's strips are narrower than the minimum margins, 20 mm.
     m_pm.m_Margins = {100, 100, 100, 100};
     m_pm.m_MarginsMin = {2000, 2000, 2000, 2000};
     CStandInQueue queue;
-    std::vector<double> shownLeft;
-    std::function<void()> answer = [&] {
+    double shownLeft = 0, leastLeft = 0, afterTyping = 0;
+    QTimer::singleShot(0, [&] {
         QPageSetupDialog* dialog = nullptr;
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* d = qobject_cast<QPageSetupDialog*>(w); d && d->isVisible())
@@ -371,25 +385,212 @@ TEST_F(PrinterJobTest, MarginsBelowTheMinimumMarginsAreRefusedWithTheReason)
         ASSERT_NE(dialog, nullptr);
         auto* left = dialog->findChild<QDoubleSpinBox*>("leftMargin");
         ASSERT_NE(left, nullptr);
-        shownLeft.push_back(left->value());
-        if (shownLeft.size() > 2) {
-            dialog->reject();  // refused once too often
-            return;
-        }
-        if (shownLeft.size() == 1) {
-            left->setValue(10);
-            QTimer::singleShot(0, answer);  // the dialog comes again
-        }
+        shownLeft = left->value();
+        leastLeft = left->minimum();
+        left->setFocus();
+        left->selectAll();
+        QTest::keyClicks(left, "10");
+        QTest::keyClick(left, Qt::Key_Return);
+        afterTyping = left->value();
         dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
-    };
-    QTimer::singleShot(0, answer);
+    });
     ASSERT_TRUE(DoPageSetup(m_pm, queue, nullptr));
-    ASSERT_EQ(shownLeft.size(), 2u);
-    EXPECT_NEAR(shownLeft[0], 20, 0.005);
-    EXPECT_NEAR(shownLeft[1], 20, 0.005);
+    EXPECT_NEAR(shownLeft, 20, 0.005);
+    EXPECT_NEAR(leastLeft, 20, 0.005);
+    EXPECT_NEAR(afterTyping, 20, 0.005);
     ASSERT_EQ(m_messages.shown.size(), 1u);
-    EXPECT_NE(
-        m_messages.shown.front().text.find("cannot be smaller than 20.00 mm at the left"), std::string::npos)
+    EXPECT_NE(m_messages.shown.front().text.find("cannot be smaller than 20.00 mm"), std::string::npos)
         << m_messages.shown.front().text;
     EXPECT_EQ(m_pm.m_Margins, (RECT{2000, 2000, 2000, 2000}));
+}
+
+TEST_F(PrinterJobTest, ALabelSheetPrintsOnTheQueuesOwnPaperOrNotAtAll)
+{
+    if (!CanReadPdf())
+        GTEST_SKIP() << "poppler-utils are not installed";
+    m_pm.m_Printmode = PM_LABELS;
+    m_pm.m_LabelPrintRange = PR_LABEL_SHEET;
+    LabelDefinition& l = m_pm.m_Label;
+    l.m_wColumns = 2;
+    l.m_wRows = 5;
+    l.m_wWidth = 5760;  // 4 x 2 in, on US Letter
+    l.m_wHeight = 2880;
+    l.m_wColumnSpacing = 0;
+    l.m_wLeftMargin = 216;
+    l.m_wTopMargin = 720;
+    l.m_wPaper = 1;
+    // A queue that lists Letter and A4 and takes no size of its own: the
+    // sheet goes on its Letter, by name.
+    CStandInQueue queue;
+    Choose();
+    ASSERT_EQ(PrintOnPrinter(m_pm, m_info, queue, "Labels"), 1)
+        << (m_messages.shown.empty() ? std::string() : m_messages.shown.back().text);
+    ASSERT_EQ(queue.Jobs().size(), 1u);
+    EXPECT_EQ(queue.Jobs().back().media, "Letter");
+    const QString job = queue.Jobs().back().path;
+    QProcess info;
+    info.start("pdfinfo", {job});
+    info.waitForFinished();
+    EXPECT_TRUE(QString::fromUtf8(info.readAllStandardOutput()).contains("612 x 792 pts"));
+    // The first label's text where the sheet puts it: 0.15 in from the left.
+    EXPECT_GE(WordAt(job, "Ann").x(), 216 / 20.0);
+    EXPECT_TRUE(m_messages.shown.empty());
+    // The user's paper comes back.
+    EXPECT_EQ(queue.pageLayout().pageSize().id(), QPageSize::A4);
+
+    // A queue with A4 alone says so before printing, names where to choose
+    // otherwise, and sends nothing.
+    CStandInQueue a4Only(QStringLiteral("Front desk"), {QPageSize(QPageSize::A4)});
+    Choose();
+    CPrintInfo again;
+    EXPECT_EQ(PrintOnPrinter(m_pm, again, a4Only, "Labels"), kPrintFailed);
+    EXPECT_TRUE(a4Only.Jobs().empty());
+    ASSERT_EQ(m_messages.shown.size(), 1u);
+    const std::string& text = m_messages.shown.back().text;
+    EXPECT_NE(text.find("\"Front desk\" has no paper of 215.9 x 279.4 mm"), std::string::npos) << text;
+    EXPECT_NE(text.find("Label options"), std::string::npos) << text;
+    EXPECT_EQ(a4Only.pageLayout().pageSize().id(), QPageSize::A4);
+}
+
+TEST_F(PrinterJobTest, AnEnvelopeTheQueueHasNoPaperForIsNotPrinted)
+{
+    m_pm.m_Printmode = PM_ENVELOPE;
+    for (const EnvelopeSize& size : kEnvelopeSizeTable)
+        if (size.Name().starts_with("DL"))
+            m_pm.m_EnvelopeData = size;
+    CStandInQueue queue;
+    // Fed in landscape a DL envelope is 220 mm across: neither A4 nor Letter holds it.
+    m_pm.m_EnvelopeFeed = 4;
+    Choose();
+    EXPECT_EQ(PrintOnPrinter(m_pm, m_info, queue, "Envelopes"), kPrintFailed);
+    EXPECT_TRUE(queue.Jobs().empty());
+    ASSERT_EQ(m_messages.shown.size(), 1u);
+    const std::string& text = m_messages.shown.back().text;
+    EXPECT_NE(text.find("\"Office laser\" has no paper that holds the envelope \"DL\" fed in landscape"),
+        std::string::npos)
+        << text;
+    EXPECT_NE(text.find("220 mm wide"), std::string::npos) << text;
+    EXPECT_NE(text.find("Envelope options"), std::string::npos) << text;
+    EXPECT_EQ(queue.pageLayout().pageSize().id(), QPageSize::A4);
+
+    // Fed in portrait it is 110 mm across, and goes on A4.
+    m_pm.m_EnvelopeFeed = 1;
+    Choose();
+    CPrintInfo again;
+    EXPECT_EQ(PrintOnPrinter(m_pm, again, queue, "Envelopes"), 1) << m_messages.shown.back().text;
+    ASSERT_EQ(queue.Jobs().size(), 1u);
+    EXPECT_EQ(queue.Jobs().back().media, "A4");
+    EXPECT_EQ(m_messages.shown.size(), 1u);
+}
+
+TEST_F(PrinterJobTest, EnvelopeLinesStayWhereThePrinterPrints)
+{
+    if (!CanReadPdf())
+        GTEST_SKIP() << "poppler-utils are not installed";
+    // A DL envelope fed in landscape onto an A4 sheet of a printer that
+    // lists no papers: the envelope runs past the paper's right edge.
+    m_pm.m_Printmode = PM_ENVELOPE;
+    for (const EnvelopeSize& size : kEnvelopeSizeTable)
+        if (size.Name().starts_with("DL"))
+            m_pm.m_EnvelopeData = size;
+    m_pm.m_EnvelopeFeed = 4;
+    m_pm.m_AddrRetMargins = {50, 50, 0, 0};  // 5 mm: in the printer's top strip
+    m_pm.m_AddrDelivMargins = {1000, 500, 0, 0};
+    m_dataMan.GetContactAt(0)->m_addresses[0].m_strStreet
+        = "Obere Lindenallee-Nord 1234, Hinterhaus links, dritter Stock, Wohnung siebzehn";
+    const QString path = m_dir->filePath("envelope.pdf");
+    auto printer = PrinterWithStrips(path);
+    Choose();
+    ASSERT_EQ(PrintOnPrinter(m_pm, m_info, *printer), 1);
+    printer.reset();
+    constexpr double kPointsPerMm = 72 / 25.4;
+    const QRectF printable(QPointF(6.35 * kPointsPerMm, 12.7 * kPointsPerMm),
+        QPointF((210 - 6.35) * kPointsPerMm, (297 - 12.7) * kPointsPerMm));
+    QStringList seen;
+    for (const auto& [word, box] : PdfWords(path)) {
+        seen << word;
+        EXPECT_TRUE(printable.adjusted(-0.5, -0.5, 0.5, 0.5).contains(box))
+            << word.toStdString() << " " << box.right() << " " << box.top();
+    }
+    EXPECT_TRUE(seen.contains("Sender")) << seen.join(' ').toStdString();
+    EXPECT_TRUE(seen.contains("siebzehn")) << seen.join(' ').toStdString();
+}
+
+TEST_F(PrinterJobTest, TheChosenPrinterOptionsReachTheQueueWithTheJob)
+{
+    m_pm.m_Printmode = PM_ENVELOPE;
+    CStandInQueue queue;
+    Choose();
+    ASSERT_EQ(PrintOnPrinter(m_pm, m_info, queue, "Plain"), 1);
+    ASSERT_EQ(queue.Jobs().size(), 1u);
+    EXPECT_EQ(queue.Jobs().back().options, QStringList{"sides=one-sided"});
+
+    // Two-sided, collated copies, last page first, and the queue's own
+    // options such as pages per sheet, as Qt's printer dialogs keep them.
+    queue.setCopyCount(3);
+    queue.setCollateCopies(true);
+    queue.setDuplex(QPrinter::DuplexLongSide);
+    queue.setPageOrder(QPrinter::LastPageFirst);
+    queue.printEngine()->setProperty(QPrintEngine::PrintEnginePropertyKey(0xfe00),
+        QStringList{"number-up", "4", "sides", "two-sided-short-edge"});
+    Choose();
+    CPrintInfo info;
+    ASSERT_EQ(PrintOnPrinter(m_pm, info, queue, "Options"), 1);
+    ASSERT_EQ(queue.Jobs().size(), 2u);
+    const CStandInQueue::Job& job = queue.Jobs().back();
+    EXPECT_EQ(job.copies, 3);
+    EXPECT_EQ(job.options,
+        (QStringList{"Collate=True", "outputorder=reverse", "number-up=4", "sides=two-sided-short-edge"}))
+        << job.options.join(' ').toStdString();
+}
+
+TEST_F(PrinterJobTest, OptionsChosenInThePrintDialogGoWithTheJob)
+{
+    m_pm.m_Printmode = PM_ENVELOPE;
+    CStandInQueue queue;
+    {
+        CRPrintDialog dialog(m_pm, queue);
+        dialog.Printers()->insertItem(0, "Office laser", "Office laser");
+        dialog.Printers()->setCurrentIndex(0);
+        EXPECT_FALSE(dialog.Collate()->isEnabled());  // one copy
+        dialog.Copies()->setValue(2);
+        ASSERT_TRUE(dialog.Collate()->isEnabled());
+        dialog.Collate()->setChecked(true);
+        dialog.TwoSided()->setCurrentIndex(1);
+        dialog.PagesPerSheet()->setCurrentIndex(dialog.PagesPerSheet()->findText("4"));
+        dialog.LastPageFirst()->setChecked(true);
+        // Every choice shows whole, its text unclipped.
+        const QImage picture = Grab(&dialog);
+        SavePicture(picture, "print-dialog-printer-options");
+        for (QWidget* w : std::initializer_list<QWidget*>{dialog.Copies(), dialog.Collate(),
+                 dialog.TwoSided(), dialog.PagesPerSheet(), dialog.LastPageFirst()}) {
+            EXPECT_GE(w->width(), w->sizeHint().width()) << w->objectName().toStdString();
+            EXPECT_TRUE(dialog.rect().contains(QRect(w->mapTo(&dialog, QPoint()), w->size())))
+                << w->objectName().toStdString();
+        }
+        for (QLabel* caption : dialog.findChildren<QLabel*>())
+            EXPECT_TRUE(!caption->isVisible() || caption->width() >= caption->sizeHint().width())
+                << caption->text().toStdString();
+        QTest::mouseClick(dialog.findChild<QPushButton*>("ctl1"), Qt::LeftButton);
+        ASSERT_EQ(dialog.Result(), kResultPrint);
+    }
+    Choose();
+    ASSERT_EQ(PrintOnPrinter(m_pm, m_info, queue, "Chosen"), 1);
+    ASSERT_EQ(queue.Jobs().size(), 1u);
+    EXPECT_EQ(queue.Jobs().back().copies, 2);
+    EXPECT_EQ(queue.Jobs().back().options,
+        (QStringList{"sides=two-sided-long-edge", "Collate=True", "outputorder=reverse", "number-up=4"}))
+        << queue.Jobs().back().options.join(' ').toStdString();
+
+    // The next dialog offers them again; a file takes none of them.
+    CRPrintDialog again(m_pm, queue);
+    again.Printers()->insertItem(0, "Office laser", "Office laser");
+    again.Printers()->setCurrentIndex(0);
+    EXPECT_EQ(again.TwoSided()->currentIndex(), 1);
+    EXPECT_EQ(again.PagesPerSheet()->currentText(), "4");
+    EXPECT_TRUE(again.LastPageFirst()->isChecked());
+    again.Printers()->setCurrentIndex(again.FileEntry());
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             again.Collate(), again.TwoSided(), again.PagesPerSheet(), again.LastPageFirst()})
+        EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
 }
