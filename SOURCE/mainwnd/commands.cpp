@@ -5,6 +5,7 @@
 #include "platform/ui/menu.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QObject>
 #include <algorithm>
 
@@ -88,6 +89,42 @@ constexpr CommandInfo kCommands[] = {
     {ID_HELP, "&Help", "F1", "", false, 22},
 };
 
+bool IsKeypadSequence(const QKeySequence& keys)
+{
+    return keys.count() == 1 && keys[0].keyboardModifiers() & Qt::KeypadModifier;
+}
+
+// The key a keypad digit gives with NumLock off.
+Qt::Key KeypadTwin(Qt::Key key)
+{
+    switch (key) {
+    case Qt::Key_0:
+        return Qt::Key_Insert;
+    case Qt::Key_1:
+        return Qt::Key_End;
+    case Qt::Key_2:
+        return Qt::Key_Down;
+    case Qt::Key_3:
+        return Qt::Key_PageDown;
+    case Qt::Key_4:
+        return Qt::Key_Left;
+    case Qt::Key_5:
+        return Qt::Key_Clear;
+    case Qt::Key_6:
+        return Qt::Key_Right;
+    case Qt::Key_7:
+        return Qt::Key_Home;
+    case Qt::Key_8:
+        return Qt::Key_Up;
+    case Qt::Key_9:
+        return Qt::Key_PageUp;
+    case Qt::Key_Period:
+        return Qt::Key_Delete;
+    default:
+        return key;
+    }
+}
+
 }  // namespace
 
 std::span<const CommandInfo> CommandTable()
@@ -141,15 +178,35 @@ void CreateCommandActions(QObject* owner)
         action->setToolTip(CommandTooltip(info.id));
         if (!info.keysShownOnly) {
             QList<QKeySequence> keys;
-            if (*info.keys)
-                keys << QKeySequence(QString::fromLatin1(info.keys));
-            if (*info.keys2)
-                keys << QKeySequence(QString::fromLatin1(info.keys2));
+            for (const char* text : {info.keys, info.keys2}) {
+                const QKeySequence sequence(QString::fromLatin1(text));
+                if (*text && !IsKeypadSequence(sequence))
+                    keys << sequence;
+            }
             action->setShortcuts(keys);
             action->setShortcutContext(Qt::WindowShortcut);
         }
         action->setEnabled(false);
     }
+}
+
+u32 KeypadCommand(const QKeyEvent& event)
+{
+    const Qt::KeyboardModifiers mods = event.modifiers();
+    if (!(mods & Qt::KeypadModifier))
+        return 0;
+    const auto key = Qt::Key(event.key());
+    for (const CommandInfo& info : kCommands) {
+        if (info.keysShownOnly || !*info.keys)
+            continue;
+        const QKeySequence keys(QString::fromLatin1(info.keys));
+        if (!IsKeypadSequence(keys) || keys[0].keyboardModifiers() != mods)
+            continue;
+        const Qt::Key wanted = keys[0].key();
+        if (key == wanted || key == KeypadTwin(wanted))
+            return info.id;
+    }
+    return 0;
 }
 
 void CommandHooks::Install(u32 id, CommandHook hook)
