@@ -33,7 +33,7 @@ QLineEdit* Edit(int id, QWidget* parent)
 }  // namespace
 
 CDialogMemoOptions::CDialogMemoOptions(PrintMan& printMan, u32 style, bool optionsOnly, QWidget* parent)
-    : CPrintOptionsDialog(kTemplateId, optionsOnly, QStringLiteral("&Preview"), parent)
+    : CPrintOptionsDialog(kTemplateId, optionsOnly, QStringLiteral("Pre&view"), parent)
     , m_pm(printMan)
     , m_style(style == PM_REPORT ? PM_REPORT : PM_MEMO)
 {
@@ -52,7 +52,7 @@ CDialogMemoOptions::CDialogMemoOptions(PrintMan& printMan, u32 style, bool optio
     }
     m_printHeader = new QCheckBox(QStringLiteral("Print &header"), f);
     SetDlgCtrlIDAndName(m_printHeader, 1260);
-    m_printFooter = new QCheckBox(QStringLiteral("Print &footer"), f);
+    m_printFooter = new QCheckBox(QStringLiteral("Print foote&r"), f);
     SetDlgCtrlIDAndName(m_printFooter, 1261);
     m_third = new QCheckBox(
         report ? QStringLiteral("Use contact font") : QStringLiteral("Print &empty fields"), f);

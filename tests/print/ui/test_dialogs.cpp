@@ -140,7 +140,7 @@ TEST_F(PrintDialogTest, MemoOptionsPlaceholdersAndTheReportVariant)
     EXPECT_EQ(report.windowTitle(), "Report options");
     EXPECT_FALSE(report.findChild<QPushButton*>("ctl1533")->isVisible());  // no field list
     EXPECT_FALSE(report.findChild<QPushButton*>("ctl1575")->isVisible());  // options only: no preview
-    EXPECT_EQ(report.findChild<QPushButton*>("ctl1")->text(), "&OK");
+    EXPECT_EQ(report.findChild<QPushButton*>("ctl1")->text(), "OK");
     auto* contactFont = report.findChild<QCheckBox*>("ctl1263");
     EXPECT_EQ(contactFont->text(), "Use contact font");
     contactFont->setChecked(true);
