@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QDialog>
 #include <QEvent>
 #include <QGroupBox>
@@ -28,10 +29,20 @@ QWidget* FocusTarget(QWidget* widget)
     return widget;
 }
 
+// Of buttons that exclude each other, Tab reaches the one checked.
+bool PassedOver(const QWidget* widget)
+{
+    const auto* button = qobject_cast<const QAbstractButton*>(widget);
+    if (!button || !button->isCheckable() || button->isChecked())
+        return false;
+    const QButtonGroup* group = button->group();
+    return group && group->exclusive() && group->checkedButton();
+}
+
 bool TakesTab(const QWidget* widget, const QWidget* container)
 {
     return widget->isVisibleTo(container) && widget->isEnabledTo(container) && !widget->isWindow()
-        && (widget->focusPolicy() & Qt::TabFocus) && !widget->focusProxy();
+        && (widget->focusPolicy() & Qt::TabFocus) && !widget->focusProxy() && !PassedOver(widget);
 }
 
 // The group box right below the container that holds the widget, or the

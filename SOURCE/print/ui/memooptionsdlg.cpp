@@ -117,6 +117,14 @@ CDialogMemoOptions::CDialogMemoOptions(PrintMan& printMan, u32 style, bool optio
     layout->addLayout(placeholders, 3, 0);
     layout->addLayout(EndButtons(), 4, 0);
 
+    // Tab goes row by row: each group's edits, its font and its check box,
+    // then the placeholders and the buttons.
+    QWidget* order[] = {m_head[0], m_head[1], m_head[2], headFont, m_printHeader, m_textFont, m_third,
+        m_foot[0], m_foot[1], m_foot[2], footFont, m_printFooter, time, date, page, fields, pageSettings,
+        m_print, m_preview, m_cancel};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
     connect(headFont, &QPushButton::clicked, this, [this] { ChooseElementFont(m_fonts[FONT_HEADER]); });
     connect(footFont, &QPushButton::clicked, this, [this] { ChooseElementFont(m_fonts[FONT_FOOTER]); });
     connect(m_textFont, &QPushButton::clicked, this, [this] { ChooseElementFont(m_fonts[FONT_TEXT]); });
