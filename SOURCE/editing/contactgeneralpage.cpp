@@ -105,10 +105,10 @@ CContactGeneralPage::CContactGeneralPage(CDialogContactProps* host)
     grid->setColumnStretch(3, 1);
     grid->setRowStretch(6, 1);
 
-    // The focus order of the page: names, display name, gender, picture,
-    // books (from 1067 to 1523).
+    // Tab goes row by row: names, display name, gender, the book list, and
+    // the last row's book and picture buttons.
     QWidget* order[] = {m_first, m_middle, m_last, m_title, m_suffix, m_nickname, m_display, m_gender,
-        m_selectImage, m_clearImage, m_bookList, m_addBooks, m_removeBooks};
+        m_bookList, m_addBooks, m_removeBooks, m_selectImage, m_clearImage};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 

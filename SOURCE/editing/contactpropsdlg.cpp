@@ -30,7 +30,7 @@ CDialogContactProps::CDialogContactProps(DataMan& dataMan, UserMan& userMan, QWi
     , m_pGeneral(new CContactGeneralPage(this))
     , m_pPersonal(new CContactPersonalPage(this))
     , m_pAdvanced(new CContactAdvancedPage(this))
-    , m_btnSwitch(new CFlatButton(tr("S&witch to simple mode"), this))
+    , m_btnSwitch(new CFlatButton(tr("Switc&h to simple mode"), this))
 {
     AddPage(m_pGeneral, ID_PAGE_GENERAL, tr("General"), 1067, 1523);
     AddPage(m_pBusiness, ID_PAGE_BUSINESS, tr("Business"), 1304, 1305);

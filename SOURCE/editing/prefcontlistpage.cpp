@@ -62,12 +62,12 @@ CPrefContListPage::CPrefContListPage(PrefContext& context, QWidget* host)
     m_properties = AddRadio(column, 1137, "show &properties for selected contact");
     m_action = AddRadio(column, 1139, "perform action, depending on column");
     (user.m_dwListFlags & kActionByColumn ? m_action : m_properties)->setChecked(true);
-    flag(column, 1104, "&Display simple properties dialog", kSimpleDialog);
+    flag(column, 1104, "Display &simple properties dialog", kSimpleDialog);
 
     AddBoldLabel(column, 1141, "Contact list appearance");
     auto* form = new QFormLayout;
     column->addLayout(form);
-    m_gridLines = AddCombo(form, 1363, "&Grid lines:",
+    m_gridLines = AddCombo(form, 1363, "G&rid lines:",
         {tr("Solid"), tr("Dash"), tr("Small dot"), tr("Dash-dot"), tr("Dash-dot-dot"), tr("No grid lines")},
         user.m_dwListFlags & kGridLines ? user.m_gridPen.lopnStyle : CListPreviewStatic::kNoLines);
     // The grid sorts the name column by the first name, the last name or

@@ -72,7 +72,7 @@ CDialogQuickProps::CDialogQuickProps(DataMan& dataMan, UserMan& userMan, QWidget
     , m_notes(new QPlainTextEdit(Frame()))
     , m_ok(new CFlatButton(tr("OK"), Frame()))
     , m_cancel(new CFlatButton(tr("Cancel"), Frame()))
-    , m_switch(new CFlatButton(tr("&Switch to advanced mode"), Frame()))
+    , m_switch(new CFlatButton(tr("Switch to &advanced mode"), Frame()))
 {
     setWindowTitle(tr("New contact"));
     Caption()->setText(tr("Enter information about this contact here"));

@@ -143,7 +143,7 @@ void CTimeZonesPage::SetMode(bool isNew, bool isEdit)
         ShowSelected();
     } else {
         m_zoneLabel->setText(tr("&Time Zone:"));
-        m_startLabel->setText(tr("&Custom name"));
+        m_startLabel->setText(tr("Custom &name"));
     }
     UpdateButtons();
 }

@@ -5,6 +5,7 @@
 #include "platform/ui/menu.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QObject>
 #include <algorithm>
 
@@ -19,11 +20,11 @@ constexpr CommandInfo kCommands[] = {
     {ID_CONTACT_MODIFY, "&Edit Contact", "Ctrl+M", "", false, 3},
     {ID_CONTACT_DELETE, "&Delete", "Del", "Shift+Del", true, 4},
     {ID_CONTACT_SENDMAIL, "&Send Mail", "", "", false, 15},
-    {ID_CONTACT_DIAL, "&Dial Default Phone", "", "", false, 9},
+    {ID_CONTACT_DIAL, "Dial Default &Phone", "", "", false, 9},
     {ID_CONTACT_ADDTOBOOK, "&Add to Book", "", "", false, 12},
     {ID_CONTACT_MOVETOBOOK, "&Move to Book", "", "", false, 13},
     {ID_CONTACT_REMOVEFROMBOOK, "Remove &from Book", "", "", false, 14},
-    {ID_DIALING_PROPERTIES, "&Dialing Properties...", "", "", false, 11},
+    {ID_DIALING_PROPERTIES, "D&ialing Properties...", "", "", false, 11},
     {ID_FIND_CONTACT, "&Find Contact", "Ctrl+F", "", false, 28},
     {ID_PREFERENCES, "&Preferences", "", "", false, 16},
     {ID_SPEED_DIAL, "Sp&eed Dial", "", "", false, 29},
@@ -35,17 +36,17 @@ constexpr CommandInfo kCommands[] = {
     {ID_TOOLBAR_TEXT_ONLY, "&Text only", "", "", false, -1},
     {ID_TOOLBAR_BUTTONS_TEXT, "Buttons &and Text", "", "", false, -1},
     {ID_BANNER_BOOK_BUTTON, "Address &Books", "F6", "", false, -1},
-    {ID_BOOK_NEW, "&New Book", "", "", false, 19},
+    {ID_BOOK_NEW, "New &Book", "", "", false, 19},
     {ID_BOOK_RENAME, "&Rename Book", "F2", "", true, 20},
     {ID_BOOK_MOVE, "&Move Book", "", "", false, 32},
     {ID_BOOK_COPY, "&Copy Book", "", "", false, 33},
     {ID_BOOK_DELETE, "&Delete Book", "", "", false, 21},
     {ID_BOOK_PROPERTIES, "&Properties", "", "", false, 35},
-    {ID_CALLLOG_CLEAR, "Clear Log", "", "", false, 26},
-    {ID_CALLLOG_SHOW, "Show Call Log", "", "", false, 25},
-    {ID_CALLLOG_SHOW_CONTACT, "Show Contact Call Log", "", "", false, 25},
-    {ID_CALLLOG_DELETE_CONTACT, "Delete from Call Log", "", "", false, 26},
-    {ID_ALPHABET_NEXT, "Alphabet", "", "", false, 17},
+    {ID_CALLLOG_CLEAR, "Clea&r Log", "", "", false, 26},
+    {ID_CALLLOG_SHOW, "Show Call &Log", "", "", false, 25},
+    {ID_CALLLOG_SHOW_CONTACT, "Show &Contact Call Log", "", "", false, 25},
+    {ID_CALLLOG_DELETE_CONTACT, "&Delete from Call Log", "", "", false, 26},
+    {ID_ALPHABET_NEXT, "A&lphabet", "", "", false, 17},
     {ID_TOOLBAR_CUSTOMIZE, "&Customize", "", "", false, -1},
     {ID_MANUAL_DIAL, "&Manual Dial", "", "", false, 31},
     {ID_ADJUST_TIMEZONES, "Adjust time zones", "", "", false, -1},
@@ -56,15 +57,15 @@ constexpr CommandInfo kCommands[] = {
     {ID_REMOVE_COLUMN, "&Remove Column", "", "", false, 38},
     {ID_EDIT_COPY, "&Copy", "Ctrl+C", "Ctrl+Ins", false, 39},
     {ID_EDIT_PASTE, "&Paste", "Ctrl+V", "Shift+Ins", false, 40},
-    {ID_VCARD_EXPORT, "Export to &vCard File", "", "", false, -1},
-    {ID_VCARD_FORWARD, "&Forward as vCard", "", "", false, -1},
+    {ID_VCARD_EXPORT, "Export to vCard &File", "", "", false, -1},
+    {ID_VCARD_FORWARD, "Forward as &vCard", "", "", false, -1},
     {ID_COLOR_TEXT, "&Font Color", "", "", false, -1},
     {ID_COLOR_BACK, "&Background Color", "", "", false, -1},
     {ID_COLOR_DEFAULT, "&Default Colors", "", "", false, -1},
     {ID_SELECT_ALL, "Select &All Contacts", "Ctrl+A", "", false, -1},
     {ID_SELECT_EVERY_SECOND, "Select Every Second Contact", "Ctrl+Alt+A", "", false, -1},
     {ID_HELP_KEYBOARD, "&Keyboard Shortcuts", "", "", false, -1},
-    {ID_HELP_HOMEPAGE, "Tolva &Home Page", "", "", false, 46},
+    {ID_HELP_HOMEPAGE, "Tolva Home &Page", "", "", false, 46},
     {ID_HELP_NEWSLETTER, "&Subscribe For Newsletter", "", "", false, 47},
     {ID_HELP_FEEDBACK, "Send &Feedback", "", "", false, 48},
     {ID_EMPTY_DELETED, "&Empty \"Deleted Items\"", "", "", false, -1},
@@ -87,6 +88,42 @@ constexpr CommandInfo kCommands[] = {
     {ID_HELP_FINDER, "&Help Topics", "", "", false, 22},
     {ID_HELP, "&Help", "F1", "", false, 22},
 };
+
+bool IsKeypadSequence(const QKeySequence& keys)
+{
+    return keys.count() == 1 && keys[0].keyboardModifiers() & Qt::KeypadModifier;
+}
+
+// The key a keypad digit gives with NumLock off.
+Qt::Key KeypadTwin(Qt::Key key)
+{
+    switch (key) {
+    case Qt::Key_0:
+        return Qt::Key_Insert;
+    case Qt::Key_1:
+        return Qt::Key_End;
+    case Qt::Key_2:
+        return Qt::Key_Down;
+    case Qt::Key_3:
+        return Qt::Key_PageDown;
+    case Qt::Key_4:
+        return Qt::Key_Left;
+    case Qt::Key_5:
+        return Qt::Key_Clear;
+    case Qt::Key_6:
+        return Qt::Key_Right;
+    case Qt::Key_7:
+        return Qt::Key_Home;
+    case Qt::Key_8:
+        return Qt::Key_Up;
+    case Qt::Key_9:
+        return Qt::Key_PageUp;
+    case Qt::Key_Period:
+        return Qt::Key_Delete;
+    default:
+        return key;
+    }
+}
 
 }  // namespace
 
@@ -141,15 +178,35 @@ void CreateCommandActions(QObject* owner)
         action->setToolTip(CommandTooltip(info.id));
         if (!info.keysShownOnly) {
             QList<QKeySequence> keys;
-            if (*info.keys)
-                keys << QKeySequence(QString::fromLatin1(info.keys));
-            if (*info.keys2)
-                keys << QKeySequence(QString::fromLatin1(info.keys2));
+            for (const char* text : {info.keys, info.keys2}) {
+                const QKeySequence sequence(QString::fromLatin1(text));
+                if (*text && !IsKeypadSequence(sequence))
+                    keys << sequence;
+            }
             action->setShortcuts(keys);
             action->setShortcutContext(Qt::WindowShortcut);
         }
         action->setEnabled(false);
     }
+}
+
+u32 KeypadCommand(const QKeyEvent& event)
+{
+    const Qt::KeyboardModifiers mods = event.modifiers();
+    if (!(mods & Qt::KeypadModifier))
+        return 0;
+    const auto key = Qt::Key(event.key());
+    for (const CommandInfo& info : kCommands) {
+        if (info.keysShownOnly || !*info.keys)
+            continue;
+        const QKeySequence keys(QString::fromLatin1(info.keys));
+        if (!IsKeypadSequence(keys) || keys[0].keyboardModifiers() != mods)
+            continue;
+        const Qt::Key wanted = keys[0].key();
+        if (key == wanted || key == KeypadTwin(wanted))
+            return info.id;
+    }
+    return 0;
 }
 
 void CommandHooks::Install(u32 id, CommandHook hook)

@@ -28,6 +28,7 @@
 #include <vector>
 
 class QAction;
+class QKeyEvent;
 class QObject;
 class CCmdUI;
 
@@ -151,8 +152,14 @@ QString CommandStatusText(u32 id);
 QString CommandMenuText(const CommandInfo& info);
 
 // The actions of every command, children of the owner; their shortcuts are
-// live while the owner's window is active.
+// live while the owner's window is active. Keys of the numeric keypad are
+// not among them: see KeypadCommand.
 void CreateCommandActions(QObject* owner);
+// The command a key of the numeric keypad gives (Ctrl+Num+8), or 0. Window
+// systems leave the keypad out when they match shortcuts, and with NumLock
+// off a digit arrives as the key printed beside it (8 as Up), so the window
+// matches these keys itself, before the focused pane takes them as its own.
+u32 KeypadCommand(const QKeyEvent& event);
 QString CommandObjectName(u32 id);
 
 // What other areas install to carry out a command of the frame.

@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -276,6 +277,15 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
 {
     if (IsInput(event->type()))
         RequestIdleUpdate();
+    // The keypad's commands come before the focused pane, which would take
+    // Num+6 without NumLock as the right arrow.
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType()
+        && static_cast<QWidget*>(watched)->window() == this) {
+        if (const u32 id = KeypadCommand(*static_cast<QKeyEvent*>(event))) {
+            OnCommand(id);
+            return true;
+        }
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 

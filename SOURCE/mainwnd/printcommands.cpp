@@ -96,40 +96,43 @@ void CPrintCommands::FlagContacts()
     }
 }
 
-int CPrintCommands::RunStyleOptions(u32 style, bool optionsOnly)
+int CPrintCommands::RunStyleOptions(u32 style, bool optionsOnly, bool pageSetup)
 {
     const Contact* contact = m_frame.GetContainer()->Grid().FirstSelectedContact();
+    const auto run = [pageSetup](CPrintOptionsDialog& dialog) {
+        if (pageSetup)
+            dialog.SetPageSetup();
+        dialog.DoModal();
+        return dialog.Result();
+    };
     switch (style) {
     case PM_ENVELOPE: {
         CDialogEnvelopeOptions dialog(m_pm, contact, optionsOnly, MeasureUnit::User(), &m_frame);
         dialog.m_chooseFormat = m_chooseFormat;
-        dialog.DoModal();
-        return dialog.Result();
+        return run(dialog);
     }
     case PM_LABELS: {
         CDialogLabelOptions dialog(m_pm, contact, optionsOnly, MeasureUnit::User(), &m_frame);
         dialog.m_chooseFormat = m_chooseFormat;
-        dialog.DoModal();
-        return dialog.Result();
+        return run(dialog);
     }
     default: {
         CDialogMemoOptions dialog(m_pm, style, optionsOnly, &m_frame);
-        dialog.DoModal();
-        return dialog.Result();
+        return run(dialog);
     }
     }
 }
 
 void CPrintCommands::OnStyleCommand(u32 id)
 {
-    switch (RunStyleOptions(StyleOfCommand(id), false)) {
+    switch (RunStyleOptions(StyleOfCommand(id), false, true)) {
     case kResultPrint:
         PrintNow(1);
         break;
     case kResultPreview:
         OnPrintPreview();
         break;
-    default:
+    default:  // taken or cancelled
         break;
     }
 }

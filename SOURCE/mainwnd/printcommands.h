@@ -28,8 +28,9 @@ public:
     void OnPrint();
     void OnPrintPreview();
     // The options dialog of a style; in options-only mode it only takes the
-    // settings. Its result: 1 print, 1000 preview, 2 cancel.
-    int RunStyleOptions(u32 style, bool optionsOnly);
+    // settings. Its result: 1 print, 1000 preview, 2 cancel. As page setup
+    // Enter takes the layout and prints nothing (kResultTaken).
+    int RunStyleOptions(u32 style, bool optionsOnly, bool pageSetup = false);
     void ClosePreview();
     // The address-format list dialog lives with the editing dialogs, above
     // this library; the program hands it in. Without it the envelope and

@@ -18,6 +18,7 @@
 #include "platform/ui/window.h"
 #include "platform/ui/wndmessage.h"
 #include "print/printman.h"
+#include "support/keyboard.h"
 #include "support/modal.h"
 
 #include <QCheckBox>
@@ -462,6 +463,17 @@ TEST_F(ContactPropsTest, PageKeysAndTabRingOnTheContactPages)
     go->setFocus();
     QTest::keyClick(go, Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), dialog.SwitchButton());
+}
+
+TEST_F(ContactPropsTest, TabGoesThroughTheGeneralPageRowByRow)
+{
+    CDialogContactProps dialog(*m_dataMan, *m_userMan);
+    dialog.StartNew({}, {});
+    ShowActive(dialog);
+    const QStringList reading = DescribeControls(ReadingOrder(dialog.GeneralPage()));
+    ASSERT_GE(reading.size(), 10);
+    EXPECT_EQ(DescribeControls(TabOrder(dialog.GeneralPage())).join(u'\n').toStdString(),
+        reading.join(u'\n').toStdString());
 }
 
 TEST_F(ContactPropsTest, PictureIsChosenShownAndCleared)

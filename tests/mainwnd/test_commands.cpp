@@ -5,7 +5,9 @@
 #include "mainwnd/bookbanner.h"
 #include "mainwnd/commands.h"
 #include "mainwnd/maintoolbar.h"
+#include "mainwnd/menus.h"
 #include "platform/profile.h"
+#include "support/keyboard.h"
 #include "support/mailstandin.h"
 
 #include <QFile>
@@ -267,4 +269,28 @@ TEST_F(FrameTest, AcceleratorsAndMenusReachTheContainer)
     EXPECT_FALSE(statusBar);
     EXPECT_FALSE(Command(ID_VIEW_STATUSBAR)->isChecked());
     EXPECT_TRUE(Command(ID_VIEW_TOOLBAR)->isChecked());
+}
+
+TEST_F(FrameTest, EveryMenuItemHasALetterOfItsOwn)
+{
+    QStringList faults;
+    QStringList titles;
+    for (const QAction* item : Frame().menuBar()->actions()) {
+        titles << item->text();
+        if (item->menu())
+            faults << MenuMnemonicFaults(item->menu());
+    }
+    // The menu bar's own titles.
+    QMenu bar;
+    bar.setObjectName(QStringLiteral("menu bar"));
+    for (const QString& title : titles)
+        bar.addAction(title);
+    faults << MenuMnemonicFaults(&bar);
+    for (const char* name : {kMenuContactPopup, kMenuBookPopup, kMenuAlphabetPopup, kMenuHeaderPopup,
+             kMenuToolbarStyle, kMenuTray}) {
+        const std::unique_ptr<QMenu> popup = Frame().MakePopupMenu(name);
+        ASSERT_NE(popup, nullptr) << name;
+        faults << MenuMnemonicFaults(popup.get());
+    }
+    EXPECT_TRUE(faults.isEmpty()) << faults.join(u'\n').toStdString();
 }

@@ -149,12 +149,30 @@ TEST_F(FrameTest, InformationPaneMovesWithItsKeysAndItsSplitterClamps)
     CContactInfoPane* pane = Container().InfoPane();
     ASSERT_NE(pane, nullptr);
     EXPECT_GT(pane->y(), Grid().Widget()->geometry().bottom());
-    QTest::keyClick(&Frame(), Qt::Key_8, Qt::ControlModifier | Qt::KeypadModifier);
+    // The keypad's 8, 6 and 2 with the grid focused, NumLock on (digits)
+    // or off (arrows); the grid keeps its own arrows.
+    QWidget* grid = Grid().Widget();
+    grid->setFocus();
+    const Qt::KeyboardModifiers keypad = Qt::ControlModifier | Qt::KeypadModifier;
+    QTest::keyClick(grid, Qt::Key_8, keypad);
     EXPECT_EQ(m_userMan->m_dwInfoDockState, INFO_DOCK_TOP);
-    EXPECT_LT(pane->geometry().bottom(), Grid().Widget()->y());
-    QTest::keyClick(&Frame(), Qt::Key_6, Qt::ControlModifier | Qt::KeypadModifier);
+    EXPECT_LT(pane->geometry().bottom(), grid->y());
+    QTest::keyClick(grid, Qt::Key_Down, keypad);
+    EXPECT_EQ(m_userMan->m_dwInfoDockState, INFO_DOCK_BOTTOM);
+    QTest::keyClick(grid, Qt::Key_Up, keypad);
+    EXPECT_EQ(m_userMan->m_dwInfoDockState, INFO_DOCK_TOP);
+    QTest::keyClick(grid, Qt::Key_Right, keypad);
     EXPECT_EQ(m_userMan->m_dwInfoDockState, INFO_DOCK_RIGHT);
-    EXPECT_GT(pane->x(), Grid().Widget()->geometry().right());
+    EXPECT_GT(pane->x(), grid->geometry().right());
+    QTest::keyClick(grid, Qt::Key_2, keypad);
+    EXPECT_EQ(m_userMan->m_dwInfoDockState, INFO_DOCK_BOTTOM);
+    QTest::keyClick(grid, Qt::Key_6, keypad);
+    EXPECT_EQ(m_userMan->m_dwInfoDockState, INFO_DOCK_RIGHT);
+    EXPECT_TRUE(grid->hasFocus());
+    // The same keys off the keypad are not the pane's.
+    QTest::keyClick(grid, Qt::Key_8, Qt::ControlModifier);
+    QTest::keyClick(grid, Qt::Key_Up, Qt::ControlModifier);
+    EXPECT_EQ(m_userMan->m_dwInfoDockState, INFO_DOCK_RIGHT);
 
     // Dragged far past the window's edge, it keeps 100 pixels.
     const QPoint edge(pane->x() - 2, pane->geometry().center().y());

@@ -9,6 +9,7 @@
 #include "print/printoutput.h"
 #include "print/printtesting.h"
 #include "print/ui/labeloptionsdlg.h"
+#include "print/ui/memooptionsdlg.h"
 #include "print/ui/printdlg.h"
 #include "print/ui/printingdlg.h"
 #include "print/ui/printqueue.h"
@@ -134,6 +135,44 @@ TEST_F(FramePrintTest, PrintPreviewTakesThePanesPlaceUntilClosed)
     EXPECT_FALSE(commands->InPreview());
     EXPECT_EQ(Frame().centralWidget(), panes);
     EXPECT_TRUE(Enabled(ID_FILE_PRINT_PREVIEW));
+}
+
+TEST_F(FramePrintTest, EnterInPageSetupTakesTheLayoutAndPrintsNothing)
+{
+    PrintMan pm;
+    pm.SetSources(m_dataMan.get(), m_userMan.get());
+    pm.m_Printtype = PR_SELECTION;
+    auto* commands = new CPrintCommands(Frame(), pm, *m_dataMan);
+    QPrinter& printer = AppPrinter();
+    const QString path = m_dir->filePath("memo.pdf");
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    Select({0});
+    QStringList buttons;
+    bool answered = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<CDialogMemoOptions*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        answered = true;
+        for (const QPushButton* button : dialog->findChildren<QPushButton*>())
+            if (button->isDefault())
+                buttons << button->text();
+        // The left header edit, typed into and left with Enter.
+        auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("ctl1446"));
+        edit->setFocus();
+        QTest::keyClicks(edit, QStringLiteral("Heading"));
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+    Trigger(ID_PAGESETUP_MEMO);
+    printer.setOutputFileName(QString());
+    ASSERT_TRUE(answered);
+    EXPECT_EQ(buttons, QStringList{QStringLiteral("OK")});
+    EXPECT_EQ(pm.m_Printmode, PM_MEMO);
+    EXPECT_EQ(pm.m_memoHead[0], "Heading");
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_FALSE(commands->InPreview());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST_F(FramePrintTest, ContactsFreedWhileThePreviewIsOpenAreLeftBlank)

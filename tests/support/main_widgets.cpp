@@ -1,3 +1,4 @@
+#include "support/keyboard.h"
 #include "support/machine.h"
 #include "support/modalguard.h"
 
@@ -12,5 +13,6 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const ModalWatchdog watchdog;
     ::testing::InitGoogleTest(&argc, argv);
+    CheckMnemonicsOfEveryDialog();
     return RUN_ALL_TESTS();
 }

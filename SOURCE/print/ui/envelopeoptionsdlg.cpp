@@ -85,28 +85,35 @@ CDialogEnvelopeOptions::CDialogEnvelopeOptions(
     QWidget* f = Frame();
     const int ids[MEASURE_COUNT][2]
         = {{1571, 1565}, {1572, 1566}, {1569, 1563}, {1570, 1564}, {1573, 1567}, {1574, 1568}};
-    for (int i = 0; i < MEASURE_COUNT; ++i) {
-        m_measures[size_t(i)] = new CMeasureEdit(ids[i][0], ids[i][1], unit, f);
-        m_measures[size_t(i)]->SetMaximum(unit.metric ? kMaxCm : kMaxInch);
-    }
+    // Made in the order Tab takes them: an edit with arrows keeps its
+    // place in the focus chain where it was made.
+    const auto measures = [&](Measure first, Measure second) {
+        for (const Measure i : {first, second}) {
+            m_measures[size_t(i)] = new CMeasureEdit(ids[i][0], ids[i][1], unit, f);
+            m_measures[size_t(i)]->SetMaximum(unit.metric ? kMaxCm : kMaxInch);
+        }
+    };
     m_return = new QPlainTextEdit(f);
     SetDlgCtrlIDAndName(m_return, 1015);
     m_return->setTabChangesFocus(true);
+    m_returnFontButton = MakeButton(QStringLiteral("F&ont"), 1562);
+    m_noReturn = new QCheckBox(QStringLiteral("Do&n't print return address"), f);
+    SetDlgCtrlIDAndName(m_noReturn, 1558);
+    measures(RET_LEFT, RET_TOP);
     m_delivery = new QPlainTextEdit(f);
     SetDlgCtrlIDAndName(m_delivery, 1013);
     m_delivery->setReadOnly(true);
     m_delivery->setTabChangesFocus(true);
     for (QPlainTextEdit* e : {m_return, m_delivery})
         e->setFixedHeight(e->fontMetrics().lineSpacing() * 5);
-    m_noReturn = new QCheckBox(QStringLiteral("Do&n't print return address"), f);
-    SetDlgCtrlIDAndName(m_noReturn, 1558);
-    m_contactFormat = new QCheckBox(QStringLiteral("Use contact's\nad&dress format"), f);
-    SetDlgCtrlIDAndName(m_contactFormat, 1645);
-    m_returnFontButton = MakeButton(QStringLiteral("F&ont"), 1562);
     auto* deliveryFont = MakeButton(QStringLiteral("&Font"), 1561);
     m_format = MakeButton(QStringLiteral("Address form&at"), 1577);
+    m_contactFormat = new QCheckBox(QStringLiteral("Use contact's\nad&dress format"), f);
+    SetDlgCtrlIDAndName(m_contactFormat, 1645);
+    measures(DELIV_LEFT, DELIV_TOP);
     m_sizes = new QComboBox(f);
     SetDlgCtrlIDAndName(m_sizes, 1560);
+    measures(ENV_WIDTH, ENV_HEIGHT);
     EnableContextHelp(this,
         {{1015, 1260}, {1013, 1261}, {1558, 1262}, {1645, 1263}, {1562, 1264}, {1561, 1265}, {1577, 1266},
             {1560, 1267}, {1573, 1268}, {1567, 1268}, {1574, 1268}, {1568, 1268}, {1571, 1269}, {1565, 1269},
@@ -177,6 +184,21 @@ CDialogEnvelopeOptions::CDialogEnvelopeOptions(
     layout->addWidget(m_custom, 2, 0);
     layout->addWidget(feedGroup, 2, 1);
     layout->addLayout(EndButtons(), 3, 0, 1, 2);
+
+    // The feed pictures row by row, then the dialog's own buttons, made
+    // before everything else.
+    QList<QWidget*> order{m_measures[ENV_HEIGHT]->Edit()};
+    for (int row = 0; row < 2; ++row) {
+        for (int column = 0; column < 3; ++column) {
+            for (const FeedChoice& fb : kFeedButtons) {
+                if (fb.row == row && fb.column == column)
+                    order << m_feeds->button(fb.feed);
+            }
+        }
+    }
+    order << m_print << m_preview << m_cancel;
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
 
     connect(m_noReturn, &QCheckBox::toggled, this, &CDialogEnvelopeOptions::UpdateEnables);
     connect(m_contactFormat, &QCheckBox::toggled, this, [this] {

@@ -33,7 +33,7 @@ QLineEdit* Edit(int id, QWidget* parent)
 }  // namespace
 
 CDialogMemoOptions::CDialogMemoOptions(PrintMan& printMan, u32 style, bool optionsOnly, QWidget* parent)
-    : CPrintOptionsDialog(kTemplateId, optionsOnly, QStringLiteral("&Preview"), parent)
+    : CPrintOptionsDialog(kTemplateId, optionsOnly, QStringLiteral("Pre&view"), parent)
     , m_pm(printMan)
     , m_style(style == PM_REPORT ? PM_REPORT : PM_MEMO)
 {
@@ -52,7 +52,7 @@ CDialogMemoOptions::CDialogMemoOptions(PrintMan& printMan, u32 style, bool optio
     }
     m_printHeader = new QCheckBox(QStringLiteral("Print &header"), f);
     SetDlgCtrlIDAndName(m_printHeader, 1260);
-    m_printFooter = new QCheckBox(QStringLiteral("Print &footer"), f);
+    m_printFooter = new QCheckBox(QStringLiteral("Print foote&r"), f);
     SetDlgCtrlIDAndName(m_printFooter, 1261);
     m_third = new QCheckBox(
         report ? QStringLiteral("Use contact font") : QStringLiteral("Print &empty fields"), f);
@@ -116,6 +116,14 @@ CDialogMemoOptions::CDialogMemoOptions(PrintMan& printMan, u32 style, bool optio
     layout->addWidget(footer, 2, 0);
     layout->addLayout(placeholders, 3, 0);
     layout->addLayout(EndButtons(), 4, 0);
+
+    // Tab goes row by row: each group's edits, its font and its check box,
+    // then the placeholders and the buttons.
+    QWidget* order[] = {m_head[0], m_head[1], m_head[2], headFont, m_printHeader, m_textFont, m_third,
+        m_foot[0], m_foot[1], m_foot[2], footFont, m_printFooter, time, date, page, fields, pageSettings,
+        m_print, m_preview, m_cancel};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
 
     connect(headFont, &QPushButton::clicked, this, [this] { ChooseElementFont(m_fonts[FONT_HEADER]); });
     connect(footFont, &QPushButton::clicked, this, [this] { ChooseElementFont(m_fonts[FONT_FOOTER]); });

@@ -9,11 +9,17 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 
+namespace {
+
+constexpr int kTakeId = 1576;
+
+}  // namespace
+
 CPrintOptionsDialog::CPrintOptionsDialog(
     int templateId, bool optionsOnly, const QString& previewText, QWidget* parent)
     : CFramedDialog(templateId, parent)
     , m_optionsOnly(optionsOnly)
-    , m_print(new QPushButton(optionsOnly ? QStringLiteral("&OK") : QStringLiteral("&Print"), Frame()))
+    , m_print(new QPushButton(optionsOnly ? QStringLiteral("OK") : QStringLiteral("&Print"), Frame()))
     , m_preview(MakeButton(previewText, 1575))
     , m_cancel(MakeButton(QStringLiteral("Cancel"), 2))
 {
@@ -23,6 +29,18 @@ CPrintOptionsDialog::CPrintOptionsDialog(
     connect(m_print, &QPushButton::clicked, this, &CPrintOptionsDialog::accept);
     connect(m_preview, &QPushButton::clicked, this, &CPrintOptionsDialog::OnPreview);
     connect(m_cancel, &QPushButton::clicked, this, &CPrintOptionsDialog::reject);
+}
+
+void CPrintOptionsDialog::SetPageSetup()
+{
+    if (m_take)
+        return;
+    m_take = MakeButton(QStringLiteral("OK"), kTakeId);
+    m_print->setDefault(false);
+    m_take->setDefault(true);
+    m_buttonRow->insertWidget(m_buttonRow->indexOf(m_print), m_take);
+    setTabOrder(m_take, m_print);
+    connect(m_take, &QPushButton::clicked, this, [this] { Finish(m_take, kResultTaken, IDOK); });
 }
 
 QPushButton* CPrintOptionsDialog::MakeButton(const QString& text, int id)
@@ -36,6 +54,7 @@ QPushButton* CPrintOptionsDialog::MakeButton(const QString& text, int id)
 QHBoxLayout* CPrintOptionsDialog::EndButtons()
 {
     auto* row = new QHBoxLayout;
+    m_buttonRow = row;
     row->addStretch();
     row->addWidget(m_print);
     row->addWidget(m_preview);
@@ -45,16 +64,21 @@ QHBoxLayout* CPrintOptionsDialog::EndButtons()
 
 void CPrintOptionsDialog::OnOK()
 {
+    Finish(m_print, kResultPrint, IDOK);
+}
+
+void CPrintOptionsDialog::Finish(QPushButton* pressed, int result, int code)
+{
     // Enter on another button acts as that button.
-    if (auto* focused = qobject_cast<QPushButton*>(focusWidget()); focused && focused != m_print) {
+    if (auto* focused = qobject_cast<QPushButton*>(focusWidget()); focused && focused != pressed) {
         focused->click();
         return;
     }
     if (!CheckChoices())
         return;
     SaveChoices();
-    m_nResult = kResultPrint;
-    EndDialog(IDOK);
+    m_nResult = result;
+    EndDialog(code);
 }
 
 void CPrintOptionsDialog::OnPreview()

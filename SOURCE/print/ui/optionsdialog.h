@@ -1,4 +1,4 @@
-// What the option dialogs of the print styles share: "&Print" (or "&OK"
+// What the option dialogs of the print styles share: "&Print" (or "OK"
 // when they only take the settings), "Previe&w" and "Cancel", their result,
 // and the font dialog with colour for their texts.
 #pragma once
@@ -9,16 +9,23 @@
 class QHBoxLayout;
 class QPushButton;
 
+// The settings were taken, with nothing to print or preview.
+constexpr int kResultTaken = 1002;
+
 class CPrintOptionsDialog : public CFramedDialog {
     Q_OBJECT
 public:
     // In options-only mode the dialog only takes the settings: "&Print"
-    // reads "&OK" and there is no preview.
+    // reads "OK" and there is no preview. "OK" and "Cancel" need no letter:
+    // Enter and Escape are theirs.
     CPrintOptionsDialog(
         int templateId, bool optionsOnly, const QString& previewText, QWidget* parent = nullptr);
 
     // 2 cancel, 1 print, 1000 preview.
     int Result() const { return m_nResult; }
+    // As the menu's page setup: an "OK" before "&Print" takes Enter; it
+    // keeps the settings and ends with kResultTaken, printing nothing.
+    void SetPageSetup();
     void OnPreview();
 
 protected:
@@ -29,6 +36,8 @@ protected:
     virtual bool CheckChoices() { return true; }
     virtual void SaveChoices() = 0;
     void OnOK() override;
+    // Saves and ends with the result, unless Enter meant the focused button.
+    void Finish(QPushButton* pressed, int result, int code);
     void OnCancel() override;
 
     // The font dialog with colour; on OK the widget shows the new font and colour.
@@ -41,6 +50,8 @@ protected:
     QPushButton* m_print;
     QPushButton* m_preview;
     QPushButton* m_cancel;
+    QPushButton* m_take = nullptr;
+    QHBoxLayout* m_buttonRow = nullptr;
 
 private:
     int m_nResult = 2;

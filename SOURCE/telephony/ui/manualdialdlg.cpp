@@ -27,7 +27,7 @@ CDialogManualDial::CDialogManualDial(TapiMan& tapiMan, QWidget* parent)
     , m_number(new QComboBox)
     , m_dial(new CFlatButton(QStringLiteral("&Dial")))
     , m_close(new CFlatButton(QStringLiteral("&Close")))
-    , m_create(new CFlatButton(QStringLiteral("Create &contact")))
+    , m_create(new CFlatButton(QStringLiteral("C&reate contact")))
 {
     setWindowTitle(QStringLiteral("Manual Dial"));
     Caption()->setText(QStringLiteral("Enter phone number and press 'Dial'"));

@@ -13,6 +13,7 @@
 #include "print/ui/printingdlg.h"
 #include "print/ui/printsetup.h"
 #include "support/contexthelpcheck.h"
+#include "support/keyboard.h"
 #include "support/pictures.h"
 
 #include <QAbstractButton>
@@ -140,7 +141,7 @@ TEST_F(PrintDialogTest, MemoOptionsPlaceholdersAndTheReportVariant)
     EXPECT_EQ(report.windowTitle(), "Report options");
     EXPECT_FALSE(report.findChild<QPushButton*>("ctl1533")->isVisible());  // no field list
     EXPECT_FALSE(report.findChild<QPushButton*>("ctl1575")->isVisible());  // options only: no preview
-    EXPECT_EQ(report.findChild<QPushButton*>("ctl1")->text(), "&OK");
+    EXPECT_EQ(report.findChild<QPushButton*>("ctl1")->text(), "OK");
     auto* contactFont = report.findChild<QCheckBox*>("ctl1263");
     EXPECT_EQ(contactFont->text(), "Use contact font");
     contactFont->setChecked(true);
@@ -399,6 +400,33 @@ TEST_F(PrintDialogTest, PageSettingsKeepTheMarginsWithinThePaperAndAboveTheMinim
     EXPECT_TRUE(MarginsFitPaper(kept, 21000, 29700));
     EXPECT_EQ(kept.top, kept.bottom);
     EXPECT_EQ(kept.left, 1000);
+}
+
+TEST_F(PrintDialogTest, TabGoesThroughTheOptionDialogsRowByRow)
+{
+    const auto check = [](CPrintOptionsDialog& dialog, const char* what) {
+        dialog.show();
+        QApplication::processEvents();
+        const QStringList reading = DescribeControls(ReadingOrder(&dialog));
+        ASSERT_GT(reading.size(), 10) << what;
+        EXPECT_EQ(
+            DescribeControls(TabOrder(&dialog)).join(u'\n').toStdString(), reading.join(u'\n').toStdString())
+            << what;
+    };
+    {
+        CDialogMemoOptions memo(m_pm, PM_MEMO, false);
+        check(memo, "memo");
+    }
+    {
+        CDialogMemoOptions report(m_pm, PM_REPORT, false);
+        report.SetPageSetup();
+        check(report, "report as page setup");
+    }
+    {
+        CDialogEnvelopeOptions envelope(m_pm, nullptr, false, kCm);
+        envelope.Sizes()->setCurrentIndex(0);  // the custom size shown
+        check(envelope, "envelope");
+    }
 }
 
 TEST_F(PrintDialogTest, PicturesOfTheOptionDialogs)
