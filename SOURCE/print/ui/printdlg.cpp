@@ -247,7 +247,7 @@ CRPrintDialog::CRPrintDialog(PrintMan& printMan, QPrinter& printer, QWidget* par
         std::max(0, m_pagesPerSheet->findData(PrinterQueueOption(printer, "number-up").toInt())));
     m_lastPageFirst->setChecked(printer.pageOrder() == QPrinter::LastPageFirst);
 
-    auto* nameCaption = new QLabel(QStringLiteral("&Name:"), this);
+    auto* nameCaption = new QLabel(QStringLiteral("N&ame:"), this);
     nameCaption->setBuddy(m_printers);
     m_fileCaption->setBuddy(m_fileName);
     m_copiesCaption = new QLabel(QStringLiteral("Number of &copies:"), this);
