@@ -1,6 +1,95 @@
 #include "impexp/importtransaction.h"
 
 #include "core/dataman.h"
+#include "core/fieldtexts.h"
+
+#include <algorithm>
+
+namespace {
+
+void TakeText(std::string& field, const std::string& text)
+{
+    if (!text.empty())
+        field = text;
+}
+
+// The n-th value of the type, or null.
+template <class T, class TypeOf> T* NthOfType(std::vector<T>& values, u32 type, size_t n, TypeOf typeOf)
+{
+    for (T& value : values)
+        if (typeOf(value) == type && n-- == 0)
+            return &value;
+    return nullptr;
+}
+
+// Each value that the import carries replaces the value of its type at the
+// same place among those of that type; one with no counterpart is added,
+// without the slot and default flags that a value of the contact holds.
+void TakeValues(std::vector<ContactValue>& values, const std::vector<ContactValue>& imported)
+{
+    const auto typeOf = [](const ContactValue& v) { return v.Type(); };
+    const size_t before = values.size();
+    for (const ContactValue& value : imported) {
+        const size_t n = size_t(std::count_if(imported.data(), &value,
+            [&value](const ContactValue& other) { return other.Type() == value.Type(); }));
+        if (ContactValue* same = NthOfType(values, value.Type(), n, typeOf);
+            same && size_t(same - values.data()) < before) {
+            same->m_strText = value.m_strText;
+            continue;
+        }
+        u32 flags = value.m_dwCode & ~CV_TYPE_MASK;
+        for (const ContactValue& other : values)
+            flags &= ~(other.m_dwCode & ~CV_TYPE_MASK);
+        values.push_back({value.Type() | flags, value.m_strText});
+    }
+}
+
+// The parts of an address that the import carries replace those of the
+// contact's address of the kind; the contact's layout and its choice of
+// default stay.
+void TakeAddresses(std::vector<ContactAddress>& addresses, const std::vector<ContactAddress>& imported)
+{
+    const auto typeOf = [](const ContactAddress& a) { return a.Type(); };
+    const size_t before = addresses.size();
+    for (const ContactAddress& address : imported) {
+        const size_t n = size_t(std::count_if(imported.data(), &address,
+            [&address](const ContactAddress& other) { return other.Type() == address.Type(); }));
+        ContactAddress* same = NthOfType(addresses, address.Type(), n, typeOf);
+        if (!same || size_t(same - addresses.data()) >= before) {
+            const bool hasDefault = std::any_of(addresses.begin(), addresses.end(),
+                [](const ContactAddress& a) { return a.m_dwType & ADDR_DEFAULT; });
+            addresses.push_back(address);
+            if (hasDefault)
+                addresses.back().m_dwType &= ~ADDR_DEFAULT;
+            continue;
+        }
+        TakeText(same->m_strStreet, address.m_strStreet);
+        TakeText(same->m_strCity, address.m_strCity);
+        TakeText(same->m_strState, address.m_strState);
+        TakeText(same->m_strZip, address.m_strZip);
+        TakeText(same->m_strCountry, address.m_strCountry);
+    }
+}
+
+}  // namespace
+
+void MergeImportedContact(Contact& contact, const Contact& imported)
+{
+    for (const ContactTextField& field : ContactTextFields())
+        TakeText(contact.*field.member, imported.*field.member);
+    if (imported.m_dwGender != 0)
+        contact.m_dwGender = imported.m_dwGender;
+    if (imported.m_dtBirthday.IsValid())
+        contact.m_dtBirthday = imported.m_dtBirthday;
+    if (imported.m_dtAnniversary.IsValid())
+        contact.m_dtAnniversary = imported.m_dtAnniversary;
+    TakeValues(contact.m_phones, imported.m_phones);
+    TakeValues(contact.m_emails, imported.m_emails);
+    TakeValues(contact.m_web, imported.m_web);
+    TakeAddresses(contact.m_addresses, imported.m_addresses);
+    StripNul(contact);
+    contact.SetModified();
+}
 
 ImportTransaction::ImportTransaction(DataMan& dataMan)
     : m_dm(dataMan)
@@ -49,8 +138,7 @@ u32 ImportTransaction::AddContact(std::unique_ptr<Contact> contact, Book* book, 
         if (same != names->end()) {
             Contact* existing = same->second;
             m_before.emplace_back(existing, *existing);
-            existing->UpdateFrom(*contact);
-            existing->SetModified();
+            MergeImportedContact(*existing, *contact);
             ++m_updated;
             return 0;
         }
