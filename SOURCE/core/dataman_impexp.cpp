@@ -371,8 +371,9 @@ u32 DataMan::ImportCurrent(
     // the contacts of no other book join this store's "Deleted Items".
     bool topDeleted = false;
     for (const u32 id : deletedIds) {
+        // One that the repair dropped has no book of the file under its id.
         Book* deleted = FindBook(plan(id));
-        if (!deleted)
+        if (!deleted || deleted->m_duID < firstImported)
             continue;
         if (Book* parent = FindBook(deleted->m_duParentID))
             RemoveMember(*parent, deleted->m_duID);

@@ -4,6 +4,7 @@
 #include "core/fieldtexts.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace {
 
@@ -13,62 +14,62 @@ void TakeText(std::string& field, const std::string& text)
         field = text;
 }
 
-// The n-th value of the type, or null.
-template <class T, class TypeOf> T* NthOfType(std::vector<T>& values, u32 type, size_t n, TypeOf typeOf)
+// Each element that the import carries meets the contact's element of its
+// type at the same place among those of that type (update); one with no such
+// element before the merge is added (add).
+template <class T, class Update, class Add>
+void MatchByType(std::vector<T>& own, const std::vector<T>& imported, Update update, Add add)
 {
-    for (T& value : values)
-        if (typeOf(value) == type && n-- == 0)
-            return &value;
-    return nullptr;
-}
-
-// Each value that the import carries replaces the value of its type at the
-// same place among those of that type; one with no counterpart is added,
-// without the slot and default flags that a value of the contact holds.
-void TakeValues(std::vector<ContactValue>& values, const std::vector<ContactValue>& imported)
-{
-    const auto typeOf = [](const ContactValue& v) { return v.Type(); };
-    const size_t before = values.size();
-    for (const ContactValue& value : imported) {
-        const size_t n = size_t(std::count_if(imported.data(), &value,
-            [&value](const ContactValue& other) { return other.Type() == value.Type(); }));
-        if (ContactValue* same = NthOfType(values, value.Type(), n, typeOf);
-            same && size_t(same - values.data()) < before) {
-            same->m_strText = value.m_strText;
-            continue;
-        }
-        u32 flags = value.m_dwCode & ~CV_TYPE_MASK;
-        for (const ContactValue& other : values)
-            flags &= ~(other.m_dwCode & ~CV_TYPE_MASK);
-        values.push_back({value.Type() | flags, value.m_strText});
+    const size_t before = own.size();
+    std::unordered_map<u32, size_t> met;
+    for (const T& item : imported) {
+        size_t n = met[item.Type()]++;
+        T* same = nullptr;
+        for (size_t i = 0; i < before && !same; ++i)
+            if (own[i].Type() == item.Type() && n-- == 0)
+                same = &own[i];
+        if (same)
+            update(*same, item);
+        else
+            add(item);
     }
 }
 
+// A value added keeps none of the slot and default flags that a value of
+// the contact holds.
+void TakeValues(std::vector<ContactValue>& values, const std::vector<ContactValue>& imported)
+{
+    MatchByType(
+        values, imported,
+        [](ContactValue& own, const ContactValue& value) { own.m_strText = value.m_strText; },
+        [&values](const ContactValue& value) {
+            u32 flags = value.m_dwCode & ~CV_TYPE_MASK;
+            for (const ContactValue& other : values)
+                flags &= ~(other.m_dwCode & ~CV_TYPE_MASK);
+            values.push_back({value.Type() | flags, value.m_strText});
+        });
+}
+
 // The parts of an address that the import carries replace those of the
-// contact's address of the kind; the contact's layout and its choice of
-// default stay.
+// contact's address; its layout and its choice of default stay.
 void TakeAddresses(std::vector<ContactAddress>& addresses, const std::vector<ContactAddress>& imported)
 {
-    const auto typeOf = [](const ContactAddress& a) { return a.Type(); };
-    const size_t before = addresses.size();
-    for (const ContactAddress& address : imported) {
-        const size_t n = size_t(std::count_if(imported.data(), &address,
-            [&address](const ContactAddress& other) { return other.Type() == address.Type(); }));
-        ContactAddress* same = NthOfType(addresses, address.Type(), n, typeOf);
-        if (!same || size_t(same - addresses.data()) >= before) {
+    MatchByType(
+        addresses, imported,
+        [](ContactAddress& own, const ContactAddress& address) {
+            TakeText(own.m_strStreet, address.m_strStreet);
+            TakeText(own.m_strCity, address.m_strCity);
+            TakeText(own.m_strState, address.m_strState);
+            TakeText(own.m_strZip, address.m_strZip);
+            TakeText(own.m_strCountry, address.m_strCountry);
+        },
+        [&addresses](const ContactAddress& address) {
             const bool hasDefault = std::any_of(addresses.begin(), addresses.end(),
                 [](const ContactAddress& a) { return a.m_dwType & ADDR_DEFAULT; });
             addresses.push_back(address);
             if (hasDefault)
                 addresses.back().m_dwType &= ~ADDR_DEFAULT;
-            continue;
-        }
-        TakeText(same->m_strStreet, address.m_strStreet);
-        TakeText(same->m_strCity, address.m_strCity);
-        TakeText(same->m_strState, address.m_strState);
-        TakeText(same->m_strZip, address.m_strZip);
-        TakeText(same->m_strCountry, address.m_strCountry);
-    }
+        });
 }
 
 }  // namespace

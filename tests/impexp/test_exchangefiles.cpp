@@ -31,29 +31,28 @@ protected:
         WizardStoreTest::TearDown();
     }
 
-    // Imports the file through the wizard's pages into the book, with the
-    // Fields page as it comes up (its mapping and defaults untouched).
-    IEOutcome Import(int format, const char* file, Book* into, bool allowDuplicates = true)
+    // Goes through the wizard's pages for the book and the file, with the
+    // Fields page as it comes up (its mapping and defaults untouched), and
+    // runs the import or export. The flag is that of the Book page's box.
+    IEOutcome Run(int direction, int format, const char* file, Book* book, int flag)
     {
         IEWizard wizard;
-        EXPECT_TRUE(WalkToFile(wizard, IED_IMPORT, format, into, Path(file)));
-        wizard.m_state.m_nDuplicatesFlag = allowDuplicates ? 0 : 1;
+        EXPECT_TRUE(WalkToFile(wizard, direction, format, book, Path(file)));
+        wizard.m_state.m_nDuplicatesFlag = flag;
         if (wizard.HasFieldsPage()) {
             EXPECT_TRUE(wizard.Finish());
         }
         return RunImportExport(wizard, m_dm, nullptr);
     }
-    // Exports the book through the pages to a file new to the folder.
+    IEOutcome Import(int format, const char* file, Book* into, bool allowDuplicates = true)
+    {
+        return Run(IED_IMPORT, format, file, into, allowDuplicates ? 0 : 1);
+    }
+    // To a file new to the folder.
     IEOutcome Export(int format, const char* file, Book* from, bool subBooks = true)
     {
         QFile::remove(ProgramPath(file));
-        IEWizard wizard;
-        EXPECT_TRUE(WalkToFile(wizard, IED_EXPORT, format, from, Path(file)));
-        wizard.m_state.m_nDuplicatesFlag = subBooks ? 0 : 1;
-        if (wizard.HasFieldsPage()) {
-            EXPECT_TRUE(wizard.Finish());
-        }
-        return RunImportExport(wizard, m_dm, nullptr);
+        return Run(IED_EXPORT, format, file, from, subBooks ? 0 : 1);
     }
     const Contact* Only(const Book* book)
     {
