@@ -87,10 +87,11 @@ std::string_view TextOf(const CardNode& node)
 
 // A number or address written as a link ("tel:+1-555-0100",
 // "mailto:ann@example.com"), as vCard 3.0 and 4.0 allow: what it links
-// to. Any other text stays as it is.
+// to, so that the card this program writes of it reads back the same. Any
+// other text stays as it is.
 std::string_view LinkTarget(std::string_view text, std::string_view scheme)
 {
-    if (text.size() > scheme.size() && EqualsNoCase(text.substr(0, scheme.size()), scheme))
+    while (text.size() > scheme.size() && EqualsNoCase(text.substr(0, scheme.size()), scheme))
         text.remove_prefix(scheme.size());
     return text;
 }
