@@ -1,7 +1,11 @@
-// The delimited-text reader on arbitrary bytes, with the separator and code
-// page taken from the first byte. Whatever it reads must read back the same
-// after Tolva writes it.
+// The delimited-text reader on arbitrary bytes, with the separator, code
+// page and date format taken from the first byte. Whatever it reads must
+// read back the same after Tolva writes it. The first record is read as a
+// names line, and the others become contacts through the columns it maps,
+// each merged into the one before as an import of the same name would.
 #include "impexp/delimitedtext.h"
+#include "impexp/fieldmapping.h"
+#include "impexp/importtransaction.h"
 
 #include <QBuffer>
 #include <cstdint>
@@ -27,6 +31,20 @@ bool ReadAll(QByteArray bytes, char separator, bool oem, Records& records)
     return true;
 }
 
+void ImportRecords(const Records& records, int dateFormat)
+{
+    if (records.empty())
+        return;
+    const std::vector<u32> fields = MapColumnsByName(records.front(), DefaultImportFields());
+    Contact merged;
+    for (size_t r = 1; r < records.size(); ++r) {
+        Contact contact;
+        for (size_t i = 0; i < records[r].size() && i < fields.size(); ++i)
+            SetContactFieldFromText(contact, fields[i], records[r][i], dateFormat);
+        MergeImportedContact(merged, contact);
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
@@ -40,6 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
     if (!ReadAll(QByteArray(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1)), separator, false,
             records))
         return 0;
+    ImportRecords(records, (data[0] >> 3) % 3);
     // The last record is the empty one at the end of the file, or one cut
     // short by it; either way it reads back as written.
     QByteArray written;

@@ -226,7 +226,8 @@ u32 DataMan::ExportBook(const std::string& path, const Book* book)
             continue;
         }
         const Book* sub = FindBook(frame.book->m_members[frame.next++]);
-        if (sub && bookIds.insert(sub->m_duID).second) {
+        // Deleted contacts go out only with "Deleted Items" chosen itself.
+        if (sub && sub != m_pDeletedItems && bookIds.insert(sub->m_duID).second) {
             books.push_back(sub);
             frames.push_back({sub, 0});
         }
@@ -329,6 +330,14 @@ u32 DataMan::ImportCurrent(
         body.books.begin(), body.books.end(), [topId](const auto& book) { return book->m_duID == topId; });
     Book* top = (topAt == body.books.end() ? body.books.front() : *topAt).get();
     const bool holdsRoot = top->m_dwFlags & DIF_ROOT_BOOK;
+    // The other store's "Deleted Items" (and a plain book of that name that
+    // an import made of it before) is no book of this one.
+    std::vector<u32> deletedIds;
+    for (const auto& book : body.books)
+        if (m_pDeletedItems
+            && ((book->m_dwFlags & DIF_DELETED_ITEMS)
+                || EqualsIgnoringCase(book->m_strName, m_pDeletedItems->m_strName)))
+            deletedIds.push_back(book->m_duID);
     MakePlain(body.books);
     CheckedMaps maps;
     if (!RepairTree(Pointers(body.books), Pointers(body.contacts), TreeShape{top, {}, true}, maps, log))
@@ -358,9 +367,34 @@ u32 DataMan::ImportCurrent(
     for (auto& contact : body.contacts)
         InsertContact(std::move(contact));
 
+    // What the other store had deleted stays deleted here: its books and
+    // the contacts of no other book join this store's "Deleted Items".
+    bool topDeleted = false;
+    for (const u32 id : deletedIds) {
+        // One that the repair dropped has no book of the file under its id.
+        Book* deleted = FindBook(plan(id));
+        if (!deleted || deleted->m_duID < firstImported)
+            continue;
+        if (Book* parent = FindBook(deleted->m_duParentID))
+            RemoveMember(*parent, deleted->m_duID);
+        for (const u32 member : IdArray(deleted->m_members)) {
+            if (Book* book = FindBook(member)) {
+                Attach(*book, *m_pDeletedItems);
+            } else if (Contact* contact = FindContact(member)) {
+                IdListRemove(contact->m_books, deleted->m_duID);
+                if (contact->m_books.empty())
+                    AddContactToBook(contact, m_pDeletedItems);
+            }
+        }
+        topDeleted = topDeleted || deleted == top;
+        DropBook(deleted);
+    }
+
     Merge merge(*this, firstImported);
     u32 result = 0;
-    if (holdsRoot && into == m_pRoot && mode == IMPORT_ATTACH) {
+    if (topDeleted) {
+        // Its contents went into "Deleted Items" above.
+    } else if (holdsRoot && into == m_pRoot && mode == IMPORT_ATTACH) {
         // The exported root's members join the real root; no second root.
         const IdArray members = top->m_members;
         for (u32 id : members) {

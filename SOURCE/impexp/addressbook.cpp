@@ -111,8 +111,7 @@ ContactAddress* FirstAddress(Contact& contact, u32 type, bool add)
         return &*it;
     if (!add)
         return nullptr;
-    contact.m_addresses.push_back({});
-    contact.m_addresses.back().m_dwType = type;
+    contact.m_addresses.push_back(NewContactAddress(type));
     return &contact.m_addresses.back();
 }
 

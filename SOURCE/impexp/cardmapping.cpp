@@ -85,6 +85,17 @@ std::string_view TextOf(const CardNode& node)
     return node.type == CardValueType::Text ? node.value : std::string_view();
 }
 
+// A number or address written as a link ("tel:+1-555-0100",
+// "mailto:ann@example.com"), as vCard 3.0 and 4.0 allow: what it links
+// to, so that the card this program writes of it reads back the same. Any
+// other text stays as it is.
+std::string_view LinkTarget(std::string_view text, std::string_view scheme)
+{
+    while (text.size() > scheme.size() && EqualsNoCase(text.substr(0, scheme.size()), scheme))
+        text.remove_prefix(scheme.size());
+    return text;
+}
+
 u32 ParamFlags(const CardNode& property)
 {
     u32 flags = 0;
@@ -180,6 +191,9 @@ DateValue ReadIsoDate(std::string_view text)
     return ok && text.empty() && DateFromParts(year, month, day, date) ? date : DateValue::Null();
 }
 
+// Of a value that could not be read, what the notes show.
+constexpr size_t kShownValueBytes = 80;
+
 void SetText(std::string& field, std::string_view text)
 {
     if (!text.empty())
@@ -204,7 +218,7 @@ void MapFields(CardRecord& record, const CardNode& property, CardAddress* addres
 
 void MapPhone(CardRecord& record, const CardNode& property)
 {
-    const std::string_view number = TextOf(property);
+    const std::string_view number = LinkTarget(TextOf(property), "tel:");
     if (number.empty())
         return;
     size_t preferred = PreferredPhoneSlot(ParamFlags(property));
@@ -239,7 +253,7 @@ void MapPhone(CardRecord& record, const CardNode& property)
 
 void MapEmail(CardRecord& record, const CardNode& property)
 {
-    const std::string_view address = TextOf(property);
+    const std::string_view address = LinkTarget(TextOf(property), "mailto:");
     if (address.empty())
         return;
     const u32 flags = ParamFlags(property);
@@ -288,8 +302,7 @@ std::string_view BytesOf(const CardNode& node)
 // nothing of the address is lost.
 ContactAddress ContactAddressOf(const CardAddress& from, u32 type)
 {
-    ContactAddress address;
-    address.m_dwType = type;
+    ContactAddress address = NewContactAddress(type);
     if (from.adrRead) {
         address.m_strStreet = JoinNonEmpty({from.street, from.extended, from.postOfficeBox}, "\r\n");
     } else {
@@ -378,6 +391,10 @@ void CCardExchange::MapProperty(const CardNode& property)
     case Target::Birthday:
         if (const DateValue date = ReadIsoDate(TextOf(property)); date.IsValid())
             record.birthday = date;
+        else if (!TextOf(property).empty())
+            m_reader.AddIssue(0,
+                "the birthday \"" + std::string(TextOf(property).substr(0, kShownValueBytes))
+                    + "\" is no date with a year and was left out");
         break;
     case Target::Sound:
         if (property.HasParam("WAVE"))

@@ -1,12 +1,16 @@
 #include "impexp/fieldmapping.h"
 
+#include "core/addressformat.h"
 #include "core/fieldtexts.h"
+#include "core/utilities.h"
 #include "platform/profile.h"
 
 #include <QDate>
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace {
 
@@ -15,6 +19,8 @@ constexpr const char* kImportEntry = "ImportFields";
 constexpr const char* kExportEntry = "ExportFields";
 
 const QDate kDayZero(1899, 12, 30);
+// What the export writes for a contact of no gender.
+constexpr std::string_view kUnspecifiedGender = "Unspecified";
 constexpr int kFirstYear = 100;
 constexpr int kLastYear = 9999;
 
@@ -76,11 +82,9 @@ void SetAddressPart(Contact& contact, u32 type, u32 part, std::string_view text)
 {
     auto it = std::find_if(contact.m_addresses.begin(), contact.m_addresses.end(),
         [type](const ContactAddress& a) { return a.Type() == type; });
-    if (it == contact.m_addresses.end()) {
-        ContactAddress address;
-        address.m_dwType = type | (contact.m_addresses.empty() ? ADDR_DEFAULT : 0);
-        it = contact.m_addresses.insert(contact.m_addresses.end(), address);
-    }
+    if (it == contact.m_addresses.end())
+        it = contact.m_addresses.insert(contact.m_addresses.end(),
+            NewContactAddress(type | (contact.m_addresses.empty() ? ADDR_DEFAULT : 0)));
     AddressPart(*it, part) = text;
 }
 
@@ -97,7 +101,29 @@ std::vector<u32> FieldRange(bool importable)
     return fields;
 }
 
+// Captions compare without blanks and hyphens, in either case.
+std::string CaptionKey(std::string_view text)
+{
+    std::string key;
+    for (const char c : text) {
+        if (c == ' ' || c == '\t' || c == '-')
+            continue;
+        key += c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+    }
+    return key;
+}
+
 }  // namespace
+
+ContactAddress NewContactAddress(u32 type)
+{
+    // The three built-in formats lead every list: postal, business, home.
+    constexpr size_t kBuiltInFormatCount = 3;
+    ContactAddress address;
+    address.m_dwType = type;
+    address.m_dwFormat = u32(GetAddressFormatIndex(type, kFormatDeleted, kBuiltInFormatCount));
+    return address;
+}
 
 u32 PhoneFieldFlag(u32 type)
 {
@@ -134,10 +160,42 @@ std::vector<u32> DefaultExportFields()
     return FieldRange(false);
 }
 
-std::vector<u32> LoadFieldList(bool import)
+u32 FieldOfColumnName(std::string_view name)
+{
+    static const std::unordered_map<std::string, u32> kCaptions = [] {
+        std::unordered_map<std::string, u32> captions;
+        for (u32 id = kFirstMappedField; id <= kLastMappedField; ++id)
+            captions.emplace(CaptionKey(LoadResString(id)), id);
+        return captions;
+    }();
+    const auto it = kCaptions.find(CaptionKey(name));
+    return it == kCaptions.end() ? 0 : it->second;
+}
+
+std::vector<u32> MapColumnsByName(const std::vector<std::string>& names, const std::vector<u32>& fields)
+{
+    std::vector<u32> mapped(names.size(), 0);
+    std::vector<bool> named(names.size(), false);
+    std::unordered_set<u32> taken;
+    for (size_t i = 0; i < names.size(); ++i) {
+        const u32 id = FieldOfColumnName(names[i]);
+        named[i] = id != 0;
+        if (named[i] && taken.insert(id).second && IsImportableField(id))
+            mapped[i] = id;
+    }
+    for (size_t i = 0; i < names.size(); ++i)
+        if (!named[i] && i < fields.size() && !taken.count(fields[i]))
+            mapped[i] = fields[i];
+    return mapped;
+}
+
+std::vector<u32> LoadFieldList(bool import, bool* stored)
 {
     const auto bytes = Profile::GetBinaryAnySize(kSection, import ? kImportEntry : kExportEntry);
-    if (!bytes || bytes->size() % qsizetype(sizeof(u32)) != 0)
+    const bool whole = bytes && bytes->size() % qsizetype(sizeof(u32)) == 0;
+    if (stored)
+        *stored = whole;
+    if (!whole)
         return import ? DefaultImportFields() : DefaultExportFields();
     std::vector<u32> fields(size_t(bytes->size()) / sizeof(u32));
     if (!fields.empty())
@@ -151,20 +209,20 @@ void SaveFieldList(bool import, const std::vector<u32>& fields)
         qsizetype(fields.size() * sizeof(u32)));
 }
 
-void SetContactFieldFromText(Contact& contact, u32 fieldId, std::string_view text, int dateFormat)
+bool SetContactFieldFromText(Contact& contact, u32 fieldId, std::string_view text, int dateFormat)
 {
     for (const ContactTextField& field : ContactTextFields()) {
         if (field.id == fieldId) {
             contact.*field.member = text;
-            return;
+            return true;
         }
     }
     if (fieldId == FID_GENDER) {
         contact.m_dwGender = text == "Male" ? GENDER_MALE : text == "Female" ? GENDER_FEMALE : 0;
-        return;
+        return contact.m_dwGender != 0 || text.empty() || text == kUnspecifiedGender;
     }
     if (text.empty())
-        return;
+        return true;
     if (fieldId >= FID_FIRST_PHONE && fieldId <= FID_LAST_PHONE) {
         const u32 type = fieldId - FID_FIRST_PHONE + 1;
         AddValue(contact.m_phones, type, text, PhoneFieldFlag(type));
@@ -202,14 +260,16 @@ void SetContactFieldFromText(Contact& contact, u32 fieldId, std::string_view tex
         case FID_BIRTHDAY:
         case FID_ANNIVERSARY: {
             DateValue date;
-            if (ParseDate(text, dateFormat, date) == 0)
-                (fieldId == FID_BIRTHDAY ? contact.m_dtBirthday : contact.m_dtAnniversary) = date;
+            if (ParseDate(text, dateFormat, date) != 0)
+                return false;
+            (fieldId == FID_BIRTHDAY ? contact.m_dtBirthday : contact.m_dtAnniversary) = date;
             break;
         }
         default:
             break;
         }
     }
+    return true;
 }
 
 bool DateFromParts(int year, int month, int day, DateValue& date)

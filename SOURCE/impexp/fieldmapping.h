@@ -29,19 +29,36 @@ bool IsImportableField(u32 fieldId);
 // addresses' columns are not imported.
 std::vector<u32> DefaultImportFields();
 std::vector<u32> DefaultExportFields();
+// The field whose caption the name of a column is, letter case, blanks and
+// hyphens aside ("FIRST NAME", "Nickname", "Home E-mail" are captions);
+// 0 when it is none.
+u32 FieldOfColumnName(std::string_view name);
+// The mapping of a file whose first line holds the columns' names: a column
+// named by a field's caption reads that field (a whole address, which is
+// never read back, nothing), and no other column reads it; a column of any
+// other name keeps the field of the list at its place (none past its end).
+std::vector<u32> MapColumnsByName(const std::vector<std::string>& names, const std::vector<u32>& fields);
+
 // "ImportFields" or "ExportFields" of the "DataMan" section: the list of the
 // last run, else the default (also for a stored value that is no whole
-// number of field ids).
-std::vector<u32> LoadFieldList(bool import);
+// number of field ids). stored says which.
+std::vector<u32> LoadFieldList(bool import, bool* stored = nullptr);
 void SaveFieldList(bool import, const std::vector<u32>& fields);
 
 // Stores one column's text into a contact by field id: names and other texts
 // replace the field; phones, e-mails and web pages are added; address parts
 // go into the first address of their kind; dates are read in the date
 // format. An empty text adds nothing, and a phone or e-mail already there
-// is not added twice.
-void SetContactFieldFromText(
+// is not added twice. False when the text says nothing the field can hold
+// (a date not in the date format, a gender that is none of "Male",
+// "Female" and "Unspecified"): the field is left as it was.
+bool SetContactFieldFromText(
     Contact& contact, u32 fieldId, std::string_view text, int dateFormat = IDF_MONTH_DAY_YEAR);
+
+// An empty address of the type (default flag included) laid out as one the
+// user types in the editor: a home address in the built-in home format, a
+// business address in the business format, any other in the postal one.
+ContactAddress NewContactAddress(u32 type);
 
 // The slot flag of the field of the contact's pages that a phone of this
 // type starts out in (home 1, 2, mobile, fax; business 1, 2, fax); 0 for

@@ -34,9 +34,13 @@ constexpr const char* kProblemCards = "%s: %d card(s) could not be read whole; w
                                       "left out:";
 constexpr const char* kProblemFile = "%s: parts of the file could not be read and were left out:";
 constexpr const char* kMoreProblems = "... and %d more.";
+constexpr const char* kUnreadLogged
+    = "Import of %s: values that could not be read were left out, as follows.";
 constexpr const char* kSeeErrorLog = "The error log lists every problem.";
 constexpr size_t kProblemsShown = 5;
 constexpr u32 IDS_LOSSY_DOS_EXPORT = 59784;
+constexpr u32 IDS_IE_IMPORTED_UPDATED = 59795;
+constexpr u32 IDS_UNREAD_VALUES = 59796;
 
 void ReportOpenFailure(QObject* owner, u32 stringId, const std::string& path, const QFileDevice& file)
 {
@@ -54,34 +58,43 @@ std::string CardProblem(const CCardExchange& exchange)
     return exchange.Issues().empty() ? kNoCards : IssueText(exchange.Issues().front());
 }
 
-// What the reader skipped: every note into the error log, the count and
+// What an import left out: every note into the error log, the count and
 // the first notes for the user, so that a damaged file never passes for a
-// whole one.
-void NoteCardProblems(const std::string& path, const CCardExchange& exchange, IEOutcome& outcome)
+// whole one. count may exceed the notes kept.
+void NoteProblems(const std::string& logHead, const std::string& userHead,
+    const std::vector<std::string>& notes, size_t count, IEOutcome& outcome)
 {
-    if (exchange.IssueCount() == 0)
-        return;
-    std::string log = FormatText(kProblemsLogged, path.c_str());
-    for (const CardIssue& issue : exchange.Issues())
-        log += "\r\n" + IssueText(issue);
-    const int unlisted = exchange.IssueCount() - int(exchange.Issues().size());
-    if (unlisted > 0)
-        log += "\r\n" + FormatText(kMoreProblems, unlisted);
+    std::string log = logHead;
+    for (const std::string& note : notes)
+        log += "\r\n" + note;
+    if (count > notes.size())
+        log += "\r\n" + FormatText(kMoreProblems, int(count - notes.size()));
     const bool logged = AppendErrorLogNote(log + "\r\n");
 
-    std::string text = exchange.TroubledCards() > 0
-        ? FormatText(kProblemCards, path.c_str(), exchange.TroubledCards())
-        : FormatText(kProblemFile, path.c_str());
-    const size_t shown = std::min(exchange.Issues().size(), kProblemsShown);
+    std::string text = userHead;
+    const size_t shown = std::min(notes.size(), kProblemsShown);
     for (size_t i = 0; i < shown; ++i)
-        text += "\n- " + IssueText(exchange.Issues()[i]);
-    if (size_t(exchange.IssueCount()) > shown)
-        text += "\n" + FormatText(kMoreProblems, exchange.IssueCount() - int(shown));
+        text += "\n- " + notes[i];
+    if (count > shown)
+        text += "\n" + FormatText(kMoreProblems, int(count - shown));
     if (logged)
         text += "\n" + std::string(kSeeErrorLog);
     if (!outcome.problems.empty())
         outcome.problems += "\n\n";
     outcome.problems += text;
+}
+
+void NoteCardProblems(const std::string& path, const CCardExchange& exchange, IEOutcome& outcome)
+{
+    if (exchange.IssueCount() == 0)
+        return;
+    std::vector<std::string> notes;
+    for (const CardIssue& issue : exchange.Issues())
+        notes.push_back(IssueText(issue));
+    NoteProblems(FormatText(kProblemsLogged, path.c_str()),
+        exchange.TroubledCards() > 0 ? FormatText(kProblemCards, path.c_str(), exchange.TroubledCards())
+                                     : FormatText(kProblemFile, path.c_str()),
+        notes, size_t(exchange.IssueCount()), outcome);
 }
 
 // The cards of one file into the book. The outcome's counts grow by what
@@ -198,6 +211,10 @@ u32 RunImport(IEWizard& wizard, DataMan& dataMan, IEOutcome& outcome, QObject* o
     default:
         result = state.ImportDelimitedText(dataMan);
         outcome.detail = state.m_strError;
+        if (result == 0 && state.m_nUnreadValues > 0)
+            NoteProblems(FormatText(kUnreadLogged, state.m_strImportPath.c_str()),
+                FormatText(LoadResString(IDS_UNREAD_VALUES).c_str(), state.m_nUnreadValues),
+                state.m_unreadValues, state.m_nUnreadValues, outcome);
         break;
     }
     if (result) {
@@ -208,6 +225,7 @@ u32 RunImport(IEWizard& wizard, DataMan& dataMan, IEOutcome& outcome, QObject* o
     }
     outcome.books = transaction.BooksAdded();
     outcome.contacts = transaction.ContactsImported();
+    outcome.updated = transaction.ContactsUpdated();
     outcome.changed = transaction.Changed();
     transaction.Commit();
     return 0;
@@ -283,8 +301,10 @@ std::string OutcomeText(const IEOutcome& outcome)
     }
     if (!outcome.import)
         return outcome.problems;
-    std::string text
-        = FormatText(LoadResString(IDS_IE_IMPORTED).c_str(), int(outcome.books), int(outcome.contacts));
+    std::string text = outcome.updated == 0
+        ? FormatText(LoadResString(IDS_IE_IMPORTED).c_str(), int(outcome.books), int(outcome.contacts))
+        : FormatText(LoadResString(IDS_IE_IMPORTED_UPDATED).c_str(), int(outcome.books),
+            int(outcome.contacts - outcome.updated), int(outcome.updated));
     if (outcome.offered > outcome.contacts)
         text += "\n\n" + FormatText(kLeftOut, outcome.offered - outcome.contacts, outcome.offered);
     else if (!outcome.detail.empty())
@@ -299,8 +319,12 @@ void ReportOutcome(const IEOutcome& outcome, QObject* owner)
     const std::string text = OutcomeText(outcome);
     if (text.empty())
         return;
+    const bool whole = outcome.import && outcome.offered <= outcome.contacts && outcome.detail.empty()
+        && outcome.problems.empty();
     if (outcome.result)
         MsgStopText(text, owner);
+    else if (whole)
+        MsgInfoText(text, owner);
     else
         MsgWarningText(text, owner);
 }

@@ -19,6 +19,7 @@ struct IEOutcome {
     bool import = true;
     u32 books = 0;  // books added
     u32 contacts = 0;  // contacts added or updated
+    u32 updated = 0;  // of those, contacts of the same name that were updated
     // What the file offered (cards, or files of a drop) when that is known
     // and more than came in; 0 otherwise.
     u32 offered = 0;
@@ -45,6 +46,6 @@ IEOutcome ImportVCardFiles(DataMan& dataMan, const std::vector<std::string>& pat
 // count; after an import the counts, with what was left out.
 std::string OutcomeText(const IEOutcome& outcome);
 // Shows the text: a failure with the stop icon, an import's counts with
-// the exclamation icon; a successful export shows only what it could not
-// write as it stands.
+// the information icon, or the exclamation icon when something was left
+// out; a successful export shows only what it could not write as it stands.
 void ReportOutcome(const IEOutcome& outcome, QObject* owner);

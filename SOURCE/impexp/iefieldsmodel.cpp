@@ -24,7 +24,7 @@ constexpr const char* kNoField = "None";
 void IEFieldsModel::Load(bool import)
 {
     m_bImport = import;
-    m_fields = LoadFieldList(import);
+    m_fields = LoadFieldList(import, &m_bChosenList);
     m_rows.clear();
     m_bSampleRead = false;
 }
@@ -49,8 +49,10 @@ u32 IEFieldsModel::RefreshImport(
     }
     // A file with nothing in it still has one (empty) column.
     m_fields.resize(names.size(), 0);
+    const std::vector<u32> mapped
+        = firstLineNames ? MapColumnsByName(names, m_bChosenList ? m_fields : std::vector<u32>()) : m_fields;
     for (size_t i = 0; i < names.size(); ++i) {
-        const u32 id = m_fields[i];
+        const u32 id = mapped[i];
         m_rows.push_back({firstLineNames ? names[i] : FormatText(kColumnName, unsigned(i)), id, id != 0});
     }
     m_bSampleRead = true;
@@ -79,6 +81,7 @@ void IEFieldsModel::ChangeMapping(size_t row, u32 fieldId)
     m_rows[row].fieldId = fieldId;
     m_rows[row].checked = fieldId != 0;
     // The list follows, so that reading the file again keeps the choice.
+    m_bChosenList = true;
     m_fields.resize(std::max(m_fields.size(), m_rows.size()), 0);
     for (size_t i = 0; i < m_rows.size(); ++i)
         m_fields[i] = m_rows[i].fieldId;

@@ -23,7 +23,9 @@ public:
     // The field list of the last run for the direction, else the default.
     void Load(bool import);
 
-    // Import: the rows from the first record of the file. 0; RC_CANNOT_OPEN
+    // Import: the rows from the first record of the file; when it holds the
+    // columns' names, those that are field captions read their fields
+    // (MapColumnsByName). 0; RC_CANNOT_OPEN
     // when the file does not open (the file error was shown); another code
     // when it cannot be read as text ("Error in import/export operation =
     // %x" was shown). The rows are empty after a failure.
@@ -50,6 +52,10 @@ public:
 
     bool m_bImport = true;
     bool m_bSampleRead = false;  // the import rows came from the file
+    // The field list is a mapping the user chose, stored by an earlier run
+    // or changed in this one, rather than the default list, whose places
+    // say nothing of a file that names its own columns.
+    bool m_bChosenList = false;
     std::vector<IEMappingRow> m_rows;
     std::vector<u32> m_fields;
 };

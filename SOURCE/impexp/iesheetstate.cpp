@@ -15,6 +15,15 @@
 #include <cerrno>
 #include <unordered_set>
 
+namespace {
+
+constexpr const char* kUnreadValue = "row %zu, %s: \"%s\"";
+// Enough to find each value in the file, little enough for the log.
+constexpr size_t kUnreadValuesKept = 100;
+constexpr size_t kUnreadTextShown = 80;
+
+}  // namespace
+
 IESheetState::IESheetState() = default;
 IESheetState::~IESheetState() = default;
 
@@ -33,6 +42,8 @@ u32 IESheetState::ImportDelimitedText(DataMan& dataMan)
 {
     m_nContactsImported = 0;
     m_strError.clear();
+    m_nUnreadValues = 0;
+    m_unreadValues.clear();
     CRegularFile file(QString::fromStdString(m_strImportPath));
     if (!file.open(QIODevice::ReadOnly)) {
         ReportFileError(IDS_IMPORT_FILE_ERROR, m_strImportPath, file);
@@ -42,7 +53,9 @@ u32 IESheetState::ImportDelimitedText(DataMan& dataMan)
     DelimitedTextFile in(file);
     std::string field;
     bool namesLine = m_bFirstLineNames;
+    size_t row = 0;
     for (bool endOfFile = false; !endOfFile;) {
+        ++row;
         auto contact = std::make_unique<Contact>();
         bool skip = namesLine;
         namesLine = false;
@@ -54,8 +67,9 @@ u32 IESheetState::ImportDelimitedText(DataMan& dataMan)
             }
             if (column == 0 && endOfRecord && field.empty())
                 skip = true;
-            if (!skip && column < m_fields.size() && m_fields[column] != 0)
-                SetContactFieldFromText(*contact, m_fields[column], field, m_nDateFormat);
+            if (!skip && column < m_fields.size() && m_fields[column] != 0
+                && !SetContactFieldFromText(*contact, m_fields[column], field, m_nDateFormat))
+                NoteUnreadValue(row, m_fields[column], field);
         }
         if (skip || !HasContactData(*contact))
             continue;
@@ -70,6 +84,13 @@ u32 IESheetState::ImportDelimitedText(DataMan& dataMan)
         return RC_MISSING;
     }
     return 0;
+}
+
+void IESheetState::NoteUnreadValue(size_t row, u32 fieldId, std::string_view text)
+{
+    if (m_nUnreadValues++ < kUnreadValuesKept)
+        m_unreadValues.push_back(FormatText(kUnreadValue, row, LoadResString(fieldId).c_str(),
+            std::string(text.substr(0, kUnreadTextShown)).c_str()));
 }
 
 std::string IESheetState::ExportText(const Contact& contact, u32 fieldId) const
@@ -89,21 +110,29 @@ u32 IESheetState::ForEachBookContact(
     // An explicit stack: a deep tree of books must not exhaust the call stack.
     std::vector<const Book*> pending{&book};
     std::unordered_set<u32> seen;
+    // A contact of several of the books is written once: a file read back
+    // must not give it twice.
+    std::unordered_set<u32> written;
     while (!pending.empty()) {
         const Book* current = pending.back();
         pending.pop_back();
         if (!seen.insert(current->m_duID).second)
             continue;
         size_t position = 0;
-        while (const Contact* contact = current->GetNextContact(dataMan, position))
+        while (const Contact* contact = current->GetNextContact(dataMan, position)) {
+            if (!written.insert(contact->m_duID).second)
+                continue;
             if (const u32 error = visit(*contact))
                 return error;
+        }
         if (!subBooks)
             break;
         const size_t first = pending.size();
         position = 0;
+        // Deleted contacts go out only with "Deleted Items" chosen itself.
         while (const Book* child = current->GetNextBook(dataMan, position))
-            pending.push_back(child);
+            if (child != dataMan.GetDeletedItemsBook())
+                pending.push_back(child);
         std::reverse(pending.begin() + std::ptrdiff_t(first), pending.end());
     }
     return 0;

@@ -49,8 +49,9 @@ public:
     int ParseDate(std::string_view text, DateValue& date) const;
 
     // Calls visit for each contact of the book in member order, then, with
-    // subBooks, for those of its sub-books, depth first, each book's contacts
-    // before its own sub-books; stops at the first non-zero result.
+    // subBooks, for those of its sub-books but "Deleted Items", depth first,
+    // each book's contacts before its own sub-books; a contact of several
+    // books is visited once. Stops at the first non-zero result.
     static u32 ForEachBookContact(const DataMan& dataMan, const Book& book, bool subBooks,
         const std::function<u32(const Contact&)>& visit);
 
@@ -74,12 +75,18 @@ public:
     QObject* m_pOwner = nullptr;
     // Why the last import stopped, for the user.
     std::string m_strError;
+    // The values of the last delimited import that could not be read (a
+    // date not in the date format chosen), and the first of them, each
+    // with its row and column.
+    std::size_t m_nUnreadValues = 0;
+    std::vector<std::string> m_unreadValues;
     // The values of the last delimited export that lost characters the DOS
     // code page lacks (each written as "?").
     std::size_t m_nLossyValues = 0;
 
 private:
     void ReportFileError(u32 stringId, const std::string& path, const QFileDevice& file) const;
+    void NoteUnreadValue(size_t row, u32 fieldId, std::string_view text);
     // The contact's fields as the export writes them.
     std::string ExportText(const Contact& contact, u32 fieldId) const;
 

@@ -1,6 +1,96 @@
 #include "impexp/importtransaction.h"
 
 #include "core/dataman.h"
+#include "core/fieldtexts.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+namespace {
+
+void TakeText(std::string& field, const std::string& text)
+{
+    if (!text.empty())
+        field = text;
+}
+
+// Each element that the import carries meets the contact's element of its
+// type at the same place among those of that type (update); one with no such
+// element before the merge is added (add).
+template <class T, class Update, class Add>
+void MatchByType(std::vector<T>& own, const std::vector<T>& imported, Update update, Add add)
+{
+    const size_t before = own.size();
+    std::unordered_map<u32, size_t> met;
+    for (const T& item : imported) {
+        size_t n = met[item.Type()]++;
+        T* same = nullptr;
+        for (size_t i = 0; i < before && !same; ++i)
+            if (own[i].Type() == item.Type() && n-- == 0)
+                same = &own[i];
+        if (same)
+            update(*same, item);
+        else
+            add(item);
+    }
+}
+
+// A value added keeps none of the slot and default flags that a value of
+// the contact holds.
+void TakeValues(std::vector<ContactValue>& values, const std::vector<ContactValue>& imported)
+{
+    MatchByType(
+        values, imported,
+        [](ContactValue& own, const ContactValue& value) { own.m_strText = value.m_strText; },
+        [&values](const ContactValue& value) {
+            u32 flags = value.m_dwCode & ~CV_TYPE_MASK;
+            for (const ContactValue& other : values)
+                flags &= ~(other.m_dwCode & ~CV_TYPE_MASK);
+            values.push_back({value.Type() | flags, value.m_strText});
+        });
+}
+
+// The parts of an address that the import carries replace those of the
+// contact's address; its layout and its choice of default stay.
+void TakeAddresses(std::vector<ContactAddress>& addresses, const std::vector<ContactAddress>& imported)
+{
+    MatchByType(
+        addresses, imported,
+        [](ContactAddress& own, const ContactAddress& address) {
+            TakeText(own.m_strStreet, address.m_strStreet);
+            TakeText(own.m_strCity, address.m_strCity);
+            TakeText(own.m_strState, address.m_strState);
+            TakeText(own.m_strZip, address.m_strZip);
+            TakeText(own.m_strCountry, address.m_strCountry);
+        },
+        [&addresses](const ContactAddress& address) {
+            const bool hasDefault = std::any_of(addresses.begin(), addresses.end(),
+                [](const ContactAddress& a) { return a.m_dwType & ADDR_DEFAULT; });
+            addresses.push_back(address);
+            if (hasDefault)
+                addresses.back().m_dwType &= ~ADDR_DEFAULT;
+        });
+}
+
+}  // namespace
+
+void MergeImportedContact(Contact& contact, const Contact& imported)
+{
+    for (const ContactTextField& field : ContactTextFields())
+        TakeText(contact.*field.member, imported.*field.member);
+    if (imported.m_dwGender != 0)
+        contact.m_dwGender = imported.m_dwGender;
+    if (imported.m_dtBirthday.IsValid())
+        contact.m_dtBirthday = imported.m_dtBirthday;
+    if (imported.m_dtAnniversary.IsValid())
+        contact.m_dtAnniversary = imported.m_dtAnniversary;
+    TakeValues(contact.m_phones, imported.m_phones);
+    TakeValues(contact.m_emails, imported.m_emails);
+    TakeValues(contact.m_web, imported.m_web);
+    TakeAddresses(contact.m_addresses, imported.m_addresses);
+    StripNul(contact);
+    contact.SetModified();
+}
 
 ImportTransaction::ImportTransaction(DataMan& dataMan)
     : m_dm(dataMan)
@@ -49,8 +139,7 @@ u32 ImportTransaction::AddContact(std::unique_ptr<Contact> contact, Book* book, 
         if (same != names->end()) {
             Contact* existing = same->second;
             m_before.emplace_back(existing, *existing);
-            existing->UpdateFrom(*contact);
-            existing->SetModified();
+            MergeImportedContact(*existing, *contact);
             ++m_updated;
             return 0;
         }

@@ -22,7 +22,7 @@ public:
     ImportTransaction& operator=(const ImportTransaction&) = delete;
 
     // A new contact of the book; with merge, a contact of the book with the
-    // same name parts takes its data instead.
+    // same name parts takes what it carries instead (MergeImportedContact).
     u32 AddContact(std::unique_ptr<Contact> contact, Book* book, bool merge);
     // A new book under the parent; with merge, a sub-book of that name is
     // used instead. Null when it could not be added.
@@ -35,6 +35,8 @@ public:
     // Contacts added or updated, and books added, so far (counted through
     // this object or added to the store by others meanwhile).
     u32 ContactsImported() const;
+    // Of those, the contacts that were there and took what the import gave.
+    u32 ContactsUpdated() const { return m_updated; }
     u32 BooksAdded() const;
     bool Changed() const { return ContactsImported() != 0 || BooksAdded() != 0; }
 
@@ -53,6 +55,12 @@ private:
     std::vector<std::pair<Contact*, Contact>> m_before;
     std::unordered_map<const Book*, NameIndex> m_names;
 };
+
+// A contact of the same name takes what an imported one carries: each text,
+// date, phone, e-mail, web page and address part that it holds. What it
+// does not carry keeps its value, and the contact keeps its created date,
+// its books and its look; its modified date becomes now.
+void MergeImportedContact(Contact& contact, const Contact& imported);
 
 // The name parts that make two contacts the same, folded to one key.
 std::string SameNameKey(const Contact& contact);

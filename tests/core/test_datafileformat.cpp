@@ -376,11 +376,11 @@ TEST_F(DataFileFormatTest, RootIntoRoot)
     Populate();
     ASSERT_EQ(0u, m_dm->ExportBook(Path("root.dtv"), Root()));
     ASSERT_EQ(0u, Restart());
-    // Mode 0: the file's root gives way; its "Deleted Items" is a plain book.
+    // Mode 0: the file's root gives way; its "Deleted Items" stayed home.
     ASSERT_EQ(0u, Import("root.dtv", IMPORT_ATTACH, Root()));
-    EXPECT_EQ(4u, m_books);
+    EXPECT_EQ(3u, m_books);
     EXPECT_EQ(3u, m_contacts);
-    ASSERT_EQ(7, m_dm->GetBookCount());
+    ASSERT_EQ(6, m_dm->GetBookCount());
     for (int i = 0; i < m_dm->GetBookCount(); ++i) {
         const Book* book = m_dm->GetBookAt(i);
         EXPECT_EQ(i == 0 ? DIF_ROOT_BOOK | DIF_CURRENT_BOOK
@@ -389,8 +389,7 @@ TEST_F(DataFileFormatTest, RootIntoRoot)
             book->m_dwFlags & ~DIF_BOOK);
         EXPECT_TRUE(i == 0 || m_dm->IsMember(m_dm->FindBook(book->m_duParentID), book->m_duID));
     }
-    EXPECT_EQ("Deleted Items", m_dm->GetBookAt(4)->m_strName);
-    EXPECT_EQ(kBookImage, m_dm->GetBookAt(4)->m_dwImage);
+    EXPECT_EQ("Friends", m_dm->GetBookAt(4)->m_strName);
     const Contact* cid = m_dm->GetContactAt(4);
     EXPECT_EQ("Cid", cid->m_strName);
     EXPECT_EQ((IdArray{0}), cid->m_books);
@@ -398,8 +397,8 @@ TEST_F(DataFileFormatTest, RootIntoRoot)
 
     // Merged, everything finds its own.
     ASSERT_EQ(0u, Import("root.dtv", IMPORT_MERGE, Root()));
-    EXPECT_EQ(7u, m_books + m_contacts);
-    EXPECT_EQ(7, m_dm->GetBookCount());
+    EXPECT_EQ(6u, m_books + m_contacts);
+    EXPECT_EQ(6, m_dm->GetBookCount());
     EXPECT_EQ(6, m_dm->GetContactCount());
 }
 

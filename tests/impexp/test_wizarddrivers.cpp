@@ -273,7 +273,7 @@ TEST_F(WizardDriverTest, VCardImportMergesUnlessDuplicatesAllowed)
         m_dm.FindSameNameContact(book, m_dm.GetContactAt(m_dm.GetContactCount() - 1))->m_strNotes, "new");
     // The calendar gave no contact, and the report says so.
     EXPECT_EQ(OutcomeText(merged),
-        "Successfully imported 0 book(s) and 1 contact(s).\n\n"
+        "Successfully imported 0 book(s) and 0 new contact(s), and updated 1 contact(s) of the same name.\n\n"
         "1 of the 2 entries of the file gave no contact and were left out.");
     wizard.m_state.m_nDuplicatesFlag = 0;
     RunImportExport(wizard, m_dm, nullptr);

@@ -124,10 +124,10 @@ TEST_F(ClipboardTest, PastedVCardFilesAreEachImportedReportedAndSaved)
     // The bad file neither stops nor hides the others: each reports.
     ASSERT_GE(m_messages.shown.size(), 3u);
     const auto icon = [](const RecordingMessageSink::Shown& m) { return m.type & MB_ICONMASK; };
-    EXPECT_EQ(icon(m_messages.shown.front()), MB_ICONEXCLAMATION);
+    EXPECT_EQ(icon(m_messages.shown.front()), MB_ICONINFORMATION);
     EXPECT_EQ(icon(m_messages.shown[1]), MB_ICONSTOP);
     EXPECT_NE(m_messages.shown[1].text.find("gone.vcf"), std::string::npos);
-    EXPECT_EQ(icon(m_messages.shown.back()), MB_ICONEXCLAMATION);
+    EXPECT_EQ(icon(m_messages.shown.back()), MB_ICONINFORMATION);
     EXPECT_EQ(Grid().RowCount(), 5);
     const std::vector<std::string> stored = StoredNames("Contacts");
     EXPECT_EQ(stored.size(), 5u);

@@ -173,8 +173,11 @@ IEOutcome RunImportExportCommand(DataMan& dataMan, QWidget* parent)
 {
     IEWizard wizard;
     CIESheet sheet(wizard, dataMan, parent);
-    if (sheet.DoModal() != ID_WIZFINISH)
-        return {0, wizard.IsImport(), 0, 0, 0, false, {}, {}};
+    if (sheet.DoModal() != ID_WIZFINISH) {
+        IEOutcome cancelled;
+        cancelled.import = wizard.IsImport();
+        return cancelled;
+    }
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     IEOutcome outcome = RunImportExport(wizard, dataMan, parent);
     if (outcome.changed && dataMan.Save(DFK_DATA) != 0)

@@ -1,0 +1,351 @@
+// Files as other programs and Tolva itself write them, through the wizard:
+// addresses laid out by their kind, merges that keep what the user typed,
+// exports without deleted contacts or repeats, header rows read by name,
+// values that could not be read, and numbers written as links.
+#include "contacttesting.h"
+#include "core/fieldtexts.h"
+#include "core/utilities.h"
+#include "impexp/fieldmapping.h"
+#include "impexp/iedrivers.h"
+#include "platform/profile.h"
+#include "wizardtesting.h"
+
+#include <QFile>
+#include <algorithm>
+#include <string>
+#include <tuple>
+
+namespace {
+
+class ExchangeFileTest : public WizardStoreTest {
+protected:
+    void SetUp() override
+    {
+        WizardStoreTest::SetUp();
+        m_user.Init(1);
+        SetAppUserMan(&m_user);
+    }
+    void TearDown() override
+    {
+        SetAppUserMan(nullptr);
+        WizardStoreTest::TearDown();
+    }
+
+    // Goes through the wizard's pages for the book and the file, with the
+    // Fields page as it comes up (its mapping and defaults untouched), and
+    // runs the import or export. The flag is that of the Book page's box.
+    IEOutcome Run(int direction, int format, const char* file, Book* book, int flag)
+    {
+        IEWizard wizard;
+        EXPECT_TRUE(WalkToFile(wizard, direction, format, book, Path(file)));
+        wizard.m_state.m_nDuplicatesFlag = flag;
+        if (wizard.HasFieldsPage()) {
+            EXPECT_TRUE(wizard.Finish());
+        }
+        return RunImportExport(wizard, m_dm, nullptr);
+    }
+    IEOutcome Import(int format, const char* file, Book* into, bool allowDuplicates = true)
+    {
+        return Run(IED_IMPORT, format, file, into, allowDuplicates ? 0 : 1);
+    }
+    // To a file new to the folder.
+    IEOutcome Export(int format, const char* file, Book* from, bool subBooks = true)
+    {
+        QFile::remove(ProgramPath(file));
+        return Run(IED_EXPORT, format, file, from, subBooks ? 0 : 1);
+    }
+    const Contact* Only(const Book* book)
+    {
+        size_t position = 0;
+        const Contact* contact = book->GetNextContact(m_dm, position);
+        EXPECT_NE(contact, nullptr);
+        EXPECT_EQ(book->GetNextContact(m_dm, position), nullptr);
+        return contact ? contact : &m_none;
+    }
+    int BooksNamed(const char* name) const
+    {
+        int count = 0;
+        for (int i = 0; i < m_dm.GetBookCount(); ++i)
+            count += m_dm.GetBookAt(i)->m_strName == name;
+        return count;
+    }
+    u32 ShownIcon() const { return m_messages.shown.back().type & MB_ICONMASK; }
+
+    Contact m_none;
+};
+
+}  // namespace
+
+TEST_F(ExchangeFileTest, ImportedAddressesAreLaidOutByTheirKind)
+{
+    // A mail program's 2.1 card with a business address only, one of 3.0
+    // and one of 4.0 with both kinds, and a spreadsheet's columns.
+    Put("work21.vcf",
+        "BEGIN:VCARD\r\nVERSION:2.1\r\nN:M\xc3\xbcller;J\xc3\xbcrgen\r\nFN:J\xc3\xbcrgen M\xc3\xbcller\r\n"
+        "ADR;WORK;ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:;;Hauptstra=C3=9Fe 5;Berlin;;10115;Deutschland\r\n"
+        "END:VCARD\r\n");
+    Put("both30.vcf",
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Lee;Ann;;;\r\nFN:Ann Lee\r\n"
+        "ADR;TYPE=HOME:;;1 Elm St;Springfield;IL;62701;USA\r\n"
+        "ADR;TYPE=WORK,PREF:;;9 Main St;Chicago;IL;60601;USA\r\nEND:VCARD\r\n");
+    Put("both40.vcf",
+        "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Ann Lee\r\n"
+        "ADR;TYPE=work:;;9 Main St;Chicago;IL;60601;USA\r\n"
+        "ADR;TYPE=home;PREF=1:;;1 Elm St;Springfield;IL;62701;USA\r\nEND:VCARD\r\n");
+    Put("sheet.csv",
+        "Name,Business Street,Business City,Business Zip,Home City\r\n"
+        "Ann Lee,9 Main St,Chicago,60601,Springfield\r\n");
+    const std::string home = "1 Elm St Springfield IL, 62701 USA";
+    const std::string work = "9 Main St Chicago IL, 60601 USA";
+    for (const auto& [format, file, business, homeText] : {std::tuple{IEF_VCARD, "work21.vcf",
+                                                               std::string("Hauptstra\xc3\x9f"
+                                                                           "e 5 Berlin, 10115 Deutschland"),
+                                                               std::string()},
+             {IEF_VCARD, "both30.vcf", work, home}, {IEF_VCARD, "both40.vcf", work, home},
+             {IEF_CSV, "sheet.csv", std::string("9 Main St Chicago, 60601"), std::string("Springfield")}}) {
+        SCOPED_TRACE(file);
+        Book* book = NewBook(file, m_dm.GetRootBook());
+        ASSERT_EQ(Import(format, file, book).result, 0u);
+        const Contact& c = *Only(book);
+        // What the grid, the information pane, envelopes and labels show.
+        EXPECT_EQ(FormatFieldText(c, FID_BUSINESS_ADDRESS), business);
+        EXPECT_EQ(FormatFieldText(c, FID_HOME_ADDRESS), homeText);
+    }
+}
+
+TEST_F(ExchangeFileTest, AMergeTakesWhatTheCardCarriesAndKeepsWhatTheUserTyped)
+{
+    Book* book = NewBook("Friends", m_dm.GetRootBook());
+    Contact* ann = AddNamed("Ann Lee", book);
+    ann->m_strFirstName = "Ann";
+    ann->m_strLastName = "Lee";
+    ann->m_strSpouse = "Sam";
+    ann->m_strNotes = "typed";
+    ann->m_phones = {{1 | CV_DEFAULT_HOME_PHONE, "555-0001"}, {5 | 0x40000000, "555-0005"}};
+    ann->m_addresses = {{ADDR_HOME | ADDR_DEFAULT, "1 Elm St", "Springfield", "IL", "62701", "USA", 2, 0}};
+    ann->m_dtCreated = Day(2020, 1, 2);
+    ann->m_dtModified = Day(2020, 1, 3);
+    const Contact typed = *ann;
+    // A phone's program writes the card again: a new mobile, an e-mail, a
+    // note and a new city; nothing of the spouse or the home phone.
+    Put("ann.vcf",
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Lee;Ann;;;\r\nFN:Ann Lee\r\nTEL;TYPE=CELL:555-0099\r\n"
+        "EMAIL;TYPE=INTERNET,HOME:ann@example.com\r\nNOTE:from the phone\r\n"
+        "ADR;TYPE=HOME:;;;Shelbyville;;;\r\nEND:VCARD\r\n"
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Bob Roe\r\nEND:VCARD\r\n");
+    const IEOutcome outcome = Import(IEF_VCARD, "ann.vcf", book, false);
+    ASSERT_EQ(outcome.result, 0u);
+    EXPECT_EQ(Names(book), (std::vector<std::string>{"Ann Lee", "Bob Roe"}));
+    EXPECT_EQ(ann->m_strSpouse, "Sam");
+    EXPECT_EQ(ann->m_strNotes, "from the phone");
+    EXPECT_EQ(FormatFieldText(*ann, FID_HOME_PHONE), "555-0001");
+    EXPECT_EQ(FormatFieldText(*ann, FID_FIRST_PHONE + 4), "555-0099");  // Home Mobile
+    EXPECT_EQ(ann->m_phones.size(), 2u);
+    EXPECT_EQ(FormatFieldText(*ann, FID_HOME_EMAIL), "ann@example.com");
+    EXPECT_EQ(FormatFieldText(*ann, FID_HOME_ADDRESS), "1 Elm St Shelbyville IL, 62701 USA");
+    EXPECT_EQ(ann->m_addresses.size(), 1u);
+    EXPECT_EQ(ann->m_dtCreated, typed.m_dtCreated);
+    EXPECT_NE(ann->m_dtModified, typed.m_dtModified);
+    EXPECT_EQ(ann->m_books, typed.m_books);
+
+    // Added and updated are told apart, as a plain report.
+    EXPECT_EQ(outcome.updated, 1u);
+    EXPECT_EQ(OutcomeText(outcome),
+        "Successfully imported 0 book(s) and 1 new contact(s), and updated 1 contact(s) of the same name.");
+    ReportOutcome(outcome, nullptr);
+    EXPECT_EQ(ShownIcon(), MB_ICONINFORMATION);
+}
+
+TEST_F(ExchangeFileTest, ExportsLeaveDeletedItemsOutUnlessChosenAndImportsNeverMakeASecond)
+{
+    Book* root = m_dm.GetRootBook();
+    Book* deleted = m_dm.GetDeletedItemsBook();
+    Book* people = NewBook("People", root);
+    AddNamed("Ann", people);
+    ASSERT_EQ(m_dm.DeleteContact(AddNamed("Gone", people), true), 0u);
+    Book* old = NewBook("Old", people);
+    AddNamed("Olga", old);
+    ASSERT_EQ(m_dm.DeleteBook(old, false), 0u);
+    SaveFieldList(false, {FID_NAME});
+    for (const auto& [format, file] :
+        {std::pair{IEF_VCARD, "all.vcf"}, {IEF_CSV, "all.csv"}, {IEF_DATA_FILE, "all.dtv"}}) {
+        SCOPED_TRACE(file);
+        ASSERT_EQ(Export(format, file, root).result, 0u);
+        const QByteArray bytes = Contents(file);
+        EXPECT_TRUE(bytes.contains("Ann"));
+        EXPECT_FALSE(bytes.contains("Gone"));
+        EXPECT_FALSE(bytes.contains("Olga"));
+        EXPECT_FALSE(bytes.contains("Deleted Items"));
+    }
+    // Chosen itself, "Deleted Items" goes out with what is under it.
+    ASSERT_EQ(Export(IEF_VCARD, "deleted.vcf", deleted).result, 0u);
+    EXPECT_TRUE(Contents("deleted.vcf").contains("FN:Gone"));
+    EXPECT_TRUE(Contents("deleted.vcf").contains("FN:Olga"));
+    ASSERT_EQ(Export(IEF_DATA_FILE, "deleted.dtv", deleted).result, 0u);
+
+    // An older Tolva's export of a whole store carried its "Deleted Items"
+    // as a book flagged so; this one stands in for it while it is written.
+    Book* older = NewBook("Deleted Items", root);
+    older->m_dwFlags |= DIF_DELETED_ITEMS;
+    AddNamed("Zed", older);
+    NewBook("Older book", older);
+    ASSERT_EQ(Export(IEF_DATA_FILE, "older.dtv", root).result, 0u);
+    ASSERT_EQ(m_dm.DeleteBook(older, true), 0u);
+    ASSERT_EQ(BooksNamed("Deleted Items"), 1);
+
+    const std::vector<std::string> before = Names(deleted);
+    Book* into = NewBook("Into", root);
+    ASSERT_EQ(Import(IEF_DATA_FILE, "deleted.dtv", into).result, 0u);
+    ASSERT_EQ(Import(IEF_DATA_FILE, "older.dtv", into).result, 0u);
+    ASSERT_EQ(Import(IEF_DATA_FILE, "older.dtv", root, false).result, 0u);
+    EXPECT_EQ(BooksNamed("Deleted Items"), 1);
+    EXPECT_EQ(m_dm.GetDeletedItemsBook(), deleted);
+    // The deleted contacts and books stay deleted, in this store's book.
+    std::vector<std::string> now = Names(deleted);
+    EXPECT_EQ(std::count(now.begin(), now.end(), "Gone"), 2);
+    EXPECT_EQ(std::count(now.begin(), now.end(), "Zed"), 2);
+    EXPECT_EQ(now.size(), before.size() + 3);
+    EXPECT_NE(m_dm.FindChildBook(deleted, "Older book"), nullptr);
+    EXPECT_NE(m_dm.FindChildBook(deleted, "Old"), nullptr);
+    EXPECT_EQ(m_dm.FindChildBook(into, "Old"), nullptr);
+    // The rest of the file came in as it was.
+    EXPECT_EQ(Names(m_dm.FindChildBook(m_dm.FindChildBook(into, "Contacts"), "People")),
+        (std::vector<std::string>{"Ann"}));
+}
+
+TEST_F(ExchangeFileTest, AContactOfSeveralBooksIsWrittenOncePerFile)
+{
+    Book* people = NewBook("People", m_dm.GetRootBook());
+    Book* work = NewBook("Work", people);
+    Contact* ann = AddNamed("Ann", people);
+    ASSERT_EQ(m_dm.AddContactToBook(ann, work), 0u);
+    AddNamed("Bob", work);
+    SaveFieldList(false, {FID_NAME});
+    SaveFieldList(true, {FID_NAME});
+    for (const auto& [format, file] :
+        {std::pair{IEF_VCARD, "p.vcf"}, {IEF_CSV, "p.csv"}, {IEF_TSV, "p.txt"}}) {
+        SCOPED_TRACE(file);
+        ASSERT_EQ(Export(format, file, people).result, 0u);
+        Book* back = NewBook("Back", m_dm.GetRootBook());
+        ASSERT_EQ(Import(format, file, back).result, 0u);
+        EXPECT_EQ(Names(back), (std::vector<std::string>{"Ann", "Bob"}));
+    }
+}
+
+TEST_F(ExchangeFileTest, AHeaderRowMapsTheColumnsThatNameFields)
+{
+    Book* book = NewBook("People", m_dm.GetRootBook());
+    m_dm.AddContact(std::make_unique<Contact>(FullContact()), book);
+    const Contact& full = *Only(book);
+    std::vector<u32> importable;
+    for (const u32 id : DefaultExportFields())
+        if (IsImportableField(id))
+            importable.push_back(id);
+    // Every field, then a few in an order of the user's: each read back into
+    // its own field, also after an earlier import stored another mapping.
+    const std::vector<u32> chosen
+        = {FID_NOTES, FID_NAME, FID_FIRST_EMAIL + 5, FID_BIRTHDAY, FID_BUSINESS_STREET + 1};
+    for (const bool stored : {false, true}) {
+        for (const auto& [format, file, fields] : {std::tuple{IEF_CSV, "all.csv", DefaultExportFields()},
+                 {IEF_TSV, "all.txt", DefaultExportFields()}, {IEF_CSV, "some.csv", chosen},
+                 {IEF_TSV_DOS, "some.txt", chosen}}) {
+            SCOPED_TRACE(std::string(file) + (stored ? " after another mapping" : ""));
+            Profile::Remove("DataMan", "ImportFields");
+            if (stored)
+                SaveFieldList(true, {FID_FIRST_NAME, FID_LAST_NAME, FID_COMPANY, FID_HOME_PHONE});
+            SaveFieldList(false, fields);
+            ASSERT_EQ(Export(format, file, book, false).result, 0u);
+            Book* back = NewBook("Back", m_dm.GetRootBook());
+            ASSERT_EQ(Import(format, file, back).result, 0u);
+            const bool all = fields.size() > chosen.size();
+            ExpectSameFields(full, *Only(back), all ? importable : chosen);
+        }
+    }
+
+    // A spreadsheet's names: those that are captions, letter case and
+    // blanks aside, read their fields; the others wait for the user.
+    Profile::Remove("DataMan", "ImportFields");
+    Put("sheet.csv",
+        "\xEF\xBB\xBF"
+        "First Name,Last Name,E-mail Address,Mobile Phone,Nickname,Job Title,Birthday\r\n"
+        "Jane,Doe,jane@example.com,+1 555 0100,JD,Editor,5/17/1982\r\n");
+    IEWizard wizard;
+    ASSERT_TRUE(WalkToFile(wizard, IED_IMPORT, IEF_CSV, book, Path("sheet.csv")));
+    std::vector<u32> proposed;
+    for (const IEMappingRow& row : wizard.m_fields.m_rows)
+        proposed.push_back(row.checked ? row.fieldId : 0);
+    EXPECT_EQ(proposed,
+        (std::vector<u32>{FID_FIRST_NAME, FID_LAST_NAME, 0, 0, FID_NICK_NAME, FID_JOB_TITLE, FID_BIRTHDAY}));
+
+    // A mapping the user stored keeps the columns no caption names, but
+    // not a field that a named column reads.
+    SaveFieldList(true, {FID_NAME, FID_COMPANY, FID_HOME_EMAIL, FID_BIRTHDAY});
+    IEWizard again;
+    ASSERT_TRUE(WalkToFile(again, IED_IMPORT, IEF_CSV, book, Path("sheet.csv")));
+    proposed.clear();
+    for (const IEMappingRow& row : again.m_fields.m_rows)
+        proposed.push_back(row.checked ? row.fieldId : 0);
+    EXPECT_EQ(proposed,
+        (std::vector<u32>{
+            FID_FIRST_NAME, FID_LAST_NAME, FID_HOME_EMAIL, 0, FID_NICK_NAME, FID_JOB_TITLE, FID_BIRTHDAY}));
+    ASSERT_TRUE(again.Finish());
+    ASSERT_EQ(RunImportExport(again, m_dm, nullptr).result, 0u);
+    const Contact& jane = *m_dm.GetContactAt(m_dm.GetContactCount() - 1);
+    EXPECT_EQ(jane.m_strName, "Jane Doe");
+    EXPECT_EQ(FormatFieldText(jane, FID_HOME_EMAIL), "jane@example.com");
+    EXPECT_TRUE(jane.m_phones.empty());
+    EXPECT_EQ(jane.m_dtBirthday, Day(1982, 5, 17));
+}
+
+TEST_F(ExchangeFileTest, ValuesThatCannotBeReadAreCountedAndLogged)
+{
+    Book* book = NewBook("People", m_dm.GetRootBook());
+    Put("people.csv",
+        "Name,Birthday,Gender,Anniversary\r\n"
+        "Ann,1982-05-17,F,\r\n"
+        "Bob,05/17/1982,Male,12/31/1999\r\n"
+        "Cy,,Unspecified,31/12/1999\r\n");
+    const IEOutcome outcome = Import(IEF_CSV, "people.csv", book);
+    ASSERT_EQ(outcome.result, 0u);
+    EXPECT_EQ(Names(book), (std::vector<std::string>{"Ann", "Bob", "Cy"}));
+    const std::string text = OutcomeText(outcome);
+    EXPECT_EQ(text,
+        "Successfully imported 0 book(s) and 3 contact(s).\n\n"
+        "3 value(s) of the file could not be read and were left out:\n"
+        "- row 2, Birthday: \"1982-05-17\"\n- row 2, Gender: \"F\"\n- row 4, Anniversary: \"31/12/1999\"\n"
+        "The error log lists every problem.");
+    const std::string log = Contents("tolva_error.log").toStdString();
+    EXPECT_NE(log.find("people.csv: values that could not be read were left out"), std::string::npos) << log;
+    EXPECT_NE(log.find("row 2, Birthday: \"1982-05-17\""), std::string::npos) << log;
+    ReportOutcome(outcome, nullptr);
+    EXPECT_EQ(ShownIcon(), MB_ICONEXCLAMATION);
+
+    // A card's birthday without a year says so too.
+    Put("md.vcf", "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Dee\r\nBDAY:--0517\r\nEND:VCARD\r\n");
+    const std::string cards = OutcomeText(Import(IEF_VCARD, "md.vcf", book));
+    EXPECT_NE(
+        cards.find("- the birthday \"--0517\" is no date with a year and was left out"), std::string::npos)
+        << cards;
+}
+
+TEST_F(ExchangeFileTest, NumbersAndAddressesWrittenAsLinksKeepOnlyWhatTheyLinkTo)
+{
+    Put("links.vcf",
+        "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Marie Curie\r\nTEL;VALUE=uri;TYPE=cell:tel:+33-6-12-34-56-78\r\n"
+        "TEL;VALUE=uri;TYPE=\"work,voice\":TEL:+33-1-44-27-00-00\r\nEMAIL;TYPE=work:mailto:marie@example."
+        "fr\r\n"
+        "END:VCARD\r\n"
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Sam Roe\r\nTEL:tel:+1-555-0100\r\nTEL;TYPE=HOME,FAX:telephone "
+        "555\r\n"
+        "EMAIL;TYPE=INTERNET:MAILTO:sam@example.com\r\nEND:VCARD\r\n");
+    Book* book = NewBook("Links", m_dm.GetRootBook());
+    ASSERT_EQ(Import(IEF_VCARD, "links.vcf", book).result, 0u);
+    const Contact& marie = *m_dm.GetContactAt(m_dm.GetContactCount() - 2);
+    const Contact& sam = *m_dm.GetContactAt(m_dm.GetContactCount() - 1);
+    EXPECT_EQ(FormatFieldText(marie, FID_FIRST_PHONE + 4), "+33-6-12-34-56-78");
+    EXPECT_EQ(FormatFieldText(marie, FID_BUSINESS_PHONE), "+33-1-44-27-00-00");
+    EXPECT_EQ(FormatFieldText(marie, FID_BUSINESS_EMAIL), "marie@example.fr");
+    EXPECT_EQ(FormatFieldText(sam, FID_HOME_PHONE), "+1-555-0100");
+    EXPECT_EQ(FormatFieldText(sam, FID_FIRST_PHONE + 3), "telephone 555");
+    EXPECT_EQ(FormatFieldText(sam, FID_BUSINESS_EMAIL), "sam@example.com");
+}
