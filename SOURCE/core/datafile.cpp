@@ -494,12 +494,14 @@ u32 CDataFile::ReadString(DataFileKind kind, std::string& text, DataFileHandle* 
 
 u32 CDataFile::TextOfStored(const char* bytes, u32 n, std::string& text)
 {
-    const void* nul = n ? std::memchr(bytes, 0, n) : nullptr;
-    const size_t length = nul ? size_t(static_cast<const char*>(nul) - bytes) : n;
-    // Only the closing NUL belongs there: one before it cuts the text.
-    if (length + 1 < n)
-        ++m_cutStrings;
+    // Only the closing NUL belongs there. A text with one before it is read
+    // as it would be written: without its NULs, whatever follows them kept.
+    const size_t length = n && bytes[n - 1] == '\0' ? n - 1 : n;
     text.assign(bytes, length);
+    if (std::memchr(text.data(), 0, text.size())) {
+        ++m_cutStrings;
+        StripNul(text);
+    }
     return 0;
 }
 

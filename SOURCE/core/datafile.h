@@ -90,9 +90,9 @@ public:
     static u32 ReadRaw(DataFileHandle* handle, void* buffer, u32 n);
     static u32 WriteRaw(DataFileHandle* handle, const void* buffer, u32 n);
 
-    // A string is its length + 1 as a word, then its bytes and a NUL; on
-    // reading, the text ends at its first NUL. A NUL inside a text is not
-    // written (it would cut the text when read back).
+    // A string is its length + 1 as a word, then its bytes and a NUL. A NUL
+    // inside a text is not written (it would cut the text when read back),
+    // and one met inside a stored text is read over the same way.
     u32 ReadString(DataFileKind kind, std::string& text, DataFileHandle* handle = nullptr);
     u32 WriteString(DataFileKind kind, const std::string& text, DataFileHandle* handle = nullptr);
     // How many texts with the stored length 0 (which no text has: even an
@@ -101,7 +101,7 @@ public:
     u32 TakeZeroLengthStrings() { return std::exchange(m_zeroLengthStrings, 0); }
     void NoteZeroLengthString() { ++m_zeroLengthStrings; }
     // How many texts held a NUL before their last byte, and so were read
-    // only up to it, since the last call.
+    // without it, since the last call.
     u32 TakeCutStrings() { return std::exchange(m_cutStrings, 0); }
     // The text of a string from the n bytes that follow its length word,
     // all of them at hand. Every reader of strings goes through here.

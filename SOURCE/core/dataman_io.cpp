@@ -22,6 +22,7 @@ constexpr u32 kMsgTablesNotSaved = 61702;
 constexpr u32 kMsgSaveAgain = 61703;
 constexpr u32 kMsgChangesLost = 61704;
 constexpr u32 kMsgReadPastCounts = 59760;
+constexpr u32 kDamagedVersion = 0xFFFFFFFF;
 // Fewer bytes than the fixed fields of any book or contact record.
 constexpr u32 kMinRecordSize = 64;
 
@@ -257,6 +258,10 @@ u32 DataMan::ReadHeader(DataFileKind kind)
         return m_dwLastError = RC_BAD_RECORD;
     if (const u32 readError = m_file.Read(kind, &head, sizeof head))
         return readError;
+    // A version word of all ones is what erased or overwritten bytes hold,
+    // not a version any Tolva writes: the file is damaged, not newer.
+    if (head.version == kDamagedVersion)
+        return m_dwLastError = RC_BAD_RECORD;
     m_dwFileVersion = head.version;
     if (head.version > kFormatVersion && head.compatibility != kReadableByOlder) {
         MsgStopText(LoadResString(kMsgNewerFile) + "\n\n\"" + m_file.PathOf(kind)

@@ -211,6 +211,12 @@ TEST_F(StartupTest, RefusedStartsSayOnceWhichFileAndWhatToDo)
     const auto tagLength = [](QByteArray bytes, u32 length) {
         return bytes.replace(0, 4, QByteArray(reinterpret_cast<const char*>(&length), 4));
     };
+    // A version word of all ones is damage, not a newer version.
+    const u32 allOnes = 0xFFFFFFFF;
+    const QByteArray erasedVersion
+        = QByteArray(data).replace(17, 4, reinterpret_cast<const char*>(&allOnes), 4);
+    const QByteArray erasedSideVersion
+        = QByteArray(side).replace(4 + 16, 4, reinterpret_cast<const char*>(&allOnes), 4);
     const QByteArray damagedAdvice
         = "To recover your data move the file called \"tolva.rdf\" out of the folder \""
         + ProgramFolder::Path().toUtf8() + "\" and keep it, then rename the file called \"tolva.rd0\"";
@@ -219,6 +225,8 @@ TEST_F(StartupTest, RefusedStartsSayOnceWhichFileAndWhatToDo)
         {"tolva.rdf", data.left(data.size() - 9), damagedAdvice.constData()},
         {"tolva.rdf", tagLength(data, 12), damagedAdvice.constData()},
         {"tolva.rdf", tagLength(data, 1000), damagedAdvice.constData()},
+        {"tolva.rdf", erasedVersion, damagedAdvice.constData()},
+        {"tolva.ndf", erasedSideVersion, "Maybe the file is damaged"},
         {"tolva.ndf", side.left(side.size() - 9), "move it out of the folder"},
         {"tolva.ndf", tagLength(side, 1000), "Maybe the file is damaged"},
     };

@@ -341,7 +341,8 @@ TEST_F(DataFileTest, FailedCopiesNameTheFileSayWhatIsSafeAndAreLogged)
     EXPECT_NE(std::string::npos, m_messages.shown[1].text.find("are kept as they were."));
     EXPECT_EQ(2, Contents("tolva_error.log").count(" could not be written:"));
     EXPECT_EQ("copy", Contents("tolva.rd0"));
-    const std::string notLogged = "This could not be noted in the error log \"tolva_error.log\" either.";
+    const std::string notLogged = "This could not be noted in the error log \""
+        + ProgramPath("tolva_error.log").toStdString() + "\" either.";
     EXPECT_EQ(std::string::npos, m_messages.shown[1].text.find(notLogged));
 
     // With no room left at all, not even the log takes the note: the

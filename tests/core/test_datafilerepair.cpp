@@ -280,9 +280,30 @@ TEST_F(DataFileRepairTest, AContactInNoBookIsPlacedInTheRootAndNoted)
     m_dm->SetAlphabetFilter(kFilterAll);
     EXPECT_TRUE(m_dm->IsContactShown(m_dm->FindContact(41)));
     const std::string log = ErrorLog().toStdString();
-    for (const char* note : {"Contact \"Ann\" (id 40) in no book placed in book 0",
-             "Contact \"Bob\" (id 41) in no book placed in book 0"})
+    for (const char* note : {"Contact \"Ann\" (id 40): its book 7 dropped, it names nothing",
+             "Contact \"Ann\" (id 40) in no book placed in the book \"Contacts\" (id 0)",
+             "Contact \"Bob\" (id 41) in no book placed in the book \"Contacts\" (id 0)"})
         EXPECT_NE(std::string::npos, log.find(note)) << note << "\n" << log;
+    ASSERT_EQ(0u, Restart());
+    EXPECT_EQ(expected, Everyone());
+}
+
+TEST_F(DataFileRepairTest, ABookWhoseIdIsDamagedKeepsItsContactsAndTheLogSaysSo)
+{
+    // "Work" was stored as 15, the id its contacts list, and now reads 50.
+    Put("tolva.rdf",
+        DataFile(BuiltInBooks({50}) + BookBytes(50, 0, {40, 41}, "Work"), 3,
+            ContactBytes(40, {15}, "Ann") + ContactBytes(41, {15, 0}, "Bob"), 2));
+    ASSERT_EQ(0u, Start());
+    const Membership expected{{"Ann", {"Work"}}, {"Bob", {"Contacts", "Work"}}};
+    EXPECT_EQ(expected, Everyone());
+    const std::string log = ErrorLog().toStdString();
+    for (const char* note :
+        {"Contact \"Ann\" (id 40): its book id(s) 15 name nothing; it stays in the book(s) 50 that list it",
+            "Contact \"Bob\" (id 41): its book id(s) 15 name nothing; it stays in the book(s) 50 that list "
+            "it"})
+        EXPECT_NE(std::string::npos, log.find(note)) << note << "\n" << log;
+    EXPECT_EQ(std::string::npos, log.find("dropped")) << log;
     ASSERT_EQ(0u, Restart());
     EXPECT_EQ(expected, Everyone());
 }
@@ -305,3 +326,37 @@ TEST_F(DataFileRepairTest, AContactWhoseIdABookTakesStaysInItsBooks)
 }
 
 }  // namespace
+
+TEST_F(DataFileRepairTest, AContactWhoseIdItsOwnBookTakesStaysInThatBook)
+{
+    // The book "Clients" has the id of its member Ann and keeps it. Ann lists
+    // it too, or lists only another book, or none: Clients alone holds her.
+    struct Case {
+        const char* what;
+        QByteArray ann;
+        Membership expected;
+    };
+    const Case cases[] = {
+        {"listed on both sides", ContactBytes(40, {40, 20}, "Ann"), {{"Ann", {"Clients", "Work"}}}},
+        {"listed by the book and her other book", ContactBytes(40, {20}, "Ann"),
+            {{"Ann", {"Clients", "Work"}}}},
+        {"listed by the book alone", ContactBytes(40, {}, "Ann"), {{"Ann", {"Clients"}}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PutFiles(DataFile(
+            BuiltInBooks({20, 40}) + BookBytes(20, 0, {}, "Work") + BookBytes(40, 0, {40}, "Clients"), 4,
+            c.ann, 1));
+        ASSERT_EQ(0u, Start());
+        EXPECT_EQ(c.expected, Everyone());
+        EXPECT_EQ("Clients", m_dm->FindBook(40)->m_strName);
+        const std::string log = ErrorLog().toStdString();
+        EXPECT_NE(std::string::npos, log.find("Contact \"Ann\" (id 40) now has the id 41: a book has the id"))
+            << log;
+        EXPECT_EQ(std::string::npos, log.find("dropped")) << log;
+        EXPECT_EQ(std::string::npos, log.find("placed")) << log;
+        ASSERT_EQ(0u, Restart());
+        EXPECT_EQ(c.expected, Everyone());
+        EXPECT_EQ(0u, Stop());
+    }
+}
