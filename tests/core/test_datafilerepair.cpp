@@ -172,8 +172,9 @@ TEST_F(DataFileRepairTest, BytesPastTheBodyThatAreNoWholeContactAreDamage)
         PutFiles(bytes);
         EXPECT_NE(0u, Start());
         ASSERT_EQ(1u, m_messages.shown.size());
-        EXPECT_EQ(FormatResString(59535, ProgramFolder::Path().toStdString()) + "\n\nThe file \""
-                + Path("tolva.rdf") + "\" is left as it is.",
+        // The copy is no data file either: renaming it would not help.
+        EXPECT_EQ(FormatResString(61706, ProgramFolder::Path().toStdString()) + "\n\nThe files \""
+                + Path("tolva.rdf") + "\" and \"" + Path("tolva.rd0") + "\" are left as they are.",
             m_messages.shown[0].text);
         EXPECT_EQ(0, m_dm->GetContactCount());
         EXPECT_NE(0u, Stop());
@@ -181,6 +182,47 @@ TEST_F(DataFileRepairTest, BytesPastTheBodyThatAreNoWholeContactAreDamage)
         EXPECT_EQ("the copy", Contents("tolva.rd0"));
         EXPECT_EQ("<missing>", Contents("backup/tolva.rdf"));
     }
+}
+
+TEST_F(DataFileRepairTest, AMendedFileIsNotSavedOverUntilItAndItsCopyAreKeptInBackup)
+{
+    Populate();
+    const QByteArray bytes = WithWord(m_contactCountAt, 20);
+    PutFiles(bytes);
+    // A file where the folder should be: nothing can be written into it.
+    Put("backup", "not a folder");
+    ASSERT_EQ(0u, Start());
+    m_messages.shown.clear();
+    ASSERT_NE(nullptr, NewContact("Added", Root()));
+    EXPECT_NE(0u, m_dm->Save(DFK_DATA));
+    // Said as every failed save says it: what is not saved, why, and what
+    // to do; and noted in the error log.
+    ASSERT_EQ(1u, m_messages.shown.size());
+    const std::string& text = m_messages.shown[0].text;
+    EXPECT_EQ(0u,
+        text.find(
+            FormatResString(61701, Path("tolva.rdf")) + "\n" + FormatResString(61708, Path("backup")) + "\n"))
+        << text;
+    EXPECT_TRUE(text.ends_with(LoadResString(61703))) << text;
+    EXPECT_TRUE(ErrorLog().contains(QByteArray::fromStdString(FormatResString(61708, Path("backup")))))
+        << ErrorLog().toStdString();
+    EXPECT_EQ(bytes, Contents("tolva.rdf"));
+
+    // Once the folder can be made, the next save keeps the file as it was
+    // read and the copy as it was, then saves; the copy is refreshed at the
+    // end of the run only after that.
+    QFile::remove(ProgramPath("backup"));
+    EXPECT_EQ(0u, m_dm->Save(DFK_DATA));
+    EXPECT_EQ(bytes, Contents("backup/tolva.rdf"));
+    EXPECT_EQ("the copy", Contents("backup/tolva.rd0"));
+    EXPECT_EQ(1u, m_messages.shown.size());
+    EXPECT_EQ(0u, Stop());
+    EXPECT_EQ(Contents("tolva.rdf"), Contents("tolva.rd0"));
+    EXPECT_EQ("the copy", Contents("backup/tolva.rd0"));
+    ASSERT_EQ(0u, Start());
+    Membership expected = m_saved;
+    expected["Added"] = {"Contacts"};
+    EXPECT_EQ(expected, Everyone());
 }
 
 TEST_F(DataFileRepairTest, SecondDataFileKeepsWholeEntriesOfItsLastTablePastTheCount)

@@ -61,8 +61,9 @@ TEST_F(DataManStoreTest, ADataFileThatDoesNotReadReplacesNothingAndIsNeverSavedO
         m_messages.shown.clear();
         EXPECT_NE(0u, Start());
         ASSERT_EQ(1u, m_messages.shown.size());
-        EXPECT_EQ(FormatResString(59535, ProgramFolder::Path().toStdString()) + "\n\nThe file \""
-                + Path("tolva.rdf") + "\" is left as it is.",
+        // The copy is no data file either: renaming it would not help.
+        EXPECT_EQ(FormatResString(61706, ProgramFolder::Path().toStdString()) + "\n\nThe files \""
+                + Path("tolva.rdf") + "\" and \"" + Path("tolva.rd0") + "\" are left as they are.",
             m_messages.shown[0].text);
         EXPECT_EQ(2, m_dm->GetBookCount());
         EXPECT_EQ(0, m_dm->GetContactCount());
