@@ -230,18 +230,17 @@ void DataMan::ReportFailedSave(DataFileKind kind, u32 error, const std::string& 
 
 std::string DataMan::DamagedDataFileText()
 {
-    const std::string folder = ProgramFolder::Path().toStdString();
     std::string copy;
     CDataFile::GetFullPath(copy, kDataCopyName);
     const std::string data = m_file.PathOf(DFK_DATA);
     // Renaming the copy helps only when the copy reads.
-    if (m_file.ReadFromCopy())
-        return FormatResString(kMsgReadCopyDamaged, folder) + "\n\nThe files \"" + data + "\" and \"" + copy
-            + "\" are left as they are.";
-    if (!CopyReads())
-        return FormatResString(kMsgCopyDamagedToo, folder) + "\n\nThe files \"" + data + "\" and \"" + copy
-            + "\" are left as they are.";
-    return FormatResString(kMsgDataFileDamaged, folder) + "\n\nThe file \"" + data + "\" is left as it is.";
+    const u32 id = m_file.ReadFromCopy() ? kMsgReadCopyDamaged
+        : CopyReads()                    ? kMsgDataFileDamaged
+                                         : kMsgCopyDamagedToo;
+    return FormatResString(id, ProgramFolder::Path().toStdString()) + "\n\n"
+        + (id == kMsgDataFileDamaged
+                ? "The file \"" + data + "\" is left as it is."
+                : "The files \"" + data + "\" and \"" + copy + "\" are left as they are.");
 }
 
 bool DataMan::CopyReads() const
