@@ -1,11 +1,13 @@
-// Arbitrary bytes as the data file "tolva.rdf": a file that loads must give a
-// store whose tree can be walked, exported, emptied and saved and loaded
-// again.
+// Arbitrary bytes as the data file "tolva.rdf", and as its copy "tolva.rd0",
+// which is read too when the data file does not read: a file that loads must
+// give a store whose tree can be walked, exported, emptied and saved and
+// loaded again.
 #include "datastore_fuzz.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     fuzzstore::OnlyFile("tolva.rdf", data, size);
+    fuzzstore::Put("tolva.rd0", QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
     fuzzstore::Run run;
     if (run.result != 0)
         return 0;

@@ -15,6 +15,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace filesave;
 
@@ -26,8 +27,11 @@ constexpr u32 kMsgFolderInUse = 61700;
 // its next version (PendingFile) until SetEnd or Flush finish the save.
 class DataFileHandle {
 public:
-    DataFileHandle(std::string path, int fd)
+    // Reads come from the file open as fd, which is the one at the path
+    // unless another (readPath) stands in for it until the first save.
+    DataFileHandle(std::string path, int fd, std::string readPath = {})
         : m_path(std::move(path))
+        , m_readPath(readPath.empty() ? m_path : std::move(readPath))
         , m_fd(fd)
     {
         struct stat st;
@@ -43,6 +47,8 @@ public:
     DataFileHandle& operator=(const DataFileHandle&) = delete;
 
     const std::string& Path() const { return m_path; }
+    // The file the reads come from: the one at the path once it is saved.
+    const std::string& ReadPath() const { return m_readPath; }
     u64 Remaining() const { return m_size > m_pos ? m_size - m_pos : 0; }
     // The last save was finished and none has been started since.
     bool SavedClean() const { return m_saved && !m_pending; }
@@ -144,6 +150,7 @@ public:
         if (m_fd >= 0)
             ::close(m_fd);
         m_fd = fd;
+        m_readPath = m_path;
         m_size = size;
         m_pos = size;
         m_bufferUsed = 0;
@@ -177,6 +184,7 @@ private:
     }
 
     std::string m_path;
+    std::string m_readPath;
     int m_fd = -1;
     u64 m_size = 0;
     u64 m_pos = 0;
@@ -307,18 +315,32 @@ u32 CDataFile::OpenDataFile(const char* name, const char* copyName, std::unique_
         ShowFileError(error, path);
         return error;
     }
+    std::string copyPath;
     bool copyExists = false;
     if (copyName) {
-        std::string copyPath;
         GetFullPath(copyPath, copyName);
         copyExists = IsFileWithData(copyPath);
-        // A data file left empty by a crash holds nothing the copy lacks.
-        // Whether the restore worked shows in the open below.
-        if (copyExists && !IsFileWithData(path))
-            CopyFileAtomic(copyPath, path);
     }
     int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0 && errno == ENOENT)
+    const bool missing = fd < 0 && errno == ENOENT;
+    struct stat st;
+    const bool empty = missing || (fd >= 0 && ::fstat(fd, &st) == 0 && st.st_size == 0);
+    // A data file missing or left empty by a crash holds nothing the copy
+    // lacks: the copy is read in its place. The data file is written only by
+    // the first save, which follows only a load that worked, so a copy that
+    // does not read leaves both files as they were.
+    if (copyExists && empty) {
+        const int copyFd = ::open(copyPath.c_str(), O_RDONLY | O_CLOEXEC);
+        if (copyFd >= 0) {
+            if (fd >= 0)
+                ::close(fd);
+            handle = std::make_unique<DataFileHandle>(path, copyFd, copyPath);
+            m_readFromCopy = true;
+            m_dwFlags |= existedFlag;
+            return 0;
+        }
+    }
+    if (missing)
         fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) {
         const u32 error = LastError();
@@ -338,7 +360,7 @@ u32 CDataFile::OpenDataFile(const char* name, const char* copyName, std::unique_
 u32 CDataFile::Close()
 {
     m_dwFlags = 0;
-    if (m_hDataFile) {
+    if (m_hDataFile && !m_checkOnly) {
         const bool saved = m_hDataFile->SavedClean();
         const std::string dataPath = m_hDataFile->Path();
         m_hDataFile.reset();
@@ -358,6 +380,7 @@ u32 CDataFile::Close()
                 ReportFailedCopy(backupPath + '/' + kDataCopyName, error, kept);
         }
     }
+    m_hDataFile.reset();
     m_hExtraFile.reset();
     m_hNonDataFile.reset();
     m_memory.reset();
@@ -365,7 +388,22 @@ u32 CDataFile::Close()
         ::close(m_folderLock);
     m_folderLock = -1;
     m_keepCopy = false;
+    m_readFromCopy = false;
+    m_checkOnly = false;
     m_dataLoaded = false;
+    return 0;
+}
+
+u32 CDataFile::OpenToCheck(const std::string& path)
+{
+    if (m_hDataFile || m_hNonDataFile)
+        return ERROR_ALREADY_EXISTS;
+    const int fd = OpenRegularFileForReading(path);
+    if (fd < 0)
+        return LastError();
+    m_hDataFile = std::make_unique<DataFileHandle>(path, fd);
+    m_checkOnly = true;
+    m_dwFlags = m_hDataFile->Remaining() > 0 ? DFF_DATA_EXISTED : DFF_DATA_CREATED;
     return 0;
 }
 
@@ -379,24 +417,33 @@ u32 CDataFile::MakeBackupFolder(const std::string& path)
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? 0 : ERROR_ALREADY_EXISTS;
 }
 
-u32 CDataFile::KeepInBackup(DataFileKind kind)
+u32 CDataFile::KeepInBackup(DataFileKind kind, std::string& failed)
 {
     const DataFileHandle* handle = HandleOf(kind);
-    if (!handle)
+    if (!handle || m_checkOnly)
         return ERROR_INVALID_HANDLE;
-    const std::string& path = handle->Path();
     std::string backupPath;
     GetFullPath(backupPath, kBackupFolder);
-    const std::string target = backupPath + path.substr(path.rfind('/'));
-    const std::string kept = "The file \"" + path + "\" is not saved over: it stays as it was read.";
-    u32 error = MakeBackupFolder(backupPath);
-    if (error) {
-        ReportFailedCopy(backupPath, error, kept);
+    failed = backupPath;
+    if (const u32 error = MakeBackupFolder(backupPath))
         return error;
+    // What was read, under the name of the file it was read as.
+    std::vector<std::pair<std::string, std::string>> copies{
+        {handle->ReadPath(), handle->Path().substr(handle->Path().rfind('/'))}};
+    // The copy of the data file is refreshed from the mended store at the
+    // end of the run, and it holds the last version written before the
+    // damage: it is kept too.
+    std::string copyPath;
+    GetFullPath(copyPath, kDataCopyName);
+    if (kind == DFK_DATA && IsFileWithData(copyPath))
+        copies.emplace_back(copyPath, std::string("/") + kDataCopyName);
+    for (const auto& [source, name] : copies) {
+        failed = backupPath + name;
+        if (const u32 error = CopyFileAtomic(source, failed))
+            return error;
     }
-    if ((error = CopyFileAtomic(path, target)))
-        ReportFailedCopy(target, error, kept);
-    return error;
+    failed.clear();
+    return 0;
 }
 
 std::string CDataFile::PathOf(DataFileKind kind) const
@@ -494,12 +541,14 @@ u32 CDataFile::ReadString(DataFileKind kind, std::string& text, DataFileHandle* 
 
 u32 CDataFile::TextOfStored(const char* bytes, u32 n, std::string& text)
 {
-    const void* nul = n ? std::memchr(bytes, 0, n) : nullptr;
-    const size_t length = nul ? size_t(static_cast<const char*>(nul) - bytes) : n;
-    // Only the closing NUL belongs there: one before it cuts the text.
-    if (length + 1 < n)
-        ++m_cutStrings;
+    // Only the closing NUL belongs there. A text with one before it is read
+    // as it would be written: without its NULs, whatever follows them kept.
+    const size_t length = n && bytes[n - 1] == '\0' ? n - 1 : n;
     text.assign(bytes, length);
+    if (std::memchr(text.data(), 0, text.size())) {
+        ++m_cutStrings;
+        StripNul(text);
+    }
     return 0;
 }
 

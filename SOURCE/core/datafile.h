@@ -60,19 +60,28 @@ public:
     // trailing separator, for null). Returns 0.
     static u32 GetFullPath(std::string& path, const char* name);
 
-    // Opens "tolva.rdf" (restored from "tolva.rd0" when missing or left empty
-    // by a crash) and "tolva.ndf", creating them empty when there is nothing
-    // to open, and holds them for the run. Returns 0 or the error, shown.
+    // Opens "tolva.rdf" (read from "tolva.rd0" when missing or left empty
+    // by a crash, until its first save) and "tolva.ndf", creating them empty
+    // when there is nothing to open, and holds them for the run. Returns 0 or
+    // the error, shown.
     u32 Open();
     // Closes every file. "tolva.rd0" is refreshed from the data file only
     // when the data loaded (SetDataLoaded) and its last save was finished
     // cleanly; otherwise the copy is kept and also saved into "backup".
     // Returns 0; a failed copy is shown and logged.
     u32 Close();
-    // Copies the file of a kind as it is on the disk into "backup", under
-    // its own name, replacing an older one there. Returns 0; a failed copy
-    // is shown and logged, and its error returned.
-    u32 KeepInBackup(DataFileKind kind);
+    // Copies the file of a kind as it was read into "backup", under its own
+    // name, replacing an older one there; for the data file, its copy
+    // "tolva.rd0" too. Returns 0, or the error and the path that could not
+    // be written (shown by the caller, who knows what it stops).
+    u32 KeepInBackup(DataFileKind kind, std::string& failed);
+    // Opens a file as the data file, for reading only, in an object that
+    // holds no other file: a check whether it reads, which writes, copies
+    // and locks nothing. Returns 0 or the error, not shown.
+    u32 OpenToCheck(const std::string& path);
+    // The data file was missing or empty, and its copy is read in its place
+    // until the first save.
+    bool ReadFromCopy() const { return m_readFromCopy; }
     // DataMan reports whether its data loaded; Close decides by it.
     void SetDataLoaded(bool loaded) { m_dataLoaded = loaded; }
     u32 GetFlags() const { return m_dwFlags; }
@@ -90,9 +99,9 @@ public:
     static u32 ReadRaw(DataFileHandle* handle, void* buffer, u32 n);
     static u32 WriteRaw(DataFileHandle* handle, const void* buffer, u32 n);
 
-    // A string is its length + 1 as a word, then its bytes and a NUL; on
-    // reading, the text ends at its first NUL. A NUL inside a text is not
-    // written (it would cut the text when read back).
+    // A string is its length + 1 as a word, then its bytes and a NUL. A NUL
+    // inside a text is not written (it would cut the text when read back),
+    // and one met inside a stored text is read over the same way.
     u32 ReadString(DataFileKind kind, std::string& text, DataFileHandle* handle = nullptr);
     u32 WriteString(DataFileKind kind, const std::string& text, DataFileHandle* handle = nullptr);
     // How many texts with the stored length 0 (which no text has: even an
@@ -101,7 +110,7 @@ public:
     u32 TakeZeroLengthStrings() { return std::exchange(m_zeroLengthStrings, 0); }
     void NoteZeroLengthString() { ++m_zeroLengthStrings; }
     // How many texts held a NUL before their last byte, and so were read
-    // only up to it, since the last call.
+    // without it, since the last call.
     u32 TakeCutStrings() { return std::exchange(m_cutStrings, 0); }
     // The text of a string from the n bytes that follow its length word,
     // all of them at hand. Every reader of strings goes through here.
@@ -179,6 +188,9 @@ private:
     // The data file had to be created although "tolva.rd0" exists: this
     // run's data must not replace the copy.
     bool m_keepCopy = false;
+    bool m_readFromCopy = false;
+    // Opened by OpenToCheck: Close leaves every file as it is.
+    bool m_checkOnly = false;
     u32 m_zeroLengthStrings = 0;
     u32 m_cutStrings = 0;
 };

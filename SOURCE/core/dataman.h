@@ -285,8 +285,14 @@ private:
     RecordIo WriteIo(DataFileKind kind) const;
     void ReportFault(CSeException* e);
     // Tells the user, and the error log, that a data file kept its old
-    // contents because the save failed.
-    void ReportFailedSave(DataFileKind kind, u32 error);
+    // contents because the save failed; with the path of the copy in
+    // "backup" when that is what could not be written.
+    void ReportFailedSave(DataFileKind kind, u32 error, const std::string& backup = {});
+    // What the user is told when the data file does not read.
+    std::string DamagedDataFileText();
+    // Whether the copy "tolva.rd0" reads as a data file, as Load reads one,
+    // without a word to the user or the error log.
+    bool CopyReads() const;
 
     // The store's arrays, maps and link index.
     Book* InsertBook(std::unique_ptr<Book> book);
@@ -349,6 +355,8 @@ private:
     u32 m_dwKeepAsRead = 0;
     // It held records past its counts, which the user is told of.
     bool m_bReadPastCounts = false;
+    // Reading only to see whether a file reads: nothing is shown or logged.
+    bool m_bChecking = false;
     // How many batches run, and what they dropped.
     int m_nBatchDepth = 0;
     std::unordered_set<const DataItem*> m_dropped;

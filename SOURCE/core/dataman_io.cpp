@@ -22,6 +22,10 @@ constexpr u32 kMsgTablesNotSaved = 61702;
 constexpr u32 kMsgSaveAgain = 61703;
 constexpr u32 kMsgChangesLost = 61704;
 constexpr u32 kMsgReadPastCounts = 59760;
+constexpr u32 kMsgCopyDamagedToo = 61706;
+constexpr u32 kMsgReadCopyDamaged = 61707;
+constexpr u32 kMsgBackupNotWritten = 61708;
+constexpr u32 kDamagedVersion = 0xFFFFFFFF;
 // Fewer bytes than the fixed fields of any book or contact record.
 constexpr u32 kMinRecordSize = 64;
 
@@ -103,7 +107,10 @@ void NoteKeptInBackup(const char* name, RepairLog& log)
 {
     std::string backup;
     CDataFile::GetFullPath(backup, kBackupFolder);
-    log.Note("The file as it was read is kept as \"" + backup + "/" + name + "\" before it is next saved");
+    std::string kept = "The file as it was read is kept as \"" + backup + "/" + name + "\"";
+    if (std::string_view(name) == kDataFileName)
+        kept += ", and its copy as \"" + backup + "/" + kDataCopyName + "\",";
+    log.Note(kept + " before it is next saved");
 }
 
 // The last book with a flag, preferring one that passes a test.
@@ -150,12 +157,11 @@ u32 DataMan::Load()
             error = ReadDataFile(DFK_DATA);
         }
         // A newer file was named by the header check already.
-        if (error && m_dwLastError != DME_NEWER_FILE)
-            MsgStopText(FormatResString(kMsgDataFileDamaged, ProgramFolder::Path().toStdString())
-                + "\n\nThe file \"" + m_file.PathOf(DFK_DATA) + "\" is left as it is.");
+        if (error && m_dwLastError != DME_NEWER_FILE && !m_bChecking)
+            MsgStopText(DamagedDataFileText());
         if (error)
             return error;
-        if (m_bReadPastCounts)
+        if (m_bReadPastCounts && !m_bChecking)
             MsgWarningText(FormatResString(kMsgReadPastCounts, m_file.PathOf(DFK_DATA)));
     }
     m_dwSavable |= DFK_DATA;
@@ -184,10 +190,14 @@ u32 DataMan::Save(DataFileKind kind)
     if (kind == DFK_DATA || kind == DFK_NONDATA) {
         if (!(m_dwSavable & kind))
             return m_dwLastError = RC_NOTHING_LOADED;
-        // What was mended at load may be undone from the file as it was read.
+        // What was mended at load may be undone from the file as it was read:
+        // without that copy the file is not saved over.
         if (m_dwKeepAsRead & kind) {
-            if (const u32 copyError = m_file.KeepInBackup(kind))
+            std::string backup;
+            if (const u32 copyError = m_file.KeepInBackup(kind, backup)) {
+                ReportFailedSave(kind, copyError, backup);
                 return m_dwLastError = copyError;
+            }
             m_dwKeepAsRead &= ~kind;
         }
         error = WriteHeader(kind);
@@ -206,13 +216,43 @@ u32 DataMan::Save(DataFileKind kind)
     return error;
 }
 
-void DataMan::ReportFailedSave(DataFileKind kind, u32 error)
+void DataMan::ReportFailedSave(DataFileKind kind, u32 error, const std::string& backup)
 {
     std::string path;
     CDataFile::GetFullPath(path, kind == DFK_DATA ? kDataFileName : kNonDataFileName);
+    std::string text = FormatResString(kind == DFK_DATA ? kMsgDataNotSaved : kMsgTablesNotSaved, path) + "\n";
+    if (!backup.empty())
+        text += FormatResString(kMsgBackupNotWritten, backup) + "\n";
     // At quit the window is gone: no later change can save again.
-    MsgStopLogged(FormatResString(kind == DFK_DATA ? kMsgDataNotSaved : kMsgTablesNotSaved, path) + "\n"
-        + ErrorText(error) + "\n\n" + LoadResString(m_bClosing ? kMsgChangesLost : kMsgSaveAgain));
+    MsgStopLogged(
+        text + ErrorText(error) + "\n\n" + LoadResString(m_bClosing ? kMsgChangesLost : kMsgSaveAgain));
+}
+
+std::string DataMan::DamagedDataFileText()
+{
+    std::string copy;
+    CDataFile::GetFullPath(copy, kDataCopyName);
+    const std::string data = m_file.PathOf(DFK_DATA);
+    // Renaming the copy helps only when the copy reads.
+    const u32 id = m_file.ReadFromCopy() ? kMsgReadCopyDamaged
+        : CopyReads()                    ? kMsgDataFileDamaged
+                                         : kMsgCopyDamagedToo;
+    return FormatResString(id, ProgramFolder::Path().toStdString()) + "\n\n"
+        + (id == kMsgDataFileDamaged
+                ? "The file \"" + data + "\" is left as it is."
+                : "The files \"" + data + "\" and \"" + copy + "\" are left as they are.");
+}
+
+bool DataMan::CopyReads() const
+{
+    std::string path;
+    CDataFile::GetFullPath(path, kDataCopyName);
+    CDataFile copy;
+    if (copy.OpenToCheck(path) != 0 || !(copy.GetFlags() & DFF_DATA_EXISTED))
+        return false;
+    DataMan check(copy, m_pUserMan, m_reportError);
+    check.m_bChecking = true;
+    return check.Init() == 0;
 }
 
 u32 DataMan::WriteHeader(DataFileKind kind)
@@ -257,11 +297,16 @@ u32 DataMan::ReadHeader(DataFileKind kind)
         return m_dwLastError = RC_BAD_RECORD;
     if (const u32 readError = m_file.Read(kind, &head, sizeof head))
         return readError;
+    // A version word of all ones is what erased or overwritten bytes hold,
+    // not a version any Tolva writes: the file is damaged, not newer.
+    if (head.version == kDamagedVersion)
+        return m_dwLastError = RC_BAD_RECORD;
     m_dwFileVersion = head.version;
     if (head.version > kFormatVersion && head.compatibility != kReadableByOlder) {
-        MsgStopText(LoadResString(kMsgNewerFile) + "\n\n\"" + m_file.PathOf(kind)
-            + "\" was written by a newer version of Tolva and is left as it is. Use that version to open "
-              "it.");
+        if (!m_bChecking)
+            MsgStopText(LoadResString(kMsgNewerFile) + "\n\n\"" + m_file.PathOf(kind)
+                + "\" was written by a newer version of Tolva and is left as it is. Use that version to open "
+                  "it.");
         m_dwLastError = DME_NEWER_FILE;
         return 1;
     }
@@ -389,7 +434,8 @@ u32 DataMan::ReadDataFile(DataFileKind kind)
     CDataFile::GetFullPath(path, kDataFileName);
     if (!log.Empty())
         NoteKeptInBackup(kDataFileName, log);
-    log.Write("Mended while reading \"" + path + "\":");
+    if (!m_bChecking)
+        log.Write("Mended while reading \"" + path + "\":");
 
     u32 next = m_duNextID;
     for (const Book* book : books)

@@ -199,7 +199,9 @@ struct IdOwners {
 
 // A contact that left the id `from` for `to`: a book it lists that names the
 // old id for it (the record keeping the id does not belong there) names the
-// new one instead.
+// new one instead. So does a book that took the id and lists it among its
+// members, whether or not the contact lists the book: no book is its own
+// member, so that entry was the contact.
 void FollowLostContact(const Contact& contact, u32 from, const IdOwners& owners)
 {
     for (u32 bookId : contact.m_books) {
@@ -207,6 +209,8 @@ void FollowLostContact(const Contact& contact, u32 from, const IdOwners& owners)
         if (book && !owners.BelongsTo(from, bookId))
             IdListReplace(book->m_members, from, contact.m_duID);
     }
+    if (const auto taker = owners.books.find(from); taker != owners.books.end())
+        IdListReplace(taker->second->m_members, from, contact.m_duID);
 }
 
 // The same for a book: its members that name it by the old id, and its
@@ -246,12 +250,20 @@ void CompleteLinks(const std::vector<Book*>& books, const std::vector<Contact*>&
 {
     // How many contacts list each book.
     ContactCounts listing;
+    // The ids each contact lists that name no book, and the books that list
+    // it without being listed by it: a book whose own id was lost still
+    // holds its contacts, and then the contact lost no book.
+    struct Mended {
+        IdArray unknown;
+        IdArray listedBy;
+    };
+    std::unordered_map<const Contact*, Mended> mended;
     for (Contact* contact : contacts) {
         DropRepeats(contact->m_books);
         std::erase_if(contact->m_books, [&](u32 id) {
             if (maps.books.count(id) || Contains(shape.outside, id))
                 return false;
-            log.Note(ContactLabel(*contact) + ": its book " + Id(id) + " dropped, it names nothing");
+            mended[contact].unknown.push_back(id);
             return true;
         });
         for (u32 id : contact->m_books) {
@@ -272,9 +284,32 @@ void CompleteLinks(const std::vector<Book*>& books, const std::vector<Contact*>&
         if (listed[book] == listing[book])
             continue;
         for (u32 id : book->m_members) {
-            if (const auto contact = maps.contacts.find(id); contact != maps.contacts.end())
-                IdListAdd(contact->second->m_books, book->m_duID);
+            const auto contact = maps.contacts.find(id);
+            if (contact != maps.contacts.end() && IdListAdd(contact->second->m_books, book->m_duID)) {
+                if (const auto known = mended.find(contact->second); known != mended.end())
+                    known->second.listedBy.push_back(book->m_duID);
+            }
         }
+    }
+    // In the order of the contacts, as the log reads best.
+    for (const Contact* contact : contacts) {
+        const auto known = mended.find(contact);
+        if (known == mended.end())
+            continue;
+        const auto ids = [](const IdArray& list) {
+            std::string text;
+            for (u32 id : list)
+                text += (text.empty() ? "" : ", ") + Id(id);
+            return text;
+        };
+        const Mended& m = known->second;
+        if (!m.listedBy.empty()) {
+            log.Note(ContactLabel(*contact) + ": its book id(s) " + ids(m.unknown)
+                + " name nothing; it stays in the book(s) " + ids(m.listedBy) + " that list it");
+            continue;
+        }
+        for (u32 id : m.unknown)
+            log.Note(ContactLabel(*contact) + ": its book " + Id(id) + " dropped, it names nothing");
     }
 }
 
@@ -300,8 +335,7 @@ void RepairLog::Write(const std::string& title) const
 }
 
 // Texts stored with the length 0 were read as empty, texts with a NUL
-// before their end only up to it (the next save keeps no more); the note
-// says so.
+// before their end without it; the note says so.
 void NoteZeroLengths(CDataFile& file, RepairLog& log)
 {
     if (const u32 count = file.TakeZeroLengthStrings())
@@ -309,7 +343,7 @@ void NoteZeroLengths(CDataFile& file, RepairLog& log)
             std::to_string(count) + " text(s) with the stored length 0, which no text has, read as empty");
     if (const u32 count = file.TakeCutStrings())
         log.Note(std::to_string(count)
-            + " text(s) with a NUL before their end, read up to it: what follows it is not kept");
+            + " text(s) with a NUL before their end, read without it: what follows it is kept");
 }
 
 void KeepOnePerId(std::vector<std::unique_ptr<Book>>& books, std::vector<std::unique_ptr<Contact>>& contacts,
@@ -495,7 +529,8 @@ bool RepairTree(const std::vector<Book*>& books, const std::vector<Contact*>& co
         for (Contact* contact : contacts) {
             if (!contact->m_books.empty())
                 continue;
-            log.Note(ContactLabel(*contact) + " in no book placed in book " + Id(top->m_duID));
+            log.Note(ContactLabel(*contact) + " in no book placed in the book \"" + OneLine(top->m_strName)
+                + "\" (id " + Id(top->m_duID) + ")");
             contact->m_books.push_back(top->m_duID);
             top->m_members.push_back(contact->m_duID);
             maps.links.insert(LinkKey(top->m_duID, contact->m_duID));

@@ -89,7 +89,8 @@ int MsgStopLogged(const std::string& text, QObject* owner)
 {
     if (AppendErrorLogNote(text + "\n"))
         return MsgStopText(text, owner);
-    return MsgStopText(text + "\n\n" + FormatResString(kMsgNotLogged, kErrorLogName), owner);
+    return MsgStopText(
+        text + "\n\n" + FormatResString(kMsgNotLogged, ProgramFolder::FilePathUtf8(kErrorLogName)), owner);
 }
 int MsgQuestion(u32 id, QObject* owner, u32 buttons)
 {

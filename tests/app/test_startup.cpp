@@ -214,6 +214,12 @@ TEST_F(StartupTest, RefusedStartsSayOnceWhichFileAndWhatToDo)
     const auto tagLength = [](QByteArray bytes, u32 length) {
         return bytes.replace(0, 4, QByteArray(reinterpret_cast<const char*>(&length), 4));
     };
+    // A version word of all ones is damage, not a newer version.
+    const u32 allOnes = 0xFFFFFFFF;
+    const QByteArray erasedVersion
+        = QByteArray(data).replace(17, 4, reinterpret_cast<const char*>(&allOnes), 4);
+    const QByteArray erasedSideVersion
+        = QByteArray(side).replace(4 + 16, 4, reinterpret_cast<const char*>(&allOnes), 4);
     const QByteArray damagedAdvice
         = "To recover your data move the file called \"tolva.rdf\" out of the folder \""
         + ProgramFolder::Path().toUtf8() + "\" and keep it, then rename the file called \"tolva.rd0\"";
@@ -222,6 +228,8 @@ TEST_F(StartupTest, RefusedStartsSayOnceWhichFileAndWhatToDo)
         {"tolva.rdf", data.left(data.size() - 9), damagedAdvice.constData()},
         {"tolva.rdf", tagLength(data, 12), damagedAdvice.constData()},
         {"tolva.rdf", tagLength(data, 1000), damagedAdvice.constData()},
+        {"tolva.rdf", erasedVersion, damagedAdvice.constData()},
+        {"tolva.ndf", erasedSideVersion, "Maybe the file is damaged"},
         {"tolva.ndf", side.left(side.size() - 9), "move it out of the folder"},
         {"tolva.ndf", tagLength(side, 1000), "Maybe the file is damaged"},
     };
@@ -481,6 +489,132 @@ TEST_F(StartupTest, RecordsPastTheCountsOfTheDataFileSurviveAStartAndAQuit)
     EXPECT_EQ(Contents("tolva.rdf"), good + firstContact.chopped(4));
     EXPECT_EQ(Contents("tolva.rd0"), good);
     EXPECT_EQ(Contents("backup/tolva.rdf"), "<missing>");
+}
+
+// A store of contacts "Contact 0" on, saved as the program saves it: the
+// data file's bytes, and the first contact's record.
+static std::pair<QByteArray, QByteArray> SavedStore(int contacts)
+{
+    CDataFile file;
+    EXPECT_EQ(file.Open(), 0u);
+    UserMan userMan;
+    DataMan dataMan(file, &userMan);
+    EXPECT_EQ(dataMan.Init(), 0u);
+    QByteArray first;
+    for (int i = dataMan.GetContactCount(); i < contacts; ++i) {
+        auto contact = std::make_unique<Contact>();
+        contact->m_strName = "Contact " + std::to_string(i);
+        dataMan.AddContact(std::move(contact), dataMan.GetRootBook());
+    }
+    if (contacts > 0)
+        first = RecordBytes(*dataMan.GetContactAt(0));
+    EXPECT_EQ(dataMan.Save(DFK_DATA), 0u);
+    dataMan.Close();
+    file.Close();
+    QFile data(ProgramFolder::FilePath(QStringLiteral("tolva.rdf")));
+    EXPECT_TRUE(data.open(QIODevice::ReadOnly));
+    return {data.readAll(), first};
+}
+
+// A data file mended as it is read is not saved over until it, and the copy
+// that the end of the run refreshes, are kept in "backup" as they were.
+TEST_F(StartupTest, AMendedDataFileAndItsOlderCopyAreKeptInBackupBeforeTheyAreReplaced)
+{
+    const QByteArray older = SavedStore(20).first;
+    const auto [good, firstContact] = SavedStore(30);
+    const QByteArray side = Contents("tolva.ndf");
+    // The contact count lowered: the contacts past it are read and kept.
+    const qsizetype contactCountAt = good.indexOf(firstContact) - 4;
+    ASSERT_GT(contactCountAt, 0);
+    const u32 lowered = 10;
+    const QByteArray mended
+        = QByteArray(good).replace(contactCountAt, 4, reinterpret_cast<const char*>(&lowered), 4);
+    Put("tolva.rdf", mended);
+    Put("tolva.rd0", older);
+    Put("tolva.ndf", side);
+
+    // The disk has no room for the backup: the run's quit says what is lost
+    // and what to do, and both files stay as they were.
+    Put("backup", "not a folder");
+    Run blocked = Start();
+    EXPECT_TRUE(blocked.firstLine.contains(" contacts=30 ")) << blocked.firstLine.toStdString();
+    EXPECT_EQ(Stop(blocked), 0);
+    const QByteArray errors = blocked.process->readAllStandardError();
+    EXPECT_TRUE(errors.contains(
+        "The contacts and books could not be saved to \"" + ProgramPath("tolva.rdf").toUtf8()))
+        << errors.toStdString();
+    EXPECT_TRUE(errors.contains("it is kept as it was read at \"" + ProgramPath("backup").toUtf8()))
+        << errors.toStdString();
+    EXPECT_TRUE(
+        errors.contains("Tolva has closed, so the changes of this run since the last save that worked are "
+                        "not in the file"))
+        << errors.toStdString();
+    EXPECT_EQ(Contents("tolva.rdf"), mended);
+    EXPECT_EQ(Contents("tolva.rd0"), older);
+
+    // With room again, the quit keeps both and then saves and refreshes.
+    ASSERT_TRUE(QFile::remove(ProgramPath("backup")));
+    Run run = Start();
+    EXPECT_TRUE(run.firstLine.contains(" contacts=30 ")) << run.firstLine.toStdString();
+    EXPECT_EQ(Stop(run), 0);
+    EXPECT_EQ(Contents("backup/tolva.rdf"), mended);
+    EXPECT_EQ(Contents("backup/tolva.rd0"), older);
+    const QByteArray saved = Contents("tolva.rdf");
+    for (int i = 0; i < 30; ++i)
+        EXPECT_TRUE(saved.contains("Contact " + QByteArray::number(i) + '\0')) << i;
+    EXPECT_EQ(Contents("tolva.rd0"), saved);
+    EXPECT_TRUE(Contents(kErrorLogName)
+                    .contains("and its copy as \"" + ProgramPath("backup").toUtf8()
+                        + "/tolva.rd0\", before it is next saved"));
+
+    // Sound now: the next quit refreshes the copy and leaves the backup be.
+    Run sound = Start();
+    EXPECT_EQ(Stop(sound), 0);
+    EXPECT_EQ(Contents("backup/tolva.rd0"), older);
+}
+
+// Renaming the copy helps only when it reads; otherwise the message says
+// what to do instead, and neither file is touched.
+TEST_F(StartupTest, WhenTheCopyCannotTakeTheDataFilesPlaceTheMessageSaysWhatToDo)
+{
+    const QByteArray good = SavedStore(5).first;
+    const QByteArray side = Contents("tolva.ndf");
+    const QByteArray damaged = good.chopped(9);
+    const QByteArray missing = "<missing>";
+    const QByteArray bothAdvice = "move \"tolva.rdf\" and \"tolva.rd0\" out of that folder and keep them";
+    const QByteArray copyAdvice
+        = "read in its place, is damaged or of an old version. To start Tolva with an "
+          "empty address book, move \"tolva.rd0\" out of that folder and keep it";
+    const struct {
+        const char* what;
+        QByteArray data;
+        QByteArray copy;
+        QByteArray advice;
+    } cases[] = {
+        {"both damaged", damaged, damaged, bothAdvice},
+        {"no copy", damaged, missing, bothAdvice},
+        {"an empty data file and a damaged copy", "", damaged, copyAdvice},
+        {"no data file and a damaged copy", missing, damaged, copyAdvice},
+        {"a sound copy", damaged, good, "then rename the file called \"tolva.rd0\" to \"tolva.rdf\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir(ProgramPath("backup")).removeRecursively();
+        for (const auto& [name, bytes] : {std::pair{"tolva.rdf", c.data}, {"tolva.rd0", c.copy}}) {
+            QFile::remove(ProgramPath(name));
+            if (bytes != missing)
+                Put(name, bytes);
+        }
+        Put("tolva.ndf", side);
+        const auto [code, errors] = RunToEnd();
+        EXPECT_NE(code, 0);
+        EXPECT_EQ(errors.count("Tolva: "), 1) << errors.toStdString();
+        EXPECT_TRUE(errors.contains(c.advice)) << errors.toStdString();
+        EXPECT_TRUE(errors.contains(ProgramPath("tolva.rdf").toUtf8())) << errors.toStdString();
+        EXPECT_EQ(errors.contains("rename"), c.copy == good) << errors.toStdString();
+        EXPECT_EQ(Contents("tolva.rdf"), c.data);
+        EXPECT_EQ(Contents("tolva.rd0"), c.copy);
+    }
 }
 
 namespace {

@@ -47,17 +47,30 @@ TEST_F(DataFileTest, FirstStartCreatesBothFilesEmpty)
 TEST_F(DataFileTest, MissingOrEmptyDataFileIsRestoredFromTheCopy)
 {
     for (bool leftEmpty : {false, true}) {
+        SCOPED_TRACE(leftEmpty);
         QFile::remove(ProgramPath("tolva.rdf"));
         if (leftEmpty)
             Put("tolva.rdf", "");
+        const QByteArray before = Contents("tolva.rdf");
         Put("tolva.rd0", "copy");
         CDataFile file;
         ASSERT_EQ(0u, file.Open());
         EXPECT_EQ(DFF_DATA_EXISTED, file.GetFlags() & (DFF_DATA_EXISTED | DFF_DATA_CREATED));
-        EXPECT_EQ("copy", Contents("tolva.rdf"));
+        EXPECT_TRUE(file.ReadFromCopy());
         char bytes[4];
         EXPECT_EQ(0u, file.Read(DFK_DATA, bytes, 4));
+        EXPECT_EQ("copy", QByteArray(bytes, 4));
         EXPECT_EQ(RC_SHORT_READ, file.Read(DFK_DATA, bytes, 1));
+        // The copy is read in the data file's place: the data file is left
+        // as it was until the first save, which a copy that does not read
+        // never gets to.
+        EXPECT_EQ(before, Contents("tolva.rdf"));
+        EXPECT_EQ(0u, Save(file, "restored"));
+        EXPECT_EQ("restored", Contents("tolva.rdf"));
+        EXPECT_EQ("copy", Contents("tolva.rd0"));
+        file.SetDataLoaded(true);
+        file.Close();
+        EXPECT_EQ("restored", Contents("tolva.rd0"));
     }
     // Without a copy an empty data file counts as created.
     QFile::remove(ProgramPath("tolva.rd0"));
@@ -65,6 +78,7 @@ TEST_F(DataFileTest, MissingOrEmptyDataFileIsRestoredFromTheCopy)
     CDataFile file;
     ASSERT_EQ(0u, file.Open());
     EXPECT_EQ(DFF_DATA_CREATED, file.GetFlags() & (DFF_DATA_EXISTED | DFF_DATA_CREATED));
+    EXPECT_FALSE(file.ReadFromCopy());
 }
 
 TEST_F(DataFileTest, CopyIsKeptAndBackedUpUnlessTheDataLoadedAndSaved)
@@ -85,8 +99,8 @@ TEST_F(DataFileTest, CopyIsKeptAndBackedUpUnlessTheDataLoadedAndSaved)
     }
     EXPECT_EQ("old copy", Contents("tolva.rd0"));
 
-    // A restore that fails gives an empty data file; its save must not
-    // replace the copy that still holds the data.
+    // A full disk does not stop the data file's restore: the copy is read
+    // in its place and nothing is written until the save.
     QFile::remove(ProgramPath("tolva.rdf"));
     QFile::remove(ProgramPath("backup/tolva.rd0"));
     Put("tolva.rd0", QByteArray(64 * 1024, 'c'));
@@ -95,10 +109,11 @@ TEST_F(DataFileTest, CopyIsKeptAndBackedUpUnlessTheDataLoadedAndSaved)
         FileSizeLimit limit(1024);
         ASSERT_EQ(0u, file.Open());
     }
-    EXPECT_EQ(DFF_DATA_CREATED, file.GetFlags() & (DFF_DATA_EXISTED | DFF_DATA_CREATED));
-    EXPECT_EQ(0u, Save(file, "built-in books"));
-    file.SetDataLoaded(true);
+    EXPECT_EQ(DFF_DATA_EXISTED, file.GetFlags() & (DFF_DATA_EXISTED | DFF_DATA_CREATED));
+    EXPECT_EQ(RC_SHORT_READ, file.CheckAvailable(DFK_DATA, 64 * 1024 + 1));
+    EXPECT_EQ(0u, file.CheckAvailable(DFK_DATA, 64 * 1024));
     file.Close();
+    EXPECT_EQ("<missing>", Contents("tolva.rdf"));
     EXPECT_EQ(64 * 1024, Contents("tolva.rd0").size());
     EXPECT_EQ(64 * 1024, Contents("backup/tolva.rd0").size());
     EXPECT_TRUE(Leftovers().isEmpty());
@@ -341,7 +356,8 @@ TEST_F(DataFileTest, FailedCopiesNameTheFileSayWhatIsSafeAndAreLogged)
     EXPECT_NE(std::string::npos, m_messages.shown[1].text.find("are kept as they were."));
     EXPECT_EQ(2, Contents("tolva_error.log").count(" could not be written:"));
     EXPECT_EQ("copy", Contents("tolva.rd0"));
-    const std::string notLogged = "This could not be noted in the error log \"tolva_error.log\" either.";
+    const std::string notLogged = "This could not be noted in the error log \""
+        + ProgramPath("tolva_error.log").toStdString() + "\" either.";
     EXPECT_EQ(std::string::npos, m_messages.shown[1].text.find(notLogged));
 
     // With no room left at all, not even the log takes the note: the

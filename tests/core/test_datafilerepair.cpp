@@ -172,8 +172,9 @@ TEST_F(DataFileRepairTest, BytesPastTheBodyThatAreNoWholeContactAreDamage)
         PutFiles(bytes);
         EXPECT_NE(0u, Start());
         ASSERT_EQ(1u, m_messages.shown.size());
-        EXPECT_EQ(FormatResString(59535, ProgramFolder::Path().toStdString()) + "\n\nThe file \""
-                + Path("tolva.rdf") + "\" is left as it is.",
+        // The copy is no data file either: renaming it would not help.
+        EXPECT_EQ(FormatResString(61706, ProgramFolder::Path().toStdString()) + "\n\nThe files \""
+                + Path("tolva.rdf") + "\" and \"" + Path("tolva.rd0") + "\" are left as they are.",
             m_messages.shown[0].text);
         EXPECT_EQ(0, m_dm->GetContactCount());
         EXPECT_NE(0u, Stop());
@@ -181,6 +182,47 @@ TEST_F(DataFileRepairTest, BytesPastTheBodyThatAreNoWholeContactAreDamage)
         EXPECT_EQ("the copy", Contents("tolva.rd0"));
         EXPECT_EQ("<missing>", Contents("backup/tolva.rdf"));
     }
+}
+
+TEST_F(DataFileRepairTest, AMendedFileIsNotSavedOverUntilItAndItsCopyAreKeptInBackup)
+{
+    Populate();
+    const QByteArray bytes = WithWord(m_contactCountAt, 20);
+    PutFiles(bytes);
+    // A file where the folder should be: nothing can be written into it.
+    Put("backup", "not a folder");
+    ASSERT_EQ(0u, Start());
+    m_messages.shown.clear();
+    ASSERT_NE(nullptr, NewContact("Added", Root()));
+    EXPECT_NE(0u, m_dm->Save(DFK_DATA));
+    // Said as every failed save says it: what is not saved, why, and what
+    // to do; and noted in the error log.
+    ASSERT_EQ(1u, m_messages.shown.size());
+    const std::string& text = m_messages.shown[0].text;
+    EXPECT_EQ(0u,
+        text.find(
+            FormatResString(61701, Path("tolva.rdf")) + "\n" + FormatResString(61708, Path("backup")) + "\n"))
+        << text;
+    EXPECT_TRUE(text.ends_with(LoadResString(61703))) << text;
+    EXPECT_TRUE(ErrorLog().contains(QByteArray::fromStdString(FormatResString(61708, Path("backup")))))
+        << ErrorLog().toStdString();
+    EXPECT_EQ(bytes, Contents("tolva.rdf"));
+
+    // Once the folder can be made, the next save keeps the file as it was
+    // read and the copy as it was, then saves; the copy is refreshed at the
+    // end of the run only after that.
+    QFile::remove(ProgramPath("backup"));
+    EXPECT_EQ(0u, m_dm->Save(DFK_DATA));
+    EXPECT_EQ(bytes, Contents("backup/tolva.rdf"));
+    EXPECT_EQ("the copy", Contents("backup/tolva.rd0"));
+    EXPECT_EQ(1u, m_messages.shown.size());
+    EXPECT_EQ(0u, Stop());
+    EXPECT_EQ(Contents("tolva.rdf"), Contents("tolva.rd0"));
+    EXPECT_EQ("the copy", Contents("backup/tolva.rd0"));
+    ASSERT_EQ(0u, Start());
+    Membership expected = m_saved;
+    expected["Added"] = {"Contacts"};
+    EXPECT_EQ(expected, Everyone());
 }
 
 TEST_F(DataFileRepairTest, SecondDataFileKeepsWholeEntriesOfItsLastTablePastTheCount)
@@ -280,9 +322,30 @@ TEST_F(DataFileRepairTest, AContactInNoBookIsPlacedInTheRootAndNoted)
     m_dm->SetAlphabetFilter(kFilterAll);
     EXPECT_TRUE(m_dm->IsContactShown(m_dm->FindContact(41)));
     const std::string log = ErrorLog().toStdString();
-    for (const char* note : {"Contact \"Ann\" (id 40) in no book placed in book 0",
-             "Contact \"Bob\" (id 41) in no book placed in book 0"})
+    for (const char* note : {"Contact \"Ann\" (id 40): its book 7 dropped, it names nothing",
+             "Contact \"Ann\" (id 40) in no book placed in the book \"Contacts\" (id 0)",
+             "Contact \"Bob\" (id 41) in no book placed in the book \"Contacts\" (id 0)"})
         EXPECT_NE(std::string::npos, log.find(note)) << note << "\n" << log;
+    ASSERT_EQ(0u, Restart());
+    EXPECT_EQ(expected, Everyone());
+}
+
+TEST_F(DataFileRepairTest, ABookWhoseIdIsDamagedKeepsItsContactsAndTheLogSaysSo)
+{
+    // "Work" was stored as 15, the id its contacts list, and now reads 50.
+    Put("tolva.rdf",
+        DataFile(BuiltInBooks({50}) + BookBytes(50, 0, {40, 41}, "Work"), 3,
+            ContactBytes(40, {15}, "Ann") + ContactBytes(41, {15, 0}, "Bob"), 2));
+    ASSERT_EQ(0u, Start());
+    const Membership expected{{"Ann", {"Work"}}, {"Bob", {"Contacts", "Work"}}};
+    EXPECT_EQ(expected, Everyone());
+    const std::string log = ErrorLog().toStdString();
+    for (const char* note :
+        {"Contact \"Ann\" (id 40): its book id(s) 15 name nothing; it stays in the book(s) 50 that list it",
+            "Contact \"Bob\" (id 41): its book id(s) 15 name nothing; it stays in the book(s) 50 that list "
+            "it"})
+        EXPECT_NE(std::string::npos, log.find(note)) << note << "\n" << log;
+    EXPECT_EQ(std::string::npos, log.find("dropped")) << log;
     ASSERT_EQ(0u, Restart());
     EXPECT_EQ(expected, Everyone());
 }
@@ -305,3 +368,37 @@ TEST_F(DataFileRepairTest, AContactWhoseIdABookTakesStaysInItsBooks)
 }
 
 }  // namespace
+
+TEST_F(DataFileRepairTest, AContactWhoseIdItsOwnBookTakesStaysInThatBook)
+{
+    // The book "Clients" has the id of its member Ann and keeps it. Ann lists
+    // it too, or lists only another book, or none: Clients alone holds her.
+    struct Case {
+        const char* what;
+        QByteArray ann;
+        Membership expected;
+    };
+    const Case cases[] = {
+        {"listed on both sides", ContactBytes(40, {40, 20}, "Ann"), {{"Ann", {"Clients", "Work"}}}},
+        {"listed by the book and her other book", ContactBytes(40, {20}, "Ann"),
+            {{"Ann", {"Clients", "Work"}}}},
+        {"listed by the book alone", ContactBytes(40, {}, "Ann"), {{"Ann", {"Clients"}}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PutFiles(DataFile(
+            BuiltInBooks({20, 40}) + BookBytes(20, 0, {}, "Work") + BookBytes(40, 0, {40}, "Clients"), 4,
+            c.ann, 1));
+        ASSERT_EQ(0u, Start());
+        EXPECT_EQ(c.expected, Everyone());
+        EXPECT_EQ("Clients", m_dm->FindBook(40)->m_strName);
+        const std::string log = ErrorLog().toStdString();
+        EXPECT_NE(std::string::npos, log.find("Contact \"Ann\" (id 40) now has the id 41: a book has the id"))
+            << log;
+        EXPECT_EQ(std::string::npos, log.find("dropped")) << log;
+        EXPECT_EQ(std::string::npos, log.find("placed")) << log;
+        ASSERT_EQ(0u, Restart());
+        EXPECT_EQ(c.expected, Everyone());
+        EXPECT_EQ(0u, Stop());
+    }
+}

@@ -61,8 +61,9 @@ TEST_F(DataManStoreTest, ADataFileThatDoesNotReadReplacesNothingAndIsNeverSavedO
         m_messages.shown.clear();
         EXPECT_NE(0u, Start());
         ASSERT_EQ(1u, m_messages.shown.size());
-        EXPECT_EQ(FormatResString(59535, ProgramFolder::Path().toStdString()) + "\n\nThe file \""
-                + Path("tolva.rdf") + "\" is left as it is.",
+        // The copy is no data file either: renaming it would not help.
+        EXPECT_EQ(FormatResString(61706, ProgramFolder::Path().toStdString()) + "\n\nThe files \""
+                + Path("tolva.rdf") + "\" and \"" + Path("tolva.rd0") + "\" are left as they are.",
             m_messages.shown[0].text);
         EXPECT_EQ(2, m_dm->GetBookCount());
         EXPECT_EQ(0, m_dm->GetContactCount());
@@ -261,26 +262,32 @@ TEST_F(DataManStoreTest, ATextStoredWithTheLengthZeroReadsEmptyAndIsNoted)
     EXPECT_FALSE(ErrorLog().contains("length 0")) << ErrorLog().toStdString();
 }
 
-TEST_F(DataManStoreTest, ATextCutByANulIsNotedBeforeTheSaveDropsTheRest)
+TEST_F(DataManStoreTest, ATextWithANulIsReadAsItWouldBeWrittenAndNoted)
 {
-    // Another program stored "Ann" and "Lee" in one text with a NUL between.
+    // Another program stored "Ann" and "Lee" in one text with a NUL between,
+    // and the title with two NULs before its own.
     auto contact = MakeContact(40, {0}, "Ann#Lee");
+    contact->m_strTitle = "Dr##";
     contact->m_strNotes = "kept";
     QByteArray record = RecordBytes(*contact);
     const qsizetype at = record.indexOf("Ann#Lee");
     ASSERT_GT(at, 0);
     record[at + 3] = '\0';
+    record.replace("Dr##", QByteArray("Dr\0\0", 4));
     Put("tolva.rdf", DataFile(BuiltInBooks({40}), 2, record, 1));
     ASSERT_EQ(0u, Start());
-    EXPECT_EQ("Ann", m_dm->FindContact(40)->m_strName);
+    EXPECT_EQ("AnnLee", m_dm->FindContact(40)->m_strName);
+    EXPECT_EQ("Dr", m_dm->FindContact(40)->m_strTitle);
     EXPECT_EQ("kept", m_dm->FindContact(40)->m_strNotes);
-    EXPECT_TRUE(ErrorLog().contains("1 text(s) with a NUL before their end, read up to it"))
+    EXPECT_TRUE(ErrorLog().contains(
+        "2 text(s) with a NUL before their end, read without it: what follows it is kept"))
         << ErrorLog().toStdString();
-    // Saved as read, and read again without a note.
+    // Saved as read, and read again the same without a note.
     QFile::remove(ProgramPath(kErrorLogName));
     ASSERT_EQ(0u, Restart());
-    EXPECT_FALSE(Contents("tolva.rdf").contains("Lee"));
-    EXPECT_EQ("Ann", m_dm->FindContact(40)->m_strName);
+    EXPECT_TRUE(Contents("tolva.rdf").contains(Bytes().Str("AnnLee").Data()));
+    EXPECT_EQ("AnnLee", m_dm->FindContact(40)->m_strName);
+    EXPECT_EQ("Dr", m_dm->FindContact(40)->m_strTitle);
     EXPECT_EQ("<missing>", ErrorLog());
 }
 
