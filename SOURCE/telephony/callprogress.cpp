@@ -69,8 +69,12 @@ void CallProgress::DialNow()
     if (m_nResult != -1)
         return;
     m_line.ApplyDeviceConfig(m_request.device);
-    if (!m_line.Dial(m_request.number, m_request.device))
+    m_bCallOver = false;
+    // Why the dial failed is told once the dialog is gone, not over it.
+    if (!m_line.Dial(m_request.number, m_request.device, &m_failure)) {
+        m_bNumberRefused = m_line.NumberRefused();
         End(kCallFailed);
+    }
 }
 
 void CallProgress::OnLineStatus(const LineStatus& status)
@@ -81,6 +85,10 @@ void CallProgress::OnLineStatus(const LineStatus& status)
     if (m_nResult != -1 || m_bHungUp)
         return;
     m_dwLastStatus = status.status;
+    // Disconnected, idle, or busy with no redial to come: the line has been
+    // let go, and there is no call left to lift the receiver for.
+    m_bCallOver = status.status == TCS_DISCONNECTED || status.status == TCS_IDLE
+        || (status.status == TCS_BUSY && (!m_bAutoRedial || !status.redialable));
     switch (status.status) {
     case TCS_DIALING:
         m_strStatus = status.text;

@@ -36,7 +36,7 @@ protected:
     }
     void TearDown() override
     {
-        SetModemSystemPortsForTesting(true);
+        SetModemSystemPortsForTesting(false);
         EditingTest::TearDown();
     }
 
