@@ -1,5 +1,6 @@
 #include "telephony/callprogress.h"
 
+#include "core/utilities.h"
 #include "platform/msgbox.h"
 
 #include <cmath>
@@ -71,10 +72,16 @@ void CallProgress::DialNow()
     m_line.ApplyDeviceConfig(m_request.device);
     m_bCallOver = false;
     // Why the dial failed is told once the dialog is gone, not over it.
-    if (!m_line.Dial(m_request.number, m_request.device, &m_failure)) {
+    std::vector<std::string> told;
+    if (!m_line.Dial(m_request.number, m_request.device, &told)) {
+        m_failure = std::move(told);
         m_bNumberRefused = m_line.NumberRefused();
         End(kCallFailed);
+        return;
     }
+    // The call goes on: what the line had to say on the way is said now.
+    for (const std::string& text : told)
+        MsgStopText(text);
 }
 
 void CallProgress::OnLineStatus(const LineStatus& status)
