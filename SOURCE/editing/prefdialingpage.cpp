@@ -16,6 +16,12 @@ namespace {
 
 constexpr int kRefreshMs = 250;
 
+// The device of the item selected; none while nothing is.
+int SelectedDevice(const QComboBox* devices)
+{
+    return devices->currentIndex() >= 0 ? devices->currentData().toInt() : CPrefDialingPage::kNoDevices;
+}
+
 }  // namespace
 
 CPrefDialingPage::CPrefDialingPage(PrefContext& context, QWidget* host)
@@ -42,8 +48,12 @@ CPrefDialingPage::CPrefDialingPage(PrefContext& context, QWidget* host)
     }
     if (m_devices->count() == 0)
         m_devices->addItem(tr("No available telephony devices"), kNoDevices);
-    const int current = m_devices->findData(tapi.GetCurDevice());
-    m_devices->setCurrentIndex(current >= 0 ? current : 0);
+    // The current device is selected. With none chosen, none is: OK must
+    // not choose the first port for the user, and open it.
+    int selected = m_devices->findData(tapi.GetCurDevice());
+    if (selected < 0 && m_devices->itemData(0).toInt() == kNoDevices)
+        selected = 0;
+    m_devices->setCurrentIndex(selected);
 
     auto* buttons = new QHBoxLayout;
     column->addLayout(buttons);
@@ -83,7 +93,7 @@ CPrefDialingPage::CPrefDialingPage(PrefContext& context, QWidget* host)
 
 void CPrefDialingPage::OnDevicePicked()
 {
-    const int device = m_devices->currentData().toInt();
+    const int device = SelectedDevice(m_devices);
     if (TapiLine* line = m_context.tapiMan.GetLine(); line && device >= 0)
         line->ChooseDevice(device);
     RefreshDeviceNames();
@@ -109,13 +119,13 @@ void CPrefDialingPage::RefreshDeviceNames()
 void CPrefDialingPage::UpdateModemButton()
 {
     // A device that cannot be used, or no device at all, has no settings.
-    const int device = m_devices->currentData().toInt();
+    const int device = SelectedDevice(m_devices);
     m_modem->setEnabled(device >= 0 && !m_devices->currentText().contains(QLatin1String("Device unavail")));
 }
 
 void CPrefDialingPage::OnModemSettings()
 {
-    const int device = m_devices->currentData().toInt();
+    const int device = SelectedDevice(m_devices);
     TapiLine* line = m_context.tapiMan.GetLine();
     if (!line || device < 0 || !m_modem->isEnabled())
         return;
@@ -136,9 +146,7 @@ void CPrefDialingPage::Store()
     options.logCalls = m_logging->isChecked();
     options.redialInterval = u32(m_interval->value());
     m_context.tapiMan.SaveOptions();
-    if (m_devices->currentIndex() < 0)
-        return;
-    const int device = m_devices->currentData().toInt();
+    const int device = SelectedDevice(m_devices);
     if (device >= 0)
         m_context.tapiMan.SetCurDevice(device);
 }

@@ -2,6 +2,9 @@
 
 #include "platform/profile.h"
 
+#include <optional>
+#include <string>
+
 namespace {
 
 constexpr const char* kSection = "TapiMan\\Location";
@@ -127,6 +130,66 @@ std::string DialExtension(std::string_view number)
     return SplitExtension(number, main, extension) ? std::string(extension) : std::string();
 }
 
+namespace {
+
+// The text after its first count digits, separators before them skipped;
+// empty when a dialing code comes first or fewer digits remain after them.
+std::optional<std::string_view> AfterDigits(std::string_view text, std::size_t count)
+{
+    std::size_t at = 0;
+    for (std::size_t digits = 0; digits < count; ++at) {
+        if (at == text.size())
+            return std::nullopt;
+        if (IsDigit(text[at]))
+            ++digits;
+        else if (!IsSeparator(text[at]))
+            return std::nullopt;
+    }
+    return text.substr(at);
+}
+
+// A number written without "+" that plainly stands for a "+" number: one
+// behind an international prefix (the location's, "00" or "011"), one in
+// the location's national form (its long-distance prefix before the area
+// code), or, where the country code is 1, ten digits whose area code
+// cannot begin with 0 or 1. The written grouping is kept after the "+"
+// and the country code. Empty for every other number, which is dialed as
+// written: a local number, a short code, one with dialing codes in it.
+std::optional<std::string> AsCanonical(
+    std::string_view number, std::string_view digits, const DialingLocation& location)
+{
+    if (digits.empty() || !AllOf(digits, IsDigit))
+        return std::nullopt;
+    const std::string_view longDistance = location.longDistance;
+    const auto behind = [&](std::string_view prefix) {
+        return !prefix.empty() && digits.size() > prefix.size() && digits.starts_with(prefix);
+    };
+    // "00" and "011" where they are no prefix of the location: a national
+    // number that begins with the long-distance prefix ("0118 496 0000"
+    // in the United Kingdom) keeps its meaning.
+    for (const std::string_view prefix :
+        {std::string_view(location.international), std::string_view("00"), std::string_view("011")}) {
+        if (!behind(prefix))
+            continue;
+        if (prefix != location.international && !longDistance.empty() && digits.starts_with(longDistance))
+            continue;
+        if (const auto rest = AfterDigits(number, prefix.size()))
+            return "+" + std::string(*rest);
+    }
+    const std::string& country = location.countryCode;
+    if (country.empty())
+        return std::nullopt;
+    if (behind(longDistance)) {
+        if (const auto rest = AfterDigits(number, longDistance.size()))
+            return "+" + country + " " + std::string(*rest);
+    }
+    if (country == "1" && digits.size() == 10 && digits.front() >= '2')
+        return "+1 " + std::string(number);
+    return std::nullopt;
+}
+
+}  // namespace
+
 bool TranslateNumber(std::string_view number, const DialingLocation& location, std::string& dialable)
 {
     std::string_view extension;
@@ -161,6 +224,10 @@ bool TranslateNumber(std::string_view number, const DialingLocation& location, s
     if (codes.find_first_of("0123456789") == std::string::npos)
         return false;
 
+    if (!canonical) {
+        if (const auto written = AsCanonical(number, codes, location))
+            return TranslateNumber(*written, location, dialable);
+    }
     std::string body = codes;
     if (canonical) {
         // Country codes, and the area codes of a country, are chosen so that

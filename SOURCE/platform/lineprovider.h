@@ -37,6 +37,9 @@ constexpr i32 LINEERR_NOMULTIPLEINSTANCE = i32(0x80000056);
 constexpr i32 LINEERR_DEVICESILENT = i32(0x80000100);
 // This system's own: the device still hangs up the last call.
 constexpr i32 LINEERR_HANGINGUP = i32(0x80000101);
+// This system's own: the device held the line (flow control) and took no
+// command within the time allowed.
+constexpr i32 LINEERR_PORTHELD = i32(0x80000102);
 
 // Messages a provider delivers.
 constexpr u32 LINE_CALLSTATE = 2;
@@ -74,6 +77,10 @@ constexpr u32 LINEDISCONNECTMODE_CONGESTION = 0x00000200;
 constexpr u32 LINEDISCONNECTMODE_INCOMPATIBLE = 0x00000400;
 constexpr u32 LINEDISCONNECTMODE_UNAVAIL = 0x00000800;
 constexpr u32 LINEDISCONNECTMODE_NODIALTONE = 0x00001000;
+// This system's own: the device stopped answering during the call, or went
+// away (a modem unplugged).
+constexpr u32 LINEDISCONNECTMODE_DEVICESILENT = 0x01000000;
+constexpr u32 LINEDISCONNECTMODE_DEVICEGONE = 0x02000000;
 
 // Line device states (LINE_LINEDEVSTATE param1).
 constexpr u32 LINEDEVSTATE_OTHER = 0x00000001;

@@ -177,6 +177,10 @@ public:
         const HLINE lineHandle = line->handle;
         QObject::connect(line->notifier.get(), &QSocketNotifier::activated, &m_context,
             [this, lineHandle] { OnReadable(lineHandle); });
+        line->writable = std::make_unique<QSocketNotifier>(opening.fd, QSocketNotifier::Write);
+        line->writable->setEnabled(false);
+        QObject::connect(line->writable.get(), &QSocketNotifier::activated, &m_context,
+            [this, lineHandle] { OnWritable(lineHandle); });
         line->timer.setSingleShot(true);
         QObject::connect(
             &line->timer, &QTimer::timeout, &m_context, [this, lineHandle] { OnTimeout(lineHandle); });
@@ -216,7 +220,9 @@ public:
         if (!IsDialString(dialable))
             return LINEERR_INVALADDRESS;
         line->call = call = ++m_lastHandle;
-        line->request = NextRequest();
+        // The request stands whatever happens to it below: its answer,
+        // failure included, comes as LINE_REPLY.
+        const i32 request = line->request = NextRequest();
         line->state = LINECALLSTATE_IDLE;
         line->connected = false;
         line->dial = "ATD" + dialable + ";";
@@ -225,15 +231,11 @@ public:
         ::tcflush(line->fd, TCIFLUSH);
         line->reader.Reset();
         const std::string& init = m_ports[line->device].config.init;
-        if (init.empty()) {
-            SendDial(*line);
-        } else if (!WriteModemCommand(line->fd, init)) {
-            FailRequest(*line);
-        } else {
-            line->phase = Phase::Init;
-            line->timer.start(g_timeouts->init);
-        }
-        return line->request;
+        if (init.empty())
+            Command(*line, Phase::Dialing, line->dial);
+        else
+            Command(*line, Phase::Init, init);
+        return request;
     }
 
     i32 GetCallState(HCALL call, u32& callState) override
@@ -277,6 +279,7 @@ public:
         line->request = line->dropRequest = 0;
         line->phase = Phase::Idle;
         line->timer.stop();
+        Unqueue(*line);
         return 0;
     }
 
@@ -304,6 +307,9 @@ private:
         termios original{};
         bool silent = false;  // the modem missed an answer in this call
         std::unique_ptr<QSocketNotifier> notifier;
+        // What the port has not taken yet, and the watch for when it will.
+        std::string unsent;
+        std::unique_ptr<QSocketNotifier> writable;
         QTimer timer;
         ModemAnswerReader reader;
         HCALL call = 0;
@@ -368,6 +374,7 @@ private:
     void FailRequest(Line& line, i32 result = LINEERR_OPERATIONFAILED)
     {
         line.timer.stop();
+        Unqueue(line);
         line.phase = Phase::Idle;
         line.state = LINECALLSTATE_IDLE;
         if (line.request)
@@ -375,31 +382,97 @@ private:
         line.request = 0;
     }
 
-    void SendDial(Line& line)
+    // Sends a command of the phase. A modem that holds the line by flow
+    // control (XOFF, or CTS low) makes the port refuse it for a while: it
+    // goes out once the port takes it, within the time allowed for that.
+    void Command(Line& line, Phase phase, std::string_view command)
     {
-        if (!WriteModemCommand(line.fd, line.dial)) {
-            FailRequest(line);
-            return;
-        }
-        Post(line.handle, LINE_REPLY, u64(line.request), 0);
-        line.request = 0;
-        line.phase = Phase::Dialing;
-        SetCallState(line, LINECALLSTATE_DIALING);
-        line.timer.start(g_timeouts->dial);
+        line.phase = phase;
+        Unqueue(line);
+        line.unsent.assign(command);
+        line.unsent += '\r';
+        if (!Flush(line))
+            CommandFailed(line, LINEERR_OPERATIONFAILED);
+        else if (line.unsent.empty())
+            CommandSent(line);
+        else
+            line.timer.start(g_timeouts->held);
     }
 
-    void SendHangUp(Line& line)
+    // Writes what the port takes now; false when the port failed.
+    bool Flush(Line& line)
     {
-        line.phase = Phase::HangingUp;
-        if (!WriteModemCommand(line.fd, "ATH"))
+        while (!line.unsent.empty()) {
+            const ssize_t written = ::write(line.fd, line.unsent.data(), line.unsent.size());
+            if (written > 0) {
+                line.unsent.erase(0, std::size_t(written));
+                continue;
+            }
+            if (written < 0 && errno == EINTR)
+                continue;
+            if (written < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+                return false;
+            line.writable->setEnabled(true);
+            return true;
+        }
+        line.writable->setEnabled(false);
+        return true;
+    }
+
+    void Unqueue(Line& line)
+    {
+        line.unsent.clear();
+        if (line.writable)
+            line.writable->setEnabled(false);
+    }
+
+    void OnWritable(HLINE handle)
+    {
+        Line* line = FindLine(handle);
+        if (!line || line->fd < 0 || line->unsent.empty())
+            return;
+        if (!Flush(*line))
+            CommandFailed(*line, LINEERR_OPERATIONFAILED);
+        else if (line->unsent.empty())
+            CommandSent(*line);
+    }
+
+    // The command of the phase is out: its answer is waited for.
+    void CommandSent(Line& line)
+    {
+        switch (line.phase) {
+        case Phase::Init:
+            line.timer.start(g_timeouts->init);
+            break;
+        case Phase::Dialing:
+            Post(line.handle, LINE_REPLY, u64(line.request), 0);
+            line.request = 0;
+            SetCallState(line, LINECALLSTATE_DIALING);
+            line.timer.start(g_timeouts->dial);
+            break;
+        case Phase::HangingUp:
+            line.timer.start(g_timeouts->hangUp);
+            break;
+        default:
+            break;
+        }
+    }
+
+    // The port refused the command of the phase, or held it too long.
+    void CommandFailed(Line& line, i32 result)
+    {
+        if (line.phase == Phase::HangingUp)
             FinishDrop(line, LINEERR_OPERATIONFAILED);
         else
-            line.timer.start(g_timeouts->hangUp);
+            FailRequest(line, result);
     }
+
+    void SendHangUp(Line& line) { Command(line, Phase::HangingUp, "ATH"); }
 
     void FinishDrop(Line& line, i32 result)
     {
         line.timer.stop();
+        Unqueue(line);
         line.phase = Phase::Idle;
         line.state = LINECALLSTATE_IDLE;
         if (line.dropRequest)
@@ -412,6 +485,12 @@ private:
         Line* line = FindLine(handle);
         if (!line)
             return;
+        if (!line->unsent.empty()) {
+            // The modem held the line all the time allowed.
+            line->silent = true;
+            CommandFailed(*line, LINEERR_PORTHELD);
+            return;
+        }
         switch (line->phase) {
         case Phase::Init:
             line->silent = true;
@@ -420,7 +499,7 @@ private:
         case Phase::Dialing:
             // The modem stopped answering in the middle of a dial.
             line->silent = true;
-            Disconnect(*line, LINEDISCONNECTMODE_UNAVAIL);
+            Disconnect(*line, LINEDISCONNECTMODE_DEVICESILENT);
             break;
         case Phase::HangingUp:
             FinishDrop(*line, LINEERR_OPERATIONFAILED);
@@ -463,8 +542,10 @@ private:
 
         switch (line.phase) {
         case Phase::Init:
+            if (!line.unsent.empty())
+                return;
             if (result == ModemResult::Ok)
-                SendDial(line);
+                Command(line, Phase::Dialing, line.dial);
             else if (result == ModemResult::Error)
                 FailRequest(line);
             return;
@@ -473,6 +554,10 @@ private:
                 FinishDrop(line, 0);
             return;
         case Phase::Dialing:
+            // Nothing the modem says before it has the dial command answers it.
+            if (!line.unsent.empty())
+                return;
+            break;
         case Phase::Waiting:
         case Phase::Connected:
             break;
@@ -533,22 +618,24 @@ private:
     void Vanish(Line& line)
     {
         line.notifier->setEnabled(false);
+        Unqueue(line);
         CloseModemPort(line.fd, line.original);
         line.fd = -1;
         ModemPortSet::Port& port = m_ports[line.device];
         port.present = false;
         if (line.request)
-            FailRequest(line);
+            FailRequest(line, LINEERR_NODEVICE);
         if (line.dropRequest)
             FinishDrop(line, 0);
         if (line.call && line.phase != Phase::Ended && line.phase != Phase::Idle)
-            Disconnect(line, LINEDISCONNECTMODE_UNAVAIL);
+            Disconnect(line, LINEDISCONNECTMODE_DEVICEGONE);
         Post(line.handle, LINE_CLOSE, 0, 0);
     }
 
     void Release(Line& line)
     {
         line.timer.stop();
+        Unqueue(line);
         if (line.notifier)
             line.notifier->setEnabled(false);
         if (line.fd >= 0) {
@@ -566,6 +653,7 @@ private:
     void HandOff(Line& line)
     {
         line.timer.stop();
+        Unqueue(line);
         if (line.notifier)
             line.notifier->setEnabled(false);
         const bool stopDial = line.phase == Phase::Init || line.phase == Phase::Dialing;

@@ -13,9 +13,10 @@
 // open, LINE_CLOSE.
 //
 // A call sends the device's initialisation string, then ATDT<number>; (or
-// ATDP), and turns the modem's result codes into call states; dropping the
-// call sends ATH and closing the line closes the port, so that a handset
-// lifted meanwhile keeps the conversation. Every wait for the modem has a
+// ATDP), each once the modem takes it (it may hold the line by flow
+// control for a while), and turns the modem's result codes into call
+// states; dropping the call sends ATH and closing the line closes the
+// port, so that a handset lifted meanwhile keeps the conversation. Every wait for the modem has a
 // time limit, and the port is read only when it has bytes; a modem that
 // has not answered is hung up off that thread, so nobody waits for it.
 #pragma once
@@ -47,6 +48,7 @@ struct ModemTimeouts {
     int hangUp = 3000;  // the answer to ATH
     int rescan = 2000;  // how often the ports are listed again
     int silentRetry = 15000;  // how long a chosen port that did not answer rests before it is asked again
+    int held = 5000;  // how long the modem may hold back a command of a dial by flow control
 };
 
 // For tests: the times, and whether the system's port folders are searched

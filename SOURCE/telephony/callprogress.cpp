@@ -1,5 +1,6 @@
 #include "telephony/callprogress.h"
 
+#include "core/utilities.h"
 #include "platform/msgbox.h"
 
 #include <cmath>
@@ -69,8 +70,18 @@ void CallProgress::DialNow()
     if (m_nResult != -1)
         return;
     m_line.ApplyDeviceConfig(m_request.device);
-    if (!m_line.Dial(m_request.number, m_request.device))
+    m_bCallOver = false;
+    // Why the dial failed is told once the dialog is gone, not over it.
+    std::vector<std::string> told;
+    if (!m_line.Dial(m_request.number, m_request.device, &told)) {
+        m_failure = std::move(told);
+        m_bNumberRefused = m_line.NumberRefused();
         End(kCallFailed);
+        return;
+    }
+    // The call goes on: what the line had to say on the way is said now.
+    for (const std::string& text : told)
+        MsgStopText(text);
 }
 
 void CallProgress::OnLineStatus(const LineStatus& status)
@@ -81,6 +92,10 @@ void CallProgress::OnLineStatus(const LineStatus& status)
     if (m_nResult != -1 || m_bHungUp)
         return;
     m_dwLastStatus = status.status;
+    // Disconnected, idle, or busy with no redial to come: the line has been
+    // let go, and there is no call left to lift the receiver for.
+    m_bCallOver = status.status == TCS_DISCONNECTED || status.status == TCS_IDLE
+        || (status.status == TCS_BUSY && (!m_bAutoRedial || !status.redialable));
     switch (status.status) {
     case TCS_DIALING:
         m_strStatus = status.text;

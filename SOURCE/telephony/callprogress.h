@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QTimer>
 #include <string>
+#include <vector>
 
 // How a call ended besides IDOK (confirmed) and IDCANCEL (cancelled): the
 // dial itself failed, and the line has told the user why.
@@ -60,9 +61,19 @@ public:
     u32 LastStatus() const { return m_dwLastStatus; }
     bool InGrace() const { return m_bGrace; }
     bool IsHungUp() const { return m_bHungUp; }
-    bool IsOkEnabled() const { return !m_bGrace && !m_redialTimer.isActive() && m_nCountdown == 0; }
+    // The call ended before the receiver was lifted (busy, disconnected);
+    // a redial starts it again.
+    bool IsCallOver() const { return m_bCallOver && !m_bHungUp; }
+    bool IsOkEnabled() const
+    {
+        return !m_bGrace && !m_redialTimer.isActive() && m_nCountdown == 0 && !IsCallOver();
+    }
     // -1 while the call runs.
     int Result() const { return m_nResult; }
+    // Why the dial failed (kCallFailed), for the user once the dialog is gone.
+    const std::vector<std::string>& Failure() const { return m_failure; }
+    // The line refused the number itself.
+    bool NumberRefused() const { return m_bNumberRefused; }
 
     // What the log entry is made of.
     bool LogThisCall() const { return m_bLogCall; }
@@ -99,7 +110,10 @@ private:
     int m_nCountdown = 0;
     bool m_bGrace = true;
     bool m_bHungUp = false;
+    bool m_bCallOver = false;
+    bool m_bNumberRefused = false;
     int m_nResult = -1;
+    std::vector<std::string> m_failure;
     u32 m_dwLastStatus = TCS_NONE;
     std::string m_strStatus;
     std::string m_strCountdown;

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -29,6 +30,7 @@ constexpr u32 kAddressStateMessages = 0x000001FF;
 constexpr u32 IDS_MODEM_SILENT = 59593;
 constexpr u32 IDS_MODEM_UNPLUGGED = 59594;
 constexpr u32 IDS_MODEM_HANGING_UP = 59595;
+constexpr u32 IDS_MODEM_HOLDS_LINE = 59596;
 
 std::string DeviceEntry(std::size_t index)
 {
@@ -66,6 +68,8 @@ constexpr DisconnectText kDisconnectTexts[] = {
     {LINEDISCONNECTMODE_INCOMPATIBLE, "Disconnected: Incompatible."},
     {LINEDISCONNECTMODE_UNAVAIL, "Disconnected: Unavail."},
     {LINEDISCONNECTMODE_NODIALTONE, "Disconnected: No Dial Tone."},
+    {LINEDISCONNECTMODE_DEVICESILENT, "Disconnected: Modem not answering."},
+    {LINEDISCONNECTMODE_DEVICEGONE, "Disconnected: Modem unplugged."},
 };
 
 // Lets the event loop run for a while, as a wait that lets messages through.
@@ -118,16 +122,16 @@ int TapiLine::CheckError(i32 code)
     case 0:
         return 1;
     case LINEERR_NODRIVER:
-        MsgStopText("There is a problem with your Telephony device driver.\n");
+        Tell("There is a problem with your Telephony device driver.\n");
         break;
     case LINEERR_NOMEM:
-        MsgStop(IDS_OUT_OF_MEMORY);
+        Tell(LoadResString(IDS_OUT_OF_MEMORY));
         break;
     case LINEERR_RESOURCEUNAVAIL:
-        MsgStopText("A Telephony resource is unavailable at this time.\n");
+        Tell("A Telephony resource is unavailable at this time.\n");
         break;
     case LINEERR_NOMULTIPLEINSTANCE:
-        MsgStopText("Remove one of your copies of your Telephony driver.\n");
+        Tell("Remove one of your copies of your Telephony driver.\n");
         break;
     case LINEERR_REINIT:
         Shutdown();
@@ -162,9 +166,9 @@ int TapiLine::Initialize()
                 PumpFor(m_reinitWaitMs);
                 continue;
             }
-            MsgStopText("A change to the system configuration requires that all Telephony applications "
-                        "relinquish their use of Telephony before any can progress.  Some have not yet "
-                        "done so.");
+            Tell("A change to the system configuration requires that all Telephony applications "
+                 "relinquish their use of Telephony before any can progress.  Some have not yet "
+                 "done so.");
             m_hLineApp = 0;
             m_bInitializing = false;
             return 0;
@@ -252,23 +256,40 @@ u32 TapiLine::NegotiateVersion(u32 device)
     return result == 0 ? version : 0;
 }
 
+void TapiLine::Tell(const std::string& text)
+{
+    if (m_held)
+        m_held->push_back(text);
+    else
+        MsgStopText(text);
+}
+
 int TapiLine::FailDial(const char* message)
 {
     HangUp();
     if (message)
-        MsgStopText(message);
+        Tell(message);
     return 0;
 }
 
-int TapiLine::Dial(const std::string& number, i32 device)
+int TapiLine::Dial(const std::string& number, i32 device, std::vector<std::string>* held)
 {
     // A negative index names no device; the provider's numbers start at 0.
     if (number.empty() || device < 0 || device >= GetConfigCount())
         return 0;
     m_number = number;
     m_device = device;
+    m_numberRefused = false;
+    std::vector<std::string>* const outer = std::exchange(m_held, held);
+    const int placed = PlaceCall(number, device);
+    m_held = outer;
+    return placed;
+}
+
+int TapiLine::PlaceCall(const std::string& number, i32 device)
+{
     if (m_bInCall) {
-        MsgStopText("A call is already being handled.");
+        Tell("A call is already being handled.");
         return 0;
     }
     if (!m_hLineApp && !Initialize())
@@ -280,7 +301,7 @@ int TapiLine::Dial(const std::string& number, i32 device)
                             "Modem Control Panel to add a modem driver?",
                 nullptr, MB_OKCANCEL)
             == IDOK)
-            MsgStopText("Unable to launch the Modem Control Panel");
+            Tell("Unable to launch the Modem Control Panel");
         return 0;
     }
     // The records may have been rebuilt by the initialisation above.
@@ -325,6 +346,7 @@ int TapiLine::Dial(const std::string& number, i32 device)
     std::string dialable;
     const i32 translated = m_provider->TranslateAddress(m_hLineApp, deviceId, version, number, dialable);
     if (translated == LINEERR_INVALADDRESS) {
+        m_numberRefused = true;
         // Said plainly: the user can mend the number.
         // The number whole, however long: no formatting buffer cuts it.
         std::string text = LoadResString(IDS_CANNOT_DIAL_NUMBER);
@@ -352,9 +374,16 @@ int TapiLine::Dial(const std::string& number, i32 device)
     if (m_hangUps != hangUps)
         return 0;
     CheckError(result);
-    MsgStopText(
-        result == LINEERR_DEVICESILENT ? "Dial failed.\n" + LoadResString(IDS_MODEM_SILENT) : "Dial failed.");
+    // The modem's own failures say what to look at.
+    std::string text = "Dial failed.";
+    if (result == LINEERR_DEVICESILENT)
+        text += "\n" + LoadResString(IDS_MODEM_SILENT);
+    else if (result == LINEERR_PORTHELD)
+        text += "\n" + LoadResString(IDS_MODEM_HOLDS_LINE);
+    else if (result == LINEERR_NODEVICE)
+        text += "\n" + LoadResString(IDS_MODEM_UNPLUGGED);
     HangUp();
+    Tell(text);
     return 0;
 }
 
@@ -567,15 +596,15 @@ void TapiLine::OnLineDevState(u32 state, u64 param2, u64 param3)
 {
     switch (state) {
     case LINEDEVSTATE_MAINTENANCE:
-        MsgStopText("Line selected is now out for maintenance.");
+        Tell("Line selected is now out for maintenance.");
         HangUp();
         break;
     case LINEDEVSTATE_DISCONNECTED:
-        MsgStopText("Line selected is now disconnected.");
+        Tell("Line selected is now disconnected.");
         HangUp();
         break;
     case LINEDEVSTATE_OUTOFSERVICE:
-        MsgStopText("Line selected is now Out of Service.");
+        Tell("Line selected is now Out of Service.");
         HangUp();
         break;
     case LINEDEVSTATE_REINIT:

@@ -75,8 +75,12 @@ public:
 
     // 1 when the line application is ready (also when it already was), 0 on failure.
     int Initialize();
-    // 1 when the call was placed; every failure has been told to the user.
-    int Dial(const std::string& number, i32 device);
+    // 1 when the call was placed. Every failure is told to the user: at
+    // once, or, given held, into held for the caller to show once the
+    // window of the call has gone.
+    int Dial(const std::string& number, i32 device, std::vector<std::string>* held = nullptr);
+    // The last dial refused the number itself: it is no number the device can dial.
+    bool NumberRefused() const { return m_numberRefused; }
     // Ends the call and closes the line; always 1.
     int HangUp();
     // HangUp, then releases the line application; always 1.
@@ -144,7 +148,10 @@ private:
     void OnLineDevState(u32 state, u64 param2, u64 param3);
     void ReadDeviceConfigs();
     void AddDeviceRecord(u32 device);
+    int PlaceCall(const std::string& number, i32 device);
     int FailDial(const char* message);
+    // A message to the user, held back while a dial holds its messages.
+    void Tell(const std::string& text);
 
     std::unique_ptr<LineProvider> m_provider;
     SeReporter m_reportError;
@@ -162,6 +169,8 @@ private:
     bool m_bHangingUp = false;
     bool m_bShuttingDown = false;
     bool m_bInCall = false;
+    bool m_numberRefused = false;
+    std::vector<std::string>* m_held = nullptr;
     // Hang-ups finished so far: a wait that sees one happen stops waiting.
     u64 m_hangUps = 0;
     std::vector<Wait*> m_waits;

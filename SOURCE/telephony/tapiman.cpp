@@ -139,12 +139,16 @@ u32 TapiMan::Dial(u32 contactId, u32 dialKind, const std::string& number, const 
     if (m_flags & TAPIMAN_IN_CALL)
         return 0;
     m_flags |= TAPIMAN_IN_CALL;
+    m_lastNumberRefused = false;
     int result = IDCANCEL;
+    std::vector<std::string> failure;
     {
         CallProgress progress(*m_line, {contactId, dialKind, number, name, m_curDevice},
             m_options.redialInterval, m_options.autoRedial, m_options.logCalls);
         if (m_pCallUi)
             result = m_pCallUi->RunCallStatus(progress);
+        failure = progress.Failure();
+        m_lastNumberRefused = progress.NumberRefused();
         if (result == IDOK && progress.LogThisCall() && m_pDataMan) {
             auto entry = std::make_unique<CallLogEntry>();
             entry->m_duContactID = contactId;
@@ -160,6 +164,8 @@ u32 TapiMan::Dial(u32 contactId, u32 dialKind, const std::string& number, const 
     if (result != IDOK && m_line)
         m_line->HangUp();
     m_flags &= ~TAPIMAN_IN_CALL;
+    for (const std::string& text : failure)
+        MsgStopText(text);
     return 1;
 }
 

@@ -48,8 +48,10 @@ public:
 
     // Dials through the call status dialog: 1 when it ran, 0 when there is
     // no device. A call the user confirms with logging on goes into the
-    // call log.
+    // call log. Why a dial failed is shown once the dialog has closed.
     u32 Dial(u32 contactId, u32 dialKind, const std::string& number, const std::string& name);
+    // The last dial refused its number as no number the device can dial.
+    bool LastNumberRefused() const { return m_lastNumberRefused; }
     void TranslateDialog(const std::string& address);
 
     // Where logged calls go, and what shows a call; set at start-up.
@@ -80,6 +82,7 @@ private:
     // The stable name of the device chosen in an earlier run and absent in this one.
     std::string m_missingChoice;
     u32 m_flags = 0;
+    bool m_lastNumberRefused = false;
     // Only settings that were loaded are written back, so a start that
     // stopped early leaves the stored ones alone.
     bool m_loaded = false;

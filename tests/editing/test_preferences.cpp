@@ -273,9 +273,11 @@ TEST_F(PreferencesTest, ConnectUsingListsSerialPortsByNameAndLooksOnlyAtThePicke
     ASSERT_EQ(devices->count(), 2);
     EXPECT_EQ(devices->itemText(0), QStringLiteral("Other Adapter 1 on ttyUSB0"));
     EXPECT_EQ(devices->itemText(1), QStringLiteral("Vexa Voice Modem 2 on ttyUSB1"));
+    // Neither is selected until the user picks one.
+    EXPECT_EQ(devices->currentIndex(), -1);
     // Picked: the modem is asked its name, which the list then shows.
     devices->setFocus();
-    QTest::keyClick(devices, Qt::Key_Down);
+    QTest::keyClick(devices, Qt::Key_End);
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return devices->itemText(1) == QStringLiteral("Tolva Test Voice Modem on ttyUSB1"); }, 5000))
         << devices->itemText(1).toStdString();

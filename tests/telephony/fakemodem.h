@@ -14,6 +14,7 @@
 #include <mutex>
 #include <poll.h>
 #include <string>
+#include <termios.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -71,6 +72,30 @@ public:
     {
         const std::lock_guard lock(m_mutex);
         m_unasked += bytes;
+    }
+
+    // Holds the line by software flow control (XOFF), or lets it go (XON).
+    // The terminal honours it as a port set to software flow control does,
+    // also while nobody has the port open, until the modem lets go.
+    void HoldLine(bool hold)
+    {
+        termios settings{};
+        ::tcgetattr(m_master, &settings);
+        settings.c_iflag |= IXON;
+        ::tcsetattr(m_master, TCSANOW, &settings);
+        Send(hold ? "\x13" : "\x11");
+    }
+
+    // Whether the port would take a byte now.
+    bool PortTakesBytes() const
+    {
+        const int port = ::open(m_path.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (port < 0)
+            return false;
+        pollfd watched{port, POLLOUT, 0};
+        const bool takes = ::poll(&watched, 1, 0) > 0 && (watched.revents & POLLOUT);
+        ::close(port);
+        return takes;
     }
 
     // The modem goes: its terminal closes and its path disappears.

@@ -133,6 +133,54 @@ TEST_F(DialogTest, CancelWhileTheRequestIsUnansweredFreesTheLineAtOnce)
     EXPECT_TRUE(m_messages.shown.empty());
 }
 
+TEST_F(DialogTest, ACallThatEndedOffersNoReceiverToLiftAndAFailedDialIsToldWithoutTheDialog)
+{
+    TapiMan& tapi = StartTapi("device - Modem\ncall 1\n200 ringback\n400 disconnected noanswer\n"
+                              "call 2\n300 disconnected unavail\n");
+    InstallTelephonyUi(tapi, *m_dm, nullptr);
+    for (const char* number : {"1", "2"}) {
+        bool over = false;
+        OnModal<CDialogCallStatus>([&](CDialogCallStatus* dialog) {
+            EXPECT_TRUE(WaitUntil([&] { return dialog->OkButton()->isEnabled(); })) << number;
+            EXPECT_TRUE(dialog->HintLabel()->isVisible());
+            over = WaitUntil([&] { return !dialog->OkButton()->isEnabled(); });
+            EXPECT_FALSE(dialog->HintLabel()->isVisible()) << number;
+            // Still not, once the idle updates have run.
+            WaitUntil([] { return false; }, 50);
+            EXPECT_FALSE(dialog->OkButton()->isEnabled()) << number;
+            if (FontsAvailable()) {
+                const QImage picture = Grab(dialog);
+                const QStringList faults = LayoutFaults(dialog);
+                EXPECT_TRUE(faults.isEmpty()) << faults.join(u'\n').toStdString();
+                SavePicture(picture, QStringLiteral("callstatus-ended-%1").arg(number));
+            }
+            QTest::mouseClick(dialog->CancelButton(), Qt::LeftButton);
+        });
+        EXPECT_EQ(tapi.Dial(kAllContacts, DIAL_MANUAL, number, ""), 1u);
+        EXPECT_TRUE(over) << number;
+    }
+    EXPECT_EQ(m_dm->GetCount(DMK_CALL_LOG), 0);
+
+    // A number the line refuses is told once the call status has gone.
+    struct WatchingSink : RecordingMessageSink {
+        bool overDialog = false;
+        int ShowMessage(QObject* owner, const std::string& text, const std::string& title, u32 type) override
+        {
+            for (QWidget* window : QApplication::topLevelWidgets())
+                overDialog = overDialog || (qobject_cast<CDialogCallStatus*>(window) && window->isVisible());
+            return RecordingMessageSink::ShowMessage(owner, text, title, type);
+        }
+    } sink;
+    ScopedMessageSink scoped(sink);
+    TapiMan& refusing = StartTapi("device notranslate Modem\n");
+    InstallTelephonyUi(refusing, *m_dm, nullptr);
+    refusing.Dial(kAllContacts, DIAL_MANUAL, "call me later", "");
+    ASSERT_EQ(sink.shown.size(), 1u);
+    EXPECT_EQ(sink.shown[0].text.rfind("The number \"call me later\" cannot be dialed.", 0), 0u);
+    EXPECT_FALSE(sink.overDialog);
+    EXPECT_TRUE(refusing.LastNumberRefused());
+}
+
 TEST_F(DialogTest, CallStatusPictures)
 {
     if (!FontsAvailable())

@@ -69,6 +69,13 @@ TEST_F(ModemTest, DialingRulesTurnStoredNumbersIntoDialStrings)
     DialingLocation office = home;
     office.outsideLine = "9,";
     office.pulse = true;
+    DialingLocation us = home;
+    us.outsideLine = "9,";
+    DialingLocation uk;
+    uk.countryCode = "44";
+    uk.areaCode = "20";
+    uk.longDistance = "0";
+    uk.international = "00";
     const struct {
         const char* number;
         const DialingLocation& location;
@@ -90,6 +97,28 @@ TEST_F(ModemTest, DialingRulesTurnStoredNumbersIntoDialStrings)
         {"1-800-FLOWERS", home, nullptr},
         {"+", home, nullptr},
         {"( ) -", home, nullptr},
+        // Numbers written without "+" in a form that says where they lead.
+        {"(212) 555-0100", us, "T9,12125550100"},
+        {"(555) 123-4567", us, "T9,1234567"},
+        {"1-212-555-0100", us, "T9,12125550100"},
+        {"0044 20 7946 0958", us, "T9,011442079460958"},
+        {"011 44 20 7946 0958", us, "T9,011442079460958"},
+        {"0044 (0)20 7946 0958", us, "T9,011442079460958"},
+        {"00 1 555 123 4567", us, "T9,1234567"},
+        // Local numbers, short codes and numbers with dialing codes go out as written.
+        {"555 1234", us, "T9,5551234"},
+        {"911", us, "T9,911"},
+        {"1", us, "T9,1"},
+        {"011", us, "T9,011"},
+        {"*67 (212) 555-0100", us, "T9,*672125550100"},
+        {"call me later", us, nullptr},
+        {"020 7946 0958", uk, "T79460958"},
+        {"0161 496 0000", uk, "T01614960000"},
+        // A national number that begins as another country's international prefix.
+        {"0118 496 0000", uk, "T01184960000"},
+        {"001 212 555 0100", uk, "T0012125550100"},
+        {"011 1 212 555 0100", us, "T9,12125550100"},
+        {"(212) 555-0100", uk, "T2125550100"},
     };
     for (const auto& [number, location, dialed] : cases) {
         std::string result = "untouched";

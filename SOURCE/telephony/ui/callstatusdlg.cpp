@@ -53,9 +53,9 @@ CDialogCallStatus::CDialogCallStatus(CallProgress& progress, QWidget* parent)
     addRow(0, QStringLiteral("Status:"), m_status, m_dialing);
     addRow(1, QStringLiteral("Attempt:"), m_attempt, m_dialing);
     addRow(2, QStringLiteral("Time to redial:"), m_countdown, m_dialing);
-    auto* hint = new QLabel(QStringLiteral("Wait for ring, then lift receiver and click OK."));
-    grid->addWidget(hint, 3, 0, 1, 2);
-    m_dialing << hint;
+    m_hint = new QLabel(QStringLiteral("Wait for ring, then lift receiver and click OK."));
+    grid->addWidget(m_hint, 3, 0, 1, 2);
+    m_dialing << m_hint;
     // The modem dials the number without its extension; the user keys the
     // extension on the handset once the far end answers, so it stays in
     // sight after the receiver is lifted.
@@ -128,6 +128,9 @@ void CDialogCallStatus::Refresh()
     m_countdown->setText(Text(m_progress.CountdownText()));
     m_elapsed->setText(Text(m_progress.ElapsedText()));
     m_ok->setEnabled(m_progress.IsOkEnabled());
+    // A call that ended has no receiver to lift; a redial brings the hint back.
+    if (!m_bHungUpShown)
+        m_hint->setVisible(!m_progress.IsCallOver());
     if (m_progress.IsHungUp() && !m_bHungUpShown)
         ShowHungUp();
 }

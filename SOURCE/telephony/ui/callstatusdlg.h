@@ -24,6 +24,7 @@ public:
     QLineEdit* NameEdit() const { return m_name; }
     // Null for a number without an extension.
     QLabel* ExtensionLabel() const { return m_extension; }
+    QLabel* HintLabel() const { return m_hint; }
 
 protected:
     bool OnInitDialog() override;
@@ -40,6 +41,7 @@ private:
     QLabel* m_attempt;
     QLabel* m_countdown;
     QLabel* m_elapsed;
+    QLabel* m_hint = nullptr;
     // The extension to key by hand; shown only for a number that has one.
     QLabel* m_extension = nullptr;
     QCheckBox* m_log;

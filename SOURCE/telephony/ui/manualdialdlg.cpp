@@ -104,7 +104,10 @@ void CDialogManualDial::OnDial()
         return;
     }
     m_tapiMan.Dial(kAllContacts, DIAL_MANUAL, number, "");
-    if (std::find(m_history.begin(), m_history.end(), number) != m_history.end())
+    // Text the line refused as no number is left out: the history offers
+    // numbers to dial again.
+    if (m_tapiMan.LastNumberRefused()
+        || std::find(m_history.begin(), m_history.end(), number) != m_history.end())
         return;
     if (m_history.size() >= TapiMan::kManualPhonesLimit) {
         m_history.erase(m_history.begin());
