@@ -3,6 +3,7 @@
 #include "core/errorreport.h"
 #include "core/faultthreads.h"
 #include "core/utilities.h"
+#include "tolvaversion.h"
 
 #include <QCoreApplication>
 #include <algorithm>
@@ -20,10 +21,6 @@
 #include <typeinfo>
 #include <ucontext.h>
 #include <unistd.h>
-
-#ifndef TOLVA_VERSION_TEXT
-#define TOLVA_VERSION_TEXT "0.1.0.0"
-#endif
 
 namespace {
 
@@ -572,10 +569,9 @@ bool FormatModuleVersion(std::string& text)
     if (n <= 0)
         return false;
     path[n] = '\0';
-    int v[4] = {0, 0, 0, 0};
-    std::sscanf(TOLVA_VERSION_TEXT, "%d.%d.%d.%d", &v[0], &v[1], &v[2], &v[3]);
     text = std::string("Filename:\t") + path
-        + FormatText("\r\nVersion:\t%d.%d.%d.%d\r\n", v[0], v[1], v[2], v[3]);
+        + FormatText(
+            "\r\nVersion:\t%d.%d.%d.%d\r\n", kVersionMajor, kVersionMinor, kVersionPatch, kVersionTweak);
     return true;
 }
 
