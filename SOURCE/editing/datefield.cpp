@@ -155,10 +155,14 @@ bool CYearDateEdit::FinishTyping()
         return true;
     const QString typed = lineEdit()->text();
     const int thisYear = QDate::currentDate().year();
-    const QDate date = DateOfTypedText(typed, displayFormat(), locale(), thisYear);
+    const QDate date = m_wholeText ? DateOfTypedText(typed, displayFormat(), locale(), thisYear)
+                                   : DateOfTypedParts(thisYear);
     const bool taken = date.isValid() && date >= minimumDate() && date <= maximumDate();
     m_typing = false;
     m_wholeText = false;
+    for (QString& part : m_typedParts)
+        part.clear();
+    m_lastTypedSection = NoSection;
     setDate(taken ? date : m_before);
     // The same date again leaves the text as it was typed.
     const QString shown = textFromDateTime(dateTime());
@@ -171,6 +175,36 @@ bool CYearDateEdit::FinishTyping()
                     .toStdString(),
         this);
     return false;
+}
+
+QString* CYearDateEdit::TypedPart(Section section)
+{
+    switch (section) {
+    case DaySection:
+        return &m_typedParts[0];
+    case MonthSection:
+        return &m_typedParts[1];
+    case YearSection:
+        return &m_typedParts[2];
+    default:
+        return nullptr;
+    }
+}
+
+QDate CYearDateEdit::DateOfTypedParts(int thisYear) const
+{
+    // What was not typed stays as it was before the typing: the control's
+    // own parts may have moved it (a day past the month's new end).
+    const QString& day = m_typedParts[0];
+    const QString& month = m_typedParts[1];
+    const QString& year = m_typedParts[2];
+    int fullYear = m_before.year();
+    if (year.size() == 3)
+        return {};
+    if (!year.isEmpty())
+        fullYear = year.size() <= 2 ? YearOfTwoDigits(year.toInt(), thisYear) : year.toInt();
+    return QDate(fullYear, month.isEmpty() ? m_before.month() : month.toInt(),
+        day.isEmpty() ? m_before.day() : day.toInt());
 }
 
 QValidator::State CYearDateEdit::validate(QString& input, int& pos) const
@@ -222,6 +256,29 @@ void CYearDateEdit::keyPressEvent(QKeyEvent* event)
             m_wholeText = true;
     }
     if (!m_wholeText) {
+        // Each part keeps the digits typed into it, whatever the control
+        // makes of them on the way.
+        if (typing) {
+            const Section section = currentSection();
+            if (QString* part = TypedPart(section)) {
+                if (section != m_lastTypedSection)
+                    part->clear();
+                if (key == Qt::Key_Backspace || key == Qt::Key_Delete)
+                    part->chop(1);
+                else if (text.at(0).isDigit())
+                    *part += text;
+            }
+            m_lastTypedSection = section;
+        } else {
+            // A part picked again is typed anew.
+            m_lastTypedSection = NoSection;
+        }
+        if (!typing && m_typing
+            && (key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp
+                || key == Qt::Key_PageDown)) {
+            if (!FinishTyping())
+                return;
+        }
         QDateEdit::keyPressEvent(event);
         return;
     }
@@ -252,6 +309,7 @@ void CYearDateEdit::mousePressEvent(QMouseEvent* event)
     // A click picks a part of the date: the text typed is read first.
     if (m_wholeText)
         FinishTyping();
+    m_lastTypedSection = NoSection;
     QDateEdit::mousePressEvent(event);
 }
 
@@ -261,6 +319,7 @@ bool CYearDateEdit::focusNextPrevChild(bool next)
     // refused keeps the focus here.
     if (!FinishTyping())
         return true;
+    m_lastTypedSection = NoSection;
     return QDateEdit::focusNextPrevChild(next);
 }
 

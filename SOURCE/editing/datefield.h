@@ -54,11 +54,17 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
+    QString* TypedPart(Section section);
+    QDate DateOfTypedParts(int thisYear) const;
+
     bool m_typing = false;
     // Typed over more than one part: the text is the user's until the end
     // of the typing, not the parts'.
     bool m_wholeText = false;
     QDate m_before;
+    // Day, month and year as typed part by part.
+    QString m_typedParts[3];
+    Section m_lastTypedSection = NoSection;
 };
 
 class CDateField : public QWidget {

@@ -91,8 +91,8 @@ TEST_P(TypedDateTest, ADateTypedOverTheWholeTextIsTakenWhole)
 
 TEST_P(TypedDateTest, ADateThatDoesNotExistIsRefusedAndTheEarlierOneKept)
 {
-    // The 29th of February of a year without it: the control's parts
-    // would drop the day.
+    // The 29th of February of a year without it, typed whole and part by
+    // part: the control would drop the day, or make it the 28th.
     TypeOverAll(Typed(29, 2, QStringLiteral("2001")));
     QTest::keyClick(m_birthday, Qt::Key_Tab);
     ASSERT_EQ(m_messages.shown.size(), 1u);
@@ -102,7 +102,17 @@ TEST_P(TypedDateTest, ADateThatDoesNotExistIsRefusedAndTheEarlierOneKept)
     EXPECT_EQ(Shown(), "1955-07-04");
     EXPECT_TRUE(m_birthday->hasFocus());
 
+    m_messages.shown.clear();
+    for (int i = 0; i < m_birthday->sectionCount(); ++i) {
+        const QDateTimeEdit::Section section = m_birthday->sectionAt(i);
+        m_birthday->setSelectedSection(section);
+        QTest::keyClicks(m_birthday,
+            section == QDateTimeEdit::DaySection         ? QStringLiteral("29")
+                : section == QDateTimeEdit::MonthSection ? QStringLiteral("02")
+                                                         : QStringLiteral("2001"));
+    }
     ASSERT_EQ(PressOk(), IDOK);
+    EXPECT_EQ(m_messages.shown.size(), 1u);
     EXPECT_EQ(Stored(m_contact->m_dtBirthday), "1955-07-04");
 
     // In a leap year the same day is taken.
