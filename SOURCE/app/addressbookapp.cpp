@@ -28,7 +28,9 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
+#include <fcntl.h>
 #include <new>
 #include <spawn.h>
 #include <sys/socket.h>
@@ -87,6 +89,49 @@ constexpr const char* kLogFailedNote
 // The program that shows a report after a fault that could not be unwound.
 std::string g_programPath;
 
+// The process that shows the report gets the standard descriptors and, when
+// the report comes through a pipe, that pipe as descriptor 3: nothing else
+// of the faulting process (its files, sockets and pipes) lives on in it.
+// Both sets of actions are made at start-up; making them allocates.
+constexpr int kHandedOverDescriptor = 3;
+constexpr const char* kHandedOverPipe = "/dev/fd/3";
+constexpr const char* kInheritedPrefix = "/dev/fd/";
+posix_spawn_file_actions_t g_viewerFiles;
+posix_spawn_file_actions_t g_viewerPipeFiles;
+// Held from start-up; the pipe's end is put in its place.
+int g_pipeSlot = -1;
+bool g_viewerFilesReady = false;
+
+void PrepareViewerFiles()
+{
+    if (g_viewerFilesReady)
+        return;
+    g_pipeSlot = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (g_pipeSlot < 0)
+        return;
+    posix_spawn_file_actions_init(&g_viewerFiles);
+    posix_spawn_file_actions_init(&g_viewerPipeFiles);
+    g_viewerFilesReady = posix_spawn_file_actions_addclosefrom_np(&g_viewerFiles, kHandedOverDescriptor) == 0
+        && posix_spawn_file_actions_adddup2(&g_viewerPipeFiles, g_pipeSlot, kHandedOverDescriptor) == 0
+        && posix_spawn_file_actions_addclosefrom_np(&g_viewerPipeFiles, kHandedOverDescriptor + 1) == 0;
+}
+
+// The descriptor of a report handed over in a pipe ("/dev/fd/N"), or -1.
+// Safe in a signal handler.
+int InheritedDescriptor(const char* handedOver)
+{
+    const size_t prefix = std::strlen(kInheritedPrefix);
+    if (std::strncmp(handedOver, kInheritedPrefix, prefix) != 0)
+        return -1;
+    int fd = 0;
+    for (const char* c = handedOver + prefix; *c; ++c) {
+        if (*c < '0' || *c > '9')
+            return -1;
+        fd = fd * 10 + (*c - '0');
+    }
+    return fd;
+}
+
 // Runs inside the handling of a fault that could not be unwound (the stack
 // ran out, or nothing could catch it), or for a fault whose ordinary report
 // never came (the heap's lock was held): the program's state cannot be
@@ -105,12 +150,20 @@ void OnFatalFault(const CSeException& e)
     if (g_programPath.empty())
         return;
     const char* handedOver = HandOverFatalReport(report);
-    if (!handedOver)
+    if (!handedOver || !g_viewerFilesReady)
         return;
+    const posix_spawn_file_actions_t* files = &g_viewerFiles;
+    if (const int pipeEnd = InheritedDescriptor(handedOver); pipeEnd >= 0) {
+        if (dup2(pipeEnd, g_pipeSlot) < 0)
+            return;
+        close(pipeEnd);
+        handedOver = kHandedOverPipe;
+        files = &g_viewerPipeFiles;
+    }
     char* argv[] = {const_cast<char*>(g_programPath.c_str()), const_cast<char*>(kBugReportArgument),
         const_cast<char*>(handedOver), nullptr};
     pid_t viewer = 0;
-    posix_spawn(&viewer, argv[0], nullptr, nullptr, argv, environ);
+    posix_spawn(&viewer, argv[0], files, nullptr, argv, environ);
 }
 
 QString InstanceLockPath()
@@ -198,6 +251,7 @@ bool CAddressBookApp::InitInstance()
     }
 
     g_programPath = applicationFilePath().toStdString();
+    PrepareViewerFiles();
     PrepareFatalReport();
     InstallSeTranslator(&OnFatalFault);
 

@@ -10,6 +10,7 @@
 #include "core/userman.h"
 #include "print/printman.h"
 #include "telephony/tapiman.h"
+#include "tolvaversion.h"
 
 #include <QApplication>
 #include <QLockFile>
@@ -20,7 +21,9 @@ class CMainFrame;
 class CSeException;
 class QSocketNotifier;
 
-constexpr u32 kProgramVersion = 0x2550;
+// The program's version as one word: a hex digit for each part, 0x2550.
+constexpr u32 kProgramVersion
+    = u32(kVersionMajor << 12 | kVersionMinor << 8 | kVersionPatch << 4 | kVersionTweak);
 // Starts the program only to show a fault's report, handed over under the
 // next argument (see HandOverFatalReport): a run that met a fault it could
 // not unwind shows its report this way.

@@ -52,7 +52,9 @@ CDialogBugReport::CDialogBugReport(QWidget* parent)
     SetDlgCtrlID(icon, kIconId);
 
     m_report->setReadOnly(true);
-    m_report->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Long lines (the exception line) wrap at the box's edge: nothing of
+    // the report is hidden beside it.
+    m_report->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_report->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     fixed.setPointSize(kReportPoints);

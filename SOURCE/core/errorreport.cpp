@@ -3,10 +3,8 @@
 #include "core/seexception.h"
 #include "platform/programfolder.h"
 
-#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocale>
 #include <QSysInfo>
 #include <atomic>
 #include <cerrno>
@@ -43,30 +41,14 @@ bool WriteWhole(int fd, const char* data, size_t size)
     return true;
 }
 
-// The locale's long time form (hours, minutes and seconds) without its time
-// zone: the report's time must tell faults of the same minute apart.
-QString TimeText(const QLocale& locale, const QTime& time)
-{
-    const QString format = locale.timeFormat(QLocale::LongFormat);
-    QString kept;
-    bool quoted = false;
-    for (const QChar c : format) {
-        if (c == QLatin1Char('\''))
-            quoted = !quoted;
-        if (quoted || c != QLatin1Char('t'))
-            kept += c;
-    }
-    return locale.toString(time, kept.simplified());
-}
+void AppendUtcNow(FixedText& text);
 
+// Every entry of the log, report or note, starts with its time in one form.
 std::string NowLine()
 {
-    const QDateTime now = QDateTime::currentDateTime();
-    const QLocale locale;
-    return (locale.toString(now.date(), QLocale::LongFormat) + QLatin1Char(' ')
-               + TimeText(locale, now.time()))
-               .toStdString()
-        + "\r\n";
+    auto line = std::make_unique<FixedText>();
+    AppendUtcNow(*line);
+    return line->ToString();
 }
 
 }  // namespace
@@ -134,8 +116,9 @@ struct FatalReportParts {
 FatalReportParts g_fatalParts;
 std::atomic<bool> g_fatalPartsReady{false};
 
-// "YYYY-MM-DD HH:MM:SS UTC": the locale's forms cannot be had safely inside
-// a signal handler.
+// "YYYY-MM-DD HH:MM:SS UTC" for every entry of the log: the locale's forms
+// cannot be had safely inside a signal handler, where the report of a fault
+// that nothing caught is written.
 void AppendUtcNow(FixedText& text)
 {
     timespec now{};

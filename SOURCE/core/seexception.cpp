@@ -3,6 +3,7 @@
 #include "core/errorreport.h"
 #include "core/faultthreads.h"
 #include "core/utilities.h"
+#include "tolvaversion.h"
 
 #include <QCoreApplication>
 #include <algorithm>
@@ -15,15 +16,13 @@
 #include <cxxabi.h>
 #include <dlfcn.h>
 #include <exception>
+#include <link.h>
 #include <new>
-#include <sys/uio.h>
+#include <setjmp.h>
 #include <typeinfo>
 #include <ucontext.h>
 #include <unistd.h>
-
-#ifndef TOLVA_VERSION_TEXT
-#define TOLVA_VERSION_TEXT "0.1.0.0"
-#endif
+#include <unwind.h>
 
 namespace {
 
@@ -62,14 +61,6 @@ const char* KnownName(u32 code)
         if (c.code == code)
             return c.name;
     return nullptr;
-}
-
-// Reads memory that may not be mapped without faulting.
-bool SafeRead(u64 address, void* out, size_t size)
-{
-    iovec local{out, size};
-    iovec remote{reinterpret_cast<void*>(address), size};
-    return process_vm_readv(getpid(), &local, 1, &remote, 1, 0) == ssize_t(size);
 }
 
 u32 CodeFromSignal(int sig, const siginfo_t* info)
@@ -292,9 +283,15 @@ void OnTerminate()
     std::abort();
 }
 
+// Set while this thread walks its stack: a fault in the walk (a stack
+// damaged past reading) ends the walk instead of reporting itself.
+thread_local sigjmp_buf* t_walkEscape = nullptr;
+
 // Nothing from here to the throw allocates or takes a lock.
 void FaultHandler(int sig, siginfo_t* info, void* context)
 {
+    if (sigjmp_buf* escape = t_walkEscape)
+        siglongjmp(*escape, 1);
     if (g_endingAfterFault.load())
         OnFaultWhileEnding();
     const auto* uc = static_cast<const ucontext_t*>(context);
@@ -319,12 +316,12 @@ void FaultHandler(int sig, siginfo_t* info, void* context)
         // The thread's stack is used up, or too many faults are pending:
         // nothing can be unwound. Report from the alternate stack and end.
         CSeException e(record.code, &pointers);
-        e.WalkStack(pointers.context.rbp);
+        e.WalkStack(pointers.context.rip);
         EndAfterFatalFault(e);
     }
 
     auto* e = new (slot->storage) CSeException(record.code, &pointers);
-    e->WalkStack(pointers.context.rbp);
+    e->WalkStack(pointers.context.rip);
     void* buffer = slot->buffer.exchange(nullptr);
     slot->armedAt = MonotonicMilliseconds();
     slot->state = kSlotArmed;
@@ -336,6 +333,90 @@ void FaultHandler(int sig, siginfo_t* info, void* context)
 }
 
 u64 g_moduleBase = 0;
+// The program's own file name: the module list names it with "".
+char g_programName[256] = "";
+
+// The unwinder follows each frame's unwind table: code built without frame
+// pointers (the C library, Qt) is walked through as well.
+struct StackWalk {
+    u64* stack;
+    int count;
+    u64 faultAddress;  // 0: from the caller of the walk
+    bool started;
+};
+
+_Unwind_Reason_Code OnFrame(_Unwind_Context* context, void* argument)
+{
+    auto& walk = *static_cast<StackWalk*>(argument);
+    int beforeInstruction = 0;
+    const u64 ip = u64(_Unwind_GetIPInfo(context, &beforeInstruction));
+    if (!walk.started) {
+        // The frames of the fault's handling come first, then the frame
+        // that faulted, at the fault's address; without an address the
+        // walk's own frame comes first.
+        walk.started = walk.faultAddress == 0 || ip == walk.faultAddress;
+        return _URC_NO_REASON;
+    }
+    if (ip == 0 || walk.count >= kStackDepth)
+        return _URC_END_OF_STACK;
+    walk.stack[walk.count++] = ip;
+    return _URC_NO_REASON;
+}
+
+_Unwind_Reason_Code IgnoreFrame(_Unwind_Context*, void*)
+{
+    return _URC_NO_REASON;
+}
+
+struct ModuleHit {
+    u64 address;
+    const char* name = nullptr;
+    u64 base = 0;
+};
+
+int FindModule(dl_phdr_info* info, size_t, void* data)
+{
+    auto& hit = *static_cast<ModuleHit*>(data);
+    for (int i = 0; i < info->dlpi_phnum; ++i) {
+        const ElfW(Phdr)& segment = info->dlpi_phdr[i];
+        const u64 start = info->dlpi_addr + segment.p_vaddr;
+        if (segment.p_type == PT_LOAD && hit.address >= start && hit.address - start < segment.p_memsz) {
+            hit.name = info->dlpi_name;
+            hit.base = info->dlpi_addr;
+            return 1;
+        }
+    }
+    return 0;
+}
+
+// "libc.so.6+0x9d3c5": the file the address lies in and how far into it.
+// Safe in a signal handler: the module list is walked in place.
+void AppendModuleOffset(FixedText& text, u64 address)
+{
+    ModuleHit hit{address};
+    if (dl_iterate_phdr(&FindModule, &hit) == 0 || !hit.name) {
+        text.Add("(no module)");
+        return;
+    }
+    const char* name = *hit.name ? hit.name : g_programName;
+    if (const char* slash = std::strrchr(name, '/'))
+        name = slash + 1;
+    text.Add(*name ? name : "?");
+    text.Add("+0x");
+    text.AddHex(address - hit.base, 1);
+}
+
+void FindProgramName()
+{
+    char path[4096];
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0)
+        return;
+    path[n] = '\0';
+    const char* slash = std::strrchr(path, '/');
+    const char* name = slash ? slash + 1 : path;
+    std::strncpy(g_programName, name, sizeof g_programName - 1);
+}
 
 }  // namespace
 
@@ -346,19 +427,18 @@ CSeException::CSeException(u32 code, const SePointers* pointers)
 {
 }
 
-void CSeException::WalkStack(u64 framePointer)
+void CSeException::WalkStack(u64 faultAddress)
 {
-    u64 frame = framePointer;
-    for (u64& slot : m_stack) {
-        u64 words[2];
-        if (frame != 0 && SafeRead(frame, words, sizeof words) && words[0] != 0) {
-            slot = words[1];
-            frame = words[0];
-        } else {
-            slot = 0;
-            frame = 0;
-        }
+    std::fill(std::begin(m_stack), std::end(m_stack), 0);
+    StackWalk walk{m_stack, 0, faultAddress, false};
+    if (faultAddress != 0)
+        m_stack[walk.count++] = faultAddress;
+    sigjmp_buf escape;
+    if (sigsetjmp(escape, 0) == 0) {
+        t_walkEscape = &escape;
+        _Unwind_Backtrace(&OnFrame, &walk);
     }
+    t_walkEscape = nullptr;
 }
 
 void CSeException::Delete()
@@ -504,9 +584,11 @@ void CSeException::AppendRegisters(FixedText& text) const
 void CSeException::AppendStack(FixedText& text) const
 {
     text.Add("Stack Trace:\r\n");
-    for (int i = 0; i < kStackDepth; ++i) {
+    for (int i = 0; i < kStackDepth && m_stack[i] != 0; ++i) {
         text.AddHex(m_stack[i], 16);
-        text.Add(i % 4 == 3 ? "\r\n" : "  ");
+        text.Add("  ");
+        AppendModuleOffset(text, m_stack[i]);
+        text.Add("\r\n");
     }
 }
 
@@ -572,10 +654,9 @@ bool FormatModuleVersion(std::string& text)
     if (n <= 0)
         return false;
     path[n] = '\0';
-    int v[4] = {0, 0, 0, 0};
-    std::sscanf(TOLVA_VERSION_TEXT, "%d.%d.%d.%d", &v[0], &v[1], &v[2], &v[3]);
     text = std::string("Filename:\t") + path
-        + FormatText("\r\nVersion:\t%d.%d.%d.%d\r\n", v[0], v[1], v[2], v[3]);
+        + FormatText(
+            "\r\nVersion:\t%d.%d.%d.%d\r\n", kVersionMajor, kVersionMinor, kVersionPatch, kVersionTweak);
     return true;
 }
 
@@ -598,6 +679,13 @@ void InstallSeTranslator(FatalFaultHandler onFatalFault)
         return;
     installed = true;
     ModuleLoadAddress();
+    FindProgramName();
+    // The unwinder and the module list set themselves up on first use
+    // (lazy binding, caches): done here, so that the fault handler's walk
+    // neither allocates nor binds.
+    _Unwind_Backtrace(&IgnoreFrame, nullptr);
+    ModuleHit hit{ModuleLoadAddress()};
+    dl_iterate_phdr(&FindModule, &hit);
     for (FaultSlot& slot : g_slots)
         slot.buffer = NewThrowBuffer();
     g_previousTerminate = std::set_terminate(&OnTerminate);

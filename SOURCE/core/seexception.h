@@ -114,6 +114,7 @@ public:
 
     void FormatRecord(std::string& text) const;
     void FormatRegisters(std::string& text) const;
+    // One line a frame: its address, and the module and offset it lies at.
     void FormatStack(std::string& text) const;
 
     // The same texts, built in place (safe inside a signal handler).
@@ -122,9 +123,12 @@ public:
     void AppendRegisters(FixedText& text) const;
     void AppendStack(FixedText& text) const;
 
-    // Walks the frame-pointer chain from a frame, keeping up to 32 return
-    // addresses; entries after the walk stops are 0.
-    void WalkStack(u64 framePointer);
+    // Walks the calling thread's stack with the unwinder, keeping up to 32
+    // addresses: the fault's address, then the return addresses of the
+    // frames below the one that faulted (with no fault address, those
+    // below the caller). Entries after the walk stops are 0. Safe in a
+    // signal handler once the translator is installed.
+    void WalkStack(u64 faultAddress);
 
 private:
     u32 m_code;

@@ -7,6 +7,7 @@
 #include "platform/ui/syscolor.h"
 #include "platform/ui/window.h"
 #include "platform/wintypes.h"
+#include "tolvaversion.h"
 
 #include <QFontDatabase>
 #include <QFrame>
@@ -31,7 +32,7 @@ CDialogAbout::CDialogAbout(QWidget* parent)
     : QDialog(parent)
     , m_link(new CLinkStatic(QString::fromLatin1(kWebPage), this))
     , m_ok(new CFlatButton(tr("OK"), this))
-    , m_version(new QLabel(QString::fromLatin1(kVersion), this))
+    , m_version(new QLabel(QStringLiteral("v.") + QString::fromLatin1(kVersionText), this))
 {
     setObjectName(QStringLiteral("dlg%1").arg(kTemplateId));
     SetDlgCtrlID(m_link, kLinkId);

@@ -14,7 +14,6 @@ public:
     static constexpr int kTemplateId = 100;
     static constexpr int kLinkId = 1031;
     static constexpr int kVersionId = 1032;
-    static constexpr const char* kVersion = "v.2.5.5";
 
     explicit CDialogAbout(QWidget* parent = nullptr);
 

@@ -15,6 +15,7 @@
 #include "platform/ui/openlink.h"
 #include "platform/ui/wndmessage.h"
 #include "telephony/mailsession.h"
+#include "tolvaversion.h"
 
 #include <QAction>
 #include <QApplication>
@@ -36,8 +37,9 @@ void MailSupport(u32 command, QWidget* parent)
 {
     CMailMessage message;
     message.m_to = {kSupportAddress};
-    message.m_strSubject = command == ID_HELP_NEWSLETTER ? "Subscribe for Tolva Newsletter"
-                                                         : "Feedback: Query/Info Request for Tolva v.2.5.5";
+    message.m_strSubject = command == ID_HELP_NEWSLETTER
+        ? "Subscribe for Tolva Newsletter"
+        : std::string("Feedback: Query/Info Request for Tolva v.") + kVersionText;
     CMailSession session;
     if (!session.IsLoaded() || !session.Logon({}, {}, parent) || !session.Send(message, true))
         MsgStop(IDS_MAIL_NOT_STARTED, parent);

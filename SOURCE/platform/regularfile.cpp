@@ -1,5 +1,7 @@
 #include "platform/regularfile.h"
 
+#include "res/strings.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -33,9 +35,8 @@ bool CRegularFile::open(OpenMode mode)
     const int fd = OpenRegularFileForReading(QFile::encodeName(fileName()).toStdString());
     if (fd < 0) {
         const int error = errno;
-        setErrorString(error == kNotRegularFileErrno
-                ? QStringLiteral("It is not an ordinary file (it is a folder, a pipe or a device).")
-                : QString::fromLocal8Bit(std::strerror(error)));
+        setErrorString(error == kNotRegularFileErrno ? QStringLiteral("It is " TOLVA_NOT_ORDINARY_FILE ".")
+                                                     : QString::fromLocal8Bit(std::strerror(error)));
         errno = error;
         return false;
     }

@@ -1,5 +1,7 @@
 #include "platform/syserror.h"
 
+#include "res/strings.h"
+
 #include <cerrno>
 #include <sys/stat.h>
 
@@ -112,7 +114,7 @@ std::string SystemErrorText(u32 code)
     case ERROR_DIRECTORY:
         return "The name is that of a folder, not of a file.";
     case ERROR_BAD_FILE_TYPE:
-        return "The name is that of a pipe, a device or another special file, not of an ordinary file.";
+        return "It is " TOLVA_NOT_ORDINARY_FILE ".";
     case ERROR_CANT_ACCESS_FILE:
         return "The name is a symbolic link to a file that does not exist.";
     case ERROR_CANT_RESOLVE_FILENAME:

@@ -7,6 +7,10 @@
 #include <span>
 #include <string_view>
 
+// The one wording for a file refused because it is not an ordinary file,
+// after "It is " in a sentence of its own and after "it is " in a clause.
+#define TOLVA_NOT_ORDINARY_FILE "not an ordinary file but a folder, a pipe or a device"
+
 struct StringEntry {
     std::uint32_t id;
     const char* text;

@@ -11,6 +11,8 @@
 
 #include <QDir>
 #include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextBlock>
 
 namespace {
 
@@ -89,6 +91,31 @@ TEST_F(BugReportTest, AMissingLogOrMailProgramLeavesTheDialogOpenWithTheFallback
     dialog.OnSendBugReport();
     EXPECT_EQ(Texts(m_messages), std::vector<std::string>{Fallback()});
     EXPECT_TRUE(dialog.isVisible());
+}
+
+TEST_F(BugReportTest, TheExceptionLineWrapsWithinTheDialog)
+{
+    const std::string line
+        = "Exception ACCESS_VIOLATION (0xc0000005) at address 0x000055d0c1a2b3c4 trying to "
+          "read address 0x0000000000000000.";
+    CDialogBugReport dialog;
+    dialog.SetReportText("2026-12-07 08:00:00 UTC\r\n" + line + "\r\nException code:\t\tc0000005\r\n");
+    const QImage picture = Grab(&dialog);
+    QPlainTextEdit* edit = dialog.ReportEdit();
+    // Nothing to scroll sideways: every line of the report fits the box.
+    EXPECT_FALSE(edit->horizontalScrollBar()->isVisible());
+    EXPECT_EQ(edit->horizontalScrollBar()->maximum(), 0);
+    const QTextBlock block = edit->document()->findBlockByNumber(1);
+    ASSERT_EQ(block.text().toStdString(), line);
+    QTextCursor cursor(block);
+    for (int at = 0; at <= block.length() - 1; ++at) {
+        cursor.setPosition(block.position() + at);
+        const QRect shown = edit->cursorRect(cursor);
+        ASSERT_TRUE(edit->viewport()->rect().contains(shown.center())) << "character " << at;
+    }
+    EXPECT_TRUE(LayoutFaults(&dialog).isEmpty()) << LayoutFaults(&dialog).join('\n').toStdString();
+    if (FontsAvailable())
+        SavePicture(picture, QStringLiteral("bugreport-wrapped"));
 }
 
 TEST_F(BugReportTest, DataDumpShowsABooksFieldsAndNothingForAContact)

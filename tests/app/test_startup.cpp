@@ -28,8 +28,10 @@
 #include <QThreadPool>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
+#include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <functional>
@@ -748,6 +750,10 @@ protected:
         const pid_t child = ::fork();
         if (child == 0) {
             ::dup2(errors[1], 2);
+            // A descriptor the run holds without close-on-exec, as a
+            // library's may be: the process that shows the report must not
+            // get it.
+            [[maybe_unused]] const int held = ::open("/dev/null", O_RDONLY);
             // Messages as the program shows them without windows: on standard error.
             SetMessageSink(nullptr);
             int code = 10;
@@ -835,6 +841,7 @@ protected:
     {
         EXPECT_TRUE(shown.contains("report handed over in a file of mode 600\n")) << shown.toStdString();
         EXPECT_TRUE(shown.contains("report file removed\n")) << shown.toStdString();
+        EXPECT_TRUE(shown.contains("viewer descriptors: 0 1 2\n")) << shown.toStdString();
         const qsizetype argument = shown.indexOf("report argument: ");
         ASSERT_GE(argument, 0);
         EXPECT_FALSE(shown.mid(argument, shown.indexOf('\n', argument) - argument).contains("Exception"));
@@ -879,6 +886,20 @@ TEST_F(FatalFaultTest, WithNoSpaceLeftTheFailureToLogIsShown)
     const QByteArray shown = ShownReport();
     EXPECT_TRUE(shown.contains("Tolva: Exception ACCESS_VIOLATION (0xc0000005)")) << shown.toStdString();
     EXPECT_TRUE(shown.contains("The report could not be written to the error log")) << shown.toStdString();
+}
+
+TEST_F(FatalFaultTest, WithNoSpaceLeftAFatalReportReachesItsViewerThroughAPipeAlone)
+{
+    const int code = RunUntilFault([] {
+        static FileSizeLimit full(0);
+        QThread::create(&FaultOnThisThread)->start();
+    });
+    EXPECT_EQ(code, kFaultExitCode);
+    const QByteArray shown = ShownReport();
+    EXPECT_TRUE(shown.contains("Tolva: Exception ACCESS_VIOLATION (0xc0000005)")) << shown.toStdString();
+    // The pipe is descriptor 3; nothing else of the run that faulted is there.
+    EXPECT_TRUE(shown.contains("report argument: /dev/fd/3\n")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains("viewer descriptors: 0 1 2 3\n")) << shown.toStdString();
 }
 
 TEST_F(FatalFaultTest, FaultInAHandlerWithNothingToCatchItIsReported)
@@ -1054,19 +1075,42 @@ TEST_F(StartupTest, OtherExceptionsInHandlersAreReportedAndTheRunGoesOn)
     EXPECT_EQ(target.handled, 1);
 }
 
+namespace {
+
+// The descriptors this process was started with, as "0 1 2".
+std::string OpenDescriptors()
+{
+    std::vector<int> fds;
+    if (DIR* dir = ::opendir("/proc/self/fd")) {
+        while (const dirent* entry = ::readdir(dir))
+            if (entry->d_name[0] != '.' && std::atoi(entry->d_name) != ::dirfd(dir))
+                fds.push_back(std::atoi(entry->d_name));
+        ::closedir(dir);
+    }
+    std::sort(fds.begin(), fds.end());
+    std::string text;
+    for (const int fd : fds)
+        text += (text.empty() ? "" : " ") + std::to_string(fd);
+    return text;
+}
+
+}  // namespace
+
 int main(int argc, char** argv)
 {
+    const bool viewer = argc > 2 && std::string_view(argv[1]) == kBugReportArgument;
+    const std::string startDescriptors = viewer ? OpenDescriptors() : std::string();
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("TOLVA_NO_MESSAGE_BOXES", "1");
     qputenv("TOLVA_REPORT_STARTUP", "1");
     // Started as the program is after a fault, to show its report; says
     // for the tests how the report came, from the test's own folders.
-    const bool viewer = argc > 2 && std::string_view(argv[1]) == kBugReportArgument;
     std::optional<MachineIsolation> isolation;
     if (!viewer)
         isolation.emplace();
     CAddressBookApp app(argc, argv);
     if (viewer) {
+        std::fprintf(stderr, "viewer descriptors: %s\n", startDescriptors.c_str());
         struct stat st { };
         const bool file = ::lstat(argv[2], &st) == 0 && S_ISREG(st.st_mode);
         std::fprintf(stderr, "report argument: %s\nreport handed over in %s of mode %o\n", argv[2],

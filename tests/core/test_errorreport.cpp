@@ -91,15 +91,16 @@ TEST_F(ErrorReportTest, ReportOfAFaultNothingCaughtMatchesTheUsualOne)
     auto fatal = std::make_unique<FixedText>();
     BuildFatalReport(e, 0x19, *fatal);
     const std::string text = fatal->ToString();
-    // From the version to the end the texts are the same; only the time
-    // line differs (UTC, as the locale cannot be asked inside the handler).
+    // From the version to the end the texts are the same, and both start
+    // with the time in one form (UTC: the locale cannot be asked inside the
+    // handler); so does a note.
     const size_t version = usual.find("Filename:\t");
     ASSERT_NE(version, std::string::npos);
     EXPECT_EQ(text.substr(text.find("Filename:\t")), usual.substr(version));
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d UTC\\r\\n"))
-                    .match(QString::fromStdString(text))
-                    .hasMatch())
-        << text.substr(0, 40);
+    ASSERT_TRUE(AppendErrorLogNote("A note"));
+    const QRegularExpression time(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d UTC\\r\\n"));
+    for (const std::string& entry : {text, usual, std::string(ReadLog().constData())})
+        EXPECT_TRUE(time.match(QString::fromStdString(entry)).hasMatch()) << entry.substr(0, 40);
 }
 
 TEST_F(ErrorReportTest, FullDiskLeavesNoEmptyOrHalfReportAndSaysSo)

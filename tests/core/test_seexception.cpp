@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <regex>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -101,29 +103,80 @@ TEST(SeException, MessagesForUnknownCodesAndShortBuffers)
     EXPECT_EQ(line, buffer.data());
 }
 
-TEST(SeException, ShortFrameChainEndsInZeros)
-{
-    // Two frames: frame a links to frame b, whose saved frame pointer is 0.
-    u64 b[2] = {0, 0x2222};
-    u64 a[2] = {u64(reinterpret_cast<uintptr_t>(b)), 0x1111};
-    CSeException e(EXCEPTION_BREAKPOINT, nullptr);
-    e.WalkStack(u64(reinterpret_cast<uintptr_t>(a)));
-    EXPECT_EQ(e.GetStack()[0], 0x1111u);
-    EXPECT_EQ(e.GetStack()[1], 0u);  // b's saved frame pointer is 0: the walk stops
-    for (int i = 1; i < kStackDepth; ++i)
-        EXPECT_EQ(e.GetStack()[i], 0u);
-    e.WalkStack(8);  // an unreadable frame ends the walk without a fault
-    EXPECT_EQ(e.GetStack()[0], 0u);
+namespace {
 
+volatile size_t g_length = 0;
+using StringLength = size_t (*)(const char*);
+
+// The lines of a stack trace after its title.
+std::vector<std::string> FrameLines(const CSeException& e)
+{
     std::string stack;
     e.FormatStack(stack);
     EXPECT_EQ(stack.rfind("Stack Trace:\r\n", 0), 0u);
-    EXPECT_EQ(std::count(stack.begin(), stack.end(), '\n'), 9);
+    std::vector<std::string> lines;
+    for (size_t at = stack.find('\n') + 1, end; (end = stack.find("\r\n", at)) != std::string::npos;
+         at = end + 2)
+        lines.push_back(stack.substr(at, end - at));
+    return lines;
+}
+
+std::string ProgramName()
+{
+    char path[4096];
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    const std::string whole(path, size_t(std::max<ssize_t>(n, 0)));
+    return whole.substr(whole.rfind('/') + 1);
+}
+
+}  // namespace
+
+TEST(SeException, AFaultInsideTheCLibraryListsEveryFrameWithItsModule)
+{
+    // The C library's own strlen, past any sanitizer's wrapper of it: its
+    // code keeps no frame pointer.
+    void* libc = dlopen("libc.so.6", RTLD_NOW | RTLD_NOLOAD);
+    ASSERT_NE(libc, nullptr);
+    const auto length = reinterpret_cast<StringLength>(dlsym(libc, "strlen"));
+    ASSERT_NE(length, nullptr);
+    CSeException* e = Catch([length] { g_length = length(reinterpret_cast<const char*>(16)); });
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->GetSeCode(), EXCEPTION_ACCESS_VIOLATION);
+    const std::vector<std::string> lines = FrameLines(*e);
+    ASSERT_GE(lines.size(), 3u);
+    const std::regex frame("[0-9a-f]{16}  [^ ]+\\+0x[0-9a-f]+");
+    for (const std::string& line : lines) {
+        EXPECT_TRUE(std::regex_match(line, frame)) << line;
+        EXPECT_NE(line.rfind("0000000000000000", 0), 0u) << line;
+    }
+    EXPECT_NE(lines[0].find("  libc.so.6+0x"), std::string::npos) << lines[0];
+    const std::string program = "  " + ProgramName() + "+0x";
+    EXPECT_TRUE(std::any_of(lines.begin() + 1, lines.end(), [&](const std::string& line) {
+        return line.find(program) != std::string::npos;
+    })) << program;
+    e->Delete();
+}
+
+TEST(SeException, AStackWalkedFromHereStartsAtItsCallerAndEndsInZeros)
+{
+    InstallSeTranslator();
+    CSeException e(EXCEPTION_BREAKPOINT, nullptr);
+    e.WalkStack(0);
+    Dl_info here{};
+    ASSERT_NE(dladdr(reinterpret_cast<void*>(e.GetStack()[0]), &here), 0);
+    int frames = 0;
+    while (frames < kStackDepth && e.GetStack()[frames] != 0)
+        ++frames;
+    ASSERT_GT(frames, 1);
+    for (int i = frames; i < kStackDepth; ++i)
+        EXPECT_EQ(e.GetStack()[i], 0u);
+    EXPECT_EQ(FrameLines(e).size(), size_t(frames));
 
     std::string version;
     ASSERT_TRUE(FormatModuleVersion(version));
     EXPECT_EQ(version.rfind("Filename:\t/", 0), 0u);
-    EXPECT_NE(version.find("\r\nVersion:\t"), std::string::npos);
+    // The version the About box and the feedback mail give ("v.2.5.5").
+    EXPECT_NE(version.find("\r\nVersion:\t2.5.5.0\r\n"), std::string::npos) << version;
 }
 
 namespace {

@@ -203,15 +203,15 @@ TEST_F(PictureTest, APipeOrADeviceIsSaidToBeNoOrdinaryFile)
         ASSERT_EQ(m_messages.shown.size(), 1u) << name;
         EXPECT_EQ(m_messages.shown[0].text,
             "\"" + StdPath(name)
-                + "\" cannot be shown as a picture: it is not an ordinary file but a pipe, a device or a "
-                  "folder.");
+                + "\" cannot be shown as a picture: it is not an ordinary file but a folder, a pipe or a "
+                  "device.");
 
         emit dialog->currentChanged(Path("wide.png"));
         ASSERT_NE(dialog->Preview()->GetImage(), nullptr);
         emit dialog->currentChanged(Path(name));
         EXPECT_EQ(dialog->Preview()->GetImage(), nullptr) << name;
         EXPECT_EQ(dialog->Preview()->GetMessage(),
-            u"This file cannot be shown: it is not an ordinary file but a pipe, a device or a folder.");
+            u"This file cannot be shown: it is not an ordinary file but a folder, a pipe or a device.");
     }
     EXPECT_FALSE(watch.Blocked());
 }

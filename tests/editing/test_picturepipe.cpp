@@ -50,7 +50,7 @@ TEST_F(EditingTest, PictureNamingAPipeDoesNotFreezeTheContactDialog)
     });
     properties->trigger();
     EXPECT_EQ(
-        shown, u"This picture cannot be shown: it is not an ordinary file but a pipe, a device or a folder.");
+        shown, u"This picture cannot be shown: it is not an ordinary file but a folder, a pipe or a device.");
     EXPECT_FALSE(watch.Blocked());
     // The path stays as it was: the dialog was cancelled.
     EXPECT_EQ(contact->m_picture.m_strText, fifo.toStdString());

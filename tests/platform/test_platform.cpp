@@ -126,7 +126,9 @@ TEST_F(ProfileTest, OnlyRegularFilesAreOpenedForReading)
         CRegularFile file(path);
         EXPECT_FALSE(file.open(QIODevice::ReadOnly));
         EXPECT_EQ(ErrorFromErrno(errno), ERROR_BAD_FILE_TYPE);
-        EXPECT_EQ(file.errorString(), "It is not an ordinary file (it is a folder, a pipe or a device).");
+        EXPECT_EQ(file.errorString(), "It is not an ordinary file but a folder, a pipe or a device.");
+        // The system's error text says it in the same words.
+        EXPECT_EQ(SystemErrorText(ERROR_BAD_FILE_TYPE), file.errorString().toStdString());
     }
     CRegularFile missing(m_dir->filePath(QStringLiteral("missing")));
     EXPECT_FALSE(missing.open(QIODevice::ReadOnly));

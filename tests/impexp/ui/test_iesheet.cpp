@@ -209,8 +209,7 @@ TEST_F(SheetTest, APipeOrADeviceToImportIsSaidToBeNoOrdinaryFile)
             EXPECT_TRUE(sheet.isVisible()) << format;
             ASSERT_EQ(m_messages.shown.size(), 1u) << format << " " << path.toStdString();
             EXPECT_EQ(m_messages.shown[0].text,
-                path.toStdString()
-                    + "\n\nThis is not an ordinary file: it is a pipe, a device or a folder.\n");
+                path.toStdString() + "\n\nIt is not an ordinary file but a folder, a pipe or a device.\n");
             EXPECT_EQ(m_messages.shown[0].type, MB_OK | MB_ICONSTOP);
         }
     }
