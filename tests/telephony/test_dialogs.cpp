@@ -1,5 +1,6 @@
 #define QTEST_QPA_MOUSE_HANDLING
 #include "controls/flatbutton.h"
+#include "controls/gradientcaption.h"
 #include "impexp/ui/iefilechooser.h"
 #include "support/contexthelpcheck.h"
 #include "support/modal.h"
@@ -393,8 +394,9 @@ TEST_F(DialogTest, SpeedDialDialsFilledSlotsAndEditsEmptyOnes)
     none.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&none));
     EXPECT_FALSE(none.SlotButton(0)->isEnabled());
+    EXPECT_EQ(none.Caption()->text(), "No modem chosen: choose one in Tools, Preferences, Dialing");
     QTest::keyClick(&none, Qt::Key_5, Qt::AltModifier);
-    EXPECT_EQ(Shown(), std::vector<std::string>{"No available telephony devices installed"});
+    EXPECT_EQ(Shown(), std::vector<std::string>{kNoDevices});
     EXPECT_EQ(m_user.requests.size(), 1u);
 }
 
