@@ -340,6 +340,17 @@ TEST_F(BookDialogTest, PicturesOfTheBookDialogs)
             const QStringList faults = LayoutFaults(chooser.get());
             EXPECT_TRUE(faults.isEmpty()) << name << look.toStdString() << ":\n"
                                           << faults.join(u'\n').toStdString();
+            // The caption strip shows the question whole, and the title
+            // bar, in a bold font beside its three buttons, the title.
+            const CGradientCaption* caption = chooser->Caption();
+            EXPECT_GE(
+                caption->contentsRect().width(), caption->fontMetrics().horizontalAdvance(caption->text()));
+            QFont bold = chooser->font();
+            bold.setBold(true);
+            const QFontMetrics title(bold);
+            EXPECT_LE(
+                title.horizontalAdvance(chooser->windowTitle()) + 3 * 2 * title.height(), chooser->width())
+                << chooser->windowTitle().toStdString();
         }
         CDialogBookProps props;
         props.m_strTitle = "Work";
