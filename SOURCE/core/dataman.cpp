@@ -1,5 +1,6 @@
 #include "core/dataman.h"
 
+#include "core/baseletter.h"
 #include "core/datafile.h"
 #include "core/seexception.h"
 #include "core/storerepair.h"
@@ -216,7 +217,9 @@ u32 DataMan::Init()
             return error;
 
         stage = kInitSettings;
-        SetAlphabetFilter(u32(Profile::GetInt(kProfileSection, kCurrentCharEntry, int(kFilterFirstLetter))));
+        // A new user starts on "All", or the contacts just added would seem
+        // to vanish behind a letter.
+        SetAlphabetFilter(u32(Profile::GetInt(kProfileSection, kCurrentCharEntry, int(kFilterAll))));
         m_dwLastError = 0;
         return 0;
     } catch (CSeException* e) {
@@ -585,7 +588,18 @@ bool DataMan::IsContactShown(const Contact* contact) const
         break;
     }
     const std::string first = UpperFirstCharacter(text);
-    return !first.empty() && first == ToUpper(GetFilterLetterText());
+    if (first.empty())
+        return false;
+    const std::string letter = ToUpper(GetFilterLetterText());
+    if (first == letter)
+        return true;
+    // An accented initial that is no letter of the alphabet stands under its
+    // base letter, so that "Élise" is found under "E".
+    if (u8(first.front()) < 0x80 || BaseLetter(first) != letter)
+        return false;
+    std::string letters;
+    GetCurrentAlphabetLetters(letters);
+    return ToUpper(letters).find(first) == std::string::npos;
 }
 
 // Contacts.

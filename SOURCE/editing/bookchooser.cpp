@@ -29,19 +29,26 @@ constexpr u32 IDS_CONTACT_BOOKS = 59517;
 constexpr u32 IDS_RENAME_BOOK = 59522;
 constexpr u32 IDS_NAME_MISSING = 59523;
 
-u32 CaptionId(int mode)
+// What a mode asks in the caption strip, and the window's title: short, so
+// that a title bar with its buttons shows it whole.
+struct ModeTexts {
+    u32 captionId;
+    const char* title;
+};
+
+ModeTexts TextsOf(int mode)
 {
     switch (mode) {
     case CDialogBookChooser::kModeContactBooks:
-        return IDS_CONTACT_BOOKS;
+        return {IDS_CONTACT_BOOKS, "Add Books"};
     case CDialogBookChooser::kModeMoveTo:
-        return IDS_MOVE_TO_BOOK;
+        return {IDS_MOVE_TO_BOOK, "Move Book"};
     case CDialogBookChooser::kModeCopyTo:
-        return IDS_COPY_TO_BOOK;
+        return {IDS_COPY_TO_BOOK, "Copy Book"};
     case CDialogBookChooser::kModeNewBook:
-        return IDS_NEW_BOOK_NAME;
+        return {IDS_NEW_BOOK_NAME, "New Book"};
     default:
-        return IDS_RENAME_BOOK;
+        return {IDS_RENAME_BOOK, "Rename Book"};
     }
 }
 
@@ -144,9 +151,9 @@ void CDialogBookChooser::ApplyModeLayout()
     m_subbooks->setVisible(ticking);
     m_checkAll->setVisible(ticking);
     m_clearAll->setVisible(ticking);
-    const QString caption = QString::fromStdString(LoadResString(CaptionId(m_nMode)));
-    Caption()->setText(caption);
-    setWindowTitle(caption);
+    const ModeTexts texts = TextsOf(m_nMode);
+    Caption()->setText(QString::fromStdString(LoadResString(texts.captionId)));
+    setWindowTitle(QString::fromLatin1(texts.title));
     // Without the tree (renaming) the dialog ends below the buttons.
     Frame()->layout()->activate();
     layout()->activate();

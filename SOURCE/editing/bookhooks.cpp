@@ -42,9 +42,11 @@ bool CBookHooks::BookProperties(QWidget* parent, Book& book, bool readOnly)
     dialog.m_strTitle = book.m_strName;
     dialog.m_strName = book.m_strName;
     dialog.m_strDescription = book.m_strDescription;
-    dialog.m_strInfo = QStringLiteral("This book contains %1 books and %2 contacts")
-                           .arg(subBooks)
-                           .arg(contacts)
+    const auto count = [](u32 n, const char* one, const char* many) {
+        return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+    };
+    dialog.m_strInfo = QStringLiteral("This book contains %1 and %2")
+                           .arg(count(subBooks, "book", "books"), count(contacts, "contact", "contacts"))
                            .toStdString();
     dialog.m_nIcon = int(book.m_dwImage);
     dialog.m_bReadOnlyName = readOnly;

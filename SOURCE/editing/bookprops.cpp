@@ -41,7 +41,7 @@ CDialogBookProps::CDialogBookProps(QWidget* parent)
     SetDlgCtrlID(m_info, kInfoId);
     SetDlgCtrlID(m_ok, IDOK);
     SetDlgCtrlID(m_cancel, IDCANCEL);
-    Caption()->setText(QStringLiteral("This Book Properties"));
+    Caption()->setText(QStringLiteral("Properties of this book"));
     m_icon->setFixedSize(kIconSize, kIconSize);
     m_name->setMaxLength(kNameLimit);
     m_description->setTabChangesFocus(true);

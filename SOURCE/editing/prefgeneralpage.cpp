@@ -52,7 +52,7 @@ CPrefGeneralPage::CPrefGeneralPage(PrefContext& context, QWidget* host)
     flag(window, 1367, "&Toolbar", MWF_TOOLBAR);
     flag(window, 1368, "&Statusbar", MWF_STATUSBAR);
     flag(window, 1369, "&Book Tree", MWF_BOOKPANE);
-    m_sunken = AddCheck(window, 1107, "Sun&ken  toolbar");
+    m_sunken = AddCheck(window, 1107, "Sun&ken toolbar");
     m_sunken->setChecked(!(user.m_dwRebarFlags & kRebarSunkenOff));
     QPushButton* customize = AddButton(window, 1370, "&Customize toolbar");
     connect(customize, &QPushButton::clicked, this, [this] {

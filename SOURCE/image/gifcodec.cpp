@@ -63,7 +63,10 @@ int GifDecoder::Decode(GifInput& in, int lineWidth, const GifRowSink& sink)
     // block starts behind it.
     m_data.clear();
     in.ReadSubBlocks(m_data);
-    if (size < 1 || size > 9)
+    // The clear and end codes follow the pixels and the table holds 12-bit
+    // codes: code size 12 leaves no room for the codes, and a code size of
+    // 0 has no pixels.
+    if (size < 1 || size >= kGifMaxCodeBits)
         return kGifBadCodeSize;
     if (lineWidth < 1)
         return kGifDecodeDone;
@@ -72,10 +75,7 @@ int GifDecoder::Decode(GifInput& in, int lineWidth, const GifRowSink& sink)
         return kGifNoMemory;
     const std::size_t dataBits = m_data.size() * 8;
     m_data.resize(m_data.size() + 4);
-    // Two colours need a code size of 1, which the format's codes cannot
-    // have: its clear and end codes would be the pixels 2 and 3. Writers of
-    // such files and the readers that show them take it as 2.
-    return DecodeCodes(std::max(size, 2), dataBits, line.get(), lineWidth, sink);
+    return DecodeCodes(size, dataBits, line.get(), lineWidth, sink);
 }
 
 int GifDecoder::DecodeCodes(
@@ -115,11 +115,21 @@ int GifDecoder::DecodeCodes(
             oldCode = -1;
             continue;
         }
+        // Code sizes above 8 have codes for pixels no palette holds: the
+        // data is damaged from there on.
+        if (code >= kGifMaxPixels && code < clearCode)
+            break;
         if (oldCode < 0) {
             // The first code after a clear stands for itself.
             if (code >= nextFree)
                 code = 0;
             firstChar = oldCode = code;
+            // The next code may be the entry about to be made: with code
+            // size 1 that is 4, which needs a wider code at once.
+            if (nextFree == topSlot && bits < kGifMaxCodeBits) {
+                topSlot <<= 1;
+                ++bits;
+            }
             line[filled++] = u8(code);
             if (filled == lineWidth && !lineDone())
                 return kGifDecodeDone;

@@ -18,6 +18,8 @@ constexpr int kGifBadCodeSize = -20;
 
 constexpr int kGifMaxCodeBits = 12;
 constexpr int kGifMaxCodes = 1 << kGifMaxCodeBits;
+// A palette has at most 256 colours.
+constexpr int kGifMaxPixels = 256;
 
 // The bytes of a GIF file held in memory. Reading past the end gives -1 and
 // never anything made up.
@@ -54,7 +56,8 @@ public:
     // are read through the zero-length one even when decoding stops early.
     // Lines of lineWidth pixels go to the sink; a last partial line with its
     // own length. A code beyond the next free one, the end of the data or of
-    // the file end decoding with what was decoded.
+    // the file end decoding with what was decoded. A code size outside 1 to
+    // 11 gives kGifBadCodeSize and nothing to the sink.
     int Decode(GifInput& in, int lineWidth, const GifRowSink& sink);
 
 private:

@@ -256,6 +256,8 @@ struct CGifImage::ReadState {
     // How the image before the next one leaves the screen.
     int disposal = 0;
     CellRect disposed;
+    // Whether an image was decoded, for an image that cannot be.
+    bool decodedAny = false;
 };
 
 bool CGifImage::ReadBytes(std::span<const u8> data)
@@ -343,10 +345,21 @@ CGifImage::BlockResult CGifImage::ReadImage(GifInput& in, ReadState& state)
     state.lastTransparent = transparent;
 
     GifRowStore store(screen, left, top, height, (packed & 0x40) != 0, table, transparent);
-    // Whatever ends the decoding (damaged data, a code size the format
-    // lacks), the rows decoded so far stay, and the images after it are read.
-    state.decoder.Decode(
+    // Damaged data ends an image's decoding with the rows decoded so far,
+    // and the images after it are read.
+    const int result = state.decoder.Decode(
         in, width, [&store](const u8* row, int length) { return store.PutRow(row, length); });
+    if (result == kGifBadCodeSize) {
+        // An image of a code size no reader decodes cannot be shown, nor
+        // what would come after it: the picture is what the images before
+        // it left, and without them there is none.
+        if (state.decodedAny)
+            return BlockResult::Stop;
+        FailRead(ImageReadFault::Damaged,
+            "its image data cannot be decoded: the LZW code size lies outside 1 to 11 bits");
+        return BlockResult::Fail;
+    }
+    state.decodedAny = true;
     return BlockResult::Next;
 }
 

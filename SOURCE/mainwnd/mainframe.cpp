@@ -21,6 +21,8 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
+#include <QShowEvent>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -376,7 +378,9 @@ void CMainFrame::SetUpTray()
         // The desktop's clicks arrive as the mouse messages of a notification.
         tray->activated = [this](SystemTray::Event e, QPoint at) {
             m_trayPoint = at;
-            if (e == SystemTray::Event::DoubleClick) {
+            if (e == SystemTray::Event::Click) {
+                OnTrayNotification(CTrayIcon::kIconId, WM_LBUTTONUP);
+            } else if (e == SystemTray::Event::DoubleClick) {
                 OnTrayNotification(CTrayIcon::kIconId, WM_LBUTTONDBLCLK);
             } else {
                 OnTrayNotification(CTrayIcon::kIconId, WM_RBUTTONDOWN);
@@ -421,6 +425,8 @@ int CMainFrame::OnTrayNotification(u32 iconId, u32 mouseMessage)
             e->Delete();
         }
         break;
+    // A click shows the window as a double click does.
+    case WM_LBUTTONUP:
     case WM_LBUTTONDBLCLK:
         OnRestore();
         break;
@@ -504,8 +510,11 @@ bool CMainFrame::IsMaximized() const
 
 RECT CMainFrame::NormalRect() const
 {
+    // The place of the whole window with its frame, and the size of what
+    // lies inside the frame, as MoveTo takes them.
     const QRect r = isMaximized() || isMinimized() ? normalGeometry() : geometry();
-    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+    const QPoint at = r.topLeft() - (geometry().topLeft() - pos());
+    return {at.x(), at.y(), at.x() + r.width(), at.y() + r.height()};
 }
 
 bool CMainFrame::IsToolbarVisible() const
@@ -530,8 +539,46 @@ void CMainFrame::SetTitle(const char* title)
 
 void CMainFrame::MoveTo(const RECT& rect)
 {
-    setGeometry(rect.left, rect.top, std::max(kMinWidth, int(rect.right - rect.left)),
-        std::max(kMinHeight, int(rect.bottom - rect.top)));
+    // The rectangle places the window with its title bar and frame, and
+    // sizes what lies inside the frame.
+    resize(
+        std::max(kMinWidth, int(rect.right - rect.left)), std::max(kMinHeight, int(rect.bottom - rect.top)));
+    move(rect.left, rect.top);
+    FitToScreen();
+    m_bFitPending = true;
+}
+
+void CMainFrame::FitToScreen()
+{
+    // A window saved on a larger screen or at a smaller scale factor is
+    // made to fit the room the screen leaves, and none keeps its title bar
+    // out of reach.
+    const QScreen* screen = QGuiApplication::screenAt(frameGeometry().center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect room = screen->availableGeometry();
+    // The frame is known once the window has been made; nothing before.
+    const QSize frame = frameGeometry().size() - size();
+    const QSize fitted = size().boundedTo(room.size() - frame).expandedTo(minimumSize());
+    const QSize whole = fitted + frame;
+    const QPoint at(std::max(room.left(), std::min(x(), room.left() + room.width() - whole.width())),
+        std::max(room.top(), std::min(y(), room.top() + room.height() - whole.height())));
+    if (fitted != size())
+        resize(fitted);
+    if (at != pos())
+        move(at);
+}
+
+void CMainFrame::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    // A window placed by MoveTo is fitted again once its frame is known.
+    if (m_bFitPending && !event->spontaneous() && !isMaximized() && !isMinimized()) {
+        m_bFitPending = false;
+        FitToScreen();
+    }
 }
 
 void CMainFrame::Show(ShowState state)

@@ -103,6 +103,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool event(QEvent* event) override;
 
@@ -114,6 +115,7 @@ private:
     void SetUpTray();
     void AddTrayIcon();
     void SetStaysOnTop(bool on);
+    void FitToScreen();
     // framecommands.cpp
     void MapCommands();
     void OnHotCommand(u32 id);
@@ -135,6 +137,8 @@ private:
     std::unique_ptr<QMenu> m_openMenu;
     std::unique_ptr<CTrayIcon> m_tray;
     QPoint m_trayPoint;
+    // Placed from a stored rectangle and not shown since.
+    bool m_bFitPending = false;
     QLabel* m_readyPane = nullptr;
     QLabel* m_countPane = nullptr;
     QLabel* m_clockPane = nullptr;

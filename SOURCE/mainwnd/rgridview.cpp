@@ -231,7 +231,11 @@ void CRGridCtrl::PaintRows(QPainter& p, const QRect& dirty)
         p.setFont(m_font);
         p.setPen(ColorFromRef(m_userMan.GetColor(UC_LIST_TEXT)));
         const QString text = QString::fromStdString(LoadResString(IDS_NO_CONTACTS));
-        const QRect box(area.left() + 4, area.top() + 2, std::max(1, area.width() - 5), 1 << 16);
+        // The words wrap with the same margin on both sides, wide enough
+        // for a large list font.
+        const int margin = std::max(4, p.fontMetrics().averageCharWidth());
+        const QRect box(
+            area.left() + margin, area.top() + 2, std::max(1, area.width() - 2 * margin), 1 << 16);
         const int measured = p.fontMetrics().boundingRect(box, Qt::TextWordWrap, text).height();
         p.drawText(QRect(box.topLeft(), QSize(box.width(), std::max(m_nEmptyBoxHeight, measured))),
             Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, text);

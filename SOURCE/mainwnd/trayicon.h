@@ -16,6 +16,7 @@ constexpr u32 NIF_ICON = 0x2;
 constexpr u32 NIF_TIP = 0x4;
 
 // The mouse messages a notification carries.
+constexpr u32 WM_LBUTTONUP = 0x0202;
 constexpr u32 WM_LBUTTONDBLCLK = 0x0203;
 constexpr u32 WM_RBUTTONDOWN = 0x0204;
 constexpr u32 WM_RBUTTONUP = 0x0205;

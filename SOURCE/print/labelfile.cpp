@@ -29,10 +29,11 @@ bool CountsInRange(const LabelDefinition& label)
         && label.m_wRows <= kMaxLabelCount;
 }
 
-// Shows the system's text of a failed open, after the prefix.
-void ShowOpenError(const char* prefix, const QFile& file)
+// Names the file and gives the system's text of the failed open.
+void ShowOpenError(const QFile& file)
 {
-    MsgStopText(std::string(prefix) + file.errorString().toStdString());
+    MsgStopText("The label data file \"" + QDir::toNativeSeparators(file.fileName()).toStdString()
+        + "\" could not be opened because of this error: " + file.errorString().toStdString());
 }
 
 bool LoadFile(const QString& path, u32 magic, u32 brokenId, bool missingIsError, LabelDefinitionArray& labels)
@@ -41,7 +42,7 @@ bool LoadFile(const QString& path, u32 magic, u32 brokenId, bool missingIsError,
     if (!file.open(QIODevice::ReadOnly)) {
         if (!missingIsError && !file.exists())
             return true;
-        ShowOpenError("The label data file could not be opened because of this error: ", file);
+        ShowOpenError(file);
         return false;
     }
     if (ReadLabelRecords(file, magic, labels) != LabelFileStatus::Ok) {

@@ -134,7 +134,7 @@ TEST_F(DataFileFormatTest, HeadChecks)
 TEST_F(DataFileFormatTest, BodyCountsOfZeroKeepWhatIsThere)
 {
     // No books: the built-in ones stay and take the file's contacts; no
-    // alphabets: none at all.
+    // alphabets: none at all, and the list starts on "All".
     Put("tolva.rdf", DataFile({}, 0, ContactBytes(40, {0}, "Ann"), 1));
     Put("tolva.ndf", EmptyTables());
     ASSERT_EQ(0u, Start());
@@ -143,7 +143,7 @@ TEST_F(DataFileFormatTest, BodyCountsOfZeroKeepWhatIsThere)
     EXPECT_EQ(1, m_dm->GetContactCount());
     EXPECT_EQ(41u, m_dm->GetNextFreeId());
     EXPECT_EQ(0, m_dm->GetCount(DMK_ALPHABET));
-    EXPECT_EQ("", m_dm->GetFilterLetterText());
+    EXPECT_EQ("All", m_dm->GetFilterLetterText());
 }
 
 TEST_F(DataFileFormatTest, OlderFilesAreReadInTheirOwnLayout)

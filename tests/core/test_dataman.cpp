@@ -22,7 +22,7 @@ TEST_F(DataManStoreTest, FirstStartHoldsTheBuiltInRecords)
     EXPECT_EQ(Root(), m_dm->GetCurrentBook());
     EXPECT_EQ(kFirstFreeId, m_dm->GetNextFreeId());
     EXPECT_EQ(DMF_LOADED, m_dm->GetFlags());
-    EXPECT_EQ("A", m_dm->GetFilterLetterText());
+    EXPECT_EQ("All", m_dm->GetFilterLetterText());
     EXPECT_EQ(1, m_dm->GetCount(DMK_ALPHABET));
     EXPECT_EQ(10, m_dm->GetCount(DMK_SPEED_DIAL));
     EXPECT_EQ(9u, m_dm->GetAt<SpeedDialSlot>(9)->m_dwIndex);

@@ -1,3 +1,4 @@
+#include "controls/gradientcaption.h"
 #include "core/datafile.h"
 #include "core/dataman.h"
 #include "core/userman.h"
@@ -260,6 +261,25 @@ TEST_F(BookDialogTest, PropertiesRefuseAnEmptyName)
     EXPECT_EQ(m_work->m_strName, "Work");
 }
 
+TEST_F(BookDialogTest, PropertiesCountInWordsThatAgree)
+{
+    CBookHooks hooks(*m_dataMan);
+    auto contact = std::make_unique<Contact>();
+    contact->m_strName = "Ida Lund";
+    ASSERT_EQ(m_dataMan->AddContact(std::move(contact), m_family), 0u);
+    AddBook("Cousins", m_family);
+    for (const auto& [book, info] : {std::pair{m_family, "This book contains 1 book and 1 contact"},
+             std::pair{m_work, "This book contains 2 books and 0 contacts"}}) {
+        DialogDriver<CDialogBookProps> props([info = info](CDialogBookProps& dialog) {
+            EXPECT_EQ(dialog.Caption()->text(), "Properties of this book");
+            EXPECT_EQ(dialog.InfoLine()->text(), info);
+            dialog.reject();
+        });
+        EXPECT_FALSE(hooks.BookProperties(nullptr, *book, false));
+        EXPECT_TRUE(props.Came());
+    }
+}
+
 TEST_F(BookDialogTest, BookCommandsOfTheMainWindowKeepTheirWorkForTheNextRun)
 {
     TapiMan tapiMan;
@@ -320,6 +340,17 @@ TEST_F(BookDialogTest, PicturesOfTheBookDialogs)
             const QStringList faults = LayoutFaults(chooser.get());
             EXPECT_TRUE(faults.isEmpty()) << name << look.toStdString() << ":\n"
                                           << faults.join(u'\n').toStdString();
+            // The caption strip shows the question whole, and the title
+            // bar, in a bold font beside its three buttons, the title.
+            const CGradientCaption* caption = chooser->Caption();
+            EXPECT_GE(
+                caption->contentsRect().width(), caption->fontMetrics().horizontalAdvance(caption->text()));
+            QFont bold = chooser->font();
+            bold.setBold(true);
+            const QFontMetrics title(bold);
+            EXPECT_LE(
+                title.horizontalAdvance(chooser->windowTitle()) + 3 * 2 * title.height(), chooser->width())
+                << chooser->windowTitle().toStdString();
         }
         CDialogBookProps props;
         props.m_strTitle = "Work";

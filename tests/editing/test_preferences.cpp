@@ -17,6 +17,7 @@
 #include "telephony/fakemodem.h"
 #include "telephony/tapiman.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -116,6 +117,9 @@ TEST_F(PreferencesTest, GeneralPageStoresFlagsFontAndAutostart)
     EXPECT_FALSE(Checked(&page, 1110));
     EXPECT_TRUE(Checked(&page, 1373));
     EXPECT_FALSE(Checked(&page, 1107));
+    // Words are set apart by one blank.
+    for (const QAbstractButton* button : page.findChildren<QAbstractButton*>())
+        EXPECT_FALSE(button->text().contains(QStringLiteral("  "))) << button->text().toStdString();
 
     // Starting maximized and starting in the tray exclude each other.
     Item<QCheckBox>(&page, 1110)->setChecked(true);

@@ -92,22 +92,24 @@ Frame Picture(int width, int height, int colors)
     return f;
 }
 
-// An image of code size 2 (clear 4, end 5, first free 6) with these 3-bit
-// codes in one sub-block.
-QByteArray CodedImage(int width, int height, const std::vector<int>& codes)
+// An image with these codes in one sub-block, of codeSize + 1 bits unless
+// widths gives each code's own: by default code size 2 (clear 4, end 5,
+// first free 6) and 3-bit codes.
+QByteArray CodedImage(int width, int height, const std::vector<int>& codes, int codeSize = 2,
+    const std::vector<int>& widths = {})
 {
     QByteArray bytes;
     u32 acc = 0;
     int bits = 0;
-    for (int code : codes) {
-        acc |= u32(code) << bits;
-        for (bits += 3; bits >= 8; bits -= 8, acc >>= 8)
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        acc |= u32(codes[i]) << bits;
+        for (bits += i < widths.size() ? widths[i] : codeSize + 1; bits >= 8; bits -= 8, acc >>= 8)
             bytes += char(acc & 0xFF);
     }
     if (bits > 0)
         bytes += char(acc & 0xFF);
-    return ',' + Le16(0) + Le16(0) + Le16(width) + Le16(height) + '\0' + char(2) + char(bytes.size()) + bytes
-        + '\0';
+    return ',' + Le16(0) + Le16(0) + Le16(width) + Le16(height) + '\0' + char(codeSize) + char(bytes.size())
+        + bytes + '\0';
 }
 
 }  // namespace
@@ -213,30 +215,54 @@ TEST(GifReadTest, DamagedDataEndsDecodingButNotReading)
     ASSERT_TRUE(bad.ReadBytes(Bytes(head + CodedImage(4, 2, {4, 1}) + next)));
     EXPECT_EQ(Indexes(bad), std::vector<u8>({2, 3, 0, 0, 0, 0, 0, 0}));
 
-    // A code size the format does not have ends that image's decoding, as
-    // damaged data does: the file still reads, with what came before it and
-    // the images after it.
+    // An image of a code size no reader decodes is refused with its reason
+    // when it comes first; after other images, the picture is what they left.
     const QByteArray codeSize12 = QByteArray::fromHex("0c0100");
     GifInput input(Bytes(codeSize12));
     EXPECT_EQ(GifDecoder().Decode(input, 4, [](const u8*, int) { return 0; }), kGifBadCodeSize);
-    const QByteArray badImage = ',' + Le16(0) + Le16(0) + Le16(4) + Le16(2) + '\0' + codeSize12;
-    ASSERT_TRUE(bad.ReadBytes(Bytes(head + badImage + ';')));
-    EXPECT_EQ(bad.GetReadError().fault, ImageReadFault::None);
-    EXPECT_EQ(Indexes(bad), std::vector<u8>(8, 0));
-    ASSERT_TRUE(bad.ReadBytes(Bytes(head + badImage + '\0' + next)));
-    EXPECT_EQ(Indexes(bad), std::vector<u8>({2, 3, 0, 0, 0, 0, 0, 0}));
-    ASSERT_TRUE(bad.ReadBytes(Bytes(head + next.chopped(1) + badImage + ';')));
-    EXPECT_EQ(Indexes(bad), std::vector<u8>({2, 3, 0, 0, 0, 0, 0, 0}));
+    for (const char* data : {"0c0100", "ff0100", "000100"}) {
+        const QByteArray badImage
+            = ',' + Le16(0) + Le16(0) + Le16(4) + Le16(2) + '\0' + QByteArray::fromHex(data);
+        for (const QByteArray& after : {QByteArray(";"), '\0' + next}) {
+            EXPECT_FALSE(bad.ReadBytes(Bytes(head + badImage + after))) << data;
+            EXPECT_FALSE(bad.IsValid());
+            EXPECT_EQ(bad.GetReadError().fault, ImageReadFault::Damaged);
+            EXPECT_NE(bad.GetReadError().reason.find("LZW code size"), std::string::npos);
+        }
+        const QByteArray ones = CodedImage(2, 1, {4, 1, 1, 5}) + ';';
+        ASSERT_TRUE(bad.ReadBytes(Bytes(head + next.chopped(1) + badImage + '\0' + ones))) << data;
+        EXPECT_EQ(bad.GetReadError().fault, ImageReadFault::None);
+        EXPECT_EQ(Indexes(bad), std::vector<u8>({2, 3, 0, 0, 0, 0, 0, 0}));
+    }
 
-    // Two colours written with a code size of 1 read as with 2: a 1 x 1
-    // picture of colour 1 (clear 4, pixel 1, end 5 in 3-bit codes).
+    // Code size 1 has 2-bit codes: clear 2, pixel 1, end 3 give colour 1, in
+    // the file as it is written.
     const QByteArray twoColours = QByteArray("GIF89a") + Le16(1) + Le16(1) + char(0x80) + QByteArray(2, '\0')
-        + QByteArray::fromHex("000000ffffff") + ',' + Le16(0) + Le16(0) + Le16(1) + Le16(1) + '\0'
-        + QByteArray::fromHex("01024c0100") + ';';
-    CGifImage tiny("");
-    ASSERT_TRUE(tiny.ReadBytes(Bytes(twoColours)));
+        + QByteArray::fromHex("000000ffffff") + CodedImage(1, 1, {2, 1, 3}, 1) + ';';
+    const QString seedPath = TestDataPath(QStringLiteral("fuzz/fuzz_gif/codesize1.gif"));
+    QFile seed(seedPath);
+    ASSERT_TRUE(seed.open(QIODevice::ReadOnly));
+    EXPECT_EQ(seed.readAll(), twoColours);
+    CImageFile tiny(seedPath.toStdString());
     ASSERT_TRUE(tiny.IsValid());
-    EXPECT_EQ(Indexes(tiny), std::vector<u8>{1});
+    EXPECT_EQ(Indexes(*tiny.GetImpl()), std::vector<u8>{1});
+    // Entry 4 is the first that the code after the first pixel may name, so
+    // that code is already 3 bits wide: 1, 0, 4 (1 0), 5 (0 1), 6 (1 0 0),
+    // and after entry 7 the end code takes 4 bits.
+    const QByteArray nine = QByteArray("GIF89a") + Le16(9) + Le16(1) + char(0x80) + QByteArray(2, '\0')
+        + QByteArray::fromHex("000000ffffff")
+        + CodedImage(9, 1, {2, 1, 0, 4, 5, 6, 3}, 1, {2, 2, 3, 3, 3, 3, 4}) + ';';
+    CGifImage grown("");
+    ASSERT_TRUE(grown.ReadBytes(Bytes(nine)));
+    EXPECT_EQ(Indexes(grown), std::vector<u8>({1, 0, 1, 0, 0, 1, 1, 0, 0}));
+
+    // Code size 11 has 12-bit codes, clear 2048 and end 2049; a pixel code
+    // beyond a palette's 256 colours is damage and ends the data.
+    CGifImage wide("");
+    ASSERT_TRUE(wide.ReadBytes(Bytes(head + CodedImage(4, 1, {2048, 3, 1, 2050, 2049}, 11) + ';')));
+    EXPECT_EQ(Indexes(wide), std::vector<u8>({3, 1, 3, 1, 0, 0, 0, 0}));
+    ASSERT_TRUE(wide.ReadBytes(Bytes(head + CodedImage(4, 1, {2048, 3, 300, 1, 2049}, 11) + ';')));
+    EXPECT_EQ(Indexes(wide), std::vector<u8>({3, 0, 0, 0, 0, 0, 0, 0}));
 
     // A file cut in the middle of the data keeps the rows decoded so far.
     Frame big = Picture(64, 64, 4);

@@ -1,7 +1,10 @@
 #include "gridtest.h"
 #include "mainwnd/fieldchooser.h"
+#include "platform/fontconv.h"
+#include "platform/ui/syscolor.h"
 
 #include <QScrollBar>
+#include <climits>
 
 namespace {
 
@@ -67,4 +70,44 @@ TEST_F(GridPictureTest, Pictures)
     }
     m_grid->DeleteAllRows();
     SavePicture(Grab(m_host.get()), QStringLiteral("grid-empty-light"));
+}
+
+TEST_F(GridPictureTest, TheEmptyListSaysSoInsideItsBorders)
+{
+    if (!FontsAvailable())
+        GTEST_SKIP() << "no font";
+    ScopedPalette palette(LightPalette());
+    const QFont font(QStringLiteral("DejaVu Sans"), 20);
+    m_user.SetFont(UFK_LIST, LogFontFromQFont(font));
+    m_grid->ApplySettings(false, true);
+    m_grid->Refill(false, true);
+    ASSERT_EQ(m_grid->GetRowCount(), 0);
+    // Widths where the words take one line, two lines, the first of them
+    // just fitting, and one word a line.
+    const int justFits
+        = QFontMetrics(font).horizontalAdvance(QStringLiteral("There are no contacts to show in this")) + 8;
+    for (const int width : {900, justFits, 430, 330, 180}) {
+        m_host->resize(width, 300);
+        m_grid->setGeometry(m_host->rect());
+        const QImage picture = Grab(m_host.get());
+        SavePicture(picture, QStringLiteral("grid-empty-%1").arg(width));
+        // Where the text's ink lies inside the list.
+        const QRect inside(m_grid->viewport()->mapTo(m_host.get(), QPoint(0, 0)), m_grid->viewport()->size());
+        const qreal scale = picture.devicePixelRatio();
+        const QRgb back = Rgb(ColorFromRef(m_user.GetColor(UC_LIST_BACK)));
+        int left = INT_MAX;
+        int right = -1;
+        for (int y = inside.top(); y <= inside.bottom(); ++y)
+            for (int x = inside.left(); x <= inside.right(); ++x)
+                if (Pixel(picture, int(x * scale), int(y * scale)) != back) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+        ASSERT_GE(right, 0) << width;
+        // The words keep a margin on both sides and stand in the middle.
+        const int margin = QFontMetrics(font).averageCharWidth() / 2;
+        EXPECT_GE(left - inside.left(), margin) << width;
+        EXPECT_GE(inside.right() - right, margin) << width;
+        EXPECT_LE(std::abs((left - inside.left()) - (inside.right() - right)), margin) << width;
+    }
 }

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QProcess>
+#include <QSystemTrayIcon>
 #include <QTest>
 #include <QTimer>
 
@@ -21,9 +22,13 @@ namespace {
 // A desktop tray that counts removals and refuses when told to.
 int g_removes = 0;
 bool g_refuse = false;
+class StandInTray;
+StandInTray* g_lastTray = nullptr;
 
 class StandInTray : public SystemTray {
 public:
+    StandInTray() { g_lastTray = this; }
+    ~StandInTray() override { g_lastTray = nullptr; }
     bool IsAvailable() const override { return true; }
     bool Show(const QIcon&, const QString& tip) override { return tip == u"Tolva" && !g_refuse; }
     void Remove() override { ++g_removes; }
@@ -87,6 +92,24 @@ TEST_F(TrayTest, FrameAnswersItsOwnIconsNotificationsOnly)
     EXPECT_EQ(Frame().OnTrayNotification(130, WM_LBUTTONDBLCLK), 0);
     EXPECT_FALSE(Frame().isVisible());
     EXPECT_EQ(Frame().OnTrayNotification(CTrayIcon::kIconId, WM_LBUTTONDBLCLK), 1);
+    EXPECT_TRUE(Frame().isVisible());
+}
+
+TEST_F(TrayTest, AClickOnTheIconShowsTheWindow)
+{
+    // The desktop's single click, and its double click, come as clicks of
+    // the program's own.
+    EXPECT_EQ(TrayEventOf(QSystemTrayIcon::Trigger), SystemTray::Event::Click);
+    EXPECT_EQ(TrayEventOf(QSystemTrayIcon::DoubleClick), SystemTray::Event::DoubleClick);
+    EXPECT_EQ(TrayEventOf(QSystemTrayIcon::Context), SystemTray::Event::ContextMenu);
+    EXPECT_EQ(TrayEventOf(QSystemTrayIcon::MiddleClick), std::nullopt);
+
+    m_userMan->m_dwMainFlags |= MWF_CLOSE_TO_TRAY;
+    Frame().HideToTray();
+    ASSERT_FALSE(Frame().isVisible());
+    ASSERT_NE(g_lastTray, nullptr);
+    ASSERT_TRUE(g_lastTray->activated);
+    g_lastTray->activated(SystemTray::Event::Click, QPoint(5, 5));
     EXPECT_TRUE(Frame().isVisible());
 }
 

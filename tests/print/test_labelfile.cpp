@@ -4,6 +4,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QtEndian>
 #include <cstring>
 
@@ -98,6 +99,16 @@ TEST_F(LabelFileTest, TheFilesWithTheirMessages)
     labels.clear();
     EXPECT_FALSE(LoadStandardLabels(labels));
     EXPECT_EQ(m_messages.shown.back().text, "Error reading labels data - wrong or broken file");
+
+    // A file that cannot be opened is named with the reason.
+    QFile::remove(ProgramPath("data/tlvlblcs.data"));
+    ASSERT_TRUE(QDir().mkpath(ProgramPath("data/tlvlblcs.data")));
+    EXPECT_FALSE(LoadCustomLabels(labels));
+    const std::string& text = m_messages.shown.back().text;
+    const std::string named = "The label data file \"" + ProgramPath("data/tlvlblcs.data").toStdString()
+        + "\" could not be opened because of this error: ";
+    EXPECT_EQ(text.substr(0, named.size()), named);
+    EXPECT_GT(text.size(), named.size());
 }
 
 TEST_F(LabelFileTest, TheStandardFileIsMadeFromTheTable)

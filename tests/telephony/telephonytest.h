@@ -18,6 +18,10 @@
 #include <functional>
 #include <memory>
 
+// What a dial without a modem says, with where one is chosen.
+inline constexpr const char* kNoDevices = "No available telephony devices installed. Choose a modem in "
+                                          "Tools, Preferences, Dialing, \"Connect using\".";
+
 // Lets the event loop run until the condition holds or the time is up.
 inline bool WaitUntil(const std::function<bool()>& condition, int ms = 5000)
 {

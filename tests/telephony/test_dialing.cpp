@@ -115,7 +115,7 @@ TEST_F(DialingTest, FailedOrCancelledCallsAreNotLogged)
     m_messages.shown.clear();
     ringing.SetCurDevice(kNoTapiDevice);
     EXPECT_EQ(ringing.Dial(kAllContacts, DIAL_MANUAL, "555", ""), 0u);
-    EXPECT_EQ(Shown(), std::vector<std::string>{"No available telephony devices installed"});
+    EXPECT_EQ(Shown(), std::vector<std::string>{kNoDevices});
 }
 
 TEST_F(DialingTest, AFullLogRefusesTheEntry)

@@ -1,5 +1,6 @@
 #define QTEST_QPA_MOUSE_HANDLING
 #include "controls/flatbutton.h"
+#include "controls/gradientcaption.h"
 #include "impexp/ui/iefilechooser.h"
 #include "support/contexthelpcheck.h"
 #include "support/modal.h"
@@ -32,14 +33,15 @@ const std::pair<const char*, QPalette> kPalettes[] = {{"light", LightPalette()},
 
 class DialogTest : public TelephonyTest {
 protected:
-    void AddCall(u32 contact, const std::string& name, const std::string& number, u32 kind = DIAL_CONTACT)
+    void AddCall(u32 contact, const std::string& name, const std::string& number, u32 kind = DIAL_CONTACT,
+        const QDateTime& start = QDateTime(QDate(2024, 3, 5), QTime(14, 30, 5)))
     {
         auto entry = std::make_unique<CallLogEntry>();
         entry->m_duContactID = contact;
         entry->m_dwKind = kind;
         entry->m_strName = name;
         entry->m_strNumber = number;
-        entry->m_dtStart = DateFromQDateTime(QDateTime(QDate(2024, 3, 5), QTime(14, 30, 5)));
+        entry->m_dtStart = DateFromQDateTime(start);
         entry->m_dtDuration = {(2 * 60 + 7) / 86400.0, DateStatus::Valid};
         entry->m_dwWord = 1;
         m_dm->Add(std::move(entry));
@@ -441,8 +443,9 @@ TEST_F(DialogTest, SpeedDialDialsFilledSlotsAndEditsEmptyOnes)
     none.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&none));
     EXPECT_FALSE(none.SlotButton(0)->isEnabled());
+    EXPECT_EQ(none.Caption()->text(), "No modem chosen: choose one in Tools, Preferences, Dialing");
     QTest::keyClick(&none, Qt::Key_5, Qt::AltModifier);
-    EXPECT_EQ(Shown(), std::vector<std::string>{"No available telephony devices installed"});
+    EXPECT_EQ(Shown(), std::vector<std::string>{kNoDevices});
     EXPECT_EQ(m_user.requests.size(), 1u);
 }
 
@@ -505,6 +508,8 @@ TEST_F(DialogTest, SpeedDialAndCallLogPictures)
     AddCall(kAllContacts, "", "+44 20 7946 0000", DIAL_MANUAL);
     AddCall(kAllContacts, "Office", "555-0105", DIAL_SPEED_DIAL);
     AddCall(41, "Bob Example", "+1 (555) 123-4567");
+    // The longest names of a weekday and a month.
+    AddCall(41, "Bob Example", "555-0199", DIAL_CONTACT, QDateTime(QDate(2023, 9, 27), QTime(22, 45, 33)));
     TapiMan::SaveManualPhones({"555-0100", "+44 20 7946 0000"});
     for (const auto& [name, palette] : kPalettes) {
         ScopedPalette scoped(palette);

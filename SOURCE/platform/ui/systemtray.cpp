@@ -11,12 +11,8 @@ public:
     {
         QObject::connect(
             &m_icon, &QSystemTrayIcon::activated, [this](QSystemTrayIcon::ActivationReason reason) {
-                if (!activated)
-                    return;
-                if (reason == QSystemTrayIcon::Context)
-                    activated(Event::ContextMenu, QCursor::pos());
-                else if (reason == QSystemTrayIcon::DoubleClick)
-                    activated(Event::DoubleClick, QCursor::pos());
+                if (const auto event = TrayEventOf(reason); event && activated)
+                    activated(*event, QCursor::pos());
             });
     }
     bool IsAvailable() const override { return QSystemTrayIcon::isSystemTrayAvailable(); }
@@ -42,6 +38,21 @@ SystemTrayFactory& Factory()
 }
 
 }  // namespace
+
+std::optional<SystemTray::Event> TrayEventOf(int activationReason)
+{
+    switch (activationReason) {
+    case QSystemTrayIcon::Context:
+        return SystemTray::Event::ContextMenu;
+    // Many panels pass on single clicks only.
+    case QSystemTrayIcon::Trigger:
+        return SystemTray::Event::Click;
+    case QSystemTrayIcon::DoubleClick:
+        return SystemTray::Event::DoubleClick;
+    default:
+        return std::nullopt;
+    }
+}
 
 std::unique_ptr<SystemTray> CreateSystemTray()
 {

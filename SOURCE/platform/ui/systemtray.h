@@ -8,10 +8,11 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class SystemTray {
 public:
-    enum class Event { ContextMenu, DoubleClick };
+    enum class Event { ContextMenu, Click, DoubleClick };
 
     virtual ~SystemTray() = default;
     virtual bool IsAvailable() const = 0;
@@ -23,6 +24,10 @@ public:
     // What the user did with the icon, at a screen point.
     std::function<void(Event event, QPoint at)> activated;
 };
+
+// What a QSystemTrayIcon::ActivationReason is to the program; nothing for
+// a middle click.
+std::optional<SystemTray::Event> TrayEventOf(int activationReason);
 
 using SystemTrayFactory = std::function<std::unique_ptr<SystemTray>()>;
 // A tray on QSystemTrayIcon unless a test installed another factory.

@@ -3,6 +3,7 @@
 #include "controls/contexthelp.h"
 #include "controls/flatbutton.h"
 #include "core/dataman.h"
+#include "core/fieldtexts.h"
 #include "core/utilities.h"
 #include "impexp/delimitedtext.h"
 #include "impexp/iewizard.h"
@@ -17,6 +18,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QSaveFile>
+#include <QStyle>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <cerrno>
@@ -36,6 +38,24 @@ constexpr i32 kDefaultChars[CLC_COUNT] = {4, 20, 24, 36, 11, 11};
 QString Text(const std::string& text)
 {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+// The width the Time column needs for any call: the long date of every
+// month with every weekday, two-digit days, at a time late in the day, as
+// the rows write it, with the margins the list draws beside a text.
+int TimeColumnWidth(const QTreeView& list)
+{
+    const QFontMetrics metrics = list.fontMetrics();
+    int widest = 0;
+    for (int month = 1; month <= 12; ++month) {
+        for (int day = 21; day <= 27; ++day) {
+            const DateValue start = DateFromQDateTime(QDateTime(QDate(2028, month, day), QTime(22, 58, 58)));
+            const std::string text = FormatDate(start, DATE_LONGDATE) + " " + FormatTime(start, 0);
+            widest = std::max(widest, metrics.horizontalAdvance(Text(text)));
+        }
+    }
+    const int margin = list.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &list) + 1;
+    return widest + 2 * margin + metrics.averageCharWidth();
 }
 
 // The file chooser leaves replacing a file to its caller.
@@ -149,6 +169,7 @@ bool CDialogCallLog::OnInitDialog()
         const int average = m_list->fontMetrics().averageCharWidth();
         for (int i = 0; i < CLC_COUNT; ++i)
             widths[i] = kDefaultChars[i] * average;
+        widths[CLC_TIME] = std::max(widths[CLC_TIME], TimeColumnWidth(*m_list));
     }
     int total = 0;
     for (int i = 0; i < CLC_COUNT; ++i) {

@@ -77,6 +77,10 @@ bool CDialogSpeedDial::OnInitDialog()
     const bool devices = m_tapiMan.GetCurDevice() != kNoTapiDevice;
     for (CFlatButton* button : m_buttons)
         button->setEnabled(devices);
+    // Without a modem the buttons dial nothing: the caption says where one
+    // is chosen instead.
+    if (!devices)
+        Caption()->setText(QStringLiteral("No modem chosen: choose one in Tools, Preferences, Dialing"));
     if (devices)
         m_buttons[0]->setFocus();
     return true;
