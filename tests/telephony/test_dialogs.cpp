@@ -515,6 +515,17 @@ TEST_F(DialogTest, SpeedDialAndCallLogPictures)
         ScopedPalette scoped(palette);
         CDialogSpeedDial speed(tapi, *m_dm);
         SavePicture(Grab(&speed), QStringLiteral("speeddial-%1").arg(name));
+        // Without a modem the caption says where one is chosen, whole.
+        tapi.SetCurDevice(kNoTapiDevice);
+        CDialogSpeedDial none(tapi, *m_dm);
+        SavePicture(Grab(&none), QStringLiteral("speeddial-nomodem-%1").arg(name));
+        tapi.SetCurDevice(0);
+        const CGradientCaption* caption = none.Caption();
+        EXPECT_GE(caption->width(), caption->fontMetrics().horizontalAdvance(caption->text())) << name;
+        for (const QWidget* dialog : {static_cast<QWidget*>(&speed), static_cast<QWidget*>(&none)}) {
+            const QStringList faults = LayoutFaults(dialog);
+            EXPECT_TRUE(faults.isEmpty()) << name << ":\n" << faults.join(u'\n').toStdString();
+        }
         CDialogSpeedDialPrefs prefs(*m_dm);
         SavePicture(Grab(&prefs), QStringLiteral("speeddialprefs-%1").arg(name));
         CDialogCallLog log(tapi, *m_dm);
