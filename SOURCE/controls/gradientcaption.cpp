@@ -1,6 +1,7 @@
 #include "controls/gradientcaption.h"
 
 #include "controls/flatdraw.h"
+#include "platform/ui/window.h"
 
 #include <QPainter>
 #include <algorithm>
@@ -75,7 +76,10 @@ void CGradientCaption::SetDialogLook(int pointSize, bool bold)
 QSize CGradientCaption::sizeHint() const
 {
     const QFontMetrics fm(font());
-    return {fm.horizontalAdvance(text()) + 8 + 2 * m_borderWidth, fm.height() + 8 + 2 * m_borderWidth};
+    // The words keep from the ends of the strip the margin the dialogs keep
+    // around their working area.
+    const int side = DialogUnitsToPixelsX(this, kTextInset);
+    return {fm.horizontalAdvance(text()) + 2 * side + 2 * m_borderWidth, fm.height() + 8 + 2 * m_borderWidth};
 }
 
 void CGradientCaption::paintEvent(QPaintEvent*)

@@ -39,6 +39,9 @@ public:
     // the shadow colour, centred on one line.
     void SetDialogLook(int pointSize, bool bold);
 
+    // The room at each end of the words, in dialog units.
+    static constexpr int kTextInset = 4;
+
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 

@@ -1,13 +1,19 @@
+#include "editing/contactpersonalpage.h"
 #include "editing/contactpropsdlg.h"
+#include "editing/datefield.h"
 #include "editing/pagebar.h"
 #include "editing/quickpropsdlg.h"
 #include "editing/slotfields.h"
 #include "editingtest.h"
 #include "support/pictures.h"
 
+#include <QApplication>
+#include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QToolTip>
 
 namespace {
 
@@ -32,7 +38,33 @@ TEST_F(EditingPictures, EveryPageOfBothDialogsInBothPalettes)
             const QImage picture = Grab(&dialog);
             EXPECT_FALSE(picture.isNull());
             SavePicture(picture, QStringLiteral("contactprops-%1-%2").arg(kPageNames[i], suffix));
+            const QStringList faults = LayoutFaults(&dialog);
+            EXPECT_TRUE(faults.isEmpty()) << kPageNames[i] << ":\n" << faults.join(u'\n').toStdString();
         }
+        // The birthday's tip on how to type a date, read whole on the screen.
+        dialog.OnShowPage(CDialogContactProps::ID_PAGE_PERSONAL);
+        QDateEdit* birthday = dialog.PersonalPage()->BirthdayField()->Edit();
+        QToolTip::showText(
+            birthday->mapToGlobal(birthday->rect().bottomLeft()), birthday->toolTip(), birthday);
+        QLabel* tip = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && w->inherits("QTipLabel"))
+                tip = qobject_cast<QLabel*>(w);
+        ASSERT_NE(tip, nullptr);
+        SavePicture(Grab(tip), QStringLiteral("datefield-tip-%1").arg(suffix));
+        const QRect screen = birthday->screen()->availableGeometry();
+        EXPECT_TRUE(screen.contains(tip->frameGeometry())) << suffix;
+        EXPECT_GE(tip->contentsRect().width(),
+            tip->fontMetrics()
+                .boundingRect(
+                    QRect(0, 0, tip->contentsRect().width(), 1 << 20), Qt::TextWordWrap, tip->text())
+                .width());
+        EXPECT_GE(tip->contentsRect().height(),
+            tip->fontMetrics()
+                .boundingRect(QRect(0, 0, tip->contentsRect().width(), 1 << 20),
+                    tip->wordWrap() ? Qt::TextWordWrap : 0, tip->text())
+                .height());
+        QToolTip::hideText();
         CDialogQuickProps quick(*m_dataMan, *m_userMan);
         quick.StartEdit(contact);
         SavePicture(Grab(&quick), QStringLiteral("quickprops-%1").arg(suffix));

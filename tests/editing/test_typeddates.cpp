@@ -6,6 +6,7 @@
 #include "editing/datefield.h"
 #include "editingtest.h"
 #include "platform/oledate.h"
+#include "support/messagepicture.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -150,6 +151,19 @@ TEST_P(TypedDateTest, TheFieldSaysHowToTypeAndWhichYearsTwoDigitsStandFor)
     EXPECT_TRUE(tip.contains(QString::number(thisYear + 19))) << tip.toStdString();
     const QString example = Germany() ? QStringLiteral("31.12.%1") : QStringLiteral("12/31/%1");
     EXPECT_TRUE(tip.contains(example.arg(thisYear))) << tip.toStdString();
+}
+
+TEST_P(TypedDateTest, TheRefusalReadsWholeInItsMessageBox)
+{
+    if (!FontsAvailable())
+        GTEST_SKIP() << "no font";
+    RealMessages messages;
+    TypeOverAll(Typed(29, 2, QStringLiteral("2001")));
+    QTest::keyClick(m_birthday, Qt::Key_Tab);
+    ASSERT_EQ(messages.Shown(), 1);
+    SavePicture(messages.Last().picture,
+        QStringLiteral("datefield-refused-%1").arg(Germany() ? QStringLiteral("de") : QStringLiteral("us")));
+    EXPECT_TRUE(messages.Last().faults.isEmpty()) << messages.Last().faults.join(u'\n').toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Locales, TypedDateTest, testing::Values(QLocale::UnitedStates, QLocale::Germany),

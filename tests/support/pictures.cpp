@@ -125,17 +125,22 @@ QStringList LayoutFaults(const QWidget* window)
             if (text.isEmpty() || label->textFormat() == Qt::RichText || Qt::mightBeRichText(text))
                 continue;
             const QRect room = label->contentsRect();
+            // Lines broken by hand each need the room across, and all of
+            // them the room down.
+            const QSize lines
+                = label->fontMetrics().boundingRect(QRect(0, 0, 1 << 20, 1 << 20), 0, text).size();
             const bool fits = label->wordWrap()
                 ? label->heightForWidth(label->width()) <= label->height()
-                : label->fontMetrics().horizontalAdvance(text) <= room.width();
+                : lines.width() <= room.width() && (!text.contains(u'\n') || lines.height() <= room.height());
             if (!fits)
                 faults << Describe(label, text);
         } else if (const auto* button = qobject_cast<const QAbstractButton*>(widget)) {
             const QString text = ShownText(button->text());
-            if (text.isEmpty() || text.contains(QLatin1Char('\n')))
+            if (text.isEmpty())
                 continue;
-            if (NeededWidth(button, text) > button->width())
-                faults << Describe(button, text);
+            for (const QString& line : text.split(u'\n'))
+                if (NeededWidth(button, line) > button->width())
+                    faults << Describe(button, line);
         }
     }
     return faults;

@@ -515,6 +515,32 @@ TEST_F(DialogTest, SpeedDialAndCallLogPictures)
         ScopedPalette scoped(palette);
         CDialogSpeedDial speed(tapi, *m_dm);
         SavePicture(Grab(&speed), QStringLiteral("speeddial-%1").arg(name));
+        // Without a modem the caption says where one is chosen, whole.
+        tapi.SetCurDevice(kNoTapiDevice);
+        CDialogSpeedDial none(tapi, *m_dm);
+        const QImage nomodem = Grab(&none);
+        SavePicture(nomodem, QStringLiteral("speeddial-nomodem-%1").arg(name));
+        tapi.SetCurDevice(0);
+        // The caption's words keep at least the working area's margin from
+        // the dialog's edges.
+        const QRect strip = none.Caption()->geometry();
+        const QRgb back = Pixel(nomodem, strip.left(), strip.top());
+        int left = INT_MAX;
+        int right = -1;
+        for (int y = strip.top(); y <= strip.bottom(); ++y)
+            for (int x = strip.left(); x <= strip.right(); ++x)
+                if (Pixel(nomodem, x, y) != back) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+        ASSERT_GE(right, 0) << name;
+        const int inset = none.Frame()->x();
+        EXPECT_GE(left, inset) << name;
+        EXPECT_LE(right, none.width() - 1 - inset) << name;
+        for (const QWidget* dialog : {static_cast<QWidget*>(&speed), static_cast<QWidget*>(&none)}) {
+            const QStringList faults = LayoutFaults(dialog);
+            EXPECT_TRUE(faults.isEmpty()) << name << ":\n" << faults.join(u'\n').toStdString();
+        }
         CDialogSpeedDialPrefs prefs(*m_dm);
         SavePicture(Grab(&prefs), QStringLiteral("speeddialprefs-%1").arg(name));
         CDialogCallLog log(tapi, *m_dm);

@@ -14,6 +14,7 @@
 #include "platform/ui/window.h"
 #include "support/contexthelpcheck.h"
 #include "support/fifowatch.h"
+#include "support/messagepicture.h"
 #include "support/pictures.h"
 
 #include <QApplication>
@@ -367,6 +368,28 @@ TEST_F(SheetTest, Pictures)
         }
         CDialogChangeMapping dialog(FID_COMPANY, "Company", &sheet);
         SavePicture(Grab(&dialog), QStringLiteral("changemapping-%1").arg(name));
+    }
+    // The report at the end: new and updated contacts, and an entry that
+    // gave none.
+    AddNamed("Ann", m_dm.GetCurrentBook());
+    Put("some.vcf",
+        "BEGIN:VCARD\r\nFN:Ann\r\nTEL:555\r\nEND:VCARD\r\nBEGIN:VCARD\r\nFN:Bob\r\nEND:VCARD\r\n"
+        "BEGIN:VCARD\r\nEND:VCARD\r\n");
+    for (const auto& [palette, name] : {std::pair{LightPalette(), "light"}, {DarkPalette(), "dark"}}) {
+        ScopedPalette scoped(palette);
+        RealMessages messages;
+        QTimer::singleShot(0, [this] {
+            auto* sheet = qobject_cast<CIESheet*>(QApplication::activeModalWidget());
+            ASSERT_NE(sheet, nullptr);
+            ToFilePage(*sheet, true, IEF_VCARD);
+            sheet->Wizard().m_state.m_nDuplicatesFlag = 1;  // a contact of the same name is updated
+            Item<QLineEdit>(*sheet, IDC_IE_PATH)->setText(ProgramPath("some.vcf"));
+            sheet->PressFinish();
+        });
+        RunImportExportCommand(m_dm, nullptr);
+        ASSERT_EQ(messages.Shown(), 1);
+        SavePicture(messages.Last().picture, QStringLiteral("iesheet-result-%1").arg(name));
+        EXPECT_TRUE(messages.Last().faults.isEmpty()) << messages.Last().faults.join(u'\n').toStdString();
     }
 }
 

@@ -51,30 +51,11 @@ bool Type(CMeasureEdit* edit, const QString& text)
 
 // What a person sees of a dialog: every shown caption fits its control, and
 // every shown control lies inside the dialog.
-void ExpectReadable(QWidget* dialog)
+void ExpectReadable(const QWidget* dialog)
 {
-    const QRect inside = dialog->rect();
-    for (QWidget* w : dialog->findChildren<QWidget*>()) {
-        if (!w->isVisible() || w->isWindow())
-            continue;
-        const QRect r(w->mapTo(dialog, QPoint()), w->size());
-        EXPECT_TRUE(inside.contains(r))
-            << w->metaObject()->className() << " " << w->objectName().toStdString();
-        QString text;
-        int room = w->contentsRect().width();
-        if (auto* label = qobject_cast<QLabel*>(w)) {
-            if (!label->wordWrap())
-                text = label->text();
-        } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
-            text = button->text();
-            if (!button->icon().isNull())
-                room -= button->iconSize().width();
-        }
-        text.remove(QLatin1Char('&'));
-        if (!text.isEmpty()) {
-            EXPECT_LE(w->fontMetrics().horizontalAdvance(text), room) << text.toStdString();
-        }
-    }
+    const QStringList faults = LayoutFaults(dialog);
+    EXPECT_TRUE(faults.isEmpty()) << dialog->metaObject()->className() << ":\n"
+                                  << faults.join(u'\n').toStdString();
 }
 
 LabelDefinition Sheet(const char* name, u16 maker)
@@ -456,14 +437,45 @@ TEST_F(PrintDialogTest, PicturesOfTheOptionDialogs)
         ScopedPalette scoped(palette);
         CDialogMemoOptions memo(m_pm, PM_MEMO, false);
         SavePicture(Grab(&memo), QStringLiteral("print-memo-options-%1").arg(name));
+        ExpectReadable(&memo);
+        // Page setup from the menu: the options with an OK of their own.
+        CDialogMemoOptions report(m_pm, PM_REPORT, false);
+        report.SetPageSetup();
+        SavePicture(Grab(&report), QStringLiteral("print-report-pagesetup-%1").arg(name));
+        ExpectReadable(&report);
         CDialogPrintFields fields(m_pm);
         SavePicture(Grab(&fields), QStringLiteral("print-fields-%1").arg(name));
+        ExpectReadable(&fields);
         CDialogEnvelopeOptions envelope(m_pm, &c, false, kCm);
         SavePicture(Grab(&envelope), QStringLiteral("print-envelope-options-%1").arg(name));
+        ExpectReadable(&envelope);
+        CDialogEnvelopeOptions envelopeSetup(m_pm, &c, false, kCm);
+        envelopeSetup.SetPageSetup();
+        SavePicture(Grab(&envelopeSetup), QStringLiteral("print-envelope-pagesetup-%1").arg(name));
+        ExpectReadable(&envelopeSetup);
+        // The page setup behind "Page settings", as it opens over the
+        // minimum margins.
+        QTimer timer;
+        bool seen = false;
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            auto* setup = qobject_cast<QPageSetupDialog*>(QApplication::activeModalWidget());
+            if (!setup)
+                return;
+            timer.stop();
+            seen = true;
+            SavePicture(Grab(setup), QStringLiteral("print-page-setup-%1").arg(name));
+            ExpectReadable(setup);
+            setup->reject();
+        });
+        timer.start(10);
+        EXPECT_FALSE(DoPageSetup(m_pm, AppPrinter(), &memo));
+        EXPECT_TRUE(seen);
         CDialogLabelOptions labels(m_pm, &c, false, kCm);
         SavePicture(Grab(&labels), QStringLiteral("print-label-options-%1").arg(name));
+        ExpectReadable(&labels);
         CDialogLabelDef definition(Sheet("Address 2 x 5", 0), false, kCm);
         SavePicture(Grab(&definition), QStringLiteral("print-label-definition-%1").arg(name));
+        ExpectReadable(&definition);
         CRPrintDialog print(m_pm, AppPrinter());
         SavePicture(Grab(&print), QStringLiteral("print-dialog-%1").arg(name));
         ExpectReadable(&print);
