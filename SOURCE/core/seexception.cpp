@@ -415,7 +415,9 @@ void FindProgramName()
     path[n] = '\0';
     const char* slash = std::strrchr(path, '/');
     const char* name = slash ? slash + 1 : path;
-    std::strncpy(g_programName, name, sizeof g_programName - 1);
+    const std::size_t length = std::min(std::strlen(name), sizeof g_programName - 1);
+    std::memcpy(g_programName, name, length);
+    g_programName[length] = '\0';
 }
 
 }  // namespace
