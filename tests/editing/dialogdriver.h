@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -13,6 +14,7 @@ public:
     explicit DialogDriver(std::function<void(Dialog&)> action)
         : m_state(std::make_shared<State>(State{std::move(action)}))
     {
+        m_state->waited.start();
         Poll(m_state);
     }
     bool Came() const { return m_state->came; }
@@ -21,9 +23,11 @@ private:
     struct State {
         std::function<void(Dialog&)> action;
         bool came = false;
-        int tries = 0;
+        QElapsedTimer waited{};
     };
-    static constexpr int kTries = 300;
+    // How long the dialog may take to come up: on a loaded machine under
+    // the sanitizers a first dialog can take seconds.
+    static constexpr qint64 kWaitMs = 20000;
 
     static void Poll(std::shared_ptr<State> state)
     {
@@ -31,7 +35,7 @@ private:
             if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
                 state->came = true;
                 state->action(*dialog);
-            } else if (++state->tries < kTries) {
+            } else if (state->waited.elapsed() < kWaitMs) {
                 Poll(state);
             } else if (QWidget* other = QApplication::activeModalWidget()) {
                 // Another dialog came: close it, so the test fails rather than hangs.
