@@ -20,8 +20,12 @@
 #include <QProcess>
 #include <QRadioButton>
 #include <QTest>
+#include <QThreadPool>
 #include <QTimer>
+#include <atomic>
+#include <chrono>
 #include <termios.h>
+#include <thread>
 
 TEST_F(ModemDialTest, ADialRunsFromTheModemsOkToTheLoggedCall)
 {
@@ -633,4 +637,28 @@ TEST_F(ModemDialTest, SettingsOfAnEarlierRunThatNoLongerFitOpenNoPort)
         std::vector<std::string>{"The number of telephony devices has changed!\n Please, "
                                  "verify modem settings in Preferences."});
     EXPECT_FALSE(WaitUntil([&] { return !m_modem.Commands().empty() || !other.Commands().empty(); }, 1000));
+}
+
+TEST_F(ModemDialTest, ALookAtAPortThatWaitsItsTurnPastTheEndOfTheProgramTouchesNothing)
+{
+    // Every thread that looks at ports is busy, as when slow modems hang up
+    // on a machine with few processors: the look at the chosen port waits.
+    QThreadPool* pool = QThreadPool::globalInstance();
+    std::atomic<bool> release{false};
+    for (int i = 0; i < pool->maxThreadCount(); ++i)
+        pool->start([&release] {
+            while (!release)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        });
+    Profile::WriteString(kTapiSection, "ModemPorts", m_modem.Path());
+    StartPlain();
+    ASSERT_EQ(m_tapi->GetLine()->GetConfigCount(), 1);
+    m_tapi->SetCurDevice(0);
+    EXPECT_EQ(DeviceName(0).rfind("Looking for a modem", 0), 0u) << DeviceName(0);
+    // The program ends first. Its port's number may by then be another
+    // program's terminal: the look opens nothing and says nothing.
+    m_tapi.reset();
+    release = true;
+    pool->waitForDone();
+    EXPECT_TRUE(m_modem.Commands().empty());
 }
