@@ -41,8 +41,12 @@ function(tolva_tests name)
   # Each test ends within its time: one left waiting fails alone instead
   # of holding the whole run. A program runs the same by hand as under
   # CTest: it finds its files and keeps off the machine by itself.
+  # The tests are listed when CTest starts, one program after another; on a
+  # busy machine a program built with the sanitizers may take far longer
+  # than CMake's 5 seconds to start, and the whole run would stop.
   gtest_discover_tests(test_${name}
     DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT ${TOLVA_TEST_TIMEOUT}
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT ${TOLVA_TEST_TIMEOUT}
     TEST_PREFIX "${name}.")
 endfunction()

@@ -286,6 +286,12 @@ ModemProbe ProbeModemPort(
     const std::string& path, const ModemConfig& config, int timeoutMs, const std::atomic<bool>& stop)
 {
     ModemProbe probe;
+    // A look that waited its turn until its program no longer wants it
+    // opens nothing: by now the path may name another program's terminal
+    // (the number of a pseudo-terminal, or of a USB port pulled out and
+    // another plugged in, is given out again at once).
+    if (stop)
+        return probe;
     const PortOpening opening = OpenModemPort(path, config, true);
     switch (opening.outcome) {
     case PortOpening::kOpened:
