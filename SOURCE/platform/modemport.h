@@ -70,7 +70,7 @@ struct ModemProbe {
 };
 
 // Asks the port's modem AT and ATI, each within timeoutMs; stops early
-// when stop becomes true, and does not open the port when it already is. Blocks the calling thread: run it
-// off the thread of the user interface.
+// when stop becomes true, and does not open the port when it already is.
+// Blocks the calling thread: run it off the thread of the user interface.
 ModemProbe ProbeModemPort(
     const std::string& path, const ModemConfig& config, int timeoutMs, const std::atomic<bool>& stop);
