@@ -43,6 +43,14 @@ protected:
         m_pm.m_reportFoot = {"", "", "Closing"};
     }
     void Choose() { m_dataMan.GetContactAt(0)->m_dwDisplayFlags |= CDF_PRINT; }
+    // The envelope style on a DL envelope.
+    void ChooseDlEnvelope()
+    {
+        m_pm.m_Printmode = PM_ENVELOPE;
+        for (const EnvelopeSize& size : kEnvelopeSizeTable)
+            if (size.Name().starts_with("DL"))
+                m_pm.m_EnvelopeData = size;
+    }
 
     // A printer whose paper has strips it cannot print on, as a laser
     // printer's queue reports them: 6.35 mm at the sides, 12.7 mm at the top
@@ -339,10 +347,7 @@ TEST_F(PrinterJobTest, ALongDeliveryAddressWrapsInsideTheEnvelope)
 {
     if (!CanReadPdf())
         GTEST_SKIP() << "poppler-utils are not installed";
-    m_pm.m_Printmode = PM_ENVELOPE;
-    for (const EnvelopeSize& size : kEnvelopeSizeTable)
-        if (size.Name().starts_with("DL"))
-            m_pm.m_EnvelopeData = size;
+    ChooseDlEnvelope();
     ASSERT_EQ(m_pm.m_EnvelopeData.m_wHeight, 1100);
     m_pm.m_AddrDelivMargins = {1000, 500, 300, 300};  // 10 cm along, 5 cm in
     m_dataMan.GetContactAt(0)->m_addresses[0].m_strStreet
@@ -454,10 +459,7 @@ TEST_F(PrinterJobTest, ALabelSheetPrintsOnTheQueuesOwnPaperOrNotAtAll)
 
 TEST_F(PrinterJobTest, AnEnvelopeTheQueueHasNoPaperForIsNotPrinted)
 {
-    m_pm.m_Printmode = PM_ENVELOPE;
-    for (const EnvelopeSize& size : kEnvelopeSizeTable)
-        if (size.Name().starts_with("DL"))
-            m_pm.m_EnvelopeData = size;
+    ChooseDlEnvelope();
     CStandInQueue queue;
     // Fed in landscape a DL envelope is 220 mm across: neither A4 nor Letter holds it.
     m_pm.m_EnvelopeFeed = 4;
@@ -489,10 +491,7 @@ TEST_F(PrinterJobTest, EnvelopeLinesStayWhereThePrinterPrints)
         GTEST_SKIP() << "poppler-utils are not installed";
     // A DL envelope fed in landscape onto an A4 sheet of a printer that
     // lists no papers: the envelope runs past the paper's right edge.
-    m_pm.m_Printmode = PM_ENVELOPE;
-    for (const EnvelopeSize& size : kEnvelopeSizeTable)
-        if (size.Name().starts_with("DL"))
-            m_pm.m_EnvelopeData = size;
+    ChooseDlEnvelope();
     m_pm.m_EnvelopeFeed = 4;
     m_pm.m_AddrRetMargins = {50, 50, 0, 0};  // 5 mm: in the printer's top strip
     m_pm.m_AddrDelivMargins = {1000, 500, 0, 0};
