@@ -28,7 +28,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <exception>
 #include <fcntl.h>
 #include <new>
@@ -94,8 +93,6 @@ std::string g_programPath;
 // of the faulting process (its files, sockets and pipes) lives on in it.
 // Both sets of actions are made at start-up; making them allocates.
 constexpr int kHandedOverDescriptor = 3;
-constexpr const char* kHandedOverPipe = "/dev/fd/3";
-constexpr const char* kInheritedPrefix = "/dev/fd/";
 posix_spawn_file_actions_t g_viewerFiles;
 posix_spawn_file_actions_t g_viewerPipeFiles;
 // Held from start-up; the pipe's end is put in its place.
@@ -116,22 +113,6 @@ void PrepareViewerFiles()
         && posix_spawn_file_actions_addclosefrom_np(&g_viewerPipeFiles, kHandedOverDescriptor + 1) == 0;
 }
 
-// The descriptor of a report handed over in a pipe ("/dev/fd/N"), or -1.
-// Safe in a signal handler.
-int InheritedDescriptor(const char* handedOver)
-{
-    const size_t prefix = std::strlen(kInheritedPrefix);
-    if (std::strncmp(handedOver, kInheritedPrefix, prefix) != 0)
-        return -1;
-    int fd = 0;
-    for (const char* c = handedOver + prefix; *c; ++c) {
-        if (*c < '0' || *c > '9')
-            return -1;
-        fd = fd * 10 + (*c - '0');
-    }
-    return fd;
-}
-
 // Runs inside the handling of a fault that could not be unwound (the stack
 // ran out, or nothing could catch it), or for a fault whose ordinary report
 // never came (the heap's lock was held): the program's state cannot be
@@ -149,15 +130,15 @@ void OnFatalFault(const CSeException& e)
     }
     if (g_programPath.empty())
         return;
-    const char* handedOver = HandOverFatalReport(report);
+    int pipeEnd = -1;
+    const char* handedOver = HandOverFatalReport(report, kHandedOverDescriptor, pipeEnd);
     if (!handedOver || !g_viewerFilesReady)
         return;
     const posix_spawn_file_actions_t* files = &g_viewerFiles;
-    if (const int pipeEnd = InheritedDescriptor(handedOver); pipeEnd >= 0) {
+    if (pipeEnd >= 0) {
         if (dup2(pipeEnd, g_pipeSlot) < 0)
             return;
         close(pipeEnd);
-        handedOver = kHandedOverPipe;
         files = &g_viewerPipeFiles;
     }
     char* argv[] = {const_cast<char*>(g_programPath.c_str()), const_cast<char*>(kBugReportArgument),

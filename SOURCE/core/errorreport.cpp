@@ -207,8 +207,9 @@ void BuildFatalReportHead(const CSeException& e, FixedText& head)
     head.Add(kClosingRule);
 }
 
-const char* HandOverFatalReport(const FixedText& report)
+const char* HandOverFatalReport(const FixedText& report, int inheritedAs, int& pipeEnd)
 {
+    pipeEnd = -1;
     if (g_fatalPartsReady.load() && !g_fatalParts.handOverPath.empty()) {
         const char* path = g_fatalParts.handOverPath.c_str();
         // One left by an earlier run that had the same process id.
@@ -233,10 +234,11 @@ const char* HandOverFatalReport(const FixedText& report)
         close(ends[0]);
         return nullptr;
     }
+    pipeEnd = ends[0];
     static FixedText path;
     path.Clear();
     path.Add(kInheritedPrefix);
-    path.AddDecimal(u64(ends[0]));
+    path.AddDecimal(u64(inheritedAs));
     return path.CStr();
 }
 

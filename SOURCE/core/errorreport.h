@@ -44,9 +44,10 @@ bool AppendFatalReport(const FixedText& report);
 // Hands a fatal report over to the process that shows it, without putting
 // it on that process's command line (which every local user can read):
 // returns the path to give it, a file only the user can read or, when no
-// file can be written, a pipe the process inherits; null when neither
-// works. Safe in a signal handler.
-const char* HandOverFatalReport(const FixedText& report);
+// file can be written, a pipe whose reading end is put in pipeEnd (else -1)
+// and which the process inherits as descriptor inheritedAs; null when
+// neither works. Safe in a signal handler.
+const char* HandOverFatalReport(const FixedText& report, int inheritedAs, int& pipeEnd);
 // Reads a report handed over under that path and removes its file. Only the
 // program's own hand-over files (and inherited pipes) are read.
 bool TakeHandedOverReport(const std::string& path, std::string& report);

@@ -680,7 +680,6 @@ void InstallSeTranslator(FatalFaultHandler onFatalFault)
     if (installed)
         return;
     installed = true;
-    ModuleLoadAddress();
     FindProgramName();
     // The unwinder and the module list set themselves up on first use
     // (lazy binding, caches): done here, so that the fault handler's walk
