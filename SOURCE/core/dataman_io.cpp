@@ -4,6 +4,7 @@
 #include "core/datafile.h"
 #include "core/dataman.h"
 #include "core/errorreport.h"
+#include "core/filesave.h"
 #include "core/seexception.h"
 #include "core/storerepair.h"
 #include "core/utilities.h"
@@ -108,7 +109,10 @@ void NoteKeptInBackup(const char* name, RepairLog& log)
     std::string backup;
     CDataFile::GetFullPath(backup, kBackupFolder);
     std::string kept = "The file as it was read is kept as \"" + backup + "/" + name + "\"";
-    if (std::string_view(name) == kDataFileName)
+    // The copy is kept only when it holds data (CDataFile::KeepInBackup).
+    std::string copy;
+    CDataFile::GetFullPath(copy, kDataCopyName);
+    if (std::string_view(name) == kDataFileName && filesave::IsFileWithData(copy))
         kept += ", and its copy as \"" + backup + "/" + kDataCopyName + "\",";
     log.Note(kept + " before it is next saved");
 }
