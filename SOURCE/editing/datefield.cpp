@@ -237,11 +237,12 @@ void CYearDateEdit::focusOutEvent(QFocusEvent* event)
 void CYearDateEdit::keyPressEvent(QKeyEvent* event)
 {
     const int key = event->key();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        // A date refused stays for the user to mend: the dialog stays open.
-        if (!FinishTyping())
-            return;
-        QDateEdit::keyPressEvent(event);
+    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Up || key == Qt::Key_Down
+        || key == Qt::Key_PageUp || key == Qt::Key_PageDown) {
+        // The typing ends before the key steps the date or closes the
+        // dialog; a date refused stays for the user to mend.
+        if (FinishTyping())
+            QDateEdit::keyPressEvent(event);
         return;
     }
     const QString text = event->text();
@@ -273,23 +274,10 @@ void CYearDateEdit::keyPressEvent(QKeyEvent* event)
             // A part picked again is typed anew.
             m_lastTypedSection = NoSection;
         }
-        if (!typing && m_typing
-            && (key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp
-                || key == Qt::Key_PageDown)) {
-            if (!FinishTyping())
-                return;
-        }
         QDateEdit::keyPressEvent(event);
         return;
     }
     switch (key) {
-    case Qt::Key_Up:
-    case Qt::Key_Down:
-    case Qt::Key_PageUp:
-    case Qt::Key_PageDown:
-        if (FinishTyping())
-            QDateEdit::keyPressEvent(event);
-        return;
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
     case Qt::Key_Escape:

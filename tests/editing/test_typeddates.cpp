@@ -143,6 +143,21 @@ TEST_P(TypedDateTest, AYearBegunWithZeroIsTheYearOfTheWindow)
     EXPECT_TRUE(m_messages.shown.empty());
 }
 
+TEST_P(TypedDateTest, AnArrowKeyEndsTheTypingBeforeItStepsTheDate)
+{
+    m_birthday->setSelectedSection(QDateTimeEdit::YearSection);
+    QTest::keyClicks(m_birthday, QStringLiteral("05"));
+    QTest::keyClick(m_birthday, Qt::Key_Up);
+    EXPECT_EQ(Shown(), "2006-07-04");
+    EXPECT_TRUE(m_messages.shown.empty());
+
+    // A text that is no date is refused, and the key steps nothing.
+    TypeOverAll(Typed(29, 2, QStringLiteral("2001")));
+    QTest::keyClick(m_birthday, Qt::Key_Down);
+    EXPECT_EQ(m_messages.shown.size(), 1u);
+    EXPECT_EQ(Shown(), "2006-07-04");
+}
+
 TEST_P(TypedDateTest, TheFieldSaysHowToTypeAndWhichYearsTwoDigitsStandFor)
 {
     const int thisYear = QDate::currentDate().year();
