@@ -50,13 +50,19 @@ void OneLabelSheets(PrintMan& pm)
 
 class FramePrintTest : public FrameTest {
 protected:
+    void SetUp() override
+    {
+        FrameTest::SetUp();
+        m_pm.SetSources(m_dataMan.get(), m_userMan.get());
+    }
+    // The frame's print commands, over the test's print manager.
+    CPrintCommands* PrintCommands() { return new CPrintCommands(Frame(), m_pm, *m_dataMan); }
     // The label preview of the first three contacts, one label to a page,
     // opened by the frame's command.
     CPrintCommands* OpenLabelPreview()
     {
-        m_pm.SetSources(m_dataMan.get(), m_userMan.get());
         OneLabelSheets(m_pm);
-        auto* commands = new CPrintCommands(Frame(), m_pm, *m_dataMan);
+        auto* commands = PrintCommands();
         Select({0, 1, 2});
         Trigger(ID_FILE_PRINT_PREVIEW);
         return commands;
@@ -114,11 +120,9 @@ TEST_F(GridPrintTest, TheShownColumnsPrintAsTheReportsHeadingAndRows)
 
 TEST_F(FramePrintTest, PrintPreviewTakesThePanesPlaceUntilClosed)
 {
-    PrintMan pm;
-    pm.SetSources(m_dataMan.get(), m_userMan.get());
-    pm.m_Printmode = PM_MEMO;
-    pm.m_Printtype = PR_LIST;
-    auto* commands = new CPrintCommands(Frame(), pm, *m_dataMan);
+    m_pm.m_Printmode = PM_MEMO;
+    m_pm.m_Printtype = PR_LIST;
+    auto* commands = PrintCommands();
     QWidget* panes = Frame().centralWidget();
     Select({0});
     Trigger(ID_FILE_PRINT_PREVIEW);
@@ -139,10 +143,8 @@ TEST_F(FramePrintTest, PrintPreviewTakesThePanesPlaceUntilClosed)
 
 TEST_F(FramePrintTest, EnterInPageSetupTakesTheLayoutAndPrintsNothing)
 {
-    PrintMan pm;
-    pm.SetSources(m_dataMan.get(), m_userMan.get());
-    pm.m_Printtype = PR_SELECTION;
-    auto* commands = new CPrintCommands(Frame(), pm, *m_dataMan);
+    m_pm.m_Printtype = PR_SELECTION;
+    auto* commands = PrintCommands();
     QPrinter& printer = AppPrinter();
     const QString path = m_dir->filePath("memo.pdf");
     printer.setOutputFormat(QPrinter::PdfFormat);
@@ -168,8 +170,8 @@ TEST_F(FramePrintTest, EnterInPageSetupTakesTheLayoutAndPrintsNothing)
     printer.setOutputFileName(QString());
     ASSERT_TRUE(answered);
     EXPECT_EQ(buttons, QStringList{QStringLiteral("OK")});
-    EXPECT_EQ(pm.m_Printmode, PM_MEMO);
-    EXPECT_EQ(pm.m_memoHead[0], "Heading");
+    EXPECT_EQ(m_pm.m_Printmode, PM_MEMO);
+    EXPECT_EQ(m_pm.m_memoHead[0], "Heading");
     EXPECT_FALSE(QFile::exists(path));
     EXPECT_FALSE(commands->InPreview());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
@@ -222,19 +224,17 @@ TEST_F(FramePrintTest, TheStatusBarNamesThePagesShown)
 
 TEST_F(FramePrintTest, ALabelSheetLargerThanItsPaperIsRefusedWithAMessage)
 {
-    PrintMan pm;
-    pm.SetSources(m_dataMan.get(), m_userMan.get());
-    OneLabelSheets(pm);
-    pm.m_Label.m_wColumns = 3;
-    pm.m_Label.m_wWidth = 5000;  // three labels of 8.8 cm across A4
-    auto* commands = new CPrintCommands(Frame(), pm, *m_dataMan);
+    OneLabelSheets(m_pm);
+    m_pm.m_Label.m_wColumns = 3;
+    m_pm.m_Label.m_wWidth = 5000;  // three labels of 8.8 cm across A4
+    auto* commands = PrintCommands();
     Select({0});
     Trigger(ID_FILE_PRINT_PREVIEW);
     EXPECT_FALSE(commands->InPreview());
     ASSERT_FALSE(m_messages.shown.empty());
     EXPECT_TRUE(m_messages.shown.back().text.find("larger than the label page size") != std::string::npos);
 
-    pm.m_Label.m_wColumns = 2;
+    m_pm.m_Label.m_wColumns = 2;
     Trigger(ID_FILE_PRINT_PREVIEW);
     EXPECT_TRUE(commands->InPreview());
     commands->ClosePreview();
@@ -244,11 +244,9 @@ TEST_F(FramePrintTest, AFileChosenInThePrintDialogIsNamedAfterTheWindowAndKept)
 {
     if (QStandardPaths::findExecutable("pdfinfo").isEmpty())
         GTEST_SKIP() << "poppler-utils are not installed";
-    PrintMan pm;
-    pm.SetSources(m_dataMan.get(), m_userMan.get());
-    pm.m_Printmode = PM_MEMO;
-    pm.m_Printtype = PR_LIST;
-    auto* commands = new CPrintCommands(Frame(), pm, *m_dataMan);
+    m_pm.m_Printmode = PM_MEMO;
+    m_pm.m_Printtype = PR_LIST;
+    auto* commands = PrintCommands();
     const QString path = QDir::toNativeSeparators(m_dir->filePath("contacts.pdf"));
     // Each print dialog is answered in turn: the first one is sent to the
     // file and goes to the preview; the later ones show what they offer.
@@ -341,9 +339,7 @@ TEST_F(FramePrintTest, EverySheetOfTheStandardLabelFilePrintsAndPreviewsOnItsOwn
     LabelDefinitionArray sheets;
     ASSERT_NO_FATAL_FAILURE(ShipStandardLabels(sheets));
     ASSERT_GE(sheets.size(), 10u);
-    PrintMan pm;
-    pm.SetSources(m_dataMan.get(), m_userMan.get());
-    auto* commands = new CPrintCommands(Frame(), pm, *m_dataMan);
+    auto* commands = PrintCommands();
     QPrinter& printer = AppPrinter();
     const QString path = m_dir->filePath("labels.pdf");
     printer.setOutputFormat(QPrinter::PdfFormat);
@@ -359,7 +355,7 @@ TEST_F(FramePrintTest, EverySheetOfTheStandardLabelFilePrintsAndPreviewsOnItsOwn
         AnswerLabelOptions(1);  // Print
         Trigger(ID_PAGESETUP_LABELS);
         ASSERT_TRUE(m_messages.shown.empty()) << name << ": " << m_messages.shown.front().text;
-        ASSERT_EQ(pm.m_Label.Name(), name);
+        ASSERT_EQ(m_pm.m_Label.Name(), name);
         // One sheet of its own paper, every word of it on the paper.
         const QSizeF paper = PaperOfCode(sheet.m_wPaper).size(QPageSize::Point);
         const QSizeF page = PdfPageSize(path);
@@ -391,9 +387,7 @@ TEST_F(FramePrintTest, LabelsBreakNamesAtHyphensAndThePreviewSaysWhenLinesAreLef
             small = int(i);
     ASSERT_GE(small, 0);
     Profile::WriteInt(kPrintManSection, kLabelListPosEntry, small);
-    PrintMan pm;
-    pm.SetSources(m_dataMan.get(), m_userMan.get());
-    auto* commands = new CPrintCommands(Frame(), pm, *m_dataMan);
+    auto* commands = PrintCommands();
     Select({0});
     Contact& contact = *Grid().FirstSelectedContact();
     contact.m_strFirstName = "Anne-Marie-Louise-Genevieve-Bernadette-Antoinette";
@@ -444,15 +438,13 @@ TEST_F(FramePrintTest, LabelsBreakNamesAtHyphensAndThePreviewSaysWhenLinesAreLef
 
 TEST_F(FramePrintTest, ThePrintDialogKeepsTheFileAfterAPrinterJobAndFitsEachStyle)
 {
-    PrintMan pm;
-    pm.SetSources(m_dataMan.get(), m_userMan.get());
-    pm.m_Printmode = PM_MEMO;
-    pm.m_Printtype = PR_SELECTION;
-    auto* commands = new CPrintCommands(Frame(), pm, *m_dataMan);
+    m_pm.m_Printmode = PM_MEMO;
+    m_pm.m_Printtype = PR_SELECTION;
+    auto* commands = PrintCommands();
     // The height of the dialog opened in the memo style.
     int memoHeight = 0;
     {
-        CRPrintDialog memo(pm, AppPrinter(), &Frame());
+        CRPrintDialog memo(m_pm, AppPrinter(), &Frame());
         memo.show();
         QApplication::processEvents();
         memoHeight = memo.height();
@@ -487,7 +479,7 @@ TEST_F(FramePrintTest, ThePrintDialogKeepsTheFileAfterAPrinterJobAndFitsEachStyl
     EXPECT_EQ(queued, 1);
     // The next dialog offers that file again; in the label style and back
     // in the memo style it is as high as what it shows.
-    pm.m_Printmode = PM_LABELS;
+    m_pm.m_Printmode = PM_LABELS;
     QString offered;
     int labelHeight = 0, backToMemo = 0;
     answer([&](CRPrintDialog& d) {
@@ -508,11 +500,9 @@ TEST_F(FramePrintTest, ThePrintDialogKeepsTheFileAfterAPrinterJobAndFitsEachStyl
 
 TEST_F(FramePrintTest, ThePreviewKeepsTheMemoOutOfThePrintersStrips)
 {
-    PrintMan pm;
-    pm.SetSources(m_dataMan.get(), m_userMan.get());
-    pm.m_Printmode = PM_MEMO;
-    pm.m_Printtype = PR_SELECTION;
-    auto* commands = new CPrintCommands(Frame(), pm, *m_dataMan);
+    m_pm.m_Printmode = PM_MEMO;
+    m_pm.m_Printtype = PR_SELECTION;
+    auto* commands = PrintCommands();
     // A printer that cannot print within 6.35 mm of the sides and 12.7 mm
     // of the top and the bottom; the memo's margins are a new user's 1 mm.
     QPrinter& printer = AppPrinter();
@@ -544,11 +534,9 @@ TEST_F(FramePrintTest, ThePreviewKeepsTheMemoOutOfThePrintersStrips)
 
 TEST_F(FramePrintTest, ACancelledPrintSaysThatNothingWasSent)
 {
-    PrintMan pm;
-    pm.SetSources(m_dataMan.get(), m_userMan.get());
-    pm.m_Printmode = PM_ENVELOPE;
-    pm.m_PrinttypeEnv = PR_SELECTION;
-    auto* commands = new CPrintCommands(Frame(), pm, *m_dataMan);
+    m_pm.m_Printmode = PM_ENVELOPE;
+    m_pm.m_PrinttypeEnv = PR_SELECTION;
+    auto* commands = PrintCommands();
     int queued = 0;
     SetPrintQueueSubmit([&queued](const PrintQueueJob&) { return ++queued > 0; });
     // The print dialog sends the job to a queue; its first page is drawn
@@ -583,11 +571,9 @@ TEST_F(FramePrintTest, ACancelledPrintSaysThatNothingWasSent)
 
 TEST_F(FramePrintTest, ThePrintDialogLeavesNoEmptyBandAfterAnotherStyle)
 {
-    PrintMan pm;
-    pm.SetSources(m_dataMan.get(), m_userMan.get());
-    pm.m_Printmode = PM_MEMO;
-    pm.m_LabelPrintRange = PR_LABEL_SINGLE;
-    CRPrintDialog dialog(pm, AppPrinter(), &Frame());
+    m_pm.m_Printmode = PM_MEMO;
+    m_pm.m_LabelPrintRange = PR_LABEL_SINGLE;
+    CRPrintDialog dialog(m_pm, AppPrinter(), &Frame());
     dialog.show();
     QApplication::processEvents();
     auto* ok = dialog.findChild<QPushButton*>("ctl1");
