@@ -122,9 +122,10 @@ TEST_F(ExchangeFileTest, APostalAddressHasColumnsOfItsOwnAndReadsBackAsPostal)
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray written = file.readAll();
     const QByteArray header = written.left(written.indexOf("\r\n"));
-    EXPECT_TRUE(header.endsWith("\"Postal address\",\"Postal street\",\"Postal city\",\"Postal "
-                                "state\",\"Postal zip\",\"Postal country\""));
-    EXPECT_TRUE(written.contains("\"Apartado 55\",\"Madrid\",,\"28080\",\"Espa\xc3\xb1a\"\r\n"));
+    EXPECT_TRUE(header.endsWith(R"("Postal address","Postal street","Postal city","Postal state",)"
+                                R"("Postal zip","Postal country")"));
+    EXPECT_TRUE(written.contains("\"Apartado 55\",\"Madrid\",,\"28080\",\"Espa\xc3\xb1"
+                                 "a\"\r\n"));
 
     Book* back = NewBook("Back", m_dm.GetRootBook());
     ASSERT_EQ(Import(IEF_CSV, "all.csv", back).result, 0u);

@@ -108,10 +108,8 @@ TEST_F(FieldMappingTest, FieldListsAndTheirDefaults)
     ASSERT_EQ(imported.size(), exported.size());
     for (size_t i = 0; i < exported.size(); ++i) {
         // The postal address and its parts follow the business country.
-        EXPECT_EQ(exported[i],
-            i < 67        ? kFirstMappedField + i
-                : i == 67 ? FID_POSTAL_ADDRESS
-                          : FID_POSTAL_STREET + i - 68);
+        const u32 postal = i == 67 ? u32(FID_POSTAL_ADDRESS) : u32(FID_POSTAL_STREET + i - 68);
+        EXPECT_EQ(exported[i], i < 67 ? u32(kFirstMappedField + i) : postal);
         const bool whole = exported[i] == FID_BUSINESS_ADDRESS || exported[i] == FID_HOME_ADDRESS
             || exported[i] == FID_DEFAULT_ADDRESS || exported[i] == FID_POSTAL_ADDRESS;
         EXPECT_EQ(imported[i], whole ? 0u : exported[i]);
