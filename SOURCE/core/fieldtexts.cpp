@@ -7,6 +7,7 @@
 
 #include <QLocale>
 #include <QTimeZone>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -93,15 +94,6 @@ const ContactValue* FirstFlagged(const std::vector<ContactValue>& values, u32 fl
 std::string TextOf(const ContactValue* value)
 {
     return value ? value->m_strText : std::string();
-}
-
-const ContactAddress* FirstAddressOfType(const Contact& contact, u32 type)
-{
-    for (const ContactAddress& address : contact.m_addresses) {
-        if (address.Type() == type)
-            return &address;
-    }
-    return nullptr;
 }
 
 const ContactAddress* FirstDefaultAddress(const Contact& contact)
@@ -275,11 +267,65 @@ QDateTime AbsoluteDate(const SYSTEMTIME& st)
     return Naive(date, time);
 }
 
+// A template's home fields name a mailing address (the built-in postal
+// format is written in them): a contact without a home address fills them
+// from its postal one.
+const ContactAddress* TemplateHome(const Contact& contact)
+{
+    const ContactAddress* home = ContactAddressOfKind(contact, ADDR_HOME);
+    return home ? home : ContactAddressOfKind(contact, ADDR_POSTAL);
+}
+
+void Expand(std::string_view format, std::string& text, const Contact& contact, const ContactAddress* home,
+    const ContactAddress* business, bool keepLineBreaks)
+{
+    text.clear();
+    if (format.empty())
+        return;
+    std::string raw;
+    for (size_t pos = 0;;) {
+        const size_t close = format.find(']', pos);
+        if (close == std::string_view::npos)
+            break;
+        // A "[" left of where this scan began belongs to an earlier token.
+        const size_t open = format.rfind('[', close);
+        if (open != std::string_view::npos && open >= pos)
+            AppendToken(raw, format.substr(open + 1, close - open - 1), contact, home, business);
+        pos = close + 1;
+    }
+
+    text = SqueezeBlanks(raw);
+    Trim(text, kWhiteSpace);
+    Trim(text, LoadResString(IDS_TOKEN_COMMA));
+    Trim(text, kWhiteSpace);
+    if (!keepLineBreaks)
+        ReplaceLineBreaks(text);
+}
+
 }  // namespace
 
 std::span<const ContactTextField> ContactTextFields()
 {
     return kStringFields;
+}
+
+const ContactAddress* ContactAddressOfKind(const Contact& contact, u32 type)
+{
+    const ContactAddress* first = nullptr;
+    for (const ContactAddress& address : contact.m_addresses) {
+        if (address.Type() != type)
+            continue;
+        if (address.m_dwType & ADDR_DEFAULT)
+            return &address;
+        if (!first)
+            first = &address;
+    }
+    return first;
+}
+
+ContactAddress* ContactAddressOfKind(Contact& contact, u32 type)
+{
+    return const_cast<ContactAddress*>(ContactAddressOfKind(std::as_const(contact), type));
 }
 
 std::string FormatFieldText(const Contact& contact, u32 fieldId)
@@ -292,9 +338,11 @@ std::string FormatFieldText(const Contact& contact, u32 fieldId)
         return TextOf(FirstOfType(contact.m_emails, fieldId - FID_FIRST_EMAIL + 1));
     u32 part = 0;
     if (AddressPart(fieldId, FID_HOME_STREET, part))
-        return PartText(FirstAddressOfType(contact, ADDR_HOME), part);
+        return PartText(ContactAddressOfKind(contact, ADDR_HOME), part);
     if (AddressPart(fieldId, FID_BUSINESS_STREET, part))
-        return PartText(FirstAddressOfType(contact, ADDR_BUSINESS), part);
+        return PartText(ContactAddressOfKind(contact, ADDR_BUSINESS), part);
+    if (AddressPart(fieldId, FID_POSTAL_STREET, part))
+        return PartText(ContactAddressOfKind(contact, ADDR_POSTAL), part);
     if (AddressPart(fieldId, FID_DEFAULT_STREET, part))
         return PartText(FirstDefaultAddress(contact), part);
 
@@ -329,9 +377,11 @@ std::string FormatFieldText(const Contact& contact, u32 fieldId)
     case FID_ICQ:
         return TextOf(FirstOfType(contact.m_web, WEB_ICQ));
     case FID_HOME_ADDRESS:
-        return WholeAddress(contact, FirstAddressOfType(contact, ADDR_HOME));
+        return WholeAddress(contact, ContactAddressOfKind(contact, ADDR_HOME));
     case FID_BUSINESS_ADDRESS:
-        return WholeAddress(contact, FirstAddressOfType(contact, ADDR_BUSINESS));
+        return WholeAddress(contact, ContactAddressOfKind(contact, ADDR_BUSINESS));
+    case FID_POSTAL_ADDRESS:
+        return WholeAddress(contact, ContactAddressOfKind(contact, ADDR_POSTAL));
     case FID_DEFAULT_ADDRESS:
         return WholeAddress(contact, FirstDefaultAddress(contact));
     case FID_ICON:
@@ -353,48 +403,33 @@ void ExpandAddressFormat(
 {
     if (!contact)
         return;
-    text.clear();
-    if (format.empty())
-        return;
-
-    // The template's home fields come from the last home address, its
-    // business fields from the last address that is business only.
-    const ContactAddress* home = nullptr;
-    const ContactAddress* business = nullptr;
-    for (const ContactAddress& address : contact->m_addresses) {
-        if (address.m_dwType & ADDR_HOME)
-            home = &address;
-        else if (address.m_dwType & ADDR_BUSINESS)
-            business = &address;
-    }
-
-    std::string raw;
-    for (size_t pos = 0;;) {
-        const size_t close = format.find(']', pos);
-        if (close == std::string_view::npos)
-            break;
-        // A "[" left of where this scan began belongs to an earlier token.
-        const size_t open = format.rfind('[', close);
-        if (open != std::string_view::npos && open >= pos)
-            AppendToken(raw, format.substr(open + 1, close - open - 1), *contact, home, business);
-        pos = close + 1;
-    }
-
-    text = SqueezeBlanks(raw);
-    Trim(text, kWhiteSpace);
-    Trim(text, LoadResString(IDS_TOKEN_COMMA));
-    Trim(text, kWhiteSpace);
-    if (!keepLineBreaks)
-        ReplaceLineBreaks(text);
+    Expand(format, text, *contact, TemplateHome(*contact), ContactAddressOfKind(*contact, ADDR_BUSINESS),
+        keepLineBreaks);
 }
 
-std::string FormatAddressText(
-    const Contact& contact, const ContactAddress& address, const CAddressFormatArray& formats)
+void ExpandAddressFormat(std::string_view format, std::string& text, const Contact& contact,
+    const ContactAddress& address, bool keepLineBreaks)
+{
+    const ContactAddress* home = TemplateHome(contact);
+    const ContactAddress* business = ContactAddressOfKind(contact, ADDR_BUSINESS);
+    if (address.Type() == ADDR_BUSINESS) {
+        business = &address;
+    } else if (address.Type() == ADDR_HOME) {
+        home = &address;
+    } else {
+        home = &address;
+        business = &address;
+    }
+    Expand(format, text, contact, home, business, keepLineBreaks);
+}
+
+std::string FormatAddressText(const Contact& contact, const ContactAddress& address,
+    const CAddressFormatArray& formats, bool keepLineBreaks)
 {
     const int index = GetAddressFormatIndex(address.m_dwType, address.m_dwFormat, formats.GetSize());
     std::string text;
     if (index >= 0)
-        ExpandAddressFormat(formats[size_t(index)].Format(), text, &contact, false);
+        ExpandAddressFormat(formats[size_t(index)].Format(), text, contact, address, keepLineBreaks);
     return text;
 }
 

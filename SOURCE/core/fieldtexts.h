@@ -49,6 +49,10 @@ enum ContactFieldId : u32 {
     FID_ICON = 59513,
     FID_CREATED = 59671,
     FID_MODIFIED = 59672,
+    // A postal address has no caption of its own among the ids above: it
+    // takes the built-in postal format's name, and its parts follow it.
+    FID_POSTAL_ADDRESS = 59700,
+    FID_POSTAL_STREET = 59703,  // street, city, state, zip, country
 };
 constexpr u32 kAddressPartCount = 5;
 
@@ -65,6 +69,12 @@ struct ContactTextField {
 };
 std::span<const ContactTextField> ContactTextFields();
 
+// The address of a kind that every view shows and edits: the contact's
+// default address when it is of that kind, else the first of the kind;
+// null when the contact has none.
+const ContactAddress* ContactAddressOfKind(const Contact& contact, u32 type);
+ContactAddress* ContactAddressOfKind(Contact& contact, u32 type);
+
 // Unknown ids give "". Whole addresses take their format from the
 // application's UserMan.
 std::string FormatFieldText(const Contact& contact, u32 fieldId);
@@ -75,10 +85,15 @@ int GetFieldNumber(const Contact& contact, u32 fieldId, int flag);
 // leaves the text as it was.
 void ExpandAddressFormat(
     std::string_view format, std::string& text, const Contact* contact, bool keepLineBreaks);
-// The text of a whole address through the format it names, on one line;
-// "" when no format serves.
-std::string FormatAddressText(
-    const Contact& contact, const ContactAddress& address, const CAddressFormatArray& formats);
+// The same with one address of the contact as the one laid out: its own
+// kind's fields come from it, and a postal address, which has no fields of
+// its own in a template, fills the home and the business ones.
+void ExpandAddressFormat(std::string_view format, std::string& text, const Contact& contact,
+    const ContactAddress& address, bool keepLineBreaks);
+// The text of a whole address of the contact through the format it names;
+// "" when no format serves. On one line unless line breaks are kept.
+std::string FormatAddressText(const Contact& contact, const ContactAddress& address,
+    const CAddressFormatArray& formats, bool keepLineBreaks = false);
 
 // In the user's locale; "" for a date that is not valid.
 std::string FormatDate(const DateValue& date, u32 flags);

@@ -1,6 +1,7 @@
 #include "editing/contactaddresspage.h"
 
 #include "controls/menubutton.h"
+#include "core/fieldtexts.h"
 #include "core/userman.h"
 #include "editing/contactpropsdlg.h"
 #include "editing/contactservices.h"
@@ -33,24 +34,26 @@ CContactAddressPage::CContactAddressPage(CDialogContactProps* host, int captionI
     , m_country(NewEdit(ids.country))
     , m_default(new QCheckBox(Body()))
     , m_format(new QPushButton(tr("&Format"), Body()))
-    , m_web(NewEdit(ids.web))
-    , m_go(new QPushButton(tr("&Go"), Body()))
+    , m_web(webFlag ? NewEdit(ids.web) : nullptr)
+    , m_go(webFlag ? new QPushButton(tr("&Go"), Body()) : nullptr)
     , m_nFormat(int(defaultFormat))
 {
     SetDlgCtrlID(m_street, ids.street);
     SetDlgCtrlID(m_default, ids.defaultCheck);
     SetDlgCtrlID(m_format, ids.format);
-    SetDlgCtrlID(m_go, ids.go);
     m_street->setTabChangesFocus(true);
     m_street->setFixedHeight(m_street->fontMetrics().lineSpacing() * 3 + 2 * m_street->frameWidth() + 8);
     connect(m_default, &QCheckBox::clicked, this, [this](bool on) {
         if (on)
-            Host()->SetDefaultAddress(m_addressType == ADDR_HOME);
+            Host()->SetDefaultAddress(m_addressType);
     });
     connect(m_format, &QPushButton::clicked, this, &CContactAddressPage::OnFormat);
-    connect(m_go, &QPushButton::clicked, this, &CContactAddressPage::OnGo);
-    connect(m_web, &QLineEdit::textChanged, this, &CContactAddressPage::UpdateGo);
-    UpdateGo();
+    if (m_go) {
+        SetDlgCtrlID(m_go, ids.go);
+        connect(m_go, &QPushButton::clicked, this, &CContactAddressPage::OnGo);
+        connect(m_web, &QLineEdit::textChanged, this, &CContactAddressPage::UpdateGo);
+        UpdateGo();
+    }
 }
 
 QLineEdit* CContactAddressPage::NewEdit(int id)
@@ -64,8 +67,8 @@ void CContactAddressPage::FinishLayout(int addressRow, int webRow)
 {
     QGridLayout* grid = Grid();
     auto* address = new QGridLayout;
-    const bool home = m_addressType == ADDR_HOME;
-    m_default->setText(home ? tr("&Default address") : tr("Default &address"));
+    // The mnemonic stays clear of the page's other labels.
+    m_default->setText(m_addressType == ADDR_BUSINESS ? tr("Default &address") : tr("&Default address"));
     auto* streetLabel = new QLabel(tr("&Street address:"), Body());
     streetLabel->setBuddy(m_street);
     address->addWidget(streetLabel, 0, 0, Qt::AlignTop);
@@ -106,6 +109,12 @@ void CContactAddressPage::FinishLayout(int addressRow, int webRow)
     slotGrid->setRowStretch(slotRow, 1);
     slotGrid->setColumnStretch(1, 1);
     grid->addLayout(slotGrid, addressRow, 2, 1, 2);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+    if (!m_web) {
+        grid->setRowStretch(addressRow + 1, 1);
+        return;
+    }
 
     auto* webLabel = new QLabel(tr("&Web page:"), Body());
     webLabel->setBuddy(m_web);
@@ -114,8 +123,6 @@ void CContactAddressPage::FinishLayout(int addressRow, int webRow)
     webRowLayout->addWidget(m_web, 1);
     webRowLayout->addWidget(m_go);
     grid->addLayout(webRowLayout, webRow, 1, 1, 3);
-    grid->setColumnStretch(1, 1);
-    grid->setColumnStretch(3, 1);
     grid->setRowStretch(webRow + 1, 1);
 }
 
@@ -142,15 +149,10 @@ std::vector<QWidget*> CContactAddressPage::SlotChain() const
 
 void CContactAddressPage::LoadFrom(Contact& contact)
 {
-    m_hadAddress = false;
-    m_loadedAddress = ContactAddress{};
-    for (const ContactAddress& a : contact.m_addresses) {
-        if (a.Type() == m_addressType) {
-            m_loadedAddress = a;
-            m_hadAddress = true;
-            break;
-        }
-    }
+    const ContactAddress* shown = ContactAddressOfKind(contact, m_addressType);
+    m_hadAddress = shown != nullptr;
+    m_loadedAddress = shown ? *shown : ContactAddress{};
+    m_nLoadedIndex = shown ? size_t(shown - contact.m_addresses.data()) : 0;
     const ContactAddress& a = m_loadedAddress;
     m_street->setPlainText(QString::fromStdString(a.m_strStreet));
     m_city->setText(QString::fromStdString(a.m_strCity));
@@ -165,9 +167,11 @@ void CContactAddressPage::LoadFrom(Contact& contact)
     m_loadedDefault = m_hadAddress && (a.m_dwType & ADDR_DEFAULT);
     m_default->setChecked(m_loadedDefault);
     m_slots->Load(&contact);
-    const ContactValue* web = FindWeb(contact.m_web, m_webFlag, 0);
-    m_loadedWeb = web ? web->m_strText : std::string();
-    m_web->setText(QString::fromStdString(m_loadedWeb));
+    if (m_web) {
+        const ContactValue* web = FindWeb(contact.m_web, m_webFlag, 0);
+        m_loadedWeb = web ? web->m_strText : std::string();
+        m_web->setText(QString::fromStdString(m_loadedWeb));
+    }
     m_format->setEnabled(bool(ContactServices().chooseAddressFormat));
 }
 
@@ -191,13 +195,14 @@ void CContactAddressPage::StoreInto(Contact& contact) const
     const std::string fields[] = {m_street->toPlainText().toStdString(), m_city->text().toStdString(),
         m_state->text().toStdString(), m_zip->text().toStdString(), m_country->text().toStdString()};
     const bool isDefault = m_default->isChecked();
+    // The address the page showed, though another page may have taken the
+    // default from it since.
     ContactAddress* address = nullptr;
-    for (ContactAddress& a : contact.m_addresses) {
-        if (a.Type() == m_addressType) {
-            address = &a;
-            break;
-        }
-    }
+    if (m_hadAddress && m_nLoadedIndex < contact.m_addresses.size()
+        && contact.m_addresses[m_nLoadedIndex].Type() == m_addressType)
+        address = &contact.m_addresses[m_nLoadedIndex];
+    else if (m_hadAddress)
+        address = ContactAddressOfKind(contact, m_addressType);
     if (!address) {
         const bool given = isDefault || m_nFormat != m_nLoadedFormat
             || std::any_of(
@@ -228,7 +233,9 @@ void CContactAddressPage::StoreInto(Contact& contact) const
 
 void CContactAddressPage::StoreWebInto(Contact& contact) const
 {
-    StoreWeb(contact.m_web, m_webFlag, 0, m_webFlag | m_webType, m_loadedWeb, m_web->text().toStdString());
+    if (m_web)
+        StoreWeb(
+            contact.m_web, m_webFlag, 0, m_webFlag | m_webType, m_loadedWeb, m_web->text().toStdString());
 }
 
 void CContactAddressPage::UpdateGo()
@@ -238,7 +245,7 @@ void CContactAddressPage::UpdateGo()
 
 void CContactAddressPage::OnGo()
 {
-    if (m_go->isEnabled())
+    if (m_go && m_go->isEnabled())
         OpenLink(m_web->text().toStdString());
 }
 
@@ -271,7 +278,7 @@ void CContactAddressPage::keyPressEvent(QKeyEvent* event)
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     if (enter && QApplication::focusWidget() == m_default) {
         if (m_default->isChecked())
-            Host()->SetDefaultAddress(m_addressType == ADDR_HOME);
+            Host()->SetDefaultAddress(m_addressType);
         return;
     }
     CContactPage::keyPressEvent(event);
@@ -366,4 +373,14 @@ void CContactHomePage::StoreInto(Contact& contact) const
 {
     CContactAddressPage::StoreInto(contact);
     StoreWeb(contact.m_web, 0, WEB_ICQ, WEB_ICQ, m_loadedIcq, m_icq->text().toStdString());
+}
+
+CContactPostalPage::CContactPostalPage(CDialogContactProps* host)
+    : CContactAddressPage(host, kCaptionId, QT_TR_NOOP("Enter the postal address of this contact here"),
+        {{1710, 1145}, {1711, 1146}, {1712, 1147}, {1713, 1148}, {1714, 1149}, {1715, 1150}, {1716, 1193},
+            {0, 0}},
+        ADDR_POSTAL, 0, 0, 0, {1710, 1711, 1712, 1713, 1714, 1715, 1716, 0, 0})
+{
+    FinishLayout(0, -1);
+    SetTabChain(AddressChain());
 }

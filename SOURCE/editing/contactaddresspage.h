@@ -1,6 +1,7 @@
 // The Business and Home pages: one address, the phone and e-mail slots, a
 // web page with "Go", and the page's own further fields (the company
-// fields on the Business page, the ICQ number on the Home page).
+// fields on the Business page, the ICQ number on the Home page). The Postal
+// page has the address alone.
 #pragma once
 
 #include "core/addressformat.h"
@@ -38,11 +39,13 @@ public:
     QCheckBox* DefaultCheck() const { return m_default; }
     QPlainTextEdit* StreetEdit() const { return m_street; }
     QLineEdit* CityEdit() const { return m_city; }
+    // Null on a page without a web page.
     QLineEdit* WebEdit() const { return m_web; }
     QPushButton* GoButton() const { return m_go; }
 
 protected:
-    // The ids of a page's controls.
+    // The ids of a page's controls. A page whose web flag is 0 has no web
+    // page row.
     struct Ids {
         int street, city, state, zip, country, defaultCheck, format, web, go;
     };
@@ -54,7 +57,8 @@ protected:
     void OnTypePicked(int position) override;
     void keyPressEvent(QKeyEvent* event) override;
 
-    // Places the address with the slots beside it, and the web page row.
+    // Places the address with the slots beside it, and the web page row
+    // when the page has one.
     void FinishLayout(int addressRow, int webRow);
     // The focus order: the widgets given, in order.
     void SetTabChain(const std::vector<QWidget*>& chain);
@@ -86,6 +90,7 @@ private:
     // What the contact held when the page was filled, so that OK changes
     // only what the user changed.
     ContactAddress m_loadedAddress;
+    size_t m_nLoadedIndex = 0;
     bool m_hadAddress = false;
     bool m_loadedDefault = false;
     int m_nLoadedFormat = 0;
@@ -126,4 +131,11 @@ protected:
 private:
     QLineEdit* m_icq;
     std::string m_loadedIcq;
+};
+
+class CContactPostalPage : public CContactAddressPage {
+    Q_OBJECT
+public:
+    static constexpr int kCaptionId = 1354;
+    explicit CContactPostalPage(CDialogContactProps* host);
 };

@@ -27,6 +27,7 @@ CDialogContactProps::CDialogContactProps(DataMan& dataMan, UserMan& userMan, QWi
     , m_userMan(userMan)
     , m_pHome(new CContactHomePage(this))
     , m_pBusiness(new CContactBusinessPage(this))
+    , m_pPostal(new CContactPostalPage(this))
     , m_pGeneral(new CContactGeneralPage(this))
     , m_pPersonal(new CContactPersonalPage(this))
     , m_pAdvanced(new CContactAdvancedPage(this))
@@ -35,6 +36,7 @@ CDialogContactProps::CDialogContactProps(DataMan& dataMan, UserMan& userMan, QWi
     AddPage(m_pGeneral, ID_PAGE_GENERAL, tr("General"), 1067, 1523);
     AddPage(m_pBusiness, ID_PAGE_BUSINESS, tr("Business"), 1304, 1305);
     AddPage(m_pHome, ID_PAGE_HOME, tr("Home"), 1051, 1308);
+    AddPage(m_pPostal, ID_PAGE_POSTAL, tr("Postal"), 1710, 1716);
     AddPage(m_pPersonal, ID_PAGE_PERSONAL, tr("Personal"), 1309, 1061);
     // The relations list that would come first is not shown.
     AddPage(m_pAdvanced, ID_PAGE_ADVANCED, tr("Advanced"), 1302, 1430);
@@ -51,6 +53,7 @@ CDialogContactProps::CDialogContactProps(DataMan& dataMan, UserMan& userMan, QWi
         RemapAddressFormats(*m_pContact, remap, m_userMan.m_addressFormats.GetSize());
         m_pHome->RemapFormat(remap);
         m_pBusiness->RemapFormat(remap);
+        m_pPostal->RemapFormat(remap);
     });
 }
 
@@ -80,10 +83,11 @@ void CDialogContactProps::UpdateTitle(const QString& name)
         name.isEmpty() ? QString::fromStdString(LoadResString(kPropertiesText)) : name + tr(" properties"));
 }
 
-void CDialogContactProps::SetDefaultAddress(bool home)
+void CDialogContactProps::SetDefaultAddress(u32 addressType)
 {
-    m_pHome->SetDefaultCheck(home);
-    m_pBusiness->SetDefaultCheck(!home);
+    m_pHome->SetDefaultCheck(addressType == ADDR_HOME);
+    m_pBusiness->SetDefaultCheck(addressType == ADDR_BUSINESS);
+    m_pPostal->SetDefaultCheck(addressType == ADDR_POSTAL);
 }
 
 void CDialogContactProps::OnOK()
@@ -107,6 +111,7 @@ void CDialogContactProps::SaveToContact()
     RemoveEmptyValues(c);
     m_pBusiness->StoreInto(c);
     m_pHome->StoreInto(c);
+    m_pPostal->StoreInto(c);
     m_pPersonal->StoreInto(c);
     m_pAdvanced->StoreInto(c);
 }

@@ -16,6 +16,7 @@ class CContactBusinessPage;
 class CContactGeneralPage;
 class CContactHomePage;
 class CContactPersonalPage;
+class CContactPostalPage;
 class CFlatButton;
 class DataMan;
 class UserMan;
@@ -31,6 +32,7 @@ public:
     static constexpr int ID_PAGE_HOME = 32898;
     static constexpr int ID_PAGE_PERSONAL = 32899;
     static constexpr int ID_PAGE_ADVANCED = 32900;
+    static constexpr int ID_PAGE_POSTAL = 32901;
 
     CDialogContactProps(DataMan& dataMan, UserMan& userMan, QWidget* parent = nullptr);
     ~CDialogContactProps() override;
@@ -43,12 +45,14 @@ public:
     DataMan& GetDataMan() const { return m_dataMan; }
     UserMan& GetUserMan() const { return m_userMan; }
     void UpdateTitle(const QString& name);
-    // At most one of the two addresses is the default.
-    void SetDefaultAddress(bool home);
+    // At most one address is the default: the pages of the other kinds
+    // uncheck theirs.
+    void SetDefaultAddress(u32 addressType);
 
     CContactGeneralPage* GeneralPage() const { return m_pGeneral; }
     CContactBusinessPage* BusinessPage() const { return m_pBusiness; }
     CContactHomePage* HomePage() const { return m_pHome; }
+    CContactPostalPage* PostalPage() const { return m_pPostal; }
     CContactPersonalPage* PersonalPage() const { return m_pPersonal; }
     CContactAdvancedPage* AdvancedPage() const { return m_pAdvanced; }
     CFlatButton* SwitchButton() const { return m_btnSwitch; }
@@ -72,6 +76,7 @@ private:
     UserMan& m_userMan;
     CContactHomePage* m_pHome;
     CContactBusinessPage* m_pBusiness;
+    CContactPostalPage* m_pPostal;
     CContactGeneralPage* m_pGeneral;
     CContactPersonalPage* m_pPersonal;
     CContactAdvancedPage* m_pAdvanced;

@@ -3,6 +3,7 @@
 #include "controls/contexthelp.h"
 #include "controls/flatbutton.h"
 #include "core/dataman.h"
+#include "core/fieldtexts.h"
 #include "core/userman.h"
 #include "core/utilities.h"
 #include "editing/contactslots.h"
@@ -41,14 +42,6 @@ QLineEdit* NewEdit(QWidget* parent, int id)
     auto* edit = new QLineEdit(parent);
     SetDlgCtrlID(edit, id);
     return edit;
-}
-
-ContactAddress* FirstHomeAddress(Contact& contact)
-{
-    for (ContactAddress& a : contact.m_addresses)
-        if (a.Type() == ADDR_HOME)
-            return &a;
-    return nullptr;
 }
 
 }  // namespace
@@ -219,7 +212,7 @@ void CDialogQuickProps::LoadContact()
     m_first->setText(QString::fromStdString(c.m_strFirstName));
     m_middle->setText(QString::fromStdString(c.m_strMiddleName));
     m_last->setText(QString::fromStdString(c.m_strLastName));
-    const ContactAddress* home = FirstHomeAddress(c);
+    const ContactAddress* home = ContactAddressOfKind(c, ADDR_HOME);
     const ContactAddress none;
     const ContactAddress& a = home ? *home : none;
     m_street->setPlainText(QString::fromStdString(a.m_strStreet));
@@ -324,7 +317,7 @@ void CDialogQuickProps::StoreInto(Contact& c) const
 
     const std::string fields[] = {m_street->toPlainText().toStdString(), m_city->text().toStdString(),
         m_state->text().toStdString(), m_zip->text().toStdString(), m_country->text().toStdString()};
-    ContactAddress* home = FirstHomeAddress(c);
+    ContactAddress* home = ContactAddressOfKind(c, ADDR_HOME);
     if (!home && std::any_of(std::begin(fields), std::end(fields), [](const std::string& f) {
             return !f.empty();
         })) {

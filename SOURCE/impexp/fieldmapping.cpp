@@ -96,7 +96,7 @@ bool IsDigit(char c)
 std::vector<u32> FieldRange(bool importable)
 {
     std::vector<u32> fields;
-    for (u32 id = kFirstMappedField; id <= kLastMappedField; ++id)
+    for (const u32 id : MappedFields())
         fields.push_back(!importable || IsImportableField(id) ? id : 0);
     return fields;
 }
@@ -144,10 +144,25 @@ void ShowSecondHomeEmail(Contact& contact)
     }
 }
 
+std::span<const u32> MappedFields()
+{
+    static const std::vector<u32> fields = [] {
+        std::vector<u32> list;
+        for (u32 id = kFirstMappedField; id <= kLastMappedField; ++id)
+            list.push_back(id);
+        list.push_back(FID_POSTAL_ADDRESS);
+        for (u32 part = 0; part < kAddressPartCount; ++part)
+            list.push_back(FID_POSTAL_STREET + part);
+        return list;
+    }();
+    return fields;
+}
+
 bool IsImportableField(u32 fieldId)
 {
-    return fieldId >= kFirstMappedField && fieldId <= kLastMappedField && fieldId != FID_BUSINESS_ADDRESS
-        && fieldId != FID_HOME_ADDRESS && fieldId != FID_DEFAULT_ADDRESS;
+    const auto fields = MappedFields();
+    return std::find(fields.begin(), fields.end(), fieldId) != fields.end() && fieldId != FID_BUSINESS_ADDRESS
+        && fieldId != FID_HOME_ADDRESS && fieldId != FID_DEFAULT_ADDRESS && fieldId != FID_POSTAL_ADDRESS;
 }
 
 std::vector<u32> DefaultImportFields()
@@ -164,7 +179,7 @@ u32 FieldOfColumnName(std::string_view name)
 {
     static const std::unordered_map<std::string, u32> kCaptions = [] {
         std::unordered_map<std::string, u32> captions;
-        for (u32 id = kFirstMappedField; id <= kLastMappedField; ++id)
+        for (const u32 id : MappedFields())
             captions.emplace(CaptionKey(LoadResString(id)), id);
         return captions;
     }();
@@ -234,6 +249,8 @@ bool SetContactFieldFromText(Contact& contact, u32 fieldId, std::string_view tex
         SetAddressPart(contact, ADDR_HOME, fieldId - FID_HOME_STREET, text);
     } else if (fieldId >= FID_BUSINESS_STREET && fieldId < FID_BUSINESS_STREET + kAddressPartCount) {
         SetAddressPart(contact, ADDR_BUSINESS, fieldId - FID_BUSINESS_STREET, text);
+    } else if (fieldId >= FID_POSTAL_STREET && fieldId < FID_POSTAL_STREET + kAddressPartCount) {
+        SetAddressPart(contact, ADDR_POSTAL, fieldId - FID_POSTAL_STREET, text);
     } else {
         switch (fieldId) {
         case FID_HOME_PHONE:

@@ -6,6 +6,7 @@
 #include "core/records.h"
 
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,9 +18,11 @@ enum ImportDateFormat : int {
     IDF_YEAR_MONTH_DAY = 2,
 };
 
-// The fields the mapping lists offer, in their order.
+// The fields the mapping lists offer, in their order: the run from the
+// name to the business country, then the postal address and its parts.
 constexpr u32 kFirstMappedField = 59441;
 constexpr u32 kLastMappedField = 59507;
+std::span<const u32> MappedFields();
 
 // Whole addresses are written on export but never read back: their parts
 // are columns of their own.

@@ -62,7 +62,7 @@ u32 IEFieldsModel::RefreshImport(
 void IEFieldsModel::FillExport()
 {
     m_rows.clear();
-    for (u32 id = kFirstMappedField; id <= kLastMappedField; ++id) {
+    for (const u32 id : MappedFields()) {
         const bool chosen = std::find(m_fields.begin(), m_fields.end(), id) != m_fields.end();
         m_rows.push_back({LoadResString(id), id, chosen});
     }
@@ -122,7 +122,7 @@ bool IEFieldsModel::Finish(QObject* owner)
 std::vector<std::pair<u32, std::string>> IEFieldsModel::MappingChoices()
 {
     std::vector<std::pair<u32, std::string>> choices{{0, kNoField}};
-    for (u32 id = kFirstMappedField; id <= kLastMappedField; ++id)
+    for (const u32 id : MappedFields())
         if (IsImportableField(id))
             choices.emplace_back(id, LoadResString(id));
     return choices;

@@ -13,6 +13,7 @@ namespace {
 
 constexpr const char* kTableStart = "<table width=100% border=0 cellspacing=1 cellpadding=5>";
 constexpr const char* kTab = "&nbsp;&nbsp;&nbsp;&nbsp;";
+constexpr u32 kInfoHomeAddress = 7;
 
 enum class Breaks { Keep, Html };
 
@@ -101,17 +102,15 @@ std::string WebLink(const std::string& page)
 
 std::string AddressHtml(const Contact& contact, u32 type, const CAddressFormatArray& formats)
 {
-    for (const ContactAddress& address : contact.m_addresses) {
-        if (!(address.Type() & type))
-            continue;
-        const int index = GetAddressFormatIndex(type, address.m_dwFormat, formats.GetSize());
-        if (index < 0)
-            return {};
-        std::string text;
-        ExpandAddressFormat(formats[size_t(index)].Format(), text, &contact, true);
-        return Escaped(text, Breaks::Html);
-    }
-    return {};
+    const ContactAddress* address = ContactAddressOfKind(contact, type);
+    return address ? Escaped(FormatAddressText(contact, *address, formats, true), Breaks::Html)
+                   : std::string();
+}
+
+std::string Row(u32 labelId, const std::string& value)
+{
+    return "<tr><td width=1% class=left>" + Escaped(LoadResString(labelId)) + "</td><td class=right>" + value
+        + "</td></tr>";
 }
 
 std::string TextOf(const ContactValue* value)
@@ -182,10 +181,15 @@ std::string MakeContactInfoHtml(
         if ((word & 0xFFFF0000) != kInfoFieldShown || field < kInfoFirstField || field > kInfoLastField)
             continue;
         const std::string value = ContactInfoValue(contact, field, formats);
-        if (value.empty())
-            continue;
-        html += "<tr><td width=1% class=left>" + Escaped(LoadResString(kInfoLabelBase + field))
-            + "</td><td class=right>" + value + "</td></tr>";
+        if (!value.empty())
+            html += Row(kInfoLabelBase + field, value);
+        // The stored list names the pane's fields in a fixed number of
+        // words, none of them a postal address: it follows the home one.
+        if (field == kInfoHomeAddress) {
+            const std::string postal = AddressHtml(contact, ADDR_POSTAL, formats);
+            if (!postal.empty())
+                html += Row(FID_POSTAL_ADDRESS, postal);
+        }
     }
     html += "</table>";
     return html;

@@ -87,23 +87,17 @@ std::string AddressTextForContact(
 {
     if (!formats || formats->IsEmpty())
         return {};
-    const size_t count = formats->GetSize();
-    int index = -1;
     if (useContactFormat) {
+        // The default address is the one laid out, whatever its kind.
         for (const ContactAddress& address : contact.m_addresses)
-            if (address.m_dwType & ADDR_DEFAULT) {
-                index = GetAddressFormatIndex(address.m_dwType, address.m_dwFormat, count);
-                break;
-            }
-        if (index < 0)
-            return {};
-    } else {
-        if (formatSetting > count - 1)
-            formatSetting = 0;
-        index = int(formatSetting);
+            if (address.m_dwType & ADDR_DEFAULT)
+                return FormatAddressText(contact, address, *formats, true);
+        return {};
     }
+    if (formatSetting > formats->GetSize() - 1)
+        formatSetting = 0;
     std::string text;
-    ExpandAddressFormat((*formats)[size_t(index)].Format(), text, &contact, true);
+    ExpandAddressFormat((*formats)[formatSetting].Format(), text, &contact, true);
     return text;
 }
 

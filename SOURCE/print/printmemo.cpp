@@ -116,12 +116,8 @@ QString PrintMan::MemoValue(const Contact& c, u32 n) const
         const u32 wanted = n == MF_BUSINESS_ADDRESS ? ADDR_BUSINESS : ADDR_HOME;
         u32 format = 0;
         if (!c.m_addresses.empty()) {
-            format = c.m_addresses.back().m_dwFormat;
-            for (const ContactAddress& address : c.m_addresses)
-                if (address.Type() == wanted) {
-                    format = address.m_dwFormat;
-                    break;
-                }
+            const ContactAddress* address = ContactAddressOfKind(c, wanted);
+            format = address ? address->m_dwFormat : c.m_addresses.back().m_dwFormat;
         }
         if (format > formats->GetSize() - 1)
             format = 1;

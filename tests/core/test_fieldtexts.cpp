@@ -121,6 +121,9 @@ TEST_F(FieldTextTest, AddressesThroughTheirFormats)
     EXPECT_EQ(Text(59500), "IL");
     EXPECT_EQ(Text(59504), "Chicago");
     EXPECT_EQ(Text(59511), "62701");
+    EXPECT_EQ(Text(FID_POSTAL_STREET), "PO Box 9");
+    // A postal address laid out fills the template's home fields itself.
+    EXPECT_EQ(Text(FID_POSTAL_ADDRESS), "Ann Lee PO Box 9");
     const std::string postal = "Ann Lee 1 Elm St Springfield IL, 62701";
     EXPECT_EQ(Text(FID_HOME_ADDRESS), postal);
     EXPECT_EQ(Text(FID_DEFAULT_ADDRESS), postal);
@@ -172,12 +175,13 @@ TEST_F(FieldTextTest, ExpandAddressFormatEdgeCases)
     ExpandAddressFormat("[First name]", text, nullptr, true);
     EXPECT_EQ(text, "kept");
 
-    // Home fields come from the last home address, business fields from the
-    // last one that is business only; field texts take the first instead.
+    // Templates and field texts take the address of a kind that the pages
+    // show: the default one, else the first.
     m_contact.m_addresses = {Address(ADDR_HOME, "first home"), Address(ADDR_BUSINESS, "first work"),
-        Address(ADDR_HOME | ADDR_BUSINESS, "both"), Address(ADDR_BUSINESS, "last work")};
-    EXPECT_EQ(Expand("[Home street][NL][Business street]"), "both\r\nlast work");
+        Address(ADDR_HOME | ADDR_BUSINESS, "both"), Address(ADDR_BUSINESS | ADDR_DEFAULT, "default work")};
+    EXPECT_EQ(Expand("[Home street][NL][Business street]"), "first home\r\ndefault work");
     EXPECT_EQ(Text(59498), "first home");
+    EXPECT_EQ(Text(59503), "default work");
 }
 
 TEST_F(FieldTextTest, DaylightRulesWithWeekFiveAsTheLast)

@@ -320,6 +320,39 @@ TEST_F(ContactPropsTest, DefaultAddressIsOnOnePageAtMost)
     EXPECT_EQ(contact->m_addresses[3].m_dwType, ADDR_HOME) << "only the first home address is the page's";
 }
 
+TEST_F(ContactPropsTest, EachAddressPageShowsItsKindsDefaultElseFirstAndThePostalOneHasAPage)
+{
+    Contact* contact = AddFullContact();
+    contact->m_addresses[0].m_dwType = ADDR_BUSINESS;
+    contact->m_addresses[3].m_dwType = ADDR_HOME | ADDR_DEFAULT;
+    CDialogContactProps dialog(*m_dataMan, *m_userMan);
+    dialog.StartEdit(contact);
+    ShowActive(dialog);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown, Qt::ControlModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(ActivePage(dialog), "32898");
+    EXPECT_EQ(dialog.HomePage()->CityEdit()->text(), "Lakeside");
+    Type(dialog.HomePage()->CityEdit(), "Newlake");
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(ActivePage(dialog), "32901");
+    CContactPostalPage* postal = dialog.PostalPage();
+    EXPECT_EQ(QApplication::focusWidget(), postal->StreetEdit());
+    EXPECT_EQ(postal->StreetEdit()->toPlainText(), "PO Box 9");
+    Type(postal->CityEdit(), "Mailville");
+    postal->DefaultCheck()->setFocus();
+    QTest::keyClick(postal->DefaultCheck(), Qt::Key_Space);
+    EXPECT_FALSE(dialog.HomePage()->IsDefaultAddress());
+    ASSERT_EQ(PressOk(dialog), IDOK);
+    const auto& addresses = contact->m_addresses;
+    ASSERT_EQ(addresses.size(), 4u);
+    EXPECT_EQ(addresses[1].m_strCity, "Hometown");
+    EXPECT_EQ(addresses[2].m_dwType, ADDR_POSTAL | ADDR_DEFAULT);
+    EXPECT_EQ(addresses[2].m_strCity, "Mailville");
+    EXPECT_EQ(addresses[3].m_dwType, ADDR_HOME);
+    EXPECT_EQ(addresses[3].m_strCity, "Newlake");
+}
+
 TEST_F(ContactPropsTest, PersonalDatesAndChildren)
 {
     auto fresh = std::make_unique<Contact>();

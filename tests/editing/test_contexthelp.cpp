@@ -71,6 +71,7 @@ TEST_F(ContextHelpTest, ContactDialogsPairEveryControlWithATopic)
     ExpectSoundHelp(props.AdvancedPage(), 4);
     ExpectSoundHelp(props.BusinessPage(), 21);
     ExpectSoundHelp(props.HomePage(), 22);
+    ExpectSoundHelp(props.PostalPage(), 7);
 
     CDialogQuickProps quick(*m_dataMan, *m_userMan);
     ExpectSoundHelp(&quick, 20);

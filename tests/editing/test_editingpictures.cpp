@@ -19,7 +19,7 @@ namespace {
 
 class EditingPictures : public EditingTest { };
 
-const char* const kPageNames[] = {"general", "business", "home", "personal", "advanced"};
+const char* const kPageNames[] = {"general", "business", "home", "personal", "advanced", "postal"};
 
 }  // namespace
 

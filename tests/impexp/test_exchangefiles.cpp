@@ -113,6 +113,32 @@ TEST_F(ExchangeFileTest, ImportedAddressesAreLaidOutByTheirKind)
     }
 }
 
+TEST_F(ExchangeFileTest, APostalAddressHasColumnsOfItsOwnAndReadsBackAsPostal)
+{
+    Book* book = NewBook("People", m_dm.GetRootBook());
+    m_dm.AddContact(std::make_unique<Contact>(FullContact()), book);
+    ASSERT_EQ(Export(IEF_CSV, "all.csv", book).result, 0u);
+    QFile file(ProgramPath("all.csv"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray written = file.readAll();
+    const QByteArray header = written.left(written.indexOf("\r\n"));
+    EXPECT_TRUE(header.endsWith(R"("Postal address","Postal street","Postal city","Postal state",)"
+                                R"("Postal zip","Postal country")"));
+    EXPECT_TRUE(written.contains("\"Apartado 55\",\"Madrid\",,\"28080\",\"Espa\xc3\xb1"
+                                 "a\"\r\n"));
+
+    Book* back = NewBook("Back", m_dm.GetRootBook());
+    ASSERT_EQ(Import(IEF_CSV, "all.csv", back).result, 0u);
+    const Contact& read = *Only(back);
+    const auto postal = std::find_if(read.m_addresses.begin(), read.m_addresses.end(),
+        [](const ContactAddress& a) { return a.Type() == ADDR_POSTAL; });
+    ASSERT_NE(postal, read.m_addresses.end());
+    EXPECT_EQ(postal->m_strStreet, "Apartado 55");
+    EXPECT_EQ(postal->m_strZip, "28080");
+    EXPECT_EQ(FormatFieldText(read, FID_HOME_STREET), "Calle del Sol 7, 3\xc2\xba");
+    EXPECT_EQ(read.m_addresses.size(), 3u);
+}
+
 TEST_F(ExchangeFileTest, AMergeTakesWhatTheCardCarriesAndKeepsWhatTheUserTyped)
 {
     Book* book = NewBook("Friends", m_dm.GetRootBook());

@@ -104,12 +104,14 @@ TEST_F(FieldMappingTest, FieldListsAndTheirDefaults)
 {
     const std::vector<u32> exported = DefaultExportFields();
     const std::vector<u32> imported = DefaultImportFields();
-    ASSERT_EQ(exported.size(), 67u);
+    ASSERT_EQ(exported.size(), 73u);
     ASSERT_EQ(imported.size(), exported.size());
     for (size_t i = 0; i < exported.size(); ++i) {
-        EXPECT_EQ(exported[i], kFirstMappedField + i);
+        // The postal address and its parts follow the business country.
+        const u32 postal = i == 67 ? u32(FID_POSTAL_ADDRESS) : u32(FID_POSTAL_STREET + i - 68);
+        EXPECT_EQ(exported[i], i < 67 ? u32(kFirstMappedField + i) : postal);
         const bool whole = exported[i] == FID_BUSINESS_ADDRESS || exported[i] == FID_HOME_ADDRESS
-            || exported[i] == FID_DEFAULT_ADDRESS;
+            || exported[i] == FID_DEFAULT_ADDRESS || exported[i] == FID_POSTAL_ADDRESS;
         EXPECT_EQ(imported[i], whole ? 0u : exported[i]);
     }
     EXPECT_EQ(LoadFieldList(true), imported);

@@ -191,7 +191,9 @@ TEST_F(WizardFlowTest, ImportMappingRows)
     // The dialog's choices: "None", then the fields that can be read.
     const auto choices = IEFieldsModel::MappingChoices();
     EXPECT_EQ(choices.front(), (std::pair<u32, std::string>{0, "None"}));
-    EXPECT_EQ(choices.size(), 1u + 67u - 3u);
+    // The postal parts can be read; the whole postal address cannot.
+    EXPECT_EQ(choices.size(), 1u + 67u - 3u + 5u);
+    EXPECT_EQ(choices.back(), (std::pair<u32, std::string>{FID_POSTAL_STREET + 4, "Postal country"}));
     EXPECT_TRUE(std::none_of(
         choices.begin(), choices.end(), [](const auto& c) { return c.first == FID_HOME_ADDRESS; }));
 }
@@ -202,7 +204,7 @@ TEST_F(WizardFlowTest, ExportFieldRowsKeepTheOrderOfTheList)
     IEWizard wizard;
     ASSERT_TRUE(WalkToFile(wizard, IED_EXPORT, IEF_TSV, nullptr, Path("out.txt")));
     IEFieldsModel& fields = wizard.m_fields;
-    ASSERT_EQ(fields.m_rows.size(), 67u);
+    ASSERT_EQ(fields.m_rows.size(), 73u);
     EXPECT_EQ(fields.m_rows[0].text, LoadResString(FID_NAME));
     EXPECT_TRUE(fields.m_rows[0].checked && fields.m_rows[1].checked && !fields.m_rows[2].checked);
     fields.SetChecked(2, true);

@@ -177,6 +177,29 @@ TEST_F(ContactInfoTest, PaneShowsEveryRowAndClosesThroughTheContainer)
     EXPECT_EQ(CContactInfoPane::kCloseCommand, command);
 }
 
+TEST_F(ContactInfoTest, PaneShowsTheAddressOfEachKindThatThePagesShowAndThePostalOne)
+{
+    m_user.m_infoFields = AllFields();
+    CContactInfoPane pane(m_user);
+    pane.resize(420, 700);
+    Contact c;
+    c.m_strName = "Ann Lee";
+    c.m_addresses = {{ADDR_BUSINESS | ADDR_DEFAULT, "1 Work Way", "Portby", "", "", "", 1, 0},
+        {ADDR_BUSINESS, "9 Other St", "Elsewhere", "", "", "", 1, 0},
+        {ADDR_HOME, "4 Elm Lane", "Hillton", "", "", "", 2, 0},
+        {ADDR_HOME, "8 Old Lane", "Hillton", "", "", "", 2, 0},
+        {ADDR_POSTAL, "PO Box 77", "Portby", "", "PB9", "", 0, 0}};
+    pane.FillHtml(&c);
+    const QString text = pane.Browser()->document()->toPlainText();
+    for (const char* shown : {"1 Work Way", "4 Elm Lane", "Postal address", "PO Box 77"})
+        EXPECT_TRUE(text.contains(QLatin1String(shown))) << shown;
+    for (const char* hidden : {"9 Other St", "8 Old Lane"})
+        EXPECT_FALSE(text.contains(QLatin1String(hidden))) << hidden;
+    // The postal row follows the home address row and goes with it.
+    EXPECT_LT(text.indexOf(QLatin1String("4 Elm Lane")), text.indexOf(QLatin1String("PO Box 77")));
+    EXPECT_EQ(std::string::npos, Html(c, {Shown(1), Shown(6)}).find("PO Box 77"));
+}
+
 TEST_F(ContactInfoTest, Pictures)
 {
     if (!FontsAvailable())

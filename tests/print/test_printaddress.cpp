@@ -144,6 +144,36 @@ TEST_F(EnvelopeTest, FlagsAndFormatChoiceDecideWhatIsPrinted)
     EXPECT_EQ(dc->FindText("Main St 1"), nullptr);
 }
 
+TEST_F(EnvelopeTest, TheAddressOfAKindIsItsDefaultElseFirstAndAPostalOneIsPrinted)
+{
+    Contact& c = *m_dataMan.GetContactAt(0);
+    const auto print = [&](std::vector<ContactAddress> addresses) {
+        c.m_addresses = std::move(addresses);
+        m_pm.EndPrinting();
+        c.m_dwDisplayFlags |= CDF_PRINT;
+        return Envelope();
+    };
+    m_pm.m_EnvelopeAddressFormat = 1;
+    auto dc = print({{ADDR_BUSINESS | ADDR_DEFAULT, "1 Work Way", "Portby", "", "", "", 1, 0},
+        {ADDR_BUSINESS, "9 Other St", "Elsewhere", "", "", "", 1, 0}});
+    EXPECT_NE(dc->FindText("1 Work Way"), nullptr);
+    EXPECT_EQ(dc->FindText("9 Other St"), nullptr);
+
+    // The postal format's home fields take a postal address when there is
+    // no home one.
+    m_pm.m_EnvelopeAddressFormat = 0;
+    dc = print({{ADDR_POSTAL, "PO Box 77", "Portby", "", "", "", 0, 0}});
+    EXPECT_NE(dc->FindText("Ann Lee"), nullptr);
+    EXPECT_NE(dc->FindText("PO Box 77"), nullptr);
+
+    // The contact's own format lays out its default address, postal too.
+    m_pm.m_Flags1 |= PF_ENVELOPE_CONTACT_FORMAT;
+    dc = print({{ADDR_HOME, "Main St 1", "", "", "", "", 2, 0},
+        {ADDR_POSTAL | ADDR_DEFAULT, "PO Box 77", "Portby", "", "", "", 0, 0}});
+    EXPECT_NE(dc->FindText("PO Box 77"), nullptr);
+    EXPECT_EQ(dc->FindText("Main St 1"), nullptr);
+}
+
 TEST_F(LabelTest, ASheetPerSixContactsFilledRowByRow)
 {
     m_pm.m_LabelPrintRange = PR_LABEL_SELECTION;

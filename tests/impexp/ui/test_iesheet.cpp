@@ -172,7 +172,7 @@ TEST_F(SheetTest, ExportAsksBeforeReplacingAndBackReturns)
     ASSERT_EQ(wizard.Page(), IEP_FIELDS);
     // Export: a list of fields to tick, no date format or separator.
     auto* list = Item<QTableWidget>(sheet, IDC_IE_MAPPING);
-    EXPECT_EQ(list->rowCount(), 67);
+    EXPECT_EQ(list->rowCount(), 73);
     EXPECT_FALSE(GetDlgItem(&sheet, IDC_IE_DATE_FORMAT)->isVisible());
     for (int row = 1; row < list->rowCount(); ++row)
         list->item(row, 0)->setCheckState(Qt::Unchecked);
