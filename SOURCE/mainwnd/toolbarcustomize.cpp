@@ -60,6 +60,17 @@ CToolbarCustomizeDialog::CToolbarCustomizeDialog(CMainToolbar& toolbar, QWidget*
     side->addStretch(1);
     grid->addLayout(side, 1, 3);
 
+    // Tab reads the columns from the left: the list of buttons to add, the
+    // buttons that move them across, the toolbar's list, then the column of
+    // buttons at the right from the top.
+    QList<QWidget*> order{m_available, m_add, m_remove, m_current};
+    for (QWidget* w = buttons->nextInFocusChain(); buttons->isAncestorOf(w); w = w->nextInFocusChain())
+        if (w->focusPolicy() != Qt::NoFocus)
+            order << w;
+    order << m_up << m_down;
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(buttons->button(QDialogButtonBox::Reset), &QPushButton::clicked, this, [this] {
         if (resetRequested)

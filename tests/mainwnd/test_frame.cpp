@@ -11,11 +11,13 @@
 #include "platform/profile.h"
 #include "platform/ui/openlink.h"
 #include "platform/ui/systemtray.h"
+#include "support/keyboard.h"
 #include "support/pictures.h"
 
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QPushButton>
 #include <QTest>
 #include <QTimeZone>
 #include <QTreeWidget>
@@ -116,6 +118,20 @@ TEST_F(FrameTest, CustomiseDialogPicture)
         const QStringList faults = LayoutFaults(&dialog);
         EXPECT_TRUE(faults.isEmpty()) << faults.join(u'\n').toStdString();
     }
+}
+
+TEST_F(FrameTest, CustomiseDialogTabFollowsItsColumns)
+{
+    CToolbarCustomizeDialog dialog(*Frame().Toolbar(), &Frame());
+    dialog.show();
+    QApplication::processEvents();
+    // Every button enabled, as after choosing items in both lists.
+    for (QPushButton* button : dialog.findChildren<QPushButton*>())
+        button->setEnabled(true);
+    const QStringList reading = DescribeControls(ReadingOrder(&dialog));
+    ASSERT_GE(reading.size(), 8);
+    EXPECT_EQ(
+        DescribeControls(TabOrder(&dialog)).join(u'\n').toStdString(), reading.join(u'\n').toStdString());
 }
 
 TEST_F(FrameTest, StatusPanesShowCountAndClock)

@@ -177,6 +177,27 @@ TEST_F(FramePrintTest, EnterInPageSetupTakesTheLayoutAndPrintsNothing)
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
+TEST_F(FramePrintTest, EnterInTheEnvelopePageSetupTakesTheSettings)
+{
+    m_pm.m_Printmode = PM_MEMO;
+    auto* commands = PrintCommands();
+    Select({0});
+    QString focused;
+    QTimer::singleShot(0, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (!dialog)
+            return;
+        auto* button = qobject_cast<QPushButton*>(QApplication::focusWidget());
+        focused = button ? button->text() : QStringLiteral("no button");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    });
+    Trigger(ID_PAGESETUP_ENVELOPE);
+    EXPECT_EQ(focused, QStringLiteral("OK"));
+    EXPECT_EQ(m_pm.m_Printmode, PM_ENVELOPE);
+    EXPECT_FALSE(commands->InPreview());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
 TEST_F(FramePrintTest, ContactsFreedWhileThePreviewIsOpenAreLeftBlank)
 {
     CPrintCommands* commands = OpenLabelPreview();

@@ -319,6 +319,16 @@ CRPrintDialog::CRPrintDialog(PrintMan& printMan, QPrinter& printer, QWidget* par
     connect(ok, &QPushButton::clicked, this, &CRPrintDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &CRPrintDialog::reject);
     connect(m_panel, &CPrintStylePanel::finished, this, &CRPrintDialog::Finish);
+
+    // Tab follows the layout: the printer, then the style panel below it,
+    // then OK and Cancel.
+    QList<QWidget*> order{m_lastPageFirst};
+    for (QWidget* w = m_panel->nextInFocusChain(); m_panel->isAncestorOf(w); w = w->nextInFocusChain())
+        if (w->focusPolicy() != Qt::NoFocus)
+            order << w;
+    order << ok << cancel;
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
     m_panel->Styles()->setFocus();
 }
 
