@@ -28,11 +28,11 @@ CToolbarCustomizeDialog::CToolbarCustomizeDialog(CMainToolbar& toolbar, QWidget*
     : QDialog(parent)
     , m_toolbar(toolbar)
     , m_available(new QListWidget(this))
-    , m_current(new QListWidget(this))
+    , m_current(new QListWidget)
     , m_add(new QPushButton(tr("&Add ->"), this))
     , m_remove(new QPushButton(tr("<- &Remove"), this))
-    , m_up(new QPushButton(tr("Move &Up"), this))
-    , m_down(new QPushButton(tr("Move &Down"), this))
+    , m_up(new QPushButton(tr("Move &Up")))
+    , m_down(new QPushButton(tr("Move &Down")))
 {
     setWindowTitle(QStringLiteral("Customize Toolbar"));
     setObjectName(QStringLiteral("CustomizeToolbar"));
@@ -51,25 +51,19 @@ CToolbarCustomizeDialog::CToolbarCustomizeDialog(CMainToolbar& toolbar, QWidget*
     middle->addStretch(1);
     grid->addLayout(middle, 1, 1);
     grid->addWidget(m_current, 1, 2);
+    // Tab reads the columns from the left: the controls join the dialog in
+    // that order.
+    m_current->setParent(this);
     auto* side = new QVBoxLayout;
     auto* buttons = new QDialogButtonBox(
         QDialogButtonBox::Close | QDialogButtonBox::Reset | QDialogButtonBox::Help, Qt::Vertical, this);
     side->addWidget(buttons);
+    m_up->setParent(this);
+    m_down->setParent(this);
     side->addWidget(m_up);
     side->addWidget(m_down);
     side->addStretch(1);
     grid->addLayout(side, 1, 3);
-
-    // Tab reads the columns from the left: the list of buttons to add, the
-    // buttons that move them across, the toolbar's list, then the column of
-    // buttons at the right from the top.
-    QList<QWidget*> order{m_available, m_add, m_remove, m_current};
-    for (QWidget* w = buttons->nextInFocusChain(); buttons->isAncestorOf(w); w = w->nextInFocusChain())
-        if (w->focusPolicy() != Qt::NoFocus)
-            order << w;
-    order << m_up << m_down;
-    for (qsizetype i = 1; i < order.size(); ++i)
-        setTabOrder(order[i - 1], order[i]);
 
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(buttons->button(QDialogButtonBox::Reset), &QPushButton::clicked, this, [this] {

@@ -479,9 +479,9 @@ TEST_F(ContactPropsTest, AnAccessKeyOfNoEnabledControlTypesNothing)
     QTest::keyClick(first, Qt::Key_Q, Qt::AltModifier | Qt::ShiftModifier);
     EXPECT_EQ(first->text(), QStringLiteral("Zed"));
     EXPECT_EQ(QApplication::focusWidget(), first);
-    // Shift alone still types.
-    QTest::keyClick(first, Qt::Key_Y, Qt::ShiftModifier);
-    EXPECT_EQ(first->text(), QStringLiteral("ZedY"));
+    // Letters without Alt still type.
+    QTest::keyClicks(first, QStringLiteral("y"));
+    EXPECT_EQ(first->text(), QStringLiteral("Zedy"));
 }
 
 TEST_F(ContactPropsTest, TabGoesThroughTheGeneralPageRowByRow)

@@ -583,7 +583,12 @@ TEST_F(PreferencesTest, TabAndShiftTabReachEveryControlOfEveryPage)
     for (int command = CDialogPreferences::kGeneralPage; command <= CDialogPreferences::kTimeZonesPage;
          ++command) {
         dialog.OnShowPage(command);
-        const QList<QWidget*> controls = ReadingOrder(dialog.GetActivePage());
+        // Of buttons that exclude each other, Tab stops on the one chosen.
+        QList<QWidget*> controls = ReadingOrder(dialog.GetActivePage());
+        controls.removeIf([](QWidget* w) {
+            auto* radio = qobject_cast<QRadioButton*>(w);
+            return radio && radio->autoExclusive() && !radio->isChecked();
+        });
         ASSERT_FALSE(controls.isEmpty()) << command;
         QSet<QWidget*> forward;
         QSet<QWidget*> backward;
@@ -627,7 +632,9 @@ TEST_F(PreferencesTest, TheFocusFrameStaysOnTheCurrentPage)
     EXPECT_EQ(bar->HotItem(), general + 2);
     QTest::keyClick(bar, Qt::Key_PageDown, Qt::ControlModifier);
     EXPECT_EQ(bar->CheckedCommand(), bar->CommandAt(general + 3));
-    EXPECT_EQ(bar->HotItem(), general + 3);
-    QTest::keyClick(bar, Qt::Key_Backtab, Qt::ShiftModifier);
+    ASSERT_NE(QApplication::focusWidget(), bar);
     EXPECT_EQ(bar->HotItem(), -1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    ASSERT_EQ(QApplication::focusWidget(), bar);
+    EXPECT_EQ(bar->HotItem(), general + 3);
 }

@@ -187,12 +187,15 @@ TEST_F(FramePrintTest, EnterInTheEnvelopePageSetupTakesTheSettings)
         QWidget* dialog = QApplication::activeModalWidget();
         if (!dialog)
             return;
-        auto* button = qobject_cast<QPushButton*>(QApplication::focusWidget());
+        // The control the dialog opens on takes the key.
+        QWidget* start = dialog->focusWidget();
+        auto* button = qobject_cast<QPushButton*>(start);
         focused = button ? button->text() : QStringLiteral("no button");
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        ASSERT_NE(start, nullptr);
+        QTest::keyClick(start, Qt::Key_Return);
     });
     Trigger(ID_PAGESETUP_ENVELOPE);
-    EXPECT_EQ(focused, QStringLiteral("OK"));
+    EXPECT_EQ(focused.toStdString(), "OK");
     EXPECT_EQ(m_pm.m_Printmode, PM_ENVELOPE);
     EXPECT_FALSE(commands->InPreview());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
