@@ -159,13 +159,15 @@ void FitDialogToScreen(QDialog* dialog)
     const QSize inside = room.size().shrunkBy(frame);
     if (inside.isEmpty())
         return;
-    const QSize size = dialog->size();
+    QSize size = dialog->size();
     if (size.width() > inside.width() || size.height() > inside.height()) {
         const QSize least = dialog->minimumSize().expandedTo(dialog->minimumSizeHint());
         if (least.width() > inside.width() || least.height() > inside.height()) {
             if (CFitScrollArea* area = ScrollWorkingArea(dialog)) {
                 area->SetRoom(inside);
                 dialog->layout()->activate();
+                // As wide as before and its scroll bar, where there is room.
+                size = size.expandedTo(dialog->sizeHint());
             }
         }
         dialog->resize(size.boundedTo(inside).expandedTo(dialog->minimumSize()));

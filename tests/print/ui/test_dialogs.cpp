@@ -452,6 +452,14 @@ TEST_F(PrintDialogTest, TheDialogsFitTheScreen)
         const QRect frame = dialog.frameGeometry();
         EXPECT_TRUE(room.contains(frame)) << what << ": " << frame.width() << "x" << frame.height() << " on "
                                           << room.width() << "x" << room.height();
+        if (dialog.devicePixelRatio() > 1 && FontsAvailable()) {
+            for (const bool dark : {false, true}) {
+                ScopedPalette palette(dark ? DarkPalette() : LightPalette());
+                SavePicture(Grab(&dialog),
+                    QStringLiteral("fit-%1-%2-x2")
+                        .arg(QString::fromLatin1(what).replace(u' ', u'-'), dark ? u"dark" : u"light"));
+            }
+        }
         // Each button can be brought into view and pressed.
         for (QPushButton* button : dialog.findChildren<QPushButton*>()) {
             if (!button->isVisibleTo(&dialog) || !button->isEnabled())
