@@ -13,6 +13,8 @@
 #include <cerrno>
 #include <cmath>
 #include <iterator>
+#include <string>
+#include <utility>
 
 namespace {
 
@@ -48,7 +50,11 @@ QString ReadFailure(const std::string& path, const CImageFile& image)
         // What exactly is wrong inside the file means nothing to the user;
         // it goes to the error log for whoever looks into it.
         if (!reason.isEmpty()) {
-            AppendErrorLogNote("The picture " + path + " is damaged: " + error.reason + "\n");
+            // Once for a file looked at again and again, as in a preview.
+            static std::string lastNote;
+            std::string note = "The picture " + path + " is damaged: " + error.reason + "\n";
+            if (note != lastNote && AppendErrorLogNote(note))
+                lastNote = std::move(note);
             return QStringLiteral("the picture is damaged");
         }
         break;

@@ -3,6 +3,7 @@
 #include "platform/programfolder.h"
 #include "print/labelfile.h"
 #include "print/printtesting.h"
+#include "print/standinqueue.h"
 #include "print/ui/envelopeoptionsdlg.h"
 #include "print/ui/labeldefdlg.h"
 #include "print/ui/labeloptionsdlg.h"
@@ -436,6 +437,14 @@ TEST_F(PrintDialogTest, TabFollowsTheLayoutOfThePrintAndLabelDefinitionDialogs)
         m_pm.m_LabelPrintRange = PR_LABEL_SINGLE;
         CRPrintDialog print(m_pm, printer);
         check(print, "print labels from one label on");
+    }
+    {
+        CStandInQueue queue;
+        CRPrintDialog print(m_pm, queue);
+        print.Printers()->insertItem(0, "Office laser", "Office laser");
+        print.Printers()->setCurrentIndex(0);
+        print.Copies()->setValue(2);
+        check(print, "print on a printer");
     }
     CDialogLabelDef definition(Sheet("Address 2 x 5", 0), true, kCm);
     check(definition, "label definition");
