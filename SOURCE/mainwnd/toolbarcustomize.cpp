@@ -50,10 +50,9 @@ CToolbarCustomizeDialog::CToolbarCustomizeDialog(CMainToolbar& toolbar, QWidget*
     middle->addWidget(m_remove);
     middle->addStretch(1);
     grid->addLayout(middle, 1, 1);
-    grid->addWidget(m_current, 1, 2);
     // Tab reads the columns from the left: the controls join the dialog in
-    // that order.
-    m_current->setParent(this);
+    // that order, the toolbar's list after the buttons beside it.
+    grid->addWidget(m_current, 1, 2);
     auto* side = new QVBoxLayout;
     auto* buttons = new QDialogButtonBox(
         QDialogButtonBox::Close | QDialogButtonBox::Reset | QDialogButtonBox::Help, Qt::Vertical, this);
