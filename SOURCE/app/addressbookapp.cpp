@@ -2,6 +2,7 @@
 
 #include "app/bugreportdlg.h"
 #include "app/commandhooks.h"
+#include "controls/dialogmanager.h"
 #include "controls/flatctrlman.h"
 #include "core/errorreport.h"
 #include "core/seexception.h"
@@ -189,6 +190,7 @@ CAddressBookApp::CAddressBookApp(int& argc, char** argv)
     setOrganizationName(QStringLiteral("Vexa+"));
     // The frame decides when the run ends: it may close while hidden.
     setQuitOnLastWindowClosed(false);
+    InstallDialogManager();
     // Tests and scripted runs answer every message box with its default
     // button and read the texts from standard error.
     if (qEnvironmentVariableIsEmpty("TOLVA_NO_MESSAGE_BOXES"))

@@ -1,5 +1,6 @@
 #include "controls/framedialog.h"
 
+#include "controls/dialogmanager.h"
 #include "platform/ui/window.h"
 
 #include <QPainter>
@@ -23,6 +24,7 @@ CFramedDialog::CFramedDialog(int templateId, QWidget* parent)
     margin->setContentsMargins(dx, dy, dx, dy);
     margin->addWidget(m_frame, 1);
     layout->addLayout(margin, 1);
+    SetScrollsToFit(m_frame);
 }
 
 int CFramedDialog::DoModal()

@@ -19,7 +19,7 @@ CDialogPreferences::CDialogPreferences(PrefContext& context, QWidget* parent)
 {
     setWindowTitle(tr("Preferences"));
     AddPage(m_general, 32917, tr("General"), 1130, 1135);
-    AddPage(m_contList, 32918, tr("Contacts"), 1137, 1363);
+    AddPage(m_contList, 32918, tr("Contacts"), 1103, 1143);
     AddPage(m_bookTree, 32919, tr("Booktree"), 1108, 1108);
     AddPage(m_dialing, 32920, tr("Dialing"), 1140, 1147);
     AddPage(m_alphabets, 32921, tr("Alphabets"), 1155, 1160);

@@ -1,5 +1,6 @@
 #include "editing/imageviewwnd.h"
 
+#include "core/errorreport.h"
 #include "core/utilities.h"
 #include "image/imageimpl.h"
 #include "platform/regularfile.h"
@@ -12,6 +13,8 @@
 #include <cerrno>
 #include <cmath>
 #include <iterator>
+#include <string>
+#include <utility>
 
 namespace {
 
@@ -23,7 +26,7 @@ constexpr u32 IDS_PICTURE_MISSING = 59541;
 constexpr u32 IDS_PICTURE_NOT_ORDINARY = 59542;
 
 // Why a picture was not decoded.
-QString ReadFailure(const CImageFile& image)
+QString ReadFailure(const std::string& path, const CImageFile& image)
 {
     static const char* const kTypeNames[] = {"BMP", "JPEG", "GIF", "XPM", "PNG"};
     const CImageImpl* impl = image.GetImpl();
@@ -44,8 +47,16 @@ QString ReadFailure(const CImageFile& image)
             + (reason.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(reason));
     }
     case ImageReadFault::Damaged:
-        if (!reason.isEmpty())
-            return reason;
+        // What exactly is wrong inside the file means nothing to the user;
+        // it goes to the error log for whoever looks into it.
+        if (!reason.isEmpty()) {
+            // Once for a file looked at again and again, as in a preview.
+            static std::string lastNote;
+            std::string note = "The picture " + path + " is damaged: " + error.reason + "\n";
+            if (note != lastNote && AppendErrorLogNote(note))
+                lastNote = std::move(note);
+            return QStringLiteral("the picture is damaged");
+        }
         break;
     case ImageReadFault::None:
         break;
@@ -108,7 +119,7 @@ QString CImageViewWnd::WhyNotShown(const std::string& path, const CImageFile& im
             text[0] = text[0].toLower();
         return text;
     }
-    return ReadFailure(image);
+    return ReadFailure(path, image);
 }
 
 void CImageViewWnd::SetImage(std::unique_ptr<CImageFile> image)

@@ -4,6 +4,7 @@
 #include "platform/ui/syscolor.h"
 #include "platform/ui/window.h"
 
+#include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -62,11 +63,23 @@ void CPageBar::CheckButton(int command)
         m_checked = index;
         update();
     }
+    // The keyboard's place moves with the page shown: the focus frame is
+    // never left on a page the user has gone from.
+    if (index >= 0 && hasFocus())
+        SetHotItem(index);
 }
 
 int CPageBar::CheckedCommand() const
 {
     return m_checked >= 0 ? m_buttons[size_t(m_checked)].command : -1;
+}
+
+bool CPageBar::KeepsPlace(Qt::FocusReason reason)
+{
+    // The window or a menu took the focus for a while, or the mouse brought
+    // it: the bar is where the user left it or points.
+    return reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason
+        || reason == Qt::MouseFocusReason;
 }
 
 void CPageBar::SetHotItem(int index)
@@ -208,8 +221,18 @@ void CPageBar::keyPressEvent(QKeyEvent* event)
 
 void CPageBar::focusInEvent(QFocusEvent* event)
 {
-    // Arriving by keyboard, the checked button is the one the arrows start from.
-    if (m_hot < 0)
+    // Arriving by keyboard, the checked button is the one the arrows start
+    // from, whatever was hot when the bar was left.
+    if (!KeepsPlace(event->reason()) || m_hot < 0)
         SetHotItem(m_checked);
     QWidget::focusInEvent(event);
+}
+
+void CPageBar::focusOutEvent(QFocusEvent* event)
+{
+    // Only the mouse keeps a button lit once the keyboard is elsewhere in
+    // the window.
+    if (!KeepsPlace(event->reason()))
+        SetHotItem(underMouse() ? ButtonAt(mapFromGlobal(QCursor::pos())) : -1);
+    QWidget::focusOutEvent(event);
 }

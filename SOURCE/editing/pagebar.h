@@ -52,6 +52,7 @@ protected:
     void leaveEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     struct Button {
@@ -60,6 +61,8 @@ private:
     };
     int ButtonHeight() const;
     int ButtonAt(QPoint pos) const;
+    // Whether the focus coming or going that way leaves the hot button as it is.
+    static bool KeepsPlace(Qt::FocusReason reason);
 
     std::vector<Button> m_buttons;
     int m_checked = -1;

@@ -48,7 +48,7 @@ CPrefContListPage::CPrefContListPage(PrefContext& context, QWidget* host)
     , m_background(context.userMan.m_crListBack)
 {
     Caption()->setText(tr("Contact list settings"));
-    SetFocusRange(1137, 1363);
+    SetFocusRange(1103, 1143);
     const UserMan& user = context.userMan;
     auto* column = new QVBoxLayout(Body());
     const auto flag = [this, &user](QBoxLayout* layout, int id, const char* text, u32 bit) {

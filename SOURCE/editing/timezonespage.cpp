@@ -173,7 +173,7 @@ void CTimeZonesPage::UpdateButtons()
         m_editButton->setEnabled(selected);
         m_deleteButton->setEnabled(selected);
     } else {
-        m_newButton->setEnabled(!m_name->text().isEmpty() && !m_picker->currentText().isEmpty());
+        m_newButton->setEnabled(!Name().isEmpty() && !m_picker->currentText().isEmpty());
         m_editButton->setEnabled(true);
         m_deleteButton->setEnabled(true);
     }
@@ -211,6 +211,12 @@ void CTimeZonesPage::OnEdit()
     m_picker->setFocus();
 }
 
+QString CTimeZonesPage::Name() const
+{
+    // Blanks around a name would only shift it in the list and the status bar.
+    return m_name->text().trimmed();
+}
+
 bool CTimeZonesPage::ReadZone(TimeZoneEntry& entry) const
 {
     const int zone = m_picker->currentData().toInt();
@@ -219,21 +225,21 @@ bool CTimeZonesPage::ReadZone(TimeZoneEntry& entry) const
     TimeZoneEntry read = entry;
     if (!FillZoneRecord(m_zones[size_t(zone)].keyName, CurrentYear(), read))
         return false;
-    read.m_strName = m_name->text().toStdString();
+    read.m_strName = Name().toStdString();
     entry = read;
     return true;
 }
 
 void CTimeZonesPage::OnApply()
 {
-    if (m_name->text().isEmpty() || m_picker->currentText().isEmpty())
+    if (Name().isEmpty() || m_picker->currentText().isEmpty())
         return;
     DataMan& data = m_context.dataMan;
     if (m_bNew) {
         auto entry = std::make_unique<TimeZoneEntry>();
         if (ReadZone(*entry)) {
             const int index = data.Add(std::move(entry));
-            auto* item = new QTreeWidgetItem(m_list, {m_name->text(), QString()});
+            auto* item = new QTreeWidgetItem(m_list, {Name(), QString()});
             item->setData(0, Qt::UserRole, index);
         }
     } else if (m_bEdit && m_nEditRow >= 0 && m_nEditRow < m_list->topLevelItemCount()) {

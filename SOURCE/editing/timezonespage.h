@@ -49,6 +49,8 @@ private:
     void ShowSelected();
     void UpdateButtons();
     int SelectedRow() const;
+    // The location's name as typed, without blanks around it.
+    QString Name() const;
     bool ReadZone(TimeZoneEntry& entry) const;
 
     PrefContext& m_context;

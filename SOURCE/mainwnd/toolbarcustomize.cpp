@@ -28,11 +28,11 @@ CToolbarCustomizeDialog::CToolbarCustomizeDialog(CMainToolbar& toolbar, QWidget*
     : QDialog(parent)
     , m_toolbar(toolbar)
     , m_available(new QListWidget(this))
-    , m_current(new QListWidget(this))
+    , m_current(new QListWidget)
     , m_add(new QPushButton(tr("&Add ->"), this))
     , m_remove(new QPushButton(tr("<- &Remove"), this))
-    , m_up(new QPushButton(tr("Move &Up"), this))
-    , m_down(new QPushButton(tr("Move &Down"), this))
+    , m_up(new QPushButton(tr("Move &Up")))
+    , m_down(new QPushButton(tr("Move &Down")))
 {
     setWindowTitle(QStringLiteral("Customize Toolbar"));
     setObjectName(QStringLiteral("CustomizeToolbar"));
@@ -50,11 +50,15 @@ CToolbarCustomizeDialog::CToolbarCustomizeDialog(CMainToolbar& toolbar, QWidget*
     middle->addWidget(m_remove);
     middle->addStretch(1);
     grid->addLayout(middle, 1, 1);
+    // Tab reads the columns from the left: the controls join the dialog in
+    // that order, the toolbar's list after the buttons beside it.
     grid->addWidget(m_current, 1, 2);
     auto* side = new QVBoxLayout;
     auto* buttons = new QDialogButtonBox(
         QDialogButtonBox::Close | QDialogButtonBox::Reset | QDialogButtonBox::Help, Qt::Vertical, this);
     side->addWidget(buttons);
+    m_up->setParent(this);
+    m_down->setParent(this);
     side->addWidget(m_up);
     side->addWidget(m_down);
     side->addStretch(1);

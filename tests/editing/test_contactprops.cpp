@@ -498,6 +498,25 @@ TEST_F(ContactPropsTest, PageKeysAndTabRingOnTheContactPages)
     EXPECT_EQ(QApplication::focusWidget(), dialog.SwitchButton());
 }
 
+TEST_F(ContactPropsTest, AnAccessKeyOfNoEnabledControlTypesNothing)
+{
+    CDialogContactProps dialog(*m_dataMan, *m_userMan);
+    dialog.StartNew({}, {});
+    ShowActive(dialog);
+    auto* first = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(first, nullptr);
+    QTest::keyClicks(first, QStringLiteral("Zed"));
+    // "Remove books" is disabled with no book listed; no control has Q.
+    QTest::keyClick(first, Qt::Key_R, Qt::AltModifier);
+    QTest::keyClick(first, Qt::Key_Q, Qt::AltModifier);
+    QTest::keyClick(first, Qt::Key_Q, Qt::AltModifier | Qt::ShiftModifier);
+    EXPECT_EQ(first->text(), QStringLiteral("Zed"));
+    EXPECT_EQ(QApplication::focusWidget(), first);
+    // Letters without Alt still type.
+    QTest::keyClicks(first, QStringLiteral("y"));
+    EXPECT_EQ(first->text(), QStringLiteral("Zedy"));
+}
+
 TEST_F(ContactPropsTest, TabGoesThroughTheGeneralPageRowByRow)
 {
     CDialogContactProps dialog(*m_dataMan, *m_userMan);

@@ -1,3 +1,4 @@
+#include "core/errorreport.h"
 #include "dialogdriver.h"
 #include "editing/imageopendialog.h"
 #include "editing/imageviewwnd.h"
@@ -258,6 +259,24 @@ TEST_F(PictureTest, TheFileListShowsItsColumnsWhole)
     }
     // The preview keeps a useful size beside the list.
     EXPECT_GE(dialog->Preview()->width(), dialog->Preview()->sizeHint().width() / 2);
+}
+
+TEST_F(PictureTest, ADamagedPictureIsSaidToBeDamagedAndTheLogHoldsWhy)
+{
+    // A GIF whose only image asks for 12-bit LZW codes.
+    QByteArray gif("GIF89a");
+    gif += QByteArray::fromHex("04000200800000") + QByteArray(6, '\0');
+    gif += QByteArray::fromHex("2c000000000400020000") + QByteArray::fromHex("0c0100") + ';';
+    Write("codes.gif", gif);
+    QWidget parent;
+    auto* view = new CImageViewWnd(&parent);
+    view->Create(&parent, QRect(0, 0, 104, 104));
+    view->SetFile(StdPath("codes.gif"), IMAGE_TYPE_GIF);
+    EXPECT_EQ(view->GetImage(), nullptr);
+    EXPECT_EQ(view->GetMessage(), u"This picture cannot be shown: the picture is damaged.");
+    const QByteArray log = Contents(kErrorLogName);
+    EXPECT_TRUE(log.contains("codes.gif")) << log.constData();
+    EXPECT_TRUE(log.contains("LZW code size")) << log.constData();
 }
 
 TEST_F(PictureTest, AFileThatCannotBeShownSaysWhy)

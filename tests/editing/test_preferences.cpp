@@ -6,11 +6,13 @@
 #include "editing/dialogpreferences.h"
 #include "editing/pagebar.h"
 #include "editing/timezonespage.h"
+#include "editingtest.h"
 #include "platform/autostart.h"
 #include "platform/fontconv.h"
 #include "platform/modemprovider.h"
 #include "platform/profile.h"
 #include "platform/ui/window.h"
+#include "support/keyboard.h"
 #include "support/pictures.h"
 #include "support/testenv.h"
 #include "support/tooltip.h"
@@ -18,6 +20,7 @@
 #include "telephony/tapiman.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -25,6 +28,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QSpinBox>
 #include <QTest>
 #include <QTreeWidget>
@@ -419,13 +423,17 @@ TEST_F(PreferencesTest, TimeZonesPageAddsEditsAndDeletesLocations)
     EXPECT_EQ(QStringLiteral("&Apply"), apply->text());
     EXPECT_FALSE(apply->isEnabled());  // no name yet
     page.Picker()->setCurrentIndex(page.Picker()->findText(QStringLiteral("(UTC+10:00) Australia/Sydney")));
-    page.CustomName()->setText(QStringLiteral("Sydney office"));
+    // Blanks are no name; those around a name are not kept.
+    QTest::keyClicks(page.CustomName(), QStringLiteral("  "));
+    EXPECT_FALSE(apply->isEnabled());
+    QTest::keyClicks(page.CustomName(), QStringLiteral("Sydney office "));
     EXPECT_TRUE(apply->isEnabled());
     apply->click();
     EXPECT_TRUE(page.InViewMode());
     ASSERT_EQ(2, m_data.GetCount(DMK_TIME_ZONE));
     const TimeZoneEntry* added = m_data.GetAt<TimeZoneEntry>(1);
     EXPECT_EQ("Sydney office", added->m_strName);
+    EXPECT_EQ(QStringLiteral("Sydney office"), list->topLevelItem(1)->text(0));
     EXPECT_EQ("Australia/Sydney", added->m_strText3);
     EXPECT_EQ(-600, added->m_lBias);
     EXPECT_EQ(0u, added->m_dwFlags);
@@ -564,4 +572,66 @@ TEST_F(PreferencesTest, Pictures)
             EXPECT_TRUE(faults.isEmpty()) << names[i] << ":\n" << faults.join(u'\n').toStdString();
         }
     }
+}
+
+TEST_F(PreferencesTest, TabAndShiftTabReachEveryControlOfEveryPage)
+{
+    AddZone("Home", "Europe/Berlin", TZ_UNDEFINED);
+    CDialogPreferences dialog(m_context);
+    ShowActive(dialog);
+    const auto focus = [] { return QApplication::focusWidget(); };
+    for (int command = CDialogPreferences::kGeneralPage; command <= CDialogPreferences::kTimeZonesPage;
+         ++command) {
+        dialog.OnShowPage(command);
+        // Buttons that exclude each other are one stop, left with the arrows.
+        QList<QWidget*> controls = ReadingOrder(dialog.GetActivePage());
+        controls.removeIf([](QWidget* w) { return qobject_cast<QRadioButton*>(w) != nullptr; });
+        ASSERT_FALSE(controls.isEmpty()) << command;
+        QSet<QWidget*> forward;
+        QSet<QWidget*> backward;
+        dialog.PageBar()->setFocus(Qt::TabFocusReason);
+        for (int i = 0; i < 40 && focus() != dialog.OkButton(); ++i) {
+            QTest::keyClick(focus(), Qt::Key_Tab);
+            forward.insert(focus());
+        }
+        for (int i = 0; i < 40 && focus() != dialog.PageBar(); ++i) {
+            QTest::keyClick(focus(), Qt::Key_Backtab, Qt::ShiftModifier);
+            backward.insert(focus());
+        }
+        for (QWidget* control : controls) {
+            EXPECT_TRUE(forward.contains(control))
+                << command << " Tab: " << DescribeControl(control).toStdString();
+            EXPECT_TRUE(backward.contains(control))
+                << command << " Shift+Tab: " << DescribeControl(control).toStdString();
+        }
+    }
+}
+
+TEST_F(PreferencesTest, TheFocusFrameStaysOnTheCurrentPage)
+{
+    CDialogPreferences dialog(m_context);
+    ShowActive(dialog);
+    CPageBar* bar = dialog.PageBar();
+    const int general = bar->IndexOf(CDialogPreferences::kGeneralPage);
+    // Down the bar to the second page, shown with Space; then on to a third
+    // page from inside the second.
+    bar->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(bar, Qt::Key_Down);
+    QTest::keyClick(bar, Qt::Key_Space);
+    EXPECT_EQ(bar->CheckedCommand(), bar->CommandAt(general + 1));
+    QTest::keyClick(bar, Qt::Key_Tab);
+    ASSERT_NE(QApplication::focusWidget(), bar);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(bar->CheckedCommand(), bar->CommandAt(general + 2));
+    // Back on the bar, its frame is on the page shown, and nothing is lit
+    // while the keyboard is elsewhere.
+    bar->setFocus(Qt::BacktabFocusReason);
+    EXPECT_EQ(bar->HotItem(), general + 2);
+    QTest::keyClick(bar, Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(bar->CheckedCommand(), bar->CommandAt(general + 3));
+    ASSERT_NE(QApplication::focusWidget(), bar);
+    EXPECT_EQ(bar->HotItem(), -1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    ASSERT_EQ(QApplication::focusWidget(), bar);
+    EXPECT_EQ(bar->HotItem(), general + 3);
 }

@@ -11,11 +11,14 @@
 #include "platform/profile.h"
 #include "platform/ui/openlink.h"
 #include "platform/ui/systemtray.h"
+#include "support/keyboard.h"
 #include "support/pictures.h"
 
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
 #include <QTest>
 #include <QTimeZone>
 #include <QTreeWidget>
@@ -116,6 +119,26 @@ TEST_F(FrameTest, CustomiseDialogPicture)
         const QStringList faults = LayoutFaults(&dialog);
         EXPECT_TRUE(faults.isEmpty()) << faults.join(u'\n').toStdString();
     }
+}
+
+TEST_F(FrameTest, CustomiseDialogTabFollowsItsColumns)
+{
+    CToolbarCustomizeDialog dialog(*Frame().Toolbar(), &Frame());
+    dialog.show();
+    QApplication::processEvents();
+    // Every button enabled, as with an item in the middle of each list chosen.
+    for (QListWidget* list : dialog.findChildren<QListWidget*>())
+        list->setCurrentRow(1);
+    // Column by column from the left, each from the top.
+    const QStringList columns{QString(), QStringLiteral("&Add ->"), QStringLiteral("<- &Remove"), QString(),
+        QStringLiteral("Close"), QStringLiteral("Reset"), QStringLiteral("Help"), QStringLiteral("Move &Up"),
+        QStringLiteral("Move &Down")};
+    QStringList tab;
+    for (const QWidget* w : TabOrder(&dialog)) {
+        const auto* button = qobject_cast<const QPushButton*>(w);
+        tab << (button ? button->text() : QString());
+    }
+    EXPECT_EQ(tab.join(u'|').toStdString(), columns.join(u'|').toStdString());
 }
 
 TEST_F(FrameTest, StatusPanesShowCountAndClock)

@@ -177,6 +177,30 @@ TEST_F(FramePrintTest, EnterInPageSetupTakesTheLayoutAndPrintsNothing)
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
+TEST_F(FramePrintTest, EnterInTheEnvelopePageSetupTakesTheSettings)
+{
+    m_pm.m_Printmode = PM_MEMO;
+    auto* commands = PrintCommands();
+    Select({0});
+    QString focused;
+    QTimer::singleShot(0, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (!dialog)
+            return;
+        // The control the dialog opens on takes the key.
+        QWidget* start = dialog->focusWidget();
+        auto* button = qobject_cast<QPushButton*>(start);
+        focused = button ? button->text() : QStringLiteral("no button");
+        ASSERT_NE(start, nullptr);
+        QTest::keyClick(start, Qt::Key_Return);
+    });
+    Trigger(ID_PAGESETUP_ENVELOPE);
+    EXPECT_EQ(focused.toStdString(), "OK");
+    EXPECT_EQ(m_pm.m_Printmode, PM_ENVELOPE);
+    EXPECT_FALSE(commands->InPreview());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
 TEST_F(FramePrintTest, ContactsFreedWhileThePreviewIsOpenAreLeftBlank)
 {
     CPrintCommands* commands = OpenLabelPreview();

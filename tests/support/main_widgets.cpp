@@ -1,3 +1,4 @@
+#include "controls/dialogmanager.h"
 #include "support/keyboard.h"
 #include "support/machine.h"
 #include "support/modalguard.h"
@@ -11,6 +12,8 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const MachineIsolation isolation;
     QApplication app(argc, argv);
+    // As the program's application object does.
+    InstallDialogManager();
     const ModalWatchdog watchdog;
     ::testing::InitGoogleTest(&argc, argv);
     CheckMnemonicsOfEveryDialog();

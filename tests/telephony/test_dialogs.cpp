@@ -3,6 +3,7 @@
 #include "controls/gradientcaption.h"
 #include "impexp/ui/iefilechooser.h"
 #include "support/contexthelpcheck.h"
+#include "support/keyboard.h"
 #include "support/modal.h"
 #include "support/pictures.h"
 #include "telephony/calllog.h"
@@ -592,4 +593,29 @@ TEST_F(DialogTest, DialingDialogsExplainTheirControls)
     ASSERT_TRUE(QTest::qWaitForWindowActive(&manual));
     EXPECT_EQ(HelpKeyHelp(manual.NumberBox()), TopicText(1310));
     EXPECT_EQ(RightClickHelp(manual.DialButton()), TopicText(1311));
+}
+
+TEST_F(DialogTest, ManualDialTakesKeysAsLaidOut)
+{
+    // No device: "&Dial" is disabled, so Alt+D reaches no control.
+    TapiMan idle;
+    CDialogManualDial dialog(idle);
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    QWidget* number = QApplication::focusWidget();
+    ASSERT_TRUE(number && dialog.NumberBox()->isAncestorOf(number));
+    QTest::keyClicks(number, QStringLiteral("555"));
+    QTest::keyClick(number, Qt::Key_D, Qt::AltModifier);
+    QTest::keyClick(number, Qt::Key_Z, Qt::AltModifier);
+    EXPECT_EQ(dialog.NumberBox()->currentText(), QStringLiteral("555"));
+    EXPECT_EQ(QApplication::focusWidget(), number);
+
+    // Tab goes from the number along the row of buttons from the left.
+    dialog.DialButton()->setEnabled(true);
+    const QStringList reading = DescribeControls(ReadingOrder(dialog.Frame()));
+    ASSERT_EQ(reading.size(), 4);
+    EXPECT_EQ(DescribeControls(TabOrder(dialog.Frame())).join(u'\n').toStdString(),
+        reading.join(u'\n').toStdString());
+    dialog.reject();
 }

@@ -51,6 +51,8 @@ CIEFieldsPage::CIEFieldsPage(CIESheet* sheet)
     m_list->horizontalHeader()->setStretchLastSection(true);
     m_list->setShowGrid(false);
     m_list->setWordWrap(false);
+    // The arrows move between the rows; Tab goes on to the next control.
+    m_list->setTabKeyNavigation(false);
 
     Body()->addWidget(m_list, 1);
     auto* grid = new QGridLayout;

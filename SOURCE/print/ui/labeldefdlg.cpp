@@ -30,9 +30,9 @@ CDialogLabelDef::CDialogLabelDef(
     , m_bNew(isNew)
     , m_unit(unit)
     , m_name(new QLineEdit(Frame()))
-    , m_rows(new QSpinBox(Frame()))
-    , m_columns(new QSpinBox(Frame()))
-    , m_paper(new QComboBox(Frame()))
+    , m_rows(new QSpinBox)
+    , m_columns(new QSpinBox)
+    , m_paper(new QComboBox)
 {
     QWidget* f = Frame();
     SetDlgCtrlIDAndName(m_name, 1623);
@@ -66,6 +66,11 @@ CDialogLabelDef::CDialogLabelDef(
         grid->addWidget(m_measures[size_t(i)], 1 + i / 2, (i % 2) * 2 + 1);
         connect(m_measures[size_t(i)], &CMeasureEdit::valueChanged, this, &CDialogLabelDef::OnChanged);
     }
+    // Tab reads the grid row by row: the rows, columns and paper come into
+    // the dialog after the measures above them.
+    for (QWidget* w :
+        {static_cast<QWidget*>(m_rows), static_cast<QWidget*>(m_columns), static_cast<QWidget*>(m_paper)})
+        w->setParent(f);
     m_measures[HEIGHT]->SetMustBePositive(true);
     m_measures[WIDTH]->SetMustBePositive(true);
     auto* rowsLabel = new QLabel(QStringLiteral("&Rows:"), f);

@@ -40,6 +40,10 @@ void CPrintOptionsDialog::SetPageSetup()
     m_take->setDefault(true);
     m_buttonRow->insertWidget(m_buttonRow->indexOf(m_print), m_take);
     setTabOrder(m_take, m_print);
+    // A dialog that starts on its preview button starts on OK instead, so
+    // that Enter takes the settings as in every page setup.
+    if (focusWidget() == m_preview)
+        m_take->setFocus();
     connect(m_take, &QPushButton::clicked, this, [this] { Finish(m_take, kResultTaken, IDOK); });
 }
 

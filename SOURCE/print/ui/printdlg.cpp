@@ -319,6 +319,31 @@ CRPrintDialog::CRPrintDialog(PrintMan& printMan, QPrinter& printer, QWidget* par
     connect(ok, &QPushButton::clicked, this, &CRPrintDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &CRPrintDialog::reject);
     connect(m_panel, &CPrintStylePanel::finished, this, &CRPrintDialog::Finish);
+
+    // Tab follows the layout: the printer's controls, then the style panel
+    // below them, then OK and Cancel. A control inside another (a spin
+    // box's edit) moves with it.
+    const auto takesTab = [this](QWidget* w) {
+        if (w->focusPolicy() == Qt::NoFocus)
+            return false;
+        for (QWidget* p = w->parentWidget(); p && p != this; p = p->parentWidget())
+            if (p->focusPolicy() != Qt::NoFocus)
+                return false;
+        return true;
+    };
+    QList<QWidget*> printerPart;
+    QList<QWidget*> panelPart;
+    for (QWidget* w = nextInFocusChain(); w && w != this; w = w->nextInFocusChain()) {
+        if (!takesTab(w))
+            continue;
+        if (printerGroup->isAncestorOf(w))
+            printerPart << w;
+        else if (m_panel->isAncestorOf(w))
+            panelPart << w;
+    }
+    const QList<QWidget*> order = printerPart + panelPart + QList<QWidget*>{ok, cancel};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
     m_panel->Styles()->setFocus();
 }
 

@@ -54,9 +54,10 @@ CDialogManualDial::CDialogManualDial(TapiMan& tapiMan, QWidget* parent)
     auto* layout = new QVBoxLayout(Frame());
     layout->addWidget(m_number);
     layout->addLayout(buttons);
-    setTabOrder(m_number, m_dial);
+    // Tab reads the row of buttons from the left.
+    setTabOrder(m_number, m_create);
+    setTabOrder(m_create, m_dial);
     setTabOrder(m_dial, m_close);
-    setTabOrder(m_close, m_create);
 
     connect(m_dial, &QPushButton::clicked, this, &CDialogManualDial::OnDial);
     connect(m_create, &QPushButton::clicked, this, &CDialogManualDial::OnCreateContact);

@@ -235,6 +235,17 @@ TEST_F(SheetTest, MappingListRules)
     EXPECT_EQ(list->item(1, 0)->text(), "Mail");
     EXPECT_TRUE(GetDlgItem(&sheet, IDC_IE_SEPARATOR)->isVisible());
 
+    // Tab leaves the list for the next control, and the arrows move in it.
+    list->setFocus(Qt::TabFocusReason);
+    list->setCurrentCell(0, 0);
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(list->currentRow(), 1);
+    QTest::keyClick(list, Qt::Key_Tab);
+    EXPECT_NE(QApplication::focusWidget(), list);
+    EXPECT_FALSE(list->isAncestorOf(QApplication::focusWidget()));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), list);
+
     // Finishing with nothing mapped is refused.
     QTest::mouseClick(Button(sheet, ID_WIZFINISH), Qt::LeftButton);
     EXPECT_EQ(m_messages.shown.back().text, "Please map any file field to some Tolva field");

@@ -3,6 +3,7 @@
 #include "platform/programfolder.h"
 #include "print/labelfile.h"
 #include "print/printtesting.h"
+#include "print/standinqueue.h"
 #include "print/ui/envelopeoptionsdlg.h"
 #include "print/ui/labeldefdlg.h"
 #include "print/ui/labeloptionsdlg.h"
@@ -23,6 +24,7 @@
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -30,6 +32,7 @@
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
@@ -407,6 +410,101 @@ TEST_F(PrintDialogTest, TabGoesThroughTheOptionDialogsRowByRow)
         CDialogEnvelopeOptions envelope(m_pm, nullptr, false, kCm);
         envelope.Sizes()->setCurrentIndex(0);  // the custom size shown
         check(envelope, "envelope");
+    }
+}
+
+TEST_F(PrintDialogTest, TabFollowsTheLayoutOfThePrintAndLabelDefinitionDialogs)
+{
+    const auto check = [](QWidget& dialog, const char* what) {
+        dialog.show();
+        QApplication::processEvents();
+        const QStringList reading = DescribeControls(ReadingOrder(&dialog));
+        ASSERT_GT(reading.size(), 6) << what;
+        EXPECT_EQ(
+            DescribeControls(TabOrder(&dialog)).join(u'\n').toStdString(), reading.join(u'\n').toStdString())
+            << what;
+    };
+    // Printing to a file, and to a printer with its own choices shown.
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(ProgramPath("out.pdf"));
+    {
+        CRPrintDialog print(m_pm, printer);
+        check(print, "print to a file");
+    }
+    {
+        m_pm.m_Printmode = PM_LABELS;
+        m_pm.m_LabelPrintRange = PR_LABEL_SINGLE;
+        CRPrintDialog print(m_pm, printer);
+        check(print, "print labels from one label on");
+    }
+    {
+        CStandInQueue queue;
+        CRPrintDialog print(m_pm, queue);
+        print.Printers()->insertItem(0, "Office laser", "Office laser");
+        print.Printers()->setCurrentIndex(0);
+        print.Copies()->setValue(2);
+        check(print, "print on a printer");
+    }
+    CDialogLabelDef definition(Sheet("Address 2 x 5", 0), true, kCm);
+    check(definition, "label definition");
+}
+
+// Run again on a screen of 1600 x 1000 pixels at scale factor 2.
+TEST_F(PrintDialogTest, TheDialogsFitTheScreen)
+{
+    const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
+    const auto check = [&room](QDialog& dialog, const char* what) {
+        dialog.show();
+        dialog.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog)) << what;
+        const QRect frame = dialog.frameGeometry();
+        EXPECT_TRUE(room.contains(frame)) << what << ": " << frame.width() << "x" << frame.height() << " on "
+                                          << room.width() << "x" << room.height();
+        if (dialog.devicePixelRatio() > 1 && FontsAvailable()) {
+            for (const bool dark : {false, true}) {
+                ScopedPalette palette(dark ? DarkPalette() : LightPalette());
+                SavePicture(Grab(&dialog),
+                    QStringLiteral("fit-%1-%2-x2")
+                        .arg(QString::fromLatin1(what).replace(u' ', u'-'), dark ? u"dark" : u"light"));
+            }
+        }
+        // Each button can be brought into view and pressed.
+        for (QPushButton* button : dialog.findChildren<QPushButton*>()) {
+            if (!button->isVisibleTo(&dialog) || !button->isEnabled())
+                continue;
+            button->setFocus(Qt::TabFocusReason);
+            EXPECT_EQ(button->visibleRegion().boundingRect(), button->rect())
+                << what << ": " << button->text().toStdString();
+        }
+        dialog.reject();
+    };
+    Contact c;
+    {
+        CDialogEnvelopeOptions envelope(m_pm, &c, false, kCm);
+        envelope.Sizes()->setCurrentIndex(0);  // the custom size shown
+        check(envelope, "envelope");
+    }
+    {
+        CDialogEnvelopeOptions envelope(m_pm, &c, false, kCm);
+        envelope.SetPageSetup();
+        check(envelope, "envelope page setup");
+    }
+    {
+        CDialogMemoOptions memo(m_pm, PM_MEMO, false);
+        check(memo, "memo");
+    }
+    {
+        CDialogLabelOptions labels(m_pm, &c, false, kCm);
+        check(labels, "labels");
+    }
+    {
+        CDialogLabelDef definition(Sheet("Address 2 x 5", 0), true, kCm);
+        check(definition, "label definition");
+    }
+    {
+        CRPrintDialog print(m_pm, AppPrinter());
+        check(print, "print");
     }
 }
 
