@@ -1,6 +1,7 @@
 // The address styles: one envelope per contact, and sheets of labels.
 #include "core/addressformat.h"
 #include "core/fieldtexts.h"
+#include "print/addresstext.h"
 #include "print/printinfo.h"
 #include "print/printman.h"
 #include "print/textout.h"
@@ -88,22 +89,36 @@ std::string AddressTextForContact(
     if (!formats || formats->IsEmpty())
         return {};
     const size_t count = formats->GetSize();
-    int index = -1;
+    const ContactAddress* address = DefaultOrFirstAddress(contact);
+    // The template and, when it is to read one address alone, that address.
+    std::string format;
+    const ContactAddress* only = nullptr;
     if (useContactFormat) {
-        for (const ContactAddress& address : contact.m_addresses)
-            if (address.m_dwType & ADDR_DEFAULT) {
-                index = GetAddressFormatIndex(address.m_dwType, address.m_dwFormat, count);
-                break;
-            }
-        if (index < 0)
-            return {};
+        if (address) {
+            only = address;
+            format = OwnFormatOf(contact, *address, *formats);
+        }
     } else {
         if (formatSetting > count - 1)
             formatSetting = 0;
-        index = int(formatSetting);
+        format = (*formats)[formatSetting].Format();
+        // A format of a kind of address the contact lacks (the home fields
+        // of a contact with a business address alone) lays out the
+        // contact's default address instead of leaving the name alone.
+        if (address && !FormatYieldsAddress(contact, format)) {
+            only = address;
+            if (AddressThroughFormat(contact, *address, format).empty())
+                format = OwnFormatOf(contact, *address, *formats);
+        }
     }
     std::string text;
-    ExpandAddressFormat((*formats)[size_t(index)].Format(), text, &contact, true);
+    if (only)
+        text = AddressThroughFormat(contact, *only, format);
+    else
+        ExpandAddressFormat(format, text, &contact, true);
+    // Every address goes out with its addressee.
+    if (!contact.m_strName.empty() && !FormatYieldsName(contact, format))
+        text = text.empty() ? contact.m_strName : contact.m_strName + "\r\n" + text;
     return text;
 }
 
@@ -262,4 +277,41 @@ bool PrintMan::LabelTextsFit(CPrintDC& dc)
     }
     dc.SelectFont(font);
     return fit;
+}
+
+void PrintMan::CountAddressless()
+{
+    m_addressless = 0;
+    m_firstAddressless.clear();
+    if (m_Printmode != PM_ENVELOPE && m_Printmode != PM_LABELS)
+        return;
+    // A sheet of one contact's labels, or its one label, prints the first alone.
+    const size_t count = m_Printmode == PM_LABELS && m_LabelPrintRange != PR_LABEL_SELECTION
+        ? std::min<size_t>(1, m_contacts.size())
+        : m_contacts.size();
+    for (size_t i = 0; i < count; ++i) {
+        const Contact* contact = JobContact(i);
+        if (!contact || DefaultOrFirstAddress(*contact))
+            continue;
+        if (m_addressless++ == 0)
+            m_firstAddressless = contact->m_strName;
+    }
+}
+
+QString PrintMan::AddresslessNote() const
+{
+    if (m_addressless == 0)
+        return {};
+    const bool envelope = m_Printmode == PM_ENVELOPE;
+    if (m_addressless == 1) {
+        const QString who = m_firstAddressless.empty() ? QStringLiteral("A contact")
+                                                       : QString::fromUtf8(m_firstAddressless);
+        const QString what = envelope             ? QStringLiteral("the envelope carries")
+            : m_LabelPrintRange == PR_LABEL_SHEET ? QStringLiteral("the labels carry")
+                                                  : QStringLiteral("the label carries");
+        return QStringLiteral("%1 has no address: %2 the name alone.").arg(who, what);
+    }
+    return QStringLiteral("%1 contacts have no address: their %2 carry the name alone.")
+        .arg(m_addressless)
+        .arg(envelope ? QStringLiteral("envelopes") : QStringLiteral("labels"));
 }

@@ -104,6 +104,51 @@ TEST_F(MemoTest, LaterPhonesOfATypeReplaceEarlierOnesAndEmptyFieldsFollowTheFlag
     EXPECT_NE(dc->FindText("Home phone 2 :"), nullptr);
 }
 
+TEST_F(MemoTest, EachAddressLineComesFromAnAddressOfItsOwnKindOrIsLeftOut)
+{
+    m_pm.m_Flags1 &= ~(PF_MEMO_HEADER | PF_MEMO_FOOTER);
+    auto address = [](u32 type, const char* street, u32 format) {
+        ContactAddress a;
+        a.m_dwType = type;
+        a.m_strStreet = street;
+        a.m_dwFormat = format;
+        return a;
+    };
+    // What one contact's memo says, line by line.
+    auto memo = [this](Contact& c) {
+        c.m_dwGender = 3;  // no gender line
+        c.m_dwDisplayFlags |= CDF_PRINT;
+        m_pm.EndPrinting();
+        Paginate();
+        QStringList texts;
+        for (const auto& item : Page(1)->Texts())
+            texts << item.text;
+        return texts.join('|').toStdString();
+    };
+    Contact& home = Add("Hana Holm", false);
+    home.m_strFirstName = "Hana";
+    home.m_strLastName = "Holm";
+    home.m_addresses = {address(ADDR_HOME | ADDR_DEFAULT, "1 Home Lane", 2)};
+    EXPECT_EQ(memo(home), "Full name :|Hana Holm|Home address :|1 Home Lane");
+
+    Contact& work = Add("Bo Berg", false);
+    work.m_strFirstName = "Bo";
+    work.m_strLastName = "Berg";
+    work.m_addresses = {address(ADDR_BUSINESS | ADDR_DEFAULT, "2 Work Way", 1)};
+    EXPECT_EQ(memo(work), "Full name :|Bo Berg|Business address :|2 Work Way");
+
+    // No address: neither line, and never the name in place of one.
+    Contact& none = Add("Chloe Xenon", false);
+    none.m_strFirstName = "Chloe";
+    none.m_strLastName = "Xenon";
+    EXPECT_EQ(memo(none), "Full name :|Chloe Xenon");
+
+    // Each line reads its own address, whatever format the address names:
+    // the home layout does not turn a business line into the home address.
+    work.m_addresses = {address(ADDR_HOME, "1 Home Lane", 2), address(ADDR_BUSINESS, "2 Work Way", 2)};
+    EXPECT_EQ(memo(work), "Full name :|Bo Berg|Business address :|2 Work Way|Home address :|1 Home Lane");
+}
+
 TEST_F(MemoTest, LongNotesContinueOnTheNextPageWhereTheyStopped)
 {
     Contact& c = Add("Long");
