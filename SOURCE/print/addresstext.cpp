@@ -83,17 +83,23 @@ std::string AddressThroughFormat(
     return text == without ? std::string() : text;
 }
 
-std::string OwnFormatOf(
-    const Contact& contact, const ContactAddress& address, const CAddressFormatArray& formats)
+std::string OwnFormatOf(const Contact& contact, const ContactAddress& address,
+    const CAddressFormatArray& formats, std::string* text)
 {
+    std::string laidOut;
     const int index = GetAddressFormatIndex(address.m_dwType, address.m_dwFormat, formats.GetSize());
-    if (index >= 0) {
-        std::string format = formats[size_t(index)].Format();
-        if (!AddressThroughFormat(contact, address, format).empty())
-            return format;
-    }
+    std::string format = index >= 0 ? formats[size_t(index)].Format() : std::string();
+    if (!format.empty())
+        laidOut = AddressThroughFormat(contact, address, format);
     // A format edited down to names alone would print no address at all.
-    return LoadResString(IDS_HOME_ADDRESS_FORMAT);
+    if (laidOut.empty()) {
+        format = LoadResString(IDS_HOME_ADDRESS_FORMAT);
+        if (text)
+            laidOut = AddressThroughFormat(contact, address, format);
+    }
+    if (text)
+        *text = std::move(laidOut);
+    return format;
 }
 
 bool FormatYieldsName(const Contact& contact, std::string_view format)

@@ -25,9 +25,10 @@ const ContactAddress* DefaultOrFirstAddress(const Contact& contact);
 std::string AddressThroughFormat(
     const Contact& contact, const ContactAddress& address, std::string_view format);
 // The template an address is laid out by: its own format, or the built-in
-// home layout when that format takes no part of the address.
-std::string OwnFormatOf(
-    const Contact& contact, const ContactAddress& address, const CAddressFormatArray& formats);
+// home layout when that format takes no part of the address. The address
+// laid out by it goes to text when one is given.
+std::string OwnFormatOf(const Contact& contact, const ContactAddress& address,
+    const CAddressFormatArray& formats, std::string* text = nullptr);
 
 // Whether the expanded text came out of the template with some part of the
 // contact's name, the contact's addresses as they stand.

@@ -90,14 +90,12 @@ std::string AddressTextForContact(
         return {};
     const size_t count = formats->GetSize();
     const ContactAddress* address = DefaultOrFirstAddress(contact);
-    // The template and, when it is to read one address alone, that address.
+    // The template the text comes from.
     std::string format;
-    const ContactAddress* only = nullptr;
+    std::string text;
     if (useContactFormat) {
-        if (address) {
-            only = address;
-            format = OwnFormatOf(contact, *address, *formats);
-        }
+        if (address)
+            format = OwnFormatOf(contact, *address, *formats, &text);
     } else {
         if (formatSetting > count - 1)
             formatSetting = 0;
@@ -106,16 +104,13 @@ std::string AddressTextForContact(
         // of a contact with a business address alone) lays out the
         // contact's default address instead of leaving the name alone.
         if (address && !FormatYieldsAddress(contact, format)) {
-            only = address;
-            if (AddressThroughFormat(contact, *address, format).empty())
-                format = OwnFormatOf(contact, *address, *formats);
+            text = AddressThroughFormat(contact, *address, format);
+            if (text.empty())
+                format = OwnFormatOf(contact, *address, *formats, &text);
+        } else {
+            ExpandAddressFormat(format, text, &contact, true);
         }
     }
-    std::string text;
-    if (only)
-        text = AddressThroughFormat(contact, *only, format);
-    else
-        ExpandAddressFormat(format, text, &contact, true);
     // Every address goes out with its addressee.
     if (!contact.m_strName.empty() && !FormatYieldsName(contact, format))
         text = text.empty() ? contact.m_strName : contact.m_strName + "\r\n" + text;

@@ -118,7 +118,9 @@ QString PrintMan::MemoValue(const Contact& c, u32 n) const
             = AddressOfKind(c, n == MF_BUSINESS_ADDRESS ? ADDR_BUSINESS : ADDR_HOME);
         if (!address || !formats || formats->IsEmpty())
             return {};
-        return text(AddressThroughFormat(c, *address, OwnFormatOf(c, *address, *formats)));
+        std::string lines;
+        OwnFormatOf(c, *address, *formats, &lines);
+        return text(lines);
     }
     case MF_HOME_WEBPAGE:
         return text(m_webSlots[WEB_HOME_PAGE]);
