@@ -150,11 +150,7 @@ TEST_F(EnvelopeTest, AnEnvelopeCarriesTheNameAndAnAddressWhateverTheFormat)
     m_pm.m_Flags1 |= PF_NO_RETURN_ADDRESS;
     Contact& c = *m_dataMan.GetContactAt(0);
     auto address = [](u32 type, const char* street, u32 format) {
-        ContactAddress a;
-        a.m_dwType = type;
-        a.m_strStreet = street;
-        a.m_dwFormat = format;
-        return a;
+        return ContactAddress{type, street, "", "", "", "", format, 0};
     };
     // The delivery address's lines, as drawn.
     auto delivery = [&] {

@@ -107,16 +107,13 @@ TEST_F(MemoTest, LaterPhonesOfATypeReplaceEarlierOnesAndEmptyFieldsFollowTheFlag
 TEST_F(MemoTest, EachAddressLineComesFromAnAddressOfItsOwnKindOrIsLeftOut)
 {
     m_pm.m_Flags1 &= ~(PF_MEMO_HEADER | PF_MEMO_FOOTER);
-    auto address = [](u32 type, const char* street, u32 format) {
-        ContactAddress a;
-        a.m_dwType = type;
-        a.m_strStreet = street;
-        a.m_dwFormat = format;
-        return a;
-    };
-    // What one contact's memo says, line by line.
-    auto memo = [this](Contact& c) {
-        c.m_dwGender = 3;  // no gender line
+    Contact& c = Add("Chloe Xenon", false);
+    c.m_strFirstName = "Chloe";
+    c.m_strLastName = "Xenon";
+    c.m_dwGender = 3;  // no gender line
+    // What the contact's memo says, line by line.
+    auto memo = [&](std::vector<ContactAddress> addresses) {
+        c.m_addresses = std::move(addresses);
         c.m_dwDisplayFlags |= CDF_PRINT;
         m_pm.EndPrinting();
         Paginate();
@@ -125,28 +122,17 @@ TEST_F(MemoTest, EachAddressLineComesFromAnAddressOfItsOwnKindOrIsLeftOut)
             texts << item.text;
         return texts.join('|').toStdString();
     };
-    Contact& home = Add("Hana Holm", false);
-    home.m_strFirstName = "Hana";
-    home.m_strLastName = "Holm";
-    home.m_addresses = {address(ADDR_HOME | ADDR_DEFAULT, "1 Home Lane", 2)};
-    EXPECT_EQ(memo(home), "Full name :|Hana Holm|Home address :|1 Home Lane");
-
-    Contact& work = Add("Bo Berg", false);
-    work.m_strFirstName = "Bo";
-    work.m_strLastName = "Berg";
-    work.m_addresses = {address(ADDR_BUSINESS | ADDR_DEFAULT, "2 Work Way", 1)};
-    EXPECT_EQ(memo(work), "Full name :|Bo Berg|Business address :|2 Work Way");
-
+    const ContactAddress home{ADDR_HOME | ADDR_DEFAULT, "1 Home Lane", "", "", "", "", 2, 0};
+    const ContactAddress work{ADDR_BUSINESS, "2 Work Way", "", "", "", "", 1, 0};
+    EXPECT_EQ(memo({home}), "Full name :|Chloe Xenon|Home address :|1 Home Lane");
+    EXPECT_EQ(memo({work}), "Full name :|Chloe Xenon|Business address :|2 Work Way");
     // No address: neither line, and never the name in place of one.
-    Contact& none = Add("Chloe Xenon", false);
-    none.m_strFirstName = "Chloe";
-    none.m_strLastName = "Xenon";
-    EXPECT_EQ(memo(none), "Full name :|Chloe Xenon");
-
-    // Each line reads its own address, whatever format the address names:
-    // the home layout does not turn a business line into the home address.
-    work.m_addresses = {address(ADDR_HOME, "1 Home Lane", 2), address(ADDR_BUSINESS, "2 Work Way", 2)};
-    EXPECT_EQ(memo(work), "Full name :|Bo Berg|Business address :|2 Work Way|Home address :|1 Home Lane");
+    EXPECT_EQ(memo({}), "Full name :|Chloe Xenon");
+    // Each line reads its own address, whatever format the address names.
+    ContactAddress workInHomeLayout = work;
+    workInHomeLayout.m_dwFormat = 2;
+    EXPECT_EQ(memo({home, workInHomeLayout}),
+        "Full name :|Chloe Xenon|Business address :|2 Work Way|Home address :|1 Home Lane");
 }
 
 TEST_F(MemoTest, LongNotesContinueOnTheNextPageWhereTheyStopped)
