@@ -102,6 +102,18 @@ std::string OwnFormatOf(const Contact& contact, const ContactAddress& address,
     return format;
 }
 
+std::string Addressee(const Contact& contact)
+{
+    if (!contact.m_strName.empty())
+        return contact.m_strName;
+    std::string name;
+    for (const std::string* part :
+        {&contact.m_strFirstName, &contact.m_strMiddleName, &contact.m_strLastName})
+        if (!part->empty())
+            name += (name.empty() ? "" : " ") + *part;
+    return name.empty() ? contact.m_strCompany : name;
+}
+
 bool FormatYieldsName(const Contact& contact, std::string_view format)
 {
     return Expand(format, TextsOf(contact, true)) != Expand(format, TextsOf(contact, false));

@@ -30,6 +30,10 @@ std::string AddressThroughFormat(
 std::string OwnFormatOf(const Contact& contact, const ContactAddress& address,
     const CAddressFormatArray& formats, std::string* text = nullptr);
 
+// Whom an envelope or label is addressed to: the contact's full name, else
+// its name parts, else its company.
+std::string Addressee(const Contact& contact);
+
 // Whether the expanded text came out of the template with some part of the
 // contact's name, the contact's addresses as they stand.
 bool FormatYieldsName(const Contact& contact, std::string_view format);

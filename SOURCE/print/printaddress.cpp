@@ -112,8 +112,12 @@ std::string AddressTextForContact(
         }
     }
     // Every address goes out with its addressee.
-    if (!contact.m_strName.empty() && !FormatYieldsName(contact, format))
-        text = text.empty() ? contact.m_strName : contact.m_strName + "\r\n" + text;
+    if (!FormatYieldsName(contact, format)) {
+        const std::string name = Addressee(contact);
+        // A company-only contact may be named by a format's company line.
+        if (!name.empty() && !text.starts_with(name))
+            text = text.empty() ? name : name + "\r\n" + text;
+    }
     return text;
 }
 
@@ -289,7 +293,7 @@ void PrintMan::CountAddressless()
         if (!contact || DefaultOrFirstAddress(*contact))
             continue;
         if (m_addressless++ == 0)
-            m_firstAddressless = contact->m_strName;
+            m_firstAddressless = Addressee(*contact);
     }
 }
 

@@ -171,6 +171,9 @@ TEST_F(EnvelopeTest, AnEnvelopeCarriesTheNameAndAnAddressWhateverTheFormat)
     c.m_addresses = {address(ADDR_BUSINESS | ADDR_DEFAULT, "9 Work Way", 1)};
     m_pm.m_EnvelopeAddressFormat = 1;
     EXPECT_EQ(delivery(), "Ann Lee|9 Work Way");
+    c.m_strName.clear();  // named by its parts alone
+    EXPECT_EQ(delivery(), "Ann Lee|9 Work Way");
+    c.m_strName = "Ann Lee";
     m_pm.m_Flags1 |= PF_ENVELOPE_CONTACT_FORMAT;
     c.m_addresses
         = {address(ADDR_BUSINESS, "9 Work Way", 1), address(ADDR_HOME | ADDR_DEFAULT, "Main St 1", 2)};
