@@ -184,10 +184,13 @@ void CPrintCommands::PrintNow(u32 fromPage)
     // The printing dialog holds the window's input while the pages go out.
     QPrinter& printer = AppPrinter();
     const bool toFile = !printer.outputFileName().isEmpty();
-    if (PrintOnPrinter(m_pm, info, printer, DocumentName(), &m_frame) == kPrintCancelled)
+    const int printed = PrintOnPrinter(m_pm, info, printer, DocumentName(), &m_frame);
+    if (printed == kPrintCancelled)
         m_frame.statusBar()->showMessage(toFile
                 ? QStringLiteral("Printing was cancelled: no file was written.")
                 : QStringLiteral("Printing was cancelled: nothing was sent to the printer."));
+    else if (printed > 0 && !m_pm.AddresslessNote().isEmpty())
+        m_frame.statusBar()->showMessage(m_pm.AddresslessNote());
 }
 
 QString CPrintCommands::DocumentName() const

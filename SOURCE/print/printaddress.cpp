@@ -1,6 +1,7 @@
 // The address styles: one envelope per contact, and sheets of labels.
 #include "core/addressformat.h"
 #include "core/fieldtexts.h"
+#include "print/addresstext.h"
 #include "print/printinfo.h"
 #include "print/printman.h"
 #include "print/textout.h"
@@ -87,17 +88,36 @@ std::string AddressTextForContact(
 {
     if (!formats || formats->IsEmpty())
         return {};
-    if (useContactFormat) {
-        // The default address is the one laid out, whatever its kind.
-        for (const ContactAddress& address : contact.m_addresses)
-            if (address.m_dwType & ADDR_DEFAULT)
-                return FormatAddressText(contact, address, *formats, true);
-        return {};
-    }
-    if (formatSetting > formats->GetSize() - 1)
-        formatSetting = 0;
+    const size_t count = formats->GetSize();
+    const ContactAddress* address = DefaultOrFirstAddress(contact);
+    // The template the text comes from.
+    std::string format;
     std::string text;
-    ExpandAddressFormat((*formats)[formatSetting].Format(), text, &contact, true);
+    if (useContactFormat) {
+        if (address)
+            format = OwnFormatOf(contact, *address, *formats, &text);
+    } else {
+        if (formatSetting > count - 1)
+            formatSetting = 0;
+        format = (*formats)[formatSetting].Format();
+        // A format of a kind of address the contact lacks (the home fields
+        // of a contact with a business address alone) lays out the
+        // contact's default address instead of leaving the name alone.
+        if (address && !FormatYieldsAddress(contact, format)) {
+            text = AddressThroughFormat(contact, *address, format);
+            if (text.empty())
+                format = OwnFormatOf(contact, *address, *formats, &text);
+        } else {
+            ExpandAddressFormat(format, text, &contact, true);
+        }
+    }
+    // Every address goes out with its addressee.
+    if (!FormatYieldsName(contact, format)) {
+        const std::string name = Addressee(contact);
+        // A company-only contact may be named by a format's company line.
+        if (!name.empty() && !text.starts_with(name))
+            text = text.empty() ? name : name + "\r\n" + text;
+    }
     return text;
 }
 
@@ -256,4 +276,41 @@ bool PrintMan::LabelTextsFit(CPrintDC& dc)
     }
     dc.SelectFont(font);
     return fit;
+}
+
+void PrintMan::CountAddressless()
+{
+    m_addressless = 0;
+    m_firstAddressless.clear();
+    if (m_Printmode != PM_ENVELOPE && m_Printmode != PM_LABELS)
+        return;
+    // A sheet of one contact's labels, or its one label, prints the first alone.
+    const size_t count = m_Printmode == PM_LABELS && m_LabelPrintRange != PR_LABEL_SELECTION
+        ? std::min<size_t>(1, m_contacts.size())
+        : m_contacts.size();
+    for (size_t i = 0; i < count; ++i) {
+        const Contact* contact = JobContact(i);
+        if (!contact || DefaultOrFirstAddress(*contact))
+            continue;
+        if (m_addressless++ == 0)
+            m_firstAddressless = Addressee(*contact);
+    }
+}
+
+QString PrintMan::AddresslessNote() const
+{
+    if (m_addressless == 0)
+        return {};
+    const bool envelope = m_Printmode == PM_ENVELOPE;
+    if (m_addressless == 1) {
+        const QString who = m_firstAddressless.empty() ? QStringLiteral("A contact")
+                                                       : QString::fromUtf8(m_firstAddressless);
+        const QString what = envelope             ? QStringLiteral("the envelope carries")
+            : m_LabelPrintRange == PR_LABEL_SHEET ? QStringLiteral("the labels carry")
+                                                  : QStringLiteral("the label carries");
+        return QStringLiteral("%1 has no address: %2 the name alone.").arg(who, what);
+    }
+    return QStringLiteral("%1 contacts have no address: their %2 carry the name alone.")
+        .arg(m_addressless)
+        .arg(envelope ? QStringLiteral("envelopes") : QStringLiteral("labels"));
 }

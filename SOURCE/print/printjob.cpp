@@ -233,6 +233,7 @@ u32 PrintMan::CountPages(CPrintDC& dc, CPrintInfo& info)
 {
     const u32 contacts = u32(m_contacts.size());
     m_labelLinesLeftOut = m_Printmode == PM_LABELS && !LabelTextsFit(dc);
+    CountAddressless();
     switch (m_Printmode) {
     case PM_ENVELOPE:
         return contacts;

@@ -146,6 +146,10 @@ public:
     // Whether the job's labels leave lines of an address out, as the begin
     // pass found: a label keeps the lines that fit it.
     bool LabelLinesLeftOut() const { return m_labelLinesLeftOut; }
+    // What the job's result says of envelopes and labels printed for
+    // contacts without any address, as the begin pass found; "" when every
+    // contact has one.
+    QString AddresslessNote() const;
 
     // The settings, changed directly by the print and option dialogs.
     CAddressBookApp* m_pApp;
@@ -186,6 +190,8 @@ public:
     const Contact* JobContact(size_t index) const;
     // Whether every label text of the job fits its label.
     bool LabelTextsFit(CPrintDC& dc);
+    // Counts the envelope or label contacts of the job that have no address.
+    void CountAddressless();
     // Indexed by page number, entry 0 a leading 0: where each page starts.
     std::vector<u32> m_pageContact, m_pageField, m_pageOffset;
     u32 m_curContact = 0;
@@ -203,6 +209,10 @@ public:
     // placed even when it does not fit, so that every page makes progress.
     bool m_pageEmpty = false;
     bool m_labelLinesLeftOut = false;
+    // The envelope or label contacts of the job without an address, and
+    // the name of the first of them.
+    u32 m_addressless = 0;
+    std::string m_firstAddressless;
     DataMan* m_pDataMan = nullptr;
     UserMan* m_pUserMan = nullptr;
 
@@ -237,9 +247,11 @@ private:
     std::array<std::string, 16> m_webSlots;
 };
 
-// The address text of a contact (lines joined by CR LF): through its
-// default address's own format, or through the format setting, which is
-// reset to 0 first when it lies beyond the formats.
+// The address text of a contact (lines joined by CR LF), led by its name:
+// its default address (else its first) through that address's own format,
+// or the format setting, which is reset to 0 first when it lies beyond the
+// formats; a setting that yields no address for the contact lays out its
+// default address.
 std::string AddressTextForContact(
     const Contact& contact, bool useContactFormat, u32& formatSetting, const CAddressFormatArray* formats);
 

@@ -4,6 +4,7 @@
 #include "core/fieldtexts.h"
 #include "core/userman.h"
 #include "core/utilities.h"
+#include "print/addresstext.h"
 #include "print/printinfo.h"
 #include "print/printman.h"
 #include "print/textout.h"
@@ -110,22 +111,16 @@ QString PrintMan::MemoValue(const Contact& c, u32 n) const
         return text(c.m_strJobTitle);
     case MF_BUSINESS_ADDRESS:
     case MF_HOME_ADDRESS: {
+        // Each line only from an address of its own kind: without one the
+        // line is empty, never another kind's address or the name alone.
         const CAddressFormatArray* formats = Formats();
-        if (!formats || formats->IsEmpty())
+        const ContactAddress* address
+            = AddressOfKind(c, n == MF_BUSINESS_ADDRESS ? ADDR_BUSINESS : ADDR_HOME);
+        if (!address || !formats || formats->IsEmpty())
             return {};
-        const u32 wanted = n == MF_BUSINESS_ADDRESS ? ADDR_BUSINESS : ADDR_HOME;
-        u32 format = 0;
-        if (!c.m_addresses.empty()) {
-            const ContactAddress* address = ContactAddressOfKind(c, wanted);
-            format = address ? address->m_dwFormat : c.m_addresses.back().m_dwFormat;
-        }
-        if (format > formats->GetSize() - 1)
-            format = 1;
-        if (format >= formats->GetSize())
-            format = 0;
-        std::string result;
-        ExpandAddressFormat((*formats)[format].Format(), result, &c, true);
-        return text(result);
+        std::string lines;
+        OwnFormatOf(c, *address, *formats, &lines);
+        return text(lines);
     }
     case MF_HOME_WEBPAGE:
         return text(m_webSlots[WEB_HOME_PAGE]);

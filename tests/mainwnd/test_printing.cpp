@@ -8,6 +8,7 @@
 #include "print/printman.h"
 #include "print/printoutput.h"
 #include "print/printtesting.h"
+#include "print/ui/envelopeoptionsdlg.h"
 #include "print/ui/labeloptionsdlg.h"
 #include "print/ui/memooptionsdlg.h"
 #include "print/ui/printdlg.h"
@@ -231,6 +232,12 @@ TEST_F(FramePrintTest, ContactsFreedWhileThePreviewIsOpenAreLeftBlank)
 
 TEST_F(FramePrintTest, TheStatusBarNamesThePagesShown)
 {
+    for (int i = 0; i < m_dataMan->GetContactCount(); ++i) {
+        ContactAddress home;
+        home.m_dwType = ADDR_HOME;
+        home.m_strStreet = "Elm Row " + std::to_string(i);
+        m_dataMan->GetContactAt(i)->m_addresses = {home};
+    }
     CPrintCommands* commands = OpenLabelPreview();
     ASSERT_TRUE(commands->InPreview());
     // The preview opens with as many pages as it showed last in this run.
@@ -457,6 +464,64 @@ TEST_F(FramePrintTest, LabelsBreakNamesAtHyphensAndThePreviewSaysWhenLinesAreLef
     EXPECT_TRUE(Frame().statusBar()->currentMessage().startsWith("Page 1"));
     EXPECT_TRUE(Frame().statusBar()->currentMessage().contains("left out"))
         << Frame().statusBar()->currentMessage().toStdString();
+    commands->ClosePreview();
+}
+
+namespace {
+
+// The words of a PDF's page, as pdftotext gives them.
+QStringList PdfPageWords(const QString& path, int page)
+{
+    QProcess p;
+    p.start("pdftotext", {"-f", QString::number(page), "-l", QString::number(page), path, "-"});
+    p.waitForFinished();
+    return QString::fromUtf8(p.readAllStandardOutput()).split(QRegularExpression("\\s+"), Qt::SkipEmptyParts);
+}
+
+}  // namespace
+
+TEST_F(FramePrintTest, EnvelopesGoToTheAddressEachContactHasAndTheResultNamesWhoHasNone)
+{
+    if (!CanReadPdf())
+        GTEST_SKIP() << "poppler-utils are not installed";
+    m_pm.m_PrinttypeEnv = PR_SELECTION;
+    auto* commands = PrintCommands();
+    // Anna has a business address alone, Bruno a home address, Carla none;
+    // the envelopes use the postal format, which reads the home fields.
+    Select({0, 1, 2});
+    for (Contact* c : Grid().SelectedContacts()) {
+        if (c->m_strName == "Anna Berg")
+            c->m_addresses = {{ADDR_BUSINESS | ADDR_DEFAULT, "7 Trade Road", "", "", "", "", 1, 0}};
+        if (c->m_strName == "Bruno Cole")
+            c->m_addresses = {{ADDR_HOME | ADDR_DEFAULT, "3 Elm Row", "", "", "", "", 2, 0}};
+    }
+    QPrinter& printer = AppPrinter();
+    const QString path = m_dir->filePath("envelopes.pdf");
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    auto answer = [](const char* button) {
+        QTimer::singleShot(0, [button] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* d = qobject_cast<CDialogEnvelopeOptions*>(w); d && d->isVisible())
+                    return QTest::mouseClick(d->findChild<QPushButton*>(button), Qt::LeftButton);
+            ADD_FAILURE() << "no envelope options dialog";
+        });
+    };
+    answer("ctl1");  // Print
+    Trigger(ID_PAGESETUP_ENVELOPE);
+    printer.setOutputFileName(QString());
+    ASSERT_EQ(PdfPages(path), 3);
+    // By last name: Berg, Cole, Dean.
+    EXPECT_EQ(PdfPageWords(path, 1), (QStringList{"Berg", "7", "Trade", "Road"}));
+    EXPECT_EQ(PdfPageWords(path, 2), (QStringList{"Cole", "3", "Elm", "Row"}));
+    EXPECT_EQ(PdfPageWords(path, 3), QStringList{"Dean"});
+    const QString note = "Carla Dean has no address: the envelope carries the name alone.";
+    EXPECT_EQ(Frame().statusBar()->currentMessage(), note);
+    // The preview says it too, after the page.
+    answer("ctl1575");
+    Trigger(ID_PAGESETUP_ENVELOPE);
+    ASSERT_TRUE(commands->InPreview());
+    EXPECT_TRUE(Frame().statusBar()->currentMessage().endsWith(note));
     commands->ClosePreview();
 }
 

@@ -134,14 +134,57 @@ TEST_F(EnvelopeTest, FlagsAndFormatChoiceDecideWhatIsPrinted)
     EXPECT_NE(dc->FindText("Ann Lee"), nullptr);
     EXPECT_EQ(m_pm.m_EnvelopeAddressFormat, 0u);
 
-    // The contact's own format, but no address is its default one.
+    // The contact's own format, though no address is flagged its default:
+    // the address it has goes out, under its name.
     m_pm.m_Flags1 = (m_pm.m_Flags1 & ~PF_NO_RETURN_ADDRESS) | PF_ENVELOPE_CONTACT_FORMAT;
     m_pm.EndPrinting();
     m_dataMan.GetContactAt(0)->m_dwDisplayFlags |= CDF_PRINT;
     dc = Envelope();
     EXPECT_NE(dc->FindText("Me"), nullptr);
-    EXPECT_EQ(dc->FindText("Ann Lee"), nullptr);
-    EXPECT_EQ(dc->FindText("Main St 1"), nullptr);
+    EXPECT_NE(dc->FindText("Ann Lee"), nullptr);
+    EXPECT_NE(dc->FindText("Main St 1"), nullptr);
+}
+
+TEST_F(EnvelopeTest, AnEnvelopeCarriesTheNameAndAnAddressWhateverTheFormat)
+{
+    m_pm.m_Flags1 |= PF_NO_RETURN_ADDRESS;
+    Contact& c = *m_dataMan.GetContactAt(0);
+    auto address = [](u32 type, const char* street, u32 format) {
+        return ContactAddress{type, street, "", "", "", "", format, 0};
+    };
+    // The delivery address's lines, as drawn.
+    auto delivery = [&] {
+        m_pm.EndPrinting();
+        c.m_dwDisplayFlags |= CDF_PRINT;
+        QStringList lines;
+        for (const auto& item : Envelope()->Texts())
+            lines << item.text;
+        return lines.join('|').toStdString();
+    };
+    // The postal format reads home fields: a business or postal address
+    // alone goes out in its place rather than the name alone.
+    c.m_addresses = {address(ADDR_BUSINESS | ADDR_DEFAULT, "9 Work Way", 1)};
+    EXPECT_EQ(delivery(), "Ann Lee|9 Work Way");
+    c.m_addresses = {address(ADDR_POSTAL | ADDR_DEFAULT, "PO Box 7", 0)};
+    EXPECT_EQ(delivery(), "Ann Lee|PO Box 7");
+    // Formats without a name put the name first.
+    c.m_addresses = {address(ADDR_BUSINESS | ADDR_DEFAULT, "9 Work Way", 1)};
+    m_pm.m_EnvelopeAddressFormat = 1;
+    EXPECT_EQ(delivery(), "Ann Lee|9 Work Way");
+    c.m_strName.clear();  // named by its parts alone
+    EXPECT_EQ(delivery(), "Ann Lee|9 Work Way");
+    c.m_strName = "Ann Lee";
+    m_pm.m_Flags1 |= PF_ENVELOPE_CONTACT_FORMAT;
+    c.m_addresses
+        = {address(ADDR_BUSINESS, "9 Work Way", 1), address(ADDR_HOME | ADDR_DEFAULT, "Main St 1", 2)};
+    EXPECT_EQ(delivery(), "Ann Lee|Main St 1");
+    EXPECT_TRUE(m_pm.AddresslessNote().isEmpty());
+
+    // No address at all: the name alone, and the job's result says so.
+    c.m_addresses.clear();
+    EXPECT_EQ(delivery(), "Ann Lee");
+    EXPECT_EQ(
+        m_pm.AddresslessNote().toStdString(), "Ann Lee has no address: the envelope carries the name alone.");
 }
 
 TEST_F(EnvelopeTest, TheAddressOfAKindIsItsDefaultElseFirstAndAPostalOneIsPrinted)
@@ -181,15 +224,17 @@ TEST_F(LabelTest, ASheetPerSixContactsFilledRowByRow)
     ASSERT_EQ(Paginate(page), 2u);
     auto dc = Page(1, page);
     const i32 labelLeft = 1270, labelTop = -1270, width = 5080, height = 2540;
-    ASSERT_EQ(dc->Texts().size(), 6u);
-    EXPECT_EQ(dc->FindText("Street 0")->at, (POINT{labelLeft + kTextMargin, labelTop - kTextMargin}));
-    EXPECT_EQ(dc->FindText("Street 1")->at, (POINT{labelLeft + width + kTextMargin, labelTop - kTextMargin}));
-    EXPECT_EQ(
-        dc->FindText("Street 2")->at, (POINT{labelLeft + kTextMargin, labelTop - height - kTextMargin}));
+    // The home format holds no name: each label puts it first.
+    ASSERT_EQ(dc->Texts().size(), 12u);
+    EXPECT_EQ(dc->FindText("L0")->at, (POINT{labelLeft + kTextMargin, labelTop - kTextMargin}));
+    EXPECT_EQ(dc->FindText("Street 0")->at,
+        (POINT{labelLeft + kTextMargin, labelTop - kTextMargin - FontHeight()}));
+    EXPECT_EQ(dc->FindText("L1")->at, (POINT{labelLeft + width + kTextMargin, labelTop - kTextMargin}));
+    EXPECT_EQ(dc->FindText("L2")->at, (POINT{labelLeft + kTextMargin, labelTop - height - kTextMargin}));
     EXPECT_TRUE(dc->Frames().empty());  // outlines on paper only when asked for
 
     dc = Page(2, page);
-    ASSERT_EQ(dc->Texts().size(), 1u);
+    ASSERT_EQ(dc->Texts().size(), 2u);
     EXPECT_EQ(dc->Texts()[0].at, (POINT{labelLeft + kTextMargin, labelTop - kTextMargin}));
 
     m_pm.m_Flags1 |= PF_LABEL_OUTLINES;
@@ -208,8 +253,9 @@ TEST_F(LabelTest, ASingleLabelLiesAtItsRowAndColumnAndAFullSheetRepeatsTheFirst)
     ASSERT_EQ(Paginate(page), 1u);
     m_info.m_bPreview = true;
     auto dc = Page(1, page);
-    ASSERT_EQ(dc->Texts().size(), 1u);
-    EXPECT_EQ(dc->Texts()[0].text, "Street 0");
+    ASSERT_EQ(dc->Texts().size(), 2u);
+    EXPECT_EQ(dc->Texts()[0].text, "L0");
+    EXPECT_EQ(dc->Texts()[1].text, "Street 0");
     EXPECT_EQ(dc->Texts()[0].at, (POINT{1270 + 5080 + kTextMargin, -1270 - 2 * 2540 - kTextMargin}));
     EXPECT_EQ(dc->Frames().size(), 6u);  // the preview shows every outline
 
@@ -218,9 +264,9 @@ TEST_F(LabelTest, ASingleLabelLiesAtItsRowAndColumnAndAFullSheetRepeatsTheFirst)
     m_pm.m_LabelPrintRange = PR_LABEL_SHEET;
     Paginate(page);
     dc = Page(1, page);
-    ASSERT_EQ(dc->Texts().size(), 6u);
-    for (const auto& text : dc->Texts())
-        EXPECT_EQ(text.text, "Street 0");
+    ASSERT_EQ(dc->Texts().size(), 12u);
+    for (size_t i = 0; i < dc->Texts().size(); ++i)
+        EXPECT_EQ(dc->Texts()[i].text, i % 2 ? "Street 0" : "L0");
 }
 
 namespace {

@@ -104,6 +104,37 @@ TEST_F(MemoTest, LaterPhonesOfATypeReplaceEarlierOnesAndEmptyFieldsFollowTheFlag
     EXPECT_NE(dc->FindText("Home phone 2 :"), nullptr);
 }
 
+TEST_F(MemoTest, EachAddressLineComesFromAnAddressOfItsOwnKindOrIsLeftOut)
+{
+    m_pm.m_Flags1 &= ~(PF_MEMO_HEADER | PF_MEMO_FOOTER);
+    Contact& c = Add("Chloe Xenon", false);
+    c.m_strFirstName = "Chloe";
+    c.m_strLastName = "Xenon";
+    c.m_dwGender = 3;  // no gender line
+    // What the contact's memo says, line by line.
+    auto memo = [&](std::vector<ContactAddress> addresses) {
+        c.m_addresses = std::move(addresses);
+        c.m_dwDisplayFlags |= CDF_PRINT;
+        m_pm.EndPrinting();
+        Paginate();
+        QStringList texts;
+        for (const auto& item : Page(1)->Texts())
+            texts << item.text;
+        return texts.join('|').toStdString();
+    };
+    const ContactAddress home{ADDR_HOME | ADDR_DEFAULT, "1 Home Lane", "", "", "", "", 2, 0};
+    const ContactAddress work{ADDR_BUSINESS, "2 Work Way", "", "", "", "", 1, 0};
+    EXPECT_EQ(memo({home}), "Full name :|Chloe Xenon|Home address :|1 Home Lane");
+    EXPECT_EQ(memo({work}), "Full name :|Chloe Xenon|Business address :|2 Work Way");
+    // No address: neither line, and never the name in place of one.
+    EXPECT_EQ(memo({}), "Full name :|Chloe Xenon");
+    // Each line reads its own address, whatever format the address names.
+    ContactAddress workInHomeLayout = work;
+    workInHomeLayout.m_dwFormat = 2;
+    EXPECT_EQ(memo({home, workInHomeLayout}),
+        "Full name :|Chloe Xenon|Business address :|2 Work Way|Home address :|1 Home Lane");
+}
+
 TEST_F(MemoTest, LongNotesContinueOnTheNextPageWhereTheyStopped)
 {
     Contact& c = Add("Long");

@@ -112,11 +112,14 @@ void CPrintPreviewWnd::SetCurrentPage(u32 page)
 
 QString CPrintPreviewWnd::PageNumberText() const
 {
-    // Labels keep the lines that fit them; the status says when some did not.
+    // Labels keep the lines that fit them; the status says when some did
+    // not, and which envelopes or labels lack an address.
+    QString text = PageRangeText();
     if (m_pm.LabelLinesLeftOut())
-        return PageRangeText() + QStringLiteral("    ")
-            + QString::fromUtf8(LoadResString(IDS_LABEL_LINES_LEFT_OUT));
-    return PageRangeText();
+        text += QStringLiteral("    ") + QString::fromUtf8(LoadResString(IDS_LABEL_LINES_LEFT_OUT));
+    if (const QString note = m_pm.AddresslessNote(); !note.isEmpty())
+        text += QStringLiteral("    ") + note;
+    return text;
 }
 
 QString CPrintPreviewWnd::PageRangeText() const

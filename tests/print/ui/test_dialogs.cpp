@@ -218,7 +218,8 @@ TEST_F(PrintDialogTest, EnvelopeOptionsSizesMeasuresAndFormats)
     EXPECT_TRUE(inches.FormatButton()->isEnabled());
     inches.ContactFormat()->setChecked(true);
     EXPECT_FALSE(inches.FormatButton()->isEnabled());
-    EXPECT_TRUE(inches.Delivery()->toPlainText().isEmpty());  // no default address
+    // No address is flagged the default: the one there is shows, in its own format.
+    EXPECT_EQ(inches.Delivery()->toPlainText(), "Ann\nElm Row");
 }
 
 TEST_F(PrintDialogTest, LabelDefinitionChecksItsMeasuresNameAndPage)
