@@ -163,7 +163,8 @@ TEST_F(ModemDialTest, CancelClosesTheCallAtOnceOnceTheModemTookTheDial)
     const qint64 unanswered = cancelWhileRinging(silent, false);
     EXPECT_GE(unanswered, 0);
     EXPECT_LT(unanswered, 1000);
-    std::printf("Cancel took %lld ms against a held line, %lld ms against a silent modem\n", held, unanswered);
+    std::printf(
+        "Cancel took %lld ms against a held line, %lld ms against a silent modem\n", held, unanswered);
 }
 
 TEST_F(ModemDialTest, ANumberThatIsNotDialedOpensNoPort)
