@@ -1,12 +1,18 @@
 // Which serial port is the modem across starts, plugs and dials: only the
 // one the user chose, known by its name, is ever opened.
+#include "controls/flatbutton.h"
 #include "modemdialtest.h"
 #include "platform/modemport.h"
 #include "support/machine.h"
 #include "telephony/calllog.h"
+#include "telephony/ui/callstatusdlg.h"
+#include "telephony/ui/telephonyui.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
+#include <QTest>
 #include <QTimer>
 
 namespace {
@@ -116,7 +122,7 @@ TEST_F(ModemDialTest, CancelClosesTheCallAtOnceOnceTheModemTookTheDial)
 {
     SetModemTimeoutsForTesting(&kPatientHangUp);
     // The modem dials and reports the far end ringing; then it holds the
-    // line by flow control, or falls silent.
+    // line by flow control, or falls silent. The user clicks Cancel Call.
     const auto cancelWhileRinging = [this](FakeModem& modem, bool hold) {
         modem.SetScript([&modem, hold](const std::string& command) {
             if (command.rfind("ATD", 0) != 0)
@@ -127,18 +133,26 @@ TEST_F(ModemDialTest, CancelClosesTheCallAtOnceOnceTheModemTookTheDial)
                 modem.SetScript(Silent());
             return std::vector<FakeModem::Say>{{0, "\r\nOK\r\n"}, {30, "\r\nRINGING\r\n"}};
         });
+        InstallTelephonyUi(*m_tapi, *m_dm, nullptr);
         qint64 cancelling = -1;
-        m_user.onChange = [&](CallProgress& progress) {
-            if (progress.LastStatus() != TCS_RINGBACK || cancelling >= 0)
+        QTimer clicker;
+        QObject::connect(&clicker, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<CDialogCallStatus*>(QApplication::activeModalWidget());
+            if (!dialog)
                 return;
-            cancelling = 0;
-            // Once the line is held: the port takes nothing more.
-            EXPECT_TRUE(!hold || WaitUntil([&modem] { return !modem.PortTakesBytes(); }));
+            const QList<QLabel*> labels = dialog->findChildren<QLabel*>();
+            const bool ringing = std::any_of(labels.begin(), labels.end(),
+                [](const QLabel* label) { return label->text() == QStringLiteral("Ring back"); });
+            // Once the line is held, the port takes nothing more.
+            if (!ringing || (hold && modem.PortTakesBytes()))
+                return;
+            clicker.stop();
             QElapsedTimer timer;
             timer.start();
-            progress.Cancel(false);
-            cancelling = timer.elapsed();
-        };
+            QTest::mouseClick(dialog->CancelButton(), Qt::LeftButton);
+            cancelling = dialog->isVisible() ? -2 : timer.elapsed();
+        });
+        clicker.start(5);
         m_tapi->Dial(kAllContacts, DIAL_MANUAL, "555 0100", "");
         EXPECT_FALSE(m_tapi->GetLine()->IsInCall());
         EXPECT_TRUE(m_messages.shown.empty()) << Shown().front();
