@@ -287,7 +287,9 @@ void OnTerminate()
 // damaged past reading) ends the walk instead of reporting itself.
 thread_local sigjmp_buf* t_walkEscape = nullptr;
 
-// Nothing from here to the throw allocates or takes a lock.
+// Nothing from here to the throw allocates or takes a lock: the unwinder
+// finds each frame's unwind table, and the report each frame's module,
+// through the loader's lookup (_dl_find_object), which takes none.
 void FaultHandler(int sig, siginfo_t* info, void* context)
 {
     if (sigjmp_buf* escape = t_walkEscape)
@@ -368,42 +370,25 @@ _Unwind_Reason_Code IgnoreFrame(_Unwind_Context*, void*)
     return _URC_NO_REASON;
 }
 
-struct ModuleHit {
-    u64 address;
-    const char* name = nullptr;
-    u64 base = 0;
-};
-
-int FindModule(dl_phdr_info* info, size_t, void* data)
-{
-    auto& hit = *static_cast<ModuleHit*>(data);
-    for (int i = 0; i < info->dlpi_phnum; ++i) {
-        const ElfW(Phdr)& segment = info->dlpi_phdr[i];
-        const u64 start = info->dlpi_addr + segment.p_vaddr;
-        if (segment.p_type == PT_LOAD && hit.address >= start && hit.address - start < segment.p_memsz) {
-            hit.name = info->dlpi_name;
-            hit.base = info->dlpi_addr;
-            return 1;
-        }
-    }
-    return 0;
-}
-
 // "libc.so.6+0x9d3c5": the file the address lies in and how far into it.
-// Safe in a signal handler: the module list is walked in place.
+// Safe in a signal handler: the loader's lookup takes no lock, while its
+// module list (dl_iterate_phdr) is walked under the loader's lock, which
+// the faulting thread may hold (a fault in the middle of loading a
+// library) or another thread may keep.
 void AppendModuleOffset(FixedText& text, u64 address)
 {
-    ModuleHit hit{address};
-    if (dl_iterate_phdr(&FindModule, &hit) == 0 || !hit.name) {
+    dl_find_object found{};
+    if (_dl_find_object(reinterpret_cast<void*>(uintptr_t(address)), &found) != 0 || !found.dlfo_link_map
+        || !found.dlfo_link_map->l_name) {
         text.Add("(no module)");
         return;
     }
-    const char* name = *hit.name ? hit.name : g_programName;
+    const char* name = *found.dlfo_link_map->l_name ? found.dlfo_link_map->l_name : g_programName;
     if (const char* slash = std::strrchr(name, '/'))
         name = slash + 1;
     text.Add(*name ? name : "?");
     text.Add("+0x");
-    text.AddHex(address - hit.base, 1);
+    text.AddHex(address - u64(found.dlfo_link_map->l_addr), 1);
 }
 
 void FindProgramName()
@@ -681,12 +666,12 @@ void InstallSeTranslator(FatalFaultHandler onFatalFault)
         return;
     installed = true;
     FindProgramName();
-    // The unwinder and the module list set themselves up on first use
+    // The unwinder and the loader's lookup set themselves up on first use
     // (lazy binding, caches): done here, so that the fault handler's walk
     // neither allocates nor binds.
     _Unwind_Backtrace(&IgnoreFrame, nullptr);
-    ModuleHit hit{ModuleLoadAddress()};
-    dl_iterate_phdr(&FindModule, &hit);
+    dl_find_object found{};
+    _dl_find_object(reinterpret_cast<void*>(uintptr_t(ModuleLoadAddress())), &found);
     for (FaultSlot& slot : g_slots)
         slot.buffer = NewThrowBuffer();
     g_previousTerminate = std::set_terminate(&OnTerminate);

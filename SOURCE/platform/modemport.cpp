@@ -280,6 +280,31 @@ ModemResult AwaitResult(int fd, ModemAnswerReader& reader, int timeoutMs, const 
     }
 }
 
+// Writes the bytes as the port takes them; false when it failed, or took
+// not all of them within timeoutMs (the modem held the line all along).
+bool WriteWithin(int fd, std::string_view bytes, int timeoutMs)
+{
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written > 0) {
+            bytes.remove_prefix(std::size_t(written));
+            continue;
+        }
+        if (written < 0 && errno != EAGAIN && errno != EINTR)
+            return false;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0)
+            return false;
+        pollfd watched{fd, POLLOUT, 0};
+        if (::poll(&watched, 1, int(std::min<long long>(left.count(), 50))) > 0
+            && (watched.revents & (POLLHUP | POLLERR | POLLNVAL)))
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 ModemProbe ProbeModemPort(
@@ -353,9 +378,9 @@ void HangUpModemPort(int fd, const termios& original, bool stopDial, int timeout
     bool gone = false;
     // Any character stops a modem dialing; ATH follows its answer, or the
     // time allowed for one.
-    if (stopDial && ::write(fd, "\r", 1) == 1)
+    if (stopDial && WriteWithin(fd, "\r", timeoutMs))
         AwaitResult(fd, reader, timeoutMs, stop, nullptr, gone);
-    if (!gone && WriteModemCommand(fd, "ATH"))
+    if (!gone && WriteWithin(fd, "ATH\r", timeoutMs))
         AwaitResult(fd, reader, timeoutMs, stop, nullptr, gone);
     CloseModemPort(fd, original);
 }

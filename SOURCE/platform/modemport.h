@@ -55,8 +55,9 @@ PortOpening OpenModemPort(const std::string& path, const ModemConfig& config, bo
 // settings and closes it; never waits for the device.
 void CloseModemPort(int fd, const termios& original);
 // Stops a dial still running (stopDial), sends ATH and closes the port,
-// waiting at most timeoutMs for each answer. Blocks: run it off the thread
-// of the user interface.
+// waiting at most timeoutMs for the port to take each command (a modem
+// holding the line by flow control) and as long for each answer. Blocks:
+// run it off the thread of the user interface.
 void HangUpModemPort(int fd, const termios& original, bool stopDial, int timeoutMs);
 
 // Writes a command and its CR; false when the port did not take it all.

@@ -60,24 +60,55 @@ std::vector<u32> ModemPortSet::Rescan(
 {
     std::vector<u32> added;
     const std::vector<SerialPortName> listed = ListSerialPorts(devFolder, m_named);
+    std::vector<bool> seen(m_ports.size(), false);
+    const auto listedKey = [&listed](const std::string& key) {
+        return std::any_of(
+            listed.begin(), listed.end(), [&key](const SerialPortName& name) { return name.key == key; });
+    };
     for (const SerialPortName& name : listed) {
-        const auto known = std::find_if(m_ports.begin(), m_ports.end(),
-            [&name](const Port& port) { return port.listed.canonical == name.canonical; });
+        // A port is known by the name it keeps across plugs: a modem plugged
+        // back in on another device node is the same port, with its choice
+        // and its settings.
+        auto known = std::find_if(m_ports.begin(), m_ports.end(),
+            [&name](const Port& port) { return port.listed.key == name.key; });
+        // The same device, now or no longer listed through a by-id link;
+        // two different by-id links are two devices, whatever node each
+        // had.
+        if (known == m_ports.end())
+            known = std::find_if(m_ports.begin(), m_ports.end(), [&](const Port& port) {
+                return port.listed.canonical == name.canonical && !listedKey(port.listed.key)
+                    && (port.listed.label.empty() || name.label.empty());
+            });
         if (known == m_ports.end()) {
             // Listed by its name only; looked at once the user chose it.
             Port port;
             port.listed = name;
             port.chosen = name.named;
             m_ports.push_back(std::move(port));
+            seen.push_back(true);
             added.push_back(u32(m_ports.size() - 1));
             StartProbe(added.back(), timeouts);
             continue;
         }
         const u32 device = u32(known - m_ports.begin());
+        seen[device] = true;
+        const bool moved = known->listed.canonical != name.canonical;
+        const bool back = !known->present || moved;
+        // The key stays the name the port's settings are stored under.
+        const std::string key = known->listed.key;
+        const bool named = known->listed.named;
+        known->listed = name;
+        known->listed.key = key;
+        known->listed.named = named || name.named;
+        known->present = true;
+        if (back) {
+            // What was seen before it went says nothing of what came back.
+            known->probed = false;
+            known->state = ModemProbe::kSilent;
+        }
         if (!known->chosen)
             continue;
-        if (!known->present) {
-            known->present = true;
+        if (back) {
             StartProbe(device, timeouts);
         } else if (known->state == ModemProbe::kBusy) {
             // Usable again once the other program lets go.
@@ -88,11 +119,9 @@ std::vector<u32> ModemPortSet::Rescan(
             StartProbe(device, timeouts);
         }
     }
-    for (std::size_t device = 0; device < m_ports.size(); ++device) {
+    for (std::size_t device = 0; device < seen.size(); ++device) {
         Port& port = m_ports[device];
-        const bool stillThere = std::any_of(listed.begin(), listed.end(),
-            [&port](const SerialPortName& name) { return name.canonical == port.listed.canonical; });
-        if (stillThere || !port.present)
+        if (seen[device] || !port.present)
             continue;
         port.present = false;
         gone.push_back(u32(device));

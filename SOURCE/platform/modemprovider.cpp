@@ -256,17 +256,12 @@ public:
         // A dial still waiting for its answer is forgotten: the caller
         // dropping it no longer waits for it.
         line->request = 0;
-        if (line->fd < 0) {
-            FinishDrop(*line, 0);
-        } else if (line->phase == Phase::Init || line->phase == Phase::Dialing || line->silent) {
-            // A modem that has not answered may never answer: the caller
-            // is not kept waiting for it. The hang-up goes on off this
-            // thread and the port is closed once it is over.
+        // Whatever the modem did so far, it may hold the line or fall
+        // silent now: the caller is never kept waiting for it. The hang-up
+        // goes on off this thread and the port is closed once it is over.
+        if (line->fd >= 0)
             HandOff(*line);
-            FinishDrop(*line, 0);
-        } else {
-            SendHangUp(*line);
-        }
+        FinishDrop(*line, 0);
         return line->dropRequest;
     }
 
@@ -298,14 +293,13 @@ public:
     }
 
 private:
-    enum class Phase { Idle, Init, Dialing, Waiting, Connected, Ended, HangingUp };
+    enum class Phase { Idle, Init, Dialing, Waiting, Connected, Ended };
 
     struct Line {
         HLINE handle = 0;
         u32 device = 0;
         int fd = -1;
         termios original{};
-        bool silent = false;  // the modem missed an answer in this call
         std::unique_ptr<QSocketNotifier> notifier;
         // What the port has not taken yet, and the watch for when it will.
         std::string unsent;
@@ -450,24 +444,13 @@ private:
             SetCallState(line, LINECALLSTATE_DIALING);
             line.timer.start(g_timeouts->dial);
             break;
-        case Phase::HangingUp:
-            line.timer.start(g_timeouts->hangUp);
-            break;
         default:
             break;
         }
     }
 
     // The port refused the command of the phase, or held it too long.
-    void CommandFailed(Line& line, i32 result)
-    {
-        if (line.phase == Phase::HangingUp)
-            FinishDrop(line, LINEERR_OPERATIONFAILED);
-        else
-            FailRequest(line, result);
-    }
-
-    void SendHangUp(Line& line) { Command(line, Phase::HangingUp, "ATH"); }
+    void CommandFailed(Line& line, i32 result) { FailRequest(line, result); }
 
     void FinishDrop(Line& line, i32 result)
     {
@@ -487,22 +470,16 @@ private:
             return;
         if (!line->unsent.empty()) {
             // The modem held the line all the time allowed.
-            line->silent = true;
             CommandFailed(*line, LINEERR_PORTHELD);
             return;
         }
         switch (line->phase) {
         case Phase::Init:
-            line->silent = true;
             FailRequest(*line, LINEERR_DEVICESILENT);
             break;
         case Phase::Dialing:
             // The modem stopped answering in the middle of a dial.
-            line->silent = true;
             Disconnect(*line, LINEDISCONNECTMODE_DEVICESILENT);
-            break;
-        case Phase::HangingUp:
-            FinishDrop(*line, LINEERR_OPERATIONFAILED);
             break;
         default:
             break;
@@ -548,10 +525,6 @@ private:
                 Command(line, Phase::Dialing, line.dial);
             else if (result == ModemResult::Error)
                 FailRequest(line);
-            return;
-        case Phase::HangingUp:
-            if (result == ModemResult::Ok || result == ModemResult::Error)
-                FinishDrop(line, 0);
             return;
         case Phase::Dialing:
             // Nothing the modem says before it has the dial command answers it.

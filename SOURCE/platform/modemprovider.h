@@ -15,10 +15,11 @@
 // A call sends the device's initialisation string, then ATDT<number>; (or
 // ATDP), each once the modem takes it (it may hold the line by flow
 // control for a while), and turns the modem's result codes into call
-// states; dropping the call sends ATH and closing the line closes the
-// port, so that a handset lifted meanwhile keeps the conversation. Every wait for the modem has a
-// time limit, and the port is read only when it has bytes; a modem that
-// has not answered is hung up off that thread, so nobody waits for it.
+// states. Dropping the call sends ATH and closes the port, so that a
+// handset lifted meanwhile keeps the conversation; it runs off the thread
+// of the user interface, since a modem may hold the line or fall silent at
+// any point of a call, and nobody waits for it. Every wait for the modem
+// has a time limit, and the port is read only when it has bytes.
 #pragma once
 
 #include "platform/dialingrules.h"

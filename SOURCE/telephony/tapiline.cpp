@@ -3,6 +3,7 @@
 #include "core/utilities.h"
 #include "platform/profile.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QMetaObject>
 #include <QTimer>
@@ -26,6 +27,11 @@ constexpr u32 IDS_OUT_OF_MEMORY = 59439;
 // address state.
 constexpr u32 kLineStateMessages = 0x00BFFFFF;
 constexpr u32 kAddressStateMessages = 0x000001FF;
+
+// How long a dial waits for the hang-up of the last call to let go of
+// the port, looking every kPortRetryMs.
+constexpr int kPortWaitMs = 3000;
+constexpr int kPortRetryMs = 20;
 
 constexpr u32 IDS_MODEM_SILENT = 59593;
 constexpr u32 IDS_MODEM_UNPLUGGED = 59594;
@@ -322,7 +328,39 @@ int TapiLine::PlaceCall(const std::string& number, i32 device)
         return FailDial("The selected line doesn't support \n LINEMEDIAMODE_DATAMODEM and "
                         "LINEMEDIAMODE_INTERACTIVEVOICE \n capabilities");
 
-    const i32 opened = m_provider->Open(m_hLineApp, deviceId, m_hLine, version, LINECALLPRIVILEGE_MONITOR);
+    // A number that is not dialed touches no port: opening one may reset
+    // whatever device is behind it.
+    std::string dialable;
+    const i32 translated = m_provider->TranslateAddress(m_hLineApp, deviceId, version, number, dialable);
+    if (translated == LINEERR_INVALADDRESS) {
+        m_numberRefused = true;
+        // Said plainly: the user can mend the number.
+        // The number whole, however long: no formatting buffer cuts it.
+        std::string text = LoadResString(IDS_CANNOT_DIAL_NUMBER);
+        if (const std::size_t at = text.find("%s"); at != std::string::npos)
+            text.replace(at, 2, number);
+        return FailDial(text.c_str());
+    }
+    if (translated != 0) {
+        CheckError(translated);
+        return FailDial(nullptr);
+    }
+
+    i32 opened = m_provider->Open(m_hLineApp, deviceId, m_hLine, version, LINECALLPRIVILEGE_MONITOR);
+    if (opened == LINEERR_HANGINGUP) {
+        // The last call's hang-up, off this thread, still has the port: a
+        // dial right after it (a redial, a number dialed again) goes out
+        // once the modem has let go, unless the user cancels meanwhile.
+        const u64 hangUps = m_hangUps;
+        QElapsedTimer waited;
+        waited.start();
+        while (opened == LINEERR_HANGINGUP && !waited.hasExpired(kPortWaitMs)) {
+            PumpFor(kPortRetryMs);
+            if (m_hangUps != hangUps)
+                return 0;
+            opened = m_provider->Open(m_hLineApp, deviceId, m_hLine, version, LINECALLPRIVILEGE_MONITOR);
+        }
+    }
     if (opened == LINEERR_ALLOCATED || opened == LINEERR_RESOURCEUNAVAIL)
         return FailDial("Line is already in use.");
     // Held by this program's own hang-up, which ends within its time.
@@ -342,22 +380,6 @@ int TapiLine::PlaceCall(const std::string& number, i32 device)
     u32 features = 0;
     if (m_provider->GetAddressStatus(m_hLine, 0, features) != 0 || !(features & LINEADDRFEATURE_MAKECALL))
         return FailDial("Unable to Use Line");
-
-    std::string dialable;
-    const i32 translated = m_provider->TranslateAddress(m_hLineApp, deviceId, version, number, dialable);
-    if (translated == LINEERR_INVALADDRESS) {
-        m_numberRefused = true;
-        // Said plainly: the user can mend the number.
-        // The number whole, however long: no formatting buffer cuts it.
-        std::string text = LoadResString(IDS_CANNOT_DIAL_NUMBER);
-        if (const std::size_t at = text.find("%s"); at != std::string::npos)
-            text.replace(at, 2, number);
-        return FailDial(text.c_str());
-    }
-    if (translated != 0) {
-        CheckError(translated);
-        return FailDial(nullptr);
-    }
 
     LineCallParams params;
     params.origAddress = dialable;
@@ -696,14 +718,18 @@ std::optional<i32> TapiLine::LoadDeviceConfigs()
     // Stored with names: each configuration goes back to its device
     // wherever it is listed now, whatever the number of devices.
     bool named = false;
+    std::vector<std::string> restored;
     for (int i = 0; i < stored && i <= int(kMaxAddedDevice) * 4; ++i) {
         const std::string name = Profile::GetString(kTapiSection, DeviceNameEntry(std::size_t(i)).c_str());
         const auto blob = Profile::GetBinaryAnySize(kTapiSection, DeviceEntry(std::size_t(i)).c_str());
         if (name.empty())
             continue;
         named = true;
-        if (!blob)
+        // A name stored twice (by an earlier version, for a modem plugged
+        // back in on another node): the first is the one the user set up.
+        if (!blob || std::find(restored.begin(), restored.end(), name) != restored.end())
             continue;
+        restored.push_back(name);
         const i32 device = FindDevice(name);
         if (device != kNoTapiDevice) {
             m_configs[std::size_t(device)].SetBlob(blob->constData(), std::size_t(blob->size()));
@@ -721,9 +747,11 @@ std::optional<i32> TapiLine::LoadDeviceConfigs()
     // trailing device that cannot be used has no record, and comparing with
     // the provider's count would then lose the stored configurations on
     // every start.
+    // A device that came since is no choice of the user's: it may be a
+    // GPS receiver or a board that resets when opened.
     if (stored != GetConfigCount()) {
         MsgWarning(IDS_DEVICE_COUNT_CHANGED);
-        return m_configs.empty() ? kNoTapiDevice : 0;
+        return kNoTapiDevice;
     }
     if (stored == 0)
         return kNoTapiDevice;
@@ -737,12 +765,22 @@ std::optional<i32> TapiLine::LoadDeviceConfigs()
 void TapiLine::SaveDeviceConfigs() const
 {
     // The devices present by index, as earlier versions read them; then
-    // what is kept for named devices absent now.
-    const std::size_t count = m_configs.size() + m_absent.size();
+    // what is kept for named devices absent now. Each name once, or the
+    // next start would take one record's settings for the other's.
+    std::vector<const TapiDeviceConfig*> records;
+    for (const std::vector<TapiDeviceConfig>* list : {&m_configs, &m_absent}) {
+        for (const TapiDeviceConfig& config : *list) {
+            if (config.name.empty()
+                || std::none_of(records.begin(), records.end(),
+                    [&config](const TapiDeviceConfig* kept) { return kept->name == config.name; }))
+                records.push_back(&config);
+        }
+    }
+    const std::size_t count = records.size();
     const int before = Profile::GetInt(kTapiSection, kNumDevsEntry, 0);
     Profile::WriteInt(kTapiSection, kNumDevsEntry, int(count));
     for (std::size_t i = 0; i < count; ++i) {
-        const TapiDeviceConfig& config = i < m_configs.size() ? m_configs[i] : m_absent[i - m_configs.size()];
+        const TapiDeviceConfig& config = *records[i];
         Profile::WriteBinary(
             kTapiSection, DeviceEntry(i).c_str(), config.blob.data(), qsizetype(config.blob.size()));
         if (config.name.empty())

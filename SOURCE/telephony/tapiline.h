@@ -104,10 +104,10 @@ public:
     // they were stored with names, so that devices come and go without
     // losing the settings of the others; else by index. When configurations
     // stored by index no longer fit the devices present, the user is told,
-    // nothing is restored and the result is the device TapiMan must fall
-    // back to (0, or none when there are no devices); otherwise the result
-    // is empty. Stored configurations of named devices absent now are kept
-    // and saved again.
+    // nothing is restored and the result is no device: a device that
+    // appeared since is nobody's choice. The result is empty when the
+    // stored choice stands. Stored configurations of named devices absent
+    // now are kept and saved again; a name is saved once.
     std::optional<i32> LoadDeviceConfigs();
     void SaveDeviceConfigs() const;
 

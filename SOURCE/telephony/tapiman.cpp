@@ -65,29 +65,30 @@ u32 TapiMan::LoadSettings()
 {
     const std::optional<i32> fallback
         = m_line ? m_line->LoadDeviceConfigs() : std::optional<i32>(kNoTapiDevice);
-    // After the devices changed the stored choice may name another modem;
-    // the fallback the line chose then stands.
     const std::string curName = Profile::GetString(kTapiSection, kCurDeviceNameEntry);
-    if (fallback) {
-        m_curDevice = *fallback;
-    } else if (!curName.empty()) {
+    if (!curName.empty() && m_line) {
         // The device chosen, wherever it is listed now; gone, none is
-        // chosen in its place, and the user is told.
+        // chosen in its place, and the user is told (once).
         m_curDevice = m_line->FindDevice(curName);
         if (m_curDevice == kNoTapiDevice) {
             // Kept for the next run, which may find the device again.
             m_missingChoice = curName;
-            MsgWarning(IDS_DEVICE_COUNT_CHANGED);
+            if (!fallback)
+                MsgWarning(IDS_DEVICE_COUNT_CHANGED);
         }
+    } else if (fallback) {
+        // The devices changed, and an index stored before may name another
+        // device now: none is chosen.
+        m_curDevice = *fallback;
     } else {
         m_curDevice = Profile::GetInt(kTapiSection, kCurDeviceEntry, kNoTapiDevice);
         // Any index the line has no record for, negative ones too, means no device.
         if (m_curDevice < 0 || m_curDevice >= m_line->GetConfigCount())
             m_curDevice = kNoTapiDevice;
     }
-    // Looked at again as the user's choice; a fallback is no choice, and a
-    // port nobody chose is not opened for it.
-    if (m_line && !fallback)
+    // Looked at again as the user's choice; a port nobody chose is never
+    // opened.
+    if (m_line)
         m_line->ChooseDevice(m_curDevice);
     const TapiDialOptions defaults;
     m_options.autoRedial = Profile::GetInt(kTapiSection, kAutoRedialEntry, defaults.autoRedial) != 0;

@@ -1,11 +1,16 @@
 #include "core/seexception.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <link.h>
 #include <regex>
+#include <sys/mman.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -177,6 +182,107 @@ TEST(SeException, AStackWalkedFromHereStartsAtItsCallerAndEndsInZeros)
     EXPECT_EQ(version.rfind("Filename:\t/", 0), 0u);
     // The version the About box and the feedback mail give ("v.2.5.5").
     EXPECT_NE(version.find("\r\nVersion:\t2.5.5.0\r\n"), std::string::npos) << version;
+}
+
+namespace {
+
+// Walks the stack from under a frame whose frame pointer leads to memory
+// that cannot be read: the unwinder faults on its way past it.
+extern "C" void WalkUnderUnreadableFrame(CSeException* e, const void* frame, void (*walk)(CSeException*));
+extern "C" const char WalkUnderUnreadableFrameEnd[];
+asm(R"(
+    .text
+    .p2align 4
+    .globl WalkUnderUnreadableFrame
+    .hidden WalkUnderUnreadableFrame
+    .type WalkUnderUnreadableFrame, @function
+WalkUnderUnreadableFrame:
+    .cfi_startproc
+    pushq %rbp
+    .cfi_def_cfa_offset 16
+    .cfi_offset %rbp, -16
+    movq %rsp, %rbp
+    .cfi_def_cfa_register %rbp
+    pushq %rbx
+    subq $8, %rsp
+    movq %rbp, %rbx
+    movq %rsi, %rbp
+    call *%rdx
+    movq %rbx, %rbp
+    addq $8, %rsp
+    popq %rbx
+    popq %rbp
+    .cfi_def_cfa %rsp, 8
+    ret
+    .cfi_endproc
+    .globl WalkUnderUnreadableFrameEnd
+    .hidden WalkUnderUnreadableFrameEnd
+WalkUnderUnreadableFrameEnd:
+    .size WalkUnderUnreadableFrame, .-WalkUnderUnreadableFrame
+)");
+
+__attribute__((noinline)) void WalkFromHere(CSeException* e)
+{
+    e->WalkStack(0);
+}
+
+}  // namespace
+
+TEST(SeException, AnUnreadableFrameEndsTheWalkInZerosWithoutASecondFault)
+{
+    InstallSeTranslator();
+    void* page = mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(page, MAP_FAILED);
+    CSeException e(EXCEPTION_BREAKPOINT, nullptr);
+    WalkUnderUnreadableFrame(&e, page, &WalkFromHere);
+    munmap(page, 4096);
+    // The frames up to the unreadable one (the last is the frame that
+    // leads to it), then nothing.
+    const auto start = u64(reinterpret_cast<uintptr_t>(&WalkUnderUnreadableFrame));
+    const auto end = u64(reinterpret_cast<uintptr_t>(WalkUnderUnreadableFrameEnd));
+    int frames = 0;
+    while (frames < kStackDepth && e.GetStack()[frames] != 0)
+        ++frames;
+    ASSERT_GE(frames, 1);
+    EXPECT_GT(e.GetStack()[frames - 1], start);
+    EXPECT_LE(e.GetStack()[frames - 1], end);
+    EXPECT_EQ(FrameLines(e).size(), size_t(frames));
+    // The next fault is reported as ever.
+    CSeException* next = Catch([] { ReadAddress(nullptr); });
+    ASSERT_NE(next, nullptr);
+    next->Delete();
+}
+
+TEST(SeException, NeitherTheWalkNorTheNamesOfItsModulesWaitForTheLoader)
+{
+    InstallSeTranslator();
+    // Another thread holds the loader's lock, as while it loads a library.
+    std::atomic<bool> holding{false};
+    std::atomic<bool> done{false};
+    std::thread loader([&] {
+        std::pair<std::atomic<bool>*, std::atomic<bool>*> flags{&holding, &done};
+        dl_iterate_phdr(
+            [](dl_phdr_info*, size_t, void* data) {
+                auto* flags = static_cast<std::pair<std::atomic<bool>*, std::atomic<bool>*>*>(data);
+                flags->first->store(true);
+                for (int i = 0; i < 300 && !flags->second->load(); ++i)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                flags->first->store(false);
+                return 1;
+            },
+            &flags);
+    });
+    while (!holding)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    CSeException e(EXCEPTION_BREAKPOINT, nullptr);
+    e.WalkStack(0);
+    std::string stack;
+    e.FormatStack(stack);
+    const bool stillHeld = holding;
+    done = true;
+    loader.join();
+    EXPECT_TRUE(stillHeld);
+    EXPECT_EQ(stack.find("(no module)"), std::string::npos) << stack;
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <gtest/gtest.h>
+#include <map>
 #include <mutex>
 #include <set>
 
@@ -16,14 +17,27 @@ namespace {
 QStringList g_tempRoots;
 std::mutex g_devicesMutex;
 std::set<QString> g_devices;
+std::map<QString, int> g_checks;
 
 bool Within(const QString& path, const QString& folder)
 {
     return path == folder || path.startsWith(folder + QLatin1Char('/'));
 }
 
+// The path a port or folder leads to.
+QString Target(const std::string& path)
+{
+    const QFileInfo info(QString::fromStdString(path));
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+}
+
 bool CheckDevice(const std::string& path)
 {
+    {
+        const std::lock_guard lock(g_devicesMutex);
+        ++g_checks[Target(path)];
+    }
     if (IsTestDevice(path))
         return true;
     ADD_FAILURE() << "The test reached the machine's device \"" << path
@@ -71,11 +85,17 @@ void AllowTestDevice(const std::string& path)
     g_devices.insert(QDir::cleanPath(QString::fromStdString(path)));
 }
 
+int DeviceChecks(const std::string& path)
+{
+    const QString target = Target(path);
+    const std::lock_guard lock(g_devicesMutex);
+    const auto found = g_checks.find(target);
+    return found == g_checks.end() ? 0 : found->second;
+}
+
 bool IsTestDevice(const std::string& path)
 {
-    const QFileInfo info(QString::fromStdString(path));
-    const QString canonical = info.canonicalFilePath();
-    const QString target = canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+    const QString target = Target(path);
     for (const QString& root : g_tempRoots)
         if (Within(target, root))
             return true;

@@ -31,3 +31,5 @@ private:
 void AllowTestDevice(const std::string& path);
 // Whether a port or device folder lies within what tests may touch.
 bool IsTestDevice(const std::string& path);
+// How often the modem code went to list or open what the path leads to.
+int DeviceChecks(const std::string& path);

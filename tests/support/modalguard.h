@@ -1,10 +1,10 @@
 // A modal dialog or message box that no test answers would wait for ever.
-// Once one has stood unanswered for the grace period while the program waits
-// in an event loop of its own (a dialog's exec(), a message box), the test
-// fails, naming the window and its text, and the window is rejected as the
-// Escape key would, so the run goes on. A test answers its dialogs well
-// within the grace period (see OnModal); a dialog a test keeps open without
-// waiting in it (show(), open()) is left alone.
+// Once one run with exec() has stood unanswered for the grace period,
+// counted from the moment its exec() runs, the test fails, naming the
+// window and its text, and the window is rejected as the Escape key would,
+// so the run goes on. A test answers its dialogs well within the grace
+// period (see OnModal); a dialog a test keeps open without running it
+// (show(), open()) is left alone, whatever event loops run meanwhile.
 #pragma once
 
 #include <QElapsedTimer>
@@ -18,13 +18,19 @@ public:
     static constexpr int kGraceMs = 10000;
 
     ModalWatchdog();
+    ~ModalWatchdog() override;
     // For the watchdog's own tests; 0 restores kGraceMs.
     static void SetGraceForTesting(int ms);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void Check();
 
     QTimer m_timer;
     QPointer<QWidget> m_seen;
+    // m_seen runs in its exec(), since m_since.
+    bool m_running = false;
     QElapsedTimer m_since;
 };

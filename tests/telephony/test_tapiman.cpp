@@ -82,11 +82,12 @@ TEST_F(TapiManTest, ChangedDeviceCountWarnsAndFallsBack)
         "The number of telephony devices has changed!\n Please, verify modem settings in Preferences.");
     EXPECT_EQ(tapi.GetCurDevice(), kNoTapiDevice);
 
-    // The stored choice may now name another modem; the first device stands.
+    // The stored choice may now name another device, and a device that
+    // came since is nobody's choice: none stands.
     tapi.GetLine()->SetDevicesForTesting(Devices(3));
     tapi.LoadSettings();
     EXPECT_EQ(m_messages.shown.size(), 2u);
-    EXPECT_EQ(tapi.GetCurDevice(), 0);
+    EXPECT_EQ(tapi.GetCurDevice(), kNoTapiDevice);
     EXPECT_TRUE(tapi.GetLine()->GetConfig(0)->blob.empty());
 }
 

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -153,6 +154,22 @@ TEST_F(ModalWatchdogTest, ADialogTheTestAnswersOrKeepsOpenIsLeftToIt)
     QTest::qWait(800);
     EXPECT_TRUE(dialog.isVisible());
     dialog.reject();
+}
+
+TEST_F(ModalWatchdogTest, OnlyAWindowRunWithExecIsTimedFromTheMomentItRuns)
+{
+    // Shown modal, and kept open while an event loop of the test's own
+    // runs past the grace period.
+    QDialog dialog;
+    dialog.setModal(true);
+    dialog.show();
+    QEventLoop loop;
+    QTimer::singleShot(800, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_TRUE(dialog.isVisible());
+    // Then run, and answered within the grace period of its run.
+    QTimer::singleShot(150, &dialog, &QDialog::accept);
+    EXPECT_EQ(dialog.exec(), QDialog::Accepted);
 }
 
 }  // namespace
