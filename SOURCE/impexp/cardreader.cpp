@@ -262,6 +262,14 @@ void CardReader::AddIssue(int line, std::string text)
         m_issues.push_back({line, std::move(text)});
 }
 
+void CardReader::AddBlockIssue(std::string text)
+{
+    if (m_stack.empty())
+        AddIssue(0, std::move(text));
+    else
+        Issue(m_objectStart, std::move(text));
+}
+
 void CardReader::ClearIssues()
 {
     m_issues.clear();
@@ -433,9 +441,12 @@ void CardReader::End(int row, const char* lineStart)
             Issue(lineStart, "END:" + std::string(CardPropertyAt(row).name) + " closes no open block");
         return;
     }
-    m_stack.erase(std::prev(open.base()), m_stack.end());
-    if (m_stack.empty())
+    // The top-level block is handed over while it is still open.
+    const auto closed = std::prev(open.base());
+    if (closed == m_stack.begin())
         FinishObject();
+    else
+        m_stack.erase(closed, m_stack.end());
 }
 
 void CardReader::StartObject(int row, const char* lineStart)
@@ -656,6 +667,7 @@ bool CardReader::ReadValueText(Encoding encoding, std::string_view& text)
 {
     const bool qp = encoding == Encoding::QuotedPrintable;
     const bool escapedBreaks = encoding == Encoding::Plain && !m_modern;
+    m_foldBlanks.clear();
     const char* start = m_pos;
     const char* p = start;
     const char* e;
@@ -704,10 +716,16 @@ bool CardReader::ReadValueText(Encoding encoding, std::string_view& text)
             if (le == e)
                 break;
             p = SkipLineEnd(le, e);
-            if (qp && n > 0 && out[n - 1] == '=') {
+            if (qp && n > 0 && out[n - 1] == '=')
                 --n;
-            } else if (m_modern && p < e && IsBlank(*p)) {
+            if (m_modern && p < e && IsBlank(*p)) {
                 ++p;
+            } else if (qp && p < e && IsBlank(*p)) {
+                // Some writers fold quoted-printable lines anywhere, with or
+                // without a soft break, and mean the blank as the fold's
+                // mark only: whether it is text is told once the value is
+                // decoded.
+                m_foldBlanks.push_back(out + n);
             } else if (escapedBreaks && n > 0 && out[n - 1] == '\\' && p < e && !IsBlank(*p)) {
                 // The backslash and the line end it escapes are a line break.
                 out[n - 1] = '\r';
@@ -864,6 +882,10 @@ void CardReader::StoreFields(
 {
     const auto fields
         = property->row >= 0 ? CardPropertyAt(property->row).subFields : std::span<const std::string_view>();
+    // Blanks of folds that make UTF-8 text invalid were no text.
+    const bool dropFolds = encoding == Encoding::QuotedPrintable && !m_foldBlanks.empty() && !charset.decoder
+        && !TextCodec::IsValidUtf8(DecodeQuotedPrintable(value, false))
+        && TextCodec::IsValidUtf8(DecodeQuotedPrintable(value, true));
     size_t start = 0;
     for (size_t index = 0; index < fields.size() && start <= value.size(); ++index) {
         const size_t end = NextSeparator(value, start, m_modern);
@@ -871,7 +893,7 @@ void CardReader::StoreFields(
         if (index > 0)
             while (!piece.empty() && IsBlank(piece.front()))
                 piece.remove_prefix(1);
-        const std::string_view text = DecodeText(piece, encoding, charset);
+        const std::string_view text = DecodeText(piece, encoding, charset, dropFolds);
         if (!text.empty()) {
             CardNode* field = m_tree.Append(property, fields[index], CardSubFieldRow(property->row, index));
             field->type = CardValueType::Text;
@@ -880,7 +902,7 @@ void CardReader::StoreFields(
         start = end + 1;
     }
     if (start < value.size() || (fields.empty() && !value.empty())) {
-        const std::string_view text = DecodeText(value.substr(start), encoding, charset);
+        const std::string_view text = DecodeText(value.substr(start), encoding, charset, dropFolds);
         if (!text.empty()) {
             property->type = CardValueType::Text;
             property->value = text;
@@ -888,11 +910,24 @@ void CardReader::StoreFields(
     }
 }
 
-// Quoted-printable escapes, backslash escapes, then the character set.
-std::string_view CardReader::DecodeText(std::string_view raw, Encoding encoding, const Charset& charset)
+// The bytes of quoted-printable text, without the blanks of its folds when
+// asked.
+std::string_view CardReader::DecodeQuotedPrintable(std::string_view s, bool dropFolds)
 {
-    std::string_view s = raw;
-    if (encoding == Encoding::QuotedPrintable && s.find('=') != std::string_view::npos) {
+    auto fold = std::lower_bound(m_foldBlanks.begin(), m_foldBlanks.end(), s.data());
+    if (dropFolds && fold != m_foldBlanks.end() && *fold < s.data() + s.size()) {
+        char* out = m_tree.Allocate(s.size());
+        size_t n = 0;
+        for (const char* p = s.data(); p < s.data() + s.size(); ++p) {
+            if (fold != m_foldBlanks.end() && *fold == p)
+                ++fold;
+            else
+                out[n++] = *p;
+        }
+        m_tree.Shrink(out, s.size(), n);
+        s = std::string_view(out, n);
+    }
+    if (s.find('=') != std::string_view::npos) {
         char* out = m_tree.Allocate(s.size());
         size_t n = 0;
         for (size_t i = 0; i < s.size(); ++i) {
@@ -909,6 +944,14 @@ std::string_view CardReader::DecodeText(std::string_view raw, Encoding encoding,
         m_tree.Shrink(out, s.size(), n);
         s = std::string_view(out, n);
     }
+    return s;
+}
+
+// Quoted-printable escapes, backslash escapes, then the character set.
+std::string_view CardReader::DecodeText(
+    std::string_view raw, Encoding encoding, const Charset& charset, bool dropFolds)
+{
+    std::string_view s = encoding == Encoding::QuotedPrintable ? DecodeQuotedPrintable(raw, dropFolds) : raw;
     if (s.find('\\') != std::string_view::npos) {
         char* out = m_tree.Allocate(s.size());
         size_t n = 0;

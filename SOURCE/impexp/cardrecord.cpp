@@ -69,10 +69,15 @@ void CardRecord::Clear()
     kind = CardKind::None;
     for (std::string* text :
         {&formattedName, &givenName, &familyName, &additionalNames, &namePrefix, &nameSuffix, &nickname,
-            &title, &orgName, &orgUnit, &office, &role, &note, &soundText, &timeZone, &position})
+            &title, &orgName, &orgUnit, &office, &role, &spouse, &children, &icq, &note, &soundText, &timeZone,
+            &position})
         text->clear();
+    gender = 0;
+    anniversary = DateValue::Null();
     addresses.clear();
     birthday = DateValue::Null();
+    untypedUrls.clear();
+    untypedPhones.clear();
     for (std::string& url : urls)
         url.clear();
     for (std::string& phone : phones)
