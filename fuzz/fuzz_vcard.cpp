@@ -49,8 +49,8 @@ std::string Fields(const Contact& c)
         out += FormatFieldText(c, id);
         out += '\n';
     }
-    for (const std::string* text : {&c.m_strTitle, &c.m_strSuffix, &c.m_strNickName, &c.m_strSpouse,
-             &c.m_strChildren, &c.m_strNotes}) {
+    for (const std::string* text :
+        {&c.m_strTitle, &c.m_strSuffix, &c.m_strNickName, &c.m_strSpouse, &c.m_strChildren, &c.m_strNotes}) {
         out += *text;
         out += '\n';
     }

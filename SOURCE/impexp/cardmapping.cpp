@@ -441,7 +441,8 @@ bool IsEmptyAddress(const ContactAddress& a)
 
 bool IsAnyOf(std::string_view name, std::initializer_list<std::string_view> names)
 {
-    return std::any_of(names.begin(), names.end(), [name](std::string_view n) { return EqualsNoCase(name, n); });
+    return std::any_of(
+        names.begin(), names.end(), [name](std::string_view n) { return EqualsNoCase(name, n); });
 }
 
 // "M", "Male", "F", "Female", and a 4.0 GENDER's sex before its ';'.
@@ -469,7 +470,8 @@ std::string MapUnlisted(CardRecord& record, const CardNode& property)
     if (EqualsNoCase(name, "NICKNAME")) {
         SetText(record.nickname, text);
     } else if (IsAnyOf(name,
-                   {"ANNIVERSARY", "X-ANNIVERSARY", "X-EVOLUTION-ANNIVERSARY", "X-KADDRESSBOOK-X-Anniversary"})) {
+                   {"ANNIVERSARY", "X-ANNIVERSARY", "X-EVOLUTION-ANNIVERSARY",
+                       "X-KADDRESSBOOK-X-Anniversary"})) {
         if (const DateValue date = ReadIsoDate(text); date.IsValid())
             record.anniversary = date;
         else if (!text.empty())
@@ -650,9 +652,9 @@ std::unique_ptr<Contact> CCardExchange::ContactFromRecord() const
         return (a.flags & CPF_WORK) && !IsEmptyAddress(ContactAddressOf(a, ADDR_BUSINESS));
     });
     const u32 untyped = kCardUntypedAddress;
-    const std::pair<u32, u32> kinds[] = {{CPF_WORK | (typedWork ? 0 : untyped), ADDR_BUSINESS},
-        {CPF_HOME, ADDR_HOME}, {CPF_POSTAL, ADDR_POSTAL},
-        {kCardOtherAddress | (typedWork ? untyped : 0), ADDR_POSTAL}};
+    const std::pair<u32, u32> kinds[]
+        = {{CPF_WORK | (typedWork ? 0 : untyped), ADDR_BUSINESS}, {CPF_HOME, ADDR_HOME},
+            {CPF_POSTAL, ADDR_POSTAL}, {kCardOtherAddress | (typedWork ? untyped : 0), ADDR_POSTAL}};
     int preferred = -1;
     for (const auto& [kind, type] : kinds) {
         for (const CardAddress& from : r.addresses) {

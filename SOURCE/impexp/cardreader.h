@@ -89,7 +89,8 @@ private:
     bool ReadValueText(Encoding encoding, std::string_view& text);
     bool ReadBase64(std::string_view& bytes, const char*& error);
     void SkipValue(Encoding encoding);
-    void StoreFields(CardNode* property, std::string_view value, Encoding encoding, const Charset& charset);
+    // In cardvalues.cpp.
+    void StoreFields(CardNode* property, std::string_view value, Encoding encoding, std::string_view charset);
     std::string_view DecodeQuotedPrintable(std::string_view s, bool dropFolds);
     std::string_view DecodeText(
         std::string_view raw, Encoding encoding, const Charset& charset, bool dropFolds = false);

@@ -130,7 +130,8 @@ TEST_F(PeerCardTest, AddressesOfOtherKindsNeverTakeTheWorkOrHomePlace)
     EXPECT_EQ(FormatFieldText(tanaka, FID_BUSINESS_STREET), "1 Work Way");
     EXPECT_EQ(FormatFieldText(tanaka, FID_HOME_STREET + 1), "Kyoto");
     // A card with an address of another kind only has no business address.
-    EXPECT_NE(contacts[1].find("adr 4 5 Parcel Lane|Kobe|650-0001|Japan\n"), std::string::npos) << contacts[1];
+    EXPECT_NE(contacts[1].find("adr 4 5 Parcel Lane|Kobe|650-0001|Japan\n"), std::string::npos)
+        << contacts[1];
     EXPECT_EQ(FormatFieldText(*Contacts()[1], FID_BUSINESS_ADDRESS), "");
 }
 
@@ -150,8 +151,9 @@ TEST_F(PeerCardTest, QuotedPrintableFoldsReadWhole)
                                   " tea, na=C3=AF=\r\n ve\r\nEND:VCARD\r\n");
     EXPECT_EQ(plain->m_strNotes, "café and tea, naï ve");
     // In 3.0 a fold's blank is never text.
-    EXPECT_EQ(ImportCard("BEGIN:VCARD\r\nVERSION:3.0\r\nNOTE;ENCODING=QUOTED-PRINTABLE:ab=\r\n cd\r\nEND:VCARD\r\n")
-                  ->m_strNotes,
+    EXPECT_EQ(
+        ImportCard("BEGIN:VCARD\r\nVERSION:3.0\r\nNOTE;ENCODING=QUOTED-PRINTABLE:ab=\r\n cd\r\nEND:VCARD\r\n")
+            ->m_strNotes,
         "abcd");
 }
 
@@ -185,11 +187,10 @@ TEST_F(PeerCardTest, AnniversarySpouseChildrenGenderAndIcqComeAndGo)
     const auto suite = Summaries("desktop_b_21.vcf");
     ASSERT_FALSE(suite.empty());
     EXPECT_NE(suite[0].find("dates  1999/09/09\nfamily Yui Tanaka||0\n"), std::string::npos) << suite[0];
-    const auto read = ImportCard(
-        "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Al\r\nX-ANNIVERSARY:20100101\r\nX-SPOUSE:Bea\r\n"
-        "X-CHILDREN:Cy\r\nX-GENDER:Male\r\nX-ICQ:4711\r\nEND:VCARD\r\n");
-    EXPECT_EQ(Summary(*read),
-        "name Al\njob \nweb 15 4711\ndates  2010/01/01\nfamily Bea|Cy|1\nnotes \n");
+    const auto read
+        = ImportCard("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Al\r\nX-ANNIVERSARY:20100101\r\nX-SPOUSE:Bea\r\n"
+                     "X-CHILDREN:Cy\r\nX-GENDER:Male\r\nX-ICQ:4711\r\nEND:VCARD\r\n");
+    EXPECT_EQ(Summary(*read), "name Al\njob \nweb 15 4711\ndates  2010/01/01\nfamily Bea|Cy|1\nnotes \n");
 }
 
 TEST_F(PeerCardTest, TolvasOwnCardsKeepEveryFieldTheExportWrites)
