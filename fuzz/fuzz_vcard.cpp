@@ -1,7 +1,7 @@
 // The vCard reader on arbitrary bytes: every tree handed over is walked in
 // full, and a second read of the same bytes must agree with the first. Each
 // card is then mapped onto a contact, and what Tolva writes of that contact
-// must read back into the same fields.
+// must read back into one contact with the same fields.
 #include "core/fieldtexts.h"
 #include "impexp/cardexchange.h"
 #include "impexp/fieldmapping.h"
@@ -40,18 +40,27 @@ std::string WriteCard(const Contact& contact)
     return text;
 }
 
-// Every field the writer carries, by its text. Web pages are left out: a
-// page whose address holds "URL:" loses what comes before it each time it
-// is read.
-std::string Fields(const Contact& contact)
+// Every field the writer carries: the texts, dates and gender, and every
+// phone, e-mail, page and address with its type and flags.
+std::string Fields(const Contact& c)
 {
     std::string out;
     for (u32 id = kFirstMappedField; id <= FID_DEFAULT_STREET + 4; ++id) {
-        if (id == FID_HOME_WEBPAGE || id == FID_BUSINESS_WEBPAGE)
-            continue;
-        out += FormatFieldText(contact, id);
+        out += FormatFieldText(c, id);
         out += '\n';
     }
+    for (const std::string* text :
+        {&c.m_strTitle, &c.m_strSuffix, &c.m_strNickName, &c.m_strSpouse, &c.m_strChildren, &c.m_strNotes}) {
+        out += *text;
+        out += '\n';
+    }
+    out += std::to_string(c.m_dwGender) + '\n';
+    for (const std::vector<ContactValue>* values : {&c.m_phones, &c.m_emails, &c.m_web})
+        for (const ContactValue& v : *values)
+            out += std::to_string(v.m_dwCode) + ' ' + v.m_strText + '\n';
+    for (const ContactAddress& a : c.m_addresses)
+        out += std::to_string(a.m_dwType) + ' ' + a.m_strStreet + '|' + a.m_strCity + '|' + a.m_strState + '|'
+            + a.m_strZip + '|' + a.m_strCountry + '\n';
     return out;
 }
 

@@ -7,6 +7,8 @@
 
 #include <QIODevice>
 #include <algorithm>
+#include <initializer_list>
+#include <span>
 
 namespace {
 
@@ -85,15 +87,57 @@ std::string_view TextOf(const CardNode& node)
     return node.type == CardValueType::Text ? node.value : std::string_view();
 }
 
-// A number or address written as a link ("tel:+1-555-0100",
-// "mailto:ann@example.com"), as vCard 3.0 and 4.0 allow: what it links
-// to, so that the card this program writes of it reads back the same. Any
-// other text stays as it is.
-std::string_view LinkTarget(std::string_view text, std::string_view scheme)
+// A number, address or page written as a link ("tel:+1-555-0100",
+// "mailto:ann@example.com", "URL:http://example.org"): what it links to,
+// which is empty for a link to nothing. Only the front of the text is
+// looked at: "http://example.org/Help:URL:Syntax" is a page as it stands.
+std::string_view LinkTarget(std::string_view text, std::string_view scheme, bool* linked = nullptr)
 {
-    while (text.size() > scheme.size() && EqualsNoCase(text.substr(0, scheme.size()), scheme))
+    while (text.size() >= scheme.size() && EqualsNoCase(text.substr(0, scheme.size()), scheme)) {
         text.remove_prefix(scheme.size());
+        if (linked)
+            *linked = true;
+    }
     return text;
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view start)
+{
+    return text.size() >= start.size() && EqualsNoCase(text.substr(0, start.size()), start);
+}
+
+// A "tel:" link's extension ("tel:+1-555-0100;ext=12") as typed numbers
+// carry it: "+1-555-0100 x12". Its other parameters stay as written.
+std::string PhoneNumberOf(std::string_view text)
+{
+    bool linked = false;
+    text = LinkTarget(text, "tel:", &linked);
+    const size_t semicolon = text.find(';');
+    if (!linked || semicolon == std::string_view::npos)
+        return std::string(text);
+    std::string number(text.substr(0, semicolon));
+    std::string extension;
+    std::string rest;
+    for (size_t at = semicolon; at < text.size();) {
+        const size_t next = std::min(text.find(';', at + 1), text.size());
+        const std::string_view parameter = text.substr(at + 1, next - at - 1);
+        if (StartsWithNoCase(parameter, "ext="))
+            extension = parameter.substr(4);
+        else
+            rest.append(text.substr(at, next - at));
+        at = next;
+    }
+    if (!extension.empty())
+        number += " x" + extension;
+    return number + rest;
+}
+
+// A "mailto:" link's address: what comes before its "?subject=...".
+std::string_view EmailAddressOf(std::string_view text)
+{
+    bool linked = false;
+    text = LinkTarget(text, "mailto:", &linked);
+    return linked ? text.substr(0, text.find('?')) : text;
 }
 
 u32 ParamFlags(const CardNode& property)
@@ -120,14 +164,26 @@ size_t SlotMark(const CardNode& property, size_t count)
     return 0;
 }
 
-// An address's kind: the first of WORK, HOME and POSTAL it names; without
-// any, WORK, which is part of the kind every card reader assumes then.
-u32 AddressKind(u32 flags)
+// An address's kind: the first of WORK, HOME and POSTAL it names; else
+// another kind when it names one (OTHER, DOM, INTL, PARCEL or any other
+// type), else none.
+u32 AddressKind(const CardNode& property, u32 flags)
 {
     for (const u32 kind : {CPF_WORK, CPF_HOME, CPF_POSTAL})
         if (flags & kind)
             return kind;
-    return CPF_WORK;
+    for (const CardNode& child : property.Children()) {
+        if (!child.IsParam())
+            continue;
+        const std::string_view word = child.ParamWord();
+        const bool typed = child.type == CardValueType::ByteString
+            ? EqualsNoCase(child.name, "TYPE") && !word.empty() && !EqualsNoCase(word, "PREF")
+            : EqualsNoCase(word, "OTHER") || EqualsNoCase(word, "DOM") || EqualsNoCase(word, "INTL")
+                || EqualsNoCase(word, "PARCEL");
+        if (typed)
+            return kCardOtherAddress;
+    }
+    return kCardUntypedAddress;
 }
 
 // The block an ADR line or a label of the kind fills: the last one of the
@@ -216,20 +272,43 @@ void MapFields(CardRecord& record, const CardNode& property, CardAddress* addres
             MapText(record, TargetOf(field), field.value, address);
 }
 
-void MapPhone(CardRecord& record, const CardNode& property)
+bool HasParamNoCase(const CardNode& property, std::span<const std::string_view> words)
 {
-    const std::string_view number = LinkTarget(TextOf(property), "tel:");
-    if (number.empty())
-        return;
-    size_t preferred = PreferredPhoneSlot(ParamFlags(property));
+    for (const CardNode& child : property.Children())
+        if (child.IsParam())
+            for (const std::string_view word : words)
+                if (EqualsNoCase(child.ParamWord(), word))
+                    return true;
+    return false;
+}
+
+// The first free slot of a kind that no number of another type is meant
+// for: radio and telex slots hold only what the card says is radio or telex.
+int FreeOrdinarySlot(const CardRecord& record, size_t kindFirst)
+{
+    for (size_t i = kindFirst; i < kindFirst + 10; ++i)
+        if (i - kindFirst != kCardRadioSlot && i - kindFirst != kCardTelexSlot && record.phones[i].empty())
+            return int(i);
+    return -1;
+}
+
+struct PhoneKind {
+    u32 flags = 0;
+    bool radio = false;
+    bool telex = false;
+    size_t mark = 0;
+};
+
+void PlacePhone(CardRecord& record, const std::string& number, const PhoneKind& kind)
+{
+    size_t preferred = PreferredPhoneSlot(kind.flags);
     const size_t kindFirst = preferred < 10 ? 0 : 10;
-    if (property.HasParam(kCardRadioParam))
+    if (kind.radio)
         preferred = kindFirst + kCardRadioSlot;
-    else if (property.HasParam(kCardTelexParam))
+    else if (kind.telex)
         preferred = kindFirst + kCardTelexSlot;
-    else if (const size_t mark = SlotMark(property, kCardVoiceSlots);
-             mark > 0 && preferred - kindFirst < kCardVoiceSlots)
-        preferred = kindFirst + mark - 1;
+    else if (kind.mark > 0 && preferred - kindFirst < kCardVoiceSlots)
+        preferred = kindFirst + kind.mark - 1;
     const size_t otherFirst = 10 - kindFirst;
     // The three phones of a kind are one type; every other slot is a type
     // of its own.
@@ -237,12 +316,16 @@ void MapPhone(CardRecord& record, const CardNode& property)
     const size_t typeFirst = voice ? kindFirst : preferred;
     const size_t typeCount = voice ? kCardVoiceSlots : 1;
     // A number whose slot is taken keeps its type in the other kind before
-    // it takes a slot of another type (a voice number is no fax), and with
-    // every slot of both kinds taken it is dropped.
+    // it takes a slot of another type (a voice number is no fax), and a
+    // radio or telex slot only when nothing else is left.
     int slot = FindFreeSlot(record.phones, preferred, typeFirst, typeCount);
     if (slot < 0)
         slot = FindFreeSlot(
             record.phones, typeFirst + otherFirst - kindFirst, typeFirst + otherFirst - kindFirst, typeCount);
+    if (slot < 0)
+        slot = FreeOrdinarySlot(record, kindFirst);
+    if (slot < 0)
+        slot = FreeOrdinarySlot(record, otherFirst);
     if (slot < 0)
         slot = FindFreeSlot(record.phones, preferred, kindFirst, 10);
     if (slot < 0)
@@ -251,9 +334,29 @@ void MapPhone(CardRecord& record, const CardNode& property)
         record.phones[size_t(slot)] = number;
 }
 
+// Numbers whose types name a slot are placed as they come; those of no
+// kind wait for the slots the others leave.
+void MapPhone(CardRecord& record, const CardNode& property)
+{
+    std::string number = PhoneNumberOf(TextOf(property));
+    if (number.empty())
+        return;
+    PhoneKind kind;
+    kind.flags = ParamFlags(property);
+    kind.radio = HasParamNoCase(property, kCardRadioParams);
+    kind.telex = !kind.radio && HasParamNoCase(property, kCardTelexParams);
+    kind.mark = SlotMark(property, kCardVoiceSlots);
+    constexpr u32 kTypes
+        = CPF_WORK | CPF_HOME | CPF_PREF | CPF_CELL | CPF_FAX | CPF_CAR | CPF_PAGER | CPF_ISDN;
+    if (!(kind.flags & kTypes) && !kind.radio && !kind.telex && kind.mark == 0)
+        record.untypedPhones.push_back(std::move(number));
+    else
+        PlacePhone(record, number, kind);
+}
+
 void MapEmail(CardRecord& record, const CardNode& property)
 {
-    const std::string_view address = LinkTarget(TextOf(property), "mailto:");
+    const std::string_view address = EmailAddressOf(TextOf(property));
     if (address.empty())
         return;
     const u32 flags = ParamFlags(property);
@@ -275,21 +378,36 @@ void MapEmail(CardRecord& record, const CardNode& property)
     }
 }
 
+// A page of a kind goes to its slot as it comes; a page of none waits for
+// the slots the others leave.
 void MapUrl(CardRecord& record, const CardNode& property)
 {
-    std::string_view url = TextOf(property);
-    if (const size_t inner = url.find("URL:"); inner != std::string_view::npos)
-        url.remove_prefix(inner + 4);
+    const std::string_view url = LinkTarget(TextOf(property), "URL:");
     if (url.empty())
         return;
     const u32 flags = ParamFlags(property);
     const size_t mark = SlotMark(property, kCardUrlSlots);
+    if (mark == 0 && !(flags & (CPF_HOME | CPF_WORK))) {
+        record.untypedUrls.emplace_back(url);
+        return;
+    }
     const size_t preferred = mark > 0               ? mark - 1
         : (flags & CPF_HOME) && !(flags & CPF_WORK) ? kCardUrlHome
                                                     : kCardUrlBusiness;
     const int slot = FindFreeSlot(record.urls, preferred, 0, kCardUrlSlots);
     if (slot >= 0)
         record.urls[size_t(slot)] = url;
+}
+
+void PlaceUntyped(CardRecord& record)
+{
+    for (const std::string& url : record.untypedUrls)
+        if (const int slot = FindFreeSlot(record.urls, kCardUrlBusiness, 0, kCardUrlSlots); slot >= 0)
+            record.urls[size_t(slot)] = url;
+    for (const std::string& number : record.untypedPhones)
+        PlacePhone(record, number, {});
+    record.untypedUrls.clear();
+    record.untypedPhones.clear();
 }
 
 std::string_view BytesOf(const CardNode& node)
@@ -304,7 +422,7 @@ ContactAddress ContactAddressOf(const CardAddress& from, u32 type)
 {
     ContactAddress address = NewContactAddress(type);
     if (from.adrRead) {
-        address.m_strStreet = JoinNonEmpty({from.street, from.extended, from.postOfficeBox}, "\r\n");
+        address.m_strStreet = JoinNonEmpty({from.street, from.extended, from.postOfficeBox}, "\n");
     } else {
         address.m_strStreet = !from.label.empty() ? from.label : from.domesticLabel;
     }
@@ -319,6 +437,92 @@ bool IsEmptyAddress(const ContactAddress& a)
 {
     return a.m_strStreet.empty() && a.m_strCity.empty() && a.m_strState.empty() && a.m_strZip.empty()
         && a.m_strCountry.empty();
+}
+
+bool IsAnyOf(std::string_view name, std::initializer_list<std::string_view> names)
+{
+    return std::any_of(
+        names.begin(), names.end(), [name](std::string_view n) { return EqualsNoCase(name, n); });
+}
+
+// "M", "Male", "F", "Female", and a 4.0 GENDER's sex before its ';'.
+u32 GenderOf(std::string_view text)
+{
+    text = text.substr(0, text.find(';'));
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    if (IsAnyOf(text, {"M", "Male"}))
+        return GENDER_MALE;
+    if (IsAnyOf(text, {"F", "Female"}))
+        return GENDER_FEMALE;
+    return 0;
+}
+
+// Properties the property table does not list, under the names this
+// program writes and those other address books write. Returns what could
+// not be read, for the user.
+std::string MapUnlisted(CardRecord& record, const CardNode& property)
+{
+    const std::string_view name = property.name;
+    const std::string_view text = TextOf(property);
+    if (EqualsNoCase(name, "NICKNAME")) {
+        SetText(record.nickname, text);
+    } else if (IsAnyOf(name,
+                   {"ANNIVERSARY", "X-ANNIVERSARY", "X-EVOLUTION-ANNIVERSARY",
+                       "X-KADDRESSBOOK-X-Anniversary"})) {
+        if (const DateValue date = ReadIsoDate(text); date.IsValid())
+            record.anniversary = date;
+        else if (!text.empty())
+            return "the anniversary \"" + std::string(text.substr(0, kShownValueBytes))
+                + "\" is no date with a year and was left out";
+    } else if (IsAnyOf(name, {"X-SPOUSE", "X-EVOLUTION-SPOUSE", "X-KADDRESSBOOK-X-SpousesName"})) {
+        SetText(record.spouse, text);
+    } else if (EqualsNoCase(name, "RELATED")) {
+        // A link to another card ("urn:uuid:...") names no one.
+        constexpr std::string_view kSpouse[] = {"spouse"};
+        if (HasParamNoCase(property, kSpouse) && !StartsWithNoCase(text, "urn:"))
+            SetText(record.spouse, text);
+    } else if (EqualsNoCase(name, "X-CHILDREN")) {
+        SetText(record.children, text);
+    } else if (IsAnyOf(name, {"X-GENDER", "GENDER"})) {
+        if (const u32 gender = GenderOf(text))
+            record.gender = gender;
+    } else if (EqualsNoCase(name, "X-ICQ")) {
+        SetText(record.icq, text);
+    }
+    return {};
+}
+
+// Line breaks as the contact pages store what the user types: LF alone,
+// whether the card wrote CR LF, CR or LF.
+void OneKindOfLineBreak(std::string& text)
+{
+    if (text.find('\r') == std::string::npos)
+        return;
+    size_t n = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r')
+            text[n++] = text[i];
+        else if (i + 1 >= text.size() || text[i + 1] != '\n')
+            text[n++] = '\n';
+    }
+    text.resize(n);
+}
+
+void OneKindOfLineBreak(Contact& c)
+{
+    for (std::string* text : {&c.m_strName, &c.m_strTitle, &c.m_strFirstName, &c.m_strMiddleName,
+             &c.m_strLastName, &c.m_strNickName, &c.m_strSuffix, &c.m_strCompany, &c.m_strDepartment,
+             &c.m_strOffice, &c.m_strJobTitle, &c.m_strNotes, &c.m_strSpouse, &c.m_strChildren})
+        OneKindOfLineBreak(*text);
+    for (std::vector<ContactValue>* values : {&c.m_phones, &c.m_emails, &c.m_web})
+        for (ContactValue& value : *values)
+            OneKindOfLineBreak(value.m_strText);
+    for (ContactAddress& a : c.m_addresses)
+        for (std::string* text : {&a.m_strStreet, &a.m_strCity, &a.m_strState, &a.m_strZip, &a.m_strCountry})
+            OneKindOfLineBreak(*text);
 }
 
 }  // namespace
@@ -347,6 +551,7 @@ void CCardExchange::Classify(const CardNode& object)
         return;
     for (const CardNode& property : object.Children())
         MapProperty(property);
+    PlaceUntyped(m_record);
 }
 
 void CCardExchange::MapProperty(const CardNode& property)
@@ -356,15 +561,15 @@ void CCardExchange::MapProperty(const CardNode& property)
     switch (to.target) {
     case Target::None:
         // Not in the property table, so its name is as the card wrote it.
-        if (EqualsNoCase(property.name, "NICKNAME"))
-            SetText(record.nickname, TextOf(property));
+        if (std::string problem = MapUnlisted(record, property); !problem.empty())
+            m_reader.AddIssue(0, std::move(problem));
         break;
     case Target::Fields:
         MapFields(record, property, nullptr);
         break;
     case Target::Address: {
         const u32 flags = ParamFlags(property);
-        CardAddress& address = AddressBlock(record, AddressKind(flags), true, false);
+        CardAddress& address = AddressBlock(record, AddressKind(property, flags), true, false);
         address.adrRead = true;
         address.flags |= flags & CPF_PREF;
         MapFields(record, property, &address);
@@ -375,7 +580,8 @@ void CCardExchange::MapProperty(const CardNode& property)
         if (text.empty())
             break;
         const bool domestic = property.HasParam("DOM");
-        CardAddress& address = AddressBlock(record, AddressKind(ParamFlags(property)), false, domestic);
+        CardAddress& address
+            = AddressBlock(record, AddressKind(property, ParamFlags(property)), false, domestic);
         (domestic ? address.domesticLabel : address.label) = text;
         break;
     }
@@ -429,17 +635,28 @@ std::unique_ptr<Contact> CCardExchange::ContactFromRecord() const
     c.m_strCompany = r.orgName;
     c.m_strDepartment = r.orgUnit;
     c.m_strOffice = r.office;
-    // Cards put the job title in TITLE; this program writes it as ROLE.
-    c.m_strJobTitle = !r.role.empty() ? r.role : r.title;
+    // Cards put the job title in TITLE, and ROLE says the part a person
+    // plays; this program writes both.
+    c.m_strJobTitle = !r.title.empty() ? r.title : r.role;
     c.m_strNotes = r.note;
     c.m_dtBirthday = r.birthday;
+    c.m_dtAnniversary = r.anniversary;
+    c.m_strSpouse = r.spouse;
+    c.m_strChildren = r.children;
+    c.m_dwGender = r.gender;
 
-    // Business addresses first, then home and postal ones. The default is
-    // the one the card prefers, else the first business or home address.
-    constexpr std::pair<u32, u32> kKinds[]
-        = {{CPF_WORK, ADDR_BUSINESS}, {CPF_HOME, ADDR_HOME}, {CPF_POSTAL, ADDR_POSTAL}};
+    // Business addresses first, then home and postal ones, then those of
+    // other kinds, which are postal addresses too. An address of no kind is
+    // the business address of a card that names none, else of another kind.
+    const bool typedWork = std::any_of(r.addresses.begin(), r.addresses.end(), [](const CardAddress& a) {
+        return (a.flags & CPF_WORK) && !IsEmptyAddress(ContactAddressOf(a, ADDR_BUSINESS));
+    });
+    const u32 untyped = kCardUntypedAddress;
+    const std::pair<u32, u32> kinds[]
+        = {{CPF_WORK | (typedWork ? 0 : untyped), ADDR_BUSINESS}, {CPF_HOME, ADDR_HOME},
+            {CPF_POSTAL, ADDR_POSTAL}, {kCardOtherAddress | (typedWork ? untyped : 0), ADDR_POSTAL}};
     int preferred = -1;
-    for (const auto& [kind, type] : kKinds) {
+    for (const auto& [kind, type] : kinds) {
         for (const CardAddress& from : r.addresses) {
             ContactAddress address = (from.flags & kind) ? ContactAddressOf(from, type) : ContactAddress();
             if (IsEmptyAddress(address))
@@ -491,6 +708,9 @@ std::unique_ptr<Contact> CCardExchange::ContactFromRecord() const
     for (size_t i = 0; i < kCardUrlSlots; ++i)
         if (!r.urls[i].empty())
             c.m_web.push_back({webCodes[i], r.urls[i]});
+    if (!r.icq.empty())
+        c.m_web.push_back({WEB_ICQ, r.icq});
+    OneKindOfLineBreak(c);
 
     if (!HasContactData(c))
         return nullptr;
@@ -500,10 +720,14 @@ std::unique_ptr<Contact> CCardExchange::ContactFromRecord() const
 
 bool CCardExchange::MakeContact()
 {
-    std::unique_ptr<Contact> contact = m_record.kind == CardKind::Card ? ContactFromRecord() : nullptr;
+    const bool card = m_record.kind == CardKind::Card;
+    std::unique_ptr<Contact> contact = card ? ContactFromRecord() : nullptr;
     Reset(false);
-    if (!contact)
+    if (!contact) {
+        if (card)
+            m_reader.AddBlockIssue("the card holds nothing a contact keeps and was left out");
         return false;
+    }
     if (m_contactHandler)
         (*m_contactHandler)(std::move(contact));
     else

@@ -1,15 +1,12 @@
 #include "impexp/cardreader.h"
 
 #include "impexp/cardproperties.h"
-#include "platform/textcodec.h"
 
-#include <QStringDecoder>
 #include <algorithm>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 #include <cstring>
-#include <optional>
 
 namespace {
 
@@ -118,28 +115,6 @@ bool IsBase64Line(const char* p, const char* end)
     return true;
 }
 
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-// The next ';' between fields. A backslash keeps a ';' in the field; in
-// version 3.0 it escapes any character.
-size_t NextSeparator(std::string_view s, size_t i, bool modern)
-{
-    for (; i < s.size(); ++i) {
-        if (s[i] == ';')
-            return i;
-        if (s[i] == '\\' && i + 1 < s.size() && (modern || s[i + 1] == ';'))
-            ++i;
-    }
-    return s.size();
-}
-
 // Recognises 'BEGIN:VCARD', 'end : vtodo' and the like at p; gives the row of
 // the block's name and where the next line starts.
 bool ParseBlockLine(const char* p, const char* end, bool& begin, int& row, const char*& next)
@@ -227,31 +202,6 @@ const int kEncodingRow = FindCardProperty("ENCODING");
 
 }  // namespace
 
-// How the bytes of a value become UTF-8: a declared character set that the
-// converters know, else UTF-8 when the bytes are UTF-8, else Windows-1252.
-struct CardReader::Charset {
-    // Decoding changes a converter's state, not what it stands for.
-    mutable std::optional<QStringDecoder> decoder;
-
-    explicit Charset(std::string_view name)
-    {
-        if (name.empty() || EqualsNoCase(name, "UTF-8"))
-            return;
-        const std::string z(name);
-        const auto known = QStringConverter::encodingForName(z.c_str());
-        // UTF-16 and UTF-32 cannot stand in a line of text; UTF-8 keeps the fallback.
-        if (known
-            && (*known == QStringConverter::Utf8 || *known == QStringConverter::Utf16
-                || *known == QStringConverter::Utf16LE || *known == QStringConverter::Utf16BE
-                || *known == QStringConverter::Utf32 || *known == QStringConverter::Utf32LE
-                || *known == QStringConverter::Utf32BE))
-            return;
-        QStringDecoder d(z.c_str());
-        if (d.isValid())
-            decoder.emplace(std::move(d));
-    }
-};
-
 CardReader::CardReader() = default;
 CardReader::~CardReader() = default;
 
@@ -260,6 +210,14 @@ void CardReader::AddIssue(int line, std::string text)
     ++m_issueCount;
     if (m_issues.size() < kMaxIssues)
         m_issues.push_back({line, std::move(text)});
+}
+
+void CardReader::AddBlockIssue(std::string text)
+{
+    if (m_stack.empty())
+        AddIssue(0, std::move(text));
+    else
+        Issue(m_objectStart, std::move(text));
 }
 
 void CardReader::ClearIssues()
@@ -433,9 +391,12 @@ void CardReader::End(int row, const char* lineStart)
             Issue(lineStart, "END:" + std::string(CardPropertyAt(row).name) + " closes no open block");
         return;
     }
-    m_stack.erase(std::prev(open.base()), m_stack.end());
-    if (m_stack.empty())
+    // The top-level block is handed over while it is still open.
+    const auto closed = std::prev(open.base());
+    if (closed == m_stack.begin())
         FinishObject();
+    else
+        m_stack.erase(closed, m_stack.end());
 }
 
 void CardReader::StartObject(int row, const char* lineStart)
@@ -656,6 +617,7 @@ bool CardReader::ReadValueText(Encoding encoding, std::string_view& text)
 {
     const bool qp = encoding == Encoding::QuotedPrintable;
     const bool escapedBreaks = encoding == Encoding::Plain && !m_modern;
+    m_foldBlanks.clear();
     const char* start = m_pos;
     const char* p = start;
     const char* e;
@@ -704,10 +666,16 @@ bool CardReader::ReadValueText(Encoding encoding, std::string_view& text)
             if (le == e)
                 break;
             p = SkipLineEnd(le, e);
-            if (qp && n > 0 && out[n - 1] == '=') {
+            if (qp && n > 0 && out[n - 1] == '=')
                 --n;
-            } else if (m_modern && p < e && IsBlank(*p)) {
+            if (m_modern && p < e && IsBlank(*p)) {
                 ++p;
+            } else if (qp && p < e && IsBlank(*p)) {
+                // Some writers fold quoted-printable lines anywhere, with or
+                // without a soft break, and mean the blank as the fold's
+                // mark only: whether it is text is told once the value is
+                // decoded.
+                m_foldBlanks.push_back(out + n);
             } else if (escapedBreaks && n > 0 && out[n - 1] == '\\' && p < e && !IsBlank(*p)) {
                 // The backslash and the line end it escapes are a line break.
                 out[n - 1] = '\r';
@@ -845,7 +813,7 @@ void CardReader::ReadProperty(const Head& head, const char* lineStart)
             property->value = value;
         }
     } else {
-        StoreFields(property, value, head.encoding, Charset(head.charset));
+        StoreFields(property, value, head.encoding, head.charset);
     }
 
     if (row == kVersionRow && owner == m_stack.front())
@@ -854,89 +822,4 @@ void CardReader::ReadProperty(const Head& head, const char* lineStart)
         FailObject("it has too many properties");
     else if (m_tree.ByteCount() > kMaxObjectBytes)
         FailObject("its values are larger than 64 MiB");
-}
-
-// A name with fields (N, ADR, ORG, the alarms) gets one child per non-empty
-// field; what lies past its last field, and the whole value of any other
-// name, becomes the property's own value, ';' and all.
-void CardReader::StoreFields(
-    CardNode* property, std::string_view value, Encoding encoding, const Charset& charset)
-{
-    const auto fields
-        = property->row >= 0 ? CardPropertyAt(property->row).subFields : std::span<const std::string_view>();
-    size_t start = 0;
-    for (size_t index = 0; index < fields.size() && start <= value.size(); ++index) {
-        const size_t end = NextSeparator(value, start, m_modern);
-        std::string_view piece = value.substr(start, end - start);
-        if (index > 0)
-            while (!piece.empty() && IsBlank(piece.front()))
-                piece.remove_prefix(1);
-        const std::string_view text = DecodeText(piece, encoding, charset);
-        if (!text.empty()) {
-            CardNode* field = m_tree.Append(property, fields[index], CardSubFieldRow(property->row, index));
-            field->type = CardValueType::Text;
-            field->value = text;
-        }
-        start = end + 1;
-    }
-    if (start < value.size() || (fields.empty() && !value.empty())) {
-        const std::string_view text = DecodeText(value.substr(start), encoding, charset);
-        if (!text.empty()) {
-            property->type = CardValueType::Text;
-            property->value = text;
-        }
-    }
-}
-
-// Quoted-printable escapes, backslash escapes, then the character set.
-std::string_view CardReader::DecodeText(std::string_view raw, Encoding encoding, const Charset& charset)
-{
-    std::string_view s = raw;
-    if (encoding == Encoding::QuotedPrintable && s.find('=') != std::string_view::npos) {
-        char* out = m_tree.Allocate(s.size());
-        size_t n = 0;
-        for (size_t i = 0; i < s.size(); ++i) {
-            int hi, lo;
-            // An '=' that starts no escape is kept as it stands.
-            if (s[i] == '=' && i + 2 < s.size() && (hi = HexValue(s[i + 1])) >= 0
-                && (lo = HexValue(s[i + 2])) >= 0) {
-                out[n++] = char(hi * 16 + lo);
-                i += 2;
-            } else {
-                out[n++] = s[i];
-            }
-        }
-        m_tree.Shrink(out, s.size(), n);
-        s = std::string_view(out, n);
-    }
-    if (s.find('\\') != std::string_view::npos) {
-        char* out = m_tree.Allocate(s.size());
-        size_t n = 0;
-        for (size_t i = 0; i < s.size(); ++i) {
-            const char next = i + 1 < s.size() ? s[i + 1] : '\0';
-            if (s[i] == '\\' && (next == ';' || (m_modern && (next == '\\' || next == ',')))) {
-                out[n++] = next;
-                ++i;
-            } else if (s[i] == '\\' && m_modern && (next == 'n' || next == 'N')) {
-                out[n++] = '\r';
-                out[n++] = '\n';
-                ++i;
-            } else {
-                out[n++] = s[i];
-            }
-        }
-        m_tree.Shrink(out, s.size(), n);
-        s = std::string_view(out, n);
-    }
-    if (TextCodec::IsAscii(s))
-        return s;
-    if (charset.decoder) {
-        charset.decoder->resetState();
-        const QString text = charset.decoder->decode(QByteArrayView(s.data(), qsizetype(s.size())));
-        const QByteArray utf8 = text.toUtf8();
-        return m_tree.Copy(std::string_view(utf8.constData(), size_t(utf8.size())));
-    }
-    if (TextCodec::IsValidUtf8(s))
-        return s;
-    return m_tree.Copy(TextCodec::ToUtf8(s));
 }

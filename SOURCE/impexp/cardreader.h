@@ -52,6 +52,8 @@ public:
     // Top-level blocks with at least one issue.
     int TroubledBlocks() const { return m_troubledBlocks; }
     void AddIssue(int line, std::string text);
+    // An issue of the block being handed over, at its first line.
+    void AddBlockIssue(std::string text);
     void ClearIssues();
 
 private:
@@ -87,8 +89,11 @@ private:
     bool ReadValueText(Encoding encoding, std::string_view& text);
     bool ReadBase64(std::string_view& bytes, const char*& error);
     void SkipValue(Encoding encoding);
-    void StoreFields(CardNode* property, std::string_view value, Encoding encoding, const Charset& charset);
-    std::string_view DecodeText(std::string_view raw, Encoding encoding, const Charset& charset);
+    // In cardvalues.cpp.
+    void StoreFields(CardNode* property, std::string_view value, Encoding encoding, std::string_view charset);
+    std::string_view DecodeQuotedPrintable(std::string_view s, bool dropFolds);
+    std::string_view DecodeText(
+        std::string_view raw, Encoding encoding, const Charset& charset, bool dropFolds = false);
     std::string_view Unfold(std::string_view text);
 
     void Begin(int row, const char* lineStart);
@@ -124,6 +129,9 @@ private:
     std::vector<Suspended> m_suspended;
     std::vector<std::unique_ptr<CardTree>> m_spareTrees;
     std::vector<Param> m_params;  // of the line being read
+    // Where the blanks that began the folded lines of the quoted-printable
+    // value being read stand in it, in order.
+    std::vector<const char*> m_foldBlanks;
     // Heads repeat from card to card ("TEL;WORK;VOICE"): each distinct
     // one is taken apart once.
     std::unordered_map<std::string_view, KnownHead> m_knownHeads;

@@ -67,12 +67,16 @@ std::span<const CardFlagWord> CardParamFlagWords()
 void CardRecord::Clear()
 {
     kind = CardKind::None;
-    for (std::string* text :
-        {&formattedName, &givenName, &familyName, &additionalNames, &namePrefix, &nameSuffix, &nickname,
-            &title, &orgName, &orgUnit, &office, &role, &note, &soundText, &timeZone, &position})
+    for (std::string* text : {&formattedName, &givenName, &familyName, &additionalNames, &namePrefix,
+             &nameSuffix, &nickname, &title, &orgName, &orgUnit, &office, &role, &spouse, &children, &icq,
+             &note, &soundText, &timeZone, &position})
         text->clear();
+    gender = 0;
+    anniversary = DateValue::Null();
     addresses.clear();
     birthday = DateValue::Null();
+    untypedUrls.clear();
+    untypedPhones.clear();
     for (std::string& url : urls)
         url.clear();
     for (std::string& phone : phones)

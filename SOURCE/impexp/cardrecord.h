@@ -56,6 +56,9 @@ constexpr size_t kCardVoiceSlots = 3;
 constexpr size_t kCardTelexSlot = 8;
 constexpr std::string_view kCardRadioParam = "X-RADIO";
 constexpr std::string_view kCardTelexParam = "X-TELEX";
+// The same marks as another address book writes them.
+constexpr std::string_view kCardRadioParams[] = {kCardRadioParam, "X-EVOLUTION-RADIO"};
+constexpr std::string_view kCardTelexParams[] = {kCardTelexParam, "X-EVOLUTION-TELEX"};
 // Values of one type share their standard parameters: the second and third
 // voice number of a kind, the e-mails of a kind after the first and the
 // page that is neither home nor business page. This program's own
@@ -69,9 +72,15 @@ constexpr size_t kCardUrlBusiness = 0;
 constexpr size_t kCardUrlHome = 1;
 constexpr size_t kCardUrlOther = 2;
 
+// Kinds of address a card may give besides WORK, HOME and POSTAL: one of
+// another kind (OTHER, DOM, INTL, PARCEL), and one that names no kind.
+constexpr u32 kCardOtherAddress = 0x10000;
+constexpr u32 kCardUntypedAddress = 0x20000;
+
 struct CardAddress {
-    // WORK, HOME or POSTAL says the kind; PREF marks the default address;
-    // QUOTED-PRINTABLE asks the writer to encode the line.
+    // WORK, HOME, POSTAL or one of the kinds above says the kind; PREF marks
+    // the default address; QUOTED-PRINTABLE asks the writer to encode the
+    // line.
     u32 flags = 0;
     std::string postOfficeBox;
     std::string extended;
@@ -140,12 +149,21 @@ struct CardRecord {
     std::string orgUnit;  // OUN
     std::string office;  // OUN2
     std::string role;  // ROLE
+    std::string spouse;
+    std::string children;
+    std::string icq;
+    u32 gender = 0;
+    DateValue anniversary = DateValue::Null();
 
     // In the order read; written business, home, postal.
     std::vector<CardAddress> addresses;
     DateValue birthday = DateValue::Null();
     std::array<std::string, kCardUrlSlots> urls;
     std::array<std::string, kCardPhoneSlots> phones;
+    // Pages and numbers that name no kind: they take the slots that the
+    // typed ones leave, once the whole card is read.
+    std::vector<std::string> untypedUrls;
+    std::vector<std::string> untypedPhones;
     std::array<CardEmail, kCardEmailSlots> emails;
     // The first e-mail of the card, whatever its slot: a name of last resort.
     std::string firstEmail;

@@ -43,12 +43,20 @@ struct TextNeeds {
     }
 };
 
-// Street, "city, state zip" and country on lines of their own.
+// Street, "city, state zip" and country on lines of their own, each line
+// ended as vCard ends lines.
 std::string PostalLabel(const ContactAddress& a)
 {
     const std::string place
         = JoinNonEmpty({a.m_strCity, JoinNonEmpty({a.m_strState, a.m_strZip}, " ")}, ", ");
-    return JoinNonEmpty({a.m_strStreet, place, a.m_strCountry}, "\r\n");
+    std::string street;
+    for (size_t i = 0; i < a.m_strStreet.size(); ++i) {
+        const char c = a.m_strStreet[i];
+        if (c == '\n' && (i == 0 || a.m_strStreet[i - 1] != '\r'))
+            street += '\r';
+        street += c;
+    }
+    return JoinNonEmpty({street, place, a.m_strCountry}, "\r\n");
 }
 
 class Builder {
@@ -371,6 +379,16 @@ void CCardExchange::CopyContact(const Contact& contact)
     });
     r.birthday = contact.m_dtBirthday;
     r.note = contact.m_strNotes;
+    r.anniversary = contact.m_dtAnniversary;
+    r.spouse = contact.m_strSpouse;
+    r.children = contact.m_strChildren;
+    r.gender = contact.m_dwGender;
+    for (const ContactValue& web : contact.m_web) {
+        if (web.Type() == WEB_ICQ && !web.m_strText.empty()) {
+            r.icq = web.m_strText;
+            break;
+        }
+    }
 }
 
 const CardNode* CCardExchange::BuildCard()
@@ -495,6 +513,20 @@ const CardNode* CCardExchange::BuildCard()
         std::snprintf(stamp, sizeof stamp, "%04d%02d%02d", d.year(), d.month(), d.day());
         b.Property(card, "BDAY", b.Copy(stamp));
     }
+    // What vCard has no property for goes where other address books look:
+    // ANNIVERSARY as newer cards have it, the X- names in cards of this age.
+    if (const QDateTime anniversary = DateToQDateTime(r.anniversary); anniversary.isValid()) {
+        const QDate d = anniversary.date();
+        std::snprintf(stamp, sizeof stamp, "%04d%02d%02d", d.year(), d.month(), d.day());
+        b.Property(card, "ANNIVERSARY", b.Copy(stamp));
+        std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d", d.year(), d.month(), d.day());
+        b.Property(card, "X-ANNIVERSARY", b.Copy(stamp));
+    }
+    b.Text(card, "X-SPOUSE", r.spouse);
+    b.Text(card, "X-CHILDREN", r.children);
+    if (r.gender == GENDER_MALE || r.gender == GENDER_FEMALE)
+        b.Property(card, "X-GENDER", r.gender == GENDER_MALE ? "Male" : "Female");
+    b.Text(card, "X-ICQ", r.icq);
     // The time of the revision in UTC, so that it means the same anywhere;
     // the cards of one export share it.
     if (m_revision.empty()) {

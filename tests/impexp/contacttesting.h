@@ -21,8 +21,8 @@ inline DateValue Day(int year, int month, int day)
 }
 
 // Every field a contact has, with texts that need care on the way: a ';',
-// line breaks, an '=' and a backslash, letters outside ASCII, a year before
-// 1900.
+// line breaks as typed, an '=' and a backslash, letters outside ASCII, a
+// year before 1900.
 inline Contact FullContact()
 {
     Contact c;
@@ -39,7 +39,7 @@ inline Contact FullContact()
     c.m_strJobTitle = "Engineer";
     c.m_strChildren = "Pablo, Lucía";
     c.m_strSpouse = "Jordi";
-    c.m_strNotes = "Line one\r\nLine two: a=b \\ c; done";
+    c.m_strNotes = "Line one\nLine two: a=b \\ c; done";
     c.m_dwGender = GENDER_FEMALE;
     c.m_dtBirthday = Day(1899, 5, 17);
     c.m_dtAnniversary = Day(2001, 12, 31);
@@ -54,7 +54,7 @@ inline Contact FullContact()
     c.m_web = {{WEB_BUSINESS_PAGE | CV_WEB_BUSINESS_PAGE_SHOWN, "https://acme.example/ana"},
         {WEB_HOME_PAGE | CV_WEB_HOME_PAGE_SHOWN, "http://ana.example/?a=1;b=2"}, {WEB_ICQ, "123456789"}};
     ContactAddress business{
-        ADDR_BUSINESS, "Edificio 4\r\nCalle Mayor 1", "Madrid", "Madrid", "28013", "España", 0, 0};
+        ADDR_BUSINESS, "Edificio 4\nCalle Mayor 1", "Madrid", "Madrid", "28013", "España", 0, 0};
     ContactAddress home{ADDR_HOME | ADDR_DEFAULT, "Calle del Sol 7, 3º", "Toledo", "Castilla-La Mancha",
         "45001", "España", 0, 0};
     ContactAddress postal{ADDR_POSTAL, "Apartado 55", "Madrid", "", "28080", "España", 0, 0};

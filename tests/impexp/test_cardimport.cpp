@@ -83,8 +83,8 @@ TEST(CardImport, MailProgramsIn30)
         "email 6 siobhan.oneill@example.ie\n"
         "email 7 s.oneill@lab.example.ie\n"
         "web 8 https://lab.example.ie/people/oneill\n"
-        "adr 2 College Green\r\nBuilding 4, Room 12|Dublin|D02 PN40|Ireland\n"
-        "adr 1* 12 Seaview Terrace\r\nFlat 3|Howth|Co. Dublin|D13 X2Y4|Ireland\n"
+        "adr 2 College Green\nBuilding 4, Room 12|Dublin|D02 PN40|Ireland\n"
+        "adr 1* 12 Seaview Terrace\nFlat 3|Howth|Co. Dublin|D13 X2Y4|Ireland\n"
         "bday 1981/07/09\n");
     EXPECT_EQ(contacts[1],
         "name 中村 由紀 [Yuki|Nakamura]\n"
@@ -117,7 +117,7 @@ TEST(CardImport, MixedSourcesAndNoCalendarContact)
         "email 6 f.dupont@example.fr\n"
         "web 8 http://www.example.fr/\n"
         "adr 2* 12 rue de la Paix|Paris|Île-de-France|75002|France\n"
-        "adr 1 3 allée des Tilleuls\r\nEscalier 2\r\nBâtiment C|Lyon|69003|France\n"
+        "adr 1 3 allée des Tilleuls\nEscalier 2\nBâtiment C|Lyon|69003|France\n"
         "bday 1970/04/12\n");
     EXPECT_EQ(contacts[1],
         "name Johnny Appleseed [Johnny|Appleseed]\n"
@@ -127,9 +127,9 @@ TEST(CardImport, MixedSourcesAndNoCalendarContact)
         "tel 15 (555) 010-0002\n"
         "email 1 johnny@orchard.example\n"
         "web 8 http://orchard.example\n"
-        "adr 1* 1 Orchard Way\r\nUnit 5|Cupertino|CA|95014|USA\n");
+        "adr 1* 1 Orchard Way\nUnit 5|Cupertino|CA|95014|USA\n");
     EXPECT_EQ(contacts[2], "name newsletter@shop.example []\nemail 6 newsletter@shop.example\n");
     EXPECT_EQ(contacts[3],
         "name Hanna Grünwald [Hanna|Grünwald]\ntel 1 +49 30 555 000\n"
-        "adr 1* Lindenstraße 4\r\n10969 Berlin\n");
+        "adr 1* Lindenstraße 4\n10969 Berlin\n");
 }

@@ -67,25 +67,26 @@ TEST(CardMapping, EveryTelephoneFindsASlot)
         EXPECT_EQ(Types(contact->m_phones), (std::map<u32, std::string>{{type, "555"}})) << line;
     }
     // A slot taken sends the number to a free slot of its type, in its kind
-    // and then in the other.
+    // and then in the other; a number of no kind takes what the others leave.
     const auto crowded = ImportCard(Card("TEL;WORK;VOICE:a\r\nTEL;WORK;VOICE:b\r\nTEL;WORK;VOICE:c\r\n"
                                          "TEL;CELL:d\r\nTEL;CELL:e\r\nTEL:f\r\nTEL;WORK;VOICE:g\r\n"));
     EXPECT_EQ(Types(crowded->m_phones),
         (std::map<u32, std::string>{
-            {1, "f"}, {2, "g"}, {5, "d"}, {11, "a"}, {12, "b"}, {13, "c"}, {15, "e"}}));
+            {1, "g"}, {2, "f"}, {5, "d"}, {11, "a"}, {12, "b"}, {13, "c"}, {15, "e"}}));
     // The slots the dialogs show carry their flags: the mobile number is
     // the Home page's third field.
     EXPECT_EQ(Values(crowded->m_phones),
-        (std::map<u32, std::string>{{0x10000001, "f"}, {0x20000002, "g"}, {0x40000005, "d"}, {0x100000b, "a"},
+        (std::map<u32, std::string>{{0x10000001, "g"}, {0x20000002, "f"}, {0x40000005, "d"}, {0x100000b, "a"},
             {0x200000c, "b"}, {13, "c"}, {15, "e"}}));
-    // Only with every phone slot taken does a number go to one of another type.
+    // Only with every voice slot taken does a number go to one of another
+    // type, and to a radio or telex slot only when nothing else is left.
     std::string eleven;
     for (int i = 0; i < 11; ++i)
         eleven += "TEL:" + std::to_string(i) + "\r\n";
     const auto many = Types(ImportCard(Card(eleven))->m_phones);
     EXPECT_EQ(many,
         (std::map<u32, std::string>{{1, "0"}, {2, "1"}, {3, "2"}, {11, "3"}, {12, "4"}, {13, "5"}, {4, "6"},
-            {5, "7"}, {6, "8"}, {7, "9"}, {8, "10"}}));
+            {5, "7"}, {7, "8"}, {8, "9"}, {10, "10"}}));
 }
 
 TEST(CardMapping, EmailsByKindWithADefaultEach)
@@ -123,7 +124,7 @@ TEST(CardMapping, AddressesOfEveryKindKeepEveryPart)
     EXPECT_EQ(business.m_strStreet, "3 Mid St");
     const ContactAddress& home = contact->m_addresses[1];
     EXPECT_EQ(home.m_dwType, ADDR_HOME);
-    EXPECT_EQ(home.m_strStreet, "1 High St\r\nFlat 3\r\nBox 9");
+    EXPECT_EQ(home.m_strStreet, "1 High St\nFlat 3\nBox 9");
     EXPECT_EQ(home.m_strCity + "|" + home.m_strState + "|" + home.m_strZip + "|" + home.m_strCountry,
         "Leeds|Yorks|LS1 1AA|UK");
     EXPECT_EQ(contact->m_addresses[2].m_strStreet, "2 Low St");
@@ -139,7 +140,7 @@ TEST(CardMapping, AddressesOfEveryKindKeepEveryPart)
                                           "LABEL;WORK:ignored\r\nADR;WORK:;;2 Low St;Hull;;;\r\n"));
     ASSERT_EQ(labelled->m_addresses.size(), 2u);
     EXPECT_EQ(labelled->m_addresses[0].m_strStreet, "2 Low St");
-    EXPECT_EQ(labelled->m_addresses[1].m_strStreet, "1 High St\r\nLeeds");
+    EXPECT_EQ(labelled->m_addresses[1].m_strStreet, "1 High St\nLeeds");
 }
 
 TEST(CardMapping, NamesAndWhatHasNone)
@@ -157,7 +158,7 @@ TEST(CardMapping, NamesAndWhatHasNone)
                                 "TITLE:Boss\r\nROLE:Lead\r\nEND:VCARD\r\n");
     EXPECT_EQ(org->m_strNickName + "|" + org->m_strCompany + "|" + org->m_strDepartment + "|"
             + org->m_strOffice + "|" + org->m_strJobTitle,
-        "Al|Acme|Sales|B-2|Lead");
+        "Al|Acme|Sales|B-2|Boss");
     EXPECT_EQ(ImportCard("BEGIN:VCARD\r\nORG:Acme\r\nTITLE:Boss\r\nEND:VCARD\r\n")->m_strJobTitle, "Boss");
 
     // Nothing a contact keeps: no contact, and the load says so.

