@@ -180,21 +180,24 @@ std::string SqueezeBlanks(const std::string& text)
     std::string out;
     out.reserve(text.size());
     for (char ch : text) {
-        if (ch == ' ' && !out.empty() && (out.back() == ' ' || std::string_view(out).ends_with(kCrLf)))
+        if (ch == ' ' && !out.empty() && (out.back() == ' ' || out.back() == '\n' || out.back() == '\r'))
             continue;
         out += ch;
     }
     return out;
 }
 
+// Typed and imported text breaks its lines with LF, the format tokens with
+// CR LF: every kind of break is one blank.
 void ReplaceLineBreaks(std::string& text)
 {
     std::string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
-        if (std::string_view(text).substr(i).starts_with(kCrLf)) {
+        if (text[i] == '\r' || text[i] == '\n') {
             out += ' ';
-            i += kCrLf.size() - 1;
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
         } else {
             out += text[i];
         }

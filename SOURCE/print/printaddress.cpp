@@ -6,6 +6,8 @@
 #include "print/printman.h"
 #include "print/textout.h"
 
+#include <QRegularExpression>
+
 namespace {
 
 constexpr i32 kTwipsPerInch = 1440;
@@ -34,7 +36,9 @@ void WriteLines(CPrintDC& dc, POINT start, const QString& text, bool turned, con
     dc.IntersectClipRect(box);
     POINT at = start;
     i32 used = 0;
-    for (const QString& line : text.split(QStringLiteral("\r\n"))) {
+    // Typed and imported lines end in LF, the format's own in CR LF.
+    static const QRegularExpression kLineBreak(QStringLiteral("\r\n|\n|\r"));
+    for (const QString& line : text.split(kLineBreak)) {
         qsizetype pos = 0;
         do {
             if (used + h > across)

@@ -129,6 +129,13 @@ TEST_F(FieldTextTest, AddressesThroughTheirFormats)
     EXPECT_EQ(Text(FID_DEFAULT_ADDRESS), postal);
     // Format 7 is past the list: a business address takes format 1.
     EXPECT_EQ(Text(FID_BUSINESS_ADDRESS), "9 Main Chicago, 60601");
+    // A street typed or imported on two lines reads as one line, whatever
+    // ends its lines.
+    for (const char* street : {"9 Main\nSuite 2", "9 Main\r\nSuite 2", "9 Main\rSuite 2"}) {
+        m_contact.m_addresses[2].m_strStreet = street;
+        EXPECT_EQ(Text(FID_BUSINESS_ADDRESS), "9 Main Suite 2 Chicago, 60601") << street;
+    }
+    m_contact.m_addresses[2].m_strStreet = "9 Main";
 
     // With fewer formats than the fallback needs, the first one serves.
     m_contact.m_addresses[1].m_dwFormat = 9;
