@@ -11,6 +11,7 @@
 #include "print/ui/labeloptionsdlg.h"
 #include "print/ui/memooptionsdlg.h"
 #include "print/ui/printdlg.h"
+#include "print/ui/printerpaper.h"
 #include "print/ui/printingdlg.h"
 #include "print/ui/printqueue.h"
 #include "print/ui/printsetup.h"
@@ -18,6 +19,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPrinter>
@@ -507,28 +509,37 @@ TEST_F(FramePrintTest, ThePreviewKeepsTheMemoOutOfThePrintersStrips)
     // of the top and the bottom; the memo's margins are a new user's 1 mm.
     QPrinter& printer = AppPrinter();
     const QPageLayout before = printer.pageLayout();
+    // The strips as the queue reports them, for the paper in portrait; in
+    // landscape the page lies on the paper turned, and so do they.
     const QMarginsF strips(6.35, 12.7, 6.35, 12.7);
-    printer.setPageLayout(QPageLayout(
-        QPageSize(QPageSize::A4), QPageLayout::Portrait, strips, QPageLayout::Millimeter, strips));
-    Select({0});
-    Trigger(ID_FILE_PRINT_PREVIEW);
-    ASSERT_TRUE(commands->InPreview());
-    CPrintPreviewWnd* pages = commands->Preview()->Pages();
-    QApplication::processEvents();
-    const QImage picture = pages->viewport()->grab().toImage();
-    const QRect page = pages->PageRect(0);
-    ASSERT_FALSE(page.isEmpty());
-    // The first ink on the paper, from its left and from its top.
-    int left = page.width(), top = page.height();
-    for (int y = page.top() + 2; y < page.bottom() - 2; ++y)
-        for (int x = page.left() + 2; x < page.right() - 2; ++x)
-            if (qGray(picture.pixel(x, y)) < 160) {
-                left = std::min(left, x - page.left());
-                top = std::min(top, y - page.top());
-            }
-    EXPECT_GE(double(left) / page.width(), 6.35 / 210 - 0.005) << left << " of " << page.width();
-    EXPECT_GE(double(top) / page.height(), 12.7 / 297 - 0.005) << top << " of " << page.height();
-    commands->ClosePreview();
+    for (const auto orientation : {QPageLayout::Portrait, QPageLayout::Landscape}) {
+        printer.setPageLayout(
+            QPageLayout(QPageSize(QPageSize::A4), orientation, strips, QPageLayout::Millimeter, strips));
+        const bool turned = orientation == QPageLayout::Landscape;
+        Select({0});
+        Trigger(ID_FILE_PRINT_PREVIEW);
+        ASSERT_TRUE(commands->InPreview());
+        CPrintPreviewWnd* pages = commands->Preview()->Pages();
+        QApplication::processEvents();
+        const QImage picture = pages->viewport()->grab().toImage();
+        const QRect page = pages->PageRect(0);
+        ASSERT_FALSE(page.isEmpty());
+        EXPECT_EQ(page.width() > page.height(), turned);
+        // The first ink on the paper, from its left and from its top.
+        int left = page.width(), top = page.height();
+        for (int y = page.top() + 2; y < page.bottom() - 2; ++y)
+            for (int x = page.left() + 2; x < page.right() - 2; ++x)
+                if (qGray(picture.pixel(x, y)) < 160) {
+                    left = std::min(left, x - page.left());
+                    top = std::min(top, y - page.top());
+                }
+        const double width = turned ? 297 : 210, height = turned ? 210 : 297;
+        EXPECT_GE(double(left) / page.width(), (turned ? 12.7 : 6.35) / width - 0.005)
+            << left << " of " << page.width();
+        EXPECT_GE(double(top) / page.height(), (turned ? 6.35 : 12.7) / height - 0.005)
+            << top << " of " << page.height();
+        commands->ClosePreview();
+    }
     printer.setPageLayout(before);
 }
 
@@ -564,8 +575,68 @@ TEST_F(FramePrintTest, ACancelledPrintSaysThatNothingWasSent)
     SetPrintQueueSubmit({});
     EXPECT_TRUE(cancelled);
     EXPECT_EQ(queued, 0);
-    EXPECT_EQ(
-        Frame().statusBar()->currentMessage(), "Printing was cancelled: nothing was sent to the printer.");
+    QStatusBar* bar = Frame().statusBar();
+    EXPECT_EQ(bar->currentMessage(), "Printing cancelled: nothing was printed.");
+    // Whole in the narrowest window: the bar draws the message from 6
+    // pixels in to 2 before the first pane at its right.
+    Frame().resize(Frame().minimumWidth(), Frame().height());
+    QApplication::processEvents();
+    int room = bar->width() - 12;
+    for (QWidget* pane : bar->findChildren<QLabel*>())
+        if (pane->isVisible() && pane->x() > 0)
+            room = std::min(room, pane->x() - 2);
+    EXPECT_LE(bar->fontMetrics().horizontalAdvance(bar->currentMessage()), room - 6)
+        << bar->currentMessage().toStdString();
+    (void)commands;
+}
+
+TEST_F(FramePrintTest, ALabelSheetAfterA2UpMemoGoesOutAsItIs)
+{
+    m_pm.m_Printmode = PM_MEMO;
+    m_pm.m_Printtype = PR_SELECTION;
+    auto* commands = PrintCommands();
+    std::vector<PrintQueueJob> jobs;
+    SetPrintQueueSubmit([&jobs](const PrintQueueJob& job) {
+        jobs.push_back(job);
+        return true;
+    });
+    SetPrinterPapersLookup([](const QString& queue, PrinterPapers& papers) {
+        if (queue != "Office laser")
+            return false;
+        papers = {queue, {QPageSize(QPageSize::A4), QPageSize(QPageSize::Letter)}, false,
+            {QPrinter::DuplexLongSide, QPrinter::DuplexShortSide}};
+        return true;
+    });
+    // A memo, two copies on both sides, two pages a sheet, last page first.
+    QTimer::singleShot(0, [] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<CRPrintDialog*>(w); d && d->isVisible()) {
+                d->Printers()->insertItem(0, "Office laser", "Office laser");
+                d->Printers()->setCurrentIndex(0);
+                d->Copies()->setValue(2);
+                d->TwoSided()->setCurrentIndex(1);
+                d->PagesPerSheet()->setCurrentIndex(d->PagesPerSheet()->findText("2"));
+                d->LastPageFirst()->setChecked(true);
+                QTest::mouseClick(d->findChild<QPushButton*>("ctl1"), Qt::LeftButton);
+                return;
+            }
+        ADD_FAILURE() << "no print dialog";
+    });
+    Select({0});
+    Trigger(ID_PRINT);
+    ASSERT_EQ(jobs.size(), 1u);
+    EXPECT_EQ(jobs[0].copies, 2);
+    EXPECT_TRUE(jobs[0].options.contains(PrintQueueOption("number-up", "2")));
+    // Then Label options' Print, which shows no print dialog: the sheet
+    // goes out once, one page to a sheet, first page first, on one side.
+    OneLabelSheets(m_pm);
+    AnswerLabelOptions(1);
+    Trigger(ID_PAGESETUP_LABELS);
+    SetPrintQueueSubmit({});
+    SetPrinterPapersLookup({});
+    ASSERT_EQ(jobs.size(), 2u) << (m_messages.shown.empty() ? "" : m_messages.shown.back().text);
+    EXPECT_EQ(jobs[1].copies, 1);
+    EXPECT_EQ(jobs[1].options, (QList<PrintQueueOption>{{"sides", "one-sided"}}));
     (void)commands;
 }
 
