@@ -16,6 +16,7 @@
 #include "print/ui/printqueue.h"
 #include "print/ui/printsetup.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -607,6 +608,7 @@ TEST_F(FramePrintTest, ALabelSheetAfterA2UpMemoGoesOutAsItIs)
             {QPrinter::DuplexLongSide, QPrinter::DuplexShortSide}};
         return true;
     });
+    Select({0});
     // A memo, two copies on both sides, two pages a sheet, last page first.
     QTimer::singleShot(0, [] {
         for (QWidget* w : QApplication::topLevelWidgets())
@@ -622,7 +624,6 @@ TEST_F(FramePrintTest, ALabelSheetAfterA2UpMemoGoesOutAsItIs)
             }
         ADD_FAILURE() << "no print dialog";
     });
-    Select({0});
     Trigger(ID_PRINT);
     ASSERT_EQ(jobs.size(), 1u);
     EXPECT_EQ(jobs[0].copies, 2);

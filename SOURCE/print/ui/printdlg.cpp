@@ -359,9 +359,13 @@ void CRPrintDialog::ShowOutput()
 
 void CRPrintDialog::FillTwoSided()
 {
-    const QVariant chosen = m_twoSided->count() > 0 && !m_layoutHeld ? m_twoSided->currentData()
-        : m_layoutHeld                                               ? QVariant(int(m_heldLayout.twoSided))
-                                                                     : QVariant(int(m_choices.twoSided));
+    // The mode chosen so far: the one shown, or the one held while the
+    // style takes none.
+    int chosen = int(m_choices.twoSided);
+    if (m_layoutHeld)
+        chosen = int(m_heldLayout.twoSided);
+    else if (m_twoSided->count() > 0)
+        chosen = m_twoSided->currentData().toInt();
     const bool toFile = m_printers->currentIndex() == FileEntry();
     const QList<QPrinter::DuplexMode> twoSided = toFile
         ? QList<QPrinter::DuplexMode>()

@@ -97,6 +97,7 @@ public:
         , m_unit(dialog.findChild<QComboBox*>(QStringLiteral("unitCombo")))
         , m_fitting(std::move(fitting))
         , m_wanted{wantedMm.left(), wantedMm.top(), wantedMm.right(), wantedMm.bottom()}
+        , m_shown(m_wanted)
         , m_orientation(orientation)
     {
         dialog.installEventFilter(this);
@@ -132,7 +133,7 @@ public:
             return false;
         if (!m_unitChanged)
             TakeTyped();
-        mm = m_fitting(Orientation(m_orientation), Wanted()).first;
+        mm = QMarginsF(m_shown[0], m_shown[1], m_shown[2], m_shown[3]);
         return true;
     }
 
@@ -203,7 +204,7 @@ private:
         for (size_t i = 0; i < boxes.size(); ++i)
             if (boxes[i]
                 && std::abs(boxes[i]->value() - m_set[i]) > 0.5 * std::pow(10.0, -boxes[i]->decimals()))
-                m_wanted[i] = boxes[i]->value() * MmPerUnit(m_boxUnit);
+                m_wanted[i] = m_shown[i] = boxes[i]->value() * MmPerUnit(m_boxUnit);
     }
     // Each box shows the margin the job prints with, never less than the
     // smallest margin, and offers nothing below that; a new unit or
@@ -229,6 +230,7 @@ private:
             box->setMinimum(std::min(minimum, box->maximum()));
             box->setValue(shown[i] / unit);
             m_set[i] = box->value();
+            m_shown[i] = shown[i];
         }
     }
     static bool TooSmall(const QDoubleSpinBox& box)
@@ -250,9 +252,10 @@ private:
     QPageSetupDialog& m_dialog;
     QComboBox* m_unit;
     Fitting m_fitting;
-    // Left, top, right, bottom: the margins wanted in millimetres, and what
-    // the boxes were given in the unit they show.
+    // Left, top, right, bottom: the margins wanted and those shown, in
+    // millimetres, and what the boxes were given in the unit they show.
     std::array<double, 4> m_wanted;
+    std::array<double, 4> m_shown{};
     std::array<double, 4> m_set{};
     QPageLayout::Unit m_boxUnit = QPageLayout::Millimeter;
     bool m_unitChanged = false;

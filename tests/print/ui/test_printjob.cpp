@@ -274,8 +274,7 @@ TEST_F(PrinterJobTest, ACancelledJobSendsNothingToThePrintQueue)
     for (int i = 0; i < m_dataMan.GetContactCount(); ++i)
         m_dataMan.GetContactAt(i)->m_dwDisplayFlags |= CDF_PRINT;
     CPrintInfo info;
-    queue.setCopyCount(2);
-    ASSERT_EQ(PrintOnPrinter(m_pm, info, queue, "Whole"), 6);
+    ASSERT_EQ(PrintOnPrinter(m_pm, info, queue, "Whole", nullptr, PrintJobChoices{2}), 6);
     ASSERT_EQ(queue.Jobs().size(), 1u);
     EXPECT_EQ(PdfPages(queue.Jobs().front().path), 6);
     EXPECT_EQ(queue.Jobs().front().title, "Whole");
