@@ -11,12 +11,10 @@
 #include "print/ui/labeloptionsdlg.h"
 #include "print/ui/memooptionsdlg.h"
 #include "print/ui/printdlg.h"
-#include "print/ui/printerpaper.h"
 #include "print/ui/printingdlg.h"
 #include "print/ui/printqueue.h"
 #include "print/ui/printsetup.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -588,56 +586,6 @@ TEST_F(FramePrintTest, ACancelledPrintSaysThatNothingWasSent)
             room = std::min(room, pane->x() - 2);
     EXPECT_LE(bar->fontMetrics().horizontalAdvance(bar->currentMessage()), room - 6)
         << bar->currentMessage().toStdString();
-    (void)commands;
-}
-
-TEST_F(FramePrintTest, ALabelSheetAfterA2UpMemoGoesOutAsItIs)
-{
-    m_pm.m_Printmode = PM_MEMO;
-    m_pm.m_Printtype = PR_SELECTION;
-    auto* commands = PrintCommands();
-    std::vector<PrintQueueJob> jobs;
-    SetPrintQueueSubmit([&jobs](const PrintQueueJob& job) {
-        jobs.push_back(job);
-        return true;
-    });
-    SetPrinterPapersLookup([](const QString& queue, PrinterPapers& papers) {
-        if (queue != "Office laser")
-            return false;
-        papers = {queue, {QPageSize(QPageSize::A4), QPageSize(QPageSize::Letter)}, false,
-            {QPrinter::DuplexLongSide, QPrinter::DuplexShortSide}};
-        return true;
-    });
-    Select({0});
-    // A memo, two copies on both sides, two pages a sheet, last page first.
-    QTimer::singleShot(0, [] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* d = qobject_cast<CRPrintDialog*>(w); d && d->isVisible()) {
-                d->Printers()->insertItem(0, "Office laser", "Office laser");
-                d->Printers()->setCurrentIndex(0);
-                d->Copies()->setValue(2);
-                d->TwoSided()->setCurrentIndex(1);
-                d->PagesPerSheet()->setCurrentIndex(d->PagesPerSheet()->findText("2"));
-                d->LastPageFirst()->setChecked(true);
-                QTest::mouseClick(d->findChild<QPushButton*>("ctl1"), Qt::LeftButton);
-                return;
-            }
-        ADD_FAILURE() << "no print dialog";
-    });
-    Trigger(ID_PRINT);
-    ASSERT_EQ(jobs.size(), 1u);
-    EXPECT_EQ(jobs[0].copies, 2);
-    EXPECT_TRUE(jobs[0].options.contains(PrintQueueOption("number-up", "2")));
-    // Then Label options' Print, which shows no print dialog: the sheet
-    // goes out once, one page to a sheet, first page first, on one side.
-    OneLabelSheets(m_pm);
-    AnswerLabelOptions(1);
-    Trigger(ID_PAGESETUP_LABELS);
-    SetPrintQueueSubmit({});
-    SetPrinterPapersLookup({});
-    ASSERT_EQ(jobs.size(), 2u) << (m_messages.shown.empty() ? "" : m_messages.shown.back().text);
-    EXPECT_EQ(jobs[1].copies, 1);
-    EXPECT_EQ(jobs[1].options, (QList<PrintQueueOption>{{"sides", "one-sided"}}));
     (void)commands;
 }
 
