@@ -29,11 +29,12 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <QThread>
-#include <map>
-#include <memory>
+#include <algorithm>
+#include <string>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <vector>
 
 class CCupsScheduler {
 public:
@@ -49,10 +50,14 @@ public:
         QString Value(const char* name) const { return attributes.value(QString::fromLatin1(name)); }
     };
 
+    // The scheduler's program; an administrator's folders are often not
+    // searched for a user.
     static QString Program()
     {
-        return QStandardPaths::findExecutable(
-            QStringLiteral("cupsd"), {"/usr/sbin", "/usr/local/sbin", "/sbin"});
+        const QString onPath = QStandardPaths::findExecutable(QStringLiteral("cupsd"));
+        return onPath.isEmpty() ? QStandardPaths::findExecutable(
+                   QStringLiteral("cupsd"), {"/usr/sbin", "/usr/local/sbin", "/sbin"})
+                                : onPath;
     }
 
     // Starts the scheduler; Error() says why it did not.
