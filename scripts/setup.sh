@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Installs what Tolva needs to build and test on Debian 12, and the further
-# packages named as arguments. Quick when all is there.
+# packages named as arguments. Quick when all is there. The print tests
+# start a CUPS scheduler of their own (cups-daemon); it is not started here.
 set -euo pipefail
 
 packages=(g++ clang libclang-rt-14-dev cmake ninja-build ccache pkg-config
           qt6-base-dev libgl-dev libxkbcommon-dev libgtest-dev libgmock-dev libbenchmark-dev
-          libjpeg-dev libpng-dev zlib1g-dev libgif-dev fonts-dejavu-core poppler-utils "$@")
+          libjpeg-dev libpng-dev zlib1g-dev libgif-dev fonts-dejavu-core poppler-utils
+          cups-daemon "$@")
 
 missing=()
 for p in "${packages[@]}"; do

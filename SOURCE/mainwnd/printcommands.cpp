@@ -141,13 +141,17 @@ void CPrintCommands::OnPrint()
 {
     if (InPreview())
         ClosePreview();
+    // What is chosen for the job holds while the dialog comes again after
+    // the style's options, and for no later job.
+    PrintJobChoices choices;
     for (;;) {
         CDialogLabelOptions::ApplySavedLabel(m_pm);
-        CRPrintDialog dialog(m_pm, AppPrinter(), &m_frame);
+        CRPrintDialog dialog(m_pm, AppPrinter(), &m_frame, choices);
         dialog.exec();
+        choices = dialog.Choices();
         switch (dialog.Result()) {
         case kResultPrint:
-            PrintNow(1);
+            PrintNow(1, choices);
             return;
         case kResultPreview:
             OnPrintPreview();
@@ -168,7 +172,7 @@ void CPrintCommands::OnPrint()
     }
 }
 
-void CPrintCommands::PrintNow(u32 fromPage)
+void CPrintCommands::PrintNow(u32 fromPage, const PrintJobChoices& choices)
 {
     // A sheet without rows or columns, or one larger than its paper, would
     // print blank or cut pages.
@@ -184,11 +188,11 @@ void CPrintCommands::PrintNow(u32 fromPage)
     // The printing dialog holds the window's input while the pages go out.
     QPrinter& printer = AppPrinter();
     const bool toFile = !printer.outputFileName().isEmpty();
-    const int printed = PrintOnPrinter(m_pm, info, printer, DocumentName(), &m_frame);
+    const int printed = PrintOnPrinter(m_pm, info, printer, DocumentName(), &m_frame, choices);
+    // Short enough to be read whole beside the clock in the narrowest window.
     if (printed == kPrintCancelled)
-        m_frame.statusBar()->showMessage(toFile
-                ? QStringLiteral("Printing was cancelled: no file was written.")
-                : QStringLiteral("Printing was cancelled: nothing was sent to the printer."));
+        m_frame.statusBar()->showMessage(toFile ? QStringLiteral("Printing cancelled: no file was written.")
+                                                : QStringLiteral("Printing cancelled: nothing was printed."));
     else if (printed > 0 && !m_pm.AddresslessNote().isEmpty())
         m_frame.statusBar()->showMessage(m_pm.AddresslessNote());
 }

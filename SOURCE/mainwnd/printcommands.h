@@ -5,6 +5,7 @@
 
 #include "platform/wintypes.h"
 #include "print/ui/printpreview.h"
+#include "print/ui/printqueue.h"
 
 #include <QObject>
 #include <QPointer>
@@ -46,7 +47,9 @@ private:
     // Marks the contacts of the style's range for the next job.
     void FlagContacts();
     CReportPrinter* ReportPrinter();
-    void PrintNow(u32 fromPage);
+    // Prints with the choices made in the print dialog for this job; a job
+    // started elsewhere goes out with none.
+    void PrintNow(u32 fromPage, const PrintJobChoices& choices = {});
     // What the job is called in the printing dialog, the PDF and the queue:
     // the window's title, cut as the print system takes it.
     QString DocumentName() const;

@@ -56,14 +56,16 @@ public:
         std::string text;
         std::string title;
         u32 type = 0;
+        // The window the message was shown over.
+        QObject* parent = nullptr;
     };
     std::vector<Shown> shown;
     std::vector<std::pair<std::string, HelpPairs>> popups;
     int reply = IDOK;
 
-    int ShowMessage(QObject*, const std::string& text, const std::string& title, u32 type) override
+    int ShowMessage(QObject* parent, const std::string& text, const std::string& title, u32 type) override
     {
-        shown.push_back({text, title, type});
+        shown.push_back({text, title, type, parent});
         return reply;
     }
     void ShowHelpPopup(QObject*, const std::string& helpPath, const HelpPairs& pairs) override

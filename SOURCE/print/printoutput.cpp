@@ -37,14 +37,25 @@ constexpr LabelPaperSize kLabelPaperSizes[] = {
 
 }  // namespace
 
+QMarginsF PageStripsMm(const QPageLayout& layout)
+{
+    QPageLayout mm = layout;
+    mm.setUnits(QPageLayout::Millimeter);
+    const QMarginsF paper = mm.minimumMargins();
+    // A page in landscape lies on the paper turned a quarter to the left:
+    // its top is the paper's left edge, its left the paper's bottom.
+    if (layout.orientation() == QPageLayout::Landscape)
+        return QMarginsF(paper.bottom(), paper.left(), paper.top(), paper.right());
+    return paper;
+}
+
 PageCaps PageCapsOf(const QPageLayout& layout)
 {
-    // In millimetres: whole points would cut A4 short by 0.1 mm. The
-    // layout's minimum margins are the strips the printer cannot print on.
+    // In millimetres: whole points would cut A4 short by 0.1 mm.
     QPageLayout mm = layout;
     mm.setUnits(QPageLayout::Millimeter);
     constexpr double kLogicalPerMm = 100.0;
-    const QMarginsF strips = mm.minimumMargins() * kLogicalPerMm;
+    const QMarginsF strips = PageStripsMm(layout) * kLogicalPerMm;
     const QSizeF paper = mm.fullRect().size() * kLogicalPerMm;
     PageCaps caps = PageCaps::FullPage(i32(std::lround(paper.width())), i32(std::lround(paper.height())));
     caps.offsetX = i32(std::lround(strips.left()));

@@ -15,8 +15,11 @@ class QPagedPaintDevice;
 
 constexpr int kPdfResolution = 2540;  // one device unit is 0.01 mm
 
-// The layout's sheet in 0.01 mm, with the strips its printer cannot print
-// on (the layout's minimum margins).
+// The strips the printer cannot print on, in millimetres, at the edges of
+// the layout's page. A layout's minimum margins hold them as a print queue
+// reports them, for the paper in portrait, in every orientation.
+QMarginsF PageStripsMm(const QPageLayout& layout);
+// The layout's sheet in 0.01 mm, with those strips.
 PageCaps PageCapsOf(const QPageLayout& layout);
 
 // Papers of the same size within a millimetre, both given in portrait.

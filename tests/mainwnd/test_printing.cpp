@@ -19,6 +19,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPrinter>
@@ -596,28 +597,37 @@ TEST_F(FramePrintTest, ThePreviewKeepsTheMemoOutOfThePrintersStrips)
     // of the top and the bottom; the memo's margins are a new user's 1 mm.
     QPrinter& printer = AppPrinter();
     const QPageLayout before = printer.pageLayout();
+    // The strips as the queue reports them, for the paper in portrait; in
+    // landscape the page lies on the paper turned, and so do they.
     const QMarginsF strips(6.35, 12.7, 6.35, 12.7);
-    printer.setPageLayout(QPageLayout(
-        QPageSize(QPageSize::A4), QPageLayout::Portrait, strips, QPageLayout::Millimeter, strips));
-    Select({0});
-    Trigger(ID_FILE_PRINT_PREVIEW);
-    ASSERT_TRUE(commands->InPreview());
-    CPrintPreviewWnd* pages = commands->Preview()->Pages();
-    QApplication::processEvents();
-    const QImage picture = pages->viewport()->grab().toImage();
-    const QRect page = pages->PageRect(0);
-    ASSERT_FALSE(page.isEmpty());
-    // The first ink on the paper, from its left and from its top.
-    int left = page.width(), top = page.height();
-    for (int y = page.top() + 2; y < page.bottom() - 2; ++y)
-        for (int x = page.left() + 2; x < page.right() - 2; ++x)
-            if (qGray(picture.pixel(x, y)) < 160) {
-                left = std::min(left, x - page.left());
-                top = std::min(top, y - page.top());
-            }
-    EXPECT_GE(double(left) / page.width(), 6.35 / 210 - 0.005) << left << " of " << page.width();
-    EXPECT_GE(double(top) / page.height(), 12.7 / 297 - 0.005) << top << " of " << page.height();
-    commands->ClosePreview();
+    for (const auto orientation : {QPageLayout::Portrait, QPageLayout::Landscape}) {
+        printer.setPageLayout(
+            QPageLayout(QPageSize(QPageSize::A4), orientation, strips, QPageLayout::Millimeter, strips));
+        const bool turned = orientation == QPageLayout::Landscape;
+        Select({0});
+        Trigger(ID_FILE_PRINT_PREVIEW);
+        ASSERT_TRUE(commands->InPreview());
+        CPrintPreviewWnd* pages = commands->Preview()->Pages();
+        QApplication::processEvents();
+        const QImage picture = pages->viewport()->grab().toImage();
+        const QRect page = pages->PageRect(0);
+        ASSERT_FALSE(page.isEmpty());
+        EXPECT_EQ(page.width() > page.height(), turned);
+        // The first ink on the paper, from its left and from its top.
+        int left = page.width(), top = page.height();
+        for (int y = page.top() + 2; y < page.bottom() - 2; ++y)
+            for (int x = page.left() + 2; x < page.right() - 2; ++x)
+                if (qGray(picture.pixel(x, y)) < 160) {
+                    left = std::min(left, x - page.left());
+                    top = std::min(top, y - page.top());
+                }
+        const double width = turned ? 297 : 210, height = turned ? 210 : 297;
+        EXPECT_GE(double(left) / page.width(), (turned ? 12.7 : 6.35) / width - 0.005)
+            << left << " of " << page.width();
+        EXPECT_GE(double(top) / page.height(), (turned ? 6.35 : 12.7) / height - 0.005)
+            << top << " of " << page.height();
+        commands->ClosePreview();
+    }
     printer.setPageLayout(before);
 }
 
@@ -653,8 +663,18 @@ TEST_F(FramePrintTest, ACancelledPrintSaysThatNothingWasSent)
     SetPrintQueueSubmit({});
     EXPECT_TRUE(cancelled);
     EXPECT_EQ(queued, 0);
-    EXPECT_EQ(
-        Frame().statusBar()->currentMessage(), "Printing was cancelled: nothing was sent to the printer.");
+    QStatusBar* bar = Frame().statusBar();
+    EXPECT_EQ(bar->currentMessage(), "Printing cancelled: nothing was printed.");
+    // Whole in the narrowest window: the bar draws the message from 6
+    // pixels in to 2 before the first pane at its right.
+    Frame().resize(Frame().minimumWidth(), Frame().height());
+    QApplication::processEvents();
+    int room = bar->width() - 12;
+    for (QWidget* pane : bar->findChildren<QLabel*>())
+        if (pane->isVisible() && pane->x() > 0)
+            room = std::min(room, pane->x() - 2);
+    EXPECT_LE(bar->fontMetrics().horizontalAdvance(bar->currentMessage()), room - 6)
+        << bar->currentMessage().toStdString();
     (void)commands;
 }
 

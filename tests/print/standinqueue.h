@@ -5,7 +5,8 @@
 // drawn: abort() does nothing. A PDF file handed to the queue whole reaches
 // it too. The tests read what the queue received.
 //
-// Like such a queue it lists a few papers (A4 and Letter) and takes no paper
+// Like such a queue it lists a few papers (A4 and Letter) and the ways it
+// prints on both sides (long and short edge, or none), and takes no paper
 // size of its own: a page layout of another size, or with margins inside
 // its strips, is refused and the printer keeps the layout it had. Qt's page
 // setup on such a queue shows every margin as 0.00 with a minimum of 0.00,
@@ -41,11 +42,16 @@ public:
         QStringList options;
     };
 
+    static inline const QList<QPrinter::DuplexMode> kBothEdges
+        = {QPrinter::DuplexLongSide, QPrinter::DuplexShortSide};
+
     explicit CStandInQueue(const QString& name = QStringLiteral("Office laser"),
-        const QList<QPageSize>& papers = {QPageSize(QPageSize::A4), QPageSize(QPageSize::Letter)})
+        const QList<QPageSize>& papers = {QPageSize(QPageSize::A4), QPageSize(QPageSize::Letter)},
+        const QList<QPrinter::DuplexMode>& twoSided = kBothEdges)
         : QPrinter(QPrinter::HighResolution)
         , m_name(name)
         , m_papers(papers)
+        , m_twoSided(twoSided)
     {
         m_engine = std::make_unique<Engine>(*this);
         setEngines(m_engine.get(), m_engine->Paint());
@@ -63,7 +69,7 @@ public:
         SetPrinterPapersLookup([this](const QString& queue, PrinterPapers& papers) {
             if (queue != m_name)
                 return false;
-            papers = {m_name, m_papers, false};
+            papers = {m_name, m_papers, false, m_twoSided};
             return true;
         });
         qApp->installEventFilter(&m_pageSetup);
@@ -296,6 +302,7 @@ private:
 
     QString m_name;
     QList<QPageSize> m_papers;
+    QList<QPrinter::DuplexMode> m_twoSided;
     PageSetupView m_pageSetup;
     QTemporaryDir m_dir;
     std::vector<Job> m_jobs;

@@ -66,8 +66,13 @@ MachineIsolation::MachineIsolation()
             qputenv(name, QFile::encodeName(folder));
         }
     }
-    // No such socket can exist: every call to CUPS finds no server.
+    // No such socket can exist: every call to CUPS finds no server. libcups
+    // takes its configuration folder (client.conf, a local queue's
+    // description) from one of the test's own, read once, before anything
+    // runs: a scheduler a test starts keeps its configuration there.
     qputenv("CUPS_SERVER", "/dev/null/cups.sock");
+    if (m_home.isValid())
+        qputenv("CUPS_SERVERROOT", QFile::encodeName(m_home.filePath(QStringLiteral("cups"))));
     qunsetenv("PRINTER");
     qunsetenv("LPDEST");
     // CUPS also lists the printers it finds on the network, through the

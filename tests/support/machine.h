@@ -6,7 +6,9 @@
 //   modem ports they name) or contacts;
 // - CUPS is pointed at a server that is not there and network printers are
 //   not looked for, so no queue of the machine is listed, taken as the
-//   default printer or printed to: tests print to their stand-in queue;
+//   default printer or printed to: tests print to their stand-in queue, or
+//   to a scheduler of their own (print/cupsscheduler.h), whose
+//   configuration folder this names;
 // - each test starts with no serial device folder, and a device folder or
 //   port the modem code would list or open outside the test's temporary
 //   folders, other than a pseudo-terminal the test made, fails the test and

@@ -39,10 +39,17 @@ const char* const kRangeTexts[] = {
     "All contacts in the view",
     "Selected contacts",
 };
-// The printer's two-sided modes, in the order of the list.
+// The two-sided modes, in the order of the list.
 const QPrinter::DuplexMode kTwoSidedModes[]
     = {QPrinter::DuplexNone, QPrinter::DuplexLongSide, QPrinter::DuplexShortSide};
 const char* const kTwoSidedTexts[] = {"One-sided", "Long edge (turn like a book)", "Short edge (flip up)"};
+
+// Whether a queue that prints on both sides in these ways has the mode.
+bool QueueHasMode(const QList<QPrinter::DuplexMode>& twoSided, QPrinter::DuplexMode mode)
+{
+    // A queue that turns the paper either way as the job asks.
+    return mode == QPrinter::DuplexNone || twoSided.contains(mode) || twoSided.contains(QPrinter::DuplexAuto);
+}
 const int kPagesPerSheet[] = {1, 2, 4, 6, 9, 16};
 
 const char* const kLabelRangeTexts[] = {
@@ -206,7 +213,8 @@ bool CPrintStylePanel::Save()
     return true;
 }
 
-CRPrintDialog::CRPrintDialog(PrintMan& printMan, QPrinter& printer, QWidget* parent)
+CRPrintDialog::CRPrintDialog(
+    PrintMan& printMan, QPrinter& printer, QWidget* parent, const PrintJobChoices& choices)
     : QDialog(parent)
     , m_printer(printer)
     , m_panel(new CPrintStylePanel(printMan, printMan.m_Label.m_wColumns, printMan.m_Label.m_wRows, this))
@@ -219,6 +227,7 @@ CRPrintDialog::CRPrintDialog(PrintMan& printMan, QPrinter& printer, QWidget* par
     , m_twoSided(new QComboBox(this))
     , m_pagesPerSheet(new QComboBox(this))
     , m_lastPageFirst(new QCheckBox(QStringLiteral("&Last page first"), this))
+    , m_choices(choices)
 {
     setObjectName(QStringLiteral("CRPrintDialog"));
     setWindowTitle(QStringLiteral("Print"));
@@ -230,22 +239,17 @@ CRPrintDialog::CRPrintDialog(PrintMan& printMan, QPrinter& printer, QWidget* par
         m_printers->addItem(name, name);
     m_printers->addItem(QStringLiteral("Print to File (PDF)"));
     m_copies->setRange(1, kMaxCopies);
-    m_copies->setValue(std::clamp(printer.copyCount(), 1, kMaxCopies));
+    m_copies->setValue(std::clamp(choices.copies, 1, kMaxCopies));
     SetDlgCtrlIDAndName(m_collate, 1041);
     SetDlgCtrlIDAndName(m_twoSided, 1060);
     SetDlgCtrlIDAndName(m_pagesPerSheet, 1061);
     SetDlgCtrlIDAndName(m_lastPageFirst, 1062);
-    m_collate->setChecked(printer.collateCopies());
-    for (const char* text : kTwoSidedTexts)
-        m_twoSided->addItem(QString::fromUtf8(text));
-    const auto* mode = std::find(std::begin(kTwoSidedModes), std::end(kTwoSidedModes), printer.duplex());
-    m_twoSided->setCurrentIndex(
-        mode == std::end(kTwoSidedModes) ? 1 : int(mode - std::begin(kTwoSidedModes)));
+    // What was chosen for this job, else what a plain job is.
+    m_collate->setChecked(choices.collate);
     for (const int pages : kPagesPerSheet)
         m_pagesPerSheet->addItem(QString::number(pages), pages);
-    m_pagesPerSheet->setCurrentIndex(
-        std::max(0, m_pagesPerSheet->findData(PrinterQueueOption(printer, "number-up").toInt())));
-    m_lastPageFirst->setChecked(printer.pageOrder() == QPrinter::LastPageFirst);
+    m_pagesPerSheet->setCurrentIndex(std::max(0, m_pagesPerSheet->findData(choices.pagesPerSheet)));
+    m_lastPageFirst->setChecked(choices.lastPageFirst);
 
     auto* nameCaption = new QLabel(QStringLiteral("N&ame:"), this);
     nameCaption->setBuddy(m_printers);
@@ -311,9 +315,14 @@ CRPrintDialog::CRPrintDialog(PrintMan& printMan, QPrinter& printer, QWidget* par
         file = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
                    .filePath(kDefaultFileName);
     m_fileName->setText(QDir::toNativeSeparators(file));
+    FillTwoSided();
     ShowOutput();
 
-    connect(m_printers, &QComboBox::currentIndexChanged, this, &CRPrintDialog::ShowOutput);
+    connect(m_printers, &QComboBox::currentIndexChanged, this, [this] {
+        FillTwoSided();
+        ShowOutput();
+    });
+    connect(m_panel->Styles(), &QListWidget::currentRowChanged, this, &CRPrintDialog::ShowOutput);
     connect(m_copies, &QSpinBox::valueChanged, this, &CRPrintDialog::ShowOutput);
     connect(m_browse, &QPushButton::clicked, this, &CRPrintDialog::OnBrowse);
     connect(ok, &QPushButton::clicked, this, &CRPrintDialog::accept);
@@ -369,6 +378,55 @@ void CRPrintDialog::ShowOutput()
     for (QWidget* w : m_printerOnly)
         w->setEnabled(!toFile);
     m_collate->setEnabled(!toFile && m_copies->value() > 1);
+    const u32 style = u32(std::max(0, m_panel->Styles()->currentRow())) + PM_MEMO;
+    ShowPageLayout(!toFile && StyleTakesPageLayoutChoices(style));
+}
+
+void CRPrintDialog::FillTwoSided()
+{
+    // The mode chosen so far: the one shown, or the one held while the
+    // style takes none.
+    int chosen = int(m_choices.twoSided);
+    if (m_layoutHeld)
+        chosen = int(m_heldLayout.twoSided);
+    else if (m_twoSided->count() > 0)
+        chosen = m_twoSided->currentData().toInt();
+    const bool toFile = m_printers->currentIndex() == FileEntry();
+    const QList<QPrinter::DuplexMode> twoSided = toFile
+        ? QList<QPrinter::DuplexMode>()
+        : PapersOfQueue(m_printers->currentData().toString()).twoSided;
+    QSignalBlocker block(m_twoSided);
+    m_twoSided->clear();
+    for (size_t i = 0; i < std::size(kTwoSidedModes); ++i)
+        if (QueueHasMode(twoSided, kTwoSidedModes[i]))
+            m_twoSided->addItem(QString::fromUtf8(kTwoSidedTexts[i]), int(kTwoSidedModes[i]));
+    const int index = std::max(0, m_twoSided->findData(chosen));
+    if (m_layoutHeld)
+        m_heldLayout.twoSided = QPrinter::DuplexMode(m_twoSided->itemData(index).toInt());
+    else
+        m_twoSided->setCurrentIndex(index);
+}
+
+void CRPrintDialog::ShowPageLayout(bool chosen)
+{
+    if (!chosen && !m_layoutHeld) {
+        m_heldLayout.twoSided = QPrinter::DuplexMode(m_twoSided->currentData().toInt());
+        m_heldLayout.pagesPerSheet = m_pagesPerSheet->currentData().toInt();
+        m_heldLayout.lastPageFirst = m_lastPageFirst->isChecked();
+        m_layoutHeld = true;
+        m_twoSided->setCurrentIndex(0);
+        m_pagesPerSheet->setCurrentIndex(0);
+        m_lastPageFirst->setChecked(false);
+    } else if (chosen && m_layoutHeld) {
+        m_layoutHeld = false;
+        m_twoSided->setCurrentIndex(std::max(0, m_twoSided->findData(int(m_heldLayout.twoSided))));
+        m_pagesPerSheet->setCurrentIndex(std::max(0, m_pagesPerSheet->findData(m_heldLayout.pagesPerSheet)));
+        m_lastPageFirst->setChecked(m_heldLayout.lastPageFirst);
+    }
+    // A queue that prints on one side only offers nothing else.
+    m_twoSided->setEnabled(chosen && m_twoSided->count() > 1);
+    m_pagesPerSheet->setEnabled(chosen);
+    m_lastPageFirst->setEnabled(chosen);
 }
 
 void CRPrintDialog::OnBrowse()
@@ -402,16 +460,22 @@ bool CRPrintDialog::TakeOutput()
         if (const QString name = m_printers->currentData().toString(); m_printer.printerName() != name)
             m_printer.setPrinterName(name);
     }
-    const bool toPrinter = m_copies->isEnabled();
-    m_printer.setCopyCount(toPrinter ? m_copies->value() : 1);
-    // The queue gets these with the job.
-    m_printer.setCollateCopies(toPrinter && m_collate->isChecked());
-    m_printer.setDuplex(
-        toPrinter ? kTwoSidedModes[std::max(0, m_twoSided->currentIndex())] : QPrinter::DuplexNone);
-    m_printer.setPageOrder(
-        toPrinter && m_lastPageFirst->isChecked() ? QPrinter::LastPageFirst : QPrinter::FirstPageFirst);
-    const int pages = toPrinter ? m_pagesPerSheet->currentData().toInt() : 1;
-    SetPrinterQueueOption(m_printer, "number-up", pages > 1 ? QString::number(pages) : QString());
+    // The queue gets these with this job alone: they stay off the printer,
+    // which every later job shares. A file takes none of them.
+    m_choices = {};
+    if (m_copies->isEnabled()) {
+        m_choices.copies = m_copies->value();
+        m_choices.collate = m_collate->isChecked() && m_choices.copies > 1;
+        if (m_layoutHeld) {
+            m_choices.twoSided = m_heldLayout.twoSided;
+            m_choices.pagesPerSheet = m_heldLayout.pagesPerSheet;
+            m_choices.lastPageFirst = m_heldLayout.lastPageFirst;
+        } else {
+            m_choices.twoSided = QPrinter::DuplexMode(m_twoSided->currentData().toInt());
+            m_choices.pagesPerSheet = std::max(1, m_pagesPerSheet->currentData().toInt());
+            m_choices.lastPageFirst = m_lastPageFirst->isChecked();
+        }
+    }
     return true;
 }
 

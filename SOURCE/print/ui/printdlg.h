@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/wintypes.h"
+#include "print/ui/printqueue.h"
 
 #include <QDialog>
 #include <QWidget>
@@ -62,7 +63,10 @@ private:
 class CRPrintDialog : public QDialog {
     Q_OBJECT
 public:
-    CRPrintDialog(PrintMan& printMan, QPrinter& printer, QWidget* parent = nullptr);
+    // choices: what was chosen for the job this dialog comes back to (after
+    // "Page setup"), else none.
+    CRPrintDialog(PrintMan& printMan, QPrinter& printer, QWidget* parent = nullptr,
+        const PrintJobChoices& choices = {});
 
     // 1 print, 1000 preview, 1001 the style's options; 2 when cancelled.
     int Result() const { return m_nResult; }
@@ -76,6 +80,8 @@ public:
     QCheckBox* LastPageFirst() const { return m_lastPageFirst; }
     // The printer list's entry that writes a PDF file.
     int FileEntry() const;
+    // What was chosen for the job, once the dialog closed on a printer.
+    const PrintJobChoices& Choices() const { return m_choices; }
 
     void accept() override;
     void reject() override;
@@ -84,6 +90,13 @@ private:
     // The file printed to last while the program runs.
     static QString& LastFileName();
     void ShowOutput();
+    // The two-sided modes of the chosen queue, keeping the mode chosen
+    // where the queue has it.
+    void FillTwoSided();
+    // Shows the style's page layout: a label sheet or an envelope goes one
+    // page to a sheet, first page first, on one side, whatever was chosen
+    // for the other styles, which comes back with them.
+    void ShowPageLayout(bool chosen);
     void OnBrowse();
     // Hands the chosen output to the printer; false, with a message, when a
     // file is chosen without a name.
@@ -104,5 +117,9 @@ private:
     QComboBox* m_pagesPerSheet;
     QCheckBox* m_lastPageFirst;
     QList<QWidget*> m_printerOnly;
+    PrintJobChoices m_choices;
+    // The page layout chosen while a style that takes none is shown.
+    PrintJobChoices m_heldLayout;
+    bool m_layoutHeld = false;
     int m_nResult = 2;
 };

@@ -5,6 +5,7 @@
 
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QWidget>
 
 namespace {
 
@@ -34,10 +35,15 @@ QString GetPrinterNames(const QPrinter& printer)
 PrinterPapers PapersOf(const QPrinter& printer)
 {
     // A job goes to a file when the printer names one, else to a queue.
-    PrinterPapers papers;
     if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
-        return papers;
-    papers.name = GetPrinterNames(printer);
+        return {};
+    return PapersOfQueue(GetPrinterNames(printer));
+}
+
+PrinterPapers PapersOfQueue(const QString& queue)
+{
+    PrinterPapers papers;
+    papers.name = queue;
     if (Lookup() && Lookup()(papers.name, papers))
         return papers;
     const QPrinterInfo info = QPrinterInfo::printerInfo(papers.name);
@@ -45,6 +51,9 @@ PrinterPapers PapersOf(const QPrinter& printer)
         return papers;
     papers.sizes = info.supportedPageSizes();
     papers.customSizes = info.supportsCustomPageSizes();
+    for (const QPrinter::DuplexMode mode : info.supportedDuplexModes())
+        if (mode != QPrinter::DuplexNone)
+            papers.twoSided.append(mode);
     return papers;
 }
 
@@ -102,7 +111,8 @@ bool CPrinterPaper::SetMinimumPaper(QPrinter& printer, const PrinterPapers& pape
     return true;
 }
 
-bool CPrinterPaper::SetEnvelopePaper(QPrinter& printer, const PrinterPapers& papers, u16 paperCode)
+bool CPrinterPaper::SetEnvelopePaper(
+    QPrinter& printer, const PrinterPapers& papers, u16 paperCode, QWidget* parent)
 {
     const QPageSize paper = PaperOfCode(paperCode);
     Save(printer);
@@ -129,10 +139,11 @@ bool CPrinterPaper::SetEnvelopePaper(QPrinter& printer, const PrinterPapers& pap
     // another paper. The label's paper is chosen with the label in Label
     // options, the printer in the Print dialog.
     MsgStopText("The printer \"" + papers.name.toStdString() + "\" has no paper of " + MmText(wanted.width())
-        + " x " + MmText(wanted.height())
-        + " mm, the paper of the label sheet, and takes no paper size of its own, so the labels were "
-          "not printed. In the Print dialog choose another printer or \"Print to File (PDF)\", or "
-          "choose a label of another page size in Label options.");
+            + " x " + MmText(wanted.height())
+            + " mm, the paper of the label sheet, and takes no paper size of its own, so the labels were "
+              "not printed. In the Print dialog choose another printer or \"Print to File (PDF)\", or "
+              "choose a label of another page size in Label options.",
+        parent);
     RestorePaper(printer);
     return false;
 }

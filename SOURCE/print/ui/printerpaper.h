@@ -8,22 +8,28 @@
 #include <QList>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPrinter>
 #include <QSizeF>
 #include <QString>
 #include <functional>
 
-class QPrinter;
+class QWidget;
 
-// What a printer's queue takes. A PDF file takes any paper.
+// What a printer's queue takes: its papers, and the ways it prints on both
+// sides of the paper (none when it prints on one side only). A PDF file
+// takes any paper.
 struct PrinterPapers {
     QString name;
     QList<QPageSize> sizes;
     bool customSizes = true;
+    QList<QPrinter::DuplexMode> twoSided = {};
 };
 
 // The printer the job goes to: the chosen one, else the system's default.
 QString GetPrinterNames(const QPrinter& printer);
 PrinterPapers PapersOf(const QPrinter& printer);
+// What the queue of that name takes.
+PrinterPapers PapersOfQueue(const QString& queue);
 
 // Tests put the papers of a queue of their own in place of what CUPS says;
 // the lookup answers false for a queue it does not know. An empty function
@@ -51,8 +57,9 @@ public:
     // queue's own paper of that size, else, where the queue takes sizes of
     // its own, the sheet's size. False, with a message naming the queue and
     // where to choose otherwise, when the queue has no such paper (or would
-    // not take it); the paper is then left as it was.
-    bool SetEnvelopePaper(QPrinter& printer, const PrinterPapers& papers, u16 paperCode);
+    // not take it), over parent; the paper is then left as it was.
+    bool SetEnvelopePaper(
+        QPrinter& printer, const PrinterPapers& papers, u16 paperCode, QWidget* parent = nullptr);
     // The paper saved by the first setter, put back.
     void RestorePaper(QPrinter& printer);
     bool IsSaved() const { return m_saved; }

@@ -1,10 +1,13 @@
 #include "print/ui/printqueue.h"
 
+#include "print/printman.h"
+
 #include <QByteArray>
 #include <QLibrary>
 #include <QPrintEngine>
 #include <QPrinter>
 #include <QStringList>
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -51,71 +54,64 @@ constexpr auto kQueueOptionsKey = QPrintEngine::PrintEnginePropertyKey(0xfe00);
 
 }  // namespace
 
-QList<PrintQueueOption> PrinterQueueOptions(const QPrinter& printer)
+bool StyleTakesPageLayoutChoices(u32 printmode)
+{
+    return printmode != PM_ENVELOPE && printmode != PM_LABELS;
+}
+
+PrintJobChoices JobChoicesForStyle(PrintJobChoices choices, u32 printmode)
+{
+    choices.copies = std::max(1, choices.copies);
+    choices.collate = choices.collate && choices.copies > 1;
+    if (!StyleTakesPageLayoutChoices(printmode)) {
+        choices.twoSided = QPrinter::DuplexNone;
+        choices.lastPageFirst = false;
+        choices.pagesPerSheet = 1;
+    }
+    return choices;
+}
+
+QList<PrintQueueOption> JobQueueOptions(const QPrinter& printer, const PrintJobChoices& choices)
 {
     QList<PrintQueueOption> options;
-    auto add = [&options](const QByteArray& name, const QByteArray& value) {
-        options.removeIf([&name](const PrintQueueOption& o) { return o.first == name; });
-        options.append(PrintQueueOption(name, value));
-    };
-    switch (printer.duplex()) {
+    switch (choices.twoSided) {
     case QPrinter::DuplexNone:
-        add("sides", "one-sided");
+        options.append(PrintQueueOption("sides", "one-sided"));
         break;
     case QPrinter::DuplexShortSide:
-        add("sides", "two-sided-short-edge");
+        options.append(PrintQueueOption("sides", "two-sided-short-edge"));
         break;
     case QPrinter::DuplexAuto:
         // The pages are turned over along their long edge, as a book is.
-        add("sides",
+        options.append(PrintQueueOption("sides",
             printer.pageLayout().orientation() == QPageLayout::Landscape ? "two-sided-short-edge"
-                                                                         : "two-sided-long-edge");
+                                                                         : "two-sided-long-edge"));
         break;
     default:
-        add("sides", "two-sided-long-edge");
+        options.append(PrintQueueOption("sides", "two-sided-long-edge"));
         break;
     }
-    if (printer.copyCount() > 1)
-        add("Collate", printer.collateCopies() ? "True" : "False");
-    if (printer.pageOrder() == QPrinter::LastPageFirst)
-        add("outputorder", "reverse");
+    if (choices.copies > 1)
+        options.append(PrintQueueOption("Collate", choices.collate ? "True" : "False"));
+    if (choices.lastPageFirst)
+        options.append(PrintQueueOption("outputorder", "reverse"));
+    if (choices.pagesPerSheet > 1)
+        options.append(PrintQueueOption("number-up", QByteArray::number(choices.pagesPerSheet)));
     if (const QPrintEngine* engine = printer.printEngine()) {
         const QStringList own = engine->property(kQueueOptionsKey).toStringList();
         for (qsizetype i = 0; i + 1 < own.size(); i += 2) {
             const QByteArray name = own[i].toUtf8();
-            // What the job sets itself stays as the job sets it.
-            if (name == "copies" || name == "media" || name == "landscape")
+            // What the job sets itself stays as the job sets it: a choice
+            // left on the printer would go out with every later job.
+            static const char* const kJobsOwn[] = {"copies", "media", "landscape", "sides", "Collate",
+                "outputorder", "number-up", "number-up-layout"};
+            if (std::any_of(std::begin(kJobsOwn), std::end(kJobsOwn),
+                    [&name](const char* own) { return name == own; }))
                 continue;
-            add(name, own[i + 1].toUtf8());
+            options.append(PrintQueueOption(name, own[i + 1].toUtf8()));
         }
     }
     return options;
-}
-
-QString PrinterQueueOption(const QPrinter& printer, const QByteArray& name)
-{
-    const QStringList own = printer.printEngine()
-        ? printer.printEngine()->property(kQueueOptionsKey).toStringList()
-        : QStringList();
-    for (qsizetype i = 0; i + 1 < own.size(); i += 2)
-        if (own[i].toUtf8() == name)
-            return own[i + 1];
-    return {};
-}
-
-void SetPrinterQueueOption(QPrinter& printer, const QByteArray& name, const QString& value)
-{
-    QPrintEngine* engine = printer.printEngine();
-    if (!engine)
-        return;
-    const QStringList own = engine->property(kQueueOptionsKey).toStringList();
-    QStringList kept;
-    for (qsizetype i = 0; i + 1 < own.size(); i += 2)
-        if (own[i].toUtf8() != name)
-            kept << own[i] << own[i + 1];
-    if (!value.isEmpty())
-        kept << QString::fromUtf8(name) << value;
-    engine->setProperty(kQueueOptionsKey, kept);
 }
 
 bool SubmitToPrintQueue(const PrintQueueJob& job)

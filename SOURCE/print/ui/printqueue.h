@@ -4,20 +4,21 @@
 // drew, and sends it when the painter ends.
 #pragma once
 
+#include "platform/wintypes.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QPair>
+#include <QPrinter>
 #include <QString>
 #include <functional>
-
-class QPrinter;
 
 // A queue option as lp takes it with -o name=value.
 using PrintQueueOption = QPair<QByteArray, QByteArray>;
 
 // One job for a queue: the PDF file, the job's title, the number of copies,
 // the paper it is for (the paper's key, "A4" or "Custom.100x148mm"), and
-// the other choices made for the printer (two-sided, collated copies, page
+// the other choices made for the job (two-sided, collated copies, page
 // order, pages per sheet, and whatever the queue's own options hold).
 struct PrintQueueJob {
     QString queue;
@@ -28,15 +29,29 @@ struct PrintQueueJob {
     QList<PrintQueueOption> options;
 };
 
-// The choices held by the printer besides copies and paper, as queue
-// options: "sides", "Collate", "outputorder" and the queue's own options
-// (such as "number-up") set through Qt's printer dialogs.
-QList<PrintQueueOption> PrinterQueueOptions(const QPrinter& printer);
+// What the print dialog chose for the one job it starts. A job started
+// without it (from an options dialog, or from the preview's page setup)
+// goes out as these defaults say: one copy, one-sided, a page to a sheet,
+// first page first.
+struct PrintJobChoices {
+    int copies = 1;
+    bool collate = false;
+    QPrinter::DuplexMode twoSided = QPrinter::DuplexNone;
+    bool lastPageFirst = false;
+    int pagesPerSheet = 1;
+};
 
-// One of the queue's own options the printer holds for its jobs, empty
-// when it holds none; setting an empty value drops it.
-QString PrinterQueueOption(const QPrinter& printer, const QByteArray& name);
-void SetPrinterQueueOption(QPrinter& printer, const QByteArray& name, const QString& value);
+// Whether a style's pages may be laid out as the user chooses: a label
+// sheet or an envelope goes out one page to a sheet, first page first, on
+// one side, as it is cut to fit the sheet or the envelope.
+bool StyleTakesPageLayoutChoices(u32 printmode);
+// The choices as a job of the style takes them.
+PrintJobChoices JobChoicesForStyle(PrintJobChoices choices, u32 printmode);
+
+// A job's queue options besides copies and paper: "sides", "Collate",
+// "outputorder" and "number-up" from the job's choices, then the printer's
+// own options (set through Qt's page setup) other than those.
+QList<PrintQueueOption> JobQueueOptions(const QPrinter& printer, const PrintJobChoices& choices);
 
 // Sends the job to its queue; true when the queue took it.
 using PrintQueueSubmit = std::function<bool(const PrintQueueJob& job)>;

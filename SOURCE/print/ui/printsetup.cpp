@@ -21,6 +21,7 @@
 #include <QRadioButton>
 #include <QTemporaryFile>
 #include <array>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -77,41 +78,85 @@ double MmPerUnit(QPageLayout::Unit unit)
 }
 
 // Shows in the page setup the margins a job prints with, never less than
-// the smallest ones (the minimum margins and the printer's strips), and
-// says why a margin typed below them goes back to what it was. On a print
-// queue Qt's dialog knows nothing of the printer's strips: it offers 0.00
-// and shows 0.00 whatever the printer's layout holds, and so again after
-// the paper, the orientation or the unit changed.
+// the smallest ones (the minimum margins and the printer's strips, turned
+// with the page), and says why a margin typed below them goes back to what
+// it was. On a print queue Qt's dialog knows nothing of the printer's
+// strips: it offers 0.00 and shows 0.00 whatever the printer's layout
+// holds, and so again after the paper, the orientation or the unit changed.
 class CMarginWatch : public QObject {
 public:
-    CMarginWatch(QPageSetupDialog& dialog, const QMarginsF& leastMm, const QMarginsF& shownMm)
+    // For the margins wanted, the margins a job prints with and the
+    // smallest ones, in millimetres, on the page in an orientation.
+    using Fitting
+        = std::function<std::pair<QMarginsF, QMarginsF>(QPageLayout::Orientation, const QMarginsF& wantedMm)>;
+
+    CMarginWatch(QPageSetupDialog& dialog, Fitting fitting, const QMarginsF& wantedMm,
+        QPageLayout::Orientation orientation)
         : QObject(&dialog)
         , m_dialog(dialog)
         , m_unit(dialog.findChild<QComboBox*>(QStringLiteral("unitCombo")))
-        , m_least(leastMm)
-        , m_shown(shownMm)
+        , m_fitting(std::move(fitting))
+        , m_wanted{wantedMm.left(), wantedMm.top(), wantedMm.right(), wantedMm.bottom()}
+        , m_shown(m_wanted)
+        , m_orientation(orientation)
     {
         dialog.installEventFilter(this);
         for (QDoubleSpinBox* box : Boxes())
             if (box)
                 box->installEventFilter(this);
-        // After the dialog's own handlers, which set its boxes anew.
+        // What the boxes show is taken before a new unit is chosen: Qt's
+        // dialog converts them rounded, and rounded again at the next.
+        if (m_unit)
+            connect(m_unit, &QComboBox::currentIndexChanged, this, [this] {
+                TakeTyped();
+                m_unitChanged = true;
+            });
+        // Once the dialog's own handlers have run: they set its boxes anew.
         for (QComboBox* combo : dialog.findChildren<QComboBox*>())
-            connect(combo, &QComboBox::currentIndexChanged, this, [this] { Fit(false); });
+            connect(
+                combo, &QComboBox::currentIndexChanged, this, [this] { Fit(false); }, Qt::QueuedConnection);
         for (QRadioButton* button : dialog.findChildren<QRadioButton*>())
-            connect(button, &QRadioButton::toggled, this, [this] { Fit(false); });
+            connect(
+                button, &QRadioButton::toggled, this, [this] { Fit(false); }, Qt::QueuedConnection);
+        // Pages per sheet are chosen for each job in the print dialog: set
+        // on the printer they would go out with every later job.
+        if (auto* pages = dialog.findChild<QWidget*>(QStringLiteral("pagesPerSheetButtonGroup")))
+            pages->hide();
     }
 
-    // The margins the boxes hold, in millimetres; false when the dialog has
-    // no such boxes.
-    bool Margins(QMarginsF& mm) const
+    // The margins shown, in millimetres, as exactly as they were given or
+    // typed; false when the dialog has no such boxes.
+    bool Margins(QMarginsF& mm)
     {
         const auto boxes = Boxes();
         if (std::find(boxes.begin(), boxes.end(), nullptr) != boxes.end())
             return false;
-        const double unit = MmPerUnit(Unit());
-        mm = QMarginsF(boxes[0]->value(), boxes[1]->value(), boxes[2]->value(), boxes[3]->value()) * unit;
+        if (!m_unitChanged)
+            TakeTyped();
+        mm = QMarginsF(m_shown[0], m_shown[1], m_shown[2], m_shown[3]);
         return true;
+    }
+
+    // The orientation chosen in the dialog; the given one when the dialog
+    // offers none.
+    QPageLayout::Orientation Orientation(QPageLayout::Orientation otherwise) const
+    {
+        bool offered = false;
+        for (const char* name : {"portrait", "reversePortrait", "landscape", "reverseLandscape"})
+            if (auto* button = m_dialog.findChild<QRadioButton*>(QLatin1String(name))) {
+                offered = true;
+                if (button->isChecked())
+                    return QByteArrayView(name).endsWith("andscape") ? QPageLayout::Landscape
+                                                                     : QPageLayout::Portrait;
+            }
+        return offered ? QPageLayout::Portrait : otherwise;
+    }
+    // The paper chosen in the dialog; invalid when it shows none.
+    QPageSize Paper() const
+    {
+        const auto* combo = m_dialog.findChild<QComboBox*>(QStringLiteral("pageSizeCombo"));
+        return combo && combo->currentData().canConvert<QPageSize>() ? combo->currentData().value<QPageSize>()
+                                                                     : QPageSize();
     }
 
 protected:
@@ -131,7 +176,7 @@ protected:
                 || static_cast<QKeyEvent*>(event)->key() == Qt::Key_Enter);
         if ((enter || event->type() == QEvent::FocusOut) && TooSmall(*box)) {
             box->setValue(box->value());  // what it was
-            MsgStopText(FormatResString(IDS_MARGIN_BELOW_MINIMUM, Least(*box)), box->window());
+            MsgStopText(FormatResString(IDS_MARGIN_BELOW_MINIMUM, LeastText(*box)), box->window());
             return enter;
         }
         return false;
@@ -151,14 +196,30 @@ private:
             return m_unit->currentData().value<QPageLayout::Unit>();
         return QPageLayout::Millimeter;
     }
-    // Each box offers nothing below the smallest margin; on opening it
-    // shows the margin the job prints with, later at least the smallest.
-    void Fit(bool opening)
+    QMarginsF Wanted() const { return QMarginsF(m_wanted[0], m_wanted[1], m_wanted[2], m_wanted[3]); }
+    // A box whose value is not the one it was given was typed into.
+    void TakeTyped()
     {
         const auto boxes = Boxes();
-        const double unit = MmPerUnit(Unit());
-        const double least[] = {m_least.left(), m_least.top(), m_least.right(), m_least.bottom()};
-        const double shown[] = {m_shown.left(), m_shown.top(), m_shown.right(), m_shown.bottom()};
+        for (size_t i = 0; i < boxes.size(); ++i)
+            if (boxes[i]
+                && std::abs(boxes[i]->value() - m_set[i]) > 0.5 * std::pow(10.0, -boxes[i]->decimals()))
+                m_wanted[i] = m_shown[i] = boxes[i]->value() * MmPerUnit(m_boxUnit);
+    }
+    // Each box shows the margin the job prints with, never less than the
+    // smallest margin, and offers nothing below that; a new unit or
+    // orientation changes no margin but what the strips ask.
+    void Fit(bool opening)
+    {
+        if (!opening && !m_unitChanged)
+            TakeTyped();
+        m_unitChanged = false;
+        m_boxUnit = Unit();
+        const auto boxes = Boxes();
+        const double unit = MmPerUnit(m_boxUnit);
+        const auto [shownMm, leastMm] = m_fitting(Orientation(m_orientation), Wanted());
+        const double least[] = {leastMm.left(), leastMm.top(), leastMm.right(), leastMm.bottom()};
+        const double shown[] = {shownMm.left(), shownMm.top(), shownMm.right(), shownMm.bottom()};
         for (size_t i = 0; i < boxes.size(); ++i) {
             QDoubleSpinBox* box = boxes[i];
             if (!box)
@@ -167,10 +228,9 @@ private:
             // Rounded up, so the least margin shown is never below the strip.
             const double minimum = std::ceil(least[i] / unit / step - 1e-6) * step;
             box->setMinimum(std::min(minimum, box->maximum()));
-            if (opening)
-                box->setValue(shown[i] / unit);
-            else if (box->value() < box->minimum())
-                box->setValue(box->minimum());
+            box->setValue(shown[i] / unit);
+            m_set[i] = box->value();
+            m_shown[i] = shown[i];
         }
     }
     static bool TooSmall(const QDoubleSpinBox& box)
@@ -180,7 +240,7 @@ private:
         return ok && typed < box.minimum() - 0.5 * std::pow(10.0, -box.decimals());
     }
     // The smallest margin with the dialog's unit, as "12.70 mm".
-    std::string Least(const QDoubleSpinBox& box) const
+    std::string LeastText(const QDoubleSpinBox& box) const
     {
         QString unit = m_unit ? m_unit->currentText() : QString();
         const qsizetype open = unit.lastIndexOf(QLatin1Char('(')), close = unit.lastIndexOf(QLatin1Char(')'));
@@ -191,11 +251,19 @@ private:
 
     QPageSetupDialog& m_dialog;
     QComboBox* m_unit;
-    QMarginsF m_least;
-    QMarginsF m_shown;
+    Fitting m_fitting;
+    // Left, top, right, bottom: the margins wanted and those shown, in
+    // millimetres, and what the boxes were given in the unit they show.
+    std::array<double, 4> m_wanted;
+    std::array<double, 4> m_shown{};
+    std::array<double, 4> m_set{};
+    QPageLayout::Unit m_boxUnit = QPageLayout::Millimeter;
+    bool m_unitChanged = false;
+    QPageLayout::Orientation m_orientation;
 };
 
-// The strips the printer cannot print on, in millimetres.
+// The strips the printer cannot print on, in millimetres, as it reports
+// them: for the paper in portrait.
 QMarginsF StripsMm(const QPageLayout& layout)
 {
     QPageLayout mm = layout;
@@ -220,24 +288,44 @@ bool DoPageSetup(PrintMan& pm, QPrinter& printer, QWidget* parent)
     layout.setUnits(QPageLayout::Millimeter);
     layout.setMode(QPageLayout::StandardMode);
     // The dialog shows the margins the job prints with, and offers none
-    // below the minimum margins or the printer's unprintable strips.
-    const PageCaps sheet = PageCapsOf(layout);
-    QMarginsF least = MarginsMm(LeastPrintMargins(pm.m_MarginsMin, sheet));
-    QMarginsF shown = MarginsMm(PrintMarginsOnSheet(pm.m_Margins, pm.m_MarginsMin, sheet));
-    layout.setMinimumMargins(least);
-    layout.setMargins(shown);
-    printer.setPageLayout(layout);
+    // below the minimum margins or the printer's unprintable strips at the
+    // edges of the page as it lies on the paper.
+    QMarginsF wanted = MarginsMm(pm.m_Margins);
     for (;;) {
+        auto fitting
+            = [&pm, paper = layout](QPageLayout::Orientation orientation, const QMarginsF& wantedMm) {
+                  QPageLayout turned = paper;
+                  turned.setOrientation(orientation);
+                  const PageCaps caps = PageCapsOf(turned);
+                  const RECT least = LeastPrintMargins(pm.m_MarginsMin, caps);
+                  const RECT shown = MarginsWithinPaper(
+                      MarginsLogical(wantedMm), least, caps.physicalWidth, caps.physicalHeight);
+                  return std::make_pair(MarginsMm(shown), MarginsMm(least));
+              };
+        const auto [shown, least] = fitting(layout.orientation(), wanted);
+        // A queue takes margins no smaller than its strips as it reports
+        // them, whichever way the page lies.
+        layout.setMinimumMargins(QMarginsF());
+        layout.setMargins(Widest(shown, strips));
+        layout.setMinimumMargins(least);
+        printer.setPageLayout(layout);
         QPageSetupDialog dialog(&printer, parent);
-        auto* watch = new CMarginWatch(dialog, least, shown);
+        auto* watch = new CMarginWatch(dialog, fitting, wanted, layout.orientation());
         if (dialog.exec() != QDialog::Accepted) {
             printer.setPageLayout(before);
             return false;
         }
         // The margins as the dialog shows them, which a queue may have
         // refused to take, and the paper as the printer took it.
+        // A queue refuses a layout whose margins lie in its strips as it
+        // reports them, and a page turned to landscape may have such
+        // margins: the paper and the orientation are taken as chosen.
         QPageLayout taken = printer.pageLayout();
         taken.setUnits(QPageLayout::Millimeter);
+        if (const QPageSize chosen = watch->Paper();
+            chosen.isValid() && !chosen.isEquivalentTo(taken.pageSize()))
+            taken.setPageSize(chosen, strips);
+        taken.setOrientation(watch->Orientation(taken.orientation()));
         QMarginsF typed = taken.margins();
         watch->Margins(typed);
         // The printer's strips on that paper: a queue gives those of the
@@ -250,6 +338,7 @@ bool DoPageSetup(PrintMan& pm, QPrinter& printer, QWidget* parent)
         taken.setMinimumMargins(Widest(strips, StripsMm(taken)));
         const PageCaps paper = PageCapsOf(taken);
         const RECT margins = MarginsLogical(typed);
+        layout = taken;
         if (!MarginsFitPaper(margins, paper.physicalWidth, paper.physicalHeight)) {
             MsgStopText("The margins leave no room on the paper for the text: together the left and right "
                         "margins, and the top and bottom ones, may take at most three quarters of the paper.",
@@ -269,8 +358,7 @@ bool DoPageSetup(PrintMan& pm, QPrinter& printer, QWidget* parent)
                         .toStdString()),
                 parent);
             // The dialog comes again with the smallest margins allowed.
-            least = MarginsMm(leastNow);
-            shown
+            wanted
                 = MarginsMm(MarginsWithinPaper(margins, leastNow, paper.physicalWidth, paper.physicalHeight));
             continue;
         }
@@ -312,7 +400,8 @@ PageCaps PrinterPageCaps(const QPrinter& printer)
     return PageCapsOf(printer.pageLayout());
 }
 
-int PrintOnPrinter(PrintMan& pm, CPrintInfo& info, QPrinter& printer, const QString& docName, QWidget* parent)
+int PrintOnPrinter(PrintMan& pm, CPrintInfo& info, QPrinter& printer, const QString& docName, QWidget* parent,
+    const PrintJobChoices& choices)
 {
     // Envelopes go on the smallest paper that holds them, labels on their
     // sheet's paper; the user's paper comes back after the job.
@@ -321,11 +410,13 @@ int PrintOnPrinter(PrintMan& pm, CPrintInfo& info, QPrinter& printer, const QStr
     CPrinterPaper paper;
     const PrinterPapers papers = PapersOf(printer);
     if (pm.m_Printmode == PM_LABELS) {
-        if (!paper.SetEnvelopePaper(printer, papers, pm.m_Label.m_wPaper))
+        if (!paper.SetEnvelopePaper(printer, papers, pm.m_Label.m_wPaper, parent))
             return kPrintFailed;
     } else if (pm.m_Printmode == PM_ENVELOPE && !SetEnvelopeJobPaper(pm, paper, printer, papers, parent)) {
         return kPrintFailed;
     }
+    // The choices made for this job, as its style takes them.
+    const PrintJobChoices job = JobChoicesForStyle(choices, pm.m_Printmode);
     const QPageLayout saved = printer.pageLayout();
     printer.setPageLayout(JobPageLayout(pm, saved));
     // After the layout, which turns full-page mode off again: the device's
@@ -389,9 +480,8 @@ int PrintOnPrinter(PrintMan& pm, CPrintInfo& info, QPrinter& printer, const QStr
             if (whole && toQueue) {
                 spool.close();
                 whole = spool.error() == QFileDevice::NoError
-                    && SubmitToPrintQueue(
-                        {printer.printerName(), spool.fileName(), docName, printer.copyCount(),
-                            printer.pageLayout().pageSize().key(), PrinterQueueOptions(printer)});
+                    && SubmitToPrintQueue({printer.printerName(), spool.fileName(), docName, job.copies,
+                        printer.pageLayout().pageSize().key(), JobQueueOptions(printer, job)});
                 if (!whole)
                     MsgStopText("Could not start print job.", parent);
             }

@@ -5,6 +5,7 @@
 
 #include "platform/printdc.h"
 #include "platform/wintypes.h"
+#include "print/ui/printqueue.h"
 
 #include <QString>
 
@@ -37,9 +38,10 @@ PageCaps PrinterPageCaps(const QPrinter& printer);
 // printing dialog (over parent) showing the document's name and the page
 // and stopping the job between pages on Cancel. The paper follows the style
 // (labels: the sheet's paper) and is put back afterwards; the document's
-// name titles the PDF and names the print queue's job. A file is complete
+// name titles the PDF and names the print queue's job, which goes out with
+// the choices made for it (as its style takes them). A file is complete
 // or not there. The number of pages printed; kPrintFailed when the job
 // could not be started ("Could not start print job." has been shown) or
 // failed, kPrintCancelled when the user stopped it.
 int PrintOnPrinter(PrintMan& printMan, CPrintInfo& info, QPrinter& printer, const QString& docName = {},
-    QWidget* parent = nullptr);
+    QWidget* parent = nullptr, const PrintJobChoices& choices = {});

@@ -14,6 +14,7 @@
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QLabel>
+#include <QListWidget>
 #include <QPageSetupDialog>
 #include <QPrintEngine>
 #include <QPrinter>
@@ -273,8 +274,7 @@ TEST_F(PrinterJobTest, ACancelledJobSendsNothingToThePrintQueue)
     for (int i = 0; i < m_dataMan.GetContactCount(); ++i)
         m_dataMan.GetContactAt(i)->m_dwDisplayFlags |= CDF_PRINT;
     CPrintInfo info;
-    queue.setCopyCount(2);
-    ASSERT_EQ(PrintOnPrinter(m_pm, info, queue, "Whole"), 6);
+    ASSERT_EQ(PrintOnPrinter(m_pm, info, queue, "Whole", nullptr, PrintJobChoices{2}), 6);
     ASSERT_EQ(queue.Jobs().size(), 1u);
     EXPECT_EQ(PdfPages(queue.Jobs().front().path), 6);
     EXPECT_EQ(queue.Jobs().front().title, "Whole");
@@ -448,9 +448,12 @@ TEST_F(PrinterJobTest, ALabelSheetPrintsOnTheQueuesOwnPaperOrNotAtAll)
     CStandInQueue a4Only(QStringLiteral("Front desk"), {QPageSize(QPageSize::A4)});
     Choose();
     CPrintInfo again;
-    EXPECT_EQ(PrintOnPrinter(m_pm, again, a4Only, "Labels"), kPrintFailed);
+    QWidget window;
+    EXPECT_EQ(PrintOnPrinter(m_pm, again, a4Only, "Labels", &window), kPrintFailed);
     EXPECT_TRUE(a4Only.Jobs().empty());
     ASSERT_EQ(m_messages.shown.size(), 1u);
+    // Over the program's window, not at the centre of the screen.
+    EXPECT_EQ(m_messages.shown.back().parent, &window);
     const std::string& text = m_messages.shown.back().text;
     EXPECT_NE(text.find("\"Front desk\" has no paper of 215.9 x 279.4 mm"), std::string::npos) << text;
     EXPECT_NE(text.find("Label options"), std::string::npos) << text;
@@ -515,42 +518,72 @@ TEST_F(PrinterJobTest, EnvelopeLinesStayWhereThePrinterPrints)
     EXPECT_TRUE(seen.contains("siebzehn")) << seen.join(' ').toStdString();
 }
 
-TEST_F(PrinterJobTest, TheChosenPrinterOptionsReachTheQueueWithTheJob)
+TEST_F(PrinterJobTest, EachJobCarriesTheChoicesMadeForItAlone)
 {
-    m_pm.m_Printmode = PM_ENVELOPE;
+    m_pm.m_Printmode = PM_MEMO;
     CStandInQueue queue;
-    Choose();
-    ASSERT_EQ(PrintOnPrinter(m_pm, m_info, queue, "Plain"), 1);
-    ASSERT_EQ(queue.Jobs().size(), 1u);
-    EXPECT_EQ(queue.Jobs().back().options, QStringList{"sides=one-sided"});
-
-    // Two-sided, collated copies, last page first, and the queue's own
-    // options such as pages per sheet, as Qt's printer dialogs keep them.
+    // Choices left on the shared printer go with no job; the queue's other
+    // own options (set through Qt's page setup) go with every job.
     queue.setCopyCount(3);
-    queue.setCollateCopies(true);
     queue.setDuplex(QPrinter::DuplexLongSide);
     queue.setPageOrder(QPrinter::LastPageFirst);
     queue.printEngine()->setProperty(QPrintEngine::PrintEnginePropertyKey(0xfe00),
-        QStringList{"number-up", "4", "sides", "two-sided-short-edge"});
+        QStringList{"number-up", "4", "sides", "two-sided-short-edge", "print-quality", "5"});
     Choose();
-    CPrintInfo info;
-    ASSERT_EQ(PrintOnPrinter(m_pm, info, queue, "Options"), 1);
+    ASSERT_EQ(PrintOnPrinter(m_pm, m_info, queue, "Plain"), 1);
+    ASSERT_EQ(queue.Jobs().size(), 1u);
+    EXPECT_EQ(queue.Jobs().back().copies, 1);
+    EXPECT_EQ(queue.Jobs().back().options, (QStringList{"sides=one-sided", "print-quality=5"}))
+        << queue.Jobs().back().options.join(' ').toStdString();
+
+    // A memo takes every choice made for it.
+    const PrintJobChoices chosen{3, true, QPrinter::DuplexLongSide, true, 4};
+    Choose();
+    CPrintInfo memo;
+    ASSERT_EQ(PrintOnPrinter(m_pm, memo, queue, "Options", nullptr, chosen), 1);
     ASSERT_EQ(queue.Jobs().size(), 2u);
-    const CStandInQueue::Job& job = queue.Jobs().back();
-    EXPECT_EQ(job.copies, 3);
-    EXPECT_EQ(job.options,
-        (QStringList{"Collate=True", "outputorder=reverse", "number-up=4", "sides=two-sided-short-edge"}))
-        << job.options.join(' ').toStdString();
+    EXPECT_EQ(queue.Jobs().back().copies, 3);
+    EXPECT_EQ(queue.Jobs().back().options,
+        (QStringList{"sides=two-sided-long-edge", "Collate=True", "outputorder=reverse", "number-up=4",
+            "print-quality=5"}))
+        << queue.Jobs().back().options.join(' ').toStdString();
+
+    // An envelope and a label sheet go one page to a sheet, first page
+    // first, on one side, whatever was chosen.
+    for (const u32 style : {PM_ENVELOPE, PM_LABELS}) {
+        m_pm.m_Printmode = style;
+        m_pm.m_LabelPrintRange = PR_LABEL_SHEET;
+        m_pm.m_Label.m_wPaper = 9;
+        Choose();
+        CPrintInfo info;
+        ASSERT_EQ(PrintOnPrinter(m_pm, info, queue, "Fixed", nullptr, chosen), 1) << style;
+        EXPECT_EQ(queue.Jobs().back().copies, 3);
+        EXPECT_EQ(
+            queue.Jobs().back().options, (QStringList{"sides=one-sided", "Collate=True", "print-quality=5"}))
+            << style << " " << queue.Jobs().back().options.join(' ').toStdString();
+    }
 }
 
-TEST_F(PrinterJobTest, OptionsChosenInThePrintDialogGoWithTheJob)
+TEST_F(PrinterJobTest, ThePrintDialogsChoicesHoldForItsJobAndWhatTheQueueAndStyleTake)
 {
-    m_pm.m_Printmode = PM_ENVELOPE;
+    m_pm.m_Printmode = PM_MEMO;
+    {
+        // A queue that prints on one side only offers nothing else.
+        CStandInQueue oneSided(QStringLiteral("Front desk"), {QPageSize(QPageSize::A4)}, {});
+        CRPrintDialog dialog(m_pm, oneSided);
+        dialog.Printers()->insertItem(0, "Front desk", "Front desk");
+        dialog.Printers()->setCurrentIndex(0);
+        EXPECT_EQ(dialog.TwoSided()->count(), 1);
+        EXPECT_FALSE(dialog.TwoSided()->isEnabled());
+    }
     CStandInQueue queue;
+    PrintJobChoices chosen;
     {
         CRPrintDialog dialog(m_pm, queue);
         dialog.Printers()->insertItem(0, "Office laser", "Office laser");
         dialog.Printers()->setCurrentIndex(0);
+        ASSERT_EQ(dialog.TwoSided()->count(), 3);
+        EXPECT_TRUE(dialog.TwoSided()->isEnabled());
         EXPECT_FALSE(dialog.Collate()->isEnabled());  // one copy
         dialog.Copies()->setValue(2);
         ASSERT_TRUE(dialog.Collate()->isEnabled());
@@ -558,6 +591,22 @@ TEST_F(PrinterJobTest, OptionsChosenInThePrintDialogGoWithTheJob)
         dialog.TwoSided()->setCurrentIndex(1);
         dialog.PagesPerSheet()->setCurrentIndex(dialog.PagesPerSheet()->findText("4"));
         dialog.LastPageFirst()->setChecked(true);
+        // Labels and envelopes show one page a sheet, first page first, one
+        // side, and take no other; the memo's choices come back with it.
+        for (const int style : {3, 2}) {
+            dialog.Panel()->Styles()->setCurrentRow(style);
+            EXPECT_EQ(dialog.TwoSided()->currentIndex(), 0) << style;
+            EXPECT_EQ(dialog.PagesPerSheet()->currentText(), "1") << style;
+            EXPECT_FALSE(dialog.LastPageFirst()->isChecked()) << style;
+            for (QWidget* w : std::initializer_list<QWidget*>{
+                     dialog.TwoSided(), dialog.PagesPerSheet(), dialog.LastPageFirst()})
+                EXPECT_FALSE(w->isEnabled()) << style << " " << w->objectName().toStdString();
+            EXPECT_TRUE(dialog.Copies()->isEnabled());
+        }
+        dialog.Panel()->Styles()->setCurrentRow(0);
+        EXPECT_EQ(dialog.TwoSided()->currentIndex(), 1);
+        EXPECT_EQ(dialog.PagesPerSheet()->currentText(), "4");
+        EXPECT_TRUE(dialog.LastPageFirst()->isChecked());
         // Every choice shows whole, its text unclipped.
         const QImage picture = Grab(&dialog);
         SavePicture(picture, "print-dialog-printer-options");
@@ -572,22 +621,30 @@ TEST_F(PrinterJobTest, OptionsChosenInThePrintDialogGoWithTheJob)
                 << caption->text().toStdString();
         QTest::mouseClick(dialog.findChild<QPushButton*>("ctl1"), Qt::LeftButton);
         ASSERT_EQ(dialog.Result(), kResultPrint);
+        chosen = dialog.Choices();
     }
     Choose();
-    ASSERT_EQ(PrintOnPrinter(m_pm, m_info, queue, "Chosen"), 1);
+    ASSERT_EQ(PrintOnPrinter(m_pm, m_info, queue, "Chosen", nullptr, chosen), 1);
     ASSERT_EQ(queue.Jobs().size(), 1u);
     EXPECT_EQ(queue.Jobs().back().copies, 2);
     EXPECT_EQ(queue.Jobs().back().options,
         (QStringList{"sides=two-sided-long-edge", "Collate=True", "outputorder=reverse", "number-up=4"}))
         << queue.Jobs().back().options.join(' ').toStdString();
+    // They stay off the printer: a later job has none of them.
+    Choose();
+    CPrintInfo later;
+    ASSERT_EQ(PrintOnPrinter(m_pm, later, queue, "Later"), 1);
+    EXPECT_EQ(queue.Jobs().back().copies, 1);
+    EXPECT_EQ(queue.Jobs().back().options, QStringList{"sides=one-sided"});
 
-    // The next dialog offers them again; a file takes none of them.
+    // The next dialog offers none of them; a file takes none either.
     CRPrintDialog again(m_pm, queue);
     again.Printers()->insertItem(0, "Office laser", "Office laser");
     again.Printers()->setCurrentIndex(0);
-    EXPECT_EQ(again.TwoSided()->currentIndex(), 1);
-    EXPECT_EQ(again.PagesPerSheet()->currentText(), "4");
-    EXPECT_TRUE(again.LastPageFirst()->isChecked());
+    EXPECT_EQ(again.Copies()->value(), 1);
+    EXPECT_EQ(again.TwoSided()->currentIndex(), 0);
+    EXPECT_EQ(again.PagesPerSheet()->currentText(), "1");
+    EXPECT_FALSE(again.LastPageFirst()->isChecked());
     again.Printers()->setCurrentIndex(again.FileEntry());
     for (QWidget* w : std::initializer_list<QWidget*>{
              again.Collate(), again.TwoSided(), again.PagesPerSheet(), again.LastPageFirst()})
