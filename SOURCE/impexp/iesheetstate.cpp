@@ -5,6 +5,7 @@
 #include "core/utilities.h"
 #include "impexp/cardexchange.h"
 #include "impexp/delimitedtext.h"
+#include "impexp/importtransaction.h"
 #include "platform/regularfile.h"
 #include "platform/savefile.h"
 #include "platform/syserror.h"
@@ -21,6 +22,75 @@ constexpr const char* kUnreadValue = "row %zu, %s: \"%s\"";
 // Enough to find each value in the file, little enough for the log.
 constexpr size_t kUnreadValuesKept = 100;
 constexpr size_t kUnreadTextShown = 80;
+constexpr const char* kColumnName = "Field %d";
+
+// Tolva's own file holds whole addresses beside their parts. Only the parts
+// are read, but the whole texts say which address was the default.
+constexpr int kDefaultAddress = 0;
+constexpr int kHomeAddress = 1;
+constexpr int kBusinessAddress = 2;
+constexpr int kWholeAddressKinds = 3;
+constexpr u32 kWholeAddressFields[kWholeAddressKinds]
+    = {FID_DEFAULT_ADDRESS, FID_HOME_ADDRESS, FID_BUSINESS_ADDRESS};
+
+// The columns of the names line that hold whole addresses, by kind.
+struct WholeAddressColumns {
+    static constexpr size_t kNone = size_t(-1);
+    WholeAddressColumns() = default;
+    explicit WholeAddressColumns(const std::vector<std::string>& names)
+    {
+        for (size_t i = 0; i < names.size(); ++i)
+            for (int kind = 0; kind < kWholeAddressKinds; ++kind)
+                if (columns[kind] == kNone && FieldOfColumnName(names[i]) == kWholeAddressFields[kind])
+                    columns[kind] = i;
+    }
+    int KindOf(size_t column) const
+    {
+        for (int kind = 0; kind < kWholeAddressKinds; ++kind)
+            if (columns[kind] == column)
+                return kind;
+        return -1;
+    }
+    size_t columns[kWholeAddressKinds] = {kNone, kNone, kNone};
+};
+
+bool HasAddressOf(const Contact& contact, int kind)
+{
+    if (kind == kDefaultAddress)
+        return !contact.m_addresses.empty();
+    const u32 type = kind == kHomeAddress ? ADDR_HOME : ADDR_BUSINESS;
+    return std::any_of(contact.m_addresses.begin(), contact.m_addresses.end(),
+        [type](const ContactAddress& a) { return a.Type() == type; });
+}
+
+// The home or business address that the default address's text was written
+// from takes the default flag; the first address made keeps it otherwise.
+void KeepWrittenDefaultAddress(
+    Contact& contact, const WholeAddressColumns& whole, const std::string (&texts)[kWholeAddressKinds])
+{
+    const std::string& written = texts[kDefaultAddress];
+    if (written.empty() || contact.m_addresses.size() < 2)
+        return;
+    // Compared with the whole text the file holds, else with the address
+    // as this store lays it out.
+    const auto wasDefault = [&](int kind) {
+        if (whole.columns[kind] != WholeAddressColumns::kNone)
+            return texts[kind] == written;
+        return FormatFieldText(contact, kWholeAddressFields[kind]) == written;
+    };
+    const bool home = wasDefault(kHomeAddress);
+    const bool business = wasDefault(kBusinessAddress);
+    if (home == business)
+        return;
+    const u32 type = home ? ADDR_HOME : ADDR_BUSINESS;
+    const auto it = std::find_if(contact.m_addresses.begin(), contact.m_addresses.end(),
+        [type](const ContactAddress& a) { return a.Type() == type; });
+    if (it == contact.m_addresses.end())
+        return;
+    for (ContactAddress& address : contact.m_addresses)
+        address.m_dwType &= ~ADDR_DEFAULT;
+    it->m_dwType |= ADDR_DEFAULT;
+}
 
 }  // namespace
 
@@ -40,44 +110,98 @@ int IESheetState::ParseDate(std::string_view text, DateValue& date) const
 
 u32 IESheetState::ImportDelimitedText(DataMan& dataMan)
 {
+    ImportTransaction transaction(dataMan);
+    const u32 result = ImportDelimitedText(transaction);
+    if (result)
+        transaction.Rollback();
+    else
+        transaction.Commit();
+    return result;
+}
+
+u32 IESheetState::ImportDelimitedText(ImportTransaction& transaction)
+{
     m_nContactsImported = 0;
     m_strError.clear();
     m_nUnreadValues = 0;
     m_unreadValues.clear();
+    m_leftOutColumns.clear();
     CRegularFile file(QString::fromStdString(m_strImportPath));
     if (!file.open(QIODevice::ReadOnly)) {
         ReportFileError(IDS_IMPORT_FILE_ERROR, m_strImportPath, file);
         return RC_CANNOT_OPEN;
     }
-    Book* book = m_pTargetBook ? m_pTargetBook : dataMan.GetCurrentBook();
+    Book* book = m_pTargetBook ? m_pTargetBook : transaction.Store().GetCurrentBook();
+    const bool merge = m_nDuplicatesFlag != 0;
     DelimitedTextFile in(file);
     std::string field;
+    std::vector<std::string> names;
+    WholeAddressColumns whole;
+    // The values of each column that no field reads.
+    std::vector<size_t> leftOut;
+    const auto noteLeftOut = [&leftOut](size_t column) {
+        if (leftOut.size() <= column)
+            leftOut.resize(column + 1, 0);
+        ++leftOut[column];
+    };
     bool namesLine = m_bFirstLineNames;
     size_t row = 0;
     for (bool endOfFile = false; !endOfFile;) {
         ++row;
         auto contact = std::make_unique<Contact>();
-        bool skip = namesLine;
+        const bool isNames = namesLine;
         namesLine = false;
+        bool emptyLine = false;
+        std::string wholeTexts[kWholeAddressKinds];
         bool endOfRecord = false;
         for (size_t column = 0; !endOfRecord; ++column) {
             if (!in.ReadField(m_chSeparator, field, endOfRecord, endOfFile, m_bOem)) {
                 m_strError = in.Error();
                 return RC_MISSING;
             }
-            if (column == 0 && endOfRecord && field.empty())
-                skip = true;
-            if (!skip && column < m_fields.size() && m_fields[column] != 0
-                && !SetContactFieldFromText(*contact, m_fields[column], field, m_nDateFormat))
-                NoteUnreadValue(row, m_fields[column], field);
+            if (isNames) {
+                names.push_back(field);
+                continue;
+            }
+            if (column == 0 && endOfRecord && field.empty()) {
+                emptyLine = true;
+                continue;
+            }
+            const u32 id = column < m_fields.size() ? m_fields[column] : 0;
+            if (id != 0) {
+                if (!SetContactFieldFromText(*contact, id, field, m_nDateFormat))
+                    NoteUnreadValue(row, id, field);
+            } else if (const int kind = whole.KindOf(column); kind >= 0) {
+                wholeTexts[kind] = field;
+            } else if (!field.empty()) {
+                noteLeftOut(column);
+            }
         }
-        if (skip || !HasContactData(*contact))
+        if (isNames) {
+            whole = WholeAddressColumns(names);
+            continue;
+        }
+        if (emptyLine)
+            continue;
+        KeepWrittenDefaultAddress(*contact, whole, wholeTexts);
+        // A whole address is lost only when its parts brought nothing.
+        for (int kind = 0; kind < kWholeAddressKinds; ++kind)
+            if (!wholeTexts[kind].empty() && !HasAddressOf(*contact, kind))
+                noteLeftOut(whole.columns[kind]);
+        if (!HasContactData(*contact))
             continue;
         NameUnnamedContact(*contact);
         ShowSecondHomeEmail(*contact);
-        if (const u32 error = dataMan.AddContact(std::move(contact), book))
+        if (const u32 error = transaction.AddContact(std::move(contact), book, merge))
             return error;
         ++m_nContactsImported;
+    }
+    for (size_t column = 0; column < leftOut.size(); ++column) {
+        if (leftOut[column] == 0)
+            continue;
+        const bool named = column < names.size() && !names[column].empty();
+        m_leftOutColumns.emplace_back(
+            named ? names[column] : FormatText(kColumnName, unsigned(column)), leftOut[column]);
     }
     if (m_nContactsImported == 0) {
         m_strError = "the file holds no contact for the fields chosen";
