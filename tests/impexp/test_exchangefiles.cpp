@@ -77,12 +77,6 @@ protected:
         ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name;
         Put(name, file.readAll());
     }
-    // To the Fields page of a delimited import, as the user goes there.
-    void WalkToFields(IEWizard& wizard, const char* file, Book* into, bool allowDuplicates = true)
-    {
-        ASSERT_TRUE(WalkToFile(wizard, IED_IMPORT, IEF_CSV, into, Path(file)));
-        wizard.m_state.m_nDuplicatesFlag = allowDuplicates ? 0 : 1;
-    }
     static std::vector<u32> Proposed(const IEWizard& wizard)
     {
         std::vector<u32> fields;
@@ -413,7 +407,7 @@ TEST_F(ExchangeFileTest, AStoredMappingMeetsTheNextFileByColumnName)
     PutData("spreadsheet.csv");
     Book* book = NewBook("People", m_dm.GetRootBook());
     IEWizard mail;
-    WalkToFields(mail, "mail_client.csv", book);
+    ASSERT_TRUE(WalkToFile(mail, IED_IMPORT, IEF_CSV, book, Path("mail_client.csv")));
     mail.m_fields.ChangeMapping(RowNamed(mail, "E-mail Address"), FID_HOME_EMAIL);
     mail.m_fields.ChangeMapping(RowNamed(mail, "Mobile Phone"), FID_FIRST_PHONE + 4);  // Home Mobile
     ASSERT_TRUE(mail.Finish());
@@ -421,7 +415,7 @@ TEST_F(ExchangeFileTest, AStoredMappingMeetsTheNextFileByColumnName)
     // The spreadsheet's own order: the names mapped keep their fields, and
     // one that matches nothing reads nothing, whatever stood at its place.
     IEWizard sheet;
-    WalkToFields(sheet, "spreadsheet.csv", book);
+    ASSERT_TRUE(WalkToFile(sheet, IED_IMPORT, IEF_CSV, book, Path("spreadsheet.csv")));
     EXPECT_EQ(Proposed(sheet),
         (std::vector<u32>{FID_FIRST_NAME, FID_LAST_NAME, FID_HOME_EMAIL, FID_FIRST_PHONE + 4, FID_BIRTHDAY,
             FID_COMPANY, 0}));
@@ -451,7 +445,7 @@ TEST_F(ExchangeFileTest, TheReportNamesTheColumnsNotImportedAndReadsYearFirstDat
     for (const int order : {IDF_MONTH_DAY_YEAR, IDF_DAY_MONTH_YEAR, IDF_YEAR_MONTH_DAY}) {
         Book* book = NewBook("Sheet", m_dm.GetRootBook());
         IEWizard wizard;
-        WalkToFields(wizard, "spreadsheet.csv", book);
+        ASSERT_TRUE(WalkToFile(wizard, IED_IMPORT, IEF_CSV, book, Path("spreadsheet.csv")));
         wizard.m_state.m_nDateFormat = order;
         ASSERT_TRUE(wizard.Finish());
         const std::string text = OutcomeText(RunImportExport(wizard, m_dm, nullptr));
