@@ -39,6 +39,7 @@ constexpr const char* kUnreadLogged
 constexpr const char* kLeftOutColumns
     = "%zu column(s) of the file were not imported, and the values they held were left out: %s.";
 constexpr const char* kLeftOutColumn = "\"%s\" (%zu value(s))";
+constexpr const char* kMoreColumns = " and %zu more";
 constexpr const char* kSeeErrorLog = "The error log lists every problem.";
 constexpr size_t kProblemsShown = 5;
 constexpr u32 IDS_LOSSY_DOS_EXPORT = 59784;
@@ -102,16 +103,18 @@ void NoteCardProblems(const std::string& path, const CCardExchange& exchange, IE
 
 // The columns that no field read lose their values: the user learns which,
 // to map them if they matter.
-void NoteLeftOutColumns(const std::vector<std::pair<std::string, size_t>>& columns, IEOutcome& outcome)
+void NoteLeftOutColumns(const IESheetState& state, IEOutcome& outcome)
 {
-    if (columns.empty())
+    if (state.m_nLeftOutColumns == 0)
         return;
     std::string list;
-    for (const auto& [name, values] : columns)
+    for (const auto& [name, values] : state.m_leftOutColumns)
         list += (list.empty() ? "" : ", ") + FormatText(kLeftOutColumn, name.c_str(), values);
+    if (state.m_nLeftOutColumns > state.m_leftOutColumns.size())
+        list += FormatText(kMoreColumns, state.m_nLeftOutColumns - state.m_leftOutColumns.size());
     if (!outcome.problems.empty())
         outcome.problems += "\n\n";
-    outcome.problems += FormatText(kLeftOutColumns, columns.size(), list.c_str());
+    outcome.problems += FormatText(kLeftOutColumns, state.m_nLeftOutColumns, list.c_str());
 }
 
 // The cards of one file into the book. The outcome's counts grow by what
@@ -237,7 +240,7 @@ u32 RunImport(IEWizard& wizard, DataMan& dataMan, IEOutcome& outcome, QObject* o
                 FormatText(LoadResString(IDS_UNREAD_VALUES).c_str(), state.m_nUnreadValues),
                 state.m_unreadValues, state.m_nUnreadValues, outcome);
         if (result == 0)
-            NoteLeftOutColumns(state.m_leftOutColumns, outcome);
+            NoteLeftOutColumns(state, outcome);
         break;
     }
     if (result) {

@@ -23,6 +23,8 @@ constexpr const char* kUnreadValue = "row %zu, %s: \"%s\"";
 constexpr size_t kUnreadValuesKept = 100;
 constexpr size_t kUnreadTextShown = 80;
 constexpr const char* kColumnName = "Field %d";
+// As many columns as a message shows.
+constexpr size_t kLeftOutColumnsKept = 20;
 
 // Tolva's own file holds whole addresses beside their parts. Only the parts
 // are read, but the whole texts say which address was the default.
@@ -126,6 +128,7 @@ u32 IESheetState::ImportDelimitedText(ImportTransaction& transaction)
     m_nUnreadValues = 0;
     m_unreadValues.clear();
     m_leftOutColumns.clear();
+    m_nLeftOutColumns = 0;
     CRegularFile file(QString::fromStdString(m_strImportPath));
     if (!file.open(QIODevice::ReadOnly)) {
         ReportFileError(IDS_IMPORT_FILE_ERROR, m_strImportPath, file);
@@ -197,7 +200,7 @@ u32 IESheetState::ImportDelimitedText(ImportTransaction& transaction)
         ++m_nContactsImported;
     }
     for (size_t column = 0; column < leftOut.size(); ++column) {
-        if (leftOut[column] == 0)
+        if (leftOut[column] == 0 || m_nLeftOutColumns++ >= kLeftOutColumnsKept)
             continue;
         const bool named = column < names.size() && !names[column].empty();
         m_leftOutColumns.emplace_back(

@@ -87,7 +87,9 @@ public:
     std::size_t m_nUnreadValues = 0;
     std::vector<std::string> m_unreadValues;
     // The columns of the last delimited import that no field read and that
-    // held values, by name (else "Field %d"), each with its count of values.
+    // held values, and the first of them by name (else "Field %d"), each
+    // with its count of values.
+    std::size_t m_nLeftOutColumns = 0;
     std::vector<std::pair<std::string, std::size_t>> m_leftOutColumns;
     // The values of the last delimited export that lost characters the DOS
     // code page lacks (each written as "?").

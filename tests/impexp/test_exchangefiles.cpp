@@ -440,6 +440,14 @@ TEST_F(ExchangeFileTest, TheReportNamesTheColumnsNotImportedAndReadsYearFirstDat
         "value(s)).");
     ReportOutcome(outcome, nullptr);
     EXPECT_EQ(ShownIcon(), MB_ICONEXCLAMATION);
+    // However many there are, the message names a screenful.
+    QByteArray wide = "Name", values = "Ann";
+    for (int i = 0; i < 1000; ++i)
+        wide += ",c" + QByteArray::number(i), values += ",v";
+    Put("wide.csv", wide + "\r\n" + values + "\r\n");
+    const std::string text = OutcomeText(Import(IEF_CSV, "wide.csv", NewBook("Wide", m_dm.GetRootBook())));
+    EXPECT_NE(text.find("1000 column(s) of the file were not imported"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"c19\" (1 value(s)) and 980 more."), std::string::npos) << text;
 
     // A spreadsheet's "1982-05-17" under every date order.
     for (const int order : {IDF_MONTH_DAY_YEAR, IDF_DAY_MONTH_YEAR, IDF_YEAR_MONTH_DAY}) {
