@@ -27,71 +27,58 @@ constexpr const char* kColumnName = "Field %d";
 constexpr size_t kLeftOutColumnsKept = 20;
 
 // Tolva's own file holds whole addresses beside their parts. Only the parts
-// are read, but the whole texts say which address was the default.
-constexpr int kDefaultAddress = 0;
-constexpr int kHomeAddress = 1;
-constexpr int kBusinessAddress = 2;
-constexpr int kWholeAddressKinds = 3;
-constexpr u32 kWholeAddressFields[kWholeAddressKinds]
-    = {FID_DEFAULT_ADDRESS, FID_HOME_ADDRESS, FID_BUSINESS_ADDRESS};
-
-// The columns of the names line that hold whole addresses, by kind.
-struct WholeAddressColumns {
-    static constexpr size_t kNone = size_t(-1);
-    WholeAddressColumns() = default;
-    explicit WholeAddressColumns(const std::vector<std::string>& names)
-    {
-        for (size_t i = 0; i < names.size(); ++i)
-            for (int kind = 0; kind < kWholeAddressKinds; ++kind)
-                if (columns[kind] == kNone && FieldOfColumnName(names[i]) == kWholeAddressFields[kind])
-                    columns[kind] = i;
-    }
-    int KindOf(size_t column) const
-    {
-        for (int kind = 0; kind < kWholeAddressKinds; ++kind)
-            if (columns[kind] == column)
-                return kind;
-        return -1;
-    }
-    size_t columns[kWholeAddressKinds] = {kNone, kNone, kNone};
+// are read, but a whole text tells whether the parts came in, and the
+// default address's text which address was the default.
+struct WholeAddressColumn {
+    size_t column;
+    u32 fieldId;
 };
 
-bool HasAddressOf(const Contact& contact, int kind)
+std::vector<WholeAddressColumn> WholeAddressColumns(const std::vector<std::string>& names)
 {
-    if (kind == kDefaultAddress)
-        return !contact.m_addresses.empty();
-    const u32 type = kind == kHomeAddress ? ADDR_HOME : ADDR_BUSINESS;
-    return std::any_of(contact.m_addresses.begin(), contact.m_addresses.end(),
-        [type](const ContactAddress& a) { return a.Type() == type; });
+    // The first column of each: a few at most, whatever the file holds.
+    std::vector<WholeAddressColumn> columns;
+    for (size_t i = 0; i < names.size(); ++i) {
+        const u32 id = FieldOfColumnName(names[i]);
+        if (id != 0 && !IsImportableField(id)
+            && std::none_of(columns.begin(), columns.end(), [id](const auto& c) { return c.fieldId == id; }))
+            columns.push_back({i, id});
+    }
+    return columns;
 }
 
-// The home or business address that the default address's text was written
-// from takes the default flag; the first address made keeps it otherwise.
-void KeepWrittenDefaultAddress(
-    Contact& contact, const WholeAddressColumns& whole, const std::string (&texts)[kWholeAddressKinds])
+// Whether the default address, laid out as this store lays it out, reads
+// as the text when the address at the index is the default.
+bool DefaultReads(Contact& contact, size_t index, const std::string& text)
 {
-    const std::string& written = texts[kDefaultAddress];
-    if (written.empty() || contact.m_addresses.size() < 2)
+    for (size_t i = 0; i < contact.m_addresses.size(); ++i)
+        contact.m_addresses[i].m_dwType
+            = (contact.m_addresses[i].m_dwType & ~ADDR_DEFAULT) | (i == index ? ADDR_DEFAULT : 0);
+    return FormatFieldText(contact, FID_DEFAULT_ADDRESS) == text;
+}
+
+// The address whose text the default address's text was written from takes
+// the default flag: the one of the whole column of the same text, else the
+// one that reads the same here. The first address made keeps it otherwise.
+void KeepWrittenDefaultAddress(
+    Contact& contact, const std::vector<WholeAddressColumn>& whole, const std::vector<std::string>& texts)
+{
+    const auto at = std::find_if(whole.begin(), whole.end(),
+        [](const WholeAddressColumn& c) { return c.fieldId == FID_DEFAULT_ADDRESS; });
+    if (at == whole.end() || texts[size_t(at - whole.begin())].empty() || contact.m_addresses.size() < 2)
         return;
-    // Compared with the whole text the file holds, else with the address
-    // as this store lays it out.
-    const auto wasDefault = [&](int kind) {
-        if (whole.columns[kind] != WholeAddressColumns::kNone)
-            return texts[kind] == written;
-        return FormatFieldText(contact, kWholeAddressFields[kind]) == written;
-    };
-    const bool home = wasDefault(kHomeAddress);
-    const bool business = wasDefault(kBusinessAddress);
-    if (home == business)
-        return;
-    const u32 type = home ? ADDR_HOME : ADDR_BUSINESS;
-    const auto it = std::find_if(contact.m_addresses.begin(), contact.m_addresses.end(),
-        [type](const ContactAddress& a) { return a.Type() == type; });
-    if (it == contact.m_addresses.end())
-        return;
-    for (ContactAddress& address : contact.m_addresses)
-        address.m_dwType &= ~ADDR_DEFAULT;
-    it->m_dwType |= ADDR_DEFAULT;
+    const std::string written = texts[size_t(at - whole.begin())];
+    std::vector<std::string> laidOut;
+    for (size_t i = 0; i < whole.size(); ++i)
+        if (whole[i].fieldId != FID_DEFAULT_ADDRESS && texts[i] == written)
+            laidOut.push_back(FormatFieldText(contact, whole[i].fieldId));
+    laidOut.push_back(written);
+    const auto before = contact.m_addresses;
+    for (const std::string& text : laidOut)
+        for (size_t index = 0; index < contact.m_addresses.size(); ++index)
+            if (!text.empty() && DefaultReads(contact, index, text))
+                return;
+    contact.m_addresses = before;
 }
 
 }  // namespace
@@ -139,7 +126,7 @@ u32 IESheetState::ImportDelimitedText(ImportTransaction& transaction)
     DelimitedTextFile in(file);
     std::string field;
     std::vector<std::string> names;
-    WholeAddressColumns whole;
+    std::vector<WholeAddressColumn> whole;
     // The values of each column that no field reads.
     std::vector<size_t> leftOut;
     const auto noteLeftOut = [&leftOut](size_t column) {
@@ -155,7 +142,7 @@ u32 IESheetState::ImportDelimitedText(ImportTransaction& transaction)
         const bool isNames = namesLine;
         namesLine = false;
         bool emptyLine = false;
-        std::string wholeTexts[kWholeAddressKinds];
+        std::vector<std::string> wholeTexts(whole.size());
         bool endOfRecord = false;
         for (size_t column = 0; !endOfRecord; ++column) {
             if (!in.ReadField(m_chSeparator, field, endOfRecord, endOfFile, m_bOem)) {
@@ -174,8 +161,10 @@ u32 IESheetState::ImportDelimitedText(ImportTransaction& transaction)
             if (id != 0) {
                 if (!SetContactFieldFromText(*contact, id, field, m_nDateFormat))
                     NoteUnreadValue(row, id, field);
-            } else if (const int kind = whole.KindOf(column); kind >= 0) {
-                wholeTexts[kind] = field;
+            } else if (const auto it = std::find_if(whole.begin(), whole.end(),
+                           [column](const WholeAddressColumn& c) { return c.column == column; });
+                       it != whole.end()) {
+                wholeTexts[size_t(it - whole.begin())] = field;
             } else if (!field.empty()) {
                 noteLeftOut(column);
             }
@@ -188,9 +177,9 @@ u32 IESheetState::ImportDelimitedText(ImportTransaction& transaction)
             continue;
         KeepWrittenDefaultAddress(*contact, whole, wholeTexts);
         // A whole address is lost only when its parts brought nothing.
-        for (int kind = 0; kind < kWholeAddressKinds; ++kind)
-            if (!wholeTexts[kind].empty() && !HasAddressOf(*contact, kind))
-                noteLeftOut(whole.columns[kind]);
+        for (size_t i = 0; i < whole.size(); ++i)
+            if (!wholeTexts[i].empty() && FormatFieldText(*contact, whole[i].fieldId).empty())
+                noteLeftOut(whole[i].column);
         if (!HasContactData(*contact))
             continue;
         NameUnnamedContact(*contact);
