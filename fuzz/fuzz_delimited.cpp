@@ -35,7 +35,8 @@ void ImportRecords(const Records& records, int dateFormat)
 {
     if (records.empty())
         return;
-    const std::vector<u32> fields = MapColumnsByName(records.front(), DefaultImportFields());
+    // A stored mapping made for the same names, and the captions.
+    const std::vector<u32> fields = MapColumnsByName(records.front(), records.front(), DefaultImportFields());
     Contact merged;
     for (size_t r = 1; r < records.size(); ++r) {
         Contact contact;

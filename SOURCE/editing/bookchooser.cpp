@@ -179,8 +179,10 @@ void CDialogBookChooser::FillItems(QTreeWidgetItem* parent, const std::vector<Bo
     for (const BookTreeItem& entry : items) {
         // A new book made inside "Deleted Items" would be destroyed, with all
         // it holds, when the waste book is emptied: it is not offered as a
-        // parent, nor anything below it.
-        if (m_nMode == kModeNewBook && entry.book == m_dataMan.GetDeletedItemsBook())
+        // parent, nor anything below it. Nor is it a book to put a contact
+        // in: that is what deleting does.
+        if ((m_nMode == kModeNewBook || m_nMode == kModeContactBooks)
+            && entry.book == m_dataMan.GetDeletedItemsBook())
             continue;
         const QStringList text{QString::fromStdString(entry.name)};
         auto* item = parent ? new QTreeWidgetItem(parent, text) : new QTreeWidgetItem(m_tree, text);

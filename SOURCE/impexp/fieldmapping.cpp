@@ -93,6 +93,12 @@ bool IsDigit(char c)
     return c >= '0' && c <= '9';
 }
 
+bool IsDateFormat(int dateFormat)
+{
+    return dateFormat == IDF_MONTH_DAY_YEAR || dateFormat == IDF_DAY_MONTH_YEAR
+        || dateFormat == IDF_YEAR_MONTH_DAY;
+}
+
 std::vector<u32> FieldRange(bool importable)
 {
     std::vector<u32> fields;
@@ -187,20 +193,32 @@ u32 FieldOfColumnName(std::string_view name)
     return it == kCaptions.end() ? 0 : it->second;
 }
 
-std::vector<u32> MapColumnsByName(const std::vector<std::string>& names, const std::vector<u32>& fields)
+std::vector<u32> MapColumnsByName(const std::vector<std::string>& names,
+    const std::vector<std::string>& storedNames, const std::vector<u32>& storedFields)
 {
+    // The n-th column of a name meets the n-th stored column of that name.
+    std::unordered_map<std::string, std::vector<u32>> stored;
+    for (size_t i = storedNames.size(); i-- > 0;)
+        if (i < storedFields.size() && !storedNames[i].empty())
+            stored[CaptionKey(storedNames[i])].push_back(storedFields[i]);
     std::vector<u32> mapped(names.size(), 0);
-    std::vector<bool> named(names.size(), false);
+    std::vector<bool> known(names.size(), false);
     std::unordered_set<u32> taken;
     for (size_t i = 0; i < names.size(); ++i) {
-        const u32 id = FieldOfColumnName(names[i]);
-        named[i] = id != 0;
-        if (named[i] && taken.insert(id).second && IsImportableField(id))
+        const auto it = stored.find(CaptionKey(names[i]));
+        if (it == stored.end() || it->second.empty())
+            continue;
+        const u32 id = it->second.back();
+        it->second.pop_back();
+        known[i] = true;
+        if (IsImportableField(id) && taken.insert(id).second)
             mapped[i] = id;
     }
-    for (size_t i = 0; i < names.size(); ++i)
-        if (!named[i] && i < fields.size() && !taken.count(fields[i]))
-            mapped[i] = fields[i];
+    for (size_t i = 0; i < names.size(); ++i) {
+        const u32 id = known[i] ? 0 : FieldOfColumnName(names[i]);
+        if (IsImportableField(id) && taken.insert(id).second)
+            mapped[i] = id;
+    }
     return mapped;
 }
 
@@ -308,7 +326,7 @@ int ParseDate(std::string_view text, int dateFormat, DateValue& date)
     int digits[3];
     for (int n = 0; n < 3; ++n) {
         if (n > 0) {
-            if (i == text.size() || (text[i] != '.' && text[i] != '/'))
+            if (i == text.size() || (text[i] != '.' && text[i] != '/' && text[i] != '-'))
                 return kFailed;
             ++i;
         }
@@ -325,6 +343,10 @@ int ParseDate(std::string_view text, int dateFormat, DateValue& date)
         return kFailed;
 
     int year, month, day;
+    // A year of four digits first is how spreadsheets and ISO dates write
+    // it, year-month-day, whatever order the user chose for the others.
+    if (digits[0] == 4 && IsDateFormat(dateFormat))
+        dateFormat = IDF_YEAR_MONTH_DAY;
     switch (dateFormat) {
     case IDF_MONTH_DAY_YEAR:
         month = 0, day = 1, year = 2;

@@ -36,11 +36,14 @@ std::vector<u32> DefaultExportFields();
 // hyphens aside ("FIRST NAME", "Nickname", "Home E-mail" are captions);
 // 0 when it is none.
 u32 FieldOfColumnName(std::string_view name);
-// The mapping of a file whose first line holds the columns' names: a column
-// named by a field's caption reads that field (a whole address, which is
-// never read back, nothing), and no other column reads it; a column of any
-// other name keeps the field of the list at its place (none past its end).
-std::vector<u32> MapColumnsByName(const std::vector<std::string>& names, const std::vector<u32>& fields);
+// The mapping of a file whose first line holds the columns' names, by name
+// alone: a column of a name that the stored mapping was made for reads the
+// field it had there (or nothing); any other column named by a field's
+// caption reads that field (a whole address, which is never read back,
+// nothing); no field is read from two columns, and a column of any other
+// name reads nothing. Names compare as captions do.
+std::vector<u32> MapColumnsByName(const std::vector<std::string>& names,
+    const std::vector<std::string>& storedNames, const std::vector<u32>& storedFields);
 
 // "ImportFields" or "ExportFields" of the "DataMan" section: the list of the
 // last run, else the default (also for a stored value that is no whole
@@ -74,8 +77,9 @@ constexpr u32 CV_SECOND_HOME_EMAIL = 0x40000000;
 // a user typing two addresses leaves them. Nothing when one has the flag.
 void ShowSecondHomeEmail(Contact& contact);
 
-// Reads three numbers of one to four digits separated by "." or "/", in the
-// order of the date format, into a valid date; 0 on success. A year written
+// Reads three numbers of one to four digits separated by ".", "/" or "-", in
+// the order of the date format, into a valid date; 0 on success. A first
+// number of four digits is the year, of year-month-day ("1982-05-17"). A year written
 // with one or two digits is one of the 1900s ("99" is 1999, "5" is 1905);
 // a year of three or four digits stands as written ("1899" is 1899).
 int ParseDate(std::string_view text, int dateFormat, DateValue& date);

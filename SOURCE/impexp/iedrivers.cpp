@@ -36,6 +36,10 @@ constexpr const char* kProblemFile = "%s: parts of the file could not be read an
 constexpr const char* kMoreProblems = "... and %d more.";
 constexpr const char* kUnreadLogged
     = "Import of %s: values that could not be read were left out, as follows.";
+constexpr const char* kLeftOutColumns
+    = "%zu column(s) of the file were not imported, and the values they held were left out: %s.";
+constexpr const char* kLeftOutColumn = "\"%s\" (%zu value(s))";
+constexpr const char* kMoreColumns = " and %zu more";
 constexpr const char* kSeeErrorLog = "The error log lists every problem.";
 constexpr size_t kProblemsShown = 5;
 constexpr u32 IDS_LOSSY_DOS_EXPORT = 59784;
@@ -95,6 +99,22 @@ void NoteCardProblems(const std::string& path, const CCardExchange& exchange, IE
         exchange.TroubledCards() > 0 ? FormatText(kProblemCards, path.c_str(), exchange.TroubledCards())
                                      : FormatText(kProblemFile, path.c_str()),
         notes, size_t(exchange.IssueCount()), outcome);
+}
+
+// The columns that no field read lose their values: the user learns which,
+// to map them if they matter.
+void NoteLeftOutColumns(const IESheetState& state, IEOutcome& outcome)
+{
+    if (state.m_nLeftOutColumns == 0)
+        return;
+    std::string list;
+    for (const auto& [name, values] : state.m_leftOutColumns)
+        list += (list.empty() ? "" : ", ") + FormatText(kLeftOutColumn, name.c_str(), values);
+    if (state.m_nLeftOutColumns > state.m_leftOutColumns.size())
+        list += FormatText(kMoreColumns, state.m_nLeftOutColumns - state.m_leftOutColumns.size());
+    if (!outcome.problems.empty())
+        outcome.problems += "\n\n";
+    outcome.problems += FormatText(kLeftOutColumns, state.m_nLeftOutColumns, list.c_str());
 }
 
 // The cards of one file into the book. The outcome's counts grow by what
@@ -189,9 +209,13 @@ u32 RunImport(IEWizard& wizard, DataMan& dataMan, IEOutcome& outcome, QObject* o
         // The store's own import adds nothing unless the whole file reads.
         u32 books = 0;
         u32 contacts = 0;
+        const int booksBefore = dataMan.GetBookCount();
         const u32 result = dataMan.ImportFile(state.m_strImportPath, &books, &contacts,
             state.m_nDuplicatesFlag ? IMPORT_MERGE : IMPORT_ATTACH, state.m_pTargetBook);
         if (result == 0) {
+            // The file's books that met one of their name, and its root that
+            // gave way to this store's, are no books the user gained.
+            books = u32(std::max(dataMan.GetBookCount() - booksBefore, 0));
             outcome.books = books;
             outcome.contacts = contacts;
             outcome.changed = books != 0 || contacts != 0;
@@ -209,12 +233,14 @@ u32 RunImport(IEWizard& wizard, DataMan& dataMan, IEOutcome& outcome, QObject* o
         result = ImportFromAddressBook(wizard, dataMan, transaction, outcome);
         break;
     default:
-        result = state.ImportDelimitedText(dataMan);
+        result = state.ImportDelimitedText(transaction);
         outcome.detail = state.m_strError;
         if (result == 0 && state.m_nUnreadValues > 0)
             NoteProblems(FormatText(kUnreadLogged, state.m_strImportPath.c_str()),
                 FormatText(LoadResString(IDS_UNREAD_VALUES).c_str(), state.m_nUnreadValues),
                 state.m_unreadValues, state.m_nUnreadValues, outcome);
+        if (result == 0)
+            NoteLeftOutColumns(state, outcome);
         break;
     }
     if (result) {

@@ -4,6 +4,7 @@
 #include "impexp/delimitedtext.h"
 #include "impexp/fieldmapping.h"
 #include "impexp/iesheetstate.h"
+#include "platform/profile.h"
 #include "platform/regularfile.h"
 #include "platform/syserror.h"
 
@@ -18,15 +19,50 @@ constexpr const char* kNothingMapped = "Please map any file field to some Tolva 
 constexpr const char* kSampleFailed = "Error in import/export operation = %x";
 constexpr const char* kColumnName = "Field %d";
 constexpr const char* kNoField = "None";
+constexpr const char* kSection = "DataMan";
+constexpr const char* kColumnNamesEntry = "ImportColumns";
 
 }  // namespace
+
+std::vector<std::string> LoadImportColumnNames()
+{
+    // Each name ends in a NUL: names hold any other byte.
+    std::vector<std::string> names;
+    const auto bytes = Profile::GetBinaryAnySize(kSection, kColumnNamesEntry);
+    if (!bytes || bytes->isEmpty() || bytes->back() != '\0')
+        return names;
+    for (qsizetype start = 0; start < bytes->size();) {
+        const qsizetype end = bytes->indexOf('\0', start);
+        names.emplace_back(bytes->constData() + start, size_t(end - start));
+        start = end + 1;
+    }
+    return names;
+}
+
+void SaveImportColumnNames(const std::vector<std::string>& names)
+{
+    std::string bytes;
+    for (const std::string& name : names) {
+        bytes.append(name.c_str());  // a name cut at a NUL of its own
+        bytes += '\0';
+    }
+    Profile::WriteBinary(kSection, kColumnNamesEntry, bytes.data(), qsizetype(bytes.size()));
+}
 
 void IEFieldsModel::Load(bool import)
 {
     m_bImport = import;
-    m_fields = LoadFieldList(import, &m_bChosenList);
+    m_fields = LoadFieldList(import);
+    m_columnNames.clear();
+    if (import) {
+        m_columnNames = LoadImportColumnNames();
+        // Names of another list than the one stored say nothing of it.
+        if (m_columnNames.size() != m_fields.size())
+            m_columnNames.clear();
+    }
     m_rows.clear();
     m_bSampleRead = false;
+    m_bNamesLine = false;
 }
 
 u32 IEFieldsModel::RefreshImport(
@@ -47,14 +83,24 @@ u32 IEFieldsModel::RefreshImport(
         MsgStopText(FormatText(kSampleFailed, RC_MISSING) + "\n" + in.Error(), owner);
         return RC_MISSING;
     }
-    // A file with nothing in it still has one (empty) column.
-    m_fields.resize(names.size(), 0);
-    const std::vector<u32> mapped
-        = firstLineNames ? MapColumnsByName(names, m_bChosenList ? m_fields : std::vector<u32>()) : m_fields;
+    // A file with nothing in it still has one (empty) column. Without names
+    // the list goes by place; with them a column is known by its name alone,
+    // as another program's file has its own columns in its own order.
+    std::vector<u32> mapped;
+    if (firstLineNames) {
+        mapped = MapColumnsByName(names, m_columnNames, m_fields);
+        m_fields = mapped;
+        m_columnNames = names;
+    } else {
+        m_fields.resize(names.size(), 0);
+        m_columnNames.resize(m_columnNames.empty() ? 0 : names.size());
+        mapped = m_fields;
+    }
     for (size_t i = 0; i < names.size(); ++i) {
         const u32 id = mapped[i];
         m_rows.push_back({firstLineNames ? names[i] : FormatText(kColumnName, unsigned(i)), id, id != 0});
     }
+    m_bNamesLine = firstLineNames;
     m_bSampleRead = true;
     return 0;
 }
@@ -81,10 +127,14 @@ void IEFieldsModel::ChangeMapping(size_t row, u32 fieldId)
     m_rows[row].fieldId = fieldId;
     m_rows[row].checked = fieldId != 0;
     // The list follows, so that reading the file again keeps the choice.
-    m_bChosenList = true;
     m_fields.resize(std::max(m_fields.size(), m_rows.size()), 0);
     for (size_t i = 0; i < m_rows.size(); ++i)
         m_fields[i] = m_rows[i].fieldId;
+    if (m_bNamesLine) {
+        m_columnNames.resize(m_fields.size());
+        for (size_t i = 0; i < m_rows.size(); ++i)
+            m_columnNames[i] = m_rows[i].text;
+    }
 }
 
 void IEFieldsModel::SetChecked(size_t row, bool checked)
@@ -113,9 +163,14 @@ bool IEFieldsModel::Finish(QObject* owner)
         return false;
     }
     m_fields.clear();
-    for (const IEMappingRow& row : m_rows)
+    m_columnNames.clear();
+    for (const IEMappingRow& row : m_rows) {
         m_fields.push_back(row.checked ? row.fieldId : 0);
+        if (m_bNamesLine)
+            m_columnNames.push_back(row.text);
+    }
     SaveFieldList(true, m_fields);
+    SaveImportColumnNames(m_columnNames);
     return true;
 }
 

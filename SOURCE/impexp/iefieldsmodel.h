@@ -12,6 +12,11 @@
 
 class QObject;
 
+// The names of the columns that the stored import mapping was made for, kept
+// beside "ImportFields"; empty when none are kept.
+std::vector<std::string> LoadImportColumnNames();
+void SaveImportColumnNames(const std::vector<std::string>& names);
+
 struct IEMappingRow {
     std::string text;  // the column's name, or the field's caption on export
     u32 fieldId = 0;
@@ -23,12 +28,12 @@ public:
     // The field list of the last run for the direction, else the default.
     void Load(bool import);
 
-    // Import: the rows from the first record of the file; when it holds the
-    // columns' names, those that are field captions read their fields
-    // (MapColumnsByName). 0; RC_CANNOT_OPEN
-    // when the file does not open (the file error was shown); another code
-    // when it cannot be read as text ("Error in import/export operation =
-    // %x" was shown). The rows are empty after a failure.
+    // Import: the rows from the first record of the file. When it holds the
+    // columns' names, the field list applies by name (MapColumnsByName),
+    // else by place. 0; RC_CANNOT_OPEN when the file does not open (the
+    // file error was shown); another code when it cannot be read as text
+    // ("Error in import/export operation = %x" was shown). The rows are
+    // empty after a failure.
     u32 RefreshImport(const std::string& path, char separator, bool oem, bool firstLineNames, QObject* owner);
     // Export: one row per field, checked when in the field list.
     void FillExport();
@@ -52,10 +57,10 @@ public:
 
     bool m_bImport = true;
     bool m_bSampleRead = false;  // the import rows came from the file
-    // The field list is a mapping the user chose, stored by an earlier run
-    // or changed in this one, rather than the default list, whose places
-    // say nothing of a file that names its own columns.
-    bool m_bChosenList = false;
+    bool m_bNamesLine = false;  // and from its names line
     std::vector<IEMappingRow> m_rows;
     std::vector<u32> m_fields;
+    // Import: the names of the columns the field list was made for, one per
+    // entry; empty when it was made for a file without names.
+    std::vector<std::string> m_columnNames;
 };

@@ -5,6 +5,7 @@
 #include "core/utilities.h"
 #include "impexp/cardexchange.h"
 #include "impexp/delimitedtext.h"
+#include "impexp/importtransaction.h"
 #include "platform/regularfile.h"
 #include "platform/savefile.h"
 #include "platform/syserror.h"
@@ -21,6 +22,64 @@ constexpr const char* kUnreadValue = "row %zu, %s: \"%s\"";
 // Enough to find each value in the file, little enough for the log.
 constexpr size_t kUnreadValuesKept = 100;
 constexpr size_t kUnreadTextShown = 80;
+constexpr const char* kColumnName = "Field %d";
+// As many columns as a message shows.
+constexpr size_t kLeftOutColumnsKept = 20;
+
+// Tolva's own file holds whole addresses beside their parts. Only the parts
+// are read, but a whole text tells whether the parts came in, and the
+// default address's text which address was the default.
+struct WholeAddressColumn {
+    size_t column;
+    u32 fieldId;
+};
+
+std::vector<WholeAddressColumn> WholeAddressColumns(const std::vector<std::string>& names)
+{
+    // The first column of each: a few at most, whatever the file holds.
+    std::vector<WholeAddressColumn> columns;
+    for (size_t i = 0; i < names.size(); ++i) {
+        const u32 id = FieldOfColumnName(names[i]);
+        if (id != 0 && !IsImportableField(id)
+            && std::none_of(columns.begin(), columns.end(), [id](const auto& c) { return c.fieldId == id; }))
+            columns.push_back({i, id});
+    }
+    return columns;
+}
+
+// Whether the default address, laid out as this store lays it out, reads
+// as the text when the address at the index is the default.
+bool DefaultReads(Contact& contact, size_t index, const std::string& text)
+{
+    for (size_t i = 0; i < contact.m_addresses.size(); ++i)
+        contact.m_addresses[i].m_dwType
+            = (contact.m_addresses[i].m_dwType & ~ADDR_DEFAULT) | (i == index ? ADDR_DEFAULT : 0);
+    return FormatFieldText(contact, FID_DEFAULT_ADDRESS) == text;
+}
+
+// The address whose text the default address's text was written from takes
+// the default flag: the one of the whole column of the same text, else the
+// one that reads the same here. The first address made keeps it otherwise.
+void KeepWrittenDefaultAddress(
+    Contact& contact, const std::vector<WholeAddressColumn>& whole, const std::vector<std::string>& texts)
+{
+    const auto at = std::find_if(whole.begin(), whole.end(),
+        [](const WholeAddressColumn& c) { return c.fieldId == FID_DEFAULT_ADDRESS; });
+    if (at == whole.end() || texts[size_t(at - whole.begin())].empty() || contact.m_addresses.size() < 2)
+        return;
+    const std::string written = texts[size_t(at - whole.begin())];
+    std::vector<std::string> laidOut;
+    for (size_t i = 0; i < whole.size(); ++i)
+        if (whole[i].fieldId != FID_DEFAULT_ADDRESS && texts[i] == written)
+            laidOut.push_back(FormatFieldText(contact, whole[i].fieldId));
+    laidOut.push_back(written);
+    const auto before = contact.m_addresses;
+    for (const std::string& text : laidOut)
+        for (size_t index = 0; index < contact.m_addresses.size(); ++index)
+            if (!text.empty() && DefaultReads(contact, index, text))
+                return;
+    contact.m_addresses = before;
+}
 
 }  // namespace
 
@@ -40,44 +99,101 @@ int IESheetState::ParseDate(std::string_view text, DateValue& date) const
 
 u32 IESheetState::ImportDelimitedText(DataMan& dataMan)
 {
+    ImportTransaction transaction(dataMan);
+    const u32 result = ImportDelimitedText(transaction);
+    if (result)
+        transaction.Rollback();
+    else
+        transaction.Commit();
+    return result;
+}
+
+u32 IESheetState::ImportDelimitedText(ImportTransaction& transaction)
+{
     m_nContactsImported = 0;
     m_strError.clear();
     m_nUnreadValues = 0;
     m_unreadValues.clear();
+    m_leftOutColumns.clear();
+    m_nLeftOutColumns = 0;
     CRegularFile file(QString::fromStdString(m_strImportPath));
     if (!file.open(QIODevice::ReadOnly)) {
         ReportFileError(IDS_IMPORT_FILE_ERROR, m_strImportPath, file);
         return RC_CANNOT_OPEN;
     }
-    Book* book = m_pTargetBook ? m_pTargetBook : dataMan.GetCurrentBook();
+    Book* book = m_pTargetBook ? m_pTargetBook : transaction.Store().GetCurrentBook();
+    const bool merge = m_nDuplicatesFlag != 0;
     DelimitedTextFile in(file);
     std::string field;
+    std::vector<std::string> names;
+    std::vector<WholeAddressColumn> whole;
+    // The values of each column that no field reads.
+    std::vector<size_t> leftOut;
+    const auto noteLeftOut = [&leftOut](size_t column) {
+        if (leftOut.size() <= column)
+            leftOut.resize(column + 1, 0);
+        ++leftOut[column];
+    };
     bool namesLine = m_bFirstLineNames;
     size_t row = 0;
     for (bool endOfFile = false; !endOfFile;) {
         ++row;
         auto contact = std::make_unique<Contact>();
-        bool skip = namesLine;
+        const bool isNames = namesLine;
         namesLine = false;
+        bool emptyLine = false;
+        std::vector<std::string> wholeTexts(whole.size());
         bool endOfRecord = false;
         for (size_t column = 0; !endOfRecord; ++column) {
             if (!in.ReadField(m_chSeparator, field, endOfRecord, endOfFile, m_bOem)) {
                 m_strError = in.Error();
                 return RC_MISSING;
             }
-            if (column == 0 && endOfRecord && field.empty())
-                skip = true;
-            if (!skip && column < m_fields.size() && m_fields[column] != 0
-                && !SetContactFieldFromText(*contact, m_fields[column], field, m_nDateFormat))
-                NoteUnreadValue(row, m_fields[column], field);
+            if (isNames) {
+                names.push_back(field);
+                continue;
+            }
+            if (column == 0 && endOfRecord && field.empty()) {
+                emptyLine = true;
+                continue;
+            }
+            const u32 id = column < m_fields.size() ? m_fields[column] : 0;
+            if (id != 0) {
+                if (!SetContactFieldFromText(*contact, id, field, m_nDateFormat))
+                    NoteUnreadValue(row, id, field);
+            } else if (const auto it = std::find_if(whole.begin(), whole.end(),
+                           [column](const WholeAddressColumn& c) { return c.column == column; });
+                       it != whole.end()) {
+                wholeTexts[size_t(it - whole.begin())] = field;
+            } else if (!field.empty()) {
+                noteLeftOut(column);
+            }
         }
-        if (skip || !HasContactData(*contact))
+        if (isNames) {
+            whole = WholeAddressColumns(names);
+            continue;
+        }
+        if (emptyLine)
+            continue;
+        KeepWrittenDefaultAddress(*contact, whole, wholeTexts);
+        // A whole address is lost only when its parts brought nothing.
+        for (size_t i = 0; i < whole.size(); ++i)
+            if (!wholeTexts[i].empty() && FormatFieldText(*contact, whole[i].fieldId).empty())
+                noteLeftOut(whole[i].column);
+        if (!HasContactData(*contact))
             continue;
         NameUnnamedContact(*contact);
         ShowSecondHomeEmail(*contact);
-        if (const u32 error = dataMan.AddContact(std::move(contact), book))
+        if (const u32 error = transaction.AddContact(std::move(contact), book, merge))
             return error;
         ++m_nContactsImported;
+    }
+    for (size_t column = 0; column < leftOut.size(); ++column) {
+        if (leftOut[column] == 0 || m_nLeftOutColumns++ >= kLeftOutColumnsKept)
+            continue;
+        const bool named = column < names.size() && !names[column].empty();
+        m_leftOutColumns.emplace_back(
+            named ? names[column] : FormatText(kColumnName, unsigned(column)), leftOut[column]);
     }
     if (m_nContactsImported == 0) {
         m_strError = "the file holds no contact for the fields chosen";

@@ -10,11 +10,13 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class CCardExchange;
 class DataMan;
 class DelimitedTextFile;
+class ImportTransaction;
 class QFileDevice;
 class QObject;
 
@@ -31,10 +33,14 @@ public:
 
     // Each record of the import file becomes a contact of the target book
     // (else the current book) through the field list, one field id per
-    // column. Empty lines, the names line and records that give a contact
-    // nothing are skipped. 0 when at least one contact came in; RC_MISSING
-    // when none did or the file is not text (m_strError says why);
-    // RC_CANNOT_OPEN when the file cannot be opened.
+    // column; unless duplicates are allowed, a contact of the same name
+    // there takes what it carries instead. Empty lines, the names line and
+    // records that give a contact nothing are skipped. 0 when at least one
+    // contact came in; RC_MISSING when none did or the file is not text
+    // (m_strError says why); RC_CANNOT_OPEN when the file cannot be opened.
+    // The transaction counts and, unless committed, undoes it.
+    u32 ImportDelimitedText(ImportTransaction& transaction);
+    // The same as a whole: all of it, or on failure nothing.
     u32 ImportDelimitedText(DataMan& dataMan);
     // The field captions, then the fields of each contact of the target book
     // (else the current book) and, unless switched off, of its sub-books.
@@ -80,6 +86,11 @@ public:
     // with its row and column.
     std::size_t m_nUnreadValues = 0;
     std::vector<std::string> m_unreadValues;
+    // The columns of the last delimited import that no field read and that
+    // held values, and the first of them by name (else "Field %d"), each
+    // with its count of values.
+    std::size_t m_nLeftOutColumns = 0;
+    std::vector<std::pair<std::string, std::size_t>> m_leftOutColumns;
     // The values of the last delimited export that lost characters the DOS
     // code page lacks (each written as "?").
     std::size_t m_nLossyValues = 0;

@@ -70,6 +70,36 @@ protected:
         return count;
     }
     u32 ShownIcon() const { return m_messages.shown.back().type & MB_ICONMASK; }
+    // A checked-in file as another program wrote it, into the program folder.
+    void PutData(const char* name)
+    {
+        QFile file(TestDataPath(QStringLiteral("impexp/") + QLatin1String(name)));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+        Put(name, file.readAll());
+    }
+    static std::vector<u32> Proposed(const IEWizard& wizard)
+    {
+        std::vector<u32> fields;
+        for (const IEMappingRow& row : wizard.m_fields.m_rows)
+            fields.push_back(row.checked ? row.fieldId : 0);
+        return fields;
+    }
+    static size_t RowNamed(const IEWizard& wizard, const char* name)
+    {
+        const auto& rows = wizard.m_fields.m_rows;
+        const auto it = std::find_if(
+            rows.begin(), rows.end(), [name](const IEMappingRow& r) { return r.text == name; });
+        EXPECT_NE(it, rows.end()) << name;
+        return size_t(it - rows.begin());
+    }
+    const Contact& Named(const char* name)
+    {
+        for (int i = 0; i < m_dm.GetContactCount(); ++i)
+            if (m_dm.GetContactAt(i)->m_strName == name)
+                return *m_dm.GetContactAt(i);
+        ADD_FAILURE() << name;
+        return m_none;
+    }
 
     Contact m_none;
 };
@@ -303,22 +333,18 @@ TEST_F(ExchangeFileTest, AHeaderRowMapsTheColumnsThatNameFields)
     EXPECT_EQ(proposed,
         (std::vector<u32>{FID_FIRST_NAME, FID_LAST_NAME, 0, 0, FID_NICK_NAME, FID_JOB_TITLE, FID_BIRTHDAY}));
 
-    // A mapping the user stored keeps the columns no caption names, but
-    // not a field that a named column reads.
+    // A mapping stored without the columns' names says nothing of them: no
+    // column is read by its place.
     SaveFieldList(true, {FID_NAME, FID_COMPANY, FID_HOME_EMAIL, FID_BIRTHDAY});
     IEWizard again;
     ASSERT_TRUE(WalkToFile(again, IED_IMPORT, IEF_CSV, book, Path("sheet.csv")));
-    proposed.clear();
-    for (const IEMappingRow& row : again.m_fields.m_rows)
-        proposed.push_back(row.checked ? row.fieldId : 0);
-    EXPECT_EQ(proposed,
-        (std::vector<u32>{
-            FID_FIRST_NAME, FID_LAST_NAME, FID_HOME_EMAIL, 0, FID_NICK_NAME, FID_JOB_TITLE, FID_BIRTHDAY}));
+    EXPECT_EQ(Proposed(again),
+        (std::vector<u32>{FID_FIRST_NAME, FID_LAST_NAME, 0, 0, FID_NICK_NAME, FID_JOB_TITLE, FID_BIRTHDAY}));
     ASSERT_TRUE(again.Finish());
     ASSERT_EQ(RunImportExport(again, m_dm, nullptr).result, 0u);
     const Contact& jane = *m_dm.GetContactAt(m_dm.GetContactCount() - 1);
     EXPECT_EQ(jane.m_strName, "Jane Doe");
-    EXPECT_EQ(FormatFieldText(jane, FID_HOME_EMAIL), "jane@example.com");
+    EXPECT_TRUE(jane.m_emails.empty());
     EXPECT_TRUE(jane.m_phones.empty());
     EXPECT_EQ(jane.m_dtBirthday, Day(1982, 5, 17));
 }
@@ -328,7 +354,7 @@ TEST_F(ExchangeFileTest, ValuesThatCannotBeReadAreCountedAndLogged)
     Book* book = NewBook("People", m_dm.GetRootBook());
     Put("people.csv",
         "Name,Birthday,Gender,Anniversary\r\n"
-        "Ann,1982-05-17,F,\r\n"
+        "Ann,1982-13-17,F,\r\n"
         "Bob,05/17/1982,Male,12/31/1999\r\n"
         "Cy,,Unspecified,31/12/1999\r\n");
     const IEOutcome outcome = Import(IEF_CSV, "people.csv", book);
@@ -338,11 +364,11 @@ TEST_F(ExchangeFileTest, ValuesThatCannotBeReadAreCountedAndLogged)
     EXPECT_EQ(text,
         "Successfully imported 0 book(s) and 3 contact(s).\n\n"
         "3 value(s) of the file could not be read and were left out:\n"
-        "- row 2, Birthday: \"1982-05-17\"\n- row 2, Gender: \"F\"\n- row 4, Anniversary: \"31/12/1999\"\n"
+        "- row 2, Birthday: \"1982-13-17\"\n- row 2, Gender: \"F\"\n- row 4, Anniversary: \"31/12/1999\"\n"
         "The error log lists every problem.");
     const std::string log = Contents("tolva_error.log").toStdString();
     EXPECT_NE(log.find("people.csv: values that could not be read were left out"), std::string::npos) << log;
-    EXPECT_NE(log.find("row 2, Birthday: \"1982-05-17\""), std::string::npos) << log;
+    EXPECT_NE(log.find("row 2, Birthday: \"1982-13-17\""), std::string::npos) << log;
     ReportOutcome(outcome, nullptr);
     EXPECT_EQ(ShownIcon(), MB_ICONEXCLAMATION);
 
@@ -374,4 +400,116 @@ TEST_F(ExchangeFileTest, NumbersAndAddressesWrittenAsLinksKeepOnlyWhatTheyLinkTo
     EXPECT_EQ(FormatFieldText(sam, FID_HOME_PHONE), "+1-555-0100");
     EXPECT_EQ(FormatFieldText(sam, FID_FIRST_PHONE + 3), "telephone 555");
     EXPECT_EQ(FormatFieldText(sam, FID_BUSINESS_EMAIL), "sam@example.com");
+}
+
+TEST_F(ExchangeFileTest, AClearedAllowDuplicatesMergesDelimitedFilesByName)
+{
+    PutData("mail_client.csv");
+    Book* book = NewBook("People", m_dm.GetRootBook());
+    ASSERT_EQ(Import(IEF_CSV, "mail_client.csv", book).contacts, 3u);
+    const std::vector<std::string> people{"Ann Lee", "Bob J. Roe", "Cy Doe"};
+    ASSERT_EQ(Names(book), people);
+    const_cast<Contact&>(Named("Ann Lee")).m_strSpouse = "Sam";
+    // Tolva's own file and the mail client's again, with the box clear.
+    ASSERT_EQ(Export(IEF_CSV, "own.csv", book).result, 0u);
+    for (const char* file : {"own.csv", "mail_client.csv"}) {
+        const IEOutcome outcome = Import(IEF_CSV, file, book, false);
+        EXPECT_EQ(OutcomeText(outcome).substr(0, 96),
+            "Successfully imported 0 book(s) and 0 new contact(s), "
+            "and updated 3 contact(s) of the same name.")
+            << file;
+        EXPECT_EQ(Names(book), people);
+    }
+    EXPECT_EQ(Named("Ann Lee").m_strSpouse, "Sam");
+    EXPECT_EQ(Named("Ann Lee").m_phones.size(), 1u);
+    // Allowed, they come in beside them.
+    ASSERT_EQ(Import(IEF_CSV, "own.csv", book).updated, 0u);
+    EXPECT_EQ(Names(book).size(), 6u);
+}
+
+TEST_F(ExchangeFileTest, AStoredMappingMeetsTheNextFileByColumnName)
+{
+    PutData("mail_client.csv");
+    PutData("spreadsheet.csv");
+    Book* book = NewBook("People", m_dm.GetRootBook());
+    IEWizard mail;
+    ASSERT_TRUE(WalkToFile(mail, IED_IMPORT, IEF_CSV, book, Path("mail_client.csv")));
+    mail.m_fields.ChangeMapping(RowNamed(mail, "E-mail Address"), FID_HOME_EMAIL);
+    mail.m_fields.ChangeMapping(RowNamed(mail, "Mobile Phone"), FID_FIRST_PHONE + 4);  // Home Mobile
+    ASSERT_TRUE(mail.Finish());
+    ASSERT_EQ(RunImportExport(mail, m_dm, nullptr).result, 0u);
+    // The spreadsheet's own order: the names mapped keep their fields, and
+    // one that matches nothing reads nothing, whatever stood at its place.
+    IEWizard sheet;
+    ASSERT_TRUE(WalkToFile(sheet, IED_IMPORT, IEF_CSV, book, Path("spreadsheet.csv")));
+    EXPECT_EQ(Proposed(sheet),
+        (std::vector<u32>{FID_FIRST_NAME, FID_LAST_NAME, FID_HOME_EMAIL, FID_FIRST_PHONE + 4, FID_BIRTHDAY,
+            FID_COMPANY, 0}));
+    ASSERT_TRUE(sheet.Finish());
+    ASSERT_EQ(RunImportExport(sheet, m_dm, nullptr).result, 0u);
+    const Contact& jane = Named("Jane Doe");
+    EXPECT_EQ(FormatFieldText(jane, FID_FIRST_PHONE + 4), "+1 555 0100");
+    EXPECT_EQ(FormatFieldText(jane, FID_HOME_EMAIL), "jane@example.com");
+    EXPECT_EQ(jane.m_strNickName + jane.m_strTitle, "");
+}
+
+TEST_F(ExchangeFileTest, TheReportNamesTheColumnsNotImportedAndReadsYearFirstDates)
+{
+    PutData("mail_client.csv");
+    PutData("spreadsheet.csv");
+    const IEOutcome outcome = Import(IEF_CSV, "mail_client.csv", NewBook("Mail", m_dm.GetRootBook()));
+    EXPECT_EQ(OutcomeText(outcome),
+        "Successfully imported 0 book(s) and 3 contact(s).\n\n"
+        "6 column(s) of the file were not imported, and the values they held were left out: "
+        "\"E-mail Address\" (3 value(s)), \"E-mail 2 Address\" (1 value(s)), \"Mobile Phone\" (2 value(s)), "
+        "\"Business Postal Code\" (1 value(s)), \"Home Postal Code\" (1 value(s)), \"Web Page\" (1 "
+        "value(s)).");
+    ReportOutcome(outcome, nullptr);
+    EXPECT_EQ(ShownIcon(), MB_ICONEXCLAMATION);
+    // However many there are, the message names a screenful.
+    QByteArray wide = "Name", values = "Ann";
+    for (int i = 0; i < 1000; ++i)
+        wide += ",c" + QByteArray::number(i), values += ",v";
+    Put("wide.csv", wide + "\r\n" + values + "\r\n");
+    const std::string text = OutcomeText(Import(IEF_CSV, "wide.csv", NewBook("Wide", m_dm.GetRootBook())));
+    EXPECT_NE(text.find("1000 column(s) of the file were not imported"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"c19\" (1 value(s)) and 980 more."), std::string::npos) << text;
+
+    // A spreadsheet's "1982-05-17" under every date order.
+    for (const int order : {IDF_MONTH_DAY_YEAR, IDF_DAY_MONTH_YEAR, IDF_YEAR_MONTH_DAY}) {
+        Book* book = NewBook("Sheet", m_dm.GetRootBook());
+        IEWizard wizard;
+        ASSERT_TRUE(WalkToFile(wizard, IED_IMPORT, IEF_CSV, book, Path("spreadsheet.csv")));
+        wizard.m_state.m_nDateFormat = order;
+        ASSERT_TRUE(wizard.Finish());
+        const std::string text = OutcomeText(RunImportExport(wizard, m_dm, nullptr));
+        EXPECT_EQ(text.find("could not be read"), std::string::npos) << text;
+        size_t position = 0;
+        EXPECT_EQ(book->GetNextContact(m_dm, position)->m_dtBirthday, Day(1982, 5, 17)) << order;
+        EXPECT_EQ(book->GetNextContact(m_dm, position)->m_dtBirthday, Day(1975, 11, 2)) << order;
+    }
+}
+
+TEST_F(ExchangeFileTest, TolvasOwnFilesReadBackKeepTheDefaultAddressAndCountTheBooksThatAppear)
+{
+    Book* root = m_dm.GetRootBook();
+    Book* book = NewBook("People", root);
+    const ContactAddress home{ADDR_HOME, "1 Elm St", "Springfield", "IL", "62701", "USA", 2, 0};
+    const ContactAddress work{
+        ADDR_BUSINESS | ADDR_DEFAULT, "9 Main St", "Chicago", "IL", "60601", "USA", 1, 0};
+    AddNamed("Ann Lee", book)->m_addresses = {home, work};
+    // The file's root gives way to this one's, and merged, its book meets
+    // the one of its name: one book appears, then none.
+    ASSERT_EQ(Export(IEF_DATA_FILE, "all.dtv", root).result, 0u);
+    EXPECT_EQ(OutcomeText(Import(IEF_DATA_FILE, "all.dtv", root)),
+        "Successfully imported 1 book(s) and 1 contact(s).");
+    EXPECT_EQ(Import(IEF_DATA_FILE, "all.dtv", root, false).books, 0u);
+    EXPECT_EQ(BooksNamed("People"), 2);
+
+    ASSERT_EQ(Export(IEF_CSV, "own.csv", book).result, 0u);
+    Book* back = NewBook("Back", root);
+    // Nothing of the whole addresses is lost: their parts came in.
+    EXPECT_EQ(
+        OutcomeText(Import(IEF_CSV, "own.csv", back)), "Successfully imported 0 book(s) and 1 contact(s).");
+    EXPECT_EQ(FormatFieldText(*Only(back), FID_DEFAULT_ADDRESS), "9 Main St Chicago IL, 60601 USA");
 }
