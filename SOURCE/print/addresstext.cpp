@@ -33,12 +33,12 @@ std::string Expand(std::string_view format, const Contact& contact)
     return text;
 }
 
-// Kind 0 takes an address of any kind.
-const ContactAddress* DefaultElseFirst(const Contact& contact, u32 kind)
+// The default address, else the first, of those that hold text.
+const ContactAddress* DefaultElseFirst(const Contact& contact)
 {
     const ContactAddress* first = nullptr;
     for (const ContactAddress& address : contact.m_addresses) {
-        if ((kind && address.Type() != kind) || !HasAddressText(address))
+        if (!HasAddressText(address))
             continue;
         if (address.m_dwType & ADDR_DEFAULT)
             return &address;
@@ -60,12 +60,14 @@ bool HasAddressText(const ContactAddress& address)
 
 const ContactAddress* AddressOfKind(const Contact& contact, u32 kind)
 {
-    return DefaultElseFirst(contact, kind);
+    // The one address of the kind every other view shows.
+    const ContactAddress* address = ContactAddressOfKind(contact, kind);
+    return address && HasAddressText(*address) ? address : nullptr;
 }
 
 const ContactAddress* DefaultOrFirstAddress(const Contact& contact)
 {
-    return DefaultElseFirst(contact, 0);
+    return DefaultElseFirst(contact);
 }
 
 std::string AddressThroughFormat(

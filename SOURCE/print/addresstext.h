@@ -12,8 +12,8 @@ class CAddressFormatArray;
 
 // Whether any part of the address holds text.
 bool HasAddressText(const ContactAddress& address);
-// The contact's address of the kind (home, business, postal) that holds
-// text: the default one of that kind, else the first; null when none.
+// The contact's address of the kind (home, business, postal) that the
+// pages and the pane show, when it holds text; null otherwise.
 const ContactAddress* AddressOfKind(const Contact& contact, u32 kind);
 // The contact's default address, else its first, of those that hold text;
 // null when the contact has no address.
