@@ -21,6 +21,24 @@ using namespace filesave;
 
 namespace {
 constexpr u32 kMsgFolderInUse = 61700;
+// More texts with a NUL than any record holds: the rest are only counted.
+constexpr size_t kMaxCutTexts = 100;
+
+// Whether bytes that follow a NUL inside a stored text are text of their
+// own. A byte of a text damaged into a NUL leaves text behind it; a stored
+// length one byte too long takes in the NUL that ends the text and the
+// first byte of the next field, a length or a flag: a control character.
+bool IsTextPiece(std::string_view piece)
+{
+    bool visible = false;
+    for (const unsigned char c : piece) {
+        const bool space = c == ' ' || c == '\t' || c == '\r' || c == '\n';
+        if ((c < 0x20 && !space) || c == 0x7F)
+            return false;
+        visible = visible || !space;
+    }
+    return visible;
+}
 }  // namespace
 
 // Reads come from the file as it was opened (or last saved); writes build
@@ -155,6 +173,21 @@ public:
         m_pos = size;
         m_bufferUsed = 0;
         return 0;
+    }
+
+    bool Holds(std::string_view bytes) const
+    {
+        if (m_fd < 0 || m_size != bytes.size())
+            return false;
+        auto buffer = std::make_unique_for_overwrite<char[]>(kBufferSize);
+        for (u64 at = 0; at < m_size;) {
+            const ssize_t done
+                = ReadAt(m_fd, buffer.get(), size_t(std::min<u64>(kBufferSize, m_size - at)), at);
+            if (done <= 0 || std::memcmp(buffer.get(), bytes.data() + at, size_t(done)) != 0)
+                return false;
+            at += u64(done);
+        }
+        return true;
     }
 
     u32 Flush()
@@ -427,15 +460,16 @@ u32 CDataFile::KeepInBackup(DataFileKind kind, std::string& failed)
     failed = backupPath;
     if (const u32 error = MakeBackupFolder(backupPath))
         return error;
-    // What was read, under the name of the file it was read as.
-    std::vector<std::pair<std::string, std::string>> copies{
-        {handle->ReadPath(), handle->Path().substr(handle->Path().rfind('/'))}};
+    // What was read, under the name of the file it was read from: the copy
+    // "tolva.rd0" when it stood in for a missing or empty data file.
+    const std::string& read = handle->ReadPath();
+    std::vector<std::pair<std::string, std::string>> copies{{read, read.substr(read.rfind('/'))}};
     // The copy of the data file is refreshed from the mended store at the
     // end of the run, and it holds the last version written before the
     // damage: it is kept too.
     std::string copyPath;
     GetFullPath(copyPath, kDataCopyName);
-    if (kind == DFK_DATA && IsFileWithData(copyPath))
+    if (kind == DFK_DATA && read != copyPath && IsFileWithData(copyPath))
         copies.emplace_back(copyPath, std::string("/") + kDataCopyName);
     for (const auto& [source, name] : copies) {
         failed = backupPath + name;
@@ -450,6 +484,18 @@ std::string CDataFile::PathOf(DataFileKind kind) const
 {
     const DataFileHandle* handle = HandleOf(kind);
     return handle ? handle->Path() : std::string();
+}
+
+std::string CDataFile::ReadPathOf(DataFileKind kind) const
+{
+    const DataFileHandle* handle = HandleOf(kind);
+    return handle ? handle->ReadPath() : std::string();
+}
+
+bool CDataFile::HoldsAsRead(DataFileKind kind, std::string_view bytes) const
+{
+    const DataFileHandle* handle = HandleOf(kind);
+    return handle && handle->Holds(bytes);
 }
 
 void CDataFile::ReportFailedCopy(const std::string& path, u32 error, const std::string& kept)
@@ -515,7 +561,7 @@ u32 CDataFile::CheckAvailable(DataFileKind kind, u64 n, DataFileHandle* handle)
     return remaining >= n ? 0 : RC_SHORT_READ;
 }
 
-u32 CDataFile::ReadString(DataFileKind kind, std::string& text, DataFileHandle* handle)
+u32 CDataFile::ReadString(DataFileKind kind, std::string& text, DataFileHandle* handle, const char* field)
 {
     u32 n = 0;
     u32 error = Read(kind, &n, sizeof n, handle);
@@ -529,27 +575,58 @@ u32 CDataFile::ReadString(DataFileKind kind, std::string& text, DataFileHandle* 
         NoteZeroLengthString();
     const ReadSpan span = Peek(kind, handle);
     if (span.size >= n) {
-        error = TextOfStored(span.data, n, text);
+        error = TextOfStored(span.data, n, text, field);
         Skip(kind, n, handle);
         return error;
     }
     std::string bytes(n, '\0');
     if (const u32 readError = Read(kind, bytes.data(), n, handle))
         return readError;
-    return TextOfStored(bytes.data(), n, text);
+    return TextOfStored(bytes.data(), n, text, field);
 }
 
-u32 CDataFile::TextOfStored(const char* bytes, u32 n, std::string& text)
+u32 CDataFile::TextOfStored(const char* bytes, u32 n, std::string& text, const char* field)
 {
     // Only the closing NUL belongs there. A text with one before it is read
-    // as it would be written: without its NULs, whatever follows them kept.
+    // as it would be written, without its NULs, and keeps of what follows
+    // them only what is text: never bytes of the next field.
     const size_t length = n && bytes[n - 1] == '\0' ? n - 1 : n;
-    text.assign(bytes, length);
-    if (std::memchr(text.data(), 0, text.size())) {
-        ++m_cutStrings;
-        StripNul(text);
+    const char* end = bytes + length;
+    const char* nul = static_cast<const char*>(std::memchr(bytes, 0, length));
+    if (!nul) {
+        text.assign(bytes, length);
+        return 0;
     }
+    text.assign(bytes, nul);
+    CutText cut{field};
+    for (const char* at = nul; at < end;) {
+        const char* start = at + 1;
+        const char* next = static_cast<const char*>(std::memchr(start, 0, size_t(end - start)));
+        at = next ? next : end;
+        const std::string_view piece(start, size_t(at - start));
+        if (IsTextPiece(piece)) {
+            text.append(piece);
+            cut.tailKept = true;
+        } else if (!piece.empty()) {
+            cut.tailDropped = true;
+        }
+    }
+    ++m_cutStrings;
+    if (m_cutTexts.size() < kMaxCutTexts)
+        m_cutTexts.push_back(cut);
     return 0;
+}
+
+std::vector<CDataFile::CutText> CDataFile::TakeCutTexts()
+{
+    m_cutStrings = 0;
+    return std::exchange(m_cutTexts, {});
+}
+
+u32 CDataFile::TakeCutStrings()
+{
+    m_cutTexts.clear();
+    return std::exchange(m_cutStrings, 0);
 }
 
 u32 CDataFile::WriteString(DataFileKind kind, const std::string& text, DataFileHandle* handle)

@@ -47,8 +47,16 @@ private:
     size_t m_count = 0;
 };
 
-// Texts stored with the length 0 were read as empty; the note says so.
+// Texts stored with the length 0 were read as empty, and texts with a NUL
+// before their end without it; the notes say how many.
 void NoteZeroLengths(CDataFile& file, RepairLog& log);
+
+// How notes name a book and a contact: by name and id.
+std::string BookLabel(const Book& book);
+std::string ContactLabel(const Contact& contact);
+// The texts of the record just read that held a NUL, one note each, under
+// the record's label.
+void NoteCutTexts(CDataFile& file, const std::string& label, std::vector<std::string>& notes);
 
 template <class T> std::vector<T*> Pointers(const std::vector<std::unique_ptr<T>>& records)
 {
