@@ -11,6 +11,7 @@
 
 #include "core/records.h"
 #include "core/seexception.h"
+#include "core/storerepair.h"
 
 #include <functional>
 #include <memory>
@@ -22,7 +23,6 @@
 
 class CDataFile;
 class CSeException;
-class RepairLog;
 class UserMan;
 
 // Side-table kinds.
@@ -250,7 +250,7 @@ private:
         u32 booksPast = 0;
         u32 contactsPast = 0;
         // What was read over in the records' texts, record by record.
-        std::vector<std::string> notes;
+        RepairLog notes;
 
         // Says in the log what was read over in the texts, and how many
         // records were found past the counts.

@@ -438,7 +438,7 @@ u32 DataMan::ReadBody(DataFileKind kind, bool countsFirst, Body& body)
             m_dwLastError = DME_READING_BOOK;
             auto book = std::make_unique<Book>();
             error = book->Read(i < body.bookCount ? io : whole);
-            NoteCutTexts(m_file, BookLabel(*book), body.notes);
+            NoteCutTexts(m_file, *book, body.notes);
             m_dwLastError = DME_BOOK_READ;
             body.booksPast += i >= body.bookCount;
             body.books.push_back(std::move(book));
@@ -451,13 +451,13 @@ u32 DataMan::ReadBody(DataFileKind kind, bool countsFirst, Body& body)
         for (u32 i = 0; i < body.contactCount && !error; ++i) {
             auto contact = std::make_unique<Contact>();
             error = contact->Read(io);
-            NoteCutTexts(m_file, ContactLabel(*contact), body.notes);
+            NoteCutTexts(m_file, *contact, body.notes);
             body.contacts.push_back(std::move(contact));
         }
         while (!error && m_file.CheckAvailable(kind, 1) == 0) {
             auto contact = std::make_unique<Contact>();
             error = contact->Read(whole);
-            NoteCutTexts(m_file, ContactLabel(*contact), body.notes);
+            NoteCutTexts(m_file, *contact, body.notes);
             if (!error && !IsContactRecord(*contact))
                 error = RC_BAD_RECORD;
             ++body.contactsPast;
@@ -569,8 +569,7 @@ u32 DataMan::WriteNonDataBody(const RecordIo& io)
 
 void DataMan::Body::NoteReading(RepairLog& log) const
 {
-    for (const std::string& note : notes)
-        log.Note(note);
+    log.Append(notes);
     if (booksPast || contactsPast)
         log.Note(std::to_string(booksPast) + " book(s) and " + std::to_string(contactsPast)
             + " contact(s) past the counts of the file read and kept");

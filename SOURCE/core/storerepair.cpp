@@ -330,17 +330,36 @@ std::string ContactLabel(const Contact& contact)
     return "Contact \"" + OneLine(name) + "\" (id " + Id(contact.m_duID) + ")";
 }
 
-void NoteCutTexts(CDataFile& file, const std::string& label, std::vector<std::string>& notes)
+namespace {
+
+void NoteCutTextsUnder(CDataFile& file, const std::string& label, RepairLog& log)
 {
-    if (file.CutTextCount() == 0)
-        return;
-    for (const CDataFile::CutText& cut : file.TakeCutTexts()) {
+    const u32 count = file.CutTextCount();
+    const std::vector<CDataFile::CutText> cuts = file.TakeCutTexts();
+    for (const CDataFile::CutText& cut : cuts) {
         const std::string field = cut.field ? std::string("its ") + cut.field : std::string("a text");
-        notes.push_back(label + ": " + field
+        log.Note(label + ": " + field
             + (cut.tailDropped     ? " held a NUL followed by bytes that are no text, read up to the NUL"
                     : cut.tailKept ? " held a NUL, read without it and with the text after it"
                                    : " held a NUL, read without it"));
     }
+    if (count > cuts.size())
+        log.Note(label + ": " + std::to_string(count - cuts.size()) + " more text(s) held a NUL");
+}
+
+}  // namespace
+
+// The label is made only for a record that needs it: most have no NUL.
+void NoteCutTexts(CDataFile& file, const Book& book, RepairLog& log)
+{
+    if (file.CutTextCount())
+        NoteCutTextsUnder(file, BookLabel(book), log);
+}
+
+void NoteCutTexts(CDataFile& file, const Contact& contact, RepairLog& log)
+{
+    if (file.CutTextCount())
+        NoteCutTextsUnder(file, ContactLabel(contact), log);
 }
 
 void RepairLog::Note(std::string line)
@@ -348,6 +367,13 @@ void RepairLog::Note(std::string line)
     if (m_lines.size() < kMaxNotes)
         m_lines.push_back(std::move(line));
     ++m_count;
+}
+
+void RepairLog::Append(const RepairLog& other)
+{
+    for (const std::string& line : other.m_lines)
+        Note(line);
+    m_count += other.m_count - other.m_lines.size();
 }
 
 void RepairLog::Write(const std::string& title) const
