@@ -364,6 +364,13 @@ int CAddressBookApp::ExitInstance(int code)
     if (m_bServicesStarted) {
         m_printMan.Save();
         m_tapiMan.Shutdown();
+    }
+    // The windows read the store whenever an event loop runs, and every
+    // message box runs one: they go before the store is saved and emptied,
+    // so that what the saves have to say is shown with no window left to
+    // read it.
+    m_mainFrame.reset();
+    if (m_bServicesStarted) {
         m_dataMan.Close();
         m_dataFile.Close();
     }

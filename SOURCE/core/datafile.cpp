@@ -157,6 +157,21 @@ public:
         return 0;
     }
 
+    bool Holds(std::string_view bytes) const
+    {
+        if (m_fd < 0 || m_size != bytes.size())
+            return false;
+        auto buffer = std::make_unique_for_overwrite<char[]>(kBufferSize);
+        for (u64 at = 0; at < m_size;) {
+            const ssize_t done
+                = ReadAt(m_fd, buffer.get(), size_t(std::min<u64>(kBufferSize, m_size - at)), at);
+            if (done <= 0 || std::memcmp(buffer.get(), bytes.data() + at, size_t(done)) != 0)
+                return false;
+            at += u64(done);
+        }
+        return true;
+    }
+
     u32 Flush()
     {
         if (m_pending)
@@ -427,15 +442,16 @@ u32 CDataFile::KeepInBackup(DataFileKind kind, std::string& failed)
     failed = backupPath;
     if (const u32 error = MakeBackupFolder(backupPath))
         return error;
-    // What was read, under the name of the file it was read as.
-    std::vector<std::pair<std::string, std::string>> copies{
-        {handle->ReadPath(), handle->Path().substr(handle->Path().rfind('/'))}};
+    // What was read, under the name of the file it was read from: the copy
+    // "tolva.rd0" when it stood in for a missing or empty data file.
+    const std::string& read = handle->ReadPath();
+    std::vector<std::pair<std::string, std::string>> copies{{read, read.substr(read.rfind('/'))}};
     // The copy of the data file is refreshed from the mended store at the
     // end of the run, and it holds the last version written before the
     // damage: it is kept too.
     std::string copyPath;
     GetFullPath(copyPath, kDataCopyName);
-    if (kind == DFK_DATA && IsFileWithData(copyPath))
+    if (kind == DFK_DATA && read != copyPath && IsFileWithData(copyPath))
         copies.emplace_back(copyPath, std::string("/") + kDataCopyName);
     for (const auto& [source, name] : copies) {
         failed = backupPath + name;
@@ -450,6 +466,18 @@ std::string CDataFile::PathOf(DataFileKind kind) const
 {
     const DataFileHandle* handle = HandleOf(kind);
     return handle ? handle->Path() : std::string();
+}
+
+std::string CDataFile::ReadPathOf(DataFileKind kind) const
+{
+    const DataFileHandle* handle = HandleOf(kind);
+    return handle ? handle->ReadPath() : std::string();
+}
+
+bool CDataFile::HoldsAsRead(DataFileKind kind, std::string_view bytes) const
+{
+    const DataFileHandle* handle = HandleOf(kind);
+    return handle && handle->Holds(bytes);
 }
 
 void CDataFile::ReportFailedCopy(const std::string& path, u32 error, const std::string& kept)
@@ -513,59 +541,6 @@ u32 CDataFile::CheckAvailable(DataFileKind kind, u64 n, DataFileHandle* handle)
         return ERROR_INVALID_HANDLE;
     }
     return remaining >= n ? 0 : RC_SHORT_READ;
-}
-
-u32 CDataFile::ReadString(DataFileKind kind, std::string& text, DataFileHandle* handle)
-{
-    u32 n = 0;
-    u32 error = Read(kind, &n, sizeof n, handle);
-    if (!error)
-        error = CheckAvailable(kind, n, handle);
-    if (error)
-        return error;
-    // Every stored text carries at least its NUL: a length of 0 is damage,
-    // read as an empty text and counted for the reader to report.
-    if (n == 0)
-        NoteZeroLengthString();
-    const ReadSpan span = Peek(kind, handle);
-    if (span.size >= n) {
-        error = TextOfStored(span.data, n, text);
-        Skip(kind, n, handle);
-        return error;
-    }
-    std::string bytes(n, '\0');
-    if (const u32 readError = Read(kind, bytes.data(), n, handle))
-        return readError;
-    return TextOfStored(bytes.data(), n, text);
-}
-
-u32 CDataFile::TextOfStored(const char* bytes, u32 n, std::string& text)
-{
-    // Only the closing NUL belongs there. A text with one before it is read
-    // as it would be written: without its NULs, whatever follows them kept.
-    const size_t length = n && bytes[n - 1] == '\0' ? n - 1 : n;
-    text.assign(bytes, length);
-    if (std::memchr(text.data(), 0, text.size())) {
-        ++m_cutStrings;
-        StripNul(text);
-    }
-    return 0;
-}
-
-u32 CDataFile::WriteString(DataFileKind kind, const std::string& text, DataFileHandle* handle)
-{
-    // A NUL inside the text would end it when read back, losing the rest:
-    // the text is written without it.
-    if (text.find('\0') != std::string::npos) {
-        std::string whole = text;
-        StripNul(whole);
-        return WriteString(kind, whole, handle);
-    }
-    if (text.size() >= 0xFFFFFFFFu)
-        return ERROR_INVALID_PARAMETER;
-    const u32 n = u32(text.size() + 1);
-    const u32 error = Write(kind, &n, sizeof n, handle);
-    return error ? error : Write(kind, text.c_str(), n, handle);
 }
 
 CDataFile::ReadSpan CDataFile::Peek(DataFileKind kind, DataFileHandle* handle)

@@ -22,7 +22,9 @@
 #include <QByteArray>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 // An open file of the data-file layer. Opaque outside the layer; records pass
 // one through RecordIo to read or write a file other than the one of a kind.
@@ -70,9 +72,9 @@ public:
     // cleanly; otherwise the copy is kept and also saved into "backup".
     // Returns 0; a failed copy is shown and logged.
     u32 Close();
-    // Copies the file of a kind as it was read into "backup", under its own
-    // name, replacing an older one there; for the data file, its copy
-    // "tolva.rd0" too. Returns 0, or the error and the path that could not
+    // Copies the file of a kind as it was read into "backup", under the name
+    // of the file read, replacing an older one there; for the data file, its
+    // copy "tolva.rd0" too. Returns 0, or the error and the path that could not
     // be written (shown by the caller, who knows what it stops).
     u32 KeepInBackup(DataFileKind kind, std::string& failed);
     // Opens a file as the data file, for reading only, in an object that
@@ -90,6 +92,12 @@ public:
     bool IsLockedOut() const { return m_lockedOut; }
     // The path of a file kind's open file; empty when none is open.
     std::string PathOf(DataFileKind kind) const;
+    // The path of the file its reads come from: the copy "tolva.rd0" while
+    // it stands in for the data file, else as PathOf.
+    std::string ReadPathOf(DataFileKind kind) const;
+    // Whether the file of a kind, as its reads come from it, holds exactly
+    // these bytes.
+    bool HoldsAsRead(DataFileKind kind, std::string_view bytes) const;
 
     // Kind 5 goes to the memory channel (14 without one); the other kinds to
     // their file unless an explicit handle is given. A kind with no open file
@@ -101,20 +109,35 @@ public:
 
     // A string is its length + 1 as a word, then its bytes and a NUL. A NUL
     // inside a text is not written (it would cut the text when read back),
-    // and one met inside a stored text is read over the same way.
-    u32 ReadString(DataFileKind kind, std::string& text, DataFileHandle* handle = nullptr);
+    // and one met inside a stored text is read over the same way, keeping
+    // what follows it where that is text (TextOfStored). The field names
+    // the text for the notes of what was read over.
+    u32 ReadString(
+        DataFileKind kind, std::string& text, DataFileHandle* handle = nullptr, const char* field = nullptr);
     u32 WriteString(DataFileKind kind, const std::string& text, DataFileHandle* handle = nullptr);
     // How many texts with the stored length 0 (which no text has: even an
     // empty one carries its NUL) were read, as empty texts, since the last
     // call.
     u32 TakeZeroLengthStrings() { return std::exchange(m_zeroLengthStrings, 0); }
     void NoteZeroLengthString() { ++m_zeroLengthStrings; }
-    // How many texts held a NUL before their last byte, and so were read
-    // without it, since the last call.
-    u32 TakeCutStrings() { return std::exchange(m_cutStrings, 0); }
+    // A text that held a NUL before its last byte: its field (null when
+    // unnamed), and whether what followed the NUL was kept as text or
+    // dropped as the bytes of something else.
+    struct CutText {
+        const char* field = nullptr;
+        bool tailKept = false;
+        bool tailDropped = false;
+    };
+    // How many texts held a NUL before their last byte since the last take.
+    u32 CutTextCount() const { return m_cutStrings; }
+    // Those texts, the first of them when there were very many, and forgets
+    // them all.
+    std::vector<CutText> TakeCutTexts();
+    // Their count, and forgets them.
+    u32 TakeCutStrings();
     // The text of a string from the n bytes that follow its length word,
     // all of them at hand. Every reader of strings goes through here.
-    u32 TextOfStored(const char* bytes, u32 n, std::string& text);
+    u32 TextOfStored(const char* bytes, u32 n, std::string& text, const char* field = nullptr);
     // Reads n bytes and stays before them: a look at what comes next.
     u32 ReadAhead(DataFileKind kind, void* buffer, u32 n);
     // 0 when at least n bytes remain to be read, else 7 (or the error of a
@@ -193,4 +216,5 @@ private:
     bool m_checkOnly = false;
     u32 m_zeroLengthStrings = 0;
     u32 m_cutStrings = 0;
+    std::vector<CutText> m_cutTexts;
 };

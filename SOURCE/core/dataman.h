@@ -11,6 +11,7 @@
 
 #include "core/records.h"
 #include "core/seexception.h"
+#include "core/storerepair.h"
 
 #include <functional>
 #include <memory>
@@ -22,7 +23,6 @@
 
 class CDataFile;
 class CSeException;
-class RepairLog;
 class UserMan;
 
 // Side-table kinds.
@@ -249,9 +249,12 @@ private:
         // Whole records found past what the counts promised.
         u32 booksPast = 0;
         u32 contactsPast = 0;
+        // What was read over in the records' texts, record by record.
+        RepairLog notes;
 
-        // Says in the log how many records were found past the counts.
-        void NotePast(RepairLog& log) const;
+        // Says in the log what was read over in the texts, and how many
+        // records were found past the counts.
+        void NoteReading(RepairLog& log) const;
     };
     class IdPlan;
     class Merge;
@@ -290,9 +293,19 @@ private:
     void ReportFailedSave(DataFileKind kind, u32 error, const std::string& backup = {});
     // What the user is told when the data file does not read.
     std::string DamagedDataFileText();
-    // Whether the copy "tolva.rd0" reads as a data file, as Load reads one,
+    // How the copy "tolva.rd0" reads as a data file, as Load reads one,
     // without a word to the user or the error log.
-    bool CopyReads() const;
+    enum class CopyState { Reads, Missing, Newer, Damaged };
+    CopyState CheckCopy() const;
+    // The head and body of a file of a kind, written through any channel.
+    u32 WriteHead(const RecordIo& io, DataFileKind kind) const;
+    u32 WriteDataBody(const RecordIo& io);
+    u32 WriteNonDataBody(const RecordIo& io);
+    // The bytes a save of the file of a kind would write now.
+    std::string ImageOf(DataFileKind kind);
+    // Whether the file of a kind holds the store as it stands, so that a
+    // save that cannot be made loses nothing of this run.
+    bool FileHoldsStore(DataFileKind kind);
 
     // The store's arrays, maps and link index.
     Book* InsertBook(std::unique_ptr<Book> book);
@@ -355,6 +368,11 @@ private:
     u32 m_dwKeepAsRead = 0;
     // It held records past its counts, which the user is told of.
     bool m_bReadPastCounts = false;
+    // For a file created empty at the start, which no save has filled yet:
+    // the store's image as the start made it, which is what the file
+    // stands for until then.
+    std::string m_dataImageAtStart;
+    std::string m_tablesImageAtStart;
     // Reading only to see whether a file reads: nothing is shown or logged.
     bool m_bChecking = false;
     // How many batches run, and what they dropped.

@@ -322,7 +322,7 @@ u32 DataMan::ImportCurrent(
     const u32 topId = body.books.front()->m_duID;
     RepairLog log;
     NoteZeroLengths(m_file, log);
-    body.NotePast(log);
+    body.NoteReading(log);
     KeepOnePerId(body.books, body.contacts, {}, log);
     if (body.books.empty())
         return m_dwLastError = RC_BAD_RECORD;
@@ -440,7 +440,7 @@ u32 DataMan::ImportOldFormat(const std::string& path, u32& booksAdded, u32& cont
     MakePlain(body.books);
     RepairLog log;
     NoteZeroLengths(m_file, log);
-    body.NotePast(log);
+    body.NoteReading(log);
     const std::vector<u32> outside{builtIn[0], builtIn[1]};
     KeepOnePerId(body.books, body.contacts, outside, log);
     CheckedMaps maps;

@@ -9,9 +9,11 @@
 #include "core/storerepair.h"
 #include "core/utilities.h"
 #include "platform/programfolder.h"
+#include "platform/syserror.h"
 
 #include <algorithm>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace {
 
@@ -26,6 +28,9 @@ constexpr u32 kMsgReadPastCounts = 59760;
 constexpr u32 kMsgCopyDamagedToo = 61706;
 constexpr u32 kMsgReadCopyDamaged = 61707;
 constexpr u32 kMsgBackupNotWritten = 61708;
+constexpr u32 kMsgNothingLost = 61709;
+constexpr u32 kMsgNoCopy = 61710;
+constexpr u32 kMsgCopyNewer = 61711;
 constexpr u32 kDamagedVersion = 0xFFFFFFFF;
 // Fewer bytes than the fixed fields of any book or contact record.
 constexpr u32 kMinRecordSize = 64;
@@ -103,18 +108,37 @@ bool IsContactRecord(const Contact& contact)
     return (contact.m_dwFlags & (DIF_BOOK | DIF_CONTACT)) == DIF_CONTACT;
 }
 
-// Where a mended file is kept as it was read, told in the error log.
-void NoteKeptInBackup(const char* name, RepairLog& log)
+// Where a mended file is kept as it was read, under the name of the file
+// it was read from (CDataFile::KeepInBackup), told in the error log.
+void NoteKeptInBackup(const CDataFile& file, DataFileKind kind, RepairLog& log)
 {
     std::string backup;
     CDataFile::GetFullPath(backup, kBackupFolder);
-    std::string kept = "The file as it was read is kept as \"" + backup + "/" + name + "\"";
-    // The copy is kept only when it holds data (CDataFile::KeepInBackup).
+    const std::string read = file.ReadPathOf(kind);
+    std::string kept
+        = "The file as it was read is kept as \"" + backup + "/" + read.substr(read.rfind('/') + 1) + "\"";
+    // The copy is kept too when it holds data and is not what was read.
     std::string copy;
     CDataFile::GetFullPath(copy, kDataCopyName);
-    if (std::string_view(name) == kDataFileName && filesave::IsFileWithData(copy))
+    if (kind == DFK_DATA && read != copy && filesave::IsFileWithData(copy))
         kept += ", and its copy as \"" + backup + "/" + kDataCopyName + "\",";
     log.Note(kept + " before it is next saved");
+}
+
+// The files named as left as they are: those that are there.
+std::string LeftAsTheyAre(const std::vector<std::string>& paths)
+{
+    std::vector<std::string> there;
+    for (const std::string& path : paths) {
+        struct stat st;
+        if (::lstat(path.c_str(), &st) == 0)
+            there.push_back("\"" + path + "\"");
+    }
+    if (there.empty())
+        return {};
+    if (there.size() == 1)
+        return "\n\nThe file " + there[0] + " is left as it is.";
+    return "\n\nThe files " + there[0] + " and " + there[1] + " are left as they are.";
 }
 
 // The last book with a flag, preferring one that passes a test.
@@ -166,7 +190,7 @@ u32 DataMan::Load()
         if (error)
             return error;
         if (m_bReadPastCounts && !m_bChecking)
-            MsgWarningText(FormatResString(kMsgReadPastCounts, m_file.PathOf(DFK_DATA)));
+            MsgWarningText(FormatResString(kMsgReadPastCounts, m_file.ReadPathOf(DFK_DATA)));
     }
     m_dwSavable |= DFK_DATA;
     if (fileFlags & DFF_NONDATA_EXISTED) {
@@ -182,6 +206,9 @@ u32 DataMan::Load()
             return error;
     }
     m_dwSavable |= DFK_NONDATA;
+    // A file created empty stands for the store as the start made it.
+    m_dataImageAtStart = fileFlags & DFF_DATA_CREATED ? ImageOf(DFK_DATA) : std::string();
+    m_tablesImageAtStart = fileFlags & DFF_NONDATA_CREATED ? ImageOf(DFK_NONDATA) : std::string();
     m_dwFlags |= DMF_LOADED;
     m_file.SetDataLoaded(true);
     return 0;
@@ -227,9 +254,33 @@ void DataMan::ReportFailedSave(DataFileKind kind, u32 error, const std::string& 
     std::string text = FormatResString(kind == DFK_DATA ? kMsgDataNotSaved : kMsgTablesNotSaved, path) + "\n";
     if (!backup.empty())
         text += FormatResString(kMsgBackupNotWritten, backup) + "\n";
-    // At quit the window is gone: no later change can save again.
-    MsgStopLogged(
-        text + ErrorText(error) + "\n\n" + LoadResString(m_bClosing ? kMsgChangesLost : kMsgSaveAgain));
+    // At quit the window is gone: no later change can save again, and what
+    // the file lacks is lost, if anything.
+    const u32 advice = !m_bClosing ? kMsgSaveAgain : FileHoldsStore(kind) ? kMsgNothingLost : kMsgChangesLost;
+    MsgStopLogged(text + ErrorText(error) + "\n\n" + LoadResString(advice));
+}
+
+std::string DataMan::ImageOf(DataFileKind kind)
+{
+    CDataFile channel;
+    channel.ResetMemory();
+    const RecordIo io{channel, DFK_MEMORY, nullptr, m_dwFormatVersion};
+    u32 error = WriteHead(io, kind);
+    if (!error)
+        error = kind == DFK_DATA ? WriteDataBody(io) : WriteNonDataBody(io);
+    return error ? std::string() : channel.DetachMemory().toStdString();
+}
+
+bool DataMan::FileHoldsStore(DataFileKind kind)
+{
+    const std::string image = ImageOf(kind);
+    if (image.empty())
+        return false;
+    // Until a save fills it, a file created empty holds what the start made.
+    const std::string& atStart = kind == DFK_DATA ? m_dataImageAtStart : m_tablesImageAtStart;
+    if (!atStart.empty() && m_file.HoldsAsRead(kind, {}))
+        return image == atStart;
+    return m_file.HoldsAsRead(kind, image);
 }
 
 std::string DataMan::DamagedDataFileText()
@@ -238,37 +289,60 @@ std::string DataMan::DamagedDataFileText()
     CDataFile::GetFullPath(copy, kDataCopyName);
     const std::string data = m_file.PathOf(DFK_DATA);
     // Renaming the copy helps only when the copy reads.
-    const u32 id = m_file.ReadFromCopy() ? kMsgReadCopyDamaged
-        : CopyReads()                    ? kMsgDataFileDamaged
-                                         : kMsgCopyDamagedToo;
-    return FormatResString(id, ProgramFolder::Path().toStdString()) + "\n\n"
-        + (id == kMsgDataFileDamaged
-                ? "The file \"" + data + "\" is left as it is."
-                : "The files \"" + data + "\" and \"" + copy + "\" are left as they are.");
+    u32 id = kMsgReadCopyDamaged;
+    if (!m_file.ReadFromCopy()) {
+        switch (CheckCopy()) {
+        case CopyState::Reads:
+            id = kMsgDataFileDamaged;
+            break;
+        case CopyState::Missing:
+            id = kMsgNoCopy;
+            break;
+        case CopyState::Newer:
+            id = kMsgCopyNewer;
+            break;
+        case CopyState::Damaged:
+            id = kMsgCopyDamagedToo;
+            break;
+        }
+    }
+    // The copy that reads is the user's to use: only the data file is said
+    // to stay.
+    return FormatResString(id, ProgramFolder::Path().toStdString())
+        + LeftAsTheyAre(id == kMsgDataFileDamaged ? std::vector{data} : std::vector{data, copy});
 }
 
-bool DataMan::CopyReads() const
+DataMan::CopyState DataMan::CheckCopy() const
 {
     std::string path;
     CDataFile::GetFullPath(path, kDataCopyName);
     CDataFile copy;
-    if (copy.OpenToCheck(path) != 0 || !(copy.GetFlags() & DFF_DATA_EXISTED))
-        return false;
+    const u32 error = copy.OpenToCheck(path);
+    if (error == ERROR_FILE_NOT_FOUND || (!error && !(copy.GetFlags() & DFF_DATA_EXISTED)))
+        return CopyState::Missing;
+    if (error)
+        return CopyState::Damaged;
     DataMan check(copy, m_pUserMan, m_reportError);
     check.m_bChecking = true;
-    return check.Init() == 0;
+    if (check.Init() == 0)
+        return CopyState::Reads;
+    return check.GetLastError() == DME_NEWER_FILE ? CopyState::Newer : CopyState::Damaged;
 }
 
 u32 DataMan::WriteHeader(DataFileKind kind)
 {
-    u32 error = m_file.Rewind(kind);
-    if (!error)
-        error = m_file.WriteString(kind, TagOf(kind));
+    const u32 error = m_file.Rewind(kind);
+    return error ? error : WriteHead(WriteIo(kind), kind);
+}
+
+u32 DataMan::WriteHead(const RecordIo& io, DataFileKind kind) const
+{
+    u32 error = io.file.WriteString(io.kind, TagOf(kind), io.handle);
     FileHead head;
     head.version = m_dwFormatVersion;
     head.exportFlag = kind == DFK_EXPORT ? kExportFlag : 0;
     if (!error)
-        error = m_file.Write(kind, &head, sizeof head);
+        error = io.file.Write(io.kind, &head, sizeof head, io.handle);
     return error;
 }
 
@@ -308,7 +382,7 @@ u32 DataMan::ReadHeader(DataFileKind kind)
     m_dwFileVersion = head.version;
     if (head.version > kFormatVersion && head.compatibility != kReadableByOlder) {
         if (!m_bChecking)
-            MsgStopText(LoadResString(kMsgNewerFile) + "\n\n\"" + m_file.PathOf(kind)
+            MsgStopText(LoadResString(kMsgNewerFile) + "\n\n\"" + m_file.ReadPathOf(kind)
                 + "\" was written by a newer version of Tolva and is left as it is. Use that version to open "
                   "it.");
         m_dwLastError = DME_NEWER_FILE;
@@ -324,8 +398,12 @@ u32 DataMan::ReadHeader(DataFileKind kind)
 
 u32 DataMan::WriteDataFile(DataFileKind kind)
 {
+    return WriteDataBody(WriteIo(kind));
+}
+
+u32 DataMan::WriteDataBody(const RecordIo& io)
+{
     CompactArrays();
-    const RecordIo io = WriteIo(kind);
     u32 error = WriteList(io, m_books);
     if (!error)
         error = WriteList(io, m_contacts);
@@ -360,6 +438,7 @@ u32 DataMan::ReadBody(DataFileKind kind, bool countsFirst, Body& body)
             m_dwLastError = DME_READING_BOOK;
             auto book = std::make_unique<Book>();
             error = book->Read(i < body.bookCount ? io : whole);
+            NoteCutTexts(m_file, *book, body.notes);
             m_dwLastError = DME_BOOK_READ;
             body.booksPast += i >= body.bookCount;
             body.books.push_back(std::move(book));
@@ -372,11 +451,13 @@ u32 DataMan::ReadBody(DataFileKind kind, bool countsFirst, Body& body)
         for (u32 i = 0; i < body.contactCount && !error; ++i) {
             auto contact = std::make_unique<Contact>();
             error = contact->Read(io);
+            NoteCutTexts(m_file, *contact, body.notes);
             body.contacts.push_back(std::move(contact));
         }
         while (!error && m_file.CheckAvailable(kind, 1) == 0) {
             auto contact = std::make_unique<Contact>();
             error = contact->Read(whole);
+            NoteCutTexts(m_file, *contact, body.notes);
             if (!error && !IsContactRecord(*contact))
                 error = RC_BAD_RECORD;
             ++body.contactsPast;
@@ -399,7 +480,7 @@ u32 DataMan::ReadDataFile(DataFileKind kind)
     // What the store will hold: a part the file leaves empty keeps what is there.
     RepairLog log;
     NoteZeroLengths(m_file, log);
-    body.NotePast(log);
+    body.NoteReading(log);
     const bool fileBooks = !body.books.empty();
     const bool fileContacts = !body.contacts.empty();
     Owned<Contact> noContacts;
@@ -434,12 +515,10 @@ u32 DataMan::ReadDataFile(DataFileKind kind)
     // it joins the root.
     if (!RepairTree(books, contacts, TreeShape{root, {}, true}, maps, log))
         return m_dwLastError = RC_BAD_RECORD;
-    std::string path;
-    CDataFile::GetFullPath(path, kDataFileName);
     if (!log.Empty())
-        NoteKeptInBackup(kDataFileName, log);
+        NoteKeptInBackup(m_file, DFK_DATA, log);
     if (!m_bChecking)
-        log.Write("Mended while reading \"" + path + "\":");
+        log.Write("Mended while reading \"" + m_file.ReadPathOf(DFK_DATA) + "\":");
 
     u32 next = m_duNextID;
     for (const Book* book : books)
@@ -480,12 +559,17 @@ u32 DataMan::ReadDataFile(DataFileKind kind)
 
 u32 DataMan::WriteNonDataFile()
 {
-    const RecordIo io = WriteIo(DFK_NONDATA);
+    return WriteNonDataBody(WriteIo(DFK_NONDATA));
+}
+
+u32 DataMan::WriteNonDataBody(const RecordIo& io)
+{
     return m_tables.InFileOrder([&io](const auto& list) { return WriteList(io, list); });
 }
 
-void DataMan::Body::NotePast(RepairLog& log) const
+void DataMan::Body::NoteReading(RepairLog& log) const
 {
+    log.Append(notes);
     if (booksPast || contactsPast)
         log.Note(std::to_string(booksPast) + " book(s) and " + std::to_string(contactsPast)
             + " contact(s) past the counts of the file read and kept");
@@ -525,10 +609,8 @@ u32 DataMan::ReadNonDataFile()
     if (past)
         log.Note(std::to_string(past) + " entry(ies) of the last table past its count read and kept");
     if (!log.Empty())
-        NoteKeptInBackup(kNonDataFileName, log);
-    std::string path;
-    CDataFile::GetFullPath(path, kNonDataFileName);
-    log.Write("Mended while reading \"" + path + "\":");
+        NoteKeptInBackup(m_file, DFK_NONDATA, log);
+    log.Write("Mended while reading \"" + m_file.ReadPathOf(DFK_NONDATA) + "\":");
     m_dwKeepAsRead = log.Empty() ? m_dwKeepAsRead & ~DFK_NONDATA : m_dwKeepAsRead | DFK_NONDATA;
     m_tables = std::move(tables);
     return 0;

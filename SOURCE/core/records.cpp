@@ -62,7 +62,7 @@ public:
     void Real(double value) { Bytes(&value, sizeof value); }
     // A string is its length + 1, its bytes and a NUL, as WriteString puts it;
     // a text holding a NUL goes through WriteString, which leaves it out.
-    void Str(const std::string& text)
+    void Str(const std::string& text, const char* = nullptr)
     {
         if (text.size() >= 0xFFFFFFFFu || std::memchr(text.data(), 0, text.size())) {
             Sync();
@@ -86,11 +86,11 @@ public:
         Word(u32(ids.size()));
         Bytes(ids.data(), u32(ids.size() * sizeof(u32)));
     }
-    template <class T> void List(const std::vector<T>& items, u32)
+    template <class T> void List(const std::vector<T>& items, u32, const char* name = nullptr)
     {
         Word(u32(items.size()));
         for (const T& item : items)
-            Fields(*this, item);
+            ItemFields(*this, item, name);
     }
 
 private:
@@ -149,13 +149,14 @@ public:
     void Word(u32& value) { Bytes(&value, sizeof value); }
     void Int(i32& value) { Bytes(&value, sizeof value); }
     void Real(double& value) { Bytes(&value, sizeof value); }
-    void Str(std::string& text)
+    // field: what the text is, for the note of a text read over a NUL.
+    void Str(std::string& text, const char* field = nullptr)
     {
         if (m_error)
             return;
         if (m_end - m_at < 4) {
             Sync();
-            m_error = m_io.file.ReadString(m_io.kind, text, m_io.handle);
+            m_error = m_io.file.ReadString(m_io.kind, text, m_io.handle, field);
             Refresh();
             return;
         }
@@ -166,13 +167,13 @@ public:
         if (n > m_remaining) {
             m_error = RC_SHORT_READ;
         } else if (n <= size_t(m_end - m_at)) {
-            m_error = m_io.file.TextOfStored(m_at, n, text);
+            m_error = m_io.file.TextOfStored(m_at, n, text, field);
             Take(n);
         } else {
             std::string bytes(n, '\0');
             Bytes(bytes.data(), n);
             if (!m_error)
-                m_error = m_io.file.TextOfStored(bytes.data(), n, text);
+                m_error = m_io.file.TextOfStored(bytes.data(), n, text, field);
         }
     }
     void Date(DateValue& date)
@@ -206,7 +207,7 @@ public:
         ids.resize(count);
         Bytes(ids.data(), u32(count * sizeof(u32)));
     }
-    template <class T> void List(std::vector<T>& items, u32 minSize)
+    template <class T> void List(std::vector<T>& items, u32 minSize, const char* name = nullptr)
     {
         u32 count = 0;
         if (!Count(count, minSize))
@@ -214,7 +215,7 @@ public:
         items.clear();
         items.resize(count);
         for (T& item : items)
-            Fields(*this, item);
+            ItemFields(*this, item, name);
     }
 
 private:
@@ -281,20 +282,32 @@ u32 OldAddressFormat(u32 type)
     }
 }
 
-template <class S, RecordOf<ContactValue> R> void Fields(S& s, R& value)
+template <class S, RecordOf<ContactValue> R> void Fields(S& s, R& value, const char* name = nullptr)
 {
     s.Word(value.m_dwCode);
-    s.Str(value.m_strText);
+    s.Str(value.m_strText, name);
+}
+
+template <class S, RecordOf<ContactAddress> R> void Fields(S& s, R& address);
+template <class S, RecordOf<BookCondition> R> void Fields(S& s, R& condition);
+
+// An element of a list: a value takes the list's name for its text.
+template <class S, class R> void ItemFields(S& s, R& item, const char* name)
+{
+    if constexpr (RecordOf<R, ContactValue>)
+        Fields(s, item, name);
+    else
+        Fields(s, item);
 }
 
 template <class S, RecordOf<ContactAddress> R> void Fields(S& s, R& address)
 {
     s.Word(address.m_dwType);
-    s.Str(address.m_strStreet);
-    s.Str(address.m_strCity);
-    s.Str(address.m_strState);
-    s.Str(address.m_strZip);
-    s.Str(address.m_strCountry);
+    s.Str(address.m_strStreet, "street");
+    s.Str(address.m_strCity, "city");
+    s.Str(address.m_strState, "state");
+    s.Str(address.m_strZip, "zip");
+    s.Str(address.m_strCountry, "country");
     if (s.Io().version >= kFormatVersion) {
         s.Word(address.m_dwFormat);
         s.Word(address.m_dwWord);
@@ -308,10 +321,10 @@ template <class S, RecordOf<BookCondition> R> void Fields(S& s, R& condition)
 {
     s.Word(condition.m_dwType);
     s.Word(condition.m_dwField);
-    s.Str(condition.m_strText);
+    s.Str(condition.m_strText, "condition");
     s.Bytes(condition.m_value, BookCondition::ValueSize(condition.m_dwType));
-    s.Str(condition.m_strText2);
-    s.Str(condition.m_strText3);
+    s.Str(condition.m_strText2, "condition");
+    s.Str(condition.m_strText3, "condition");
     s.Word(condition.m_dwWord);
 }
 
@@ -332,8 +345,8 @@ template <class S, RecordOf<Book> R> void Fields(S& s, R& book)
     s.Ids(book.m_members);
     s.List(book.m_conditions, kMinConditionSize);
     s.Word(book.m_dwWord);
-    s.Str(book.m_strName);
-    s.Str(book.m_strDescription);
+    s.Str(book.m_strName, "name");
+    s.Str(book.m_strDescription, "description");
     s.Bytes(&book.m_font, sizeof book.m_font);
     s.Word(book.m_crText);
     s.Word(book.m_crBack);
@@ -355,34 +368,34 @@ template <class S, RecordOf<Contact> R> void Fields(S& s, R& contact)
             contact.m_books.clear();
         }
     }
-    s.Str(contact.m_strName);
-    s.Str(contact.m_strTitle);
-    s.Str(contact.m_strFirstName);
-    s.Str(contact.m_strMiddleName);
-    s.Str(contact.m_strLastName);
-    s.Str(contact.m_strNickName);
-    s.Str(contact.m_strSuffix);
+    s.Str(contact.m_strName, "name");
+    s.Str(contact.m_strTitle, "title");
+    s.Str(contact.m_strFirstName, "first name");
+    s.Str(contact.m_strMiddleName, "middle name");
+    s.Str(contact.m_strLastName, "last name");
+    s.Str(contact.m_strNickName, "nick name");
+    s.Str(contact.m_strSuffix, "suffix");
     s.Word(contact.m_dwGender);
-    Fields(s, contact.m_picture);
+    Fields(s, contact.m_picture, "picture");
     s.Int(contact.m_nPictureType);
     s.Real(contact.m_dValue1);
     s.Real(contact.m_dValue2);
-    s.List(contact.m_phones, kMinValueSize);
-    s.List(contact.m_emails, kMinValueSize);
-    s.List(contact.m_web, kMinValueSize);
+    s.List(contact.m_phones, kMinValueSize, "phone");
+    s.List(contact.m_emails, kMinValueSize, "e-mail");
+    s.List(contact.m_web, kMinValueSize, "web page");
     s.List(contact.m_addresses, s.Io().version >= kFormatVersion ? kMinAddressSize : kMinOldAddressSize);
     s.List(contact.m_custom, kMinConditionSize);
-    s.Str(contact.m_strCompany);
-    s.Str(contact.m_strDepartment);
-    s.Str(contact.m_strOffice);
-    s.Str(contact.m_strJobTitle);
-    s.Str(contact.m_strExtra1);
-    s.Str(contact.m_strExtra2);
-    s.Str(contact.m_strChildren);
+    s.Str(contact.m_strCompany, "company");
+    s.Str(contact.m_strDepartment, "department");
+    s.Str(contact.m_strOffice, "office");
+    s.Str(contact.m_strJobTitle, "job title");
+    s.Str(contact.m_strExtra1, "further text");
+    s.Str(contact.m_strExtra2, "further text");
+    s.Str(contact.m_strChildren, "children");
     s.Date(contact.m_dtBirthday);
     s.Date(contact.m_dtAnniversary);
-    s.Str(contact.m_strNotes);
-    s.Str(contact.m_strSpouse);
+    s.Str(contact.m_strNotes, "notes");
+    s.Str(contact.m_strSpouse, "spouse");
     s.Word(contact.m_dwWord);
     s.Word(contact.m_crText);
     s.Word(contact.m_crBack);

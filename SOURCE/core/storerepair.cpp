@@ -81,23 +81,17 @@ template <class T> std::string Image(const T& record)
     return channel.DetachMemory().toStdString();
 }
 
-std::string BookLabel(const Book& book)
+// A book inside a note: "book "Family" (id 16)".
+std::string BookNamed(const Book& book)
 {
-    return "Book \"" + OneLine(book.m_strName) + "\" (id " + Id(book.m_duID) + ")";
+    return "book \"" + OneLine(book.m_strName) + "\" (id " + Id(book.m_duID) + ")";
 }
 
-// How a note names a contact: its name as shown and its id.
-std::string ContactLabel(const Contact& contact)
+// A book id inside a note: the book by name when the id names one.
+std::string BookNamed(const CheckedMaps& maps, u32 id)
 {
-    std::string name = contact.m_strName;
-    if (name.empty()) {
-        for (const std::string* part :
-            {&contact.m_strFirstName, &contact.m_strMiddleName, &contact.m_strLastName}) {
-            if (!part->empty())
-                name += (name.empty() ? "" : " ") + *part;
-        }
-    }
-    return "Contact \"" + OneLine(name) + "\" (id " + Id(contact.m_duID) + ")";
+    const auto book = maps.books.find(id);
+    return book == maps.books.end() ? "id " + Id(id) : BookNamed(*book->second);
 }
 
 // Drops each record that is byte for byte the same as a later one: the same
@@ -304,8 +298,11 @@ void CompleteLinks(const std::vector<Book*>& books, const std::vector<Contact*>&
         };
         const Mended& m = known->second;
         if (!m.listedBy.empty()) {
+            std::string books;
+            for (u32 id : m.listedBy)
+                books += (books.empty() ? "" : ", ") + BookNamed(maps, id);
             log.Note(ContactLabel(*contact) + ": its book id(s) " + ids(m.unknown)
-                + " name nothing; it stays in the book(s) " + ids(m.listedBy) + " that list it");
+                + " name nothing; it stays in the " + books + " that list(s) it");
             continue;
         }
         for (u32 id : m.unknown)
@@ -315,11 +312,68 @@ void CompleteLinks(const std::vector<Book*>& books, const std::vector<Contact*>&
 
 }  // namespace
 
+std::string BookLabel(const Book& book)
+{
+    return "Book \"" + OneLine(book.m_strName) + "\" (id " + Id(book.m_duID) + ")";
+}
+
+std::string ContactLabel(const Contact& contact)
+{
+    std::string name = contact.m_strName;
+    if (name.empty()) {
+        for (const std::string* part :
+            {&contact.m_strFirstName, &contact.m_strMiddleName, &contact.m_strLastName}) {
+            if (!part->empty())
+                name += (name.empty() ? "" : " ") + *part;
+        }
+    }
+    return "Contact \"" + OneLine(name) + "\" (id " + Id(contact.m_duID) + ")";
+}
+
+namespace {
+
+void NoteCutTextsUnder(CDataFile& file, const std::string& label, RepairLog& log)
+{
+    const u32 count = file.CutTextCount();
+    const std::vector<CDataFile::CutText> cuts = file.TakeCutTexts();
+    for (const CDataFile::CutText& cut : cuts) {
+        const std::string field = cut.field ? std::string("its ") + cut.field : std::string("a text");
+        log.Note(label + ": " + field
+            + (cut.tailDropped     ? " held a NUL followed by bytes that are no text, read up to the NUL"
+                    : cut.tailKept ? " held a NUL, read without it and with the text after it"
+                                   : " held a NUL, read without it"));
+    }
+    if (count > cuts.size())
+        log.Note(label + ": " + std::to_string(count - cuts.size()) + " more text(s) held a NUL");
+}
+
+}  // namespace
+
+// The label is made only for a record that needs it: most have no NUL.
+void NoteCutTexts(CDataFile& file, const Book& book, RepairLog& log)
+{
+    if (file.CutTextCount())
+        NoteCutTextsUnder(file, BookLabel(book), log);
+}
+
+void NoteCutTexts(CDataFile& file, const Contact& contact, RepairLog& log)
+{
+    if (file.CutTextCount())
+        NoteCutTextsUnder(file, ContactLabel(contact), log);
+}
+
 void RepairLog::Note(std::string line)
 {
     if (m_lines.size() < kMaxNotes)
         m_lines.push_back(std::move(line));
     ++m_count;
+}
+
+void RepairLog::Append(const RepairLog& other)
+{
+    for (const std::string& line : other.m_lines)
+        Note(line);
+    m_count += other.m_count - other.m_lines.size();
 }
 
 void RepairLog::Write(const std::string& title) const
@@ -343,7 +397,8 @@ void NoteZeroLengths(CDataFile& file, RepairLog& log)
             std::to_string(count) + " text(s) with the stored length 0, which no text has, read as empty");
     if (const u32 count = file.TakeCutStrings())
         log.Note(std::to_string(count)
-            + " text(s) with a NUL before their end, read without it: what follows it is kept");
+            + " text(s) with a NUL before their end, read without it: what follows it is kept where it is "
+              "text");
 }
 
 void KeepOnePerId(std::vector<std::unique_ptr<Book>>& books, std::vector<std::unique_ptr<Contact>>& contacts,
@@ -479,8 +534,10 @@ bool RepairTree(const std::vector<Book*>& books, const std::vector<Contact*>& co
 
     for (Book* book : books) {
         if (const auto id = newParentId.find(book); id != newParentId.end()) {
-            log.Note("Book " + Id(book->m_duID) + " moved from parent " + Id(book->m_duParentID) + " to "
-                + Id(id->second));
+            const std::string from
+                = book->m_duParentID == book->m_duID ? "itself" : "id " + Id(book->m_duParentID);
+            log.Note(BookLabel(*book) + " moved from the parent " + from + ", which is no book, to "
+                + BookNamed(maps, id->second));
             book->m_duParentID = id->second;
         }
     }
@@ -494,22 +551,24 @@ bool RepairTree(const std::vector<Book*>& books, const std::vector<Contact*>& co
                 return false;
             }
             const auto member = maps.books.find(id);
-            const char* why = nullptr;
-            if (member == maps.books.end())
-                why = "names nothing";
-            else if (const auto parent = parentOf.find(member->second);
-                     parent == parentOf.end() || parent->second != book)
-                why = "is a book listed under another parent";
-            if (why)
-                log.Note("Member " + Id(id) + " of book " + Id(book->m_duID) + " dropped: it " + why);
-            return why != nullptr;
+            if (member == maps.books.end()) {
+                log.Note("Member " + Id(id) + " of " + BookNamed(*book) + " dropped: it names nothing");
+                return true;
+            }
+            if (const auto parent = parentOf.find(member->second);
+                parent == parentOf.end() || parent->second != book) {
+                log.Note("Member " + BookNamed(*member->second) + " of " + BookNamed(*book)
+                    + " dropped: it is listed under another parent");
+                return true;
+            }
+            return false;
         });
     }
     for (const Book* book : books) {
         const auto parent = parentOf.find(book);
         if (parent != parentOf.end() && parent->second
             && IdListAdd(parent->second->m_members, book->m_duID)) {
-            log.Note("Book " + Id(book->m_duID) + " listed by its parent " + Id(parent->second->m_duID));
+            log.Note(BookLabel(*book) + " listed by its parent " + BookNamed(*parent->second));
             if (maps.contacts.count(book->m_duID))
                 ++listed[parent->second];
         }

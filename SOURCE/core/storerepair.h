@@ -38,6 +38,8 @@ struct CheckedMaps {
 class RepairLog {
 public:
     void Note(std::string line);
+    // Takes in the notes of another log, after its own.
+    void Append(const RepairLog& other);
     bool Empty() const { return m_count == 0; }
     // Appends the notes under a title to the error log; nothing when empty.
     void Write(const std::string& title) const;
@@ -47,8 +49,17 @@ private:
     size_t m_count = 0;
 };
 
-// Texts stored with the length 0 were read as empty; the note says so.
+// Texts stored with the length 0 were read as empty, and texts with a NUL
+// before their end without it; the notes say how many.
 void NoteZeroLengths(CDataFile& file, RepairLog& log);
+
+// How notes name a book and a contact: by name and id.
+std::string BookLabel(const Book& book);
+std::string ContactLabel(const Contact& contact);
+// The texts of the record just read that held a NUL, one note each, under
+// the record's label.
+void NoteCutTexts(CDataFile& file, const Book& book, RepairLog& log);
+void NoteCutTexts(CDataFile& file, const Contact& contact, RepairLog& log);
 
 template <class T> std::vector<T*> Pointers(const std::vector<std::unique_ptr<T>>& records)
 {

@@ -494,13 +494,20 @@ TEST_F(StartupTest, AMendedDataFileAndItsOlderCopyAreKeptInBackupBeforeTheyAreRe
 }
 
 // Renaming the copy helps only when it reads; otherwise the message says
-// what to do instead, and neither file is touched.
+// what to do instead, names only the files that are there and the file that
+// was read, and neither file is touched.
 TEST_F(StartupTest, WhenTheCopyCannotTakeTheDataFilesPlaceTheMessageSaysWhatToDo)
 {
     const QByteArray good = SavedStore(5).first;
     const QByteArray side = Contents("tolva.ndf");
     const QByteArray damaged = good.chopped(9);
+    QByteArray newer = good;
+    const u32 version = 0x2600;
+    newer.replace(17, 4, reinterpret_cast<const char*>(&version), 4);
     const QByteArray missing = "<missing>";
+    const QByteArray data = "\"" + ProgramPath("tolva.rdf").toUtf8() + "\"";
+    const QByteArray copy = "\"" + ProgramPath("tolva.rd0").toUtf8() + "\"";
+    const QByteArray both = "The files " + data + " and " + copy + " are left as they are.";
     const QByteArray bothAdvice = "move \"tolva.rdf\" and \"tolva.rd0\" out of that folder and keep them";
     const QByteArray copyAdvice
         = "read in its place, is damaged or of an old version. To start Tolva with an "
@@ -510,12 +517,30 @@ TEST_F(StartupTest, WhenTheCopyCannotTakeTheDataFilesPlaceTheMessageSaysWhatToDo
         QByteArray data;
         QByteArray copy;
         QByteArray advice;
+        QByteArray left;
     } cases[] = {
-        {"both damaged", damaged, damaged, bothAdvice},
-        {"no copy", damaged, missing, bothAdvice},
-        {"an empty data file and a damaged copy", "", damaged, copyAdvice},
-        {"no data file and a damaged copy", missing, damaged, copyAdvice},
-        {"a sound copy", damaged, good, "then rename the file called \"tolva.rd0\" to \"tolva.rdf\""},
+        {"both damaged", damaged, damaged, "cannot be read either, so it cannot take the place", both},
+        {"no copy", damaged, missing,
+            "It has no copy \"tolva.rd0\" in the folder \"" + ProgramFolder::Path().toUtf8()
+                + "\" that could take its place. To start Tolva with an empty address book, move "
+                  "\"tolva.rdf\" "
+                  "out of that folder and keep it",
+            "The file " + data + " is left as it is."},
+        {"an empty data file and a damaged copy", "", damaged, copyAdvice, both},
+        {"no data file and a damaged copy", missing, damaged, copyAdvice,
+            "The file " + copy + " is left as it is."},
+        {"a sound copy", damaged, good, "then rename the file called \"tolva.rd0\" to \"tolva.rdf\"",
+            "The file " + data + " is left as it is."},
+        {"a sound copy of a newer version", damaged, newer,
+            "Its copy \"tolva.rd0\" in the folder \"" + ProgramFolder::Path().toUtf8()
+                + "\" was written by a newer version of Tolva, which this version cannot read. To recover "
+                  "your "
+                  "data, move \"tolva.rdf\" out of that folder and keep it, then rename \"tolva.rd0\" to "
+                  "\"tolva.rdf\" and open it with that newer version.",
+            both},
+        // The copy read in place of an empty data file is the newer one.
+        {"an empty data file and a copy of a newer version", "", newer,
+            copy + " was written by a newer version of Tolva and is left as it is", {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -530,8 +555,11 @@ TEST_F(StartupTest, WhenTheCopyCannotTakeTheDataFilesPlaceTheMessageSaysWhatToDo
         EXPECT_NE(code, 0);
         EXPECT_EQ(errors.count("Tolva: "), 1) << errors.toStdString();
         EXPECT_TRUE(errors.contains(c.advice)) << errors.toStdString();
-        EXPECT_TRUE(errors.contains(ProgramPath("tolva.rdf").toUtf8())) << errors.toStdString();
-        EXPECT_EQ(errors.contains("rename"), c.copy == good) << errors.toStdString();
+        EXPECT_TRUE(errors.contains(c.left)) << errors.toStdString();
+        EXPECT_FALSE(errors.contains("is missing or cannot be read")) << errors.toStdString();
+        EXPECT_FALSE(errors.contains(data + " was written by a newer")) << errors.toStdString();
+        EXPECT_EQ(errors.contains("rename"), c.copy == good || (c.copy == newer && c.data == damaged))
+            << errors.toStdString();
         EXPECT_EQ(Contents("tolva.rdf"), c.data);
         EXPECT_EQ(Contents("tolva.rd0"), c.copy);
     }

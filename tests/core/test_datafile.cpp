@@ -440,6 +440,13 @@ TEST_F(DataFileTest, StringsAndTheMemoryChannel)
     EXPECT_EQ("x", text);
     EXPECT_EQ(1u, file.TakeZeroLengthStrings());
     EXPECT_EQ(0u, file.TakeZeroLengthStrings());
+    // So does one that ends a file, with no byte after it.
+    Put("ends.dtv", QByteArray("\0\0\0\0", 4));
+    ASSERT_EQ(0u, file.OpenExtra(ProgramPath("ends.dtv").toStdString(), true));
+    text = "before";
+    EXPECT_EQ(0u, file.ReadString(DFK_EXPORT, text));
+    EXPECT_EQ("", text);
+    file.DiscardExtra();
     file.AttachMemory(QByteArray("\xf0\xff\xff\xff"
                                  "abc",
         7));

@@ -225,6 +225,29 @@ TEST_F(DataFileRepairTest, AMendedFileIsNotSavedOverUntilItAndItsCopyAreKeptInBa
     EXPECT_EQ(expected, Everyone());
 }
 
+// The copy read in place of an empty data file is the file that was mended:
+// the log and the backup name it, and the empty data file is no backup.
+TEST_F(DataFileRepairTest, ACopyMendedInPlaceOfAnEmptyDataFileIsTheOneNamedAndKept)
+{
+    Populate();
+    const QByteArray bytes = WithWord(m_contactCountAt, 20);
+    PutFiles("");
+    Put("tolva.rd0", bytes);
+    ASSERT_EQ(0u, Start());
+    EXPECT_EQ(m_saved, Everyone());
+    const QByteArray log = ErrorLog();
+    EXPECT_TRUE(log.contains("Mended while reading \"" + ProgramPath("tolva.rd0").toUtf8() + "\":"))
+        << log.toStdString();
+    EXPECT_TRUE(log.contains("The file as it was read is kept as \"" + ProgramPath("backup").toUtf8()
+        + "/tolva.rd0\" before it is next saved"))
+        << log.toStdString();
+    EXPECT_FALSE(log.contains("tolva.rdf")) << log.toStdString();
+    EXPECT_EQ(0u, Stop());
+    EXPECT_EQ(bytes, Contents("backup/tolva.rd0"));
+    EXPECT_EQ("<missing>", Contents("backup/tolva.rdf"));
+    EXPECT_EQ(Contents("tolva.rdf"), Contents("tolva.rd0"));
+}
+
 TEST_F(DataFileRepairTest, SecondDataFileKeepsWholeEntriesOfItsLastTablePastTheCount)
 {
     // The tables as Tolva saves them; its last table is empty.
@@ -340,10 +363,11 @@ TEST_F(DataFileRepairTest, ABookWhoseIdIsDamagedKeepsItsContactsAndTheLogSaysSo)
     const Membership expected{{"Ann", {"Work"}}, {"Bob", {"Contacts", "Work"}}};
     EXPECT_EQ(expected, Everyone());
     const std::string log = ErrorLog().toStdString();
-    for (const char* note :
-        {"Contact \"Ann\" (id 40): its book id(s) 15 name nothing; it stays in the book(s) 50 that list it",
-            "Contact \"Bob\" (id 41): its book id(s) 15 name nothing; it stays in the book(s) 50 that list "
-            "it"})
+    for (const char* note : {"Contact \"Ann\" (id 40): its book id(s) 15 name nothing; it stays in the book "
+                             "\"Work\" (id 50) that "
+                             "list(s) it",
+             "Contact \"Bob\" (id 41): its book id(s) 15 name nothing; it stays in the book \"Work\" (id 50) "
+             "that list(s) it"})
         EXPECT_NE(std::string::npos, log.find(note)) << note << "\n" << log;
     EXPECT_EQ(std::string::npos, log.find("dropped")) << log;
     ASSERT_EQ(0u, Restart());

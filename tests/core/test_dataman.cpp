@@ -139,8 +139,13 @@ TEST_F(DataManStoreTest, ADataFileWhoseLinksDisagreeIsMendedAndLoads)
     check();
     const std::string log = ErrorLog().toStdString();
     EXPECT_NE(std::string::npos, log.find("Mended while reading")) << log;
-    EXPECT_NE(std::string::npos, log.find("Member 99 of book 0 dropped")) << log;
-    for (const char* note : {"Book \"Old\" (id 24) now has the id 43: a later book has the id",
+    // Books and contacts are named as the user knows them.
+    for (const char* note : {"Member 99 of book \"Contacts\" (id 0) dropped: it names nothing",
+             "Member book \"B\" (id 21) of book \"Contacts\" (id 0) dropped: it is listed under another "
+             "parent",
+             "Book \"C\" (id 22) moved from the parent id 77, which is no book, to book \"Contacts\" (id 0)",
+             "Book \"C\" (id 22) listed by its parent book \"Contacts\" (id 0)",
+             "Book \"Old\" (id 24) now has the id 43: a later book has the id",
              "Contact \"First\" (id 42) now has the id 44: a later contact has the id",
              "Contact \"No id\" (id 4294967295) now has the id 45: the id is reserved",
              "Contact \"Book's id\" (id 22) now has the id 46: a book has the id",
@@ -262,32 +267,72 @@ TEST_F(DataManStoreTest, ATextStoredWithTheLengthZeroReadsEmptyAndIsNoted)
     EXPECT_FALSE(ErrorLog().contains("length 0")) << ErrorLog().toStdString();
 }
 
-TEST_F(DataManStoreTest, ATextWithANulIsReadAsItWouldBeWrittenAndNoted)
+// The stored length one byte too long: the text's NUL and the first byte
+// of the next field, the low byte of its length word, are read into it.
+static QByteArray WithLengthOneTooLong(QByteArray record, const QByteArray& text)
+{
+    const QByteArray stored = Bytes().Str(text.toStdString()).Data();
+    const qsizetype at = record.indexOf(stored);
+    EXPECT_GE(at, 0) << text.toStdString();
+    u32 length = 0;
+    std::memcpy(&length, record.constData() + at, sizeof length);
+    return record.replace(at, 4, Bytes().Word(length + 1).Data());
+}
+
+TEST_F(DataManStoreTest, ATextWithANulKeepsWhatFollowsItOnlyWhereThatIsTextAndTheNoteNamesIt)
 {
     // Another program stored "Ann" and "Lee" in one text with a NUL between,
-    // and the title with two NULs before its own.
-    auto contact = MakeContact(40, {0}, "Ann#Lee");
-    contact->m_strTitle = "Dr##";
-    contact->m_strNotes = "kept";
-    QByteArray record = RecordBytes(*contact);
-    const qsizetype at = record.indexOf("Ann#Lee");
-    ASSERT_GT(at, 0);
-    record[at + 3] = '\0';
-    record.replace("Dr##", QByteArray("Dr\0\0", 4));
-    Put("tolva.rdf", DataFile(BuiltInBooks({40}), 2, record, 1));
+    // and the title with two NULs before its own; a byte of a first name
+    // was damaged into a NUL.
+    auto ann = MakeContact(40, {0}, "Ann#Lee");
+    ann->m_strTitle = "Dr##";
+    ann->m_strFirstName = "Okafor34";
+    ann->m_strNotes = "kept";
+    QByteArray first = RecordBytes(*ann);
+    first.replace("Ann#Lee", QByteArray("Ann\0Lee", 7));
+    first.replace("Dr##", QByteArray("Dr\0\0", 4));
+    first.replace("Okafor34", QByteArray("Ok\0for34", 8));
+    // Stored lengths one byte too long: a name, an empty nick name, a book.
+    auto jun = MakeContact(41, {20}, "Jun Okafor42");
+    jun->m_strNickName = "";
+    jun->m_strSuffix = "";
+    jun->m_strTitle = "";
+    QByteArray second = WithLengthOneTooLong(RecordBytes(*jun), "Jun Okafor42");
+    // Title, first, middle and last name come before the nick name, each
+    // stored empty: the word 1 and a NUL.
+    const qsizetype title = second.indexOf(Bytes().Str("").Str("").Str("").Str("").Str("").Data());
+    ASSERT_GT(title, 0);
+    second.replace(title + 4 * 5, 4, Bytes().Word(2).Data());
+    QByteArray family = WithLengthOneTooLong(BookBytes(20, 0, {41}, "Family"), "Family");
+    Put("tolva.rdf", DataFile(BuiltInBooks({40, 20}) + family, 3, first + second, 2));
     ASSERT_EQ(0u, Start());
-    EXPECT_EQ("AnnLee", m_dm->FindContact(40)->m_strName);
-    EXPECT_EQ("Dr", m_dm->FindContact(40)->m_strTitle);
-    EXPECT_EQ("kept", m_dm->FindContact(40)->m_strNotes);
-    EXPECT_TRUE(ErrorLog().contains(
-        "2 text(s) with a NUL before their end, read without it: what follows it is kept"))
-        << ErrorLog().toStdString();
+    const Contact* read = m_dm->FindContact(40);
+    EXPECT_EQ("AnnLee", read->m_strName);
+    EXPECT_EQ("Dr", read->m_strTitle);
+    EXPECT_EQ("Okfor34", read->m_strFirstName);
+    EXPECT_EQ("kept", read->m_strNotes);
+    EXPECT_EQ("Jun Okafor42", m_dm->FindContact(41)->m_strName);
+    EXPECT_EQ("", m_dm->FindContact(41)->m_strNickName);
+    EXPECT_EQ("Family", m_dm->FindBook(20)->m_strName);
+    const std::string log = ErrorLog().toStdString();
+    for (const char* note :
+        {"Contact \"AnnLee\" (id 40): its name held a NUL, read without it and with the text after it",
+            "Contact \"AnnLee\" (id 40): its title held a NUL, read without it\r\n",
+            "Contact \"AnnLee\" (id 40): its first name held a NUL, read without it and with the text after "
+            "it",
+            "Contact \"Jun Okafor42\" (id 41): its name held a NUL followed by bytes that are no text, read "
+            "up "
+            "to the NUL",
+            "Contact \"Jun Okafor42\" (id 41): its nick name held a NUL followed by bytes that are no text",
+            "Book \"Family\" (id 20): its name held a NUL followed by bytes that are no text"})
+        EXPECT_NE(std::string::npos, log.find(note)) << note << "\n" << log;
     // Saved as read, and read again the same without a note.
     QFile::remove(ProgramPath(kErrorLogName));
     ASSERT_EQ(0u, Restart());
     EXPECT_TRUE(Contents("tolva.rdf").contains(Bytes().Str("AnnLee").Data()));
+    EXPECT_TRUE(Contents("tolva.rdf").contains(Bytes().Str("Jun Okafor42").Data()));
     EXPECT_EQ("AnnLee", m_dm->FindContact(40)->m_strName);
-    EXPECT_EQ("Dr", m_dm->FindContact(40)->m_strTitle);
+    EXPECT_EQ("Family", m_dm->FindBook(20)->m_strName);
     EXPECT_EQ("<missing>", ErrorLog());
 }
 
