@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <algorithm>
 
 // Quick enough for a test, slow enough for a loaded machine.
 inline const ModemTimeouts kQuick{400, 800, 1500, 400, 50};
@@ -77,6 +78,14 @@ protected:
     {
         bool available = false;
         return m_tapi->GetLine()->GetDeviceName(device, available);
+    }
+    // The hang-up goes out off the window's thread, after the call ends.
+    static bool WaitForHangUp(FakeModem& modem)
+    {
+        return WaitUntil([&modem] {
+            const std::vector<std::string> commands = modem.Commands();
+            return std::find(commands.begin(), commands.end(), "ATH") != commands.end();
+        });
     }
 
     FakeModem m_modem;

@@ -48,6 +48,7 @@ TEST_F(ModemDialTest, ADialRunsFromTheModemsOkToTheLoggedCall)
     EXPECT_EQ(LogEntry(0)->m_strNumber, "+1 (555) 123-4567");
     EXPECT_TRUE(m_messages.shown.empty()) << Shown().front();
     // Initialised, dialed by tone without the own area code, then let go.
+    ASSERT_TRUE(WaitForHangUp(m_modem));
     const std::vector<std::string> commands = m_modem.Commands();
     ASSERT_GE(commands.size(), 5u);
     EXPECT_EQ(std::vector<std::string>(commands.begin() + 2, commands.end()),
@@ -147,10 +148,7 @@ TEST_F(ModemDialTest, ASlowGarbledSilentOrVanishingModemNeverHoldsTheProgram)
     tapi.Dial(kAllContacts, DIAL_MANUAL, "555 0100", "");
     EXPECT_EQ(m_user.statuses.back(), "Number is busy...");
     // The slow modem finishes its answer to the hang-up before it falls silent.
-    ASSERT_TRUE(WaitUntil([this] {
-        const std::vector<std::string> commands = m_modem.Commands();
-        return std::find(commands.begin(), commands.end(), "ATH") != commands.end();
-    }));
+    ASSERT_TRUE(WaitForHangUp(m_modem));
 
     // No answer to the initialisation: the dial fails and says so.
     m_modem.SetScript([](const std::string&) { return std::vector<FakeModem::Say>{}; });

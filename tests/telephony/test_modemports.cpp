@@ -165,10 +165,7 @@ TEST_F(ModemDialTest, CancelClosesTheCallAtOnceOnceTheModemTookTheDial)
     EXPECT_LT(held, 1000);
     // The modem lets go: the hang-up, off the thread of the window, reaches it.
     m_modem.HoldLine(false);
-    EXPECT_TRUE(WaitUntil([this] {
-        const std::vector<std::string> commands = m_modem.Commands();
-        return std::find(commands.begin(), commands.end(), "ATH") != commands.end();
-    }));
+    EXPECT_TRUE(WaitForHangUp(m_modem));
 
     // Another port: the one chosen before is gone, and the user is told.
     FakeModem silent;
