@@ -440,7 +440,8 @@ TEST_F(ModemDialTest, AUsbSerialPortNobodyChoseIsListedByItsNameAndNeverTouched)
     m_user.onChange = EndWhenOver;
     m_tapi->Dial(kAllContacts, DIAL_MANUAL, "555 0100", "");
     EXPECT_EQ(m_user.statuses.back(), "Disconnected: No Answer.");
-    EXPECT_TRUE(SameLine(LineOf(m_modem.Master()), before));
+    // Given back once the hang-up, which follows the call, has gone out.
+    EXPECT_TRUE(WaitUntil([&] { return SameLine(LineOf(m_modem.Master()), before); }));
     // The choice holds for the next start, which looks at the port again.
     StartPlain();
     EXPECT_EQ(m_tapi->GetCurDevice(), 0);
