@@ -8,9 +8,11 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <cerrno>
 #include <csignal>
 #include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 
 // The last line the process that shows a report writes.
@@ -49,6 +51,21 @@ protected:
     {
         struct stat st;
         return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+    }
+
+    // What a child wrote into the pipe, to its end; the descriptor is closed.
+    static QByteArray ReadToEnd(int fd)
+    {
+        QByteArray read;
+        char buffer[4096];
+        for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) != 0;) {
+            if (n > 0)
+                read.append(buffer, n);
+            else if (errno != EINTR)
+                break;
+        }
+        ::close(fd);
+        return read;
     }
 
     static QByteArray FileBytes(const QString& path)

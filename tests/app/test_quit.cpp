@@ -103,15 +103,7 @@ protected:
             std::_Exit(TheApp()->ExitInstance(code));
         }
         ::close(errors[1]);
-        QByteArray shown;
-        char buffer[4096];
-        for (ssize_t n; (n = ::read(errors[0], buffer, sizeof buffer)) != 0;) {
-            if (n > 0)
-                shown.append(buffer, n);
-            else if (errno != EINTR)
-                break;
-        }
-        ::close(errors[0]);
+        const QByteArray shown = ReadToEnd(errors[0]);
         int status = -1;
         EXPECT_EQ(::waitpid(child, &status, 0), child);
         return {status, shown};

@@ -219,15 +219,7 @@ TEST_F(StartupTest, SaveThatFailsAtQuitSaysTheChangesAreNotInTheFile)
         std::_Exit(TheApp()->ExitInstance(0));
     }
     ::close(errors[1]);
-    QByteArray shown;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(errors[0], buffer, sizeof buffer)) != 0;) {
-        if (n > 0)
-            shown.append(buffer, n);
-        else if (errno != EINTR)
-            break;
-    }
-    ::close(errors[0]);
+    const QByteArray shown = ReadToEnd(errors[0]);
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
