@@ -78,11 +78,11 @@ void NoteProblems(const std::string& logHead, const std::string& userHead,
     std::string text = userHead;
     const size_t shown = std::min(notes.size(), kProblemsShown);
     for (size_t i = 0; i < shown; ++i)
-        text += "\n- " + notes[i];
+        text.append("\n- ").append(notes[i]);
     if (count > shown)
-        text += "\n" + FormatText(kMoreProblems, int(count - shown));
+        text.append("\n").append(FormatText(kMoreProblems, int(count - shown)));
     if (logged)
-        text += "\n" + std::string(kSeeErrorLog);
+        text.append("\n").append(kSeeErrorLog);
     if (!outcome.problems.empty())
         outcome.problems += "\n\n";
     outcome.problems += text;

@@ -174,7 +174,7 @@ std::optional<std::string> AsCanonical(
         if (prefix != location.international && !longDistance.empty() && digits.starts_with(longDistance))
             continue;
         if (const auto rest = AfterDigits(number, prefix.size()))
-            return "+" + std::string(*rest);
+            return std::string("+").append(*rest);
     }
     const std::string& country = location.countryCode;
     if (country.empty())
