@@ -17,20 +17,8 @@
 
 namespace {
 
-class ExchangeFileTest : public WizardStoreTest {
+class ExchangeFileTest : public WizardAppStoreTest {
 protected:
-    void SetUp() override
-    {
-        WizardStoreTest::SetUp();
-        m_user.Init(1);
-        SetAppUserMan(&m_user);
-    }
-    void TearDown() override
-    {
-        SetAppUserMan(nullptr);
-        WizardStoreTest::TearDown();
-    }
-
     // Goes through the wizard's pages for the book and the file, with the
     // Fields page as it comes up (its mapping and defaults untouched), and
     // runs the import or export. The flag is that of the Book page's box.

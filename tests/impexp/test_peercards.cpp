@@ -39,20 +39,8 @@ std::string Summary(const Contact& c)
     return out;
 }
 
-class PeerCardTest : public WizardStoreTest {
+class PeerCardTest : public WizardAppStoreTest {
 protected:
-    void SetUp() override
-    {
-        WizardStoreTest::SetUp();
-        m_user.Init(1);
-        SetAppUserMan(&m_user);
-    }
-    void TearDown() override
-    {
-        SetAppUserMan(nullptr);
-        WizardStoreTest::TearDown();
-    }
-
     // The file through the wizard's pages into a book of its own.
     IEOutcome Import(const char* name)
     {

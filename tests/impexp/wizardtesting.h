@@ -70,3 +70,20 @@ protected:
     CDataFile m_file;
     DataMan m_dm{m_file, &m_user};
 };
+
+// The store's user settings are the program's, as where the address
+// formats and field texts read them.
+class WizardAppStoreTest : public WizardStoreTest {
+protected:
+    void SetUp() override
+    {
+        WizardStoreTest::SetUp();
+        m_user.Init(1);
+        SetAppUserMan(&m_user);
+    }
+    void TearDown() override
+    {
+        SetAppUserMan(nullptr);
+        WizardStoreTest::TearDown();
+    }
+};
