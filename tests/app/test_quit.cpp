@@ -7,18 +7,17 @@
 #include "mainwnd/contactview.h"
 #include "mainwnd/containerwnd.h"
 #include "mainwnd/mainframe.h"
+#include "platform/profile.h"
+#include "platform/programfolder.h"
 #include "platform/ui/msgboxsink.h"
 #include "startuptest.h"
 #include "support/modal.h"
 
 #include <QAction>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
-#include <cerrno>
-#include <fcntl.h>
-#include <functional>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <QSettings>
 
 namespace {
 
@@ -76,38 +75,66 @@ protected:
         file.Close();
     }
 
-    // Runs the program in a child process, from its start to its end: the
-    // step runs in its event loop and ends with the Exit command. Returns
-    // the wait status and what went to standard error.
-    static std::pair<int, QByteArray> RunAndQuit(const std::function<void(CMainFrame&)>& step)
+    // Runs the program in a fresh process of this test program (a forked
+    // copy cannot paint: the painting threads stay behind), from its start
+    // to its end in this test's folders: the step runs in its event loop
+    // and ends with the Exit command. Returns the exit code and what went
+    // to standard error.
+    std::pair<int, QByteArray> RunAndQuit(const char* step)
     {
-        int errors[2];
-        EXPECT_EQ(::pipe2(errors, O_CLOEXEC), 0);
-        const pid_t child = ::fork();
-        if (child == 0) {
-            ::dup2(errors[1], 2);
-            AnsweredBoxSink boxes;
-            SetMessageSink(&boxes);
-            if (!TheApp()->InitInstance())
-                std::_Exit(10);
-            CMainFrame& frame = *TheApp()->GetMainFrame();
-            frame.show();
-            // The first contact is the one the commands act on.
-            DataMan& dataMan = TheApp()->GetDataMan();
-            frame.GetContainer()->Grid().SelectContact(dataMan.GetContactAt(0));
-            QTimer::singleShot(0, &frame, [&frame, step] {
-                step(frame);
-                frame.Action(ID_APP_EXIT)->trigger();
-            });
-            const int code = TheApp()->exec();
-            std::_Exit(TheApp()->ExitInstance(code));
+        QProcess run;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QString::fromLatin1(kStepToRun), QString::fromLatin1(step));
+        environment.insert(QString::fromLatin1(kFolders),
+            qEnvironmentVariable("XDG_DATA_HOME") + u'\n' + qEnvironmentVariable("XDG_CONFIG_HOME") + u'\n'
+                + qEnvironmentVariable("XDG_RUNTIME_DIR"));
+        run.setProcessEnvironment(environment);
+        run.start(QCoreApplication::applicationFilePath(),
+            {QStringLiteral("--gtest_filter=QuitTest.QuitOnAFullDiskShowsEachMessageOnceAndSaysWhatIsLost")});
+        EXPECT_TRUE(run.waitForStarted(10000));
+        if (!run.waitForFinished(60000)) {
+            run.kill();
+            run.waitForFinished(10000);
+            ADD_FAILURE() << "the run did not end";
         }
-        ::close(errors[1]);
-        const QByteArray shown = ReadToEnd(errors[0]);
-        int status = -1;
-        EXPECT_EQ(::waitpid(child, &status, 0), child);
-        return {status, shown};
+        const int code = run.exitStatus() == QProcess::NormalExit ? run.exitCode() : -1;
+        return {code, run.readAllStandardError()};
     }
+
+    // In the fresh process: the program in the folders of the test that
+    // started it, through to its end.
+    static int RunStep(const QByteArray& step)
+    {
+        const QList<QByteArray> folders = qgetenv(kFolders).split('\n');
+        if (folders.size() != 3)
+            return 11;
+        qputenv("XDG_DATA_HOME", folders[0]);
+        qputenv("XDG_CONFIG_HOME", folders[1]);
+        qputenv("XDG_RUNTIME_DIR", folders[2]);
+        ProgramFolder::SetPathForTesting(QString());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QString::fromUtf8(folders[1]));
+        Profile::Reopen();
+        AnsweredBoxSink boxes;
+        SetMessageSink(&boxes);
+        if (!TheApp()->InitInstance())
+            return 10;
+        CMainFrame& frame = *TheApp()->GetMainFrame();
+        frame.show();
+        // The first contact is the one the commands act on.
+        DataMan& dataMan = TheApp()->GetDataMan();
+        frame.GetContainer()->Grid().SelectContact(dataMan.GetContactAt(0));
+        QTimer::singleShot(0, &frame, [&frame, step] {
+            static FileSizeLimit full(16);
+            if (step == "delete")
+                frame.Action(ID_CONTACT_DELETE)->trigger();
+            frame.Action(ID_APP_EXIT)->trigger();
+        });
+        const int code = TheApp()->exec();
+        return TheApp()->ExitInstance(code);
+    }
+
+    static constexpr const char* kStepToRun = "TOLVA_TEST_QUIT_STEP";
+    static constexpr const char* kFolders = "TOLVA_TEST_QUIT_FOLDERS";
 };
 
 constexpr const char* kChangesLost
@@ -120,6 +147,11 @@ constexpr const char* kChangesLost
 // to be lost.
 TEST_F(QuitTest, QuitOnAFullDiskShowsEachMessageOnceAndSaysWhatIsLost)
 {
+    if (qEnvironmentVariableIsSet(kStepToRun)) {
+        const int code = RunStep(qgetenv(kStepToRun));
+        m_dir.reset();
+        std::_Exit(code);
+    }
     MakeStore();
     const QByteArray data = Contents("tolva.rdf");
     const QByteArray copy = Contents("tolva.rd0");
@@ -127,8 +159,8 @@ TEST_F(QuitTest, QuitOnAFullDiskShowsEachMessageOnceAndSaysWhatIsLost)
     const QByteArray sidePath = ProgramPath("tolva.ndf").toUtf8();
 
     // A run that changed nothing.
-    auto [status, shown] = RunAndQuit([](CMainFrame&) { static FileSizeLimit full(16); });
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << shown.toStdString();
+    auto [status, shown] = RunAndQuit("nothing");
+    EXPECT_EQ(status, 0) << shown.toStdString();
     EXPECT_EQ(shown.count("Tolva: "), 3) << shown.toStdString();
     EXPECT_EQ(shown.count("could not be saved to \"" + dataPath + "\""), 1) << shown.toStdString();
     EXPECT_EQ(shown.count("could not be saved to \"" + sidePath + "\""), 1) << shown.toStdString();
@@ -142,11 +174,8 @@ TEST_F(QuitTest, QuitOnAFullDiskShowsEachMessageOnceAndSaysWhatIsLost)
     // A contact deleted while the disk is full: that save fails at once, and
     // the quit says the change is not in the file; the side tables did not
     // change.
-    std::tie(status, shown) = RunAndQuit([](CMainFrame& frame) {
-        static FileSizeLimit full(16);
-        frame.Action(ID_CONTACT_DELETE)->trigger();
-    });
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << shown.toStdString();
+    std::tie(status, shown) = RunAndQuit("delete");
+    EXPECT_EQ(status, 0) << shown.toStdString();
     EXPECT_EQ(shown.count("Tolva: "), 5) << shown.toStdString();
     EXPECT_EQ(shown.count("your next change saves everything again"), 1) << shown.toStdString();
     EXPECT_EQ(shown.count(kChangesLost), 1) << shown.toStdString();
